@@ -1,0 +1,113 @@
+// Measures the desktop model's reload on generated desktops and the layout
+// store's save. Run: QT_QPA_PLATFORM=offscreen build/bench/larkspan_bench
+#include "panels/PanelLayoutStore.h"
+#include "shell/DesktopModel.h"
+#include "shell/freedesktop/FreedesktopDesktopSource.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+const char *const extensions[] = {"txt", "pdf",  "png", "jpg", "mp3", "mp4", "zip", "cpp",
+                                  "py",  "docx", "xcf", "",    "md",  "svg", "json"};
+
+void populate(const QString &folder, int count)
+{
+    QDir().mkpath(folder);
+    for (int i = 0; i < count; ++i) {
+        const QString base = QStringLiteral("%1/Item %2").arg(folder).arg(i);
+        if (i % 25 == 0) {
+            QDir().mkpath(base);
+            continue;
+        }
+        if (i % 50 == 1) {
+            QFile launcher(base + QLatin1String(".desktop"));
+            if (launcher.open(QIODevice::WriteOnly)) {
+                launcher.write("[Desktop Entry]\nType=Application\nName=Launcher " + QByteArray::number(i) +
+                               "\nName[de]=Starter\nExec=true\nIcon=utilities-terminal\n");
+                launcher.setPermissions(launcher.permissions() | QFile::ExeOwner);
+            }
+            continue;
+        }
+        const char *extension = extensions[i % (sizeof extensions / sizeof *extensions)];
+        QFile file(*extension ? base + QLatin1Char('.') + QLatin1String(extension) : base);
+        if (file.open(QIODevice::WriteOnly))
+            file.write("x");
+    }
+}
+
+double median(std::vector<double> samples)
+{
+    std::sort(samples.begin(), samples.end());
+    return samples[samples.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // A throw-away home: the benchmark writes layout and rule files.
+    QTemporaryDir home;
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + QLatin1String("/.config")));
+    QStandardPaths::setTestModeEnabled(true);
+    QGuiApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("brim-vale-bench"));
+    QCoreApplication::setApplicationName(QStringLiteral("brim-vale-bench"));
+    QTemporaryDir temp;
+    QTextStream out(stdout);
+
+    for (int count : {100, 1000, 10000}) {
+        const QString folder = temp.filePath(QStringLiteral("desktop-%1").arg(count));
+        populate(folder, count);
+        DesktopModel model(std::make_unique<FreedesktopDesktopSource>(folder));
+        std::vector<double> samples;
+        for (int run = 0; run < 21; ++run) {
+            QElapsedTimer timer;
+            timer.start();
+            model.reload();
+            samples.push_back(double(timer.nsecsElapsed()) / 1e6);
+        }
+        out << QStringLiteral("reload %1 items: median %2 ms, min %3 ms (%4 rows)\n")
+                   .arg(count)
+                   .arg(median(samples), 0, 'f', 2)
+                   .arg(*std::min_element(samples.begin(), samples.end()), 0, 'f', 2)
+                   .arg(model.rowCount());
+        out.flush();
+    }
+
+    QStringList keys;
+    for (int i = 0; i < 1000; ++i)
+        keys.append(QStringLiteral("/home/user/Desktop/Item %1.txt").arg(i));
+    const QString panel = PanelLayoutStore::createPanel(QStringLiteral("Bench"));
+    std::vector<double> samples;
+    for (int run = 0; run < 21; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        PanelLayoutStore::assignItems(keys, run % 2 ? panel : QString());
+        samples.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    // Leave 1000 assignments stored and time one more save with them in place.
+    PanelLayoutStore::assignItems(keys, panel);
+    std::vector<double> saves;
+    for (int run = 0; run < 21; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        PanelLayoutStore::setItemOrder(QStringLiteral("panel/bench"), keys.mid(run, 10));
+        saves.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    out << QStringLiteral(
+               "layout store: assign 1000 keys median %1 ms; save with 1000 assignments median %2 ms\n")
+               .arg(median(samples), 0, 'f', 2)
+               .arg(median(saves), 0, 'f', 2);
+    return 0;
+}

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Larkspan needs on Debian 12,
+# asking apt-get only for packages that are missing (through sudo when not root).
+set -euo pipefail
+
+packages=(
+    # build
+    cmake ninja-build g++ pkg-config
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-tools-dev-tools qt6-translations-l10n
+    libglib2.0-dev libgl-dev
+    # end-to-end tests: a real X server, window manager, compositor and desktop
+    xvfb xauth openbox xcompmgr xdotool wmctrl x11-utils imagemagick dbus dbus-x11
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$package")
+    fi
+done
+
+if ((${#missing[@]})); then
+    sudo=()
+    if [[ $(id -u) -ne 0 ]]; then
+        sudo=(sudo)
+    fi
+    echo "Installing: ${missing[*]}"
+    "${sudo[@]}" apt-get update -q
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi

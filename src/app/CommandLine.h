@@ -1,0 +1,30 @@
+#pragma once
+
+#include "panels/IconPanelOptions.h"
+
+#include <QString>
+
+class QCommandLineParser;
+class QSettings;
+
+namespace CommandLine {
+
+inline constexpr int defaultAlpha = 78;
+inline constexpr int defaultIconSize = 48;
+inline constexpr int minIconSize = 32;
+inline constexpr int maxIconSize = 96;
+
+// Adds the description, help, version and the seven options, in their order.
+void setUp(QCommandLineParser &parser);
+
+// Body opacity from the "alpha" value: 0-100 is taken, anything else is the default.
+int alphaFrom(const QString &value);
+
+// The icon size: the stored size when it is in range, replaced by the option's
+// value when one is given and in range; otherwise the default.
+int iconSizeFrom(int stored, bool optionGiven, const QString &optionValue);
+
+// Options of a processed parser, with the stored icon size read from settings.
+IconPanelOptions optionsFrom(const QCommandLineParser &parser, const QSettings &settings);
+
+} // namespace CommandLine

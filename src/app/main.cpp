@@ -1,0 +1,56 @@
+#include "app/AppStyle.h"
+#include "app/CommandLine.h"
+#include "app/SingleInstanceGuard.h"
+#include "shell/DesktopModel.h"
+#include "shell/Platform.h"
+#include "shell/SessionEndWatcher.h"
+#include "tray/AppIcon.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QSettings>
+
+#include <memory>
+
+int main(int argc, char *argv[])
+{
+    Platform::prepareEnvironment();
+
+    // Identity first: every settings access below depends on it.
+    auto app = std::make_unique<QApplication>(argc, argv);
+    QApplication::setFont(AppStyle::appFont());
+    QCoreApplication::setOrganizationName(QStringLiteral("brim-vale"));
+    QCoreApplication::setApplicationName(QStringLiteral("brim-vale"));
+
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.1.0"));
+    QApplication::setQuitOnLastWindowClosed(true);
+    QApplication::setWindowIcon(appIcon());
+    app->setStyleSheet(AppStyle::toolTipStyleSheet());
+
+    // Help, version and bad options end here, before the instance check, so they
+    // also work while another instance runs.
+    auto parser = std::make_unique<QCommandLineParser>();
+    CommandLine::setUp(*parser);
+    parser->process(*app);
+
+    auto guard = std::make_unique<SingleInstanceGuard>();
+    if (!guard->acquire())
+        return 0;
+
+    QSettings settings;
+    const IconPanelOptions options = CommandLine::optionsFrom(*parser, settings);
+
+    // A logout, kill or Ctrl+C leaves through the same orderly exit as "Quit".
+    SessionEndWatcher *sessionEnd = Platform::createSessionEndWatcher(app.get());
+    QObject::connect(sessionEnd, &SessionEndWatcher::endRequested, app.get(), &QCoreApplication::quit);
+
+    auto model = std::make_unique<DesktopModel>();
+    model->setIconSize(options.iconSize);
+
+    const int result = QApplication::exec();
+
+    model.reset();
+    guard.reset();
+    parser.reset();
+    return result;
+}

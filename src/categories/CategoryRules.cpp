@@ -1,0 +1,202 @@
+#include "CategoryRules.h"
+
+#include "app/l10n/L10nText.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace {
+
+struct CategoryInfo
+{
+    const char *id;
+    const char *title;
+};
+
+constexpr CategoryInfo categoryInfos[categoryCount] = {
+    {"system", QT_TRANSLATE_NOOP("Brimvale", "System")},
+    {"folders", QT_TRANSLATE_NOOP("Brimvale", "Folders")},
+    {"apps", QT_TRANSLATE_NOOP("Brimvale", "Apps & Shortcuts")},
+    {"documents", QT_TRANSLATE_NOOP("Brimvale", "Documents")},
+    {"images", QT_TRANSLATE_NOOP("Brimvale", "Images")},
+    {"audio", QT_TRANSLATE_NOOP("Brimvale", "Audio")},
+    {"video", QT_TRANSLATE_NOOP("Brimvale", "Video")},
+    {"archives", QT_TRANSLATE_NOOP("Brimvale", "Archives")},
+    {"code", QT_TRANSLATE_NOOP("Brimvale", "Code")},
+    {"other", QT_TRANSLATE_NOOP("Brimvale", "Other")},
+};
+
+const QHash<QString, int> &builtinExtensions()
+{
+    static const QHash<QString, int> table = [] {
+        const struct
+        {
+            int category;
+            const char *extensions;
+        } rows[] = {
+            // "desktop" is the launcher of freedesktop desktops, the shortcut of this platform.
+            {AppsCategory, "exe lnk url appref-ms msi bat cmd com desktop"},
+            {DocumentsCategory, "txt md rtf pdf doc docx odt xls xlsx csv ppt pptx epub one"},
+            {ImagesCategory, "png jpg jpeg gif bmp webp svg ico tif tiff heic psd"},
+            {AudioCategory, "mp3 wav flac m4a aac ogg wma"},
+            {VideoCategory, "mp4 mkv avi mov wmv flv webm m4v"},
+            {ArchivesCategory, "zip rar 7z tar gz bz2 xz iso cab"},
+            {CodeCategory,
+             "c h cpp hpp cs java py js ts go rs rb php pas ps1 sh json xml yml yaml html css sql"},
+        };
+        QHash<QString, int> hash;
+        for (const auto &row : rows) {
+            const QStringList extensions = QString::fromLatin1(row.extensions).split(QLatin1Char(' '));
+            for (const QString &extension : extensions)
+                hash.insert(extension, row.category);
+        }
+        return hash;
+    }();
+    return table;
+}
+
+struct CustomRules
+{
+    QHash<QString, int> extensions;
+    bool loaded = false;
+};
+
+CustomRules &customRules()
+{
+    static CustomRules rules;
+    return rules;
+}
+
+} // namespace
+
+QString fileSuffix(QStringView path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const QStringView name = slash < 0 ? path : path.mid(slash + 1);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0)
+        return {};
+    return name.mid(dot + 1).toString().toLower();
+}
+
+int categorize(bool isFolder, const QString &parsingName)
+{
+    CustomRules &rules = customRules();
+    if (!rules.loaded)
+        loadCategoryRules();
+    if (parsingName.startsWith(QLatin1String("::{")))
+        return SystemCategory;
+    const QString suffix = fileSuffix(parsingName);
+    if (!suffix.isEmpty()) {
+        if (const auto it = rules.extensions.constFind(suffix); it != rules.extensions.constEnd())
+            return it.value();
+        const QHash<QString, int> &builtin = builtinExtensions();
+        if (const auto it = builtin.constFind(suffix); it != builtin.constEnd())
+            return it.value();
+    }
+    return isFolder ? FoldersCategory : OtherCategory;
+}
+
+QString categoryId(int category)
+{
+    if (category < 0 || category >= categoryCount)
+        category = OtherCategory;
+    return QString::fromLatin1(categoryInfos[category].id);
+}
+
+QString categoryTitle(int category)
+{
+    if (category < 0 || category >= categoryCount)
+        category = OtherCategory;
+    return L10n::text(categoryInfos[category].title);
+}
+
+int categoryFromId(const QString &id, bool *ok)
+{
+    const QString wanted = id.trimmed().toLower();
+    for (int category = 0; category < categoryCount; ++category) {
+        if (wanted == QLatin1String(categoryInfos[category].id)) {
+            if (ok)
+                *ok = true;
+            return category;
+        }
+    }
+    if (ok)
+        *ok = false;
+    return OtherCategory;
+}
+
+QList<int> allCategories()
+{
+    QList<int> categories;
+    for (int category = 0; category < categoryCount; ++category)
+        categories.append(category);
+    return categories;
+}
+
+QString categoriesFilePath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) +
+           QLatin1String("/categories.ini");
+}
+
+QByteArray categoriesTemplate()
+{
+    return QByteArrayLiteral("; Larkspan - which panel a file lands in.\n"
+                             ";\n"
+                             "; Anything here wins over the built-in rules. Sections are panel names,\n"
+                             "; extensions are comma separated and written without the dot.\n"
+                             ";\n"
+                             "; [images]\n"
+                             "; extensions=psd, xcf\n"
+                             ";\n"
+                             "; [apps]\n"
+                             "; extensions=jar\n"
+                             ";\n"
+                             "; Panels: system, folders, apps, documents, images, audio, video,\n"
+                             ";         archives, code, other\n");
+}
+
+void loadCategoryRules()
+{
+    CustomRules &rules = customRules();
+    rules.extensions.clear();
+    rules.loaded = true;
+
+    const QString path = categoriesFilePath();
+    const QFileInfo info(path);
+    if (info.exists()) {
+        // A directory or an unreadable file simply has no rules; QSettings would
+        // otherwise treat it as empty and we never write over what the user has.
+        if (!info.isFile() || !info.isReadable())
+            return;
+        QSettings ini(path, QSettings::IniFormat);
+        const QStringList sections = ini.childGroups();
+        for (const QString &section : sections) {
+            bool ok = false;
+            const int category = categoryFromId(section, &ok);
+            if (!ok)
+                continue;
+            const QVariant value = ini.value(section + QLatin1String("/extensions"));
+            const QStringList entries = value.typeId() == QMetaType::QStringList
+                                            ? value.toStringList()
+                                            : value.toString().split(QLatin1Char(','));
+            for (const QString &entry : entries) {
+                QString extension = entry.trimmed().toLower();
+                extension.remove(QLatin1Char('.'));
+                if (!extension.isEmpty())
+                    rules.extensions.insert(extension, category);
+            }
+        }
+        return;
+    }
+
+    QDir().mkpath(info.absolutePath());
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Text))
+        file.write(categoriesTemplate());
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QList>
+#include <QPoint>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// Custom panels, item assignments, manual orders and loose desktop positions,
+// mirrored in "panels.json". Process-wide state, GUI thread only; every change
+// rewrites the whole file before it returns.
+namespace PanelLayoutStore {
+
+struct CustomPanel
+{
+    QString id;
+    QString name;
+    bool operator==(const CustomPanel &) const = default;
+};
+
+// "@desktop" for a loose item, else an existing custom panel the item is assigned
+// to, else "" (the item belongs to its category's panel).
+QString panelIdFor(const QString &itemKey);
+
+QList<CustomPanel> customPanels();
+bool isCustomPanel(const QString &id);
+QString panelName(const QString &id);
+
+// Creates a custom panel and returns its id ("custom-N", lowest free N).
+QString createPanel(const QString &name = QString());
+void renamePanel(const QString &id, const QString &name);
+void removePanel(const QString &id);
+
+// An empty panel id clears the assignments, returning the items to their categories.
+void assignItems(const QStringList &itemKeys, const QString &panelId);
+
+void setDesktopPosition(const QString &itemKey, QPoint position);
+std::optional<QPoint> desktopPosition(const QString &itemKey);
+
+QStringList itemOrder(const QString &orderKey);
+void setItemOrder(const QString &orderKey, const QStringList &itemKeys);
+
+QString desktopPanelId();
+
+// Settings prefix of a panel: "panel/<id>", or "panel" for the one panel of single mode.
+QString settingsPrefix(const QString &panelId);
+
+QString filePath();
+
+// Forgets the in-memory state so that the next call reads the file again. The
+// program itself never needs this; tests use it to simulate a restart.
+void discardState();
+
+} // namespace PanelLayoutStore

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+#include <QIcon>
+#include <QList>
+#include <QSet>
+#include <QString>
+
+// One entry of the desktop as the platform lists it.
+struct DesktopEntry
+{
+    // Opaque handle that names the item for the icon worker and item actions.
+    QByteArray pidl;
+    // A path, or "::{CLSID}" for a virtual item.
+    QString parsingName;
+    // The name the desktop shows; may be empty.
+    QString displayName;
+    // File-system path; empty for virtual items.
+    QString path;
+    bool isFolder = false;
+};
+
+// Where the desktop's items come from: the platform's desktop namespace.
+class DesktopSource
+{
+public:
+    virtual ~DesktopSource() = default;
+
+    // Whether the user's file manager shows hidden files.
+    virtual bool showsHiddenFiles() const = 0;
+
+    // Upper-cased "{CLSID}" texts of virtual items the desktop is set to hide.
+    virtual QSet<QString> hiddenVirtualItems() const = 0;
+
+    // Appends every desktop item to out. False when the desktop folder cannot be
+    // read; entries listed until then stay in out.
+    virtual bool enumerate(bool includeHidden, QList<DesktopEntry> &out) = 0;
+
+    // The generic folder or file icon at size x ratio device pixels; null when none.
+    virtual QIcon genericIcon(bool folder, int size, qreal ratio) const = 0;
+};

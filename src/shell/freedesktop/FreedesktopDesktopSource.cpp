@@ -1,0 +1,165 @@
+#include "FreedesktopDesktopSource.h"
+
+#include "shell/freedesktop/LauncherFile.h"
+#include "shell/freedesktop/Xfconf.h"
+
+#include <QFile>
+#include <QLocale>
+#include <QPixmap>
+#include <QStandardPaths>
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const QString desktopChannel = QStringLiteral("xfce4-desktop");
+
+bool xfconfFlag(const QString &channel, const QString &path, bool fallback)
+{
+    const std::optional<QVariant> value = Xfconf::property(channel, path);
+    return value && value->canConvert<bool>() ? value->toBool() : fallback;
+}
+
+// Names listed in the folder's ".hidden" file, one per line, as file managers keep them.
+QSet<QString> hiddenNames(const QByteArray &folder)
+{
+    QSet<QString> names;
+    QFile file(QFile::decodeName(folder + "/.hidden"));
+    if (!file.open(QIODevice::ReadOnly))
+        return names;
+    const QList<QByteArray> lines = file.read(1024 * 1024).split('\n');
+    for (QByteArray line : lines) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (!line.isEmpty())
+            names.insert(QFile::decodeName(line));
+    }
+    return names;
+}
+
+} // namespace
+
+FreedesktopDesktopSource::FreedesktopDesktopSource(const QString &desktopFolder)
+    : m_desktopFolder(desktopFolder)
+{}
+
+QString FreedesktopDesktopSource::desktopFolder() const
+{
+    return m_desktopFolder.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::DesktopLocation)
+                                     : m_desktopFolder;
+}
+
+QString FreedesktopDesktopSource::homeParsingName()
+{
+    return QStringLiteral("::{59031A47-3F72-44A7-89C5-5595FE6B30EE}");
+}
+
+QString FreedesktopDesktopSource::computerParsingName()
+{
+    return QStringLiteral("::{20D04FE0-3AEA-1069-A2D8-08002B30309D}");
+}
+
+QString FreedesktopDesktopSource::trashParsingName()
+{
+    return QStringLiteral("::{645FF040-5081-101B-9F08-00AA002F954E}");
+}
+
+bool FreedesktopDesktopSource::showsHiddenFiles() const
+{
+    return xfconfFlag(QStringLiteral("thunar"), QStringLiteral("/last-show-hidden"), false);
+}
+
+QSet<QString> FreedesktopDesktopSource::hiddenVirtualItems() const
+{
+    QSet<QString> hidden;
+    if (!Xfconf::isRunning())
+        return hidden;
+    const struct
+    {
+        const char *property;
+        QString parsingName;
+    } switches[] = {
+        {"/desktop-icons/file-icons/show-home", homeParsingName()},
+        {"/desktop-icons/file-icons/show-filesystem", computerParsingName()},
+        {"/desktop-icons/file-icons/show-trash", trashParsingName()},
+    };
+    for (const auto &entry : switches) {
+        if (!xfconfFlag(desktopChannel, QString::fromLatin1(entry.property), true))
+            hidden.insert(entry.parsingName.mid(2).toUpper());
+    }
+    return hidden;
+}
+
+bool FreedesktopDesktopSource::enumerate(bool includeHidden, QList<DesktopEntry> &out)
+{
+    out.append({homeParsingName().toUtf8(), homeParsingName(), QStringLiteral("Home"), QString(), true});
+    out.append(
+        {computerParsingName().toUtf8(), computerParsingName(), QStringLiteral("Computer"), QString(), true});
+    out.append({trashParsingName().toUtf8(), trashParsingName(), QStringLiteral("Trash"), QString(), true});
+
+    const QString folder = desktopFolder();
+    if (folder.isEmpty())
+        return false;
+    const QByteArray folderBytes = QFile::encodeName(folder);
+    DIR *dir = ::opendir(folderBytes.constData());
+    if (!dir)
+        return false;
+
+    const QSet<QString> hidden = includeHidden ? QSet<QString>() : hiddenNames(folderBytes);
+    const QString localeName = QLocale().name();
+    while (const dirent *entry = ::readdir(dir)) {
+        const char *rawName = entry->d_name;
+        if (qstrcmp(rawName, ".") == 0 || qstrcmp(rawName, "..") == 0)
+            continue;
+        const QString name = QFile::decodeName(rawName);
+        if (!includeHidden && (rawName[0] == '.' || hidden.contains(name)))
+            continue;
+
+        // The exact bytes name the item for the icon worker and for opening it,
+        // also when the name is not valid UTF-8 and the QString path is lossy.
+        const QByteArray pathBytes = folderBytes + '/' + rawName;
+        bool isFolder = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            struct stat info = {};
+            // A dangling link is a plain item, as file managers show it.
+            isFolder = ::stat(pathBytes.constData(), &info) == 0 && S_ISDIR(info.st_mode);
+        }
+        DesktopEntry item;
+        item.pidl = pathBytes;
+        item.path = QFile::decodeName(pathBytes);
+        item.parsingName = item.path;
+        item.displayName = name;
+        item.isFolder = isFolder;
+        if (!isFolder && name.endsWith(QLatin1String(".desktop"))) {
+            // Only a launcher the user trusts (executable) may choose its own
+            // name; others show their file name, so a file cannot pose as another.
+            if (::access(pathBytes.constData(), X_OK) == 0) {
+                const LauncherFile launcher = LauncherFile::read(item.path, localeName);
+                if (launcher.valid)
+                    item.displayName = launcher.name;
+            }
+        }
+        out.append(std::move(item));
+    }
+    ::closedir(dir);
+    return true;
+}
+
+QIcon FreedesktopDesktopSource::genericIcon(bool folder, int size, qreal ratio) const
+{
+    QIcon themed = QIcon::fromTheme(folder ? QStringLiteral("folder") : QStringLiteral("text-x-generic"));
+    if (themed.isNull() && !folder)
+        themed = QIcon::fromTheme(QStringLiteral("unknown"));
+    const int px = int(size * ratio);
+    if (themed.isNull() || px <= 0)
+        return {};
+    QPixmap pixmap = themed.pixmap(QSize(px, px), 1.0);
+    if (pixmap.isNull())
+        return {};
+    if (pixmap.width() != px)
+        pixmap = pixmap.scaled(px, px, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    pixmap.setDevicePixelRatio(ratio);
+    return QIcon(pixmap);
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "shell/DesktopSource.h"
+
+// The XDG desktop folder plus the Home, Computer and Trash items that freedesktop
+// desktops show on it. Launchers (".desktop" files) show their localized names.
+class FreedesktopDesktopSource : public DesktopSource
+{
+public:
+    // An empty folder means the user's XDG desktop folder.
+    explicit FreedesktopDesktopSource(const QString &desktopFolder = QString());
+
+    bool showsHiddenFiles() const override;
+    QSet<QString> hiddenVirtualItems() const override;
+    bool enumerate(bool includeHidden, QList<DesktopEntry> &out) override;
+    QIcon genericIcon(bool folder, int size, qreal ratio) const override;
+
+    QString desktopFolder() const;
+
+    // Parsing names of the virtual items; the CLSIDs are the ones Windows gives
+    // the same items, so stored keys mean the same thing everywhere.
+    static QString homeParsingName();
+    static QString computerParsingName();
+    static QString trashParsingName();
+
+private:
+    QString m_desktopFolder;
+};

@@ -1,0 +1,25 @@
+#include "shell/Platform.h"
+#include "shell/freedesktop/FreedesktopDesktopSource.h"
+#include "shell/freedesktop/UnixSignalWatcher.h"
+
+namespace Platform {
+
+void prepareEnvironment()
+{
+    // Global window positions and stacking exist only on X11; under a Wayland
+    // session the program runs through XWayland unless the user chose otherwise.
+    if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY") && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+}
+
+std::unique_ptr<DesktopSource> createDesktopSource()
+{
+    return std::make_unique<FreedesktopDesktopSource>();
+}
+
+SessionEndWatcher *createSessionEndWatcher(QObject *parent)
+{
+    return new UnixSignalWatcher(parent);
+}
+
+} // namespace Platform

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The parts of a freedesktop launcher (a ".desktop" file) the program uses.
+struct LauncherFile
+{
+    // True when the file is a launcher: a [Desktop Entry] group with a Type and a Name.
+    bool valid = false;
+    QString type;
+    QString name; // localized
+    QString icon;
+    QString exec;
+    QString url;
+
+    // Reads a launcher; localeName is like "de_DE" or "pt_BR@latin".
+    // Files over a size limit or without the group give an invalid result.
+    static LauncherFile read(const QString &path, const QString &localeName);
+    static LauncherFile parse(const QByteArray &data, const QString &localeName);
+};
