@@ -17,6 +17,8 @@ private Q_SLOTS:
 
     void versionAndHelp();
     void badOptionIsReported();
+    void languageFromEnvironmentAndSettings_data();
+    void languageFromEnvironmentAndSettings();
     void secondInstanceExitsAtOnce();
     void killedInstanceDoesNotBlock();
     void signalsEndOrderly_data();
@@ -93,6 +95,35 @@ void TestStartup::badOptionIsReported()
     QVERIFY(bad.waitForFinished(10000));
     QVERIFY(bad.exitCode() != 0);
     QVERIFY(bad.readAllStandardError().contains("no-such-option"));
+}
+
+void TestStartup::languageFromEnvironmentAndSettings_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QByteArray>("usage");
+    QTest::newRow("LANGUAGE") << "de" << QString() << QByteArray("Aufruf:");
+    QTest::newRow("stored system follows LANGUAGE") << "fr"
+                                                    << "system" << QByteArray("Utilisation");
+    QTest::newRow("stored choice wins") << "de"
+                                        << "ja" << QByteArray("\xe4\xbd\xbf\xe3\x81\x84\xe6\x96\xb9:");
+    QTest::newRow("unsupported stays English") << "tlh" << QString() << QByteArray("Usage:");
+}
+
+void TestStartup::languageFromEnvironmentAndSettings()
+{
+    QFETCH(QString, language);
+    QFETCH(QString, stored);
+    QFETCH(QByteArray, usage);
+    if (!stored.isEmpty())
+        m_env->writeFile(".config/brim-vale/brim-vale.conf", "[ui]\nlanguage=" + stored.toUtf8() + "\n");
+    m_processEnv.insert("LANGUAGE", language);
+    m_processEnv.insert("LANG", "C.UTF-8");
+    m_processEnv.remove("LC_ALL");
+    QProcess help;
+    start(help, {"--help"});
+    QVERIFY(help.waitForFinished(10000));
+    QVERIFY2(help.readAllStandardOutput().startsWith(usage), usage.constData());
 }
 
 void TestStartup::secondInstanceExitsAtOnce()

@@ -1,6 +1,8 @@
 #include "app/AppStyle.h"
 #include "app/CommandLine.h"
 #include "app/SingleInstanceGuard.h"
+#include "app/l10n/L10n.h"
+#include "panels/PanelSet.h"
 #include "shell/DesktopModel.h"
 #include "shell/Platform.h"
 #include "shell/SessionEndWatcher.h"
@@ -21,6 +23,10 @@ int main(int argc, char *argv[])
     QApplication::setFont(AppStyle::appFont());
     QCoreApplication::setOrganizationName(QStringLiteral("brim-vale"));
     QCoreApplication::setApplicationName(QStringLiteral("brim-vale"));
+
+    // The language comes before the command line so that Qt's help is translated.
+    L10n::install();
+    L10n::followLayoutDirection();
 
     QCoreApplication::setApplicationVersion(QStringLiteral("1.1.0"));
     QApplication::setQuitOnLastWindowClosed(true);
@@ -47,8 +53,12 @@ int main(int argc, char *argv[])
     auto model = std::make_unique<DesktopModel>();
     model->setIconSize(options.iconSize);
 
+    auto panels = std::make_unique<PanelSet>(options, model.get(), !parser->isSet(QStringLiteral("single")));
+
+    panels->showAll(false);
     const int result = QApplication::exec();
 
+    panels.reset();
     model.reset();
     guard.reset();
     parser.reset();

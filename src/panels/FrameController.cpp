@@ -1,0 +1,176 @@
+#include "FrameController.h"
+
+#include "panels/GuideOverlay.h"
+#include "panels/PanelFrame.h"
+#include "panels/Snapping.h"
+
+#include <QMouseEvent>
+#include <QScreen>
+#include <QWidget>
+
+FrameController::FrameController(QWidget *window)
+    : QObject(window)
+    , m_window(window)
+{}
+
+FrameController::~FrameController() = default;
+
+void FrameController::setPeerProvider(PeerProvider provider)
+{
+    m_peers = std::move(provider);
+}
+
+void FrameController::setGuideOverlay(GuideOverlay *overlay)
+{
+    m_overlay = overlay;
+}
+
+Qt::Edges FrameController::edgesAt(QPoint windowPoint) const
+{
+    return PanelFrame::edgesAt(m_window->size(), windowPoint, m_locked, m_horizontalOnly);
+}
+
+void FrameController::setLocked(bool locked)
+{
+    m_window->setProperty(PanelFrame::lockedProperty, locked);
+    m_locked = locked;
+    if (locked) {
+        m_dragging = false;
+        m_resizing = false;
+        m_edges = {};
+        m_window->unsetCursor();
+        m_cursorSet = false;
+        hideGuides();
+    } else {
+        m_window->setProperty(PanelFrame::lockedPositionProperty, QVariant());
+    }
+}
+
+QRect FrameController::screenArea() const
+{
+    const QScreen *screen = m_window->screen();
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+QList<QRect> FrameController::peers() const
+{
+    return m_peers ? m_peers() : QList<QRect>();
+}
+
+void FrameController::showGuides(const QList<QLine> &guides)
+{
+    if (m_overlay)
+        m_overlay->showGuides(PanelFrame::isAlwaysOnTop(m_window) ? QList<QLine>() : guides);
+}
+
+void FrameController::hideGuides()
+{
+    if (m_overlay)
+        m_overlay->hideGuides();
+}
+
+bool FrameController::mousePressed(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return false;
+    if (m_locked && !PanelFrame::isAlwaysOnTop(m_window))
+        return true;
+    const QPoint pos = event->position().toPoint();
+    const Qt::Edges edges = edgesAt(pos);
+    if (edges) {
+        beginResize(edges, event->globalPosition().toPoint());
+        return true;
+    }
+    if (pos.y() < m_titleBand) {
+        Q_EMIT dragStarting();
+        PanelFrame::captureLockedPosition(m_window);
+        m_dragging = true;
+        m_pressPoint = event->globalPosition().toPoint();
+        m_startTopLeft = m_window->frameGeometry().topLeft();
+        return true;
+    }
+    return false;
+}
+
+void FrameController::beginResize(Qt::Edges edges, QPoint globalPress)
+{
+    if (m_locked)
+        return;
+    m_resizing = true;
+    m_edges = edges;
+    m_pressPoint = globalPress;
+    m_startGeometry = m_window->geometry();
+    PanelFrame::setEdgeCursor(m_window, edges);
+    m_cursorSet = true;
+    Q_EMIT resizeStarted();
+}
+
+void FrameController::resizeTo(QPoint globalPoint)
+{
+    if (!m_resizing)
+        return;
+    const QSize minimum = m_window->minimumSize();
+    const QRect proposed = PanelFrame::resized(m_startGeometry, globalPoint - m_pressPoint, m_edges, minimum);
+    const Snapping::Result snapped = Snapping::snapResize(proposed, peers(), screenArea(), minimum, m_edges);
+    m_window->setGeometry(snapped.rect);
+    showGuides(snapped.guides);
+    Q_EMIT resized();
+}
+
+void FrameController::endResize()
+{
+    if (!m_resizing)
+        return;
+    m_resizing = false;
+    m_edges = {};
+    m_window->unsetCursor();
+    m_cursorSet = false;
+    hideGuides();
+}
+
+bool FrameController::mouseMoved(QMouseEvent *event)
+{
+    const QPoint global = event->globalPosition().toPoint();
+    if (m_resizing) {
+        resizeTo(global);
+        return true;
+    }
+    if (m_dragging) {
+        if (m_locked && !PanelFrame::isAlwaysOnTop(m_window))
+            return true;
+        const QRect proposed(m_startTopLeft + (global - m_pressPoint), m_window->frameGeometry().size());
+        const Snapping::Result snapped = Snapping::snapMove(proposed, peers(), screenArea());
+        m_window->move(snapped.rect.topLeft());
+        showGuides(snapped.guides);
+        Q_EMIT dragMoved();
+        return true;
+    }
+    const Qt::Edges edges = edgesAt(event->position().toPoint());
+    if (edges || m_cursorSet) {
+        PanelFrame::setEdgeCursor(m_window, edges);
+        m_cursorSet = bool(edges);
+    }
+    return false;
+}
+
+bool FrameController::mouseReleased(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return false;
+    const bool active = m_resizing || m_dragging;
+    if (m_resizing)
+        endResize();
+    else
+        m_dragging = false;
+    hideGuides();
+    Q_EMIT released();
+    return active;
+}
+
+void FrameController::pointerLeft()
+{
+    if (!m_resizing && m_cursorSet) {
+        m_window->unsetCursor();
+        m_cursorSet = false;
+    }
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
+class QWidget;
+
+// Helpers shared by every floating panel window: the lock properties other parts
+// of the program read, and the resize hit rules.
+namespace PanelFrame {
+
+inline constexpr char lockedProperty[] = "panelLayoutLocked";
+inline constexpr char lockedPositionProperty[] = "lockedPanelPosition";
+inline constexpr char alwaysOnTopActionName[] = "panelAlwaysOnTop";
+
+inline constexpr int borderWidth = 6;
+inline constexpr int cornerSize = 18;
+
+// The checked state of the window's "Always on top" action; false without one.
+bool isAlwaysOnTop(const QWidget *window);
+bool hasLockedPosition(const QWidget *window);
+// Records where a locked, pinned window was before its first drag.
+void captureLockedPosition(QWidget *window);
+
+// Resize edges under a point in window coordinates: 6 px borders, 18 px corners.
+// A rolled-up panel resizes horizontally only.
+Qt::Edges edgesAt(QSize windowSize, QPoint point, bool locked, bool horizontalOnly = false);
+
+void setEdgeCursor(QWidget *window, Qt::Edges edges);
+
+// The rectangle r0 resized by dragging its edges by delta, never below minimum;
+// the opposite edge stays where it is.
+QRect resized(const QRect &r0, QPoint delta, Qt::Edges edges, QSize minimum);
+
+} // namespace PanelFrame

@@ -1,0 +1,443 @@
+#include "PanelSet.h"
+
+#include "app/SettingsKeys.h"
+#include "app/l10n/L10n.h"
+#include "categories/CategoryFilter.h"
+#include "categories/CategoryRules.h"
+#include "panels/GuideOverlay.h"
+#include "panels/IconPanel.h"
+#include "panels/ItemDragView.h"
+#include "panels/PanelLayoutStore.h"
+#include "panels/TidyLayout.h"
+#include "shell/DesktopModel.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSettings>
+#include <QTimer>
+
+namespace {
+
+QRect primaryAvailable()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
+}
+
+} // namespace
+
+PanelSet::PanelSet(const IconPanelOptions &options, DesktopModel *model, bool perCategory, QObject *parent)
+    : QObject(parent)
+    , m_options(options)
+    , m_model(model)
+    , m_perCategory(perCategory)
+{
+    QSettings settings;
+    m_layoutLocked = settings.value(SettingsKeys::panelLayoutLocked, false).toBool();
+    m_todoVisible = settings.value(SettingsKeys::todoVisible, true).toBool();
+    m_currencyVisible = settings.value(SettingsKeys::currencyVisible, true).toBool();
+
+    // The loose desktop items, the quick search, the to-do list and the currency
+    // converter join the set here as they arrive.
+
+    connect(m_model, &DesktopModel::reloaded, this, [this] {
+        syncPanels();
+        Q_EMIT contentsChanged(m_model->rowCount());
+    });
+    syncPanels();
+    if (!m_overlay)
+        m_overlay = new GuideOverlay;
+    L10n::onLanguageChanged(this, [this] { retranslate(); });
+}
+
+PanelSet::~PanelSet()
+{
+    delete m_singlePanel;
+    const QList<IconPanel *> panels = m_panels.values();
+    m_panels.clear();
+    qDeleteAll(panels);
+    delete m_overlay;
+}
+
+QStringList PanelSet::wantedPanelIds() const
+{
+    QStringList ids;
+    for (int category : m_model->presentCategories())
+        ids.append(categoryId(category));
+    for (const PanelLayoutStore::CustomPanel &custom : PanelLayoutStore::customPanels()) {
+        if (!ids.contains(custom.id))
+            ids.append(custom.id);
+    }
+    return ids;
+}
+
+QList<IconPanel *> PanelSet::panelsInOrder() const
+{
+    if (!m_perCategory)
+        return m_singlePanel ? QList<IconPanel *>{m_singlePanel} : QList<IconPanel *>();
+    QList<IconPanel *> result;
+    for (int category : allCategories()) {
+        if (IconPanel *p = m_panels.value(categoryId(category)))
+            result.append(p);
+    }
+    for (const PanelLayoutStore::CustomPanel &custom : PanelLayoutStore::customPanels()) {
+        IconPanel *p = m_panels.value(custom.id);
+        if (p && !result.contains(p))
+            result.append(p);
+    }
+    return result;
+}
+
+IconPanel *PanelSet::panel(const QString &id) const
+{
+    return m_perCategory ? m_panels.value(id) : (id.isEmpty() ? m_singlePanel : nullptr);
+}
+
+QString PanelSet::panelTitle(const QString &id) const
+{
+    const QString custom = PanelLayoutStore::panelName(id);
+    if (!custom.isEmpty())
+        return custom;
+    bool ok = false;
+    const int category = categoryFromId(id, &ok);
+    return ok ? categoryTitle(category) : id;
+}
+
+void PanelSet::retranslate()
+{
+    if (m_singlePanel)
+        m_singlePanel->setTitle(L10n::text("Desktop"));
+    for (auto it = m_panels.constBegin(); it != m_panels.constEnd(); ++it) {
+        if (!PanelLayoutStore::isCustomPanel(it.key()))
+            it.value()->setTitle(panelTitle(it.key()));
+    }
+}
+
+void PanelSet::syncPanels()
+{
+    if (!m_perCategory) {
+        if (!m_singlePanel) {
+            m_singlePanel = new IconPanel(m_options, m_model, nullptr, L10n::text("Desktop"),
+                                          PanelLayoutStore::settingsPrefix(QString()));
+            adopt(m_singlePanel);
+            if (!m_singlePanel->geometryRestored()) {
+                const QRect available = primaryAvailable();
+                const int w = std::min(available.width() - 64, 560);
+                const int h = std::min(available.height() - 64, 680);
+                m_singlePanel->applyGeometry(
+                    QRect(available.right() + 1 - 32 - w, available.top() + 32, w, h), false);
+            }
+            if (m_panelsShown)
+                m_singlePanel->show();
+        }
+        arrangePanels(false);
+        return;
+    }
+
+    const QStringList wanted = wantedPanelIds();
+    const QStringList existing = m_panels.keys();
+    for (const QString &id : existing) {
+        if (!wanted.contains(id))
+            delete m_panels.take(id);
+    }
+    bool created = false;
+    for (const QString &id : wanted) {
+        if (!m_panels.contains(id)) {
+            makePanel(id);
+            created = true;
+        }
+    }
+    arrangePanels(false);
+    if (created && m_panelsShown) {
+        for (IconPanel *p : panelsInOrder())
+            p->show();
+    }
+}
+
+void PanelSet::makePanel(const QString &id)
+{
+    auto *filter = new CategoryFilter(id);
+    filter->setSourceModel(m_model);
+    IconPanelOptions options = m_options;
+    bool isCategory = false;
+    const int category = categoryFromId(id, &isCategory);
+    options.listView = isCategory && category != FoldersCategory && category != AppsCategory &&
+                       category != DocumentsCategory;
+    auto *panel =
+        new IconPanel(options, m_model, filter, panelTitle(id), PanelLayoutStore::settingsPrefix(id));
+    filter->setParent(panel);
+    adopt(panel);
+    m_panels.insert(id, panel);
+}
+
+void PanelSet::adopt(IconPanel *panel)
+{
+    if (!m_overlay)
+        m_overlay = new GuideOverlay;
+    panel->setGuideOverlay(m_overlay);
+    QPointer<IconPanel> self(panel);
+    panel->setPeerProvider([this, self] { return peerRects(self); });
+    panel->setHideToTray(m_hideToTray);
+    panel->restorePanelGeometry();
+    panel->setLayoutLocked(m_layoutLocked);
+    panel->setTodoVisible(m_todoVisible);
+
+    connect(panel, &IconPanel::hiddenToTray, this, &PanelSet::panelHidden);
+    connect(panel, &IconPanel::itemsDropped, this, [this](const QStringList &keys, const QString &groupId) {
+        if (keys.isEmpty())
+            return;
+        PanelLayoutStore::assignItems(keys, groupId);
+        // The drop is still being delivered to the panel; reload once it is done.
+        QTimer::singleShot(0, m_model, &DesktopModel::reload);
+    });
+    connect(panel, &IconPanel::createPanelRequested, this, [this](const QString &name) {
+        PanelLayoutStore::createPanel(name);
+        syncPanels();
+    });
+    connect(panel, &IconPanel::renamePanelRequested, this, [this](const QString &id, const QString &name) {
+        const QString trimmed = name.trimmed();
+        if (trimmed.isEmpty() || !PanelLayoutStore::isCustomPanel(id))
+            return;
+        PanelLayoutStore::renamePanel(id, trimmed);
+        if (IconPanel *renamed = m_panels.value(id))
+            renamed->setTitle(trimmed);
+    });
+    connect(panel, &IconPanel::removePanelRequested, this, [this](const QString &id) {
+        if (!PanelLayoutStore::isCustomPanel(id))
+            return;
+        PanelLayoutStore::removePanel(id);
+        // The panel asking is still on the stack; its window goes with the reload.
+        QTimer::singleShot(0, m_model, &DesktopModel::reload);
+    });
+    connect(panel, &IconPanel::iconSizeRequested, this, &PanelSet::setIconSize);
+    connect(panel, &IconPanel::viewModeChanged, this, [this, self] {
+        if (self)
+            resizeAfterViewChange(self);
+    });
+    connect(panel, &IconPanel::arrangeRequested, this, &PanelSet::tidy);
+    connect(panel, &IconPanel::layoutLockRequested, this, &PanelSet::setLayoutLocked);
+    connect(panel, &IconPanel::todoVisibilityRequested, this, &PanelSet::setTodoVisible);
+    connect(panel, &IconPanel::selectionActivated, this, [this, self] { clearOtherSelections(self); });
+}
+
+QList<QRect> PanelSet::peerRects(const IconPanel *except) const
+{
+    QList<QRect> rects;
+    for (const IconPanel *p : panelsInOrder()) {
+        if (p != except && p->isVisible())
+            rects.append(p->frameGeometry());
+    }
+    return rects;
+}
+
+void PanelSet::clearOtherSelections(IconPanel *except)
+{
+    for (IconPanel *p : panelsInOrder()) {
+        if (p != except)
+            p->clearSelection();
+    }
+}
+
+void PanelSet::resizeAfterViewChange(IconPanel *panel)
+{
+    const QRect area = TidyLayout::workArea();
+    const QSize size = panel->preferredSize(std::max(area.bottom() - panel->y() + 1, 200));
+    QRect r(panel->pos(), size);
+    r.moveRight(std::min(r.right(), area.right()));
+    r.moveBottom(std::min(r.bottom(), area.bottom()));
+    r.moveLeft(std::max(r.left(), area.left()));
+    r.moveTop(std::max(r.top(), area.top()));
+    panel->applyGeometry(r, panel->isUserPlaced());
+}
+
+void PanelSet::arrangePanels(bool force)
+{
+    const QRect area = TidyLayout::workArea();
+    if (!m_perCategory) {
+        if (m_singlePanel && (force || m_singlePanel->needsRelayout()))
+            m_singlePanel->applyGeometry(
+                QRect(m_singlePanel->pos(), m_singlePanel->preferredSize(area.height())),
+                m_singlePanel->isUserPlaced());
+        return;
+    }
+
+    QList<TidyLayout::TidyEntry> entries;
+    for (int category : allCategories()) {
+        IconPanel *p = m_panels.value(categoryId(category));
+        if (!p)
+            continue;
+        std::optional<bool> mode;
+        if (p->viewMode() != IconPanel::Automatic)
+            mode = p->viewMode() == IconPanel::List;
+        entries.append({category, p->itemCount(), mode});
+    }
+    const QList<TidyLayout::LayoutRecord> layout =
+        TidyLayout::computeTidyLayout(entries, area, m_options.iconSize);
+    QHash<int, QRect> userRects;
+    for (const TidyLayout::LayoutRecord &record : layout) {
+        IconPanel *p = m_panels.value(categoryId(record.category));
+        p->setListView(record.list);
+        if (!force && p->isUserPlaced()) {
+            userRects.insert(record.category,
+                             p->needsRelayout() ? QRect(p->pos(), record.rect.size()) : p->geometry());
+        }
+    }
+    for (const TidyLayout::LayoutRecord &record : TidyLayout::mergeUserPlaced(layout, userRects))
+        m_panels.value(categoryId(record.category))->applyGeometry(record.rect, record.userPlaced);
+    arrangeCustomPanels(force);
+}
+
+void PanelSet::arrangeCustomPanels(bool force)
+{
+    const QRect area = TidyLayout::workArea();
+    QRect occupied;
+    for (int category : allCategories()) {
+        if (const IconPanel *p = m_panels.value(categoryId(category)))
+            occupied = occupied.united(p->geometry());
+    }
+    const int maxHeight = std::max(TidyLayout::freeArea(area, occupied).height(), 200);
+    QList<IconPanel *> customs;
+    QList<QSize> sizes;
+    for (const PanelLayoutStore::CustomPanel &custom : PanelLayoutStore::customPanels()) {
+        IconPanel *p = m_panels.value(custom.id);
+        if (!p || customs.contains(p))
+            continue;
+        customs.append(p);
+        sizes.append(p->preferredSize(maxHeight));
+    }
+    const QList<QRect> rects = TidyLayout::layoutCustomPanels(sizes, area, occupied);
+    for (qsizetype i = 0; i < customs.size() && i < rects.size(); ++i) {
+        IconPanel *p = customs.at(i);
+        if (!force && p->geometryRestored() && !p->needsRelayout())
+            continue;
+        p->applyGeometry(rects.at(i), force ? false : p->isUserPlaced());
+    }
+}
+
+void PanelSet::tidy()
+{
+    if (m_layoutLocked)
+        return;
+    arrangePanels(true);
+}
+
+bool PanelSet::anyWindowVisible() const
+{
+    const QList<IconPanel *> panels = panelsInOrder();
+    return std::any_of(panels.cbegin(), panels.cend(), [](const IconPanel *p) { return p->isVisible(); });
+}
+
+bool PanelSet::anyPanelVisible() const
+{
+    return anyWindowVisible();
+}
+
+void PanelSet::panelHidden()
+{
+    if (anyPanelVisible())
+        return;
+    m_panelsShown = false;
+    Q_EMIT allHidden();
+}
+
+void PanelSet::showAll(bool activate)
+{
+    m_panelsShown = true;
+    const QList<IconPanel *> panels = panelsInOrder();
+    for (IconPanel *p : panels)
+        p->show();
+    if (activate && !panels.isEmpty()) {
+        for (auto it = panels.crbegin(); it != panels.crend(); ++it)
+            (*it)->raise();
+        panels.first()->activateWindow();
+    }
+}
+
+void PanelSet::toggleAll()
+{
+    if (!anyPanelVisible()) {
+        showAll(true);
+        return;
+    }
+    m_panelsShown = false;
+    for (IconPanel *p : panelsInOrder()) {
+        p->storePanelGeometry();
+        p->hide();
+    }
+}
+
+void PanelSet::setHideToTray(bool hide)
+{
+    m_hideToTray = hide;
+    for (IconPanel *p : panelsInOrder())
+        p->setHideToTray(hide);
+}
+
+void PanelSet::setIconSize(int px)
+{
+    if (px == m_options.iconSize)
+        return;
+    m_options.iconSize = px;
+    QSettings().setValue(SettingsKeys::panelIconSize, px);
+    for (IconPanel *p : panelsInOrder()) {
+        p->setIconSize(px);
+        p->setNeedsRelayout(true);
+    }
+    m_model->setIconSize(px);
+    arrangePanels(false);
+}
+
+void PanelSet::setLayoutLocked(bool locked)
+{
+    if (locked == m_layoutLocked)
+        return;
+    m_layoutLocked = locked;
+    QSettings().setValue(SettingsKeys::panelLayoutLocked, locked);
+    for (IconPanel *p : panelsInOrder()) {
+        p->setLayoutLocked(locked);
+        if (locked)
+            p->storePanelGeometry();
+    }
+    Q_EMIT layoutLockChanged(locked);
+}
+
+void PanelSet::setTodoVisible(bool visible)
+{
+    if (visible == m_todoVisible)
+        return;
+    m_todoVisible = visible;
+    QSettings().setValue(SettingsKeys::todoVisible, visible);
+    for (IconPanel *p : panelsInOrder())
+        p->setTodoVisible(visible);
+    if (!visible && !anyPanelVisible() && m_panelsShown) {
+        m_panelsShown = false;
+        Q_EMIT allHidden();
+    }
+    Q_EMIT todoVisibilityChanged(visible);
+}
+
+void PanelSet::setCurrencyVisible(bool visible)
+{
+    m_currencyVisible = visible;
+    QSettings().setValue(SettingsKeys::currencyVisible, visible);
+    if (!visible && !anyPanelVisible() && m_panelsShown) {
+        m_panelsShown = false;
+        Q_EMIT allHidden();
+    }
+    Q_EMIT currencyVisibilityChanged(visible);
+}
+
+bool PanelSet::isTodoVisible() const
+{
+    return m_todoVisible;
+}
+
+bool PanelSet::isCurrencyVisible() const
+{
+    return m_currencyVisible;
+}
+
+int PanelSet::itemCount() const
+{
+    return m_model->rowCount();
+}

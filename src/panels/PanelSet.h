@@ -1,0 +1,81 @@
+#pragma once
+
+#include "panels/IconPanelOptions.h"
+
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+
+class DesktopModel;
+class GuideOverlay;
+class IconPanel;
+
+// Owns every panel window and keeps them in step with the desktop model: one
+// icon panel per category with items and per custom panel (or one for all),
+// placed tidily, with the requests of each panel carried out for the whole set.
+class PanelSet : public QObject
+{
+    Q_OBJECT
+
+public:
+    PanelSet(const IconPanelOptions &options, DesktopModel *model, bool perCategory,
+             QObject *parent = nullptr);
+    ~PanelSet() override;
+
+    void showAll(bool activate);
+    void toggleAll();
+    bool anyPanelVisible() const;
+    void setHideToTray(bool hide);
+    void setIconSize(int px);
+    void setLayoutLocked(bool locked);
+    bool isLayoutLocked() const { return m_layoutLocked; }
+    void setTodoVisible(bool visible);
+    void setCurrencyVisible(bool visible);
+    bool isTodoVisible() const;
+    bool isCurrencyVisible() const;
+    int itemCount() const;
+
+    // "Tidy panels": re-arranges everything unless the layout is locked.
+    void tidy();
+    void syncPanels();
+    void arrangePanels(bool force);
+
+    // The icon panels: categories in canonical order, then custom panels in
+    // creation order (single mode: the one panel).
+    QList<IconPanel *> panelsInOrder() const;
+    IconPanel *panel(const QString &id) const;
+    GuideOverlay *guideOverlay() const { return m_overlay; }
+
+    QString panelTitle(const QString &id) const;
+
+Q_SIGNALS:
+    void contentsChanged(int total);
+    void allHidden();
+    void layoutLockChanged(bool locked);
+    void todoVisibilityChanged(bool visible);
+    void currencyVisibilityChanged(bool visible);
+
+private:
+    void makePanel(const QString &id);
+    void adopt(IconPanel *panel);
+    void retranslate();
+    void arrangeCustomPanels(bool force);
+    void resizeAfterViewChange(IconPanel *panel);
+    void clearOtherSelections(IconPanel *except);
+    void panelHidden();
+    QStringList wantedPanelIds() const;
+    QList<QRect> peerRects(const IconPanel *except) const;
+    bool anyWindowVisible() const;
+
+    IconPanelOptions m_options;
+    DesktopModel *m_model;
+    bool m_perCategory;
+    bool m_hideToTray = false;
+    bool m_panelsShown = false;
+    bool m_layoutLocked = false;
+    bool m_todoVisible = true;
+    bool m_currencyVisible = true;
+    GuideOverlay *m_overlay = nullptr;
+    QHash<QString, IconPanel *> m_panels;
+    IconPanel *m_singlePanel = nullptr;
+};

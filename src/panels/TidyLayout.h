@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QRect>
+#include <QSize>
+
+#include <optional>
+
+// Geometry of the tidy arrangement: category panels in list columns along the
+// right edge of the work area with grid panels to their left, custom panels in
+// the space that remains. Pure functions of their arguments except workArea().
+// Rectangles follow QRect conventions (right = left + width - 1).
+namespace TidyLayout {
+
+inline constexpr int gap = 16;           // between panels, everywhere
+inline constexpr int workAreaInset = 24; // kept free along every screen edge
+inline constexpr int cascadeStep = 44;   // offset between cascaded custom panels
+
+struct TidyEntry
+{
+    int category = 0;
+    int itemCount = 0;
+    std::optional<bool> listMode; // none: automatic by category; true: list; false: grid
+    bool operator==(const TidyEntry &) const = default;
+};
+
+struct LayoutRecord
+{
+    int category = 0;
+    QRect rect;
+    bool list = false;
+    bool userPlaced = false;
+    bool operator==(const LayoutRecord &) const = default;
+};
+
+// The available geometry inset by workAreaInset on every side.
+QRect workAreaFor(const QRect &available);
+// workAreaFor() of the primary screen's available geometry, or of (0, 0, 1280, 800) without a screen.
+QRect workArea();
+
+// One icon cell of a grid panel for an icon edge of iconSize pixels.
+QSize gridCellSize(int iconSize);
+// A grid panel one cell wide and one cell high (never below the grid panel's minimum size).
+QSize smallestGridPanelSize(int iconSize);
+// The height a grid panel of five rows needs; taller grid panels are never planned.
+int tallestGridPanelHeight(int iconSize);
+// The width a grid panel of three columns needs; wider grid panels are never planned.
+int widestGridPanelWidth(int iconSize);
+// Height at which a list panel of itemCount rows shows them all.
+int listNaturalHeight(int itemCount);
+
+// One record per entry with items, list records first (rightmost column first,
+// top to bottom), then the grid records row by row from the right.
+QList<LayoutRecord> computeTidyLayout(const QList<TidyEntry> &entries, const QRect &area, int iconSize);
+
+// Contiguous runs in order; the first (size % columns) columns take one entry more.
+QList<QList<TidyEntry>> splitIntoColumns(const QList<TidyEntry> &entries, int columns);
+
+// Heights of the panels of one list column sharing `height` (gaps included):
+// every panel gets up to 84 px first, the rest is shared out until each panel
+// reaches its natural height.
+QList<int> columnHeights(const QList<TidyEntry> &column, int height);
+
+// Puts user-placed panels (keyed by category) at their own rectangles, then
+// sends every user-placed panel that overlaps another one back to its computed
+// slot, repeating until no user-placed panel overlaps anything.
+QList<LayoutRecord> mergeUserPlaced(const QList<LayoutRecord> &layout, const QHash<int, QRect> &userRects);
+
+// The part of `area` left for custom panels beside (left of) or below the
+// `occupied` block of category panels; `area` itself when nothing is occupied.
+QRect freeArea(const QRect &area, const QRect &occupied);
+
+// One rectangle per size (none when `area` is empty): columns from the right
+// of the free area leftwards, then cascading from its top-left corner when no
+// further column fits or there is no free area at all.
+QList<QRect> layoutCustomPanels(const QList<QSize> &sizes, const QRect &area, const QRect &occupied);
+
+} // namespace TidyLayout
