@@ -9,7 +9,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-tools-dev-tools qt6-translations-l10n
     libglib2.0-dev libgl-dev
     # end-to-end tests: a real X server, window manager, compositor and desktop
-    xvfb xauth openbox xcompmgr xdotool wmctrl x11-utils imagemagick dbus dbus-x11
+    xvfb xauth openbox xcompmgr xdotool wmctrl x11-utils imagemagick dbus dbus-x11 python3
 )
 
 missing=()

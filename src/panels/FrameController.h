@@ -1,12 +1,13 @@
 #pragma once
 
+#include "panels/GuideOverlay.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QRect>
 
 #include <functional>
 
-class GuideOverlay;
 class QMouseEvent;
 class QWidget;
 

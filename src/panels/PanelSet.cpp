@@ -61,9 +61,21 @@ PanelSet::~PanelSet()
 
 QStringList PanelSet::wantedPanelIds() const
 {
+    // A kind whose items all live in custom panels or loose on the desktop has
+    // nothing to show; its panel would float empty where no arrangement places it.
+    bool shown[categoryCount] = {};
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        const QModelIndex index = m_model->index(row, 0);
+        const int category = index.data(DesktopModel::CategoryRole).toInt();
+        if (category >= 0 && category < categoryCount &&
+            index.data(DesktopModel::PanelRole).toString() == categoryId(category))
+            shown[category] = true;
+    }
     QStringList ids;
-    for (int category : m_model->presentCategories())
-        ids.append(categoryId(category));
+    for (int category : m_model->presentCategories()) {
+        if (shown[category])
+            ids.append(categoryId(category));
+    }
     for (const PanelLayoutStore::CustomPanel &custom : PanelLayoutStore::customPanels()) {
         if (!ids.contains(custom.id))
             ids.append(custom.id);
