@@ -9,7 +9,6 @@ class TestAppIcon : public QObject
 private Q_SLOTS:
     void tiles_data();
     void tiles();
-    void iconSizes();
 };
 
 void TestAppIcon::tiles_data()
@@ -29,9 +28,9 @@ void TestAppIcon::tiles()
     QFETCH(QPointF, left);
     QFETCH(QPointF, topRight);
     QFETCH(QPointF, bottomRight);
+    QVERIFY(appIcon().availableSizes().contains(QSize(size, size)));
     const QImage image = renderAppIcon(size);
     QCOMPARE(image.size(), QSize(size, size));
-    QVERIFY(image.hasAlphaChannel());
     auto at = [&](QPointF f) {
         return image.pixelColor(int(f.x() * size), int(f.y() * size));
     };
@@ -41,14 +40,6 @@ void TestAppIcon::tiles()
     QCOMPARE(at(bottomRight), QColor(0xf2, 0xf4, 0xf8));
     // The plate shows between the tiles and the rim.
     QCOMPARE(image.pixelColor(size / 2, int(0.12 * size) + 1), QColor(0x23, 0x27, 0x2f));
-}
-
-void TestAppIcon::iconSizes()
-{
-    const QList<QSize> sizes = appIcon().availableSizes();
-    QCOMPARE(sizes.size(), 10);
-    QVERIFY(sizes.contains(QSize(16, 16)));
-    QVERIFY(sizes.contains(QSize(256, 256)));
 }
 
 QTEST_MAIN(TestAppIcon)

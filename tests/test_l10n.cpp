@@ -23,18 +23,25 @@ private Q_SLOTS:
 
     void resolve_data();
     void resolve();
-    void storedChoice_data();
-    void storedChoice();
     void catalogues_data();
     void catalogues();
     void catalogTranslatesOwnContextOnly();
-    void bindTwiceRegistersOnce();
     void callbacksInOrderAndGuarded();
     void liveSwitching();
-    void qtTextsFollow();
 
 private:
-    static QJsonObject catalogue(const QString &code);
+    // A compiled-in catalogue; empty when it is missing or not valid JSON.
+    static QJsonObject catalogue(const QString &code)
+    {
+        QFile file(QString(":/i18n/%1.json").arg(code));
+        return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).object()
+                                              : QJsonObject();
+    }
+    static QString translated(const QString &code, const char *source)
+    {
+        return catalogue(code).value(source).toString();
+    }
+
     std::unique_ptr<TestEnvironment> m_env;
 };
 
@@ -49,29 +56,14 @@ void TestL10n::cleanup()
     L10n::install();
 }
 
-QJsonObject TestL10n::catalogue(const QString &code)
-{
-    QFile file(QStringLiteral(":/i18n/%1.json").arg(code));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QJsonDocument::fromJson(file.readAll()).object();
-}
-
 void TestL10n::resolve_data()
 {
     QTest::addColumn<QStringList>("tags");
     QTest::addColumn<QString>("code");
     QTest::newRow("zh-TW") << QStringList{"zh-TW"} << "zh_Hant";
-    QTest::newRow("zh-HK") << QStringList{"zh-HK"} << "zh_Hant";
-    QTest::newRow("zh-Hant") << QStringList{"zh-Hant"} << "zh_Hant";
-    QTest::newRow("zh-CN") << QStringList{"zh-CN"} << "zh_Hans";
-    QTest::newRow("zh-Hans-SG") << QStringList{"zh-Hans-SG"} << "zh_Hans";
     QTest::newRow("zh") << QStringList{"zh"} << "zh_Hans";
     QTest::newRow("nn-NO") << QStringList{"nn-NO"} << "nb";
     QTest::newRow("no") << QStringList{"no"} << "nb";
-    QTest::newRow("nb-NO") << QStringList{"nb-NO"} << "nb";
-    QTest::newRow("en-GB") << QStringList{"en-GB"} << "en";
-    QTest::newRow("pt-PT") << QStringList{"pt-PT"} << "pt";
     QTest::newRow("underscore tag") << QStringList{"de_AT"} << "de";
     QTest::newRow("first supported wins") << QStringList{"tlh", "fr-CA", "en-US"} << "fr";
     QTest::newRow("none supported") << QStringList{"tlh", "xx-YY"} << "en";
@@ -87,31 +79,6 @@ void TestL10n::resolve()
     QCOMPARE(L10n::resolveLanguage(tags), code);
 }
 
-void TestL10n::storedChoice_data()
-{
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<QString>("code");
-    QTest::newRow("german") << "de"
-                            << "de";
-    QTest::newRow("region tag") << "fr-CA"
-                                << "fr";
-    QTest::newRow("capital System") << "System"
-                                    << "en";
-    QTest::newRow("junk") << "%%%"
-                          << "en";
-}
-
-void TestL10n::storedChoice()
-{
-    QFETCH(QString, stored);
-    QFETCH(QString, code);
-    QSettings().setValue(SettingsKeys::uiLanguage, stored);
-    QCOMPARE(L10n::currentLanguage(), code);
-    L10n::install();
-    QCOMPARE(QLocale().name().left(2), code.left(2));
-    QCOMPARE(L10n::text("Icon size"), catalogue(code).value(QLatin1String("Icon size")).toString());
-}
-
 void TestL10n::catalogues_data()
 {
     QTest::addColumn<QString>("code");
@@ -122,79 +89,42 @@ void TestL10n::catalogues_data()
 void TestL10n::catalogues()
 {
     QFETCH(QString, code);
-    QFile file(QStringLiteral(":/i18n/%1.json").arg(code));
-    QVERIFY2(file.open(QIODevice::ReadOnly), "catalogue is compiled in");
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
-    QCOMPARE(error.error, QJsonParseError::NoError);
-    QVERIFY(document.isObject());
-    const QJsonObject texts = document.object();
-    const QJsonObject english = catalogue(QStringLiteral("en"));
-    QCOMPARE(english.size(), 118);
+    const QJsonObject texts = catalogue(code);
+    const QJsonObject english = catalogue("en");
     QCOMPARE(texts.keys(), english.keys());
+    QVERIFY(!english.isEmpty());
 
-    static const QRegularExpression placeholder(QStringLiteral("%\\d"));
+    static const QRegularExpression placeholder("%\\d");
     int same = 0;
     for (auto it = english.constBegin(); it != english.constEnd(); ++it) {
         const QString source = it.key();
         QCOMPARE(it.value().toString(), source); // English maps to itself
         const QJsonValue value = texts.value(source);
-        QVERIFY2(value.isString(), qPrintable(source));
-        const QString translated = value.toString();
-        QVERIFY2(!translated.trimmed().isEmpty(), qPrintable(source));
-        QCOMPARE(translated.count(placeholder), source.count(placeholder));
-        QCOMPARE(translated.count(QLatin1Char('\n')), source.count(QLatin1Char('\n')));
+        QVERIFY2(value.isString() && !value.toString().trimmed().isEmpty(), qPrintable(source));
+        const QString translation = value.toString();
+        QCOMPARE(translation.count(placeholder), source.count(placeholder));
+        QCOMPARE(translation.count('\n'), source.count('\n'));
         for (const char *name : {"Larkspan", "Frankfurter", "Windows"}) {
-            if (source.contains(QLatin1String(name)))
-                QVERIFY2(translated.contains(QLatin1String(name)),
-                         qPrintable(source + QLatin1String(" / ") + translated));
+            if (source.contains(name))
+                QVERIFY2(translation.contains(name), qPrintable(source + " / " + translation));
         }
-        if (translated == source)
-            ++same;
+        same += translation == source;
     }
-    if (code != QLatin1String("en"))
+    if (code != "en")
         QVERIFY2(same * 5 < english.size(), "most texts are translated");
 }
 
 void TestL10n::catalogTranslatesOwnContextOnly()
 {
     L10n::Catalog catalog;
-    QVERIFY(catalog.isEmpty());
-    QVERIFY(!catalog.load(QStringLiteral("xx")));
-    QVERIFY(catalog.isEmpty());
-    QVERIFY(catalog.load(QStringLiteral("de")));
-    QVERIFY(!catalog.isEmpty());
-    QCOMPARE(catalog.translate("Brimvale", "Quit"),
-             catalogue(QStringLiteral("de")).value(QLatin1String("Quit")).toString());
+    QVERIFY(catalog.load("de"));
+    QCOMPARE(catalog.translate("Brimvale", "Quit"), translated("de", "Quit"));
     QVERIFY(catalog.translate("QDialogButtonBox", "Quit").isNull());
     QVERIFY(catalog.translate("Brimvale", "Not a catalogue text").isNull());
     QVERIFY(catalog.translate(nullptr, "Quit").isNull());
     // A failed load empties what was there.
-    QVERIFY(!catalog.load(QStringLiteral("nope")));
+    QVERIFY(!catalog.load("nope"));
     QVERIFY(catalog.isEmpty());
-}
-
-void TestL10n::bindTwiceRegistersOnce()
-{
-    QLabel label;
-    int calls = 0;
-    L10n::onLanguageChanged(&label, [&calls] { ++calls; });
-    L10n::bind(&label, "text", "Quit");
-    L10n::bind(&label, "text", "Refresh");
-    L10n::bind(&label, "toolTip", "Read the desktop again");
-    QCOMPARE(label.text(), QStringLiteral("Refresh"));
-
-    QSettings().setValue(SettingsKeys::uiLanguage, QStringLiteral("fr"));
-    L10n::install();
-    label.setText(QStringLiteral("changed by hand"));
-    L10n::notifyLanguageChanged();
-    const QJsonObject french = catalogue(QStringLiteral("fr"));
-    QCOMPARE(label.text(), french.value(QLatin1String("Refresh")).toString());
-    QCOMPARE(label.toolTip(), french.value(QLatin1String("Read the desktop again")).toString());
-    QCOMPARE(calls, 1);
-    const QVariantMap sources = label.property("_l10n_sources").toMap();
-    QCOMPARE(sources.keys(), (QStringList{"text", "toolTip"}));
-    QCOMPARE(sources.value(QStringLiteral("text")).toByteArray(), QByteArray("Refresh"));
 }
 
 void TestL10n::callbacksInOrderAndGuarded()
@@ -208,14 +138,14 @@ void TestL10n::callbacksInOrderAndGuarded()
         L10n::bind(&deleted, "text", "Quit");
     }
     L10n::onLanguageChanged(first.get(), [&] {
-        calls << QStringLiteral("first");
+        calls << "first";
         second.reset(); // destroys the guard of a later entry
     });
-    L10n::onLanguageChanged(second.get(), [&] { calls << QStringLiteral("second"); });
+    L10n::onLanguageChanged(second.get(), [&] { calls << "second"; });
     L10n::onLanguageChanged(third.get(), [&] {
-        calls << QStringLiteral("third");
+        calls << "third";
         // Registering during a notification is safe and takes effect next time.
-        L10n::onLanguageChanged(third.get(), [&] { calls << QStringLiteral("late"); });
+        L10n::onLanguageChanged(third.get(), [&] { calls << "late"; });
     });
     L10n::notifyLanguageChanged();
     QCOMPARE(calls, (QStringList{"first", "third"}));
@@ -230,39 +160,38 @@ void TestL10n::liveSwitching()
 {
     L10n::followLayoutDirection();
     QCOMPARE(QGuiApplication::layoutDirection(), Qt::LeftToRight);
+    const QString englishCancel =
+        QDialogButtonBox(QDialogButtonBox::Cancel).button(QDialogButtonBox::Cancel)->text();
     QLabel label;
-    L10n::bind(&label, "text", "Tidy panels");
+    int calls = 0;
+    L10n::onLanguageChanged(&label, [&calls] { ++calls; });
+    L10n::bind(&label, "text", "Quit");
+    L10n::bind(&label, "text", "Tidy panels"); // rebinding replaces, and registers nothing new
+    L10n::bind(&label, "toolTip", "Read the desktop again");
+    QCOMPARE(label.text(), "Tidy panels");
+    label.setText("changed by hand");
 
-    L10n::changeLanguage(QStringLiteral("ar"));
-    QCOMPARE(QSettings().value(SettingsKeys::uiLanguage).toString(), QStringLiteral("ar"));
+    L10n::changeLanguage("ar");
+    QCOMPARE(QSettings().value(SettingsKeys::uiLanguage).toString(), "ar");
+    QCOMPARE(QLocale().name().left(2), "ar");
     QCOMPARE(QGuiApplication::layoutDirection(), Qt::RightToLeft);
     QCOMPARE(label.layoutDirection(), Qt::RightToLeft);
-    QCOMPARE(label.text(), catalogue(QStringLiteral("ar")).value(QLatin1String("Tidy panels")).toString());
-    QVERIFY(label.text() != QLatin1String("Tidy panels"));
+    QCOMPARE(label.text(), translated("ar", "Tidy panels"));
+    QVERIFY(label.text() != "Tidy panels");
+    QCOMPARE(label.toolTip(), translated("ar", "Read the desktop again"));
+    QCOMPARE(calls, 1);
 
-    L10n::changeLanguage(QStringLiteral("de"));
+    // Qt's own texts follow too.
+    L10n::changeLanguage("de");
     QCOMPARE(QGuiApplication::layoutDirection(), Qt::LeftToRight);
-    QCOMPARE(label.text(), catalogue(QStringLiteral("de")).value(QLatin1String("Tidy panels")).toString());
-
-    L10n::changeLanguage(QStringLiteral("en"));
-    QCOMPARE(label.text(), QStringLiteral("Tidy panels"));
-}
-
-void TestL10n::qtTextsFollow()
-{
-    QDialogButtonBox box(QDialogButtonBox::Cancel);
-    const QString english = box.button(QDialogButtonBox::Cancel)->text();
-    L10n::changeLanguage(QStringLiteral("de"));
-    QDialogButtonBox german(QDialogButtonBox::Cancel);
-    QCOMPARE(german.button(QDialogButtonBox::Cancel)->text().remove(QLatin1Char('&')),
-             QStringLiteral("Abbrechen"));
-    QVERIFY(german.button(QDialogButtonBox::Cancel)->text() != english);
-
+    QCOMPARE(label.text(), translated("de", "Tidy panels"));
+    QCOMPARE(QDialogButtonBox(QDialogButtonBox::Cancel).button(QDialogButtonBox::Cancel)->text().remove('&'),
+             "Abbrechen");
     // Lithuanian has a catalogue of ours but no Qt translation: Qt's texts stay English.
-    L10n::changeLanguage(QStringLiteral("lt"));
-    QDialogButtonBox lithuanian(QDialogButtonBox::Cancel);
-    QCOMPARE(lithuanian.button(QDialogButtonBox::Cancel)->text(), english);
-    QVERIFY(L10n::text("Quit") != QLatin1String("Quit"));
+    L10n::changeLanguage("lt");
+    QCOMPARE(QDialogButtonBox(QDialogButtonBox::Cancel).button(QDialogButtonBox::Cancel)->text(),
+             englishCancel);
+    QCOMPARE(label.text(), translated("lt", "Tidy panels"));
 }
 
 QTEST_MAIN(TestL10n)

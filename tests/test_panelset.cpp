@@ -43,17 +43,24 @@ private Q_SLOTS:
 
     void panelsFollowCategories_data();
     void panelsFollowCategories();
-    void dropOnCategoryPanelClearsAssignment();
-    void removingCustomPanelReturnsItems();
-    void createAndRenameCustomPanels();
+    void customPanels();
     void iconSizeChanges();
     void lockAndTidy();
     void hidingLastPanelEmitsAllHidden();
     void singleMode();
-    void tidyPlacesInsideWorkArea();
 
 private:
-    PanelSet *makeSet(bool perCategory = true);
+    void addFiles(const QStringList &paths)
+    {
+        for (const QString &path : paths)
+            m_desktop->entries.append(FakeDesktopSource::file(path));
+    }
+    PanelSet *makeSet(bool perCategory = true)
+    {
+        m_model = std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_desktop));
+        m_set = std::make_unique<PanelSet>(IconPanelOptions{}, m_model.get(), perCategory);
+        return m_set.get();
+    }
 
     std::unique_ptr<TestEnvironment> m_env;
     std::shared_ptr<FakeDesktopSource::State> m_desktop;
@@ -77,13 +84,6 @@ void TestPanelSet::cleanup()
     m_env.reset();
 }
 
-PanelSet *TestPanelSet::makeSet(bool perCategory)
-{
-    m_model = std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_desktop));
-    m_set = std::make_unique<PanelSet>(IconPanelOptions{}, m_model.get(), perCategory);
-    return m_set.get();
-}
-
 void TestPanelSet::panelsFollowCategories_data()
 {
     QTest::addColumn<QStringList>("files");
@@ -102,93 +102,68 @@ void TestPanelSet::panelsFollowCategories()
     QFETCH(QStringList, files);
     QFETCH(QStringList, customs);
     QFETCH(QStringList, expected);
-    for (const QString &file : files)
-        m_desktop->entries.append(FakeDesktopSource::file(file));
+    addFiles(files);
     for (const QString &name : customs)
         PanelLayoutStore::createPanel(name);
     PanelSet *set = makeSet();
     QCOMPARE(titles(*set), expected);
     for (IconPanel *panel : set->panelsInOrder()) {
         // Documents (and custom panels) default to the grid, the other kinds to lists.
-        const bool grid = panel->title() == QLatin1String("Documents") || customs.contains(panel->title());
-        QCOMPARE(panel->isListView(), !grid);
+        QCOMPARE(panel->isListView(), panel->title() != "Documents" && !customs.contains(panel->title()));
         QVERIFY(!panel->isVisible()); // nothing shows before showAll
     }
 
     // Removing the last audio file removes its panel at the next reload.
-    m_desktop->entries.removeIf([](const DesktopEntry &e) { return e.path.endsWith(QLatin1String(".mp3")); });
+    m_desktop->entries.removeIf([](const DesktopEntry &e) { return e.path.endsWith(".mp3"); });
     QSignalSpy contents(set, &PanelSet::contentsChanged);
     m_model->reload();
-    QVERIFY(!titles(*set).contains(QStringLiteral("Audio")));
+    QVERIFY(!titles(*set).contains("Audio"));
     QCOMPARE(contents.value(0).value(0).toInt(), m_model->rowCount());
 }
 
-void TestPanelSet::dropOnCategoryPanelClearsAssignment()
+void TestPanelSet::customPanels()
 {
-    const QString custom = PanelLayoutStore::createPanel(QStringLiteral("Mine"));
-    PanelLayoutStore::assignItems({QStringLiteral("/d/a.txt")}, custom);
-    m_desktop->entries = {FakeDesktopSource::file(QStringLiteral("/d/a.txt")),
-                          FakeDesktopSource::file(QStringLiteral("/d/b.png"))};
+    addFiles({"/d/a.txt", "/d/b.png"});
     PanelSet *set = makeSet();
-    QCOMPARE(keysIn(set->panel(custom)), QStringList{"/d/a.txt"});
-    // Its only document lives in the custom panel: no empty documents panel floats about.
-    QVERIFY(!set->panel(QStringLiteral("documents")));
+    IconPanel *documents = set->panel("documents");
+    Q_EMIT documents->createPanelRequested(QString());
+    QCOMPARE(titles(*set), (QStringList{"Documents", "Images", "New panel"}));
+    Q_EMIT documents->renamePanelRequested("custom-1", "  Mine ");
+    Q_EMIT documents->renamePanelRequested("custom-1", "   ");
+    Q_EMIT documents->renamePanelRequested("documents", "Docs");
+    QCOMPARE(titles(*set), (QStringList{"Documents", "Images", "Mine"}));
+    QCOMPARE(PanelLayoutStore::panelName("custom-1"), "Mine");
 
-    // Dropped on the images panel: the assignment is cleared and the item goes home.
-    Q_EMIT set->panel(QStringLiteral("images"))->itemsDropped({QStringLiteral("/d/a.txt")}, QString());
-    QCOMPARE(PanelLayoutStore::panelIdFor(QStringLiteral("/d/a.txt")), QString());
-    QTRY_VERIFY(set->panel(QStringLiteral("documents")));
-    QCOMPARE(keysIn(set->panel(QStringLiteral("documents"))), QStringList{"/d/a.txt"});
-    QVERIFY(keysIn(set->panel(custom)).isEmpty());
+    // Dropped on the custom panel: assigned, and the emptied documents panel goes.
+    Q_EMIT set->panel("custom-1")->itemsDropped({"/d/a.txt"}, "custom-1");
+    QTRY_COMPARE(keysIn(set->panel("custom-1")), QStringList{"/d/a.txt"});
+    QVERIFY(!set->panel("documents"));
+    // Dropped on a category panel: the assignment is cleared and the item goes home.
+    Q_EMIT set->panel("images")->itemsDropped({"/d/a.txt"}, QString());
+    QCOMPARE(PanelLayoutStore::panelIdFor("/d/a.txt"), QString());
+    QTRY_VERIFY(set->panel("documents"));
+    QCOMPARE(keysIn(set->panel("documents")), QStringList{"/d/a.txt"});
+    QVERIFY(keysIn(set->panel("custom-1")).isEmpty());
 
-    // Dropped on the custom panel: assigned again, and the emptied panel goes.
-    Q_EMIT set->panel(custom)->itemsDropped({QStringLiteral("/d/a.txt")}, custom);
-    QTRY_COMPARE(keysIn(set->panel(custom)), QStringList{"/d/a.txt"});
-    QVERIFY(!set->panel(QStringLiteral("documents")));
-}
-
-void TestPanelSet::removingCustomPanelReturnsItems()
-{
-    const QString custom = PanelLayoutStore::createPanel(QStringLiteral("Mine"));
-    PanelLayoutStore::assignItems({QStringLiteral("/d/a.txt"), QStringLiteral("/d/b.png")}, custom);
-    m_desktop->entries = {FakeDesktopSource::file(QStringLiteral("/d/a.txt")),
-                          FakeDesktopSource::file(QStringLiteral("/d/b.png"))};
-    PanelSet *set = makeSet();
-    QCOMPARE(titles(*set), QStringList{"Mine"});
-    QCOMPARE(keysIn(set->panel(custom)).size(), 2);
-    QPointer<IconPanel> removed = set->panel(custom);
-    Q_EMIT removed->removePanelRequested(custom);
+    // Removing the custom panel returns its items; a request for a built-in panel changes nothing.
+    Q_EMIT set->panel("images")->itemsDropped({"/d/a.txt", "/d/b.png"}, "custom-1");
+    QTRY_COMPARE(titles(*set), QStringList{"Mine"});
+    QPointer<IconPanel> removed = set->panel("custom-1");
+    Q_EMIT removed->removePanelRequested("custom-1");
     QTRY_VERIFY(removed.isNull());
     QCOMPARE(titles(*set), (QStringList{"Documents", "Images"}));
-    QCOMPARE(keysIn(set->panel(QStringLiteral("images"))), QStringList{"/d/b.png"});
-    QVERIFY(!PanelLayoutStore::isCustomPanel(custom));
-
-    // A request for a built-in panel changes nothing.
-    Q_EMIT set->panel(QStringLiteral("images"))->removePanelRequested(QStringLiteral("images"));
+    QCOMPARE(keysIn(set->panel("images")), QStringList{"/d/b.png"});
+    QVERIFY(!PanelLayoutStore::isCustomPanel("custom-1"));
+    Q_EMIT set->panel("images")->removePanelRequested("images");
     QTest::qWait(10);
     QCOMPARE(titles(*set), (QStringList{"Documents", "Images"}));
 }
 
-void TestPanelSet::createAndRenameCustomPanels()
-{
-    m_desktop->entries = {FakeDesktopSource::file(QStringLiteral("/d/a.txt"))};
-    PanelSet *set = makeSet();
-    IconPanel *documents = set->panel(QStringLiteral("documents"));
-    Q_EMIT documents->createPanelRequested(QString());
-    QCOMPARE(titles(*set), (QStringList{"Documents", "New panel"}));
-    Q_EMIT documents->renamePanelRequested(QStringLiteral("custom-1"), QStringLiteral("  Projects "));
-    QCOMPARE(set->panel(QStringLiteral("custom-1"))->title(), QStringLiteral("Projects"));
-    QCOMPARE(PanelLayoutStore::panelName(QStringLiteral("custom-1")), QStringLiteral("Projects"));
-    Q_EMIT documents->renamePanelRequested(QStringLiteral("custom-1"), QStringLiteral("   "));
-    Q_EMIT documents->renamePanelRequested(QStringLiteral("documents"), QStringLiteral("Docs"));
-    QCOMPARE(titles(*set), (QStringList{"Documents", "Projects"}));
-}
-
 void TestPanelSet::iconSizeChanges()
 {
-    m_desktop->entries = {FakeDesktopSource::file(QStringLiteral("/d/a.txt"))};
+    addFiles({"/d/a.txt"});
     PanelSet *set = makeSet();
-    IconPanel *panel = set->panel(QStringLiteral("documents"));
+    IconPanel *panel = set->panel("documents");
     panel->applyGeometry(QRect(300, 300, 260, 200), true);
     const int enumerations = m_desktop->enumerations;
 
@@ -207,11 +182,11 @@ void TestPanelSet::iconSizeChanges()
 
 void TestPanelSet::lockAndTidy()
 {
-    m_desktop->entries = {FakeDesktopSource::file(QStringLiteral("/d/a.txt")),
-                          FakeDesktopSource::file(QStringLiteral("/d/b.png"))};
+    addFiles({"/d/a.txt", "/d/b.png", "/d/c.mp3", "/d/d.zip", "/d/e.cpp", "/d/f.exe"});
+    m_desktop->entries.append(FakeDesktopSource::folder("/d/Folder"));
     PanelSet *set = makeSet();
     QSignalSpy lockChanged(set, &PanelSet::layoutLockChanged);
-    IconPanel *panel = set->panel(QStringLiteral("documents"));
+    IconPanel *panel = set->panel("documents");
     const QRect tidy = panel->geometry();
     panel->applyGeometry(tidy.translated(40, 40), true);
 
@@ -225,37 +200,41 @@ void TestPanelSet::lockAndTidy()
     set->setLayoutLocked(true);
     QCOMPARE(lockChanged.count(), 1);
 
+    // Tidy puts every panel inside the work area, none over another.
     set->setLayoutLocked(false);
     Q_EMIT panel->arrangeRequested();
     QCOMPARE(panel->geometry(), tidy);
     QVERIFY(!panel->isUserPlaced());
+    const QList<IconPanel *> panels = set->panelsInOrder();
+    QCOMPARE(panels.size(), 7);
+    for (const IconPanel *a : panels) {
+        QVERIFY2(TidyLayout::workArea().contains(a->geometry()), qPrintable(a->title()));
+        for (const IconPanel *b : panels)
+            QVERIFY2(a == b || !a->geometry().intersects(b->geometry()), qPrintable(a->title() + b->title()));
+    }
 
     // A locked layout survives a restart.
     set->setLayoutLocked(true);
     m_set.reset();
-    PanelSet *again = makeSet();
-    QVERIFY(again->isLayoutLocked());
-    QVERIFY(again->panel(QStringLiteral("images"))->isLayoutLocked());
+    QVERIFY(makeSet()->panel("images")->isLayoutLocked());
 }
 
 void TestPanelSet::hidingLastPanelEmitsAllHidden()
 {
-    m_desktop->entries = {FakeDesktopSource::file(QStringLiteral("/d/a.txt")),
-                          FakeDesktopSource::file(QStringLiteral("/d/b.png"))};
+    addFiles({"/d/a.txt", "/d/b.png"});
     PanelSet *set = makeSet();
     set->setHideToTray(true);
     QSignalSpy allHidden(set, &PanelSet::allHidden);
     set->showAll(false);
     QVERIFY(set->anyPanelVisible());
-    set->panel(QStringLiteral("documents"))->close();
-    QVERIFY(!set->panel(QStringLiteral("documents"))->isVisible());
+    set->panel("documents")->close();
     QCOMPARE(allHidden.count(), 0);
-    set->panel(QStringLiteral("images"))->close();
+    set->panel("images")->close();
     QCOMPARE(allHidden.count(), 1);
     QVERIFY(!set->anyPanelVisible());
 
     set->toggleAll();
-    QVERIFY(set->panel(QStringLiteral("documents"))->isVisible());
+    QVERIFY(set->panel("documents")->isVisible());
     set->toggleAll();
     QVERIFY(!set->anyPanelVisible());
     QCOMPARE(allHidden.count(), 1); // hiding from the tray is not the panels' doing
@@ -263,33 +242,14 @@ void TestPanelSet::hidingLastPanelEmitsAllHidden()
 
 void TestPanelSet::singleMode()
 {
-    m_desktop->entries = {FakeDesktopSource::file(QStringLiteral("/d/a.txt")),
-                          FakeDesktopSource::file(QStringLiteral("/d/b.png"))};
-    PanelLayoutStore::setDesktopPosition(QStringLiteral("/d/b.png"), QPoint(1, 1));
+    addFiles({"/d/a.txt", "/d/b.png"});
+    PanelLayoutStore::setDesktopPosition("/d/b.png", QPoint(1, 1));
     PanelSet *set = makeSet(false);
     QCOMPARE(titles(*set), QStringList{"Desktop"});
     IconPanel *panel = set->panelsInOrder().first();
-    QCOMPARE(panel->settingsPrefix(), QStringLiteral("panel"));
+    QCOMPARE(panel->settingsPrefix(), "panel");
     QCOMPARE(keysIn(panel), QStringList{"/d/a.txt"}); // loose items stay out
     QVERIFY(panel->geometryRestored());
-}
-
-void TestPanelSet::tidyPlacesInsideWorkArea()
-{
-    for (const char *file : {"/d/a.txt", "/d/b.png", "/d/c.mp3", "/d/d.zip", "/d/e.cpp", "/d/f.exe"})
-        m_desktop->entries.append(FakeDesktopSource::file(QString::fromLatin1(file)));
-    m_desktop->entries.append(FakeDesktopSource::folder(QStringLiteral("/d/Folder")));
-    PanelSet *set = makeSet();
-    const QRect area = TidyLayout::workArea();
-    const QList<IconPanel *> panels = set->panelsInOrder();
-    QCOMPARE(panels.size(), 7);
-    for (const IconPanel *a : panels) {
-        QVERIFY2(area.contains(a->geometry()), qPrintable(a->title()));
-        for (const IconPanel *b : panels) {
-            if (a != b)
-                QVERIFY2(!a->geometry().intersects(b->geometry()), qPrintable(a->title() + b->title()));
-        }
-    }
 }
 
 QTEST_MAIN(TestPanelSet)
