@@ -1,6 +1,8 @@
 // Measures the desktop model's reload on generated desktops and the layout
 // store's save. Run: QT_QPA_PLATFORM=offscreen build/bench/larkspan_bench
 #include "panels/PanelLayoutStore.h"
+#include "panels/Snapping.h"
+#include "panels/TidyLayout.h"
 #include "shell/DesktopModel.h"
 #include "shell/freedesktop/FreedesktopDesktopSource.h"
 
@@ -109,5 +111,32 @@ int main(int argc, char *argv[])
                "layout store: assign 1000 keys median %1 ms; save with 1000 assignments median %2 ms\n")
                .arg(median(samples), 0, 'f', 2)
                .arg(median(saves), 0, 'f', 2);
+
+    // Geometry of a crowded arrangement: ten category panels, and snapping a
+    // dragged panel against twenty peers (what every mouse move costs).
+    QList<TidyLayout::TidyEntry> entries;
+    for (int category = 0; category < 10; ++category)
+        entries.append({category, 5 + category * 3, std::nullopt});
+    const QRect area(24, 24, 1872, 1032);
+    QList<QRect> peers;
+    for (int i = 0; i < 20; ++i)
+        peers.append(QRect(40 + (i % 5) * 370, 40 + (i / 5) * 260, 300 + i, 220 + 2 * i));
+    constexpr int rounds = 20000;
+    int sink = 0;
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < rounds; ++i)
+        sink += int(TidyLayout::computeTidyLayout(entries, area.adjusted(0, 0, -(i % 7), 0), 48).size());
+    const double tidyUs = double(timer.nsecsElapsed()) / 1e3 / rounds;
+    timer.restart();
+    for (int i = 0; i < rounds; ++i)
+        sink +=
+            Snapping::snapMove(QRect(100 + i % 300, 90 + i % 200, 260, 300), peers, QRect(0, 0, 1920, 1080))
+                .rect.x();
+    const double snapUs = double(timer.nsecsElapsed()) / 1e3 / rounds;
+    out << QStringLiteral("computeTidyLayout (10 panels): %1 us; snapMove (20 peers): %2 us (%3)\n")
+               .arg(tidyUs, 0, 'f', 2)
+               .arg(snapUs, 0, 'f', 2)
+               .arg(sink % 10);
     return 0;
 }

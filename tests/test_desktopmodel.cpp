@@ -50,6 +50,7 @@ private Q_SLOTS:
     void iconRequests();
     void iconSizeChangesReload();
     void staleAndNullIconsIgnored();
+    void iconBurstsSpreadOverTurns();
     void queuedReloadsFold();
     void unavailableDesktop();
     void categoryRulesReadAtReload();
@@ -342,6 +343,43 @@ void TestDesktopModel::staleAndNullIconsIgnored()
     const QImage shown =
         model->index(1, 0).data(Qt::DecorationRole).value<QIcon>().pixmap(QSize(48, 48)).toImage();
     QCOMPARE(shown.pixelColor(24, 24), QColor(Qt::red));
+}
+
+void TestDesktopModel::iconBurstsSpreadOverTurns()
+{
+    for (int i = 0; i < 40; ++i)
+        m_desktop->entries.append(
+            FakeDesktopSource::file(QStringLiteral("/d/%1").arg(i, 2, 10, QLatin1Char('0'))));
+    DesktopModel *model = makeModel();
+    QList<int> rows;
+    connect(model, &QAbstractItemModel::dataChanged, this, [&rows](const QModelIndex &changed) {
+        rows.append(changed.row());
+        QTest::qSleep(2); // a view that takes its time over every row
+    });
+    QImage red(48, 48, QImage::Format_ARGB32);
+    red.fill(Qt::red);
+    auto deliverAll = [&] {
+        for (int row = 0; row < 40; ++row)
+            QMetaObject::invokeMethod(model, "iconLoaded", Q_ARG(quint64, model->generation()),
+                                      Q_ARG(int, row), Q_ARG(QImage, red));
+    };
+
+    // One burst: a few rows at once, the rest in later turns of the event loop, in order.
+    deliverAll();
+    QVERIFY2(rows.size() < 10, qPrintable(QString::number(rows.size())));
+    QTRY_COMPARE(rows.size(), 40);
+    for (int row = 0; row < 40; ++row)
+        QCOMPARE(rows.at(row), row);
+
+    // What is still waiting at a reload belongs to the old items and never lands.
+    QTest::qWait(50);
+    rows.clear();
+    deliverAll();
+    const qsizetype applied = rows.size();
+    QVERIFY(applied < 40);
+    model->reload();
+    QTest::qWait(200);
+    QCOMPARE(rows.size(), applied);
 }
 
 void TestDesktopModel::queuedReloadsFold()

@@ -103,9 +103,16 @@ int categorize(bool isFolder, const QString &parsingName)
 
 QString categoryId(int category)
 {
+    // Asked once per item at every reload: hand out shared strings, not new ones.
+    static const QList<QString> ids = [] {
+        QList<QString> list;
+        for (const CategoryInfo &info : categoryInfos)
+            list.append(QString::fromLatin1(info.id));
+        return list;
+    }();
     if (category < 0 || category >= categoryCount)
         category = OtherCategory;
-    return QString::fromLatin1(categoryInfos[category].id);
+    return ids.at(category);
 }
 
 QString categoryTitle(int category)

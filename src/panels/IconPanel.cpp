@@ -19,7 +19,6 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -37,7 +36,6 @@
 #include <QSettings>
 #include <QStyle>
 #include <QTimer>
-#include <QUrl>
 
 namespace {
 
@@ -155,9 +153,10 @@ void IconPanel::buildUi()
     m_view->setItemDelegate(new IconItemDelegate(m_view));
     m_view->setPresentation(m_options.listView, m_options.iconSize);
     connect(m_view, &QWidget::customContextMenuRequested, this, &IconPanel::showContextMenu);
-    connect(m_view, &QAbstractItemView::activated, this, [this](const QModelIndex &) {
-        // Opening items arrives with the item actions; activation already
-        // clears the selection so the panel does not keep a stale highlight.
+    connect(m_view, &QAbstractItemView::activated, this, [this](const QModelIndex &index) {
+        m_model->openItem(m_filter ? m_filter->mapToSource(m_sort->mapToSource(index))
+                                   : m_sort->mapToSource(index));
+        // The opened item keeps no highlight, as on the desktop itself.
         m_view->clearSelection();
     });
     connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -566,17 +565,18 @@ std::unique_ptr<QMenu> IconPanel::createContextMenu(QPoint viewportPosition)
         menu->addSeparator();
     }
     if (clicked.isValid()) {
-        // Opening and properties come with the item actions; until then they show
-        // where users expect them but cannot be chosen.
-        menu->addAction(L10n::text("Open"))->setEnabled(false);
-        const QString path = m_model->itemPath(m_filter ? m_filter->mapToSource(m_sort->mapToSource(clicked))
-                                                        : m_sort->mapToSource(clicked));
+        // A persistent index: the model may reload while the menu is open.
+        const QPersistentModelIndex item(m_filter ? m_filter->mapToSource(m_sort->mapToSource(clicked))
+                                                  : m_sort->mapToSource(clicked));
+        connect(menu->addAction(L10n::text("Open")), &QAction::triggered, this,
+                [this, item] { m_model->openItem(item); });
+        const QString path = m_model->itemPath(item);
         if (!path.isEmpty()) {
-            connect(menu->addAction(L10n::text("Open file location")), &QAction::triggered, this, [path] {
-                QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
-            });
+            connect(menu->addAction(L10n::text("Open file location")), &QAction::triggered, this,
+                    [this, path] { m_model->openPath(QFileInfo(path).absolutePath()); });
         }
-        menu->addAction(L10n::text("Properties"))->setEnabled(false);
+        connect(menu->addAction(L10n::text("Properties")), &QAction::triggered, this,
+                [this, item] { m_model->invokeVerb(item, QStringLiteral("properties")); });
         menu->addSeparator();
     }
 
@@ -595,7 +595,7 @@ std::unique_ptr<QMenu> IconPanel::createContextMenu(QPoint viewportPosition)
 
     menu->addSeparator();
     connect(menu->addAction(L10n::text("Edit categories...")), &QAction::triggered, this,
-            [] { QDesktopServices::openUrl(QUrl::fromLocalFile(categoriesFilePath())); });
+            [this] { m_model->openPath(categoriesFilePath()); });
     connect(menu->addAction(L10n::text("Refresh")), &QAction::triggered, this, &IconPanel::refresh);
     QAction *lock = menu->addAction(L10n::text("Lock layout"));
     lock->setCheckable(true);

@@ -356,6 +356,11 @@ void PanelSet::showAll(bool activate)
 {
     m_panelsShown = true;
     const QList<IconPanel *> panels = panelsInOrder();
+    // Create every native window before mapping any: each creation waits on the
+    // X server, which is otherwise busy with the window manager's work for the
+    // panels already mapped.
+    for (IconPanel *p : panels)
+        p->winId();
     for (IconPanel *p : panels)
         p->show();
     if (activate && !panels.isEmpty()) {

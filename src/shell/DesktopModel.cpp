@@ -3,9 +3,13 @@
 #include "categories/CategoryRules.h"
 #include "panels/PanelLayoutStore.h"
 #include "shell/DesktopSource.h"
+#include "shell/IconLoader.h"
+#include "shell/IconSource.h"
+#include "shell/ItemActions.h"
 #include "shell/NaturalOrder.h"
 #include "shell/Platform.h"
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QMimeData>
@@ -18,6 +22,8 @@
 namespace {
 
 constexpr int reloadDelayMs = 250;
+// GUI time spent on arriving icons within one turn of the event loop.
+constexpr qint64 iconBudgetMs = 8;
 
 qreal currentRatio()
 {
@@ -26,32 +32,72 @@ qreal currentRatio()
 
 // Names may carry line breaks or other control characters (a file name may hold
 // almost any byte); they are shown on one line.
-QString displayable(QString name)
+QString displayable(const QString &name)
 {
-    for (QChar &c : name) {
-        if (c.category() == QChar::Other_Control)
-            c = QLatin1Char(' ');
-    }
-    return name;
+    const auto isControl = [](QChar c) {
+        return c.category() == QChar::Other_Control;
+    };
+    if (std::none_of(name.cbegin(), name.cend(), isControl))
+        return name; // the common case shares the string instead of copying it
+    QString shown = name;
+    std::replace_if(shown.begin(), shown.end(), isControl, QLatin1Char(' '));
+    return shown;
 }
 
 } // namespace
 
 DesktopModel::DesktopModel(QObject *parent)
-    : DesktopModel(Platform::createDesktopSource(), parent)
+    : DesktopModel(Platform::createDesktopSource(), Platform::createIconSource(),
+                   Platform::createItemActions(), parent)
 {}
 
 DesktopModel::DesktopModel(std::unique_ptr<DesktopSource> source, QObject *parent)
+    : DesktopModel(std::move(source), nullptr, nullptr, parent)
+{}
+
+DesktopModel::DesktopModel(std::unique_ptr<DesktopSource> source, std::unique_ptr<IconSource> icons,
+                           std::unique_ptr<ItemActions> actions, QObject *parent)
     : QAbstractListModel(parent)
     , m_source(std::move(source))
+    , m_actions(std::move(actions))
 {
     m_reloadTimer.setSingleShot(true);
     m_reloadTimer.setInterval(reloadDelayMs);
     connect(&m_reloadTimer, &QTimer::timeout, this, &DesktopModel::reload);
+    // Zero delay: runs at the next turn of the event loop, after what is queued now.
+    m_iconTurn.setSingleShot(true);
+    m_iconTurn.setInterval(0);
+    connect(&m_iconTurn, &QTimer::timeout, this, &DesktopModel::applyDeferredIcons);
+
+    m_iconThread.setObjectName(QStringLiteral("icons"));
+    m_hasIconSource = icons != nullptr;
+    m_iconLoader = new IconLoader(std::move(icons));
+    m_iconLoader->moveToThread(&m_iconThread);
+    connect(&m_iconThread, &QThread::started, m_iconLoader, &IconLoader::begin);
+    // Direct: the loader tidies up on its own thread as that thread ends.
+    connect(&m_iconThread, &QThread::finished, m_iconLoader, &IconLoader::finish, Qt::DirectConnection);
+    connect(m_iconLoader, &IconLoader::loaded, this, &DesktopModel::iconLoaded, Qt::QueuedConnection);
+    m_iconThread.start(QThread::InheritPriority);
+
+    if (m_source)
+        m_watcher = m_source->createWatcher();
+    if (m_watcher)
+        connect(m_watcher.get(), &DesktopWatcher::changed, this, &DesktopModel::queueReload);
     reload();
 }
 
-DesktopModel::~DesktopModel() = default;
+DesktopModel::~DesktopModel()
+{
+    // The worker may be inside a request; it finishes that one, then the thread
+    // ends and the requests still queued are dropped with the loader.
+    m_iconThread.quit();
+    m_iconThread.wait();
+    delete m_iconLoader;
+    m_iconLoader = nullptr;
+    m_watcher.reset();
+    m_reloadTimer.stop();
+    m_items.clear();
+}
 
 QString DesktopModel::itemMimeType()
 {
@@ -184,6 +230,21 @@ QStringList DesktopModel::itemKeys(const QModelIndexList &indexes) const
     return result;
 }
 
+bool DesktopModel::openItem(const QModelIndex &index)
+{
+    return isValidRow(index) && m_actions && m_actions->open(m_items.at(index.row()).pidl);
+}
+
+bool DesktopModel::invokeVerb(const QModelIndex &index, const QString &verb)
+{
+    return isValidRow(index) && m_actions && m_actions->invokeVerb(m_items.at(index.row()).pidl, verb);
+}
+
+bool DesktopModel::openPath(const QString &path)
+{
+    return !path.isEmpty() && m_actions && m_actions->open(QFile::encodeName(path));
+}
+
 void DesktopModel::queueReload()
 {
     m_reloadTimer.start();
@@ -195,6 +256,7 @@ void DesktopModel::reload()
     beginResetModel();
     m_items.clear();
     ++m_generation;
+    m_deferredIcons.clear();
 
     const qreal ratio = currentRatio();
     const QIcon folderIcon = m_source ? m_source->genericIcon(true, m_iconSize, ratio) : QIcon();
@@ -249,9 +311,25 @@ void DesktopModel::reload()
 
     endResetModel();
 
+    QList<IconLoader::Request> requests;
+    if (m_hasIconSource)
+        requests.reserve(m_items.size());
     for (int row = 0; row < m_items.size(); ++row) {
-        if (!m_items.at(row).pidl.isEmpty())
-            Q_EMIT iconWanted(m_generation, row, m_items.at(row).pidl, m_iconSize, ratio);
+        const QByteArray &pidl = m_items.at(row).pidl;
+        if (pidl.isEmpty())
+            continue;
+        Q_EMIT iconWanted(m_generation, row, pidl, m_iconSize, ratio);
+        if (m_hasIconSource)
+            requests.append({m_generation, row, pidl, m_iconSize, ratio});
+    }
+    // One queued hand-over per reload; the loader serves the rows in order.
+    if (m_hasIconSource) {
+        QMetaObject::invokeMethod(
+            m_iconLoader,
+            [loader = m_iconLoader, batch = std::move(requests)]() mutable {
+                loader->enqueue(std::move(batch));
+            },
+            Qt::QueuedConnection);
     }
     Q_EMIT reloaded();
 }
@@ -260,7 +338,38 @@ void DesktopModel::iconLoaded(quint64 generation, int row, const QImage &icon)
 {
     if (generation != m_generation || row < 0 || row >= m_items.size() || icon.isNull())
         return;
-    QPixmap pixmap = QPixmap::fromImage(icon);
+    // The worker answers cheap icons far faster than views repaint, and queued
+    // answers are delivered in one go. Past a frame's budget within one turn of
+    // the event loop the rest waits for the next turns, so input and painting
+    // keep flowing while a crowded desktop's icons pour in.
+    if (!m_deferredIcons.isEmpty() || (m_iconBurst.isValid() && m_iconBurst.elapsed() >= iconBudgetMs)) {
+        m_deferredIcons.append({row, icon});
+        m_iconTurn.start();
+        return;
+    }
+    if (!m_iconBurst.isValid()) {
+        m_iconBurst.start();
+        m_iconTurn.start();
+    }
+    applyIcon(row, icon);
+}
+
+void DesktopModel::applyDeferredIcons()
+{
+    m_iconBurst.start();
+    while (!m_deferredIcons.isEmpty() && m_iconBurst.elapsed() < iconBudgetMs) {
+        const DeferredIcon next = m_deferredIcons.takeFirst();
+        applyIcon(next.row, next.image);
+    }
+    if (m_deferredIcons.isEmpty())
+        m_iconBurst.invalidate();
+    else
+        m_iconTurn.start();
+}
+
+void DesktopModel::applyIcon(int row, const QImage &image)
+{
+    QPixmap pixmap = QPixmap::fromImage(image);
     pixmap.setDevicePixelRatio(currentRatio());
     m_items[row].icon = QIcon(pixmap);
     const QModelIndex changed = index(row, 0);

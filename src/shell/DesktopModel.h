@@ -1,13 +1,21 @@
 #pragma once
 
+#include "shell/IconSource.h"
+#include "shell/ItemActions.h"
+
 #include <QAbstractListModel>
+#include <QElapsedTimer>
 #include <QIcon>
+#include <QImage>
 #include <QList>
+#include <QThread>
 #include <QTimer>
 
 #include <memory>
 
 class DesktopSource;
+class DesktopWatcher;
+class IconLoader;
 
 // Everything that lies on the desktop, one row per item, in folder-first natural
 // order. Every panel, the loose desktop items and the search are views over it.
@@ -20,6 +28,11 @@ class DesktopSource;
 //   KeyRole                           stable item key: its path, or "::{CLSID}" (QString)
 //   FolderRole                        whether the item is a folder (bool)
 //   SuffixRole                        lower-case suffix of a file, else empty (QString)
+//
+// Real icons are made on the model's icon thread and replace the placeholders
+// row by row; a reload starts a new generation, and answers of older ones are
+// dropped. Changes the desktop source reports reload the model 250 ms after the
+// last one.
 class DesktopModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -34,8 +47,13 @@ public:
         SuffixRole,
     };
 
+    // The platform's desktop, icons and item actions.
     explicit DesktopModel(QObject *parent = nullptr);
+    // The given desktop; items keep their placeholders and open nothing.
     explicit DesktopModel(std::unique_ptr<DesktopSource> source, QObject *parent = nullptr);
+    // A null icon source keeps the placeholders; null actions open nothing.
+    DesktopModel(std::unique_ptr<DesktopSource> source, std::unique_ptr<IconSource> icons,
+                 std::unique_ptr<ItemActions> actions, QObject *parent = nullptr);
     ~DesktopModel() override;
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -53,6 +71,13 @@ public:
     QList<QByteArray> itemPidls(const QModelIndexList &indexes) const;
     QStringList itemKeys(const QModelIndexList &indexes) const;
 
+    // Open the item as the desktop would, or run a named command on it
+    // ("properties"). False for an invalid index or when nothing could be started.
+    bool openItem(const QModelIndex &index);
+    bool invokeVerb(const QModelIndex &index, const QString &verb);
+    // Opens any file or folder in the application the desktop uses for it.
+    bool openPath(const QString &path);
+
     quint64 generation() const { return m_generation; }
 
     static QString itemMimeType();
@@ -63,6 +88,8 @@ public Q_SLOTS:
 
 Q_SIGNALS:
     void reloaded();
+    // One per item with a handle at every reload, rows ascending; the icon
+    // thread receives the same requests as one batch.
     void iconWanted(quint64 generation, int row, const QByteArray &pidl, int size, double ratio);
 
 private Q_SLOTS:
@@ -82,13 +109,30 @@ private:
         int category = 9;
     };
 
+    struct DeferredIcon
+    {
+        int row;
+        QImage image;
+    };
+
     bool isValidRow(const QModelIndex &index) const;
+    void applyDeferredIcons();
+    void applyIcon(int row, const QImage &image);
 
     std::unique_ptr<DesktopSource> m_source;
+    std::unique_ptr<ItemActions> m_actions;
     QList<Item> m_items;
     int m_iconSize = 48;
+    QThread m_iconThread;
+    IconLoader *m_iconLoader = nullptr;
+    bool m_hasIconSource = false;
     quint64 m_generation = 0;
     QTimer m_reloadTimer;
+    std::unique_ptr<DesktopWatcher> m_watcher;
+    // Answers of the current generation waiting for a later turn of the event loop.
+    QList<DeferredIcon> m_deferredIcons;
+    QElapsedTimer m_iconBurst;
+    QTimer m_iconTurn;
 
     friend class TestDesktopModel;
 };

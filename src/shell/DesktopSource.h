@@ -1,10 +1,14 @@
 #pragma once
 
+#include "shell/DesktopWatcher.h"
+
 #include <QByteArray>
 #include <QIcon>
 #include <QList>
 #include <QSet>
 #include <QString>
+
+#include <memory>
 
 // One entry of the desktop as the platform lists it.
 struct DesktopEntry
@@ -38,4 +42,8 @@ public:
 
     // The generic folder or file icon at size x ratio device pixels; null when none.
     virtual QIcon genericIcon(bool folder, int size, qreal ratio) const = 0;
+
+    // Reports changes of what enumerate lists; none when the platform cannot
+    // tell, and the desktop then changes only on explicit reloads.
+    virtual std::unique_ptr<DesktopWatcher> createWatcher() const { return nullptr; }
 };

@@ -3,6 +3,8 @@
 #include <memory>
 
 class DesktopSource;
+class IconSource;
+class ItemActions;
 class QObject;
 class SessionEndWatcher;
 
@@ -14,6 +16,12 @@ namespace Platform {
 void prepareEnvironment();
 
 std::unique_ptr<DesktopSource> createDesktopSource();
+
+// The icon worker's source. Called on the GUI thread, which may read platform
+// state (the user's icon theme) that the worker then receives as plain values.
+std::unique_ptr<IconSource> createIconSource();
+
+std::unique_ptr<ItemActions> createItemActions();
 
 SessionEndWatcher *createSessionEndWatcher(QObject *parent);
 

@@ -1,5 +1,8 @@
 #include "FreedesktopDesktopSource.h"
 
+#include "shell/IconImage.h"
+#include "shell/freedesktop/FreedesktopDesktopWatcher.h"
+#include "shell/freedesktop/IconTheme.h"
 #include "shell/freedesktop/LauncherFile.h"
 #include "shell/freedesktop/Xfconf.h"
 
@@ -44,6 +47,8 @@ QSet<QString> hiddenNames(const QByteArray &folder)
 FreedesktopDesktopSource::FreedesktopDesktopSource(const QString &desktopFolder)
     : m_desktopFolder(desktopFolder)
 {}
+
+FreedesktopDesktopSource::~FreedesktopDesktopSource() = default;
 
 QString FreedesktopDesktopSource::desktopFolder() const
 {
@@ -128,7 +133,7 @@ bool FreedesktopDesktopSource::enumerate(bool includeHidden, QList<DesktopEntry>
         }
         DesktopEntry item;
         item.pidl = pathBytes;
-        item.path = QFile::decodeName(pathBytes);
+        item.path = folder + QLatin1Char('/') + name;
         item.parsingName = item.path;
         item.displayName = name;
         item.isFolder = isFolder;
@@ -149,17 +154,23 @@ bool FreedesktopDesktopSource::enumerate(bool includeHidden, QList<DesktopEntry>
 
 QIcon FreedesktopDesktopSource::genericIcon(bool folder, int size, qreal ratio) const
 {
-    QIcon themed = QIcon::fromTheme(folder ? QStringLiteral("folder") : QStringLiteral("text-x-generic"));
-    if (themed.isNull() && !folder)
-        themed = QIcon::fromTheme(QStringLiteral("unknown"));
-    const int px = int(size * ratio);
-    if (themed.isNull() || px <= 0)
+    const int px = IconImage::pixelSize(size, ratio);
+    if (px < 1)
         return {};
-    QPixmap pixmap = themed.pixmap(QSize(px, px), 1.0);
-    if (pixmap.isNull())
+    if (!m_iconTheme)
+        m_iconTheme = std::make_unique<IconTheme>(IconTheme::userThemeName());
+    QImage image =
+        m_iconTheme->icon(folder ? QStringLiteral("folder") : QStringLiteral("text-x-generic"), px);
+    if (image.isNull() && !folder)
+        image = m_iconTheme->icon(QStringLiteral("unknown"), px);
+    if (image.isNull())
         return {};
-    if (pixmap.width() != px)
-        pixmap = pixmap.scaled(px, px, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    QPixmap pixmap = QPixmap::fromImage(image);
     pixmap.setDevicePixelRatio(ratio);
     return QIcon(pixmap);
+}
+
+std::unique_ptr<DesktopWatcher> FreedesktopDesktopSource::createWatcher() const
+{
+    return std::make_unique<FreedesktopDesktopWatcher>(desktopFolder());
 }

@@ -2,6 +2,8 @@
 
 #include "shell/DesktopSource.h"
 
+class IconTheme;
+
 // The XDG desktop folder plus the Home, Computer and Trash items that freedesktop
 // desktops show on it. Launchers (".desktop" files) show their localized names.
 class FreedesktopDesktopSource : public DesktopSource
@@ -9,11 +11,14 @@ class FreedesktopDesktopSource : public DesktopSource
 public:
     // An empty folder means the user's XDG desktop folder.
     explicit FreedesktopDesktopSource(const QString &desktopFolder = QString());
+    ~FreedesktopDesktopSource() override;
 
     bool showsHiddenFiles() const override;
     QSet<QString> hiddenVirtualItems() const override;
     bool enumerate(bool includeHidden, QList<DesktopEntry> &out) override;
+    // From the user's icon theme, looked up as the icon worker does.
     QIcon genericIcon(bool folder, int size, qreal ratio) const override;
+    std::unique_ptr<DesktopWatcher> createWatcher() const override;
 
     QString desktopFolder() const;
 
@@ -25,4 +30,6 @@ public:
 
 private:
     QString m_desktopFolder;
+    // Made at the first placeholder, on the GUI thread like every use of a source.
+    mutable std::unique_ptr<IconTheme> m_iconTheme;
 };

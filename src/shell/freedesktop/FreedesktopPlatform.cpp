@@ -1,5 +1,7 @@
 #include "shell/Platform.h"
 #include "shell/freedesktop/FreedesktopDesktopSource.h"
+#include "shell/freedesktop/FreedesktopIconSource.h"
+#include "shell/freedesktop/FreedesktopItemActions.h"
 #include "shell/freedesktop/UnixSignalWatcher.h"
 
 namespace Platform {
@@ -15,6 +17,16 @@ void prepareEnvironment()
 std::unique_ptr<DesktopSource> createDesktopSource()
 {
     return std::make_unique<FreedesktopDesktopSource>();
+}
+
+std::unique_ptr<IconSource> createIconSource()
+{
+    return std::make_unique<FreedesktopIconSource>(IconTheme::userThemeName());
+}
+
+std::unique_ptr<ItemActions> createItemActions()
+{
+    return std::make_unique<FreedesktopItemActions>();
 }
 
 SessionEndWatcher *createSessionEndWatcher(QObject *parent)

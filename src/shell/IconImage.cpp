@@ -1,0 +1,57 @@
+#include "IconImage.h"
+
+#include <QPainter>
+
+#include <algorithm>
+
+namespace IconImage {
+
+int pixelSize(int size, double ratio)
+{
+    return int(size * ratio);
+}
+
+QImage cropCornerIcon(const QImage &image)
+{
+    if (image.isNull() || !image.hasAlphaChannel())
+        return image;
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    const int width = argb.width();
+    const int height = argb.height();
+    int maxX = -1;
+    int maxY = -1;
+    for (int y = 0; y < height; ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(argb.constScanLine(y));
+        for (int x = 0; x < width; ++x) {
+            if (qAlpha(line[x]) == 0)
+                continue;
+            maxX = std::max(maxX, x);
+            maxY = y;
+            if (maxX >= width / 2 && y >= height / 2)
+                return image;
+        }
+    }
+    if (maxX < 0)
+        return image;
+    const int side = std::max(maxX, maxY) + 1;
+    return image.copy(0, 0, side, side);
+}
+
+QImage fitToSquare(const QImage &image, int px)
+{
+    if (image.isNull() || px < 1)
+        return {};
+    if (image.width() == px && image.height() == px)
+        return image.convertToFormat(QImage::Format_ARGB32);
+    const QImage scaled = image.scaled(px, px, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    if (scaled.width() == px && scaled.height() == px)
+        return scaled.convertToFormat(QImage::Format_ARGB32);
+    QImage square(px, px, QImage::Format_ARGB32);
+    square.fill(Qt::transparent);
+    QPainter painter(&square);
+    painter.drawImage((px - scaled.width()) / 2, (px - scaled.height()) / 2, scaled);
+    painter.end();
+    return square;
+}
+
+} // namespace IconImage

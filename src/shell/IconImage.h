@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QImage>
+
+// Image rules shared by the icon worker and the placeholder icons.
+namespace IconImage {
+
+// Device pixels of an icon: size x ratio, truncated toward zero.
+int pixelSize(int size, double ratio);
+
+// An icon drawn small in the top-left corner of a large transparent canvas,
+// cropped to the square around it, so that scaling enlarges the icon instead of
+// showing a speck in an empty square. Other images come back unchanged.
+QImage cropCornerIcon(const QImage &image);
+
+// The image scaled smoothly into a px x px square, keeping its aspect ratio and
+// centred on transparency; ARGB32. Null for a null image or px below 1.
+QImage fitToSquare(const QImage &image, int px);
+
+} // namespace IconImage

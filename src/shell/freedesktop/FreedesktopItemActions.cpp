@@ -1,0 +1,149 @@
+#include "FreedesktopItemActions.h"
+
+#include "shell/freedesktop/FreedesktopDesktopSource.h"
+#include "shell/freedesktop/LauncherFile.h"
+#include "shell/freedesktop/Xfconf.h"
+
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gio/gdesktopappinfo.h>
+#include <gio/gio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const QString fileManagerService = QStringLiteral("org.freedesktop.FileManager1");
+
+QString fileUri(const QByteArray &localPath)
+{
+    // From the exact bytes, so names that are not valid UTF-8 still name the file.
+    gchar *uri = g_filename_to_uri(localPath.constData(), nullptr, nullptr);
+    const QString result = uri ? QString::fromUtf8(uri) : QString();
+    g_free(uri);
+    return result;
+}
+
+QString trashFilesFolder()
+{
+    QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+    if (dataHome.isEmpty())
+        dataHome = QDir::homePath() + QLatin1String("/.local/share");
+    return dataHome + QLatin1String("/Trash/files");
+}
+
+bool launchDefault(const QString &uri)
+{
+    if (uri.isEmpty())
+        return false;
+    GError *error = nullptr;
+    const gboolean launched = g_app_info_launch_default_for_uri(uri.toUtf8().constData(), nullptr, &error);
+    g_clear_error(&error);
+    return launched;
+}
+
+bool launchLauncher(const QByteArray &path)
+{
+    // Running an untrusted launcher would run whatever a downloaded file says.
+    if (::access(path.constData(), X_OK) != 0)
+        return false;
+    if (GDesktopAppInfo *app = g_desktop_app_info_new_from_filename(path.constData())) {
+        GError *error = nullptr;
+        const gboolean launched = g_app_info_launch(G_APP_INFO(app), nullptr, nullptr, &error);
+        g_clear_error(&error);
+        g_object_unref(app);
+        return launched;
+    }
+    // A link launcher points at a location rather than a program.
+    const LauncherFile launcher = LauncherFile::read(QFile::decodeName(path), QString());
+    return launcher.valid && launcher.type == QLatin1String("Link") && launchDefault(launcher.url);
+}
+
+} // namespace
+
+FreedesktopItemActions::FreedesktopItemActions() = default;
+
+FreedesktopItemActions::FreedesktopItemActions(const QDBusConnection &bus)
+    : m_bus(bus)
+{}
+
+QString FreedesktopItemActions::itemUri(const QByteArray &pidl)
+{
+    if (pidl.startsWith("::{")) {
+        const QString parsingName = QString::fromUtf8(pidl);
+        if (parsingName == FreedesktopDesktopSource::homeParsingName())
+            return fileUri(QFile::encodeName(QDir::homePath()));
+        if (parsingName == FreedesktopDesktopSource::computerParsingName())
+            return QStringLiteral("computer:///");
+        if (parsingName == FreedesktopDesktopSource::trashParsingName())
+            return QStringLiteral("trash:///");
+        return {};
+    }
+    return pidl.startsWith('/') ? fileUri(pidl) : QString();
+}
+
+bool FreedesktopItemActions::open(const QByteArray &pidl)
+{
+    const QString uri = itemUri(pidl);
+    if (uri.isEmpty())
+        return false;
+    if (pidl.startsWith("::{")) {
+        if (launchDefault(uri))
+            return true;
+        // Without GVfs there are no computer:// and trash:// locations; the file
+        // system's root and the trash's own folder are the next best thing.
+        if (uri == QLatin1String("computer:///"))
+            return launchDefault(QStringLiteral("file:///"));
+        if (uri == QLatin1String("trash:///") && QFileInfo(trashFilesFolder()).isDir())
+            return launchDefault(fileUri(QFile::encodeName(trashFilesFolder())));
+        return false;
+    }
+    struct stat info = {};
+    if (::stat(pidl.constData(), &info) != 0)
+        return false;
+    if (S_ISREG(info.st_mode) && pidl.endsWith(".desktop"))
+        return launchLauncher(pidl);
+    return launchDefault(uri);
+}
+
+bool FreedesktopItemActions::invokeVerb(const QByteArray &pidl, const QString &verb)
+{
+    if (verb == QLatin1String("open"))
+        return open(pidl);
+    if (verb == QLatin1String("properties"))
+        return showProperties(pidl);
+    return false;
+}
+
+bool FreedesktopItemActions::showProperties(const QByteArray &pidl)
+{
+    const QString uri = itemUri(pidl);
+    if (uri.isEmpty())
+        return false;
+    // Never start a bus of our own just to find that no file manager is there.
+    if (!m_bus && !Xfconf::sessionBusConfigured())
+        return false;
+    QDBusConnection bus = m_bus ? *m_bus : QDBusConnection::sessionBus();
+    QDBusConnectionInterface *daemon = bus.isConnected() ? bus.interface() : nullptr;
+    if (!daemon)
+        return false;
+    const bool running = daemon->isServiceRegistered(fileManagerService).value();
+    if (!running && !daemon->activatableServiceNames().value().contains(fileManagerService))
+        return false;
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(fileManagerService, QStringLiteral("/org/freedesktop/FileManager1"),
+                                       fileManagerService, QStringLiteral("ShowItemProperties"));
+    call << QStringList{uri} << QString();
+    // The file manager may first have to start; the dialog is its business.
+    return bus.send(call);
+}
+
+bool showShellContextMenu(QWidget *, const QList<QByteArray> &)
+{
+    // Freedesktop desktops have no shared context menu of items to borrow.
+    return false;
+}

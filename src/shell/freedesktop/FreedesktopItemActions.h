@@ -1,0 +1,30 @@
+#pragma once
+
+#include "shell/ItemActions.h"
+
+#include <QDBusConnection>
+
+#include <optional>
+
+// Opens items through GIO: documents and folders in the default application of
+// their type (the user's mimeapps.list), trusted launchers by running them, the
+// Home, Computer and Trash items at their locations. "properties" asks the file
+// manager over D-Bus (org.freedesktop.FileManager1).
+class FreedesktopItemActions : public ItemActions
+{
+public:
+    // Uses the session bus, when one is configured, for "properties".
+    FreedesktopItemActions();
+    explicit FreedesktopItemActions(const QDBusConnection &bus);
+
+    bool open(const QByteArray &pidl) override;
+    bool invokeVerb(const QByteArray &pidl, const QString &verb) override;
+
+    // The URI that names the item for other programs; empty when there is none.
+    static QString itemUri(const QByteArray &pidl);
+
+private:
+    bool showProperties(const QByteArray &pidl);
+
+    std::optional<QDBusConnection> m_bus;
+};

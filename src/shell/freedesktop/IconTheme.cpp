@@ -1,0 +1,333 @@
+#include "IconTheme.h"
+
+#include "shell/IconImage.h"
+#include "shell/freedesktop/Xfconf.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QIcon>
+#include <QImageReader>
+
+#include <algorithm>
+#include <tuple>
+
+namespace {
+
+const QString hicolor = QStringLiteral("hicolor");
+const QLatin1String extensions[] = {QLatin1String(".png"), QLatin1String(".svg"), QLatin1String(".xpm")};
+
+// Inheritance chains are short; a longer one is a loop the visited set missed
+// through differently spelled names, or a hostile theme.
+constexpr int maxThemes = 32;
+// Decoded icons kept per instance; far more than a desktop's distinct icons.
+constexpr qint64 maxCachedImageBytes = 32 * 1024 * 1024;
+// index.theme of hicolor is some 30 kB; a file far larger is not a theme index.
+constexpr qint64 maxIndexBytes = 1024 * 1024;
+
+using IniGroups = QHash<QString, QHash<QString, QString>>;
+
+// The key files of icon themes and GTK settings: groups of key=value lines.
+IniGroups readIni(const QString &path)
+{
+    IniGroups groups;
+    QFile file(path);
+    if (file.size() > maxIndexBytes || !file.open(QIODevice::ReadOnly))
+        return groups;
+    QString group;
+    const QList<QByteArray> lines = file.read(maxIndexBytes).split('\n');
+    for (const QByteArray &raw : lines) {
+        const QString line = QString::fromUtf8(raw).trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')) || line.startsWith(QLatin1Char(';')))
+            continue;
+        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
+            group = line.mid(1, line.size() - 2);
+            continue;
+        }
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq > 0)
+            groups[group].insert(line.left(eq).trimmed(), line.mid(eq + 1).trimmed());
+    }
+    return groups;
+}
+
+QStringList listValue(const QString &value)
+{
+    QStringList items = value.split(QLatin1Char(','), Qt::SkipEmptyParts);
+    for (QString &item : items)
+        item = item.trimmed();
+    items.removeAll(QString());
+    return items;
+}
+
+int intValue(const QHash<QString, QString> &group, const QString &key, int fallback)
+{
+    bool ok = false;
+    const int value = group.value(key).toInt(&ok);
+    return ok ? value : fallback;
+}
+
+bool isVectorFormat(const QByteArray &format)
+{
+    return format == "svg" || format == "svgz";
+}
+
+} // namespace
+
+IconTheme::IconTheme(const QString &themeName, const QStringList &searchPaths)
+    : m_themeName(themeName)
+    , m_searchPaths(searchPaths)
+    , m_pendingThemes{themeName}
+{}
+
+QStringList IconTheme::defaultSearchPaths()
+{
+    const QString home = QDir::homePath();
+    QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+    if (dataHome.isEmpty())
+        dataHome = home + QLatin1String("/.local/share");
+    QString dataDirs = qEnvironmentVariable("XDG_DATA_DIRS");
+    if (dataDirs.isEmpty())
+        dataDirs = QStringLiteral("/usr/local/share:/usr/share");
+
+    QStringList paths{home + QLatin1String("/.icons"), dataHome + QLatin1String("/icons")};
+    const QStringList dirs = dataDirs.split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    for (const QString &dir : dirs)
+        paths.append(dir + QLatin1String("/icons"));
+    paths.append(QStringLiteral("/usr/share/pixmaps"));
+    paths.removeDuplicates();
+    return paths;
+}
+
+QString IconTheme::userThemeName()
+{
+    // Qt knows the theme under KDE and with a GTK platform theme; without one it
+    // only reports the hicolor fallback, which every theme ends in anyway.
+    const QString qtTheme = QIcon::themeName();
+    if (!qtTheme.isEmpty() && qtTheme != hicolor)
+        return qtTheme;
+    if (const auto xfce =
+            Xfconf::property(QStringLiteral("xsettings"), QStringLiteral("/Net/IconThemeName"))) {
+        if (!xfce->toString().isEmpty())
+            return xfce->toString();
+    }
+    QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (configHome.isEmpty())
+        configHome = QDir::homePath() + QLatin1String("/.config");
+    for (const char *gtk : {"gtk-4.0", "gtk-3.0"}) {
+        const IniGroups settings =
+            readIni(configHome + QLatin1Char('/') + QLatin1String(gtk) + QLatin1String("/settings.ini"));
+        const QString name =
+            settings.value(QStringLiteral("Settings")).value(QStringLiteral("gtk-icon-theme-name"));
+        if (!name.isEmpty())
+            return name;
+    }
+    // What GTK programs on the same desktop show when nothing is set.
+    return QStringLiteral("Adwaita");
+}
+
+bool IconTheme::readTheme(const QString &name, Theme &theme, QStringList &inherits) const
+{
+    if (name.isEmpty() || name.contains(QLatin1Char('/')) || name == QLatin1String("..") ||
+        name == QLatin1String("."))
+        return false;
+    QString index;
+    for (const QString &base : m_searchPaths) {
+        const QString root = base + QLatin1Char('/') + name;
+        if (!QFileInfo(root).isDir())
+            continue;
+        theme.roots.append(root);
+        if (index.isEmpty() && QFileInfo::exists(root + QLatin1String("/index.theme")))
+            index = root + QLatin1String("/index.theme");
+    }
+    if (index.isEmpty())
+        return false;
+
+    const IniGroups groups = readIni(index);
+    const QHash<QString, QString> header = groups.value(QStringLiteral("Icon Theme"));
+    inherits = listValue(header.value(QStringLiteral("Inherits")));
+    QStringList names = listValue(header.value(QStringLiteral("Directories")));
+    names += listValue(header.value(QStringLiteral("ScaledDirectories")));
+    names.removeDuplicates();
+    for (const QString &dirName : std::as_const(names)) {
+        const auto found = groups.constFind(dirName);
+        if (found == groups.constEnd() || dirName.contains(QLatin1String("..")))
+            continue;
+        Directory dir;
+        dir.name = dirName;
+        dir.size = intValue(*found, QStringLiteral("Size"), 0);
+        if (dir.size <= 0)
+            continue;
+        const QString type = found->value(QStringLiteral("Type"));
+        if (type == QLatin1String("Fixed"))
+            dir.type = DirType::Fixed;
+        else if (type == QLatin1String("Scalable"))
+            dir.type = DirType::Scalable;
+        dir.minSize = intValue(*found, QStringLiteral("MinSize"), dir.size);
+        dir.maxSize = intValue(*found, QStringLiteral("MaxSize"), dir.size);
+        dir.threshold = intValue(*found, QStringLiteral("Threshold"), 2);
+        dir.scale = std::max(1, intValue(*found, QStringLiteral("Scale"), 1));
+        theme.directories.append(dir);
+    }
+    return true;
+}
+
+bool IconTheme::loadNextTheme()
+{
+    // Depth first through Inherits, each theme once, and hicolor after all of
+    // them. Themes are read only when a lookup gets that far: most icons are
+    // found in the first, and hicolor's index alone lists hundreds of folders.
+    while (!m_pendingThemes.isEmpty() && m_themes.size() < maxThemes) {
+        const QString name = m_pendingThemes.takeFirst();
+        if (name == hicolor || m_seenThemes.contains(name))
+            continue;
+        m_seenThemes.insert(name);
+        Theme theme;
+        QStringList inherits;
+        if (!readTheme(name, theme, inherits))
+            continue;
+        m_themes.append(std::move(theme));
+        m_pendingThemes = inherits + m_pendingThemes;
+        return true;
+    }
+    m_pendingThemes.clear();
+    if (m_seenThemes.contains(hicolor))
+        return false;
+    m_seenThemes.insert(hicolor);
+    Theme last;
+    QStringList ignored;
+    if (!readTheme(hicolor, last, ignored))
+        return false;
+    m_themes.append(std::move(last));
+    return true;
+}
+
+const QList<int> &IconTheme::directoryOrder(Theme &theme, int px)
+{
+    auto found = theme.orderForSize.find(px);
+    if (found != theme.orderForSize.end())
+        return *found;
+
+    // (class, distance, position): exact sizes first, then larger, then smaller.
+    std::vector<std::tuple<int, int, int>> ranked;
+    ranked.reserve(theme.directories.size());
+    for (int i = 0; i < theme.directories.size(); ++i) {
+        const Directory &dir = theme.directories.at(i);
+        int low = dir.size;
+        int high = dir.size;
+        if (dir.type == DirType::Scalable) {
+            low = dir.minSize;
+            high = dir.maxSize;
+        } else if (dir.type == DirType::Threshold) {
+            low = dir.size - dir.threshold;
+            high = dir.size + dir.threshold;
+        }
+        low *= dir.scale;
+        high *= dir.scale;
+        if (px >= low && px <= high) {
+            ranked.emplace_back(0, 0, i);
+            continue;
+        }
+        const int available = dir.type == DirType::Scalable ? (px < low ? low : high) : dir.size * dir.scale;
+        if (available >= px)
+            ranked.emplace_back(1, available - px, i);
+        else
+            ranked.emplace_back(2, px - available, i);
+    }
+    std::sort(ranked.begin(), ranked.end());
+    QList<int> order;
+    order.reserve(qsizetype(ranked.size()));
+    for (const auto &entry : ranked)
+        order.append(std::get<2>(entry));
+    return *theme.orderForSize.insert(px, order);
+}
+
+const QSet<QString> &IconTheme::filesIn(const QString &folder)
+{
+    auto found = m_folderFiles.find(folder);
+    if (found != m_folderFiles.end())
+        return *found;
+    QSet<QString> files;
+    QDirIterator it(folder, QDir::Files);
+    while (it.hasNext()) {
+        it.next();
+        files.insert(it.fileName());
+    }
+    return *m_folderFiles.insert(folder, std::move(files));
+}
+
+QString IconTheme::lookupIn(Theme &theme, const QString &name, int px)
+{
+    const QList<int> &order = directoryOrder(theme, px);
+    for (int index : order) {
+        const QString &dirName = theme.directories.at(index).name;
+        for (const QString &root : std::as_const(theme.roots)) {
+            const QString folder = root + QLatin1Char('/') + dirName;
+            const QSet<QString> &files = filesIn(folder);
+            if (files.isEmpty())
+                continue;
+            for (const QLatin1String &extension : extensions) {
+                if (files.contains(name + extension))
+                    return folder + QLatin1Char('/') + name + extension;
+            }
+        }
+    }
+    return {};
+}
+
+QString IconTheme::findIcon(const QString &name, int px)
+{
+    // A name is a file name without folders; anything else could reach outside the themes.
+    if (name.isEmpty() || px < 1 || name.contains(QLatin1Char('/')) || name.startsWith(QLatin1Char('.')))
+        return {};
+    const QString cacheKey = name + QLatin1Char('@') + QString::number(px);
+    if (const auto cached = m_found.constFind(cacheKey); cached != m_found.constEnd())
+        return *cached;
+    QString path;
+    for (qsizetype i = 0; path.isEmpty() && (i < m_themes.size() || loadNextTheme()); ++i)
+        path = lookupIn(m_themes[i], name, px);
+    // Unthemed icons lie directly in the search paths (/usr/share/pixmaps).
+    for (qsizetype i = 0; path.isEmpty() && i < m_searchPaths.size(); ++i) {
+        const QSet<QString> &files = filesIn(m_searchPaths.at(i));
+        for (const QLatin1String &extension : extensions) {
+            if (files.contains(name + extension)) {
+                path = m_searchPaths.at(i) + QLatin1Char('/') + name + extension;
+                break;
+            }
+        }
+    }
+    m_found.insert(cacheKey, path);
+    return path;
+}
+
+QImage IconTheme::icon(const QString &name, int px)
+{
+    const QString path = findIcon(name, px);
+    return path.isEmpty() ? QImage() : readIcon(path, px);
+}
+
+QImage IconTheme::readIcon(const QString &path, int px)
+{
+    if (path.isEmpty() || px < 1)
+        return {};
+    const QString cacheKey = path + QLatin1Char('@') + QString::number(px);
+    if (const auto cached = m_images.constFind(cacheKey); cached != m_images.constEnd())
+        return *cached;
+
+    QImageReader reader(path);
+    if (isVectorFormat(reader.format())) {
+        const QSize natural = reader.size();
+        if (natural.isValid() && !natural.isEmpty())
+            reader.setScaledSize(natural.scaled(px, px, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
+    }
+    const QImage image = IconImage::fitToSquare(IconImage::cropCornerIcon(reader.read()), px);
+
+    if (m_imageBytes + image.sizeInBytes() > maxCachedImageBytes) {
+        m_images.clear();
+        m_imageBytes = 0;
+    }
+    m_images.insert(cacheKey, image);
+    m_imageBytes += image.sizeInBytes();
+    return image;
+}

@@ -1,0 +1,131 @@
+#include "TestEnvironment.h"
+#include "shell/DesktopModel.h"
+#include "shell/freedesktop/FreedesktopDesktopSource.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+// The real desktop folder source, counting how often the desktop is read; the
+// count outlives the model, so reads after its destruction would show.
+class CountingSource : public FreedesktopDesktopSource
+{
+public:
+    CountingSource(const QString &folder, std::shared_ptr<int> reads)
+        : FreedesktopDesktopSource(folder)
+        , m_reads(std::move(reads))
+    {}
+
+    bool enumerate(bool includeHidden, QList<DesktopEntry> &out) override
+    {
+        ++*m_reads;
+        return FreedesktopDesktopSource::enumerate(includeHidden, out);
+    }
+
+private:
+    std::shared_ptr<int> m_reads;
+};
+
+void touch(const QString &path, const QByteArray &content = "x",
+           QIODevice::OpenMode mode = QIODevice::WriteOnly)
+{
+    QFile file(path);
+    QVERIFY(file.open(mode));
+    file.write(content);
+}
+
+} // namespace
+
+class TestDesktopWatch : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void burstGivesOneReload_data();
+    void burstGivesOneReload();
+    void hiddenListEditedInPlace();
+    void nothingAfterDestruction();
+
+private:
+    std::unique_ptr<TestEnvironment> m_env;
+    std::shared_ptr<int> m_reads;
+};
+
+void TestDesktopWatch::init()
+{
+    m_env = std::make_unique<TestEnvironment>();
+    m_reads = std::make_shared<int>(0);
+}
+
+void TestDesktopWatch::cleanup()
+{
+    m_env.reset();
+}
+
+void TestDesktopWatch::burstGivesOneReload_data()
+{
+    QTest::addColumn<int>("files");
+    QTest::addColumn<int>("gapMs");
+    QTest::newRow("100 files within a second") << 100 << 9;
+    QTest::newRow("a change while the timer runs postpones it") << 2 << 150;
+}
+
+void TestDesktopWatch::burstGivesOneReload()
+{
+    QFETCH(int, files);
+    QFETCH(int, gapMs);
+    DesktopModel model(std::make_unique<CountingSource>(m_env->desktop(), m_reads));
+    QCOMPARE(*m_reads, 1);
+    QSignalSpy reloaded(&model, &DesktopModel::reloaded);
+
+    QElapsedTimer sinceLast;
+    for (int i = 0; i < files; ++i) {
+        if (i > 0)
+            QTest::qWait(gapMs);
+        touch(m_env->desktop() + QStringLiteral("/file %1.txt").arg(i));
+        sinceLast.start();
+    }
+    QCOMPARE(reloaded.count(), 0);
+    QVERIFY(reloaded.wait(2000));
+    const qint64 delay = sinceLast.elapsed();
+    // Qt's coarse timers may fire up to 5 % early.
+    QVERIFY2(delay >= 235 && delay < 700, qPrintable(QString::number(delay)));
+    QTest::qWait(400);
+    QCOMPARE(reloaded.count(), 1);
+    QCOMPARE(*m_reads, 2);
+    QCOMPARE(model.rowCount(), 3 + files); // Home, Computer and Trash besides the files
+}
+
+void TestDesktopWatch::hiddenListEditedInPlace()
+{
+    touch(m_env->desktop() + "/secret.txt");
+    touch(m_env->desktop() + "/.hidden", "");
+    DesktopModel model(std::make_unique<CountingSource>(m_env->desktop(), m_reads));
+    const int before = model.rowCount();
+    QSignalSpy reloaded(&model, &DesktopModel::reloaded);
+    // Appending changes the file but not the folder: only the file's own watch sees it.
+    touch(m_env->desktop() + "/.hidden", "secret.txt\n", QIODevice::Append);
+    QVERIFY(reloaded.wait(2000));
+    QCOMPARE(model.rowCount(), before - 1);
+}
+
+void TestDesktopWatch::nothingAfterDestruction()
+{
+    auto model = std::make_unique<DesktopModel>(std::make_unique<CountingSource>(m_env->desktop(), m_reads));
+    touch(m_env->desktop() + "/pending.txt");
+    QTest::qWait(50); // the change is seen and the reload timer runs
+    model.reset();
+    const int reads = *m_reads;
+    touch(m_env->desktop() + "/after.txt");
+    QTest::qWait(500);
+    QCOMPARE(*m_reads, reads);
+}
+
+QTEST_MAIN(TestDesktopWatch)
+#include "test_desktopwatch.moc"

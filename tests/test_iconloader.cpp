@@ -1,0 +1,329 @@
+#include "TestEnvironment.h"
+#include "fakes/FakeDesktopSource.h"
+#include "shell/DesktopModel.h"
+#include "shell/IconImage.h"
+#include "shell/IconLoader.h"
+#include "shell/freedesktop/FreedesktopDesktopSource.h"
+#include "shell/freedesktop/FreedesktopIconSource.h"
+#include "shell/freedesktop/IconTheme.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPainter>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+// Every icon of the test theme is one flat colour, so an answer tells which file was chosen.
+const QColor red(255, 0, 0), green(0, 255, 0), blue(0, 0, 255), yellow(255, 255, 0), white(255, 255, 255),
+    grey(128, 128, 128), orange(255, 128, 0), pink(255, 128, 192), cyan(0, 255, 255), magenta(255, 0, 255);
+
+void writeFile(const QString &path, const QByteArray &content, bool executable = false)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(content);
+    if (executable)
+        file.setPermissions(file.permissions() | QFile::ExeOwner);
+}
+
+// A flat picture, or a transparent canvas with only `painted` filled.
+void writeImage(const QString &path, QSize size, const QColor &colour, const QRect &painted = QRect())
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(painted.isNull() ? colour : QColor(Qt::transparent));
+    QPainter(&image).fillRect(painted, colour);
+    QVERIFY(image.save(path));
+}
+
+QByteArray themeIndex(const QStringList &directories, const QByteArray &inherits = "")
+{
+    QByteArray index = "[Icon Theme]\nName=Test\nInherits=" + inherits +
+                       "\nDirectories=" + directories.join(',').toUtf8() + ",\n";
+    for (const QString &dir : directories) {
+        index += "\n[" + dir.toUtf8() + "]\n";
+        index += dir.startsWith("scalable")
+                     ? QByteArray("Size=48\nMinSize=16\nMaxSize=512\nType=Scalable\n")
+                     : QByteArray("Size=" + dir.section('x', 0, 0).toUtf8() + "\nType=Fixed\n");
+    }
+    return index;
+}
+
+bool sameColour(const QColor &a, const QColor &b)
+{
+    // JPEG thumbnails are lossy.
+    return qAbs(a.red() - b.red()) < 24 && qAbs(a.green() - b.green()) < 24 &&
+           qAbs(a.blue() - b.blue()) < 24 && a.alpha() == 255;
+}
+
+} // namespace
+
+class TestIconLoader : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+
+    void themeLookup_data();
+    void themeLookup();
+    void cornerCrop_data();
+    void cornerCrop();
+    void pixelSizes_data();
+    void pixelSizes();
+    void itemIcons_data();
+    void itemIcons();
+    void changedPictureIsReadAgain();
+    void emptyRequestAnswersAtOnce();
+    void iconsReachModelOfCurrentGenerationOnly();
+
+private:
+    QImage loadFor(const QByteArray &pidl, int size, double ratio);
+
+    std::unique_ptr<TestEnvironment> m_env;
+    QString m_icons;
+    QStringList m_searchPaths;
+};
+
+void TestIconLoader::initTestCase()
+{
+    m_env = std::make_unique<TestEnvironment>();
+    m_icons = m_env->home() + "/icons/";
+    m_searchPaths = {m_env->home() + "/icons", m_env->home() + "/pixmaps"};
+
+    // hicolor comes after every inherited theme; a theme nobody inherits is never asked.
+    writeFile(m_icons + "testtheme/index.theme",
+              themeIndex({"32x32/mimetypes", "48x48/mimetypes", "256x256/mimetypes", "48x48/places",
+                          "scalable/apps"},
+                         "parenttheme"));
+    writeFile(m_icons + "parenttheme/index.theme", themeIndex({"48x48/places"}));
+    writeFile(m_icons + "hicolor/index.theme", themeIndex({"48x48/places"}));
+    writeFile(m_icons + "othertheme/index.theme", themeIndex({"48x48/places"}));
+    const struct
+    {
+        const char *path;
+        int edge;
+        QColor colour;
+    } icons[] = {{"testtheme/32x32/mimetypes/text-x-generic", 32, red},
+                 {"testtheme/48x48/mimetypes/text-x-generic", 48, green},
+                 {"testtheme/256x256/mimetypes/text-x-generic", 256, blue},
+                 {"testtheme/48x48/mimetypes/application-x-desktop", 48, orange},
+                 {"testtheme/48x48/mimetypes/image-x-generic", 48, pink},
+                 {"testtheme/48x48/places/folder", 48, yellow},
+                 {"parenttheme/48x48/places/user-trash", 48, grey},
+                 {"hicolor/48x48/places/user-home", 48, white},
+                 {"hicolor/48x48/places/user-trash", 48, red},
+                 {"othertheme/48x48/places/computer", 48, red},
+                 {"../pixmaps/legacy-app", 48, green}};
+    for (const auto &icon : icons)
+        writeImage(m_icons + icon.path + ".png", {icon.edge, icon.edge}, icon.colour);
+    writeFile(m_icons + "testtheme/scalable/apps/vector-app.svg",
+              "<svg xmlns='http://www.w3.org/2000/svg' width='16' height='16'>"
+              "<rect width='16' height='16' fill='#ff00ff'/></svg>");
+    writeImage(m_env->home() + "/corner.png", {256, 256}, cyan, QRect(0, 0, 48, 48));
+
+    const QString desktop = m_env->desktop() + '/';
+    const QByteArray launcher = "[Desktop Entry]\nType=Application\nName=App\nExec=true\nIcon=";
+    writeFile(desktop + "named.desktop", launcher + "vector-app\n", true);
+    writeFile(desktop + "extension.desktop", launcher + "vector-app.svg\n", true);
+    writeFile(desktop + "absolute.desktop", launcher + m_env->home().toUtf8() + "/corner.png\n", true);
+    writeFile(desktop + "untrusted.desktop", launcher + "vector-app\n");
+    writeFile(desktop + "missing.desktop", launcher + "nothing-here\n", true);
+    writeFile(desktop + "notes.txt", "hello");
+    writeFile(desktop + "data.bin", "\x01\x02");
+    QDir().mkpath(desktop + "Projects");
+    const QColor picture(10, 160, 60);
+    writeImage(desktop + "wide.png", {200, 100}, picture);
+    writeImage(desktop + "tall.jpg", {100, 200}, picture);
+    writeImage(desktop + "tiny.png", {8, 8}, picture);
+    // Past the limits: a valid picture of 50,010,000 pixels (small on disk and in
+    // memory), and a valid small one made 50 MB long by a hole.
+    QImage huge(10000, 5001, QImage::Format_Mono);
+    huge.fill(0);
+    QVERIFY(huge.save(desktop + "huge.png"));
+    writeImage(desktop + "big.png", {64, 64}, picture);
+    QVERIFY(QFile::resize(desktop + "big.png", FreedesktopIconSource::maxThumbnailBytes + 1));
+}
+
+void TestIconLoader::themeLookup_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("px");
+    QTest::addColumn<QString>("expected"); // relative to the icons folder
+
+    QTest::newRow("scalable in range") << "vector-app" << 100 << "testtheme/scalable/apps/vector-app.svg";
+    QTest::newRow("inherited before hicolor")
+        << "user-trash" << 48 << "parenttheme/48x48/places/user-trash.png";
+    QTest::newRow("hicolor last") << "user-home" << 48 << "hicolor/48x48/places/user-home.png";
+    QTest::newRow("unthemed") << "legacy-app" << 48 << "../pixmaps/legacy-app.png";
+    QTest::newRow("theme not inherited") << "computer" << 48 << "";
+    QTest::newRow("no folders in names") << "../testtheme/48x48/places/folder" << 48 << "";
+    QTest::newRow("missing") << "no-such-icon" << 48 << "";
+}
+
+void TestIconLoader::themeLookup()
+{
+    QFETCH(QString, name);
+    QFETCH(int, px);
+    QFETCH(QString, expected);
+    IconTheme theme("testtheme", m_searchPaths);
+    const QString found = theme.findIcon(name, px);
+    QCOMPARE(found.isEmpty() ? QString() : QDir(m_icons).relativeFilePath(found), expected);
+}
+
+void TestIconLoader::cornerCrop_data()
+{
+    QTest::addColumn<QRect>("painted");
+    QTest::addColumn<QSize>("expected");
+    QTest::newRow("small icon in the corner") << QRect(0, 0, 48, 48) << QSize(48, 48);
+    QTest::newRow("tall icon in the corner") << QRect(0, 0, 20, 100) << QSize(100, 100);
+    QTest::newRow("centred icon") << QRect(64, 64, 128, 128) << QSize(256, 256);
+    QTest::newRow("reaches the lower right quarter") << QRect(100, 100, 40, 40) << QSize(256, 256);
+    QTest::newRow("empty canvas") << QRect() << QSize(256, 256);
+}
+
+void TestIconLoader::cornerCrop()
+{
+    QFETCH(QRect, painted);
+    QFETCH(QSize, expected);
+    QImage canvas(256, 256, QImage::Format_ARGB32);
+    canvas.fill(Qt::transparent);
+    QPainter(&canvas).fillRect(painted, Qt::black);
+    QCOMPARE(IconImage::cropCornerIcon(canvas).size(), expected);
+}
+
+QImage TestIconLoader::loadFor(const QByteArray &pidl, int size, double ratio)
+{
+    IconLoader loader(std::make_unique<FreedesktopIconSource>("testtheme", m_searchPaths));
+    QSignalSpy loaded(&loader, &IconLoader::loaded);
+    loader.load(7, 3, pidl, size, ratio);
+    if (loaded.count() != 1 || loaded.at(0).at(0).toULongLong() != 7 || loaded.at(0).at(1).toInt() != 3)
+        return {};
+    return loaded.at(0).at(2).value<QImage>();
+}
+
+void TestIconLoader::pixelSizes_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::addColumn<double>("ratio");
+    QTest::addColumn<int>("px");
+    // Which size of the icon was used: an exact one, else the nearest larger, else the largest.
+    QTest::addColumn<QColor>("source");
+
+    QTest::newRow("20 at 1.0: smallest there is") << 20 << 1.0 << 20 << red;
+    QTest::newRow("32 at 1.0") << 32 << 1.0 << 32 << red;
+    QTest::newRow("33 at 1.0") << 33 << 1.0 << 33 << green;
+    QTest::newRow("40 at 1.0") << 40 << 1.0 << 40 << green;
+    QTest::newRow("48 at 1.5") << 48 << 1.5 << 72 << blue;
+    QTest::newRow("48 at 1.25") << 48 << 1.25 << 60 << blue;
+    QTest::newRow("45 at 1.1") << 45 << 1.1 << 49 << blue;
+    QTest::newRow("150 at 2.0: largest there is") << 150 << 2.0 << 300 << blue;
+}
+
+void TestIconLoader::pixelSizes()
+{
+    QFETCH(int, size);
+    QFETCH(double, ratio);
+    QFETCH(int, px);
+    QFETCH(QColor, source);
+    const QImage image = loadFor(QFile::encodeName(m_env->desktop() + "/notes.txt"), size, ratio);
+    QCOMPARE(image.size(), QSize(px, px));
+    QCOMPARE(image.format(), QImage::Format_ARGB32);
+    QCOMPARE(image.pixelColor(px / 2, px / 2), source);
+}
+
+void TestIconLoader::itemIcons_data()
+{
+    QTest::addColumn<QString>("item"); // on the desktop, or a virtual item's parsing name
+    QTest::addColumn<QColor>("centre");
+    QTest::addColumn<bool>("letterboxed");
+
+    const QColor picture(10, 160, 60);
+    QTest::newRow("folder") << "Projects" << yellow << false;
+    QTest::newRow("home") << FreedesktopDesktopSource::homeParsingName() << white << false;
+    QTest::newRow("trash") << FreedesktopDesktopSource::trashParsingName() << grey << false;
+    QTest::newRow("computer falls back")
+        << FreedesktopDesktopSource::computerParsingName() << yellow << false;
+    QTest::newRow("launcher named icon") << "named.desktop" << magenta << false;
+    QTest::newRow("launcher named with extension") << "extension.desktop" << magenta << false;
+    QTest::newRow("launcher absolute icon, cropped") << "absolute.desktop" << cyan << false;
+    QTest::newRow("untrusted launcher: type icon") << "untrusted.desktop" << orange << false;
+    QTest::newRow("launcher icon missing: type icon") << "missing.desktop" << orange << false;
+    QTest::newRow("png thumbnail") << "wide.png" << picture << true;
+    QTest::newRow("jpeg thumbnail") << "tall.jpg" << picture << true;
+    QTest::newRow("small picture not enlarged") << "tiny.png" << picture << true;
+    QTest::newRow("over 50 megapixels") << "huge.png" << pink << false;
+    QTest::newRow("over 50 MB") << "big.png" << pink << false;
+    QTest::newRow("no icon for the type") << "data.bin" << QColor() << false;
+}
+
+void TestIconLoader::itemIcons()
+{
+    QFETCH(QString, item);
+    QFETCH(QColor, centre);
+    QFETCH(bool, letterboxed);
+    const QByteArray pidl =
+        item.startsWith("::") ? item.toUtf8() : QFile::encodeName(m_env->desktop() + '/' + item);
+    const QImage image = loadFor(pidl, 48, 1.0);
+    if (!centre.isValid()) {
+        QVERIFY(image.isNull());
+        return;
+    }
+    QCOMPARE(image.size(), QSize(48, 48));
+    QVERIFY2(sameColour(image.pixelColor(24, 24), centre), qPrintable(image.pixelColor(24, 24).name()));
+    QCOMPARE(image.pixelColor(1, 1).alpha() == 0, letterboxed);
+    QCOMPARE(image.pixelColor(46, 46).alpha() == 0, letterboxed);
+}
+
+void TestIconLoader::changedPictureIsReadAgain()
+{
+    const QString path = m_env->desktop() + "/photo.png";
+    IconLoader loader(std::make_unique<FreedesktopIconSource>("testtheme", m_searchPaths));
+    QSignalSpy loaded(&loader, &IconLoader::loaded);
+    for (const QColor &colour : {red, blue}) {
+        writeImage(path, {64, 64}, colour);
+        loader.load(1, 0, QFile::encodeName(path), 48, 1.0);
+        QCOMPARE(loaded.constLast().at(2).value<QImage>().pixelColor(24, 24), colour);
+    }
+}
+
+void TestIconLoader::emptyRequestAnswersAtOnce()
+{
+    IconLoader loader(std::make_unique<FreedesktopIconSource>("testtheme", m_searchPaths));
+    QSignalSpy loaded(&loader, &IconLoader::loaded);
+    loader.load(4, 9, QByteArray(), 48, 1.0);
+    QCOMPARE(loaded.count(), 1);
+    QCOMPARE(loaded.at(0).mid(0, 2), (QVariantList{4ull, 9}));
+    QVERIFY(loaded.at(0).at(2).value<QImage>().isNull());
+}
+
+void TestIconLoader::iconsReachModelOfCurrentGenerationOnly()
+{
+    auto desktop = std::make_shared<FakeDesktopSource::State>();
+    desktop->entries = {FakeDesktopSource::folder(m_env->desktop() + "/Projects"),
+                        FakeDesktopSource::file(m_env->desktop() + "/notes.txt"),
+                        FakeDesktopSource::file(m_env->desktop() + "/data.bin")};
+    DesktopModel model(std::make_unique<FakeDesktopSource>(desktop),
+                       std::make_unique<FreedesktopIconSource>("testtheme", m_searchPaths), nullptr);
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    // The constructor's requests are still queued: their answers must not land.
+    model.reload();
+    // Rows: Projects, data.bin, notes.txt; data.bin has no icon and keeps its placeholder.
+    QTRY_COMPARE(changed.count(), 2);
+    QTest::qWait(200);
+    QCOMPARE(changed.count(), 2);
+    QCOMPARE(changed.at(0).at(0).toModelIndex().row(), 0);
+    QCOMPARE(changed.at(1).at(0).toModelIndex().row(), 2);
+    auto shown = [&model](int row) {
+        return model.index(row, 0).data(Qt::DecorationRole).value<QIcon>().pixmap(QSize(48, 48)).toImage();
+    };
+    QCOMPARE(shown(0).pixelColor(24, 24), yellow);
+    QCOMPARE(shown(1).pixelColor(24, 24), QColor(Qt::gray)); // the fake's file placeholder
+    QCOMPARE(shown(2).pixelColor(24, 24), green);
+}
+
+QTEST_MAIN(TestIconLoader)
+#include "test_iconloader.moc"

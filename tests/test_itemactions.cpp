@@ -1,0 +1,200 @@
+#include "TestEnvironment.h"
+#include "shell/DesktopModel.h"
+#include "shell/freedesktop/FreedesktopDesktopSource.h"
+#include "shell/freedesktop/FreedesktopItemActions.h"
+
+#include <QDBusConnection>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardItemModel>
+#include <QStandardPaths>
+#include <QtTest>
+
+namespace {
+
+const QString fileManagerService = "org.freedesktop.FileManager1";
+
+// Writes its first argument into the marker file it is given.
+QString writeScript(const TestEnvironment &env, const QString &name, const QString &marker)
+{
+    const QString path = env.writeFile(name, "#!/bin/sh\nprintf '%s' \"$1\" > '" + marker.toUtf8() + "'\n");
+    QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner);
+    return path;
+}
+
+QString markerContent(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+} // namespace
+
+// Stands in for a file manager on a private bus and remembers what it was asked.
+class FakeFileManager : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
+
+public:
+    QStringList shown;
+
+public Q_SLOTS:
+    void ShowItemProperties(const QStringList &uris, const QString &) { shown += uris; }
+};
+
+class TestItemActions : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void open_data();
+    void open();
+    void invalidIndexes();
+    void propertiesWithoutFileManager();
+    void propertiesAskTheFileManager();
+
+private:
+    QModelIndex indexOf(const QString &name) const;
+
+    // GIO reads the XDG folders once per process, so one home serves every test.
+    std::unique_ptr<TestEnvironment> m_env;
+    std::unique_ptr<DesktopModel> m_model;
+    QString m_defaultMarker;
+    QString m_launcherMarker;
+};
+
+void TestItemActions::initTestCase()
+{
+    m_env = std::make_unique<TestEnvironment>();
+    m_defaultMarker = m_env->home() + "/opened-by-default-app";
+    m_launcherMarker = m_env->home() + "/launcher-ran";
+
+    // The default application for documents and folders, registered only in this home.
+    const QString opener = writeScript(*m_env, "bin/opener", m_defaultMarker);
+    m_env->writeFile(".local/share/applications/test-opener.desktop",
+                     "[Desktop Entry]\nType=Application\nName=Opener\nExec=" + opener.toUtf8() + " %f\n");
+    m_env->writeFile(".config/mimeapps.list", "[Default Applications]\ntext/plain=test-opener.desktop\n"
+                                              "inode/directory=test-opener.desktop\n");
+
+    const QString runner = writeScript(*m_env, "bin/runner", m_launcherMarker);
+    const QByteArray launcher =
+        "[Desktop Entry]\nType=Application\nName=Runner\nExec=" + runner.toUtf8() + " ran\n";
+    const QString trusted = m_env->writeFile("Desktop/runner.desktop", launcher);
+    QFile::setPermissions(trusted, QFile::permissions(trusted) | QFile::ExeOwner);
+    m_env->writeFile("Desktop/untrusted.desktop", launcher);
+    m_env->writeFile("Desktop/notes.txt", "hello");
+    QDir().mkpath(m_env->desktop() + "/Projects");
+
+    m_model = std::make_unique<DesktopModel>(std::make_unique<FreedesktopDesktopSource>(m_env->desktop()),
+                                             nullptr, std::make_unique<FreedesktopItemActions>());
+}
+
+void TestItemActions::cleanupTestCase()
+{
+    m_model.reset();
+    m_env.reset();
+}
+
+QModelIndex TestItemActions::indexOf(const QString &name) const
+{
+    const QModelIndexList found =
+        m_model->match(m_model->index(0, 0), Qt::DisplayRole, name, 1, Qt::MatchExactly);
+    return found.value(0);
+}
+
+void TestItemActions::open_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<bool>("opened");
+    QTest::addColumn<QString>("marker");
+    QTest::addColumn<QString>("content"); // relative to the home folder when not "ran"
+
+    QTest::newRow("document in the default application") << "notes.txt" << true << "default"
+                                                         << "Desktop/notes.txt";
+    QTest::newRow("folder in the default application") << "Projects" << true << "default"
+                                                       << "Desktop/Projects";
+    QTest::newRow("home in the default application") << "Home" << true << "default"
+                                                     << "";
+    QTest::newRow("trusted launcher runs") << "Runner" << true << "launcher"
+                                           << "ran";
+    QTest::newRow("untrusted launcher does not run") << "untrusted.desktop" << false << "launcher"
+                                                     << "";
+}
+
+void TestItemActions::open()
+{
+    QFETCH(QString, item);
+    QFETCH(bool, opened);
+    QFETCH(QString, marker);
+    QFETCH(QString, content);
+    const QString markerPath = marker == "default" ? m_defaultMarker : m_launcherMarker;
+    QFile::remove(markerPath);
+
+    const QModelIndex index = indexOf(item);
+    QVERIFY(index.isValid());
+    QCOMPARE(m_model->openItem(index), opened);
+    if (!opened) {
+        QTest::qWait(500);
+        QVERIFY(!QFile::exists(markerPath));
+        return;
+    }
+    const QString expected = content == "ran" ? content : QDir(m_env->home()).filePath(content);
+    QTRY_COMPARE_WITH_TIMEOUT(markerContent(markerPath), QDir::cleanPath(expected), 10000);
+}
+
+void TestItemActions::invalidIndexes()
+{
+    QStandardItemModel other(1, 1);
+    QVERIFY(!m_model->openItem(QModelIndex()));
+    QVERIFY(!m_model->openItem(other.index(0, 0)));
+    QVERIFY(!m_model->openItem(m_model->index(m_model->rowCount(), 0)));
+    QVERIFY(!m_model->invokeVerb(QModelIndex(), "properties"));
+    QVERIFY(!m_model->invokeVerb(indexOf("notes.txt"), "no-such-verb"));
+}
+
+void TestItemActions::propertiesWithoutFileManager()
+{
+    // No session bus in the test environment at all.
+    QVERIFY(!m_model->invokeVerb(indexOf("notes.txt"), "properties"));
+}
+
+void TestItemActions::propertiesAskTheFileManager()
+{
+    const QString daemon = QStandardPaths::findExecutable("dbus-daemon");
+    if (daemon.isEmpty())
+        QSKIP("dbus-daemon is not installed");
+    QProcess bus;
+    bus.start(daemon, {"--session", "--nofork", "--print-address=1"});
+    QVERIFY(bus.waitForReadyRead(5000));
+    const QString address = QString::fromUtf8(bus.readLine()).trimmed();
+    auto stop = qScopeGuard([&bus] {
+        QDBusConnection::disconnectFromBus("fm");
+        QDBusConnection::disconnectFromBus("client");
+        bus.kill();
+        bus.waitForFinished();
+    });
+
+    QDBusConnection client = QDBusConnection::connectToBus(address, "client");
+    QVERIFY(client.isConnected());
+    FreedesktopItemActions actions(client);
+    const QByteArray notes = QFile::encodeName(m_env->desktop() + "/notes.txt");
+    QVERIFY2(!actions.invokeVerb(notes, "properties"), "no file manager on the bus yet");
+
+    FakeFileManager fileManager;
+    QDBusConnection fm = QDBusConnection::connectToBus(address, "fm");
+    QVERIFY(
+        fm.registerObject("/org/freedesktop/FileManager1", &fileManager, QDBusConnection::ExportAllSlots));
+    QVERIFY(fm.registerService(fileManagerService));
+    QVERIFY(actions.invokeVerb(notes, "properties"));
+    QVERIFY(actions.invokeVerb(FreedesktopDesktopSource::trashParsingName().toUtf8(), "properties"));
+    QTRY_COMPARE(fileManager.shown,
+                 (QStringList{QUrl::fromLocalFile(m_env->desktop() + "/notes.txt").toString(), "trash:///"}));
+}
+
+QTEST_MAIN(TestItemActions)
+#include "test_itemactions.moc"
