@@ -58,6 +58,14 @@ QStringList keysFrom(const QMimeData *mime)
     return keys;
 }
 
+// A drag is internal when every dragged item is one of this panel's own.
+bool allShownHere(const QStringList &keys, const QStringList &shown)
+{
+    const QSet<QString> here(shown.cbegin(), shown.cend());
+    return !keys.isEmpty() && std::all_of(keys.cbegin(), keys.cend(),
+                                          [&here](const QString &key) { return here.contains(key); });
+}
+
 QString fontFamilies()
 {
     return QStringLiteral("font-family: \"Segoe UI\", \"Microsoft YaHei UI\", \"Microsoft YaHei\";");
@@ -609,16 +617,22 @@ std::unique_ptr<QMenu> IconPanel::createContextMenu(QPoint viewportPosition)
     collapse->setChecked(m_collapsed);
     connect(collapse, &QAction::toggled, this, &IconPanel::setCollapsed);
 
+    // One exclusive, checkable entry of a submenu.
+    const auto addChoice = [](QMenu *submenu, QActionGroup *group, const QString &text, bool checked) {
+        QAction *action = submenu->addAction(text);
+        action->setCheckable(true);
+        action->setChecked(checked);
+        group->addAction(action);
+        return action;
+    };
+
     QMenu *sortMenu = menu->addMenu(L10n::text("Sort by"));
     sortMenu->setStyleSheet(AppStyle::menuStyleSheet());
     auto *sortGroup = new QActionGroup(sortMenu);
     const PanelSort::SortMode current = m_sort->sortMode();
     for (PanelSort::SortMode mode :
          {PanelSort::Manual, PanelSort::Desktop, PanelSort::Name, PanelSort::Type}) {
-        QAction *action = sortMenu->addAction(PanelSort::sortModeTitle(mode));
-        action->setCheckable(true);
-        action->setChecked(mode == current);
-        sortGroup->addAction(action);
+        QAction *action = addChoice(sortMenu, sortGroup, PanelSort::sortModeTitle(mode), mode == current);
         connect(action, &QAction::triggered, this, [this, mode] {
             QSettings().setValue(SettingsKeys::key(m_settingsPrefix, SettingsKeys::sortKey),
                                  PanelSort::sortModeKey(mode));
@@ -645,10 +659,7 @@ std::unique_ptr<QMenu> IconPanel::createContextMenu(QPoint viewportPosition)
                  {QT_TRANSLATE_NOOP("Brimvale", "List"), List},
                  {QT_TRANSLATE_NOOP("Brimvale", "Automatic"), Automatic}};
     for (const auto &entry : modes) {
-        QAction *action = showAs->addAction(L10n::text(entry.text));
-        action->setCheckable(true);
-        action->setChecked(entry.mode == m_viewMode);
-        viewGroup->addAction(action);
+        QAction *action = addChoice(showAs, viewGroup, L10n::text(entry.text), entry.mode == m_viewMode);
         const ViewMode mode = entry.mode;
         connect(action, &QAction::triggered, this, [this, mode] { setViewMode(mode); });
     }
@@ -664,10 +675,8 @@ std::unique_ptr<QMenu> IconPanel::createContextMenu(QPoint viewportPosition)
                        {QT_TRANSLATE_NOOP("Brimvale", "Medium"), 48},
                        {QT_TRANSLATE_NOOP("Brimvale", "Large"), 96}};
     for (const auto &entry : sizeEntries) {
-        QAction *action = sizes->addAction(L10n::text(entry.text));
-        action->setCheckable(true);
-        action->setChecked(entry.pixels == m_options.iconSize);
-        sizeGroup->addAction(action);
+        QAction *action =
+            addChoice(sizes, sizeGroup, L10n::text(entry.text), entry.pixels == m_options.iconSize);
         const int pixels = entry.pixels;
         connect(action, &QAction::triggered, this, [this, pixels] { Q_EMIT iconSizeRequested(pixels); });
     }
@@ -700,12 +709,7 @@ void IconPanel::dragMovedOverView(QDropEvent *event)
     }
     event->setDropAction(Qt::CopyAction);
     event->accept();
-    const QStringList keys = keysFrom(event->mimeData());
-    const QStringList shown = keysShownHere();
-    const QSet<QString> here(shown.cbegin(), shown.cend());
-    m_internalDrag = !keys.isEmpty();
-    for (const QString &key : keys)
-        m_internalDrag = m_internalDrag && here.contains(key);
+    m_internalDrag = allShownHere(keysFrom(event->mimeData()), keysShownHere());
     m_dropPosition = event->position().toPoint();
     if (m_internalDrag)
         m_view->showDropMarker(m_view->dropRowAt(m_dropPosition));
@@ -734,11 +738,7 @@ void IconPanel::droppedOnView(QDropEvent *event)
     event->accept();
     const QStringList keys = keysFrom(event->mimeData());
     const QStringList shown = keysShownHere();
-    const QSet<QString> here(shown.cbegin(), shown.cend());
-    bool internal = !keys.isEmpty();
-    for (const QString &key : keys)
-        internal = internal && here.contains(key);
-    if (!internal) {
+    if (!allShownHere(keys, shown)) {
         Q_EMIT itemsDropped(keys, isCustomPanel() ? panelId() : QString());
         return;
     }
