@@ -304,17 +304,24 @@ void TestIconPanel::collapseAndViewModes()
 {
     IconPanel *panel = makePanel("documents", 4);
     panel->applyGeometry(QRect(0, 0, 300, 320), false);
-    QSignalSpy viewChanged(panel, &IconPanel::viewModeChanged);
     QSettings settings;
 
     panel->setCollapsed(true);
     QCOMPARE(panel->height(), 54);
     QCOMPARE(settings.value(key("expandedHeight")).toInt(), 320);
     QVERIFY(settings.value(key("collapsed")).toBool());
+    // Rolled up across a restart: the stored title-height geometry must not
+    // replace the full height the panel unrolls to.
+    panel->storePanelGeometry();
+    m_panel.reset();
+    panel = makePanel("documents", 0);
+    QVERIFY(panel->restorePanelGeometry());
+    QCOMPARE(panel->height(), 54);
     panel->setCollapsed(false);
     QCOMPARE(panel->height(), 320);
     QCOMPARE(panel->maximumHeight(), QWIDGETSIZE_MAX);
 
+    QSignalSpy viewChanged(panel, &IconPanel::viewModeChanged);
     panel->setViewMode(IconPanel::List);
     QVERIFY(panel->isListView());
     QCOMPARE(settings.value(key("viewMode")).toString(), "list");
