@@ -1,5 +1,6 @@
 // Measures the desktop model's reload on generated desktops and the layout
 // store's save. Run: QT_QPA_PLATFORM=offscreen build/bench/larkspan_bench
+#include "BenchDesktop.h"
 #include "panels/PanelLayoutStore.h"
 #include "panels/Snapping.h"
 #include "panels/TidyLayout.h"
@@ -18,34 +19,6 @@
 #include <vector>
 
 namespace {
-
-const char *const extensions[] = {"txt", "pdf",  "png", "jpg", "mp3", "mp4", "zip", "cpp",
-                                  "py",  "docx", "xcf", "",    "md",  "svg", "json"};
-
-void populate(const QString &folder, int count)
-{
-    QDir().mkpath(folder);
-    for (int i = 0; i < count; ++i) {
-        const QString base = QStringLiteral("%1/Item %2").arg(folder).arg(i);
-        if (i % 25 == 0) {
-            QDir().mkpath(base);
-            continue;
-        }
-        if (i % 50 == 1) {
-            QFile launcher(base + QLatin1String(".desktop"));
-            if (launcher.open(QIODevice::WriteOnly)) {
-                launcher.write("[Desktop Entry]\nType=Application\nName=Launcher " + QByteArray::number(i) +
-                               "\nName[de]=Starter\nExec=true\nIcon=utilities-terminal\n");
-                launcher.setPermissions(launcher.permissions() | QFile::ExeOwner);
-            }
-            continue;
-        }
-        const char *extension = extensions[i % (sizeof extensions / sizeof *extensions)];
-        QFile file(*extension ? base + QLatin1Char('.') + QLatin1String(extension) : base);
-        if (file.open(QIODevice::WriteOnly))
-            file.write("x");
-    }
-}
 
 double median(std::vector<double> samples)
 {
@@ -70,7 +43,7 @@ int main(int argc, char *argv[])
 
     for (int count : {100, 1000, 10000}) {
         const QString folder = temp.filePath(QStringLiteral("desktop-%1").arg(count));
-        populate(folder, count);
+        populateDesktop(folder, count);
         DesktopModel model(std::make_unique<FreedesktopDesktopSource>(folder));
         std::vector<double> samples;
         for (int run = 0; run < 21; ++run) {
