@@ -9,6 +9,7 @@ import statistics
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
@@ -27,9 +28,24 @@ def populate(desktop, count):
             f.write("x")
 
 
-def mapped_count(session, pid):
-    out = session.run("xdotool", "search", "--onlyvisible", "--pid", str(pid), "--name", ".")
-    return len(out.stdout.split())
+class MapWatcher:
+    """Records when top-level windows get mapped, from the root window's
+    substructure events, without polling the X server."""
+
+    def __init__(self, session):
+        self.maps = []
+        self.process = subprocess.Popen(["xev", "-root", "-event", "substructure"], env=session.env(),
+                                        stdout=subprocess.PIPE, text=True)
+        threading.Thread(target=self._read, daemon=True).start()
+        time.sleep(0.3)
+
+    def _read(self):
+        for line in self.process.stdout:
+            if line.startswith("MapNotify"):
+                self.maps.append(time.perf_counter())
+
+    def close(self):
+        self.process.terminate()
 
 
 def peak_rss_mb(pid):
@@ -51,18 +67,23 @@ def main():
         env = session.env(HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"),
                           XDG_RUNTIME_DIR=os.path.join(home, "run"), LANG="C.UTF-8")
         os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700)
+        watcher = MapWatcher(session)
         for _ in range(runs):
+            watcher.maps.clear()
             start = time.perf_counter()
             app = subprocess.Popen([binary, "--keep-icons", "--no-tray"], env=env,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            while mapped_count(session, app.pid) < expected:
+            while len(watcher.maps) < expected:
                 if time.perf_counter() - start > 20:
                     raise SystemExit("panels did not appear")
-            times.append((time.perf_counter() - start) * 1000)
+                time.sleep(0.01)
+            times.append((watcher.maps[expected - 1] - start) * 1000)
             time.sleep(1.0)  # let icons and late work settle before reading the peak
             memory.append(peak_rss_mb(app.pid))
             app.terminate()
             app.wait(10)
+            time.sleep(0.5)
+        watcher.close()
     print(f"start to {expected} panels mapped, {items} items: median {statistics.median(times):.0f} ms "
           f"(min {min(times):.0f}, max {max(times):.0f}); peak RSS median {statistics.median(memory):.1f} MB")
 
