@@ -13,6 +13,7 @@
 #include "panels/PanelFrame.h"
 #include "panels/PanelLayoutStore.h"
 #include "panels/ResizeGrip.h"
+#include "panels/TidyLayout.h"
 #include "shell/DesktopModel.h"
 
 #include <QAction>
@@ -289,6 +290,13 @@ void IconPanel::updateCloseButton()
                                            : L10n::text("Close, and put the real desktop icons back"));
 }
 
+int IconPanel::collapseButtonLeft() const
+{
+    // The four hover buttons stand right-aligned in the title band, collapse first.
+    const Metrics &m = metrics();
+    return width() - m.buttonMargin - 4 * m.button - 3 * m.buttonGap;
+}
+
 void IconPanel::layoutChildren()
 {
     const Metrics &m = metrics();
@@ -299,7 +307,8 @@ void IconPanel::layoutChildren()
     };
 
     int viewHeight = std::max(h - m.viewY - (m_options.listView ? 12 : 16), 0);
-    const int rowHeight = m_options.listView ? listRowHeight : m_options.iconSize + 60;
+    const int rowHeight =
+        m_options.listView ? listRowHeight : TidyLayout::gridCellSize(m_options.iconSize).height();
     if (viewHeight >= rowHeight)
         viewHeight = viewHeight / rowHeight * rowHeight;
     place(m_view, QRect(m.viewX, m.viewY, w - 2 * m.viewX, viewHeight));
@@ -414,14 +423,14 @@ void IconPanel::setPeerProvider(FrameController::PeerProvider provider)
 
 QSize IconPanel::gridPanelSize(int iconSize, int columns, int rows)
 {
-    const QSize cell = ItemDragView::gridCellSize(iconSize);
+    const QSize cell = TidyLayout::gridCellSize(iconSize);
     return {std::max(cell.width() * std::max(columns, 1) + 44, 220),
             std::max(cell.height() * std::max(rows, 1) + 64, 148)};
 }
 
 int IconPanel::listPanelHeight(int itemCount)
 {
-    return 52 + listRowHeight * std::max(itemCount, 1);
+    return TidyLayout::listNaturalHeight(itemCount);
 }
 
 QSize IconPanel::preferredSize(int maxHeight) const
@@ -509,7 +518,7 @@ void IconPanel::beginRename()
     const Metrics &m = metrics();
     const int x = m.glyphX + 24;
     const int y = m_options.listView ? 6 : 10;
-    const int collapseLeft = width() - m.buttonMargin - 4 * m.button - 3 * m.buttonGap;
+    const int collapseLeft = collapseButtonLeft();
     const int rightLimit = m_collapseButton ? collapseLeft - 8 : width() - m.glyphX;
     m_editor->setGeometry(
         QStyle::visualRect(layoutDirection(), rect(), QRect(x, y, std::max(80, rightLimit - x), 24)));
@@ -885,7 +894,7 @@ void IconPanel::paintEvent(QPaintEvent *)
     titleFont.setPixelSize(13);
     titleFont.setWeight(QFont::DemiBold);
     const int titleX = m.glyphX + 24;
-    const int collapseLeft = width() - m.buttonMargin - 4 * m.button - 3 * m.buttonGap;
+    const int collapseLeft = collapseButtonLeft();
     const QFontMetrics titleMetrics(titleFont);
     const QString title = titleMetrics.elidedText(m_title, Qt::ElideRight,
                                                   std::max(0, collapseLeft - 16 - titleX - badgeWidth));

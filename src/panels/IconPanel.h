@@ -146,6 +146,7 @@ private:
     void applyStoredSort();
     void applyHeightLimits();
     void layoutChildren();
+    int collapseButtonLeft() const;
     void updateCollapseButton();
     void updateViewToggle();
     void updateCloseButton();

@@ -1,5 +1,7 @@
 #include "ItemDragView.h"
 
+#include "panels/TidyLayout.h"
+
 #include <QDrag>
 #include <QIcon>
 #include <QMimeData>
@@ -30,11 +32,6 @@ ItemDragView::~ItemDragView() = default;
 void ItemDragView::setDragHandler(DragHandler handler)
 {
     m_dragHandler = std::move(handler);
-}
-
-QSize ItemDragView::gridCellSize(int iconSize)
-{
-    return {std::max(iconSize + 56, 104), iconSize + 60};
 }
 
 QString ItemDragView::viewStyleSheet()
@@ -90,8 +87,8 @@ void ItemDragView::setPresentation(bool list, int iconSize)
 
 void ItemDragView::updateGridSize()
 {
-    const QSize cell =
-        m_list ? QSize(std::max(viewport()->width(), 1), listRowHeight) : gridCellSize(m_iconSize);
+    const QSize cell = m_list ? QSize(std::max(viewport()->width(), 1), listRowHeight)
+                              : TidyLayout::gridCellSize(m_iconSize);
     if (gridSize() != cell)
         setGridSize(cell);
 }

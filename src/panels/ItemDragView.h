@@ -26,9 +26,6 @@ public:
     bool isListPresentation() const { return m_list; }
     int iconEdge() const { return m_iconSize; }
 
-    // The grid cell of an icon size in the grid presentation.
-    static QSize gridCellSize(int iconSize);
-
     // Row before which a drop at a viewport position inserts; the row count for the end.
     int dropRowAt(QPoint position) const;
     void showDropMarker(int row);

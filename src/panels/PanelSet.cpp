@@ -333,15 +333,10 @@ void PanelSet::tidy()
     arrangePanels(true);
 }
 
-bool PanelSet::anyWindowVisible() const
+bool PanelSet::anyPanelVisible() const
 {
     const QList<IconPanel *> panels = panelsInOrder();
     return std::any_of(panels.cbegin(), panels.cend(), [](const IconPanel *p) { return p->isVisible(); });
-}
-
-bool PanelSet::anyPanelVisible() const
-{
-    return anyWindowVisible();
 }
 
 void PanelSet::panelHidden()

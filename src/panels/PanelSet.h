@@ -65,7 +65,6 @@ private:
     void panelHidden();
     QStringList wantedPanelIds() const;
     QList<QRect> peerRects(const IconPanel *except) const;
-    bool anyWindowVisible() const;
 
     IconPanelOptions m_options;
     DesktopModel *m_model;

@@ -46,10 +46,15 @@ QImage fitToSquare(const QImage &image, int px)
     const QImage scaled = image.scaled(px, px, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     if (scaled.width() == px && scaled.height() == px)
         return scaled.convertToFormat(QImage::Format_ARGB32);
+    return centredOnSquare(scaled, px);
+}
+
+QImage centredOnSquare(const QImage &image, int px)
+{
     QImage square(px, px, QImage::Format_ARGB32);
     square.fill(Qt::transparent);
     QPainter painter(&square);
-    painter.drawImage((px - scaled.width()) / 2, (px - scaled.height()) / 2, scaled);
+    painter.drawImage((px - image.width()) / 2, (px - image.height()) / 2, image);
     painter.end();
     return square;
 }

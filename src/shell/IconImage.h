@@ -17,4 +17,7 @@ QImage cropCornerIcon(const QImage &image);
 // centred on transparency; ARGB32. Null for a null image or px below 1.
 QImage fitToSquare(const QImage &image, int px);
 
+// The image at its own size centred on a transparent px x px square.
+QImage centredOnSquare(const QImage &image, int px);
+
 } // namespace IconImage

@@ -8,7 +8,6 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QImageReader>
-#include <QPainter>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -36,12 +35,7 @@ QImage centred(const QImage &image, int px)
         return {};
     if (image.width() > px || image.height() > px)
         return IconImage::fitToSquare(image, px);
-    QImage square(px, px, QImage::Format_ARGB32);
-    square.fill(Qt::transparent);
-    QPainter painter(&square);
-    painter.drawImage((px - image.width()) / 2, (px - image.height()) / 2, image);
-    painter.end();
-    return square;
+    return IconImage::centredOnSquare(image, px);
 }
 
 } // namespace
