@@ -109,7 +109,7 @@ IconPanel::IconPanel(const Options &options, DesktopModel *model, CategoryFilter
 
     buildUi();
 
-    setMinimumWidth(m_options.listView ? 180 : 220);
+    setMinimumWidth(minimumExpandedSize().width());
     applyHeightLimits();
     if (m_collapsed) {
         m_view->hide();
@@ -258,7 +258,7 @@ void IconPanel::applyHeightLimits()
         setFixedHeight(metrics().collapsedHeight);
         return;
     }
-    setMinimumHeight(m_options.listView ? 84 : 148);
+    setMinimumHeight(minimumExpandedSize().height());
     setMaximumHeight(QWIDGETSIZE_MAX);
 }
 
@@ -288,6 +288,11 @@ void IconPanel::updateCloseButton()
 {
     m_closeButton->setToolTip(m_hideToTray ? L10n::text("Hide this panel - it stays in the tray")
                                            : L10n::text("Close, and put the real desktop icons back"));
+}
+
+QSize IconPanel::minimumExpandedSize() const
+{
+    return m_options.listView ? QSize(180, 84) : QSize(220, 148);
 }
 
 int IconPanel::collapseButtonLeft() const
@@ -382,7 +387,7 @@ void IconPanel::setListView(bool list)
         return;
     m_options.listView = list;
     m_needsRelayout = true;
-    setMinimumWidth(list ? 180 : 220);
+    setMinimumWidth(minimumExpandedSize().width());
     applyHeightLimits();
     m_view->setPresentation(list, m_options.iconSize);
     layoutChildren();
@@ -446,8 +451,8 @@ QSize IconPanel::preferredSize(int maxHeight) const
         const int rows = (n + columns - 1) / columns;
         size = gridPanelSize(m_options.iconSize, columns, rows);
     }
-    const int minW = m_options.listView ? 180 : 220;
-    const int minH = m_options.listView ? 84 : 148;
+    const int minW = minimumExpandedSize().width();
+    const int minH = minimumExpandedSize().height();
     const int height = m_collapsed ? metrics().collapsedHeight
                                    : std::max(minH, std::min(std::max(minH, maxHeight), size.height()));
     return {std::max(minW, size.width()), height};

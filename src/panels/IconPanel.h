@@ -147,6 +147,8 @@ private:
     void applyHeightLimits();
     void layoutChildren();
     int collapseButtonLeft() const;
+    // The smallest panel of the current presentation when not rolled up.
+    QSize minimumExpandedSize() const;
     void updateCollapseButton();
     void updateViewToggle();
     void updateCloseButton();
