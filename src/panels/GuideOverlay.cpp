@@ -38,18 +38,6 @@ void GuideOverlay::hideGuides()
     hide();
 }
 
-Snapping::Result GuideOverlay::snapMove(const QRect &rect, const QList<QRect> &peers,
-                                        const QRect &screen) const
-{
-    return Snapping::snapMove(rect, peers, screen);
-}
-
-Snapping::Result GuideOverlay::snapResize(const QRect &rect, const QList<QRect> &peers, const QRect &screen,
-                                          QSize minimum, Qt::Edges edges) const
-{
-    return Snapping::snapResize(rect, peers, screen, minimum, edges);
-}
-
 void GuideOverlay::paintEvent(QPaintEvent *)
 {
     const QRect area = rect();

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "panels/Snapping.h"
-
 #include <QLine>
 #include <QList>
 #include <QWidget>
@@ -21,11 +19,6 @@ public:
     void showGuides(const QList<QLine> &lines);
     void hideGuides();
     QList<QLine> guides() const { return m_guides; }
-
-    // The snapping rules (see Snapping), so that a window needs only its overlay.
-    Snapping::Result snapMove(const QRect &rect, const QList<QRect> &peers, const QRect &screen) const;
-    Snapping::Result snapResize(const QRect &rect, const QList<QRect> &peers, const QRect &screen,
-                                QSize minimum, Qt::Edges edges) const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
