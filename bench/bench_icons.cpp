@@ -2,6 +2,7 @@
 // GUI thread is blocked while they do.
 // Run: QT_QPA_PLATFORM=offscreen build/bench/larkspan_bench_icons [items] [image edge px]
 #include "BenchDesktop.h"
+#include "panels/ItemPlacement.h"
 #include "shell/DesktopModel.h"
 #include "shell/freedesktop/FreedesktopDesktopSource.h"
 #include "shell/freedesktop/FreedesktopIconSource.h"
@@ -126,9 +127,9 @@ int main(int argc, char *argv[])
             if (model) {
                 model->reload();
             } else {
-                model =
-                    std::make_unique<DesktopModel>(std::make_unique<FreedesktopDesktopSource>(folder),
-                                                   std::make_unique<FreedesktopIconSource>(theme), nullptr);
+                model = std::make_unique<DesktopModel>(std::make_unique<FreedesktopDesktopSource>(folder),
+                                                       std::make_unique<FreedesktopIconSource>(theme),
+                                                       nullptr, std::make_unique<ItemPlacement>());
                 view.setModel(model.get());
             }
             // The view's own layout of the new rows is part of the reload's cost.

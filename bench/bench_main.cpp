@@ -1,6 +1,7 @@
 // Measures the desktop model's reload on generated desktops and the layout
 // store's save. Run: QT_QPA_PLATFORM=offscreen build/bench/larkspan_bench
 #include "BenchDesktop.h"
+#include "panels/ItemPlacement.h"
 #include "panels/PanelLayoutStore.h"
 #include "panels/Snapping.h"
 #include "panels/TidyLayout.h"
@@ -44,7 +45,8 @@ int main(int argc, char *argv[])
     for (int count : {100, 1000, 10000}) {
         const QString folder = temp.filePath(QStringLiteral("desktop-%1").arg(count));
         populateDesktop(folder, count);
-        DesktopModel model(std::make_unique<FreedesktopDesktopSource>(folder));
+        DesktopModel model(std::make_unique<FreedesktopDesktopSource>(folder),
+                           std::make_unique<ItemPlacement>());
         std::vector<double> samples;
         for (int run = 0; run < 21; ++run) {
             QElapsedTimer timer;

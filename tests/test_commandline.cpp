@@ -1,6 +1,6 @@
 #include "TestEnvironment.h"
 #include "app/CommandLine.h"
-#include "app/SettingsKeys.h"
+#include "base/SettingsKeys.h"
 
 #include <QCommandLineParser>
 #include <QSettings>

@@ -1,6 +1,7 @@
 #include "TestEnvironment.h"
 #include "categories/CategoryRules.h"
 #include "fakes/FakeDesktopSource.h"
+#include "panels/ItemPlacement.h"
 #include "panels/PanelLayoutStore.h"
 #include "shell/DesktopModel.h"
 
@@ -85,7 +86,8 @@ void TestDesktopModel::cleanup()
 
 DesktopModel *TestDesktopModel::makeModel()
 {
-    m_model = std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_desktop));
+    m_model = std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_desktop),
+                                             std::make_unique<ItemPlacement>());
     m_tester = std::make_unique<QAbstractItemModelTester>(
         m_model.get(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     return m_model.get();

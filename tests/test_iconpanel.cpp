@@ -1,11 +1,12 @@
 #include "TestEnvironment.h"
-#include "categories/CategoryFilter.h"
-#include "categories/PanelSort.h"
 #include "fakes/FakeDesktopSource.h"
+#include "panels/CategoryFilter.h"
 #include "panels/IconPanel.h"
 #include "panels/ItemDragView.h"
+#include "panels/ItemPlacement.h"
 #include "panels/PanelFrame.h"
 #include "panels/PanelLayoutStore.h"
+#include "panels/PanelSort.h"
 #include "shell/DesktopModel.h"
 
 #include <QAction>
@@ -133,7 +134,8 @@ IconPanel *TestIconPanel::makePanel(const QString &panelId, int files, IconPanel
     m_desktop->entries.clear();
     for (int i = 0; i < files; ++i)
         m_desktop->entries.append(FakeDesktopSource::file(QString("/d/file %1.txt").arg(i)));
-    m_model = std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_desktop));
+    m_model = std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_desktop),
+                                             std::make_unique<ItemPlacement>());
     auto *filter = new CategoryFilter(panelId);
     filter->setSourceModel(m_model.get());
     m_panel = std::make_unique<IconPanel>(options, m_model.get(), filter, "Documents",

@@ -1,7 +1,7 @@
 #include "TestEnvironment.h"
-#include "app/SettingsKeys.h"
-#include "app/l10n/Catalog.h"
-#include "app/l10n/L10n.h"
+#include "base/SettingsKeys.h"
+#include "base/l10n/Catalog.h"
+#include "base/l10n/L10n.h"
 
 #include <QDialogButtonBox>
 #include <QFile>

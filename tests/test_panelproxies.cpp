@@ -1,5 +1,5 @@
-#include "categories/CategoryFilter.h"
-#include "categories/PanelSort.h"
+#include "panels/CategoryFilter.h"
+#include "panels/PanelSort.h"
 #include "shell/DesktopModel.h"
 
 #include <QAbstractItemModelTester>

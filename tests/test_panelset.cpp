@@ -1,8 +1,9 @@
 #include "TestEnvironment.h"
-#include "app/SettingsKeys.h"
+#include "base/SettingsKeys.h"
 #include "fakes/FakeDesktopSource.h"
 #include "panels/IconPanel.h"
 #include "panels/ItemDragView.h"
+#include "panels/ItemPlacement.h"
 #include "panels/PanelLayoutStore.h"
 #include "panels/PanelSet.h"
 #include "panels/TidyLayout.h"
@@ -57,7 +58,8 @@ private:
     }
     PanelSet *makeSet(bool perCategory = true)
     {
-        m_model = std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_desktop));
+        m_model = std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_desktop),
+                                                 std::make_unique<ItemPlacement>());
         m_set = std::make_unique<PanelSet>(IconPanelOptions{}, m_model.get(), perCategory);
         return m_set.get();
     }

@@ -1,7 +1,9 @@
-#include "app/AppStyle.h"
 #include "app/CommandLine.h"
 #include "app/SingleInstanceGuard.h"
-#include "app/l10n/L10n.h"
+#include "base/AppStyle.h"
+#include "base/Version.h"
+#include "base/l10n/L10n.h"
+#include "panels/ItemPlacement.h"
 #include "panels/PanelSet.h"
 #include "shell/DesktopModel.h"
 #include "shell/Platform.h"
@@ -28,7 +30,7 @@ int main(int argc, char *argv[])
     L10n::install();
     L10n::followLayoutDirection();
 
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.1.0"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(LARKSPAN_VERSION_STRING));
     QApplication::setQuitOnLastWindowClosed(true);
     QApplication::setWindowIcon(appIcon());
     app->setStyleSheet(AppStyle::toolTipStyleSheet());
@@ -50,7 +52,7 @@ int main(int argc, char *argv[])
     SessionEndWatcher *sessionEnd = Platform::createSessionEndWatcher(app.get());
     QObject::connect(sessionEnd, &SessionEndWatcher::endRequested, app.get(), &QCoreApplication::quit);
 
-    auto model = std::make_unique<DesktopModel>();
+    auto model = std::make_unique<DesktopModel>(std::make_unique<ItemPlacement>());
     model->setIconSize(options.iconSize);
 
     auto panels = std::make_unique<PanelSet>(options, model.get(), !parser->isSet(QStringLiteral("single")));

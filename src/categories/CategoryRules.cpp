@@ -1,6 +1,7 @@
-#include "CategoryRules.h"
+#include "categories/CategoryRules.h"
 
-#include "app/l10n/L10nText.h"
+#include "base/FileSuffix.h"
+#include "base/l10n/L10nText.h"
 
 #include <QDir>
 #include <QFile>
@@ -72,16 +73,6 @@ CustomRules &customRules()
 }
 
 } // namespace
-
-QString fileSuffix(QStringView path)
-{
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    const QStringView name = slash < 0 ? path : path.mid(slash + 1);
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    if (dot < 0)
-        return {};
-    return name.mid(dot + 1).toString().toLower();
-}
 
 int categorize(bool isFolder, const QString &parsingName)
 {

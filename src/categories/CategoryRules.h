@@ -41,9 +41,5 @@ QString categoriesFilePath();
 // The categories 0-9 in their canonical order.
 QList<int> allCategories();
 
-// Lower-case suffix of a file name as QFileInfo::suffix() sees it (after the last
-// dot of the last path component), without building a QFileInfo.
-QString fileSuffix(QStringView path);
-
 // The text written as categories.ini when the file does not exist.
 QByteArray categoriesTemplate();

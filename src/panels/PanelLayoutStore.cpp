@@ -1,6 +1,6 @@
 #include "PanelLayoutStore.h"
 
-#include "app/l10n/L10nText.h"
+#include "base/l10n/L10nText.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,9 +1,9 @@
 #include "PanelSet.h"
 
-#include "app/SettingsKeys.h"
-#include "app/l10n/L10n.h"
-#include "categories/CategoryFilter.h"
+#include "base/SettingsKeys.h"
+#include "base/l10n/L10n.h"
 #include "categories/CategoryRules.h"
+#include "panels/CategoryFilter.h"
 #include "panels/GuideOverlay.h"
 #include "panels/IconPanel.h"
 #include "panels/ItemDragView.h"

@@ -1,7 +1,6 @@
-#include "DesktopModel.h"
+#include "shell/DesktopModel.h"
 
-#include "categories/CategoryRules.h"
-#include "panels/PanelLayoutStore.h"
+#include "base/FileSuffix.h"
 #include "shell/DesktopSource.h"
 #include "shell/IconLoader.h"
 #include "shell/IconSource.h"
@@ -46,20 +45,23 @@ QString displayable(const QString &name)
 
 } // namespace
 
-DesktopModel::DesktopModel(QObject *parent)
+DesktopModel::DesktopModel(std::unique_ptr<ItemClassifier> classifier, QObject *parent)
     : DesktopModel(Platform::createDesktopSource(), Platform::createIconSource(),
-                   Platform::createItemActions(), parent)
+                   Platform::createItemActions(), std::move(classifier), parent)
 {}
 
-DesktopModel::DesktopModel(std::unique_ptr<DesktopSource> source, QObject *parent)
-    : DesktopModel(std::move(source), nullptr, nullptr, parent)
+DesktopModel::DesktopModel(std::unique_ptr<DesktopSource> source, std::unique_ptr<ItemClassifier> classifier,
+                           QObject *parent)
+    : DesktopModel(std::move(source), nullptr, nullptr, std::move(classifier), parent)
 {}
 
 DesktopModel::DesktopModel(std::unique_ptr<DesktopSource> source, std::unique_ptr<IconSource> icons,
-                           std::unique_ptr<ItemActions> actions, QObject *parent)
+                           std::unique_ptr<ItemActions> actions, std::unique_ptr<ItemClassifier> classifier,
+                           QObject *parent)
     : QAbstractListModel(parent)
     , m_source(std::move(source))
     , m_actions(std::move(actions))
+    , m_classifier(std::move(classifier))
 {
     m_reloadTimer.setSingleShot(true);
     m_reloadTimer.setInterval(reloadDelayMs);
@@ -192,16 +194,12 @@ void DesktopModel::setIconSize(int px)
 
 QList<int> DesktopModel::presentCategories() const
 {
-    bool present[categoryCount] = {};
-    for (const Item &item : m_items) {
-        if (item.category >= 0 && item.category < categoryCount)
-            present[item.category] = true;
-    }
     QList<int> result;
-    for (int category : allCategories()) {
-        if (present[category])
-            result.append(category);
+    for (const Item &item : m_items) {
+        if (item.category >= 0 && !result.contains(item.category))
+            result.append(item.category);
     }
+    std::sort(result.begin(), result.end());
     return result;
 }
 
@@ -252,7 +250,8 @@ void DesktopModel::queueReload()
 
 void DesktopModel::reload()
 {
-    loadCategoryRules();
+    if (m_classifier)
+        m_classifier->prepare();
     beginResetModel();
     m_items.clear();
     ++m_generation;
@@ -275,15 +274,14 @@ void DesktopModel::reload()
             Item item;
             item.pidl = std::move(entry.pidl);
             item.isFolder = entry.isFolder;
-            item.category = categorize(entry.isFolder, entry.parsingName);
+            item.category = m_classifier ? m_classifier->category(entry.isFolder, entry.parsingName) : -1;
             item.path = std::move(entry.path);
             item.icon = item.isFolder ? folderIcon : fileIcon;
             item.key = item.path.isEmpty() ? entry.parsingName : item.path;
             if (!item.isFolder && !item.path.isEmpty())
                 item.suffix = fileSuffix(item.path);
-            item.panelId = PanelLayoutStore::panelIdFor(item.key);
-            if (item.panelId.isEmpty())
-                item.panelId = categoryId(item.category);
+            if (m_classifier)
+                item.panelId = m_classifier->panelId(item.key, item.category);
             item.name = displayable(entry.displayName.isEmpty() ? entry.parsingName : entry.displayName);
             m_items.append(std::move(item));
         }

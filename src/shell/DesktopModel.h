@@ -2,6 +2,7 @@
 
 #include "shell/IconSource.h"
 #include "shell/ItemActions.h"
+#include "shell/ItemClassifier.h"
 
 #include <QAbstractListModel>
 #include <QElapsedTimer>
@@ -47,13 +48,16 @@ public:
         SuffixRole,
     };
 
-    // The platform's desktop, icons and item actions.
-    explicit DesktopModel(QObject *parent = nullptr);
+    // The platform's desktop, icons and item actions. Without a classifier every
+    // item has category -1 and no panel.
+    explicit DesktopModel(std::unique_ptr<ItemClassifier> classifier, QObject *parent = nullptr);
     // The given desktop; items keep their placeholders and open nothing.
-    explicit DesktopModel(std::unique_ptr<DesktopSource> source, QObject *parent = nullptr);
+    explicit DesktopModel(std::unique_ptr<DesktopSource> source,
+                          std::unique_ptr<ItemClassifier> classifier = {}, QObject *parent = nullptr);
     // A null icon source keeps the placeholders; null actions open nothing.
     DesktopModel(std::unique_ptr<DesktopSource> source, std::unique_ptr<IconSource> icons,
-                 std::unique_ptr<ItemActions> actions, QObject *parent = nullptr);
+                 std::unique_ptr<ItemActions> actions, std::unique_ptr<ItemClassifier> classifier = {},
+                 QObject *parent = nullptr);
     ~DesktopModel() override;
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -121,6 +125,7 @@ private:
 
     std::unique_ptr<DesktopSource> m_source;
     std::unique_ptr<ItemActions> m_actions;
+    std::unique_ptr<ItemClassifier> m_classifier;
     QList<Item> m_items;
     int m_iconSize = 48;
     QThread m_iconThread;

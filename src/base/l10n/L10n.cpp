@@ -1,7 +1,7 @@
 #include "L10n.h"
 
-#include "app/SettingsKeys.h"
-#include "app/l10n/Catalog.h"
+#include "base/SettingsKeys.h"
+#include "base/l10n/Catalog.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/l10n/L10nText.h"
+#include "base/l10n/L10nText.h"
 
 #include <QStringList>
 

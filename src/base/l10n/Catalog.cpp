@@ -1,6 +1,6 @@
 #include "Catalog.h"
 
-#include "app/l10n/L10nText.h"
+#include "base/l10n/L10nText.h"
 
 #include <QFile>
 #include <QJsonDocument>

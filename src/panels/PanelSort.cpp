@@ -1,6 +1,6 @@
 #include "PanelSort.h"
 
-#include "app/l10n/L10nText.h"
+#include "base/l10n/L10nText.h"
 #include "panels/PanelLayoutStore.h"
 #include "shell/DesktopModel.h"
 #include "shell/NaturalOrder.h"
