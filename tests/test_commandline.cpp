@@ -55,7 +55,7 @@ void TestCommandLine::options()
     QCommandLineParser parser;
     CommandLine::setUp(parser);
     QVERIFY(parser.parse(QStringList{"larkspan"} + arguments));
-    const IconPanelOptions options = CommandLine::optionsFrom(parser, settings);
+    const IconPanelOptions options = CommandLine::optionsFrom(parser);
     QCOMPARE(options.alpha, alpha);
     QCOMPARE(options.iconSize, iconSize);
     QCOMPARE(options.opaque, arguments.contains("--opaque"));

@@ -1,6 +1,6 @@
 #include "CommandLine.h"
 
-#include "base/SettingsKeys.h"
+#include "base/Settings.h"
 
 #include <QCommandLineParser>
 #include <QSettings>
@@ -54,12 +54,12 @@ int iconSizeFrom(int stored, bool optionGiven, const QString &optionValue)
     return size;
 }
 
-IconPanelOptions optionsFrom(const QCommandLineParser &parser, const QSettings &settings)
+IconPanelOptions optionsFrom(const QCommandLineParser &parser)
 {
     IconPanelOptions options;
     options.opaque = parser.isSet(QStringLiteral("opaque"));
     options.alpha = alphaFrom(parser.value(QStringLiteral("alpha")));
-    const int stored = settings.value(SettingsKeys::panelIconSize, 0).toInt();
+    const int stored = Settings::instance()->value(SettingsKeys::panelIconSize).toInt();
     options.iconSize = iconSizeFrom(stored, parser.isSet(QStringLiteral("icon-size")),
                                     parser.value(QStringLiteral("icon-size")));
     return options;

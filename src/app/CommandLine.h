@@ -5,7 +5,6 @@
 #include <QString>
 
 class QCommandLineParser;
-class QSettings;
 
 namespace CommandLine {
 
@@ -25,6 +24,6 @@ int alphaFrom(const QString &value);
 int iconSizeFrom(int stored, bool optionGiven, const QString &optionValue);
 
 // Options of a processed parser, with the stored icon size read from settings.
-IconPanelOptions optionsFrom(const QCommandLineParser &parser, const QSettings &settings);
+IconPanelOptions optionsFrom(const QCommandLineParser &parser);
 
 } // namespace CommandLine

@@ -12,7 +12,6 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QSettings>
 
 #include <memory>
 
@@ -45,8 +44,7 @@ int main(int argc, char *argv[])
     if (!guard->acquire())
         return 0;
 
-    QSettings settings;
-    const IconPanelOptions options = CommandLine::optionsFrom(*parser, settings);
+    const IconPanelOptions options = CommandLine::optionsFrom(*parser);
 
     // A logout, kill or Ctrl+C leaves through the same orderly exit as "Quit".
     SessionEndWatcher *sessionEnd = Platform::createSessionEndWatcher(app.get());

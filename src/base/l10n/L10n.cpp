@@ -1,13 +1,12 @@
 #include "L10n.h"
 
-#include "base/SettingsKeys.h"
+#include "base/Settings.h"
 #include "base/l10n/Catalog.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLocale>
 #include <QPointer>
-#include <QSettings>
 #include <QVariantMap>
 
 namespace L10n {
@@ -42,7 +41,7 @@ void dropDestroyedGuards()
 
 QString storedChoice()
 {
-    return QSettings().value(SettingsKeys::uiLanguage, QStringLiteral("system")).toString();
+    return Settings::instance()->value(SettingsKeys::uiLanguage).toString();
 }
 
 QStringList candidatesFor(const QString &choice)
@@ -183,7 +182,7 @@ void followLayoutDirection()
 
 void changeLanguage(const QString &choice)
 {
-    QSettings().setValue(SettingsKeys::uiLanguage, choice);
+    Settings::instance()->setValue(SettingsKeys::uiLanguage, choice);
     install();
     notifyLanguageChanged();
 }

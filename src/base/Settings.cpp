@@ -1,0 +1,175 @@
+#include "base/Settings.h"
+
+#include <QRect>
+#include <QSettings>
+
+namespace {
+
+struct Entry
+{
+    QLatin1StringView key;
+    QMetaType::Type type;
+    QVariant (*defaultValue)();
+};
+
+QVariant none()
+{
+    return {};
+}
+
+// Every key of the program. Keys a panel owns are matched by their suffix.
+const Entry globalKeys[] = {
+    {SettingsKeys::uiLanguage, QMetaType::QString,
+     [] {
+         return QVariant(QStringLiteral("system"));
+     }},
+    // Read with 0: the start-up rule accepts only 32-96 and falls back to 48.
+    {SettingsKeys::panelIconSize, QMetaType::Int,
+     [] {
+         return QVariant(0);
+     }},
+    {SettingsKeys::panelLayoutLocked, QMetaType::Bool,
+     [] {
+         return QVariant(false);
+     }},
+    {SettingsKeys::todoVisible, QMetaType::Bool,
+     [] {
+         return QVariant(true);
+     }},
+    {SettingsKeys::currencyVisible, QMetaType::Bool,
+     [] {
+         return QVariant(true);
+     }},
+    {SettingsKeys::todoHideCompleted, QMetaType::Bool,
+     [] {
+         return QVariant(false);
+     }},
+    {SettingsKeys::todoGeometry, QMetaType::QRect, none},
+    {SettingsKeys::currencyGeometry, QMetaType::QByteArray, none},
+    {SettingsKeys::currencyLayoutVersion, QMetaType::Int,
+     [] {
+         return QVariant(0);
+     }},
+    {SettingsKeys::currencyFrom, QMetaType::QString,
+     [] {
+         return QVariant(QStringLiteral("USD"));
+     }},
+    {SettingsKeys::currencyTo, QMetaType::QString,
+     [] {
+         return QVariant(QStringLiteral("CNY"));
+     }},
+    {SettingsKeys::shellIconsHiddenByUs, QMetaType::Bool,
+     [] {
+         return QVariant(false);
+     }},
+    {SettingsKeys::autostartDecided, QMetaType::Bool,
+     [] {
+         return QVariant(false);
+     }},
+};
+
+const Entry panelKeys[] = {
+    {SettingsKeys::geometry, QMetaType::QRect, none},
+    {SettingsKeys::iconSize, QMetaType::Int,
+     [] {
+         return QVariant(0);
+     }},
+    {SettingsKeys::layoutVersion, QMetaType::Int,
+     [] {
+         return QVariant(0);
+     }},
+    {SettingsKeys::userPlaced, QMetaType::Bool,
+     [] {
+         return QVariant(false);
+     }},
+    {SettingsKeys::expandedHeight, QMetaType::Int,
+     [] {
+         return QVariant(0);
+     }},
+    {SettingsKeys::collapsed, QMetaType::Bool,
+     [] {
+         return QVariant(false);
+     }},
+    // Absent means Automatic; any other text than "grid" or "list" too.
+    {SettingsKeys::viewMode, QMetaType::QString,
+     [] {
+         return QVariant(QString());
+     }},
+    // Absent (or unknown) means desktop order.
+    {SettingsKeys::sortKey, QMetaType::QString,
+     [] {
+         return QVariant(QString());
+     }},
+    {SettingsKeys::sortReversed, QMetaType::Bool,
+     [] {
+         return QVariant(false);
+     }},
+    // Defaults to the "topmost" option: the caller supplies it.
+    {SettingsKeys::keepOnTop, QMetaType::Bool, none},
+};
+
+const Entry *entryFor(const QString &key)
+{
+    for (const Entry &entry : globalKeys) {
+        if (key == entry.key)
+            return &entry;
+    }
+    // "panel/<id>/collapsed", "panel/collapsed" (single mode), "todo/keepOnTop".
+    for (const Entry &entry : panelKeys) {
+        if (key.endsWith(entry.key) && key.size() > entry.key.size())
+            return &entry;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+Settings *Settings::instance()
+{
+    static Settings settings;
+    return &settings;
+}
+
+QVariant Settings::defaultValue(const QString &key)
+{
+    const Entry *entry = entryFor(key);
+    return entry ? entry->defaultValue() : QVariant();
+}
+
+QVariant Settings::value(const QString &key) const
+{
+    return value(key, defaultValue(key));
+}
+
+QVariant Settings::value(const QString &key, const QVariant &fallback) const
+{
+    const QVariant stored = QSettings().value(key);
+    if (!stored.isValid())
+        return fallback;
+    const Entry *entry = entryFor(key);
+    if (!entry)
+        return stored;
+    QVariant converted = stored;
+    // A hand-edited or foreign value of the wrong type reads as absent, never
+    // as a surprising conversion (a rectangle from a string, say).
+    if (!converted.convert(QMetaType(entry->type)))
+        return fallback;
+    return converted;
+}
+
+bool Settings::contains(const QString &key) const
+{
+    return QSettings().contains(key);
+}
+
+void Settings::setValue(const QString &key, const QVariant &value)
+{
+    QSettings().setValue(key, value);
+    Q_EMIT changed(key);
+}
+
+void Settings::remove(const QString &key)
+{
+    QSettings().remove(key);
+    Q_EMIT changed(key);
+}

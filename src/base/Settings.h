@@ -1,0 +1,43 @@
+#pragma once
+
+#include "base/SettingsKeys.h"
+
+#include <QObject>
+#include <QString>
+#include <QVariant>
+
+// The program's settings store: every key with its type and default lives in
+// one table (Settings.cpp), values come back converted to that type, and every
+// write through this object announces the key it changed.
+//
+// Values live in a default-constructed QSettings (organisation and application
+// "brim-vale"), so they are read fresh on every call and follow the test
+// environment's paths.
+class Settings : public QObject
+{
+    Q_OBJECT
+
+public:
+    static Settings *instance();
+
+    // The stored value converted to the key's type, or the key's default when it
+    // is absent or cannot be converted. Keys not in the table (a panel's
+    // "/keepOnTop", a cached rate) come back as stored, or invalid.
+    QVariant value(const QString &key) const;
+    // Like value(), with the caller's default for keys whose default depends on
+    // the run (the "topmost" option).
+    QVariant value(const QString &key, const QVariant &fallback) const;
+    bool contains(const QString &key) const;
+    void setValue(const QString &key, const QVariant &value);
+    void remove(const QString &key);
+
+    // The table's default of a key (an absent key or a per-panel suffix such as
+    // "/collapsed" looked up after its prefix), invalid when it has none.
+    static QVariant defaultValue(const QString &key);
+
+Q_SIGNALS:
+    void changed(const QString &key);
+
+private:
+    Settings() = default;
+};
