@@ -9,9 +9,14 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-tools-dev-tools qt6-translations-l10n
     libglib2.0-dev libgl-dev
     # item icons and opening items: an icon theme and the MIME database GIO and Qt read
-    adwaita-icon-theme hicolor-icon-theme shared-mime-info fonts-dejavu-core
-    # end-to-end tests: a real X server, window manager, compositor and desktop
-    xvfb xauth openbox xcompmgr xdotool wmctrl x11-utils imagemagick dbus dbus-x11 python3
+    adwaita-icon-theme hicolor-icon-theme shared-mime-info
+    # text: Latin, Greek and Cyrillic, and Chinese, Japanese and Korean names and interfaces
+    fonts-dejavu-core fonts-wqy-microhei
+    # end-to-end tests: a real X server, window managers, compositor, desktop and tray
+    xvfb xauth openbox xfwm4 xcompmgr xfdesktop4 xfconf trayer xdotool wmctrl x11-utils x11-xserver-utils
+    imagemagick dbus dbus-x11 python3
+    # formatting check
+    clang-format
 )
 
 missing=()
