@@ -15,8 +15,8 @@ packages=(
     # end-to-end tests: a real X server, window managers, compositor, desktop and tray
     xvfb xauth openbox xfwm4 xcompmgr xfdesktop4 xfconf trayer xdotool wmctrl x11-utils x11-xserver-utils
     imagemagick dbus dbus-x11 python3
-    # formatting check
-    clang-format
+    # formatting check; installing and packaging checks
+    clang-format desktop-file-utils appstream dpkg-dev file
 )
 
 missing=()

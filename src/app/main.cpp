@@ -30,6 +30,7 @@ int main(int argc, char *argv[])
     L10n::followLayoutDirection();
 
     QCoreApplication::setApplicationVersion(QStringLiteral(LARKSPAN_VERSION_STRING));
+    QGuiApplication::setDesktopFileName(QStringLiteral(LARKSPAN_APP_ID));
     QApplication::setQuitOnLastWindowClosed(true);
     QApplication::setWindowIcon(appIcon());
     app->setStyleSheet(AppStyle::toolTipStyleSheet());

@@ -1,4 +1,4 @@
-#include "AppIcon.h"
+#include "tray/AppIcon.h"
 
 #include <QPainter>
 #include <QPixmap>
@@ -18,11 +18,9 @@ int roundHalfAway(double v)
 
 } // namespace
 
-QImage renderAppIcon(int s)
+void paintAppIcon(QPainter &painter, int s)
 {
-    QImage image(s, s, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
+    painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
 
@@ -37,7 +35,8 @@ QImage renderAppIcon(int s)
         tile(QRectF(0.21 * s, 0.195 * s, 0.26 * s, 0.61 * s), r, lightColor);
         tile(QRectF(0.515 * s, 0.5225 * s, 0.275 * s, 0.2825 * s), r, lightColor);
         tile(QRectF(0.515 * s, 0.195 * s, 0.275 * s, 0.2825 * s), r, blueColor);
-        return image;
+        painter.restore();
+        return;
     }
     // Small sizes snap every edge to whole pixels so the tiles stay sharp.
     const int m = std::max(roundHalfAway(0.06 * s), 1);
@@ -52,6 +51,15 @@ QImage renderAppIcon(int s)
     tile(QRectF(p, p, w1, inner), 1, lightColor);
     tile(QRectF(x2, x2, w2, w2), 1, lightColor);
     tile(QRectF(x2, p, w2, w1), 1, blueColor);
+    painter.restore();
+}
+
+QImage renderAppIcon(int s)
+{
+    QImage image(s, s, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    paintAppIcon(painter, s);
     return image;
 }
 
