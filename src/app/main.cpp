@@ -5,9 +5,11 @@
 #include "base/l10n/L10n.h"
 #include "panels/ItemPlacement.h"
 #include "panels/PanelSet.h"
+#include "shell/DesktopIconSwitch.h"
 #include "shell/DesktopModel.h"
 #include "shell/Platform.h"
 #include "shell/SessionEndWatcher.h"
+#include "shell/ShellDesktop.h"
 #include "tray/AppIcon.h"
 
 #include <QApplication>
@@ -51,6 +53,15 @@ int main(int argc, char *argv[])
     SessionEndWatcher *sessionEnd = Platform::createSessionEndWatcher(app.get());
     QObject::connect(sessionEnd, &SessionEndWatcher::endRequested, app.get(), &QCoreApplication::quit);
 
+    // The desktop's own icons are hidden while we run and given back on every
+    // orderly way out: quit (also after a signal), and the session's end.
+    auto shell = std::make_unique<ShellDesktop>(Platform::createDesktopIconSwitch());
+    QObject::connect(app.get(), &QCoreApplication::aboutToQuit, shell.get(), &ShellDesktop::restoreIcons);
+    QObject::connect(app.get(), &QGuiApplication::commitDataRequest, shell.get(),
+                     &ShellDesktop::restoreIcons);
+    if (!parser->isSet(QStringLiteral("keep-icons")))
+        shell->hideIcons();
+
     auto model = std::make_unique<DesktopModel>(std::make_unique<ItemPlacement>());
     model->setIconSize(options.iconSize);
 
@@ -61,6 +72,8 @@ int main(int argc, char *argv[])
 
     panels.reset();
     model.reset();
+    shell->restoreIcons();
+    shell.reset();
     guard.reset();
     parser.reset();
     return result;

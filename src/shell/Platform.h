@@ -2,6 +2,7 @@
 
 #include <memory>
 
+class DesktopIconSwitch;
 class DesktopSource;
 class IconSource;
 class ItemActions;
@@ -24,5 +25,8 @@ std::unique_ptr<IconSource> createIconSource();
 std::unique_ptr<ItemActions> createItemActions();
 
 SessionEndWatcher *createSessionEndWatcher(QObject *parent);
+
+// The running desktop's own switch for showing its icons.
+std::unique_ptr<DesktopIconSwitch> createDesktopIconSwitch();
 
 } // namespace Platform

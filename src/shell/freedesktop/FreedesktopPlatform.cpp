@@ -1,6 +1,7 @@
 #include "shell/Platform.h"
 #include "shell/freedesktop/FreedesktopDesktopSource.h"
 #include "shell/freedesktop/FreedesktopIconSource.h"
+#include "shell/freedesktop/FreedesktopIconSwitch.h"
 #include "shell/freedesktop/FreedesktopItemActions.h"
 #include "shell/freedesktop/UnixSignalWatcher.h"
 
@@ -32,6 +33,11 @@ std::unique_ptr<ItemActions> createItemActions()
 SessionEndWatcher *createSessionEndWatcher(QObject *parent)
 {
     return new UnixSignalWatcher(parent);
+}
+
+std::unique_ptr<DesktopIconSwitch> createDesktopIconSwitch()
+{
+    return std::make_unique<FreedesktopIconSwitch>();
 }
 
 } // namespace Platform

@@ -54,3 +54,39 @@ std::optional<QVariant> property(const QString &channel, const QString &path)
 }
 
 } // namespace Xfconf
+
+namespace Xfconf {
+
+namespace {
+
+bool callSucceeds(QDBusMessage call)
+{
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 500);
+    return reply.type() == QDBusMessage::ReplyMessage;
+}
+
+} // namespace
+
+bool setProperty(const QString &channel, const QString &path, const QVariant &value)
+{
+    if (!isRunning())
+        return false;
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(QStringLiteral("org.xfce.Xfconf"), QStringLiteral("/org/xfce/Xfconf"),
+                                       QStringLiteral("org.xfce.Xfconf"), QStringLiteral("SetProperty"));
+    call << channel << path << QVariant::fromValue(QDBusVariant(value));
+    return callSucceeds(call);
+}
+
+bool resetProperty(const QString &channel, const QString &path)
+{
+    if (!isRunning())
+        return false;
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(QStringLiteral("org.xfce.Xfconf"), QStringLiteral("/org/xfce/Xfconf"),
+                                       QStringLiteral("org.xfce.Xfconf"), QStringLiteral("ResetProperty"));
+    call << channel << path << false;
+    return callSucceeds(call);
+}
+
+} // namespace Xfconf

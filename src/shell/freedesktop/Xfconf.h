@@ -18,3 +18,12 @@ std::optional<QVariant> property(const QString &channel, const QString &path);
 bool sessionBusConfigured();
 
 } // namespace Xfconf
+
+namespace Xfconf {
+
+// Writes a property; false when xfconfd is not running or refuses.
+bool setProperty(const QString &channel, const QString &path, const QVariant &value);
+// Removes a property, so the reader falls back to its own default.
+bool resetProperty(const QString &channel, const QString &path);
+
+} // namespace Xfconf

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QObject>
+
+#include <memory>
+
+class DesktopIconSwitch;
+class QTimer;
+
+// Hides the desktop's own icons while the program runs and gives them back when
+// it ends. Only icons this program hid are shown again: icons the user hid
+// before the start stay hidden. A run that ends without giving them back (a
+// crash, SIGKILL) leaves a flag in the settings, and the next run takes the
+// hidden icons over and gives them back at its end.
+class ShellDesktop : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Attempts while the desktop is not reachable yet: one now, then up to
+    // retryCount more, retryIntervalMs apart.
+    static constexpr int retryIntervalMs = 500;
+    static constexpr int retryCount = 60;
+
+    explicit ShellDesktop(std::unique_ptr<DesktopIconSwitch> iconSwitch, QObject *parent = nullptr);
+    ~ShellDesktop() override;
+
+    bool isHidden() const { return m_hidden; }
+    bool isRetrying() const;
+
+public Q_SLOTS:
+    // Hides the icons now, or keeps trying for up to 30 s.
+    void hideIcons();
+    // Shows the icons again if this program hid them; always ends any retrying.
+    void restoreIcons();
+    void setIconsHidden(bool hide);
+
+Q_SIGNALS:
+    void hiddenChanged(bool hidden);
+
+private:
+    bool tryHide();
+    void retry();
+
+    std::unique_ptr<DesktopIconSwitch> m_switch;
+    QTimer *m_retryTimer = nullptr;
+    int m_retriesLeft = 0;
+    bool m_hidden = false;
+    bool m_hiddenByUs = false;
+};
