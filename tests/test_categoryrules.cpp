@@ -1,5 +1,6 @@
 #include "TestEnvironment.h"
 #include "categories/CategoryRules.h"
+#include "fakes/StuckFifo.h"
 
 #include <QDir>
 #include <QFile>
@@ -157,21 +158,27 @@ void TestCategoryRules::userRules()
 
 void TestCategoryRules::unusableFiles_data()
 {
-    QTest::addColumn<bool>("directory");
-    QTest::newRow("path is a directory") << true;
-    QTest::newRow("dangling link") << false;
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("path is a directory") << "directory";
+    QTest::newRow("dangling link") << "link";
+    QTest::newRow("FIFO with no writer") << "fifo";
 }
 
 void TestCategoryRules::unusableFiles()
 {
-    QFETCH(bool, directory);
+    QFETCH(QString, kind);
     const QString path = categoriesFilePath();
     QFile::remove(path);
+    const bool directory = kind == "directory";
+    std::unique_ptr<StuckFifo> fifo;
     if (directory)
         QVERIFY(QDir().mkpath(path));
-    else
+    else if (kind == "link")
         QVERIFY(QFile::link(m_env->home() + "/nowhere/file.ini", path));
+    else
+        QVERIFY((fifo = std::make_unique<StuckFifo>(path))->made());
     loadCategoryRules();
+    QVERIFY(!fifo || !fifo->blockedReader());
     QCOMPARE(categorize(false, "/d/a.psd"), int(ImagesCategory));
     QCOMPARE(categorize(true, "/d/folder"), int(FoldersCategory));
     QCOMPARE(QFileInfo(path).isDir(), directory);

@@ -2,8 +2,10 @@
 #include "shell/DesktopModel.h"
 #include "shell/freedesktop/FreedesktopDesktopSource.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -29,6 +31,9 @@ private:
     std::shared_ptr<int> m_reads;
 };
 
+// How long a test waits for the watcher to report what it did.
+constexpr int signalTimeoutMs = 5000;
+
 void touch(const QString &path, const QByteArray &content = "x",
            QIODevice::OpenMode mode = QIODevice::WriteOnly)
 {
@@ -50,6 +55,10 @@ private Q_SLOTS:
     void burstGivesOneReload_data();
     void burstGivesOneReload();
     void hiddenListEditedInPlace();
+    void itemsChangedInPlace_data();
+    void itemsChangedInPlace();
+    void folderComesAndGoes_data();
+    void folderComesAndGoes();
     void nothingAfterDestruction();
 
 private:
@@ -113,6 +122,76 @@ void TestDesktopWatch::hiddenListEditedInPlace()
     touch(m_env->desktop() + "/.hidden", "secret.txt\n", QIODevice::Append);
     QVERIFY(reloaded.wait(2000));
     QCOMPARE(model.rowCount(), before - 1);
+}
+
+void TestDesktopWatch::itemsChangedInPlace_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("shown"); // the launcher's name after the change
+    QTest::newRow("launcher's name edited") << "edit"
+                                            << "Renamed";
+    QTest::newRow("launcher made executable") << "chmod"
+                                              << "Original";
+    QTest::newRow("picture overwritten") << "picture"
+                                         << "Original";
+}
+
+void TestDesktopWatch::itemsChangedInPlace()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, shown);
+    const QString launcher = m_env->desktop() + "/app.desktop";
+    const QString picture = m_env->desktop() + "/photo.png";
+    touch(launcher, "[Desktop Entry]\nType=Application\nName=Original\nExec=true\n");
+    const QFile::Permissions plain = QFile::ReadOwner | QFile::WriteOwner;
+    QFile::setPermissions(launcher, change == "chmod" ? plain : plain | QFile::ExeOwner);
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QVERIFY(image.save(picture));
+    DesktopModel model(std::make_unique<CountingSource>(m_env->desktop(), m_reads));
+    QSignalSpy reloaded(&model, &DesktopModel::reloaded);
+
+    if (change == "edit") {
+        touch(launcher, "[Desktop Entry]\nType=Application\nName=Renamed\nExec=true\n");
+    } else if (change == "chmod") {
+        QVERIFY(QFile::setPermissions(launcher, plain | QFile::ExeOwner));
+    } else {
+        image.fill(Qt::blue);
+        QVERIFY(image.save(picture));
+    }
+    QVERIFY(reloaded.wait(signalTimeoutMs));
+    QVERIFY(!model.match(model.index(0, 0), Qt::DisplayRole, shown).isEmpty());
+}
+
+void TestDesktopWatch::folderComesAndGoes_data()
+{
+    QTest::addColumn<QString>("folder"); // relative to the home folder
+    QTest::addColumn<bool>("existsAtStart");
+    QTest::newRow("removed and created again") << "Desktop" << true;
+    QTest::newRow("created after start") << "Desktop" << false;
+    QTest::newRow("created with its parents after start") << "later/deeper/Desktop" << false;
+}
+
+void TestDesktopWatch::folderComesAndGoes()
+{
+    QFETCH(QString, folder);
+    QFETCH(bool, existsAtStart);
+    const QString path = m_env->home() + '/' + folder;
+    QDir(m_env->desktop()).removeRecursively();
+    if (existsAtStart) {
+        QVERIFY(QDir().mkpath(path));
+        touch(path + "/first.txt");
+    }
+    DesktopModel model(std::make_unique<CountingSource>(path, m_reads));
+    QCOMPARE(model.rowCount(), 3 + (existsAtStart ? 1 : 0)); // Home, Computer and Trash besides
+    if (existsAtStart) {
+        QVERIFY(QDir(path).removeRecursively());
+        QTRY_COMPARE_WITH_TIMEOUT(model.rowCount(), 3, signalTimeoutMs);
+    }
+    QVERIFY(QDir().mkpath(path));
+    QTRY_COMPARE_WITH_TIMEOUT(*m_reads, existsAtStart ? 3 : 2, signalTimeoutMs);
+    touch(path + "/second.txt");
+    QTRY_COMPARE_WITH_TIMEOUT(model.rowCount(), 4, signalTimeoutMs);
 }
 
 void TestDesktopWatch::nothingAfterDestruction()

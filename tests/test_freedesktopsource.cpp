@@ -1,9 +1,14 @@
 #include "TestEnvironment.h"
+#include "fakes/StuckFifo.h"
+#include "shell/DesktopModel.h"
 #include "shell/freedesktop/FreedesktopDesktopSource.h"
 #include "shell/freedesktop/LauncherFile.h"
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QMimeData>
 #include <QtTest>
 
 #include <fcntl.h>
@@ -41,6 +46,8 @@ private Q_SLOTS:
     void listing();
     void launcherNames_data();
     void launcherNames();
+    void fifosNeverBlock();
+    void undecodableNamesStayDistinct();
 
 private:
     QString desktopPath(const QString &name) const { return m_env->desktop() + '/' + name; }
@@ -203,5 +210,76 @@ void TestFreedesktopSource::launcherNames()
     QVERIFY(!entry->isFolder);
 }
 
-QTEST_GUILESS_MAIN(TestFreedesktopSource)
+void TestFreedesktopSource::fifosNeverBlock()
+{
+    // Executable, so it counts as a trusted launcher whose name would be read.
+    const StuckFifo launcherFifo(desktopPath("pipe.desktop"));
+    const StuckFifo hiddenList(desktopPath(".hidden"));
+    QVERIFY(launcherFifo.made() && hiddenList.made());
+    const QList<DesktopEntry> entries = list();
+    QVERIFY(!launcherFifo.blockedReader());
+    QVERIFY(!hiddenList.blockedReader());
+    const DesktopEntry *entry = find(entries, desktopPath("pipe.desktop"));
+    QVERIFY(entry);
+    QCOMPARE(entry->displayName, "pipe.desktop");
+}
+
+void TestFreedesktopSource::undecodableNamesStayDistinct()
+{
+    const QByteArray folder = QFile::encodeName(m_env->desktop()) + '/';
+    // Two names that decode alike, and valid names that look like what they decode to.
+    const QList<QByteArray> rawNames = {"report-\xff.txt", "report-\xfe.txt",  "report-\xef\xbf\xbd.txt",
+                                        "report-%FF.txt",  "report-%25FF.txt", "::raw:report.txt"};
+    for (const QByteArray &name : rawNames) {
+        const int fd = ::open(QByteArray(folder + name).constData(), O_CREAT | O_WRONLY, 0644);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+    }
+    DesktopModel model(std::make_unique<FreedesktopDesktopSource>(m_env->desktop()));
+    QHash<QByteArray, QString> keyOf;
+    QModelIndexList rows;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        const QModelIndex index = model.index(row, 0);
+        const QByteArray pidl = model.itemPidls({index}).value(0);
+        if (!pidl.startsWith(folder))
+            continue;
+        keyOf.insert(pidl.mid(folder.size()), index.data(DesktopModel::KeyRole).toString());
+        rows.append(index);
+        QVERIFY(!index.data().toString().isEmpty());
+    }
+    QCOMPARE(keyOf.size(), rawNames.size());
+    const QStringList keys = keyOf.values();
+    QCOMPARE(QSet<QString>(keys.cbegin(), keys.cend()).size(), rawNames.size());
+    // Valid names keep their path as key, so stored layouts stay valid.
+    QCOMPARE(keyOf.value("report-%FF.txt"), m_env->desktop() + "/report-%FF.txt");
+    QCOMPARE(keyOf.value("report-\xef\xbf\xbd.txt"), m_env->desktop() + "/report-\uFFFD.txt");
+
+    // Keys survive the layout file and the drag payload unchanged.
+    const QJsonArray stored = QJsonArray::fromStringList(keys);
+    const QJsonArray loaded = QJsonDocument::fromJson(QJsonDocument(stored).toJson()).array();
+    QCOMPARE(loaded, stored);
+    std::unique_ptr<QMimeData> mime(model.mimeData(rows));
+    QStringList dragged = QString::fromUtf8(mime->data(DesktopModel::itemMimeType())).split('\n');
+    QStringList expected;
+    for (const QModelIndex &index : std::as_const(rows))
+        expected.append(index.data(DesktopModel::KeyRole).toString());
+    QCOMPARE(dragged, expected);
+    // The dragged URLs name the very files.
+    QList<QByteArray> urlPaths;
+    for (const QUrl &url : mime->urls())
+        urlPaths.append(QByteArray::fromPercentEncoding(url.toEncoded(QUrl::FullyEncoded).mid(7)));
+    QList<QByteArray> pidls = model.itemPidls(rows);
+    QCOMPARE(urlPaths, pidls);
+
+    // The same keys at the next reload.
+    model.reload();
+    for (int row = 0; row < model.rowCount(); ++row) {
+        const QModelIndex index = model.index(row, 0);
+        const QByteArray pidl = model.itemPidls({index}).value(0);
+        if (pidl.startsWith(folder))
+            QCOMPARE(index.data(DesktopModel::KeyRole).toString(), keyOf.value(pidl.mid(folder.size())));
+    }
+}
+
+QTEST_MAIN(TestFreedesktopSource)
 #include "test_freedesktopsource.moc"

@@ -1,8 +1,10 @@
 #include "TestEnvironment.h"
 #include "fakes/FakeDesktopSource.h"
+#include "fakes/StuckFifo.h"
 #include "shell/DesktopModel.h"
 #include "shell/IconImage.h"
 #include "shell/IconLoader.h"
+#include "shell/IconSource.h"
 #include "shell/freedesktop/FreedesktopDesktopSource.h"
 #include "shell/freedesktop/FreedesktopIconSource.h"
 #include "shell/freedesktop/IconTheme.h"
@@ -10,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPainter>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -59,6 +62,38 @@ bool sameColour(const QColor &a, const QColor &b)
            qAbs(a.blue() - b.blue()) < 24 && a.alpha() == 255;
 }
 
+// An icon source stuck in its first request until the test lets it go, as on a
+// hung network mount.
+class StuckIconSource : public IconSource
+{
+public:
+    struct State
+    {
+        QSemaphore entered;
+        QSemaphore gate;
+        std::atomic_int calls = 0;
+        std::atomic_bool gateTimedOut = false;
+        std::atomic_bool destroyed = false;
+    };
+    explicit StuckIconSource(std::shared_ptr<State> state)
+        : m_state(std::move(state))
+    {}
+    ~StuckIconSource() override { m_state->destroyed = true; }
+    QImage image(const QByteArray &, int px) override
+    {
+        ++m_state->calls;
+        m_state->entered.release();
+        if (!m_state->gate.tryAcquire(1, 5000))
+            m_state->gateTimedOut = true;
+        QImage image(px, px, QImage::Format_ARGB32);
+        image.fill(Qt::red);
+        return image;
+    }
+
+private:
+    std::shared_ptr<State> m_state;
+};
+
 } // namespace
 
 class TestIconLoader : public QObject
@@ -78,6 +113,10 @@ private Q_SLOTS:
     void itemIcons();
     void changedPictureIsReadAgain();
     void iconsReachModelOfCurrentGenerationOnly();
+    void fifosNeverBlock();
+    void absurdThemeNumbers_data();
+    void absurdThemeNumbers();
+    void leavingDoesNotWaitForStuckWorker();
 
 private:
     QImage loadFor(const QByteArray &pidl, int size, double ratio);
@@ -309,6 +348,83 @@ void TestIconLoader::iconsReachModelOfCurrentGenerationOnly()
     QCOMPARE(shown(0).pixelColor(24, 24), yellow);
     QCOMPARE(shown(1).pixelColor(24, 24), QColor(Qt::gray)); // the fake's file placeholder
     QCOMPARE(shown(2).pixelColor(24, 24), green);
+}
+
+void TestIconLoader::absurdThemeNumbers_data()
+{
+    // Two folders, the first with numbers far past any icon; the colour tells which one won.
+    QTest::addColumn<QByteArray>("absurd"); // the first folder's keys
+    QTest::addColumn<QColor>("chosen");
+    QTest::newRow("threshold covers every size")
+        << QByteArray("Size=48\nType=Threshold\nThreshold=2147483647\n") << blue;
+    QTest::newRow("huge size at scale 2, larger wins over smaller")
+        << QByteArray("Size=2000000000\nScale=2\nType=Fixed\n") << blue;
+    QTest::newRow("huge scalable range") << QByteArray("Size=48\nMinSize=-2147483648\nMaxSize=2147483647\n"
+                                                       "Scale=2147483647\nType=Scalable\n")
+                                         << blue;
+    QTest::newRow("sizes past 64-bit") << QByteArray("Size=99999999999999999999\nType=Fixed\n") << red;
+    QTest::newRow("negative size ignored") << QByteArray("Size=-2147483648\nType=Fixed\n") << red;
+}
+
+void TestIconLoader::absurdThemeNumbers()
+{
+    QFETCH(QByteArray, absurd);
+    QFETCH(QColor, chosen);
+    const QString root = m_env->home() + "/absurd-" + QTest::currentDataTag() + '/';
+    writeFile(root + "absurd/index.theme",
+              "[Icon Theme]\nName=Absurd\nDirectories=absurd,16x16\n\n[absurd]\n" + absurd +
+                  "\n[16x16]\nSize=16\nType=Fixed\n");
+    writeImage(root + "absurd/16x16/thing.png", {16, 16}, red);
+    writeImage(root + "absurd/absurd/thing.png", {48, 48}, blue);
+    IconTheme theme("absurd", {root});
+    const QImage image = theme.icon("thing", 32);
+    QVERIFY(!image.isNull());
+    QCOMPARE(image.pixelColor(16, 16), chosen);
+}
+
+void TestIconLoader::fifosNeverBlock()
+{
+    const QString desktop = m_env->desktop() + '/';
+    const StuckFifo iconFile(m_env->home() + "/icon-fifo.png");
+    writeFile(desktop + "fifo-icon.desktop",
+              "[Desktop Entry]\nType=Application\nName=App\nExec=true\nIcon=" + m_env->home().toUtf8() +
+                  "/icon-fifo.png\n",
+              true);
+    const StuckFifo picture(desktop + "pipe.png");
+    QDir().mkpath(m_icons + "fifotheme");
+    const StuckFifo themeIndexFile(m_icons + "fifotheme/index.theme");
+    QDir().mkpath(m_env->home() + "/.config/gtk-3.0");
+    const StuckFifo gtkSettings(m_env->home() + "/.config/gtk-3.0/settings.ini");
+    const StuckFifo *fifos[] = {&iconFile, &picture, &themeIndexFile, &gtkSettings};
+    for (const StuckFifo *fifo : fifos)
+        QVERIFY(fifo->made());
+
+    // A trusted launcher naming a FIFO as its icon shows the launcher type's icon.
+    QVERIFY(sameColour(loadFor(QFile::encodeName(desktop + "fifo-icon.desktop"), 48, 1.0).pixelColor(24, 24),
+                       orange));
+    loadFor(QFile::encodeName(desktop + "pipe.png"), 48, 1.0);
+    IconTheme fifoTheme("fifotheme", m_searchPaths);
+    QVERIFY(sameColour(fifoTheme.icon("user-home", 48).pixelColor(24, 24), white)); // from hicolor
+    QVERIFY(!IconTheme::userThemeName().isEmpty());
+    for (const StuckFifo *fifo : fifos)
+        QVERIFY(!fifo->blockedReader());
+}
+
+void TestIconLoader::leavingDoesNotWaitForStuckWorker()
+{
+    auto desktop = std::make_shared<FakeDesktopSource::State>();
+    for (const char *name : {"/d/a", "/d/b", "/d/c"})
+        desktop->entries.append(FakeDesktopSource::file(name));
+    auto stuck = std::make_shared<StuckIconSource::State>();
+    auto model = std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(desktop),
+                                                std::make_unique<StuckIconSource>(stuck), nullptr);
+    QVERIFY(stuck->entered.tryAcquire(1, 5000));
+    model.reset(); // must come back while the worker is still stuck
+    stuck->gate.release();
+    // The worker ends after the request at hand; the queued ones are dropped.
+    QTRY_VERIFY(stuck->destroyed);
+    QVERIFY(!stuck->gateTimedOut);
+    QCOMPARE(stuck->calls.load(), 1);
 }
 
 QTEST_MAIN(TestIconLoader)

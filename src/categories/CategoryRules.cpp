@@ -1,6 +1,7 @@
 #include "categories/CategoryRules.h"
 
 #include "base/FileSuffix.h"
+#include "base/SafeFile.h"
 #include "base/l10n/L10nText.h"
 
 #include <QDir>
@@ -170,7 +171,8 @@ void loadCategoryRules()
     if (info.exists()) {
         // A directory or an unreadable file simply has no rules; QSettings would
         // otherwise treat it as empty and we never write over what the user has.
-        if (!info.isFile() || !info.isReadable())
+        // A FIFO or device would block QSettings' read for good.
+        if (!SafeFile::isRegularFile(path) || !info.isReadable())
             return;
         QSettings ini(path, QSettings::IniFormat);
         const QStringList sections = ini.childGroups();

@@ -23,6 +23,8 @@ namespace {
 constexpr int reloadDelayMs = 250;
 // GUI time spent on arriving icons within one turn of the event loop.
 constexpr qint64 iconBudgetMs = 8;
+// How long leaving waits for the icon worker to finish the request at hand.
+constexpr int iconThreadQuitMs = 1000;
 
 qreal currentRatio()
 {
@@ -41,6 +43,15 @@ QString displayable(const QString &name)
     QString shown = name;
     std::replace_if(shown.begin(), shown.end(), isControl, QLatin1Char(' '));
     return shown;
+}
+
+// The URL of a file from the bytes that name it when the text path is lossy
+// (a name that is not valid UTF-8), so a drop reaches the right file.
+QUrl localFileUrl(const QString &path, const QByteArray &pidl)
+{
+    if (!pidl.startsWith('/') || QFile::encodeName(path) == pidl)
+        return QUrl::fromLocalFile(path);
+    return QUrl::fromEncoded("file://" + pidl.toPercentEncoding("/"), QUrl::StrictMode);
 }
 
 } // namespace
@@ -71,15 +82,16 @@ DesktopModel::DesktopModel(std::unique_ptr<DesktopSource> source, std::unique_pt
     m_iconTurn.setInterval(0);
     connect(&m_iconTurn, &QTimer::timeout, this, &DesktopModel::applyDeferredIcons);
 
-    m_iconThread.setObjectName(QStringLiteral("icons"));
+    m_iconThread = new QThread;
+    m_iconThread->setObjectName(QStringLiteral("icons"));
     m_hasIconSource = icons != nullptr;
     m_iconLoader = new IconLoader(std::move(icons));
-    m_iconLoader->moveToThread(&m_iconThread);
-    connect(&m_iconThread, &QThread::started, m_iconLoader, &IconLoader::begin);
+    m_iconLoader->moveToThread(m_iconThread);
+    connect(m_iconThread, &QThread::started, m_iconLoader, &IconLoader::begin);
     // Direct: the loader tidies up on its own thread as that thread ends.
-    connect(&m_iconThread, &QThread::finished, m_iconLoader, &IconLoader::finish, Qt::DirectConnection);
+    connect(m_iconThread, &QThread::finished, m_iconLoader, &IconLoader::finish, Qt::DirectConnection);
     connect(m_iconLoader, &IconLoader::loaded, this, &DesktopModel::iconLoaded, Qt::QueuedConnection);
-    m_iconThread.start(QThread::InheritPriority);
+    m_iconThread->start(QThread::InheritPriority);
 
     if (m_source)
         m_watcher = m_source->createWatcher();
@@ -90,12 +102,23 @@ DesktopModel::DesktopModel(std::unique_ptr<DesktopSource> source, std::unique_pt
 
 DesktopModel::~DesktopModel()
 {
-    // The worker may be inside a request; it finishes that one, then the thread
-    // ends and the requests still queued are dropped with the loader.
-    m_iconThread.quit();
-    m_iconThread.wait();
-    delete m_iconLoader;
+    // The worker may be inside a request; it finishes that one and drops the
+    // rest. A request can take long (a picture on a hung network mount), and
+    // leaving must not wait for it: past the deadline the thread and loader are
+    // left to delete themselves when the request returns. Their answers reach
+    // nobody, since connections to this model end with it.
+    m_iconLoader->abandon();
+    m_iconThread->quit();
+    if (m_iconThread->wait(QDeadlineTimer(iconThreadQuitMs))) {
+        delete m_iconLoader;
+        delete m_iconThread;
+    } else {
+        // Deferred deletes of a thread's objects run as the thread finishes.
+        connect(m_iconThread, &QThread::finished, m_iconLoader, &QObject::deleteLater, Qt::DirectConnection);
+        connect(m_iconThread, &QThread::finished, m_iconThread, &QObject::deleteLater);
+    }
     m_iconLoader = nullptr;
+    m_iconThread = nullptr;
     m_watcher.reset();
     m_reloadTimer.stop();
     m_items.clear();
@@ -171,7 +194,7 @@ QMimeData *DesktopModel::mimeData(const QModelIndexList &indexes) const
             continue;
         const Item &item = m_items.at(index.row());
         if (!item.path.isEmpty())
-            urls.append(QUrl::fromLocalFile(item.path));
+            urls.append(localFileUrl(item.path, item.pidl));
         // The payload separates keys by line feeds; a key that holds one would
         // arrive as two keys naming other items, so it travels by URL only.
         if (!item.key.contains(QLatin1Char('\n')))
@@ -277,7 +300,7 @@ void DesktopModel::reload()
             item.category = m_classifier ? m_classifier->category(entry.isFolder, entry.parsingName) : -1;
             item.path = std::move(entry.path);
             item.icon = item.isFolder ? folderIcon : fileIcon;
-            item.key = item.path.isEmpty() ? entry.parsingName : item.path;
+            item.key = entry.parsingName.isEmpty() ? item.path : entry.parsingName;
             if (!item.isFolder && !item.path.isEmpty())
                 item.suffix = fileSuffix(item.path);
             if (m_classifier)

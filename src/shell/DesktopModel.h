@@ -26,7 +26,7 @@ class IconLoader;
 //   Qt::DecorationRole                icon (QIcon): a placeholder until the real one arrives
 //   CategoryRole                      category number 0-9 (int)
 //   PanelRole                         id of the panel that shows the item (QString)
-//   KeyRole                           stable item key: its path, or "::{CLSID}" (QString)
+//   KeyRole                           stable item key: the source's parsing name (QString)
 //   FolderRole                        whether the item is a folder (bool)
 //   SuffixRole                        lower-case suffix of a file, else empty (QString)
 //
@@ -128,7 +128,8 @@ private:
     std::unique_ptr<ItemClassifier> m_classifier;
     QList<Item> m_items;
     int m_iconSize = 48;
-    QThread m_iconThread;
+    // Owned; left to tidy itself away when it outlasts the model (see the destructor).
+    QThread *m_iconThread = nullptr;
     IconLoader *m_iconLoader = nullptr;
     bool m_hasIconSource = false;
     quint64 m_generation = 0;

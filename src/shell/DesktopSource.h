@@ -15,11 +15,14 @@ struct DesktopEntry
 {
     // Opaque handle that names the item for the icon worker and item actions.
     QByteArray pidl;
-    // A path, or "::{CLSID}" for a virtual item.
+    // Names the item for good and is its key: a path, or "::{CLSID}" for a
+    // virtual item. Distinct items have distinct parsing names, also when their
+    // file names are not valid text (the platform then chooses a form that
+    // cannot be mistaken for a path).
     QString parsingName;
     // The name the desktop shows; may be empty.
     QString displayName;
-    // File-system path; empty for virtual items.
+    // File-system path, for showing and suffixes; empty for virtual items.
     QString path;
     bool isFolder = false;
 };

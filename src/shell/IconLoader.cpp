@@ -41,8 +41,15 @@ void IconLoader::load(quint64 generation, int row, const QByteArray &pidl, int s
     Q_EMIT loaded(generation, row, IconImage::fitToSquare(m_source->image(pidl, px), px));
 }
 
+void IconLoader::abandon()
+{
+    m_abandoned = true;
+}
+
 void IconLoader::enqueue(QList<Request> requests)
 {
+    if (m_abandoned)
+        return;
     m_pending = std::move(requests);
     if (!m_serving && !m_pending.isEmpty()) {
         m_serving = true;
@@ -54,7 +61,9 @@ void IconLoader::serveSome()
 {
     QElapsedTimer slice;
     slice.start();
-    while (!m_pending.isEmpty() && slice.elapsed() < sliceMs) {
+    if (m_abandoned)
+        m_pending.clear();
+    while (!m_pending.isEmpty() && slice.elapsed() < sliceMs && !m_abandoned) {
         const Request next = m_pending.takeFirst();
         load(next.generation, next.row, next.pidl, next.size, next.ratio);
     }

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QObject>
 
+#include <atomic>
 #include <memory>
 
 class IconSource;
@@ -38,6 +39,10 @@ public:
     // to new requests and to quitting. Call it on the loader's thread.
     void enqueue(QList<Request> requests);
 
+    // Drops every request not served yet, at once and for good: the loader is
+    // going away. Safe to call from any thread.
+    void abandon();
+
 public Q_SLOTS:
     void begin();
     void finish();
@@ -52,4 +57,5 @@ private:
     std::unique_ptr<IconSource> m_source;
     QList<Request> m_pending;
     bool m_serving = false;
+    std::atomic_bool m_abandoned = false;
 };

@@ -1,5 +1,6 @@
 #include "FreedesktopDesktopSource.h"
 
+#include "base/SafeFile.h"
 #include "shell/IconImage.h"
 #include "shell/freedesktop/FreedesktopDesktopWatcher.h"
 #include "shell/freedesktop/IconTheme.h"
@@ -29,10 +30,10 @@ bool xfconfFlag(const QString &channel, const QString &path, bool fallback)
 QSet<QString> hiddenNames(const QByteArray &folder)
 {
     QSet<QString> names;
-    QFile file(QFile::decodeName(folder + "/.hidden"));
-    if (!file.open(QIODevice::ReadOnly))
+    const SafeFile::Result file = SafeFile::read(folder + "/.hidden", SafeFile::textCap);
+    if (!file.ok())
         return names;
-    const QList<QByteArray> lines = file.read(1024 * 1024).split('\n');
+    const QList<QByteArray> lines = file.data.split('\n');
     for (QByteArray line : lines) {
         if (line.endsWith('\r'))
             line.chop(1);
@@ -54,6 +55,35 @@ QString FreedesktopDesktopSource::desktopFolder() const
 {
     return m_desktopFolder.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::DesktopLocation)
                                      : m_desktopFolder;
+}
+
+QString FreedesktopDesktopSource::parsingName(const QByteArray &path)
+{
+    const QString decoded = QFile::decodeName(path);
+    if (QFile::encodeName(decoded) == path)
+        return decoded;
+    // Decoding turns every byte that is not UTF-8 into U+FFFD, so two such names
+    // would share one key. This form keeps the bytes: segments that are text stay
+    // readable (with "%" escaped), the others are percent-encoded, and a prefix
+    // no path or virtual item starts with keeps it apart from them all.
+    QString result = rawPathPrefix();
+    const QList<QByteArray> segments = path.split('/');
+    for (qsizetype i = 0; i < segments.size(); ++i) {
+        if (i > 0)
+            result += QLatin1Char('/');
+        const QByteArray &segment = segments.at(i);
+        const QString text = QFile::decodeName(segment);
+        if (QFile::encodeName(text) == segment)
+            result += QString(text).replace(QLatin1Char('%'), QLatin1String("%25"));
+        else
+            result += QString::fromLatin1(segment.toPercentEncoding());
+    }
+    return result;
+}
+
+QString FreedesktopDesktopSource::rawPathPrefix()
+{
+    return QStringLiteral("::raw:");
 }
 
 QString FreedesktopDesktopSource::homeParsingName()
@@ -134,14 +164,14 @@ bool FreedesktopDesktopSource::enumerate(bool includeHidden, QList<DesktopEntry>
         DesktopEntry item;
         item.pidl = pathBytes;
         item.path = folder + QLatin1Char('/') + name;
-        item.parsingName = item.path;
+        item.parsingName = parsingName(pathBytes);
         item.displayName = name;
         item.isFolder = isFolder;
         if (!isFolder && name.endsWith(QLatin1String(".desktop"))) {
             // Only a launcher the user trusts (executable) may choose its own
             // name; others show their file name, so a file cannot pose as another.
             if (::access(pathBytes.constData(), X_OK) == 0) {
-                const LauncherFile launcher = LauncherFile::read(item.path, localeName);
+                const LauncherFile launcher = LauncherFile::read(pathBytes, localeName);
                 if (launcher.valid)
                     item.displayName = launcher.name;
             }

@@ -2,9 +2,16 @@
 
 #include "shell/DesktopWatcher.h"
 
-#include <QFileSystemWatcher>
+#include <QByteArray>
+#include <QHash>
 
-// Watches the desktop folder and its ".hidden" file through inotify.
+class QSocketNotifier;
+
+// Watches the desktop folder through inotify: entries appearing, going away or
+// being renamed, files written in place (a launcher edited, a picture
+// overwritten, the ".hidden" list changed) and attribute changes (a launcher
+// made executable). While the folder does not exist, its nearest existing
+// parent is watched, and the folder's watch is armed again when it appears.
 class FreedesktopDesktopWatcher : public DesktopWatcher
 {
     Q_OBJECT
@@ -14,9 +21,16 @@ public:
     ~FreedesktopDesktopWatcher() override;
 
 private:
-    void watchExisting();
-    void onChanged();
+    void arm();
+    void disarm();
+    void readEvents();
 
-    QString m_folder;
-    QFileSystemWatcher m_watcher;
+    QByteArray m_folder;
+    int m_fd = -1;
+    QSocketNotifier *m_notifier = nullptr;
+    // The watch on the folder itself, or -1 while a parent stands in for it.
+    int m_folderWatch = -1;
+    // The parent being watched, and the name in it that leads to the folder.
+    int m_parentWatch = -1;
+    QByteArray m_awaitedName;
 };

@@ -1,12 +1,15 @@
 #include "FreedesktopIconSource.h"
 
+#include "base/SafeFile.h"
 #include "shell/IconImage.h"
 #include "shell/freedesktop/FreedesktopDesktopSource.h"
 #include "shell/freedesktop/LauncherFile.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 
 #include <sys/stat.h>
@@ -86,7 +89,7 @@ QImage FreedesktopIconSource::image(const QByteArray &pidl, int px)
     const QMimeType type = m_mimeTypes.mimeTypeForFile(path);
     if (exists && S_ISREG(info.st_mode) && info.st_size <= maxThumbnailBytes &&
         type.name().startsWith(QLatin1String("image/"))) {
-        QImage picture = thumbnail(path, qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
+        QImage picture = thumbnail(pidl, qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
                                    info.st_size, px);
         if (!picture.isNull())
             return picture;
@@ -100,7 +103,7 @@ QImage FreedesktopIconSource::launcherIcon(const QByteArray &path, int px)
     // it chooses its own name: a file must not pose as another program.
     if (::access(path.constData(), X_OK) != 0)
         return {};
-    const LauncherFile launcher = LauncherFile::read(QFile::decodeName(path), QString());
+    const LauncherFile launcher = LauncherFile::read(path, QString());
     if (!launcher.valid || launcher.icon.isEmpty())
         return {};
     if (QDir::isAbsolutePath(launcher.icon))
@@ -114,9 +117,9 @@ QImage FreedesktopIconSource::launcherIcon(const QByteArray &path, int px)
     return m_theme.icon(name, px);
 }
 
-QImage FreedesktopIconSource::thumbnail(const QString &path, qint64 modified, qint64 size, int px)
+QImage FreedesktopIconSource::thumbnail(const QByteArray &path, qint64 modified, qint64 size, int px)
 {
-    const QString cacheKey = path + QLatin1Char('@') + QString::number(px);
+    const QByteArray cacheKey = path + '@' + QByteArray::number(px);
     if (const auto cached = m_thumbnails.find(cacheKey); cached != m_thumbnails.end()) {
         if (cached->modified == modified && cached->size == size)
             return cached->image;
@@ -133,9 +136,16 @@ QImage FreedesktopIconSource::thumbnail(const QString &path, qint64 modified, qi
     return picture;
 }
 
-QImage FreedesktopIconSource::readThumbnail(const QString &path, int px)
+QImage FreedesktopIconSource::readThumbnail(const QByteArray &path, int px)
 {
-    QImageReader reader(path);
+    // The file was a regular one when it was listed; it may not be now.
+    const SafeFile::Result file = SafeFile::read(path, maxThumbnailBytes);
+    if (!file.ok())
+        return {};
+    QBuffer buffer;
+    buffer.setData(file.data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, QFileInfo(QFile::decodeName(path)).suffix().toLower().toLatin1());
     reader.setAutoTransform(true);
     const QSize natural = reader.size();
     // Without a size the cost of decoding cannot be judged beforehand.

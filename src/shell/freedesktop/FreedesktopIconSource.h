@@ -28,8 +28,8 @@ private:
     QImage launcherIcon(const QByteArray &path, int px);
     // Null when the picture cannot or may not be read; answers are remembered
     // while the file's time and size stay the same.
-    QImage thumbnail(const QString &path, qint64 modified, qint64 size, int px);
-    static QImage readThumbnail(const QString &path, int px);
+    QImage thumbnail(const QByteArray &path, qint64 modified, qint64 size, int px);
+    static QImage readThumbnail(const QByteArray &path, int px);
 
     struct Thumbnail
     {
@@ -42,6 +42,6 @@ private:
     QMimeDatabase m_mimeTypes;
     // Every change of the desktop reloads every item; unchanged pictures are
     // not decoded again.
-    QHash<QString, Thumbnail> m_thumbnails;
+    QHash<QByteArray, Thumbnail> m_thumbnails;
     qint64 m_thumbnailBytes = 0;
 };

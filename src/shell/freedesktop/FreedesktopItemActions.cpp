@@ -59,7 +59,7 @@ bool launchLauncher(const QByteArray &path)
         return launched;
     }
     // A link launcher points at a location rather than a program.
-    const LauncherFile launcher = LauncherFile::read(QFile::decodeName(path), QString());
+    const LauncherFile launcher = LauncherFile::read(path, QString());
     return launcher.valid && launcher.type == QLatin1String("Link") && launchDefault(launcher.url);
 }
 

@@ -1,8 +1,10 @@
 #include "IconTheme.h"
 
+#include "base/SafeFile.h"
 #include "shell/IconImage.h"
 #include "shell/freedesktop/Xfconf.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -32,11 +34,11 @@ using IniGroups = QHash<QString, QHash<QString, QString>>;
 IniGroups readIni(const QString &path)
 {
     IniGroups groups;
-    QFile file(path);
-    if (file.size() > maxIndexBytes || !file.open(QIODevice::ReadOnly))
+    const SafeFile::Result file = SafeFile::read(path, maxIndexBytes);
+    if (!file.ok())
         return groups;
     QString group;
-    const QList<QByteArray> lines = file.read(maxIndexBytes).split('\n');
+    const QList<QByteArray> lines = file.data.split('\n');
     for (const QByteArray &raw : lines) {
         const QString line = QString::fromUtf8(raw).trimmed();
         if (line.isEmpty() || line.startsWith(QLatin1Char('#')) || line.startsWith(QLatin1Char(';')))
@@ -61,11 +63,23 @@ QStringList listValue(const QString &value)
     return items;
 }
 
-int intValue(const QHash<QString, QString> &group, const QString &key, int fallback)
+// Theme files are anyone's text. Every number read from them is kept within
+// what an icon can sensibly be, so sums and products of them never overflow.
+constexpr int maxThemeNumber = 1 << 16;
+constexpr int maxThemeScale = 16;
+
+int intValue(const QHash<QString, QString> &group, const QString &key, int fallback, int low, int high)
 {
     bool ok = false;
-    const int value = group.value(key).toInt(&ok);
-    return ok ? value : fallback;
+    const qlonglong value = group.value(key).toLongLong(&ok);
+    return ok ? int(std::clamp<qlonglong>(value, low, high)) : fallback;
+}
+
+// Formats without a signature (XPM is C source, SVG may be compressed) are
+// found by their suffix, as a reader given the path would.
+QByteArray formatHint(const QString &path)
+{
+    return QFileInfo(path).suffix().toLower().toLatin1();
 }
 
 bool isVectorFormat(const QByteArray &format)
@@ -156,7 +170,7 @@ bool IconTheme::readTheme(const QString &name, Theme &theme, QStringList &inheri
             continue;
         Directory dir;
         dir.name = dirName;
-        dir.size = intValue(*found, QStringLiteral("Size"), 0);
+        dir.size = intValue(*found, QStringLiteral("Size"), 0, 0, maxThemeNumber);
         if (dir.size <= 0)
             continue;
         const QString type = found->value(QStringLiteral("Type"));
@@ -164,10 +178,10 @@ bool IconTheme::readTheme(const QString &name, Theme &theme, QStringList &inheri
             dir.type = DirType::Fixed;
         else if (type == QLatin1String("Scalable"))
             dir.type = DirType::Scalable;
-        dir.minSize = intValue(*found, QStringLiteral("MinSize"), dir.size);
-        dir.maxSize = intValue(*found, QStringLiteral("MaxSize"), dir.size);
-        dir.threshold = intValue(*found, QStringLiteral("Threshold"), 2);
-        dir.scale = std::max(1, intValue(*found, QStringLiteral("Scale"), 1));
+        dir.minSize = intValue(*found, QStringLiteral("MinSize"), dir.size, 0, maxThemeNumber);
+        dir.maxSize = intValue(*found, QStringLiteral("MaxSize"), dir.size, 0, maxThemeNumber);
+        dir.threshold = intValue(*found, QStringLiteral("Threshold"), 2, 0, maxThemeNumber);
+        dir.scale = intValue(*found, QStringLiteral("Scale"), 1, 1, maxThemeScale);
         theme.directories.append(dir);
     }
     return true;
@@ -315,7 +329,12 @@ QImage IconTheme::readIcon(const QString &path, int px)
     if (const auto cached = m_images.constFind(cacheKey); cached != m_images.constEnd())
         return *cached;
 
-    QImageReader reader(path);
+    // Icon paths come from launchers too, and a launcher may name a FIFO.
+    const SafeFile::Result file = SafeFile::read(path, SafeFile::imageCap);
+    QBuffer buffer;
+    buffer.setData(file.data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, formatHint(path));
     if (isVectorFormat(reader.format())) {
         const QSize natural = reader.size();
         if (natural.isValid() && !natural.isEmpty())

@@ -1,5 +1,7 @@
 #include "LauncherFile.h"
 
+#include "base/SafeFile.h"
+
 #include <QFile>
 #include <QHash>
 
@@ -70,12 +72,10 @@ QStringList localeCandidates(const QString &localeName)
 
 } // namespace
 
-LauncherFile LauncherFile::read(const QString &path, const QString &localeName)
+LauncherFile LauncherFile::read(const QByteArray &path, const QString &localeName)
 {
-    QFile file(path);
-    if (file.size() > maxLauncherBytes || !file.open(QIODevice::ReadOnly))
-        return {};
-    return parse(file.read(maxLauncherBytes), localeName);
+    const SafeFile::Result file = SafeFile::read(path, maxLauncherBytes);
+    return file.ok() ? parse(file.data, localeName) : LauncherFile();
 }
 
 LauncherFile LauncherFile::parse(const QByteArray &data, const QString &localeName)

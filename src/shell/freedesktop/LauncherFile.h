@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -15,7 +16,8 @@ struct LauncherFile
     QString url;
 
     // Reads a launcher; localeName is like "de_DE" or "pt_BR@latin".
-    // Files over a size limit or without the group give an invalid result.
-    static LauncherFile read(const QString &path, const QString &localeName);
+    // Files over a size limit, other than regular files or without the group
+    // give an invalid result. The path is given as bytes, as the folder lists it.
+    static LauncherFile read(const QByteArray &path, const QString &localeName);
     static LauncherFile parse(const QByteArray &data, const QString &localeName);
 };
