@@ -1,11 +1,15 @@
 #pragma once
 
+#include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
 
-// A throw-away home for one test: HOME and the XDG folders point into a
+#include <memory>
+
+// A throw-away home for one test: HOME, TMPDIR and the XDG folders point into a
 // temporary directory and QStandardPaths runs in test mode, so nothing a test
-// does reaches the real user's settings, desktop or configuration.
+// does reaches the real user's settings, desktop or configuration, and nothing
+// it starts meets another program's runtime files.
 class TestEnvironment
 {
 public:
@@ -18,11 +22,20 @@ public:
     QString home() const { return m_dir.path(); }
     QString desktop() const;
     QString appConfigDir() const;
+    QString runtimeDir() const;
 
     // Writes a file (creating folders); returns its path.
     QString writeFile(const QString &relativePath, const QByteArray &content) const;
 
+    // Starts a session bus of this environment's own, with no service folders, so
+    // nothing installed on the machine can be activated; DBUS_SESSION_BUS_ADDRESS
+    // points at it until the environment ends. Returns the address, or an empty
+    // string when dbus-daemon could not be started.
+    QString startSessionBus();
+
 private:
     QTemporaryDir m_dir;
     QByteArray m_savedHome;
+    QByteArray m_savedTmpDir;
+    std::unique_ptr<QProcess> m_bus;
 };

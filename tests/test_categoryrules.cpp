@@ -119,6 +119,18 @@ void TestCategoryRules::templateWrittenWhenMissing()
     loadCategoryRules();
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), categoriesTemplate());
+    file.close();
+
+    // A link to nowhere is left alone; a failed write is reported.
+    QVERIFY(QFile::remove(path) && QFile::link(m_env->home() + "/gone.ini", path));
+    loadCategoryRules();
+    QVERIFY(QFileInfo(path).isSymLink());
+    QVERIFY(QFile::remove(path) && QDir(m_env->appConfigDir()).removeRecursively());
+    QFile blocker(m_env->appConfigDir()); // a file where the folder belongs
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Cannot write the category rules template: "));
+    loadCategoryRules();
 }
 
 void TestCategoryRules::userRules_data()

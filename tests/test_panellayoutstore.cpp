@@ -8,24 +8,11 @@
 #include <QJsonObject>
 #include <QtTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace PanelLayoutStore;
 using Position = std::optional<QPoint>;
-
-namespace {
-
-QByteArray rawFile()
-{
-    QFile file(filePath());
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// One member of the file's root object.
-QJsonValue stored(const char *member)
-{
-    return QJsonDocument::fromJson(rawFile()).object().value(QString(member));
-}
-
-} // namespace
 
 class TestPanelLayoutStore : public QObject
 {
@@ -35,18 +22,34 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
-    void noFileMeansEmpty();
-    void panelLifecycle();
-    void assignmentsPositionsAndOrders();
-    void roundTripThroughFile();
-    void loadSkipsMalformedMembers();
-    void brokenFileIsKept_data();
-    void brokenFileIsKept();
+    void operations();
+    void roundTripKeepsUnknownMembers();
+    void partlyReadableFileIsCopied_data();
+    void partlyReadableFileIsCopied();
+    void malformedMembersAreSkippedOneByOne();
+    void unreadableFileIsNeverSavedOver_data();
+    void unreadableFileIsNeverSavedOver();
+    void failedSaveIsReportedAndRetried();
+    void symbolicLink_data();
+    void symbolicLink();
+    void staleTemporariesAreRemoved();
 
 private:
-    QStringList filesBeside(const char *pattern) const
+    static QByteArray read(const QString &path)
     {
-        return QDir(m_env->appConfigDir()).entryList({pattern}, QDir::Files);
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    static QJsonObject root() { return QJsonDocument::fromJson(read(filePath())).object(); }
+    static void write(const QString &path, const QByteArray &content)
+    {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+    }
+    QStringList beside(const char *pattern) const
+    {
+        return QDir(m_env->appConfigDir()).entryList({pattern}, QDir::AllEntries | QDir::System);
     }
 
     std::unique_ptr<TestEnvironment> m_env;
@@ -64,180 +67,254 @@ void TestPanelLayoutStore::cleanup()
     m_env.reset();
 }
 
-void TestPanelLayoutStore::noFileMeansEmpty()
+void TestPanelLayoutStore::operations()
 {
     QVERIFY(customPanels().isEmpty());
-    QCOMPARE(panelIdFor("/d/a.txt"), QString());
-    QVERIFY(!desktopPosition("/d/a.txt"));
     QVERIFY(!QFile::exists(filePath())); // reading writes nothing
 
-    assignItems({}, QString()); // even an empty change saves
-    QCOMPARE(QJsonDocument::fromJson(rawFile()).object().keys(),
-             (QStringList{"assignments", "desktopPositions", "itemOrders", "panels"}));
-
-    // A folder where the file belongs: the state is kept in memory though the write fails.
-    QVERIFY(QFile::remove(filePath()) && QDir().mkpath(filePath()));
-    discardState();
-    QVERIFY(customPanels().isEmpty());
-    const QString id = createPanel("In memory");
-    QCOMPARE(panelName(id), "In memory");
-    QVERIFY(QFileInfo(filePath()).isDir());
-}
-
-void TestPanelLayoutStore::panelLifecycle()
-{
     QCOMPARE(createPanel(QString()), "custom-1");
     QCOMPARE(createPanel("   "), "custom-2");
     QCOMPARE(createPanel("  Work  "), "custom-3");
-    QCOMPARE(createPanel("Work"), "custom-4");
-    QCOMPARE(customPanels(), (QList<CustomPanel>{{"custom-1", "New panel"},
-                                                 {"custom-2", "New panel 2"},
-                                                 {"custom-3", "Work"},
-                                                 {"custom-4", "Work"}})); // caller's names may repeat
-    renamePanel("custom-2", "Other");
-    QCOMPARE(createPanel(QString()), "custom-5");
-    QCOMPARE(panelName("custom-5"), "New panel 2");
-
-    assignItems({"a", "b"}, "custom-2");
-    assignItems({"c"}, "custom-3");
-    setItemOrder(settingsPrefix("custom-2"), {"b", "a"});
-    setItemOrder(settingsPrefix("custom-3"), {"c"});
-    const QByteArray before = rawFile();
+    QCOMPARE(
+        customPanels(),
+        (QList<CustomPanel>{{"custom-1", "New panel"}, {"custom-2", "New panel 2"}, {"custom-3", "Work"}}));
+    const QByteArray before = read(filePath());
     renamePanel("custom-99", "Nobody");
-    QCOMPARE(rawFile(), before); // unknown id: nothing written
-    renamePanel("custom-3", "  spaced  ");
-    QCOMPARE(panelName("custom-3"), "  spaced  "); // not trimmed
+    QCOMPARE(read(filePath()), before); // unknown id: nothing written
+    renamePanel("custom-2", "  spaced  ");
+    QCOMPARE(panelName("custom-2"), "  spaced  "); // not trimmed
+
+    assignItems({"a", "", "b"}, "custom-2");
+    assignItems({"c"}, "custom-3");
+    assignItems({"d"}, "documents"); // not a custom panel: stored, but no effect
+    QCOMPARE(panelIdFor("a"), "custom-2");
+    QCOMPARE(panelIdFor("A"), QString()); // keys are case-sensitive
+    QCOMPARE(panelIdFor("d"), QString());
+    setDesktopPosition("c", QPoint(10, -20));
+    QCOMPARE(panelIdFor("c"), desktopPanelId());
+    QVERIFY(!root().value("assignments").toObject().contains("c"));
+    assignItems({"c"}, QString()); // dropped on a built-in panel
+    QVERIFY(!desktopPosition("c"));
+    QCOMPARE(panelIdFor("c"), QString());
+
+    // Orders drop empty and repeated keys; an empty order is removed.
+    setItemOrder("panel/custom-2", {"b", "", "a", "b"});
+    QCOMPARE(itemOrder("panel/custom-2"), (QStringList{"b", "a"}));
+    setItemOrder("panel/custom-3", {"x"});
+    setItemOrder("panel/custom-3", {""});
+    QVERIFY(!root().value("itemOrders").toObject().contains("panel/custom-3"));
 
     // A removed panel takes its assignments and order with it; its number is free again.
     removePanel("custom-2");
-    QVERIFY(!isCustomPanel("custom-2"));
     QCOMPARE(panelIdFor("a"), QString());
-    QCOMPARE(panelIdFor("c"), "custom-3");
-    QVERIFY(itemOrder(settingsPrefix("custom-2")).isEmpty());
-    QVERIFY(!stored("assignments").toObject().contains("a"));
-    QVERIFY(!stored("itemOrders").toObject().contains(settingsPrefix("custom-2")));
+    QVERIFY(itemOrder("panel/custom-2").isEmpty());
+    QVERIFY(!root().value("assignments").toObject().contains("a"));
     QCOMPARE(createPanel("Again"), "custom-2");
     QCOMPARE(customPanels().last().id, "custom-2"); // creation order kept
 
     discardState();
-    QCOMPARE(customPanels().size(), 5);
-    QCOMPARE(panelName("custom-2"), "Again");
-    QCOMPARE(itemOrder(settingsPrefix("custom-3")), QStringList{"c"});
+    QCOMPARE(customPanels().size(), 3);
+    QCOMPARE(panelIdFor("d"), QString());
+    QCOMPARE(root().value("assignments").toObject().value("d").toString(), "documents");
 }
 
-void TestPanelLayoutStore::assignmentsPositionsAndOrders()
+void TestPanelLayoutStore::roundTripKeepsUnknownMembers()
 {
-    const QString id = createPanel(QString());
-    assignItems({"/d/a", QString(), "/d/b"}, id);
-    QCOMPARE(panelIdFor("/d/a"), id);
-    QCOMPARE(panelIdFor("/D/A"), QString()); // keys are case-sensitive
-
-    setDesktopPosition("/d/a", QPoint(10, -20));
-    QCOMPARE(panelIdFor("/d/a"), desktopPanelId());
-    QCOMPARE(desktopPosition("/d/a"), Position(QPoint(10, -20)));
-    QVERIFY(!stored("assignments").toObject().contains("/d/a"));
-
-    assignItems({"/d/a"}, id);
-    QVERIFY(!desktopPosition("/d/a"));
-    QCOMPARE(panelIdFor("/d/a"), id);
-
-    assignItems({"/d/a"}, QString()); // dropped on a built-in panel
-    QCOMPARE(panelIdFor("/d/a"), QString());
-
-    // An assignment to something that is not a custom panel stays stored but has no effect.
-    assignItems({"/d/c"}, "documents");
-    QCOMPARE(panelIdFor("/d/c"), QString());
-    QCOMPARE(stored("assignments").toObject().value("/d/c").toString(), "documents");
-
-    setDesktopPosition(QString(), QPoint(1, 1));
-    QVERIFY(!stored("desktopPositions").toObject().contains(QString()));
-
-    // Item orders drop empty and repeated keys; an empty order is removed.
-    setItemOrder("panel/documents", {"a", "", "b", "a", "A"});
-    QCOMPARE(itemOrder("panel/documents"), (QStringList{"a", "b", "A"}));
-    setItemOrder("panel/documents", {""});
-    QVERIFY(!stored("itemOrders").toObject().contains("panel/documents"));
-    setItemOrder(QString(), {"x"});
-    QVERIFY(!stored("itemOrders").toObject().contains(QString()));
-}
-
-void TestPanelLayoutStore::roundTripThroughFile()
-{
-    const QString id = createPanel("Ünïcode ✓");
+    write(filePath(), R"({"panels": [{"id": "custom-1", "name": "Ünïcode ✓", "colour": "teal"}],
+                         "assignments": {}, "theme": {"accent": 3}})");
     const QString recycleBin = "::{645FF040-5081-101B-9F08-00AA002F954E}";
-    assignItems({"/d/ä b.txt"}, id);
+    assignItems({"/d/ä b.txt"}, "custom-1");
     setDesktopPosition(recycleBin, QPoint(-5, 2000));
     setItemOrder("panel", {"z", "y"});
-    QCOMPARE(stored("panels").toArray().at(0).toObject().value("name").toString(), "Ünïcode ✓");
-    QCOMPARE(stored("desktopPositions").toObject().value(recycleBin).toArray(), (QJsonArray{-5, 2000}));
+    QCOMPARE(root().value("theme").toObject().value("accent").toInt(), 3);
+    QCOMPARE(root().value("panels").toArray().at(0).toObject().value("colour").toString(), "teal");
 
     discardState();
-    QCOMPARE(panelIdFor("/d/ä b.txt"), id);
+    QCOMPARE(customPanels(), (QList<CustomPanel>{{"custom-1", "Ünïcode ✓"}}));
+    QCOMPARE(panelIdFor("/d/ä b.txt"), "custom-1");
     QCOMPARE(desktopPosition(recycleBin), Position(QPoint(-5, 2000)));
     QCOMPARE(itemOrder("panel"), (QStringList{"z", "y"}));
-    QCOMPARE(customPanels(), (QList<CustomPanel>{{id, "Ünïcode ✓"}}));
-    // No temporary file is left beside the layout.
-    QCOMPARE(filesBeside("panels.json*"), QStringList{"panels.json"});
+    // Nothing was thrown away, so no copy; no temporary file is left either.
+    QCOMPARE(beside("panels.json*"), QStringList{"panels.json"});
 }
 
-void TestPanelLayoutStore::loadSkipsMalformedMembers()
+void TestPanelLayoutStore::partlyReadableFileIsCopied_data()
 {
-    m_env->writeFile(QDir(m_env->home()).relativeFilePath(filePath()), R"({
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QStringList>("panels"); // what still loads
+    QTest::addColumn<bool>("copied");
+    const QStringList none;
+    const QStringList one{"custom-1"};
+    QTest::newRow("truncated") << QByteArray(R"({"panels": [{"id": "custom-1", "na)") << none << true;
+    QTest::newRow("binary") << QByteArray("\x00\x01\x02\xff", 4) << none << true;
+    QTest::newRow("root array") << QByteArray(R"([{"id": "custom-1"}])") << none << true;
+    QTest::newRow("panels as object") << QByteArray(R"({"panels": {"id": "custom-1"}})") << none << true;
+    QTest::newRow("assignments as array")
+        << QByteArray(R"({"panels": [{"id": "custom-1"}], "assignments": ["a"]})") << one << true;
+    QTest::newRow("entry of wrong type")
+        << QByteArray(R"({"panels": [{"id": "custom-1"}, "custom-2"]})") << one << true;
+    QTest::newRow("name of wrong type")
+        << QByteArray(R"({"panels": [{"id": "custom-1"}, {"id": "custom-2", "name": 7}]})") << one << true;
+    QTest::newRow("position not whole")
+        << QByteArray(R"({"panels": [{"id": "custom-1"}], "desktopPositions": {"a": [0.5, 1]}})") << one
+        << true;
+    QTest::newRow("clean") << QByteArray(R"({"panels": [{"id": "custom-1"}], "later": 1})") << one << false;
+    QTest::newRow("empty") << QByteArray("  \n") << none << false;
+}
+
+void TestPanelLayoutStore::partlyReadableFileIsCopied()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QStringList, panels);
+    QFETCH(bool, copied);
+    write(filePath(), content);
+    QStringList ids;
+    for (const CustomPanel &panel : customPanels())
+        ids << panel.id;
+    QCOMPARE(ids, panels);
+    const QStringList copies = beside("panels.json.unreadable-*");
+    QCOMPARE(copies.size(), copied ? 1 : 0);
+    if (copied)
+        QCOMPARE(read(QDir(m_env->appConfigDir()).filePath(copies.first())), content);
+    // The program goes on and writes a sound file holding what it read.
+    createPanel("Fresh");
+    QCOMPARE(root().value("panels").toArray().size(), panels.size() + 1);
+}
+
+void TestPanelLayoutStore::malformedMembersAreSkippedOneByOne()
+{
+    write(filePath(), R"({
         "panels": [ {"id": "custom-1", "name": "One"}, {"id": "", "name": "no id"}, {"name": "missing"},
-                    "not an object", {"id": "custom-1", "name": "Twin"}, {"id": "custom-2"},
-                    {"id": 7, "name": "number id"} ],
-        "assignments": { "/d/a": "custom-1", "/d/b": 5, "/d/c": "custom-9", "": "custom-1" },
-        "itemOrders": { "panel/custom-1": ["x", "", 3, "x", "y"], "panel/bad": "x", "panel/empty": [""] },
+                    {"id": "custom-1", "name": "Twin"}, {"id": "custom-2"}, {"id": 7, "name": "number id"} ],
+        "assignments": { "/d/a": "custom-1", "/d/b": 5, "/d/c": "custom-9" },
+        "itemOrders": { "panel/custom-1": ["x", "", 3, "x", "y"], "panel/bad": "x" },
         "desktopPositions": { "p1": [10.7, 20], "p2": [1], "p3": ["1", "2"], "p4": [1e300, -3],
-                              "p5": [1, 2, 3], "p6": {"x": 1}, "p7": [-2147483648, 2147483647],
-                              "p8": [2147483648, 0] }
+                              "p5": {"x": 1}, "p6": [-2147483648, 2147483647] }
     })");
     QCOMPARE(customPanels(),
              (QList<CustomPanel>{{"custom-1", "One"}, {"custom-1", "Twin"}, {"custom-2", QString()}}));
-    QCOMPARE(panelName("custom-1"), "One");
     QCOMPARE(panelIdFor("/d/a"), "custom-1");
     QCOMPARE(panelIdFor("/d/b"), QString());
     QCOMPARE(panelIdFor("/d/c"), QString());
     QCOMPARE(itemOrder("panel/custom-1"), (QStringList{"x", "y"}));
     QVERIFY(itemOrder("panel/bad").isEmpty());
-    QVERIFY(itemOrder("panel/empty").isEmpty());
-    for (const char *key : {"p2", "p3", "p5", "p6"})
+    for (const char *key : {"p2", "p3", "p5"})
         QVERIFY2(!desktopPosition(key), key);
     // Numbers that are not whole or beyond the int range read as 0.
     QCOMPARE(desktopPosition("p1"), Position(QPoint(0, 20)));
     QCOMPARE(desktopPosition("p4"), Position(QPoint(0, -3)));
-    QCOMPARE(desktopPosition("p7"), Position(QPoint(INT_MIN, INT_MAX)));
-    QCOMPARE(desktopPosition("p8"), Position(QPoint(0, 0)));
-    // A readable file is not copied aside.
-    QVERIFY(filesBeside("panels.json.*").isEmpty());
+    QCOMPARE(desktopPosition("p6"), Position(QPoint(INT_MIN, INT_MAX)));
 }
 
-void TestPanelLayoutStore::brokenFileIsKept_data()
+void TestPanelLayoutStore::unreadableFileIsNeverSavedOver_data()
 {
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<bool>("copied");
-    QTest::newRow("truncated") << QByteArray(R"({"panels": [{"id": "custom-1", "na)") << true;
-    QTest::newRow("binary") << QByteArray("\x00\x01\x02\xff", 4) << true;
-    QTest::newRow("array at top") << QByteArray("[1, 2, 3]") << false;
-    QTest::newRow("empty") << QByteArray() << false;
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("folder") << "folder";
+    QTest::newRow("fifo") << "fifo";
+    QTest::newRow("mode 000") << "mode 000";
 }
 
-void TestPanelLayoutStore::brokenFileIsKept()
+void TestPanelLayoutStore::unreadableFileIsNeverSavedOver()
 {
-    QFETCH(QByteArray, content);
-    QFETCH(bool, copied);
-    m_env->writeFile(QDir(m_env->home()).relativeFilePath(filePath()), content);
-    QVERIFY(customPanels().isEmpty());
-    const QStringList copies = filesBeside("panels.json.unreadable-*");
-    QCOMPARE(copies.size(), copied ? 1 : 0);
-    if (copied) {
-        QFile copy(QDir(m_env->appConfigDir()).filePath(copies.first()));
-        QVERIFY(copy.open(QIODevice::ReadOnly));
-        QCOMPARE(copy.readAll(), content);
+    QFETCH(QString, kind);
+    const QByteArray path = QFile::encodeName(filePath());
+    QDir().mkpath(m_env->appConfigDir());
+    if (kind == "folder") {
+        QVERIFY(QDir().mkpath(filePath()));
+    } else if (kind == "fifo") {
+        QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+    } else {
+        if (::geteuid() == 0)
+            QSKIP("permissions do not keep root from reading");
+        write(filePath(), R"({"panels": [{"id": "custom-1"}]})");
+        QVERIFY(QFile::setPermissions(filePath(), {}));
     }
-    // The program still works and writes a sound file.
-    createPanel("Fresh");
-    QCOMPARE(stored("panels").toArray().size(), 1);
+    struct stat before = {};
+    QCOMPARE(::lstat(path.constData(), &before), 0);
+
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("panels.json: .*kept in memory only"));
+    QVERIFY(customPanels().isEmpty());
+    const QString id = createPanel("In memory");
+    assignItems({"a"}, id);
+    QCOMPARE(panelIdFor("a"), id); // the program works on
+
+    struct stat after = {};
+    QCOMPARE(::lstat(path.constData(), &after), 0);
+    QCOMPARE(after.st_ino, before.st_ino);
+    QCOMPARE(after.st_mode, before.st_mode);
+    QCOMPARE(beside("panels.json.*"), QStringList());
+    QFile::setPermissions(filePath(), QFile::ReadOwner | QFile::WriteOwner);
+}
+
+void TestPanelLayoutStore::failedSaveIsReportedAndRetried()
+{
+    // A file where the folder belongs makes every save fail.
+    const QString folder = m_env->appConfigDir();
+    write(folder, "in the way");
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Cannot save the panel layout: "));
+    const QString first = createPanel("First");
+    QCOMPARE(panelName(first), "First");
+
+    QVERIFY(QFile::remove(folder));
+    createPanel("Second");
+    discardState();
+    QCOMPARE(customPanels().size(), 2);
+}
+
+void TestPanelLayoutStore::symbolicLink_data()
+{
+    QTest::addColumn<QByteArray>("target"); // content of the linked file; empty: no such file
+    QTest::addColumn<bool>("writtenThrough");
+    QTest::newRow("our layout") << QByteArray(R"({"panels": [{"id": "custom-1", "name": "Kept"}]})") << true;
+    QTest::newRow("empty object") << QByteArray("{}") << true;
+    QTest::newRow("another program's JSON") << QByteArray(R"({"volume": 11})") << false;
+    QTest::newRow("not JSON") << QByteArray("export PATH=/opt/bin\n") << false;
+    QTest::newRow("dangling") << QByteArray() << false;
+}
+
+void TestPanelLayoutStore::symbolicLink()
+{
+    QFETCH(QByteArray, target);
+    QFETCH(bool, writtenThrough);
+    const QString dotfiles = m_env->home() + "/dotfiles/panels.json";
+    if (!target.isEmpty())
+        write(dotfiles, target);
+    QDir().mkpath(m_env->appConfigDir());
+    QVERIFY(QFile::link(dotfiles, filePath()));
+
+    createPanel("New");
+    const QFileInfo link(filePath());
+    QCOMPARE(link.isSymLink(), writtenThrough);
+    const QByteArray linked = read(dotfiles);
+    if (writtenThrough) {
+        QCOMPARE(QJsonDocument::fromJson(linked)["panels"].toArray().last()["name"].toString(), "New");
+        QCOMPARE(beside("panels.json.*"), QStringList());
+    } else {
+        QCOMPARE(linked, target); // what the link led to is untouched
+        const QStringList copies = beside("panels.json.unreadable-*");
+        QCOMPARE(copies.size(), target.isEmpty() ? 0 : 1);
+        if (!copies.isEmpty())
+            QCOMPARE(read(QDir(m_env->appConfigDir()).filePath(copies.first())), target);
+        QCOMPARE(root()["panels"].toArray().last()["name"].toString(), "New");
+    }
+    discardState();
+    QCOMPARE(customPanels().last().name, "New");
+}
+
+void TestPanelLayoutStore::staleTemporariesAreRemoved()
+{
+    write(filePath(), "{}");
+    const QString stale = filePath() + ".aB3xYz";
+    const QString fresh = filePath() + ".Q1w2E3"; // a save running right now elsewhere
+    write(stale, "{");
+    write(fresh, "{");
+    QFile file(stale);
+    QVERIFY(file.open(QIODevice::ReadWrite) &&
+            file.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+    file.close();
+    QVERIFY(customPanels().isEmpty());
+    QVERIFY(!QFile::exists(stale));
+    QVERIFY(QFile::exists(fresh));
 }
 
 QTEST_GUILESS_MAIN(TestPanelLayoutStore)

@@ -6,7 +6,10 @@
 #include <csignal>
 
 // Runs the real program: command line and language, single instance, and the
-// orderly exit on termination signals.
+// orderly exit on termination signals. Every process runs in the test's own
+// home, temporary and runtime folders and on a private session bus, so another
+// organiser running on the machine, or any installed D-Bus service, changes
+// nothing here.
 class TestStartup : public QObject
 {
     Q_OBJECT
@@ -17,41 +20,56 @@ private Q_SLOTS:
 
     void commandLineWhileRunning_data();
     void commandLineWhileRunning();
+    void onePerUserAndDisplay_data();
+    void onePerUserAndDisplay();
     void instanceEnds_data();
     void instanceEnds();
 
 private:
-    void start(QProcess &process, const QStringList &arguments = {}) const
+    QProcess &start(const QStringList &arguments = {}, const QProcessEnvironment &environment = {})
     {
-        process.setProcessEnvironment(m_processEnv);
-        process.start(LARKSPAN_BINARY, QStringList{"--keep-icons", "--no-tray"} + arguments);
-        QVERIFY(process.waitForStarted());
+        auto &process = m_processes.emplace_back(std::make_unique<QProcess>());
+        process->setProcessEnvironment(environment.isEmpty() ? m_processEnv : environment);
+        process->start(LARKSPAN_BINARY, QStringList{"--keep-icons", "--no-tray"} + arguments);
+        process->waitForStarted();
+        return *process;
     }
     static bool isRunningAfter(QProcess &process, int ms)
     {
         return !process.waitForFinished(ms) && process.state() == QProcess::Running;
     }
+    // A second start that is refused: it ends at once with 0 and says nothing.
+    static bool isRefused(QProcess &process)
+    {
+        return process.waitForFinished(5000) && process.exitStatus() == QProcess::NormalExit &&
+               process.exitCode() == 0 && process.readAllStandardOutput().isEmpty();
+    }
 
     std::unique_ptr<TestEnvironment> m_env;
     QProcessEnvironment m_processEnv;
+    std::vector<std::unique_ptr<QProcess>> m_processes;
 };
 
 void TestStartup::init()
 {
     m_env = std::make_unique<TestEnvironment>();
-    m_processEnv = QProcessEnvironment::systemEnvironment();
-    m_processEnv.insert("HOME", m_env->home());
-    m_processEnv.insert("XDG_CONFIG_HOME", m_env->home() + "/.config");
-    m_processEnv.insert("XDG_RUNTIME_DIR", m_env->home() + "/run");
+    QVERIFY2(!m_env->startSessionBus().isEmpty(), "dbus-daemon is needed (scripts/setup.sh installs it)");
+    m_processEnv = QProcessEnvironment::systemEnvironment(); // HOME, TMPDIR, XDG_*, the bus
     m_processEnv.insert("QT_QPA_PLATFORM", "offscreen");
     m_processEnv.insert("LANG", "C.UTF-8");
+    m_processEnv.insert("DISPLAY", ":1");
     m_processEnv.remove("LC_ALL");
-    m_processEnv.remove("DBUS_SESSION_BUS_ADDRESS");
     m_processEnv.remove("WAYLAND_DISPLAY");
 }
 
 void TestStartup::cleanup()
 {
+    for (auto &process : m_processes) {
+        process->terminate();
+        if (!process->waitForFinished(10000))
+            process->kill();
+    }
+    m_processes.clear();
     m_env.reset();
 }
 
@@ -87,21 +105,52 @@ void TestStartup::commandLineWhileRunning()
     QFETCH(QString, stored);
     QFETCH(bool, ok);
     QFETCH(QByteArray, output);
-    QProcess first;
-    start(first);
-    QVERIFY(isRunningAfter(first, 500));
+    QVERIFY(isRunningAfter(start(), 500));
     // Help, version and bad options are answered even while an instance runs.
     if (!stored.isEmpty())
         m_env->writeFile(".config/brim-vale/brim-vale.conf", "[ui]\nlanguage=" + stored.toUtf8() + "\n");
     m_processEnv.insert("LANGUAGE", language);
-    QProcess process;
-    start(process, {option});
+    QProcess &process = start({option});
     QVERIFY(process.waitForFinished(10000));
     QCOMPARE(process.exitCode() == 0, ok);
     const QByteArray printed = process.readAllStandardOutput() + process.readAllStandardError();
     QVERIFY2(printed.contains(output), printed.constData());
-    first.terminate();
-    QVERIFY(first.waitForFinished(10000));
+}
+
+void TestStartup::onePerUserAndDisplay_data()
+{
+    QTest::addColumn<QString>("runtimeDir"); // of the second start, relative to the home
+    QTest::addColumn<QString>("display");    // of the second start
+    QTest::addColumn<bool>("bothRun");
+    QTest::newRow("same user and display") << "run"
+                                           << ":1" << false;
+    QTest::newRow("same display, other screen") << "run"
+                                                << ":1.0" << false;
+    QTest::newRow("another user") << "other-user-run"
+                                  << ":1" << true;
+    QTest::newRow("another display") << "run"
+                                     << ":2" << true;
+}
+
+void TestStartup::onePerUserAndDisplay()
+{
+    QFETCH(QString, runtimeDir);
+    QFETCH(QString, display);
+    QFETCH(bool, bothRun);
+    QProcess &first = start();
+    QVERIFY(isRunningAfter(first, 500));
+
+    QProcessEnvironment other = m_processEnv;
+    const QString folder = m_env->home() + "/" + runtimeDir;
+    QDir().mkpath(folder);
+    other.insert("XDG_RUNTIME_DIR", folder);
+    other.insert("DISPLAY", display);
+    QProcess &second = start({}, other);
+    if (bothRun)
+        QVERIFY(isRunningAfter(second, 1500));
+    else
+        QVERIFY(isRefused(second));
+    QCOMPARE(first.state(), QProcess::Running);
 }
 
 void TestStartup::instanceEnds_data()
@@ -111,38 +160,23 @@ void TestStartup::instanceEnds_data()
     QTest::newRow("SIGTERM") << int(SIGTERM) << true;
     QTest::newRow("SIGINT") << int(SIGINT) << true;
     QTest::newRow("SIGHUP") << int(SIGHUP) << true;
-    QTest::newRow("SIGKILL") << int(SIGKILL) << false; // no chance to release the key
+    QTest::newRow("SIGKILL") << int(SIGKILL) << false; // no chance to let go of anything
 }
 
 void TestStartup::instanceEnds()
 {
     QFETCH(int, signalNumber);
     QFETCH(bool, orderly);
-    QProcess first;
-    start(first);
+    QProcess &first = start();
     QVERIFY(isRunningAfter(first, 500));
-    QProcess second;
-    start(second);
-    QVERIFY(second.waitForFinished(5000));
-    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(second.exitCode(), 0);
-    QVERIFY(second.readAllStandardOutput().isEmpty());
-    QCOMPARE(first.state(), QProcess::Running);
-
     QCOMPARE(::kill(pid_t(first.processId()), signalNumber), 0);
     QVERIFY(first.waitForFinished(10000));
     // An orderly exit returns from the event loop: a normal exit with 0, not death by signal.
     QCOMPARE(first.exitStatus() == QProcess::NormalExit && first.exitCode() == 0, orderly);
 
-    // Either way the next start is not refused, and it guards the key again.
-    QProcess next;
-    start(next);
-    QVERIFY(isRunningAfter(next, 1000));
-    QProcess another;
-    start(another);
-    QVERIFY(another.waitForFinished(5000));
-    next.terminate();
-    QVERIFY(next.waitForFinished(10000));
+    // Either way the next start is not refused, and it guards the display again.
+    QVERIFY(isRunningAfter(start(), 1000));
+    QVERIFY(isRefused(start()));
 }
 
 QTEST_GUILESS_MAIN(TestStartup)

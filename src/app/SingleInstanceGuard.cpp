@@ -1,24 +1,90 @@
 #include "SingleInstanceGuard.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QtDebug>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace {
+
+// The display this instance shows on, fit for a file name. The program runs on
+// X (through XWayland in a Wayland session), so DISPLAY comes first; ":0.0" and
+// ":0" are the same X display, so the screen number is dropped.
+QString displayName()
+{
+    QString display = qEnvironmentVariable("DISPLAY");
+    static const QRegularExpression screen(QStringLiteral("\\.\\d+$"));
+    display.remove(screen);
+    if (display.isEmpty())
+        display = qEnvironmentVariable("WAYLAND_DISPLAY");
+    if (display.isEmpty())
+        return QStringLiteral("none");
+    static const QRegularExpression unsafe(QStringLiteral("[^A-Za-z0-9_.:-]"));
+    return display.replace(unsafe, QStringLiteral("_"));
+}
+
+QString runtimeFolder()
+{
+    const QString xdg = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!xdg.isEmpty() && QFileInfo(xdg).isDir())
+        return xdg;
+    // Qt's fallback is a private per-user folder it creates.
+    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+}
+
+} // namespace
+
 SingleInstanceGuard::SingleInstanceGuard(const QString &key)
-    : m_memory(key)
-{}
+{
+    const QString folder = runtimeFolder();
+    if (!folder.isEmpty())
+        m_path = folder + QLatin1Char('/') + key + QLatin1Char('-') + displayName() + QLatin1String(".lock");
+}
+
+SingleInstanceGuard::~SingleInstanceGuard()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
 
 bool SingleInstanceGuard::acquire()
 {
-    if (m_memory.create(1, QSharedMemory::ReadWrite))
+    if (m_fd >= 0)
         return true;
-    if (m_memory.error() != QSharedMemory::AlreadyExists)
-        return false;
-
-    // On systems where segments outlive their process (System V on Unix), an
-    // instance killed outright leaves its segment behind with nobody attached.
-    // Attaching and detaching removes a segment that has no other user; a live
-    // instance stays attached, so its segment survives this probe.
-    {
-        QSharedMemory probe(m_memory.key());
-        if (probe.attach(QSharedMemory::ReadOnly))
-            probe.detach();
+    if (m_path.isEmpty()) {
+        qWarning("No runtime folder for the single-instance lock; starting without it");
+        return true;
     }
-    return m_memory.create(1, QSharedMemory::ReadWrite);
+    // O_CLOEXEC: programs launched from the panels must not inherit the lock and
+    // keep it after this instance ends.
+    const int fd =
+        ::open(QFile::encodeName(m_path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+        qWarning("Cannot open the single-instance lock %s: %s; starting without it",
+                 qUtf8Printable(QDir::toNativeSeparators(m_path)), std::strerror(errno));
+        return true;
+    }
+    int result;
+    do
+        result = ::flock(fd, LOCK_EX | LOCK_NB);
+    while (result != 0 && errno == EINTR);
+    if (result == 0) {
+        m_fd = fd;
+        return true;
+    }
+    const int error = errno;
+    ::close(fd);
+    if (error == EWOULDBLOCK)
+        return false;
+    qWarning("Cannot lock %s: %s; starting without the single-instance check",
+             qUtf8Printable(QDir::toNativeSeparators(m_path)), std::strerror(error));
+    return true;
 }

@@ -1,5 +1,6 @@
 #include "categories/CategoryRules.h"
 
+#include "base/AtomicSave.h"
 #include "base/FileSuffix.h"
 #include "base/SafeFile.h"
 #include "base/l10n/L10nText.h"
@@ -10,6 +11,7 @@
 #include <QHash>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QtDebug>
 
 namespace {
 
@@ -195,8 +197,11 @@ void loadCategoryRules()
         return;
     }
 
-    QDir().mkpath(info.absolutePath());
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Text))
-        file.write(categoriesTemplate());
+    // A link whose target is gone is the user's to mend, not ours to replace.
+    if (info.isSymLink())
+        return;
+    const AtomicSave::Result saved = AtomicSave::save(path, categoriesTemplate());
+    if (!saved)
+        qWarning().noquote()
+            << QStringLiteral("Cannot write the category rules template: %1").arg(saved.error);
 }

@@ -1,18 +1,18 @@
 #include "PanelLayoutStore.h"
 
+#include "base/AtomicSave.h"
+#include "base/SafeFile.h"
 #include "base/l10n/L10nText.h"
 
-#include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QSet>
 #include <QStandardPaths>
+#include <QtDebug>
 
 #include <cmath>
 #include <limits>
@@ -21,13 +21,40 @@ namespace PanelLayoutStore {
 
 namespace {
 
-struct State
+const QLatin1StringView panelsMember("panels");
+const QLatin1StringView assignmentsMember("assignments");
+const QLatin1StringView ordersMember("itemOrders");
+const QLatin1StringView positionsMember("desktopPositions");
+const QLatin1StringView idMember("id");
+const QLatin1StringView nameMember("name");
+
+// Far beyond any real layout, small enough that a wrong file at the path cannot
+// exhaust memory.
+constexpr qint64 fileCap = 64 * 1024 * 1024;
+
+struct StoredPanel
 {
-    QList<CustomPanel> panels;
+    CustomPanel panel;
+    QJsonObject otherMembers; // members of its entry this version does not know
+};
+
+struct Layout
+{
+    QList<StoredPanel> panels;
     QHash<QString, QString> assignments;
     QHash<QString, QStringList> itemOrders;
     QHash<QString, QPoint> desktopPositions;
+    QJsonObject otherMembers; // root members this version does not know
+};
+
+struct State
+{
+    Layout layout;
     bool loaded = false;
+    // The file exists but could not be read, or what it held could not be kept
+    // aside: saving would destroy it, so changes stay in memory.
+    bool keepFile = false;
+    bool copyKept = false;
 };
 
 State &state()
@@ -49,25 +76,156 @@ QStringList withoutEmptyOrDuplicates(const QStringList &keys)
     return result;
 }
 
-// A JSON number read as an integer: anything that is not a whole number within
-// the int range reads as 0.
-int wholeNumber(const QJsonValue &value)
+// What reading a document made of it.
+struct Parsed
+{
+    Layout layout;
+    bool lostSomething = false; // a member or entry was skipped or changed
+    bool isLayout = false;      // a JSON object as this program writes it
+};
+
+// A JSON number read as an integer; anything that is not a whole number within
+// the int range reads as 0 and counts as lost.
+int wholeNumber(const QJsonValue &value, bool &lost)
 {
     const double d = value.toDouble();
     if (!std::isfinite(d) || d != std::floor(d) || d < std::numeric_limits<int>::min() ||
-        d > std::numeric_limits<int>::max())
+        d > std::numeric_limits<int>::max()) {
+        lost = true;
         return 0;
+    }
     return static_cast<int>(d);
 }
 
-// Keeps a copy of a file we could not understand before our next save replaces
-// it, so a hand edit with a typo never costs the user the layout it described.
-void keepUnreadableCopy(const QString &path)
+// A root member that must be of one JSON type; a wrong type counts as lost.
+QJsonValue member(const QJsonObject &root, QLatin1StringView name, QJsonValue::Type type, bool &lost)
 {
-    const QString copy = path + QLatin1String(".unreadable-") +
-                         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    if (!QFileInfo::exists(copy))
-        QFile::copy(path, copy);
+    const QJsonValue value = root.value(name);
+    if (value.isUndefined() || value.type() == type)
+        return value;
+    lost = true;
+    return {};
+}
+
+// Reads as much of a layout document as makes sense. Everything read is kept
+// in memory; whatever has to be skipped is flagged so the caller keeps a copy.
+Parsed parse(const QByteArray &data)
+{
+    Parsed result;
+    if (data.trimmed().isEmpty())
+        return result;
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(data, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject()) {
+        result.lostSomething = true;
+        return result;
+    }
+    const QJsonObject root = document.object();
+    bool &lost = result.lostSomething;
+    Layout &layout = result.layout;
+
+    const QJsonObject orders = member(root, ordersMember, QJsonValue::Object, lost).toObject();
+    for (auto it = orders.constBegin(); it != orders.constEnd(); ++it) {
+        if (!it.value().isArray()) {
+            lost = true;
+            continue;
+        }
+        QStringList keys;
+        const QJsonArray array = it.value().toArray();
+        for (const QJsonValue &value : array) {
+            if (value.isString())
+                keys.append(value.toString());
+            else
+                lost = true;
+        }
+        keys = withoutEmptyOrDuplicates(keys);
+        if (!keys.isEmpty())
+            layout.itemOrders.insert(it.key(), keys);
+    }
+
+    const QJsonObject positions = member(root, positionsMember, QJsonValue::Object, lost).toObject();
+    for (auto it = positions.constBegin(); it != positions.constEnd(); ++it) {
+        const QJsonArray pair = it.value().toArray();
+        if (!it.value().isArray() || pair.size() != 2 || !pair.at(0).isDouble() || !pair.at(1).isDouble()) {
+            lost = true;
+            continue;
+        }
+        layout.desktopPositions.insert(it.key(),
+                                       QPoint(wholeNumber(pair.at(0), lost), wholeNumber(pair.at(1), lost)));
+    }
+
+    const QJsonArray panels = member(root, panelsMember, QJsonValue::Array, lost).toArray();
+    for (const QJsonValue &value : panels) {
+        QJsonObject entry = value.toObject();
+        const QJsonValue id = entry.take(idMember);
+        const QJsonValue name = entry.take(nameMember);
+        if (!value.isObject() || !id.isString() || id.toString().isEmpty() ||
+            !(name.isString() || name.isUndefined())) {
+            lost = true;
+            continue;
+        }
+        layout.panels.append(StoredPanel{{id.toString(), name.toString()}, entry});
+    }
+
+    const QJsonObject assignments = member(root, assignmentsMember, QJsonValue::Object, lost).toObject();
+    for (auto it = assignments.constBegin(); it != assignments.constEnd(); ++it) {
+        if (it.value().isString())
+            layout.assignments.insert(it.key(), it.value().toString());
+        else
+            lost = true;
+    }
+
+    layout.otherMembers = root;
+    for (QLatin1StringView known : {panelsMember, assignmentsMember, ordersMember, positionsMember})
+        layout.otherMembers.remove(known);
+    result.isLayout = !lost && (root.isEmpty() || layout.otherMembers.size() < root.size());
+    return result;
+}
+
+QByteArray serialise(const Layout &layout)
+{
+    QJsonArray panels;
+    for (const StoredPanel &stored : layout.panels) {
+        QJsonObject entry = stored.otherMembers;
+        entry.insert(idMember, stored.panel.id);
+        entry.insert(nameMember, stored.panel.name);
+        panels.append(entry);
+    }
+    QJsonObject assignments;
+    for (auto it = layout.assignments.constBegin(); it != layout.assignments.constEnd(); ++it)
+        assignments.insert(it.key(), it.value());
+    QJsonObject positions;
+    for (auto it = layout.desktopPositions.constBegin(); it != layout.desktopPositions.constEnd(); ++it)
+        positions.insert(it.key(), QJsonArray{it.value().x(), it.value().y()});
+    QJsonObject orders;
+    for (auto it = layout.itemOrders.constBegin(); it != layout.itemOrders.constEnd(); ++it)
+        orders.insert(it.key(), QJsonArray::fromStringList(it.value()));
+
+    QJsonObject root = layout.otherMembers;
+    root.insert(panelsMember, panels);
+    root.insert(assignmentsMember, assignments);
+    root.insert(positionsMember, positions);
+    root.insert(ordersMember, orders);
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
+
+const char *describe(SafeFile::Status status)
+{
+    switch (status) {
+    case SafeFile::Status::NotRegular:
+        return "it is not a regular file";
+    case SafeFile::Status::TooLarge:
+        return "it is too large";
+    default:
+        return "it cannot be opened for reading";
+    }
+}
+
+void keepFileAsIs(State &s, const QString &path, const char *reason)
+{
+    s.keepFile = true;
+    qWarning().noquote() << QStringLiteral("%1: %2; panel layout changes are kept in memory only")
+                                .arg(QDir::toNativeSeparators(path), QString::fromLatin1(reason));
 }
 
 void load()
@@ -77,106 +235,85 @@ void load()
     s.loaded = true;
 
     const QString path = filePath();
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+    const QFileInfo info(path);
+    AtomicSave::removeStaleTemporaries(path);
+    if (info.isSymLink() && !info.canonicalFilePath().isEmpty())
+        AtomicSave::removeStaleTemporaries(info.canonicalFilePath());
+
+    const SafeFile::Result file = SafeFile::read(path, fileCap);
+    if (file.status == SafeFile::Status::Missing)
         return;
-    const QByteArray data = file.readAll();
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(data, &error);
-    if (error.error != QJsonParseError::NoError && !data.trimmed().isEmpty())
-        keepUnreadableCopy(path);
-    const QJsonObject root = document.object();
-
-    const QJsonObject orders = root.value(QLatin1String("itemOrders")).toObject();
-    for (auto it = orders.constBegin(); it != orders.constEnd(); ++it) {
-        if (!it.value().isArray())
-            continue;
-        QStringList keys;
-        const QJsonArray array = it.value().toArray();
-        for (const QJsonValue &value : array) {
-            if (value.isString())
-                keys.append(value.toString());
-        }
-        keys = withoutEmptyOrDuplicates(keys);
-        if (!keys.isEmpty())
-            s.itemOrders.insert(it.key(), keys);
+    if (!file.ok())
+        return keepFileAsIs(s, path, describe(file.status));
+    Parsed parsed = parse(file.data);
+    s.layout = std::move(parsed.layout);
+    if (parsed.lostSomething) {
+        // Keep what could not be understood before the next save drops it, so a
+        // hand edit with a typo never costs the user the layout it described.
+        s.copyKept = !AtomicSave::keepCopy(path).isEmpty();
+        if (!s.copyKept)
+            keepFileAsIs(s, path, "parts of it cannot be read and no copy of it can be kept");
     }
-
-    const QJsonObject positions = root.value(QLatin1String("desktopPositions")).toObject();
-    for (auto it = positions.constBegin(); it != positions.constEnd(); ++it) {
-        const QJsonArray pair = it.value().toArray();
-        if (!it.value().isArray() || pair.size() != 2 || !pair.at(0).isDouble() || !pair.at(1).isDouble())
-            continue;
-        s.desktopPositions.insert(it.key(), QPoint(wholeNumber(pair.at(0)), wholeNumber(pair.at(1))));
-    }
-
-    const QJsonArray panels = root.value(QLatin1String("panels")).toArray();
-    for (const QJsonValue &value : panels) {
-        const QJsonObject panel = value.toObject();
-        const QString id = panel.value(QLatin1String("id")).toString();
-        if (id.isEmpty())
-            continue;
-        s.panels.append({id, panel.value(QLatin1String("name")).toString()});
-    }
-
-    const QJsonObject assignments = root.value(QLatin1String("assignments")).toObject();
-    for (auto it = assignments.constBegin(); it != assignments.constEnd(); ++it)
-        s.assignments.insert(it.key(), it.value().toString());
 }
 
-State &loadedState()
+// Where the next save goes: the file, or the target of a link at its path when
+// that target is a layout of ours (people keep their settings in a repository and
+// link them). Empty when nothing must be written.
+QString saveTarget(State &s, const QString &path)
 {
-    State &s = state();
-    if (!s.loaded)
-        load();
-    return s;
+    const QFileInfo info(path);
+    if (!info.isSymLink())
+        return path;
+    const QString target = info.canonicalFilePath();
+    const SafeFile::Result current = SafeFile::read(path, fileCap);
+    if (!target.isEmpty() && current.ok() && parse(current.data).isLayout)
+        return target;
+    // Anything else the link leads to is left alone; the link gives way to a file.
+    if (current.status != SafeFile::Status::Missing && !s.copyKept) {
+        s.copyKept = !AtomicSave::keepCopy(path).isEmpty();
+        if (!s.copyKept) {
+            keepFileAsIs(s, path, "it links to a file that is not a panel layout and no copy can be kept");
+            return {};
+        }
+    }
+    return path;
 }
 
 void save()
 {
-    const State &s = state();
-    QJsonArray panels;
-    for (const CustomPanel &panel : s.panels)
-        panels.append(QJsonObject{{QLatin1String("id"), panel.id}, {QLatin1String("name"), panel.name}});
-    QJsonObject assignments;
-    for (auto it = s.assignments.constBegin(); it != s.assignments.constEnd(); ++it)
-        assignments.insert(it.key(), it.value());
-    QJsonObject positions;
-    for (auto it = s.desktopPositions.constBegin(); it != s.desktopPositions.constEnd(); ++it)
-        positions.insert(it.key(), QJsonArray{it.value().x(), it.value().y()});
-    QJsonObject orders;
-    for (auto it = s.itemOrders.constBegin(); it != s.itemOrders.constEnd(); ++it)
-        orders.insert(it.key(), QJsonArray::fromStringList(it.value()));
-
-    const QJsonObject root{{QLatin1String("panels"), panels},
-                           {QLatin1String("assignments"), assignments},
-                           {QLatin1String("desktopPositions"), positions},
-                           {QLatin1String("itemOrders"), orders}};
-
-    const QString path = filePath();
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    // Write beside the file and swap it in, so a crash or a full disk mid-write
-    // leaves the previous layout intact instead of a truncated file.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    State &s = state();
+    if (s.keepFile)
         return;
-    file.write(QJsonDocument(root).toJson(QJsonDocument::Indented));
-    file.commit();
+    const QString target = saveTarget(s, filePath());
+    if (target.isEmpty())
+        return;
+    // A failure leaves the state as changed; the next change writes all of it again.
+    const AtomicSave::Result result = AtomicSave::save(target, serialise(s.layout));
+    if (!result)
+        qWarning().noquote() << QStringLiteral("Cannot save the panel layout: %1").arg(result.error);
 }
 
-bool hasCustomPanel(const State &s, const QString &id)
+Layout &loaded()
 {
-    for (const CustomPanel &panel : s.panels) {
-        if (panel.id == id)
-            return true;
+    State &s = state();
+    if (!s.loaded)
+        load();
+    return s.layout;
+}
+
+const StoredPanel *findPanel(const Layout &layout, const QString &id)
+{
+    for (const StoredPanel &stored : layout.panels) {
+        if (stored.panel.id == id)
+            return &stored;
     }
-    return false;
+    return nullptr;
 }
 
-bool hasPanelNamed(const State &s, const QString &name)
+bool hasPanelNamed(const Layout &layout, const QString &name)
 {
-    for (const CustomPanel &panel : s.panels) {
-        if (panel.name == name)
+    for (const StoredPanel &stored : layout.panels) {
+        if (stored.panel.name == name)
             return true;
     }
     return false;
@@ -202,61 +339,60 @@ QString settingsPrefix(const QString &panelId)
 
 QString panelIdFor(const QString &itemKey)
 {
-    const State &s = loadedState();
-    if (s.desktopPositions.contains(itemKey))
+    const Layout &layout = loaded();
+    if (layout.desktopPositions.contains(itemKey))
         return desktopPanelId();
-    const auto it = s.assignments.constFind(itemKey);
-    if (it != s.assignments.constEnd() && hasCustomPanel(s, it.value()))
+    const auto it = layout.assignments.constFind(itemKey);
+    if (it != layout.assignments.constEnd() && findPanel(layout, it.value()))
         return it.value();
     return {};
 }
 
 QList<CustomPanel> customPanels()
 {
-    return loadedState().panels;
+    QList<CustomPanel> result;
+    for (const StoredPanel &stored : loaded().panels)
+        result.append(stored.panel);
+    return result;
 }
 
 bool isCustomPanel(const QString &id)
 {
-    return hasCustomPanel(loadedState(), id);
+    return findPanel(loaded(), id);
 }
 
 QString panelName(const QString &id)
 {
-    for (const CustomPanel &panel : loadedState().panels) {
-        if (panel.id == id)
-            return panel.name;
-    }
-    return {};
+    const StoredPanel *stored = findPanel(loaded(), id);
+    return stored ? stored->panel.name : QString();
 }
 
 QString createPanel(const QString &name)
 {
-    State &s = loadedState();
+    Layout &layout = loaded();
     QString chosen = name.trimmed();
     if (chosen.isEmpty()) {
         chosen = L10n::text("New panel");
-        for (int n = 2; hasPanelNamed(s, chosen); ++n)
+        for (int n = 2; hasPanelNamed(layout, chosen); ++n)
             chosen = L10n::text("New panel %1").arg(n);
     }
     QString id;
     for (int n = 1;; ++n) {
         id = QStringLiteral("custom-%1").arg(n);
-        if (!hasCustomPanel(s, id))
+        if (!findPanel(layout, id))
             break;
     }
-    s.panels.append({id, chosen});
+    layout.panels.append(StoredPanel{{id, chosen}, {}});
     save();
     return id;
 }
 
 void renamePanel(const QString &id, const QString &name)
 {
-    State &s = loadedState();
     bool changed = false;
-    for (CustomPanel &panel : s.panels) {
-        if (panel.id == id) {
-            panel.name = name;
+    for (StoredPanel &stored : loaded().panels) {
+        if (stored.panel.id == id) {
+            stored.panel.name = name;
             changed = true;
         }
     }
@@ -266,24 +402,25 @@ void renamePanel(const QString &id, const QString &name)
 
 void removePanel(const QString &id)
 {
-    State &s = loadedState();
-    s.panels.removeIf([&id](const CustomPanel &panel) { return panel.id == id; });
-    s.assignments.removeIf([&id](const QHash<QString, QString>::iterator it) { return it.value() == id; });
-    s.itemOrders.remove(settingsPrefix(id));
+    Layout &layout = loaded();
+    layout.panels.removeIf([&id](const StoredPanel &stored) { return stored.panel.id == id; });
+    layout.assignments.removeIf(
+        [&id](const QHash<QString, QString>::iterator it) { return it.value() == id; });
+    layout.itemOrders.remove(settingsPrefix(id));
     save();
 }
 
 void assignItems(const QStringList &itemKeys, const QString &panelId)
 {
-    State &s = loadedState();
+    Layout &layout = loaded();
     for (const QString &key : itemKeys) {
         if (key.isEmpty())
             continue;
-        s.desktopPositions.remove(key);
+        layout.desktopPositions.remove(key);
         if (panelId.isEmpty())
-            s.assignments.remove(key);
+            layout.assignments.remove(key);
         else
-            s.assignments.insert(key, panelId);
+            layout.assignments.insert(key, panelId);
     }
     save();
 }
@@ -292,36 +429,36 @@ void setDesktopPosition(const QString &itemKey, QPoint position)
 {
     if (itemKey.isEmpty())
         return;
-    State &s = loadedState();
-    s.assignments.remove(itemKey);
-    s.desktopPositions.insert(itemKey, position);
+    Layout &layout = loaded();
+    layout.assignments.remove(itemKey);
+    layout.desktopPositions.insert(itemKey, position);
     save();
 }
 
 std::optional<QPoint> desktopPosition(const QString &itemKey)
 {
-    const State &s = loadedState();
-    const auto it = s.desktopPositions.constFind(itemKey);
-    if (it == s.desktopPositions.constEnd())
+    const Layout &layout = loaded();
+    const auto it = layout.desktopPositions.constFind(itemKey);
+    if (it == layout.desktopPositions.constEnd())
         return std::nullopt;
     return it.value();
 }
 
 QStringList itemOrder(const QString &orderKey)
 {
-    return loadedState().itemOrders.value(orderKey);
+    return loaded().itemOrders.value(orderKey);
 }
 
 void setItemOrder(const QString &orderKey, const QStringList &itemKeys)
 {
     if (orderKey.isEmpty())
         return;
-    State &s = loadedState();
+    Layout &layout = loaded();
     const QStringList keys = withoutEmptyOrDuplicates(itemKeys);
     if (keys.isEmpty())
-        s.itemOrders.remove(orderKey);
+        layout.itemOrders.remove(orderKey);
     else
-        s.itemOrders.insert(orderKey, keys);
+        layout.itemOrders.insert(orderKey, keys);
     save();
 }
 

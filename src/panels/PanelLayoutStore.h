@@ -9,7 +9,10 @@
 
 // Custom panels, item assignments, manual orders and loose desktop positions,
 // mirrored in "panels.json". Process-wide state, GUI thread only; every change
-// rewrites the whole file before it returns.
+// rewrites the whole file before it returns, atomically. The file is the user's:
+// what cannot be understood is copied aside before a save drops it, members
+// this version does not know are kept, and a file that cannot be read at all is
+// never saved over (changes then stay in memory). Failures go to stderr.
 namespace PanelLayoutStore {
 
 struct CustomPanel
