@@ -54,6 +54,8 @@ Q_SIGNALS:
     void layoutLockChanged(bool locked);
     void todoVisibilityChanged(bool visible);
     void currencyVisibilityChanged(bool visible);
+    // A panel asked to end the program ("Quit", or closing one without a tray).
+    void quitRequested();
 
 private:
     void makePanel(const QString &id);
@@ -65,6 +67,8 @@ private:
     void panelHidden();
     QStringList wantedPanelIds() const;
     QList<QRect> peerRects(const IconPanel *except) const;
+    // Every other panel's room, rolled-up ones at their full height.
+    QList<QRect> otherPanelRects(const IconPanel *except) const;
 
     IconPanelOptions m_options;
     DesktopModel *m_model;
