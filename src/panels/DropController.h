@@ -7,7 +7,6 @@
 
 class ItemDragView;
 class PanelSort;
-class PanelSettings;
 class QDropEvent;
 class QTimer;
 

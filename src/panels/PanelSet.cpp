@@ -21,10 +21,7 @@ PanelSet::PanelSet(const IconPanelOptions &options, DesktopModel *model, bool pe
     , m_model(model)
     , m_perCategory(perCategory)
 {
-    const Settings *settings = Settings::instance();
-    m_layoutLocked = settings->value(SettingsKeys::panelLayoutLocked).toBool();
-    m_todoVisible = settings->value(SettingsKeys::todoVisible).toBool();
-    m_currencyVisible = settings->value(SettingsKeys::currencyVisible).toBool();
+    m_layoutLocked = Settings::instance()->value(SettingsKeys::panelLayoutLocked).toBool();
 
     // The loose desktop items, the quick search, the to-do list and the currency
     // converter join the set here as they arrive.
@@ -417,40 +414,6 @@ void PanelSet::setLayoutLocked(bool locked)
             p->storePanelGeometry();
     }
     Q_EMIT layoutLockChanged(locked);
-}
-
-void PanelSet::setTodoVisible(bool visible)
-{
-    if (visible == m_todoVisible)
-        return;
-    m_todoVisible = visible;
-    Settings::instance()->setValue(SettingsKeys::todoVisible, visible);
-    if (!visible && !anyPanelVisible() && m_panelsShown) {
-        m_panelsShown = false;
-        Q_EMIT allHidden();
-    }
-    Q_EMIT todoVisibilityChanged(visible);
-}
-
-void PanelSet::setCurrencyVisible(bool visible)
-{
-    m_currencyVisible = visible;
-    Settings::instance()->setValue(SettingsKeys::currencyVisible, visible);
-    if (!visible && !anyPanelVisible() && m_panelsShown) {
-        m_panelsShown = false;
-        Q_EMIT allHidden();
-    }
-    Q_EMIT currencyVisibilityChanged(visible);
-}
-
-bool PanelSet::isTodoVisible() const
-{
-    return m_todoVisible;
-}
-
-bool PanelSet::isCurrencyVisible() const
-{
-    return m_currencyVisible;
 }
 
 int PanelSet::itemCount() const
