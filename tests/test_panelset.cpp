@@ -48,6 +48,8 @@ private Q_SLOTS:
     void iconSizeChanges();
     void lockAndTidy();
     void hidingLastPanelEmitsAllHidden();
+    void rolledUpKeepsFullHeight();
+    void viewSwitchKeepsClear();
     void singleMode();
 
 private:
@@ -240,6 +242,50 @@ void TestPanelSet::hidingLastPanelEmitsAllHidden()
     set->toggleAll();
     QVERIFY(!set->anyPanelVisible());
     QCOMPARE(allHidden.count(), 1); // hiding from the tray is not the panels' doing
+
+    // A panel's request to quit is the set's, for its owner to decide.
+    QSignalSpy quit(set, &PanelSet::quitRequested);
+    Q_EMIT set->panel("images")->quitRequested();
+    QCOMPARE(quit.count(), 1);
+}
+
+void TestPanelSet::rolledUpKeepsFullHeight()
+{
+    addFiles({"/d/a.txt", "/d/b.txt", "/d/c.png"});
+    PanelSet *set = makeSet();
+    IconPanel *documents = set->panel("documents");
+    documents->applyGeometry(QRect(40, 40, 300, 420), true);
+    documents->setCollapsed(true);
+
+    // Tidying, switching the presentation, reloading and restarting all place
+    // the rolled-up panel; none of them may take its title height for its full one.
+    Q_EMIT documents->arrangeRequested();
+    documents->setViewMode(IconPanel::List);
+    documents->setViewMode(IconPanel::Grid);
+    m_model->reload();
+    QCOMPARE(documents->height(), 54);
+    m_set.reset();
+    documents = makeSet()->panel("documents");
+    QVERIFY(documents->isCollapsed());
+    Q_EMIT documents->arrangeRequested();
+    documents->setCollapsed(false);
+    QCOMPARE(documents->height(), 420);
+}
+
+void TestPanelSet::viewSwitchKeepsClear()
+{
+    addFiles({"/d/a.png", "/d/b.png", "/d/c.png", "/d/x.txt"});
+    PanelSet *set = makeSet();
+    IconPanel *images = set->panel("images");
+    IconPanel *documents = set->panel("documents");
+    const QRect area = TidyLayout::workArea();
+    images->applyGeometry(QRect(area.topLeft(), QSize(260, 200)), true);
+    documents->applyGeometry(QRect(area.left() + 280, area.top(), 300, 300), true);
+    // As a grid of three the images panel is wider than the room beside it.
+    images->setViewMode(IconPanel::Grid);
+    QVERIFY(images->width() > 280);
+    QVERIFY(!images->geometry().intersects(documents->geometry()));
+    QVERIFY(area.contains(images->geometry()));
 }
 
 void TestPanelSet::singleMode()

@@ -7,6 +7,7 @@ using namespace TidyLayout;
 
 Q_DECLARE_METATYPE(TidyLayout::TidyEntry)
 Q_DECLARE_METATYPE(TidyLayout::LayoutRecord)
+Q_DECLARE_METATYPE(std::optional<QRect>)
 
 using Entries = QList<TidyEntry>;
 using Records = QList<LayoutRecord>;
@@ -38,6 +39,10 @@ private Q_SLOTS:
     void mergeUserPlaced();
     void layoutCustomPanels_data();
     void layoutCustomPanels();
+    void customPanelsKeepClear_data();
+    void customPanelsKeepClear();
+    void freeRectNear_data();
+    void freeRectNear();
 };
 
 void TestTidyLayout::computeTidyLayout_data()
@@ -134,32 +139,89 @@ void TestTidyLayout::mergeUserPlaced()
 
 void TestTidyLayout::layoutCustomPanels_data()
 {
-    QTest::addColumn<QList<QSize>>("sizes");
-    QTest::addColumn<QRect>("occupied"); // by the category panels, in the area (0, 0, 1000, 800)
+    QTest::addColumn<QList<QSize>>("sizes"); // each with the grid minimum (220 x 148)
+    QTest::addColumn<Rects>("occupied");     // in the area (0, 0, 1000, 800)
     QTest::addColumn<Rects>("expected");
-    auto row = [](const char *tag, const QList<QSize> &sizes, QRect occupied, const Rects &expected) {
+    auto row = [](const char *tag, const QList<QSize> &sizes, const Rects &occupied, const Rects &expected) {
         QTest::newRow(tag) << sizes << occupied << expected;
     };
-    const QRect rightHalf(500, 0, 500, 800); // leaves the strip (0, 0, 484, 800)
-    row("one column", {{200, 300}, {200, 300}}, rightHalf, {{284, 0, 200, 300}, {284, 316, 200, 300}});
-    row("second column, then cascade", {{200, 500}, {200, 500}, {200, 500}, {200, 500}}, rightHalf,
-        {{284, 0, 200, 500}, {68, 0, 200, 500}, {44, 44, 200, 500}, {88, 88, 200, 500}});
-    row("clipped to strip and area", {{600, 1000}}, rightHalf, {{0, 0, 484, 800}});
-    // A strip beside the category panels needs 220 px; otherwise the panels go below them.
-    row("narrowest strip", {{200, 300}}, {236, 0, 764, 800}, {{20, 0, 200, 300}});
-    row("too narrow: below", {{200, 300}}, {235, 0, 765, 300}, {{800, 316, 200, 300}});
-    row("no room anywhere: cascade", {{300, 300}, {300, 300}}, {100, 0, 900, 800},
+    const Rects rightHalf{{500, 0, 500, 800}};
+    row("beside the category panels, highest first", {{200, 300}, {200, 300}}, rightHalf,
+        {{284, 0, 200, 300}, {68, 0, 200, 300}});
+    row("shrunk to the strip", {{400, 900}}, {{300, 0, 700, 800}}, {{64, 0, 220, 800}});
+    row("strip too narrow: below", {{200, 300}}, {{100, 0, 900, 300}}, {{800, 316, 200, 300}});
+    row("between panels", {{200, 300}}, {{0, 0, 380, 800}, {620, 0, 380, 800}}, {{404, 0, 200, 300}});
+    row("no room anywhere: cascade", {{300, 300}, {300, 300}}, {{0, 0, 1000, 800}},
         {{44, 44, 300, 300}, {88, 88, 300, 300}});
-    row("nothing occupied", {{200, 300}}, QRect(), {{800, 0, 200, 300}});
-    row("occupied off the area", {{200, 300}}, {3000, 0, 100, 100}, {{800, 0, 200, 300}});
+    row("nothing occupied", {{200, 300}}, {}, {{800, 0, 200, 300}});
+    row("occupied off the area", {{200, 300}}, {{3000, 0, 100, 100}}, {{800, 0, 200, 300}});
 }
 
 void TestTidyLayout::layoutCustomPanels()
 {
     QFETCH(QList<QSize>, sizes);
-    QFETCH(QRect, occupied);
-    QFETCH(Rects, expected);
-    QCOMPARE(TidyLayout::layoutCustomPanels(sizes, QRect(0, 0, 1000, 800), occupied), expected);
+    QFETCH(Rects, occupied);
+    QList<SizeRequest> requests;
+    for (const QSize &size : std::as_const(sizes))
+        requests.append({size, QSize(220, 148)});
+    QTEST(TidyLayout::layoutCustomPanels(requests, QRect(0, 0, 1000, 800), occupied), "expected");
+}
+
+void TestTidyLayout::customPanelsKeepClear_data()
+{
+    QTest::addColumn<QPoint>("moveOther"); // where the user dragged Other, or (0, 0) for the tidy place
+    QTest::newRow("tidy") << QPoint();
+    QTest::newRow("other at the left edge") << QPoint(24, 500);
+    QTest::newRow("other in the middle") << QPoint(600, 700);
+}
+
+void TestTidyLayout::customPanelsKeepClear()
+{
+    // Eight kinds on a full HD screen leave a strip on the left; new panels
+    // (custom ones are grids) must go there, not over a category panel.
+    QFETCH(QPoint, moveOther);
+    const Entries entries{entry(SystemCategory, 3),     entry(FoldersCategory, 6), entry(AppsCategory, 9),
+                          entry(DocumentsCategory, 12), entry(ImagesCategory, 8),  entry(AudioCategory, 4),
+                          entry(ArchivesCategory, 2),   entry(OtherCategory, 5)};
+    Rects occupied;
+    for (const LayoutRecord &record : TidyLayout::computeTidyLayout(entries, fullHd, 48))
+        occupied.append(record.category == OtherCategory && !moveOther.isNull()
+                            ? QRect(moveOther, record.rect.size())
+                            : record.rect);
+    const QList<SizeRequest> requests(3, {QSize(252, 172), QSize(220, 148)});
+    const Rects placed = TidyLayout::layoutCustomPanels(requests, fullHd, occupied);
+    QCOMPARE(placed.size(), 3);
+    for (qsizetype i = 0; i < placed.size(); ++i) {
+        QVERIFY(fullHd.contains(placed[i]));
+        for (const QRect &other : occupied + placed.mid(0, i))
+            QVERIFY2(!placed[i].intersects(other), qPrintable(QString("panel %1").arg(i)));
+    }
+}
+
+void TestTidyLayout::freeRectNear_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QPoint>("anchor");
+    QTest::addColumn<std::optional<QRect>>("expected");
+    // The area (0, 0, 1000, 800) with a block at (300, 0, 400, 500).
+    QTest::newRow("anchor is free") << QSize(200, 200) << QPoint(0, 0)
+                                    << std::optional(QRect(0, 0, 200, 200));
+    QTest::newRow("nearest side") << QSize(200, 200) << QPoint(350, 100)
+                                  << std::optional(QRect(84, 100, 200, 200));
+    QTest::newRow("only below fits") << QSize(600, 200) << QPoint(300, 0)
+                                     << std::optional(QRect(300, 516, 600, 200));
+    QTest::newRow("shrunk below") << QSize(900, 400) << QPoint(0, 0)
+                                  << std::optional(QRect(0, 516, 900, 200));
+    QTest::newRow("no room") << QSize(900, 400) << QPoint(0, 0) << std::optional<QRect>();
+}
+
+void TestTidyLayout::freeRectNear()
+{
+    QFETCH(QSize, size);
+    QFETCH(QPoint, anchor);
+    const QSize minimum = QString(QTest::currentDataTag()) == "no room" ? QSize(900, 300) : QSize(220, 148);
+    QTEST(TidyLayout::freeRectNear(size, minimum, QRect(0, 0, 1000, 800), {QRect(300, 0, 400, 500)}, anchor),
+          "expected");
 }
 
 QTEST_GUILESS_MAIN(TestTidyLayout)

@@ -67,6 +67,9 @@ int main(int argc, char *argv[])
 
     auto panels = std::make_unique<PanelSet>(options, model.get(), !parser->isSet(QStringLiteral("single")));
 
+    // Panels only ask to end the program; leaving is the same orderly exit as a logout.
+    QObject::connect(panels.get(), &PanelSet::quitRequested, app.get(), &QCoreApplication::quit);
+
     panels->showAll(false);
     const int result = QApplication::exec();
 

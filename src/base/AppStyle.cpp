@@ -1,33 +1,51 @@
 #include "AppStyle.h"
 
-#include <QStringList>
-
 namespace AppStyle {
+
+QStringList fontFamilies()
+{
+    return {QStringLiteral("Segoe UI"), QStringLiteral("Microsoft YaHei UI"),
+            QStringLiteral("Microsoft YaHei")};
+}
+
+QString fontFamilyDeclaration()
+{
+    QStringList quoted;
+    for (const QString &family : fontFamilies())
+        quoted.append(QLatin1Char('"') + family + QLatin1Char('"'));
+    return QStringLiteral("font-family: %1;").arg(quoted.join(QStringLiteral(", ")));
+}
+
+QString css(const QColor &color)
+{
+    return color.name(QColor::HexRgb);
+}
 
 QFont appFont()
 {
     QFont font;
-    font.setFamilies({QStringLiteral("Segoe UI"), QStringLiteral("Microsoft YaHei UI"),
-                      QStringLiteral("Microsoft YaHei")});
+    font.setFamilies(fontFamilies());
     return font;
 }
 
 QString toolTipStyleSheet()
 {
-    return QStringLiteral("QToolTip { background-color: #23272f; color: #f2f4f8; border: 1px solid #39404e;"
-                          " border-radius: 8px; padding: 6px 10px;"
-                          " font-family: \"Segoe UI\", \"Microsoft YaHei UI\", \"Microsoft YaHei\";"
-                          " font-size: 12px; opacity: 255; }");
+    return QStringLiteral("QToolTip { background-color: %1; color: %2; border: 1px solid %3;"
+                          " border-radius: 8px; padding: 6px 10px; %4"
+                          " font-size: 12px; opacity: 255; }")
+        .arg(css(Palette::window), css(Palette::primaryText), css(Palette::border), fontFamilyDeclaration());
 }
 
 QString menuStyleSheet()
 {
-    return QStringLiteral("QMenu { background-color: #23272f; color: #f2f4f8; border: 1px solid #39404e;"
+    return QStringLiteral("QMenu { background-color: %1; color: %2; border: 1px solid %3;"
                           " border-radius: 8px; padding: 6px; font-size: 12px; }"
                           "QMenu::item { padding: 6px 26px 6px 22px; border-radius: 6px; }"
-                          "QMenu::item:selected { background-color: #2f6fed; }"
-                          "QMenu::item:disabled { color: #7c8598; }"
-                          "QMenu::separator { height: 1px; background: #39404e; margin: 5px 8px; }");
+                          "QMenu::item:selected { background-color: %4; }"
+                          "QMenu::item:disabled { color: %5; }"
+                          "QMenu::separator { height: 1px; background: %3; margin: 5px 8px; }")
+        .arg(css(Palette::window), css(Palette::primaryText), css(Palette::border), css(Palette::selection),
+             css(Palette::disabledText));
 }
 
 } // namespace AppStyle

@@ -1,10 +1,31 @@
 #pragma once
 
+#include <QColor>
 #include <QFont>
 #include <QString>
+#include <QStringList>
 
-// Look shared by every window of the program.
+// Look shared by every window of the program: the palette, the font families
+// and the style sheets built from them.
 namespace AppStyle {
+
+namespace Palette {
+inline constexpr QColor window{0x23, 0x27, 0x2f};
+inline constexpr QColor field{0x25, 0x2d, 0x39};
+inline constexpr QColor primaryText{0xf2, 0xf4, 0xf8};
+inline constexpr QColor secondaryText{0xc2, 0xcb, 0xdb};
+inline constexpr QColor border{0x39, 0x40, 0x4e};
+inline constexpr QColor accent{0x43, 0x8f, 0xff};
+inline constexpr QColor selection{0x2f, 0x6f, 0xed};
+inline constexpr QColor disabledText{0x7c, 0x85, 0x98};
+} // namespace Palette
+
+// The font families in order of preference.
+QStringList fontFamilies();
+// fontFamilies() as a style sheet declaration: font-family: "A", "B";
+QString fontFamilyDeclaration();
+// A colour as a style sheet value, #rrggbb.
+QString css(const QColor &color);
 
 QFont appFont();
 QString toolTipStyleSheet();

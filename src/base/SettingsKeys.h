@@ -44,10 +44,4 @@ inline QString key(QStringView prefix, QLatin1StringView suffix)
     return prefix.toString() + suffix;
 }
 
-// Cache key of one exchange rate.
-inline QString currencyRate(QStringView from, QStringView to)
-{
-    return currencyRatesGroup + QLatin1Char('/') + from + QLatin1Char('/') + to;
-}
-
 } // namespace SettingsKeys

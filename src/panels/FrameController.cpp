@@ -11,7 +11,9 @@
 FrameController::FrameController(QWidget *window)
     : QObject(window)
     , m_window(window)
-{}
+{
+    m_window->installEventFilter(this);
+}
 
 FrameController::~FrameController() = default;
 
@@ -114,7 +116,6 @@ void FrameController::resizeTo(QPoint globalPoint)
     const Snapping::Result snapped = Snapping::snapResize(proposed, peers(), screenArea(), minimum, m_edges);
     m_window->setGeometry(snapped.rect);
     showGuides(snapped.guides);
-    Q_EMIT resized();
 }
 
 void FrameController::endResize()
@@ -126,6 +127,55 @@ void FrameController::endResize()
     m_window->unsetCursor();
     m_cursorSet = false;
     hideGuides();
+    Q_EMIT resizeFinished();
+}
+
+void FrameController::attachGrip(QWidget *grip)
+{
+    m_grip = grip;
+    grip->installEventFilter(this);
+}
+
+bool FrameController::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_grip)
+        return gripEvent(event);
+    if (watched != m_window)
+        return false;
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        // The window still sees the press (it clears its selection on any click).
+        mousePressed(static_cast<QMouseEvent *>(event));
+        return false;
+    case QEvent::MouseMove:
+        return mouseMoved(static_cast<QMouseEvent *>(event));
+    case QEvent::MouseButtonRelease:
+        return mouseReleased(static_cast<QMouseEvent *>(event));
+    case QEvent::Leave:
+        pointerLeft();
+        return false;
+    default:
+        return false;
+    }
+}
+
+bool FrameController::gripEvent(QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease &&
+        type != QEvent::MouseButtonDblClick)
+        return false;
+    if (m_locked)
+        return true;
+    const auto *mouse = static_cast<QMouseEvent *>(event);
+    const QPoint global = mouse->globalPosition().toPoint();
+    if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton)
+        beginResize(Qt::RightEdge | Qt::BottomEdge, global);
+    else if (type == QEvent::MouseMove)
+        resizeTo(global);
+    else if (type == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton)
+        endResize();
+    return true;
 }
 
 bool FrameController::mouseMoved(QMouseEvent *event)
@@ -158,12 +208,13 @@ bool FrameController::mouseReleased(QMouseEvent *event)
     if (event->button() != Qt::LeftButton)
         return false;
     const bool active = m_resizing || m_dragging;
+    const bool moved = m_dragging;
     if (m_resizing)
         endResize();
-    else
-        m_dragging = false;
+    m_dragging = false;
     hideGuides();
-    Q_EMIT released();
+    if (moved)
+        Q_EMIT moveFinished();
     return active;
 }
 

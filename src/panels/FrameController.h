@@ -13,7 +13,8 @@ class QWidget;
 
 // Moves a frameless panel window by its title band and resizes it by its edges,
 // snapping to the other panels and the screen while guide lines show, and keeps
-// the lock protocol. The window forwards its mouse events here.
+// the lock protocol. It watches the window's mouse events itself; a press
+// still reaches the window afterwards.
 class FrameController : public QObject
 {
     Q_OBJECT
@@ -34,16 +35,11 @@ public:
     // Ends any drag or resize when locking; forgets the pinned position when unlocking.
     void setLocked(bool locked);
 
-    bool isDragging() const { return m_dragging; }
-    bool isResizing() const { return m_resizing; }
+    // A child that resizes the window by its bottom-right corner while dragged
+    // (the window's resize grip); refused while locked.
+    void attachGrip(QWidget *grip);
 
-    // Window mouse events; each returns whether it took the event.
-    bool mousePressed(QMouseEvent *event);
-    bool mouseMoved(QMouseEvent *event);
-    bool mouseReleased(QMouseEvent *event);
-    void pointerLeft();
-
-    // A resize started elsewhere (the window's resize grip).
+    // A resize started elsewhere.
     void beginResize(Qt::Edges edges, QPoint globalPress);
     void resizeTo(QPoint globalPoint);
     void endResize();
@@ -55,16 +51,28 @@ Q_SIGNALS:
     void dragStarting();
     void dragMoved();
     void resizeStarted();
-    void resized();
-    void released();
+    // The user let go after moving or resizing the window.
+    void moveFinished();
+    void resizeFinished();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Window mouse events; each returns whether it took the event.
+    bool mousePressed(QMouseEvent *event);
+    bool mouseMoved(QMouseEvent *event);
+    bool mouseReleased(QMouseEvent *event);
+    void pointerLeft();
+    bool gripEvent(QEvent *event);
+
     QRect screenArea() const;
     QList<QRect> peers() const;
     void showGuides(const QList<QLine> &guides);
     void hideGuides();
 
     QWidget *m_window;
+    QPointer<QWidget> m_grip;
     PeerProvider m_peers;
     QPointer<GuideOverlay> m_overlay;
     int m_titleBand = 44;

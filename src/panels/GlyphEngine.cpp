@@ -1,5 +1,6 @@
 #include "GlyphEngine.h"
 
+#include "base/AppStyle.h"
 #include "categories/CategoryRules.h"
 
 #include <QPainter>
@@ -186,6 +187,11 @@ GlyphEngine::DrawFunction GlyphEngine::glyphFunction(Glyph glyph)
     return {};
 }
 
+QColor GlyphEngine::buttonColor()
+{
+    return AppStyle::Palette::primaryText;
+}
+
 QIcon GlyphEngine::icon(Glyph glyph, const QColor &color)
 {
     return QIcon(new GlyphEngine(glyphFunction(glyph), color));
@@ -197,7 +203,7 @@ void drawCategoryGlyph(QPainter *painter, int category, const QRectF &box)
     painter->setRenderHint(QPainter::Antialiasing);
     painter->translate(box.topLeft());
     painter->scale(box.width() / 20.0, box.height() / 20.0);
-    setOutlinePen(painter, QColor(0xc2, 0xcb, 0xdb), 1.4);
+    setOutlinePen(painter, AppStyle::Palette::secondaryText, 1.4);
 
     switch (category) {
     case SystemCategory:

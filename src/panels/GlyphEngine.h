@@ -38,10 +38,9 @@ public:
     QPixmap scaledPixmap(const QSize &size, QIcon::Mode mode, QIcon::State state, qreal scale) override;
     QIconEngine *clone() const override;
 
-    const DrawFunction &drawFunction() const { return m_draw; }
     QColor color() const { return m_color; }
 
-    static QColor buttonColor() { return QColor(0xf2, 0xf4, 0xf8); }
+    static QColor buttonColor();
     static DrawFunction glyphFunction(Glyph glyph);
     static QIcon icon(Glyph glyph, const QColor &color = buttonColor());
 

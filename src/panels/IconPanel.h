@@ -2,6 +2,9 @@
 
 #include "panels/FrameController.h"
 #include "panels/IconPanelOptions.h"
+#include "panels/PanelMetrics.h"
+#include "panels/PanelSettings.h"
+#include "panels/PanelStyle.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -10,18 +13,19 @@
 
 class CategoryFilter;
 class DesktopModel;
+class DropController;
 class GuideOverlay;
+class HoverTracker;
 class ItemDragView;
 class PanelSort;
-class QLineEdit;
 class QMenu;
-class QPushButton;
 class QSizeGrip;
-class QTimer;
+class TitleButtons;
+class TitleEditor;
 
 // One floating panel of desktop items: a category's, a custom panel's, or all
-// of them in single mode. Everything that concerns other panels leaves as a
-// signal for the panel set.
+// of them in single mode. Everything that concerns other panels, or the
+// program as a whole, leaves as a request signal for the panel set.
 class IconPanel : public QWidget
 {
     Q_OBJECT
@@ -45,13 +49,19 @@ public:
 
     QString title() const { return m_title; }
     void setTitle(const QString &title);
-    QString settingsPrefix() const { return m_settingsPrefix; }
+    // The title as the title band shows it now (elided to the room it has).
+    QString shownTitle() const;
+    QString settingsPrefix() const { return m_settings.prefix(); }
     // The panel id: a category id, "custom-N", or empty for the single panel.
     QString panelId() const;
     bool isCustomPanel() const;
 
     bool isCollapsed() const { return m_collapsed; }
     void setCollapsed(bool collapsed);
+    // The height the panel has, or unrolls to while rolled up.
+    int expandedHeight() const;
+    // geometry() with the expanded height: the room the panel needs when unrolled.
+    QRect expandedGeometry() const;
     ViewMode viewMode() const { return m_viewMode; }
     void setViewMode(ViewMode mode);
     bool isListView() const { return m_options.listView; }
@@ -61,14 +71,16 @@ public:
     bool isLayoutLocked() const { return m_frame->isLocked(); }
     void setLayoutLocked(bool locked);
     void setHideToTray(bool hide);
-    void setTodoVisible(bool visible) { m_todoVisible = visible; }
 
     void setGuideOverlay(GuideOverlay *overlay);
     void setPeerProvider(FrameController::PeerProvider provider);
 
+    // The size the panel wants when unrolled, its height clamped to maxHeight
+    // (never below the presentation's minimum).
     QSize preferredSize(int maxHeight) const;
-    static QSize gridPanelSize(int iconSize, int columns, int rows);
-    static int listPanelHeight(int itemCount);
+    QSize minimumExpandedSize() const { return PanelMetrics::minimumSize(m_options.listView); }
+    // Places the panel; a rectangle for a rolled-up panel moves it and sets its
+    // width, while the full height it unrolls to stays the one it had.
     void applyGeometry(const QRect &rect, bool userPlaced);
 
     // Restores the stored geometry when it still touches a screen; false when the
@@ -83,22 +95,21 @@ public:
     void beginRename();
     void finishRename(bool commit);
 
+    DesktopModel *model() const { return m_model; }
     ItemDragView *view() const { return m_view; }
     PanelSort *sortProxy() const { return m_sort; }
+    // The desktop model's index of an index of the view.
+    QModelIndex sourceIndex(const QModelIndex &viewIndex) const;
     int itemCount() const;
     void clearSelection();
+    // Re-reads the sort order from the settings.
+    void applyStoredSort();
 
     // The program's context menu for a viewport position (the caller owns it).
     std::unique_ptr<QMenu> createContextMenu(QPoint viewportPosition);
     void showContextMenu(QPoint viewportPosition);
 
-    static QString buttonStyleSheet();
-    static QString closeButtonStyleSheet();
-    static QString editorStyleSheet();
-    static QString scrollBarStyleSheet(bool handleVisible);
-
 Q_SIGNALS:
-    void contentsChanged(int count);
     void itemsDropped(const QStringList &itemKeys, const QString &groupId);
     void createPanelRequested(const QString &name);
     void renamePanelRequested(const QString &groupId, const QString &name);
@@ -108,8 +119,9 @@ Q_SIGNALS:
     void iconSizeRequested(int pixels);
     void arrangeRequested();
     void layoutLockRequested(bool locked);
-    void todoVisibilityRequested(bool visible);
     void selectionActivated();
+    // "Quit", or closing a panel when there is no tray to hide it to.
+    void quitRequested();
 
 public Q_SLOTS:
     void refresh();
@@ -119,77 +131,45 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
-    void leaveEvent(QEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    struct Metrics
-    {
-        int band;
-        int glyphX;
-        int button;
-        int buttonGap;
-        int buttonMargin;
-        int buttonIcon;
-        int viewX;
-        int viewY;
-        int radius;
-        int collapsedHeight;
-    };
-
-    const Metrics &metrics() const;
+    const PanelStyle::Metrics &metrics() const { return PanelStyle::metrics(m_options.listView); }
+    PanelStyle::Chrome chrome() const;
     void buildUi();
-    void applyStoredSort();
+    void applyPresentation();
     void applyHeightLimits();
+    // Shows or hides the content and sets the height for the roll-up state.
+    void applyRollUp();
+    // Sets the geometry, keeping a rolled-up panel at its title height.
+    void placeAt(const QRect &rect);
     void layoutChildren();
-    int collapseButtonLeft() const;
-    // The smallest panel of the current presentation when not rolled up.
-    QSize minimumExpandedSize() const;
-    void updateCollapseButton();
-    void updateViewToggle();
-    void updateCloseButton();
-    void updateHover();
+    void hoverChanged(bool hovered);
+    void updateScrollHandle();
     void updateGrip();
-    void dragMovedOverView(class QDropEvent *event);
-    void droppedOnView(QDropEvent *event);
-    void stopAutoScroll();
-    void autoScrollTick();
-    QStringList keysShownHere() const;
     int firstCategory() const;
-    QString setting(QLatin1StringView key) const;
 
     Options m_options;
     DesktopModel *m_model;
     QPointer<CategoryFilter> m_filter;
     QString m_title;
-    QString m_settingsPrefix;
+    PanelSettings m_settings;
     PanelSort *m_sort = nullptr;
     ItemDragView *m_view = nullptr;
-    QTimer *m_autoScrollTimer = nullptr;
-    QTimer *m_hoverTimer = nullptr;
-    QPushButton *m_collapseButton = nullptr;
-    QPushButton *m_viewToggle = nullptr;
-    QPushButton *m_refreshButton = nullptr;
-    QPushButton *m_closeButton = nullptr;
+    DropController *m_drops = nullptr;
+    HoverTracker *m_hover = nullptr;
+    TitleButtons *m_buttons = nullptr;
+    TitleEditor *m_editor = nullptr;
     QSizeGrip *m_grip = nullptr;
-    QLineEdit *m_editor = nullptr;
     FrameController *m_frame = nullptr;
     ViewMode m_viewMode = Automatic;
     bool m_collapsed = false;
     int m_expandedHeight = 0;
-    bool m_hovered = false;
     bool m_hideToTray = false;
     bool m_geometryRestored = false;
     bool m_needsRelayout = false;
     bool m_userPlaced = false;
-    bool m_todoVisible = true;
     bool m_scrollHandleVisible = false;
-    // Drag state over the view.
-    QPoint m_dropPosition;
-    bool m_internalDrag = false;
-    int m_autoScrollDirection = 0;
 };

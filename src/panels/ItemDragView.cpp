@@ -1,19 +1,13 @@
 #include "ItemDragView.h"
 
-#include "panels/TidyLayout.h"
+#include "base/AppStyle.h"
+#include "panels/PanelMetrics.h"
 
 #include <QDrag>
 #include <QIcon>
 #include <QMimeData>
 #include <QResizeEvent>
 #include <QScrollBar>
-
-namespace {
-
-constexpr int listRowHeight = 32;
-constexpr int listIconSize = 20;
-
-} // namespace
 
 ItemDragView::ItemDragView(QWidget *parent)
     : QListView(parent)
@@ -37,16 +31,17 @@ void ItemDragView::setDragHandler(DragHandler handler)
 QString ItemDragView::viewStyleSheet()
 {
     return QStringLiteral(
-        "QListView { background: transparent; border: none; outline: none; color: #f2f4f8;"
-        " font-family: \"Segoe UI\", \"Microsoft YaHei UI\", \"Microsoft YaHei\"; font-size: 12px; }"
-        "QListView::item { border-radius: 8px; border: 1px solid transparent; margin: 4px;"
-        " padding: 8px 6px 6px 6px; }"
-        "QListView::item:hover { background: rgba(255, 255, 255, 18); }"
-        "QListView::item:selected { background: rgba(79, 139, 237, 42);"
-        " border-color: rgba(126, 174, 247, 155); }"
-        "QListView::item:selected:hover { background: rgba(79, 139, 237, 58);"
-        " border-color: rgba(151, 191, 250, 190); }"
-        "QListView[compact=\"true\"]::item { margin: 2px 0px; padding: 3px 6px; border-radius: 6px; }");
+               "QListView { background: transparent; border: none; outline: none; color: %1; %2"
+               " font-size: 12px; }"
+               "QListView::item { border-radius: 8px; border: 1px solid transparent; margin: 4px;"
+               " padding: 8px 6px 6px 6px; }"
+               "QListView::item:hover { background: rgba(255, 255, 255, 18); }"
+               "QListView::item:selected { background: rgba(79, 139, 237, 42);"
+               " border-color: rgba(126, 174, 247, 155); }"
+               "QListView::item:selected:hover { background: rgba(79, 139, 237, 58);"
+               " border-color: rgba(151, 191, 250, 190); }"
+               "QListView[compact=\"true\"]::item { margin: 2px 0px; padding: 3px 6px; border-radius: 6px; }")
+        .arg(AppStyle::css(AppStyle::Palette::primaryText), AppStyle::fontFamilyDeclaration());
 }
 
 void ItemDragView::setPresentation(bool list, int iconSize)
@@ -77,7 +72,7 @@ void ItemDragView::setPresentation(bool list, int iconSize)
     viewport()->setAutoFillBackground(false);
     viewport()->setCursor(Qt::ArrowCursor);
     viewport()->setAttribute(Qt::WA_InputMethodEnabled);
-    const int edge = list ? listIconSize : iconSize;
+    const int edge = list ? PanelMetrics::listIconSize : iconSize;
     setIconSize(QSize(edge, edge));
     // The "compact" property changes which item rules apply; re-polish so they do.
     style()->unpolish(this);
@@ -87,8 +82,8 @@ void ItemDragView::setPresentation(bool list, int iconSize)
 
 void ItemDragView::updateGridSize()
 {
-    const QSize cell = m_list ? QSize(std::max(viewport()->width(), 1), listRowHeight)
-                              : TidyLayout::gridCellSize(m_iconSize);
+    const QSize cell = m_list ? QSize(std::max(viewport()->width(), 1), PanelMetrics::listRowHeight)
+                              : PanelMetrics::gridCellSize(m_iconSize);
     if (gridSize() != cell)
         setGridSize(cell);
 }

@@ -24,7 +24,6 @@ public:
     // Applies the configuration of the grid or list presentation.
     void setPresentation(bool list, int iconSize);
     bool isListPresentation() const { return m_list; }
-    int iconEdge() const { return m_iconSize; }
 
     // Row before which a drop at a viewport position inserts; the row count for the end.
     int dropRowAt(QPoint position) const;

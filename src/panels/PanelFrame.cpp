@@ -6,6 +6,17 @@
 
 namespace PanelFrame {
 
+void prepareWindow(QWidget *window, bool opaque)
+{
+    window->setAttribute(Qt::WA_AlwaysShowToolTips);
+    // Panels sit on the desktop; appearing must not take focus from the user's work.
+    window->setAttribute(Qt::WA_ShowWithoutActivating);
+    if (!opaque)
+        window->setAttribute(Qt::WA_TranslucentBackground);
+    window->setMouseTracking(true);
+    window->setProperty(lockedProperty, false);
+}
+
 bool isAlwaysOnTop(const QWidget *window)
 {
     const auto *action = window->findChild<QAction *>(QLatin1String(alwaysOnTopActionName));

@@ -17,6 +17,10 @@ inline constexpr char alwaysOnTopActionName[] = "panelAlwaysOnTop";
 inline constexpr int borderWidth = 6;
 inline constexpr int cornerSize = 18;
 
+// Makes a frameless tool window a panel: it shows without taking focus,
+// always shows tooltips, follows the pointer, and is translucent unless opaque.
+void prepareWindow(QWidget *window, bool opaque);
+
 // The checked state of the window's "Always on top" action; false without one.
 bool isAlwaysOnTop(const QWidget *window);
 bool hasLockedPosition(const QWidget *window);

@@ -1,5 +1,6 @@
 #include "PanelSet.h"
 
+#include "base/Settings.h"
 #include "base/SettingsKeys.h"
 #include "base/l10n/L10n.h"
 #include "categories/CategoryRules.h"
@@ -8,23 +9,11 @@
 #include "panels/IconPanel.h"
 #include "panels/ItemDragView.h"
 #include "panels/PanelLayoutStore.h"
+#include "panels/PanelMetrics.h"
 #include "panels/TidyLayout.h"
 #include "shell/DesktopModel.h"
 
-#include <QGuiApplication>
-#include <QScreen>
-#include <QSettings>
 #include <QTimer>
-
-namespace {
-
-QRect primaryAvailable()
-{
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    return screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
-}
-
-} // namespace
 
 PanelSet::PanelSet(const IconPanelOptions &options, DesktopModel *model, bool perCategory, QObject *parent)
     : QObject(parent)
@@ -32,10 +21,7 @@ PanelSet::PanelSet(const IconPanelOptions &options, DesktopModel *model, bool pe
     , m_model(model)
     , m_perCategory(perCategory)
 {
-    QSettings settings;
-    m_layoutLocked = settings.value(SettingsKeys::panelLayoutLocked, false).toBool();
-    m_todoVisible = settings.value(SettingsKeys::todoVisible, true).toBool();
-    m_currencyVisible = settings.value(SettingsKeys::currencyVisible, true).toBool();
+    m_layoutLocked = Settings::instance()->value(SettingsKeys::panelLayoutLocked).toBool();
 
     // The loose desktop items, the quick search, the to-do list and the currency
     // converter join the set here as they arrive.
@@ -133,7 +119,7 @@ void PanelSet::syncPanels()
                                           PanelLayoutStore::settingsPrefix(QString()));
             adopt(m_singlePanel);
             if (!m_singlePanel->geometryRestored()) {
-                const QRect available = primaryAvailable();
+                const QRect available = TidyLayout::primaryAvailable();
                 const int w = std::min(available.width() - 64, 560);
                 const int h = std::min(available.height() - 64, 680);
                 m_singlePanel->applyGeometry(
@@ -173,8 +159,7 @@ void PanelSet::makePanel(const QString &id)
     IconPanelOptions options = m_options;
     bool isCategory = false;
     const int category = categoryFromId(id, &isCategory);
-    options.listView = isCategory && category != FoldersCategory && category != AppsCategory &&
-                       category != DocumentsCategory;
+    options.listView = isCategory && PanelMetrics::listByDefault(category);
     auto *panel =
         new IconPanel(options, m_model, filter, panelTitle(id), PanelLayoutStore::settingsPrefix(id));
     filter->setParent(panel);
@@ -192,7 +177,6 @@ void PanelSet::adopt(IconPanel *panel)
     panel->setHideToTray(m_hideToTray);
     panel->restorePanelGeometry();
     panel->setLayoutLocked(m_layoutLocked);
-    panel->setTodoVisible(m_todoVisible);
 
     connect(panel, &IconPanel::hiddenToTray, this, &PanelSet::panelHidden);
     connect(panel, &IconPanel::itemsDropped, this, [this](const QStringList &keys, const QString &groupId) {
@@ -228,7 +212,7 @@ void PanelSet::adopt(IconPanel *panel)
     });
     connect(panel, &IconPanel::arrangeRequested, this, &PanelSet::tidy);
     connect(panel, &IconPanel::layoutLockRequested, this, &PanelSet::setLayoutLocked);
-    connect(panel, &IconPanel::todoVisibilityRequested, this, &PanelSet::setTodoVisible);
+    connect(panel, &IconPanel::quitRequested, this, &PanelSet::quitRequested);
     connect(panel, &IconPanel::selectionActivated, this, [this, self] { clearOtherSelections(self); });
 }
 
@@ -259,7 +243,25 @@ void PanelSet::resizeAfterViewChange(IconPanel *panel)
     r.moveBottom(std::min(r.bottom(), area.bottom()));
     r.moveLeft(std::max(r.left(), area.left()));
     r.moveTop(std::max(r.top(), area.top()));
+    // Growing must not cover the neighbours: the panel moves to the nearest
+    // room that holds it, shrinking towards its minimum if it must.
+    const QList<QRect> others = otherPanelRects(panel);
+    if (std::any_of(others.cbegin(), others.cend(), [&r](const QRect &o) { return o.intersects(r); })) {
+        if (const std::optional<QRect> free =
+                TidyLayout::freeRectNear(size, panel->minimumExpandedSize(), area, others, panel->pos()))
+            r = *free;
+    }
     panel->applyGeometry(r, panel->isUserPlaced());
+}
+
+QList<QRect> PanelSet::otherPanelRects(const IconPanel *except) const
+{
+    QList<QRect> rects;
+    for (const IconPanel *p : panelsInOrder()) {
+        if (p != except)
+            rects.append(p->expandedGeometry());
+    }
+    return rects;
 }
 
 void PanelSet::arrangePanels(bool force)
@@ -290,8 +292,8 @@ void PanelSet::arrangePanels(bool force)
         IconPanel *p = m_panels.value(categoryId(record.category));
         p->setListView(record.list);
         if (!force && p->isUserPlaced()) {
-            userRects.insert(record.category,
-                             p->needsRelayout() ? QRect(p->pos(), record.rect.size()) : p->geometry());
+            userRects.insert(record.category, p->needsRelayout() ? QRect(p->pos(), record.rect.size())
+                                                                 : p->expandedGeometry());
         }
     }
     for (const TidyLayout::LayoutRecord &record : TidyLayout::mergeUserPlaced(layout, userRects))
@@ -302,28 +304,29 @@ void PanelSet::arrangePanels(bool force)
 void PanelSet::arrangeCustomPanels(bool force)
 {
     const QRect area = TidyLayout::workArea();
-    QRect occupied;
+    QList<QRect> occupied;
     for (int category : allCategories()) {
         if (const IconPanel *p = m_panels.value(categoryId(category)))
-            occupied = occupied.united(p->geometry());
+            occupied.append(p->expandedGeometry());
     }
-    const int maxHeight = std::max(TidyLayout::freeArea(area, occupied).height(), 200);
-    QList<IconPanel *> customs;
-    QList<QSize> sizes;
+    QList<IconPanel *> placing;
+    QList<TidyLayout::SizeRequest> requests;
     for (const PanelLayoutStore::CustomPanel &custom : PanelLayoutStore::customPanels()) {
         IconPanel *p = m_panels.value(custom.id);
-        if (!p || customs.contains(p))
+        if (!p || placing.contains(p))
             continue;
-        customs.append(p);
-        sizes.append(p->preferredSize(maxHeight));
-    }
-    const QList<QRect> rects = TidyLayout::layoutCustomPanels(sizes, area, occupied);
-    for (qsizetype i = 0; i < customs.size() && i < rects.size(); ++i) {
-        IconPanel *p = customs.at(i);
-        if (!force && p->geometryRestored() && !p->needsRelayout())
+        // A panel where the user (or an earlier arrangement) put it stays, and
+        // the others keep clear of it.
+        if (!force && p->geometryRestored() && !p->needsRelayout()) {
+            occupied.append(p->expandedGeometry());
             continue;
-        p->applyGeometry(rects.at(i), force ? false : p->isUserPlaced());
+        }
+        placing.append(p);
+        requests.append({p->preferredSize(area.height()), p->minimumExpandedSize()});
     }
+    const QList<QRect> rects = TidyLayout::layoutCustomPanels(requests, area, occupied);
+    for (qsizetype i = 0; i < placing.size() && i < rects.size(); ++i)
+        placing.at(i)->applyGeometry(rects.at(i), force ? false : placing.at(i)->isUserPlaced());
 }
 
 void PanelSet::tidy()
@@ -390,7 +393,7 @@ void PanelSet::setIconSize(int px)
     if (px == m_options.iconSize)
         return;
     m_options.iconSize = px;
-    QSettings().setValue(SettingsKeys::panelIconSize, px);
+    Settings::instance()->setValue(SettingsKeys::panelIconSize, px);
     for (IconPanel *p : panelsInOrder()) {
         p->setIconSize(px);
         p->setNeedsRelayout(true);
@@ -404,49 +407,13 @@ void PanelSet::setLayoutLocked(bool locked)
     if (locked == m_layoutLocked)
         return;
     m_layoutLocked = locked;
-    QSettings().setValue(SettingsKeys::panelLayoutLocked, locked);
+    Settings::instance()->setValue(SettingsKeys::panelLayoutLocked, locked);
     for (IconPanel *p : panelsInOrder()) {
         p->setLayoutLocked(locked);
         if (locked)
             p->storePanelGeometry();
     }
     Q_EMIT layoutLockChanged(locked);
-}
-
-void PanelSet::setTodoVisible(bool visible)
-{
-    if (visible == m_todoVisible)
-        return;
-    m_todoVisible = visible;
-    QSettings().setValue(SettingsKeys::todoVisible, visible);
-    for (IconPanel *p : panelsInOrder())
-        p->setTodoVisible(visible);
-    if (!visible && !anyPanelVisible() && m_panelsShown) {
-        m_panelsShown = false;
-        Q_EMIT allHidden();
-    }
-    Q_EMIT todoVisibilityChanged(visible);
-}
-
-void PanelSet::setCurrencyVisible(bool visible)
-{
-    m_currencyVisible = visible;
-    QSettings().setValue(SettingsKeys::currencyVisible, visible);
-    if (!visible && !anyPanelVisible() && m_panelsShown) {
-        m_panelsShown = false;
-        Q_EMIT allHidden();
-    }
-    Q_EMIT currencyVisibilityChanged(visible);
-}
-
-bool PanelSet::isTodoVisible() const
-{
-    return m_todoVisible;
-}
-
-bool PanelSet::isCurrencyVisible() const
-{
-    return m_currencyVisible;
 }
 
 int PanelSet::itemCount() const

@@ -29,10 +29,6 @@ public:
     void setIconSize(int px);
     void setLayoutLocked(bool locked);
     bool isLayoutLocked() const { return m_layoutLocked; }
-    void setTodoVisible(bool visible);
-    void setCurrencyVisible(bool visible);
-    bool isTodoVisible() const;
-    bool isCurrencyVisible() const;
     int itemCount() const;
 
     // "Tidy panels": re-arranges everything unless the layout is locked.
@@ -52,8 +48,8 @@ Q_SIGNALS:
     void contentsChanged(int total);
     void allHidden();
     void layoutLockChanged(bool locked);
-    void todoVisibilityChanged(bool visible);
-    void currencyVisibilityChanged(bool visible);
+    // A panel asked to end the program ("Quit", or closing one without a tray).
+    void quitRequested();
 
 private:
     void makePanel(const QString &id);
@@ -65,6 +61,8 @@ private:
     void panelHidden();
     QStringList wantedPanelIds() const;
     QList<QRect> peerRects(const IconPanel *except) const;
+    // Every other panel's room, rolled-up ones at their full height.
+    QList<QRect> otherPanelRects(const IconPanel *except) const;
 
     IconPanelOptions m_options;
     DesktopModel *m_model;
@@ -72,8 +70,6 @@ private:
     bool m_hideToTray = false;
     bool m_panelsShown = false;
     bool m_layoutLocked = false;
-    bool m_todoVisible = true;
-    bool m_currencyVisible = true;
     GuideOverlay *m_overlay = nullptr;
     QHash<QString, IconPanel *> m_panels;
     IconPanel *m_singlePanel = nullptr;

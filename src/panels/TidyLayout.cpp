@@ -1,6 +1,6 @@
 #include "TidyLayout.h"
 
-#include "categories/CategoryRules.h"
+#include "panels/PanelMetrics.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -11,10 +11,10 @@ namespace TidyLayout {
 
 namespace {
 
-// Planned width of a column before spare room is handed out; also the narrowest
-// a grid panel may be. List columns grow to at most listWidth.
-constexpr int columnWidth = 220;
-constexpr int listWidth = 260;
+// Planned width of a column before spare room is handed out: the narrowest a
+// grid panel may be. List columns grow to at most the list width.
+constexpr int columnWidth = PanelMetrics::gridMinimum.width();
+constexpr int listWidth = PanelMetrics::listWidth;
 // Height a list slot is budgeted with when deciding how many list panels a column holds.
 constexpr int listSlotHeight = 100;
 constexpr int gridRowsPlanned = 5;
@@ -27,10 +27,12 @@ int ceilDiv(qsizetype value, qsizetype divisor)
 
 bool wantsList(const TidyEntry &entry)
 {
-    if (entry.listMode)
-        return *entry.listMode;
-    // Folders, apps and documents are browsed by their icons; everything else reads better as a list.
-    return entry.category == SystemCategory || entry.category > DocumentsCategory;
+    return entry.listMode ? *entry.listMode : PanelMetrics::listByDefault(entry.category);
+}
+
+int listNaturalHeight(int itemCount)
+{
+    return PanelMetrics::listPanelHeight(itemCount);
 }
 
 } // namespace
@@ -40,36 +42,30 @@ QRect workAreaFor(const QRect &available)
     return available.adjusted(workAreaInset, workAreaInset, -workAreaInset, -workAreaInset);
 }
 
-QRect workArea()
+QRect primaryAvailable()
 {
     const QScreen *screen = QGuiApplication::primaryScreen();
-    return workAreaFor(screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800));
+    return screen ? screen->availableGeometry() : noScreenArea;
 }
 
-QSize gridCellSize(int iconSize)
+QRect workArea()
 {
-    return {std::max(iconSize + 56, 104), iconSize + 60};
+    return workAreaFor(primaryAvailable());
 }
 
 QSize smallestGridPanelSize(int iconSize)
 {
-    const QSize cell = gridCellSize(iconSize);
-    return {std::max(cell.width() + 44, 220), std::max(cell.height() + 64, 148)};
+    return PanelMetrics::gridPanelSize(iconSize, 1, 1);
 }
 
 int tallestGridPanelHeight(int iconSize)
 {
-    return std::max(gridRowsPlanned * gridCellSize(iconSize).height() + 64, 148);
+    return PanelMetrics::gridPanelSize(iconSize, 1, gridRowsPlanned).height();
 }
 
 int widestGridPanelWidth(int iconSize)
 {
-    return std::max(gridColumnsPlanned * gridCellSize(iconSize).width() + 44, 220);
-}
-
-int listNaturalHeight(int itemCount)
-{
-    return 52 + 32 * std::max(itemCount, 1);
+    return PanelMetrics::gridPanelSize(iconSize, gridColumnsPlanned, 1).width();
 }
 
 QList<QList<TidyEntry>> splitIntoColumns(const QList<TidyEntry> &entries, int columns)
@@ -244,62 +240,98 @@ QList<LayoutRecord> mergeUserPlaced(const QList<LayoutRecord> &layout, const QHa
     return merged;
 }
 
-QRect freeArea(const QRect &area, const QRect &occupied)
+namespace {
+
+// Whether r keeps `gap` from every occupied rectangle.
+bool isClear(const QRect &r, const QList<QRect> &occupied)
 {
-    if (area.isEmpty())
-        return {};
-    if (!occupied.isValid())
-        return area;
-    const int leftSpace = occupied.left() - area.left() - gap;
-    const QRect strip = leftSpace >= columnWidth
-                            ? QRect(area.left(), area.top(), leftSpace, area.height())
-                            : QRect(area.left(), occupied.bottom() + gap + 1, area.width(),
-                                    std::max(area.bottom() - occupied.bottom() - gap, 0));
-    // Panels the user dragged off the work area must not stretch the strip beyond it.
-    return strip.intersected(area);
+    const QRect padded = r.adjusted(-gap, -gap, gap, gap);
+    return std::none_of(occupied.cbegin(), occupied.cend(),
+                        [&padded](const QRect &o) { return o.isValid() && padded.intersects(o); });
 }
 
-QList<QRect> layoutCustomPanels(const QList<QSize> &sizes, const QRect &area, const QRect &occupied)
+// Sizes to try, largest first: the full size, then lower, then narrower.
+QList<QSize> shrinkSteps(QSize size, QSize minimum, const QRect &area)
 {
-    QList<QRect> rects;
-    if (sizes.isEmpty() || area.isEmpty())
-        return rects;
+    const int w = std::min(size.width(), area.width());
+    const int h = std::min(size.height(), area.height());
+    const int minW = std::min(std::max(minimum.width(), 1), w);
+    const int minH = std::min(std::max(minimum.height(), 1), h);
+    QList<QSize> steps;
+    for (const int width : {w, minW}) {
+        for (const int height : {h, std::max(minH, h * 3 / 4), std::max(minH, h / 2), minH}) {
+            if (!steps.contains(QSize(width, height)))
+                steps.append(QSize(width, height));
+        }
+    }
+    return steps;
+}
 
-    QRect free = freeArea(area, occupied);
-    // With the category panels filling the work area, the custom panels still
-    // need a place: they cascade over it instead of staying wherever they are.
-    bool cascading = free.isEmpty();
-    if (cascading)
-        free = area;
-
-    int right = free.right();
-    int y = free.top();
-    int columnW = 0;
-    int cascaded = 0;
-    for (const QSize &size : sizes) {
-        const int w = std::min(size.width(), free.width());
-        const int h = std::min(size.height(), area.height());
-        if (!cascading && y > free.top() && y + h - 1 > free.bottom()) {
-            const int newRight = right - columnW - gap;
-            if (newRight - w + 1 >= free.left()) {
-                right = newRight;
-                y = free.top();
-                columnW = 0;
-            } else {
-                cascading = true;
+// The clear rectangle of the largest possible size with the lowest cost, where
+// candidates stand at the area's edges, beside every occupied rectangle and at the anchor.
+template<typename Cost>
+std::optional<QRect> bestFreeRect(QSize size, QSize minimum, const QRect &area, const QList<QRect> &occupied,
+                                  QPoint anchor, Cost cost)
+{
+    if (area.isEmpty() || size.isEmpty())
+        return std::nullopt;
+    for (const QSize &s : shrinkSteps(size, minimum, area)) {
+        QList<int> xs{anchor.x(), area.left(), area.right() + 1 - s.width()};
+        QList<int> ys{anchor.y(), area.top(), area.bottom() + 1 - s.height()};
+        for (const QRect &o : occupied) {
+            xs << o.left() - gap - s.width() << o.right() + 1 + gap;
+            ys << o.top() - gap - s.height() << o.bottom() + 1 + gap;
+        }
+        std::optional<QRect> best;
+        for (const int x : std::as_const(xs)) {
+            for (const int y : std::as_const(ys)) {
+                const QRect candidate(QPoint(x, y), s);
+                if (area.contains(candidate) && isClear(candidate, occupied) &&
+                    (!best || cost(candidate) < cost(*best)))
+                    best = candidate;
             }
         }
-        if (!cascading) {
-            rects.append(QRect(std::max(area.left(), right - w + 1),
-                               std::min(std::max(area.top(), area.bottom() + 1 - h), y), w, h));
-            y += h + gap;
-            columnW = std::max(columnW, w);
-        } else {
+        if (best)
+            return best;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<QRect> freeRectNear(QSize size, QSize minimum, const QRect &area, const QList<QRect> &occupied,
+                                  QPoint anchor)
+{
+    return bestFreeRect(size, minimum, area, occupied, anchor, [anchor](const QRect &r) {
+        return qint64(std::abs(r.left() - anchor.x())) + std::abs(r.top() - anchor.y());
+    });
+}
+
+QList<QRect> layoutCustomPanels(const QList<SizeRequest> &requests, const QRect &area,
+                                const QList<QRect> &occupied)
+{
+    QList<QRect> rects;
+    if (area.isEmpty())
+        return rects;
+    QList<QRect> taken = occupied;
+    int cascaded = 0;
+    for (const SizeRequest &request : requests) {
+        const QPoint topRight(area.right() + 1 - request.preferred.width(), area.top());
+        // Highest first, then rightmost: custom panels line up beside the category panels.
+        std::optional<QRect> rect =
+            bestFreeRect(request.preferred, request.minimum, area, taken, topRight,
+                         [](const QRect &r) { return std::pair(r.top(), -r.right()); });
+        if (!rect) {
+            // The work area is full: the panel still needs a place, and a cascade
+            // keeps it from hiding exactly behind another.
+            const int w = std::min(request.preferred.width(), area.width());
+            const int h = std::min(request.preferred.height(), area.height());
             const int offset = cascadeStep * ++cascaded;
-            rects.append(QRect(std::max(area.left(), std::min(area.right() - w + 1, free.left() + offset)),
-                               std::max(area.top(), std::min(area.bottom() + 1 - h, free.top() + offset)), w,
-                               h));
+            rect = QRect(std::max(area.left(), std::min(area.right() + 1 - w, area.left() + offset)),
+                         std::max(area.top(), std::min(area.bottom() + 1 - h, area.top() + offset)), w, h);
         }
+        rects.append(*rect);
+        taken.append(*rect);
     }
     return rects;
 }

@@ -36,19 +36,18 @@ struct LayoutRecord
 
 // The available geometry inset by workAreaInset on every side.
 QRect workAreaFor(const QRect &available);
-// workAreaFor() of the primary screen's available geometry, or of (0, 0, 1280, 800) without a screen.
+// The primary screen's available geometry, or noScreenArea without a screen.
+QRect primaryAvailable();
+inline constexpr QRect noScreenArea{0, 0, 1280, 800};
+// workAreaFor(primaryAvailable()).
 QRect workArea();
 
-// One icon cell of a grid panel for an icon edge of iconSize pixels.
-QSize gridCellSize(int iconSize);
 // A grid panel one cell wide and one cell high (never below the grid panel's minimum size).
 QSize smallestGridPanelSize(int iconSize);
 // The height a grid panel of five rows needs; taller grid panels are never planned.
 int tallestGridPanelHeight(int iconSize);
 // The width a grid panel of three columns needs; wider grid panels are never planned.
 int widestGridPanelWidth(int iconSize);
-// Height at which a list panel of itemCount rows shows them all.
-int listNaturalHeight(int itemCount);
 
 // One record per entry with items, list records first (rightmost column first,
 // top to bottom), then the grid records row by row from the right.
@@ -67,13 +66,25 @@ QList<int> columnHeights(const QList<TidyEntry> &column, int height);
 // slot, repeating until no user-placed panel overlaps anything.
 QList<LayoutRecord> mergeUserPlaced(const QList<LayoutRecord> &layout, const QHash<int, QRect> &userRects);
 
-// The part of `area` left for custom panels beside (left of) or below the
-// `occupied` block of category panels; `area` itself when nothing is occupied.
-QRect freeArea(const QRect &area, const QRect &occupied);
+// A rectangle inside `area` that keeps `gap` from every rectangle of
+// `occupied`: of `size` if such room exists, otherwise shrunk step by step down
+// to `minimum`; the candidate nearest `anchor` (its top-left corner) wins.
+// None when not even `minimum` fits anywhere.
+std::optional<QRect> freeRectNear(QSize size, QSize minimum, const QRect &area, const QList<QRect> &occupied,
+                                  QPoint anchor);
 
-// One rectangle per size (none when `area` is empty): columns from the right
-// of the free area leftwards, then cascading from its top-left corner when no
-// further column fits or there is no free area at all.
-QList<QRect> layoutCustomPanels(const QList<QSize> &sizes, const QRect &area, const QRect &occupied);
+// What a custom panel asks for: its natural size and the least it accepts.
+struct SizeRequest
+{
+    QSize preferred;
+    QSize minimum;
+};
+
+// One rectangle per request (none when `area` is empty), each clear of the
+// `occupied` rectangles and of the ones placed before it: as high up and then
+// as far right as free room allows, shrunk towards its minimum when needed,
+// and cascading from the area's top-left corner only when no room is left.
+QList<QRect> layoutCustomPanels(const QList<SizeRequest> &requests, const QRect &area,
+                                const QList<QRect> &occupied);
 
 } // namespace TidyLayout

@@ -1,5 +1,7 @@
 #include "tray/AppIcon.h"
 
+#include "base/AppStyle.h"
+
 #include <QPainter>
 #include <QPixmap>
 
@@ -7,9 +9,9 @@
 
 namespace {
 
-const QColor plateColor(0x23, 0x27, 0x2f);
-const QColor lightColor(0xf2, 0xf4, 0xf8);
-const QColor blueColor(0x43, 0x8f, 0xff);
+constexpr QColor plateColor = AppStyle::Palette::window;
+constexpr QColor lightColor = AppStyle::Palette::primaryText;
+constexpr QColor blueColor = AppStyle::Palette::accent;
 
 int roundHalfAway(double v)
 {

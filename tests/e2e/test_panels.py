@@ -100,6 +100,9 @@ def main():
         names = list(category)
         check(all(not overlaps(category[a], category[b]) for a in names for b in names if a != b),
               "category panels do not overlap")
+        if "Projektarbeit" in windows:
+            check(not any(overlaps(windows["Projektarbeit"], r) for r in category.values()),
+                  "the custom panel covers no category panel")
 
         # The assigned song, the only audio file, shows in the custom panel and in no audio panel.
         check("Audio" not in windows, "no audio panel: its only item lives in the custom panel")
@@ -108,14 +111,17 @@ def main():
             check(session.bright_fraction(shot, (x + 16, y + 48, w - 40, max(h - 64, 1))) > 0.002,
                   "the custom panel shows an item")
 
-        # Move the documents panel by its title band; it stays there across a restart.
+        # Move the documents panel by its title band; it stays there across a
+        # restart, even when the organiser is killed right after the move.
         moved = None
         if "Dokumente" in windows:
             x, y, w, h = windows["Dokumente"]
             session.drag((x + w // 3, y + 20), (x + w // 3 - 200, y + 20 + 150))
             moved = session.windows(app.pid).get("Dokumente")
             check(moved is not None and (moved[0], moved[1]) != (x, y), "dragging the title band moves the panel")
-        stop(app)
+        time.sleep(1)  # the release reaches the organiser
+        app.kill()
+        app.wait(15)
 
         again = start(session, binary, home)
         windows = session.wait_for_windows(again.pid, expected_laid_out)

@@ -1,0 +1,79 @@
+#include "HoverTracker.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QEvent>
+#include <QTimer>
+#include <QWidget>
+
+HoverTracker::HoverTracker(QWidget *window)
+    : QObject(window)
+    , m_window(window)
+    , m_poll(new QTimer(this))
+{
+    m_poll->setInterval(pollMs);
+    connect(m_poll, &QTimer::timeout, this, &HoverTracker::update);
+    m_window->installEventFilter(this);
+}
+
+HoverTracker::~HoverTracker() = default;
+
+void HoverTracker::watchChildren()
+{
+    const QList<QWidget *> descendants = m_window->findChildren<QWidget *>();
+    for (QWidget *child : descendants)
+        child->installEventFilter(this);
+}
+
+bool HoverTracker::isPolling() const
+{
+    return m_poll->isActive();
+}
+
+bool HoverTracker::pointerInside() const
+{
+    return m_window->isVisible() && m_window->rect().contains(m_window->mapFromGlobal(QCursor::pos()));
+}
+
+void HoverTracker::update()
+{
+    const QWidget *under = QApplication::widgetAt(QCursor::pos());
+    const bool inside = pointerInside();
+    const bool hovered = inside && under && (under == m_window || m_window->isAncestorOf(under));
+    // Polling goes on while the pointer is over the window: a popup or a child
+    // may take it away without a leave event reaching the window.
+    if (inside)
+        m_poll->start();
+    else
+        m_poll->stop();
+    if (hovered != m_hovered) {
+        m_hovered = hovered;
+        Q_EMIT hoverChanged(hovered);
+    }
+}
+
+bool HoverTracker::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::Enter:
+    case QEvent::Leave:
+        update();
+        break;
+    case QEvent::Show:
+        if (watched == m_window)
+            update();
+        break;
+    case QEvent::Hide:
+        if (watched == m_window) {
+            m_poll->stop();
+            if (m_hovered) {
+                m_hovered = false;
+                Q_EMIT hoverChanged(false);
+            }
+        }
+        break;
+    default:
+        break;
+    }
+    return false;
+}

@@ -1,0 +1,154 @@
+#include "PanelStyle.h"
+
+#include "base/AppStyle.h"
+#include "panels/GlyphEngine.h"
+
+#include <QFontMetrics>
+#include <QLocale>
+#include <QPainter>
+
+namespace {
+
+constexpr int badgeHeight = 20;
+constexpr int badgeGap = 8;    // between title and badge
+constexpr int buttonsGap = 16; // between badge and the first hover button
+constexpr int glyphEdge = 16;
+
+QFont badgeFont(const QFont &base)
+{
+    QFont font = base;
+    font.setPixelSize(11);
+    return font;
+}
+
+QString buttonRules(const QString &hover, const QString &pressed)
+{
+    return QStringLiteral("QPushButton { background: rgba(255, 255, 255, 26); color: %1; border: none;"
+                          " border-radius: 8px; font-size: 12px; font-weight: 600; %2 }"
+                          "QPushButton:hover { background: %3; }"
+                          "QPushButton:pressed { background: %4; }")
+        .arg(AppStyle::css(AppStyle::Palette::primaryText), AppStyle::fontFamilyDeclaration(), hover,
+             pressed);
+}
+
+} // namespace
+
+const PanelStyle::Metrics &PanelStyle::metrics(bool list)
+{
+    static const Metrics grid{44, 16, 26, 6, 16, 16, 16, 48, 16, 18, 54};
+    static const Metrics listMetrics{36, 12, 22, 4, 12, 12, 12, 40, 12, 12, 46};
+    return list ? listMetrics : grid;
+}
+
+int PanelStyle::buttonsLeft(const Metrics &m, int width, int count)
+{
+    return width - m.buttonMargin - count * m.button - std::max(count - 1, 0) * m.buttonGap;
+}
+
+QFont PanelStyle::titleFont(const QFont &base)
+{
+    QFont font = base;
+    font.setPixelSize(13);
+    font.setWeight(QFont::DemiBold);
+    return font;
+}
+
+int PanelStyle::badgeWidth(const Chrome &chrome, const QFont &base)
+{
+    const QString count = QLocale().toString(chrome.count);
+    return std::max(QFontMetrics(badgeFont(base)).horizontalAdvance(count) + 12, 22);
+}
+
+int PanelStyle::titleRoom(const Chrome &chrome, const QFont &base)
+{
+    const Metrics &m = metrics(chrome.list);
+    const int end = chrome.buttonsShown && chrome.buttonCount > 0
+                        ? buttonsLeft(m, chrome.size.width(), chrome.buttonCount) - buttonsGap
+                        : chrome.size.width() - m.buttonMargin - badgeGap;
+    return std::max(0, end - titleX(m) - badgeWidth(chrome, base));
+}
+
+QString PanelStyle::shownTitle(const Chrome &chrome, const QFont &base)
+{
+    return QFontMetrics(titleFont(base)).elidedText(chrome.title, Qt::ElideRight, titleRoom(chrome, base));
+}
+
+QColor PanelStyle::bodyColor(int alphaPercent, bool opaque)
+{
+    QColor fill(0x1c, 0x1f, 0x26);
+    fill.setAlpha(opaque ? 255 : std::clamp(alphaPercent, 0, 100) * 255 / 100);
+    return fill;
+}
+
+void PanelStyle::paint(QPainter *painter, const Chrome &chrome, const QFont &base)
+{
+    const Metrics &m = metrics(chrome.list);
+    const int width = chrome.size.width();
+    painter->setRenderHint(QPainter::Antialiasing);
+
+    QColor border(0x6a, 0x74, 0x88);
+    border.setAlpha(chrome.opaque ? 255 : 200);
+    painter->setPen(QPen(border, 1, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
+    painter->setBrush(bodyColor(chrome.alphaPercent, chrome.opaque));
+    painter->drawRoundedRect(QRectF(0.5, 0.5, width - 1, chrome.size.height() - 1), m.radius, m.radius);
+
+    const auto mirrored = [&chrome, width](const QRectF &r) {
+        return chrome.rightToLeft ? QRectF(width - r.right(), r.top(), r.width(), r.height()) : r;
+    };
+    drawCategoryGlyph(painter, chrome.category,
+                      mirrored(QRectF(m.glyphX, (m.band - glyphEdge) / 2, glyphEdge, glyphEdge)));
+    if (!chrome.titleShown)
+        return;
+
+    const QFont title = titleFont(base);
+    const QString text = shownTitle(chrome, base);
+    const int x = titleX(m);
+    const int textWidth = QFontMetrics(title).horizontalAdvance(text);
+    painter->setFont(title);
+    painter->setPen(AppStyle::Palette::primaryText);
+    const Qt::Alignment leading = chrome.rightToLeft ? Qt::AlignRight : Qt::AlignLeft;
+    painter->drawText(mirrored(QRectF(x, 0, textWidth, m.band)), int(leading | Qt::AlignVCenter), text);
+
+    const QRectF badge = mirrored(
+        QRectF(x + textWidth + badgeGap, (m.band - badgeHeight) / 2, badgeWidth(chrome, base), badgeHeight));
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(QColor(255, 255, 255, 18));
+    painter->drawRoundedRect(badge, badgeHeight / 2, badgeHeight / 2);
+    painter->setFont(badgeFont(base));
+    painter->setPen(AppStyle::Palette::secondaryText);
+    painter->drawText(badge, Qt::AlignCenter, QLocale().toString(chrome.count));
+}
+
+QString PanelStyle::buttonStyleSheet()
+{
+    return buttonRules(QStringLiteral("rgba(255, 255, 255, 52)"), QStringLiteral("rgba(255, 255, 255, 20)"));
+}
+
+QString PanelStyle::closeButtonStyleSheet()
+{
+    return buttonRules(QStringLiteral("#c03b3b"), QStringLiteral("#8f2c2c"));
+}
+
+QString PanelStyle::editorStyleSheet()
+{
+    return QStringLiteral("QLineEdit { background: rgba(255, 255, 255, 26); color: %1;"
+                          " border: 1px solid #4a5262; border-radius: 6px; padding: 0px 6px;"
+                          " font-size: 13px; font-weight: 600; selection-background-color: %2; %3 }")
+        .arg(AppStyle::css(AppStyle::Palette::primaryText), AppStyle::css(AppStyle::Palette::selection),
+             AppStyle::fontFamilyDeclaration());
+}
+
+QString PanelStyle::scrollBarStyleSheet(bool handleVisible)
+{
+    const QString handle =
+        handleVisible ? QStringLiteral("rgba(255, 255, 255, 60)") : QStringLiteral("transparent");
+    const QString hover =
+        handleVisible ? QStringLiteral("rgba(255, 255, 255, 110)") : QStringLiteral("transparent");
+    return QStringLiteral(
+               "QScrollBar:vertical { background: transparent; width: 10px; margin: 0px; }"
+               "QScrollBar::handle:vertical { background: %1; border-radius: 5px; min-height: 32px; }"
+               "QScrollBar::handle:vertical:hover { background: %2; }"
+               "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0px; }"
+               "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }")
+        .arg(handle, hover);
+}

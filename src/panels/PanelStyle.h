@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QSize>
+#include <QString>
+
+class QPainter;
+
+// The look of a floating panel window: its chrome metrics, the style sheets of
+// its buttons, editor and scroll bar, and the painting of its body and title
+// band. Every panel window (icon, to-do, currency) draws through here.
+class PanelStyle
+{
+public:
+    struct Metrics
+    {
+        int band;      // title band height; the window is dragged by it
+        int glyphX;    // left edge of the title glyph
+        int button;    // hover button edge
+        int buttonGap; // between hover buttons
+        int buttonMargin;
+        int buttonIcon;
+        int viewX;      // content inset from the left and right
+        int viewY;      // content top
+        int viewBottom; // content inset from the bottom
+        int radius;     // body corner radius
+        int collapsedHeight;
+    };
+
+    // What the chrome of one window shows.
+    struct Chrome
+    {
+        QSize size;
+        bool list = false;
+        bool rightToLeft = false;
+        int alphaPercent = 78;
+        bool opaque = false;
+        int category = 0; // glyph in the title band
+        QString title;
+        bool titleShown = true; // false while the title is being edited
+        int count = 0;          // the badge after the title
+        // Hover buttons standing at the right of the title band; the title may
+        // use their room while they are hidden.
+        int buttonCount = 0;
+        bool buttonsShown = false;
+    };
+
+    static const Metrics &metrics(bool list);
+    // Left edge (left-to-right coordinates) of the first of `count` hover buttons.
+    static int buttonsLeft(const Metrics &m, int width, int count);
+    static int titleX(const Metrics &m) { return m.glyphX + 24; }
+
+    static QFont titleFont(const QFont &base);
+    // The title as drawn: elided to the room left by the badge and any shown buttons.
+    static QString shownTitle(const Chrome &chrome, const QFont &base);
+    static void paint(QPainter *painter, const Chrome &chrome, const QFont &base);
+
+    static QColor bodyColor(int alphaPercent, bool opaque);
+    static QString buttonStyleSheet();
+    static QString closeButtonStyleSheet();
+    static QString editorStyleSheet();
+    static QString scrollBarStyleSheet(bool handleVisible);
+
+private:
+    static int badgeWidth(const Chrome &chrome, const QFont &base);
+    static int titleRoom(const Chrome &chrome, const QFont &base);
+};

@@ -1,0 +1,59 @@
+#include "TitleEditor.h"
+
+#include "panels/PanelStyle.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QStyle>
+#include <QWidget>
+
+TitleEditor::TitleEditor(QWidget *window)
+    : QObject(window)
+    , m_editor(new QLineEdit(window))
+{
+    m_editor->setStyleSheet(PanelStyle::editorStyleSheet());
+    m_editor->setFrame(false);
+    m_editor->hide();
+    m_editor->installEventFilter(this);
+    connect(m_editor, &QLineEdit::editingFinished, this, [this] { finish(true); });
+}
+
+TitleEditor::~TitleEditor() = default;
+
+bool TitleEditor::isEditing() const
+{
+    return m_editor->isVisible();
+}
+
+void TitleEditor::edit(const QRect &rect, const QString &current)
+{
+    const QWidget *window = m_editor->parentWidget();
+    m_original = current;
+    m_editor->setGeometry(QStyle::visualRect(window->layoutDirection(), window->rect(), rect));
+    m_editor->setText(current);
+    m_editor->selectAll();
+    m_editor->show();
+    m_editor->raise();
+    m_editor->setFocus();
+}
+
+void TitleEditor::finish(bool commit)
+{
+    if (!m_editor->isVisible())
+        return;
+    const QString text = m_editor->text().trimmed();
+    m_editor->hide();
+    Q_EMIT closed();
+    if (commit && !text.isEmpty() && text != m_original)
+        Q_EMIT nameCommitted(text);
+}
+
+bool TitleEditor::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_editor && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        finish(false);
+        return true;
+    }
+    return false;
+}
