@@ -210,6 +210,7 @@ void TestPanelLayoutStore::unreadableFileIsNeverSavedOver_data()
     QTest::newRow("folder") << "folder";
     QTest::newRow("fifo") << "fifo";
     QTest::newRow("mode 000") << "mode 000";
+    QTest::newRow("link to a fifo, made after start") << "late link";
 }
 
 void TestPanelLayoutStore::unreadableFileIsNeverSavedOver()
@@ -221,6 +222,10 @@ void TestPanelLayoutStore::unreadableFileIsNeverSavedOver()
         QVERIFY(QDir().mkpath(filePath()));
     } else if (kind == "fifo") {
         QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+    } else if (kind == "late link") {
+        QVERIFY(customPanels().isEmpty()); // loaded while there was no file
+        const QByteArray fifo = QFile::encodeName(m_env->home() + "/fifo");
+        QVERIFY(::mkfifo(fifo.constData(), 0600) == 0 && ::symlink(fifo.constData(), path.constData()) == 0);
     } else {
         if (::geteuid() == 0)
             QSKIP("permissions do not keep root from reading");

@@ -41,7 +41,7 @@ private:
     // A second start that is refused: it ends at once with 0 and says nothing.
     static bool isRefused(QProcess &process)
     {
-        return process.waitForFinished(5000) && process.exitStatus() == QProcess::NormalExit &&
+        return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit &&
                process.exitCode() == 0 && process.readAllStandardOutput().isEmpty();
     }
 
