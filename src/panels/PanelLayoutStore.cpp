@@ -269,12 +269,13 @@ QString saveTarget(State &s, const QString &path)
     if (!target.isEmpty() && current.ok() && parse(current.data).isLayout)
         return target;
     // Anything else the link leads to is left alone; the link gives way to a file.
-    if (current.status != SafeFile::Status::Missing && !s.copyKept) {
-        s.copyKept = !AtomicSave::keepCopy(path).isEmpty();
-        if (!s.copyKept) {
-            keepFileAsIs(s, path, "it links to a file that is not a panel layout and no copy can be kept");
-            return {};
-        }
+    // Only a regular file is copied: copying a FIFO would wait for a writer.
+    if (current.status == SafeFile::Status::Missing || s.copyKept)
+        return path;
+    s.copyKept = current.ok() && !AtomicSave::keepCopy(path).isEmpty();
+    if (!s.copyKept) {
+        keepFileAsIs(s, path, "it links to something that is not a panel layout and cannot be copied");
+        return {};
     }
     return path;
 }

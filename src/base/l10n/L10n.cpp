@@ -2,6 +2,7 @@
 
 #include "base/Settings.h"
 #include "base/l10n/Catalog.h"
+#include "base/l10n/Languages.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -67,14 +68,10 @@ void applyBindings(QObject *object)
 
 QStringList languages()
 {
-    return {QStringLiteral("en"), QStringLiteral("ar"), QStringLiteral("bg"),      QStringLiteral("cs"),
-            QStringLiteral("da"), QStringLiteral("de"), QStringLiteral("el"),      QStringLiteral("es"),
-            QStringLiteral("et"), QStringLiteral("fi"), QStringLiteral("fr"),      QStringLiteral("hr"),
-            QStringLiteral("hu"), QStringLiteral("it"), QStringLiteral("ja"),      QStringLiteral("ko"),
-            QStringLiteral("lt"), QStringLiteral("lv"), QStringLiteral("nb"),      QStringLiteral("nl"),
-            QStringLiteral("pl"), QStringLiteral("pt"), QStringLiteral("ro"),      QStringLiteral("ru"),
-            QStringLiteral("sk"), QStringLiteral("sv"), QStringLiteral("th"),      QStringLiteral("tr"),
-            QStringLiteral("uk"), QStringLiteral("vi"), QStringLiteral("zh_Hans"), QStringLiteral("zh_Hant")};
+    QStringList codes;
+    for (const char16_t *code : Generated::languageCodes)
+        codes.append(QString::fromUtf16(code));
+    return codes;
 }
 
 QString resolveLanguage(const QStringList &candidates)
@@ -100,17 +97,6 @@ QString currentLanguage()
     return resolveLanguage(candidatesFor(storedChoice()));
 }
 
-QString qtTranslationCode(const QString &code)
-{
-    if (code == QLatin1String("zh_Hans"))
-        return QStringLiteral("zh_CN");
-    if (code == QLatin1String("zh_Hant"))
-        return QStringLiteral("zh_TW");
-    if (code == QLatin1String("pt"))
-        return QStringLiteral("pt_BR");
-    return code;
-}
-
 void install()
 {
     const QString choice = storedChoice();
@@ -128,7 +114,7 @@ void install()
     }
 
     s.qtTranslator = new QTranslator(QCoreApplication::instance());
-    if (s.qtTranslator->load(QStringLiteral(":/qt-i18n/qtbase_%1.qm").arg(qtTranslationCode(code))))
+    if (s.qtTranslator->load(QStringLiteral(":/qt-i18n/qtbase_%1.qm").arg(code)))
         QCoreApplication::installTranslator(s.qtTranslator);
 
     s.catalog = new Catalog(QCoreApplication::instance());

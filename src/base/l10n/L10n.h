@@ -12,7 +12,8 @@ class QObject;
 // current when it changes while the program runs.
 namespace L10n {
 
-// The supported language codes, in the order the settings window lists them.
+// The supported language codes, in the order the settings window lists them
+// (the build defines them, with the catalogues).
 QStringList languages();
 
 // The supported code for a list of locale tags ("de-AT", "zh_Hant_TW"); "en" when none matches.
@@ -20,9 +21,6 @@ QString resolveLanguage(const QStringList &candidates);
 
 // The effective language: the stored choice, or the system's languages for "system".
 QString currentLanguage();
-
-// The Qt translation file name part for a language code ("pt" -> "pt_BR").
-QString qtTranslationCode(const QString &code);
 
 // (Re)installs Qt's and the program's translators for the current choice.
 void install();
