@@ -538,21 +538,33 @@ void TestIconPanel::contextMenu_data()
 {
     QTest::addColumn<bool>("custom");
     QTest::addColumn<bool>("onItem");
+    QTest::addColumn<bool>("shared");
     QTest::addColumn<QString>("entries");
-    // Entries of features still to come (to-do list, real icons, start at sign-in) are not offered.
+    // Entries of features still to come (to-do list, start at sign-in) are not offered.
     const QString tail = "|;Edit categories...;Refresh;Lock layout;Tidy panels;Collapse;Sort by;Show as;"
                          "Icon size;|;Quit";
-    QTest::newRow("empty space") << false << false << "New panel;" + tail;
-    QTest::newRow("on an item") << false << true << "Open;Open file location;Properties;|;New panel;" + tail;
-    QTest::newRow("custom panel") << true << false << "New panel;Rename this panel;Remove this panel;" + tail;
+    QTest::newRow("empty space") << false << false << false << "New panel;" + tail;
+    QTest::newRow("on an item") << false << true << false
+                                << "Open;Open file location;Properties;|;New panel;" + tail;
+    QTest::newRow("custom panel") << true << false << false
+                                  << "New panel;Rename this panel;Remove this panel;" + tail;
+    QTest::newRow("shared command") << false << false << true
+                                    << "New panel;" + QString(tail).replace("|;Quit", "|;Shared;|;Quit");
 }
 
 void TestIconPanel::contextMenu()
 {
     QFETCH(bool, custom);
     QFETCH(bool, onItem);
+    QFETCH(bool, shared);
     const QString id = custom ? PanelLayoutStore::createPanel(QString()) : "documents";
     IconPanel *panel = makePanel(id, custom ? 0 : 2);
+    QAction sharedAction("Shared");
+    if (shared) {
+        auto *gone = new QAction("Gone");
+        panel->setSharedActions({&sharedAction, gone});
+        delete gone; // an action deleted by its owner is simply no longer offered
+    }
     QVERIFY(showAt(panel, QRect(0, 0, 300, 300)));
     const QPoint pos = onItem ? panel->view()->visualRect(panel->view()->model()->index(0, 0)).center()
                               : QPoint(5, panel->view()->viewport()->height() - 5);

@@ -12,6 +12,7 @@
 #include "shell/ShellDesktop.h"
 #include "tray/AppIcon.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCommandLineParser>
 
@@ -66,6 +67,17 @@ int main(int argc, char *argv[])
     model->setIconSize(options.iconSize);
 
     auto panels = std::make_unique<PanelSet>(options, model.get(), !parser->isSet(QStringLiteral("single")));
+
+    // "Show the real desktop icons": one action for every menu that offers it.
+    auto *realIcons = new QAction(app.get());
+    L10n::bind(realIcons, "text", "Show the real desktop icons");
+    realIcons->setCheckable(true);
+    realIcons->setChecked(!shell->isHidden());
+    QObject::connect(shell.get(), &ShellDesktop::hiddenChanged, realIcons,
+                     [realIcons](bool hidden) { realIcons->setChecked(!hidden); });
+    QObject::connect(realIcons, &QAction::triggered, shell.get(),
+                     [shell = shell.get()](bool checked) { shell->setIconsHidden(!checked); });
+    panels->setSharedActions({realIcons});
 
     // Panels only ask to end the program; leaving is the same orderly exit as a logout.
     QObject::connect(panels.get(), &PanelSet::quitRequested, app.get(), &QCoreApplication::quit);

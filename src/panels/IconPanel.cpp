@@ -498,3 +498,20 @@ void IconPanel::closeEvent(QCloseEvent *event)
     }
     Q_EMIT quitRequested();
 }
+
+void IconPanel::setSharedActions(const QList<QAction *> &actions)
+{
+    m_sharedActions.clear();
+    for (QAction *action : actions)
+        m_sharedActions.append(action);
+}
+
+QList<QAction *> IconPanel::sharedActions() const
+{
+    QList<QAction *> actions;
+    for (const QPointer<QAction> &action : m_sharedActions) {
+        if (action)
+            actions.append(action);
+    }
+    return actions;
+}

@@ -12,6 +12,7 @@
 #include <memory>
 
 class CategoryFilter;
+class QAction;
 class DesktopModel;
 class DropController;
 class GuideOverlay;
@@ -71,6 +72,10 @@ public:
     bool isLayoutLocked() const { return m_frame->isLocked(); }
     void setLayoutLocked(bool locked);
     void setHideToTray(bool hide);
+    // Program-wide commands offered in this panel's menu (the real-icon switch,
+    // later start at sign-in): owned elsewhere, so every menu shows one state.
+    void setSharedActions(const QList<QAction *> &actions);
+    QList<QAction *> sharedActions() const;
 
     void setGuideOverlay(GuideOverlay *overlay);
     void setPeerProvider(FrameController::PeerProvider provider);
@@ -154,6 +159,7 @@ private:
     Options m_options;
     DesktopModel *m_model;
     QPointer<CategoryFilter> m_filter;
+    QList<QPointer<QAction>> m_sharedActions;
     QString m_title;
     PanelSettings m_settings;
     PanelSort *m_sort = nullptr;

@@ -77,8 +77,12 @@ std::unique_ptr<QMenu> PanelMenu::create(IconPanel *panel, QPoint viewportPositi
     addViewMenu(m, panel);
     addIconSizeMenu(m, panel);
 
-    // The to-do list, the real-icon switch and start at sign-in get their
-    // entries here once they exist; an entry that does nothing is not offered.
+    // The to-do list and start at sign-in get their entries here once they
+    // exist; an entry that does nothing is not offered.
+    if (const QList<QAction *> shared = panel->sharedActions(); !shared.isEmpty()) {
+        m->addSeparator();
+        m->addActions(shared);
+    }
     m->addSeparator();
     QObject::connect(m->addAction(L10n::text("Quit")), &QAction::triggered, panel, &IconPanel::quitRequested);
     return menu;

@@ -175,6 +175,7 @@ void PanelSet::adopt(IconPanel *panel)
     QPointer<IconPanel> self(panel);
     panel->setPeerProvider([this, self] { return peerRects(self); });
     panel->setHideToTray(m_hideToTray);
+    panel->setSharedActions(m_sharedActions);
     panel->restorePanelGeometry();
     panel->setLayoutLocked(m_layoutLocked);
 
@@ -419,4 +420,11 @@ void PanelSet::setLayoutLocked(bool locked)
 int PanelSet::itemCount() const
 {
     return m_model->rowCount();
+}
+
+void PanelSet::setSharedActions(const QList<QAction *> &actions)
+{
+    m_sharedActions = actions;
+    for (IconPanel *panel : panelsInOrder())
+        panel->setSharedActions(actions);
 }

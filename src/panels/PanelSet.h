@@ -7,6 +7,7 @@
 #include <QPointer>
 
 class DesktopModel;
+class QAction;
 class GuideOverlay;
 class IconPanel;
 
@@ -29,6 +30,8 @@ public:
     void setIconSize(int px);
     void setLayoutLocked(bool locked);
     bool isLayoutLocked() const { return m_layoutLocked; }
+    // Commands every panel menu offers; see IconPanel::setSharedActions.
+    void setSharedActions(const QList<QAction *> &actions);
     int itemCount() const;
 
     // "Tidy panels": re-arranges everything unless the layout is locked.
@@ -71,6 +74,7 @@ private:
     bool m_panelsShown = false;
     bool m_layoutLocked = false;
     GuideOverlay *m_overlay = nullptr;
+    QList<QAction *> m_sharedActions;
     QHash<QString, IconPanel *> m_panels;
     IconPanel *m_singlePanel = nullptr;
 };
