@@ -10,6 +10,8 @@ packages=(
     libglib2.0-dev libgl-dev
     # item icons and opening items: an icon theme and the MIME database GIO and Qt read
     adwaita-icon-theme hicolor-icon-theme shared-mime-info fonts-dejavu-core
+    # shell tests: a real Xfce settings daemon on a private bus
+    xfconf
     # end-to-end tests: a real X server, window manager, compositor and desktop
     xvfb xauth openbox xcompmgr xdotool wmctrl x11-utils imagemagick dbus dbus-x11 python3
 )

@@ -6,6 +6,7 @@
 #include "shell/freedesktop/IconTheme.h"
 #include "shell/freedesktop/LauncherFile.h"
 #include "shell/freedesktop/Xfconf.h"
+#include "shell/freedesktop/XfconfWatch.h"
 
 #include <QFile>
 #include <QLocale>
@@ -19,10 +20,30 @@
 namespace {
 
 const QString desktopChannel = QStringLiteral("xfce4-desktop");
+const QString fileManagerChannel = QStringLiteral("thunar");
+const QString showHiddenProperty = QStringLiteral("/last-show-hidden");
 
-bool xfconfFlag(const QString &channel, const QString &path, bool fallback)
+// The desktop's switches for the virtual items, by their parsing names.
+struct VirtualItemSwitch
 {
-    const std::optional<QVariant> value = Xfconf::property(channel, path);
+    QString property;
+    QString parsingName;
+};
+
+QList<VirtualItemSwitch> virtualItemSwitches()
+{
+    return {
+        {QStringLiteral("/desktop-icons/file-icons/show-home"), FreedesktopDesktopSource::homeParsingName()},
+        {QStringLiteral("/desktop-icons/file-icons/show-filesystem"),
+         FreedesktopDesktopSource::computerParsingName()},
+        {QStringLiteral("/desktop-icons/file-icons/show-trash"),
+         FreedesktopDesktopSource::trashParsingName()},
+    };
+}
+
+bool flag(const XfconfWatch *xfconf, const QString &channel, const QString &property, bool fallback)
+{
+    const std::optional<QVariant> value = xfconf ? xfconf->value(channel, property) : std::nullopt;
     return value && value->canConvert<bool>() ? value->toBool() : fallback;
 }
 
@@ -47,7 +68,28 @@ QSet<QString> hiddenNames(const QByteArray &folder)
 
 FreedesktopDesktopSource::FreedesktopDesktopSource(const QString &desktopFolder)
     : m_desktopFolder(desktopFolder)
+{
+    // Never start a bus of our own just to find no Xfce there.
+    if (Xfconf::sessionBusConfigured())
+        m_bus = QDBusConnection::sessionBus();
+}
+
+FreedesktopDesktopSource::FreedesktopDesktopSource(const QString &desktopFolder, const QDBusConnection &bus)
+    : m_desktopFolder(desktopFolder)
+    , m_bus(bus)
 {}
+
+XfconfWatch *FreedesktopDesktopSource::xfconf() const
+{
+    if (!m_xfconf && m_bus) {
+        QList<XfconfWatch::Key> keys{{fileManagerChannel, showHiddenProperty}};
+        const QList<VirtualItemSwitch> switches = virtualItemSwitches();
+        for (const VirtualItemSwitch &entry : switches)
+            keys.append({desktopChannel, entry.property});
+        m_xfconf = std::make_unique<XfconfWatch>(*m_bus, keys);
+    }
+    return m_xfconf.get();
+}
 
 FreedesktopDesktopSource::~FreedesktopDesktopSource() = default;
 
@@ -103,25 +145,18 @@ QString FreedesktopDesktopSource::trashParsingName()
 
 bool FreedesktopDesktopSource::showsHiddenFiles() const
 {
-    return xfconfFlag(QStringLiteral("thunar"), QStringLiteral("/last-show-hidden"), false);
+    return flag(xfconf(), fileManagerChannel, showHiddenProperty, false);
 }
 
 QSet<QString> FreedesktopDesktopSource::hiddenVirtualItems() const
 {
     QSet<QString> hidden;
-    if (!Xfconf::isRunning())
+    const XfconfWatch *settings = xfconf();
+    if (!settings || !settings->isRunning())
         return hidden;
-    const struct
-    {
-        const char *property;
-        QString parsingName;
-    } switches[] = {
-        {"/desktop-icons/file-icons/show-home", homeParsingName()},
-        {"/desktop-icons/file-icons/show-filesystem", computerParsingName()},
-        {"/desktop-icons/file-icons/show-trash", trashParsingName()},
-    };
-    for (const auto &entry : switches) {
-        if (!xfconfFlag(desktopChannel, QString::fromLatin1(entry.property), true))
+    const QList<VirtualItemSwitch> switches = virtualItemSwitches();
+    for (const VirtualItemSwitch &entry : switches) {
+        if (!flag(settings, desktopChannel, entry.property, true))
             hidden.insert(entry.parsingName.mid(2).toUpper());
     }
     return hidden;
@@ -202,5 +237,9 @@ QIcon FreedesktopDesktopSource::genericIcon(bool folder, int size, qreal ratio) 
 
 std::unique_ptr<DesktopWatcher> FreedesktopDesktopSource::createWatcher() const
 {
-    return std::make_unique<FreedesktopDesktopWatcher>(desktopFolder());
+    auto watcher = std::make_unique<FreedesktopDesktopWatcher>(desktopFolder());
+    // The desktop's own switches for hidden files and virtual items change what is listed.
+    if (XfconfWatch *settings = xfconf())
+        QObject::connect(settings, &XfconfWatch::changed, watcher.get(), &DesktopWatcher::changed);
+    return watcher;
 }

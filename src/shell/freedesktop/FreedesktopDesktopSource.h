@@ -2,15 +2,23 @@
 
 #include "shell/DesktopSource.h"
 
+#include <QDBusConnection>
+
+#include <optional>
+
 class IconTheme;
+class XfconfWatch;
 
 // The XDG desktop folder plus the Home, Computer and Trash items that freedesktop
 // desktops show on it. Launchers (".desktop" files) show their localized names.
 class FreedesktopDesktopSource : public DesktopSource
 {
 public:
-    // An empty folder means the user's XDG desktop folder.
+    // An empty folder means the user's XDG desktop folder. Xfce's settings come
+    // from the session bus, when one is configured.
     explicit FreedesktopDesktopSource(const QString &desktopFolder = QString());
+    // Xfce's settings from the given bus.
+    FreedesktopDesktopSource(const QString &desktopFolder, const QDBusConnection &bus);
     ~FreedesktopDesktopSource() override;
 
     bool showsHiddenFiles() const override;
@@ -35,7 +43,12 @@ public:
     static QString trashParsingName();
 
 private:
+    // Made at the first use, on the GUI thread like every use of a source.
+    XfconfWatch *xfconf() const;
+
     QString m_desktopFolder;
+    std::optional<QDBusConnection> m_bus;
+    mutable std::unique_ptr<XfconfWatch> m_xfconf;
     // Made at the first placeholder, on the GUI thread like every use of a source.
     mutable std::unique_ptr<IconTheme> m_iconTheme;
 };
