@@ -37,7 +37,8 @@ constexpr int signalTimeoutMs = 5000;
 
 QString findXfconfd()
 {
-    for (const QString &lib : QDir("/usr/lib").entryList({"*-linux-gnu*"}, QDir::Dirs) << ".") {
+    const QStringList libs = QDir("/usr/lib").entryList({"*-linux-gnu*"}, QDir::Dirs) << ".";
+    for (const QString &lib : libs) {
         const QString path = QDir::cleanPath("/usr/lib/" + lib + "/xfce4/xfconf/xfconfd");
         if (QFileInfo(path).isExecutable())
             return path;
