@@ -1,14 +1,17 @@
 #include "TestEnvironment.h"
+#include "fakes/PrivateBus.h"
 #include "shell/DesktopModel.h"
 #include "shell/freedesktop/FreedesktopDesktopSource.h"
 #include "shell/freedesktop/FreedesktopItemActions.h"
 
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QStandardItemModel>
 #include <QStandardPaths>
+#include <QThread>
 #include <QtTest>
 
 namespace {
@@ -54,6 +57,7 @@ private Q_SLOTS:
     void open();
     void refusals();
     void propertiesAskTheFileManager();
+    void fileManagerThatFailsToStart();
 
 private:
     QModelIndex indexOf(const QString &name) const;
@@ -149,35 +153,48 @@ void TestItemActions::refusals()
 
 void TestItemActions::propertiesAskTheFileManager()
 {
-    const QString daemon = QStandardPaths::findExecutable("dbus-daemon");
-    if (daemon.isEmpty())
-        QSKIP("dbus-daemon is not installed");
-    QProcess bus;
-    bus.start(daemon, {"--session", "--nofork", "--print-address=1"});
-    QVERIFY(bus.waitForReadyRead(5000));
-    const QString address = QString::fromUtf8(bus.readLine()).trimmed();
-    auto stop = qScopeGuard([&bus] {
-        QDBusConnection::disconnectFromBus("fm");
-        QDBusConnection::disconnectFromBus("client");
-        bus.kill();
-        bus.waitForFinished();
-    });
-
-    QDBusConnection client = QDBusConnection::connectToBus(address, "client");
+    PrivateBus bus;
+    if (!bus.isRunning())
+        QSKIP("dbus-daemon is not available");
+    QDBusConnection client = bus.connect("client");
     QVERIFY(client.isConnected());
     FreedesktopItemActions actions(client);
     const QByteArray notes = QFile::encodeName(m_env->desktop() + "/notes.txt");
     QVERIFY2(!actions.invokeVerb(notes, "properties"), "no file manager on the bus yet");
 
+    // On a thread of its own: the request waits for its answer.
     FakeFileManager fileManager;
-    QDBusConnection fm = QDBusConnection::connectToBus(address, "fm");
+    QThread fileManagerThread;
+    fileManager.moveToThread(&fileManagerThread);
+    fileManagerThread.start();
+    auto stop = qScopeGuard([&fileManagerThread] {
+        fileManagerThread.quit();
+        fileManagerThread.wait();
+    });
+    QDBusConnection fm = bus.connect("fm");
     QVERIFY(
         fm.registerObject("/org/freedesktop/FileManager1", &fileManager, QDBusConnection::ExportAllSlots));
     QVERIFY(fm.registerService("org.freedesktop.FileManager1"));
     QVERIFY(actions.invokeVerb(notes, "properties"));
     QVERIFY(actions.invokeVerb(FreedesktopDesktopSource::trashParsingName().toUtf8(), "properties"));
-    QTRY_COMPARE(fileManager.shown,
-                 (QStringList{QUrl::fromLocalFile(m_env->desktop() + "/notes.txt").toString(), "trash:///"}));
+    // Each call came back after the file manager had answered it.
+    QCOMPARE(fileManager.shown,
+             (QStringList{QUrl::fromLocalFile(m_env->desktop() + "/notes.txt").toString(), "trash:///"}));
+}
+
+void TestItemActions::fileManagerThatFailsToStart()
+{
+    // Offered for activation, but what would start it exits at once.
+    const QString services = m_env->home() + "/dbus-services";
+    m_env->writeFile("dbus-services/fm.service",
+                     "[D-BUS Service]\nName=org.freedesktop.FileManager1\nExec=/bin/false\n");
+    PrivateBus bus(services);
+    if (!bus.isRunning())
+        QSKIP("dbus-daemon is not available");
+    QDBusConnection client = bus.connect("client");
+    QVERIFY(client.interface()->activatableServiceNames().value().contains("org.freedesktop.FileManager1"));
+    FreedesktopItemActions actions(client);
+    QVERIFY(!actions.invokeVerb(QFile::encodeName(m_env->desktop() + "/notes.txt"), "properties"));
 }
 
 QTEST_MAIN(TestItemActions)
