@@ -1,4 +1,5 @@
 #include "TestEnvironment.h"
+#include "base/l10n/L10n.h"
 #include "fakes/PrivateBus.h"
 #include "fakes/StuckFifo.h"
 #include "shell/DesktopModel.h"
@@ -69,6 +70,8 @@ private Q_SLOTS:
     void fifosNeverBlock();
     void undecodableNamesStayDistinct();
     void xfconfSettingsFollowed();
+    void virtualItemNames_data();
+    void virtualItemNames();
 
 private:
     QString desktopPath(const QString &name) const { return m_env->desktop() + '/' + name; }
@@ -366,6 +369,34 @@ void TestFreedesktopSource::xfconfSettingsFollowed()
     daemon.kill();
     daemon.waitForFinished();
     QTRY_VERIFY_WITH_TIMEOUT(!shows(dotfile), signalTimeoutMs);
+}
+
+void TestFreedesktopSource::virtualItemNames_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QStringList>("names"); // Home, Computer, Trash
+    QTest::newRow("English") << "en" << QStringList{"Home", "Computer", "Trash"};
+    QTest::newRow("German") << "de" << QStringList{"Persönlicher Ordner", "Computer", "Papierkorb"};
+    QTest::newRow("Japanese") << "ja" << QStringList{"ホーム", "コンピューター", "ゴミ箱"};
+}
+
+void TestFreedesktopSource::virtualItemNames()
+{
+    QFETCH(QString, language);
+    QFETCH(QStringList, names);
+    L10n::changeLanguage(language);
+    auto restore = qScopeGuard([] { L10n::changeLanguage("system"); });
+    // No session bus here, so no GVfs: the program's own catalogue names them.
+    const QList<DesktopEntry> entries = list();
+    QStringList shown;
+    for (const QString &name :
+         {FreedesktopDesktopSource::homeParsingName(), FreedesktopDesktopSource::computerParsingName(),
+          FreedesktopDesktopSource::trashParsingName()}) {
+        const DesktopEntry *entry = find(entries, name);
+        QVERIFY(entry);
+        shown.append(entry->displayName);
+    }
+    QCOMPARE(shown, names);
 }
 
 QTEST_MAIN(TestFreedesktopSource)
