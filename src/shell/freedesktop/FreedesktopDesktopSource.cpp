@@ -126,7 +126,7 @@ QString FreedesktopDesktopSource::parsingName(const QByteArray &path)
     // would share one key. This form keeps the bytes: segments that are text stay
     // readable (with "%" escaped), the others are percent-encoded, and a prefix
     // no path or virtual item starts with keeps it apart from them all.
-    QString result = rawPathPrefix();
+    QString result = QStringLiteral("::raw:");
     const QList<QByteArray> segments = path.split('/');
     for (qsizetype i = 0; i < segments.size(); ++i) {
         if (i > 0)
@@ -139,11 +139,6 @@ QString FreedesktopDesktopSource::parsingName(const QByteArray &path)
             result += QString::fromLatin1(segment.toPercentEncoding());
     }
     return result;
-}
-
-QString FreedesktopDesktopSource::rawPathPrefix()
-{
-    return QStringLiteral("::raw:");
 }
 
 QString FreedesktopDesktopSource::homeParsingName()

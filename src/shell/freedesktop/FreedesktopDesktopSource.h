@@ -31,10 +31,8 @@ public:
     QString desktopFolder() const;
 
     // The parsing name of a file: its path, or for a path whose bytes are not
-    // valid UTF-8, a distinct text that keeps every byte (see rawPathPrefix).
+    // valid UTF-8, a distinct text that keeps every byte.
     static QString parsingName(const QByteArray &path);
-    // What such a parsing name starts with; no path or virtual item does.
-    static QString rawPathPrefix();
 
     // Parsing names of the virtual items; the CLSIDs are the ones Windows gives
     // the same items, so stored keys mean the same thing everywhere.

@@ -141,9 +141,3 @@ bool FreedesktopItemActions::showProperties(const QByteArray &pidl)
     const QDBusMessage reply = bus.call(call, QDBus::Block, propertiesTimeoutMs);
     return reply.type() == QDBusMessage::ReplyMessage;
 }
-
-bool showShellContextMenu(QWidget *, const QList<QByteArray> &)
-{
-    // Freedesktop desktops have no shared context menu of items to borrow.
-    return false;
-}

@@ -26,6 +26,8 @@ bool sessionBusConfigured()
     return !runtimeDir.isEmpty() && QFileInfo::exists(runtimeDir + QLatin1String("/bus"));
 }
 
+namespace {
+
 bool isRunning()
 {
     if (!sessionBusConfigured())
@@ -36,6 +38,8 @@ bool isRunning()
     const QDBusReply<bool> registered = bus.interface()->isServiceRegistered(service);
     return registered.isValid() && registered.value();
 }
+
+} // namespace
 
 std::optional<QVariant> property(const QString &channel, const QString &path)
 {

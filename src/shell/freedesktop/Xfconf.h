@@ -8,10 +8,9 @@
 // The Xfce settings daemon (xfconf) over the session bus.
 namespace Xfconf {
 
-// Whether a session bus exists and xfconfd is running on it. Nothing is started:
-// without a running Xfce desktop its settings mean nothing to us.
-bool isRunning();
-
+// A property's value asked once; empty when no session bus is configured, no
+// xfconfd runs on it (nothing is started) or the property is unset. Settings
+// read again and again are followed with XfconfWatch instead.
 std::optional<QVariant> property(const QString &channel, const QString &path);
 
 // A plain session-bus check that never spawns a bus of its own.
