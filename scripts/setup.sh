@@ -7,7 +7,7 @@ packages=(
     # build
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-tools-dev-tools qt6-translations-l10n
-    libglib2.0-dev libgl-dev
+    libglib2.0-dev libgl-dev libxcb1-dev libxcb-xfixes0-dev
     # item icons and opening items: an icon theme and the MIME database GIO and Qt read
     adwaita-icon-theme hicolor-icon-theme shared-mime-info fonts-dejavu-core
     # shell tests: a real Xfce settings daemon on a private bus

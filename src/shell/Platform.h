@@ -2,6 +2,7 @@
 
 #include <memory>
 
+class CompositorWatch;
 class DesktopSource;
 class IconSource;
 class ItemActions;
@@ -24,5 +25,9 @@ std::unique_ptr<IconSource> createIconSource();
 std::unique_ptr<ItemActions> createItemActions();
 
 SessionEndWatcher *createSessionEndWatcher(QObject *parent);
+
+// Follows whether a compositing manager runs; never active where the platform
+// cannot tell (no X11 display).
+CompositorWatch *createCompositorWatch(QObject *parent);
 
 } // namespace Platform

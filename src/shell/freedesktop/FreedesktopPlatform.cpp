@@ -1,8 +1,11 @@
 #include "shell/Platform.h"
+#include "shell/freedesktop/FreedesktopCompositorWatch.h"
 #include "shell/freedesktop/FreedesktopDesktopSource.h"
 #include "shell/freedesktop/FreedesktopIconSource.h"
 #include "shell/freedesktop/FreedesktopItemActions.h"
 #include "shell/freedesktop/UnixSignalWatcher.h"
+
+#include <QGuiApplication>
 
 namespace Platform {
 
@@ -32,6 +35,14 @@ std::unique_ptr<ItemActions> createItemActions()
 SessionEndWatcher *createSessionEndWatcher(QObject *parent)
 {
     return new UnixSignalWatcher(parent);
+}
+
+CompositorWatch *createCompositorWatch(QObject *parent)
+{
+    // Qt's X11 connection names the display it uses; other platforms have no
+    // compositing-manager selection to follow.
+    const bool onX11 = qGuiApp && qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return new FreedesktopCompositorWatch(onX11 ? qgetenv("DISPLAY") : QByteArray(), parent);
 }
 
 } // namespace Platform
