@@ -7,12 +7,13 @@ packages=(
     # build
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-tools-dev-tools qt6-translations-l10n
-    libglib2.0-dev libgl-dev
+    libglib2.0-dev libgl-dev libxcb1-dev libxcb-xfixes0-dev
     # item icons and opening items: an icon theme and the MIME database GIO and Qt read
     adwaita-icon-theme hicolor-icon-theme shared-mime-info
     # text: Latin, Greek and Cyrillic, and Chinese, Japanese and Korean names and interfaces
     fonts-dejavu-core fonts-wqy-microhei
-    # end-to-end tests: a real X server, window managers, compositor, desktop and tray
+    # shell tests and end-to-end tests: a real Xfce settings daemon on a private bus, a real X server,
+    # window managers, compositor, desktop and tray
     xvfb xauth openbox xfwm4 xcompmgr xfdesktop4 xfconf trayer xdotool wmctrl x11-utils x11-xserver-utils
     imagemagick dbus dbus-x11 python3
     # formatting check; installing and packaging checks

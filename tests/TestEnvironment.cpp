@@ -1,5 +1,7 @@
 #include "TestEnvironment.h"
 
+#include "PrivateBus.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -31,8 +33,7 @@ TestEnvironment::TestEnvironment()
 TestEnvironment::~TestEnvironment()
 {
     if (m_bus) {
-        m_bus->kill();
-        m_bus->waitForFinished();
+        m_bus.reset();
         qunsetenv("DBUS_SESSION_BUS_ADDRESS");
     }
     qputenv("HOME", m_savedHome);
@@ -69,37 +70,12 @@ QString TestEnvironment::writeFile(const QString &relativePath, const QByteArray
 
 QString TestEnvironment::startSessionBus()
 {
-    if (m_bus)
-        return qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS");
-    // The system's session configuration would add the installed service
-    // folders; this one listens in the private runtime folder and nothing else.
-    const QString config =
-        writeFile(QStringLiteral("bus.conf"),
-                  "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-                  " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                  "<busconfig>\n"
-                  "  <type>session</type>\n"
-                  "  <listen>unix:dir=" +
-                      QFile::encodeName(runtimeDir()) +
-                      "</listen>\n"
-                      "  <auth>EXTERNAL</auth>\n"
-                      "  <policy context=\"default\">\n"
-                      "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
-                      "    <allow eavesdrop=\"true\"/>\n"
-                      "    <allow own=\"*\"/>\n"
-                      "  </policy>\n"
-                      "</busconfig>\n");
-    const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-    if (daemon.isEmpty())
-        return {};
-    m_bus = std::make_unique<QProcess>();
-    m_bus->start(daemon, {QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
-                          QStringLiteral("--print-address=1")});
-    if (!m_bus->waitForReadyRead(5000)) {
-        m_bus.reset();
-        return {};
+    if (!m_bus) {
+        auto bus = std::make_unique<PrivateBus>();
+        if (!bus->isRunning())
+            return {};
+        m_bus = std::move(bus);
+        qputenv("DBUS_SESSION_BUS_ADDRESS", m_bus->address().toUtf8());
     }
-    const QByteArray address = m_bus->readLine().trimmed();
-    qputenv("DBUS_SESSION_BUS_ADDRESS", address);
-    return QString::fromUtf8(address);
+    return m_bus->address();
 }

@@ -1,10 +1,11 @@
 #pragma once
 
-#include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
 
 #include <memory>
+
+class PrivateBus;
 
 // A throw-away home for one test: HOME, TMPDIR and the XDG folders point into a
 // temporary directory and QStandardPaths runs in test mode, so nothing a test
@@ -37,5 +38,5 @@ private:
     QTemporaryDir m_dir;
     QByteArray m_savedHome;
     QByteArray m_savedTmpDir;
-    std::unique_ptr<QProcess> m_bus;
+    std::unique_ptr<PrivateBus> m_bus;
 };

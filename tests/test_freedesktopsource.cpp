@@ -1,16 +1,23 @@
+#include "PrivateBus.h"
 #include "TestEnvironment.h"
+#include "base/l10n/L10n.h"
 #include "fakes/StuckFifo.h"
 #include "shell/DesktopModel.h"
 #include "shell/freedesktop/FreedesktopDesktopSource.h"
 #include "shell/freedesktop/LauncherFile.h"
 
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QMimeData>
+#include <QSignalSpy>
 #include <QtTest>
 
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,6 +31,20 @@ const DesktopEntry *find(const QList<DesktopEntry> &entries, const QString &pars
             return &entry;
     }
     return nullptr;
+}
+
+// How long a test waits for a daemon or a reload.
+constexpr int signalTimeoutMs = 5000;
+
+QString findXfconfd()
+{
+    const QStringList libs = QDir("/usr/lib").entryList({"*-linux-gnu*"}, QDir::Dirs) << ".";
+    for (const QString &lib : libs) {
+        const QString path = QDir::cleanPath("/usr/lib/" + lib + "/xfce4/xfconf/xfconfd");
+        if (QFileInfo(path).isExecutable())
+            return path;
+    }
+    return QString();
 }
 
 QByteArray launcher(const QByteArray &body)
@@ -48,6 +69,9 @@ private Q_SLOTS:
     void launcherNames();
     void fifosNeverBlock();
     void undecodableNamesStayDistinct();
+    void xfconfSettingsFollowed();
+    void virtualItemNames_data();
+    void virtualItemNames();
 
 private:
     QString desktopPath(const QString &name) const { return m_env->desktop() + '/' + name; }
@@ -279,6 +303,99 @@ void TestFreedesktopSource::undecodableNamesStayDistinct()
         if (pidl.startsWith(folder))
             QCOMPARE(index.data(DesktopModel::KeyRole).toString(), keyOf.value(pidl.mid(folder.size())));
     }
+}
+
+void TestFreedesktopSource::xfconfSettingsFollowed()
+{
+    const QString xfconfd = findXfconfd();
+    QVERIFY2(!xfconfd.isEmpty(), "xfconfd is needed (scripts/setup.sh installs xfconf)");
+    PrivateBus bus;
+    QVERIFY(bus.isRunning());
+    QProcess daemon;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("DBUS_SESSION_BUS_ADDRESS", bus.address());
+    environment.insert("XDG_CONFIG_HOME", m_env->home() + "/.config");
+    daemon.setProcessEnvironment(environment);
+    daemon.start(xfconfd, {});
+    auto stop = qScopeGuard([&daemon] {
+        ::kill(pid_t(daemon.processId()), SIGCONT);
+        daemon.kill();
+        daemon.waitForFinished();
+    });
+    QDBusConnection client = bus.connect("client");
+    QTRY_VERIFY_WITH_TIMEOUT(client.interface()->isServiceRegistered("org.xfce.Xfconf").value(),
+                             signalTimeoutMs);
+    auto xfconfCall = [&client](const char *method, const QVariantList &arguments) {
+        QDBusMessage call =
+            QDBusMessage::createMethodCall("org.xfce.Xfconf", "/org/xfce/Xfconf", "org.xfce.Xfconf", method);
+        call.setArguments(arguments);
+        return client.call(call, QDBus::Block, signalTimeoutMs).type() == QDBusMessage::ReplyMessage;
+    };
+    const QString showTrash = "/desktop-icons/file-icons/show-trash";
+    const QVariant no = QVariant::fromValue(QDBusVariant(false));
+
+    write(".dotfile", "x");
+    DesktopModel model(std::make_unique<FreedesktopDesktopSource>(m_env->desktop(), client));
+    auto shows = [&model](const QString &key) {
+        return !model.match(model.index(0, 0), DesktopModel::KeyRole, key, 1, Qt::MatchExactly).isEmpty();
+    };
+    const QString trash = FreedesktopDesktopSource::trashParsingName();
+    const QString dotfile = desktopPath(".dotfile");
+    QVERIFY(shows(trash) && !shows(dotfile));
+    QSignalSpy reloaded(&model, &DesktopModel::reloaded);
+
+    // Changes arrive by themselves.
+    QVERIFY(xfconfCall("SetProperty", {"xfce4-desktop", showTrash, no}));
+    QVERIFY(reloaded.wait(signalTimeoutMs));
+    QVERIFY(!shows(trash));
+    QVERIFY(
+        xfconfCall("SetProperty", {"thunar", "/last-show-hidden", QVariant::fromValue(QDBusVariant(true))}));
+    QVERIFY(reloaded.wait(signalTimeoutMs));
+    QVERIFY(shows(dotfile));
+
+    // A reload does not ask again: with the daemon frozen nothing changes.
+    ::kill(pid_t(daemon.processId()), SIGSTOP);
+    model.reload();
+    QVERIFY(!shows(trash) && shows(dotfile));
+    ::kill(pid_t(daemon.processId()), SIGCONT);
+
+    // An unset property means the default again.
+    QVERIFY(xfconfCall("ResetProperty", {"xfce4-desktop", showTrash, false}));
+    QVERIFY(reloaded.wait(signalTimeoutMs));
+    QVERIFY(shows(trash));
+
+    // Without the daemon the defaults hold.
+    daemon.kill();
+    daemon.waitForFinished();
+    QTRY_VERIFY_WITH_TIMEOUT(!shows(dotfile), signalTimeoutMs);
+}
+
+void TestFreedesktopSource::virtualItemNames_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QStringList>("names"); // Home, Computer, Trash
+    QTest::newRow("English") << "en" << QStringList{"Home", "Computer", "Trash"};
+    QTest::newRow("German") << "de" << QStringList{"Persönlicher Ordner", "Computer", "Papierkorb"};
+    QTest::newRow("Japanese") << "ja" << QStringList{"ホーム", "コンピューター", "ゴミ箱"};
+}
+
+void TestFreedesktopSource::virtualItemNames()
+{
+    QFETCH(QString, language);
+    QFETCH(QStringList, names);
+    L10n::changeLanguage(language);
+    auto restore = qScopeGuard([] { L10n::changeLanguage("system"); });
+    // No session bus here, so no GVfs: the program's own catalogue names them.
+    const QList<DesktopEntry> entries = list();
+    QStringList shown;
+    for (const QString &name :
+         {FreedesktopDesktopSource::homeParsingName(), FreedesktopDesktopSource::computerParsingName(),
+          FreedesktopDesktopSource::trashParsingName()}) {
+        const DesktopEntry *entry = find(entries, name);
+        QVERIFY(entry);
+        shown.append(entry->displayName);
+    }
+    QCOMPARE(shown, names);
 }
 
 QTEST_MAIN(TestFreedesktopSource)

@@ -1,14 +1,17 @@
+#include "PrivateBus.h"
 #include "TestEnvironment.h"
 #include "shell/DesktopModel.h"
 #include "shell/freedesktop/FreedesktopDesktopSource.h"
 #include "shell/freedesktop/FreedesktopItemActions.h"
 
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QStandardItemModel>
 #include <QStandardPaths>
+#include <QThread>
 #include <QtTest>
 
 namespace {
@@ -54,6 +57,7 @@ private Q_SLOTS:
     void open();
     void refusals();
     void propertiesAskTheFileManager();
+    void fileManagerThatFailsToStart();
 
 private:
     QModelIndex indexOf(const QString &name) const;
@@ -149,30 +153,46 @@ void TestItemActions::refusals()
 
 void TestItemActions::propertiesAskTheFileManager()
 {
-    // A private bus with no service folders: an installed file manager must not
-    // be activated behind the test's back.
-    const QString address = m_env->startSessionBus();
-    QVERIFY2(!address.isEmpty(), "dbus-daemon is needed (scripts/setup.sh installs it)");
-    auto stop = qScopeGuard([] {
-        QDBusConnection::disconnectFromBus("fm");
-        QDBusConnection::disconnectFromBus("client");
-    });
-
-    QDBusConnection client = QDBusConnection::connectToBus(address, "client");
+    PrivateBus bus;
+    QVERIFY2(bus.isRunning(), "dbus-daemon is needed (scripts/setup.sh installs it)");
+    QDBusConnection client = bus.connect("client");
     QVERIFY(client.isConnected());
     FreedesktopItemActions actions(client);
     const QByteArray notes = QFile::encodeName(m_env->desktop() + "/notes.txt");
     QVERIFY2(!actions.invokeVerb(notes, "properties"), "no file manager on the bus yet");
 
+    // On a thread of its own: the request waits for its answer.
     FakeFileManager fileManager;
-    QDBusConnection fm = QDBusConnection::connectToBus(address, "fm");
+    QThread fileManagerThread;
+    fileManager.moveToThread(&fileManagerThread);
+    fileManagerThread.start();
+    auto stop = qScopeGuard([&fileManagerThread] {
+        fileManagerThread.quit();
+        fileManagerThread.wait();
+    });
+    QDBusConnection fm = bus.connect("fm");
     QVERIFY(
         fm.registerObject("/org/freedesktop/FileManager1", &fileManager, QDBusConnection::ExportAllSlots));
     QVERIFY(fm.registerService("org.freedesktop.FileManager1"));
     QVERIFY(actions.invokeVerb(notes, "properties"));
     QVERIFY(actions.invokeVerb(FreedesktopDesktopSource::trashParsingName().toUtf8(), "properties"));
-    QTRY_COMPARE(fileManager.shown,
-                 (QStringList{QUrl::fromLocalFile(m_env->desktop() + "/notes.txt").toString(), "trash:///"}));
+    // Each call came back after the file manager had answered it.
+    QCOMPARE(fileManager.shown,
+             (QStringList{QUrl::fromLocalFile(m_env->desktop() + "/notes.txt").toString(), "trash:///"}));
+}
+
+void TestItemActions::fileManagerThatFailsToStart()
+{
+    // Offered for activation, but what would start it exits at once.
+    const QString services = m_env->home() + "/dbus-services";
+    m_env->writeFile("dbus-services/fm.service",
+                     "[D-BUS Service]\nName=org.freedesktop.FileManager1\nExec=/bin/false\n");
+    PrivateBus bus(services);
+    QVERIFY2(bus.isRunning(), "dbus-daemon is needed (scripts/setup.sh installs it)");
+    QDBusConnection client = bus.connect("client");
+    QVERIFY(client.interface()->activatableServiceNames().value().contains("org.freedesktop.FileManager1"));
+    FreedesktopItemActions actions(client);
+    QVERIFY(!actions.invokeVerb(QFile::encodeName(m_env->desktop() + "/notes.txt"), "properties"));
 }
 
 QTEST_MAIN(TestItemActions)

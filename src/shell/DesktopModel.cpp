@@ -332,19 +332,15 @@ void DesktopModel::reload()
 
     endResetModel();
 
-    QList<IconLoader::Request> requests;
-    if (m_hasIconSource)
-        requests.reserve(m_items.size());
-    for (int row = 0; row < m_items.size(); ++row) {
-        const QByteArray &pidl = m_items.at(row).pidl;
-        if (pidl.isEmpty())
-            continue;
-        Q_EMIT iconWanted(m_generation, row, pidl, m_iconSize, ratio);
-        if (m_hasIconSource)
-            requests.append({m_generation, row, pidl, m_iconSize, ratio});
-    }
-    // One queued hand-over per reload; the loader serves the rows in order.
+    // One queued hand-over per reload, rows ascending; the loader serves them in order.
     if (m_hasIconSource) {
+        QList<IconLoader::Request> requests;
+        requests.reserve(m_items.size());
+        for (int row = 0; row < m_items.size(); ++row) {
+            const QByteArray &pidl = m_items.at(row).pidl;
+            if (!pidl.isEmpty())
+                requests.append({m_generation, row, pidl, m_iconSize, ratio});
+        }
         QMetaObject::invokeMethod(
             m_iconLoader,
             [loader = m_iconLoader, batch = std::move(requests)]() mutable {

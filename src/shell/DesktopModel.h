@@ -92,9 +92,6 @@ public Q_SLOTS:
 
 Q_SIGNALS:
     void reloaded();
-    // One per item with a handle at every reload, rows ascending; the icon
-    // thread receives the same requests as one batch.
-    void iconWanted(quint64 generation, int row, const QByteArray &pidl, int size, double ratio);
 
 private Q_SLOTS:
     void iconLoaded(quint64 generation, int row, const QImage &icon);

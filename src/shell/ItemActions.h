@@ -1,10 +1,7 @@
 #pragma once
 
 #include <QByteArray>
-#include <QList>
 #include <QString>
-
-class QWidget;
 
 // What the platform does with a desktop item when the user opens it or asks for
 // one of its commands. Items are named by their pidl (see DesktopEntry). Nothing
@@ -23,8 +20,3 @@ public:
     // False for a command the platform does not offer.
     virtual bool invokeVerb(const QByteArray &pidl, const QString &verb) = 0;
 };
-
-// Shows the platform's own context menu for the items at the mouse cursor and
-// runs the chosen command. False when the platform has none for them; the
-// caller then shows the program's own menu.
-bool showShellContextMenu(QWidget *owner, const QList<QByteArray> &pidls);

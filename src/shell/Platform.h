@@ -2,6 +2,7 @@
 
 #include <memory>
 
+class CompositorWatch;
 class DesktopIconSwitch;
 class DesktopSource;
 class IconSource;
@@ -28,5 +29,9 @@ SessionEndWatcher *createSessionEndWatcher(QObject *parent);
 
 // The running desktop's own switch for showing its icons.
 std::unique_ptr<DesktopIconSwitch> createDesktopIconSwitch();
+
+// Follows whether a compositing manager runs; never active where the platform
+// cannot tell (no X11 display).
+CompositorWatch *createCompositorWatch(QObject *parent);
 
 } // namespace Platform

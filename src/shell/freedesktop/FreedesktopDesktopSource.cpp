@@ -1,11 +1,13 @@
 #include "FreedesktopDesktopSource.h"
 
 #include "base/SafeFile.h"
+#include "base/l10n/L10nText.h"
 #include "shell/IconImage.h"
 #include "shell/freedesktop/FreedesktopDesktopWatcher.h"
 #include "shell/freedesktop/IconTheme.h"
 #include "shell/freedesktop/LauncherFile.h"
 #include "shell/freedesktop/Xfconf.h"
+#include "shell/freedesktop/XfconfWatch.h"
 
 #include <QFile>
 #include <QLocale>
@@ -13,16 +15,37 @@
 #include <QStandardPaths>
 
 #include <dirent.h>
+#include <gio/gio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 const QString desktopChannel = QStringLiteral("xfce4-desktop");
+const QString fileManagerChannel = QStringLiteral("thunar");
+const QString showHiddenProperty = QStringLiteral("/last-show-hidden");
 
-bool xfconfFlag(const QString &channel, const QString &path, bool fallback)
+// The desktop's switches for the virtual items, by their parsing names.
+struct VirtualItemSwitch
 {
-    const std::optional<QVariant> value = Xfconf::property(channel, path);
+    QString property;
+    QString parsingName;
+};
+
+QList<VirtualItemSwitch> virtualItemSwitches()
+{
+    return {
+        {QStringLiteral("/desktop-icons/file-icons/show-home"), FreedesktopDesktopSource::homeParsingName()},
+        {QStringLiteral("/desktop-icons/file-icons/show-filesystem"),
+         FreedesktopDesktopSource::computerParsingName()},
+        {QStringLiteral("/desktop-icons/file-icons/show-trash"),
+         FreedesktopDesktopSource::trashParsingName()},
+    };
+}
+
+bool flag(const XfconfWatch *xfconf, const QString &channel, const QString &property, bool fallback)
+{
+    const std::optional<QVariant> value = xfconf ? xfconf->value(channel, property) : std::nullopt;
     return value && value->canConvert<bool>() ? value->toBool() : fallback;
 }
 
@@ -43,11 +66,48 @@ QSet<QString> hiddenNames(const QByteArray &folder)
     return names;
 }
 
+// The name GIO gives a location in the session's language; empty when GIO
+// cannot reach it (no GVfs).
+QString gioDisplayName(const char *uri)
+{
+    GFile *file = g_file_new_for_uri(uri);
+    GFileInfo *info = g_file_query_info(file, G_FILE_ATTRIBUTE_STANDARD_DISPLAY_NAME, G_FILE_QUERY_INFO_NONE,
+                                        nullptr, nullptr);
+    QString name;
+    if (info) {
+        name = QString::fromUtf8(g_file_info_get_display_name(info));
+        g_object_unref(info);
+    }
+    g_object_unref(file);
+    return name;
+}
+
 } // namespace
 
 FreedesktopDesktopSource::FreedesktopDesktopSource(const QString &desktopFolder)
     : m_desktopFolder(desktopFolder)
+{
+    // Never start a bus of our own just to find no Xfce there.
+    if (Xfconf::sessionBusConfigured())
+        m_bus = QDBusConnection::sessionBus();
+}
+
+FreedesktopDesktopSource::FreedesktopDesktopSource(const QString &desktopFolder, const QDBusConnection &bus)
+    : m_desktopFolder(desktopFolder)
+    , m_bus(bus)
 {}
+
+XfconfWatch *FreedesktopDesktopSource::xfconf() const
+{
+    if (!m_xfconf && m_bus) {
+        QList<XfconfWatch::Key> keys{{fileManagerChannel, showHiddenProperty}};
+        const QList<VirtualItemSwitch> switches = virtualItemSwitches();
+        for (const VirtualItemSwitch &entry : switches)
+            keys.append({desktopChannel, entry.property});
+        m_xfconf = std::make_unique<XfconfWatch>(*m_bus, keys);
+    }
+    return m_xfconf.get();
+}
 
 FreedesktopDesktopSource::~FreedesktopDesktopSource() = default;
 
@@ -66,7 +126,7 @@ QString FreedesktopDesktopSource::parsingName(const QByteArray &path)
     // would share one key. This form keeps the bytes: segments that are text stay
     // readable (with "%" escaped), the others are percent-encoded, and a prefix
     // no path or virtual item starts with keeps it apart from them all.
-    QString result = rawPathPrefix();
+    QString result = QStringLiteral("::raw:");
     const QList<QByteArray> segments = path.split('/');
     for (qsizetype i = 0; i < segments.size(); ++i) {
         if (i > 0)
@@ -79,11 +139,6 @@ QString FreedesktopDesktopSource::parsingName(const QByteArray &path)
             result += QString::fromLatin1(segment.toPercentEncoding());
     }
     return result;
-}
-
-QString FreedesktopDesktopSource::rawPathPrefix()
-{
-    return QStringLiteral("::raw:");
 }
 
 QString FreedesktopDesktopSource::homeParsingName()
@@ -103,36 +158,48 @@ QString FreedesktopDesktopSource::trashParsingName()
 
 bool FreedesktopDesktopSource::showsHiddenFiles() const
 {
-    return xfconfFlag(QStringLiteral("thunar"), QStringLiteral("/last-show-hidden"), false);
+    return flag(xfconf(), fileManagerChannel, showHiddenProperty, false);
 }
 
 QSet<QString> FreedesktopDesktopSource::hiddenVirtualItems() const
 {
     QSet<QString> hidden;
-    if (!Xfconf::isRunning())
+    const XfconfWatch *settings = xfconf();
+    if (!settings || !settings->isRunning())
         return hidden;
-    const struct
-    {
-        const char *property;
-        QString parsingName;
-    } switches[] = {
-        {"/desktop-icons/file-icons/show-home", homeParsingName()},
-        {"/desktop-icons/file-icons/show-filesystem", computerParsingName()},
-        {"/desktop-icons/file-icons/show-trash", trashParsingName()},
-    };
-    for (const auto &entry : switches) {
-        if (!xfconfFlag(desktopChannel, QString::fromLatin1(entry.property), true))
+    const QList<VirtualItemSwitch> switches = virtualItemSwitches();
+    for (const VirtualItemSwitch &entry : switches) {
+        if (!flag(settings, desktopChannel, entry.property, true))
             hidden.insert(entry.parsingName.mid(2).toUpper());
     }
     return hidden;
 }
 
+const FreedesktopDesktopSource::GioNames &FreedesktopDesktopSource::gioNames() const
+{
+    // GVfs answers over the session bus; asked once, never without a bus.
+    if (!m_gioNames) {
+        m_gioNames = GioNames();
+        if (Xfconf::sessionBusConfigured()) {
+            m_gioNames->computer = gioDisplayName("computer:///");
+            m_gioNames->trash = gioDisplayName("trash:///");
+        }
+    }
+    return *m_gioNames;
+}
+
 bool FreedesktopDesktopSource::enumerate(bool includeHidden, QList<DesktopEntry> &out)
 {
-    out.append({homeParsingName().toUtf8(), homeParsingName(), QStringLiteral("Home"), QString(), true});
-    out.append(
-        {computerParsingName().toUtf8(), computerParsingName(), QStringLiteral("Computer"), QString(), true});
-    out.append({trashParsingName().toUtf8(), trashParsingName(), QStringLiteral("Trash"), QString(), true});
+    // The names file managers show: GIO's where it has them, else our own.
+    const GioNames &gio = gioNames();
+    const QString computer =
+        gio.computer.isEmpty() ? L10n::text(QT_TRANSLATE_NOOP("Brimvale", "Computer")) : gio.computer;
+    const QString trash =
+        gio.trash.isEmpty() ? L10n::text(QT_TRANSLATE_NOOP("Brimvale", "Trash")) : gio.trash;
+    out.append({homeParsingName().toUtf8(), homeParsingName(),
+                L10n::text(QT_TRANSLATE_NOOP("Brimvale", "Home")), QString(), true});
+    out.append({computerParsingName().toUtf8(), computerParsingName(), computer, QString(), true});
+    out.append({trashParsingName().toUtf8(), trashParsingName(), trash, QString(), true});
 
     const QString folder = desktopFolder();
     if (folder.isEmpty())
@@ -202,5 +269,9 @@ QIcon FreedesktopDesktopSource::genericIcon(bool folder, int size, qreal ratio) 
 
 std::unique_ptr<DesktopWatcher> FreedesktopDesktopSource::createWatcher() const
 {
-    return std::make_unique<FreedesktopDesktopWatcher>(desktopFolder());
+    auto watcher = std::make_unique<FreedesktopDesktopWatcher>(desktopFolder());
+    // The desktop's own switches for hidden files and virtual items change what is listed.
+    if (XfconfWatch *settings = xfconf())
+        QObject::connect(settings, &XfconfWatch::changed, watcher.get(), &DesktopWatcher::changed);
+    return watcher;
 }

@@ -2,15 +2,23 @@
 
 #include "shell/DesktopSource.h"
 
+#include <QDBusConnection>
+
+#include <optional>
+
 class IconTheme;
+class XfconfWatch;
 
 // The XDG desktop folder plus the Home, Computer and Trash items that freedesktop
 // desktops show on it. Launchers (".desktop" files) show their localized names.
 class FreedesktopDesktopSource : public DesktopSource
 {
 public:
-    // An empty folder means the user's XDG desktop folder.
+    // An empty folder means the user's XDG desktop folder. Xfce's settings come
+    // from the session bus, when one is configured.
     explicit FreedesktopDesktopSource(const QString &desktopFolder = QString());
+    // Xfce's settings from the given bus.
+    FreedesktopDesktopSource(const QString &desktopFolder, const QDBusConnection &bus);
     ~FreedesktopDesktopSource() override;
 
     bool showsHiddenFiles() const override;
@@ -23,10 +31,8 @@ public:
     QString desktopFolder() const;
 
     // The parsing name of a file: its path, or for a path whose bytes are not
-    // valid UTF-8, a distinct text that keeps every byte (see rawPathPrefix).
+    // valid UTF-8, a distinct text that keeps every byte.
     static QString parsingName(const QByteArray &path);
-    // What such a parsing name starts with; no path or virtual item does.
-    static QString rawPathPrefix();
 
     // Parsing names of the virtual items; the CLSIDs are the ones Windows gives
     // the same items, so stored keys mean the same thing everywhere.
@@ -35,7 +41,19 @@ public:
     static QString trashParsingName();
 
 private:
+    // Made at the first use, on the GUI thread like every use of a source.
+    XfconfWatch *xfconf() const;
+    struct GioNames
+    {
+        QString computer;
+        QString trash;
+    };
+    const GioNames &gioNames() const;
+
     QString m_desktopFolder;
+    std::optional<QDBusConnection> m_bus;
+    mutable std::unique_ptr<XfconfWatch> m_xfconf;
+    mutable std::optional<GioNames> m_gioNames;
     // Made at the first placeholder, on the GUI thread like every use of a source.
     mutable std::unique_ptr<IconTheme> m_iconTheme;
 };

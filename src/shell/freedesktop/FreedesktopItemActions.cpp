@@ -4,7 +4,6 @@
 #include "shell/freedesktop/LauncherFile.h"
 #include "shell/freedesktop/Xfconf.h"
 
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDir>
 #include <QFile>
@@ -18,6 +17,8 @@
 namespace {
 
 const QString fileManagerService = QStringLiteral("org.freedesktop.FileManager1");
+// A file manager that has to start first answers within this.
+constexpr int propertiesTimeoutMs = 5000;
 
 QString fileUri(const QByteArray &localPath)
 {
@@ -128,22 +129,15 @@ bool FreedesktopItemActions::showProperties(const QByteArray &pidl)
     if (!m_bus && !Xfconf::sessionBusConfigured())
         return false;
     QDBusConnection bus = m_bus ? *m_bus : QDBusConnection::sessionBus();
-    QDBusConnectionInterface *daemon = bus.isConnected() ? bus.interface() : nullptr;
-    if (!daemon)
-        return false;
-    const bool running = daemon->isServiceRegistered(fileManagerService).value();
-    if (!running && !daemon->activatableServiceNames().value().contains(fileManagerService))
+    if (!bus.isConnected())
         return false;
     QDBusMessage call =
         QDBusMessage::createMethodCall(fileManagerService, QStringLiteral("/org/freedesktop/FileManager1"),
                                        fileManagerService, QStringLiteral("ShowItemProperties"));
     call << QStringList{uri} << QString();
-    // The file manager may first have to start; the dialog is its business.
-    return bus.send(call);
-}
-
-bool showShellContextMenu(QWidget *, const QList<QByteArray> &)
-{
-    // Freedesktop desktops have no shared context menu of items to borrow.
-    return false;
+    // Only an answer tells that a file manager took the request: one that is
+    // merely activatable may fail to start, and the bus then answers with an
+    // error (or nothing at all).
+    const QDBusMessage reply = bus.call(call, QDBus::Block, propertiesTimeoutMs);
+    return reply.type() == QDBusMessage::ReplyMessage;
 }

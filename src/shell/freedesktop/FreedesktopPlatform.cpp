@@ -1,9 +1,12 @@
 #include "shell/Platform.h"
+#include "shell/freedesktop/FreedesktopCompositorWatch.h"
 #include "shell/freedesktop/FreedesktopDesktopSource.h"
 #include "shell/freedesktop/FreedesktopIconSource.h"
 #include "shell/freedesktop/FreedesktopIconSwitch.h"
 #include "shell/freedesktop/FreedesktopItemActions.h"
 #include "shell/freedesktop/UnixSignalWatcher.h"
+
+#include <QGuiApplication>
 
 namespace Platform {
 
@@ -38,6 +41,14 @@ SessionEndWatcher *createSessionEndWatcher(QObject *parent)
 std::unique_ptr<DesktopIconSwitch> createDesktopIconSwitch()
 {
     return std::make_unique<FreedesktopIconSwitch>();
+}
+
+CompositorWatch *createCompositorWatch(QObject *parent)
+{
+    // Qt's X11 connection names the display it uses; other platforms have no
+    // compositing-manager selection to follow.
+    const bool onX11 = qGuiApp && qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return new FreedesktopCompositorWatch(onX11 ? qgetenv("DISPLAY") : QByteArray(), parent);
 }
 
 } // namespace Platform

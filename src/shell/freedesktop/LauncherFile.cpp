@@ -108,7 +108,6 @@ LauncherFile LauncherFile::parse(const QByteArray &data, const QString &localeNa
     LauncherFile launcher;
     launcher.type = entries.value(QStringLiteral("Type"));
     launcher.icon = entries.value(QStringLiteral("Icon"));
-    launcher.exec = entries.value(QStringLiteral("Exec"));
     launcher.url = entries.value(QStringLiteral("URL"));
     launcher.name = entries.value(QStringLiteral("Name"));
     const QStringList candidates = localeCandidates(localeName);

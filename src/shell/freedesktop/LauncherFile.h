@@ -12,7 +12,6 @@ struct LauncherFile
     QString type;
     QString name; // localized
     QString icon;
-    QString exec;
     QString url;
 
     // Reads a launcher; localeName is like "de_DE" or "pt_BR@latin".

@@ -1,4 +1,4 @@
-#include "Xfconf.h"
+#include "shell/freedesktop/Xfconf.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -53,15 +53,11 @@ std::optional<QVariant> property(const QString &channel, const QString &path)
     return value;
 }
 
-} // namespace Xfconf
-
-namespace Xfconf {
-
 namespace {
 
-bool callSucceeds(QDBusMessage call)
+bool callSucceeds(const QDBusMessage &call)
 {
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 500);
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, callTimeoutMs);
     return reply.type() == QDBusMessage::ReplyMessage;
 }
 
@@ -72,8 +68,7 @@ bool setProperty(const QString &channel, const QString &path, const QVariant &va
     if (!isRunning())
         return false;
     QDBusMessage call =
-        QDBusMessage::createMethodCall(QStringLiteral("org.xfce.Xfconf"), QStringLiteral("/org/xfce/Xfconf"),
-                                       QStringLiteral("org.xfce.Xfconf"), QStringLiteral("SetProperty"));
+        QDBusMessage::createMethodCall(service, objectPath, interfaceName, QStringLiteral("SetProperty"));
     call << channel << path << QVariant::fromValue(QDBusVariant(value));
     return callSucceeds(call);
 }
@@ -83,8 +78,7 @@ bool resetProperty(const QString &channel, const QString &path)
     if (!isRunning())
         return false;
     QDBusMessage call =
-        QDBusMessage::createMethodCall(QStringLiteral("org.xfce.Xfconf"), QStringLiteral("/org/xfce/Xfconf"),
-                                       QStringLiteral("org.xfce.Xfconf"), QStringLiteral("ResetProperty"));
+        QDBusMessage::createMethodCall(service, objectPath, interfaceName, QStringLiteral("ResetProperty"));
     call << channel << path << false;
     return callSucceeds(call);
 }

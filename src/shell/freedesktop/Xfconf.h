@@ -8,18 +8,16 @@
 // The Xfce settings daemon (xfconf) over the session bus.
 namespace Xfconf {
 
-// Whether a session bus exists and xfconfd is running on it. Nothing is started:
-// without a running Xfce desktop its settings mean nothing to us.
-bool isRunning();
-
+// A property's value asked once; empty when no session bus is configured, no
+// xfconfd runs on it (nothing is started) or the property is unset. Settings
+// read again and again are followed with XfconfWatch instead.
 std::optional<QVariant> property(const QString &channel, const QString &path);
 
 // A plain session-bus check that never spawns a bus of its own.
 bool sessionBusConfigured();
 
-} // namespace Xfconf
-
-namespace Xfconf {
+// xfconfd runs on the session bus (nothing is started to find out).
+bool isRunning();
 
 // Writes a property; false when xfconfd is not running or refuses.
 bool setProperty(const QString &channel, const QString &path, const QVariant &value);
