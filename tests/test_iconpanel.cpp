@@ -637,17 +637,37 @@ void TestIconPanel::bodyPainting_data()
 {
     QTest::addColumn<int>("alpha");
     QTest::addColumn<bool>("opaque");
+    QTest::addColumn<bool>("composited");
     QTest::addColumn<int>("expectedAlpha");
-    QTest::newRow("half") << 50 << false << 127;
-    QTest::newRow("opaque") << 30 << true << 255;
+    QTest::newRow("half") << 50 << false << true << 127;
+    QTest::newRow("opaque") << 30 << true << true << 255;
+    // No compositing manager: translucent pixels would show black, so solid.
+    QTest::newRow("no compositor") << 50 << false << false << 255;
 }
 
 void TestIconPanel::bodyPainting()
 {
     QFETCH(int, alpha);
     QFETCH(bool, opaque);
+    QFETCH(bool, composited);
     IconPanel *panel = makePanel("documents", 0, {.alpha = alpha, .opaque = opaque});
-    panel->resize(300, 200);
+    panel->setCompositing(composited);
+    QVERIFY(showAt(panel, QRect(0, 0, 300, 200)));
+    // Painted solid, the rounded corners are cut out of the window itself.
+    const bool solid = opaque || !composited;
+    QCOMPARE(panel->mask().isEmpty(), !solid);
+    if (solid) {
+        QVERIFY(!panel->mask().contains(QPoint(0, 0)) && !panel->mask().contains(QPoint(299, 199)));
+        QVERIFY(panel->mask().contains(QPoint(150, 100)) && panel->mask().contains(QPoint(150, 0)));
+        panel->resize(320, 240); // the shape follows the size
+        QTRY_VERIFY(panel->mask().contains(QPoint(310, 120)));
+        panel->resize(300, 200);
+        QTRY_COMPARE(panel->size(), QSize(300, 200));
+    }
+    // A compositing manager that comes (or goes) while running is followed.
+    panel->setCompositing(!composited);
+    QCOMPARE(panel->mask().isEmpty(), !(opaque || composited));
+    panel->setCompositing(composited);
     QImage image(panel->size(), QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     panel->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);

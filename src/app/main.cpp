@@ -5,6 +5,7 @@
 #include "base/l10n/L10n.h"
 #include "panels/ItemPlacement.h"
 #include "panels/PanelSet.h"
+#include "shell/CompositorWatch.h"
 #include "shell/DesktopIconSwitch.h"
 #include "shell/DesktopModel.h"
 #include "shell/Platform.h"
@@ -65,6 +66,8 @@ int main(int argc, char *argv[])
 
     auto model = std::make_unique<DesktopModel>(std::make_unique<ItemPlacement>());
     model->setIconSize(options.iconSize);
+    // The virtual items' names (Home, Computer, Trash) follow the language.
+    L10n::onLanguageChanged(model.get(), [model = model.get()] { model->queueReload(); });
 
     auto panels = std::make_unique<PanelSet>(options, model.get(), !parser->isSet(QStringLiteral("single")));
 
@@ -78,6 +81,12 @@ int main(int argc, char *argv[])
     QObject::connect(realIcons, &QAction::triggered, shell.get(),
                      [shell = shell.get()](bool checked) { shell->setIconsHidden(!checked); });
     panels->setSharedActions({realIcons});
+
+    // Without a compositing manager translucent pixels show black: panels paint
+    // solid with rounded window shapes until one appears.
+    CompositorWatch *compositor = Platform::createCompositorWatch(app.get());
+    panels->setCompositing(compositor->isActive());
+    QObject::connect(compositor, &CompositorWatch::changed, panels.get(), &PanelSet::setCompositing);
 
     // Panels only ask to end the program; leaving is the same orderly exit as a logout.
     QObject::connect(panels.get(), &PanelSet::quitRequested, app.get(), &QCoreApplication::quit);

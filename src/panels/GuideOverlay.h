@@ -22,7 +22,13 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // The guides in the overlay's own coordinates, pulled inside it.
+    QList<QLine> visibleGuides() const;
+    void applyShape();
+
     QList<QLine> m_guides;
 };

@@ -67,7 +67,7 @@ PanelStyle::Chrome IconPanel::chrome() const
             .list = m_options.listView,
             .rightToLeft = layoutDirection() == Qt::RightToLeft,
             .alphaPercent = m_options.alpha,
-            .opaque = m_options.opaque,
+            .opaque = paintsSolid(),
             .category = firstCategory(),
             .title = m_title,
             .titleShown = !m_editor->isEditing(),
@@ -461,6 +461,25 @@ void IconPanel::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     layoutChildren();
+    applyShape();
+}
+
+void IconPanel::setCompositing(bool composited)
+{
+    if (composited == m_composited)
+        return;
+    m_composited = composited;
+    applyShape();
+    update();
+}
+
+void IconPanel::applyShape()
+{
+    if (!paintsSolid()) {
+        clearMask();
+        return;
+    }
+    setMask(PanelStyle::bodyShape(size(), m_options.listView));
 }
 
 void IconPanel::mousePressEvent(QMouseEvent *event)

@@ -72,6 +72,11 @@ public:
     bool isLayoutLocked() const { return m_frame->isLocked(); }
     void setLayoutLocked(bool locked);
     void setHideToTray(bool hide);
+    // Whether a compositing manager shows translucent pixels. Without one the
+    // panel paints its body solid and cuts its rounded corners with a window
+    // mask, as with the "opaque" option, so no black or grey corners show.
+    void setCompositing(bool composited);
+    bool paintsSolid() const { return m_options.opaque || !m_composited; }
     // Program-wide commands offered in this panel's menu (the real-icon switch,
     // later start at sign-in): owned elsewhere, so every menu shows one state.
     void setSharedActions(const QList<QAction *> &actions);
@@ -148,6 +153,7 @@ private:
     void applyHeightLimits();
     // Shows or hides the content and sets the height for the roll-up state.
     void applyRollUp();
+    void applyShape();
     // Sets the geometry, keeping a rolled-up panel at its title height.
     void placeAt(const QRect &rect);
     void layoutChildren();
@@ -174,6 +180,7 @@ private:
     bool m_collapsed = false;
     int m_expandedHeight = 0;
     bool m_hideToTray = false;
+    bool m_composited = true;
     bool m_geometryRestored = false;
     bool m_needsRelayout = false;
     bool m_userPlaced = false;

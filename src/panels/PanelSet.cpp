@@ -176,6 +176,7 @@ void PanelSet::adopt(IconPanel *panel)
     panel->setPeerProvider([this, self] { return peerRects(self); });
     panel->setHideToTray(m_hideToTray);
     panel->setSharedActions(m_sharedActions);
+    panel->setCompositing(m_composited);
     panel->restorePanelGeometry();
     panel->setLayoutLocked(m_layoutLocked);
 
@@ -427,4 +428,11 @@ void PanelSet::setSharedActions(const QList<QAction *> &actions)
     m_sharedActions = actions;
     for (IconPanel *panel : panelsInOrder())
         panel->setSharedActions(actions);
+}
+
+void PanelSet::setCompositing(bool composited)
+{
+    m_composited = composited;
+    for (IconPanel *panel : panelsInOrder())
+        panel->setCompositing(composited);
 }

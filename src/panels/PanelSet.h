@@ -32,6 +32,8 @@ public:
     bool isLayoutLocked() const { return m_layoutLocked; }
     // Commands every panel menu offers; see IconPanel::setSharedActions.
     void setSharedActions(const QList<QAction *> &actions);
+    // Whether a compositing manager runs; see IconPanel::setCompositing.
+    void setCompositing(bool composited);
     int itemCount() const;
 
     // "Tidy panels": re-arranges everything unless the layout is locked.
@@ -75,6 +77,7 @@ private:
     bool m_layoutLocked = false;
     GuideOverlay *m_overlay = nullptr;
     QList<QAction *> m_sharedActions;
+    bool m_composited = true;
     QHash<QString, IconPanel *> m_panels;
     IconPanel *m_singlePanel = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "base/AppStyle.h"
 #include "panels/GlyphEngine.h"
 
+#include <QBitmap>
 #include <QFontMetrics>
 #include <QLocale>
 #include <QPainter>
@@ -78,6 +79,22 @@ QColor PanelStyle::bodyColor(int alphaPercent, bool opaque)
     QColor fill(0x1c, 0x1f, 0x26);
     fill.setAlpha(opaque ? 255 : std::clamp(alphaPercent, 0, 100) * 255 / 100);
     return fill;
+}
+
+QRegion PanelStyle::bodyShape(QSize size, bool list)
+{
+    if (size.isEmpty())
+        return {};
+    // Drawn without antialiasing: a pixel belongs to the window or it does not.
+    QBitmap shape(size);
+    shape.fill(Qt::color0);
+    QPainter painter(&shape);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Qt::color1);
+    const int radius = metrics(list).radius;
+    painter.drawRoundedRect(QRect(QPoint(0, 0), size), radius, radius);
+    painter.end();
+    return QRegion(shape);
 }
 
 void PanelStyle::paint(QPainter *painter, const Chrome &chrome, const QFont &base)

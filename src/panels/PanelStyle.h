@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QRegion>
 #include <QSize>
 #include <QString>
 
@@ -57,6 +58,8 @@ public:
     static void paint(QPainter *painter, const Chrome &chrome, const QFont &base);
 
     static QColor bodyColor(int alphaPercent, bool opaque);
+    // The body's rounded outline as a window shape, for panels painted solid.
+    static QRegion bodyShape(QSize size, bool list);
     static QString buttonStyleSheet();
     static QString closeButtonStyleSheet();
     static QString editorStyleSheet();
