@@ -38,7 +38,6 @@ class Desktop:
         os.makedirs(os.path.join(self.home, "Desktop"))
         with open(os.path.join(self.home, "Desktop", "notes.txt"), "w") as f:
             f.write("x")
-        self.processes = []
 
     def env(self, **extra):
         return self.session.env(HOME=self.home, XDG_CONFIG_HOME=os.path.join(self.home, ".config"),
@@ -47,9 +46,7 @@ class Desktop:
                                 LANG="C.UTF-8", LANGUAGE="", **extra)
 
     def spawn(self, argv):
-        process = subprocess.Popen(argv, env=self.env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.processes.append(process)
-        return process
+        return self.session._spawn(argv, env=self.env())
 
     def start_desktop(self):
         self.spawn([XFCONFD])
@@ -92,13 +89,6 @@ class Desktop:
         return subprocess.Popen([BINARY, "--no-tray", *options], env=self.env(),
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
-    def close(self):
-        for process in reversed(self.processes):
-            process.terminate()
-            try:
-                process.wait(5)
-            except subprocess.TimeoutExpired:
-                process.kill()
 
 
 def end(process, sig):
@@ -120,11 +110,8 @@ def main():
     os.makedirs(ARTEFACTS, exist_ok=True)
     with x11session.Session() as session, tempfile.TemporaryDirectory() as root:
         desktop = Desktop(session, root)
-        try:
-            desktop.start_desktop()
-            run_cases(session, desktop)
-        finally:
-            desktop.close()
+        desktop.start_desktop()
+        run_cases(session, desktop)
     if failures:
         print(f"{len(failures)} check(s) failed")
         return 1

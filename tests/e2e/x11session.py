@@ -114,8 +114,9 @@ class Session:
         env.update(extra)
         return env
 
-    def _spawn(self, argv, stdout=subprocess.DEVNULL):
-        process = subprocess.Popen(argv, env=self.env(), stdout=stdout, stderr=subprocess.DEVNULL)
+    def _spawn(self, argv, stdout=subprocess.DEVNULL, env=None):
+        """Starts a process of the session; it ends with the session."""
+        process = subprocess.Popen(argv, env=env or self.env(), stdout=stdout, stderr=subprocess.DEVNULL)
         self.processes.append(process)
         return process
 
