@@ -39,6 +39,7 @@ IconPanel::IconPanel(const Options &options, DesktopModel *model, CategoryFilter
     , m_filter(filter)
     , m_title(title)
     , m_settings(settingsPrefix)
+    , m_geometry(this, &m_settings)
 {
     m_frame = new FrameController(this);
     PanelFrame::prepareWindow(this, m_options.opaque);
@@ -48,8 +49,6 @@ IconPanel::IconPanel(const Options &options, DesktopModel *model, CategoryFilter
         m_viewMode = *list ? List : Grid;
         m_options.listView = *list;
     }
-    m_expandedHeight = m_settings.expandedHeight();
-    m_collapsed = m_settings.isCollapsed();
 
     buildUi();
     applyPresentation();
@@ -130,7 +129,7 @@ void IconPanel::buildUi()
     m_buttons->setListView(m_options.listView);
     connect(m_buttons, &TitleButtons::clicked, this, [this](TitleButtons::Button button) {
         if (button == TitleButtons::Collapse)
-            setCollapsed(!m_collapsed);
+            setCollapsed(!isCollapsed());
         else if (button == TitleButtons::ViewToggle)
             setViewMode(m_options.listView ? Grid : List);
         else if (button == TitleButtons::Refresh)
@@ -157,11 +156,8 @@ void IconPanel::buildUi()
     connect(m_view->verticalScrollBar(), &QScrollBar::rangeChanged, this, &IconPanel::updateScrollHandle);
 
     connect(m_frame, &FrameController::dragStarting, this, &IconPanel::storePanelGeometry);
-    connect(m_frame, &FrameController::dragMoved, this, [this] {
-        m_geometryRestored = true;
-        m_userPlaced = true;
-    });
-    connect(m_frame, &FrameController::resizeStarted, this, [this] { m_userPlaced = true; });
+    connect(m_frame, &FrameController::dragMoved, this, [this] { m_geometry.setMoved(); });
+    connect(m_frame, &FrameController::resizeStarted, this, [this] { m_geometry.setUserPlaced(); });
     // Written as soon as the user lets go: a crash or a kill must not undo it.
     connect(m_frame, &FrameController::moveFinished, this, &IconPanel::storePanelGeometry);
     connect(m_frame, &FrameController::resizeFinished, this, &IconPanel::storePanelGeometry);
@@ -175,24 +171,14 @@ void IconPanel::applyStoredSort()
 void IconPanel::applyPresentation()
 {
     setMinimumWidth(minimumExpandedSize().width());
-    applyHeightLimits();
+    m_geometry.applyHeightLimits(m_options.listView);
     // Lists have a lower title band; the window drags only by the band it shows.
     m_frame->setTitleBandHeight(metrics().band);
 }
 
-void IconPanel::applyHeightLimits()
-{
-    if (m_collapsed) {
-        setFixedHeight(metrics().collapsedHeight);
-        return;
-    }
-    setMinimumHeight(minimumExpandedSize().height());
-    setMaximumHeight(QWIDGETSIZE_MAX);
-}
-
 void IconPanel::updateGrip()
 {
-    const bool usable = !m_frame->isLocked() && !m_collapsed;
+    const bool usable = !m_frame->isLocked() && !isCollapsed();
     m_grip->setEnabled(usable);
     m_grip->setVisible(usable);
 }
@@ -227,9 +213,7 @@ void IconPanel::setTitle(const QString &title)
 
 int IconPanel::expandedHeight() const
 {
-    if (!m_collapsed)
-        return height();
-    return std::max(m_expandedHeight, minimumExpandedSize().height());
+    return m_geometry.expandedHeight(m_options.listView);
 }
 
 QRect IconPanel::expandedGeometry() const
@@ -239,25 +223,19 @@ QRect IconPanel::expandedGeometry() const
 
 void IconPanel::setCollapsed(bool collapsed)
 {
-    if (collapsed == m_collapsed)
-        return;
-    if (collapsed) {
-        m_expandedHeight = height();
-        m_settings.setExpandedHeight(m_expandedHeight);
-    }
-    m_collapsed = collapsed;
-    m_settings.setCollapsed(collapsed);
-    applyRollUp();
+    if (m_geometry.setCollapsed(collapsed))
+        applyRollUp();
 }
 
 void IconPanel::applyRollUp()
 {
-    m_frame->setHorizontalResizeOnly(m_collapsed);
-    applyHeightLimits();
-    m_view->setVisible(!m_collapsed);
-    resize(width(), m_collapsed ? metrics().collapsedHeight : std::max(minimumHeight(), m_expandedHeight));
+    const bool collapsed = isCollapsed();
+    m_frame->setHorizontalResizeOnly(collapsed);
+    m_geometry.applyHeightLimits(m_options.listView);
+    m_view->setVisible(!collapsed);
+    m_geometry.applyRollUpHeight(m_options.listView);
     updateGrip();
-    m_buttons->setCollapsed(m_collapsed);
+    m_buttons->setCollapsed(collapsed);
     layoutChildren();
     update();
 }
@@ -278,7 +256,7 @@ void IconPanel::setListView(bool list)
     if (list == m_options.listView)
         return;
     m_options.listView = list;
-    m_needsRelayout = true;
+    m_geometry.setNeedsRelayout(true);
     applyPresentation();
     m_view->setPresentation(list, m_options.iconSize);
     layoutChildren();
@@ -323,46 +301,19 @@ QSize IconPanel::preferredSize(int maxHeight) const
     return PanelMetrics::preferredSize(m_options.listView, m_options.iconSize, m_sort->rowCount(), maxHeight);
 }
 
-void IconPanel::placeAt(const QRect &rect)
-{
-    QRect target = rect;
-    if (m_collapsed) {
-        // The full height is the user's and survives every re-arrangement and
-        // restart (a rolled-up panel is stored at its title height); a rectangle
-        // only supplies one the panel never had.
-        if (m_expandedHeight < minimumExpandedSize().height() && rect.height() > metrics().collapsedHeight)
-            m_expandedHeight = rect.height();
-        target.setHeight(metrics().collapsedHeight);
-    }
-    setGeometry(target);
-    m_geometryRestored = true;
-}
-
 void IconPanel::applyGeometry(const QRect &rect, bool userPlaced)
 {
-    placeAt(rect);
-    m_needsRelayout = false;
-    m_userPlaced = userPlaced;
+    m_geometry.place(rect, m_options.listView, userPlaced);
 }
 
 bool IconPanel::restorePanelGeometry()
 {
-    const std::optional<PanelSettings::Placement> stored =
-        m_settings.placement(m_options.iconSize, layoutVersion);
-    if (!stored)
-        return false;
-    placeAt(stored->rect);
-    m_needsRelayout = stored->stale;
-    m_userPlaced = stored->userPlaced;
-    return true;
+    return m_geometry.restore(m_options.listView, m_options.iconSize);
 }
 
 void IconPanel::storePanelGeometry()
 {
-    if (PanelFrame::hasLockedPosition(this) || !m_geometryRestored)
-        return;
-    m_settings.setPlacement(geometry(), m_userPlaced, m_options.iconSize, layoutVersion);
-    m_settings.setExpandedHeight(expandedHeight());
+    m_geometry.store(m_options.listView, m_options.iconSize);
 }
 
 void IconPanel::beginRename()

@@ -2,6 +2,7 @@
 
 #include "panels/FrameController.h"
 #include "panels/IconPanelOptions.h"
+#include "panels/PanelGeometry.h"
 #include "panels/PanelMetrics.h"
 #include "panels/PanelSettings.h"
 #include "panels/PanelStyle.h"
@@ -42,7 +43,7 @@ public:
     Q_ENUM(ViewMode)
 
     // The current layout generation of stored panel geometries.
-    static constexpr int layoutVersion = 3;
+    static constexpr int layoutVersion = PanelGeometry::layoutVersion;
 
     IconPanel(const Options &options, DesktopModel *model, CategoryFilter *filter, const QString &title,
               const QString &settingsPrefix, QWidget *parent = nullptr);
@@ -57,7 +58,7 @@ public:
     QString panelId() const;
     bool isCustomPanel() const;
 
-    bool isCollapsed() const { return m_collapsed; }
+    bool isCollapsed() const { return m_geometry.isCollapsed(); }
     void setCollapsed(bool collapsed);
     // The height the panel has, or unrolls to while rolled up.
     int expandedHeight() const;
@@ -97,10 +98,10 @@ public:
     // panel set has to place the panel.
     bool restorePanelGeometry();
     void storePanelGeometry();
-    bool geometryRestored() const { return m_geometryRestored; }
-    bool needsRelayout() const { return m_needsRelayout; }
-    void setNeedsRelayout(bool needs) { m_needsRelayout = needs; }
-    bool isUserPlaced() const { return m_userPlaced; }
+    bool geometryRestored() const { return m_geometry.isRestored(); }
+    bool needsRelayout() const { return m_geometry.needsRelayout(); }
+    void setNeedsRelayout(bool needs) { m_geometry.setNeedsRelayout(needs); }
+    bool isUserPlaced() const { return m_geometry.isUserPlaced(); }
 
     void beginRename();
     void finishRename(bool commit);
@@ -150,12 +151,9 @@ private:
     PanelStyle::Chrome chrome() const;
     void buildUi();
     void applyPresentation();
-    void applyHeightLimits();
     // Shows or hides the content and sets the height for the roll-up state.
     void applyRollUp();
     void applyShape();
-    // Sets the geometry, keeping a rolled-up panel at its title height.
-    void placeAt(const QRect &rect);
     void layoutChildren();
     void hoverChanged(bool hovered);
     void updateScrollHandle();
@@ -168,6 +166,7 @@ private:
     QList<QPointer<QAction>> m_sharedActions;
     QString m_title;
     PanelSettings m_settings;
+    PanelGeometry m_geometry;
     PanelSort *m_sort = nullptr;
     ItemDragView *m_view = nullptr;
     DropController *m_drops = nullptr;
@@ -177,12 +176,7 @@ private:
     QSizeGrip *m_grip = nullptr;
     FrameController *m_frame = nullptr;
     ViewMode m_viewMode = Automatic;
-    bool m_collapsed = false;
-    int m_expandedHeight = 0;
     bool m_hideToTray = false;
     bool m_composited = true;
-    bool m_geometryRestored = false;
-    bool m_needsRelayout = false;
-    bool m_userPlaced = false;
     bool m_scrollHandleVisible = false;
 };
