@@ -108,7 +108,8 @@ def main():
         print("missing: " + ", ".join(missing))
         return x11session.SKIP
     os.makedirs(ARTEFACTS, exist_ok=True)
-    with x11session.Session() as session, tempfile.TemporaryDirectory() as root:
+    # The home outlives the session, so the desktop has ended before its files go.
+    with tempfile.TemporaryDirectory() as root, x11session.Session() as session:
         desktop = Desktop(session, root)
         desktop.start_desktop()
         run_cases(session, desktop)
