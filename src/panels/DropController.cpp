@@ -67,9 +67,15 @@ QStringList DropController::keysShown() const
 
 bool DropController::eventFilter(QObject *watched, QEvent *event)
 {
+    // Only drag events are looked at: others also arrive while the view is
+    // being destroyed, when it must not be touched as an ItemDragView.
+    const QEvent::Type type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::DragLeave &&
+        type != QEvent::Drop)
+        return false;
     if (!m_view || watched != m_view->viewport())
         return false;
-    switch (event->type()) {
+    switch (type) {
     case QEvent::DragEnter:
     case QEvent::DragMove:
         dragMoved(static_cast<QDropEvent *>(event));

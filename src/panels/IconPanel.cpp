@@ -58,6 +58,9 @@ IconPanel::IconPanel(const Options &options, DesktopModel *model, CategoryFilter
 IconPanel::~IconPanel()
 {
     storePanelGeometry();
+    // QWidget's destructor still hides the window, and the hover tracker would
+    // report that to this half-destroyed panel.
+    disconnect(m_hover, nullptr, this, nullptr);
 }
 
 PanelStyle::Chrome IconPanel::chrome() const
