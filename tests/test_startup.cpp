@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <sys/stat.h>
 
 // Runs the real program: command line and language, single instance, and the
 // orderly exit on termination signals. Every process runs in the test's own
@@ -121,6 +122,8 @@ void TestStartup::onePerUserAndDisplay_data()
     row("same display, other screen", "run", ":1.0", false);
     row("another user", "other-user-run", ":1", true);
     row("another display", "run", ":2", true);
+    // Something that is not a lock file sits at the lock's path: never waited on.
+    row("fifo at the lock path", "fifo-run", ":3", true);
 }
 
 void TestStartup::onePerUserAndDisplay()
@@ -136,6 +139,10 @@ void TestStartup::onePerUserAndDisplay()
     QDir().mkpath(folder);
     other.insert("XDG_RUNTIME_DIR", folder);
     other.insert("DISPLAY", display);
+    if (runtimeDir == "fifo-run")
+        QCOMPARE(::mkfifo(QFile::encodeName(folder + "/BrimvaleQtSingleton-" + display + ".lock").constData(),
+                          0600),
+                 0);
     QProcess &second = start({}, other);
     if (bothRun)
         QVERIFY(isRunningAfter(second, 1500));

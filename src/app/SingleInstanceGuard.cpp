@@ -11,6 +11,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -64,9 +65,17 @@ bool SingleInstanceGuard::acquire()
         return true;
     }
     // O_CLOEXEC: programs launched from the panels must not inherit the lock and
-    // keep it after this instance ends.
-    const int fd =
-        ::open(QFile::encodeName(m_path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    // keep it after this instance ends. O_NONBLOCK and the check below: whatever
+    // else sits at that path (a FIFO, a device) is never waited on or used.
+    const int fd = ::open(QFile::encodeName(m_path).constData(),
+                          O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0600);
+    struct stat info = {};
+    if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
+        ::close(fd);
+        qWarning("The single-instance lock %s is not a regular file; starting without it",
+                 qUtf8Printable(QDir::toNativeSeparators(m_path)));
+        return true;
+    }
     if (fd < 0) {
         qWarning("Cannot open the single-instance lock %s: %s; starting without it",
                  qUtf8Printable(QDir::toNativeSeparators(m_path)), std::strerror(errno));

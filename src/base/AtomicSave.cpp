@@ -68,7 +68,8 @@ Result save(const QString &path, const QByteArray &data)
         return failure(path, "cannot write", error);
     }
     // Make the rename itself durable.
-    const int dirFd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dirFd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
     if (dirFd >= 0) {
         ::fsync(dirFd);
         ::close(dirFd);

@@ -11,8 +11,9 @@ DesktopIconSwitch *FreedesktopIconSwitch::reachable()
 {
     if (XfconfIconSwitch::isReachable())
         return &m_xfconf;
+    const QSet<QString> running = GSettingsIconSwitch::runningProcesses();
     for (GSettingsIconSwitch &candidate : m_gsettings) {
-        if (candidate.isReachable())
+        if (candidate.isReachable(running))
             return &candidate;
     }
     return nullptr;

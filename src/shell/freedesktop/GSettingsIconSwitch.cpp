@@ -27,6 +27,14 @@ GSettingsSchema *lookUp(const QString &schemaId)
     return schema;
 }
 
+bool installed(const QString &schemaId)
+{
+    GSettingsSchema *schema = lookUp(schemaId);
+    if (schema)
+        g_settings_schema_unref(schema);
+    return schema != nullptr;
+}
+
 } // namespace
 
 GSettingsIconSwitch::GSettingsIconSwitch(const QString &schema, const QString &desktopProcess)
@@ -34,8 +42,9 @@ GSettingsIconSwitch::GSettingsIconSwitch(const QString &schema, const QString &d
     , m_process(desktopProcess)
 {}
 
-bool GSettingsIconSwitch::processRuns(const QString &name)
+QSet<QString> GSettingsIconSwitch::runningProcesses()
 {
+    QSet<QString> names;
     const QDir proc(QStringLiteral("/proc"));
     const QStringList pids = proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     const uint me = ::getuid();
@@ -45,24 +54,22 @@ bool GSettingsIconSwitch::processRuns(const QString &name)
         if (!numeric || QFileInfo(proc.filePath(pid)).ownerId() != me)
             continue;
         const SafeFile::Result comm = SafeFile::read(proc.filePath(pid) + QLatin1String("/comm"), 256);
-        if (comm.ok() && QString::fromUtf8(comm.data).trimmed() == name)
-            return true;
+        if (comm.ok())
+            names.insert(QString::fromUtf8(comm.data).trimmed());
     }
-    return false;
+    return names;
 }
 
-bool GSettingsIconSwitch::isReachable() const
+bool GSettingsIconSwitch::isReachable(const QSet<QString> &runningProcesses) const
 {
-    GSettingsSchema *schema = lookUp(m_schema);
-    if (!schema)
-        return false;
-    g_settings_schema_unref(schema);
-    return processRuns(m_process);
+    return runningProcesses.contains(m_process) && installed(m_schema);
 }
 
+// Whether that desktop still runs is the chooser's question; these only need
+// the schema, without which g_settings_new would abort.
 bool GSettingsIconSwitch::iconsHiddenNow()
 {
-    if (!isReachable())
+    if (!installed(m_schema))
         return false;
     GSettings *settings = g_settings_new(m_schema.toUtf8().constData());
     const bool shown = g_settings_get_boolean(settings, key);
@@ -72,10 +79,8 @@ bool GSettingsIconSwitch::iconsHiddenNow()
 
 bool GSettingsIconSwitch::write(bool show) const
 {
-    GSettingsSchema *schema = lookUp(m_schema);
-    if (!schema)
+    if (!installed(m_schema))
         return false;
-    g_settings_schema_unref(schema);
     GSettings *settings = g_settings_new(m_schema.toUtf8().constData());
     const bool written = g_settings_set_boolean(settings, key, show);
     g_settings_sync();
@@ -85,8 +90,6 @@ bool GSettingsIconSwitch::write(bool show) const
 
 bool GSettingsIconSwitch::toggle()
 {
-    if (!isReachable())
-        return false;
     return write(iconsHiddenNow());
 }
 

@@ -2,6 +2,7 @@
 
 #include "shell/DesktopIconSwitch.h"
 
+#include <QSet>
 #include <QString>
 
 // The "show-desktop-icons" key of a GSettings schema, for the desktops that
@@ -13,14 +14,16 @@ class GSettingsIconSwitch final : public DesktopIconSwitch
 public:
     GSettingsIconSwitch(const QString &schema, const QString &desktopProcess);
 
-    bool isReachable() const;
+    // The schema is installed and that desktop's process is among the running ones.
+    bool isReachable(const QSet<QString> &runningProcesses) const;
 
     bool iconsHiddenNow() override;
     bool toggle() override;
     bool showDirectly() override;
 
-    // Whether a process of this user with that name (as in /proc/PID/comm) runs.
-    static bool processRuns(const QString &name);
+    // The names (as in /proc/PID/comm) of this user's processes, read once per
+    // look for a desktop.
+    static QSet<QString> runningProcesses();
 
 private:
     bool write(bool show) const;

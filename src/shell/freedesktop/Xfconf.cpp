@@ -11,12 +11,13 @@ namespace Xfconf {
 
 namespace {
 
-const QString service = QStringLiteral("org.xfce.Xfconf");
-const QString objectPath = QStringLiteral("/org/xfce/Xfconf");
-const QString interfaceName = QStringLiteral("org.xfce.Xfconf");
 constexpr int callTimeoutMs = 500;
 
 } // namespace
+
+const QString service = QStringLiteral("org.xfce.Xfconf");
+const QString objectPath = QStringLiteral("/org/xfce/Xfconf");
+const QString interfaceName = QStringLiteral("org.xfce.Xfconf");
 
 bool sessionBusConfigured()
 {
@@ -26,25 +27,32 @@ bool sessionBusConfigured()
     return !runtimeDir.isEmpty() && QFileInfo::exists(runtimeDir + QLatin1String("/bus"));
 }
 
-bool isRunning()
+bool isRunning(const QDBusConnection &bus)
 {
-    if (!sessionBusConfigured())
-        return false;
-    QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected() || !bus.interface())
         return false;
     const QDBusReply<bool> registered = bus.interface()->isServiceRegistered(service);
     return registered.isValid() && registered.value();
 }
 
+bool isRunning()
+{
+    return sessionBusConfigured() && isRunning(QDBusConnection::sessionBus());
+}
+
 std::optional<QVariant> property(const QString &channel, const QString &path)
 {
     if (!isRunning())
         return std::nullopt;
+    return property(QDBusConnection::sessionBus(), channel, path);
+}
+
+std::optional<QVariant> property(const QDBusConnection &bus, const QString &channel, const QString &path)
+{
     QDBusMessage call =
         QDBusMessage::createMethodCall(service, objectPath, interfaceName, QStringLiteral("GetProperty"));
     call << channel << path;
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, callTimeoutMs);
+    const QDBusMessage reply = QDBusConnection(bus).call(call, QDBus::Block, callTimeoutMs);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         return std::nullopt;
     QVariant value = reply.arguments().constFirst();

@@ -1,4 +1,6 @@
-#include "XfconfWatch.h"
+#include "shell/freedesktop/XfconfWatch.h"
+
+#include "shell/freedesktop/Xfconf.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -6,12 +8,6 @@
 #include <QDBusVariant>
 
 namespace {
-
-const QString service = QStringLiteral("org.xfce.Xfconf");
-const QString objectPath = QStringLiteral("/org/xfce/Xfconf");
-const QString interfaceName = QStringLiteral("org.xfce.Xfconf");
-// Only when the daemon appears; never while the desktop reloads.
-constexpr int callTimeoutMs = 500;
 
 QString valueKey(const QString &channel, const QString &property)
 {
@@ -28,7 +24,7 @@ XfconfWatch::XfconfWatch(const QDBusConnection &bus, const QList<Key> &keys, QOb
     if (!m_bus.isConnected())
         return;
     m_serviceWatcher = new QDBusServiceWatcher(
-        service, m_bus,
+        Xfconf::service, m_bus,
         QDBusServiceWatcher::WatchForRegistration | QDBusServiceWatcher::WatchForUnregistration, this);
     connect(m_serviceWatcher, &QDBusServiceWatcher::serviceRegistered, this, [this] {
         readAll();
@@ -39,10 +35,10 @@ XfconfWatch::XfconfWatch(const QDBusConnection &bus, const QList<Key> &keys, QOb
         m_values.clear();
         Q_EMIT changed();
     });
-    m_bus.connect(QString(), objectPath, interfaceName, QStringLiteral("PropertyChanged"), this,
-                  SLOT(onPropertyChanged(QString, QString, QDBusVariant)));
-    m_bus.connect(QString(), objectPath, interfaceName, QStringLiteral("PropertyRemoved"), this,
-                  SLOT(onPropertyRemoved(QString, QString)));
+    m_bus.connect(QString(), Xfconf::objectPath, Xfconf::interfaceName, QStringLiteral("PropertyChanged"),
+                  this, SLOT(onPropertyChanged(QString, QString, QDBusVariant)));
+    m_bus.connect(QString(), Xfconf::objectPath, Xfconf::interfaceName, QStringLiteral("PropertyRemoved"),
+                  this, SLOT(onPropertyRemoved(QString, QString)));
     readAll();
 }
 
@@ -65,21 +61,13 @@ bool XfconfWatch::follows(const QString &channel, const QString &property) const
 void XfconfWatch::readAll()
 {
     m_values.clear();
-    QDBusConnectionInterface *daemon = m_bus.interface();
-    m_running = daemon && daemon->isServiceRegistered(service).value();
+    // Only when the daemon appears; never while the desktop reloads.
+    m_running = Xfconf::isRunning(m_bus);
     if (!m_running)
         return;
     for (const Key &key : std::as_const(m_keys)) {
-        QDBusMessage call =
-            QDBusMessage::createMethodCall(service, objectPath, interfaceName, QStringLiteral("GetProperty"));
-        call << key.channel << key.property;
-        const QDBusMessage reply = m_bus.call(call, QDBus::Block, callTimeoutMs);
-        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-            continue; // unset
-        QVariant value = reply.arguments().constFirst();
-        if (value.canConvert<QDBusVariant>())
-            value = value.value<QDBusVariant>().variant();
-        m_values.insert(valueKey(key.channel, key.property), value);
+        if (std::optional<QVariant> value = Xfconf::property(m_bus, key.channel, key.property))
+            m_values.insert(valueKey(key.channel, key.property), *value); // absent: unset
     }
 }
 
