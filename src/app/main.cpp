@@ -96,7 +96,6 @@ int main(int argc, char *argv[])
 
     panels.reset();
     model.reset();
-    shell->restoreIcons();
     shell.reset();
     guard.reset();
     parser.reset();

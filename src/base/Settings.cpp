@@ -9,113 +9,60 @@ struct Entry
 {
     QLatin1StringView key;
     QMetaType::Type type;
-    QVariant (*defaultValue)();
+    QVariant defaultValue; // invalid: none
 };
 
-QVariant none()
+// Every key of the program, with its type and default.
+const QList<Entry> &globalKeys()
 {
-    return {};
+    static const QList<Entry> keys{
+        {SettingsKeys::uiLanguage, QMetaType::QString, QStringLiteral("system")},
+        // Read with 0: the start-up rule accepts only 32-96 and falls back to 48.
+        {SettingsKeys::panelIconSize, QMetaType::Int, 0},
+        {SettingsKeys::panelLayoutLocked, QMetaType::Bool, false},
+        {SettingsKeys::todoVisible, QMetaType::Bool, true},
+        {SettingsKeys::currencyVisible, QMetaType::Bool, true},
+        {SettingsKeys::todoHideCompleted, QMetaType::Bool, false},
+        {SettingsKeys::todoGeometry, QMetaType::QRect, {}},
+        {SettingsKeys::currencyGeometry, QMetaType::QByteArray, {}},
+        {SettingsKeys::currencyLayoutVersion, QMetaType::Int, 0},
+        {SettingsKeys::currencyFrom, QMetaType::QString, QStringLiteral("USD")},
+        {SettingsKeys::currencyTo, QMetaType::QString, QStringLiteral("CNY")},
+        {SettingsKeys::shellIconsHiddenByUs, QMetaType::Bool, false},
+        {SettingsKeys::autostartDecided, QMetaType::Bool, false},
+    };
+    return keys;
 }
 
-// Every key of the program. Keys a panel owns are matched by their suffix.
-const Entry globalKeys[] = {
-    {SettingsKeys::uiLanguage, QMetaType::QString,
-     [] {
-         return QVariant(QStringLiteral("system"));
-     }},
-    // Read with 0: the start-up rule accepts only 32-96 and falls back to 48.
-    {SettingsKeys::panelIconSize, QMetaType::Int,
-     [] {
-         return QVariant(0);
-     }},
-    {SettingsKeys::panelLayoutLocked, QMetaType::Bool,
-     [] {
-         return QVariant(false);
-     }},
-    {SettingsKeys::todoVisible, QMetaType::Bool,
-     [] {
-         return QVariant(true);
-     }},
-    {SettingsKeys::currencyVisible, QMetaType::Bool,
-     [] {
-         return QVariant(true);
-     }},
-    {SettingsKeys::todoHideCompleted, QMetaType::Bool,
-     [] {
-         return QVariant(false);
-     }},
-    {SettingsKeys::todoGeometry, QMetaType::QRect, none},
-    {SettingsKeys::currencyGeometry, QMetaType::QByteArray, none},
-    {SettingsKeys::currencyLayoutVersion, QMetaType::Int,
-     [] {
-         return QVariant(0);
-     }},
-    {SettingsKeys::currencyFrom, QMetaType::QString,
-     [] {
-         return QVariant(QStringLiteral("USD"));
-     }},
-    {SettingsKeys::currencyTo, QMetaType::QString,
-     [] {
-         return QVariant(QStringLiteral("CNY"));
-     }},
-    {SettingsKeys::shellIconsHiddenByUs, QMetaType::Bool,
-     [] {
-         return QVariant(false);
-     }},
-    {SettingsKeys::autostartDecided, QMetaType::Bool,
-     [] {
-         return QVariant(false);
-     }},
-};
-
-const Entry panelKeys[] = {
-    {SettingsKeys::geometry, QMetaType::QRect, none},
-    {SettingsKeys::iconSize, QMetaType::Int,
-     [] {
-         return QVariant(0);
-     }},
-    {SettingsKeys::layoutVersion, QMetaType::Int,
-     [] {
-         return QVariant(0);
-     }},
-    {SettingsKeys::userPlaced, QMetaType::Bool,
-     [] {
-         return QVariant(false);
-     }},
-    {SettingsKeys::expandedHeight, QMetaType::Int,
-     [] {
-         return QVariant(0);
-     }},
-    {SettingsKeys::collapsed, QMetaType::Bool,
-     [] {
-         return QVariant(false);
-     }},
-    // Absent means Automatic; any other text than "grid" or "list" too.
-    {SettingsKeys::viewMode, QMetaType::QString,
-     [] {
-         return QVariant(QString());
-     }},
-    // Absent (or unknown) means desktop order.
-    {SettingsKeys::sortKey, QMetaType::QString,
-     [] {
-         return QVariant(QString());
-     }},
-    {SettingsKeys::sortReversed, QMetaType::Bool,
-     [] {
-         return QVariant(false);
-     }},
-    // Defaults to the "topmost" option: the caller supplies it.
-    {SettingsKeys::keepOnTop, QMetaType::Bool, none},
-};
+// Keys a panel (or the to-do and currency panels) owns, matched by their suffix.
+const QList<Entry> &panelKeys()
+{
+    static const QList<Entry> keys{
+        {SettingsKeys::geometry, QMetaType::QRect, {}},
+        {SettingsKeys::iconSize, QMetaType::Int, 0},
+        {SettingsKeys::layoutVersion, QMetaType::Int, 0},
+        {SettingsKeys::userPlaced, QMetaType::Bool, false},
+        {SettingsKeys::expandedHeight, QMetaType::Int, 0},
+        {SettingsKeys::collapsed, QMetaType::Bool, false},
+        // Absent means Automatic; any other text than "grid" or "list" too.
+        {SettingsKeys::viewMode, QMetaType::QString, QString()},
+        // Absent (or unknown) means desktop order.
+        {SettingsKeys::sortKey, QMetaType::QString, QString()},
+        {SettingsKeys::sortReversed, QMetaType::Bool, false},
+        // Defaults to the "topmost" option: the caller supplies it.
+        {SettingsKeys::keepOnTop, QMetaType::Bool, {}},
+    };
+    return keys;
+}
 
 const Entry *entryFor(const QString &key)
 {
-    for (const Entry &entry : globalKeys) {
+    for (const Entry &entry : globalKeys()) {
         if (key == entry.key)
             return &entry;
     }
     // "panel/<id>/collapsed", "panel/collapsed" (single mode), "todo/keepOnTop".
-    for (const Entry &entry : panelKeys) {
+    for (const Entry &entry : panelKeys()) {
         if (key.endsWith(entry.key) && key.size() > entry.key.size())
             return &entry;
     }
@@ -133,7 +80,7 @@ Settings *Settings::instance()
 QVariant Settings::defaultValue(const QString &key)
 {
     const Entry *entry = entryFor(key);
-    return entry ? entry->defaultValue() : QVariant();
+    return entry ? entry->defaultValue : QVariant();
 }
 
 QVariant Settings::value(const QString &key) const
