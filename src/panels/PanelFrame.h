@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/DesktopLayer.h"
+
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -11,8 +13,9 @@ class QWidget;
 namespace PanelFrame {
 
 inline constexpr char lockedProperty[] = "panelLayoutLocked";
-inline constexpr char lockedPositionProperty[] = "lockedPanelPosition";
-inline constexpr char alwaysOnTopActionName[] = "panelAlwaysOnTop";
+// The pin action and the locked position are kept by the desktop layer.
+inline constexpr auto lockedPositionProperty = DesktopLayer::lockedPositionProperty;
+inline constexpr auto alwaysOnTopActionName = DesktopLayer::alwaysOnTopActionName;
 
 inline constexpr int borderWidth = 6;
 inline constexpr int cornerSize = 18;
