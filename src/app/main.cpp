@@ -5,6 +5,7 @@
 #include "base/l10n/L10n.h"
 #include "panels/ItemPlacement.h"
 #include "panels/PanelSet.h"
+#include "search/QuickSearch.h"
 #include "shell/CompositorWatch.h"
 #include "shell/DesktopIconSwitch.h"
 #include "shell/DesktopModel.h"
@@ -91,9 +92,22 @@ int main(int argc, char *argv[])
     // Panels only ask to end the program; leaving is the same orderly exit as a logout.
     QObject::connect(panels.get(), &PanelSet::quitRequested, app.get(), &QCoreApplication::quit);
 
+    // Typing in a panel opens the quick search, made on first use; its choice opens through the panels.
+    std::unique_ptr<QuickSearch> search;
+    QObject::connect(
+        panels.get(), &PanelSet::searchRequested, app.get(),
+        [&search, model = model.get(), panels = panels.get()](QWidget *source, const SearchTrigger &trigger) {
+            if (!search) {
+                search = std::make_unique<QuickSearch>(model);
+                QObject::connect(search.get(), &QuickSearch::openRequested, panels, &PanelSet::openItem);
+            }
+            search->start(source, trigger);
+        });
+
     panels->showAll(false);
     const int result = QApplication::exec();
 
+    search.reset();
     panels.reset();
     model.reset();
     shell.reset();

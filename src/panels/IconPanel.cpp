@@ -17,9 +17,11 @@
 #include "panels/TitleEditor.h"
 #include "shell/DesktopModel.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QItemSelectionModel>
 #include <QMenu>
+#include <QMetaMethod>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
@@ -151,6 +153,8 @@ void IconPanel::buildUi()
     m_frame->attachGrip(m_grip);
 
     m_view->viewport()->installEventFilter(this);
+    // Ahead of the view's own keyboard search: typing starts the quick search.
+    m_view->installEventFilter(this);
     m_view->verticalScrollBar()->setStyleSheet(PanelStyle::scrollBarStyleSheet(false));
 
     m_hover = new HoverTracker(this);
@@ -377,6 +381,8 @@ void IconPanel::showContextMenu(QPoint viewportPosition)
 
 bool IconPanel::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_view && (event->type() == QEvent::KeyPress || event->type() == QEvent::InputMethod))
+        return startSearch(m_view, event);
     if (watched == m_view->viewport() && event->type() == QEvent::MouseButtonPress) {
         Q_EMIT selectionActivated();
         // A press on empty space clears the selection, as on the desktop.
@@ -457,6 +463,26 @@ void IconPanel::mouseDoubleClickEvent(QMouseEvent *event)
 void IconPanel::contextMenuEvent(QContextMenuEvent *event)
 {
     showContextMenu(m_view->viewport()->mapFrom(this, event->pos()));
+}
+
+void IconPanel::keyPressEvent(QKeyEvent *event)
+{
+    // Reached when the panel itself has the focus, or a child left the key alone.
+    if (!startSearch(this, event))
+        QWidget::keyPressEvent(event);
+}
+
+bool IconPanel::startSearch(QWidget *receiver, const QEvent *event)
+{
+    // Typing into the title editor names the panel; with a menu open the keys are the menu's.
+    if (m_editor->isEditing() || QApplication::activePopupWidget() ||
+        !isSignalConnected(QMetaMethod::fromSignal(&IconPanel::searchRequested)))
+        return false;
+    const std::optional<SearchTrigger> trigger = SearchTrigger::fromEvent(event);
+    if (!trigger)
+        return false;
+    Q_EMIT searchRequested(receiver, *trigger);
+    return true;
 }
 
 void IconPanel::closeEvent(QCloseEvent *event)

@@ -6,6 +6,7 @@
 #include "panels/PanelMetrics.h"
 #include "panels/PanelSettings.h"
 #include "panels/PanelStyle.h"
+#include "panels/SearchTrigger.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -133,6 +134,9 @@ Q_SIGNALS:
     void selectionActivated();
     // "Quit", or closing a panel when there is no tray to hide it to.
     void quitRequested();
+    // The user started typing (or pressed Ctrl+F) in the panel; source is the
+    // widget that had the keyboard focus and gets it back when the search is dismissed.
+    void searchRequested(QWidget *source, const SearchTrigger &trigger);
 
 public Q_SLOTS:
     void refresh();
@@ -144,6 +148,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -159,6 +164,8 @@ private:
     void updateScrollHandle();
     void updateGrip();
     int firstCategory() const;
+    // Emits searchRequested when the event starts a search; true when it did.
+    bool startSearch(QWidget *receiver, const QEvent *event);
 
     Options m_options;
     DesktopModel *m_model;

@@ -23,8 +23,8 @@ PanelSet::PanelSet(const IconPanelOptions &options, DesktopModel *model, bool pe
 {
     m_layoutLocked = Settings::instance()->value(SettingsKeys::panelLayoutLocked).toBool();
 
-    // The loose desktop items, the quick search, the to-do list and the currency
-    // converter join the set here as they arrive.
+    // The loose desktop items, the to-do list and the currency converter join
+    // the set here as they arrive.
 
     connect(m_model, &DesktopModel::reloaded, this, [this] {
         syncPanels();
@@ -215,6 +215,7 @@ void PanelSet::adopt(IconPanel *panel)
     connect(panel, &IconPanel::arrangeRequested, this, &PanelSet::tidy);
     connect(panel, &IconPanel::layoutLockRequested, this, &PanelSet::setLayoutLocked);
     connect(panel, &IconPanel::quitRequested, this, &PanelSet::quitRequested);
+    connect(panel, &IconPanel::searchRequested, this, &PanelSet::searchRequested);
     connect(panel, &IconPanel::selectionActivated, this, [this, self] { clearOtherSelections(self); });
 }
 
@@ -416,6 +417,13 @@ void PanelSet::setLayoutLocked(bool locked)
             p->storePanelGeometry();
     }
     Q_EMIT layoutLockChanged(locked);
+}
+
+bool PanelSet::openItem(const QModelIndex &sourceIndex)
+{
+    if (sourceIndex.model() != m_model)
+        return false;
+    return m_model->openItem(sourceIndex);
 }
 
 int PanelSet::itemCount() const

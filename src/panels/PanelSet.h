@@ -1,6 +1,7 @@
 #pragma once
 
 #include "panels/IconPanelOptions.h"
+#include "panels/SearchTrigger.h"
 
 #include <QHash>
 #include <QObject>
@@ -8,6 +9,8 @@
 
 class DesktopModel;
 class QAction;
+class QModelIndex;
+class QWidget;
 class GuideOverlay;
 class IconPanel;
 
@@ -49,12 +52,17 @@ public:
 
     QString panelTitle(const QString &id) const;
 
+    // Opens an item of the desktop model as a panel does (a search result, say).
+    bool openItem(const QModelIndex &sourceIndex);
+
 Q_SIGNALS:
     void contentsChanged(int total);
     void allHidden();
     void layoutLockChanged(bool locked);
     // A panel asked to end the program ("Quit", or closing one without a tray).
     void quitRequested();
+    // Typing in a panel asks for the quick search; see IconPanel::searchRequested.
+    void searchRequested(QWidget *source, const SearchTrigger &trigger);
 
 private:
     void makePanel(const QString &id);
