@@ -104,6 +104,8 @@ void QuickSearch::buildUi()
     m_results->setMouseTracking(true);
     m_results->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_results->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    // Every row has the delegate's one size; the list need not ask thousands of rows.
+    m_results->setUniformItemSizes(true);
     layout->addWidget(m_results);
 
     m_emptyLabel = new QLabel(this);
