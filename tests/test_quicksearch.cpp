@@ -6,7 +6,6 @@
 #include "panels/ItemDragView.h"
 #include "panels/ItemPlacement.h"
 #include "panels/PanelLayoutStore.h"
-#include "panels/PanelSet.h"
 #include "panels/SearchTrigger.h"
 #include "search/QuickSearch.h"
 #include "search/SearchFilter.h"
@@ -22,27 +21,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-Q_DECLARE_METATYPE(Qt::Key)
-
 namespace {
-
-// Opening an item records it instead of starting anything.
-class RecordingActions : public ItemActions
-{
-public:
-    explicit RecordingActions(QList<QByteArray> *opened)
-        : m_opened(opened)
-    {}
-    bool open(const QByteArray &pidl) override
-    {
-        m_opened->append(pidl);
-        return true;
-    }
-    bool invokeVerb(const QByteArray &, const QString &) override { return false; }
-
-private:
-    QList<QByteArray> *m_opened;
-};
 
 const QStringList desktopNames = {"report.pdf", "Report 2024.pdf", "notes.txt", "Notebook.odt",
                                   "readme",     "photo.png",       "zeta",      "Reports"};
@@ -56,13 +35,6 @@ class TestQuickSearch : public QObject
 private Q_SLOTS:
     void init();
     void cleanup();
-
-    void openingKeys_data();
-    void openingKeys();
-    void inputMethodOpens_data();
-    void inputMethodOpens();
-    void titleEditorNeverOpens();
-    void panelSetForwardsAndOpens();
 
     void typedTextStartsTheSearch();
     void status_data();
@@ -101,7 +73,6 @@ private:
 
     std::unique_ptr<TestEnvironment> m_env;
     std::shared_ptr<FakeDesktopSource::State> m_desktop;
-    QList<QByteArray> m_opened;
     std::unique_ptr<DesktopModel> m_model;
     std::unique_ptr<IconPanel> m_panel;
     std::unique_ptr<QuickSearch> m_search;
@@ -115,9 +86,7 @@ void TestQuickSearch::init()
     m_desktop = std::make_shared<FakeDesktopSource::State>();
     for (const QString &name : desktopNames)
         m_desktop->entries.append(FakeDesktopSource::file("/d/" + name));
-    m_opened.clear();
-    m_model = std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_desktop), nullptr,
-                                             std::make_unique<RecordingActions>(&m_opened),
+    m_model = std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_desktop),
                                              std::make_unique<ItemPlacement>());
     m_model->reload();
 }
@@ -151,138 +120,6 @@ QuickSearch *TestQuickSearch::makeSearch()
 {
     m_search = std::make_unique<QuickSearch>(m_model.get());
     return m_search.get();
-}
-
-void TestQuickSearch::openingKeys_data()
-{
-    QTest::addColumn<Qt::Key>("key");
-    QTest::addColumn<int>("modifiers");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("opens");
-
-    const auto row = [](const char *tag, Qt::Key key, Qt::KeyboardModifiers modifiers, const QString &text,
-                        bool opens) {
-        QTest::newRow(tag) << key << int(modifiers) << text << opens;
-    };
-    row("letter", Qt::Key_R, Qt::NoModifier, "r", true);
-    row("capital with Shift", Qt::Key_R, Qt::ShiftModifier, "R", true);
-    row("keypad digit", Qt::Key_5, Qt::KeypadModifier, "5", true);
-    row("accented letter", Qt::Key_Eacute, Qt::NoModifier, "é", true);
-    row("punctuation", Qt::Key_Period, Qt::NoModifier, ".", true);
-    row("Ctrl+F opens empty", Qt::Key_F, Qt::ControlModifier, "\x06", true);
-    row("Ctrl+F on the keypad flag", Qt::Key_F, Qt::ControlModifier | Qt::KeypadModifier, "\x06", true);
-    row("Ctrl+Shift+F", Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier, "\x06", false);
-    row("Ctrl+Alt+F", Qt::Key_F, Qt::ControlModifier | Qt::AltModifier, "", false);
-    row("Alt+letter", Qt::Key_R, Qt::AltModifier, "r", false);
-    row("Ctrl+letter", Qt::Key_A, Qt::ControlModifier, "\x01", false);
-    row("Meta+letter", Qt::Key_R, Qt::MetaModifier, "r", false);
-    row("space", Qt::Key_Space, Qt::NoModifier, " ", false);
-    row("tab", Qt::Key_Tab, Qt::NoModifier, "\t", false);
-    row("return", Qt::Key_Return, Qt::NoModifier, "\r", false);
-    row("keypad enter", Qt::Key_Enter, Qt::KeypadModifier, "\r", false);
-    row("escape", Qt::Key_Escape, Qt::NoModifier, "\x1b", false);
-    row("backspace", Qt::Key_Backspace, Qt::NoModifier, "\b", false);
-    row("delete", Qt::Key_Delete, Qt::NoModifier, "\x7f", false);
-    row("arrow", Qt::Key_Down, Qt::NoModifier, "", false);
-    row("home", Qt::Key_Home, Qt::NoModifier, "", false);
-    row("function key", Qt::Key_F2, Qt::NoModifier, "", false);
-    row("Shift alone", Qt::Key_Shift, Qt::ShiftModifier, "", false);
-    row("Control alone", Qt::Key_Control, Qt::ControlModifier, "", false);
-}
-
-void TestQuickSearch::openingKeys()
-{
-    QFETCH(Qt::Key, key);
-    QFETCH(int, modifiers);
-    QFETCH(QString, text);
-    QFETCH(bool, opens);
-    IconPanel *panel = makePanel();
-    QSignalSpy requests(panel, &IconPanel::searchRequested);
-    QKeyEvent press(QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers), text);
-    QApplication::sendEvent(panel->view(), &press);
-    QCOMPARE(requests.count(), opens ? 1 : 0);
-    if (!opens)
-        return;
-    QCOMPARE(requests.at(0).at(0).value<QWidget *>(), panel->view());
-    const auto trigger = SearchTrigger::fromEvent(&press);
-    QVERIFY(trigger);
-    QCOMPARE(trigger->text, key == Qt::Key_F ? QString() : text);
-    QVERIFY(!trigger->fromInputMethod);
-    // The panel's own keyboard search does not also see the key.
-    QVERIFY(!panel->view()->currentIndex().isValid());
-}
-
-void TestQuickSearch::inputMethodOpens_data()
-{
-    QTest::addColumn<QString>("preedit");
-    QTest::addColumn<QString>("commit");
-    QTest::addColumn<bool>("opens");
-    QTest::newRow("composition begins") << "ni"
-                                        << "" << true;
-    QTest::newRow("committed text") << ""
-                                    << "你" << true;
-    QTest::newRow("commit and new composition") << "h"
-                                                << "你" << true;
-    QTest::newRow("nothing") << ""
-                             << "" << false;
-}
-
-void TestQuickSearch::inputMethodOpens()
-{
-    QFETCH(QString, preedit);
-    QFETCH(QString, commit);
-    QFETCH(bool, opens);
-    IconPanel *panel = makePanel();
-    QSignalSpy requests(panel, &IconPanel::searchRequested);
-    QInputMethodEvent event(preedit, {});
-    event.setCommitString(commit);
-    QApplication::sendEvent(panel->view(), &event);
-    QCOMPARE(requests.count(), opens ? 1 : 0);
-    if (!opens)
-        return;
-    const auto trigger = SearchTrigger::fromEvent(&event);
-    QVERIFY(trigger && trigger->fromInputMethod);
-    QCOMPARE(trigger->text, QString());
-    QCOMPARE(trigger->preeditText, preedit);
-    QCOMPARE(trigger->commitText, commit);
-}
-
-void TestQuickSearch::titleEditorNeverOpens()
-{
-    IconPanel *panel = makePanel(PanelLayoutStore::createPanel("Mine"));
-    QVERIFY(QTest::qWaitForWindowExposed(panel));
-    QSignalSpy requests(panel, &IconPanel::searchRequested);
-    panel->beginRename();
-    auto *editor = panel->findChild<QLineEdit *>();
-    QVERIFY(editor && editor->isVisible());
-    QTest::keyClick(editor, Qt::Key_R);
-    QTest::keyClick(editor, Qt::Key_F, Qt::ControlModifier);
-    QCOMPARE(requests.count(), 0);
-    QVERIFY(editor->text().endsWith('r'));
-}
-
-void TestQuickSearch::panelSetForwardsAndOpens()
-{
-    PanelSet set(IconPanelOptions{}, m_model.get(), true);
-    set.showAll(false);
-    QSignalSpy requests(&set, &PanelSet::searchRequested);
-    const QList<IconPanel *> panels = set.panelsInOrder();
-    QVERIFY(panels.size() >= 2);
-    QTest::keyClick(panels.last()->view(), Qt::Key_N);
-    QCOMPARE(requests.count(), 1);
-    QCOMPARE(requests.at(0).at(0).value<QWidget *>(), panels.last()->view());
-    QCOMPARE(requests.at(0).at(1).value<SearchTrigger>().text, "n");
-
-    QVERIFY(set.openItem(m_model->index(2, 0)));
-    QCOMPARE(m_opened,
-             (QList<QByteArray>{m_model->index(2, 0).data(DesktopModel::KeyRole).toString().toUtf8()}));
-    // An index of anything but the desktop model opens nothing.
-    SearchFilter other;
-    other.setSourceModel(m_model.get());
-    other.setQuery("n");
-    QVERIFY(!set.openItem(other.index(0, 0)));
-    QVERIFY(!set.openItem(QModelIndex()));
-    QCOMPARE(m_opened.size(), 1);
 }
 
 void TestQuickSearch::typedTextStartsTheSearch()
