@@ -13,6 +13,7 @@
 #include <QDrag>
 #include <QMenu>
 #include <QMimeData>
+#include <QScreen>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QtTest>
@@ -55,6 +56,7 @@ private Q_SLOTS:
     void draggedShortcutOutlivesReload();
     void foreignDropsRefused();
     void surfacesSpareOtherWindows();
+    void screenChangesReclamp();
 
 private:
     DesktopShortcuts *make(bool topmost = false)
@@ -358,6 +360,10 @@ void TestDesktopShortcuts::surfacesSpareOtherWindows()
     QWidget panel;
     panel.setGeometry(300, 200, 150, 100);
     panel.show();
+    // A window that lets the pointer through (the snapping guides) takes no drop either.
+    QWidget guides(nullptr, Qt::Tool | Qt::WindowTransparentForInput);
+    guides.setGeometry(available());
+    guides.show();
     QRegion mask;
     shortcuts->setDragExecutor([&](QDrag *) { mask = shortcuts->dropSurfaces().first()->mask(); });
     shortcuts->runDrag(&panel, itemMime({key("b.png")}), QPixmap(48, 48));
@@ -366,6 +372,27 @@ void TestDesktopShortcuts::surfacesSpareOtherWindows()
     QVERIFY(!mask.contains(panel.frameGeometry().center() - origin));
     QVERIFY(mask.contains(QPoint(40, 40) - origin));
     QVERIFY(mask.contains(QPoint(10, 400) - origin));
+}
+
+void TestDesktopShortcuts::screenChangesReclamp()
+{
+    const QRect area = available();
+    PanelLayoutStore::setDesktopPosition(key("a.txt"), {area.right() + 500, 50});
+    DesktopShortcuts *shortcuts = make();
+    DesktopShortcut *a = shortcuts->shortcut(key("a.txt"));
+    const QPoint clamped(area.right() + 1 - 88, 50);
+    QCOMPARE(a->pos(), clamped);
+    // Whatever changed about the screens, the windows are placed inside them again.
+    QScreen *screen = QGuiApplication::primaryScreen();
+    a->move(area.right() + 500, 50);
+    Q_EMIT screen->availableGeometryChanged(area);
+    QTRY_COMPARE(a->pos(), clamped);
+    a->move(area.right() + 500, 50);
+    Q_EMIT screen->geometryChanged(screen->geometry());
+    QTRY_COMPARE(a->pos(), clamped);
+    a->move(area.right() + 500, 50);
+    Q_EMIT qApp->screenRemoved(screen);
+    QTRY_COMPARE(a->pos(), clamped);
 }
 
 QTEST_MAIN(TestDesktopShortcuts)

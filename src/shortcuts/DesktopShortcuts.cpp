@@ -163,7 +163,9 @@ void DesktopShortcuts::createSurfaces()
     QRegion others;
     const QWidgetList windows = QApplication::topLevelWidgets();
     for (const QWidget *w : windows) {
-        if (w->isVisible() && !qobject_cast<const DesktopShortcut *>(w) &&
+        const bool takesInput = !w->windowFlags().testFlag(Qt::WindowTransparentForInput) &&
+                                !w->testAttribute(Qt::WA_TransparentForMouseEvents);
+        if (w->isVisible() && takesInput && !qobject_cast<const DesktopShortcut *>(w) &&
             !qobject_cast<const DesktopDropSurface *>(w))
             others += w->frameGeometry();
     }

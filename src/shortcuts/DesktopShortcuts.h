@@ -9,6 +9,8 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
+#include <utility>
 
 class DesktopDropSurface;
 class DesktopLayer;

@@ -77,10 +77,25 @@ def free_point(windows, size):
     return None
 
 
+def covering_windows(session, pid):
+    """Visible windows of the program as large as the whole screen: the drop surfaces."""
+    found = session.run("xdotool", "search", "--onlyvisible", "--pid", str(pid), "--class", "brim-vale").stdout.split()
+    result = []
+    for wid in found:
+        geometry = session.run("xdotool", "getwindowgeometry", "--shell", wid).stdout
+        values = dict(line.split("=", 1) for line in geometry.split() if "=" in line)
+        if "WIDTH" in values and int(values["WIDTH"]) >= session.size[0] and int(values["HEIGHT"]) >= session.size[1]:
+            result.append(wid)
+    return result
+
+
 def wait_until(predicate, timeout=10):
     deadline = time.time() + timeout
     while time.time() < deadline:
-        value = predicate()
+        try:
+            value = predicate()
+        except KeyError:  # a window went away while it was being looked at
+            value = None
         if value:
             return value
         time.sleep(0.2)
@@ -123,7 +138,26 @@ def main():
             check(loose[2:] == CELL, "it has the size of a desktop icon")
         stored = layout(home).get("desktopPositions", {})
         check(stored.get(notes) == list(expected), "its place is stored under desktopPositions")
-        check("b-plan.txt" not in session.windows(app.pid), "only the dragged item left its panel")
+        now = session.windows(app.pid)
+        check("Documents" in now and "b-plan.txt" not in now, "only the dragged item left its panel")
+        check(not covering_windows(session, app.pid), "no drop surface is left after the drop")
+
+        # A drag cancelled with Esc leaves nothing behind.
+        ix, iy, iw, ih = windows["Images"]
+        session.run("xdotool", "mousemove", str(ix + 12 + 40), str(iy + 40 + 16))
+        session.run("xdotool", "mousedown", "1")
+        for i in range(1, 11):
+            session.run("xdotool", "mousemove", str(ix + 52 - 40 * i), str(iy + 56 + 30 * i))
+            time.sleep(0.03)
+        during = wait_until(lambda: covering_windows(session, app.pid), timeout=3)
+        check(bool(during), "while an item is dragged the desktop is covered by a drop surface")
+        session.run("xdotool", "key", "Escape")
+        session.run("xdotool", "mouseup", "1")
+        time.sleep(0.5)
+        check(not covering_windows(session, app.pid), "a drag cancelled with Esc leaves no drop surface")
+        check(os.path.join(desktop, "photo.png") not in layout(home).get("desktopPositions", {}),
+              "and places nothing on the desktop")
+        check("photo.png" not in session.windows(app.pid), "the cancelled item stays in its panel")
         session.screenshot(os.path.join(artifacts, "e2e-shortcuts-dropped.png"))
         stop(app)
 
@@ -132,6 +166,24 @@ def main():
         windows = session.wait_for_windows(app.pid, panels + ["a-notes.txt"])
         again = windows.get("a-notes.txt")
         check(again is not None and again[:2] == expected, f"after a restart it is at {expected} again: {again}")
+
+        # Dragging it moves it.
+        if again:
+            grab = (again[0] + CELL[0] // 2, again[1] + 28)
+            target = (grab[0] + 300, grab[1] - 100)
+            session.drag(grab, target, steps=20)
+            expected = (target[0] - CELL[0] // 2, target[1] - 24 - 4)
+            moved = wait_until(lambda: (session.windows(app.pid).get("a-notes.txt") or (0, 0))[:2] == expected)
+            check(moved, f"dragging the loose item moves it to {expected}")
+            check(layout(home).get("desktopPositions", {}).get(notes) == list(expected), "and stores its new place")
+            # A short move ends over the item's own window.
+            grab = (expected[0] + CELL[0] // 2, expected[1] + 28)
+            session.drag(grab, (grab[0] + 30, grab[1] + 20), steps=10)
+            nudged = (expected[0] + 30, expected[1] + 20)
+            check(wait_until(lambda: (session.windows(app.pid).get("a-notes.txt") or (0, 0))[:2] == nudged),
+                  f"a short move lands too, at {nudged}")
+            windows = session.windows(app.pid)
+            again = windows.get("a-notes.txt")
 
         # Dragged onto a panel it leaves the desktop and returns to its panel.
         if again and "Images" in windows:
@@ -158,7 +210,7 @@ def main():
             check(windows.get(title, (0, 0))[:2] == place, f"{title} lies loose at {place}")
         check("Images" not in windows and "Audio" not in windows,
               "panels whose only items are loose are not shown")
-        check("gone.txt" in layout(home).get("desktopPositions", {}),
+        check(os.path.join(desktop, "gone.txt") in layout(home).get("desktopPositions", {}),
               "the place of an item that is not on the desktop is kept")
         session.screenshot(os.path.join(artifacts, "e2e-shortcuts.png"))
         stop(app)
