@@ -51,6 +51,8 @@ private Q_SLOTS:
     void hiddenWindows();
     void selection();
     void registeredUnpinned();
+    void painting_data();
+    void painting();
     void drag_data();
     void drag();
     void draggedShortcutOutlivesReload();
@@ -245,6 +247,46 @@ void TestDesktopShortcuts::registeredUnpinned()
     const auto *pin = a->findChild<QAction *>(QLatin1String(DesktopLayer::alwaysOnTopActionName));
     QVERIFY(pin);
     QVERIFY(!pin->isChecked()); // loose items stay down whatever "topmost" says
+}
+
+void TestDesktopShortcuts::painting_data()
+{
+    QTest::addColumn<bool>("hovered");
+    QTest::addColumn<bool>("selected");
+    QTest::newRow("plain") << false << false;
+    QTest::newRow("hovered") << true << false;
+    QTest::newRow("selected") << false << true;
+    QTest::newRow("selected and hovered") << true << true;
+}
+
+void TestDesktopShortcuts::painting()
+{
+    QFETCH(bool, hovered);
+    QFETCH(bool, selected);
+    PanelLayoutStore::setDesktopPosition(key("a.txt"), {200, 100});
+    DesktopShortcuts *shortcuts = make();
+    DesktopShortcut *a = shortcuts->shortcut(key("a.txt"));
+    if (hovered) {
+        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(205, 105));
+        QCoreApplication::sendEvent(a, &enter);
+    }
+    a->setSelected(selected);
+    QCOMPARE(a->isHovered(), hovered);
+    // A point inside the frame, clear of the icon and the name.
+    const QColor pixel = a->grab().toImage().pixelColor(5, a->height() - 6);
+    if (selected) {
+        QVERIFY2(pixel.alpha() > 40 && pixel.blue() > pixel.red() + 40,
+                 qPrintable(pixel.name(QColor::HexArgb)));
+    } else if (hovered) {
+        QVERIFY2(pixel.alpha() > 15 && pixel.alpha() < 60 && pixel.red() == pixel.blue(),
+                 qPrintable(pixel.name(QColor::HexArgb)));
+    } else {
+        // Next to invisible, yet not transparent: the window must still take the pointer.
+        QVERIFY2(pixel.alpha() >= 1 && pixel.alpha() <= 2, qPrintable(pixel.name(QColor::HexArgb)));
+    }
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(a, &leave);
+    QVERIFY(!a->isHovered());
 }
 
 void TestDesktopShortcuts::drag_data()
