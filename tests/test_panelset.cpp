@@ -4,11 +4,13 @@
 #include "panels/IconPanel.h"
 #include "panels/ItemDragView.h"
 #include "panels/ItemPlacement.h"
+#include "panels/LooseItems.h"
 #include "panels/PanelLayoutStore.h"
 #include "panels/PanelSet.h"
 #include "panels/TidyLayout.h"
 #include "shell/DesktopModel.h"
 
+#include <QMimeData>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QtTest>
@@ -32,6 +34,35 @@ QStringList keysIn(const IconPanel *panel)
     return keys;
 }
 
+// Loose items as the set sees them: records what the set asks of them.
+class FakeLooseItems : public LooseItems
+{
+public:
+    void runDrag(QWidget *source, QMimeData *mime, const QPixmap &) override
+    {
+        sources.append(source);
+        delete mime;
+        dragging = true;
+        if (duringDrag)
+            duringDrag();
+        dragging = false;
+        Q_EMIT dragFinished();
+    }
+    bool isDragging() const override { return dragging; }
+    void setShown(bool on) override { shown = on; }
+    bool hasVisibleShortcuts() const override { return shown && visibleShortcuts; }
+    void setIconSize(int pixels) override { iconSize = pixels; }
+    void clearSelection() override { ++cleared; }
+
+    QList<QPointer<QWidget>> sources;
+    std::function<void()> duringDrag;
+    bool dragging = false;
+    bool shown = false;
+    bool visibleShortcuts = false;
+    int iconSize = 0;
+    int cleared = 0;
+};
+
 } // namespace
 
 class TestPanelSet : public QObject
@@ -51,6 +82,8 @@ private Q_SLOTS:
     void rolledUpKeepsFullHeight();
     void viewSwitchKeepsClear();
     void singleMode();
+    void looseItemsFollowTheSet();
+    void panelEmptiedDuringDragWaits();
 
 private:
     void addFiles(const QStringList &paths)
@@ -297,6 +330,67 @@ void TestPanelSet::singleMode()
     QCOMPARE(panel->settingsPrefix(), "panel");
     QCOMPARE(keysIn(panel), QStringList{"/d/a.txt"}); // loose items stay out
     QVERIFY(panel->geometryRestored());
+}
+
+void TestPanelSet::looseItemsFollowTheSet()
+{
+    addFiles({"/d/a.txt", "/d/b.png"});
+    PanelSet *set = makeSet();
+    auto *loose = new FakeLooseItems;
+    set->setLooseItems(loose);
+    QCOMPARE(loose->parent(), set);
+    QCOMPARE(loose->iconSize, 48);
+
+    // An item dragged in a panel runs through the loose items' drag procedure.
+    set->showAll(false);
+    QVERIFY(loose->shown);
+    ItemDragView *view = set->panel("documents")->view();
+    view->doItemsLayout();
+    const QPoint item = view->visualRect(view->model()->index(0, 0)).center();
+    QTest::mousePress(view->viewport(), Qt::LeftButton, {}, item);
+    // The first move arms the drag, the next one starts it.
+    QTest::mouseMove(view->viewport(), item + QPoint(20, 20));
+    QTest::mouseMove(view->viewport(), item + QPoint(40, 40));
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, item + QPoint(40, 40));
+    QCOMPARE(loose->sources.size(), 1);
+    QCOMPARE(loose->sources.first().data(), view);
+
+    // One selection in the whole program.
+    view->selectAll();
+    Q_EMIT loose->selectionActivated();
+    QVERIFY(view->selectionModel()->selectedIndexes().isEmpty());
+    const int before = loose->cleared;
+    Q_EMIT set->panel("images")->selectionActivated();
+    QCOMPARE(loose->cleared, before + 1);
+
+    set->setIconSize(96);
+    QCOMPARE(loose->iconSize, 96);
+    loose->visibleShortcuts = true;
+    set->toggleAll();
+    QVERIFY(!loose->shown);
+    loose->shown = true; // a loose item still on screen counts as shown
+    QVERIFY(set->anyPanelVisible());
+}
+
+void TestPanelSet::panelEmptiedDuringDragWaits()
+{
+    addFiles({"/d/a.txt", "/d/b.png"});
+    PanelSet *set = makeSet();
+    auto *loose = new FakeLooseItems;
+    set->setLooseItems(loose);
+    QPointer<IconPanel> images = set->panel("images");
+    bool keptDuringDrag = false;
+    loose->duringDrag = [&] {
+        // The drag's own item leaves the desktop; its panel is no longer wanted.
+        m_desktop->entries.removeIf([](const DesktopEntry &e) { return e.path.endsWith(".png"); });
+        m_model->reload();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        keptDuringDrag = images && !images->isVisible() && !set->panelsInOrder().contains(images.data());
+    };
+    loose->runDrag(images->view(), new QMimeData, QPixmap());
+    QVERIFY(keptDuringDrag);
+    QVERIFY(images); // the view that started the drag is still returning through it
+    QTRY_VERIFY(!images);
 }
 
 QTEST_MAIN(TestPanelSet)

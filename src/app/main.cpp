@@ -8,10 +8,12 @@
 #include "search/QuickSearch.h"
 #include "shell/CompositorWatch.h"
 #include "shell/DesktopIconSwitch.h"
+#include "shell/DesktopLayer.h"
 #include "shell/DesktopModel.h"
 #include "shell/Platform.h"
 #include "shell/SessionEndWatcher.h"
 #include "shell/ShellDesktop.h"
+#include "shortcuts/DesktopShortcuts.h"
 #include "tray/AppIcon.h"
 
 #include <QAction>
@@ -66,11 +68,15 @@ int main(int argc, char *argv[])
         shell->hideIcons();
 
     auto model = std::make_unique<DesktopModel>(std::make_unique<ItemPlacement>());
+    auto layer = std::make_unique<DesktopLayer>(parser->isSet(QStringLiteral("topmost")));
     model->setIconSize(options.iconSize);
     // The virtual items' names (Home, Computer, Trash) follow the language.
     L10n::onLanguageChanged(model.get(), [model = model.get()] { model->queueReload(); });
 
     auto panels = std::make_unique<PanelSet>(options, model.get(), !parser->isSet(QStringLiteral("single")));
+
+    // Items left loose on the desktop; every item drag of the panels runs through them.
+    panels->setLooseItems(new DesktopShortcuts(model.get(), layer.get(), options.iconSize));
 
     // "Show the real desktop icons": one action for every menu that offers it.
     auto *realIcons = new QAction(app.get());
@@ -109,6 +115,7 @@ int main(int argc, char *argv[])
 
     search.reset();
     panels.reset();
+    layer.reset();
     model.reset();
     shell.reset();
     guard.reset();

@@ -1,6 +1,7 @@
 #include "DropController.h"
 
 #include "panels/ItemDragView.h"
+#include "panels/ItemMime.h"
 #include "panels/PanelLayoutStore.h"
 #include "panels/PanelSettings.h"
 #include "panels/PanelSort.h"
@@ -14,18 +15,6 @@
 #include <QTimer>
 
 namespace {
-
-QStringList keysFrom(const QMimeData *mime)
-{
-    QStringList keys;
-    const QStringList parts =
-        QString::fromUtf8(mime->data(DesktopModel::itemMimeType())).split(QLatin1Char('\n'));
-    for (const QString &part : parts) {
-        if (!part.isEmpty())
-            keys.append(part);
-    }
-    return keys;
-}
 
 // A drag is internal when every dragged item is one of this panel's own.
 bool allShownHere(const QStringList &keys, const QStringList &shown)
@@ -94,13 +83,13 @@ bool DropController::eventFilter(QObject *watched, QEvent *event)
 
 void DropController::dragMoved(QDropEvent *event)
 {
-    if (!event->mimeData()->hasFormat(DesktopModel::itemMimeType())) {
+    if (!ItemMime::hasItems(event->mimeData())) {
         event->ignore();
         return;
     }
     event->setDropAction(Qt::CopyAction);
     event->accept();
-    m_internal = allShownHere(keysFrom(event->mimeData()), keysShown());
+    m_internal = allShownHere(ItemMime::itemKeys(event->mimeData()), keysShown());
     m_position = event->position().toPoint();
     if (m_internal)
         m_view->showDropMarker(m_view->dropRowAt(m_position));
@@ -117,7 +106,7 @@ void DropController::dragMoved(QDropEvent *event)
 
 void DropController::dropped(QDropEvent *event)
 {
-    if (!event->mimeData()->hasFormat(DesktopModel::itemMimeType())) {
+    if (!ItemMime::hasItems(event->mimeData())) {
         event->ignore();
         return;
     }
@@ -125,7 +114,7 @@ void DropController::dropped(QDropEvent *event)
     stopAutoScroll();
     event->setDropAction(Qt::CopyAction);
     event->accept();
-    const QStringList keys = keysFrom(event->mimeData());
+    const QStringList keys = ItemMime::itemKeys(event->mimeData());
     const QStringList shown = keysShown();
     if (!allShownHere(keys, shown)) {
         Q_EMIT itemsDropped(keys);

@@ -5,6 +5,7 @@
 #include "categories/CategoryRules.h"
 #include "panels/IconPanel.h"
 #include "panels/ItemDragView.h"
+#include "panels/ItemMenu.h"
 #include "panels/PanelFrame.h"
 #include "panels/PanelSettings.h"
 #include "panels/PanelSort.h"
@@ -12,7 +13,6 @@
 
 #include <QAction>
 #include <QActionGroup>
-#include <QFileInfo>
 #include <QMenu>
 
 namespace {
@@ -93,18 +93,8 @@ void PanelMenu::addItemEntries(QMenu *menu, IconPanel *panel, QPoint viewportPos
     const QModelIndex clicked = panel->view()->indexAt(viewportPosition);
     if (!clicked.isValid())
         return;
-    DesktopModel *model = panel->model();
     // A persistent index: the model may reload while the menu is open.
-    const QPersistentModelIndex item(panel->sourceIndex(clicked));
-    QObject::connect(menu->addAction(L10n::text("Open")), &QAction::triggered, panel,
-                     [model, item] { model->openItem(item); });
-    const QString path = model->itemPath(item);
-    if (!path.isEmpty()) {
-        QObject::connect(menu->addAction(L10n::text("Open file location")), &QAction::triggered, panel,
-                         [model, path] { model->openPath(QFileInfo(path).absolutePath()); });
-    }
-    QObject::connect(menu->addAction(L10n::text("Properties")), &QAction::triggered, panel,
-                     [model, item] { model->invokeVerb(item, QStringLiteral("properties")); });
+    ItemMenu::addEntries(menu, panel->model(), QPersistentModelIndex(panel->sourceIndex(clicked)), panel);
     menu->addSeparator();
 }
 

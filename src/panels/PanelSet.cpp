@@ -8,6 +8,7 @@
 #include "panels/GuideOverlay.h"
 #include "panels/IconPanel.h"
 #include "panels/ItemDragView.h"
+#include "panels/LooseItems.h"
 #include "panels/PanelLayoutStore.h"
 #include "panels/PanelMetrics.h"
 #include "panels/TidyLayout.h"
@@ -38,6 +39,9 @@ PanelSet::PanelSet(const IconPanelOptions &options, DesktopModel *model, bool pe
 
 PanelSet::~PanelSet()
 {
+    delete m_loose;
+    for (const QPointer<IconPanel> &retired : std::as_const(m_retired))
+        delete retired;
     delete m_singlePanel;
     const QList<IconPanel *> panels = m_panels.values();
     m_panels.clear();
@@ -136,7 +140,7 @@ void PanelSet::syncPanels()
     const QStringList existing = m_panels.keys();
     for (const QString &id : existing) {
         if (!wanted.contains(id))
-            delete m_panels.take(id);
+            retirePanel(m_panels.take(id));
     }
     bool created = false;
     for (const QString &id : wanted) {
@@ -150,6 +154,42 @@ void PanelSet::syncPanels()
         for (IconPanel *p : panelsInOrder())
             p->show();
     }
+}
+
+void PanelSet::retirePanel(IconPanel *panel)
+{
+    // The drag that runs may have started in this panel's view, which is still
+    // on the stack below it: the window goes once the drag is over.
+    if (m_loose && m_loose->isDragging()) {
+        panel->hide();
+        m_retired.append(panel);
+        return;
+    }
+    delete panel;
+}
+
+void PanelSet::setLooseItems(LooseItems *items)
+{
+    delete m_loose;
+    m_loose = items;
+    if (!items)
+        return;
+    items->setParent(this);
+    connect(items, &LooseItems::selectionActivated, this, [this] { clearOtherSelections(nullptr); });
+    connect(items, &LooseItems::dragFinished, this, [this] {
+        // Still inside the drag's caller; the views return through it first.
+        QTimer::singleShot(0, this, [this] {
+            if (m_loose && m_loose->isDragging())
+                return;
+            const QList<QPointer<IconPanel>> retired = std::exchange(m_retired, {});
+            for (const QPointer<IconPanel> &panel : retired)
+                delete panel;
+        });
+    });
+    items->setIconSize(m_options.iconSize);
+    items->setShown(m_panelsShown);
+    for (IconPanel *panel : panelsInOrder())
+        panel->view()->setDragHandler(items->dragHandler());
 }
 
 void PanelSet::makePanel(const QString &id)
@@ -172,6 +212,8 @@ void PanelSet::adopt(IconPanel *panel)
     if (!m_overlay)
         m_overlay = new GuideOverlay;
     panel->setGuideOverlay(m_overlay);
+    if (m_loose)
+        panel->view()->setDragHandler(m_loose->dragHandler());
     QPointer<IconPanel> self(panel);
     panel->setPeerProvider([this, self] { return peerRects(self); });
     panel->setHideToTray(m_hideToTray);
@@ -231,6 +273,8 @@ QList<QRect> PanelSet::peerRects(const IconPanel *except) const
 
 void PanelSet::clearOtherSelections(IconPanel *except)
 {
+    if (except && m_loose)
+        m_loose->clearSelection();
     for (IconPanel *p : panelsInOrder()) {
         if (p != except)
             p->clearSelection();
@@ -341,6 +385,8 @@ void PanelSet::tidy()
 
 bool PanelSet::anyPanelVisible() const
 {
+    if (m_loose && m_loose->hasVisibleShortcuts())
+        return true;
     const QList<IconPanel *> panels = panelsInOrder();
     return std::any_of(panels.cbegin(), panels.cend(), [](const IconPanel *p) { return p->isVisible(); });
 }
@@ -356,6 +402,8 @@ void PanelSet::panelHidden()
 void PanelSet::showAll(bool activate)
 {
     m_panelsShown = true;
+    if (m_loose)
+        m_loose->setShown(true);
     const QList<IconPanel *> panels = panelsInOrder();
     // Create every native window before mapping any: each creation waits on the
     // X server, which is otherwise busy with the window manager's work for the
@@ -378,6 +426,8 @@ void PanelSet::toggleAll()
         return;
     }
     m_panelsShown = false;
+    if (m_loose)
+        m_loose->setShown(false);
     for (IconPanel *p : panelsInOrder()) {
         p->storePanelGeometry();
         p->hide();
@@ -397,6 +447,8 @@ void PanelSet::setIconSize(int px)
         return;
     m_options.iconSize = px;
     Settings::instance()->setValue(SettingsKeys::panelIconSize, px);
+    if (m_loose)
+        m_loose->setIconSize(px);
     for (IconPanel *p : panelsInOrder()) {
         p->setIconSize(px);
         p->setNeedsRelayout(true);

@@ -2,6 +2,7 @@
 
 #include "panels/IconPanelOptions.h"
 #include "panels/SearchTrigger.h"
+#include "panels/LooseItems.h"
 
 #include <QHash>
 #include <QObject>
@@ -38,6 +39,10 @@ public:
     // Whether a compositing manager runs; see IconPanel::setCompositing.
     void setCompositing(bool composited);
     int itemCount() const;
+    // The items loose on the desktop; the set takes ownership. Every item drag
+    // of the panels runs through its drag procedure from then on.
+    void setLooseItems(LooseItems *items);
+    LooseItems *looseItems() const { return m_loose; }
 
     // "Tidy panels": re-arranges everything unless the layout is locked.
     void tidy();
@@ -72,6 +77,7 @@ private:
     void resizeAfterViewChange(IconPanel *panel);
     void clearOtherSelections(IconPanel *except);
     void panelHidden();
+    void retirePanel(IconPanel *panel);
     QStringList wantedPanelIds() const;
     QList<QRect> peerRects(const IconPanel *except) const;
     // Every other panel's room, rolled-up ones at their full height.
@@ -88,4 +94,7 @@ private:
     bool m_composited = true;
     QHash<QString, IconPanel *> m_panels;
     IconPanel *m_singlePanel = nullptr;
+    QPointer<LooseItems> m_loose;
+    // Panels no longer wanted while an item drag that may have started in them runs.
+    QList<QPointer<IconPanel>> m_retired;
 };

@@ -1,0 +1,208 @@
+#include "DesktopShortcut.h"
+
+#include "base/AppStyle.h"
+#include "panels/ItemMenu.h"
+#include "panels/ItemMime.h"
+#include "shell/DesktopModel.h"
+#include "shortcuts/DesktopDropSurface.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QPainter>
+#include <QPointer>
+
+namespace {
+constexpr int fontPixels = 12;
+constexpr int iconTop = 4;
+constexpr int labelTop = 8;     // below the icon
+constexpr int labelHeight = 36; // two lines
+constexpr int labelMargin = 3;
+
+const QColor selectedPen(170, 205, 250, 150);
+const QColor selectedFill(90, 150, 220, 70);
+const QColor hoveredPen(255, 255, 255, 50);
+const QColor hoveredFill(255, 255, 255, 28);
+const QColor labelShadow(0, 0, 0, 220);
+} // namespace
+
+DesktopShortcut::DesktopShortcut(DesktopModel *model, QWidget *parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnBottomHint)
+    , m_model(model)
+{
+    setObjectName(QStringLiteral("desktopShortcut"));
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setFocusPolicy(Qt::StrongFocus);
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    setAcceptDrops(true);
+    QFont font = AppStyle::appFont();
+    font.setPixelSize(fontPixels);
+    setFont(font);
+    connect(this, &QWidget::customContextMenuRequested, this, &DesktopShortcut::showItemMenu);
+}
+
+DesktopShortcut::~DesktopShortcut() = default;
+
+void DesktopShortcut::setIconSize(int pixels)
+{
+    m_iconSize = pixels;
+    update();
+}
+
+void DesktopShortcut::setSelected(bool selected)
+{
+    if (m_selected == selected)
+        return;
+    m_selected = selected;
+    update();
+}
+
+void DesktopShortcut::press()
+{
+    if (m_onPressed)
+        m_onPressed();
+    m_selected = true;
+    update();
+}
+
+void DesktopShortcut::showItemMenu(QPoint position)
+{
+    if (!m_index.isValid() || m_menuOpen)
+        return;
+    press();
+    m_menuOpen = true;
+    // This desktop has no shell menu of its own; the program's menu is the item's menu.
+    QPointer<DesktopShortcut> self(this);
+    {
+        QMenu menu(this);
+        menu.setStyleSheet(AppStyle::menuStyleSheet());
+        ItemMenu::addEntries(&menu, m_model, m_index, this);
+        menu.exec(mapToGlobal(position));
+    }
+    if (!self)
+        return;
+    m_menuOpen = false;
+    // The chosen action may have renamed or removed the item.
+    if (m_onMenuClosed)
+        m_onMenuClosed();
+}
+
+void DesktopShortcut::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    press();
+    m_pressPos = event->position().toPoint();
+    m_dragStarted = false;
+}
+
+void DesktopShortcut::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton && m_index.isValid())
+        m_model->openItem(m_index);
+}
+
+void DesktopShortcut::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!(event->buttons() & Qt::LeftButton) || m_dragStarted || !m_index.isValid())
+        return;
+    if ((event->position().toPoint() - m_pressPos).manhattanLength() < QApplication::startDragDistance())
+        return;
+    m_dragStarted = true;
+    startDrag();
+}
+
+void DesktopShortcut::startDrag()
+{
+    if (!m_onDrag)
+        return;
+    const QIcon icon = m_index.data(Qt::DecorationRole).value<QIcon>();
+    const QPixmap pixmap = icon.pixmap(QSize(m_iconSize, m_iconSize));
+    QMimeData *mime = m_model->mimeData({QModelIndex(m_index)});
+    if (mime)
+        m_onDrag(this, mime, pixmap);
+}
+
+void DesktopShortcut::keyPressEvent(QKeyEvent *event)
+{
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && m_index.isValid()) {
+        m_model->openItem(m_index);
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void DesktopShortcut::enterEvent(QEnterEvent *)
+{
+    m_hovered = true;
+    update();
+}
+
+void DesktopShortcut::leaveEvent(QEvent *)
+{
+    m_hovered = false;
+    update();
+}
+
+void DesktopShortcut::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    // Not quite transparent, so the whole window takes the pointer.
+    painter.fillRect(rect(), QColor(0, 0, 0, 1));
+    if (m_selected || m_hovered) {
+        painter.setPen(m_selected ? selectedPen : hoveredPen);
+        painter.setBrush(m_selected ? selectedFill : hoveredFill);
+        painter.drawRoundedRect(QRectF(rect().adjusted(1, 1, -1, -1)), 3, 3);
+    }
+    if (!m_index.isValid())
+        return;
+    const QIcon icon = m_index.data(Qt::DecorationRole).value<QIcon>();
+    icon.paint(&painter, QRect((width() - m_iconSize) / 2, iconTop, m_iconSize, m_iconSize));
+
+    const QString name =
+        fontMetrics().elidedText(m_index.data(Qt::DisplayRole).toString(), Qt::ElideRight, 2 * width() - 24);
+    const QRect box(labelMargin, m_iconSize + labelTop, width() - 2 * labelMargin, labelHeight);
+    const int flags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap;
+    painter.setPen(labelShadow);
+    painter.drawText(box.translated(1, 1), flags, name);
+    painter.setPen(Qt::white);
+    painter.drawText(box, flags, name);
+}
+
+void DesktopShortcut::dragEnterEvent(QDragEnterEvent *event)
+{
+    dragMoveEvent(event);
+}
+
+void DesktopShortcut::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (!DesktopDropSurface::acceptsDrag(event)) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void DesktopShortcut::dropEvent(QDropEvent *event)
+{
+    if (!DesktopDropSurface::acceptsDrag(event)) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    takeDrop(ItemMime::itemKeys(event->mimeData()), mapToGlobal(event->position()).toPoint());
+}
+
+void DesktopShortcut::takeDrop(const QStringList &keys, QPoint globalPoint)
+{
+    if (m_onDropped)
+        m_onDropped(keys, globalPoint);
+}

@@ -1,0 +1,441 @@
+#include "TestEnvironment.h"
+#include "fakes/FakeDesktopSource.h"
+#include "panels/ItemPlacement.h"
+#include "panels/PanelLayoutStore.h"
+#include "shell/DesktopLayer.h"
+#include "shell/DesktopModel.h"
+#include "shortcuts/DesktopDropSurface.h"
+#include "shortcuts/DesktopShortcut.h"
+#include "shortcuts/DesktopShortcuts.h"
+#include "shortcuts/ShortcutGeometry.h"
+
+#include <QAction>
+#include <QDrag>
+#include <QMenu>
+#include <QMimeData>
+#include <QScreen>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+using Positions = QHash<QString, QPoint>;
+
+QMimeData *itemMime(const QStringList &keys)
+{
+    auto *mime = new QMimeData;
+    mime->setData(DesktopModel::itemMimeType(), keys.join(QLatin1Char('\n')).toUtf8());
+    return mime;
+}
+
+QRect available()
+{
+    return QGuiApplication::primaryScreen()->availableGeometry();
+}
+
+} // namespace
+
+class TestDesktopShortcuts : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void rebuild_data();
+    void rebuild();
+    void vanishedItemKeepsPosition();
+    void openMenuKeepsWindow();
+    void hiddenWindows();
+    void selection();
+    void registeredUnpinned();
+    void painting_data();
+    void painting();
+    void drag_data();
+    void drag();
+    void draggedShortcutOutlivesReload();
+    void foreignDropsRefused();
+    void surfacesSpareOtherWindows();
+    void screenChangesReclamp();
+
+private:
+    DesktopShortcuts *make(bool topmost = false)
+    {
+        for (const char *name : {"a.txt", "b.png", "c.mp3"})
+            m_desktop->entries.append(FakeDesktopSource::file(key(name)));
+        m_model = std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_desktop),
+                                                 std::make_unique<ItemPlacement>());
+        m_layer = std::make_unique<DesktopLayer>(topmost);
+        m_shortcuts = std::make_unique<DesktopShortcuts>(m_model.get(), m_layer.get(), 48);
+        return m_shortcuts.get();
+    }
+    static QString key(const QString &name) { return "/d/" + name; }
+
+    std::unique_ptr<TestEnvironment> m_env;
+    std::shared_ptr<FakeDesktopSource::State> m_desktop;
+    std::unique_ptr<DesktopModel> m_model;
+    std::unique_ptr<DesktopLayer> m_layer;
+    std::unique_ptr<DesktopShortcuts> m_shortcuts;
+};
+
+void TestDesktopShortcuts::init()
+{
+    m_env = std::make_unique<TestEnvironment>();
+    QSettings().clear();
+    PanelLayoutStore::discardState();
+    m_desktop = std::make_shared<FakeDesktopSource::State>();
+}
+
+void TestDesktopShortcuts::cleanup()
+{
+    m_shortcuts.reset();
+    m_layer.reset();
+    m_model.reset();
+    PanelLayoutStore::discardState();
+    m_env.reset();
+}
+
+void TestDesktopShortcuts::rebuild_data()
+{
+    QTest::addColumn<Positions>("stored");
+    QTest::addColumn<Positions>("shown");
+    const QRect area = available();
+    QTest::newRow("nothing loose") << Positions{} << Positions{};
+    QTest::newRow("one loose item") << Positions{{key("a.txt"), {100, 120}}}
+                                    << Positions{{key("a.txt"), {100, 120}}};
+    QTest::newRow("two loose items") << Positions{{key("a.txt"), {10, 20}}, {key("c.mp3"), {300, 40}}}
+                                     << Positions{{key("a.txt"), {10, 20}}, {key("c.mp3"), {300, 40}}};
+    QTest::newRow("off every screen is shown inside the primary")
+        << Positions{{key("b.png"), {50000, -900}}}
+        << Positions{{key("b.png"), {area.right() + 1 - 88, area.top()}}};
+    QTest::newRow("a position of an item not on the desktop shows nothing")
+        << Positions{{key("gone.txt"), {10, 10}}} << Positions{};
+}
+
+void TestDesktopShortcuts::rebuild()
+{
+    QFETCH(Positions, stored);
+    QFETCH(Positions, shown);
+    for (auto it = stored.cbegin(); it != stored.cend(); ++it)
+        PanelLayoutStore::setDesktopPosition(it.key(), it.value());
+    DesktopShortcuts *shortcuts = make();
+    shortcuts->setShown(true);
+    QStringList keys = shortcuts->keys();
+    keys.sort();
+    QStringList expectedKeys = shown.keys();
+    expectedKeys.sort();
+    QCOMPARE(keys, expectedKeys);
+    for (auto it = shown.cbegin(); it != shown.cend(); ++it) {
+        const DesktopShortcut *s = shortcuts->shortcut(it.key());
+        QCOMPARE(s->pos(), it.value());
+        QCOMPARE(s->size(), QSize(88, 96));
+        QVERIFY(s->isVisible());
+        QCOMPARE(s->toolTip(), s->index().data(Qt::DisplayRole).toString());
+    }
+    // Showing a clamped place does not change the stored one.
+    for (auto it = stored.cbegin(); it != stored.cend(); ++it)
+        QCOMPARE(PanelLayoutStore::desktopPosition(it.key()), std::optional<QPoint>(it.value()));
+    // Loose items show in no panel.
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        const QModelIndex index = m_model->index(row, 0);
+        QCOMPARE(index.data(DesktopModel::PanelRole).toString() == PanelLayoutStore::desktopPanelId(),
+                 shown.contains(index.data(DesktopModel::KeyRole).toString()));
+    }
+}
+
+void TestDesktopShortcuts::vanishedItemKeepsPosition()
+{
+    PanelLayoutStore::setDesktopPosition(key("a.txt"), {200, 100});
+    DesktopShortcuts *shortcuts = make();
+    QPointer<DesktopShortcut> window = shortcuts->shortcut(key("a.txt"));
+    QVERIFY(window);
+    m_desktop->entries.removeIf([](const DesktopEntry &e) { return e.path.endsWith("a.txt"); });
+    m_model->reload();
+    QVERIFY(shortcuts->keys().isEmpty());
+    QTRY_VERIFY(!window);
+    QVERIFY(!m_layer->isTracked(window));
+    QCOMPARE(PanelLayoutStore::desktopPosition(key("a.txt")), std::optional<QPoint>(QPoint(200, 100)));
+
+    // It comes back where it was.
+    m_desktop->entries.append(FakeDesktopSource::file(key("a.txt")));
+    m_model->reload();
+    QVERIFY(shortcuts->shortcut(key("a.txt")));
+    QCOMPARE(shortcuts->shortcut(key("a.txt"))->pos(), QPoint(200, 100));
+}
+
+void TestDesktopShortcuts::openMenuKeepsWindow()
+{
+    PanelLayoutStore::setDesktopPosition(key("a.txt"), {200, 100});
+    DesktopShortcuts *shortcuts = make();
+    shortcuts->setShown(true);
+    QPointer<DesktopShortcut> window = shortcuts->shortcut(key("a.txt"));
+    QStringList entries;
+    bool keptWhileOpen = false;
+    QTimer::singleShot(0, this, [&] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        for (const QAction *action : menu->actions())
+            entries.append(action->text());
+        // The item is deleted while its menu is open.
+        m_desktop->entries.removeIf([](const DesktopEntry &e) { return e.path.endsWith("a.txt"); });
+        m_model->reload();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        keptWhileOpen = window && shortcuts->keys().contains(key("a.txt")) && window->isMenuOpen();
+        menu->close();
+    });
+    window->showItemMenu(QPoint(10, 10));
+    QCOMPARE(entries, (QStringList{"Open", "Open file location", "Properties"}));
+    QVERIFY(keptWhileOpen);
+    QVERIFY(window && window->isSelected());
+    // The rebuild after the menu closed removes it.
+    QTRY_VERIFY(!window);
+    QVERIFY(shortcuts->keys().isEmpty());
+}
+
+void TestDesktopShortcuts::hiddenWindows()
+{
+    PanelLayoutStore::setDesktopPosition(key("a.txt"), {200, 100});
+    DesktopShortcuts *shortcuts = make();
+    QVERIFY(shortcuts->shortcut(key("a.txt")));
+    QVERIFY(!shortcuts->hasVisibleShortcuts());
+    // A rebuild while hidden creates without showing.
+    PanelLayoutStore::setDesktopPosition(key("b.png"), {300, 100});
+    m_model->reload();
+    QVERIFY(shortcuts->shortcut(key("b.png")));
+    QVERIFY(!shortcuts->shortcut(key("b.png"))->isVisible());
+    shortcuts->setShown(true);
+    QVERIFY(shortcuts->hasVisibleShortcuts());
+    QVERIFY(shortcuts->shortcut(key("b.png"))->isVisible());
+    shortcuts->setShown(false);
+    QVERIFY(!shortcuts->hasVisibleShortcuts());
+
+    // A new icon size re-sizes every window.
+    shortcuts->setIconSize(96);
+    QCOMPARE(shortcuts->shortcut(key("a.txt"))->size(), QSize(120, 144));
+    QCOMPARE(shortcuts->shortcut(key("a.txt"))->iconSize(), 96);
+}
+
+void TestDesktopShortcuts::selection()
+{
+    PanelLayoutStore::setDesktopPosition(key("a.txt"), {200, 100});
+    PanelLayoutStore::setDesktopPosition(key("b.png"), {400, 100});
+    DesktopShortcuts *shortcuts = make();
+    shortcuts->setShown(true);
+    DesktopShortcut *a = shortcuts->shortcut(key("a.txt"));
+    DesktopShortcut *b = shortcuts->shortcut(key("b.png"));
+    QSignalSpy activated(shortcuts, &LooseItems::selectionActivated);
+    QTest::mousePress(a, Qt::LeftButton, {}, QPoint(20, 20));
+    QVERIFY(a->isSelected());
+    QVERIFY(!b->isSelected());
+    QTest::mousePress(b, Qt::LeftButton, {}, QPoint(20, 20));
+    QVERIFY(!a->isSelected());
+    QVERIFY(b->isSelected());
+    QCOMPARE(activated.count(), 2);
+    shortcuts->clearSelection();
+    QVERIFY(!a->isSelected() && !b->isSelected());
+    QCOMPARE(activated.count(), 2);
+}
+
+void TestDesktopShortcuts::registeredUnpinned()
+{
+    PanelLayoutStore::setDesktopPosition(key("a.txt"), {200, 100});
+    DesktopShortcuts *shortcuts = make(true);
+    DesktopShortcut *a = shortcuts->shortcut(key("a.txt"));
+    QVERIFY(m_layer->isTracked(a));
+    const auto *pin = a->findChild<QAction *>(QLatin1String(DesktopLayer::alwaysOnTopActionName));
+    QVERIFY(pin);
+    QVERIFY(!pin->isChecked()); // loose items stay down whatever "topmost" says
+}
+
+void TestDesktopShortcuts::painting_data()
+{
+    QTest::addColumn<bool>("hovered");
+    QTest::addColumn<bool>("selected");
+    QTest::newRow("plain") << false << false;
+    QTest::newRow("hovered") << true << false;
+    QTest::newRow("selected") << false << true;
+    QTest::newRow("selected and hovered") << true << true;
+}
+
+void TestDesktopShortcuts::painting()
+{
+    QFETCH(bool, hovered);
+    QFETCH(bool, selected);
+    PanelLayoutStore::setDesktopPosition(key("a.txt"), {200, 100});
+    DesktopShortcuts *shortcuts = make();
+    DesktopShortcut *a = shortcuts->shortcut(key("a.txt"));
+    if (hovered) {
+        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(205, 105));
+        QCoreApplication::sendEvent(a, &enter);
+    }
+    a->setSelected(selected);
+    QCOMPARE(a->isHovered(), hovered);
+    // A point inside the frame, clear of the icon and the name.
+    const QColor pixel = a->grab().toImage().pixelColor(5, a->height() - 6);
+    if (selected) {
+        QVERIFY2(pixel.alpha() > 40 && pixel.blue() > pixel.red() + 40,
+                 qPrintable(pixel.name(QColor::HexArgb)));
+    } else if (hovered) {
+        QVERIFY2(pixel.alpha() > 15 && pixel.alpha() < 60 && pixel.red() == pixel.blue(),
+                 qPrintable(pixel.name(QColor::HexArgb)));
+    } else {
+        // Next to invisible, yet not transparent: the window must still take the pointer.
+        QVERIFY2(pixel.alpha() >= 1 && pixel.alpha() <= 2, qPrintable(pixel.name(QColor::HexArgb)));
+    }
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(a, &leave);
+    QVERIFY(!a->isHovered());
+}
+
+void TestDesktopShortcuts::drag_data()
+{
+    QTest::addColumn<QString>("outcome");
+    QTest::addColumn<QStringList>("dragged");
+    QTest::addColumn<Positions>("stored");
+    const QString a = key("a.txt"), b = key("b.png"), c = key("c.mp3");
+    // c.mp3 lies loose at (20, 20) before every drag.
+    QTest::newRow("one item dropped on the desktop")
+        << "surface" << QStringList{a} << Positions{{a, {456, 272}}, {c, {20, 20}}};
+    QTest::newRow("three items form a row")
+        << "surface" << QStringList{a, b, c} << Positions{{a, {456, 272}}, {b, {544, 272}}, {c, {632, 272}}};
+    QTest::newRow("unknown keys are skipped without a gap")
+        << "surface" << QStringList{key("gone.txt"), b} << Positions{{b, {456, 272}}, {c, {20, 20}}};
+    QTest::newRow("a loose item moved onto its own window")
+        << "shortcut" << QStringList{c} << Positions{{c, {456, 272}}};
+    QTest::newRow("cancelled") << "cancel" << QStringList{a} << Positions{{c, {20, 20}}};
+    QTest::newRow("source gone mid-drag") << "sourceGone" << QStringList{a} << Positions{{c, {20, 20}}};
+}
+
+void TestDesktopShortcuts::drag()
+{
+    QFETCH(QString, outcome);
+    QFETCH(QStringList, dragged);
+    QFETCH(Positions, stored);
+    PanelLayoutStore::setDesktopPosition(key("c.mp3"), {20, 20});
+    DesktopShortcuts *shortcuts = make();
+    shortcuts->setShown(true);
+    QPointer<QWidget> source = outcome == "shortcut" ? shortcuts->shortcut(key("c.mp3")) : new QWidget;
+    int surfacesDuring = -1;
+    bool coverScreens = false;
+    bool draggingDuring = false;
+    shortcuts->setDragExecutor([&](QDrag *drag) {
+        draggingDuring = shortcuts->isDragging();
+        QCOMPARE(drag->hotSpot(), QPoint(24, 24));
+        const QList<DesktopDropSurface *> surfaces = shortcuts->dropSurfaces();
+        surfacesDuring = int(surfaces.size());
+        coverScreens = std::all_of(surfaces.cbegin(), surfaces.cend(),
+                                   [](auto *s) { return s->isVisible() && s->geometry() == available(); });
+        if (outcome == "surface")
+            surfaces.first()->takeDrop(dragged, QPoint(500, 300));
+        else if (outcome == "shortcut")
+            shortcuts->shortcut(key("c.mp3"))->takeDrop(dragged, QPoint(500, 300));
+        else if (outcome == "sourceGone")
+            delete source;
+    });
+    QSignalSpy finished(shortcuts, &LooseItems::dragFinished);
+    shortcuts->runDrag(source, itemMime(dragged), QPixmap(48, 48));
+    QVERIFY(draggingDuring);
+    QCOMPARE(surfacesDuring, int(QGuiApplication::screens().size()));
+    QVERIFY(coverScreens);
+    // The surfaces are gone with the drag, however it ended.
+    QVERIFY(!shortcuts->isDragging());
+    QVERIFY(shortcuts->dropSurfaces().isEmpty());
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(bool(source), outcome != "sourceGone");
+    if (outcome != "shortcut")
+        delete source;
+
+    // The drop is placed once the drag's own handling is over.
+    const auto placed = [&] {
+        for (const char *name : {"a.txt", "b.png", "c.mp3", "gone.txt"}) {
+            const QPoint none(-99999, -99999);
+            const DesktopShortcut *window = shortcuts->shortcut(key(name));
+            const QPoint expected = stored.value(key(name), none);
+            if (PanelLayoutStore::desktopPosition(key(name)).value_or(none) != expected ||
+                (window ? window->pos() : none) != expected)
+                return false;
+        }
+        return shortcuts->keys().size() == stored.size();
+    };
+    QTRY_VERIFY(placed());
+    QVERIFY(!PanelLayoutStore::desktopPosition(key("gone.txt")));
+}
+
+void TestDesktopShortcuts::draggedShortcutOutlivesReload()
+{
+    PanelLayoutStore::setDesktopPosition(key("a.txt"), {200, 100});
+    DesktopShortcuts *shortcuts = make();
+    QPointer<DesktopShortcut> window = shortcuts->shortcut(key("a.txt"));
+    bool aliveAfterReload = false;
+    shortcuts->setDragExecutor([&](QDrag *) {
+        // The item leaves the desktop while its window is being dragged.
+        m_desktop->entries.removeIf([](const DesktopEntry &e) { return e.path.endsWith("a.txt"); });
+        m_model->reload();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        aliveAfterReload = bool(window);
+    });
+    shortcuts->runDrag(window, itemMime({key("a.txt")}), QPixmap(48, 48));
+    QVERIFY(aliveAfterReload);
+    QTRY_VERIFY(!window);
+    QVERIFY(shortcuts->keys().isEmpty());
+}
+
+void TestDesktopShortcuts::foreignDropsRefused()
+{
+    // Outside a drag of this program a drop event has no source, as one from another program.
+    DesktopDropSurface surface(QRect(0, 0, 400, 300));
+    std::unique_ptr<QMimeData> mime(itemMime({key("a.txt")}));
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, mime.get(), Qt::LeftButton, {});
+    QVERIFY(!DesktopDropSurface::acceptsDrag(&drop));
+    QCoreApplication::sendEvent(&surface, &drop);
+    QVERIFY(!drop.isAccepted());
+    QVERIFY(!surface.hasDrop());
+}
+
+void TestDesktopShortcuts::surfacesSpareOtherWindows()
+{
+    PanelLayoutStore::setDesktopPosition(key("a.txt"), {20, 20});
+    DesktopShortcuts *shortcuts = make();
+    shortcuts->setShown(true);
+    QWidget panel;
+    panel.setGeometry(300, 200, 150, 100);
+    panel.show();
+    // A window that lets the pointer through (the snapping guides) takes no drop either.
+    QWidget guides(nullptr, Qt::Tool | Qt::WindowTransparentForInput);
+    guides.setGeometry(available());
+    guides.show();
+    QRegion mask;
+    shortcuts->setDragExecutor([&](QDrag *) { mask = shortcuts->dropSurfaces().first()->mask(); });
+    shortcuts->runDrag(&panel, itemMime({key("b.png")}), QPixmap(48, 48));
+    const QPoint origin = available().topLeft();
+    // A drop over another window of the program is that window's; loose items stay under the surface.
+    QVERIFY(!mask.contains(panel.frameGeometry().center() - origin));
+    QVERIFY(mask.contains(QPoint(40, 40) - origin));
+    QVERIFY(mask.contains(QPoint(10, 400) - origin));
+}
+
+void TestDesktopShortcuts::screenChangesReclamp()
+{
+    const QRect area = available();
+    PanelLayoutStore::setDesktopPosition(key("a.txt"), {area.right() + 500, 50});
+    DesktopShortcuts *shortcuts = make();
+    DesktopShortcut *a = shortcuts->shortcut(key("a.txt"));
+    const QPoint clamped(area.right() + 1 - 88, 50);
+    QCOMPARE(a->pos(), clamped);
+    // Whatever changed about the screens, the windows are placed inside them again.
+    QScreen *screen = QGuiApplication::primaryScreen();
+    a->move(area.right() + 500, 50);
+    Q_EMIT screen->availableGeometryChanged(area);
+    QTRY_COMPARE(a->pos(), clamped);
+    a->move(area.right() + 500, 50);
+    Q_EMIT screen->geometryChanged(screen->geometry());
+    QTRY_COMPARE(a->pos(), clamped);
+    a->move(area.right() + 500, 50);
+    Q_EMIT qApp->screenRemoved(screen);
+    QTRY_COMPARE(a->pos(), clamped);
+}
+
+QTEST_MAIN(TestDesktopShortcuts)
+#include "test_desktopshortcuts.moc"
