@@ -7,6 +7,7 @@
 #include "panels/PanelSet.h"
 #include "shell/CompositorWatch.h"
 #include "shell/DesktopIconSwitch.h"
+#include "shell/DesktopLayer.h"
 #include "shell/DesktopModel.h"
 #include "shell/Platform.h"
 #include "shell/SessionEndWatcher.h"
@@ -68,8 +69,11 @@ int main(int argc, char *argv[])
     model->setIconSize(options.iconSize);
     // The virtual items' names (Home, Computer, Trash) follow the language.
     L10n::onLanguageChanged(model.get(), [model = model.get()] { model->queueReload(); });
+    auto layer = std::make_unique<DesktopLayer>(parser->isSet(QStringLiteral("topmost")));
 
     auto panels = std::make_unique<PanelSet>(options, model.get(), !parser->isSet(QStringLiteral("single")));
+    // Panels belong to the desktop: just above it, or pinned above everything.
+    panels->setDesktopLayer(layer.get());
 
     // "Show the real desktop icons": one action for every menu that offers it.
     auto *realIcons = new QAction(app.get());
@@ -95,6 +99,7 @@ int main(int argc, char *argv[])
     const int result = QApplication::exec();
 
     panels.reset();
+    layer.reset();
     model.reset();
     shell.reset();
     guard.reset();

@@ -11,6 +11,7 @@
 #include "panels/PanelLayoutStore.h"
 #include "panels/PanelMetrics.h"
 #include "panels/TidyLayout.h"
+#include "shell/DesktopLayer.h"
 #include "shell/DesktopModel.h"
 
 #include <QTimer>
@@ -136,7 +137,7 @@ void PanelSet::syncPanels()
     const QStringList existing = m_panels.keys();
     for (const QString &id : existing) {
         if (!wanted.contains(id))
-            delete m_panels.take(id);
+            deletePanel(m_panels.take(id));
     }
     bool created = false;
     for (const QString &id : wanted) {
@@ -149,7 +150,33 @@ void PanelSet::syncPanels()
     if (created && m_panelsShown) {
         for (IconPanel *p : panelsInOrder())
             p->show();
+        reassertLayer();
     }
+}
+
+void PanelSet::deletePanel(IconPanel *panel)
+{
+    if (m_layer)
+        m_layer->untrack(panel);
+    delete panel;
+}
+
+void PanelSet::setDesktopLayer(DesktopLayer *layer)
+{
+    if (m_layer == layer)
+        return;
+    m_layer = layer;
+    if (!m_layer)
+        return;
+    for (IconPanel *p : panelsInOrder())
+        m_layer->track(p, p->settingsPrefix());
+    reassertLayer();
+}
+
+void PanelSet::reassertLayer()
+{
+    if (m_layer)
+        m_layer->reassert();
 }
 
 void PanelSet::makePanel(const QString &id)
@@ -211,11 +238,14 @@ void PanelSet::adopt(IconPanel *panel)
     connect(panel, &IconPanel::viewModeChanged, this, [this, self] {
         if (self)
             resizeAfterViewChange(self);
+        reassertLayer();
     });
     connect(panel, &IconPanel::arrangeRequested, this, &PanelSet::tidy);
     connect(panel, &IconPanel::layoutLockRequested, this, &PanelSet::setLayoutLocked);
     connect(panel, &IconPanel::quitRequested, this, &PanelSet::quitRequested);
     connect(panel, &IconPanel::selectionActivated, this, [this, self] { clearOtherSelections(self); });
+    if (m_layer)
+        m_layer->track(panel, panel->settingsPrefix());
 }
 
 QList<QRect> PanelSet::peerRects(const IconPanel *except) const
@@ -336,6 +366,7 @@ void PanelSet::tidy()
     if (m_layoutLocked)
         return;
     arrangePanels(true);
+    reassertLayer();
 }
 
 bool PanelSet::anyPanelVisible() const
@@ -368,6 +399,7 @@ void PanelSet::showAll(bool activate)
             (*it)->raise();
         panels.first()->activateWindow();
     }
+    reassertLayer();
 }
 
 void PanelSet::toggleAll()
@@ -381,6 +413,7 @@ void PanelSet::toggleAll()
         p->storePanelGeometry();
         p->hide();
     }
+    reassertLayer();
 }
 
 void PanelSet::setHideToTray(bool hide)

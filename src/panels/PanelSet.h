@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPointer>
 
+class DesktopLayer;
 class DesktopModel;
 class QAction;
 class GuideOverlay;
@@ -34,6 +35,9 @@ public:
     void setSharedActions(const QList<QAction *> &actions);
     // Whether a compositing manager runs; see IconPanel::setCompositing.
     void setCompositing(bool composited);
+    // Keeps every icon panel, present and future, on the desktop layer under
+    // its settings prefix; the layer is not owned and must outlive the set.
+    void setDesktopLayer(DesktopLayer *layer);
     int itemCount() const;
 
     // "Tidy panels": re-arranges everything unless the layout is locked.
@@ -64,6 +68,9 @@ private:
     void resizeAfterViewChange(IconPanel *panel);
     void clearOtherSelections(IconPanel *except);
     void panelHidden();
+    void deletePanel(IconPanel *panel);
+    // After windows were shown, hidden, arranged or created.
+    void reassertLayer();
     QStringList wantedPanelIds() const;
     QList<QRect> peerRects(const IconPanel *except) const;
     // Every other panel's room, rolled-up ones at their full height.
@@ -77,6 +84,7 @@ private:
     bool m_layoutLocked = false;
     GuideOverlay *m_overlay = nullptr;
     QList<QAction *> m_sharedActions;
+    DesktopLayer *m_layer = nullptr;
     bool m_composited = true;
     QHash<QString, IconPanel *> m_panels;
     IconPanel *m_singlePanel = nullptr;
