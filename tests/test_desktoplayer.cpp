@@ -2,11 +2,13 @@
 #include "base/Settings.h"
 #include "fakes/FakeWindowStacking.h"
 #include "shell/DesktopLayer.h"
+#include "shell/freedesktop/FreedesktopWindowStacking.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QProcess>
 #include <QSettings>
 #include <QTimer>
 #include <QWidget>
@@ -69,6 +71,9 @@ private Q_SLOTS:
     void untrackedAndDestroyedWindowsDropOut();
     void titleBandMenu_data();
     void titleBandMenu();
+    void withoutX11_data();
+    void withoutX11();
+    void bareServerHasNoWindowManager();
 
 private:
     // A layer over a fresh fake with two unpinned panels registered A then B.
@@ -421,6 +426,69 @@ void TestDesktopLayer::titleBandMenu()
     } else {
         QCOMPARE(m_a->menuEvents, policy == Qt::DefaultContextMenu ? 1 : 0);
     }
+}
+
+void TestDesktopLayer::withoutX11_data()
+{
+    QTest::addColumn<QByteArray>("display");
+    QTest::newRow("not on X11") << QByteArray();
+    QTest::newRow("no such display") << QByteArray(":4711");
+    QTest::newRow("malformed display") << QByteArray("::not a display::");
+}
+
+void TestDesktopLayer::withoutX11()
+{
+    QFETCH(QByteArray, display);
+    FreedesktopWindowStacking stacking(display);
+    QVERIFY(!stacking.isAvailable());
+    QVERIFY(stacking.stackingOrder().isEmpty());
+    QCOMPARE(stacking.desktopWindow(), WId(0));
+    QVERIFY(!stacking.isOwnWindowActive());
+    // Requests go nowhere, and waiting for nobody ends at once.
+    stacking.setLayer(42, Layer::KeepAbove);
+    stacking.restackAbove(42, 43);
+    stacking.preparePanel(42, Layer::KeepBelow);
+    QElapsedTimer waited;
+    waited.start();
+    stacking.waitForWindowManager();
+    QVERIFY(waited.elapsed() < 50);
+
+    // The layer the program makes on this (offscreen) platform: panels show.
+    DesktopLayer layer(true);
+    Panel panel;
+    layer.track(&panel, "panel/documents");
+    panel.show();
+    layer.reassert();
+    QVERIFY(panel.isVisible());
+    QCOMPARE(layer.failedPasses(), 0);
+}
+
+void TestDesktopLayer::bareServerHasNoWindowManager()
+{
+    const QString xvfb = QStandardPaths::findExecutable("Xvfb");
+    QVERIFY2(!xvfb.isEmpty(), "Xvfb is needed (scripts/setup.sh installs it)");
+    QProcess server;
+    // The server picks a free display and prints its number.
+    server.start(xvfb, {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "320x240x24"});
+    auto stopServer = qScopeGuard([&server] {
+        server.kill();
+        server.waitForFinished();
+    });
+    QVERIFY(server.waitForReadyRead(5000));
+    const QByteArray display = ':' + server.readLine().trimmed();
+
+    FreedesktopWindowStacking stacking(display);
+    QVERIFY(!stacking.isAvailable());
+    QVERIFY(stacking.stackingOrder().isEmpty());
+    // Nobody answers: the wait gives up after a short while instead of hanging,
+    // and is not tried again.
+    QElapsedTimer waited;
+    waited.start();
+    stacking.waitForWindowManager();
+    QVERIFY(waited.elapsed() < 2000);
+    waited.restart();
+    stacking.waitForWindowManager();
+    QVERIFY(waited.elapsed() < 50);
 }
 
 QTEST_MAIN(TestDesktopLayer)

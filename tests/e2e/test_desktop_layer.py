@@ -2,10 +2,12 @@
 """Panels on the desktop layer of a real window manager over a real xfdesktop:
 an application window brought forward over the panels covers the unpinned one
 and stays under the pinned one; a panel raised by force goes back; showing the
-desktop leaves the panels on screen; the panels are on every workspace and in
-no taskbar or pager.
+desktop leaves the panels on screen; the panels are on every workspace, in no
+taskbar or pager, and Alt+Tab passes them by.
 
-usage: test_desktop_layer.py <larkspan binary> <artefact folder> <openbox|xfwm4>"""
+Without a window manager ("none") the panels simply show, and nothing is said.
+
+usage: test_desktop_layer.py <larkspan binary> <artefact folder> <openbox|xfwm4|none>"""
 
 import os
 import shutil
@@ -40,9 +42,10 @@ class Desktop:
         self.home = os.path.join(root, "home")
         desktop = os.path.join(self.home, "Desktop")
         os.makedirs(desktop)
-        for name in ["notes.txt", "photo.png"]:
-            with open(os.path.join(desktop, name), "w") as f:
-                f.write("x")
+        with open(os.path.join(desktop, "notes.txt"), "w") as f:
+            f.write("x")
+        # A real picture: a broken one would make the image library complain.
+        subprocess.run(["convert", "-size", "16x16", "xc:orange", os.path.join(desktop, "photo.png")], check=True)
         # The images panel is pinned "Always on top"; the documents panel is not.
         config = os.path.join(self.home, ".config", "brim-vale")
         os.makedirs(config)
@@ -68,14 +71,17 @@ class Desktop:
         if WM == "xfwm4":
             # Its own compositor stands in for xcompmgr, as on an Xfce desktop.
             self.spawn(["xfwm4"])
-        else:
+        elif WM == "openbox":
             self.spawn(["openbox"])
+        if WM != "xfwm4":
             self.spawn(["xcompmgr"])
-        self.wait(lambda: "window id" in self.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK").stdout,
-                  "the window manager runs")
+        if WM != "none":
+            self.wait(lambda: "window id" in self.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK").stdout,
+                      "the window manager runs")
         self.spawn(["xfdesktop", "--disable-wm-check"])
         self.wait_for_name("org.xfce.xfdesktop")
-        self.wait(lambda: self.desktop_window() is not None, "xfdesktop's window is managed")
+        if WM != "none":
+            self.wait(lambda: self.desktop_window() is not None, "xfdesktop's window is managed")
 
     def wait(self, condition, what, timeout=15):
         deadline = time.time() + timeout
@@ -108,6 +114,10 @@ class Desktop:
             if "_NET_WM_WINDOW_TYPE_DESKTOP" in self.prop(window, "_NET_WM_WINDOW_TYPE"):
                 return window
         return None
+
+    def active_window(self):
+        out = self.run("xprop", "-root", "_NET_ACTIVE_WINDOW").stdout
+        return int(out.split("#", 1)[1].split(",")[0], 16) if "#" in out else None
 
     def viewable(self, window):
         return "IsViewable" in self.run("xwininfo", "-id", str(window)).stdout
@@ -178,6 +188,20 @@ def run_cases(session, desktop):
         time.sleep(1.5)
         check_order(desktop, names, xterm, panels, "unpinned panel raised by another program")
 
+        # Alt+Tab goes from application to application, never to a panel.
+        desktop.spawn(["xterm", "-geometry", "80x20+40+40", "-title", "other"])
+        desktop.wait(lambda: desktop.run("xdotool", "search", "--onlyvisible", "--name", "^other$").stdout.strip(),
+                     "the second xterm shows")
+        time.sleep(1)
+        seen = set()
+        for _ in range(4):
+            desktop.run("xdotool", "key", "alt+Tab")
+            time.sleep(0.6)
+            seen.add(desktop.active_window())
+        check(len(seen) >= 2, "Alt+Tab switches between the application windows")
+        check(not seen & set(panels.values()), "Alt+Tab never brings a panel forward")
+        desktop.run("xdotool", "windowactivate", "--sync", str(xterm))
+
         # "Show desktop": the application goes, the panels stay.
         desktop.run("wmctrl", "-k", "on")
         time.sleep(1.5)
@@ -202,8 +226,26 @@ def run_cases(session, desktop):
             check(False, "the organiser ends in order")
 
 
+def run_without_window_manager(session, desktop, root):
+    errors = os.path.join(root, "stderr.txt")
+    with open(errors, "w") as err:
+        organiser = subprocess.Popen([BINARY, "--no-tray"], env=desktop.env(), stdout=subprocess.DEVNULL, stderr=err)
+    session.wait_for_windows(organiser.pid, [UNPINNED, PINNED])
+    time.sleep(1)  # a few passes of the layer
+    panels = desktop.panels(organiser.pid)
+    check(UNPINNED in panels and PINNED in panels, "both panels are shown")
+    for title, window in panels.items():
+        check(desktop.viewable(window), f"{title} is on screen")
+    session.screenshot(os.path.join(ARTEFACTS, "e2e-layer-none.png"))
+    organiser.send_signal(signal.SIGTERM)
+    check(organiser.wait(15) == 0, "the organiser ends in order")
+    said = open(errors).read().strip()
+    check(said == "", "nothing is said about the missing window manager" + (f": {said!r}" if said else ""))
+
+
 def main():
-    tools = ["xfdesktop", "xterm", "wmctrl", "xprop", "xwininfo", WM] + ([] if WM == "xfwm4" else ["xcompmgr"])
+    tools = ["xfdesktop", "xterm", "wmctrl", "xprop", "xwininfo"] + ([WM] if WM != "none" else [])
+    tools += [] if WM == "xfwm4" else ["xcompmgr"]
     missing = x11session.missing_tools() + [t for t in tools if shutil.which(t) is None]
     if not os.path.exists(XFCONFD):
         missing.append(XFCONFD)
@@ -215,7 +257,10 @@ def main():
     with tempfile.TemporaryDirectory() as root, x11session.Session(window_manager=False) as session:
         desktop = Desktop(session, root)
         desktop.start()
-        run_cases(session, desktop)
+        if WM == "none":
+            run_without_window_manager(session, desktop, root)
+        else:
+            run_cases(session, desktop)
     if failures:
         print(f"{len(failures)} check(s) failed")
         return 1

@@ -165,6 +165,7 @@ bool FreedesktopWindowStacking::isAvailable() const
     }
     if (check.first() != m_managerWindow) {
         m_managerWindow = check.first();
+        m_managerAnswers = true;
         m_restackSupported = property(m_root, Supported, XCB_ATOM_ATOM).contains(atom(RestackWindow));
     }
     return true;
@@ -362,7 +363,9 @@ void FreedesktopWindowStacking::preparePanel(WId window, Layer layer)
 
 void FreedesktopWindowStacking::waitForWindowManager()
 {
-    if (!m_connection)
+    // A window manager that never answered is not asked again: every repair
+    // would otherwise hold up the program for the whole wait.
+    if (!m_connection || !m_managerAnswers)
         return;
     // The window manager handles requests in order: once it answers this one,
     // it has carried out those sent before.
@@ -385,6 +388,7 @@ void FreedesktopWindowStacking::waitForWindowManager()
         pollfd fd = {xcb_get_file_descriptor(m_connection), POLLIN, 0};
         poll(&fd, 1, remaining);
     }
+    m_managerAnswers = answered;
     m_notifier->setEnabled(true);
 }
 

@@ -61,4 +61,5 @@ private:
     uint32_t m_lastActive = 0;
     mutable uint32_t m_managerWindow = 0;
     mutable bool m_restackSupported = false;
+    mutable bool m_managerAnswers = true;
 };
