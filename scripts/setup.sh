@@ -14,7 +14,7 @@ packages=(
     fonts-dejavu-core fonts-wqy-microhei
     # shell tests and end-to-end tests: a real Xfce settings daemon on a private bus, a real X server,
     # window managers, compositor, desktop and tray
-    xvfb xauth openbox xfwm4 xcompmgr xfdesktop4 xfconf trayer xdotool wmctrl x11-utils x11-xserver-utils
+    xvfb xauth openbox xfwm4 xcompmgr xfdesktop4 xfconf xterm trayer xdotool wmctrl x11-utils x11-xserver-utils
     imagemagick dbus dbus-x11 python3
     # formatting check; installing and packaging checks
     clang-format desktop-file-utils appstream dpkg-dev file

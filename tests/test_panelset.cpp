@@ -1,6 +1,7 @@
 #include "TestEnvironment.h"
 #include "base/SettingsKeys.h"
 #include "fakes/FakeDesktopSource.h"
+#include "fakes/FakeWindowStacking.h"
 #include "panels/IconPanel.h"
 #include "panels/ItemDragView.h"
 #include "panels/ItemPlacement.h"
@@ -8,12 +9,16 @@
 #include "panels/PanelLayoutStore.h"
 #include "panels/PanelSet.h"
 #include "panels/TidyLayout.h"
+#include "shell/DesktopLayer.h"
 #include "shell/DesktopModel.h"
 
 #include <QMimeData>
+#include <QAction>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QtTest>
+
+#include <functional>
 
 namespace {
 
@@ -84,6 +89,7 @@ private Q_SLOTS:
     void singleMode();
     void looseItemsFollowTheSet();
     void panelEmptiedDuringDragWaits();
+    void panelsJoinTheDesktopLayer();
 
 private:
     void addFiles(const QStringList &paths)
@@ -391,6 +397,64 @@ void TestPanelSet::panelEmptiedDuringDragWaits()
     QVERIFY(keptDuringDrag);
     QVERIFY(images); // the view that started the drag is still returning through it
     QTRY_VERIFY(!images);
+}
+
+void TestPanelSet::panelsJoinTheDesktopLayer()
+{
+    addFiles({"/d/a.txt", "/d/b.png"});
+    QSettings().setValue("panel/images/keepOnTop", true);
+    PanelSet *set = makeSet();
+    auto *stacking = new FakeWindowStacking;
+    DesktopLayer layer(stacking, false);
+    set->setDesktopLayer(&layer);
+
+    // Panels that existed before the layer and those made later, each under its
+    // settings prefix.
+    Q_EMIT set->panel("documents")->createPanelRequested(QString());
+    QCOMPARE(set->panelsInOrder().size(), 3);
+    for (IconPanel *panel : set->panelsInOrder())
+        QVERIFY2(layer.isTracked(panel), qPrintable(panel->title()));
+    auto pinAction = [set](const QString &id) {
+        return set->panel(id)->findChild<QAction *>(DesktopLayer::alwaysOnTopActionName);
+    };
+    QVERIFY(pinAction("images")->isChecked());
+    QVERIFY(!pinAction("documents")->isChecked());
+    pinAction("custom-1")->trigger();
+    QVERIFY(QSettings().value("panel/custom-1/keepOnTop").toBool());
+
+    // Every change of what is shown or where is followed by a fresh pass.
+    const QList<std::pair<const char *, std::function<void()>>> changes = {
+        {"show all",
+         [set] {
+             set->showAll(false);
+         }},
+        {"toggle all off",
+         [set] {
+             set->toggleAll();
+         }},
+        {"toggle all on",
+         [set] {
+             set->toggleAll();
+         }},
+        {"tidy",
+         [set] {
+             set->tidy();
+         }},
+        {"new panel while shown",
+         [set] {
+             Q_EMIT set->panel("documents")->createPanelRequested("Two");
+         }},
+    };
+    for (const auto &[name, change] : changes) {
+        const int passes = stacking->passes;
+        change();
+        QVERIFY2(stacking->passes > passes, name);
+    }
+    // Shown panels were made desktop panels before the window manager saw them.
+    for (IconPanel *panel : set->panelsInOrder())
+        QVERIFY(stacking->log.contains(QStringLiteral("prepare %1 ").arg(panel->winId()) +
+                                       (pinAction(panel->panelId())->isChecked() ? "above" : "below")));
+    m_set.reset();
 }
 
 QTEST_MAIN(TestPanelSet)

@@ -68,12 +68,14 @@ int main(int argc, char *argv[])
         shell->hideIcons();
 
     auto model = std::make_unique<DesktopModel>(std::make_unique<ItemPlacement>());
-    auto layer = std::make_unique<DesktopLayer>(parser->isSet(QStringLiteral("topmost")));
     model->setIconSize(options.iconSize);
     // The virtual items' names (Home, Computer, Trash) follow the language.
     L10n::onLanguageChanged(model.get(), [model = model.get()] { model->queueReload(); });
+    auto layer = std::make_unique<DesktopLayer>(parser->isSet(QStringLiteral("topmost")));
 
     auto panels = std::make_unique<PanelSet>(options, model.get(), !parser->isSet(QStringLiteral("single")));
+    // Panels belong to the desktop: just above it, or pinned above everything.
+    panels->setDesktopLayer(layer.get());
 
     // Items left loose on the desktop; every item drag of the panels runs through them.
     panels->setLooseItems(new DesktopShortcuts(model.get(), layer.get(), options.iconSize));

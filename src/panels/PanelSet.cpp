@@ -12,6 +12,7 @@
 #include "panels/PanelLayoutStore.h"
 #include "panels/PanelMetrics.h"
 #include "panels/TidyLayout.h"
+#include "shell/DesktopLayer.h"
 #include "shell/DesktopModel.h"
 
 #include <QTimer>
@@ -153,11 +154,14 @@ void PanelSet::syncPanels()
     if (created && m_panelsShown) {
         for (IconPanel *p : panelsInOrder())
             p->show();
+        reassertLayer();
     }
 }
 
 void PanelSet::retirePanel(IconPanel *panel)
 {
+    if (m_layer)
+        m_layer->untrack(panel);
     // The drag that runs may have started in this panel's view, which is still
     // on the stack below it: the window goes once the drag is over.
     if (m_loose && m_loose->isDragging()) {
@@ -190,6 +194,24 @@ void PanelSet::setLooseItems(LooseItems *items)
     items->setShown(m_panelsShown);
     for (IconPanel *panel : panelsInOrder())
         panel->view()->setDragHandler(items->dragHandler());
+}
+
+void PanelSet::setDesktopLayer(DesktopLayer *layer)
+{
+    if (m_layer == layer)
+        return;
+    m_layer = layer;
+    if (!m_layer)
+        return;
+    for (IconPanel *p : panelsInOrder())
+        m_layer->track(p, p->settingsPrefix());
+    reassertLayer();
+}
+
+void PanelSet::reassertLayer()
+{
+    if (m_layer)
+        m_layer->reassert();
 }
 
 void PanelSet::makePanel(const QString &id)
@@ -253,12 +275,15 @@ void PanelSet::adopt(IconPanel *panel)
     connect(panel, &IconPanel::viewModeChanged, this, [this, self] {
         if (self)
             resizeAfterViewChange(self);
+        reassertLayer();
     });
     connect(panel, &IconPanel::arrangeRequested, this, &PanelSet::tidy);
     connect(panel, &IconPanel::layoutLockRequested, this, &PanelSet::setLayoutLocked);
     connect(panel, &IconPanel::quitRequested, this, &PanelSet::quitRequested);
     connect(panel, &IconPanel::searchRequested, this, &PanelSet::searchRequested);
     connect(panel, &IconPanel::selectionActivated, this, [this, self] { clearOtherSelections(self); });
+    if (m_layer)
+        m_layer->track(panel, panel->settingsPrefix());
 }
 
 QList<QRect> PanelSet::peerRects(const IconPanel *except) const
@@ -381,6 +406,7 @@ void PanelSet::tidy()
     if (m_layoutLocked)
         return;
     arrangePanels(true);
+    reassertLayer();
 }
 
 bool PanelSet::anyPanelVisible() const
@@ -417,6 +443,7 @@ void PanelSet::showAll(bool activate)
             (*it)->raise();
         panels.first()->activateWindow();
     }
+    reassertLayer();
 }
 
 void PanelSet::toggleAll()
@@ -432,6 +459,7 @@ void PanelSet::toggleAll()
         p->storePanelGeometry();
         p->hide();
     }
+    reassertLayer();
 }
 
 void PanelSet::setHideToTray(bool hide)

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QPointer>
 
+class DesktopLayer;
 class DesktopModel;
 class QAction;
 class QModelIndex;
@@ -38,6 +39,9 @@ public:
     void setSharedActions(const QList<QAction *> &actions);
     // Whether a compositing manager runs; see IconPanel::setCompositing.
     void setCompositing(bool composited);
+    // Keeps every icon panel, present and future, on the desktop layer under
+    // its settings prefix; the layer is not owned and must outlive the set.
+    void setDesktopLayer(DesktopLayer *layer);
     int itemCount() const;
     // The items loose on the desktop; the set takes ownership. Every item drag
     // of the panels runs through its drag procedure from then on.
@@ -78,6 +82,8 @@ private:
     void clearOtherSelections(IconPanel *except);
     void panelHidden();
     void retirePanel(IconPanel *panel);
+    // After windows were shown, hidden, arranged or created.
+    void reassertLayer();
     QStringList wantedPanelIds() const;
     QList<QRect> peerRects(const IconPanel *except) const;
     // Every other panel's room, rolled-up ones at their full height.
@@ -91,6 +97,7 @@ private:
     bool m_layoutLocked = false;
     GuideOverlay *m_overlay = nullptr;
     QList<QAction *> m_sharedActions;
+    DesktopLayer *m_layer = nullptr;
     bool m_composited = true;
     QHash<QString, IconPanel *> m_panels;
     IconPanel *m_singlePanel = nullptr;

@@ -4,9 +4,12 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <qwindowdefs.h>
 
 class QAction;
+class QTimer;
 class QWidget;
+class WindowStacking;
 
 // Keeps the program's panel windows on the desktop layer: unpinned ones just
 // above the desktop and below every application window, pinned ones ("Always on
@@ -23,7 +26,20 @@ public:
     // Where a locked, pinned window was before it floated; it returns there when unpinned.
     static constexpr char lockedPositionProperty[] = "lockedPanelPosition";
 
+    // The steady check, and its pace once the order could not be established
+    // this many times in a row.
+    static constexpr int checkMs = 300;
+    static constexpr int slowCheckMs = 5000;
+    static constexpr int failuresBeforeSlowing = 4;
+    // The quick passes after a change, while the window manager and the other
+    // program are still arranging their windows.
+    static constexpr int burstMs = 20;
+    static constexpr int burstPasses = 40;
+
+    // Stacks through the platform's window manager.
     explicit DesktopLayer(bool topmostDefault, QObject *parent = nullptr);
+    // Stacks through the given backend, which the layer adopts as its child.
+    DesktopLayer(WindowStacking *stacking, bool topmostDefault, QObject *parent = nullptr);
     ~DesktopLayer() override;
 
     // Registers a window (once); an empty group means its pin state is not stored.
@@ -36,6 +52,15 @@ public:
 
     bool isTracked(const QWidget *window) const;
 
+    // One pass: pinned windows kept above everything, the others repaired into
+    // their order just above the desktop when they left it.
+    void restack();
+    // Consecutive passes that could not establish the order (at most four).
+    int failedPasses() const { return m_failedPasses; }
+    // The steady check's current interval in milliseconds.
+    int checkInterval() const;
+    bool isBurstRunning() const;
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -46,7 +71,20 @@ private:
         QString group;
     };
     QAction *actionOf(const QWidget *window) const;
+    bool isPinned(const QWidget *window) const;
+    void startBurst();
+    void burstStep();
+    void preparePanel(QWidget *window);
+    // Whether the desktop-level windows lie directly above the reference, the
+    // last one lowest.
+    bool isOrderRight(const QList<WId> &desktopLevel) const;
+    QList<WId> shownAboveReference(qsizetype count) const;
 
+    WindowStacking *m_stacking;
     bool m_topmostDefault;
     QList<Entry> m_entries;
+    QTimer *m_burstTimer;
+    QTimer *m_periodicTimer;
+    int m_burstTicks = 0;
+    int m_failedPasses = 0;
 };

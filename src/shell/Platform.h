@@ -9,6 +9,7 @@ class IconSource;
 class ItemActions;
 class QObject;
 class SessionEndWatcher;
+class WindowStacking;
 
 // The one place where the platform's implementations are chosen; the build
 // links exactly one implementation of these functions.
@@ -33,5 +34,9 @@ std::unique_ptr<DesktopIconSwitch> createDesktopIconSwitch();
 // Follows whether a compositing manager runs; never active where the platform
 // cannot tell (no X11 display).
 CompositorWatch *createCompositorWatch(QObject *parent);
+
+// The window manager's stacking of client windows; never available where the
+// platform has none to ask (no X11 display, no window manager).
+WindowStacking *createWindowStacking(QObject *parent);
 
 } // namespace Platform

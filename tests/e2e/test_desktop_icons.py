@@ -119,6 +119,24 @@ def main():
     return 0
 
 
+def quit_from_menu(session, organiser):
+    """Chooses "Quit", the last entry of a panel's menu, as a user would."""
+    panels = session.wait_for_windows(organiser.pid, ["Documents"])
+    if "Documents" not in panels:
+        return None
+    x, y, w, h = panels["Documents"]
+    # Below the title band, where the panel's full menu opens.
+    session.run("xdotool", "mousemove", str(x + w // 2), str(y + h - 20), "click", "3")
+    time.sleep(1)
+    session.screenshot(os.path.join(ARTEFACTS, "e2e-icons-menu.png"))
+    session.run("xdotool", "key", "Up", "Return")
+    try:
+        return organiser.wait(15)
+    except subprocess.TimeoutExpired:
+        organiser.kill()
+        return None
+
+
 def run_cases(session, desktop):
     # Visible at start (no property): hidden while running, the property
     # removed again after SIGTERM, exactly as it was.
@@ -132,6 +150,12 @@ def run_cases(session, desktop):
     check(end(organiser, signal.SIGTERM) == 0, "SIGTERM ends the organiser in order")
     check(desktop.wait_style(None), "after SIGTERM the property is gone again, as before the start")
     session.screenshot(os.path.join(ARTEFACTS, "e2e-icons-back.png"))
+
+    # "Quit" from a panel's menu gives them back too.
+    organiser = desktop.start_organiser()
+    check(desktop.wait_style("0"), "icons hidden again")
+    check(quit_from_menu(session, organiser) == 0, "\"Quit\" in the panel menu ends the organiser")
+    check(desktop.wait_style(None), "after \"Quit\" the property is gone again")
 
     # A style the user chose comes back as it was.
     desktop.set_style(2)

@@ -47,7 +47,9 @@ def free_display():
 
 
 class Session:
-    def __init__(self, width=1920, height=1080):
+    def __init__(self, width=1920, height=1080, window_manager=True):
+        """window_manager False: the test starts its own (after services it needs)."""
+        self.window_manager = window_manager
         self.number = free_display()
         self.display = f":{self.number}"
         self.size = (width, height)
@@ -81,9 +83,10 @@ class Session:
             if time.time() > deadline:
                 raise RuntimeError("Xvfb did not start")
             time.sleep(0.05)
-        self._spawn(["openbox"])
-        self._spawn(["xcompmgr"])
-        time.sleep(0.5)
+        if self.window_manager:
+            self._spawn(["openbox"])
+            self._spawn(["xcompmgr"])
+            time.sleep(0.5)
         return self
 
     def __exit__(self, *exc):

@@ -4,6 +4,7 @@
 #include "shell/freedesktop/FreedesktopIconSource.h"
 #include "shell/freedesktop/FreedesktopIconSwitch.h"
 #include "shell/freedesktop/FreedesktopItemActions.h"
+#include "shell/freedesktop/FreedesktopWindowStacking.h"
 #include "shell/freedesktop/UnixSignalWatcher.h"
 
 #include <QGuiApplication>
@@ -49,6 +50,13 @@ CompositorWatch *createCompositorWatch(QObject *parent)
     // compositing-manager selection to follow.
     const bool onX11 = qGuiApp && qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     return new FreedesktopCompositorWatch(onX11 ? qgetenv("DISPLAY") : QByteArray(), parent);
+}
+
+WindowStacking *createWindowStacking(QObject *parent)
+{
+    // Stacking of other programs' windows can only be seen and changed on X11.
+    const bool onX11 = qGuiApp && qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return new FreedesktopWindowStacking(onX11 ? qgetenv("DISPLAY") : QByteArray(), parent);
 }
 
 } // namespace Platform
