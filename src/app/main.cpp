@@ -5,6 +5,7 @@
 #include "base/l10n/L10n.h"
 #include "panels/ItemPlacement.h"
 #include "panels/PanelSet.h"
+#include "shell/AutostartEntry.h"
 #include "shell/CompositorWatch.h"
 #include "shell/DesktopIconSwitch.h"
 #include "shell/DesktopModel.h"
@@ -12,6 +13,8 @@
 #include "shell/SessionEndWatcher.h"
 #include "shell/ShellDesktop.h"
 #include "tray/AppIcon.h"
+#include "tray/AutostartControl.h"
+#include "tray/TrayHost.h"
 
 #include <QAction>
 #include <QApplication>
@@ -80,7 +83,17 @@ int main(int argc, char *argv[])
                      [realIcons](bool hidden) { realIcons->setChecked(!hidden); });
     QObject::connect(realIcons, &QAction::triggered, shell.get(),
                      [shell = shell.get()](bool checked) { shell->setIconsHidden(!checked); });
-    panels->setSharedActions({realIcons});
+
+    // Start at sign-in: the legacy entry moves over, the first run switches it
+    // on once, and one shared action serves every menu and the settings window.
+    auto autostartEntry = Platform::createAutostartEntry();
+    autostartEntry->migrateLegacyEntry();
+    const bool firstRunAutostart = autostartEntry->decideOnFirstRun();
+    auto autostart = std::make_unique<AutostartControl>(autostartEntry.get());
+    QObject::connect(panels.get(), &PanelSet::sharedActionsRefreshRequested, autostart.get(),
+                     &AutostartControl::refresh);
+    const QList<QAction *> sharedActions{autostart->action(), realIcons};
+    panels->setSharedActions(sharedActions);
 
     // Without a compositing manager translucent pixels show black: panels paint
     // solid with rounded window shapes until one appears.
@@ -91,10 +104,25 @@ int main(int argc, char *argv[])
     // Panels only ask to end the program; leaving is the same orderly exit as a logout.
     QObject::connect(panels.get(), &PanelSet::quitRequested, app.get(), &QCoreApplication::quit);
 
+    // The tray, unless declined or the session has none (then closing the last
+    // panel ends the program, as with --no-tray).
+    std::unique_ptr<TrayHost> tray;
+    if (!parser->isSet(QStringLiteral("no-tray"))) {
+        tray = std::make_unique<TrayHost>(panels.get(), model.get(), shell.get(), autostart.get());
+        tray->setSharedActions(sharedActions);
+        QObject::connect(tray.get(), &TrayHost::quitRequested, app.get(), &QCoreApplication::quit);
+        tray->start();
+        if (firstRunAutostart)
+            tray->announceAutostart();
+    }
+
     panels->showAll(false);
     const int result = QApplication::exec();
 
+    tray.reset();
     panels.reset();
+    autostart.reset();
+    autostartEntry.reset();
     model.reset();
     shell.reset();
     guard.reset();

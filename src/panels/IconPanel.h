@@ -133,6 +133,8 @@ Q_SIGNALS:
     void selectionActivated();
     // "Quit", or closing a panel when there is no tray to hide it to.
     void quitRequested();
+    // The context menu is about to show the shared actions: their owner re-reads their state.
+    void sharedActionsRefreshRequested();
 
 public Q_SLOTS:
     void refresh();

@@ -215,6 +215,7 @@ void PanelSet::adopt(IconPanel *panel)
     connect(panel, &IconPanel::arrangeRequested, this, &PanelSet::tidy);
     connect(panel, &IconPanel::layoutLockRequested, this, &PanelSet::setLayoutLocked);
     connect(panel, &IconPanel::quitRequested, this, &PanelSet::quitRequested);
+    connect(panel, &IconPanel::sharedActionsRefreshRequested, this, &PanelSet::sharedActionsRefreshRequested);
     connect(panel, &IconPanel::selectionActivated, this, [this, self] { clearOtherSelections(self); });
 }
 

@@ -32,6 +32,7 @@ public:
     bool isLayoutLocked() const { return m_layoutLocked; }
     // Commands every panel menu offers; see IconPanel::setSharedActions.
     void setSharedActions(const QList<QAction *> &actions);
+    int iconSize() const { return m_options.iconSize; }
     // Whether a compositing manager runs; see IconPanel::setCompositing.
     void setCompositing(bool composited);
     int itemCount() const;
@@ -55,6 +56,8 @@ Q_SIGNALS:
     void layoutLockChanged(bool locked);
     // A panel asked to end the program ("Quit", or closing one without a tray).
     void quitRequested();
+    // A panel menu is about to show the shared actions: their owner re-reads their state.
+    void sharedActionsRefreshRequested();
 
 private:
     void makePanel(const QString &id);

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+class AutostartEntry;
 class CompositorWatch;
 class DesktopIconSwitch;
 class DesktopSource;
@@ -33,5 +34,19 @@ std::unique_ptr<DesktopIconSwitch> createDesktopIconSwitch();
 // Follows whether a compositing manager runs; never active where the platform
 // cannot tell (no X11 display).
 CompositorWatch *createCompositorWatch(QObject *parent);
+
+// The program's own entry among the programs the session starts at sign-in.
+std::unique_ptr<AutostartEntry> createAutostartEntry();
+
+// The words for things the platform names its own way, as catalogue source texts.
+struct Words
+{
+    const char *startAtSignIn;        // the switch and menu entry
+    const char *startsAtSignInTitle;  // the notice after the first run switched it on
+    const char *autostartFailedTitle; // the notice when it could not be changed
+    const char *autostartFailedText;
+    const char *followSystemLanguage; // the language list's first item
+};
+const Words &words();
 
 } // namespace Platform
