@@ -54,9 +54,15 @@ int main(int argc, char *argv[])
 
     const IconPanelOptions options = CommandLine::optionsFrom(*parser);
 
+    // The one orderly exit. Not QCoreApplication::quit: that first asks every
+    // window to close, and panels that hide to the tray refuse, which cancels it.
+    const auto leave = [] {
+        QCoreApplication::exit(0);
+    };
+
     // A logout, kill or Ctrl+C leaves through the same orderly exit as "Quit".
     SessionEndWatcher *sessionEnd = Platform::createSessionEndWatcher(app.get());
-    QObject::connect(sessionEnd, &SessionEndWatcher::endRequested, app.get(), &QCoreApplication::quit);
+    QObject::connect(sessionEnd, &SessionEndWatcher::endRequested, app.get(), leave);
 
     // The desktop's own icons are hidden while we run and given back on every
     // orderly way out: quit (also after a signal), and the session's end.
@@ -102,7 +108,7 @@ int main(int argc, char *argv[])
     QObject::connect(compositor, &CompositorWatch::changed, panels.get(), &PanelSet::setCompositing);
 
     // Panels only ask to end the program; leaving is the same orderly exit as a logout.
-    QObject::connect(panels.get(), &PanelSet::quitRequested, app.get(), &QCoreApplication::quit);
+    QObject::connect(panels.get(), &PanelSet::quitRequested, app.get(), leave);
 
     // The tray, unless declined or the session has none (then closing the last
     // panel ends the program, as with --no-tray).
@@ -110,7 +116,7 @@ int main(int argc, char *argv[])
     if (!parser->isSet(QStringLiteral("no-tray"))) {
         tray = std::make_unique<TrayHost>(panels.get(), model.get(), shell.get(), autostart.get());
         tray->setSharedActions(sharedActions);
-        QObject::connect(tray.get(), &TrayHost::quitRequested, app.get(), &QCoreApplication::quit);
+        QObject::connect(tray.get(), &TrayHost::quitRequested, app.get(), leave);
         tray->start();
         if (firstRunAutostart)
             tray->announceAutostart();
