@@ -6,6 +6,7 @@
 #include "panels/ItemPlacement.h"
 #include "panels/PanelSet.h"
 #include "search/QuickSearch.h"
+#include "shell/AutostartEntry.h"
 #include "shell/CompositorWatch.h"
 #include "shell/DesktopIconSwitch.h"
 #include "shell/DesktopLayer.h"
@@ -15,6 +16,8 @@
 #include "shell/ShellDesktop.h"
 #include "shortcuts/DesktopShortcuts.h"
 #include "tray/AppIcon.h"
+#include "tray/AutostartControl.h"
+#include "tray/TrayHost.h"
 
 #include <QAction>
 #include <QApplication>
@@ -54,9 +57,15 @@ int main(int argc, char *argv[])
 
     const IconPanelOptions options = CommandLine::optionsFrom(*parser);
 
+    // The one orderly exit. Not QCoreApplication::quit: that first asks every
+    // window to close, and panels that hide to the tray refuse, which cancels it.
+    const auto leave = [] {
+        QCoreApplication::exit(0);
+    };
+
     // A logout, kill or Ctrl+C leaves through the same orderly exit as "Quit".
     SessionEndWatcher *sessionEnd = Platform::createSessionEndWatcher(app.get());
-    QObject::connect(sessionEnd, &SessionEndWatcher::endRequested, app.get(), &QCoreApplication::quit);
+    QObject::connect(sessionEnd, &SessionEndWatcher::endRequested, app.get(), leave);
 
     // The desktop's own icons are hidden while we run and given back on every
     // orderly way out: quit (also after a signal), and the session's end.
@@ -89,7 +98,17 @@ int main(int argc, char *argv[])
                      [realIcons](bool hidden) { realIcons->setChecked(!hidden); });
     QObject::connect(realIcons, &QAction::triggered, shell.get(),
                      [shell = shell.get()](bool checked) { shell->setIconsHidden(!checked); });
-    panels->setSharedActions({realIcons});
+
+    // Start at sign-in: the legacy entry moves over, the first run switches it
+    // on once, and one shared action serves every menu and the settings window.
+    auto autostartEntry = Platform::createAutostartEntry();
+    autostartEntry->migrateLegacyEntry();
+    const bool firstRunAutostart = autostartEntry->decideOnFirstRun();
+    auto autostart = std::make_unique<AutostartControl>(autostartEntry.get());
+    QObject::connect(panels.get(), &PanelSet::sharedActionsRefreshRequested, autostart.get(),
+                     &AutostartControl::refresh);
+    const QList<QAction *> sharedActions{autostart->action(), realIcons};
+    panels->setSharedActions(sharedActions);
 
     // Without a compositing manager translucent pixels show black: panels paint
     // solid with rounded window shapes until one appears.
@@ -98,7 +117,19 @@ int main(int argc, char *argv[])
     QObject::connect(compositor, &CompositorWatch::changed, panels.get(), &PanelSet::setCompositing);
 
     // Panels only ask to end the program; leaving is the same orderly exit as a logout.
-    QObject::connect(panels.get(), &PanelSet::quitRequested, app.get(), &QCoreApplication::quit);
+    QObject::connect(panels.get(), &PanelSet::quitRequested, app.get(), leave);
+
+    // The tray, unless declined or the session has none (then closing the last
+    // panel ends the program, as with --no-tray).
+    std::unique_ptr<TrayHost> tray;
+    if (!parser->isSet(QStringLiteral("no-tray"))) {
+        tray = std::make_unique<TrayHost>(panels.get(), model.get(), shell.get(), autostart.get());
+        tray->setSharedActions(sharedActions);
+        QObject::connect(tray.get(), &TrayHost::quitRequested, app.get(), leave);
+        tray->start();
+        if (firstRunAutostart)
+            tray->announceAutostart();
+    }
 
     // Typing in a panel opens the quick search, made on first use; its choice opens through the panels.
     std::unique_ptr<QuickSearch> search;
@@ -116,8 +147,11 @@ int main(int argc, char *argv[])
     const int result = QApplication::exec();
 
     search.reset();
+    tray.reset();
     panels.reset();
     layer.reset();
+    autostart.reset();
+    autostartEntry.reset();
     model.reset();
     shell.reset();
     guard.reset();

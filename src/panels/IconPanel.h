@@ -137,6 +137,8 @@ Q_SIGNALS:
     // The user started typing (or pressed Ctrl+F) in the panel; source is the
     // widget that had the keyboard focus and gets it back when the search is dismissed.
     void searchRequested(QWidget *source, const SearchTrigger &trigger);
+    // The context menu is about to show the shared actions: their owner re-reads their state.
+    void sharedActionsRefreshRequested();
 
 public Q_SLOTS:
     void refresh();

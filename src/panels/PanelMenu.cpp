@@ -7,6 +7,7 @@
 #include "panels/ItemDragView.h"
 #include "panels/ItemMenu.h"
 #include "panels/PanelFrame.h"
+#include "panels/PanelMetrics.h"
 #include "panels/PanelSettings.h"
 #include "panels/PanelSort.h"
 #include "shell/DesktopModel.h"
@@ -143,15 +144,8 @@ void PanelMenu::addIconSizeMenu(QMenu *menu, IconPanel *panel)
 {
     QMenu *sizes = addSubmenu(menu, QT_TRANSLATE_NOOP("Brimvale", "Icon size"));
     auto *group = new QActionGroup(sizes);
-    const struct
-    {
-        const char *text;
-        int pixels;
-    } entries[] = {{QT_TRANSLATE_NOOP("Brimvale", "Small"), 32},
-                   {QT_TRANSLATE_NOOP("Brimvale", "Medium"), 48},
-                   {QT_TRANSLATE_NOOP("Brimvale", "Large"), 96}};
-    for (const auto &entry : entries) {
-        QAction *action = addChoice(sizes, group, L10n::text(entry.text), entry.pixels == panel->iconSize());
+    for (const PanelMetrics::IconSizeChoice &entry : PanelMetrics::iconSizeChoices) {
+        QAction *action = addChoice(sizes, group, L10n::text(entry.name), entry.pixels == panel->iconSize());
         const int pixels = entry.pixels;
         QObject::connect(action, &QAction::triggered, panel,
                          [panel, pixels] { Q_EMIT panel->iconSizeRequested(pixels); });

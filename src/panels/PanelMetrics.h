@@ -23,6 +23,16 @@ inline constexpr int gridChromeWidth = 44;
 inline constexpr int gridChromeHeight = 64;
 inline constexpr int listChromeHeight = 52;
 
+// The icon sizes the menus offer, by name (catalogue source texts).
+struct IconSizeChoice
+{
+    const char *name;
+    int pixels;
+};
+inline constexpr IconSizeChoice iconSizeChoices[] = {{QT_TRANSLATE_NOOP("Brimvale", "Small"), 32},
+                                                     {QT_TRANSLATE_NOOP("Brimvale", "Medium"), 48},
+                                                     {QT_TRANSLATE_NOOP("Brimvale", "Large"), 96}};
+
 inline QSize minimumSize(bool list)
 {
     return list ? listMinimum : gridMinimum;

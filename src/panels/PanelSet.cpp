@@ -281,6 +281,7 @@ void PanelSet::adopt(IconPanel *panel)
     connect(panel, &IconPanel::layoutLockRequested, this, &PanelSet::setLayoutLocked);
     connect(panel, &IconPanel::quitRequested, this, &PanelSet::quitRequested);
     connect(panel, &IconPanel::searchRequested, this, &PanelSet::searchRequested);
+    connect(panel, &IconPanel::sharedActionsRefreshRequested, this, &PanelSet::sharedActionsRefreshRequested);
     connect(panel, &IconPanel::selectionActivated, this, [this, self] { clearOtherSelections(self); });
     if (m_layer)
         m_layer->track(panel, panel->settingsPrefix());

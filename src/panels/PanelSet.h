@@ -37,6 +37,7 @@ public:
     bool isLayoutLocked() const { return m_layoutLocked; }
     // Commands every panel menu offers; see IconPanel::setSharedActions.
     void setSharedActions(const QList<QAction *> &actions);
+    int iconSize() const { return m_options.iconSize; }
     // Whether a compositing manager runs; see IconPanel::setCompositing.
     void setCompositing(bool composited);
     // Keeps every icon panel, present and future, on the desktop layer under
@@ -72,6 +73,8 @@ Q_SIGNALS:
     void quitRequested();
     // Typing in a panel asks for the quick search; see IconPanel::searchRequested.
     void searchRequested(QWidget *source, const SearchTrigger &trigger);
+    // A panel menu is about to show the shared actions: their owner re-reads their state.
+    void sharedActionsRefreshRequested();
 
 private:
     void makePanel(const QString &id);

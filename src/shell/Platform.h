@@ -2,6 +2,7 @@
 
 #include <memory>
 
+class AutostartEntry;
 class CompositorWatch;
 class DesktopIconSwitch;
 class DesktopSource;
@@ -38,5 +39,18 @@ CompositorWatch *createCompositorWatch(QObject *parent);
 // The window manager's stacking of client windows; never available where the
 // platform has none to ask (no X11 display, no window manager).
 WindowStacking *createWindowStacking(QObject *parent);
+// The program's own entry among the programs the session starts at sign-in.
+std::unique_ptr<AutostartEntry> createAutostartEntry();
+
+// The words for things the platform names its own way, as catalogue source texts.
+struct Words
+{
+    const char *startAtSignIn;        // the switch and menu entry
+    const char *startsAtSignInTitle;  // the notice after the first run switched it on
+    const char *autostartFailedTitle; // the notice when it could not be changed
+    const char *autostartFailedText;
+    const char *followSystemLanguage; // the language list's first item
+};
+const Words &words();
 
 } // namespace Platform

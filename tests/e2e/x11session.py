@@ -128,7 +128,8 @@ class Session:
 
     def windows(self, pid):
         """{title: (x, y, width, height)} of the visible windows of a process."""
-        found = self.run("xdotool", "search", "--onlyvisible", "--pid", str(pid), "--name", ".")
+        # --all: the process's windows that have a name, not windows of either kind.
+        found = self.run("xdotool", "search", "--all", "--onlyvisible", "--pid", str(pid), "--name", ".")
         result = {}
         for wid in found.stdout.split():
             name = self.run("xdotool", "getwindowname", wid).stdout.strip()

@@ -6,8 +6,11 @@
 #include "shell/freedesktop/FreedesktopItemActions.h"
 #include "shell/freedesktop/FreedesktopWindowStacking.h"
 #include "shell/freedesktop/UnixSignalWatcher.h"
+#include "shell/freedesktop/XdgAutostartEntry.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
+#include <QStandardPaths>
 
 namespace Platform {
 
@@ -57,6 +60,26 @@ WindowStacking *createWindowStacking(QObject *parent)
     // Stacking of other programs' windows can only be seen and changed on X11.
     const bool onX11 = qGuiApp && qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     return new FreedesktopWindowStacking(onX11 ? qgetenv("DISPLAY") : QByteArray(), parent);
+}
+
+std::unique_ptr<AutostartEntry> createAutostartEntry()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                           QLatin1StringView("/autostart");
+    return std::make_unique<XdgAutostartEntry>(folder, QCoreApplication::applicationFilePath());
+}
+
+const Words &words()
+{
+    // There is no "Windows" to start with: the session starts the program.
+    static const Words linuxWords{
+        QT_TRANSLATE_NOOP("Brimvale", "Start at sign-in"),
+        QT_TRANSLATE_NOOP("Brimvale", "Start at sign-in"),
+        QT_TRANSLATE_NOOP("Brimvale", "Start at sign-in"),
+        QT_TRANSLATE_NOOP("Brimvale", "Could not change this"),
+        QT_TRANSLATE_NOOP("Brimvale", "System"),
+    };
+    return linuxWords;
 }
 
 } // namespace Platform

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QDialog>
+
+class AutostartControl;
+class LanguageCombo;
+class SettingsToggle;
+class ShellDesktop;
+
+// The small window with the settings that are not part of the panels: start
+// at sign-in, the real desktop icons beside the panels, and the language.
+// Changes take effect at once; closing it only hides it.
+class SettingsWindow : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static constexpr int fixedWidth = 420;
+
+    SettingsWindow(ShellDesktop *shell, AutostartControl *autostart, QWidget *parent = nullptr);
+
+    // Re-reads both switches from the real state.
+    void refresh();
+
+    SettingsToggle *autostartSwitch() const { return m_autostartSwitch; }
+    SettingsToggle *desktopIconsSwitch() const { return m_iconsSwitch; }
+    LanguageCombo *languageList() const { return m_languages; }
+
+private:
+    SettingsToggle *addRow(QLayout *group, const char *title, const char *description);
+    QWidget *buildLanguageBlock();
+    void fillLanguages();
+
+    ShellDesktop *m_shell;
+    AutostartControl *m_autostart;
+    SettingsToggle *m_autostartSwitch = nullptr;
+    SettingsToggle *m_iconsSwitch = nullptr;
+    LanguageCombo *m_languages = nullptr;
+};

@@ -1,0 +1,414 @@
+#include "TestEnvironment.h"
+#include "base/Settings.h"
+#include "base/SettingsKeys.h"
+#include "base/l10n/L10n.h"
+#include "fakes/FakeAutostartEntry.h"
+#include "fakes/FakeDesktopSource.h"
+#include "fakes/FakeIconSwitch.h"
+#include "panels/IconPanel.h"
+#include "panels/ItemPlacement.h"
+#include "panels/PanelLayoutStore.h"
+#include "panels/PanelSet.h"
+#include "shell/DesktopModel.h"
+#include "shell/ShellDesktop.h"
+#include "tray/AutostartControl.h"
+#include "tray/LanguageCombo.h"
+#include "tray/SettingsToggle.h"
+#include "tray/SettingsWindow.h"
+#include "tray/TrayHost.h"
+#include "tray/TrayIcon.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QSystemTrayIcon>
+#include <QtTest>
+
+namespace {
+
+// The menu's entries by their current text, submenus included.
+QAction *findEntry(QMenu *menu, const QString &text)
+{
+    for (QAction *action : menu->actions()) {
+        if (action->text() == text)
+            return action;
+        if (QMenu *submenu = action->menu()) {
+            if (QAction *found = findEntry(submenu, text))
+                return found;
+        }
+    }
+    return nullptr;
+}
+
+QStringList topLevelTexts(QMenu *menu)
+{
+    QStringList texts;
+    for (QAction *action : menu->actions()) {
+        if (action->isVisible() && !action->isSeparator())
+            texts.append(action->text());
+    }
+    return texts;
+}
+
+} // namespace
+
+class TestTrayIcon : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void menuFollowsState_data();
+    void menuFollowsState();
+    void menuEntries();
+    void toolTipCountsItems();
+    void settingsWindowReused();
+    void settingsLanguage_data();
+    void settingsLanguage();
+    void autostartFailureRevertsSwitch();
+    void switchClickableEverywhere();
+    void chevronFollowsDirection();
+    void lastPanelWithoutTray();
+
+private:
+    void build()
+    {
+        for (const char *path : {"/d/a.txt", "/d/b.png"})
+            m_desktop->entries.append(FakeDesktopSource::file(path));
+        m_model = std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_desktop),
+                                                 std::make_unique<ItemPlacement>());
+        m_panels = std::make_unique<PanelSet>(IconPanelOptions{}, m_model.get(), true);
+        m_shell = std::make_unique<ShellDesktop>(std::make_unique<FakeIconSwitch>(m_icons));
+        m_control = std::make_unique<AutostartControl>(&m_autostart);
+        m_tray = std::make_unique<TrayIcon>(m_panels.get(), m_model.get(), m_shell.get(), m_control.get());
+        m_panels->showAll(false);
+    }
+    // What a user sees when opening the menu.
+    void openMenu() { Q_EMIT m_tray->menu()->aboutToShow(); }
+
+    std::unique_ptr<TestEnvironment> m_env;
+    std::shared_ptr<FakeDesktopSource::State> m_desktop;
+    std::shared_ptr<FakeIconSwitch::State> m_icons;
+    FakeAutostartEntry m_autostart;
+    std::unique_ptr<DesktopModel> m_model;
+    std::unique_ptr<PanelSet> m_panels;
+    std::unique_ptr<ShellDesktop> m_shell;
+    std::unique_ptr<AutostartControl> m_control;
+    std::unique_ptr<TrayIcon> m_tray;
+};
+
+void TestTrayIcon::init()
+{
+    m_env = std::make_unique<TestEnvironment>();
+    QSettings().clear();
+    PanelLayoutStore::discardState();
+    m_desktop = std::make_shared<FakeDesktopSource::State>();
+    m_icons = std::make_shared<FakeIconSwitch::State>();
+    m_autostart = FakeAutostartEntry();
+    L10n::install();
+    build();
+}
+
+void TestTrayIcon::cleanup()
+{
+    m_tray.reset();
+    m_control.reset();
+    m_shell.reset();
+    m_panels.reset();
+    m_model.reset();
+    PanelLayoutStore::discardState();
+    QSettings().clear();
+    L10n::changeLanguage("system");
+    m_env.reset();
+}
+
+void TestTrayIcon::menuFollowsState_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("firstEntry");
+    QTest::addColumn<bool>("locked");
+    QTest::addColumn<QString>("checkedSize"); // empty: none
+    QTest::addColumn<bool>("startsAtSignIn");
+    QTest::newRow("as started") << ""
+                                << "Hide all panels" << false << "Medium" << false;
+    QTest::newRow("hidden by a click") << "toggle"
+                                       << "Show all panels" << false << "Medium" << false;
+    QTest::newRow("hidden, then shown") << "toggle twice"
+                                        << "Hide all panels" << false << "Medium" << false;
+    QTest::newRow("last panel closed") << "close all"
+                                       << "Show all panels" << false << "Medium" << false;
+    QTest::newRow("locked from a panel") << "lock"
+                                         << "Hide all panels" << true << "Medium" << false;
+    QTest::newRow("large icons from a panel") << "size 96"
+                                              << "Hide all panels" << false << "Large" << false;
+    QTest::newRow("a size no entry names") << "size 64"
+                                           << "Hide all panels" << false << "" << false;
+    QTest::newRow("entry written outside") << "autostart outside"
+                                           << "Hide all panels" << false << "Medium" << true;
+}
+
+void TestTrayIcon::menuFollowsState()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, firstEntry);
+    QFETCH(bool, locked);
+    QFETCH(QString, checkedSize);
+    QFETCH(bool, startsAtSignIn);
+    openMenu();
+    if (change.startsWith("toggle"))
+        m_tray->tray()->activated(QSystemTrayIcon::Trigger);
+    if (change == "toggle twice")
+        m_tray->tray()->activated(QSystemTrayIcon::Trigger);
+    if (change == "close all") {
+        m_panels->setHideToTray(true);
+        for (IconPanel *panel : m_panels->panelsInOrder())
+            panel->close();
+    }
+    if (change == "lock")
+        Q_EMIT m_panels->panelsInOrder().first()->layoutLockRequested(true);
+    if (change.startsWith("size "))
+        Q_EMIT m_panels->panelsInOrder().first()->iconSizeRequested(change.mid(5).toInt());
+    if (change == "autostart outside")
+        m_autostart.enabled = true;
+    // Double and middle clicks do nothing.
+    m_tray->tray()->activated(QSystemTrayIcon::DoubleClick);
+    m_tray->tray()->activated(QSystemTrayIcon::MiddleClick);
+
+    QMenu *menu = m_tray->menu();
+    // The lock shows at once, without the menu being opened again.
+    QCOMPARE(findEntry(menu, "Lock layout")->isChecked(), locked);
+    QCOMPARE(findEntry(menu, "Tidy panels")->isEnabled(), !locked);
+    openMenu();
+    QCOMPARE(menu->actions().first()->text(), firstEntry);
+    for (const char *size : {"Small", "Medium", "Large"})
+        QCOMPARE(findEntry(menu, size)->isChecked(), checkedSize == size);
+    QCOMPARE(m_control->action()->isChecked(), startsAtSignIn);
+
+    // The first entry keeps saying what it does in another language.
+    L10n::changeLanguage("de");
+    QCOMPARE(menu->actions().first()->text(), L10n::text(qPrintable(firstEntry)));
+    QVERIFY(menu->actions().first()->text() != firstEntry);
+    QVERIFY(findEntry(menu, L10n::text("Large")));
+}
+
+void TestTrayIcon::menuEntries()
+{
+    QMenu *menu = m_tray->menu();
+    openMenu();
+    const QStringList plain{"Hide all panels",       "Layout",    "Appearance",
+                            "Refresh desktop icons", "Settings…", "Quit"};
+    QCOMPARE(topLevelTexts(menu), plain);
+
+    // Tools appear once there are some; shared entries sit above the settings.
+    QAction todo("To-do list");
+    QAction currency("Currency converter");
+    m_tray->setToolActions({&todo, &currency});
+    m_tray->setSharedActions({m_control->action()});
+    QStringList withTools = plain;
+    withTools.insert(1, "Tools");
+    withTools.insert(5, "Start at sign-in");
+    QCOMPARE(topLevelTexts(menu), withTools);
+    QCOMPARE(findEntry(menu, "To-do list"), &todo);
+    m_tray->setSharedActions({});
+    m_tray->setToolActions({});
+    QCOMPARE(topLevelTexts(menu), plain);
+
+    QSignalSpy quit(m_tray.get(), &TrayIcon::quitRequested);
+    findEntry(menu, "Quit")->trigger();
+    QCOMPARE(quit.count(), 1);
+    // Every menu and submenu has the program's menu look.
+    for (QMenu *each : menu->findChildren<QMenu *>())
+        QVERIFY(each->styleSheet().contains("#2f6fed"));
+    QVERIFY(menu->styleSheet().contains("#2f6fed"));
+}
+
+void TestTrayIcon::toolTipCountsItems()
+{
+    QCOMPARE(m_tray->tray()->toolTip(), "Larkspan — Items: 2");
+    m_desktop->entries.append(FakeDesktopSource::file("/d/c.txt"));
+    m_model->reload();
+    QCOMPARE(m_tray->tray()->toolTip(), "Larkspan — Items: 3");
+    QLocale::setDefault(QLocale(QLocale::English));
+    m_tray->updateToolTip(1234);
+    QCOMPARE(m_tray->tray()->toolTip(), "Larkspan — Items: 1,234");
+    QLocale::setDefault(QLocale(QLocale::German));
+    m_tray->updateToolTip(1234);
+    QCOMPARE(m_tray->tray()->toolTip(), "Larkspan — Items: 1.234");
+}
+
+void TestTrayIcon::settingsWindowReused()
+{
+    m_tray->showSettings();
+    SettingsWindow *window = m_tray->settingsWindow();
+    QVERIFY(window && window->isVisible());
+    QCOMPARE(window->width(), SettingsWindow::fixedWidth);
+    QVERIFY(!window->testAttribute(Qt::WA_QuitOnClose));
+    QVERIFY(!window->autostartSwitch()->isChecked());
+    QVERIFY(window->desktopIconsSwitch()->isChecked()); // icons not hidden
+    window->close();
+
+    // Changed behind the window's back: the next opening shows it.
+    m_autostart.enabled = true;
+    m_shell->hideIcons();
+    m_tray->showSettings();
+    QCOMPARE(m_tray->settingsWindow(), window);
+    QVERIFY(window->isVisible());
+    QVERIFY(window->autostartSwitch()->isChecked());
+    QVERIFY(!window->desktopIconsSwitch()->isChecked());
+
+    // The desktop-icons switch drives the real icons.
+    window->desktopIconsSwitch()->click();
+    QVERIFY(!m_shell->isHidden());
+    QVERIFY(!m_icons->hidden);
+    window->desktopIconsSwitch()->click();
+    QVERIFY(m_shell->isHidden());
+    // Switching from a menu shows in the open window.
+    m_control->action()->trigger();
+    QVERIFY(!window->autostartSwitch()->isChecked());
+    QVERIFY(!m_autostart.enabled);
+}
+
+void TestTrayIcon::settingsLanguage_data()
+{
+    QTest::addColumn<QString>("stored"); // empty: nothing stored
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<QString>("pick");
+    QTest::addColumn<QString>("storedAfter");
+    QTest::newRow("nothing stored, pick German") << "" << 0 << "de"
+                                                 << "de";
+    QTest::newRow("stored Arabic, pick system") << "ar" << 2 << "system"
+                                                << "system";
+    QTest::newRow("hand-edited, untouched") << "klingon" << 0 << ""
+                                            << "klingon";
+    QTest::newRow("letter case matters") << "DE" << 0 << ""
+                                         << "DE";
+}
+
+void TestTrayIcon::settingsLanguage()
+{
+    QFETCH(QString, stored);
+    QFETCH(int, selected);
+    QFETCH(QString, pick);
+    QFETCH(QString, storedAfter);
+    if (!stored.isEmpty())
+        QSettings().setValue(SettingsKeys::uiLanguage, stored);
+    m_tray->showSettings();
+    LanguageCombo *list = m_tray->settingsWindow()->languageList();
+    QCOMPARE(list->count(), L10n::languages().size() + 1);
+    QCOMPARE(list->itemData(0).toString(), "system");
+    QCOMPARE(list->itemText(list->findData("zh_Hant")), "繁體中文");
+    QCOMPARE(list->itemText(list->findData("de")), "Deutsch");
+    QCOMPARE(list->currentIndex(), selected);
+    QCOMPARE(QSettings().value(SettingsKeys::uiLanguage).toString(), stored);
+    if (!pick.isEmpty())
+        list->setCurrentIndex(list->findData(pick));
+    QCOMPARE(Settings::instance()->value(SettingsKeys::uiLanguage).toString(),
+             storedAfter.isEmpty() ? "system" : storedAfter);
+    if (pick == "de") {
+        // Every bound text follows: the window, the tray menu, the panels.
+        QCOMPARE(m_tray->settingsWindow()->windowTitle(), L10n::text("Larkspan — Settings"));
+        QVERIFY(m_tray->settingsWindow()->windowTitle() != "Larkspan — Settings");
+        QCOMPARE(m_panels->panel("documents")->title(), L10n::text("Documents"));
+        QVERIFY(m_panels->panel("documents")->title() != "Documents");
+        QCOMPARE(list->itemText(0), L10n::text("System"));
+        QCOMPARE(m_control->action()->text(), L10n::text("Start at sign-in"));
+        QVERIFY(m_control->action()->text() != "Start at sign-in");
+    }
+}
+
+void TestTrayIcon::autostartFailureRevertsSwitch()
+{
+    m_autostart.writable = false;
+    m_tray->showSettings();
+    SettingsToggle *toggle = m_tray->settingsWindow()->autostartSwitch();
+    QSignalSpy failed(m_control.get(), &AutostartControl::changeFailed);
+    toggle->click();
+    QCOMPARE(failed.count(), 1);
+    QVERIFY(!toggle->isChecked());
+    QVERIFY(!m_control->action()->isChecked());
+
+    m_autostart.writable = true;
+    toggle->click();
+    QCOMPARE(failed.count(), 1);
+    QVERIFY(toggle->isChecked());
+    QVERIFY(m_autostart.enabled);
+}
+
+void TestTrayIcon::switchClickableEverywhere()
+{
+    SettingsToggle toggle;
+    QCOMPARE(toggle.size(), QSize(40, 24));
+    for (const QPoint corner : {QPoint(0, 0), QPoint(39, 0), QPoint(0, 23), QPoint(39, 23), QPoint(20, 12)}) {
+        const bool before = toggle.isChecked();
+        QTest::mouseClick(&toggle, Qt::LeftButton, {}, corner);
+        QVERIFY2(toggle.isChecked() != before, qPrintable(QString("%1,%2").arg(corner.x()).arg(corner.y())));
+    }
+}
+
+void TestTrayIcon::chevronFollowsDirection()
+{
+    LanguageCombo combo;
+    combo.resize(200, 32);
+    QCOMPARE(combo.chevronCentre(), QPointF(186, 16));
+    combo.setLayoutDirection(Qt::RightToLeft);
+    QCOMPARE(combo.chevronCentre(), QPointF(14, 16));
+
+    // The chevron is drawn where it is said to be: light pixels around its
+    // centre, none at the mirrored place.
+    combo.setStyleSheet("QComboBox { background: black; border: none; }"
+                        "QComboBox::drop-down { border: none; width: 0px; }"
+                        "QComboBox::down-arrow { image: none; width: 0px; height: 0px; }");
+    const QImage image = combo.grab().toImage();
+    auto lightNear = [&image](int cx) {
+        int light = 0;
+        for (int x = cx - 3; x <= cx + 3; ++x) {
+            for (int y = 14; y <= 18; ++y)
+                light += qGray(image.pixel(x, y)) > 100;
+        }
+        return light;
+    };
+    QVERIFY(lightNear(14) > 0);
+    QCOMPARE(lightNear(186), 0);
+}
+
+void TestTrayIcon::lastPanelWithoutTray()
+{
+    m_tray.reset();
+    bool available = true;
+    TrayHost host(m_panels.get(), m_model.get(), m_shell.get(), m_control.get());
+    host.setAvailabilityCheck([&available] { return available; });
+    QSignalSpy hostQuit(&host, &TrayHost::quitRequested);
+    QSignalSpy panelQuit(m_panels.get(), &PanelSet::quitRequested);
+    host.start();
+    QVERIFY(host.trayIcon());
+
+    // With a tray, closing every panel keeps the program.
+    for (IconPanel *panel : m_panels->panelsInOrder())
+        panel->close();
+    QVERIFY(!m_panels->anyPanelVisible());
+    QCOMPARE(hostQuit.count() + panelQuit.count(), 0);
+
+    // The host goes away: once noticed, closing a panel asks to end at once.
+    m_panels->showAll(false);
+    available = false;
+    QTest::qWait(TrayHost::checkIntervalMs + 300);
+    QVERIFY(!host.hasTray());
+    m_panels->panelsInOrder().first()->close();
+    QCOMPARE(panelQuit.count(), 1);
+    QCOMPARE(hostQuit.count(), 0);
+
+    // It comes back, and goes again before anyone looked: the last close ends it.
+    available = true;
+    QTest::qWait(TrayHost::checkIntervalMs + 300);
+    QVERIFY(host.hasTray());
+    available = false;
+    for (IconPanel *panel : m_panels->panelsInOrder())
+        panel->close();
+    QCOMPARE(hostQuit.count(), 1);
+}
+
+QTEST_MAIN(TestTrayIcon)
+#include "test_trayicon.moc"
