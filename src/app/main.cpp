@@ -3,10 +3,12 @@
 #include "base/AppStyle.h"
 #include "base/Version.h"
 #include "base/l10n/L10n.h"
+#include "currency/CurrencyFeature.h"
 #include "panels/ItemPlacement.h"
 #include "panels/PanelSet.h"
 #include "shell/CompositorWatch.h"
 #include "shell/DesktopIconSwitch.h"
+#include "shell/DesktopLayer.h"
 #include "shell/DesktopModel.h"
 #include "shell/Platform.h"
 #include "shell/SessionEndWatcher.h"
@@ -65,6 +67,7 @@ int main(int argc, char *argv[])
         shell->hideIcons();
 
     auto model = std::make_unique<DesktopModel>(std::make_unique<ItemPlacement>());
+    auto layer = std::make_unique<DesktopLayer>(parser->isSet(QStringLiteral("topmost")));
     model->setIconSize(options.iconSize);
     // The virtual items' names (Home, Computer, Trash) follow the language.
     L10n::onLanguageChanged(model.get(), [model = model.get()] { model->queueReload(); });
@@ -80,7 +83,9 @@ int main(int argc, char *argv[])
                      [realIcons](bool hidden) { realIcons->setChecked(!hidden); });
     QObject::connect(realIcons, &QAction::triggered, shell.get(),
                      [shell = shell.get()](bool checked) { shell->setIconsHidden(!checked); });
-    panels->setSharedActions({realIcons});
+    // The currency converter: its panel joins the set; "Currency converter" shows or hides it.
+    auto currency = std::make_unique<CurrencyFeature>(panels.get(), layer.get());
+    panels->setSharedActions({realIcons, currency->action()});
 
     // Without a compositing manager translucent pixels show black: panels paint
     // solid with rounded window shapes until one appears.
@@ -94,7 +99,9 @@ int main(int argc, char *argv[])
     panels->showAll(false);
     const int result = QApplication::exec();
 
+    currency.reset();
     panels.reset();
+    layer.reset();
     model.reset();
     shell.reset();
     guard.reset();

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
+
 class DesktopModel;
 class QAction;
 class GuideOverlay;
@@ -36,6 +38,15 @@ public:
     void setCompositing(bool composited);
     int itemCount() const;
 
+    // A feature's own window (the to-do list, the currency converter) that shows,
+    // hides and counts with the panels and is a peer for snapping; `wanted` says
+    // whether it belongs on screen when all panels show. The set does not own it.
+    void addCompanion(QWidget *window, std::function<bool()> wanted);
+    // A companion hid itself: as when a panel is hidden to the tray.
+    void companionHidden();
+    // The windows another panel window snaps to: every visible one but `except`.
+    QList<QRect> peerRects(const QWidget *except) const;
+
     // "Tidy panels": re-arranges everything unless the layout is locked.
     void tidy();
     void syncPanels();
@@ -55,6 +66,8 @@ Q_SIGNALS:
     void layoutLockChanged(bool locked);
     // A panel asked to end the program ("Quit", or closing one without a tray).
     void quitRequested();
+    // "Tidy panels" re-arranged the icon panels; companions go to their default places.
+    void tidied();
 
 private:
     void makePanel(const QString &id);
@@ -65,7 +78,6 @@ private:
     void clearOtherSelections(IconPanel *except);
     void panelHidden();
     QStringList wantedPanelIds() const;
-    QList<QRect> peerRects(const IconPanel *except) const;
     // Every other panel's room, rolled-up ones at their full height.
     QList<QRect> otherPanelRects(const IconPanel *except) const;
 
@@ -80,4 +92,10 @@ private:
     bool m_composited = true;
     QHash<QString, IconPanel *> m_panels;
     IconPanel *m_singlePanel = nullptr;
+    struct Companion
+    {
+        QPointer<QWidget> window;
+        std::function<bool()> wanted;
+    };
+    QList<Companion> m_companions;
 };
