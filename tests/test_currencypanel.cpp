@@ -9,6 +9,7 @@
 #include "currency/RateRecord.h"
 
 #include <QLabel>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -70,6 +71,7 @@ private:
 void TestCurrencyPanel::init()
 {
     m_env = std::make_unique<TestEnvironment>();
+    QSettings().clear();
     L10n::changeLanguage(QStringLiteral("en"));
 }
 

@@ -6,6 +6,7 @@
 
 #include <QJsonDocument>
 #include <QProcess>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QSslConfiguration>
 #include <QSslKey>
@@ -153,6 +154,7 @@ private:
 void TestRateClient::init()
 {
     m_env = std::make_unique<TestEnvironment>();
+    QSettings().clear();
 }
 
 void TestRateClient::reply_data()
@@ -356,10 +358,10 @@ void TestRateClient::selfSignedCertificate()
     QProcess openssl;
     openssl.start(QStringLiteral("openssl"),
                   {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
-                   QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-days"), QStringLiteral("1"),
-                   QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-addext"),
-                   QStringLiteral("subjectAltName=IP:127.0.0.1"), QStringLiteral("-keyout"), dir + "/key.pem",
-                   QStringLiteral("-out"), dir + "/cert.pem")};
+                   QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-days"),
+                   QStringLiteral("1"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
+                   QStringLiteral("-addext"), QStringLiteral("subjectAltName=IP:127.0.0.1"),
+                   QStringLiteral("-keyout"), dir + "/key.pem", QStringLiteral("-out"), dir + "/cert.pem"});
     if (!openssl.waitForFinished(30000) || openssl.exitCode() != 0)
         QSKIP("openssl could not make a certificate");
     QFile certFile(dir + "/cert.pem");
