@@ -62,6 +62,7 @@ private Q_SLOTS:
     void sameCurrency();
     void arabic();
     void closeHides();
+    void quitClosesIt();
     void fieldButtons();
 
 private:
@@ -218,6 +219,24 @@ void TestCurrencyPanel::closeHides()
     QVERIFY(panel.close() == false); // the window stays; its owner decides
     QCOMPARE(hidden.count(), 1);
     QVERIFY(!panel.isVisible());
+}
+
+void TestCurrencyPanel::quitClosesIt()
+{
+    CurrencyPanel panel(offline);
+    panel.show();
+    QSignalSpy hidden(&panel, &CurrencyPanel::hideRequested);
+    // Qt closes every window before quitting; a refusal would cancel the quit.
+    QEvent quit(QEvent::Quit);
+    QCoreApplication::sendEvent(QCoreApplication::instance(), &quit);
+    QVERIFY(quit.isAccepted());
+    QVERIFY(!panel.isVisible());
+    QCOMPARE(hidden.count(), 0); // still meant to show at the next start
+    // The user's closing afterwards is a hide request again.
+    QTest::qWait(1);
+    panel.show();
+    panel.close();
+    QCOMPARE(hidden.count(), 1);
 }
 
 void TestCurrencyPanel::fieldButtons()

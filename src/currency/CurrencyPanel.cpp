@@ -15,6 +15,7 @@
 #include "panels/ResizeGrip.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -73,6 +74,10 @@ CurrencyPanel::CurrencyPanel(const QUrl &base, QWidget *parent)
             m_converter->refreshRate();
     });
     m_hourly->start();
+
+    // Qt asks every window to close before the program quits, and one that
+    // refuses cancels the quit: this panel refuses only the user's closing.
+    QCoreApplication::instance()->installEventFilter(this);
 
     connect(m_frame, &FrameController::dragStarting, this, &CurrencyPanel::storePanelGeometry);
     connect(m_frame, &FrameController::moveFinished, this, &CurrencyPanel::storePanelGeometry);
@@ -256,8 +261,22 @@ void CurrencyPanel::hideEvent(QHideEvent *event)
         storePanelGeometry();
 }
 
+bool CurrencyPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == QCoreApplication::instance() && event->type() == QEvent::Quit) {
+        m_quitting = true;
+        // Still running on the next turn: another window cancelled the quit.
+        QTimer::singleShot(0, this, [this] { m_quitting = false; });
+    }
+    return false;
+}
+
 void CurrencyPanel::closeEvent(QCloseEvent *event)
 {
+    if (m_quitting) {
+        event->accept();
+        return;
+    }
     // The window stays; whoever owns it decides what hiding it means.
     event->ignore();
     hide();

@@ -54,6 +54,7 @@ protected:
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildUi();
@@ -74,4 +75,5 @@ private:
     HoverTracker *m_hover = nullptr;
     QTimer *m_hourly;
     CurrencyConverter *m_converter = nullptr;
+    bool m_quitting = false;
 };
