@@ -56,7 +56,8 @@ void CurrencyCombo::paintEvent(QPaintEvent *)
     p.setBrush(QColor(0x25, 0x2d, 0x39));
     p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
     p.setPen(QColor(0xe7, 0xeb, 0xf2));
-    p.drawText(rect().adjusted(10, 0, -26, 0), Qt::AlignLeft | Qt::AlignVCenter, currentText());
+    p.drawText(rect().adjusted(10, 0, -26, 0), Qt::AlignAbsolute | Qt::AlignLeft | Qt::AlignVCenter,
+               currentText());
     const qreal x = width() - 14;
     const qreal h = height();
     p.setPen(QPen(QColor(0xae, 0xbc, 0xcd), 1.3, Qt::SolidLine, Qt::RoundCap));
