@@ -84,6 +84,7 @@ private Q_SLOTS:
     void iconSizeChanges();
     void lockAndTidy();
     void hidingLastPanelEmitsAllHidden();
+    void companions();
     void rolledUpKeepsFullHeight();
     void viewSwitchKeepsClear();
     void singleMode();
@@ -285,6 +286,40 @@ void TestPanelSet::hidingLastPanelEmitsAllHidden()
     QSignalSpy quit(set, &PanelSet::quitRequested);
     Q_EMIT set->panel("images")->quitRequested();
     QCOMPARE(quit.count(), 1);
+}
+
+void TestPanelSet::companions()
+{
+    addFiles({"/d/a.txt"});
+    PanelSet *set = makeSet();
+    set->setHideToTray(true);
+    QWidget wanted;
+    wanted.setGeometry(600, 100, 300, 200);
+    QWidget unwanted;
+    set->addCompanion(&wanted, [] { return true; });
+    set->addCompanion(&unwanted, [] { return false; });
+    QSignalSpy allHidden(set, &PanelSet::allHidden);
+
+    set->showAll(false);
+    QVERIFY(wanted.isVisible());
+    QVERIFY(!unwanted.isVisible());
+    // A visible companion is a peer the panels snap to.
+    QVERIFY(set->peerRects(set->panel("documents")).contains(wanted.frameGeometry()));
+    QVERIFY(!set->peerRects(&wanted).contains(wanted.frameGeometry()));
+
+    // The panels are gone but the companion still shows: something is visible.
+    set->panel("documents")->close();
+    QVERIFY(set->anyPanelVisible());
+    QCOMPARE(allHidden.count(), 0);
+    wanted.hide();
+    set->companionHidden();
+    QCOMPARE(allHidden.count(), 1);
+
+    set->toggleAll();
+    QVERIFY(wanted.isVisible());
+    set->toggleAll();
+    QVERIFY(!wanted.isVisible());
+    QVERIFY(!set->anyPanelVisible());
 }
 
 void TestPanelSet::rolledUpKeepsFullHeight()

@@ -43,6 +43,8 @@ private Q_SLOTS:
     void customPanelsKeepClear();
     void freeRectNear_data();
     void freeRectNear();
+    void firstFreeSpot_data();
+    void firstFreeSpot();
 };
 
 void TestTidyLayout::computeTidyLayout_data()
@@ -222,6 +224,27 @@ void TestTidyLayout::freeRectNear()
     const QSize minimum = QString(QTest::currentDataTag()) == "no room" ? QSize(900, 300) : QSize(220, 148);
     QTEST(TidyLayout::freeRectNear(size, minimum, QRect(0, 0, 1000, 800), {QRect(300, 0, 400, 500)}, anchor),
           "expected");
+}
+
+void TestTidyLayout::firstFreeSpot_data()
+{
+    QTest::addColumn<QList<QRect>>("obstacles");
+    QTest::addColumn<QRect>("expected");
+    const QRect area(24, 24, 1000, 600);
+    QTest::newRow("free area: its corner") << QList<QRect>{} << QRect(24, 24, 300, 214);
+    // Grown by 8 px the obstacle ends at y 231; the first 16 px step below it is y 232.
+    QTest::newRow("down the first column")
+        << QList<QRect>{QRect(24, 24, 400, 200)} << QRect(24, 232, 300, 214);
+    // A full-height obstacle pushes the scan right, past its grown edge at x 431.
+    QTest::newRow("next column") << QList<QRect>{QRect(24, 24, 400, 600)} << QRect(440, 24, 300, 214);
+    QTest::newRow("nothing free: the corner") << QList<QRect>{area} << QRect(24, 24, 300, 214);
+}
+
+void TestTidyLayout::firstFreeSpot()
+{
+    QFETCH(QList<QRect>, obstacles);
+    QFETCH(QRect, expected);
+    QCOMPARE(TidyLayout::firstFreeSpot(QSize(300, 214), QRect(24, 24, 1000, 600), obstacles), expected);
 }
 
 QTEST_GUILESS_MAIN(TestTidyLayout)

@@ -3,6 +3,7 @@
 #include "base/AppStyle.h"
 #include "base/Version.h"
 #include "base/l10n/L10n.h"
+#include "currency/CurrencyFeature.h"
 #include "panels/ItemPlacement.h"
 #include "panels/PanelSet.h"
 #include "search/QuickSearch.h"
@@ -77,10 +78,10 @@ int main(int argc, char *argv[])
         shell->hideIcons();
 
     auto model = std::make_unique<DesktopModel>(std::make_unique<ItemPlacement>());
+    auto layer = std::make_unique<DesktopLayer>(parser->isSet(QStringLiteral("topmost")));
     model->setIconSize(options.iconSize);
     // The virtual items' names (Home, Computer, Trash) follow the language.
     L10n::onLanguageChanged(model.get(), [model = model.get()] { model->queueReload(); });
-    auto layer = std::make_unique<DesktopLayer>(parser->isSet(QStringLiteral("topmost")));
 
     auto panels = std::make_unique<PanelSet>(options, model.get(), !parser->isSet(QStringLiteral("single")));
     // Panels belong to the desktop: just above it, or pinned above everything.
@@ -108,7 +109,11 @@ int main(int argc, char *argv[])
     QObject::connect(panels.get(), &PanelSet::sharedActionsRefreshRequested, autostart.get(),
                      &AutostartControl::refresh);
     const QList<QAction *> sharedActions{autostart->action(), realIcons};
-    panels->setSharedActions(sharedActions);
+
+    // The currency converter: its panel joins the set; "Currency converter" shows or hides it.
+    auto currency = std::make_unique<CurrencyFeature>(panels.get(), layer.get());
+    const QList<QAction *> toolActions{currency->action()};
+    panels->setSharedActions(sharedActions + toolActions);
 
     // Without a compositing manager translucent pixels show black: panels paint
     // solid with rounded window shapes until one appears.
@@ -125,6 +130,7 @@ int main(int argc, char *argv[])
     if (!parser->isSet(QStringLiteral("no-tray"))) {
         tray = std::make_unique<TrayHost>(panels.get(), model.get(), shell.get(), autostart.get());
         tray->setSharedActions(sharedActions);
+        tray->setToolActions(toolActions);
         QObject::connect(tray.get(), &TrayHost::quitRequested, app.get(), leave);
         tray->start();
         if (firstRunAutostart)
@@ -148,6 +154,7 @@ int main(int argc, char *argv[])
 
     search.reset();
     tray.reset();
+    currency.reset();
     panels.reset();
     layer.reset();
     autostart.reset();

@@ -287,14 +287,28 @@ void PanelSet::adopt(IconPanel *panel)
         m_layer->track(panel, panel->settingsPrefix());
 }
 
-QList<QRect> PanelSet::peerRects(const IconPanel *except) const
+QList<QRect> PanelSet::peerRects(const QWidget *except) const
 {
     QList<QRect> rects;
     for (const IconPanel *p : panelsInOrder()) {
         if (p != except && p->isVisible())
             rects.append(p->frameGeometry());
     }
+    for (const Companion &companion : m_companions) {
+        if (companion.window && companion.window != except && companion.window->isVisible())
+            rects.append(companion.window->frameGeometry());
+    }
     return rects;
+}
+
+void PanelSet::addCompanion(QWidget *window, std::function<bool()> wanted)
+{
+    m_companions.append({window, std::move(wanted)});
+}
+
+void PanelSet::companionHidden()
+{
+    panelHidden();
 }
 
 void PanelSet::clearOtherSelections(IconPanel *except)
@@ -408,6 +422,7 @@ void PanelSet::tidy()
         return;
     arrangePanels(true);
     reassertLayer();
+    Q_EMIT tidied();
 }
 
 bool PanelSet::anyPanelVisible() const
@@ -415,7 +430,9 @@ bool PanelSet::anyPanelVisible() const
     if (m_loose && m_loose->hasVisibleShortcuts())
         return true;
     const QList<IconPanel *> panels = panelsInOrder();
-    return std::any_of(panels.cbegin(), panels.cend(), [](const IconPanel *p) { return p->isVisible(); });
+    return std::any_of(panels.cbegin(), panels.cend(), [](const IconPanel *p) { return p->isVisible(); }) ||
+           std::any_of(m_companions.cbegin(), m_companions.cend(),
+                       [](const Companion &c) { return c.window && c.window->isVisible(); });
 }
 
 void PanelSet::panelHidden()
@@ -439,10 +456,20 @@ void PanelSet::showAll(bool activate)
         p->winId();
     for (IconPanel *p : panels)
         p->show();
+    QList<QWidget *> companions;
+    for (const Companion &companion : std::as_const(m_companions)) {
+        if (companion.window && companion.wanted()) {
+            companion.window->show();
+            companions.append(companion.window);
+        }
+    }
     if (activate && !panels.isEmpty()) {
         for (auto it = panels.crbegin(); it != panels.crend(); ++it)
             (*it)->raise();
         panels.first()->activateWindow();
+    } else if (activate && !companions.isEmpty()) {
+        companions.first()->raise();
+        companions.first()->activateWindow();
     }
     reassertLayer();
 }
@@ -459,6 +486,11 @@ void PanelSet::toggleAll()
     for (IconPanel *p : panelsInOrder()) {
         p->storePanelGeometry();
         p->hide();
+    }
+    // Companions keep their own geometry when they hide.
+    for (const Companion &companion : std::as_const(m_companions)) {
+        if (companion.window)
+            companion.window->hide();
     }
     reassertLayer();
 }

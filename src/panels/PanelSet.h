@@ -9,6 +9,8 @@
 #include <QPointer>
 
 class DesktopLayer;
+#include <functional>
+
 class DesktopModel;
 class QAction;
 class QModelIndex;
@@ -49,6 +51,15 @@ public:
     void setLooseItems(LooseItems *items);
     LooseItems *looseItems() const { return m_loose; }
 
+    // A feature's own window (the to-do list, the currency converter) that shows,
+    // hides and counts with the panels and is a peer for snapping; `wanted` says
+    // whether it belongs on screen when all panels show. The set does not own it.
+    void addCompanion(QWidget *window, std::function<bool()> wanted);
+    // A companion hid itself: as when a panel is hidden to the tray.
+    void companionHidden();
+    // The windows another panel window snaps to: every visible one but `except`.
+    QList<QRect> peerRects(const QWidget *except) const;
+
     // "Tidy panels": re-arranges everything unless the layout is locked.
     void tidy();
     void syncPanels();
@@ -75,6 +86,8 @@ Q_SIGNALS:
     void searchRequested(QWidget *source, const SearchTrigger &trigger);
     // A panel menu is about to show the shared actions: their owner re-reads their state.
     void sharedActionsRefreshRequested();
+    // "Tidy panels" re-arranged the icon panels; companions go to their default places.
+    void tidied();
 
 private:
     void makePanel(const QString &id);
@@ -88,7 +101,6 @@ private:
     // After windows were shown, hidden, arranged or created.
     void reassertLayer();
     QStringList wantedPanelIds() const;
-    QList<QRect> peerRects(const IconPanel *except) const;
     // Every other panel's room, rolled-up ones at their full height.
     QList<QRect> otherPanelRects(const IconPanel *except) const;
 
@@ -107,4 +119,10 @@ private:
     QPointer<LooseItems> m_loose;
     // Panels no longer wanted while an item drag that may have started in them runs.
     QList<QPointer<IconPanel>> m_retired;
+    struct Companion
+    {
+        QPointer<QWidget> window;
+        std::function<bool()> wanted;
+    };
+    QList<Companion> m_companions;
 };

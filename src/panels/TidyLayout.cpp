@@ -336,4 +336,20 @@ QList<QRect> layoutCustomPanels(const QList<SizeRequest> &requests, const QRect 
     return rects;
 }
 
+QRect firstFreeSpot(QSize size, const QRect &area, const QList<QRect> &obstacles)
+{
+    QList<QRect> grown;
+    for (const QRect &r : obstacles)
+        grown.append(r.adjusted(-gap / 2, -gap / 2, gap / 2, gap / 2));
+    for (int x = area.left(); x + size.width() - 1 <= area.right(); x += gap) {
+        for (int y = area.top(); y + size.height() - 1 <= area.bottom(); y += gap) {
+            const QRect candidate(QPoint(x, y), size);
+            if (std::none_of(grown.cbegin(), grown.cend(),
+                             [&](const QRect &o) { return o.intersects(candidate); }))
+                return candidate;
+        }
+    }
+    return QRect(area.topLeft(), size);
+}
+
 } // namespace TidyLayout

@@ -73,6 +73,12 @@ QList<LayoutRecord> mergeUserPlaced(const QList<LayoutRecord> &layout, const QHa
 std::optional<QRect> freeRectNear(QSize size, QSize minimum, const QRect &area, const QList<QRect> &occupied,
                                   QPoint anchor);
 
+// The default place of a feature window (to-do list, currency converter): the
+// first top-left corner, scanning x from the area's left and for each x y from
+// its top in steps of `gap`, where `size` fits inside the area and meets none
+// of the obstacles grown by half a gap; the area's top-left corner if none is free.
+QRect firstFreeSpot(QSize size, const QRect &area, const QList<QRect> &obstacles);
+
 // What a custom panel asks for: its natural size and the least it accepts.
 struct SizeRequest
 {

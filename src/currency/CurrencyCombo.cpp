@@ -1,0 +1,66 @@
+#include "CurrencyCombo.h"
+
+#include "currency/CurrencyCodes.h"
+
+#include <QListView>
+#include <QPainter>
+
+namespace {
+
+QString popupStyleSheet()
+{
+    return QStringLiteral(
+        "QListView { background: #29323f; color: #e7ebf2; border: 1px solid #4a5668; border-radius: 7px;"
+        " padding: 4px; outline: none; }"
+        "QListView::item { min-height: 26px; padding-left: 8px; border-radius: 4px; }"
+        "QListView::item:hover { background: #354355; }"
+        "QListView::item:selected { background: #41536b; color: white; }"
+        "QScrollBar:vertical { width: 5px; background: transparent; margin: 0; }"
+        "QScrollBar::handle:vertical { background: #647184; border-radius: 2px; min-height: 20px; }"
+        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }");
+}
+
+} // namespace
+
+CurrencyCombo::CurrencyCombo(QWidget *parent)
+    : QComboBox(parent)
+{
+    setFixedSize(84, 32);
+    setLayoutDirection(Qt::LeftToRight);
+    setMaxVisibleItems(8);
+    setCursor(Qt::ArrowCursor);
+    auto *popup = new QListView(this);
+    popup->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    popup->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    popup->setFrameShape(QFrame::NoFrame);
+    popup->setStyleSheet(popupStyleSheet());
+    setView(popup);
+    addItems(CurrencyCodes::all());
+}
+
+CurrencyCombo::~CurrencyCombo() = default;
+
+void CurrencyCombo::selectCode(const QString &code)
+{
+    const int index = findText(code, Qt::MatchExactly);
+    if (index >= 0)
+        setCurrentIndex(index);
+}
+
+void CurrencyCombo::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(hasFocus() ? QColor(0x91, 0xab, 0xc9) : QColor(0x4a, 0x56, 0x68), 1));
+    p.setBrush(QColor(0x25, 0x2d, 0x39));
+    p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
+    p.setPen(QColor(0xe7, 0xeb, 0xf2));
+    p.drawText(rect().adjusted(10, 0, -26, 0), Qt::AlignAbsolute | Qt::AlignLeft | Qt::AlignVCenter,
+               currentText());
+    const qreal x = width() - 14;
+    const qreal h = height();
+    p.setPen(QPen(QColor(0xae, 0xbc, 0xcd), 1.3, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(x - 3, h / 2 - 1.5), QPointF(x, h / 2 + 1.5));
+    p.drawLine(QPointF(x, h / 2 + 1.5), QPointF(x + 3, h / 2 - 1.5));
+}

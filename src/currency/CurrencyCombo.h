@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QComboBox>
+
+// A currency selector: its codes in a dark rounded box with a chevron, a dark
+// list popup, and type-ahead search of the codes from the keyboard.
+class CurrencyCombo : public QComboBox
+{
+    Q_OBJECT
+
+public:
+    explicit CurrencyCombo(QWidget *parent = nullptr);
+    ~CurrencyCombo() override;
+
+    // Selects the code when it is offered; otherwise the selection stays.
+    void selectCode(const QString &code);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};

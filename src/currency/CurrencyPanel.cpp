@@ -1,0 +1,284 @@
+#include "CurrencyPanel.h"
+
+#include "base/AppStyle.h"
+#include "base/Settings.h"
+#include "base/SettingsKeys.h"
+#include "base/l10n/L10n.h"
+#include "currency/CurrencyAmountEdit.h"
+#include "currency/CurrencyButton.h"
+#include "currency/CurrencyCombo.h"
+#include "currency/CurrencyConverter.h"
+#include "currency/CurrencyHeaderIcon.h"
+#include "currency/RateClient.h"
+#include "panels/HoverTracker.h"
+#include "panels/PanelFrame.h"
+#include "panels/ResizeGrip.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int gripSize = 20;
+constexpr int titleBand = 34;
+
+QString panelStyleSheet()
+{
+    return QStringLiteral(
+        "QLabel { color: #e7ebf2; background: transparent; }"
+        "QLineEdit { color: #e7ebf2; background: #252d39; border: 1px solid #4a5668; border-radius: 7px;"
+        " padding: 6px 9px; }"
+        "QLineEdit:focus { border-color: #91abc9; }"
+        "QComboBox { combobox-popup: 0; }"
+        "QPushButton { color: #dce3ed; background: transparent; border: none; padding: 4px; }"
+        "QPushButton:hover { color: white; } QPushButton:disabled { color: #788392; }");
+}
+
+QString closeStyleSheet()
+{
+    return QStringLiteral(
+        "QPushButton { color: #aeb9ca; background: transparent; border: none; padding: 0;"
+        "font-family: 'Segoe UI', 'Microsoft YaHei UI', 'Microsoft YaHei'; font-size: 18px; }"
+        "QPushButton:hover { color: #f2f4f8; background: transparent; }");
+}
+
+} // namespace
+
+CurrencyPanel::CurrencyPanel(const QUrl &base, QWidget *parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint)
+    , m_client(new RateClient(base, this))
+    , m_frame(new FrameController(this))
+    , m_hourly(new QTimer(this))
+{
+    PanelFrame::prepareWindow(this, false);
+    L10n::bind(this, "windowTitle", "Currency conversion");
+    setMinimumSize(minimumPanelSize);
+    setFont(AppStyle::appFont());
+    setStyleSheet(panelStyleSheet());
+    m_frame->setTitleBandHeight(titleBand);
+    buildUi();
+
+    m_converter = new CurrencyConverter({m_amount, m_result, m_from, m_to, m_rateLine, m_status, m_refresh},
+                                        m_client, this);
+    connect(m_swap, &QPushButton::clicked, m_converter, &CurrencyConverter::swap);
+    connect(m_close, &QPushButton::clicked, this, &QWidget::close);
+
+    m_hourly->setInterval(refreshIntervalMs);
+    connect(m_hourly, &QTimer::timeout, this, [this] {
+        if (isVisible())
+            m_converter->refreshRate();
+    });
+    m_hourly->start();
+
+    // Qt asks every window to close before the program quits, and one that
+    // refuses cancels the quit: this panel refuses only the user's closing.
+    QCoreApplication::instance()->installEventFilter(this);
+
+    connect(m_frame, &FrameController::dragStarting, this, &CurrencyPanel::storePanelGeometry);
+    connect(m_frame, &FrameController::moveFinished, this, &CurrencyPanel::storePanelGeometry);
+    connect(m_frame, &FrameController::resizeFinished, this, &CurrencyPanel::storePanelGeometry);
+}
+
+CurrencyPanel::~CurrencyPanel()
+{
+    // QWidget's destructor still hides the window; the tracker must not report
+    // that to this half-destroyed panel.
+    disconnect(m_hover, nullptr, this, nullptr);
+}
+
+void CurrencyPanel::buildUi()
+{
+    auto *main = new QVBoxLayout(this);
+    main->setContentsMargins(16, 6, 16, 12);
+    main->setSpacing(5);
+
+    auto *header = new QHBoxLayout;
+    header->setSpacing(8);
+    header->addWidget(new CurrencyHeaderIcon(this), 0, Qt::AlignVCenter);
+    auto *title = new QLabel(this);
+    title->setAttribute(Qt::WA_TransparentForMouseEvents);
+    L10n::bind(title, "text", "Currency");
+    header->addWidget(title);
+    header->addStretch();
+    m_close = new QPushButton(QStringLiteral("\u00d7"), this);
+    m_close->setObjectName(QStringLiteral("currencyClose"));
+    m_close->setFixedSize(26, 28);
+    m_close->setFocusPolicy(Qt::NoFocus);
+    m_close->setStyleSheet(closeStyleSheet());
+    L10n::bind(m_close, "toolTip", "Hide currency panel");
+    L10n::bind(m_close, "accessibleName", "Hide currency panel");
+    // The title must not move when the button appears.
+    QSizePolicy keep = m_close->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    m_close->setSizePolicy(keep);
+    m_close->hide();
+    header->addWidget(m_close);
+    main->addLayout(header);
+
+    auto *amountRow = new QHBoxLayout;
+    amountRow->setSpacing(10);
+    m_amount = new CurrencyAmountEdit(this);
+    m_amount->setObjectName(QStringLiteral("currencyAmount"));
+    L10n::bind(m_amount, "accessibleName", "Amount to convert");
+    m_from = new CurrencyCombo(this);
+    m_from->setObjectName(QStringLiteral("currencyFrom"));
+    L10n::bind(m_from, "accessibleName", "From currency");
+    amountRow->addWidget(m_amount, 1);
+    amountRow->addWidget(m_from);
+    main->addLayout(amountRow);
+
+    m_swap = new CurrencyButton(CurrencyButton::Swap, false, this);
+    m_swap->setObjectName(QStringLiteral("currencySwap"));
+    m_swap->setFixedSize(24, 22);
+    L10n::bind(m_swap, "toolTip", "Swap currencies");
+    L10n::bind(m_swap, "accessibleName", "Swap currencies");
+    main->addWidget(m_swap, 0, Qt::AlignHCenter);
+
+    auto *resultRow = new QHBoxLayout;
+    resultRow->setSpacing(10);
+    m_result = new CurrencyAmountEdit(this);
+    m_result->setObjectName(QStringLiteral("currencyResult"));
+    m_result->setSizePolicy(QSizePolicy::Ignored, m_result->sizePolicy().verticalPolicy());
+    L10n::bind(m_result, "accessibleName", "Converted amount");
+    m_to = new CurrencyCombo(this);
+    m_to->setObjectName(QStringLiteral("currencyTo"));
+    L10n::bind(m_to, "accessibleName", "To currency");
+    resultRow->addWidget(m_result, 1);
+    resultRow->addWidget(m_to);
+    main->addLayout(resultRow);
+    main->addStretch();
+
+    auto *footer = new QHBoxLayout;
+    auto *lines = new QVBoxLayout;
+    lines->setSpacing(2);
+    m_rateLine = new QLabel(this);
+    m_rateLine->setObjectName(QStringLiteral("currencyRate"));
+    m_rateLine->setStyleSheet(QStringLiteral("color: #aebccd; font-size: 11px;"));
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("currencyStatus"));
+    m_status->setWordWrap(true);
+    m_status->setStyleSheet(QStringLiteral("color: #9aa8ba; font-size: 11px;"));
+    lines->addWidget(m_rateLine);
+    lines->addWidget(m_status);
+    footer->addLayout(lines, 1);
+    m_refresh = new CurrencyButton(CurrencyButton::Refresh, false, this);
+    m_refresh->setObjectName(QStringLiteral("currencyRefresh"));
+    m_refresh->setFixedSize(28, 28);
+    L10n::bind(m_refresh, "toolTip", "Refresh exchange rate");
+    L10n::bind(m_refresh, "accessibleName", "Refresh exchange rate");
+    footer->addWidget(m_refresh);
+    main->addLayout(footer);
+
+    for (QWidget *child : findChildren<QWidget *>())
+        child->setCursor(Qt::ArrowCursor);
+
+    auto *grip = new PanelResize::Grip(this);
+    grip->setFixedSize(gripSize, gripSize);
+    m_grip = grip;
+    m_frame->attachGrip(m_grip);
+
+    m_hover = new HoverTracker(this);
+    m_hover->watchChildren();
+    connect(m_hover, &HoverTracker::hoverChanged, m_close, &QWidget::setVisible);
+}
+
+void CurrencyPanel::setGuideOverlay(GuideOverlay *overlay)
+{
+    m_frame->setGuideOverlay(overlay);
+}
+
+void CurrencyPanel::setPeerProvider(FrameController::PeerProvider provider)
+{
+    m_frame->setPeerProvider(std::move(provider));
+}
+
+bool CurrencyPanel::restorePanelGeometry(const QRect &fallback)
+{
+    Settings *settings = Settings::instance();
+    const QByteArray stored = settings->value(SettingsKeys::currencyGeometry).toByteArray();
+    if (settings->value(SettingsKeys::currencyLayoutVersion).toInt() == layoutVersion && !stored.isEmpty() &&
+        restoreGeometry(stored))
+        return true;
+    setGeometry(fallback);
+    return false;
+}
+
+void CurrencyPanel::storePanelGeometry()
+{
+    Settings::instance()->setValue(SettingsKeys::currencyGeometry, saveGeometry());
+    Settings::instance()->setValue(SettingsKeys::currencyLayoutVersion, layoutVersion);
+}
+
+void CurrencyPanel::setLayoutLocked(bool locked)
+{
+    m_frame->setLocked(locked);
+    m_grip->setVisible(!locked);
+}
+
+bool CurrencyPanel::isLayoutLocked() const
+{
+    return m_frame->isLocked();
+}
+
+void CurrencyPanel::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QColor(106, 116, 136, 200));
+    p.setBrush(QColor(28, 31, 38, 220));
+    p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 16, 16);
+}
+
+void CurrencyPanel::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    placeGrip();
+}
+
+void CurrencyPanel::placeGrip()
+{
+    m_grip->move(width() - gripSize, height() - gripSize);
+    m_grip->raise();
+}
+
+void CurrencyPanel::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Every showing fetches today's rate; the cached one shows meanwhile.
+    if (!event->spontaneous())
+        m_converter->refreshRate();
+}
+
+void CurrencyPanel::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    if (!event->spontaneous())
+        storePanelGeometry();
+}
+
+bool CurrencyPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == QCoreApplication::instance() && event->type() == QEvent::Quit) {
+        m_quitting = true;
+        // Still running on the next turn: another window cancelled the quit.
+        QTimer::singleShot(0, this, [this] { m_quitting = false; });
+    }
+    return false;
+}
+
+void CurrencyPanel::closeEvent(QCloseEvent *event)
+{
+    if (m_quitting) {
+        event->accept();
+        return;
+    }
+    // The window stays; whoever owns it decides what hiding it means.
+    event->ignore();
+    hide();
+    Q_EMIT hideRequested();
+}
