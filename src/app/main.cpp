@@ -7,10 +7,12 @@
 #include "panels/PanelSet.h"
 #include "shell/CompositorWatch.h"
 #include "shell/DesktopIconSwitch.h"
+#include "shell/DesktopLayer.h"
 #include "shell/DesktopModel.h"
 #include "shell/Platform.h"
 #include "shell/SessionEndWatcher.h"
 #include "shell/ShellDesktop.h"
+#include "todo/TodoController.h"
 #include "tray/AppIcon.h"
 
 #include <QAction>
@@ -68,6 +70,7 @@ int main(int argc, char *argv[])
     model->setIconSize(options.iconSize);
     // The virtual items' names (Home, Computer, Trash) follow the language.
     L10n::onLanguageChanged(model.get(), [model = model.get()] { model->queueReload(); });
+    auto layer = std::make_unique<DesktopLayer>(parser->isSet(QStringLiteral("topmost")));
 
     auto panels = std::make_unique<PanelSet>(options, model.get(), !parser->isSet(QStringLiteral("single")));
 
@@ -80,13 +83,18 @@ int main(int argc, char *argv[])
                      [realIcons](bool hidden) { realIcons->setChecked(!hidden); });
     QObject::connect(realIcons, &QAction::triggered, shell.get(),
                      [shell = shell.get()](bool checked) { shell->setIconsHidden(!checked); });
-    panels->setSharedActions({realIcons});
+
+    // The to-do list: its panel joins the set; "Show To-do list" is one action for every menu.
+    auto todo = std::make_unique<TodoController>(panels.get(), layer.get());
+    panels->setSharedActions({realIcons, todo->visibilityAction()});
 
     // Without a compositing manager translucent pixels show black: panels paint
     // solid with rounded window shapes until one appears.
     CompositorWatch *compositor = Platform::createCompositorWatch(app.get());
     panels->setCompositing(compositor->isActive());
     QObject::connect(compositor, &CompositorWatch::changed, panels.get(), &PanelSet::setCompositing);
+    todo->setCompositing(compositor->isActive());
+    QObject::connect(compositor, &CompositorWatch::changed, todo.get(), &TodoController::setCompositing);
 
     // Panels only ask to end the program; leaving is the same orderly exit as a logout.
     QObject::connect(panels.get(), &PanelSet::quitRequested, app.get(), &QCoreApplication::quit);
@@ -94,7 +102,9 @@ int main(int argc, char *argv[])
     panels->showAll(false);
     const int result = QApplication::exec();
 
+    todo.reset();
     panels.reset();
+    layer.reset();
     model.reset();
     shell.reset();
     guard.reset();

@@ -220,12 +220,36 @@ void PanelSet::adopt(IconPanel *panel)
 
 QList<QRect> PanelSet::peerRects(const IconPanel *except) const
 {
+    return visibleWindowRects(except);
+}
+
+QList<QRect> PanelSet::visibleWindowRects(const QWidget *except) const
+{
     QList<QRect> rects;
     for (const IconPanel *p : panelsInOrder()) {
         if (p != except && p->isVisible())
             rects.append(p->frameGeometry());
     }
+    for (const QPointer<QWidget> &companion : m_companions) {
+        if (companion && companion != except && companion->isVisible())
+            rects.append(companion->frameGeometry());
+    }
     return rects;
+}
+
+void PanelSet::addCompanion(QWidget *window)
+{
+    m_companions.append(window);
+}
+
+void PanelSet::companionShown()
+{
+    m_panelsShown = true;
+}
+
+void PanelSet::companionHidden()
+{
+    panelHidden();
 }
 
 void PanelSet::clearOtherSelections(IconPanel *except)
@@ -341,7 +365,9 @@ void PanelSet::tidy()
 bool PanelSet::anyPanelVisible() const
 {
     const QList<IconPanel *> panels = panelsInOrder();
-    return std::any_of(panels.cbegin(), panels.cend(), [](const IconPanel *p) { return p->isVisible(); });
+    return std::any_of(panels.cbegin(), panels.cend(), [](const IconPanel *p) { return p->isVisible(); }) ||
+           std::any_of(m_companions.cbegin(), m_companions.cend(),
+                       [](const QPointer<QWidget> &w) { return w && w->isVisible(); });
 }
 
 void PanelSet::panelHidden()
@@ -368,6 +394,7 @@ void PanelSet::showAll(bool activate)
             (*it)->raise();
         panels.first()->activateWindow();
     }
+    Q_EMIT allShown();
 }
 
 void PanelSet::toggleAll()
@@ -380,6 +407,11 @@ void PanelSet::toggleAll()
     for (IconPanel *p : panelsInOrder()) {
         p->storePanelGeometry();
         p->hide();
+    }
+    // Companions keep their geometry as they hide.
+    for (const QPointer<QWidget> &companion : m_companions) {
+        if (companion)
+            companion->hide();
     }
 }
 

@@ -49,10 +49,22 @@ public:
 
     QString panelTitle(const QString &id) const;
 
+    // A feature's window (the to-do list, the currency converter) that lives
+    // among the panels: they snap to it while it shows, "hide all" hides it and
+    // it counts as a shown panel window. Its feature shows it (see allShown)
+    // and reports when it shows or hides it.
+    void addCompanion(QWidget *window);
+    void companionShown();
+    void companionHidden();
+    // Every visible window of the set but one, for snapping.
+    QList<QRect> visibleWindowRects(const QWidget *except) const;
+
 Q_SIGNALS:
     void contentsChanged(int total);
     void allHidden();
     void layoutLockChanged(bool locked);
+    // The set was shown; companions whose feature wants them shown follow.
+    void allShown();
     // A panel asked to end the program ("Quit", or closing one without a tray).
     void quitRequested();
 
@@ -79,5 +91,6 @@ private:
     QList<QAction *> m_sharedActions;
     bool m_composited = true;
     QHash<QString, IconPanel *> m_panels;
+    QList<QPointer<QWidget>> m_companions;
     IconPanel *m_singlePanel = nullptr;
 };
