@@ -31,7 +31,8 @@ TodoDelegate::~TodoDelegate() = default;
 QSize TodoDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     return {TodoMetrics::rowWidthHint,
-            TodoMetrics::rowHeight(index.data(Qt::DisplayRole).toString(), option.rect.width())};
+            TodoMetrics::rowHeight(index.data(Qt::DisplayRole).toString(),
+                                   m_rowWidth > 0 ? m_rowWidth : option.rect.width())};
 }
 
 QString TodoDelegate::dayLabel(const QDate &created, const QDate &today)

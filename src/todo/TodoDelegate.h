@@ -17,6 +17,11 @@ public:
                const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
+    // The width of the list's rows as the panel plans them. Views ask for size
+    // hints with whatever rectangle they have at hand (often none, or a list
+    // not yet laid out), so the rows' heights follow this width instead.
+    void setRowWidth(int width) { m_rowWidth = width; }
+
     // The row whose title the selectable text overlay covers; its title is not drawn.
     void setCoveredRow(const QModelIndex &index) { m_covered = index; }
     QModelIndex coveredRow() const { return m_covered; }
@@ -31,4 +36,5 @@ private:
                    Qt::LayoutDirection direction) const;
 
     QPersistentModelIndex m_covered;
+    int m_rowWidth = 0;
 };

@@ -106,6 +106,7 @@ void TodoPanel::buildContent()
     m_list->setObjectName(QStringLiteral("todoList"));
     L10n::bind(m_list, "accessibleName", "To-do tasks");
     m_delegate = new TodoDelegate(m_list);
+    m_delegate->setRowWidth(rowWidth());
     m_list->setItemDelegate(m_delegate);
     m_list->setModel(m_filter);
     m_list->setUniformItemSizes(false);
@@ -252,6 +253,7 @@ void TodoPanel::resizeEvent(QResizeEvent *event)
     if (!m_composited)
         setMask(PanelStyle::bodyShape(size(), false));
     // Row heights depend on the width; the list lays its rows out again.
+    m_delegate->setRowWidth(rowWidth());
     m_list->doItemsLayout();
     QWidget::resizeEvent(event);
 }
