@@ -12,6 +12,8 @@
 #include "todo/TodoPlacement.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QTimer>
 
 TodoController::TodoController(PanelSet *panels, DesktopLayer *layer, const QString &path, QObject *parent)
     : QObject(parent)
@@ -40,6 +42,7 @@ TodoController::TodoController(PanelSet *panels, DesktopLayer *layer, const QStr
             m_panel->savePanelGeometry();
     });
     connect(m_panel, &TodoPanel::hideRequested, this, [this] { setVisible(false); });
+    QCoreApplication::instance()->installEventFilter(this);
     connect(m_panels, &PanelSet::allShown, this, [this] {
         if (m_wanted)
             showPanel();
@@ -53,6 +56,19 @@ TodoController::~TodoController()
 {
     delete m_panel;
     delete m_model;
+}
+
+bool TodoController::eventFilter(QObject *watched, QEvent *event)
+{
+    // Quitting first closes every window, and a window that refuses stops the
+    // quit. The panel refuses a close (it only hides), and that close would also
+    // read as the user hiding the list: it steps aside before the closing starts.
+    if (event->type() == QEvent::Quit && watched == QCoreApplication::instance() && m_panel->isVisible()) {
+        m_panel->hide();
+        // Still running on the next turn of the loop: the quit was refused.
+        QTimer::singleShot(0, m_panel, &QWidget::show);
+    }
+    return false;
 }
 
 void TodoController::showPanel()

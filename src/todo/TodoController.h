@@ -36,6 +36,9 @@ public Q_SLOTS:
 Q_SIGNALS:
     void visibilityChanged(bool visible);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void showPanel();
 

@@ -83,7 +83,8 @@ void paint(QPainter *painter, const Chrome &chrome)
     const int advance = QFontMetrics(titleFont).horizontalAdvance(title);
     painter->setFont(titleFont);
     painter->setPen(AppStyle::Palette::primaryText);
-    const Qt::Alignment leading = chrome.rightToLeft ? Qt::AlignRight : Qt::AlignLeft;
+    // Absolute: the painter would mirror a plain alignment once more.
+    const Qt::Alignment leading = Qt::AlignAbsolute | (chrome.rightToLeft ? Qt::AlignRight : Qt::AlignLeft);
     painter->drawText(mirrored(QRectF(titleX, 0, std::max(width - 120, 0), TodoMetrics::headerHeight)),
                       int(leading | Qt::AlignVCenter), title);
 
