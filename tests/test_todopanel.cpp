@@ -8,6 +8,7 @@
 #include "todo/TodoModel.h"
 #include "todo/TodoPanel.h"
 #include "todo/TodoPlacement.h"
+#include "todo/TodoStyle.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,6 +17,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -48,6 +50,8 @@ private Q_SLOTS:
     void defaultPlacement_data();
     void defaultPlacement();
     void dayLabels();
+    void headerTitleStandsByItsGlyph_data();
+    void headerTitleStandsByItsGlyph();
 
 private:
     TodoPanel *makePanel(const QStringList &titles, const QList<bool> &completed = {});
@@ -412,6 +416,41 @@ void TestTodoPanel::dayLabels()
     QCOMPARE(TodoDelegate::dayLabel(QDate(2024, 2, 29), today), "Yesterday");
     QCOMPARE(TodoDelegate::dayLabel(QDate(2024, 2, 28), today),
              QLocale().toString(QDate(2024, 2, 28), QLocale::ShortFormat));
+}
+
+void TestTodoPanel::headerTitleStandsByItsGlyph_data()
+{
+    QTest::addColumn<bool>("rightToLeft");
+    QTest::newRow("left to right") << false;
+    QTest::newRow("right to left") << true;
+}
+
+void TestTodoPanel::headerTitleStandsByItsGlyph()
+{
+    QFETCH(bool, rightToLeft);
+    QImage image(340, 174, QImage::Format_ARGB32);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    // The painter follows the widget's direction, as in the panel.
+    painter.setLayoutDirection(rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
+    TodoStyle::paint(&painter, {image.size(), rightToLeft, true, "To-do", 0});
+    painter.end();
+    // Light title pixels just after the glyph, none in the middle of the band.
+    int nearGlyph = 0;
+    int middle = 0;
+    for (int x = 0; x < image.width(); ++x) {
+        const int leading = rightToLeft ? image.width() - 1 - x : x;
+        for (int y = 14; y < 30; ++y) {
+            if (qGray(image.pixel(x, y)) <= 160)
+                continue;
+            if (leading >= 38 && leading < 108)
+                ++nearGlyph;
+            else if (leading >= 140 && leading < 260)
+                ++middle;
+        }
+    }
+    QVERIFY(nearGlyph > 10);
+    QCOMPARE(middle, 0);
 }
 
 QTEST_MAIN(TestTodoPanel)
