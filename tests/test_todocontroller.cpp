@@ -6,12 +6,15 @@
 #include "panels/ItemPlacement.h"
 #include "panels/PanelLayoutStore.h"
 #include "panels/PanelSet.h"
+#include "shell/DesktopLayer.h"
 #include "shell/DesktopModel.h"
+#include "todo/TodoContextMenu.h"
 #include "todo/TodoController.h"
 #include "todo/TodoModel.h"
 #include "todo/TodoPanel.h"
 
 #include <QAction>
+#include <QMenu>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QtTest>
@@ -41,9 +44,10 @@ private Q_SLOTS:
     void hideAllKeepsTheWish();
     void lockReachesThePanel();
     void quittingIsNotHiding();
+    void pinnedThroughTheDesktopLayer();
 
 private:
-    TodoController *make(bool visible)
+    TodoController *make(bool visible, DesktopLayer *layer = nullptr)
     {
         Settings::instance()->setValue(SettingsKeys::todoVisible, visible);
         m_desktop->entries.append(FakeDesktopSource::file("/d/a.txt"));
@@ -51,7 +55,7 @@ private:
                                                  std::make_unique<ItemPlacement>());
         m_set = std::make_unique<PanelSet>(IconPanelOptions{}, m_model.get(), true);
         m_set->setHideToTray(true);
-        m_todo = std::make_unique<TodoController>(m_set.get(), nullptr, m_env->home() + "/todo.json");
+        m_todo = std::make_unique<TodoController>(m_set.get(), layer, m_env->home() + "/todo.json");
         m_set->showAll(false);
         return m_todo.get();
     }
@@ -157,6 +161,26 @@ void TestTodoController::quittingIsNotHiding()
     // The quit did not happen: the list comes back.
     QTRY_VERIFY(todo->panel()->isVisible());
     QCoreApplication::instance()->removeEventFilter(&swallower);
+}
+
+void TestTodoController::pinnedThroughTheDesktopLayer()
+{
+    DesktopLayer layer(false);
+    TodoController *todo = make(true, &layer);
+    QVERIFY(layer.isTracked(todo->panel()));
+    auto *pin = todo->panel()->findChild<QAction *>(DesktopLayer::alwaysOnTopActionName);
+    QVERIFY(pin);
+    {
+        const std::unique_ptr<QMenu> menu = TodoContextMenu::create(todo->panel(), QPoint(1, 1));
+        QVERIFY(menu);
+        QCOMPARE(menu->actions().constFirst(), pin);
+    }
+    pin->trigger();
+    QCOMPARE(Settings::instance()
+                 ->value(SettingsKeys::key(SettingsKeys::todoGroup, SettingsKeys::keepOnTop))
+                 .toBool(),
+             pin->isChecked());
+    m_todo.reset(); // the panel goes before the layer
 }
 
 QTEST_MAIN(TestTodoController)

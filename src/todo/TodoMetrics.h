@@ -30,7 +30,6 @@ inline constexpr int emptyContentHeight = 52;
 
 // Title text inset in a row, and the check circle's hit box.
 inline constexpr int textLeft = 36;
-inline constexpr int textRightInset = 8;
 inline constexpr int checkHitLeft = 6;
 inline constexpr int checkHitTop = 10;
 inline constexpr int checkHitEdge = 24;
