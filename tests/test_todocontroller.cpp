@@ -176,9 +176,7 @@ void TestTodoController::pinnedThroughTheDesktopLayer()
         QCOMPARE(menu->actions().constFirst(), pin);
     }
     pin->trigger();
-    QCOMPARE(Settings::instance()
-                 ->value(SettingsKeys::key(SettingsKeys::todoGroup, SettingsKeys::keepOnTop))
-                 .toBool(),
+    QCOMPARE(Settings::instance()->value(QString(SettingsKeys::todoGroup) + SettingsKeys::keepOnTop).toBool(),
              pin->isChecked());
     m_todo.reset(); // the panel goes before the layer
 }
