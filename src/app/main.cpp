@@ -16,6 +16,7 @@
 #include "shell/SessionEndWatcher.h"
 #include "shell/ShellDesktop.h"
 #include "shortcuts/DesktopShortcuts.h"
+#include "todo/TodoController.h"
 #include "tray/AppIcon.h"
 #include "tray/AutostartControl.h"
 #include "tray/TrayHost.h"
@@ -112,7 +113,10 @@ int main(int argc, char *argv[])
 
     // The currency converter: its panel joins the set; "Currency converter" shows or hides it.
     auto currency = std::make_unique<CurrencyFeature>(panels.get(), layer.get());
-    const QList<QAction *> toolActions{currency->action()};
+
+    // The to-do list: its panel joins the set; "Show To-do list" is one action for every menu.
+    auto todo = std::make_unique<TodoController>(panels.get(), layer.get());
+    const QList<QAction *> toolActions{todo->visibilityAction(), currency->action()};
     panels->setSharedActions(sharedActions + toolActions);
 
     // Without a compositing manager translucent pixels show black: panels paint
@@ -120,6 +124,8 @@ int main(int argc, char *argv[])
     CompositorWatch *compositor = Platform::createCompositorWatch(app.get());
     panels->setCompositing(compositor->isActive());
     QObject::connect(compositor, &CompositorWatch::changed, panels.get(), &PanelSet::setCompositing);
+    todo->setCompositing(compositor->isActive());
+    QObject::connect(compositor, &CompositorWatch::changed, todo.get(), &TodoController::setCompositing);
 
     // Panels only ask to end the program; leaving is the same orderly exit as a logout.
     QObject::connect(panels.get(), &PanelSet::quitRequested, app.get(), leave);
@@ -154,6 +160,7 @@ int main(int argc, char *argv[])
 
     search.reset();
     tray.reset();
+    todo.reset();
     currency.reset();
     panels.reset();
     layer.reset();

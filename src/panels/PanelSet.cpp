@@ -306,6 +306,12 @@ void PanelSet::addCompanion(QWidget *window, std::function<bool()> wanted)
     m_companions.append({window, std::move(wanted)});
 }
 
+void PanelSet::companionShown()
+{
+    m_panelsShown = true;
+    reassertLayer();
+}
+
 void PanelSet::companionHidden()
 {
     panelHidden();

@@ -55,7 +55,8 @@ public:
     // hides and counts with the panels and is a peer for snapping; `wanted` says
     // whether it belongs on screen when all panels show. The set does not own it.
     void addCompanion(QWidget *window, std::function<bool()> wanted);
-    // A companion hid itself: as when a panel is hidden to the tray.
+    // A companion showed or hid itself: it counts like a panel shown or hidden.
+    void companionShown();
     void companionHidden();
     // The windows another panel window snaps to: every visible one but `except`.
     QList<QRect> peerRects(const QWidget *except) const;

@@ -1,0 +1,188 @@
+#include "TodoModel.h"
+
+#include "base/AtomicSave.h"
+#include "base/SafeFile.h"
+#include "todo/TodoFile.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+TodoModel::TodoModel(const QString &path, QObject *parent)
+    : QAbstractListModel(parent)
+    , m_path(path.isEmpty() ? defaultPath() : path)
+{
+    load();
+}
+
+TodoModel::~TodoModel() = default;
+
+QString TodoModel::defaultPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + QLatin1String("/todo.json");
+}
+
+int TodoModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_tasks.size());
+}
+
+QVariant TodoModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.parent().isValid() || !isValidRow(index.row()) || index.column() != 0)
+        return {};
+    const TodoTask &task = m_tasks.at(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+        return task.title;
+    case Qt::CheckStateRole:
+        return int(task.completed ? Qt::Checked : Qt::Unchecked);
+    case CompletedRole:
+        return task.completed;
+    case IdRole:
+        return task.id;
+    case CreatedRole:
+        return task.created;
+    default:
+        return {};
+    }
+}
+
+QHash<int, QByteArray> TodoModel::roleNames() const
+{
+    QHash<int, QByteArray> names = QAbstractListModel::roleNames();
+    names.insert(CompletedRole, "completed");
+    names.insert(IdRole, "id");
+    names.insert(CreatedRole, "created");
+    return names;
+}
+
+int TodoModel::activeCount() const
+{
+    return int(
+        std::count_if(m_tasks.cbegin(), m_tasks.cend(), [](const TodoTask &t) { return !t.completed; }));
+}
+
+int TodoModel::completedCount() const
+{
+    return int(m_tasks.size()) - activeCount();
+}
+
+void TodoModel::load()
+{
+    AtomicSave::removeStaleTemporaries(m_path);
+    const SafeFile::Result file = SafeFile::read(m_path, SafeFile::textCap);
+    switch (file.status) {
+    case SafeFile::Status::Missing:
+        return;
+    case SafeFile::Status::Ok:
+        break;
+    case SafeFile::Status::TooLarge:
+        // Far beyond any list a person keeps, but still the user's: copy it aside.
+        m_copyPending = true;
+        readyToReplace();
+        return;
+    case SafeFile::Status::NotRegular:
+    case SafeFile::Status::Unreadable:
+        m_keepFile = true;
+        qWarning().noquote() << QStringLiteral("%1 cannot be read; to-do changes are kept in memory only")
+                                    .arg(QDir::toNativeSeparators(m_path));
+        return;
+    }
+    TodoFile::Parsed parsed = TodoFile::parse(file.data, QDate::currentDate());
+    m_tasks = std::move(parsed.tasks);
+    if (parsed.lostSomething) {
+        // Copied now, while the file is as it was read; a failed copy is tried
+        // again before the first save, which waits for it.
+        m_copyPending = true;
+        readyToReplace();
+    }
+}
+
+bool TodoModel::readyToReplace()
+{
+    if (m_keepFile)
+        return false;
+    if (!m_copyPending)
+        return true;
+    m_keptCopy = AtomicSave::keepCopy(m_path);
+    if (m_keptCopy.isEmpty()) {
+        qWarning().noquote() << QStringLiteral("%1 could not be fully read and no copy of it can be kept;"
+                                               " it is not replaced")
+                                    .arg(QDir::toNativeSeparators(m_path));
+        return false;
+    }
+    m_copyPending = false;
+    qWarning().noquote() << QStringLiteral("%1 could not be fully read; it was kept as %2")
+                                .arg(QDir::toNativeSeparators(m_path), QDir::toNativeSeparators(m_keptCopy));
+    return true;
+}
+
+void TodoModel::save()
+{
+    if (!readyToReplace()) {
+        m_saved = false;
+        return;
+    }
+    // Write through a link to the file it leads to, as people keep their
+    // settings in a repository and link them.
+    const QFileInfo info(m_path);
+    const QString target = info.isSymLink() && info.exists() ? info.canonicalFilePath() : m_path;
+    const AtomicSave::Result result = AtomicSave::save(target, TodoFile::serialise(m_tasks));
+    m_saved = result.ok;
+    if (!result)
+        qWarning().noquote() << QStringLiteral("Cannot save the to-do list: %1").arg(result.error);
+}
+
+void TodoModel::addTask(const QString &title)
+{
+    const QString trimmed = title.trimmed();
+    if (trimmed.isEmpty())
+        return;
+    beginInsertRows(QModelIndex(), 0, 0);
+    m_tasks.prepend(TodoTask{TodoFile::newId(), trimmed, false, QDate::currentDate()});
+    endInsertRows();
+    save();
+    Q_EMIT countsChanged();
+}
+
+void TodoModel::setCompleted(int row, bool completed)
+{
+    if (!isValidRow(row) || m_tasks.at(row).completed == completed)
+        return;
+    m_tasks[row].completed = completed;
+    const QModelIndex changed = index(row);
+    Q_EMIT dataChanged(changed, changed, {Qt::CheckStateRole, CompletedRole});
+    save();
+    Q_EMIT countsChanged();
+}
+
+void TodoModel::toggleCompleted(int row)
+{
+    if (isValidRow(row))
+        setCompleted(row, !m_tasks.at(row).completed);
+}
+
+void TodoModel::removeTask(int row)
+{
+    if (!isValidRow(row))
+        return;
+    beginRemoveRows(QModelIndex(), row, row);
+    m_tasks.removeAt(row);
+    endRemoveRows();
+    save();
+    Q_EMIT countsChanged();
+}
+
+void TodoModel::clearCompleted()
+{
+    if (completedCount() == 0)
+        return;
+    beginResetModel();
+    m_tasks.removeIf([](const TodoTask &t) { return t.completed; });
+    endResetModel();
+    save();
+    Q_EMIT countsChanged();
+}

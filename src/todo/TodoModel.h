@@ -1,0 +1,71 @@
+#pragma once
+
+#include "todo/TodoTask.h"
+
+#include <QAbstractListModel>
+#include <QList>
+#include <QString>
+
+// The user's to-do tasks in display order (newest first), kept in todo.json.
+// Every change is written at once, atomically; a file that could not be fully
+// understood is copied aside before the first save replaces it, and a save
+// that fails leaves the previous file and is tried again by the next change.
+class TodoModel : public QAbstractListModel
+{
+    Q_OBJECT
+
+public:
+    enum Role
+    {
+        CompletedRole = Qt::UserRole + 1,
+        IdRole,
+        CreatedRole,
+    };
+
+    // An empty path means todo.json in the application's configuration folder.
+    explicit TodoModel(const QString &path = QString(), QObject *parent = nullptr);
+    ~TodoModel() override;
+
+    static QString defaultPath();
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QHash<int, QByteArray> roleNames() const override;
+
+    QString path() const { return m_path; }
+    QList<TodoTask> tasks() const { return m_tasks; }
+    int activeCount() const;
+    int completedCount() const;
+    // The last save reached the disk (true before any save).
+    bool isSaved() const { return m_saved; }
+    // Where the copy of a file that could not be fully read was kept; empty when none.
+    QString keptCopy() const { return m_keptCopy; }
+
+public Q_SLOTS:
+    void addTask(const QString &title);
+    void setCompleted(int row, bool completed);
+    void toggleCompleted(int row);
+    void removeTask(int row);
+    void clearCompleted();
+
+Q_SIGNALS:
+    // After every change, once it was saved (or the save failed).
+    void countsChanged();
+
+private:
+    void load();
+    void save();
+    // Writes nothing over a file that must be kept until a copy of it exists.
+    bool readyToReplace();
+    bool isValidRow(int row) const { return row >= 0 && row < m_tasks.size(); }
+
+    QString m_path;
+    QList<TodoTask> m_tasks;
+    // The file could not be fully understood and no copy of it exists yet.
+    bool m_copyPending = false;
+    // The path holds something that is not a file of ours to replace (a folder,
+    // a FIFO, an unreadable file): changes stay in memory.
+    bool m_keepFile = false;
+    bool m_saved = true;
+    QString m_keptCopy;
+};

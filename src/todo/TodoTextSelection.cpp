@@ -1,0 +1,103 @@
+#include "TodoTextSelection.h"
+
+#include "todo/TodoDelegate.h"
+#include "todo/TodoMetrics.h"
+#include "todo/TodoModel.h"
+#include "todo/TodoStyle.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QListView>
+#include <QMouseEvent>
+#include <QTextEdit>
+
+TodoTextSelection::TodoTextSelection(QListView *list, TodoDelegate *delegate)
+    : QObject(list)
+    , m_list(list)
+    , m_delegate(delegate)
+    , m_text(new QTextEdit(list->viewport()))
+{
+    m_text->setObjectName(QStringLiteral("todoTaskText"));
+    m_text->setReadOnly(true);
+    m_text->setAcceptRichText(false);
+    m_text->setFrameShape(QFrame::NoFrame);
+    m_text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_text->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    m_text->document()->setDocumentMargin(0);
+    m_text->setStyleSheet(TodoStyle::taskTextStyleSheet());
+    m_text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_text->hide();
+    m_text->installEventFilter(this);
+    m_list->setProperty(selectingProperty, QString());
+}
+
+TodoTextSelection::~TodoTextSelection() = default;
+
+bool TodoTextSelection::isActive() const
+{
+    return m_text->isVisible();
+}
+
+bool TodoTextSelection::begin(const QModelIndex &index, QMouseEvent *press)
+{
+    const QRect row = m_list->visualRect(index);
+    const QRect box = TodoMetrics::selectableTextBox(row, m_list->layoutDirection());
+    const QPoint at = press->position().toPoint();
+    if (!index.isValid() || !box.contains(at))
+        return false;
+    const bool completed = index.data(TodoModel::CompletedRole).toBool();
+    m_text->setFont(TodoMetrics::titleFont(completed));
+    m_text->setPlainText(index.data(Qt::DisplayRole).toString());
+    m_text->document()->setDefaultTextOption([this] {
+        QTextOption option = m_text->document()->defaultTextOption();
+        option.setTextDirection(m_list->layoutDirection());
+        return option;
+    }());
+    QPalette palette = m_text->palette();
+    palette.setColor(QPalette::Text, completed ? TodoStyle::completedText : TodoStyle::activeText);
+    m_text->setPalette(palette);
+    m_text->setGeometry(box);
+    m_delegate->setCoveredRow(index);
+    m_list->setProperty(selectingProperty, index.data(TodoModel::IdRole).toString());
+    m_text->show();
+    m_text->setFocus(Qt::MouseFocusReason);
+
+    QWidget *target = m_text->viewport();
+    QMouseEvent mapped(press->type(), target->mapFrom(m_list->viewport(), at), press->globalPosition(),
+                       press->button(), press->buttons(), press->modifiers());
+    QApplication::sendEvent(target, &mapped);
+    m_list->viewport()->update();
+    return true;
+}
+
+bool TodoTextSelection::forward(QMouseEvent *event)
+{
+    if (!isActive())
+        return false;
+    QWidget *target = m_text->viewport();
+    QMouseEvent mapped(event->type(), target->mapFromGlobal(event->globalPosition()), event->globalPosition(),
+                       event->button(), event->buttons(), event->modifiers());
+    QApplication::sendEvent(target, &mapped);
+    return true;
+}
+
+void TodoTextSelection::end()
+{
+    const bool wasActive = isActive() || m_delegate->coveredRow().isValid();
+    m_text->hide();
+    m_delegate->setCoveredRow(QModelIndex());
+    m_list->setProperty(selectingProperty, QString());
+    if (wasActive)
+        m_list->viewport()->update();
+}
+
+bool TodoTextSelection::eventFilter(QObject *watched, QEvent *event)
+{
+    // The box's own context menu (Copy, Select all) takes the focus for a while;
+    // the selection stays for it.
+    if (watched == m_text && event->type() == QEvent::FocusOut &&
+        static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason)
+        end();
+    return false;
+}

@@ -1,0 +1,154 @@
+#include "TestEnvironment.h"
+#include "todo/TodoModel.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList storedTitles(const QString &path)
+{
+    QStringList titles;
+    const QJsonArray tasks = QJsonDocument::fromJson(readAll(path)).object().value("tasks").toArray();
+    for (const QJsonValue &task : tasks)
+        titles.append(task.toObject().value("title").toString());
+    return titles;
+}
+
+QStringList titles(const TodoModel &model)
+{
+    QStringList result;
+    for (const TodoTask &task : model.tasks())
+        result.append(task.title);
+    return result;
+}
+
+// Makes every write beyond `bytes` fail while it lives, even for root.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_handler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_saved;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_handler);
+    }
+
+private:
+    rlimit m_saved{};
+    void (*m_handler)(int);
+};
+
+} // namespace
+
+// Where the to-do list is written: a save that fails keeps the previous file
+// and is tried again, and a link leads the save to the linked file.
+class TestTodoSave : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { m_env = std::make_unique<TestEnvironment>(); }
+    void cleanup() { m_env.reset(); }
+
+    void failedSaveKeepsPreviousFileAndIsRetried();
+    void saveIntoUnwritableFolder();
+    void symbolicLinkIsWrittenThrough();
+
+private:
+    QString path() const { return m_env->appConfigDir() + "/todo.json"; }
+    void write(const QByteArray &content) const
+    {
+        QDir().mkpath(m_env->appConfigDir());
+        QFile file(path());
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+    }
+    std::unique_ptr<TodoModel> open() { return std::make_unique<TodoModel>(path()); }
+
+    std::unique_ptr<TestEnvironment> m_env;
+};
+
+void TestTodoSave::failedSaveKeepsPreviousFileAndIsRetried()
+{
+    write(R"({"tasks":[{"id":"1","title":"Kept","created":"2024-01-01"}]})");
+    auto model = open();
+    const QByteArray before = readAll(path());
+    {
+        // The new list is longer than any write may be.
+        FileSizeLimit limit(40);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Cannot save the to-do list: .*todo.json"));
+        QSignalSpy counts(model.get(), &TodoModel::countsChanged);
+        model->addTask("Will be saved later");
+        QCOMPARE(counts.size(), 1); // announced even though the write failed
+        QVERIFY(!model->isSaved());
+    }
+    QCOMPARE(readAll(path()), before);
+    QCOMPARE(QDir(m_env->appConfigDir()).entryList({"todo.json.*"}, QDir::Files | QDir::Hidden),
+             QStringList());
+
+    model->addTask("Next change");
+    QVERIFY(model->isSaved());
+    QCOMPARE(storedTitles(path()), (QStringList{"Next change", "Will be saved later", "Kept"}));
+}
+
+void TestTodoSave::saveIntoUnwritableFolder()
+{
+    // A file where the folder belongs: even root cannot make the folder.
+    const QString blocked = m_env->writeFile("blocked", "not a folder");
+    const QString inside = blocked + "/sub/todo.json";
+    TodoModel model(inside);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Cannot save the to-do list: "));
+    model.addTask("Still listed");
+    QCOMPARE(titles(model), QStringList{"Still listed"});
+    QVERIFY(!model.isSaved());
+    QCOMPARE(readAll(blocked), "not a folder");
+
+    if (geteuid() != 0) {
+        const QString folder = m_env->home() + "/readonly";
+        QVERIFY(QDir().mkpath(folder));
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+        TodoModel locked(folder + "/todo.json");
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Cannot save the to-do list: "));
+        locked.addTask("Nope");
+        QVERIFY(!locked.isSaved());
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+}
+
+void TestTodoSave::symbolicLinkIsWrittenThrough()
+{
+    const QString real = m_env->writeFile("dotfiles/todo.json", R"({"tasks":[{"id":"1","title":"Linked"}]})");
+    QVERIFY(QDir().mkpath(m_env->appConfigDir()));
+    QVERIFY(QFile::link(real, path()));
+    TodoModel model(path());
+    QCOMPARE(titles(model), QStringList{"Linked"});
+    model.addTask("Added");
+    QVERIFY(QFileInfo(path()).isSymLink());
+    QCOMPARE(storedTitles(real), (QStringList{"Added", "Linked"}));
+}
+
+QTEST_GUILESS_MAIN(TestTodoSave)
+#include "test_todosave.moc"
