@@ -320,14 +320,18 @@ void DesktopModel::reload()
     // which keeps a crowded desktop's reload far below a frame.
     const QCollator collator = naturalCollator();
     std::vector<QCollatorSortKey> sortKeys;
+    std::vector<char> folders; // side by side with the keys: the sort reads nothing else
     sortKeys.reserve(m_items.size());
-    for (const Item &item : std::as_const(m_items))
+    folders.reserve(m_items.size());
+    for (const Item &item : std::as_const(m_items)) {
         sortKeys.push_back(collator.sortKey(item.name));
+        folders.push_back(item.isFolder);
+    }
     std::vector<qsizetype> order(m_items.size());
     std::iota(order.begin(), order.end(), 0);
     std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
-        if (m_items.at(a).isFolder != m_items.at(b).isFolder)
-            return m_items.at(a).isFolder;
+        if (folders[a] != folders[b])
+            return folders[a] != 0;
         return sortKeys[a].compare(sortKeys[b]) < 0;
     });
     QList<Item> sorted;
