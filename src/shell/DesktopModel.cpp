@@ -352,21 +352,10 @@ void DesktopModel::reload()
                 requests.append({m_generation, row, pidl, m_iconSize, ratio});
         }
         m_iconsAwaited = requests.size();
-        // Handed over at the next turn of this thread's event loop: at start that
-        // is once the panels are built and shown, which the worker would
-        // otherwise slow down on a busy processor. A batch overtaken by a newer
-        // reload is not sent; its answers would be dropped.
         QMetaObject::invokeMethod(
-            this,
-            [this, generation = m_generation, batch = std::move(requests)]() mutable {
-                if (generation != m_generation)
-                    return;
-                QMetaObject::invokeMethod(
-                    m_iconLoader,
-                    [loader = m_iconLoader, batch = std::move(batch)]() mutable {
-                        loader->enqueue(std::move(batch));
-                    },
-                    Qt::QueuedConnection);
+            m_iconLoader,
+            [loader = m_iconLoader, batch = std::move(requests)]() mutable {
+                loader->enqueue(std::move(batch));
             },
             Qt::QueuedConnection);
     }
