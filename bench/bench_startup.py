@@ -1,28 +1,70 @@
 #!/usr/bin/env python3
-"""Start-up of the real program on a crowded desktop under Xvfb: time from
-process start until every panel window is mapped, and peak memory.
+"""Start-up of the real program on a crowded desktop under Xvfb, against a floor
+and a peer started in the same session, turn about:
 
-Usage: bench/bench_startup.py build/src/larkspan [items=2000] [runs=7]"""
+- the program: time from process start until every panel window is mapped, and
+  its peak resident memory once the icons have arrived;
+- the floor (bench/larkspan_bench_floor): an otherwise empty Qt program mapping
+  as many translucent frameless tool windows; the program's time is printed as
+  a ratio to it, since absolute times on a shared machine vary;
+- the LXQt desktop (`pcmanfm-qt --desktop`, when installed): time until it maps
+  its desktop window on the same folder.
+
+Times come from the root window's MapNotify events (`xev -root -event
+substructure`), never from polling the X server.
+
+Usage: bench/bench_startup.py build/src/larkspan [items=2000] [runs=7] [pictures=0]
+The floor is looked for as bench/larkspan_bench_floor in the program's build tree."""
 
 import os
+import shutil
 import statistics
+import struct
 import subprocess
 import sys
 import tempfile
 import threading
 import time
+import zlib
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
 import x11session  # noqa: E402
 
 KINDS = ["txt", "pdf", "png", "jpg", "mp3", "mp4", "zip", "cpp", "py", "docx", "qqq", "md", "svg", "json"]
+PANELS = 9  # system, folders, documents, images, audio, video, archives, code, other
+PICTURE_SIZE = (800, 600)
 
 
-def populate(desktop, count):
+def write_png(path, width, height, seed):
+    """A real, distinct picture: a gradient whose colours depend on seed."""
+    rows = []
+    for y in range(height):
+        shade = (seed * 37 + y) % 256
+        left = bytes((shade, (seed * 11) % 256, 255 - shade)) * (width // 2)
+        right = bytes(((seed * 5 + y // 3) % 256, shade, (seed * 53) % 256)) * (width - width // 2)
+        rows.append(b"\0" + left + right)
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+    header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(b"".join(rows), 1)) +
+                chunk(b"IEND", b""))
+
+
+def populate(desktop, count, pictures=0):
+    """count items: one folder in 25, files of the kinds above (empty pictures
+    among them), and of those files the first `pictures` are real PNG pictures."""
     os.makedirs(desktop)
+    made = 0
     for i in range(count):
         if i % 25 == 0:
             os.makedirs(os.path.join(desktop, f"Folder {i}"))
+            continue
+        if made < pictures:
+            write_png(os.path.join(desktop, f"Picture {i}.png"), *PICTURE_SIZE, i)
+            made += 1
             continue
         with open(os.path.join(desktop, f"Item {i}.{KINDS[i % len(KINDS)]}"), "w") as f:
             f.write("x")
@@ -49,43 +91,115 @@ class MapWatcher:
 
 
 def peak_rss_mb(pid):
-    with open(f"/proc/{pid}/status") as f:
-        for line in f:
-            if line.startswith("VmHWM:"):
-                return int(line.split()[1]) / 1024
+    try:
+        with open(f"/proc/{pid}/status") as f:
+            for line in f:
+                if line.startswith("VmHWM:"):
+                    return int(line.split()[1]) / 1024
+    except OSError:
+        pass
     return 0.0
+
+
+def settled_peak_rss_mb(pid, quiet=1.0, limit=20.0):
+    """The peak once it has not grown for `quiet` seconds: icons and
+    thumbnails arrive after the panels are mapped."""
+    start = last_change = time.perf_counter()
+    peak = peak_rss_mb(pid)
+    while time.perf_counter() - last_change < quiet and time.perf_counter() - start < limit:
+        time.sleep(0.1)
+        now = peak_rss_mb(pid)
+        if now != peak:
+            peak, last_change = now, time.perf_counter()
+    return peak
+
+
+def cpu_ms(pid):
+    """CPU time the process has used (user and system), in ms."""
+    try:
+        with open(f"/proc/{pid}/stat") as f:
+            fields = f.read().rsplit(")", 1)[1].split()
+        return (int(fields[11]) + int(fields[12])) * 1000 / os.sysconf("SC_CLK_TCK")
+    except OSError:
+        return 0.0
+
+
+def time_maps(watcher, argv, env, expected, measure_memory=False):
+    """Starts argv and returns (ms until its expected-th map, CPU ms used by
+    then, peak MB or None). The CPU time is read within 5 ms of the map; on
+    a busy machine it says more than the wall time."""
+    watcher.maps.clear()
+    start = time.perf_counter()
+    process = subprocess.Popen(argv, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        while len(watcher.maps) < expected:
+            if time.perf_counter() - start > 30 or process.poll() is not None:
+                raise SystemExit(f"{argv[0]} did not map {expected} windows")
+            time.sleep(0.005)
+        used = cpu_ms(process.pid)
+        elapsed = (watcher.maps[expected - 1] - start) * 1000
+        memory = settled_peak_rss_mb(process.pid) if measure_memory else None
+        if not measure_memory:
+            time.sleep(1.0)  # its first paint and late work must not overlap the next start
+        return elapsed, used, memory
+    finally:
+        process.terminate()
+        try:
+            process.wait(10)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
+        time.sleep(0.5)
+
+
+def describe(label, times):
+    return f"{label}: median {statistics.median(times):.0f} ms (min {min(times):.0f}, max {max(times):.0f})"
 
 
 def main():
     binary = sys.argv[1]
     items = int(sys.argv[2]) if len(sys.argv) > 2 else 2000
     runs = int(sys.argv[3]) if len(sys.argv) > 3 else 7
-    expected = 9  # system, folders, documents, images, audio, video, archives, code, other
-    times, memory = [], []
+    pictures = int(sys.argv[4]) if len(sys.argv) > 4 else 0
+    floor = os.path.join(os.path.dirname(os.path.abspath(binary)), "..", "bench", "larkspan_bench_floor")
+    if not os.path.exists(floor):
+        raise SystemExit(f"no floor program at {floor}: build larkspan_bench_floor")
+    peer = shutil.which("pcmanfm-qt")
+    program, floors, ratios, memory, peers = [], [], [], [], []
+    program_cpu, floor_cpu, peer_cpu = [], [], []
     with tempfile.TemporaryDirectory() as home, x11session.Session() as session:
-        populate(os.path.join(home, "Desktop"), items)
+        populate(os.path.join(home, "Desktop"), items, pictures)
         env = session.env(HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"),
                           XDG_RUNTIME_DIR=os.path.join(home, "run"), LANG="C.UTF-8")
         os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700)
         watcher = MapWatcher(session)
         for _ in range(runs):
-            watcher.maps.clear()
-            start = time.perf_counter()
-            app = subprocess.Popen([binary, "--keep-icons", "--no-tray"], env=env,
-                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            while len(watcher.maps) < expected:
-                if time.perf_counter() - start > 20:
-                    raise SystemExit("panels did not appear")
-                time.sleep(0.01)
-            times.append((watcher.maps[expected - 1] - start) * 1000)
-            time.sleep(1.0)  # let icons and late work settle before reading the peak
-            memory.append(peak_rss_mb(app.pid))
-            app.terminate()
-            app.wait(10)
-            time.sleep(0.5)
+            floor_ms, used, _ = time_maps(watcher, [floor, str(PANELS)], env, PANELS)
+            floors.append(floor_ms)
+            floor_cpu.append(used)
+            program_ms, used, peak = time_maps(watcher, [binary, "--keep-icons", "--no-tray"], env, PANELS, True)
+            program.append(program_ms)
+            program_cpu.append(used)
+            ratios.append(program_ms / floor_ms)
+            memory.append(peak)
+            if peer:
+                peer_ms, used, _ = time_maps(watcher, [peer, "--desktop"], env, 1)
+                peers.append(peer_ms)
+                peer_cpu.append(used)
         watcher.close()
-    print(f"start to {expected} panels mapped, {items} items: median {statistics.median(times):.0f} ms "
-          f"(min {min(times):.0f}, max {max(times):.0f}); peak RSS median {statistics.median(memory):.1f} MB")
+    print(f"{items} items ({pictures} pictures), {runs} runs, each run the floor, the program"
+          f"{' and the LXQt desktop' if peer else ''} in turn")
+    print(describe(f"program, start to {PANELS} panels mapped", program))
+    print(describe(f"floor, start to {PANELS} empty windows mapped", floors))
+    print(f"ratio program / floor: median {statistics.median(ratios):.2f} "
+          f"(min {min(ratios):.2f}, max {max(ratios):.2f})")
+    print(f"CPU used until mapped: program median {statistics.median(program_cpu):.0f} ms, floor "
+          f"{statistics.median(floor_cpu):.0f} ms, ratio {statistics.median(program_cpu) / statistics.median(floor_cpu):.2f}")
+    if peers:
+        print(describe("LXQt desktop (pcmanfm-qt --desktop), start to its window mapped", peers))
+        print(f"ratio program / LXQt desktop: {statistics.median(program) / statistics.median(peers):.2f}; CPU used "
+              f"until mapped {statistics.median(peer_cpu):.0f} ms")
+    print(f"program peak RSS: median {statistics.median(memory):.1f} MB (max {max(memory):.1f})")
 
 
 if __name__ == "__main__":

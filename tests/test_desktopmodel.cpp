@@ -59,6 +59,30 @@ private:
     std::shared_ptr<State> m_state;
 };
 
+// One image per kind, handed out again and again, as a theme's cache does.
+class SharedIconSource : public IconSource
+{
+public:
+    QImage image(const QByteArray &pidl, int px) override
+    {
+        QImage &kind = pidl.endsWith(".txt") ? m_text : m_picture;
+        if (kind.isNull()) {
+            kind = QImage(px, px, QImage::Format_ARGB32);
+            kind.fill(pidl.endsWith(".txt") ? Qt::blue : Qt::green);
+        }
+        return kind;
+    }
+
+private:
+    QImage m_text;
+    QImage m_picture;
+};
+
+qint64 iconKey(const DesktopModel &model, int row)
+{
+    return model.index(row, 0).data(Qt::DecorationRole).value<QIcon>().cacheKey();
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(DesktopEntry)
@@ -81,6 +105,7 @@ private Q_SLOTS:
     void iconRequests();
     void staleAndNullIconsIgnored();
     void iconBurstsSpreadOverTurns();
+    void sameImageSharesOneIcon();
 
 private:
     DesktopModel *makeModel(std::unique_ptr<IconSource> icons = nullptr);
@@ -332,6 +357,31 @@ void TestDesktopModel::iconBurstsSpreadOverTurns()
     model->reload();
     QTest::qWait(200);
     QCOMPARE(rows.size(), applied);
+}
+
+void TestDesktopModel::sameImageSharesOneIcon()
+{
+    m_desktop->entries = {FakeDesktopSource::file("/d/a.txt"), FakeDesktopSource::file("/d/b.txt"),
+                          FakeDesktopSource::file("/d/c.png"), FakeDesktopSource::file("/d/d.txt")};
+    DesktopModel *model = makeModel(std::make_unique<SharedIconSource>());
+    const qint64 placeholder = iconKey(*model, 0);
+    QTRY_VERIFY(iconKey(*model, 0) != placeholder && iconKey(*model, 1) != placeholder &&
+                iconKey(*model, 2) != placeholder && iconKey(*model, 3) != placeholder);
+    // Rows are a.txt, b.txt, c.png, d.txt: the texts share one icon, the picture has its own.
+    QCOMPARE(iconKey(*model, 1), iconKey(*model, 0));
+    QCOMPARE(iconKey(*model, 3), iconKey(*model, 0));
+    QVERIFY(iconKey(*model, 2) != iconKey(*model, 0));
+    QCOMPARE(
+        model->index(2, 0).data(Qt::DecorationRole).value<QIcon>().pixmap(48).toImage().pixelColor(24, 24),
+        QColor(Qt::green));
+
+    // A reload finds the same images again and keeps their icons.
+    const qint64 text = iconKey(*model, 0);
+    const qint64 picture = iconKey(*model, 2);
+    model->reload();
+    QTRY_COMPARE(iconKey(*model, 0), text);
+    QTRY_COMPARE(iconKey(*model, 2), picture);
+    QTRY_COMPARE(iconKey(*model, 3), text);
 }
 
 QTEST_MAIN(TestDesktopModel)

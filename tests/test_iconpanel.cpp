@@ -337,6 +337,27 @@ void TestIconPanel::hover()
     QVERIFY(panel->findChild<QPushButton *>("close")->isVisible());
     QVERIFY(panel->shownTitle() != "New panel"); // the buttons take the room
 
+    // A pointer at rest over the panel costs no timer; moving polls again, and
+    // leaving ends the hover.
+    QTRY_VERIFY_WITH_TIMEOUT(!hover->isPolling(), 5000);
+    QVERIFY(hover->isHovered());
+    const QPoint at(110, 110);
+    QMouseEvent moved(QEvent::MouseMove, at, panel->mapToGlobal(at), Qt::NoButton, {}, {});
+    QHoverEvent hovered(QEvent::HoverMove, at, panel->mapToGlobal(at), at);
+    for (QEvent *event : std::initializer_list<QEvent *>{&moved, &hovered}) {
+        QCursor::setPos(210, 210);
+        QApplication::sendEvent(panel, event);
+        QVERIFY(hover->isPolling());
+        QTRY_VERIFY_WITH_TIMEOUT(!hover->isPolling(), 5000);
+    }
+    QCursor::setPos(900, 700);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(panel, &leave);
+    QVERIFY(!hover->isHovered());
+    QVERIFY(!hover->isPolling());
+
+    QCursor::setPos(200, 200);
+    QApplication::sendEvent(panel, &enter);
     panel->hide(); // no timer ticks for a hidden panel
     QVERIFY(!hover->isPolling());
     QVERIFY(!hover->isHovered());

@@ -12,7 +12,7 @@ HoverTracker::HoverTracker(QWidget *window)
     , m_poll(new QTimer(this))
 {
     m_poll->setInterval(pollMs);
-    connect(m_poll, &QTimer::timeout, this, &HoverTracker::update);
+    connect(m_poll, &QTimer::timeout, this, &HoverTracker::poll);
     m_window->installEventFilter(this);
 }
 
@@ -35,11 +35,26 @@ bool HoverTracker::pointerInside() const
     return m_window->isVisible() && m_window->rect().contains(m_window->mapFromGlobal(QCursor::pos()));
 }
 
+void HoverTracker::poll()
+{
+    const bool still = QCursor::pos() == m_lastPos && !QApplication::activePopupWidget();
+    const int stillPolls = still ? m_stillPolls + 1 : 0;
+    update();
+    if (!m_poll->isActive())
+        return;
+    m_stillPolls = stillPolls;
+    if (m_stillPolls >= restPolls)
+        m_poll->stop();
+}
+
 void HoverTracker::update()
 {
-    const QWidget *under = QApplication::widgetAt(QCursor::pos());
+    const QPoint pos = QCursor::pos();
+    const QWidget *under = QApplication::widgetAt(pos);
     const bool inside = pointerInside();
     const bool hovered = inside && under && (under == m_window || m_window->isAncestorOf(under));
+    m_lastPos = pos;
+    m_stillPolls = 0;
     // Polling goes on while the pointer is over the window: a popup or a child
     // may take it away without a leave event reaching the window.
     if (inside)
@@ -58,6 +73,14 @@ bool HoverTracker::eventFilter(QObject *watched, QEvent *event)
     case QEvent::Enter:
     case QEvent::Leave:
         update();
+        break;
+    case QEvent::MouseMove:
+    case QEvent::HoverMove:
+    case QEvent::MouseButtonPress:
+    case QEvent::ContextMenu:
+        // The pointer moves again, or a popup may open: polling resumes.
+        if (!m_poll->isActive())
+            update();
         break;
     case QEvent::Show:
         if (watched == m_window)

@@ -281,6 +281,12 @@ void DesktopModel::reload()
     m_deferredIcons.clear();
 
     const qreal ratio = currentRatio();
+    // The same image makes the same pixmap only at the same device pixel ratio.
+    if (ratio != m_iconRatio)
+        m_icons.clear();
+    m_iconRatio = ratio;
+    m_previousIcons = std::exchange(m_icons, {});
+    m_iconsAwaited = 0;
     const QIcon folderIcon = m_source ? m_source->genericIcon(true, m_iconSize, ratio) : QIcon();
     const QIcon fileIcon = m_source ? m_source->genericIcon(false, m_iconSize, ratio) : QIcon();
 
@@ -314,14 +320,18 @@ void DesktopModel::reload()
     // which keeps a crowded desktop's reload far below a frame.
     const QCollator collator = naturalCollator();
     std::vector<QCollatorSortKey> sortKeys;
+    std::vector<char> folders; // side by side with the keys: the sort reads nothing else
     sortKeys.reserve(m_items.size());
-    for (const Item &item : std::as_const(m_items))
+    folders.reserve(m_items.size());
+    for (const Item &item : std::as_const(m_items)) {
         sortKeys.push_back(collator.sortKey(item.name));
+        folders.push_back(item.isFolder);
+    }
     std::vector<qsizetype> order(m_items.size());
     std::iota(order.begin(), order.end(), 0);
     std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
-        if (m_items.at(a).isFolder != m_items.at(b).isFolder)
-            return m_items.at(a).isFolder;
+        if (folders[a] != folders[b])
+            return folders[a] != 0;
         return sortKeys[a].compare(sortKeys[b]) < 0;
     });
     QList<Item> sorted;
@@ -341,6 +351,7 @@ void DesktopModel::reload()
             if (!pidl.isEmpty())
                 requests.append({m_generation, row, pidl, m_iconSize, ratio});
         }
+        m_iconsAwaited = requests.size();
         QMetaObject::invokeMethod(
             m_iconLoader,
             [loader = m_iconLoader, batch = std::move(requests)]() mutable {
@@ -353,8 +364,14 @@ void DesktopModel::reload()
 
 void DesktopModel::iconLoaded(quint64 generation, int row, const QImage &icon)
 {
-    if (generation != m_generation || row < 0 || row >= m_items.size() || icon.isNull())
+    if (generation != m_generation)
         return;
+    if (m_iconsAwaited > 0)
+        --m_iconsAwaited;
+    if (row < 0 || row >= m_items.size() || icon.isNull()) {
+        dropPreviousIconsWhenDone();
+        return;
+    }
     // The worker answers cheap icons far faster than views repaint, and queued
     // answers are delivered in one go. Past a frame's budget within one turn of
     // the event loop the rest waits for the next turns, so input and painting
@@ -369,6 +386,7 @@ void DesktopModel::iconLoaded(quint64 generation, int row, const QImage &icon)
         m_iconTurn.start();
     }
     applyIcon(row, icon);
+    dropPreviousIconsWhenDone();
 }
 
 void DesktopModel::applyDeferredIcons()
@@ -382,13 +400,34 @@ void DesktopModel::applyDeferredIcons()
         m_iconBurst.invalidate();
     else
         m_iconTurn.start();
+    dropPreviousIconsWhenDone();
+}
+
+void DesktopModel::dropPreviousIconsWhenDone()
+{
+    if (m_iconsAwaited == 0 && m_deferredIcons.isEmpty())
+        m_previousIcons.clear();
+}
+
+QIcon DesktopModel::sharedIcon(const QImage &image)
+{
+    // A cache key names the image's data as it is: a changed image has another.
+    const qint64 key = image.cacheKey();
+    if (const auto known = m_icons.constFind(key); known != m_icons.constEnd())
+        return *known;
+    QIcon icon = m_previousIcons.take(key);
+    if (icon.isNull()) {
+        QPixmap pixmap = QPixmap::fromImage(image);
+        pixmap.setDevicePixelRatio(m_iconRatio);
+        icon = QIcon(pixmap);
+    }
+    m_icons.insert(key, icon);
+    return icon;
 }
 
 void DesktopModel::applyIcon(int row, const QImage &image)
 {
-    QPixmap pixmap = QPixmap::fromImage(image);
-    pixmap.setDevicePixelRatio(currentRatio());
-    m_items[row].icon = QIcon(pixmap);
+    m_items[row].icon = sharedIcon(image);
     const QModelIndex changed = index(row, 0);
     Q_EMIT dataChanged(changed, changed, {Qt::DecorationRole});
 }

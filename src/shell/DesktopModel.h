@@ -6,6 +6,7 @@
 
 #include <QAbstractListModel>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QIcon>
 #include <QImage>
 #include <QList>
@@ -32,7 +33,9 @@ class IconLoader;
 //
 // Real icons are made on the model's icon thread and replace the placeholders
 // row by row; a reload starts a new generation, and answers of older ones are
-// dropped. Changes the desktop source reports reload the model 250 ms after the
+// dropped. Answers that share their image data (the icon source hands out one
+// image per theme icon and size, and one per thumbnail) share one pixmap, also
+// with the generation before. Changes the desktop source reports reload the model 250 ms after the
 // last one.
 class DesktopModel : public QAbstractListModel
 {
@@ -119,6 +122,8 @@ private:
     bool isValidRow(const QModelIndex &index) const;
     void applyDeferredIcons();
     void applyIcon(int row, const QImage &image);
+    QIcon sharedIcon(const QImage &image);
+    void dropPreviousIconsWhenDone();
 
     std::unique_ptr<DesktopSource> m_source;
     std::unique_ptr<ItemActions> m_actions;
@@ -136,6 +141,12 @@ private:
     QList<DeferredIcon> m_deferredIcons;
     QElapsedTimer m_iconBurst;
     QTimer m_iconTurn;
+    // Icons by the cache key of the image they were made from: those of this
+    // generation, and those of the one before until this one's have all arrived.
+    QHash<qint64, QIcon> m_icons;
+    QHash<qint64, QIcon> m_previousIcons;
+    qreal m_iconRatio = 0;
+    qsizetype m_iconsAwaited = 0;
 
     friend class TestDesktopModel;
 };

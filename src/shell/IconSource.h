@@ -16,6 +16,8 @@ public:
     virtual void finish() {}
 
     // The icon of the item named by pidl, about px x px device pixels; null when
-    // there is none. The worker makes it exactly px x px.
+    // there is none. The worker makes it exactly px x px. Items that show the
+    // same icon should get the same (implicitly shared) image: the model makes
+    // one pixmap per image, so a crowded desktop holds each theme icon once.
     virtual QImage image(const QByteArray &pidl, int px) = 0;
 };

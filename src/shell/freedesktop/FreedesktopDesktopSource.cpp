@@ -254,17 +254,28 @@ QIcon FreedesktopDesktopSource::genericIcon(bool folder, int size, qreal ratio) 
     const int px = IconImage::pixelSize(size, ratio);
     if (px < 1)
         return {};
+    // The theme is chosen once, so the same question has the same answer.
+    for (const GenericIcon &known : std::as_const(m_genericIcons)) {
+        if (known.folder == folder && known.px == px && known.ratio == ratio)
+            return known.icon;
+    }
     if (!m_iconTheme)
         m_iconTheme = std::make_unique<IconTheme>(IconTheme::userThemeName());
     QImage image =
         m_iconTheme->icon(folder ? QStringLiteral("folder") : QStringLiteral("text-x-generic"), px);
     if (image.isNull() && !folder)
         image = m_iconTheme->icon(QStringLiteral("unknown"), px);
-    if (image.isNull())
-        return {};
-    QPixmap pixmap = QPixmap::fromImage(image);
-    pixmap.setDevicePixelRatio(ratio);
-    return QIcon(pixmap);
+    QIcon icon;
+    if (!image.isNull()) {
+        QPixmap pixmap = QPixmap::fromImage(image);
+        pixmap.setDevicePixelRatio(ratio);
+        icon = QIcon(pixmap);
+    }
+    // Only the sizes of the last reloads are kept: a folder and a file icon each.
+    if (m_genericIcons.size() >= 4)
+        m_genericIcons.removeFirst();
+    m_genericIcons.append({folder, px, ratio, icon});
+    return icon;
 }
 
 std::unique_ptr<DesktopWatcher> FreedesktopDesktopSource::createWatcher() const

@@ -56,4 +56,13 @@ private:
     mutable std::optional<GioNames> m_gioNames;
     // Made at the first placeholder, on the GUI thread like every use of a source.
     mutable std::unique_ptr<IconTheme> m_iconTheme;
+    // The placeholders of the last reload, asked again at every reload.
+    struct GenericIcon
+    {
+        bool folder = false;
+        int px = 0;
+        qreal ratio = 0;
+        QIcon icon;
+    };
+    mutable QList<GenericIcon> m_genericIcons;
 };
