@@ -12,8 +12,8 @@
 #include "shell/DesktopLayer.h"
 #include "shell/DesktopModel.h"
 
-#include <QMimeData>
 #include <QAction>
+#include <QMimeData>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QtTest>

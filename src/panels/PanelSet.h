@@ -1,8 +1,8 @@
 #pragma once
 
 #include "panels/IconPanelOptions.h"
-#include "panels/SearchTrigger.h"
 #include "panels/LooseItems.h"
+#include "panels/SearchTrigger.h"
 
 #include <QHash>
 #include <QObject>
