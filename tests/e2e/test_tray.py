@@ -8,6 +8,8 @@ start at sign-in and the language of every open window.
 
 usage: test_tray.py <larkspan binary> <artefact folder>"""
 
+import ctypes
+import ctypes.util
 import json
 import os
 import re
@@ -27,8 +29,11 @@ BINARY, ARTEFACTS = sys.argv[1], sys.argv[2]
 CATALOGUES = os.path.join(HERE, "..", "..", "resources", "i18n")
 TRAYER = ["trayer", "--edge", "bottom", "--align", "right", "--widthtype", "pixel", "--width", "200",
           "--heighttype", "pixel", "--height", "32", "--SetDockType", "true"]
-# The tray menu from the top, without the tools others add.
-MENU = ["Hide all panels", "Layout", "Appearance", "Refresh desktop icons", "Start at sign-in",
+# The tray menu's entries from the top as the keyboard walks them (separators are
+# skipped, a submenu is one entry). The Tools submenu is there only while
+# features offer tools; it is looked for by name so that the walk does not
+# depend on it.
+MENU = ["Hide all panels", "Tools", "Layout", "Appearance", "Refresh desktop icons", "Start at sign-in",
         "Show the real desktop icons", "Settings…", "Quit"]
 
 # A window of the program inside the tray's tree (xwininfo -tree): size and place on screen.
@@ -92,8 +97,9 @@ class Organiser:
     def close_window(self, title):
         wid = self.window_id(title)
         if wid:
-            # As the window manager's close button does: WM_DELETE_WINDOW.
-            self.session.run("wmctrl", "-i", "-c", hex(int(wid)))
+            # As a close button does: WM_DELETE_WINDOW to the window itself. Panels
+            # are docks, which a window manager neither decorates nor closes.
+            send_delete_window(self.desktop.env()["DISPLAY"], int(wid))
         return wid is not None
 
     def ended(self, timeout=10):
@@ -111,6 +117,38 @@ class Organiser:
         return code
 
 
+class _ClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("data", ctypes.c_long * 5), ("pad", ctypes.c_long * 12)]
+
+
+def send_delete_window(display_name, window):
+    """Sends the WM_DELETE_WINDOW client message a window manager sends."""
+    xlib = ctypes.CDLL(ctypes.util.find_library("X11"))
+    xlib.XOpenDisplay.restype = ctypes.c_void_p
+    xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    xlib.XInternAtom.restype = ctypes.c_ulong
+    xlib.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    xlib.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+    xlib.XFlush.argtypes = [ctypes.c_void_p]
+    xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    display = xlib.XOpenDisplay(display_name.encode())
+    if not display:
+        return False
+    event = _ClientMessage()
+    event.type = 33  # ClientMessage
+    event.window = window
+    event.message_type = xlib.XInternAtom(display, b"WM_PROTOCOLS", False)
+    event.format = 32
+    event.data[0] = xlib.XInternAtom(display, b"WM_DELETE_WINDOW", False)
+    event.data[1] = 0  # CurrentTime
+    xlib.XSendEvent(display, window, False, 0, ctypes.byref(event))
+    xlib.XFlush(display)
+    xlib.XCloseDisplay(display)
+    return True
+
+
 def click(session, rect, button=1):
     x, y, w, h = rect
     session.run("xdotool", "mousemove", str(x + w // 2), str(y + h // 2))
@@ -122,20 +160,30 @@ def click(session, rect, button=1):
 def pick_from_tray_menu(session, icon, entry):
     """Opens the tray menu and chooses an entry with the keyboard."""
     click(session, icon, 3)
-    for _ in range(MENU.index(entry) + 1):
+    for _ in range(menu_position(entry)):
         session.run("xdotool", "key", "Down")
         time.sleep(0.05)
     session.run("xdotool", "key", "Return")
     time.sleep(0.8)
 
 
-def write_settings(desktop, language=None):
+def menu_position(entry):
+    """How many Down presses reach an entry of the open tray menu: counted by
+    the entry's name in the menu's order, never by a fixed number."""
+    return MENU.index(entry) + 1
+
+
+def write_settings(desktop, language=None, tools_shown=True):
+    """tools_shown False: the to-do list and the currency converter start hidden,
+    so that the icon panel is the only window and closing it closes the last one."""
     config = os.path.join(desktop.home, ".config", "brim-vale")
     os.makedirs(config, exist_ok=True)
     with open(os.path.join(config, "brim-vale.conf"), "w") as f:
         f.write("[autostart]\ndecided=true\n")
         if language:
             f.write(f"[ui]\nlanguage={language}\n")
+        if not tools_shown:
+            f.write("[todo]\nvisible=false\n[currency]\nvisible=false\n")
 
 
 def main():
@@ -273,9 +321,10 @@ def choose_language(session, name, index=None):
 
 
 def last_panel_with_tray(session, desktop, trayer_window):
-    write_settings(desktop)
+    write_settings(desktop, tools_shown=False)
     app = Organiser(session, desktop, "--single")
     check("Desktop" in app.wait_for(["Desktop"]), "one panel for everything")
+    check(not {"To-do", "Currency conversion"} & set(app.windows()), "the tools stay hidden as stored")
     wait_until(lambda: app.tray_icon(trayer_window) is not None)
     app.close_window("Desktop")
     check(wait_until(lambda: "Desktop" not in app.windows(), 5), "closing the last panel hides it")
