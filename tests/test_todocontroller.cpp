@@ -6,12 +6,14 @@
 #include "panels/ItemPlacement.h"
 #include "panels/PanelLayoutStore.h"
 #include "panels/PanelSet.h"
+#include "panels/TidyLayout.h"
 #include "shell/DesktopLayer.h"
 #include "shell/DesktopModel.h"
 #include "todo/TodoContextMenu.h"
 #include "todo/TodoController.h"
 #include "todo/TodoModel.h"
 #include "todo/TodoPanel.h"
+#include "todo/TodoPlacement.h"
 
 #include <QAction>
 #include <QMenu>
@@ -45,6 +47,8 @@ private Q_SLOTS:
     void lockReachesThePanel();
     void quittingIsNotHiding();
     void pinnedThroughTheDesktopLayer();
+    void firstPlaceLeavesOtherFeaturesClear_data();
+    void firstPlaceLeavesOtherFeaturesClear();
 
 private:
     TodoController *make(bool visible, DesktopLayer *layer = nullptr)
@@ -102,6 +106,16 @@ void TestTodoController::actionFollowsAndStoresTheWish()
     // The panels snap to it now.
     const IconPanel *documents = m_set->panel("documents");
     QVERIFY(m_set->peerRects(documents).contains(todo->panel()->frameGeometry()));
+
+    // Unticking it hides the list and remembers that; "Show all" then leaves it away.
+    action->trigger();
+    QVERIFY(!todo->panel()->isVisible());
+    QVERIFY(!stored());
+    QCOMPARE(changed.size(), 2);
+    m_set->showAll(false);
+    QVERIFY(!todo->panel()->isVisible());
+    action->trigger();
+    QVERIFY(todo->panel()->isVisible());
 
     // Its close button only hides it, and the menus learn of it.
     QSignalSpy allHidden(m_set.get(), &PanelSet::allHidden);
@@ -183,3 +197,38 @@ void TestTodoController::pinnedThroughTheDesktopLayer()
 
 QTEST_MAIN(TestTodoController)
 #include "test_todocontroller.moc"
+
+void TestTodoController::firstPlaceLeavesOtherFeaturesClear_data()
+{
+    QTest::addColumn<bool>("otherWanted");
+    QTest::addColumn<bool>("spotTaken");
+    QTest::newRow("another feature window on screen") << true << true;
+    QTest::newRow("another feature window put away") << false << false;
+}
+
+void TestTodoController::firstPlaceLeavesOtherFeaturesClear()
+{
+    // Another feature window (the currency converter, say) joined the set first
+    // and sits on the spot the list would take; it has not been shown yet.
+    QFETCH(bool, otherWanted);
+    QFETCH(bool, spotTaken);
+    m_desktop->entries.append(FakeDesktopSource::file("/d/a.txt"));
+    m_model = std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_desktop),
+                                             std::make_unique<ItemPlacement>());
+    m_set = std::make_unique<PanelSet>(IconPanelOptions{}, m_model.get(), true);
+    QList<QRect> iconPanels;
+    for (const IconPanel *p : m_set->panelsInOrder())
+        iconPanels.append(p->expandedGeometry());
+    const QRect area = TidyLayout::workArea();
+    const QRect spot = TodoPlacement::defaultRect(area, iconPanels);
+    QWidget other;
+    other.setGeometry(QRect(spot.topLeft(), QSize(300, 214)));
+    m_set->addCompanion(&other, [otherWanted] { return otherWanted; });
+
+    m_todo = std::make_unique<TodoController>(m_set.get(), nullptr, m_env->home() + "/todo.json");
+    const QRect placed = m_todo->panel()->geometry();
+    QCOMPARE(placed.intersects(other.geometry()), !spotTaken);
+    QVERIFY(area.contains(placed));
+    if (!spotTaken)
+        QCOMPARE(placed.topLeft(), spot.topLeft());
+}

@@ -5,7 +5,6 @@
 #include "base/l10n/L10n.h"
 #include "currency/CurrencyPanel.h"
 #include "currency/RateEndpoint.h"
-#include "panels/IconPanel.h"
 #include "panels/PanelSet.h"
 #include "panels/TidyLayout.h"
 #include "shell/DesktopLayer.h"
@@ -94,8 +93,5 @@ void CurrencyFeature::setVisible(bool visible)
 
 QRect CurrencyFeature::defaultGeometry() const
 {
-    QList<QRect> obstacles;
-    for (const IconPanel *panel : m_panels->panelsInOrder())
-        obstacles.append(panel->expandedGeometry());
-    return TidyLayout::firstFreeSpot(defaultSize, TidyLayout::workArea(), obstacles);
+    return TidyLayout::firstFreeSpot(defaultSize, TidyLayout::workArea(), m_panels->occupiedRects(m_panel));
 }

@@ -301,6 +301,18 @@ QList<QRect> PanelSet::peerRects(const QWidget *except) const
     return rects;
 }
 
+QList<QRect> PanelSet::occupiedRects(const QWidget *except) const
+{
+    QList<QRect> rects;
+    for (const IconPanel *p : panelsInOrder())
+        rects.append(p->expandedGeometry());
+    for (const Companion &companion : m_companions) {
+        if (companion.window && companion.window != except && companion.wanted())
+            rects.append(companion.window->frameGeometry());
+    }
+    return rects;
+}
+
 void PanelSet::addCompanion(QWidget *window, std::function<bool()> wanted)
 {
     m_companions.append({window, std::move(wanted)});

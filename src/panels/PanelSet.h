@@ -60,6 +60,9 @@ public:
     void companionHidden();
     // The windows another panel window snaps to: every visible one but `except`.
     QList<QRect> peerRects(const QWidget *except) const;
+    // Where a window's default place must not be: every icon panel (expanded)
+    // and every companion but `except` that belongs on screen, shown yet or not.
+    QList<QRect> occupiedRects(const QWidget *except) const;
 
     // "Tidy panels": re-arranges everything unless the layout is locked.
     void tidy();

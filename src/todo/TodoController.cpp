@@ -3,7 +3,6 @@
 #include "base/Settings.h"
 #include "base/SettingsKeys.h"
 #include "base/l10n/L10n.h"
-#include "panels/IconPanel.h"
 #include "panels/PanelSet.h"
 #include "panels/TidyLayout.h"
 #include "shell/DesktopLayer.h"
@@ -31,10 +30,9 @@ TodoController::TodoController(PanelSet *panels, DesktopLayer *layer, const QStr
 
     m_panel->setGuideOverlay(m_panels->guideOverlay());
     m_panel->setPeerRectsProvider([this] { return m_panels->peerRects(m_panel); });
-    QList<QRect> iconPanels;
-    for (const IconPanel *p : m_panels->panelsInOrder())
-        iconPanels.append(p->expandedGeometry());
-    m_panel->restorePanelGeometry(TodoPlacement::defaultRect(TidyLayout::workArea(), iconPanels));
+    // Clear of the panels and of the other feature windows, which default to the same corner.
+    m_panel->restorePanelGeometry(
+        TodoPlacement::defaultRect(TidyLayout::workArea(), m_panels->occupiedRects(m_panel)));
     m_panel->setLayoutLocked(m_panels->isLayoutLocked());
     connect(m_panels, &PanelSet::layoutLockChanged, m_panel, [this](bool locked) {
         m_panel->setLayoutLocked(locked);
