@@ -23,6 +23,8 @@ import x11session  # noqa: E402
 BINARY, ARTEFACTS, WM = sys.argv[1], sys.argv[2], sys.argv[3]
 XFCONFD = "/usr/lib/x86_64-linux-gnu/xfce4/xfconf/xfconfd"
 UNPINNED, PINNED = "Documents", "Images"
+# Not pinned by default, and registered with the layer after the icon panels.
+TOOL_PANELS = ("To-do", "Currency conversion")
 
 failures = []
 
@@ -128,20 +130,54 @@ class Desktop:
         return {self.run("xdotool", "getwindowname", w).stdout.strip(): int(w) for w in found.stdout.split()}
 
 
-def order_text(desktop, names):
-    return " < ".join(names.get(w, hex(w)) for w in desktop.stacking())
+def window_label(desktop, window):
+    """A window's title, or its class when it has none, and its id."""
+    title = desktop.run("xdotool", "getwindowname", str(window)).stdout.strip()
+    if not title:
+        wm_class = desktop.prop(window, "WM_CLASS")
+        title = wm_class.split("=", 1)[1].strip() if "=" in wm_class else "untitled"
+    return f"{title} {hex(window)}"
 
 
-def check_order(desktop, names, xterm, panels, when):
-    """The unpinned panel directly above the desktop, the application window
-    over it, the pinned panel over both."""
+def order_text(desktop, names, stack):
+    return " < ".join(names.get(w) or window_label(desktop, w) for w in stack)
+
+
+def own_windows(desktop, pid, stack):
+    """The organiser's windows among the stacked ones, split into unpinned and
+    pinned, each from the bottom up."""
+    unpinned, pinned = [], []
+    for window in stack:
+        if f"= {pid}" not in desktop.prop(window, "_NET_WM_PID"):
+            continue
+        pinned_now = "_NET_WM_STATE_ABOVE" in desktop.prop(window, "_NET_WM_STATE")
+        (pinned if pinned_now else unpinned).append(window)
+    return unpinned, pinned
+
+
+def check_order(desktop, pid, names, xterm, panels, when):
+    """Every unpinned window of the organiser directly above the desktop, one
+    after the other with the first registered highest, the application window
+    over all of them and the pinned ones over it."""
     stack = desktop.stacking()
-    print(f"       stacking {when}: {order_text(desktop, names)}")
-    base, low, app, high = (stack.index(w) if w in stack else -1
-                            for w in (desktop.desktop_window(), panels[UNPINNED], xterm, panels[PINNED]))
-    check(min(base, low, app, high) >= 0, f"{when}: every window is in _NET_CLIENT_LIST_STACKING")
-    check(low == base + 1, f"{when}: the unpinned panel lies directly above the desktop")
-    check(low < app < high, f"{when}: the application window is above the unpinned panel, below the pinned one")
+    print(f"       stacking {when}: {order_text(desktop, names, stack)}")
+    base = stack.index(desktop.desktop_window()) if desktop.desktop_window() in stack else -1
+    present = base >= 0 and all(w in stack for w in (panels[UNPINNED], xterm, panels[PINNED]))
+    check(present, f"{when}: every window is in _NET_CLIENT_LIST_STACKING")
+    if not present:
+        return
+    unpinned, pinned = own_windows(desktop, pid, stack)
+    check(panels[UNPINNED] in unpinned and panels[PINNED] in pinned, f"{when}: the panels keep their pin states")
+    # Nothing of another program comes between the desktop and the unpinned windows.
+    check(stack[base + 1:base + 1 + len(unpinned)] == unpinned,
+          f"{when}: the unpinned windows lie directly above the desktop, one after the other")
+    # The tool panels join after the icon panels, so they lie under them.
+    tools = [panels[t] for t in TOOL_PANELS if t in panels]
+    check(bool(tools) and all(t in unpinned and unpinned.index(t) < unpinned.index(panels[UNPINNED]) for t in tools),
+          f"{when}: the tool panels lie under the unpinned icon panel")
+    app = stack.index(xterm)
+    check(all(stack.index(w) < app for w in unpinned) and all(app < stack.index(w) for w in pinned),
+          f"{when}: the application window is above the unpinned windows, below the pinned ones")
 
 
 def run_cases(session, desktop):
@@ -172,7 +208,7 @@ def run_cases(session, desktop):
         names[xterm] = "xterm"
         desktop.run("xdotool", "windowactivate", "--sync", str(xterm))
         time.sleep(1.5)
-        check_order(desktop, names, xterm, panels, "xterm activated")
+        check_order(desktop, organiser.pid, names, xterm, panels, "xterm activated")
         session.screenshot(os.path.join(ARTEFACTS, f"e2e-layer-{WM}-xterm.png"))
 
         # The user clicks the unpinned panel, then goes back to the application.
@@ -181,12 +217,12 @@ def run_cases(session, desktop):
         time.sleep(0.5)
         desktop.run("xdotool", "windowactivate", "--sync", str(xterm))
         time.sleep(1.5)
-        check_order(desktop, names, xterm, panels, "panel clicked, xterm activated again")
+        check_order(desktop, organiser.pid, names, xterm, panels, "panel clicked, xterm activated again")
 
         # Raised by force while the application stays active: the steady check repairs it.
         desktop.run("xdotool", "windowraise", str(panels[UNPINNED]))
         time.sleep(1.5)
-        check_order(desktop, names, xterm, panels, "unpinned panel raised by another program")
+        check_order(desktop, organiser.pid, names, xterm, panels, "unpinned panel raised by another program")
 
         # Alt+Tab goes from application to application, never to a panel.
         desktop.spawn(["xterm", "-geometry", "80x20+40+40", "-title", "other"])
