@@ -17,6 +17,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <memory>
+
 namespace {
 
 // One scripted answer of the test server.
@@ -65,8 +67,8 @@ private:
     void accept()
     {
         while (QTcpSocket *socket = m_server->nextPendingConnection()) {
-            auto *request = new QByteArray;
-            connect(socket, &QObject::destroyed, this, [request] { delete request; });
+            // Freed with the connection, whichever of server and socket goes first.
+            auto request = std::make_shared<QByteArray>();
             connect(socket, &QTcpSocket::readyRead, this, [this, socket, request] {
                 request->append(socket->readAll());
                 if (!request->contains("\r\n\r\n"))

@@ -60,9 +60,11 @@ IconPanel::IconPanel(const Options &options, DesktopModel *model, CategoryFilter
 IconPanel::~IconPanel()
 {
     storePanelGeometry();
-    // QWidget's destructor still hides the window, and the hover tracker would
-    // report that to this half-destroyed panel.
+    // QWidget's destructor still hides the window and takes the focus from an
+    // open title editor: neither the hover tracker nor the editor may report
+    // that to this half-destroyed panel.
     disconnect(m_hover, nullptr, this, nullptr);
+    disconnect(m_editor, nullptr, this, nullptr);
 }
 
 PanelStyle::Chrome IconPanel::chrome() const

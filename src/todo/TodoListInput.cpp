@@ -13,12 +13,13 @@ TodoListInput::TodoListInput(QListView *list, TodoFilter *filter, TodoModel *mod
                              TodoTextSelection *selection)
     : QObject(list)
     , m_list(list)
+    , m_viewport(list->viewport())
     , m_filter(filter)
     , m_model(model)
     , m_selection(selection)
 {
     m_list->installEventFilter(this);
-    m_list->viewport()->installEventFilter(this);
+    m_viewport->installEventFilter(this);
 }
 
 TodoListInput::~TodoListInput() = default;
@@ -68,7 +69,7 @@ bool TodoListInput::eventFilter(QObject *watched, QEvent *event)
             return keyPressed(static_cast<QKeyEvent *>(event)->key());
         return false;
     }
-    if (watched != m_list->viewport())
+    if (watched != m_viewport)
         return false;
     switch (event->type()) {
     case QEvent::MouseButtonPress:

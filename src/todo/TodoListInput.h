@@ -30,6 +30,8 @@ private:
     bool keyPressed(int key);
 
     QListView *m_list;
+    // Kept apart: while the list is destroyed its viewport can no longer be asked for.
+    QWidget *m_viewport;
     TodoFilter *m_filter;
     TodoModel *m_model;
     TodoTextSelection *m_selection;
