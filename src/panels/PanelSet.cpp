@@ -294,11 +294,7 @@ QList<QRect> PanelSet::peerRects(const QWidget *except) const
         if (p != except && p->isVisible())
             rects.append(p->frameGeometry());
     }
-    for (const Companion &companion : m_companions) {
-        if (companion.window && companion.window != except && companion.window->isVisible())
-            rects.append(companion.window->frameGeometry());
-    }
-    return rects;
+    return rects + m_companions.visibleRects(except);
 }
 
 QList<QRect> PanelSet::occupiedRects(const QWidget *except) const
@@ -306,16 +302,12 @@ QList<QRect> PanelSet::occupiedRects(const QWidget *except) const
     QList<QRect> rects;
     for (const IconPanel *p : panelsInOrder())
         rects.append(p->expandedGeometry());
-    for (const Companion &companion : m_companions) {
-        if (companion.window && companion.window != except && companion.wanted())
-            rects.append(companion.window->frameGeometry());
-    }
-    return rects;
+    return rects + m_companions.wantedRects(except);
 }
 
 void PanelSet::addCompanion(QWidget *window, std::function<bool()> wanted)
 {
-    m_companions.append({window, std::move(wanted)});
+    m_companions.add(window, std::move(wanted));
 }
 
 void PanelSet::companionShown()
@@ -449,8 +441,7 @@ bool PanelSet::anyPanelVisible() const
         return true;
     const QList<IconPanel *> panels = panelsInOrder();
     return std::any_of(panels.cbegin(), panels.cend(), [](const IconPanel *p) { return p->isVisible(); }) ||
-           std::any_of(m_companions.cbegin(), m_companions.cend(),
-                       [](const Companion &c) { return c.window && c.window->isVisible(); });
+           m_companions.anyVisible();
 }
 
 void PanelSet::panelHidden()
@@ -474,13 +465,7 @@ void PanelSet::showAll(bool activate)
         p->winId();
     for (IconPanel *p : panels)
         p->show();
-    QList<QWidget *> companions;
-    for (const Companion &companion : std::as_const(m_companions)) {
-        if (companion.window && companion.wanted()) {
-            companion.window->show();
-            companions.append(companion.window);
-        }
-    }
+    const QList<QWidget *> companions = m_companions.showWanted();
     if (activate && !panels.isEmpty()) {
         for (auto it = panels.crbegin(); it != panels.crend(); ++it)
             (*it)->raise();
@@ -505,11 +490,7 @@ void PanelSet::toggleAll()
         p->storePanelGeometry();
         p->hide();
     }
-    // Companions keep their own geometry when they hide.
-    for (const Companion &companion : std::as_const(m_companions)) {
-        if (companion.window)
-            companion.window->hide();
-    }
+    m_companions.hideAll();
     reassertLayer();
 }
 

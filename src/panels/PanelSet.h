@@ -1,5 +1,6 @@
 #pragma once
 
+#include "panels/CompanionWindows.h"
 #include "panels/IconPanelOptions.h"
 #include "panels/LooseItems.h"
 #include "panels/SearchTrigger.h"
@@ -9,7 +10,6 @@
 #include <QPointer>
 
 class DesktopLayer;
-#include <functional>
 
 class DesktopModel;
 class QAction;
@@ -123,10 +123,5 @@ private:
     QPointer<LooseItems> m_loose;
     // Panels no longer wanted while an item drag that may have started in them runs.
     QList<QPointer<IconPanel>> m_retired;
-    struct Companion
-    {
-        QPointer<QWidget> window;
-        std::function<bool()> wanted;
-    };
-    QList<Companion> m_companions;
+    CompanionWindows m_companions;
 };

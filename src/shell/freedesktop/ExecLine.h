@@ -3,8 +3,8 @@
 #include <QString>
 #include <QStringList>
 
-// The "Exec" value of a desktop entry, as the Desktop Entry Specification
-// writes it: arguments quoted with the characters " ` $ and \ escaped inside the
+// The "Exec" value of a desktop entry, written the way every desktop reads it
+// back: arguments quoted with the characters " ` $ and \ escaped inside the
 // quotes, literal percent signs doubled, and the string-level escapes (\\, \n,
 // \t, \r, \s) applied on top, so a backslash in a quoted argument is written as
 // four.
