@@ -9,6 +9,7 @@
 #include "panels/IconPanel.h"
 #include "panels/ItemDragView.h"
 #include "panels/LooseItems.h"
+#include "panels/PanelArrangement.h"
 #include "panels/PanelLayoutStore.h"
 #include "panels/PanelMetrics.h"
 #include "panels/TidyLayout.h"
@@ -372,58 +373,8 @@ void PanelSet::arrangePanels(bool force)
         return;
     }
 
-    QList<TidyLayout::TidyEntry> entries;
-    for (int category : allCategories()) {
-        IconPanel *p = m_panels.value(categoryId(category));
-        if (!p)
-            continue;
-        std::optional<bool> mode;
-        if (p->viewMode() != IconPanel::Automatic)
-            mode = p->viewMode() == IconPanel::List;
-        entries.append({category, p->itemCount(), mode});
-    }
-    const QList<TidyLayout::LayoutRecord> layout =
-        TidyLayout::computeTidyLayout(entries, area, m_options.iconSize);
-    QHash<int, QRect> userRects;
-    for (const TidyLayout::LayoutRecord &record : layout) {
-        IconPanel *p = m_panels.value(categoryId(record.category));
-        p->setListView(record.list);
-        if (!force && p->isUserPlaced()) {
-            userRects.insert(record.category, p->needsRelayout() ? QRect(p->pos(), record.rect.size())
-                                                                 : p->expandedGeometry());
-        }
-    }
-    for (const TidyLayout::LayoutRecord &record : TidyLayout::mergeUserPlaced(layout, userRects))
-        m_panels.value(categoryId(record.category))->applyGeometry(record.rect, record.userPlaced);
-    arrangeCustomPanels(force);
-}
-
-void PanelSet::arrangeCustomPanels(bool force)
-{
-    const QRect area = TidyLayout::workArea();
-    QList<QRect> occupied;
-    for (int category : allCategories()) {
-        if (const IconPanel *p = m_panels.value(categoryId(category)))
-            occupied.append(p->expandedGeometry());
-    }
-    QList<IconPanel *> placing;
-    QList<TidyLayout::SizeRequest> requests;
-    for (const PanelLayoutStore::CustomPanel &custom : PanelLayoutStore::customPanels()) {
-        IconPanel *p = m_panels.value(custom.id);
-        if (!p || placing.contains(p))
-            continue;
-        // A panel where the user (or an earlier arrangement) put it stays, and
-        // the others keep clear of it.
-        if (!force && p->geometryRestored() && !p->needsRelayout()) {
-            occupied.append(p->expandedGeometry());
-            continue;
-        }
-        placing.append(p);
-        requests.append({p->preferredSize(area.height()), p->minimumExpandedSize()});
-    }
-    const QList<QRect> rects = TidyLayout::layoutCustomPanels(requests, area, occupied);
-    for (qsizetype i = 0; i < placing.size() && i < rects.size(); ++i)
-        placing.at(i)->applyGeometry(rects.at(i), force ? false : placing.at(i)->isUserPlaced());
+    PanelArrangement::arrangeCategoryPanels(m_panels, m_options.iconSize, force);
+    PanelArrangement::arrangeCustomPanels(m_panels, force);
 }
 
 void PanelSet::tidy()

@@ -97,7 +97,6 @@ private:
     void makePanel(const QString &id);
     void adopt(IconPanel *panel);
     void retranslate();
-    void arrangeCustomPanels(bool force);
     void resizeAfterViewChange(IconPanel *panel);
     void clearOtherSelections(IconPanel *except);
     void panelHidden();
