@@ -1,5 +1,7 @@
 #include "FreedesktopCompositorWatch.h"
 
+#include "XcbRoot.h"
+
 #include <QSocketNotifier>
 
 #include <cstdlib>
@@ -28,15 +30,9 @@ FreedesktopCompositorWatch::~FreedesktopCompositorWatch()
 bool FreedesktopCompositorWatch::connectTo(const QByteArray &display)
 {
     int screenNumber = 0;
-    m_connection = xcb_connect(display.constData(), &screenNumber);
-    if (xcb_connection_has_error(m_connection))
+    const xcb_window_t root = XcbRoot::open(display, m_connection, &screenNumber);
+    if (root == XCB_WINDOW_NONE)
         return false;
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(m_connection));
-    for (int i = 0; i < screenNumber && screens.rem; ++i)
-        xcb_screen_next(&screens);
-    if (!screens.rem)
-        return false;
-    const xcb_window_t root = screens.data->root;
 
     const xcb_query_extension_reply_t *xfixes = xcb_get_extension_data(m_connection, &xcb_xfixes_id);
     if (!xfixes || !xfixes->present)

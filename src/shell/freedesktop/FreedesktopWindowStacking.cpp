@@ -1,5 +1,7 @@
 #include "FreedesktopWindowStacking.h"
 
+#include "XcbRoot.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QGuiApplication>
@@ -93,16 +95,9 @@ FreedesktopWindowStacking::~FreedesktopWindowStacking()
 
 bool FreedesktopWindowStacking::connectTo(const QByteArray &display)
 {
-    int screenNumber = 0;
-    m_connection = xcb_connect(display.constData(), &screenNumber);
-    if (xcb_connection_has_error(m_connection))
+    m_root = XcbRoot::open(display, m_connection);
+    if (m_root == XCB_WINDOW_NONE)
         return false;
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(m_connection));
-    for (int i = 0; i < screenNumber && screens.rem; ++i)
-        xcb_screen_next(&screens);
-    if (!screens.rem)
-        return false;
-    m_root = screens.data->root;
 
     xcb_intern_atom_cookie_t cookies[AtomCount];
     for (int i = 0; i < AtomCount; ++i)

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <xcb/xcb.h>
+
+namespace XcbRoot {
+
+// Connects to `display` and returns the root window of its default screen, or
+// XCB_WINDOW_NONE when that fails. `connection` is set either way and is the
+// caller's to disconnect; `screenNumber` receives the default screen's number.
+xcb_window_t open(const QByteArray &display, xcb_connection_t *&connection, int *screenNumber = nullptr);
+
+} // namespace XcbRoot
