@@ -44,7 +44,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(LARKSPAN_VERSION_STRING));
     QGuiApplication::setDesktopFileName(QStringLiteral(LARKSPAN_APP_ID));
     QApplication::setQuitOnLastWindowClosed(true);
-    QApplication::setWindowIcon(appIcon());
+    QApplication::setWindowIcon(Platform::windowIcon(appIcon()));
     app->setStyleSheet(AppStyle::toolTipStyleSheet());
 
     // Help, version and bad options end here, before the instance check, so they

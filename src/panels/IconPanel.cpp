@@ -106,10 +106,12 @@ void IconPanel::buildUi()
     m_sort->setManualOrder(PanelLayoutStore::itemOrder(m_settings.prefix()));
     applyStoredSort();
 
+    // Presentation before the model: several of its settings lay out every item
+    // again, which costs nothing while the view is still empty.
     m_view = new ItemDragView(this);
-    m_view->setModel(m_sort);
     m_view->setItemDelegate(new IconItemDelegate(m_view));
     m_view->setPresentation(m_options.listView, m_options.iconSize);
+    m_view->setModel(m_sort);
     connect(m_view, &QWidget::customContextMenuRequested, this, &IconPanel::showContextMenu);
     connect(m_view, &QAbstractItemView::activated, this, [this](const QModelIndex &index) {
         m_model->openItem(sourceIndex(index));

@@ -8,6 +8,7 @@ class DesktopIconSwitch;
 class DesktopSource;
 class IconSource;
 class ItemActions;
+class QIcon;
 class QObject;
 class SessionEndWatcher;
 class WindowStacking;
@@ -41,6 +42,11 @@ CompositorWatch *createCompositorWatch(QObject *parent);
 WindowStacking *createWindowStacking(QObject *parent);
 // The program's own entry among the programs the session starts at sign-in.
 std::unique_ptr<AutostartEntry> createAutostartEntry();
+
+// The window icon handed to the window system, made from the application icon.
+// Only the sizes the platform's window managers and taskbars draw: every window
+// carries its own copy, and larger sizes only slow down mapping each window.
+QIcon windowIcon(const QIcon &appIcon);
 
 // The words for things the platform names its own way, as catalogue source texts.
 struct Words

@@ -62,7 +62,7 @@ SettingsWindow::SettingsWindow(ShellDesktop *shell, AutostartControl *autostart,
 {
     setObjectName(QStringLiteral("settingsWindow"));
     L10n::bind(this, "windowTitle", "Larkspan — Settings");
-    setWindowIcon(appIcon());
+    setWindowIcon(Platform::windowIcon(appIcon()));
     setAttribute(Qt::WA_QuitOnClose, false);
     setFixedWidth(fixedWidth);
     setFont(AppStyle::appFont());

@@ -15,7 +15,6 @@
 #include <QStandardPaths>
 
 #include <dirent.h>
-#include <gio/gio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -64,22 +63,6 @@ QSet<QString> hiddenNames(const QByteArray &folder)
             names.insert(QFile::decodeName(line));
     }
     return names;
-}
-
-// The name GIO gives a location in the session's language; empty when GIO
-// cannot reach it (no GVfs).
-QString gioDisplayName(const char *uri)
-{
-    GFile *file = g_file_new_for_uri(uri);
-    GFileInfo *info = g_file_query_info(file, G_FILE_ATTRIBUTE_STANDARD_DISPLAY_NAME, G_FILE_QUERY_INFO_NONE,
-                                        nullptr, nullptr);
-    QString name;
-    if (info) {
-        name = QString::fromUtf8(g_file_info_get_display_name(info));
-        g_object_unref(info);
-    }
-    g_object_unref(file);
-    return name;
 }
 
 } // namespace
@@ -175,27 +158,13 @@ QSet<QString> FreedesktopDesktopSource::hiddenVirtualItems() const
     return hidden;
 }
 
-const FreedesktopDesktopSource::GioNames &FreedesktopDesktopSource::gioNames() const
-{
-    // GVfs answers over the session bus; asked once, never without a bus.
-    if (!m_gioNames) {
-        m_gioNames = GioNames();
-        if (Xfconf::sessionBusConfigured()) {
-            m_gioNames->computer = gioDisplayName("computer:///");
-            m_gioNames->trash = gioDisplayName("trash:///");
-        }
-    }
-    return *m_gioNames;
-}
-
 bool FreedesktopDesktopSource::enumerate(bool includeHidden, QList<DesktopEntry> &out)
 {
-    // The names file managers show: GIO's where it has them, else our own.
-    const GioNames &gio = gioNames();
-    const QString computer =
-        gio.computer.isEmpty() ? L10n::text(QT_TRANSLATE_NOOP("Brimvale", "Computer")) : gio.computer;
-    const QString trash =
-        gio.trash.isEmpty() ? L10n::text(QT_TRANSLATE_NOOP("Brimvale", "Trash")) : gio.trash;
+    // Named in the program's own language, so that they follow a change of it
+    // like every other text. Asking GVfs instead gave the session's language,
+    // and loaded GIO's modules and woke its daemons at every start.
+    const QString computer = L10n::text(QT_TRANSLATE_NOOP("Brimvale", "Computer"));
+    const QString trash = L10n::text(QT_TRANSLATE_NOOP("Brimvale", "Trash"));
     out.append({homeParsingName().toUtf8(), homeParsingName(),
                 L10n::text(QT_TRANSLATE_NOOP("Brimvale", "Home")), QString(), true});
     out.append({computerParsingName().toUtf8(), computerParsingName(), computer, QString(), true});

@@ -43,17 +43,10 @@ public:
 private:
     // Made at the first use, on the GUI thread like every use of a source.
     XfconfWatch *xfconf() const;
-    struct GioNames
-    {
-        QString computer;
-        QString trash;
-    };
-    const GioNames &gioNames() const;
 
     QString m_desktopFolder;
     std::optional<QDBusConnection> m_bus;
     mutable std::unique_ptr<XfconfWatch> m_xfconf;
-    mutable std::optional<GioNames> m_gioNames;
     // Made at the first placeholder, on the GUI thread like every use of a source.
     mutable std::unique_ptr<IconTheme> m_iconTheme;
     // The placeholders of the last reload, asked again at every reload.

