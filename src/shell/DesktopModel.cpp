@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QMimeData>
 #include <QPixmap>
+#include <QTimer>
 #include <QUrl>
 
 #include <algorithm>
@@ -276,7 +277,10 @@ void DesktopModel::reload()
     if (m_classifier)
         m_classifier->prepare();
     beginResetModel();
-    m_items.clear();
+    // The items of the reload before are freed on the next turn of the event
+    // loop: on a crowded desktop freeing them costs as much as sorting the new
+    // ones, and a reload should hold up the panels only as long as it must.
+    QTimer::singleShot(0, this, [previous = std::exchange(m_items, {})] {});
     ++m_generation;
     m_deferredIcons.clear();
 
