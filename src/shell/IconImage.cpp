@@ -42,16 +42,16 @@ QImage fitToSquare(const QImage &image, int px)
     if (image.isNull() || px < 1)
         return {};
     if (image.width() == px && image.height() == px)
-        return image.convertToFormat(QImage::Format_ARGB32);
+        return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     const QImage scaled = image.scaled(px, px, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     if (scaled.width() == px && scaled.height() == px)
-        return scaled.convertToFormat(QImage::Format_ARGB32);
+        return scaled.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     return centredOnSquare(scaled, px);
 }
 
 QImage centredOnSquare(const QImage &image, int px)
 {
-    QImage square(px, px, QImage::Format_ARGB32);
+    QImage square(px, px, QImage::Format_ARGB32_Premultiplied);
     square.fill(Qt::transparent);
     QPainter painter(&square);
     painter.drawImage((px - image.width()) / 2, (px - image.height()) / 2, image);

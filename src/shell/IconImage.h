@@ -14,7 +14,9 @@ int pixelSize(int size, double ratio);
 QImage cropCornerIcon(const QImage &image);
 
 // The image scaled smoothly into a px x px square, keeping its aspect ratio and
-// centred on transparency; ARGB32. Null for a null image or px below 1.
+// centred on transparency; premultiplied ARGB32, the format of the pixmaps the
+// views draw, so a pixmap made from it shares its pixels instead of copying them.
+// Null for a null image or px below 1.
 QImage fitToSquare(const QImage &image, int px);
 
 // The image at its own size centred on a transparent px x px square.

@@ -17,7 +17,9 @@ public:
 
     // The icon of the item named by pidl, about px x px device pixels; null when
     // there is none. The worker makes it exactly px x px. Items that show the
-    // same icon should get the same (implicitly shared) image: the model makes
-    // one pixmap per image, so a crowded desktop holds each theme icon once.
+    // same icon should get the same (implicitly shared) image, px x px in
+    // premultiplied ARGB32: the worker then passes it on as it is, and the model
+    // makes one pixmap per image that shares its pixels, so a crowded desktop
+    // holds each theme icon and thumbnail once.
     virtual QImage image(const QByteArray &pidl, int px) = 0;
 };

@@ -180,6 +180,9 @@ bool FreedesktopDesktopSource::enumerate(bool includeHidden, QList<DesktopEntry>
 
     const QSet<QString> hidden = includeHidden ? QSet<QString>() : hiddenNames(folderBytes);
     const QString localeName = QLocale().name();
+    // Where folder and name are valid text, the parsing name is the path itself:
+    // one shared string then serves as the item's path and its key.
+    const bool folderIsText = QFile::decodeName(folderBytes) == folder;
     while (const dirent *entry = ::readdir(dir)) {
         const char *rawName = entry->d_name;
         if (qstrcmp(rawName, ".") == 0 || qstrcmp(rawName, "..") == 0)
@@ -200,7 +203,9 @@ bool FreedesktopDesktopSource::enumerate(bool includeHidden, QList<DesktopEntry>
         DesktopEntry item;
         item.pidl = pathBytes;
         item.path = folder + QLatin1Char('/') + name;
-        item.parsingName = parsingName(pathBytes);
+        item.parsingName = folderIsText && QFile::encodeName(name) == QByteArrayView(rawName)
+                               ? item.path
+                               : parsingName(pathBytes);
         item.displayName = name;
         item.isFolder = isFolder;
         if (!isFolder && name.endsWith(QLatin1String(".desktop"))) {
