@@ -67,7 +67,7 @@ public:
     {
         QImage &kind = pidl.endsWith(".txt") ? m_text : m_picture;
         if (kind.isNull()) {
-            kind = QImage(px, px, QImage::Format_ARGB32);
+            kind = QImage(px, px, QImage::Format_ARGB32_Premultiplied);
             kind.fill(pidl.endsWith(".txt") ? Qt::blue : Qt::green);
         }
         return kind;

@@ -370,7 +370,6 @@ void TestFreedesktopSource::virtualItemNames()
     QFETCH(QStringList, names);
     L10n::changeLanguage(language);
     auto restore = qScopeGuard([] { L10n::changeLanguage("system"); });
-    // No session bus here, so no GVfs: the program's own catalogue names them.
     const QList<DesktopEntry> entries = list();
     QStringList shown;
     for (const QString &name :

@@ -265,7 +265,7 @@ void TestIconLoader::pixelSizes()
     QFETCH(int, px);
     const QImage image = loadFor(QFile::encodeName(m_env->desktop() + "/notes.txt"), size, ratio);
     QCOMPARE(image.size(), QSize(px, px));
-    QCOMPARE(image.format(), QImage::Format_ARGB32);
+    QCOMPARE(image.format(), QImage::Format_ARGB32_Premultiplied);
     QTEST(image.pixelColor(px / 2, px / 2), "source");
 }
 
