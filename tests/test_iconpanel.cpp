@@ -148,7 +148,6 @@ private Q_SLOTS:
         row("near left, not on it", {10, 100}, false, {-10, 0}, same);
         row("left past minimum keeps right", {3, 100}, false, {250, 0}, {180, 100, 220, 200});
         row("bottom right corner to minimum", {290, 190}, false, {-500, -500}, {100, 100, 220, 148});
-        row("outside", {300, 100}, false, {10, 0}, same);
         row("collapsed: sideways only", {10, 10}, true, {-10, -20}, {90, 100, 310, 200});
     }
 
