@@ -83,6 +83,7 @@ private Q_SLOTS:
         QCOMPARE(PanelSort::sortModeFromKey(PanelSort::sortModeKey(sort.sortMode())),
                  PanelSort::SortMode(mode));
         // Back to desktop order shows the source order again.
+        sort.setSortMode(PanelSort::Desktop, false);
         QCOMPARE(shown(sort), sourceOrder);
     }
 
