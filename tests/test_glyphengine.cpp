@@ -62,104 +62,97 @@ class TestGlyphEngine : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void buttonGlyphs_data();
-    void buttonGlyphs();
-    void categoryGlyphs_data();
-    void categoryGlyphs();
-    void glyphsDiffer();
-    void cloneKeepsFunctionAndColour();
-};
-
-void TestGlyphEngine::buttonGlyphs_data()
-{
-    QTest::addColumn<int>("glyph");
-    QTest::addColumn<qreal>("ratio");
-    for (int glyph = GlyphEngine::ChevronDown; glyph <= GlyphEngine::Bin; ++glyph) {
-        for (qreal ratio : {1.0, 2.0, 3.0})
-            QTest::addRow("%d at %gx", glyph, ratio) << glyph << ratio;
-    }
-}
-
-void TestGlyphEngine::buttonGlyphs()
-{
-    QFETCH(int, glyph);
-    QFETCH(qreal, ratio);
-    const QIcon icon = GlyphEngine::icon(GlyphEngine::Glyph(glyph));
-    // Crisp at every device pixel ratio: the pixmap has device pixels, not a scaled-up copy.
-    const QPixmap pixmap = icon.pixmap(QSize(16, 16), ratio);
-    const int edge = int(16 * ratio);
-    QCOMPARE(pixmap.size(), QSize(edge, edge));
-    QCOMPARE(pixmap.devicePixelRatio(), ratio);
-    const Ink ink = inkOf(pixmap.toImage(), QRect(0, 0, edge, edge));
-    QVERIFY(ink.inside > edge); // more than a speck
-    QVERIFY2(isInk(ink.strongest, AppStyle::Palette::primaryText),
-             qPrintable(ink.strongest.name(QColor::HexArgb)));
-
-    // Painted into a box of a larger surface it stays inside the box.
-    QImage canvas = transparentImage(QSize(40, 40));
-    QPainter painter(&canvas);
-    icon.paint(&painter, QRect(12, 12, 16, 16));
-    painter.end();
-    const Ink boxed = inkOf(canvas, QRect(11, 11, 18, 18));
-    QVERIFY(boxed.inside > 16);
-    QCOMPARE(boxed.outside, 0);
-}
-
-void TestGlyphEngine::categoryGlyphs_data()
-{
-    QTest::addColumn<int>("category");
-    QTest::addColumn<QRectF>("box");
-    for (int category : allCategories()) {
-        QTest::addRow("%d small", category) << category << QRectF(8, 8, 16, 16);
-        QTest::addRow("%d large", category) << category << QRectF(4, 4, 40, 40);
-        QTest::addRow("%d wide", category) << category << QRectF(4, 14, 40, 20);
-    }
-}
-
-void TestGlyphEngine::categoryGlyphs()
-{
-    QFETCH(int, category);
-    QFETCH(QRectF, box);
-    const Ink ink =
-        inkOf(categoryImage(category, box, QSize(48, 48)), box.toAlignedRect().adjusted(-1, -1, 1, 1));
-    QVERIFY(ink.inside > int(box.width()));
-    QCOMPARE(ink.outside, 0);
-    // Category glyphs are drawn in the secondary text colour.
-    QVERIFY2(isInk(ink.strongest, AppStyle::Palette::secondaryText),
-             qPrintable(ink.strongest.name(QColor::HexArgb)));
-}
-
-void TestGlyphEngine::glyphsDiffer()
-{
-    QList<QImage> categories;
-    for (int category : allCategories())
-        categories.append(categoryImage(category, QRectF(0, 0, 16, 16), QSize(16, 16)));
-    QList<QImage> buttons;
-    for (int glyph = GlyphEngine::ChevronDown; glyph <= GlyphEngine::Bin; ++glyph)
-        buttons.append(GlyphEngine::icon(GlyphEngine::Glyph(glyph)).pixmap(QSize(16, 16)).toImage());
-    for (const QList<QImage> *images : {&categories, &buttons}) {
-        for (qsizetype a = 0; a < images->size(); ++a) {
-            for (qsizetype b = a + 1; b < images->size(); ++b)
-                QVERIFY2(images->at(a) != images->at(b), qPrintable(QString("%1 == %2").arg(a).arg(b)));
+    void buttonGlyphs_data()
+    {
+        QTest::addColumn<int>("glyph");
+        QTest::addColumn<qreal>("ratio");
+        for (int glyph = GlyphEngine::ChevronDown; glyph <= GlyphEngine::Bin; ++glyph) {
+            for (qreal ratio : {1.0, 2.0, 3.0})
+                QTest::addRow("%d at %gx", glyph, ratio) << glyph << ratio;
         }
     }
-    // Numbers outside the ten kinds draw Other's glyph.
-    QCOMPARE(categoryImage(10, QRectF(0, 0, 16, 16), QSize(16, 16)), categories.at(OtherCategory));
-    QCOMPARE(categoryImage(-1, QRectF(0, 0, 16, 16), QSize(16, 16)), categories.at(OtherCategory));
-}
 
-void TestGlyphEngine::cloneKeepsFunctionAndColour()
-{
-    auto calls = std::make_shared<QList<std::pair<QColor, qreal>>>();
-    GlyphEngine engine(
-        [calls](QPainter *, const QColor &color, qreal extent) {
-            calls->append({color, extent});
-        },
-        Qt::red);
-    const std::unique_ptr<QIconEngine> copy(engine.clone());
-    copy->pixmap(QSize(24, 20), QIcon::Disabled, QIcon::On);
-    QCOMPARE(*calls, (QList<std::pair<QColor, qreal>>{{QColor(Qt::red), 20.0}}));
-}
+    void buttonGlyphs()
+    {
+        QFETCH(int, glyph);
+        QFETCH(qreal, ratio);
+        const QIcon icon = GlyphEngine::icon(GlyphEngine::Glyph(glyph));
+        // Crisp at every device pixel ratio: the pixmap has device pixels, not a scaled-up copy.
+        const QPixmap pixmap = icon.pixmap(QSize(16, 16), ratio);
+        const int edge = int(16 * ratio);
+        QCOMPARE(pixmap.size(), QSize(edge, edge));
+        QCOMPARE(pixmap.devicePixelRatio(), ratio);
+        const Ink ink = inkOf(pixmap.toImage(), QRect(0, 0, edge, edge));
+        QVERIFY(ink.inside > edge); // more than a speck
+        QVERIFY2(isInk(ink.strongest, AppStyle::Palette::primaryText),
+                 qPrintable(ink.strongest.name(QColor::HexArgb)));
+
+        // Painted into a box of a larger surface it stays inside the box.
+        QImage canvas = transparentImage(QSize(40, 40));
+        QPainter painter(&canvas);
+        icon.paint(&painter, QRect(12, 12, 16, 16));
+        painter.end();
+        const Ink boxed = inkOf(canvas, QRect(11, 11, 18, 18));
+        QVERIFY(boxed.inside > 16);
+        QCOMPARE(boxed.outside, 0);
+    }
+
+    void categoryGlyphs_data()
+    {
+        QTest::addColumn<int>("category");
+        QTest::addColumn<QRectF>("box");
+        for (int category : allCategories()) {
+            QTest::addRow("%d small", category) << category << QRectF(8, 8, 16, 16);
+            QTest::addRow("%d large", category) << category << QRectF(4, 4, 40, 40);
+            QTest::addRow("%d wide", category) << category << QRectF(4, 14, 40, 20);
+        }
+    }
+
+    void categoryGlyphs()
+    {
+        QFETCH(int, category);
+        QFETCH(QRectF, box);
+        const Ink ink =
+            inkOf(categoryImage(category, box, QSize(48, 48)), box.toAlignedRect().adjusted(-1, -1, 1, 1));
+        QVERIFY(ink.inside > int(box.width()));
+        QCOMPARE(ink.outside, 0);
+        // Category glyphs are drawn in the secondary text colour.
+        QVERIFY2(isInk(ink.strongest, AppStyle::Palette::secondaryText),
+                 qPrintable(ink.strongest.name(QColor::HexArgb)));
+    }
+
+    void glyphsDiffer()
+    {
+        QList<QImage> categories;
+        for (int category : allCategories())
+            categories.append(categoryImage(category, QRectF(0, 0, 16, 16), QSize(16, 16)));
+        QList<QImage> buttons;
+        for (int glyph = GlyphEngine::ChevronDown; glyph <= GlyphEngine::Bin; ++glyph)
+            buttons.append(GlyphEngine::icon(GlyphEngine::Glyph(glyph)).pixmap(QSize(16, 16)).toImage());
+        for (const QList<QImage> *images : {&categories, &buttons}) {
+            for (qsizetype a = 0; a < images->size(); ++a) {
+                for (qsizetype b = a + 1; b < images->size(); ++b)
+                    QVERIFY2(images->at(a) != images->at(b), qPrintable(QString("%1 == %2").arg(a).arg(b)));
+            }
+        }
+        // Numbers outside the ten kinds draw Other's glyph.
+        QCOMPARE(categoryImage(10, QRectF(0, 0, 16, 16), QSize(16, 16)), categories.at(OtherCategory));
+        QCOMPARE(categoryImage(-1, QRectF(0, 0, 16, 16), QSize(16, 16)), categories.at(OtherCategory));
+    }
+
+    void cloneKeepsFunctionAndColour()
+    {
+        auto calls = std::make_shared<QList<std::pair<QColor, qreal>>>();
+        GlyphEngine engine(
+            [calls](QPainter *, const QColor &color, qreal extent) {
+                calls->append({color, extent});
+            },
+            Qt::red);
+        const std::unique_ptr<QIconEngine> copy(engine.clone());
+        copy->pixmap(QSize(24, 20), QIcon::Disabled, QIcon::On);
+        QCOMPARE(*calls, (QList<std::pair<QColor, qreal>>{{QColor(Qt::red), 20.0}}));
+    }
+};
 
 QTEST_MAIN(TestGlyphEngine)
 #include "test_glyphengine.moc"

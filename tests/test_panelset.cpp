@@ -74,30 +74,17 @@ class TestPanelSet : public QObject
 {
     Q_OBJECT
 
-private Q_SLOTS:
-    void init();
-    void cleanup();
+    std::unique_ptr<TestEnvironment> m_env;
+    std::shared_ptr<FakeDesktopSource::State> m_desktop;
+    std::unique_ptr<DesktopModel> m_model;
+    std::unique_ptr<PanelSet> m_set;
 
-    void panelsFollowCategories_data();
-    void panelsFollowCategories();
-    void customPanels();
-    void iconSizeChanges();
-    void lockAndTidy();
-    void hidingLastPanelEmitsAllHidden();
-    void companions();
-    void rolledUpKeepsFullHeight();
-    void viewSwitchKeepsClear();
-    void singleMode();
-    void looseItemsFollowTheSet();
-    void panelEmptiedDuringDragWaits();
-    void panelsJoinTheDesktopLayer();
-
-private:
     void addFiles(const QStringList &paths)
     {
         for (const QString &path : paths)
             m_desktop->entries.append(FakeDesktopSource::file(path));
     }
+
     PanelSet *makeSet(bool perCategory = true)
     {
         m_model = std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_desktop),
@@ -106,391 +93,355 @@ private:
         return m_set.get();
     }
 
-    std::unique_ptr<TestEnvironment> m_env;
-    std::shared_ptr<FakeDesktopSource::State> m_desktop;
-    std::unique_ptr<DesktopModel> m_model;
-    std::unique_ptr<PanelSet> m_set;
-};
-
-void TestPanelSet::init()
-{
-    m_env = std::make_unique<TestEnvironment>();
-    QSettings().clear();
-    PanelLayoutStore::discardState();
-    m_desktop = std::make_shared<FakeDesktopSource::State>();
-}
-
-void TestPanelSet::cleanup()
-{
-    m_set.reset();
-    m_model.reset();
-    PanelLayoutStore::discardState();
-    m_env.reset();
-}
-
-void TestPanelSet::panelsFollowCategories_data()
-{
-    QTest::addColumn<QStringList>("files");
-    QTest::addColumn<QStringList>("customs");
-    QTest::addColumn<QStringList>("expected");
-    QTest::newRow("empty desktop") << QStringList() << QStringList() << QStringList();
-    QTest::newRow("empty desktop keeps custom panels")
-        << QStringList() << QStringList{"Work", "Play"} << QStringList{"Work", "Play"};
-    QTest::newRow("canonical order, customs last")
-        << QStringList{"/d/z.mp3", "/d/a.txt", "/d/b.png", "/d/c.qqq"} << QStringList{"Mine"}
-        << QStringList{"Documents", "Images", "Audio", "Other", "Mine"};
-}
-
-void TestPanelSet::panelsFollowCategories()
-{
-    QFETCH(QStringList, files);
-    QFETCH(QStringList, customs);
-    QFETCH(QStringList, expected);
-    addFiles(files);
-    for (const QString &name : customs)
-        PanelLayoutStore::createPanel(name);
-    PanelSet *set = makeSet();
-    QCOMPARE(titles(*set), expected);
-    for (IconPanel *panel : set->panelsInOrder()) {
-        // Documents (and custom panels) default to the grid, the other kinds to lists.
-        QCOMPARE(panel->isListView(), panel->title() != "Documents" && !customs.contains(panel->title()));
-        QVERIFY(!panel->isVisible()); // nothing shows before showAll
+private Q_SLOTS:
+    void init()
+    {
+        m_env = std::make_unique<TestEnvironment>();
+        QSettings().clear();
+        PanelLayoutStore::discardState();
+        m_desktop = std::make_shared<FakeDesktopSource::State>();
     }
 
-    // Removing the last audio file removes its panel at the next reload.
-    m_desktop->entries.removeIf([](const DesktopEntry &e) { return e.path.endsWith(".mp3"); });
-    QSignalSpy contents(set, &PanelSet::contentsChanged);
-    m_model->reload();
-    QVERIFY(!titles(*set).contains("Audio"));
-    QCOMPARE(contents.value(0).value(0).toInt(), m_model->rowCount());
-}
-
-void TestPanelSet::customPanels()
-{
-    addFiles({"/d/a.txt", "/d/b.png"});
-    PanelSet *set = makeSet();
-    IconPanel *documents = set->panel("documents");
-    Q_EMIT documents->createPanelRequested(QString());
-    QCOMPARE(titles(*set), (QStringList{"Documents", "Images", "New panel"}));
-    Q_EMIT documents->renamePanelRequested("custom-1", "  Mine ");
-    Q_EMIT documents->renamePanelRequested("custom-1", "   ");
-    Q_EMIT documents->renamePanelRequested("documents", "Docs");
-    QCOMPARE(titles(*set), (QStringList{"Documents", "Images", "Mine"}));
-    QCOMPARE(PanelLayoutStore::panelName("custom-1"), "Mine");
-
-    // Dropped on the custom panel: assigned, and the emptied documents panel goes.
-    Q_EMIT set->panel("custom-1")->itemsDropped({"/d/a.txt"}, "custom-1");
-    QTRY_COMPARE(keysIn(set->panel("custom-1")), QStringList{"/d/a.txt"});
-    QVERIFY(!set->panel("documents"));
-    // Dropped on a category panel: the assignment is cleared and the item goes home.
-    Q_EMIT set->panel("images")->itemsDropped({"/d/a.txt"}, QString());
-    QCOMPARE(PanelLayoutStore::panelIdFor("/d/a.txt"), QString());
-    QTRY_VERIFY(set->panel("documents"));
-    QCOMPARE(keysIn(set->panel("documents")), QStringList{"/d/a.txt"});
-    QVERIFY(keysIn(set->panel("custom-1")).isEmpty());
-
-    // Removing the custom panel returns its items; a request for a built-in panel changes nothing.
-    Q_EMIT set->panel("images")->itemsDropped({"/d/a.txt", "/d/b.png"}, "custom-1");
-    QTRY_COMPARE(titles(*set), QStringList{"Mine"});
-    QPointer<IconPanel> removed = set->panel("custom-1");
-    Q_EMIT removed->removePanelRequested("custom-1");
-    QTRY_VERIFY(removed.isNull());
-    QCOMPARE(titles(*set), (QStringList{"Documents", "Images"}));
-    QCOMPARE(keysIn(set->panel("images")), QStringList{"/d/b.png"});
-    QVERIFY(!PanelLayoutStore::isCustomPanel("custom-1"));
-    Q_EMIT set->panel("images")->removePanelRequested("images");
-    QTest::qWait(10);
-    QCOMPARE(titles(*set), (QStringList{"Documents", "Images"}));
-}
-
-void TestPanelSet::iconSizeChanges()
-{
-    addFiles({"/d/a.txt"});
-    PanelSet *set = makeSet();
-    IconPanel *panel = set->panel("documents");
-    panel->applyGeometry(QRect(300, 300, 260, 200), true);
-    const int enumerations = m_desktop->enumerations;
-
-    set->setIconSize(48); // the current size: nothing happens
-    QVERIFY(!QSettings().contains(SettingsKeys::panelIconSize));
-    QCOMPARE(panel->geometry(), QRect(300, 300, 260, 200));
-    QCOMPARE(m_desktop->enumerations, enumerations);
-
-    Q_EMIT panel->iconSizeRequested(96);
-    QCOMPARE(QSettings().value(SettingsKeys::panelIconSize).toInt(), 96);
-    QCOMPARE(m_model->iconSize(), 96);
-    QCOMPARE(panel->iconSize(), 96);
-    QVERIFY(!panel->needsRelayout()); // re-arranged
-}
-
-void TestPanelSet::lockAndTidy()
-{
-    addFiles({"/d/a.txt", "/d/b.png", "/d/c.mp3", "/d/d.zip", "/d/e.cpp", "/d/f.exe"});
-    m_desktop->entries.append(FakeDesktopSource::folder("/d/Folder"));
-    PanelSet *set = makeSet();
-    QSignalSpy lockChanged(set, &PanelSet::layoutLockChanged);
-    IconPanel *panel = set->panel("documents");
-    const QRect tidy = panel->geometry();
-    panel->applyGeometry(tidy.translated(40, 40), true);
-
-    Q_EMIT panel->layoutLockRequested(true);
-    QCOMPARE(lockChanged.count(), 1);
-    QVERIFY(QSettings().value(SettingsKeys::panelLayoutLocked).toBool());
-    for (IconPanel *p : set->panelsInOrder())
-        QVERIFY(p->isLayoutLocked());
-    Q_EMIT panel->arrangeRequested();
-    QCOMPARE(panel->geometry(), tidy.translated(40, 40)); // locked: tidy does nothing
-    set->setLayoutLocked(true);
-    QCOMPARE(lockChanged.count(), 1);
-
-    // Tidy puts every panel inside the work area, none over another.
-    set->setLayoutLocked(false);
-    Q_EMIT panel->arrangeRequested();
-    QCOMPARE(panel->geometry(), tidy);
-    QVERIFY(!panel->isUserPlaced());
-    const QList<IconPanel *> panels = set->panelsInOrder();
-    QCOMPARE(panels.size(), 7);
-    for (const IconPanel *a : panels) {
-        QVERIFY2(TidyLayout::workArea().contains(a->geometry()), qPrintable(a->title()));
-        for (const IconPanel *b : panels)
-            QVERIFY2(a == b || !a->geometry().intersects(b->geometry()), qPrintable(a->title() + b->title()));
+    void cleanup()
+    {
+        m_set.reset();
+        m_model.reset();
+        PanelLayoutStore::discardState();
+        m_env.reset();
     }
 
-    // A locked layout survives a restart.
-    set->setLayoutLocked(true);
-    m_set.reset();
-    QVERIFY(makeSet()->panel("images")->isLayoutLocked());
-}
+    void panelsFollowCategories_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QStringList>("customs");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("empty desktop") << QStringList() << QStringList() << QStringList();
+        QTest::newRow("empty desktop keeps custom panels")
+            << QStringList() << QStringList{"Work", "Play"} << QStringList{"Work", "Play"};
+        QTest::newRow("canonical order, customs last")
+            << QStringList{"/d/z.mp3", "/d/a.txt", "/d/b.png", "/d/c.qqq"} << QStringList{"Mine"}
+            << QStringList{"Documents", "Images", "Audio", "Other", "Mine"};
+    }
 
-void TestPanelSet::hidingLastPanelEmitsAllHidden()
-{
-    addFiles({"/d/a.txt", "/d/b.png"});
-    PanelSet *set = makeSet();
-    set->setHideToTray(true);
-    QSignalSpy allHidden(set, &PanelSet::allHidden);
-    set->showAll(false);
-    QVERIFY(set->anyPanelVisible());
-    set->panel("documents")->close();
-    QCOMPARE(allHidden.count(), 0);
-    set->panel("images")->close();
-    QCOMPARE(allHidden.count(), 1);
-    QVERIFY(!set->anyPanelVisible());
+    void panelsFollowCategories()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QStringList, customs);
+        QFETCH(QStringList, expected);
+        addFiles(files);
+        for (const QString &name : customs)
+            PanelLayoutStore::createPanel(name);
+        PanelSet *set = makeSet();
+        QCOMPARE(titles(*set), expected);
+        for (IconPanel *panel : set->panelsInOrder()) {
+            // Documents (and custom panels) default to the grid, the other kinds to lists.
+            QCOMPARE(panel->isListView(), panel->title() != "Documents" && !customs.contains(panel->title()));
+            QVERIFY(!panel->isVisible()); // nothing shows before showAll
+        }
 
-    set->toggleAll();
-    QVERIFY(set->panel("documents")->isVisible());
-    set->toggleAll();
-    QVERIFY(!set->anyPanelVisible());
-    QCOMPARE(allHidden.count(), 1); // hiding from the tray is not the panels' doing
-
-    // A panel's request to quit is the set's, for its owner to decide.
-    QSignalSpy quit(set, &PanelSet::quitRequested);
-    Q_EMIT set->panel("images")->quitRequested();
-    QCOMPARE(quit.count(), 1);
-}
-
-void TestPanelSet::companions()
-{
-    addFiles({"/d/a.txt"});
-    PanelSet *set = makeSet();
-    set->setHideToTray(true);
-    QWidget wanted;
-    wanted.setGeometry(600, 100, 300, 200);
-    QWidget unwanted;
-    set->addCompanion(&wanted, [] { return true; });
-    set->addCompanion(&unwanted, [] { return false; });
-    QSignalSpy allHidden(set, &PanelSet::allHidden);
-
-    set->showAll(false);
-    QVERIFY(wanted.isVisible());
-    QVERIFY(!unwanted.isVisible());
-    // A visible companion is a peer the panels snap to.
-    QVERIFY(set->peerRects(set->panel("documents")).contains(wanted.frameGeometry()));
-    QVERIFY(!set->peerRects(&wanted).contains(wanted.frameGeometry()));
-
-    // The panels are gone but the companion still shows: something is visible.
-    set->panel("documents")->close();
-    QVERIFY(set->anyPanelVisible());
-    QCOMPARE(allHidden.count(), 0);
-    wanted.hide();
-    set->companionHidden();
-    QCOMPARE(allHidden.count(), 1);
-
-    set->toggleAll();
-    QVERIFY(wanted.isVisible());
-    set->toggleAll();
-    QVERIFY(!wanted.isVisible());
-    QVERIFY(!set->anyPanelVisible());
-}
-
-void TestPanelSet::rolledUpKeepsFullHeight()
-{
-    addFiles({"/d/a.txt", "/d/b.txt", "/d/c.png"});
-    PanelSet *set = makeSet();
-    IconPanel *documents = set->panel("documents");
-    documents->applyGeometry(QRect(40, 40, 300, 420), true);
-    documents->setCollapsed(true);
-
-    // Tidying, switching the presentation, reloading and restarting all place
-    // the rolled-up panel; none of them may take its title height for its full one.
-    Q_EMIT documents->arrangeRequested();
-    documents->setViewMode(IconPanel::List);
-    documents->setViewMode(IconPanel::Grid);
-    m_model->reload();
-    QCOMPARE(documents->height(), 54);
-    m_set.reset();
-    documents = makeSet()->panel("documents");
-    QVERIFY(documents->isCollapsed());
-    Q_EMIT documents->arrangeRequested();
-    documents->setCollapsed(false);
-    QCOMPARE(documents->height(), 420);
-}
-
-void TestPanelSet::viewSwitchKeepsClear()
-{
-    addFiles({"/d/a.png", "/d/b.png", "/d/c.png", "/d/x.txt"});
-    PanelSet *set = makeSet();
-    IconPanel *images = set->panel("images");
-    IconPanel *documents = set->panel("documents");
-    const QRect area = TidyLayout::workArea();
-    images->applyGeometry(QRect(area.topLeft(), QSize(260, 200)), true);
-    documents->applyGeometry(QRect(area.left() + 280, area.top(), 300, 300), true);
-    // As a grid of three the images panel is wider than the room beside it.
-    images->setViewMode(IconPanel::Grid);
-    QVERIFY(images->width() > 280);
-    QVERIFY(!images->geometry().intersects(documents->geometry()));
-    QVERIFY(area.contains(images->geometry()));
-}
-
-void TestPanelSet::singleMode()
-{
-    addFiles({"/d/a.txt", "/d/b.png"});
-    PanelLayoutStore::setDesktopPosition("/d/b.png", QPoint(1, 1));
-    PanelSet *set = makeSet(false);
-    QCOMPARE(titles(*set), QStringList{"Desktop"});
-    IconPanel *panel = set->panelsInOrder().first();
-    QCOMPARE(panel->settingsPrefix(), "panel");
-    QCOMPARE(keysIn(panel), QStringList{"/d/a.txt"}); // loose items stay out
-    QVERIFY(panel->geometryRestored());
-}
-
-void TestPanelSet::looseItemsFollowTheSet()
-{
-    addFiles({"/d/a.txt", "/d/b.png"});
-    PanelSet *set = makeSet();
-    auto *loose = new FakeLooseItems;
-    set->setLooseItems(loose);
-    QCOMPARE(loose->parent(), set);
-    QCOMPARE(loose->iconSize, 48);
-
-    // An item dragged in a panel runs through the loose items' drag procedure.
-    set->showAll(false);
-    QVERIFY(loose->shown);
-    ItemDragView *view = set->panel("documents")->view();
-    view->doItemsLayout();
-    const QPoint item = view->visualRect(view->model()->index(0, 0)).center();
-    QTest::mousePress(view->viewport(), Qt::LeftButton, {}, item);
-    // The first move arms the drag, the next one starts it.
-    QTest::mouseMove(view->viewport(), item + QPoint(20, 20));
-    QTest::mouseMove(view->viewport(), item + QPoint(40, 40));
-    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, item + QPoint(40, 40));
-    QCOMPARE(loose->sources.size(), 1);
-    QCOMPARE(loose->sources.first().data(), view);
-
-    // One selection in the whole program.
-    view->selectAll();
-    Q_EMIT loose->selectionActivated();
-    QVERIFY(view->selectionModel()->selectedIndexes().isEmpty());
-    const int before = loose->cleared;
-    Q_EMIT set->panel("images")->selectionActivated();
-    QCOMPARE(loose->cleared, before + 1);
-
-    set->setIconSize(96);
-    QCOMPARE(loose->iconSize, 96);
-    loose->visibleShortcuts = true;
-    set->toggleAll();
-    QVERIFY(!loose->shown);
-    loose->shown = true; // a loose item still on screen counts as shown
-    QVERIFY(set->anyPanelVisible());
-}
-
-void TestPanelSet::panelEmptiedDuringDragWaits()
-{
-    addFiles({"/d/a.txt", "/d/b.png"});
-    PanelSet *set = makeSet();
-    auto *loose = new FakeLooseItems;
-    set->setLooseItems(loose);
-    QPointer<IconPanel> images = set->panel("images");
-    bool keptDuringDrag = false;
-    loose->duringDrag = [&] {
-        // The drag's own item leaves the desktop; its panel is no longer wanted.
-        m_desktop->entries.removeIf([](const DesktopEntry &e) { return e.path.endsWith(".png"); });
+        // Removing the last audio file removes its panel at the next reload.
+        m_desktop->entries.removeIf([](const DesktopEntry &e) { return e.path.endsWith(".mp3"); });
+        QSignalSpy contents(set, &PanelSet::contentsChanged);
         m_model->reload();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        keptDuringDrag = images && !images->isVisible() && !set->panelsInOrder().contains(images.data());
-    };
-    loose->runDrag(images->view(), new QMimeData, QPixmap());
-    QVERIFY(keptDuringDrag);
-    QVERIFY(images); // the view that started the drag is still returning through it
-    QTRY_VERIFY(!images);
-}
-
-void TestPanelSet::panelsJoinTheDesktopLayer()
-{
-    addFiles({"/d/a.txt", "/d/b.png"});
-    QSettings().setValue("panel/images/keepOnTop", true);
-    PanelSet *set = makeSet();
-    auto *stacking = new FakeWindowStacking;
-    DesktopLayer layer(stacking, false);
-    set->setDesktopLayer(&layer);
-
-    // Panels that existed before the layer and those made later, each under its
-    // settings prefix.
-    Q_EMIT set->panel("documents")->createPanelRequested(QString());
-    QCOMPARE(set->panelsInOrder().size(), 3);
-    for (IconPanel *panel : set->panelsInOrder())
-        QVERIFY2(layer.isTracked(panel), qPrintable(panel->title()));
-    auto pinAction = [set](const QString &id) {
-        return set->panel(id)->findChild<QAction *>(DesktopLayer::alwaysOnTopActionName);
-    };
-    QVERIFY(pinAction("images")->isChecked());
-    QVERIFY(!pinAction("documents")->isChecked());
-    pinAction("custom-1")->trigger();
-    QVERIFY(QSettings().value("panel/custom-1/keepOnTop").toBool());
-
-    // Every change of what is shown or where is followed by a fresh pass.
-    const QList<std::pair<const char *, std::function<void()>>> changes = {
-        {"show all",
-         [set] {
-             set->showAll(false);
-         }},
-        {"toggle all off",
-         [set] {
-             set->toggleAll();
-         }},
-        {"toggle all on",
-         [set] {
-             set->toggleAll();
-         }},
-        {"tidy",
-         [set] {
-             set->tidy();
-         }},
-        {"new panel while shown",
-         [set] {
-             Q_EMIT set->panel("documents")->createPanelRequested("Two");
-         }},
-    };
-    for (const auto &[name, change] : changes) {
-        const int passes = stacking->passes;
-        change();
-        QVERIFY2(stacking->passes > passes, name);
+        QVERIFY(!titles(*set).contains("Audio"));
+        QCOMPARE(contents.value(0).value(0).toInt(), m_model->rowCount());
     }
-    // Shown panels were made desktop panels before the window manager saw them.
-    for (IconPanel *panel : set->panelsInOrder())
-        QVERIFY(stacking->log.contains(QStringLiteral("prepare %1 ").arg(panel->winId()) +
-                                       (pinAction(panel->panelId())->isChecked() ? "above" : "below")));
-    m_set.reset();
-}
+
+    void customPanels()
+    {
+        addFiles({"/d/a.txt", "/d/b.png"});
+        PanelSet *set = makeSet();
+        IconPanel *documents = set->panel("documents");
+        Q_EMIT documents->createPanelRequested(QString());
+        QCOMPARE(titles(*set), (QStringList{"Documents", "Images", "New panel"}));
+        Q_EMIT documents->renamePanelRequested("custom-1", "  Mine ");
+        Q_EMIT documents->renamePanelRequested("custom-1", "   ");
+        Q_EMIT documents->renamePanelRequested("documents", "Docs");
+        QCOMPARE(titles(*set), (QStringList{"Documents", "Images", "Mine"}));
+        QCOMPARE(PanelLayoutStore::panelName("custom-1"), "Mine");
+
+        // Dropped on the custom panel: assigned, and the emptied documents panel goes.
+        Q_EMIT set->panel("custom-1")->itemsDropped({"/d/a.txt"}, "custom-1");
+        QTRY_COMPARE(keysIn(set->panel("custom-1")), QStringList{"/d/a.txt"});
+        QVERIFY(!set->panel("documents"));
+        // Dropped on a category panel: the assignment is cleared and the item goes home.
+        Q_EMIT set->panel("images")->itemsDropped({"/d/a.txt"}, QString());
+        QCOMPARE(PanelLayoutStore::panelIdFor("/d/a.txt"), QString());
+        QTRY_VERIFY(set->panel("documents"));
+        QCOMPARE(keysIn(set->panel("documents")), QStringList{"/d/a.txt"});
+        QVERIFY(keysIn(set->panel("custom-1")).isEmpty());
+
+        // Removing the custom panel returns its items; a request for a built-in panel changes nothing.
+        Q_EMIT set->panel("images")->itemsDropped({"/d/a.txt", "/d/b.png"}, "custom-1");
+        QTRY_COMPARE(titles(*set), QStringList{"Mine"});
+        QPointer<IconPanel> removed = set->panel("custom-1");
+        Q_EMIT removed->removePanelRequested("custom-1");
+        QTRY_VERIFY(removed.isNull());
+        QCOMPARE(titles(*set), (QStringList{"Documents", "Images"}));
+        QCOMPARE(keysIn(set->panel("images")), QStringList{"/d/b.png"});
+        QVERIFY(!PanelLayoutStore::isCustomPanel("custom-1"));
+        Q_EMIT set->panel("images")->removePanelRequested("images");
+        QTest::qWait(10);
+        QCOMPARE(titles(*set), (QStringList{"Documents", "Images"}));
+    }
+
+    void iconSizeChanges()
+    {
+        addFiles({"/d/a.txt"});
+        PanelSet *set = makeSet();
+        IconPanel *panel = set->panel("documents");
+        panel->applyGeometry(QRect(300, 300, 260, 200), true);
+        const int enumerations = m_desktop->enumerations;
+
+        set->setIconSize(48); // the current size: nothing happens
+        QVERIFY(!QSettings().contains(SettingsKeys::panelIconSize));
+        QCOMPARE(panel->geometry(), QRect(300, 300, 260, 200));
+        QCOMPARE(m_desktop->enumerations, enumerations);
+
+        Q_EMIT panel->iconSizeRequested(96);
+        QCOMPARE(QSettings().value(SettingsKeys::panelIconSize).toInt(), 96);
+        QCOMPARE(m_model->iconSize(), 96);
+        QCOMPARE(panel->iconSize(), 96);
+        QVERIFY(!panel->needsRelayout()); // re-arranged
+    }
+
+    void lockAndTidy()
+    {
+        addFiles({"/d/a.txt", "/d/b.png", "/d/c.mp3", "/d/d.zip", "/d/e.cpp", "/d/f.exe"});
+        m_desktop->entries.append(FakeDesktopSource::folder("/d/Folder"));
+        PanelSet *set = makeSet();
+        QSignalSpy lockChanged(set, &PanelSet::layoutLockChanged);
+        IconPanel *panel = set->panel("documents");
+        const QRect tidy = panel->geometry();
+        panel->applyGeometry(tidy.translated(40, 40), true);
+
+        Q_EMIT panel->layoutLockRequested(true);
+        QCOMPARE(lockChanged.count(), 1);
+        QVERIFY(QSettings().value(SettingsKeys::panelLayoutLocked).toBool());
+        for (IconPanel *p : set->panelsInOrder())
+            QVERIFY(p->isLayoutLocked());
+        Q_EMIT panel->arrangeRequested();
+        QCOMPARE(panel->geometry(), tidy.translated(40, 40)); // locked: tidy does nothing
+        set->setLayoutLocked(true);
+        QCOMPARE(lockChanged.count(), 1);
+
+        // Tidy puts every panel inside the work area, none over another.
+        set->setLayoutLocked(false);
+        Q_EMIT panel->arrangeRequested();
+        QCOMPARE(panel->geometry(), tidy);
+        QVERIFY(!panel->isUserPlaced());
+        const QList<IconPanel *> panels = set->panelsInOrder();
+        QCOMPARE(panels.size(), 7);
+        for (const IconPanel *a : panels) {
+            QVERIFY2(TidyLayout::workArea().contains(a->geometry()), qPrintable(a->title()));
+            for (const IconPanel *b : panels)
+                QVERIFY2(a == b || !a->geometry().intersects(b->geometry()),
+                         qPrintable(a->title() + b->title()));
+        }
+
+        // A locked layout survives a restart.
+        set->setLayoutLocked(true);
+        m_set.reset();
+        QVERIFY(makeSet()->panel("images")->isLayoutLocked());
+    }
+
+    void hidingAndCompanions()
+    {
+        addFiles({"/d/a.txt", "/d/b.png"});
+        PanelSet *set = makeSet();
+        set->setHideToTray(true);
+        QWidget wanted;
+        wanted.setGeometry(600, 100, 300, 200);
+        QWidget unwanted;
+        set->addCompanion(&wanted, [] { return true; });
+        set->addCompanion(&unwanted, [] { return false; });
+        QSignalSpy allHidden(set, &PanelSet::allHidden);
+        set->showAll(false);
+        QVERIFY(wanted.isVisible() && !unwanted.isVisible());
+        // A visible companion is a peer the panels snap to.
+        QVERIFY(set->peerRects(set->panel("documents")).contains(wanted.frameGeometry()));
+        QVERIFY(!set->peerRects(&wanted).contains(wanted.frameGeometry()));
+
+        // Whatever goes last, a closed panel or a hidden companion, leaves all hidden.
+        wanted.hide();
+        set->companionHidden();
+        set->panel("documents")->close();
+        QCOMPARE(allHidden.count(), 0);
+        set->panel("images")->close();
+        QCOMPARE(allHidden.count(), 1);
+        QVERIFY(!set->anyPanelVisible());
+        set->toggleAll();
+        QVERIFY(set->panel("documents")->isVisible() && wanted.isVisible());
+        set->toggleAll();
+        QVERIFY(!set->anyPanelVisible() && !wanted.isVisible());
+        QCOMPARE(allHidden.count(), 1); // hiding from the tray is not the panels' doing
+        set->toggleAll();
+        set->panel("documents")->close();
+        set->panel("images")->close();
+        QVERIFY(set->anyPanelVisible());
+        wanted.hide();
+        set->companionHidden();
+        QCOMPARE(allHidden.count(), 2);
+
+        // A panel's request to quit is the set's, for its owner to decide.
+        QSignalSpy quit(set, &PanelSet::quitRequested);
+        Q_EMIT set->panel("images")->quitRequested();
+        QCOMPARE(quit.count(), 1);
+    }
+
+    void rolledUpKeepsFullHeight()
+    {
+        addFiles({"/d/a.txt", "/d/b.txt", "/d/c.png"});
+        PanelSet *set = makeSet();
+        IconPanel *documents = set->panel("documents");
+        documents->applyGeometry(QRect(40, 40, 300, 420), true);
+        documents->setCollapsed(true);
+
+        // Tidying, switching the presentation, reloading and restarting all place
+        // the rolled-up panel; none of them may take its title height for its full one.
+        Q_EMIT documents->arrangeRequested();
+        documents->setViewMode(IconPanel::List);
+        documents->setViewMode(IconPanel::Grid);
+        m_model->reload();
+        QCOMPARE(documents->height(), 54);
+        m_set.reset();
+        documents = makeSet()->panel("documents");
+        QVERIFY(documents->isCollapsed());
+        Q_EMIT documents->arrangeRequested();
+        documents->setCollapsed(false);
+        QCOMPARE(documents->height(), 420);
+    }
+
+    void viewSwitchKeepsClear()
+    {
+        addFiles({"/d/a.png", "/d/b.png", "/d/c.png", "/d/x.txt"});
+        PanelSet *set = makeSet();
+        IconPanel *images = set->panel("images");
+        IconPanel *documents = set->panel("documents");
+        const QRect area = TidyLayout::workArea();
+        images->applyGeometry(QRect(area.topLeft(), QSize(260, 200)), true);
+        documents->applyGeometry(QRect(area.left() + 280, area.top(), 300, 300), true);
+        // As a grid of three the images panel is wider than the room beside it.
+        images->setViewMode(IconPanel::Grid);
+        QVERIFY(images->width() > 280);
+        QVERIFY(!images->geometry().intersects(documents->geometry()));
+        QVERIFY(area.contains(images->geometry()));
+    }
+
+    void singleMode()
+    {
+        addFiles({"/d/a.txt", "/d/b.png"});
+        PanelLayoutStore::setDesktopPosition("/d/b.png", QPoint(1, 1));
+        PanelSet *set = makeSet(false);
+        QCOMPARE(titles(*set), QStringList{"Desktop"});
+        IconPanel *panel = set->panelsInOrder().first();
+        QCOMPARE(panel->settingsPrefix(), "panel");
+        QCOMPARE(keysIn(panel), QStringList{"/d/a.txt"}); // loose items stay out
+        QVERIFY(panel->geometryRestored());
+    }
+
+    void looseItemsFollowTheSet()
+    {
+        addFiles({"/d/a.txt", "/d/b.png"});
+        PanelSet *set = makeSet();
+        auto *loose = new FakeLooseItems;
+        set->setLooseItems(loose);
+        QCOMPARE(loose->parent(), set);
+        QCOMPARE(loose->iconSize, 48);
+
+        // An item dragged in a panel runs through the loose items' drag procedure.
+        set->showAll(false);
+        QVERIFY(loose->shown);
+        ItemDragView *view = set->panel("documents")->view();
+        view->doItemsLayout();
+        const QPoint item = view->visualRect(view->model()->index(0, 0)).center();
+        QTest::mousePress(view->viewport(), Qt::LeftButton, {}, item);
+        // The first move arms the drag, the next one starts it.
+        QTest::mouseMove(view->viewport(), item + QPoint(20, 20));
+        QTest::mouseMove(view->viewport(), item + QPoint(40, 40));
+        QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, item + QPoint(40, 40));
+        QCOMPARE(loose->sources.size(), 1);
+        QCOMPARE(loose->sources.first().data(), view);
+
+        // One selection in the whole program.
+        view->selectAll();
+        Q_EMIT loose->selectionActivated();
+        QVERIFY(view->selectionModel()->selectedIndexes().isEmpty());
+        const int before = loose->cleared;
+        Q_EMIT set->panel("images")->selectionActivated();
+        QCOMPARE(loose->cleared, before + 1);
+
+        set->setIconSize(96);
+        QCOMPARE(loose->iconSize, 96);
+        loose->visibleShortcuts = true;
+        set->toggleAll();
+        QVERIFY(!loose->shown);
+        loose->shown = true; // a loose item still on screen counts as shown
+        QVERIFY(set->anyPanelVisible());
+    }
+
+    void panelEmptiedDuringDragWaits()
+    {
+        addFiles({"/d/a.txt", "/d/b.png"});
+        PanelSet *set = makeSet();
+        auto *loose = new FakeLooseItems;
+        set->setLooseItems(loose);
+        QPointer<IconPanel> images = set->panel("images");
+        bool keptDuringDrag = false;
+        loose->duringDrag = [&] {
+            // The drag's own item leaves the desktop; its panel is no longer wanted.
+            m_desktop->entries.removeIf([](const DesktopEntry &e) { return e.path.endsWith(".png"); });
+            m_model->reload();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            keptDuringDrag = images && !images->isVisible() && !set->panelsInOrder().contains(images.data());
+        };
+        loose->runDrag(images->view(), new QMimeData, QPixmap());
+        QVERIFY(keptDuringDrag);
+        QVERIFY(images); // the view that started the drag is still returning through it
+        QTRY_VERIFY(!images);
+    }
+
+    void panelsJoinTheDesktopLayer()
+    {
+        addFiles({"/d/a.txt", "/d/b.png"});
+        QSettings().setValue("panel/images/keepOnTop", true);
+        PanelSet *set = makeSet();
+        auto *stacking = new FakeWindowStacking;
+        DesktopLayer layer(stacking, false);
+        set->setDesktopLayer(&layer);
+
+        // Panels that existed before the layer and those made later, each under its
+        // settings prefix.
+        Q_EMIT set->panel("documents")->createPanelRequested(QString());
+        QCOMPARE(set->panelsInOrder().size(), 3);
+        for (IconPanel *panel : set->panelsInOrder())
+            QVERIFY2(layer.isTracked(panel), qPrintable(panel->title()));
+        auto pinAction = [set](const QString &id) {
+            return set->panel(id)->findChild<QAction *>(DesktopLayer::alwaysOnTopActionName);
+        };
+        QVERIFY(pinAction("images")->isChecked());
+        QVERIFY(!pinAction("documents")->isChecked());
+        pinAction("custom-1")->trigger();
+        QVERIFY(QSettings().value("panel/custom-1/keepOnTop").toBool());
+
+        // Every change of what is shown or where is followed by a fresh pass.
+        const auto passes = [stacking](const std::function<void()> &change) {
+            const int before = stacking->passes;
+            change();
+            return stacking->passes > before;
+        };
+        QVERIFY(passes([set] { set->showAll(false); }));
+        QVERIFY(passes([set] { set->toggleAll(); }));
+        QVERIFY(passes([set] { set->toggleAll(); }));
+        QVERIFY(passes([set] { set->tidy(); }));
+        QVERIFY(passes([set] { Q_EMIT set->panel("documents")->createPanelRequested("Two"); }));
+        // Shown panels were made desktop panels before the window manager saw them.
+        for (IconPanel *panel : set->panelsInOrder())
+            QVERIFY(stacking->log.contains(QStringLiteral("prepare %1 ").arg(panel->winId()) +
+                                           (pinAction(panel->panelId())->isChecked() ? "above" : "below")));
+        m_set.reset();
+    }
+};
 
 QTEST_MAIN(TestPanelSet)
 #include "test_panelset.moc"

@@ -20,149 +20,141 @@ class TestSnapping : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void snap_data();
-    void snap();
-    void snapAxisTies_data();
-    void snapAxisTies();
-    void guidesFor_data();
-    void guidesFor();
-    void overlay();
+    void snap_data()
+    {
+        QTest::addColumn<QRect>("rect");
+        QTest::addColumn<int>("edges"); // being dragged; none for a move
+        QTest::addColumn<QRect>("screenRect");
+        QTest::addColumn<QRect>("expected");
+        QTest::addColumn<Lines>("guides");
+        auto row = [](const char *tag, QRect rect, int edges, QRect expected, const Lines &guides,
+                      QRect screenRect = screen) {
+            QTest::newRow(tag) << rect << edges << screenRect << expected << guides;
+        };
+        const int left = Qt::LeftEdge, right = Qt::RightEdge, bottom = Qt::BottomEdge;
+        row("move 8 px off snaps", {108, 400, 150, 80}, 0, {100, 400, 150, 80}, {{100, 100, 100, 479}});
+        row("move 9 px off is too far", {109, 400, 150, 80}, 0, {109, 400, 150, 80}, {});
+        row("move beside and below", {292, 193, 100, 100}, 0, {300, 200, 100, 100},
+            {{300, 100, 300, 299}, {100, 200, 399, 200}});
+        row("move to screen edge", {505, 705, 100, 100}, 0, {505, 700, 100, 100}, {{0, 800, 999, 800}});
+        row("no screen", {5, 600, 50, 50}, 0, {5, 600, 50, 50}, {}, QRect());
+        row("right edge to screen", {700, 400, 294, 150}, right, {700, 400, 300, 150},
+            {{1000, 0, 1000, 799}});
+        row("bottom edge to peer", {500, 50, 220, 144}, bottom, {500, 50, 220, 150}, {{100, 200, 719, 200}});
+        row("left edge down to minimum", {92, 400, 228, 150}, left, {100, 400, 220, 150},
+            {{100, 100, 100, 549}});
+        row("left edge below minimum", {92, 400, 227, 150}, left, {92, 400, 227, 150}, {});
+        row("edge not dragged", {108, 400, 220, 150}, right, {108, 400, 220, 150}, {});
+    }
+
+    void snap()
+    {
+        QFETCH(QRect, rect);
+        QFETCH(int, edges);
+        QFETCH(QRect, screenRect);
+        QFETCH(QRect, expected);
+        QFETCH(Lines, guides);
+        const Snapping::Result result =
+            edges ? Snapping::snapResize(rect, {peer}, screenRect, QSize(220, 148), Qt::Edges::fromInt(edges))
+                  : Snapping::snapMove(rect, {peer}, screenRect);
+        QCOMPARE(result.rect, expected);
+        QCOMPARE(result.guides, guides);
+    }
+
+    void snapAxisTies_data()
+    {
+        QTest::addColumn<QRect>("rect");
+        QTest::addColumn<int>("delta");
+        QTest::addColumn<int>("guide");
+        QTest::addColumn<bool>("nearEdge");
+        // Left edge, right edge and centre are all 4 px off: the first candidate wins.
+        QTest::newRow("tie keeps the left edge") << QRect(96, 400, 200, 80) << 4 << 100 << true;
+        QTest::newRow("closer right edge wins") << QRect(96, 400, 201, 80) << 3 << 300 << false;
+    }
+
+    void snapAxisTies()
+    {
+        QFETCH(QRect, rect);
+        QFETCH(int, delta);
+        QFETCH(int, guide);
+        QFETCH(bool, nearEdge);
+        const auto snap = Snapping::snapAxis(rect, {peer}, screen, Qt::Horizontal, true, true, true);
+        QVERIFY(snap);
+        QCOMPARE(*snap, (Snapping::AxisSnap{delta, guide, 100, 479, nearEdge}));
+    }
+
+    void guidesFor_data()
+    {
+        QTest::addColumn<QRect>("rect");
+        QTest::addColumn<Rects>("peers");
+        QTest::addColumn<QRect>("screenRect");
+        QTest::addColumn<Lines>("expected");
+        const QRect r(100, 300, 100, 100);
+        QTest::newRow("same edge merges")
+            << r << Rects{{100, 0, 50, 50}, {100, 600, 80, 80}} << screen << Lines{{100, 0, 100, 679}};
+        QTest::newRow("centre") << r << Rects{{110, 0, 80, 50}} << screen << Lines{{149, 0, 149, 399}};
+        QTest::newRow("same column hides centre")
+            << r << Rects{{100, 0, 100, 50}} << screen << Lines{{100, 0, 100, 399}, {200, 0, 200, 399}};
+        QTest::newRow("touching, same row")
+            << QRect(0, 300, 100, 100) << Rects{{100, 300, 50, 100}} << QRect()
+            << Lines{{100, 300, 100, 399}, {0, 300, 149, 300}, {0, 400, 149, 400}};
+        QTest::newRow("peer and screen merge")
+            << QRect(0, 300, 100, 100) << Rects{{0, 0, 50, 50}} << screen << Lines{{0, 0, 0, 799}};
+    }
+
+    void guidesFor()
+    {
+        QFETCH(QRect, rect);
+        QFETCH(Rects, peers);
+        QFETCH(QRect, screenRect);
+        QFETCH(Lines, expected);
+        QCOMPARE(Snapping::guidesFor(rect, peers, screenRect), expected);
+    }
+
+    void overlay()
+    {
+        GuideOverlay overlay;
+        // Never in the way of the window being dragged beneath it.
+        QVERIFY(overlay.windowFlags().testFlag(Qt::WindowTransparentForInput));
+        QVERIFY(overlay.testAttribute(Qt::WA_TransparentForMouseEvents));
+        const Lines lines{{110, 55, 110, 90},     // overlay (10, 5)-(10, 40)
+                          {-50, 70, 5000, 70},    // across the whole overlay at y 20
+                          {500, 150, 500, 170},   // one past the right edge: pulled in
+                          {5000, 250, 5000, 270}, // on another screen: not drawn
+                          {150, 2000, 200, 2000}};
+        overlay.showGuides(lines);
+        QVERIFY(overlay.isVisible());
+        QCOMPARE(overlay.geometry(), QGuiApplication::primaryScreen()->geometry());
+
+        overlay.setGeometry(100, 50, 400, 300);
+        const QList<QPoint> lit{{10, 5}, {10, 40}, {0, 20}, {399, 20}, {399, 110}};
+        const QList<QPoint> dark{{10, 41}, {11, 30}, {200, 21}, {399, 210}, {75, 299}};
+        // The window is only its lines, so nothing else exists to show black where
+        // no compositing manager blends it; the shape follows the geometry.
+        QTRY_VERIFY(overlay.mask().contains(QPoint(10, 5)));
+        for (const QPoint point : lit)
+            QVERIFY(overlay.mask().contains(point));
+        for (const QPoint point : dark)
+            QVERIFY(!overlay.mask().contains(point));
+
+        // What is painted inside (the test platform's render() clips masked
+        // windows unreliably, so the shape is checked above and the paint here).
+        overlay.clearMask();
+        QImage image(overlay.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        overlay.render(&image);
+        for (const QPoint point : lit)
+            QCOMPARE(image.pixelColor(point), QColor(0x6c, 0xc4, 0xff));
+        for (const QPoint point : dark)
+            QCOMPARE(image.pixelColor(point).alpha(), 0);
+
+        overlay.showGuides({});
+        QVERIFY(overlay.isHidden());
+        overlay.showGuides(lines);
+        overlay.hideGuides();
+        QVERIFY(overlay.isHidden());
+    }
 };
-
-void TestSnapping::snap_data()
-{
-    QTest::addColumn<QRect>("rect");
-    QTest::addColumn<int>("edges"); // being dragged; none for a move
-    QTest::addColumn<QRect>("screenRect");
-    QTest::addColumn<QRect>("expected");
-    QTest::addColumn<Lines>("guides");
-    auto row = [](const char *tag, QRect rect, int edges, QRect expected, const Lines &guides,
-                  QRect screenRect = screen) {
-        QTest::newRow(tag) << rect << edges << screenRect << expected << guides;
-    };
-    const int left = Qt::LeftEdge, right = Qt::RightEdge, bottom = Qt::BottomEdge;
-    row("move 8 px off snaps", {108, 400, 150, 80}, 0, {100, 400, 150, 80}, {{100, 100, 100, 479}});
-    row("move 9 px off is too far", {109, 400, 150, 80}, 0, {109, 400, 150, 80}, {});
-    row("move beside and below", {292, 193, 100, 100}, 0, {300, 200, 100, 100},
-        {{300, 100, 300, 299}, {100, 200, 399, 200}});
-    row("move to screen edge", {505, 705, 100, 100}, 0, {505, 700, 100, 100}, {{0, 800, 999, 800}});
-    row("no screen", {5, 600, 50, 50}, 0, {5, 600, 50, 50}, {}, QRect());
-    row("right edge to screen", {700, 400, 294, 150}, right, {700, 400, 300, 150}, {{1000, 0, 1000, 799}});
-    row("bottom edge to peer", {500, 50, 220, 144}, bottom, {500, 50, 220, 150}, {{100, 200, 719, 200}});
-    row("left edge down to minimum", {92, 400, 228, 150}, left, {100, 400, 220, 150}, {{100, 100, 100, 549}});
-    row("left edge below minimum", {92, 400, 227, 150}, left, {92, 400, 227, 150}, {});
-    row("edge not dragged", {108, 400, 220, 150}, right, {108, 400, 220, 150}, {});
-}
-
-void TestSnapping::snap()
-{
-    QFETCH(QRect, rect);
-    QFETCH(int, edges);
-    QFETCH(QRect, screenRect);
-    QFETCH(QRect, expected);
-    QFETCH(Lines, guides);
-    const Snapping::Result result =
-        edges ? Snapping::snapResize(rect, {peer}, screenRect, QSize(220, 148), Qt::Edges::fromInt(edges))
-              : Snapping::snapMove(rect, {peer}, screenRect);
-    QCOMPARE(result.rect, expected);
-    QCOMPARE(result.guides, guides);
-}
-
-void TestSnapping::snapAxisTies_data()
-{
-    QTest::addColumn<QRect>("rect");
-    QTest::addColumn<int>("delta");
-    QTest::addColumn<int>("guide");
-    QTest::addColumn<bool>("nearEdge");
-    // Left edge, right edge and centre are all 4 px off: the first candidate wins.
-    QTest::newRow("tie keeps the left edge") << QRect(96, 400, 200, 80) << 4 << 100 << true;
-    QTest::newRow("closer right edge wins") << QRect(96, 400, 201, 80) << 3 << 300 << false;
-}
-
-void TestSnapping::snapAxisTies()
-{
-    QFETCH(QRect, rect);
-    QFETCH(int, delta);
-    QFETCH(int, guide);
-    QFETCH(bool, nearEdge);
-    const auto snap = Snapping::snapAxis(rect, {peer}, screen, Qt::Horizontal, true, true, true);
-    QVERIFY(snap);
-    QCOMPARE(*snap, (Snapping::AxisSnap{delta, guide, 100, 479, nearEdge}));
-}
-
-void TestSnapping::guidesFor_data()
-{
-    QTest::addColumn<QRect>("rect");
-    QTest::addColumn<Rects>("peers");
-    QTest::addColumn<QRect>("screenRect");
-    QTest::addColumn<Lines>("expected");
-    const QRect r(100, 300, 100, 100);
-    QTest::newRow("same edge merges")
-        << r << Rects{{100, 0, 50, 50}, {100, 600, 80, 80}} << screen << Lines{{100, 0, 100, 679}};
-    QTest::newRow("centre") << r << Rects{{110, 0, 80, 50}} << screen << Lines{{149, 0, 149, 399}};
-    QTest::newRow("same column hides centre")
-        << r << Rects{{100, 0, 100, 50}} << screen << Lines{{100, 0, 100, 399}, {200, 0, 200, 399}};
-    QTest::newRow("touching, same row")
-        << QRect(0, 300, 100, 100) << Rects{{100, 300, 50, 100}} << QRect()
-        << Lines{{100, 300, 100, 399}, {0, 300, 149, 300}, {0, 400, 149, 400}};
-    QTest::newRow("peer and screen merge")
-        << QRect(0, 300, 100, 100) << Rects{{0, 0, 50, 50}} << screen << Lines{{0, 0, 0, 799}};
-}
-
-void TestSnapping::guidesFor()
-{
-    QFETCH(QRect, rect);
-    QFETCH(Rects, peers);
-    QFETCH(QRect, screenRect);
-    QFETCH(Lines, expected);
-    QCOMPARE(Snapping::guidesFor(rect, peers, screenRect), expected);
-}
-
-void TestSnapping::overlay()
-{
-    GuideOverlay overlay;
-    // Never in the way of the window being dragged beneath it.
-    QVERIFY(overlay.windowFlags().testFlag(Qt::WindowTransparentForInput));
-    QVERIFY(overlay.testAttribute(Qt::WA_TransparentForMouseEvents));
-    const Lines lines{{110, 55, 110, 90},     // overlay (10, 5)-(10, 40)
-                      {-50, 70, 5000, 70},    // across the whole overlay at y 20
-                      {500, 150, 500, 170},   // one past the right edge: pulled in
-                      {5000, 250, 5000, 270}, // on another screen: not drawn
-                      {150, 2000, 200, 2000}};
-    overlay.showGuides(lines);
-    QVERIFY(overlay.isVisible());
-    QCOMPARE(overlay.geometry(), QGuiApplication::primaryScreen()->geometry());
-    QCOMPARE(overlay.guides(), lines);
-
-    overlay.setGeometry(100, 50, 400, 300);
-    const QList<QPoint> lit{{10, 5}, {10, 40}, {0, 20}, {399, 20}, {399, 110}};
-    const QList<QPoint> dark{{10, 41}, {11, 30}, {200, 21}, {399, 210}, {75, 299}};
-    // The window is only its lines, so nothing else exists to show black where
-    // no compositing manager blends it; the shape follows the geometry.
-    QTRY_VERIFY(overlay.mask().contains(QPoint(10, 5)));
-    for (const QPoint point : lit)
-        QVERIFY(overlay.mask().contains(point));
-    for (const QPoint point : dark)
-        QVERIFY(!overlay.mask().contains(point));
-
-    // What is painted inside (the test platform's render() clips masked
-    // windows unreliably, so the shape is checked above and the paint here).
-    overlay.clearMask();
-    QImage image(overlay.size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    overlay.render(&image);
-    for (const QPoint point : lit)
-        QCOMPARE(image.pixelColor(point), QColor(0x6c, 0xc4, 0xff));
-    for (const QPoint point : dark)
-        QCOMPARE(image.pixelColor(point).alpha(), 0);
-
-    overlay.showGuides({});
-    QVERIFY(overlay.isHidden());
-    overlay.showGuides(lines);
-    overlay.hideGuides();
-    QVERIFY(overlay.isHidden());
-    QVERIFY(overlay.guides().isEmpty());
-}
 
 QTEST_MAIN(TestSnapping)
 #include "test_snapping.moc"

@@ -31,221 +31,213 @@ class TestTidyLayout : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void computeTidyLayout_data();
-    void computeTidyLayout();
-    void columnHeights_data();
-    void columnHeights();
-    void mergeUserPlaced_data();
-    void mergeUserPlaced();
-    void layoutCustomPanels_data();
-    void layoutCustomPanels();
-    void customPanelsKeepClear_data();
-    void customPanelsKeepClear();
-    void freeRectNear_data();
-    void freeRectNear();
-    void firstFreeSpot_data();
-    void firstFreeSpot();
+    void computeTidyLayout_data()
+    {
+        QTest::addColumn<Entries>("entries");
+        QTest::addColumn<QRect>("area");
+        QTest::addColumn<Records>("expected");
+        // Slots 10, one list column 260 wide, three grid columns 356 wide; given out of order.
+        QTest::newRow("two lists, three grids")
+            << Entries{entry(DocumentsCategory, 2), entry(ImagesCategory, 10), entry(FoldersCategory, 5),
+                       entry(SystemCategory, 3), entry(AppsCategory, 7)}
+            << fullHd
+            << Records{{SystemCategory, QRect(1636, 24, 260, 148), true},
+                       {ImagesCategory, QRect(1636, 188, 260, 372), true},
+                       {FoldersCategory, QRect(1264, 24, 356, 604)},
+                       {AppsCategory, QRect(892, 24, 356, 604)},
+                       {DocumentsCategory, QRect(520, 24, 356, 604)}};
+        QTest::newRow("explicit modes, empty panel skipped")
+            << Entries{entry(FoldersCategory, 2, true), entry(ImagesCategory, 3, false),
+                       entry(AudioCategory, 0)}
+            << fullHd
+            << Records{{FoldersCategory, QRect(1636, 24, 260, 116), true},
+                       {ImagesCategory, QRect(1264, 24, 356, 604)}};
+        QTest::newRow("two grid rows")
+            << Entries{entry(FoldersCategory, 1), entry(AppsCategory, 1), entry(DocumentsCategory, 1),
+                       entry(ImagesCategory, 1, false)}
+            << QRect(0, 0, 700, 1032)
+            << Records{{FoldersCategory, QRect(478, 0, 222, 508)},
+                       {AppsCategory, QRect(240, 0, 222, 508)},
+                       {DocumentsCategory, QRect(2, 0, 222, 508)},
+                       {ImagesCategory, QRect(478, 524, 222, 508)}};
+        // Too low for a grid panel: everything becomes a list, one per column.
+        QTest::newRow("grids fall back to lists")
+            << Entries{entry(FoldersCategory, 4, false), entry(DocumentsCategory, 1)}
+            << QRect(0, 0, 1000, 150)
+            << Records{{FoldersCategory, QRect(740, 0, 260, 150), true},
+                       {DocumentsCategory, QRect(464, 0, 260, 84), true}};
+        QTest::newRow("empty area") << Entries{entry(FoldersCategory, 3)} << QRect() << Records{};
+    }
+
+    void computeTidyLayout()
+    {
+        QFETCH(Entries, entries);
+        QFETCH(QRect, area);
+        QFETCH(Records, expected);
+        QCOMPARE(TidyLayout::computeTidyLayout(entries, area, 48), expected);
+    }
+
+    void columnHeights_data()
+    {
+        QTest::addColumn<QList<int>>("itemCounts");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<QList<int>>("expected");
+        QTest::newRow("remainder goes first") << QList<int>{10, 10, 10} << 300 << QList<int>{90, 89, 89};
+        QTest::newRow("below one row") << QList<int>{1, 1} << 100 << QList<int>{42, 42};
+        QTest::newRow("short lists stop growing") << QList<int>{1, 2} << 1000 << QList<int>{84, 116};
+    }
+
+    void columnHeights()
+    {
+        QFETCH(QList<int>, itemCounts);
+        QFETCH(int, height);
+        QFETCH(QList<int>, expected);
+        Entries column;
+        for (int count : std::as_const(itemCounts))
+            column.append(entry(OtherCategory, count));
+        QCOMPARE(TidyLayout::columnHeights(column, height), expected);
+    }
+
+    void mergeUserPlaced_data()
+    {
+        QTest::addColumn<UserRects>("user");
+        QTest::addColumn<QList<int>>("kept"); // categories left at their user rectangles
+        QTest::newRow("overlaps nothing") << UserRects{{1, QRect(200, 300, 100, 100)}} << QList<int>{1};
+        QTest::newRow("overlaps a slot") << UserRects{{1, QRect(50, 50, 100, 100)}} << QList<int>{};
+        QTest::newRow("overlap each other")
+            << UserRects{{0, QRect(0, 500, 100, 100)}, {2, QRect(50, 550, 100, 100)}} << QList<int>{};
+        // Sending the first back makes it overlap the third, which then goes back as well.
+        QTest::newRow("chain") << UserRects{{0, QRect(250, 0, 100, 100)}, {2, QRect(50, 50, 100, 100)}}
+                               << QList<int>{};
+    }
+
+    void mergeUserPlaced()
+    {
+        QFETCH(UserRects, user);
+        QFETCH(QList<int>, kept);
+        const Records layout{{0, QRect(0, 0, 100, 100), false, true},
+                             {1, QRect(200, 0, 100, 100), true, false},
+                             {2, QRect(400, 0, 100, 100), false, false}};
+        Records expected = layout;
+        for (LayoutRecord &record : expected) {
+            record.userPlaced = kept.contains(record.category);
+            record.rect = record.userPlaced ? user.value(record.category) : record.rect;
+        }
+        QCOMPARE(TidyLayout::mergeUserPlaced(layout, user), expected);
+    }
+
+    void layoutCustomPanels_data()
+    {
+        QTest::addColumn<QList<QSize>>("sizes"); // each with the grid minimum (220 x 148)
+        QTest::addColumn<Rects>("occupied");     // in the area (0, 0, 1000, 800)
+        QTest::addColumn<Rects>("expected");
+        auto row = [](const char *tag, const QList<QSize> &sizes, const Rects &occupied,
+                      const Rects &expected) {
+            QTest::newRow(tag) << sizes << occupied << expected;
+        };
+        const Rects rightHalf{{500, 0, 500, 800}};
+        row("beside the category panels, highest first", {{200, 300}, {200, 300}}, rightHalf,
+            {{284, 0, 200, 300}, {68, 0, 200, 300}});
+        row("shrunk to the strip", {{400, 900}}, {{300, 0, 700, 800}}, {{64, 0, 220, 800}});
+        row("strip too narrow: below", {{200, 300}}, {{100, 0, 900, 300}}, {{800, 316, 200, 300}});
+        row("between panels", {{200, 300}}, {{0, 0, 380, 800}, {620, 0, 380, 800}}, {{404, 0, 200, 300}});
+        row("no room anywhere: cascade", {{300, 300}, {300, 300}}, {{0, 0, 1000, 800}},
+            {{44, 44, 300, 300}, {88, 88, 300, 300}});
+        row("nothing occupied", {{200, 300}}, {}, {{800, 0, 200, 300}});
+        row("occupied off the area", {{200, 300}}, {{3000, 0, 100, 100}}, {{800, 0, 200, 300}});
+    }
+
+    void layoutCustomPanels()
+    {
+        QFETCH(QList<QSize>, sizes);
+        QFETCH(Rects, occupied);
+        QList<SizeRequest> requests;
+        for (const QSize &size : std::as_const(sizes))
+            requests.append({size, QSize(220, 148)});
+        QTEST(TidyLayout::layoutCustomPanels(requests, QRect(0, 0, 1000, 800), occupied), "expected");
+    }
+
+    void customPanelsKeepClear_data()
+    {
+        QTest::addColumn<QPoint>("moveOther"); // where the user dragged Other, or (0, 0) for the tidy place
+        QTest::newRow("tidy") << QPoint();
+        QTest::newRow("other at the left edge") << QPoint(24, 500);
+        QTest::newRow("other in the middle") << QPoint(600, 700);
+    }
+
+    void customPanelsKeepClear()
+    {
+        // Eight kinds on a full HD screen leave a strip on the left; new panels
+        // (custom ones are grids) must go there, not over a category panel.
+        QFETCH(QPoint, moveOther);
+        const Entries entries{entry(SystemCategory, 3),   entry(FoldersCategory, 6),
+                              entry(AppsCategory, 9),     entry(DocumentsCategory, 12),
+                              entry(ImagesCategory, 8),   entry(AudioCategory, 4),
+                              entry(ArchivesCategory, 2), entry(OtherCategory, 5)};
+        Rects occupied;
+        for (const LayoutRecord &record : TidyLayout::computeTidyLayout(entries, fullHd, 48))
+            occupied.append(record.category == OtherCategory && !moveOther.isNull()
+                                ? QRect(moveOther, record.rect.size())
+                                : record.rect);
+        const QList<SizeRequest> requests(3, {QSize(252, 172), QSize(220, 148)});
+        const Rects placed = TidyLayout::layoutCustomPanels(requests, fullHd, occupied);
+        QCOMPARE(placed.size(), 3);
+        for (qsizetype i = 0; i < placed.size(); ++i) {
+            QVERIFY(fullHd.contains(placed[i]));
+            for (const QRect &other : occupied + placed.mid(0, i))
+                QVERIFY2(!placed[i].intersects(other), qPrintable(QString("panel %1").arg(i)));
+        }
+    }
+
+    void freeRectNear_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QPoint>("anchor");
+        QTest::addColumn<std::optional<QRect>>("expected");
+        // The area (0, 0, 1000, 800) with a block at (300, 0, 400, 500).
+        QTest::newRow("anchor is free")
+            << QSize(200, 200) << QPoint(0, 0) << std::optional(QRect(0, 0, 200, 200));
+        QTest::newRow("nearest side")
+            << QSize(200, 200) << QPoint(350, 100) << std::optional(QRect(84, 100, 200, 200));
+        QTest::newRow("only below fits")
+            << QSize(600, 200) << QPoint(300, 0) << std::optional(QRect(300, 516, 600, 200));
+        QTest::newRow("shrunk below")
+            << QSize(900, 400) << QPoint(0, 0) << std::optional(QRect(0, 516, 900, 200));
+        QTest::newRow("no room") << QSize(900, 400) << QPoint(0, 0) << std::optional<QRect>();
+    }
+
+    void freeRectNear()
+    {
+        QFETCH(QSize, size);
+        QFETCH(QPoint, anchor);
+        const QSize minimum =
+            QString(QTest::currentDataTag()) == "no room" ? QSize(900, 300) : QSize(220, 148);
+        QTEST(TidyLayout::freeRectNear(size, minimum, QRect(0, 0, 1000, 800), {QRect(300, 0, 400, 500)},
+                                       anchor),
+              "expected");
+    }
+
+    void firstFreeSpot_data()
+    {
+        QTest::addColumn<QList<QRect>>("obstacles");
+        QTest::addColumn<QRect>("expected");
+        const QRect area(24, 24, 1000, 600);
+        QTest::newRow("free area: its corner") << QList<QRect>{} << QRect(24, 24, 300, 214);
+        // Grown by 8 px the obstacle ends at y 231; the first 16 px step below it is y 232.
+        QTest::newRow("down the first column")
+            << QList<QRect>{QRect(24, 24, 400, 200)} << QRect(24, 232, 300, 214);
+        // A full-height obstacle pushes the scan right, past its grown edge at x 431.
+        QTest::newRow("next column") << QList<QRect>{QRect(24, 24, 400, 600)} << QRect(440, 24, 300, 214);
+        QTest::newRow("nothing free: the corner") << QList<QRect>{area} << QRect(24, 24, 300, 214);
+    }
+
+    void firstFreeSpot()
+    {
+        QFETCH(QList<QRect>, obstacles);
+        QFETCH(QRect, expected);
+        QCOMPARE(TidyLayout::firstFreeSpot(QSize(300, 214), QRect(24, 24, 1000, 600), obstacles), expected);
+    }
 };
-
-void TestTidyLayout::computeTidyLayout_data()
-{
-    QTest::addColumn<Entries>("entries");
-    QTest::addColumn<QRect>("area");
-    QTest::addColumn<Records>("expected");
-    // Slots 10, one list column 260 wide, three grid columns 356 wide; given out of order.
-    QTest::newRow("two lists, three grids")
-        << Entries{entry(DocumentsCategory, 2), entry(ImagesCategory, 10), entry(FoldersCategory, 5),
-                   entry(SystemCategory, 3), entry(AppsCategory, 7)}
-        << fullHd
-        << Records{{SystemCategory, QRect(1636, 24, 260, 148), true, false},
-                   {ImagesCategory, QRect(1636, 188, 260, 372), true, false},
-                   {FoldersCategory, QRect(1264, 24, 356, 604), false, false},
-                   {AppsCategory, QRect(892, 24, 356, 604), false, false},
-                   {DocumentsCategory, QRect(520, 24, 356, 604), false, false}};
-    QTest::newRow("explicit modes, empty panel skipped")
-        << Entries{entry(FoldersCategory, 2, true), entry(ImagesCategory, 3, false), entry(AudioCategory, 0)}
-        << fullHd
-        << Records{{FoldersCategory, QRect(1636, 24, 260, 116), true, false},
-                   {ImagesCategory, QRect(1264, 24, 356, 604), false, false}};
-    QTest::newRow("two grid rows") << Entries{entry(FoldersCategory, 1), entry(AppsCategory, 1),
-                                              entry(DocumentsCategory, 1), entry(ImagesCategory, 1, false)}
-                                   << QRect(0, 0, 700, 1032)
-                                   << Records{{FoldersCategory, QRect(478, 0, 222, 508), false, false},
-                                              {AppsCategory, QRect(240, 0, 222, 508), false, false},
-                                              {DocumentsCategory, QRect(2, 0, 222, 508), false, false},
-                                              {ImagesCategory, QRect(478, 524, 222, 508), false, false}};
-    // Too low for a grid panel: everything becomes a list, one per column.
-    QTest::newRow("grids fall back to lists")
-        << Entries{entry(FoldersCategory, 4, false), entry(DocumentsCategory, 1)} << QRect(0, 0, 1000, 150)
-        << Records{{FoldersCategory, QRect(740, 0, 260, 150), true, false},
-                   {DocumentsCategory, QRect(464, 0, 260, 84), true, false}};
-    QTest::newRow("empty area") << Entries{entry(FoldersCategory, 3)} << QRect() << Records{};
-}
-
-void TestTidyLayout::computeTidyLayout()
-{
-    QFETCH(Entries, entries);
-    QFETCH(QRect, area);
-    QFETCH(Records, expected);
-    QCOMPARE(TidyLayout::computeTidyLayout(entries, area, 48), expected);
-}
-
-void TestTidyLayout::columnHeights_data()
-{
-    QTest::addColumn<QList<int>>("itemCounts");
-    QTest::addColumn<int>("height");
-    QTest::addColumn<QList<int>>("expected");
-    QTest::newRow("remainder goes first") << QList<int>{10, 10, 10} << 300 << QList<int>{90, 89, 89};
-    QTest::newRow("below one row") << QList<int>{1, 1} << 100 << QList<int>{42, 42};
-    QTest::newRow("short lists stop growing") << QList<int>{1, 2} << 1000 << QList<int>{84, 116};
-}
-
-void TestTidyLayout::columnHeights()
-{
-    QFETCH(QList<int>, itemCounts);
-    QFETCH(int, height);
-    QFETCH(QList<int>, expected);
-    Entries column;
-    for (int count : std::as_const(itemCounts))
-        column.append(entry(OtherCategory, count));
-    QCOMPARE(TidyLayout::columnHeights(column, height), expected);
-}
-
-void TestTidyLayout::mergeUserPlaced_data()
-{
-    QTest::addColumn<UserRects>("user");
-    QTest::addColumn<QList<int>>("kept"); // categories left at their user rectangles
-    QTest::newRow("overlaps nothing") << UserRects{{1, QRect(200, 300, 100, 100)}} << QList<int>{1};
-    QTest::newRow("overlaps a slot") << UserRects{{1, QRect(50, 50, 100, 100)}} << QList<int>{};
-    QTest::newRow("overlap each other")
-        << UserRects{{0, QRect(0, 500, 100, 100)}, {2, QRect(50, 550, 100, 100)}} << QList<int>{};
-    // Sending the first back makes it overlap the third, which then goes back as well.
-    QTest::newRow("chain") << UserRects{{0, QRect(250, 0, 100, 100)}, {2, QRect(50, 50, 100, 100)}}
-                           << QList<int>{};
-}
-
-void TestTidyLayout::mergeUserPlaced()
-{
-    QFETCH(UserRects, user);
-    QFETCH(QList<int>, kept);
-    const Records layout{{0, QRect(0, 0, 100, 100), false, true},
-                         {1, QRect(200, 0, 100, 100), true, false},
-                         {2, QRect(400, 0, 100, 100), false, false}};
-    Records expected = layout;
-    for (LayoutRecord &record : expected) {
-        record.userPlaced = kept.contains(record.category);
-        record.rect = record.userPlaced ? user.value(record.category) : record.rect;
-    }
-    QCOMPARE(TidyLayout::mergeUserPlaced(layout, user), expected);
-}
-
-void TestTidyLayout::layoutCustomPanels_data()
-{
-    QTest::addColumn<QList<QSize>>("sizes"); // each with the grid minimum (220 x 148)
-    QTest::addColumn<Rects>("occupied");     // in the area (0, 0, 1000, 800)
-    QTest::addColumn<Rects>("expected");
-    auto row = [](const char *tag, const QList<QSize> &sizes, const Rects &occupied, const Rects &expected) {
-        QTest::newRow(tag) << sizes << occupied << expected;
-    };
-    const Rects rightHalf{{500, 0, 500, 800}};
-    row("beside the category panels, highest first", {{200, 300}, {200, 300}}, rightHalf,
-        {{284, 0, 200, 300}, {68, 0, 200, 300}});
-    row("shrunk to the strip", {{400, 900}}, {{300, 0, 700, 800}}, {{64, 0, 220, 800}});
-    row("strip too narrow: below", {{200, 300}}, {{100, 0, 900, 300}}, {{800, 316, 200, 300}});
-    row("between panels", {{200, 300}}, {{0, 0, 380, 800}, {620, 0, 380, 800}}, {{404, 0, 200, 300}});
-    row("no room anywhere: cascade", {{300, 300}, {300, 300}}, {{0, 0, 1000, 800}},
-        {{44, 44, 300, 300}, {88, 88, 300, 300}});
-    row("nothing occupied", {{200, 300}}, {}, {{800, 0, 200, 300}});
-    row("occupied off the area", {{200, 300}}, {{3000, 0, 100, 100}}, {{800, 0, 200, 300}});
-}
-
-void TestTidyLayout::layoutCustomPanels()
-{
-    QFETCH(QList<QSize>, sizes);
-    QFETCH(Rects, occupied);
-    QList<SizeRequest> requests;
-    for (const QSize &size : std::as_const(sizes))
-        requests.append({size, QSize(220, 148)});
-    QTEST(TidyLayout::layoutCustomPanels(requests, QRect(0, 0, 1000, 800), occupied), "expected");
-}
-
-void TestTidyLayout::customPanelsKeepClear_data()
-{
-    QTest::addColumn<QPoint>("moveOther"); // where the user dragged Other, or (0, 0) for the tidy place
-    QTest::newRow("tidy") << QPoint();
-    QTest::newRow("other at the left edge") << QPoint(24, 500);
-    QTest::newRow("other in the middle") << QPoint(600, 700);
-}
-
-void TestTidyLayout::customPanelsKeepClear()
-{
-    // Eight kinds on a full HD screen leave a strip on the left; new panels
-    // (custom ones are grids) must go there, not over a category panel.
-    QFETCH(QPoint, moveOther);
-    const Entries entries{entry(SystemCategory, 3),     entry(FoldersCategory, 6), entry(AppsCategory, 9),
-                          entry(DocumentsCategory, 12), entry(ImagesCategory, 8),  entry(AudioCategory, 4),
-                          entry(ArchivesCategory, 2),   entry(OtherCategory, 5)};
-    Rects occupied;
-    for (const LayoutRecord &record : TidyLayout::computeTidyLayout(entries, fullHd, 48))
-        occupied.append(record.category == OtherCategory && !moveOther.isNull()
-                            ? QRect(moveOther, record.rect.size())
-                            : record.rect);
-    const QList<SizeRequest> requests(3, {QSize(252, 172), QSize(220, 148)});
-    const Rects placed = TidyLayout::layoutCustomPanels(requests, fullHd, occupied);
-    QCOMPARE(placed.size(), 3);
-    for (qsizetype i = 0; i < placed.size(); ++i) {
-        QVERIFY(fullHd.contains(placed[i]));
-        for (const QRect &other : occupied + placed.mid(0, i))
-            QVERIFY2(!placed[i].intersects(other), qPrintable(QString("panel %1").arg(i)));
-    }
-}
-
-void TestTidyLayout::freeRectNear_data()
-{
-    QTest::addColumn<QSize>("size");
-    QTest::addColumn<QPoint>("anchor");
-    QTest::addColumn<std::optional<QRect>>("expected");
-    // The area (0, 0, 1000, 800) with a block at (300, 0, 400, 500).
-    QTest::newRow("anchor is free") << QSize(200, 200) << QPoint(0, 0)
-                                    << std::optional(QRect(0, 0, 200, 200));
-    QTest::newRow("nearest side") << QSize(200, 200) << QPoint(350, 100)
-                                  << std::optional(QRect(84, 100, 200, 200));
-    QTest::newRow("only below fits") << QSize(600, 200) << QPoint(300, 0)
-                                     << std::optional(QRect(300, 516, 600, 200));
-    QTest::newRow("shrunk below") << QSize(900, 400) << QPoint(0, 0)
-                                  << std::optional(QRect(0, 516, 900, 200));
-    QTest::newRow("no room") << QSize(900, 400) << QPoint(0, 0) << std::optional<QRect>();
-}
-
-void TestTidyLayout::freeRectNear()
-{
-    QFETCH(QSize, size);
-    QFETCH(QPoint, anchor);
-    const QSize minimum = QString(QTest::currentDataTag()) == "no room" ? QSize(900, 300) : QSize(220, 148);
-    QTEST(TidyLayout::freeRectNear(size, minimum, QRect(0, 0, 1000, 800), {QRect(300, 0, 400, 500)}, anchor),
-          "expected");
-}
-
-void TestTidyLayout::firstFreeSpot_data()
-{
-    QTest::addColumn<QList<QRect>>("obstacles");
-    QTest::addColumn<QRect>("expected");
-    const QRect area(24, 24, 1000, 600);
-    QTest::newRow("free area: its corner") << QList<QRect>{} << QRect(24, 24, 300, 214);
-    // Grown by 8 px the obstacle ends at y 231; the first 16 px step below it is y 232.
-    QTest::newRow("down the first column")
-        << QList<QRect>{QRect(24, 24, 400, 200)} << QRect(24, 232, 300, 214);
-    // A full-height obstacle pushes the scan right, past its grown edge at x 431.
-    QTest::newRow("next column") << QList<QRect>{QRect(24, 24, 400, 600)} << QRect(440, 24, 300, 214);
-    QTest::newRow("nothing free: the corner") << QList<QRect>{area} << QRect(24, 24, 300, 214);
-}
-
-void TestTidyLayout::firstFreeSpot()
-{
-    QFETCH(QList<QRect>, obstacles);
-    QFETCH(QRect, expected);
-    QCOMPARE(TidyLayout::firstFreeSpot(QSize(300, 214), QRect(24, 24, 1000, 600), obstacles), expected);
-}
 
 QTEST_GUILESS_MAIN(TestTidyLayout)
 #include "test_tidylayout.moc"
