@@ -1,4 +1,5 @@
 #include "TestEnvironment.h"
+#include "base/SafeFile.h"
 #include "categories/CategoryRules.h"
 #include "fakes/StuckFifo.h"
 
@@ -34,6 +35,7 @@ private:
         file.close();
         loadCategoryRules();
     }
+    static QByteArray onDisk() { return SafeFile::read(categoriesFilePath(), SafeFile::textCap).data; }
 
     std::unique_ptr<TestEnvironment> m_env;
 };
@@ -106,10 +108,7 @@ void TestCategoryRules::templateWrittenWhenMissing()
 {
     const QString path = categoriesFilePath();
     QCOMPARE(QFileInfo(path).absolutePath(), m_env->appConfigDir());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), categoriesTemplate());
-    file.close();
+    QCOMPARE(onDisk(), categoriesTemplate());
     // The template is all comments: nothing changes.
     QCOMPARE(categorize(false, "/d/x.psd"), int(ImagesCategory));
     QCOMPARE(categorize(false, "/d/x.jar"), int(OtherCategory));
@@ -117,18 +116,14 @@ void TestCategoryRules::templateWrittenWhenMissing()
     // Deleted, it comes back byte for byte at the next load.
     QVERIFY(QFile::remove(path));
     loadCategoryRules();
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), categoriesTemplate());
-    file.close();
+    QCOMPARE(onDisk(), categoriesTemplate());
 
     // A link to nowhere is left alone; a failed write is reported.
     QVERIFY(QFile::remove(path) && QFile::link(m_env->home() + "/gone.ini", path));
     loadCategoryRules();
     QVERIFY(QFileInfo(path).isSymLink());
     QVERIFY(QFile::remove(path) && QDir(m_env->appConfigDir()).removeRecursively());
-    QFile blocker(m_env->appConfigDir()); // a file where the folder belongs
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    QVERIFY(QFile(m_env->appConfigDir()).open(QIODevice::WriteOnly)); // a file where the folder belongs
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Cannot write the category rules template: "));
     loadCategoryRules();
 }
@@ -162,10 +157,7 @@ void TestCategoryRules::userRules()
     loadRules("[video]\nextensions=psd, xcf, mp3, xyz, txt, d\n"); // rules of an earlier load never linger
     loadRules(ini);
     QCOMPARE(categorize(name.endsWith(".d"), name), category);
-    // The user's file is read, never rewritten.
-    QFile file(categoriesFilePath());
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), ini);
+    QCOMPARE(onDisk(), ini); // the user's file is read, never rewritten
 }
 
 void TestCategoryRules::unusableFiles_data()

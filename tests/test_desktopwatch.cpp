@@ -128,12 +128,9 @@ void TestDesktopWatch::itemsChangedInPlace_data()
 {
     QTest::addColumn<QString>("change");
     QTest::addColumn<QString>("shown"); // the launcher's name after the change
-    QTest::newRow("launcher's name edited") << "edit"
-                                            << "Renamed";
-    QTest::newRow("launcher made executable") << "chmod"
-                                              << "Original";
-    QTest::newRow("picture overwritten") << "picture"
-                                         << "Original";
+    QTest::newRow("launcher's name edited") << QString("edit") << QString("Renamed");
+    QTest::newRow("launcher made executable") << QString("chmod") << QString("Original");
+    QTest::newRow("picture overwritten") << QString("picture") << QString("Original");
 }
 
 void TestDesktopWatch::itemsChangedInPlace()

@@ -235,11 +235,10 @@ QImage TestIconLoader::loadFor(const QByteArray &pidl, int size, double ratio)
     QSignalSpy loaded(&loader, &IconLoader::loaded);
     loader.load(7, 3, pidl, size, ratio);
     // Answers come at once and carry the request's generation and row.
-    if (loaded.count() != 1 || loaded.at(0).at(0).toULongLong() != 7 || loaded.at(0).at(1).toInt() != 3)
+    const QVariantList answer = loaded.value(0);
+    if (loaded.count() != 1 || answer.value(0).toULongLong() != 7 || answer.value(1).toInt() != 3)
         QTest::qFail("no answer to the request, or a mislabelled one", __FILE__, __LINE__);
-    if (loaded.count() != 1)
-        return {};
-    return loaded.at(0).at(2).value<QImage>();
+    return answer.value(2).value<QImage>();
 }
 
 void TestIconLoader::pixelSizes_data()

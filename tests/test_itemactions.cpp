@@ -1,5 +1,6 @@
 #include "PrivateBus.h"
 #include "TestEnvironment.h"
+#include "base/SafeFile.h"
 #include "shell/DesktopModel.h"
 #include "shell/freedesktop/FreedesktopDesktopSource.h"
 #include "shell/freedesktop/FreedesktopItemActions.h"
@@ -22,12 +23,6 @@ QString writeScript(const TestEnvironment &env, const QString &name, const QStri
     const QString path = env.writeFile(name, "#!/bin/sh\nprintf '%s' \"$1\" > '" + marker.toUtf8() + "'\n");
     QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner);
     return path;
-}
-
-QString markerContent(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
 } // namespace
@@ -137,7 +132,8 @@ void TestItemActions::open()
         return;
     }
     const QString expected = content == "ran" ? content : QDir(m_env->home()).filePath(content);
-    QTRY_COMPARE_WITH_TIMEOUT(markerContent(markerPath), QDir::cleanPath(expected), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(QString::fromUtf8(SafeFile::read(markerPath, 4096).data),
+                              QDir::cleanPath(expected), 10000);
 }
 
 void TestItemActions::refusals()
