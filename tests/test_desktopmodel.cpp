@@ -4,11 +4,9 @@
 #include "shell/DesktopModel.h"
 #include "shell/IconSource.h"
 
-#include <QAbstractItemModelTester>
 #include <QImage>
 #include <QMimeData>
 #include <QMutex>
-#include <QSignalSpy>
 #include <QtTest>
 
 namespace {
@@ -23,17 +21,13 @@ QStringList column(const DesktopModel &model, int role = Qt::DisplayRole)
     return result;
 }
 
-void deliverIcon(DesktopModel *model, quint64 generation, int row, const QImage &image)
+// A red square from the icon thread, or no image at all.
+void deliverIcon(DesktopModel *model, quint64 generation, int row, bool null = false)
 {
+    QImage image(48, 48, QImage::Format_ARGB32);
+    image.fill(Qt::red);
     QMetaObject::invokeMethod(model, "iconLoaded", Q_ARG(quint64, generation), Q_ARG(int, row),
-                              Q_ARG(QImage, image));
-}
-
-QImage redImage()
-{
-    QImage red(48, 48, QImage::Format_ARGB32);
-    red.fill(Qt::red);
-    return red;
+                              Q_ARG(QImage, null ? QImage() : image));
 }
 
 // Remembers what was asked, on the icon thread, and hands out one image per kind and
@@ -284,13 +278,13 @@ void TestDesktopModel::staleAndNullIconsIgnored()
     model->reload();
     const quint64 current = model->generation();
 
-    deliverIcon(model, old, 0, redImage());
-    deliverIcon(model, current, 2, redImage());
-    deliverIcon(model, current, -1, redImage());
-    deliverIcon(model, current, 0, QImage());
+    deliverIcon(model, old, 0);
+    deliverIcon(model, current, 2);
+    deliverIcon(model, current, -1);
+    deliverIcon(model, current, 0, true);
     QCOMPARE(changed.count(), 0);
 
-    deliverIcon(model, current, 1, redImage());
+    deliverIcon(model, current, 1);
     QCOMPARE(changed.count(), 1);
     QCOMPARE(changed.at(0).at(0).toModelIndex().row(), 1);
     QCOMPARE(changed.at(0).at(2).value<QList<int>>(), QList<int>{Qt::DecorationRole});
@@ -308,7 +302,7 @@ void TestDesktopModel::iconBurstsSpreadOverTurns()
     });
     auto deliverAll = [model] {
         for (int row = 0; row < 40; ++row)
-            deliverIcon(model, model->generation(), row, redImage());
+            deliverIcon(model, model->generation(), row);
     };
 
     // One burst: a few rows at once, the rest in later turns of the event loop, in order.

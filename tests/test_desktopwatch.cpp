@@ -6,7 +6,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
-#include <QSignalSpy>
 #include <QtTest>
 
 namespace {

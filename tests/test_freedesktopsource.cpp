@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QMimeData>
-#include <QSignalSpy>
 #include <QtTest>
 
 #include <csignal>

@@ -13,7 +13,6 @@
 #include <QFile>
 #include <QPainter>
 #include <QSemaphore>
-#include <QSignalSpy>
 #include <QtTest>
 
 namespace {

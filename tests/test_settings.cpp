@@ -3,7 +3,6 @@
 
 #include <QRect>
 #include <QSettings>
-#include <QSignalSpy>
 #include <QtTest>
 
 class TestSettings : public QObject

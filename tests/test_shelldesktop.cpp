@@ -4,7 +4,6 @@
 #include "shell/ShellDesktop.h"
 
 #include <QSettings>
-#include <QSignalSpy>
 #include <QtTest>
 
 using State = FakeIconSwitch::State;
