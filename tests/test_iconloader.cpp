@@ -19,7 +19,8 @@ namespace {
 
 // Every icon of the test theme is one flat colour, so an answer tells which file was chosen.
 const QColor red(255, 0, 0), green(0, 255, 0), blue(0, 0, 255), yellow(255, 255, 0), white(255, 255, 255),
-    grey(128, 128, 128), orange(255, 128, 0), pink(255, 128, 192), cyan(0, 255, 255), magenta(255, 0, 255);
+    grey(128, 128, 128), orange(255, 128, 0), pink(255, 128, 192), cyan(0, 255, 255), magenta(255, 0, 255),
+    picture(10, 160, 60); // the desktop's pictures
 
 void writeFile(const QString &path, const QByteArray &content, bool executable = false)
 {
@@ -170,7 +171,6 @@ void TestIconLoader::initTestCase()
     writeFile(desktop + "notes.txt", "hello");
     writeFile(desktop + "data.bin", "\x01\x02");
     QDir().mkpath(desktop + "Projects");
-    const QColor picture(10, 160, 60);
     writeImage(desktop + "wide.png", {200, 100}, picture);
     writeImage(desktop + "tall.jpg", {100, 200}, picture);
     writeImage(desktop + "tiny.png", {8, 8}, picture);
@@ -258,7 +258,6 @@ void TestIconLoader::itemIcons_data()
     row("45 at 1.1", "notes.txt", blue, false, 45, 1.1, 49);
     row("150 at 2.0: largest there is", "notes.txt", blue, false, 150, 2.0, 300);
 
-    const QColor picture(10, 160, 60);
     row("folder", "Projects", yellow);
     row("home", FreedesktopDesktopSource::homeParsingName(), white);
     row("trash", FreedesktopDesktopSource::trashParsingName(), grey);
