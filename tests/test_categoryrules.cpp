@@ -1,4 +1,5 @@
 #include "TestEnvironment.h"
+#include "base/SafeFile.h"
 #include "categories/CategoryRules.h"
 #include "fakes/StuckFifo.h"
 
@@ -15,13 +16,11 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
-    void builtinRules_data();
-    void builtinRules();
     void ids_data();
     void ids();
     void templateWrittenWhenMissing();
-    void userRules_data();
-    void userRules();
+    void rules_data();
+    void rules();
     void unusableFiles_data();
     void unusableFiles();
 
@@ -34,6 +33,7 @@ private:
         file.close();
         loadCategoryRules();
     }
+    static QByteArray onDisk() { return SafeFile::read(categoriesFilePath(), SafeFile::textCap).data; }
 
     std::unique_ptr<TestEnvironment> m_env;
 };
@@ -47,33 +47,6 @@ void TestCategoryRules::init()
 void TestCategoryRules::cleanup()
 {
     m_env.reset();
-}
-
-void TestCategoryRules::builtinRules_data()
-{
-    QTest::addColumn<bool>("isFolder");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("category");
-    QTest::newRow("virtual item") << true << "::{645FF040-5081-101B-9F08-00AA002F954E}"
-                                  << int(SystemCategory);
-    QTest::newRow("virtual with suffix") << false << "::{X}.png" << int(SystemCategory);
-    QTest::newRow("not virtual: case") << false << ":{x}" << int(OtherCategory);
-    QTest::newRow("setup exe, any case") << false << "/d/Setup.EXE" << int(AppsCategory);
-    QTest::newRow("launcher") << false << "/d/firefox.desktop" << int(AppsCategory);
-    QTest::newRow("no suffix") << false << "/d/notes" << int(OtherCategory);
-    QTest::newRow("folder") << true << "/d/Projects" << int(FoldersCategory);
-    QTest::newRow("folder with code suffix") << true << "/d/site.html" << int(CodeCategory);
-    QTest::newRow("last suffix wins") << false << "/d/archive.tar.gz" << int(ArchivesCategory);
-    QTest::newRow("dot in folder name only") << false << "/d/v1.2/readme" << int(OtherCategory);
-    QTest::newRow("trailing dot") << false << "/d/odd." << int(OtherCategory);
-}
-
-void TestCategoryRules::builtinRules()
-{
-    QFETCH(bool, isFolder);
-    QFETCH(QString, name);
-    QFETCH(int, category);
-    QCOMPARE(categorize(isFolder, name), category);
 }
 
 void TestCategoryRules::ids_data()
@@ -106,10 +79,7 @@ void TestCategoryRules::templateWrittenWhenMissing()
 {
     const QString path = categoriesFilePath();
     QCOMPARE(QFileInfo(path).absolutePath(), m_env->appConfigDir());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), categoriesTemplate());
-    file.close();
+    QCOMPARE(onDisk(), categoriesTemplate());
     // The template is all comments: nothing changes.
     QCOMPARE(categorize(false, "/d/x.psd"), int(ImagesCategory));
     QCOMPARE(categorize(false, "/d/x.jar"), int(OtherCategory));
@@ -117,30 +87,40 @@ void TestCategoryRules::templateWrittenWhenMissing()
     // Deleted, it comes back byte for byte at the next load.
     QVERIFY(QFile::remove(path));
     loadCategoryRules();
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), categoriesTemplate());
-    file.close();
+    QCOMPARE(onDisk(), categoriesTemplate());
 
     // A link to nowhere is left alone; a failed write is reported.
     QVERIFY(QFile::remove(path) && QFile::link(m_env->home() + "/gone.ini", path));
     loadCategoryRules();
     QVERIFY(QFileInfo(path).isSymLink());
     QVERIFY(QFile::remove(path) && QDir(m_env->appConfigDir()).removeRecursively());
-    QFile blocker(m_env->appConfigDir()); // a file where the folder belongs
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    QVERIFY(QFile(m_env->appConfigDir()).open(QIODevice::WriteOnly)); // a file where the folder belongs
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Cannot write the category rules template: "));
     loadCategoryRules();
 }
 
-void TestCategoryRules::userRules_data()
+void TestCategoryRules::rules_data()
 {
-    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<QByteArray>("ini"); // the user's rules; empty: the built-in ones alone
+    QTest::addColumn<bool>("isFolder");
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("category");
-    auto row = [](const char *tag, const QByteArray &ini, const char *name, int category) {
-        QTest::newRow(tag) << ini << QString(name) << category;
+    auto row = [](const char *tag, const QByteArray &ini, const char *name, int category,
+                  bool isFolder = false) {
+        QTest::newRow(tag) << ini << isFolder << QString(name) << category;
     };
+    row("virtual item", "", "::{645FF040-5081-101B-9F08-00AA002F954E}", SystemCategory, true);
+    row("virtual with suffix", "", "::{X}.png", SystemCategory);
+    row("not virtual: case", "", ":{x}", OtherCategory);
+    row("setup exe, any case", "", "/d/Setup.EXE", AppsCategory);
+    row("launcher", "", "/d/firefox.desktop", AppsCategory);
+    row("no suffix", "", "/d/notes", OtherCategory);
+    row("folder", "", "/d/Projects", FoldersCategory, true);
+    row("folder with code suffix", "", "/d/site.html", CodeCategory, true);
+    row("last suffix wins", "", "/d/archive.tar.gz", ArchivesCategory);
+    row("dot in folder name only", "", "/d/v1.2/readme", OtherCategory);
+    row("trailing dot", "", "/d/odd.", OtherCategory);
+
     const QByteArray images = "[ Images ]\nextensions=.PSD, xcf\n";
     row("section any case, dots removed", images, "/d/a.psd", ImagesCategory);
     row("new extension", images, "/d/a.XCF", ImagesCategory);
@@ -149,23 +129,21 @@ void TestCategoryRules::userRules_data()
     row("later section wins", "[audio]\nextensions=xyz\n[video]\nextensions=xyz\n", "/d/a.xyz",
         VideoCategory);
     row("empty entries", "[code]\nextensions=, ., ,\n", "/d/a.txt", DocumentsCategory);
-    row("folder follows user rule", "[archives]\nextensions=d\n", "/d/stuff.d", ArchivesCategory);
+    row("folder follows user rule", "[archives]\nextensions=d\n", "/d/stuff.d", ArchivesCategory, true);
     row("virtual items stay system", "[code]\nextensions=}\n", "::{CLSID}", SystemCategory);
     row("garbage", QByteArray("\x00\xff[[[==\n\n]]]\x01", 14), "/d/a.psd", ImagesCategory);
 }
 
-void TestCategoryRules::userRules()
+void TestCategoryRules::rules()
 {
     QFETCH(QByteArray, ini);
+    QFETCH(bool, isFolder);
     QFETCH(QString, name);
-    QFETCH(int, category);
-    loadRules("[video]\nextensions=psd, xcf, mp3, xyz, txt, d\n"); // rules of an earlier load never linger
+    loadRules(
+        "[video]\nextensions=psd, xcf, mp3, xyz, txt, d, gz, exe\n"); // rules of an earlier load never linger
     loadRules(ini);
-    QCOMPARE(categorize(name.endsWith(".d"), name), category);
-    // The user's file is read, never rewritten.
-    QFile file(categoriesFilePath());
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), ini);
+    QTEST(categorize(isFolder, name), "category");
+    QCOMPARE(onDisk(), ini); // the user's file is read, never rewritten
 }
 
 void TestCategoryRules::unusableFiles_data()

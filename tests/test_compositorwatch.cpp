@@ -4,7 +4,6 @@
 #include "shell/freedesktop/FreedesktopCompositorWatch.h"
 
 #include <QProcess>
-#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QtTest>
 

@@ -4,11 +4,9 @@
 #include "shell/DesktopModel.h"
 #include "shell/IconSource.h"
 
-#include <QAbstractItemModelTester>
 #include <QImage>
 #include <QMimeData>
 #include <QMutex>
-#include <QSignalSpy>
 #include <QtTest>
 
 namespace {
@@ -23,60 +21,56 @@ QStringList column(const DesktopModel &model, int role = Qt::DisplayRole)
     return result;
 }
 
-void deliverIcon(DesktopModel *model, quint64 generation, int row, const QImage &image)
+// A red square from the icon thread, or no image at all.
+void deliverIcon(DesktopModel *model, quint64 generation, int row, bool null = false)
 {
+    QImage image(48, 48, QImage::Format_ARGB32);
+    image.fill(Qt::red);
     QMetaObject::invokeMethod(model, "iconLoaded", Q_ARG(quint64, generation), Q_ARG(int, row),
-                              Q_ARG(QImage, image));
+                              Q_ARG(QImage, null ? QImage() : image));
 }
 
-QImage redImage()
-{
-    QImage red(48, 48, QImage::Format_ARGB32);
-    red.fill(Qt::red);
-    return red;
-}
-
-// Answers every request with a red square and remembers what was asked, on the icon thread.
-class RecordingIconSource : public IconSource
+// Remembers what was asked, on the icon thread, and hands out one image per kind and
+// size again and again, as a theme's cache does: blue for texts, green for the rest.
+class SharedIconSource : public IconSource
 {
 public:
     struct State
     {
         QMutex mutex;
         QList<QPair<QByteArray, int>> asked;
+        QHash<QPair<bool, int>, QImage> images;
     };
-    explicit RecordingIconSource(std::shared_ptr<State> state)
+    explicit SharedIconSource(std::shared_ptr<State> state)
         : m_state(std::move(state))
     {}
     QImage image(const QByteArray &pidl, int px) override
     {
         const QMutexLocker lock(&m_state->mutex);
         m_state->asked.append({pidl, px});
-        return redImage();
+        const bool text = pidl.endsWith(".txt");
+        QImage &image = m_state->images[{text, px}];
+        if (image.isNull()) {
+            image = QImage(px, px, QImage::Format_ARGB32_Premultiplied);
+            image.fill(text ? Qt::blue : Qt::green);
+            image.setPixelColor(0, 0, Qt::transparent); // as theme icons, not all opaque
+        }
+        return image;
     }
 
 private:
     std::shared_ptr<State> m_state;
 };
 
-// One image per kind, handed out again and again, as a theme's cache does.
-class SharedIconSource : public IconSource
+QColor shownColour(const DesktopModel &model, int row)
 {
-public:
-    QImage image(const QByteArray &pidl, int px) override
-    {
-        QImage &kind = pidl.endsWith(".txt") ? m_text : m_picture;
-        if (kind.isNull()) {
-            kind = QImage(px, px, QImage::Format_ARGB32_Premultiplied);
-            kind.fill(pidl.endsWith(".txt") ? Qt::blue : Qt::green);
-        }
-        return kind;
-    }
-
-private:
-    QImage m_text;
-    QImage m_picture;
-};
+    return model.index(row, 0)
+        .data(Qt::DecorationRole)
+        .value<QIcon>()
+        .pixmap(48)
+        .toImage()
+        .pixelColor(24, 24);
+}
 
 qint64 iconKey(const DesktopModel &model, int row)
 {
@@ -102,17 +96,17 @@ private Q_SLOTS:
     void mimeData();
     void hiddenItems();
     void classifierAskedAtEveryReload();
-    void iconRequests();
+    void iconsFromTheSource();
     void staleAndNullIconsIgnored();
     void iconBurstsSpreadOverTurns();
-    void sameImageSharesOneIcon();
 
 private:
-    DesktopModel *makeModel(std::unique_ptr<IconSource> icons = nullptr);
+    DesktopModel *makeModel(bool withIcons = false);
 
     std::unique_ptr<TestEnvironment> m_env;
     std::shared_ptr<FakeDesktopSource::State> m_desktop;
     std::shared_ptr<FakeItemClassifier::State> m_rules;
+    std::shared_ptr<SharedIconSource::State> m_icons;
     std::unique_ptr<DesktopModel> m_model;
     std::unique_ptr<QAbstractItemModelTester> m_tester;
 };
@@ -122,6 +116,7 @@ void TestDesktopModel::init()
     m_env = std::make_unique<TestEnvironment>();
     m_desktop = std::make_shared<FakeDesktopSource::State>();
     m_rules = std::make_shared<FakeItemClassifier::State>();
+    m_icons = std::make_shared<SharedIconSource::State>();
 }
 
 void TestDesktopModel::cleanup()
@@ -131,10 +126,12 @@ void TestDesktopModel::cleanup()
     m_env.reset();
 }
 
-DesktopModel *TestDesktopModel::makeModel(std::unique_ptr<IconSource> icons)
+DesktopModel *TestDesktopModel::makeModel(bool withIcons)
 {
-    m_model = std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_desktop), std::move(icons),
-                                             nullptr, std::make_unique<FakeItemClassifier>(m_rules));
+    m_model =
+        std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_desktop),
+                                       withIcons ? std::make_unique<SharedIconSource>(m_icons) : nullptr,
+                                       nullptr, std::make_unique<FakeItemClassifier>(m_rules));
     m_tester = std::make_unique<QAbstractItemModelTester>(
         m_model.get(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     return m_model.get();
@@ -273,38 +270,6 @@ void TestDesktopModel::classifierAskedAtEveryReload()
     QVERIFY(model->presentCategories().isEmpty());
 }
 
-void TestDesktopModel::iconRequests()
-{
-    auto icons = std::make_shared<RecordingIconSource::State>();
-    auto asked = [&icons](int px) {
-        const QMutexLocker lock(&icons->mutex);
-        QList<QByteArray> pidls;
-        for (const auto &request : std::as_const(icons->asked)) {
-            if (request.second == px)
-                pidls.append(request.first);
-        }
-        return pidls;
-    };
-    m_desktop->entries = {FakeDesktopSource::file("/d/b"), FakeDesktopSource::file("/d/a"),
-                          DesktopEntry{QByteArray(), "/d/c", "c", "/d/c", false}};
-    DesktopModel *model = makeModel(std::make_unique<RecordingIconSource>(icons));
-    // Every item with a handle, in row order; the real icon replaces the placeholder.
-    QTRY_COMPARE(asked(48), (QList<QByteArray>{"/d/a", "/d/b"}));
-    QTRY_COMPARE(
-        model->index(0, 0).data(Qt::DecorationRole).value<QIcon>().pixmap(48).toImage().pixelColor(24, 24),
-        QColor(Qt::red));
-
-    // A new icon size reloads and asks again at that size; the same size does nothing.
-    const int before = m_desktop->enumerations;
-    model->setIconSize(48);
-    QCOMPARE(m_desktop->enumerations, before);
-    const qsizetype placeholders = m_desktop->iconSizesAsked.size();
-    model->setIconSize(64);
-    QCOMPARE(m_desktop->enumerations, before + 1);
-    QVERIFY(m_desktop->iconSizesAsked.mid(placeholders).count(64) == 2);
-    QTRY_COMPARE(asked(64), (QList<QByteArray>{"/d/a", "/d/b"}));
-}
-
 void TestDesktopModel::staleAndNullIconsIgnored()
 {
     m_desktop->entries = {FakeDesktopSource::file("/d/a"), FakeDesktopSource::file("/d/b")};
@@ -314,13 +279,13 @@ void TestDesktopModel::staleAndNullIconsIgnored()
     model->reload();
     const quint64 current = model->generation();
 
-    deliverIcon(model, old, 0, redImage());
-    deliverIcon(model, current, 2, redImage());
-    deliverIcon(model, current, -1, redImage());
-    deliverIcon(model, current, 0, QImage());
+    deliverIcon(model, old, 0);
+    deliverIcon(model, current, 2);
+    deliverIcon(model, current, -1);
+    deliverIcon(model, current, 0, true);
     QCOMPARE(changed.count(), 0);
 
-    deliverIcon(model, current, 1, redImage());
+    deliverIcon(model, current, 1);
     QCOMPARE(changed.count(), 1);
     QCOMPARE(changed.at(0).at(0).toModelIndex().row(), 1);
     QCOMPARE(changed.at(0).at(2).value<QList<int>>(), QList<int>{Qt::DecorationRole});
@@ -338,7 +303,7 @@ void TestDesktopModel::iconBurstsSpreadOverTurns()
     });
     auto deliverAll = [model] {
         for (int row = 0; row < 40; ++row)
-            deliverIcon(model, model->generation(), row, redImage());
+            deliverIcon(model, model->generation(), row);
     };
 
     // One burst: a few rows at once, the rest in later turns of the event loop, in order.
@@ -359,21 +324,37 @@ void TestDesktopModel::iconBurstsSpreadOverTurns()
     QCOMPARE(rows.size(), applied);
 }
 
-void TestDesktopModel::sameImageSharesOneIcon()
+void TestDesktopModel::iconsFromTheSource()
 {
-    m_desktop->entries = {FakeDesktopSource::file("/d/a.txt"), FakeDesktopSource::file("/d/b.txt"),
-                          FakeDesktopSource::file("/d/c.png"), FakeDesktopSource::file("/d/d.txt")};
-    DesktopModel *model = makeModel(std::make_unique<SharedIconSource>());
-    const qint64 placeholder = iconKey(*model, 0);
+    auto asked = [this](int px) {
+        const QMutexLocker lock(&m_icons->mutex);
+        QList<QByteArray> pidls;
+        for (const auto &request : std::as_const(m_icons->asked)) {
+            if (request.second == px)
+                pidls.append(request.first);
+        }
+        return pidls;
+    };
+    m_desktop->entries = {FakeDesktopSource::file("/d/d.txt"), FakeDesktopSource::file("/d/c.png"),
+                          FakeDesktopSource::file("/d/b.txt"), FakeDesktopSource::file("/d/a.txt"),
+                          DesktopEntry{QByteArray(), "/d/e", "e", "/d/e", false}};
+    DesktopModel *model = makeModel(true);
+    const QList<QByteArray> withHandle{"/d/a.txt", "/d/b.txt", "/d/c.png", "/d/d.txt"};
+    // Every item with a handle, in row order; the real icon replaces the placeholder.
+    QTRY_COMPARE(asked(48), withHandle);
+    const qint64 placeholder = iconKey(*model, 4);
     QTRY_VERIFY(iconKey(*model, 0) != placeholder && iconKey(*model, 1) != placeholder &&
                 iconKey(*model, 2) != placeholder && iconKey(*model, 3) != placeholder);
-    // Rows are a.txt, b.txt, c.png, d.txt: the texts share one icon, the picture has its own.
+    // The same image shares one icon: the texts one, the picture its own.
     QCOMPARE(iconKey(*model, 1), iconKey(*model, 0));
     QCOMPARE(iconKey(*model, 3), iconKey(*model, 0));
     QVERIFY(iconKey(*model, 2) != iconKey(*model, 0));
-    QCOMPARE(
-        model->index(2, 0).data(Qt::DecorationRole).value<QIcon>().pixmap(48).toImage().pixelColor(24, 24),
-        QColor(Qt::green));
+    QCOMPARE(shownColour(*model, 2), QColor(Qt::green));
+    // The icon's pixels are the source's own, not a copy of them (opaque images
+    // become opaque pixmaps, which is a copy by necessity).
+    const QImage shown = model->index(0, 0).data(Qt::DecorationRole).value<QIcon>().pixmap(48).toImage();
+    const QImage source = std::as_const(m_icons->images).value({true, 48});
+    QCOMPARE(shown.constBits(), source.constBits());
 
     // A reload finds the same images again and keeps their icons.
     const qint64 text = iconKey(*model, 0);
@@ -382,6 +363,16 @@ void TestDesktopModel::sameImageSharesOneIcon()
     QTRY_COMPARE(iconKey(*model, 0), text);
     QTRY_COMPARE(iconKey(*model, 2), picture);
     QTRY_COMPARE(iconKey(*model, 3), text);
+
+    // A new icon size reloads and asks again at that size; the same size does nothing.
+    const int before = m_desktop->enumerations;
+    model->setIconSize(48);
+    QCOMPARE(m_desktop->enumerations, before);
+    const qsizetype placeholders = m_desktop->iconSizesAsked.size();
+    model->setIconSize(64);
+    QCOMPARE(m_desktop->enumerations, before + 1);
+    QCOMPARE(m_desktop->iconSizesAsked.mid(placeholders).count(64), 2);
+    QTRY_COMPARE(asked(64), withHandle);
 }
 
 QTEST_MAIN(TestDesktopModel)

@@ -39,6 +39,7 @@ void TestFiles::safeRead_data()
     QTest::newRow("fifo") << "fifo" << int(Status::NotRegular) << QByteArray();
     QTest::newRow("link to fifo") << "fifolink" << int(Status::NotRegular) << QByteArray();
     QTest::newRow("folder") << "folder" << int(Status::NotRegular) << QByteArray();
+    // Read plainly, /dev/zero would be read until memory runs out.
     QTest::newRow("device") << "device" << int(Status::NotRegular) << QByteArray();
     QTest::newRow("over the cap") << "large" << int(Status::TooLarge) << QByteArray();
 }
@@ -48,27 +49,18 @@ void TestFiles::safeRead()
     QFETCH(QString, kind);
     QFETCH(int, status);
     QFETCH(QByteArray, data);
+    // Every kind of file side by side.
     TestEnvironment env;
-    const QString dir = env.home();
-    QString path = dir + "/" + kind;
-    if (kind == "regular" || kind == "link")
-        env.writeFile("regular", "hello\n");
-    if (kind == "empty")
-        env.writeFile("empty", {});
-    if (kind == "large")
-        env.writeFile("large", QByteArray(101, 'x'));
-    if (kind == "link")
-        QVERIFY(QFile::link(dir + "/regular", path));
-    if (kind == "dangling")
-        QVERIFY(QFile::link(dir + "/nowhere", path));
-    if (kind == "fifo" || kind == "fifolink")
-        QCOMPARE(::mkfifo(QFile::encodeName(dir + "/fifo").constData(), 0644), 0);
-    if (kind == "fifolink")
-        QVERIFY(QFile::link(dir + "/fifo", path));
-    if (kind == "folder")
-        QVERIFY(QDir().mkpath(path));
-    if (kind == "device")
-        path = "/dev/zero"; // would otherwise be read until memory runs out
+    const QString dir = env.home() + '/';
+    env.writeFile("regular", "hello\n");
+    env.writeFile("empty", {});
+    env.writeFile("large", QByteArray(101, 'x'));
+    QVERIFY(QFile::link(dir + "regular", dir + "link"));
+    QVERIFY(QFile::link(dir + "nowhere", dir + "dangling"));
+    QCOMPARE(::mkfifo(QFile::encodeName(dir + "fifo").constData(), 0644), 0);
+    QVERIFY(QFile::link(dir + "fifo", dir + "fifolink"));
+    QVERIFY(QDir().mkpath(dir + "folder"));
+    const QString path = kind == "device" ? QString("/dev/zero") : dir + kind;
 
     const SafeFile::Result result = SafeFile::read(path, 100);
     QCOMPARE(int(result.status), status);

@@ -13,14 +13,14 @@
 #include <QFile>
 #include <QPainter>
 #include <QSemaphore>
-#include <QSignalSpy>
 #include <QtTest>
 
 namespace {
 
 // Every icon of the test theme is one flat colour, so an answer tells which file was chosen.
 const QColor red(255, 0, 0), green(0, 255, 0), blue(0, 0, 255), yellow(255, 255, 0), white(255, 255, 255),
-    grey(128, 128, 128), orange(255, 128, 0), pink(255, 128, 192), cyan(0, 255, 255), magenta(255, 0, 255);
+    grey(128, 128, 128), orange(255, 128, 0), pink(255, 128, 192), cyan(0, 255, 255), magenta(255, 0, 255),
+    picture(10, 160, 60); // the desktop's pictures
 
 void writeFile(const QString &path, const QByteArray &content, bool executable = false)
 {
@@ -107,8 +107,6 @@ private Q_SLOTS:
     void themeLookup();
     void cornerCrop_data();
     void cornerCrop();
-    void pixelSizes_data();
-    void pixelSizes();
     void itemIcons_data();
     void itemIcons();
     void changedPictureIsReadAgain();
@@ -173,7 +171,6 @@ void TestIconLoader::initTestCase()
     writeFile(desktop + "notes.txt", "hello");
     writeFile(desktop + "data.bin", "\x01\x02");
     QDir().mkpath(desktop + "Projects");
-    const QColor picture(10, 160, 60);
     writeImage(desktop + "wide.png", {200, 100}, picture);
     writeImage(desktop + "tall.jpg", {100, 200}, picture);
     writeImage(desktop + "tiny.png", {8, 8}, picture);
@@ -235,82 +232,71 @@ QImage TestIconLoader::loadFor(const QByteArray &pidl, int size, double ratio)
     QSignalSpy loaded(&loader, &IconLoader::loaded);
     loader.load(7, 3, pidl, size, ratio);
     // Answers come at once and carry the request's generation and row.
-    if (loaded.count() != 1 || loaded.at(0).at(0).toULongLong() != 7 || loaded.at(0).at(1).toInt() != 3)
+    const QVariantList answer = loaded.value(0);
+    if (loaded.count() != 1 || answer.value(0).toULongLong() != 7 || answer.value(1).toInt() != 3)
         QTest::qFail("no answer to the request, or a mislabelled one", __FILE__, __LINE__);
-    if (loaded.count() != 1)
-        return {};
-    return loaded.at(0).at(2).value<QImage>();
-}
-
-void TestIconLoader::pixelSizes_data()
-{
-    QTest::addColumn<int>("size");
-    QTest::addColumn<double>("ratio");
-    QTest::addColumn<int>("px");
-    // Which size of the icon was used: an exact one, else the nearest larger, else the largest.
-    QTest::addColumn<QColor>("source");
-
-    QTest::newRow("20 at 1.0: smallest there is") << 20 << 1.0 << 20 << red;
-    QTest::newRow("32 at 1.0") << 32 << 1.0 << 32 << red;
-    QTest::newRow("33 at 1.0") << 33 << 1.0 << 33 << green;
-    QTest::newRow("48 at 1.5") << 48 << 1.5 << 72 << blue;
-    QTest::newRow("45 at 1.1") << 45 << 1.1 << 49 << blue;
-    QTest::newRow("150 at 2.0: largest there is") << 150 << 2.0 << 300 << blue;
-}
-
-void TestIconLoader::pixelSizes()
-{
-    QFETCH(int, size);
-    QFETCH(double, ratio);
-    QFETCH(int, px);
-    const QImage image = loadFor(QFile::encodeName(m_env->desktop() + "/notes.txt"), size, ratio);
-    QCOMPARE(image.size(), QSize(px, px));
-    QCOMPARE(image.format(), QImage::Format_ARGB32_Premultiplied);
-    QTEST(image.pixelColor(px / 2, px / 2), "source");
+    return answer.value(2).value<QImage>();
 }
 
 void TestIconLoader::itemIcons_data()
 {
     QTest::addColumn<QString>("item"); // on the desktop, or a virtual item's parsing name
+    QTest::addColumn<int>("size");
+    QTest::addColumn<double>("ratio");
+    QTest::addColumn<int>("px");
     QTest::addColumn<QColor>("centre");
     QTest::addColumn<bool>("letterboxed");
+    auto row = [](const char *tag, const QString &item, const QColor &centre, bool letterboxed = false,
+                  int size = 48, double ratio = 1.0, int px = 48) {
+        QTest::newRow(tag) << item << size << ratio << px << centre << letterboxed;
+    };
+    // Which size of the type icon is used: an exact one, else the nearest larger, else the largest.
+    row("20 at 1.0: smallest there is", "notes.txt", red, false, 20, 1.0, 20);
+    row("32 at 1.0", "notes.txt", red, false, 32, 1.0, 32);
+    row("33 at 1.0", "notes.txt", green, false, 33, 1.0, 33);
+    row("48 at 1.5", "notes.txt", blue, false, 48, 1.5, 72);
+    row("45 at 1.1", "notes.txt", blue, false, 45, 1.1, 49);
+    row("150 at 2.0: largest there is", "notes.txt", blue, false, 150, 2.0, 300);
 
-    const QColor picture(10, 160, 60);
-    QTest::newRow("folder") << "Projects" << yellow << false;
-    QTest::newRow("home") << FreedesktopDesktopSource::homeParsingName() << white << false;
-    QTest::newRow("trash") << FreedesktopDesktopSource::trashParsingName() << grey << false;
-    QTest::newRow("computer falls back")
-        << FreedesktopDesktopSource::computerParsingName() << yellow << false;
-    QTest::newRow("launcher named icon") << "named.desktop" << magenta << false;
-    QTest::newRow("launcher named with extension") << "extension.desktop" << magenta << false;
-    QTest::newRow("launcher absolute icon, cropped") << "absolute.desktop" << cyan << false;
-    QTest::newRow("untrusted launcher: type icon") << "untrusted.desktop" << orange << false;
-    QTest::newRow("launcher icon missing: type icon") << "missing.desktop" << orange << false;
-    QTest::newRow("png thumbnail") << "wide.png" << picture << true;
-    QTest::newRow("jpeg thumbnail") << "tall.jpg" << picture << true;
-    QTest::newRow("small picture not enlarged") << "tiny.png" << picture << true;
-    QTest::newRow("over 50 megapixels") << "huge.png" << pink << false;
-    QTest::newRow("over 50 MB") << "big.png" << pink << false;
-    QTest::newRow("no icon for the type") << "data.bin" << QColor() << false;
-    QTest::newRow("no handle, answered at once") << "" << QColor() << false;
+    row("folder", "Projects", yellow);
+    row("home", FreedesktopDesktopSource::homeParsingName(), white);
+    row("trash", FreedesktopDesktopSource::trashParsingName(), grey);
+    row("computer falls back", FreedesktopDesktopSource::computerParsingName(), yellow);
+    row("launcher named icon", "named.desktop", magenta);
+    row("launcher named with extension", "extension.desktop", magenta);
+    row("launcher absolute icon, cropped", "absolute.desktop", cyan);
+    row("untrusted launcher: type icon", "untrusted.desktop", orange);
+    row("launcher icon missing: type icon", "missing.desktop", orange);
+    row("png thumbnail", "wide.png", picture, true);
+    row("jpeg thumbnail", "tall.jpg", picture, true);
+    row("small picture not enlarged", "tiny.png", picture, true);
+    row("over 50 megapixels", "huge.png", pink);
+    row("over 50 MB", "big.png", pink);
+    row("no icon for the type", "data.bin", QColor());
+    row("no handle, answered at once", "", QColor());
 }
 
 void TestIconLoader::itemIcons()
 {
     QFETCH(QString, item);
+    QFETCH(int, size);
+    QFETCH(double, ratio);
+    QFETCH(int, px);
     QFETCH(QColor, centre);
     QFETCH(bool, letterboxed);
     const QByteArray pidl = item.isEmpty() || item.startsWith("::")
                                 ? item.toUtf8()
                                 : QFile::encodeName(m_env->desktop() + '/' + item);
-    const QImage image = loadFor(pidl, 48, 1.0);
+    const QImage image = loadFor(pidl, size, ratio);
     QCOMPARE(image.isNull(), !centre.isValid());
     if (image.isNull())
         return;
-    QCOMPARE(image.size(), QSize(48, 48));
-    QVERIFY2(sameColour(image.pixelColor(24, 24), centre), qPrintable(image.pixelColor(24, 24).name()));
+    QCOMPARE(image.size(), QSize(px, px));
+    QCOMPARE(image.format(), QImage::Format_ARGB32_Premultiplied);
+    QVERIFY2(sameColour(image.pixelColor(px / 2, px / 2), centre),
+             qPrintable(image.pixelColor(px / 2, px / 2).name()));
     QCOMPARE(image.pixelColor(1, 1).alpha() == 0, letterboxed);
-    QCOMPARE(image.pixelColor(46, 46).alpha() == 0, letterboxed);
+    QCOMPARE(image.pixelColor(px - 2, px - 2).alpha() == 0, letterboxed);
 }
 
 void TestIconLoader::changedPictureIsReadAgain()
