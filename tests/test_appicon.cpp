@@ -82,22 +82,9 @@ void TestAppIcon::drawing()
     if (size > 32)
         return;
 
-    // Small sizes snap to whole pixels: a transparent frame, the same on every side, around the plate.
+    // Small sizes snap to whole pixels. Three tiles on a grid: equal inset on every side,
+    // one gap between them both ways, the left tile as tall as the right column.
     const int half = size / 2;
-    for (int i = 0; i < size; ++i)
-        QVERIFY(qAlpha(image.pixel(i, 0)) == 0 && qAlpha(image.pixel(0, i)) == 0);
-    int margin = 0;
-    while (qAlpha(image.pixel(margin, half)) == 0)
-        ++margin;
-    QVERIFY(margin >= 1 && margin <= 2);
-    QVERIFY(same(image.pixel(margin, half), plate));
-    QCOMPARE(qAlpha(image.pixel(size - 1 - margin, half)), 255);
-    QCOMPARE(qAlpha(image.pixel(size - margin, half)), 0);
-    QCOMPARE(qAlpha(image.pixel(half, margin)), 255);
-    QCOMPARE(qAlpha(image.pixel(half, size - margin)), 0);
-
-    // Three tiles on a grid: equal inset on every side, one gap between them
-    // both ways, the left tile as tall as the right column.
     const QRect left = boxOf(image, 0, half, lightish);
     const QRect bottomRight = boxOf(image, half, size, lightish);
     const QRect topRight = boxOf(image, half, size, blueish);
@@ -114,7 +101,6 @@ void TestAppIcon::drawing()
     QVERIFY(gap >= 2);
     QCOMPARE(bottomRight.top() - topRight.bottom() - 1, gap);
     QVERIFY(std::abs(left.width() - topRight.width()) <= 1);
-
     // Every straight tile edge is a clean step from plate to tile.
     const int midY = (left.top() + left.bottom()) / 2;
     const int midX = (topRight.left() + topRight.right()) / 2;

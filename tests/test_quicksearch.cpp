@@ -123,8 +123,7 @@ void TestQuickSearch::status()
     if (names.isEmpty())
         QTEST(emptyLabel->text(), "empty");
     QCOMPARE(labelText("quickSearchCount"), QString("Matches: %1").arg(names.size()));
-    QCOMPARE(results()->height(), SearchGeometry::visibleRows(int(names.size()), m_search->searchArea()) *
-                                      SearchGeometry::rowHeight);
+    QCOMPARE(results()->height(), names.size() * SearchGeometry::rowHeight); // a few rows: no scrolling
     // Typing goes on at the end of what started the search.
     QTest::keyClick(input(), Qt::Key_E);
     QCOMPARE(m_search->filter()->query(), QString(text + "e").simplified());
