@@ -236,18 +236,17 @@ void TestQuickSearch::escapeGivesFocusBack()
 
 void TestQuickSearch::inputMethodContinuesInField()
 {
-    IconPanel *panel = m_panel.get();
     SearchTrigger trigger;
     trigger.fromInputMethod = true;
     trigger.commitText = "no";
-    m_search->start(panel->view(), trigger);
+    m_search->start(m_panel->view(), trigger);
     QCOMPARE(input()->text(), "no");
     QCOMPARE(resultNames(), (QStringList{"Notebook.odt", "notes.txt"}));
 
     // A composition that has only begun is still being composed in the field.
     trigger.commitText.clear();
     trigger.preeditText = "x";
-    m_search->start(panel->view(), trigger);
+    m_search->start(m_panel->view(), trigger);
     QCOMPARE(input()->text(), QString());
     QTest::keyClick(input(), Qt::Key_Escape);
     QVERIFY(m_search->isVisible());
