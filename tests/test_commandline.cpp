@@ -42,8 +42,6 @@ void TestCommandLine::options()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QVariant, stored);
-    QFETCH(int, alpha);
-    QFETCH(int, iconSize);
     TestEnvironment env;
     QSettings settings;
     settings.clear();
@@ -53,8 +51,8 @@ void TestCommandLine::options()
     CommandLine::setUp(parser);
     QVERIFY(parser.parse(QStringList{"larkspan"} + arguments));
     const IconPanelOptions options = CommandLine::optionsFrom(parser);
-    QCOMPARE(options.alpha, alpha);
-    QCOMPARE(options.iconSize, iconSize);
+    QTEST(options.alpha, "alpha");
+    QTEST(options.iconSize, "iconSize");
     QCOMPARE(options.opaque, arguments.contains("--opaque"));
     // The command line never writes its size back.
     QCOMPARE(settings.value(SettingsKeys::panelIconSize), stored);

@@ -48,9 +48,7 @@ private Q_SLOTS:
     void rebuild();
     void vanishedItemKeepsPosition();
     void openMenuKeepsWindow();
-    void hiddenWindows();
-    void selection();
-    void registeredUnpinned();
+    void showingAndSelection();
     void painting_data();
     void painting();
     void drag_data();
@@ -61,8 +59,11 @@ private Q_SLOTS:
     void screenChangesReclamp();
 
 private:
-    DesktopShortcuts *make(bool topmost = false)
+    // The desktop holds a.txt, b.png and c.mp3; the given ones lie loose.
+    DesktopShortcuts *make(const Positions &loose, bool topmost = false)
     {
+        for (auto it = loose.cbegin(); it != loose.cend(); ++it)
+            PanelLayoutStore::setDesktopPosition(it.key(), it.value());
         for (const char *name : {"a.txt", "b.png", "c.mp3"})
             m_desktop->entries.append(FakeDesktopSource::file(key(name)));
         m_model = std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_desktop),
@@ -70,6 +71,11 @@ private:
         m_layer = std::make_unique<DesktopLayer>(topmost);
         m_shortcuts = std::make_unique<DesktopShortcuts>(m_model.get(), m_layer.get(), 48);
         return m_shortcuts.get();
+    }
+    void removeFromDesktop(const QString &name)
+    {
+        m_desktop->entries.removeIf([&](const DesktopEntry &e) { return e.path == key(name); });
+        m_model->reload();
     }
     static QString key(const QString &name) { return "/d/" + name; }
 
@@ -102,33 +108,27 @@ void TestDesktopShortcuts::rebuild_data()
     QTest::addColumn<Positions>("stored");
     QTest::addColumn<Positions>("shown");
     const QRect area = available();
-    QTest::newRow("nothing loose") << Positions{} << Positions{};
-    QTest::newRow("one loose item") << Positions{{key("a.txt"), {100, 120}}}
-                                    << Positions{{key("a.txt"), {100, 120}}};
-    QTest::newRow("two loose items") << Positions{{key("a.txt"), {10, 20}}, {key("c.mp3"), {300, 40}}}
-                                     << Positions{{key("a.txt"), {10, 20}}, {key("c.mp3"), {300, 40}}};
-    QTest::newRow("off every screen is shown inside the primary")
-        << Positions{{key("b.png"), {50000, -900}}}
-        << Positions{{key("b.png"), {area.right() + 1 - 88, area.top()}}};
-    QTest::newRow("a position of an item not on the desktop shows nothing")
-        << Positions{{key("gone.txt"), {10, 10}}} << Positions{};
+    const auto row = [](const char *tag, const Positions &stored, const Positions &shown) {
+        QTest::newRow(tag) << stored << shown;
+    };
+    row("nothing loose", {}, {});
+    row("two loose items", {{key("a.txt"), {10, 20}}, {key("c.mp3"), {300, 40}}},
+        {{key("a.txt"), {10, 20}}, {key("c.mp3"), {300, 40}}});
+    row("off every screen is shown inside the primary", {{key("b.png"), {50000, -900}}},
+        {{key("b.png"), {area.right() + 1 - 88, area.top()}}});
+    row("a position of an item not on the desktop shows nothing", {{key("gone.txt"), {10, 10}}}, {});
 }
 
 void TestDesktopShortcuts::rebuild()
 {
     QFETCH(Positions, stored);
     QFETCH(Positions, shown);
-    for (auto it = stored.cbegin(); it != stored.cend(); ++it)
-        PanelLayoutStore::setDesktopPosition(it.key(), it.value());
-    DesktopShortcuts *shortcuts = make();
+    DesktopShortcuts *shortcuts = make(stored);
     shortcuts->setShown(true);
-    QStringList keys = shortcuts->keys();
-    keys.sort();
-    QStringList expectedKeys = shown.keys();
-    expectedKeys.sort();
-    QCOMPARE(keys, expectedKeys);
+    QCOMPARE(shortcuts->keys().size(), shown.size());
     for (auto it = shown.cbegin(); it != shown.cend(); ++it) {
         const DesktopShortcut *s = shortcuts->shortcut(it.key());
+        QVERIFY(s);
         QCOMPARE(s->pos(), it.value());
         QCOMPARE(s->size(), QSize(88, 96));
         QVERIFY(s->isVisible());
@@ -147,12 +147,12 @@ void TestDesktopShortcuts::rebuild()
 
 void TestDesktopShortcuts::vanishedItemKeepsPosition()
 {
-    PanelLayoutStore::setDesktopPosition(key("a.txt"), {200, 100});
-    DesktopShortcuts *shortcuts = make();
+    DesktopShortcuts *shortcuts = make({{key("a.txt"), {200, 100}}}, true);
     QPointer<DesktopShortcut> window = shortcuts->shortcut(key("a.txt"));
-    QVERIFY(window);
-    m_desktop->entries.removeIf([](const DesktopEntry &e) { return e.path.endsWith("a.txt"); });
-    m_model->reload();
+    QVERIFY(window && m_layer->isTracked(window));
+    const auto *pin = window->findChild<QAction *>(QLatin1String(DesktopLayer::alwaysOnTopActionName));
+    QVERIFY(pin && !pin->isChecked()); // loose items stay down whatever "topmost" says
+    removeFromDesktop("a.txt");
     QVERIFY(shortcuts->keys().isEmpty());
     QTRY_VERIFY(!window);
     QVERIFY(!m_layer->isTracked(window));
@@ -167,8 +167,7 @@ void TestDesktopShortcuts::vanishedItemKeepsPosition()
 
 void TestDesktopShortcuts::openMenuKeepsWindow()
 {
-    PanelLayoutStore::setDesktopPosition(key("a.txt"), {200, 100});
-    DesktopShortcuts *shortcuts = make();
+    DesktopShortcuts *shortcuts = make({{key("a.txt"), {200, 100}}});
     shortcuts->setShown(true);
     QPointer<DesktopShortcut> window = shortcuts->shortcut(key("a.txt"));
     QStringList entries;
@@ -179,8 +178,7 @@ void TestDesktopShortcuts::openMenuKeepsWindow()
         for (const QAction *action : menu->actions())
             entries.append(action->text());
         // The item is deleted while its menu is open.
-        m_desktop->entries.removeIf([](const DesktopEntry &e) { return e.path.endsWith("a.txt"); });
-        m_model->reload();
+        removeFromDesktop("a.txt");
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         keptWhileOpen = window && shortcuts->keys().contains(key("a.txt")) && window->isMenuOpen();
         menu->close();
@@ -194,96 +192,69 @@ void TestDesktopShortcuts::openMenuKeepsWindow()
     QVERIFY(shortcuts->keys().isEmpty());
 }
 
-void TestDesktopShortcuts::hiddenWindows()
+void TestDesktopShortcuts::showingAndSelection()
 {
-    PanelLayoutStore::setDesktopPosition(key("a.txt"), {200, 100});
-    DesktopShortcuts *shortcuts = make();
+    DesktopShortcuts *shortcuts = make({{key("a.txt"), {200, 100}}});
     QVERIFY(shortcuts->shortcut(key("a.txt")));
     QVERIFY(!shortcuts->hasVisibleShortcuts());
     // A rebuild while hidden creates without showing.
-    PanelLayoutStore::setDesktopPosition(key("b.png"), {300, 100});
-    m_model->reload();
-    QVERIFY(shortcuts->shortcut(key("b.png")));
-    QVERIFY(!shortcuts->shortcut(key("b.png"))->isVisible());
-    shortcuts->setShown(true);
-    QVERIFY(shortcuts->hasVisibleShortcuts());
-    QVERIFY(shortcuts->shortcut(key("b.png"))->isVisible());
-    shortcuts->setShown(false);
-    QVERIFY(!shortcuts->hasVisibleShortcuts());
-
-    // A new icon size re-sizes every window.
-    shortcuts->setIconSize(96);
-    QCOMPARE(shortcuts->shortcut(key("a.txt"))->size(), QSize(120, 144));
-    QCOMPARE(shortcuts->shortcut(key("a.txt"))->iconSize(), 96);
-}
-
-void TestDesktopShortcuts::selection()
-{
-    PanelLayoutStore::setDesktopPosition(key("a.txt"), {200, 100});
     PanelLayoutStore::setDesktopPosition(key("b.png"), {400, 100});
-    DesktopShortcuts *shortcuts = make();
-    shortcuts->setShown(true);
+    m_model->reload();
     DesktopShortcut *a = shortcuts->shortcut(key("a.txt"));
     DesktopShortcut *b = shortcuts->shortcut(key("b.png"));
+    QVERIFY(b && !b->isVisible());
+    shortcuts->setShown(true);
+    QVERIFY(shortcuts->hasVisibleShortcuts() && b->isVisible());
+
+    // One selected at a time.
     QSignalSpy activated(shortcuts, &LooseItems::selectionActivated);
     QTest::mousePress(a, Qt::LeftButton, {}, QPoint(20, 20));
-    QVERIFY(a->isSelected());
-    QVERIFY(!b->isSelected());
+    QVERIFY(a->isSelected() && !b->isSelected());
     QTest::mousePress(b, Qt::LeftButton, {}, QPoint(20, 20));
-    QVERIFY(!a->isSelected());
-    QVERIFY(b->isSelected());
+    QVERIFY(!a->isSelected() && b->isSelected());
     QCOMPARE(activated.count(), 2);
     shortcuts->clearSelection();
     QVERIFY(!a->isSelected() && !b->isSelected());
     QCOMPARE(activated.count(), 2);
-}
 
-void TestDesktopShortcuts::registeredUnpinned()
-{
-    PanelLayoutStore::setDesktopPosition(key("a.txt"), {200, 100});
-    DesktopShortcuts *shortcuts = make(true);
-    DesktopShortcut *a = shortcuts->shortcut(key("a.txt"));
-    QVERIFY(m_layer->isTracked(a));
-    const auto *pin = a->findChild<QAction *>(QLatin1String(DesktopLayer::alwaysOnTopActionName));
-    QVERIFY(pin);
-    QVERIFY(!pin->isChecked()); // loose items stay down whatever "topmost" says
+    shortcuts->setShown(false);
+    QVERIFY(!shortcuts->hasVisibleShortcuts());
+    // A new icon size re-sizes every window.
+    shortcuts->setIconSize(96);
+    QCOMPARE(shortcuts->shortcut(key("a.txt"))->size(), ShortcutGeometry::cellSize(96));
 }
 
 void TestDesktopShortcuts::painting_data()
 {
     QTest::addColumn<bool>("hovered");
     QTest::addColumn<bool>("selected");
-    QTest::newRow("plain") << false << false;
-    QTest::newRow("hovered") << true << false;
-    QTest::newRow("selected") << false << true;
-    QTest::newRow("selected and hovered") << true << true;
+    QTest::addColumn<int>("minAlpha");
+    QTest::addColumn<int>("maxAlpha");
+    // Next to invisible, yet not transparent: the window must still take the pointer.
+    QTest::newRow("plain") << false << false << 1 << 2;
+    QTest::newRow("hovered") << true << false << 16 << 59;
+    QTest::newRow("selected") << false << true << 41 << 255;
+    QTest::newRow("selected and hovered") << true << true << 41 << 255;
 }
 
 void TestDesktopShortcuts::painting()
 {
     QFETCH(bool, hovered);
     QFETCH(bool, selected);
-    PanelLayoutStore::setDesktopPosition(key("a.txt"), {200, 100});
-    DesktopShortcuts *shortcuts = make();
-    DesktopShortcut *a = shortcuts->shortcut(key("a.txt"));
+    QFETCH(int, minAlpha);
+    QFETCH(int, maxAlpha);
+    DesktopShortcut *a = make({{key("a.txt"), {200, 100}}})->shortcut(key("a.txt"));
     if (hovered) {
         QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(205, 105));
         QCoreApplication::sendEvent(a, &enter);
     }
     a->setSelected(selected);
     QCOMPARE(a->isHovered(), hovered);
-    // A point inside the frame, clear of the icon and the name.
+    // A point inside the frame, clear of the icon and the name: blue when selected, grey otherwise.
     const QColor pixel = a->grab().toImage().pixelColor(5, a->height() - 6);
-    if (selected) {
-        QVERIFY2(pixel.alpha() > 40 && pixel.blue() > pixel.red() + 40,
-                 qPrintable(pixel.name(QColor::HexArgb)));
-    } else if (hovered) {
-        QVERIFY2(pixel.alpha() > 15 && pixel.alpha() < 60 && pixel.red() == pixel.blue(),
-                 qPrintable(pixel.name(QColor::HexArgb)));
-    } else {
-        // Next to invisible, yet not transparent: the window must still take the pointer.
-        QVERIFY2(pixel.alpha() >= 1 && pixel.alpha() <= 2, qPrintable(pixel.name(QColor::HexArgb)));
-    }
+    QVERIFY2(pixel.alpha() >= minAlpha && pixel.alpha() <= maxAlpha &&
+                 (selected ? pixel.blue() > pixel.red() + 40 : pixel.red() == pixel.blue()),
+             qPrintable(pixel.name(QColor::HexArgb)));
     QEvent leave(QEvent::Leave);
     QCoreApplication::sendEvent(a, &leave);
     QVERIFY(!a->isHovered());
@@ -313,8 +284,7 @@ void TestDesktopShortcuts::drag()
     QFETCH(QString, outcome);
     QFETCH(QStringList, dragged);
     QFETCH(Positions, stored);
-    PanelLayoutStore::setDesktopPosition(key("c.mp3"), {20, 20});
-    DesktopShortcuts *shortcuts = make();
+    DesktopShortcuts *shortcuts = make({{key("c.mp3"), {20, 20}}});
     shortcuts->setShown(true);
     QPointer<QWidget> source = outcome == "shortcut" ? shortcuts->shortcut(key("c.mp3")) : new QWidget;
     int surfacesDuring = -1;
@@ -365,14 +335,12 @@ void TestDesktopShortcuts::drag()
 
 void TestDesktopShortcuts::draggedShortcutOutlivesReload()
 {
-    PanelLayoutStore::setDesktopPosition(key("a.txt"), {200, 100});
-    DesktopShortcuts *shortcuts = make();
+    DesktopShortcuts *shortcuts = make({{key("a.txt"), {200, 100}}});
     QPointer<DesktopShortcut> window = shortcuts->shortcut(key("a.txt"));
     bool aliveAfterReload = false;
     shortcuts->setDragExecutor([&](QDrag *) {
         // The item leaves the desktop while its window is being dragged.
-        m_desktop->entries.removeIf([](const DesktopEntry &e) { return e.path.endsWith("a.txt"); });
-        m_model->reload();
+        removeFromDesktop("a.txt");
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         aliveAfterReload = bool(window);
     });
@@ -396,8 +364,7 @@ void TestDesktopShortcuts::foreignDropsRefused()
 
 void TestDesktopShortcuts::surfacesSpareOtherWindows()
 {
-    PanelLayoutStore::setDesktopPosition(key("a.txt"), {20, 20});
-    DesktopShortcuts *shortcuts = make();
+    DesktopShortcuts *shortcuts = make({{key("a.txt"), {20, 20}}});
     shortcuts->setShown(true);
     QWidget panel;
     panel.setGeometry(300, 200, 150, 100);
@@ -419,22 +386,21 @@ void TestDesktopShortcuts::surfacesSpareOtherWindows()
 void TestDesktopShortcuts::screenChangesReclamp()
 {
     const QRect area = available();
-    PanelLayoutStore::setDesktopPosition(key("a.txt"), {area.right() + 500, 50});
-    DesktopShortcuts *shortcuts = make();
-    DesktopShortcut *a = shortcuts->shortcut(key("a.txt"));
+    DesktopShortcut *a = make({{key("a.txt"), {area.right() + 500, 50}}})->shortcut(key("a.txt"));
     const QPoint clamped(area.right() + 1 - 88, 50);
     QCOMPARE(a->pos(), clamped);
     // Whatever changed about the screens, the windows are placed inside them again.
     QScreen *screen = QGuiApplication::primaryScreen();
-    a->move(area.right() + 500, 50);
-    Q_EMIT screen->availableGeometryChanged(area);
-    QTRY_COMPARE(a->pos(), clamped);
-    a->move(area.right() + 500, 50);
-    Q_EMIT screen->geometryChanged(screen->geometry());
-    QTRY_COMPARE(a->pos(), clamped);
-    a->move(area.right() + 500, 50);
-    Q_EMIT qApp->screenRemoved(screen);
-    QTRY_COMPARE(a->pos(), clamped);
+    const std::function<void()> changes[] = {[&] { Q_EMIT screen->availableGeometryChanged(area); },
+                                             [&] { Q_EMIT screen->geometryChanged(screen->geometry()); },
+                                             [&] {
+                                                 Q_EMIT qApp->screenRemoved(screen);
+                                             }};
+    for (const auto &change : changes) {
+        a->move(area.right() + 500, 50);
+        change();
+        QTRY_COMPARE(a->pos(), clamped);
+    }
 }
 
 QTEST_MAIN(TestDesktopShortcuts)

@@ -1,7 +1,6 @@
 #include "TestEnvironment.h"
 #include "base/l10n/L10n.h"
 #include "fakes/FakeDesktopSource.h"
-#include "panels/CategoryFilter.h"
 #include "panels/IconPanel.h"
 #include "panels/ItemDragView.h"
 #include "panels/ItemPlacement.h"
@@ -36,18 +35,12 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
-    void typedTextStartsTheSearch();
     void status_data();
     void status();
-    void upDown_data();
-    void upDown();
-    void enter_data();
-    void enter();
+    void keys_data();
+    void keys();
     void doubleClickOpens();
     void escapeGivesFocusBack();
-    void escapeAfterSourceIsGone();
-    void composingKeepsKeys_data();
-    void composingKeepsKeys();
     void inputMethodContinuesInField();
     void followsTheDesktop();
 
@@ -58,8 +51,6 @@ private Q_SLOTS:
     void languageChange();
 
 private:
-    IconPanel *makePanel(const QString &panelId = QString());
-    QuickSearch *makeSearch();
     QLineEdit *input() const { return m_search->findChild<QLineEdit *>("quickSearchInput"); }
     QListView *results() const { return m_search->findChild<QListView *>("quickSearchResults"); }
     QString labelText(const char *name) const { return m_search->findChild<QLabel *>(name)->text(); }
@@ -89,6 +80,11 @@ void TestQuickSearch::init()
     m_model = std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_desktop),
                                              std::make_unique<ItemPlacement>());
     m_model->reload();
+    m_panel = std::make_unique<IconPanel>(IconPanel::Options{}, m_model.get(), nullptr, "Desktop",
+                                          PanelLayoutStore::settingsPrefix(QString()));
+    m_panel->applyGeometry(QRect(100, 100, 400, 400), false);
+    m_panel->show();
+    m_search = std::make_unique<QuickSearch>(m_model.get());
 }
 
 void TestQuickSearch::cleanup()
@@ -100,138 +96,113 @@ void TestQuickSearch::cleanup()
     m_env.reset();
 }
 
-IconPanel *TestQuickSearch::makePanel(const QString &panelId)
-{
-    CategoryFilter *filter = nullptr;
-    if (!panelId.isEmpty()) {
-        filter = new CategoryFilter(panelId);
-        filter->setSourceModel(m_model.get());
-    }
-    m_panel = std::make_unique<IconPanel>(IconPanel::Options{}, m_model.get(), filter, "Desktop",
-                                          PanelLayoutStore::settingsPrefix(panelId));
-    if (filter)
-        filter->setParent(m_panel.get());
-    m_panel->applyGeometry(QRect(100, 100, 400, 400), false);
-    m_panel->show();
-    return m_panel.get();
-}
-
-QuickSearch *TestQuickSearch::makeSearch()
-{
-    m_search = std::make_unique<QuickSearch>(m_model.get());
-    return m_search.get();
-}
-
-void TestQuickSearch::typedTextStartsTheSearch()
-{
-    IconPanel *panel = makePanel();
-    makeSearch()->showFor(panel->view(), "r");
-    QVERIFY(m_search->isVisible());
-    QCOMPARE(input()->text(), "r");
-    QCOMPARE(input()->cursorPosition(), 1);
-    QCOMPARE(resultNames(), (QStringList{"readme", "Report 2024.pdf", "report.pdf", "Reports"}));
-    QCOMPARE(results()->currentIndex().row(), 0);
-    QTest::keyClick(input(), Qt::Key_E);
-    QCOMPARE(m_search->filter()->query(), "re");
-    QCOMPARE(resultNames(), (QStringList{"readme", "Report 2024.pdf", "report.pdf", "Reports"}));
-}
-
 void TestQuickSearch::status_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("listShown");
+    QTest::addColumn<QStringList>("names");
     QTest::addColumn<QString>("empty");
-    QTest::addColumn<int>("count");
-    QTest::newRow("Ctrl+F: empty field") << "" << false << "Start typing an icon's name" << 0;
-    QTest::newRow("blank field") << "   " << false << "Start typing an icon's name" << 0;
-    QTest::newRow("no match") << "qqq" << false << "No matching icons" << 0;
-    QTest::newRow("matches") << "o" << true << "" << 6;
+    QTest::newRow("Ctrl+F: empty field") << "" << QStringList{} << "Start typing an icon's name";
+    QTest::newRow("blank field") << "   " << QStringList{} << "Start typing an icon's name";
+    QTest::newRow("no match") << "qqq" << QStringList{} << "No matching icons";
+    QTest::newRow("typed text starts the search")
+        << "r" << QStringList{"readme", "Report 2024.pdf", "report.pdf", "Reports"} << "";
 }
 
 void TestQuickSearch::status()
 {
     QFETCH(QString, text);
-    QFETCH(bool, listShown);
-    QFETCH(QString, empty);
-    QFETCH(int, count);
-    makeSearch()->showFor(makePanel()->view(), text);
-    QCOMPARE(results()->isVisible(), listShown);
+    QFETCH(QStringList, names);
+    m_search->showFor(m_panel->view(), text);
+    QVERIFY(m_search->isVisible());
+    QCOMPARE(input()->text(), text);
+    QCOMPARE(resultNames(), names);
+    QCOMPARE(results()->currentIndex().row(), names.isEmpty() ? -1 : 0);
+    QCOMPARE(results()->isVisible(), !names.isEmpty());
     auto *emptyLabel = m_search->findChild<QLabel *>("quickSearchEmpty");
-    QCOMPARE(emptyLabel->isVisible(), !listShown);
-    if (!listShown)
-        QCOMPARE(emptyLabel->text(), empty);
-    QCOMPARE(labelText("quickSearchCount"), QString("Matches: %1").arg(count));
-    QCOMPARE(results()->height(),
-             listShown ? SearchGeometry::visibleRows(count, m_search->searchArea()) * 58 : 0);
+    QCOMPARE(emptyLabel->isVisible(), names.isEmpty());
+    if (names.isEmpty())
+        QTEST(emptyLabel->text(), "empty");
+    QCOMPARE(labelText("quickSearchCount"), QString("Matches: %1").arg(names.size()));
+    QCOMPARE(results()->height(), names.size() * SearchGeometry::rowHeight); // a few rows: no scrolling
+    // Typing goes on at the end of what started the search.
+    QTest::keyClick(input(), Qt::Key_E);
+    QCOMPARE(m_search->filter()->query(), QString(text + "e").simplified());
 }
 
-void TestQuickSearch::upDown_data()
+void TestQuickSearch::keys_data()
 {
     QTest::addColumn<QString>("query");
-    QTest::addColumn<int>("start"); // -1: no current row
-    QTest::addColumn<QList<int>>("keys");
-    QTest::addColumn<int>("expected");
-    const QList<int> down{Qt::Key_Down};
-    const QList<int> up{Qt::Key_Up};
-    QTest::newRow("down") << "re" << 0 << down << 1;
-    QTest::newRow("down twice, up") << "re" << 0 << QList<int>{Qt::Key_Down, Qt::Key_Down, Qt::Key_Up} << 1;
-    QTest::newRow("down on the last row stays") << "re" << 3 << down << 3;
-    QTest::newRow("up on the first row stays") << "re" << 0 << up << 0;
-    QTest::newRow("down without a current row") << "re" << -1 << down << 0;
-    QTest::newRow("up without a current row") << "re" << -1 << up << 0;
-    QTest::newRow("empty list") << "qqq" << -1 << down << -1;
+    QTest::addColumn<int>("start");       // -1: no current row
+    QTest::addColumn<QList<int>>("keys"); // a negative key is held down: its press repeats
+    QTest::addColumn<bool>("composing");
+    QTest::addColumn<int>("current");
+    QTest::addColumn<QString>("opened"); // empty: nothing opens
+    QTest::addColumn<bool>("shown");
+    const auto row = [](const char *tag, const QString &query, int start, const QList<int> &keys,
+                        bool composing, int current, const QString &opened, bool shown) {
+        QTest::newRow(tag) << query << start << keys << composing << current << opened << shown;
+    };
+    const int down = Qt::Key_Down, up = Qt::Key_Up, enter = Qt::Key_Return, escape = Qt::Key_Escape;
+    row("down", "re", 0, {down}, false, 1, "", true);
+    row("down twice, up", "re", 0, {down, down, up}, false, 1, "", true);
+    row("down on the last row stays", "re", 3, {down}, false, 3, "", true);
+    row("up on the first row stays", "re", 0, {up}, false, 0, "", true);
+    row("down without a current row", "re", -1, {down}, false, 0, "", true);
+    row("up without a current row", "re", -1, {up}, false, 0, "", true);
+    row("down in an empty list", "qqq", -1, {down}, false, -1, "", true);
+    row("return", "zeta", 0, {enter}, false, 0, "zeta", false);
+    row("keypad enter", "notes", 0, {Qt::Key_Enter}, false, 0, "notes.txt", false);
+    row("held return", "zeta", 0, {-enter}, false, 0, "", true);
+    row("return without results", "qqq", -1, {enter}, false, -1, "", true);
+    // While an input method composes, its keys are its own.
+    row("composing: escape", "re", 1, {escape}, true, 1, "", true);
+    row("composing: return", "re", 1, {enter}, true, 1, "", true);
+    row("composing: down", "re", 1, {down}, true, 1, "", true);
+    row("composing: up", "re", 1, {up}, true, 1, "", true);
 }
 
-void TestQuickSearch::upDown()
+void TestQuickSearch::keys()
 {
     QFETCH(QString, query);
     QFETCH(int, start);
     QFETCH(QList<int>, keys);
-    makeSearch()->showFor(makePanel()->view(), query);
+    QFETCH(bool, composing);
+    QFETCH(QString, opened);
+    m_search->showFor(m_panel->view(), query);
     results()->setCurrentIndex(m_search->filter()->index(start, 0));
-    for (int key : keys)
-        QTest::keyClick(input(), Qt::Key(key));
-    QTEST(results()->currentIndex().row(), "expected");
+    QSignalSpy open(m_search.get(), &QuickSearch::openRequested);
+    QInputMethodEvent composition("po", {});
+    if (composing)
+        QApplication::sendEvent(input(), &composition);
+    for (int key : keys) {
+        QKeyEvent press(QEvent::KeyPress, std::abs(key), Qt::NoModifier, QString(), key < 0);
+        QApplication::sendEvent(input(), &press);
+        QVERIFY(press.isAccepted() || composing);
+    }
+    QCOMPARE(open.count(), opened.isEmpty() ? 0 : 1);
+    QTEST(m_search->isVisible(), "shown");
     // The keys move the choice; they never edit the query.
     QCOMPARE(input()->text(), query);
-    QVERIFY(m_search->isVisible());
-}
-
-void TestQuickSearch::enter_data()
-{
-    QTest::addColumn<QString>("query");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<bool>("autoRepeat");
-    QTest::addColumn<QString>("opened"); // empty: nothing opens, the window stays
-    QTest::newRow("return") << "zeta" << int(Qt::Key_Return) << false << "zeta";
-    QTest::newRow("keypad enter") << "notes" << int(Qt::Key_Enter) << false << "notes.txt";
-    QTest::newRow("held return") << "zeta" << int(Qt::Key_Return) << true << "";
-    QTest::newRow("no results") << "qqq" << int(Qt::Key_Return) << false << "";
-}
-
-void TestQuickSearch::enter()
-{
-    QFETCH(QString, query);
-    QFETCH(int, key);
-    QFETCH(bool, autoRepeat);
-    QFETCH(QString, opened);
-    makeSearch()->showFor(makePanel()->view(), query);
-    QSignalSpy open(m_search.get(), &QuickSearch::openRequested);
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, "\r", autoRepeat);
-    QApplication::sendEvent(input(), &press);
-    QVERIFY(press.isAccepted());
-    QCOMPARE(open.count(), opened.isEmpty() ? 0 : 1);
-    QCOMPARE(m_search->isVisible(), opened.isEmpty());
-    if (opened.isEmpty())
+    if (!opened.isEmpty()) {
+        const auto index = open.at(0).at(0).value<QModelIndex>();
+        QCOMPARE(index.model(), m_model.get());
+        QCOMPARE(index.data().toString(), opened);
         return;
-    const auto index = open.at(0).at(0).value<QModelIndex>();
-    QCOMPARE(index.model(), m_model.get());
-    QCOMPARE(index.data().toString(), opened);
+    }
+    QTEST(results()->currentIndex().row(), "current");
+    if (composing) {
+        // Once the composition is committed the keys are the window's again.
+        QInputMethodEvent commit;
+        commit.setCommitString("p");
+        QApplication::sendEvent(input(), &commit);
+        QTest::keyClick(input(), Qt::Key_Escape);
+        QVERIFY(!m_search->isVisible());
+    }
 }
 
 void TestQuickSearch::doubleClickOpens()
 {
-    makeSearch()->showFor(makePanel()->view(), "re");
+    m_search->showFor(m_panel->view(), "re");
     QVERIFY(QTest::qWaitForWindowExposed(m_search.get()));
     QSignalSpy open(m_search.get(), &QuickSearch::openRequested);
     const QRect second = results()->visualRect(m_search->filter()->index(1, 0));
@@ -244,11 +215,11 @@ void TestQuickSearch::doubleClickOpens()
 
 void TestQuickSearch::escapeGivesFocusBack()
 {
-    IconPanel *panel = makePanel();
+    IconPanel *panel = m_panel.get();
     panel->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(panel));
     panel->view()->setFocus();
-    makeSearch()->showFor(panel->view(), "r");
+    m_search->showFor(panel->view(), "r");
     QTRY_COMPARE(QApplication::focusWidget(), input());
     QTest::keyClick(input(), Qt::Key_Escape);
     QVERIFY(!m_search->isVisible());
@@ -257,59 +228,25 @@ void TestQuickSearch::escapeGivesFocusBack()
     QCOMPARE(input()->text(), "r");
     m_search->showFor(panel->view(), "z");
     QCOMPARE(resultNames(), QStringList{"zeta"});
-}
-
-void TestQuickSearch::escapeAfterSourceIsGone()
-{
-    makeSearch()->showFor(makePanel()->view(), "r");
+    // The view that opened it is gone: Escape still only closes.
     m_panel.reset();
-    QTest::keyClick(input(), Qt::Key_Escape);
-    QVERIFY(!m_search->isVisible());
-}
-
-void TestQuickSearch::composingKeepsKeys_data()
-{
-    QTest::addColumn<int>("key");
-    QTest::newRow("escape") << int(Qt::Key_Escape);
-    QTest::newRow("return") << int(Qt::Key_Return);
-    QTest::newRow("down") << int(Qt::Key_Down);
-    QTest::newRow("up") << int(Qt::Key_Up);
-}
-
-void TestQuickSearch::composingKeepsKeys()
-{
-    QFETCH(int, key);
-    makeSearch()->showFor(makePanel()->view(), "re");
-    results()->setCurrentIndex(m_search->filter()->index(1, 0));
-    QSignalSpy open(m_search.get(), &QuickSearch::openRequested);
-    QInputMethodEvent composing("po", {});
-    QApplication::sendEvent(input(), &composing);
-    QTest::keyClick(input(), Qt::Key(key));
-    QVERIFY(m_search->isVisible());
-    QCOMPARE(open.count(), 0);
-    QCOMPARE(results()->currentIndex().row(), 1);
-    // Once the composition is committed the keys are the window's again.
-    QInputMethodEvent commit;
-    commit.setCommitString("p");
-    QApplication::sendEvent(input(), &commit);
     QTest::keyClick(input(), Qt::Key_Escape);
     QVERIFY(!m_search->isVisible());
 }
 
 void TestQuickSearch::inputMethodContinuesInField()
 {
-    IconPanel *panel = makePanel();
     SearchTrigger trigger;
     trigger.fromInputMethod = true;
     trigger.commitText = "no";
-    makeSearch()->start(panel->view(), trigger);
+    m_search->start(m_panel->view(), trigger);
     QCOMPARE(input()->text(), "no");
     QCOMPARE(resultNames(), (QStringList{"Notebook.odt", "notes.txt"}));
 
     // A composition that has only begun is still being composed in the field.
     trigger.commitText.clear();
     trigger.preeditText = "x";
-    m_search->start(panel->view(), trigger);
+    m_search->start(m_panel->view(), trigger);
     QCOMPARE(input()->text(), QString());
     QTest::keyClick(input(), Qt::Key_Escape);
     QVERIFY(m_search->isVisible());
@@ -317,7 +254,7 @@ void TestQuickSearch::inputMethodContinuesInField()
 
 void TestQuickSearch::followsTheDesktop()
 {
-    makeSearch()->showFor(makePanel()->view(), "zeta");
+    m_search->showFor(m_panel->view(), "zeta");
     QCOMPARE(labelText("quickSearchCount"), "Matches: 1");
     m_desktop->entries.append(FakeDesktopSource::file("/d/Zeta 2"));
     m_desktop->entries.append(FakeDesktopSource::file("/d/beta zeta"));
@@ -336,23 +273,18 @@ void TestQuickSearch::geometry_data()
     QTest::addColumn<int>("width");
     QTest::addColumn<int>("rows");
     QTest::addColumn<QPoint>("position");
+    const auto row = [](const char *tag, QRect available, QSize window, int matches, int width, int rows,
+                        QPoint position) {
+        QTest::newRow(tag) << available << window << matches << width << rows << position;
+    };
     // 1080 px screen, 40 px panel: area 1008 high; 20 matches show six rows.
-    QTest::newRow("full hd") << QRect(0, 0, 1920, 1040) << QSize(540, 560) << 20 << 540 << 6
-                             << QPoint(689, 116);
-    QTest::newRow("short screen: one row")
-        << QRect(0, 0, 1024, 300) << QSize(540, 220) << 20 << 540 << 1 << QPoint(241, 16 + 12);
-    QTest::newRow("fewer matches than rows")
-        << QRect(0, 0, 1920, 1040) << QSize(540, 300) << 2 << 540 << 2 << QPoint(689, 116);
-    QTest::newRow("no matches") << QRect(0, 0, 1920, 1040) << QSize(540, 200) << 0 << 540 << 0
-                                << QPoint(689, 116);
-    QTest::newRow("narrow screen") << QRect(0, 0, 500, 900) << QSize(468, 400) << 3 << 468 << 3
-                                   << QPoint(16, 116);
-    QTest::newRow("window taller than the area")
-        << QRect(0, 0, 800, 200) << QSize(540, 400) << 1 << 540 << 1 << QPoint(129, 16);
-    QTest::newRow("second screen to the right, lower")
-        << QRect(1920, 200, 1280, 720) << QSize(540, 300) << 9 << 540 << 6 << QPoint(2289, 313);
-    QTest::newRow("screen left of the primary")
-        << QRect(-1280, 0, 1280, 1024) << QSize(540, 300) << 9 << 540 << 6 << QPoint(-910, 116);
+    row("full hd", {0, 0, 1920, 1040}, {540, 560}, 20, 540, 6, {689, 116});
+    row("short screen: one row", {0, 0, 1024, 300}, {540, 220}, 20, 540, 1, {241, 16 + 12});
+    row("no matches", {0, 0, 1920, 1040}, {540, 200}, 0, 540, 0, {689, 116});
+    row("narrow screen", {0, 0, 500, 900}, {468, 400}, 3, 468, 3, {16, 116});
+    row("window taller than the area", {0, 0, 800, 200}, {540, 400}, 1, 540, 1, {129, 16});
+    row("second screen to the right, lower", {1920, 200, 1280, 720}, {540, 300}, 9, 540, 6, {2289, 313});
+    row("screen left of the primary", {-1280, 0, 1280, 1024}, {540, 300}, 9, 540, 6, {-910, 116});
 }
 
 void TestQuickSearch::geometry()
@@ -361,7 +293,6 @@ void TestQuickSearch::geometry()
     QFETCH(QSize, window);
     QFETCH(int, matches);
     const QRect area = SearchGeometry::searchArea(available);
-    QCOMPARE(area, available.adjusted(16, 16, -16, -16));
     QTEST(SearchGeometry::windowWidth(area), "width");
     QTEST(SearchGeometry::visibleRows(matches, area), "rows");
     QFETCH(QPoint, position);
@@ -373,9 +304,7 @@ void TestQuickSearch::placedOnTheSourceScreen_data()
 {
     QTest::addColumn<int>("screen");
     QTest::addColumn<QPoint>("panelAt");
-    QTest::newRow("primary") << 0 << QPoint(100, 100);
     QTest::newRow("primary, at the right edge") << 0 << QPoint(1920 - 420, 1080 - 420);
-    QTest::newRow("second screen") << 1 << QPoint(2000, 300);
     QTest::newRow("second screen, bottom right corner") << 1 << QPoint(1920 + 1024 - 420, 200 + 768 - 420);
 }
 
@@ -385,17 +314,14 @@ void TestQuickSearch::placedOnTheSourceScreen()
     QFETCH(QPoint, panelAt);
     const QList<QScreen *> screens = QGuiApplication::screens();
     QCOMPARE(screens.size(), 2);
-    IconPanel *panel = makePanel();
+    IconPanel *panel = m_panel.get();
     panel->move(panelAt);
     QVERIFY(QTest::qWaitForWindowExposed(panel));
-    makeSearch()->showFor(panel->view(), "o");
+    m_search->showFor(panel->view(), "o");
     const QRect available = screens.at(screen)->availableGeometry();
     QCOMPARE(m_search->searchArea(), available.adjusted(16, 16, -16, -16));
     const QRect placed = m_search->frameGeometry();
-    QVERIFY2(
-        m_search->searchArea().contains(placed),
-        qPrintable(
-            QString("%1,%2 %3x%4").arg(placed.x()).arg(placed.y()).arg(placed.width()).arg(placed.height())));
+    QVERIFY2(m_search->searchArea().contains(placed), qPrintable(QDebug::toString(placed)));
     QCOMPARE(placed.width(), std::min(540, available.width() - 32));
     // Centred on the area's centre pixel: the gaps on either side differ by two pixels at most.
     const int leftGap = placed.left() - m_search->searchArea().left();
@@ -405,15 +331,16 @@ void TestQuickSearch::placedOnTheSourceScreen()
 
 void TestQuickSearch::languageChange()
 {
+    // As the program does: the direction is followed before any window is made.
     L10n::followLayoutDirection();
-    makeSearch()->showFor(makePanel()->view(), "o");
+    m_search = std::make_unique<QuickSearch>(m_model.get());
+    m_search->showFor(m_panel->view(), "o");
     auto *title = m_search->findChild<QLabel *>("searchTitle");
     L10n::changeLanguage("ar");
     QCOMPARE(m_search->windowTitle(), L10n::text("Quick search"));
     QVERIFY(m_search->windowTitle() != "Quick search");
     QCOMPARE(title->text(), m_search->windowTitle());
     QVERIFY(labelText("quickSearchCount").startsWith(L10n::text("Matches: %1").section('%', 0, 0)));
-    QVERIFY(labelText("quickSearchCount") != "Matches: 6");
     QCOMPARE(input()->placeholderText(), L10n::text("Search all desktop icons..."));
     QCOMPARE(m_search->layoutDirection(), Qt::RightToLeft);
     // Mirrored: the title sits at the right-hand end of the header.
