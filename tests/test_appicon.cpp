@@ -1,4 +1,5 @@
 #include "base/AppStyle.h"
+#include "shell/Platform.h"
 #include "tray/AppIcon.h"
 
 #include <QtTest>
@@ -46,6 +47,7 @@ class TestAppIcon : public QObject
 private Q_SLOTS:
     void drawing_data();
     void drawing();
+    void windowIcon();
 };
 
 void TestAppIcon::drawing_data()
@@ -110,6 +112,18 @@ void TestAppIcon::drawing()
             same(image.pixel(midX, topRight.top() - 1), plate));
     QVERIFY(same(image.pixel(midX, topRight.bottom()), blue) &&
             same(image.pixel(midX, topRight.bottom() + 1), plate));
+}
+
+void TestAppIcon::windowIcon()
+{
+    // Every window carries the window icon to the window manager, which reads it
+    // before mapping the window: only the sizes window managers draw go there,
+    // drawn as the application icon is.
+    const QIcon full = appIcon();
+    const QIcon icon = Platform::windowIcon(full);
+    QCOMPARE(icon.availableSizes(),
+             (QList<QSize>{{16, 16}, {20, 20}, {24, 24}, {28, 28}, {32, 32}, {40, 40}, {48, 48}, {64, 64}}));
+    QCOMPARE(icon.pixmap(48).toImage(), full.pixmap(48).toImage());
 }
 
 QTEST_MAIN(TestAppIcon)
