@@ -135,6 +135,11 @@ QList<uint32_t> FreedesktopWindowStacking::property(uint32_t window, Atom name, 
     QList<uint32_t> values;
     if (!m_connection || !window)
         return values;
+    readQueuedEvents();
+    const quint64 key = (quint64(window) << 32) | quint64(name);
+    if (const auto known = m_properties.constFind(key); known != m_properties.constEnd())
+        return *known;
+    watch(window);
     xcb_get_property_reply_t *reply = xcb_get_property_reply(
         m_connection, xcb_get_property(m_connection, 0, window, atom(name), type, 0, 4096), nullptr);
     // A reply of another type or format is a broken property: treated as absent.
@@ -144,7 +149,55 @@ QList<uint32_t> FreedesktopWindowStacking::property(uint32_t window, Atom name, 
         values = QList<uint32_t>(data, data + count);
     }
     free(reply);
+    m_properties.insert(key, values);
     return values;
+}
+
+uint8_t FreedesktopWindowStacking::mapState(uint32_t window) const
+{
+    readQueuedEvents();
+    if (const auto known = m_mapStates.constFind(window); known != m_mapStates.constEnd())
+        return *known;
+    watch(window);
+    xcb_get_window_attributes_reply_t *attributes = xcb_get_window_attributes_reply(
+        m_connection, xcb_get_window_attributes(m_connection, window), nullptr);
+    const uint8_t state = attributes ? attributes->map_state : uint8_t(XCB_MAP_STATE_UNMAPPED);
+    free(attributes);
+    m_mapStates.insert(window, state);
+    return state;
+}
+
+void FreedesktopWindowStacking::watch(uint32_t window) const
+{
+    // The root's and the echo window's events are chosen at connecting.
+    if (window == m_root || window == m_echoWindow || m_watched.contains(window))
+        return;
+    m_watched.insert(window);
+    // For this connection alone: Qt's selection on our own windows stays as it
+    // is. A window that is gone by now answers with an error event, which only
+    // makes us ask again.
+    const uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    xcb_change_window_attributes(m_connection, window, XCB_CW_EVENT_MASK, &events);
+}
+
+void FreedesktopWindowStacking::readQueuedEvents() const
+{
+    // Replies are read past events that came first; those wait in the queue
+    // without waking the socket notifier, and would leave stale answers.
+    if (m_readingEvents)
+        return;
+    m_readingEvents = true;
+    while (xcb_generic_event_t *event = xcb_poll_for_queued_event(m_connection)) {
+        const_cast<FreedesktopWindowStacking *>(this)->handleEvent(event);
+        free(event);
+    }
+    m_readingEvents = false;
+}
+
+void FreedesktopWindowStacking::forgetAnswers() const
+{
+    m_properties.clear();
+    m_mapStates.clear();
 }
 
 bool FreedesktopWindowStacking::isAvailable() const
@@ -190,11 +243,7 @@ WId FreedesktopWindowStacking::desktopWindow() const
 
 bool FreedesktopWindowStacking::isMapped(uint32_t window) const
 {
-    xcb_get_window_attributes_reply_t *attributes = xcb_get_window_attributes_reply(
-        m_connection, xcb_get_window_attributes(m_connection, window), nullptr);
-    const bool mapped = attributes && attributes->map_state != XCB_MAP_STATE_UNMAPPED;
-    free(attributes);
-    return mapped;
+    return mapState(window) != XCB_MAP_STATE_UNMAPPED;
 }
 
 bool FreedesktopWindowStacking::isShown(WId window) const
@@ -204,11 +253,8 @@ bool FreedesktopWindowStacking::isShown(WId window) const
     const auto id = uint32_t(window);
     // Window managers unmap the frames of minimised windows and of those on
     // other workspaces, which leaves the client window unviewable.
-    xcb_get_window_attributes_reply_t *attributes =
-        xcb_get_window_attributes_reply(m_connection, xcb_get_window_attributes(m_connection, id), nullptr);
-    const bool viewable = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
-    free(attributes);
-    if (!viewable || property(id, WmState, XCB_ATOM_ATOM).contains(atom(WmStateHidden)))
+    if (mapState(id) != XCB_MAP_STATE_VIEWABLE ||
+        property(id, WmState, XCB_ATOM_ATOM).contains(atom(WmStateHidden)))
         return false;
     const QList<uint32_t> desktop = property(id, WmDesktop, XCB_ATOM_CARDINAL);
     const QList<uint32_t> current = property(m_root, CurrentDesktop, XCB_ATOM_CARDINAL);
@@ -245,6 +291,7 @@ bool FreedesktopWindowStacking::isOwnWindowActive() const
 
 void FreedesktopWindowStacking::sendToRoot(uint32_t window, Atom message, const QList<uint32_t> &data)
 {
+    forgetAnswers();
     xcb_client_message_event_t event = {};
     event.response_type = XCB_CLIENT_MESSAGE;
     event.format = 32;
@@ -273,6 +320,7 @@ void FreedesktopWindowStacking::writeStateProperty(uint32_t window, Layer layer)
         states.append(atom(layer == Layer::KeepAbove ? WmStateAbove : WmStateBelow));
     xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, window, atom(WmState), XCB_ATOM_ATOM, 32,
                         uint32_t(states.size()), states.constData());
+    forgetAnswers();
 }
 
 void FreedesktopWindowStacking::setLayer(WId window, Layer layer)
@@ -321,6 +369,7 @@ void FreedesktopWindowStacking::restackAbove(WId window, WId sibling)
         const uint32_t mode = XCB_STACK_MODE_BELOW;
         xcb_configure_window(m_connection, id, XCB_CONFIG_WINDOW_STACK_MODE, &mode);
     }
+    forgetAnswers();
     xcb_flush(m_connection);
 }
 
@@ -346,6 +395,7 @@ void FreedesktopWindowStacking::preparePanel(WId window, Layer layer)
         xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, id, atom(WmState), XCB_ATOM_ATOM, 32,
                             uint32_t(states.size()), states.constData());
         writeStateProperty(id, layer);
+        forgetAnswers();
         // Written before Qt, on its own connection, asks for the window to be mapped.
         free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
         return;
@@ -400,7 +450,16 @@ void FreedesktopWindowStacking::readEvents()
 bool FreedesktopWindowStacking::handleEvent(const void *generic)
 {
     const auto *event = static_cast<const xcb_generic_event_t *>(generic);
-    if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
+    const uint8_t type = event->response_type & 0x7f;
+    if (type == XCB_DESTROY_NOTIFY)
+        m_watched.remove(static_cast<const xcb_destroy_notify_event_t *>(generic)->window);
+    // Moves and resizes change nothing remembered, nor do properties we never
+    // read (titles, user times, icons); anything else may, errors included.
+    if (type != XCB_CONFIGURE_NOTIFY && type != XCB_GRAVITY_NOTIFY &&
+        (type != XCB_PROPERTY_NOTIFY ||
+         m_atoms.contains(static_cast<const xcb_property_notify_event_t *>(generic)->atom)))
+        forgetAnswers();
+    if (type != XCB_PROPERTY_NOTIFY)
         return false;
     const auto *notify = static_cast<const xcb_property_notify_event_t *>(generic);
     if (notify->window == m_echoWindow && notify->atom == atom(FrameExtents))

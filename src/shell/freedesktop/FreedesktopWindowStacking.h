@@ -3,7 +3,9 @@
 #include "shell/WindowStacking.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
+#include <QSet>
 
 #include <cstdint>
 
@@ -14,7 +16,9 @@ struct xcb_connection_t;
 // the order read from _NET_CLIENT_LIST_STACKING, layers switched with
 // _NET_WM_STATE messages (never through Qt's window flags, which would make Qt
 // re-create the native window), restacking through _NET_RESTACK_WINDOW, and
-// foreground changes from _NET_ACTIVE_WINDOW on the root window.
+// foreground changes from _NET_ACTIVE_WINDOW on the root window. Answers of
+// the X server are remembered until any event says that something changed, so
+// the desktop layer's steady checks cost no round trips while nothing happens.
 class FreedesktopWindowStacking : public WindowStacking
 {
     Q_OBJECT
@@ -41,7 +45,14 @@ private:
     bool connectTo(const QByteArray &display);
     uint32_t atom(Atom name) const;
     QList<uint32_t> property(uint32_t window, Atom name, uint32_t type) const;
+    uint8_t mapState(uint32_t window) const;
     bool isMapped(uint32_t window) const;
+    // Asks for the events that tell of changes to a window's properties and
+    // mapping, once per window; then its remembered answers can be trusted.
+    void watch(uint32_t window) const;
+    // Handles the events that arrived while waiting for replies.
+    void readQueuedEvents() const;
+    void forgetAnswers() const;
     bool isOurs(uint32_t window) const;
     bool isDesktop(uint32_t window) const;
     void sendToRoot(uint32_t window, Atom message, const QList<uint32_t> &data);
@@ -62,4 +73,9 @@ private:
     mutable uint32_t m_managerWindow = 0;
     mutable bool m_restackSupported = false;
     mutable bool m_managerAnswers = true;
+    // Remembered answers: properties by window and atom, and map states.
+    mutable QHash<quint64, QList<uint32_t>> m_properties;
+    mutable QHash<uint32_t, uint8_t> m_mapStates;
+    mutable QSet<uint32_t> m_watched;
+    mutable bool m_readingEvents = false;
 };
