@@ -151,7 +151,7 @@ private Q_SLOTS:
     void mouseOnRows_data()
     {
         QTest::addColumn<Qt::LayoutDirection>("direction");
-        QTest::addColumn<QPoint>("offset"); // from the row's leading top corner
+        QTest::addColumn<QPoint>("offset"); // as rowPoint() takes it
         QTest::addColumn<bool>("ticks");
         QTest::addColumn<bool>("selects");
 
@@ -174,10 +174,8 @@ private Q_SLOTS:
         QApplication::setLayoutDirection(direction);
         QVERIFY(makePanel({"First task", "Second task"}));
         const QRect row = m_panel->list()->visualRect(m_panel->filter()->index(1, 0));
-        QPoint at = rowPoint(1, offset.x(), offset.y());
-        if (offset.x() < 0) // measured from the trailing edge instead
-            at = rowPoint(1, row.width() + offset.x(), offset.y());
-        QTest::mouseClick(m_panel->list()->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseClick(m_panel->list()->viewport(), Qt::LeftButton, {},
+                          rowPoint(1, offset.x(), offset.y()));
 
         QCOMPARE(m_model->index(1).data(TodoModel::CompletedRole).toBool(), ticks);
         QCOMPARE(m_panel->list()->currentIndex().row(), 1);
@@ -364,8 +362,28 @@ private Q_SLOTS:
     }
 
 private:
-    TodoPanel *makePanel(const QStringList &titles, const QList<bool> &completed = {});
-    QPoint rowPoint(int row, int dx, int dy) const;
+    // A shown panel 340 px wide whose rows read top to bottom in the order given.
+    TodoPanel *makePanel(const QStringList &titles, const QList<bool> &completed = {})
+    {
+        m_model = std::make_unique<TodoModel>(m_env->appConfigDir() + "/todo.json");
+        for (qsizetype i = titles.size() - 1; i >= 0; --i) {
+            m_model->addTask(titles.at(i));
+            if (completed.value(i))
+                m_model->setCompleted(0, true);
+        }
+        m_panel = std::make_unique<TodoPanel>(m_model.get());
+        m_panel->restorePanelGeometry(QRect(40, 40, 340, 420));
+        m_panel->show();
+        return QTest::qWaitForWindowExposed(m_panel.get()) ? m_panel.get() : nullptr;
+    }
+    // dx from the row's leading edge, or when negative from its trailing edge.
+    QPoint rowPoint(int row, int dx, int dy) const
+    {
+        const QRect r = m_panel->list()->visualRect(m_panel->filter()->index(row, 0));
+        const int lead = dx < 0 ? r.width() + dx : dx;
+        return {m_panel->layoutDirection() == Qt::RightToLeft ? r.right() - lead : r.left() + lead,
+                r.top() + dy};
+    }
     QStringList titles() const
     {
         QStringList result;
@@ -378,30 +396,6 @@ private:
     std::unique_ptr<TodoModel> m_model;
     std::unique_ptr<TodoPanel> m_panel;
 };
-
-// A shown panel 340 px wide whose rows read top to bottom in the order given.
-TodoPanel *TestTodoPanel::makePanel(const QStringList &titles, const QList<bool> &completed)
-{
-    m_model = std::make_unique<TodoModel>(m_env->appConfigDir() + "/todo.json");
-    for (qsizetype i = titles.size() - 1; i >= 0; --i) {
-        m_model->addTask(titles.at(i));
-        if (completed.value(i))
-            m_model->setCompleted(0, true);
-    }
-    m_panel = std::make_unique<TodoPanel>(m_model.get());
-    m_panel->restorePanelGeometry(QRect(40, 40, 340, 420));
-    m_panel->show();
-    if (!QTest::qWaitForWindowExposed(m_panel.get()))
-        return nullptr;
-    return m_panel.get();
-}
-
-QPoint TestTodoPanel::rowPoint(int row, int dx, int dy) const
-{
-    const QRect r = m_panel->list()->visualRect(m_panel->filter()->index(row, 0));
-    const int x = m_panel->layoutDirection() == Qt::RightToLeft ? r.right() - dx : r.left() + dx;
-    return {x, r.top() + dy};
-}
 
 QTEST_MAIN(TestTodoPanel)
 #include "test_todopanel.moc"
