@@ -26,7 +26,6 @@ struct Answer
 {
     QByteArray head = okHead;
     QByteArray body;
-    int delayMs = 0;
     int dripMs = 0; // > 0: the body goes out one byte at a time
     bool sendLength = true;
 };
@@ -87,18 +86,16 @@ private:
 
     void answer(QTcpSocket *socket, const Answer &a)
     {
-        QTimer::singleShot(a.delayMs, socket, [socket, a] {
-            QByteArray head = a.head;
-            if (a.sendLength)
-                head += "Content-Length: " + QByteArray::number(a.body.size()) + "\r\n";
-            socket->write(head + "Connection: close\r\n\r\n");
-            const qsizetype bytes = a.dripMs > 0 ? a.body.size() : 1;
-            for (qsizetype i = 0; i < bytes; ++i) {
-                const QByteArray part = a.dripMs > 0 ? a.body.mid(i, 1) : a.body;
-                QTimer::singleShot(a.dripMs * i, socket, [socket, part] { socket->write(part); });
-            }
-            QTimer::singleShot(a.dripMs * bytes, socket, [socket] { socket->disconnectFromHost(); });
-        });
+        QByteArray head = a.head;
+        if (a.sendLength)
+            head += "Content-Length: " + QByteArray::number(a.body.size()) + "\r\n";
+        socket->write(head + "Connection: close\r\n\r\n");
+        const qsizetype parts = a.dripMs > 0 ? a.body.size() : 1;
+        for (qsizetype i = 0; i < parts; ++i) {
+            const QByteArray part = a.dripMs > 0 ? a.body.mid(i, 1) : a.body;
+            QTimer::singleShot(a.dripMs * i, socket, [socket, part] { socket->write(part); });
+        }
+        QTimer::singleShot(a.dripMs * parts, socket, [socket] { socket->disconnectFromHost(); });
     }
 
     QTcpServer *m_server;
@@ -118,7 +115,7 @@ QByteArray cached(const char *from, const char *to)
 void addReply(const char *name, const QByteArray &body, bool accepted, const QByteArray &head = okHead,
               bool sendLength = true)
 {
-    QTest::newRow(name) << Answer{head, body, 0, 0, sendLength} << accepted;
+    QTest::newRow(name) << Answer{head, body, 0, sendLength} << accepted;
 }
 
 void addRedirect(const char *from, const char *to, bool allowed)
@@ -204,7 +201,7 @@ private Q_SLOTS:
     {
         const QDate today = QDate::currentDate();
         // The first request's reply arrives last.
-        m_server->enqueue({.body = rateBody("USD", "JPY", 150, today), .delayMs = 600});
+        m_server->enqueue({.body = rateBody("USD", "JPY", 150, today), .dripMs = 10});
         m_server->enqueue({.body = rateBody("USD", "EUR", 0.9, today)});
         RateClient client(m_server->base());
         client.refresh("USD", "JPY");
