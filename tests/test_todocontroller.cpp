@@ -32,32 +32,172 @@ protected:
 
 } // namespace
 
-// The to-do list among the panels: the shared action, the stored wish to see
-// it, hiding and showing with the set, the lock, and quitting.
+// The to-do list among the panels: the shared action, the stored wish to see it, the set, quitting.
 class TestTodoController : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
+    void init()
+    {
+        m_env = std::make_unique<TestEnvironment>();
+        QSettings().clear();
+        PanelLayoutStore::discardState();
+        m_desktop = std::make_shared<FakeDesktopSource::State>();
+    }
 
-    void actionFollowsAndStoresTheWish();
-    void hideAllKeepsTheWish();
-    void lockReachesThePanel();
-    void quittingIsNotHiding();
-    void pinnedThroughTheDesktopLayer();
-    void firstPlaceLeavesOtherFeaturesClear_data();
-    void firstPlaceLeavesOtherFeaturesClear();
+    void cleanup()
+    {
+        m_todo.reset();
+        m_set.reset();
+        m_model.reset();
+        PanelLayoutStore::discardState();
+        m_env.reset();
+    }
+
+    void actionFollowsAndStoresTheWish()
+    {
+        TodoController *todo = make(false);
+        QAction *action = todo->visibilityAction();
+        QVERIFY(!action->isChecked());
+        QVERIFY(!todo->panel()->isVisible());
+
+        QSignalSpy changed(todo, &TodoController::visibilityChanged);
+        action->trigger();
+        QVERIFY(todo->panel()->isVisible());
+        QVERIFY(stored());
+        QCOMPARE(changed.size(), 1);
+        // The panels snap to it now.
+        const IconPanel *documents = m_set->panel("documents");
+        QVERIFY(m_set->peerRects(documents).contains(todo->panel()->frameGeometry()));
+
+        // Unticking it hides the list and remembers that; "Show all" then leaves it away.
+        action->trigger();
+        QVERIFY(!todo->panel()->isVisible());
+        QVERIFY(!stored());
+        QCOMPARE(changed.size(), 2);
+        m_set->showAll(false);
+        QVERIFY(!todo->panel()->isVisible());
+        action->trigger();
+        QVERIFY(todo->panel()->isVisible());
+
+        // Its close button only hides it, and the menus learn of it.
+        QSignalSpy allHidden(m_set.get(), &PanelSet::allHidden);
+        todo->panel()->close();
+        QVERIFY(!todo->panel()->isVisible());
+        QVERIFY(!action->isChecked());
+        QVERIFY(!stored());
+        QCOMPARE(allHidden.size(), 0); // the documents panel is still there
+        action->trigger();
+        m_set->panel("documents")->close();
+        todo->panel()->close();
+        QCOMPARE(allHidden.size(), 1);
+    }
+
+    void followsTheSet()
+    {
+        TodoController *todo = make(true);
+        QVERIFY(todo->panel()->isVisible());
+        m_set->toggleAll();
+        QVERIFY(!todo->panel()->isVisible());
+        QVERIFY(!m_set->anyPanelVisible());
+        QVERIFY(todo->visibilityAction()->isChecked());
+        QVERIFY(stored());
+        m_set->toggleAll();
+        QVERIFY(todo->panel()->isVisible());
+
+        // Asking for it while everything is put away shows it alone.
+        m_set->toggleAll();
+        todo->setVisible(true);
+        QVERIFY(todo->panel()->isVisible());
+        QVERIFY(m_set->anyPanelVisible());
+
+        // The set's lock reaches the list too.
+        m_set->setLayoutLocked(true);
+        QVERIFY(todo->panel()->isLayoutLocked());
+        m_set->setLayoutLocked(false);
+        QVERIFY(!todo->panel()->isLayoutLocked());
+    }
+
+    void quittingIsNotHiding()
+    {
+        QuitSwallower swallower;
+        QCoreApplication::instance()->installEventFilter(&swallower);
+        TodoController *todo = make(true);
+        QVERIFY(todo->panel()->isVisible());
+        QEvent quit(QEvent::Quit);
+        QCoreApplication::sendEvent(QCoreApplication::instance(), &quit);
+        // Out of the way of the closing, still wanted at the next start.
+        QVERIFY(!todo->panel()->isVisible());
+        QVERIFY(stored());
+        QVERIFY(todo->visibilityAction()->isChecked());
+        // The quit did not happen: the list comes back.
+        QTRY_VERIFY(todo->panel()->isVisible());
+        QCoreApplication::instance()->removeEventFilter(&swallower);
+    }
+
+    void pinnedThroughTheDesktopLayer()
+    {
+        DesktopLayer layer(false);
+        TodoController *todo = make(true, &layer);
+        QVERIFY(layer.isTracked(todo->panel()));
+        auto *pin = todo->panel()->findChild<QAction *>(DesktopLayer::alwaysOnTopActionName);
+        QVERIFY(pin);
+        {
+            const std::unique_ptr<QMenu> menu = TodoContextMenu::create(todo->panel(), QPoint(1, 1));
+            QVERIFY(menu);
+            QCOMPARE(menu->actions().constFirst(), pin);
+        }
+        pin->trigger();
+        QCOMPARE(
+            Settings::instance()->value(QString(SettingsKeys::todoGroup) + SettingsKeys::keepOnTop).toBool(),
+            pin->isChecked());
+        m_todo.reset(); // the panel goes before the layer
+    }
+
+    void firstPlaceLeavesOtherFeaturesClear_data()
+    {
+        QTest::addColumn<bool>("otherWanted");
+        QTest::newRow("another feature window on screen") << true;
+        QTest::newRow("another feature window put away") << false;
+    }
+
+    void firstPlaceLeavesOtherFeaturesClear()
+    {
+        // Another feature window (the currency converter, say) joined the set first
+        // and sits on the spot the list would take; it has not been shown yet.
+        QFETCH(bool, otherWanted);
+        makeSet();
+        QList<QRect> iconPanels;
+        for (const IconPanel *p : m_set->panelsInOrder())
+            iconPanels.append(p->expandedGeometry());
+        const QRect area = TidyLayout::workArea();
+        const QRect spot = TodoPlacement::defaultRect(area, iconPanels);
+        QWidget other;
+        other.setGeometry(QRect(spot.topLeft(), QSize(300, 214)));
+        m_set->addCompanion(&other, [otherWanted] { return otherWanted; });
+
+        m_todo = std::make_unique<TodoController>(m_set.get(), nullptr, m_env->home() + "/todo.json");
+        const QRect placed = m_todo->panel()->geometry();
+        QCOMPARE(placed.intersects(other.geometry()), !otherWanted);
+        QVERIFY(area.contains(placed));
+        if (!otherWanted)
+            QCOMPARE(placed.topLeft(), spot.topLeft());
+    }
 
 private:
-    TodoController *make(bool visible, DesktopLayer *layer = nullptr)
+    // A set with one documents panel.
+    void makeSet()
     {
-        Settings::instance()->setValue(SettingsKeys::todoVisible, visible);
         m_desktop->entries.append(FakeDesktopSource::file("/d/a.txt"));
         m_model = std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_desktop),
                                                  std::make_unique<ItemPlacement>());
         m_set = std::make_unique<PanelSet>(IconPanelOptions{}, m_model.get(), true);
+    }
+    TodoController *make(bool visible, DesktopLayer *layer = nullptr)
+    {
+        Settings::instance()->setValue(SettingsKeys::todoVisible, visible);
+        makeSet();
         m_set->setHideToTray(true);
         m_todo = std::make_unique<TodoController>(m_set.get(), layer, m_env->home() + "/todo.json");
         m_set->showAll(false);
@@ -72,163 +212,5 @@ private:
     std::unique_ptr<TodoController> m_todo;
 };
 
-void TestTodoController::init()
-{
-    m_env = std::make_unique<TestEnvironment>();
-    QSettings().clear();
-    PanelLayoutStore::discardState();
-    m_desktop = std::make_shared<FakeDesktopSource::State>();
-}
-
-void TestTodoController::cleanup()
-{
-    m_todo.reset();
-    m_set.reset();
-    m_model.reset();
-    PanelLayoutStore::discardState();
-    m_env.reset();
-}
-
-void TestTodoController::actionFollowsAndStoresTheWish()
-{
-    TodoController *todo = make(false);
-    QAction *action = todo->visibilityAction();
-    QCOMPARE(action->text(), "Show To-do list");
-    QVERIFY(action->isCheckable());
-    QVERIFY(!action->isChecked());
-    QVERIFY(!todo->panel()->isVisible());
-
-    QSignalSpy changed(todo, &TodoController::visibilityChanged);
-    action->trigger();
-    QVERIFY(todo->panel()->isVisible());
-    QVERIFY(stored());
-    QCOMPARE(changed.size(), 1);
-    // The panels snap to it now.
-    const IconPanel *documents = m_set->panel("documents");
-    QVERIFY(m_set->peerRects(documents).contains(todo->panel()->frameGeometry()));
-
-    // Unticking it hides the list and remembers that; "Show all" then leaves it away.
-    action->trigger();
-    QVERIFY(!todo->panel()->isVisible());
-    QVERIFY(!stored());
-    QCOMPARE(changed.size(), 2);
-    m_set->showAll(false);
-    QVERIFY(!todo->panel()->isVisible());
-    action->trigger();
-    QVERIFY(todo->panel()->isVisible());
-
-    // Its close button only hides it, and the menus learn of it.
-    QSignalSpy allHidden(m_set.get(), &PanelSet::allHidden);
-    todo->panel()->close();
-    QVERIFY(!todo->panel()->isVisible());
-    QVERIFY(!action->isChecked());
-    QVERIFY(!stored());
-    QCOMPARE(allHidden.size(), 0); // the documents panel is still there
-    action->trigger();
-    m_set->panel("documents")->close();
-    todo->panel()->close();
-    QCOMPARE(allHidden.size(), 1);
-}
-
-void TestTodoController::hideAllKeepsTheWish()
-{
-    TodoController *todo = make(true);
-    QVERIFY(todo->panel()->isVisible());
-    m_set->toggleAll();
-    QVERIFY(!todo->panel()->isVisible());
-    QVERIFY(!m_set->anyPanelVisible());
-    QVERIFY(todo->visibilityAction()->isChecked());
-    QVERIFY(stored());
-    m_set->toggleAll();
-    QVERIFY(todo->panel()->isVisible());
-
-    // Asking for it while everything is put away shows it alone.
-    m_set->toggleAll();
-    todo->setVisible(true);
-    QVERIFY(todo->panel()->isVisible());
-    QVERIFY(m_set->anyPanelVisible());
-}
-
-void TestTodoController::lockReachesThePanel()
-{
-    TodoController *todo = make(true);
-    QVERIFY(!todo->panel()->isLayoutLocked());
-    m_set->setLayoutLocked(true);
-    QVERIFY(todo->panel()->isLayoutLocked());
-    QVERIFY(!todo->panel()->grip()->isVisible());
-    m_set->setLayoutLocked(false);
-    QVERIFY(!todo->panel()->isLayoutLocked());
-}
-
-void TestTodoController::quittingIsNotHiding()
-{
-    QuitSwallower swallower;
-    QCoreApplication::instance()->installEventFilter(&swallower);
-    TodoController *todo = make(true);
-    QVERIFY(todo->panel()->isVisible());
-    QEvent quit(QEvent::Quit);
-    QCoreApplication::sendEvent(QCoreApplication::instance(), &quit);
-    // Out of the way of the closing, still wanted at the next start.
-    QVERIFY(!todo->panel()->isVisible());
-    QVERIFY(stored());
-    QVERIFY(todo->visibilityAction()->isChecked());
-    // The quit did not happen: the list comes back.
-    QTRY_VERIFY(todo->panel()->isVisible());
-    QCoreApplication::instance()->removeEventFilter(&swallower);
-}
-
-void TestTodoController::pinnedThroughTheDesktopLayer()
-{
-    DesktopLayer layer(false);
-    TodoController *todo = make(true, &layer);
-    QVERIFY(layer.isTracked(todo->panel()));
-    auto *pin = todo->panel()->findChild<QAction *>(DesktopLayer::alwaysOnTopActionName);
-    QVERIFY(pin);
-    {
-        const std::unique_ptr<QMenu> menu = TodoContextMenu::create(todo->panel(), QPoint(1, 1));
-        QVERIFY(menu);
-        QCOMPARE(menu->actions().constFirst(), pin);
-    }
-    pin->trigger();
-    QCOMPARE(Settings::instance()->value(QString(SettingsKeys::todoGroup) + SettingsKeys::keepOnTop).toBool(),
-             pin->isChecked());
-    m_todo.reset(); // the panel goes before the layer
-}
-
 QTEST_MAIN(TestTodoController)
 #include "test_todocontroller.moc"
-
-void TestTodoController::firstPlaceLeavesOtherFeaturesClear_data()
-{
-    QTest::addColumn<bool>("otherWanted");
-    QTest::addColumn<bool>("spotTaken");
-    QTest::newRow("another feature window on screen") << true << true;
-    QTest::newRow("another feature window put away") << false << false;
-}
-
-void TestTodoController::firstPlaceLeavesOtherFeaturesClear()
-{
-    // Another feature window (the currency converter, say) joined the set first
-    // and sits on the spot the list would take; it has not been shown yet.
-    QFETCH(bool, otherWanted);
-    QFETCH(bool, spotTaken);
-    m_desktop->entries.append(FakeDesktopSource::file("/d/a.txt"));
-    m_model = std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_desktop),
-                                             std::make_unique<ItemPlacement>());
-    m_set = std::make_unique<PanelSet>(IconPanelOptions{}, m_model.get(), true);
-    QList<QRect> iconPanels;
-    for (const IconPanel *p : m_set->panelsInOrder())
-        iconPanels.append(p->expandedGeometry());
-    const QRect area = TidyLayout::workArea();
-    const QRect spot = TodoPlacement::defaultRect(area, iconPanels);
-    QWidget other;
-    other.setGeometry(QRect(spot.topLeft(), QSize(300, 214)));
-    m_set->addCompanion(&other, [otherWanted] { return otherWanted; });
-
-    m_todo = std::make_unique<TodoController>(m_set.get(), nullptr, m_env->home() + "/todo.json");
-    const QRect placed = m_todo->panel()->geometry();
-    QCOMPARE(placed.intersects(other.geometry()), !spotTaken);
-    QVERIFY(area.contains(placed));
-    if (!spotTaken)
-        QCOMPARE(placed.topLeft(), spot.topLeft());
-}

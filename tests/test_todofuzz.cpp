@@ -2,7 +2,6 @@
 #include "todo/TodoModel.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -10,37 +9,9 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
-// Feeds the to-do loader thousands of damaged todo.json files: none may crash
-// or hang it, and after the first change either the file's tasks all live on in
-// the new file or the damaged file was kept byte for byte beside it.
-class TestTodoFuzz : public QObject
-{
-    Q_OBJECT
-
-private Q_SLOTS:
-    void mutatedFilesNeverLoseTheOriginal();
-
-private:
-    static QByteArray seedFile();
-    static QByteArray mutate(QByteArray content, QRandomGenerator &random);
-    void checkNothingLost(const QByteArray &original, const TodoModel &model, const QString &dir);
-};
-
 namespace {
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void quiet(QtMsgType, const QMessageLogContext &, const QString &) {}
-
-} // namespace
-
-QByteArray TestTodoFuzz::seedFile()
-{
-    return R"({
+const QByteArray seed = R"({
     "tasks": [
         {"completed": false, "created": "2024-03-01", "id": "0b0c4c2e-1f0e-4a4e-9a51-5c4c1f6b7a01", "title": "Pay rent"},
         {"completed": true, "created": "2024-02-29", "id": "0b0c4c2e-1f0e-4a4e-9a51-5c4c1f6b7a02", "title": "Call mum"},
@@ -49,9 +20,22 @@ QByteArray TestTodoFuzz::seedFile()
     ]
 }
 )";
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-QByteArray TestTodoFuzz::mutate(QByteArray content, QRandomGenerator &random)
+QJsonArray tasksIn(const QByteArray &content)
+{
+    return QJsonDocument::fromJson(content).object().value("tasks").toArray();
+}
+
+void quiet(QtMsgType, const QMessageLogContext &, const QString &) {}
+
+// Bit flips, truncation (a full disk), dropped and repeated stretches, JSON-ish tokens, random bytes.
+QByteArray mutate(QByteArray content, QRandomGenerator &random)
 {
     static const QByteArray tokens[] = {"{",       "}",    "[",    "]",     ",",         ":",
                                         "\"",      "null", "true", "1e999", "\"title\"", "\"tasks\"",
@@ -59,31 +43,26 @@ QByteArray TestTodoFuzz::mutate(QByteArray content, QRandomGenerator &random)
     const int edits = 1 + random.bounded(4);
     for (int e = 0; e < edits && !content.isEmpty(); ++e) {
         const int at = random.bounded(int(content.size()));
-        switch (random.bounded(6)) {
-        case 0: // flip a bit
+        const int kind = random.bounded(6);
+        if (kind == 0)
             content[at] = char(content.at(at) ^ (1 << random.bounded(8)));
-            break;
-        case 1: // cut the file short, as a full disk might
+        else if (kind == 1)
             content.truncate(at);
-            break;
-        case 2: // drop a stretch
+        else if (kind == 2)
             content.remove(at, 1 + random.bounded(12));
-            break;
-        case 3: // insert a JSON-ish token
+        else if (kind == 3)
             content.insert(at, tokens[random.bounded(int(std::size(tokens)))]);
-            break;
-        case 4: // repeat a stretch
+        else if (kind == 4)
             content.insert(at, content.mid(random.bounded(int(content.size())), 1 + random.bounded(40)));
-            break;
-        default: // a random byte
+        else
             content[at] = char(random.bounded(256));
-            break;
-        }
     }
     return content;
 }
 
-void TestTodoFuzz::checkNothingLost(const QByteArray &original, const TodoModel &model, const QString &dir)
+// Either the damaged file was kept byte for byte beside the new one, or every
+// task it held lives on, unchanged, after the one just added.
+void checkNothingLost(const QByteArray &original, const TodoModel &model, const QString &dir)
 {
     const QStringList copies = QDir(dir).entryList({"todo.json.unreadable-*"}, QDir::Files);
     if (!copies.isEmpty()) {
@@ -91,11 +70,9 @@ void TestTodoFuzz::checkNothingLost(const QByteArray &original, const TodoModel 
         QCOMPARE(readAll(dir + "/" + copies.constFirst()), original);
         return;
     }
-    // No copy: every stored task must live on, unchanged, after the new one.
-    const QJsonArray before = QJsonDocument::fromJson(original).object().value("tasks").toArray();
-    const QJsonArray after = QJsonDocument::fromJson(readAll(model.path())).object().value("tasks").toArray();
+    const QJsonArray after = tasksIn(readAll(model.path()));
     qsizetype next = 1;
-    for (const QJsonValue &value : before) {
+    for (const QJsonValue &value : tasksIn(original)) {
         const QJsonObject task = value.toObject();
         const QString title = task.value("title").toString().trimmed();
         if (title.isEmpty())
@@ -114,51 +91,58 @@ void TestTodoFuzz::checkNothingLost(const QByteArray &original, const TodoModel 
     QCOMPARE(next, after.size());
 }
 
-void TestTodoFuzz::mutatedFilesNeverLoseTheOriginal()
-{
-    TestEnvironment env;
-    // Memory-backed when the machine has it: every save syncs to the disk.
-    QTemporaryDir memory(QDir("/dev/shm").exists() ? QString("/dev/shm/todo-fuzz-XXXXXX")
-                                                   : env.home() + "/fuzz-XXXXXX");
-    QVERIFY(memory.isValid());
-    const QString dir = memory.path();
-    const QString path = dir + "/todo.json";
-    QVERIFY(QDir().mkpath(dir));
-    QRandomGenerator random(20240301);
-    const QtMessageHandler previous = qInstallMessageHandler(quiet);
-    constexpr int rounds = 2500;
-    int withCopy = 0;
-    for (int round = 0; round < rounds; ++round) {
-        const QByteArray content = mutate(seedFile(), random);
-        for (const QString &name : QDir(dir).entryList(QDir::Files | QDir::Hidden))
-            QFile::remove(dir + "/" + name);
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        file.close();
+} // namespace
 
-        TodoModel model(path);
-        QVERIFY(model.rowCount() <= 64);
-        for (const TodoTask &task : model.tasks()) {
-            QVERIFY(!task.title.isEmpty() && task.title == task.title.trimmed());
-            QVERIFY(!task.id.isEmpty());
-            QVERIFY(task.created.isValid());
+// Thousands of damaged todo.json files: none may crash or hang the loader, and none may cost the user a task.
+class TestTodoFuzz : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void mutatedFilesNeverLoseTheOriginal()
+    {
+        TestEnvironment env;
+        // Memory-backed when the machine has it: every save syncs to the disk.
+        QTemporaryDir memory(QDir("/dev/shm").exists() ? QString("/dev/shm/todo-fuzz-XXXXXX")
+                                                       : env.home() + "/fuzz-XXXXXX");
+        QVERIFY(memory.isValid());
+        const QString dir = memory.path();
+        const QString path = dir + "/todo.json";
+        QRandomGenerator random(20240301);
+        const QtMessageHandler previous = qInstallMessageHandler(quiet);
+        constexpr int rounds = 2500;
+        int withCopy = 0;
+        for (int round = 0; round < rounds; ++round) {
+            const QByteArray content = mutate(seed, random);
+            for (const QString &name : QDir(dir).entryList(QDir::Files | QDir::Hidden))
+                QFile::remove(dir + "/" + name);
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+            file.close();
+
+            TodoModel model(path);
+            QVERIFY(model.rowCount() <= 64);
+            for (const TodoTask &task : model.tasks()) {
+                QVERIFY(!task.title.isEmpty() && task.title == task.title.trimmed());
+                QVERIFY(!task.id.isEmpty());
+                QVERIFY(task.created.isValid());
+            }
+            model.addTask("after the damage");
+            QVERIFY(model.isSaved());
+            checkNothingLost(content, model, dir);
+            if (QTest::currentTestFailed()) {
+                qInstallMessageHandler(previous);
+                qWarning() << "round" << round << "content" << content;
+                return;
+            }
+            withCopy += QDir(dir).entryList({"todo.json.unreadable-*"}, QDir::Files).isEmpty() ? 0 : 1;
         }
-        model.addTask("after the damage");
-        QVERIFY(model.isSaved());
-        checkNothingLost(content, model, dir);
-        if (QTest::currentTestFailed()) {
-            qInstallMessageHandler(previous);
-            qWarning() << "round" << round << "content" << content;
-            return;
-        }
-        withCopy += QDir(dir).entryList({"todo.json.unreadable-*"}, QDir::Files).isEmpty() ? 0 : 1;
+        qInstallMessageHandler(previous);
+        // The mutations must exercise both outcomes, or the test proves little.
+        QVERIFY2(withCopy > rounds / 10 && withCopy < rounds - rounds / 20,
+                 qPrintable(QString::number(withCopy)));
     }
-    qInstallMessageHandler(previous);
-    // The mutations must exercise both outcomes, or the test proves little.
-    QVERIFY2(withCopy > rounds / 10 && withCopy < rounds - rounds / 20,
-             qPrintable(QString::number(withCopy)));
-}
+};
 
 QTEST_GUILESS_MAIN(TestTodoFuzz)
 #include "test_todofuzz.moc"

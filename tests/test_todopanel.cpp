@@ -19,7 +19,6 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTextEdit>
@@ -30,428 +29,373 @@ class TestTodoPanel : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
+    void init()
+    {
+        m_env = std::make_unique<TestEnvironment>();
+        // The settings store outlives one environment.
+        for (const auto key : {SettingsKeys::todoHideCompleted, SettingsKeys::todoGeometry})
+            Settings::instance()->remove(key);
+    }
 
-    void heightFollowsContent_data();
-    void heightFollowsContent();
-    void emptyStates();
-    void inputLine();
-    void keys_data();
-    void keys();
-    void mouseOnRows_data();
-    void mouseOnRows();
-    void selectionEndsWhenAnotherTaskGoes();
-    void contextMenu();
-    void closingHidesAndAsks();
-    void lockHidesGrip();
-    void restoredGeometry_data();
-    void restoredGeometry();
-    void defaultPlacement_data();
-    void defaultPlacement();
-    void dayLabels();
-    void headerTitleStandsByItsGlyph_data();
-    void headerTitleStandsByItsGlyph();
+    void cleanup()
+    {
+        m_panel.reset();
+        m_model.reset();
+        m_env.reset();
+        QApplication::setLayoutDirection(Qt::LeftToRight);
+    }
+
+    void heightFollowsContent_data()
+    {
+        QTest::addColumn<QStringList>("titles");
+        QTest::addColumn<int>("completed"); // how many of the first rows are done
+        QTest::addColumn<int>("content");   // expected row heights (without the toggle)
+
+        const QString longTitle = QString("word ").repeated(30).trimmed();
+        QTest::newRow("empty") << QStringList{} << 0 << 52;
+        QTest::newRow("one short") << QStringList{"Milk"} << 0 << 62;
+        QTest::newRow("one long") << QStringList{longTitle} << 0 << 78;
+        QTest::newRow("line break") << QStringList{"one\ntwo"} << 0 << 78;
+        // Wider than a 260 px row's text, narrower than this 340 px panel's: one line.
+        QString between = "m";
+        const QFontMetrics metrics(TodoMetrics::titleFont());
+        while (metrics.horizontalAdvance(between) <= 260 - 44 + 10)
+            between += "m";
+        QTest::newRow("fits the panel's width") << QStringList{between} << 0 << 62;
+        QTest::newRow("emoji and Arabic") << QStringList{"🎉🎂", "اتصل بأحمد"} << 0 << 124;
+        QTest::newRow("seven, one done") << QStringList{"a", "b", "c", "d", "e", "f", "g"} << 1 << 6 * 62;
+        QTest::newRow("seven long") << QStringList(7, longTitle) << 0 << 6 * 78;
+    }
+
+    void heightFollowsContent()
+    {
+        QFETCH(QStringList, titles);
+        QFETCH(int, completed);
+        QFETCH(int, content);
+        QVERIFY(makePanel(titles, QList<bool>(completed, true)));
+        const int toggle = completed > 0 ? m_panel->completedToggle()->sizeHint().height() : 0;
+        QCOMPARE(m_panel->height(), 122 + content + toggle);
+        QCOMPARE(m_panel->completedToggle()->isVisible(), completed > 0);
+        QCOMPARE(m_panel->width(), 340); // the width stays the user's
+
+        // The view lays out, and the delegate answers however asked, the heights the panel planned.
+        int rows = 0;
+        for (int row = 0; row < std::min<int>(int(titles.size()), 6); ++row) {
+            const QModelIndex index = m_panel->filter()->index(row, 0);
+            rows += m_panel->list()->visualRect(index).height();
+            QCOMPARE(m_panel->list()->itemDelegate()->sizeHint(QStyleOptionViewItem(), index).height(),
+                     TodoMetrics::rowHeight(titles.at(row), m_panel->width() - 36));
+        }
+        QCOMPARE(rows, titles.isEmpty() ? 0 : content);
+        if (titles.size() > 6)
+            QVERIFY(m_panel->list()->verticalScrollBar()->maximum() > 0);
+    }
+
+    void emptyStates()
+    {
+        QVERIFY(makePanel({}));
+        QVERIFY(m_panel->emptyLabel()->isVisible());
+        QVERIFY(!m_panel->list()->isVisible());
+        m_model->addTask("Done already");
+        m_model->setCompleted(0, true);
+        QVERIFY(m_panel->list()->isVisible());
+        const QString emptyText = m_panel->emptyLabel()->text();
+        QTest::mouseClick(m_panel->completedToggle(), Qt::LeftButton);
+        QVERIFY(!m_panel->list()->isVisible());
+        QVERIFY(m_panel->emptyLabel()->isVisible());
+        // Nothing to do and nothing shown are told apart.
+        QVERIFY(m_panel->emptyLabel()->text() != emptyText);
+        QVERIFY(Settings::instance()->value(SettingsKeys::todoHideCompleted).toBool());
+        // A new panel reads the choice back.
+        TodoPanel again(m_model.get());
+        QVERIFY(again.hidesCompleted());
+        QCOMPARE(again.filter()->rowCount(), 0);
+    }
+
+    void inputLine()
+    {
+        QVERIFY(makePanel({"Older"}));
+        QLineEdit *input = m_panel->input();
+        input->setText("   ");
+        QTest::keyClick(input, Qt::Key_Return);
+        QCOMPARE(m_model->rowCount(), 1);
+        QCOMPARE(input->text(), "   ");
+
+        input->setText(" Call Bob ");
+        QTest::keyClick(input, Qt::Key_Return);
+        QCOMPARE(m_model->rowCount(), 2);
+        QCOMPARE(m_model->index(0).data().toString(), "Call Bob");
+        QVERIFY(input->text().isEmpty());
+
+        input->setText("By the button");
+        QTest::mouseClick(m_panel->findChild<QPushButton *>("todoAdd"), Qt::LeftButton);
+        QCOMPARE(m_model->index(0).data().toString(), "By the button");
+        QCOMPARE(m_panel->height(), 122 + 3 * 62);
+    }
+
+    void keys()
+    {
+        QVERIFY(makePanel({"A", "B", "C"}));
+        // Without a current row neither key does anything.
+        QTest::keyClick(m_panel->list(), Qt::Key_Space);
+        QTest::keyClick(m_panel->list(), Qt::Key_Delete);
+        QCOMPARE(titles(), (QStringList{"A", "B", "C"}));
+        QCOMPARE(m_model->completedCount(), 0);
+        m_panel->list()->setCurrentIndex(m_panel->filter()->index(1, 0));
+        QTest::keyClick(m_panel->list(), Qt::Key_Space);
+        QVERIFY(m_model->tasks().at(1).completed);
+        QTest::keyClick(m_panel->list(), Qt::Key_Delete);
+        QCOMPARE(titles(), (QStringList{"A", "C"}));
+    }
+
+    void mouseOnRows_data()
+    {
+        QTest::addColumn<Qt::LayoutDirection>("direction");
+        QTest::addColumn<QPoint>("offset"); // as rowPoint() takes it
+        QTest::addColumn<bool>("ticks");
+        QTest::addColumn<bool>("selects");
+
+        for (const auto direction : {Qt::LeftToRight, Qt::RightToLeft}) {
+            const char *name = direction == Qt::LeftToRight ? "ltr" : "rtl";
+            QTest::addRow("%s check circle", name) << direction << QPoint(18, 22) << true << false;
+            QTest::addRow("%s title", name) << direction << QPoint(60, 20) << false << true;
+            QTest::addRow("%s date line", name) << direction << QPoint(60, 46) << false << false;
+        }
+        // Mirrored: where a left-to-right row has its circle, this one ends its title.
+        QTest::newRow("rtl, where ltr has the circle") << Qt::RightToLeft << QPoint(-18, 22) << false << true;
+    }
+
+    void mouseOnRows()
+    {
+        QFETCH(Qt::LayoutDirection, direction);
+        QFETCH(QPoint, offset);
+        QFETCH(bool, ticks);
+        QFETCH(bool, selects);
+        QApplication::setLayoutDirection(direction);
+        QVERIFY(makePanel({"First task", "Second task"}));
+        const QRect row = m_panel->list()->visualRect(m_panel->filter()->index(1, 0));
+        QTest::mouseClick(m_panel->list()->viewport(), Qt::LeftButton, {},
+                          rowPoint(1, offset.x(), offset.y()));
+
+        QCOMPARE(m_model->index(1).data(TodoModel::CompletedRole).toBool(), ticks);
+        QCOMPARE(m_panel->list()->currentIndex().row(), 1);
+        QCOMPARE(m_panel->taskText()->isVisible(), selects);
+        QCOMPARE(m_panel->list()->property("selectingTask").toString(),
+                 selects ? m_model->index(1).data(TodoModel::IdRole).toString() : QString());
+        if (selects) {
+            QCOMPARE(m_panel->taskText()->toPlainText(), "Second task");
+            QVERIFY(row.contains(m_panel->taskText()->geometry()));
+            // A press elsewhere in the list ends it.
+            QTest::mouseClick(m_panel->list()->viewport(), Qt::LeftButton, {}, rowPoint(0, 60, 46));
+            QVERIFY(!m_panel->taskText()->isVisible());
+            QVERIFY(m_panel->list()->property("selectingTask").toString().isEmpty());
+        }
+    }
+
+    void selectionEndsWhenAnotherTaskGoes()
+    {
+        QVERIFY(makePanel({"Keep me", "Remove me", "Third"}));
+        QTest::mouseClick(m_panel->list()->viewport(), Qt::LeftButton, {}, rowPoint(0, 60, 20));
+        QVERIFY(m_panel->taskText()->isVisible());
+        // Another task goes (the keyboard, a menu) while the text is being selected.
+        m_model->removeTask(1);
+        QVERIFY(!m_panel->taskText()->isVisible());
+        QVERIFY(m_panel->list()->property("selectingTask").toString().isEmpty());
+        auto *delegate = qobject_cast<TodoDelegate *>(m_panel->list()->itemDelegate());
+        QVERIFY(!delegate->coveredRow().isValid());
+        // Selecting again, then the selected task itself going, leaves nothing covered.
+        QTest::mouseClick(m_panel->list()->viewport(), Qt::LeftButton, {}, rowPoint(1, 60, 20));
+        QCOMPARE(m_panel->taskText()->toPlainText(), "Third");
+        m_model->removeTask(1);
+        QVERIFY(!delegate->coveredRow().isValid());
+        QCOMPARE(m_panel->height(), 122 + 62);
+    }
+
+    void contextMenu()
+    {
+        QVERIFY(makePanel({"Open task", "Done task"}, {false, true}));
+        const auto texts = [](QMenu *menu) {
+            QStringList result;
+            for (QAction *action : menu->actions())
+                result.append(action->isSeparator() ? "-" : action->text());
+            return result;
+        };
+        std::unique_ptr<QMenu> menu = TodoContextMenu::create(m_panel.get(), rowPoint(1, 60, 20));
+        QVERIFY(menu);
+        QCOMPARE(texts(menu.get()), (QStringList{"Mark active", "Delete task", "-", "Hide completed"}));
+
+        // The task is fixed when the menu opens: "Delete task" removes it though a new task shifted the rows.
+        m_model->addTask("Newcomer");
+        menu->actions().at(1)->trigger();
+        QCOMPARE(titles(), (QStringList{"Newcomer", "Open task"}));
+        menu = TodoContextMenu::create(m_panel.get(), rowPoint(0, 60, 20));
+        QCOMPARE(texts(menu.get()), (QStringList{"Mark complete", "Delete task"}));
+        // Below the rows with nothing completed there is nothing to offer.
+        QVERIFY(
+            !TodoContextMenu::create(m_panel.get(), QPoint(5, m_panel->list()->viewport()->height() - 2)));
+    }
+
+    void closingHidesAndAsks()
+    {
+        QVERIFY(makePanel({"A"}));
+        QSignalSpy asked(m_panel.get(), &TodoPanel::hideRequested);
+        m_panel->move(120, 130);
+        QVERIFY(!m_panel->close()); // refused: the panel only hides
+        QVERIFY(!m_panel->isVisible());
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(Settings::instance()->value(SettingsKeys::todoGeometry).toRect().topLeft(),
+                 QPoint(120, 130));
+    }
+
+    void lockHidesGrip()
+    {
+        QVERIFY(makePanel({"A"}));
+        QVERIFY(m_panel->grip()->isVisible());
+        m_panel->setLayoutLocked(true);
+        QVERIFY(!m_panel->grip()->isVisible());
+        QVERIFY(m_panel->property("panelLayoutLocked").toBool());
+        const QRect before = m_panel->geometry();
+        // A drag of the header does not move a locked panel that is not pinned.
+        QTest::mousePress(m_panel.get(), Qt::LeftButton, {}, QPoint(100, 20));
+        QMouseEvent move(QEvent::MouseMove, QPointF(200, 120), m_panel->mapToGlobal(QPointF(200, 120)),
+                         Qt::NoButton, Qt::LeftButton, {});
+        QApplication::sendEvent(m_panel.get(), &move);
+        QTest::mouseRelease(m_panel.get(), Qt::LeftButton, {}, QPoint(200, 120));
+        QCOMPARE(m_panel->geometry(), before);
+        m_panel->setLayoutLocked(false);
+        QVERIFY(m_panel->grip()->isVisible());
+        QVERIFY(m_panel->grip()->isEnabled());
+    }
+
+    void restoredGeometry_data()
+    {
+        QTest::addColumn<QRect>("stored");
+        QTest::addColumn<bool>("used");
+        QTest::newRow("on screen") << QRect(100, 120, 360, 300) << true;
+        QTest::newRow("off every screen") << QRect(-5000, -5000, 360, 300) << false;
+        QTest::newRow("nothing stored") << QRect() << false;
+    }
+
+    void restoredGeometry()
+    {
+        QFETCH(QRect, stored);
+        QFETCH(bool, used);
+        if (stored.isValid())
+            Settings::instance()->setValue(SettingsKeys::todoGeometry, stored);
+        m_model = std::make_unique<TodoModel>(m_env->appConfigDir() + "/todo.json");
+        TodoPanel panel(m_model.get());
+        const QRect fallback(30, 40, 340, 420);
+        panel.restorePanelGeometry(fallback);
+        const QRect expected = used ? stored : fallback;
+        QCOMPARE(panel.pos(), expected.topLeft());
+        QCOMPARE(panel.width(), expected.width());
+        QCOMPARE(panel.height(), 122 + 52); // the height is the content's
+    }
+
+    void defaultPlacement_data()
+    {
+        QTest::addColumn<QRect>("area");
+        QTest::addColumn<QList<QRect>>("panels");
+        QTest::addColumn<QRect>("expected");
+        const QRect area(24, 24, 1872, 1032);
+        QTest::newRow("free screen") << area << QList<QRect>{} << QRect(24, 24, 340, 420);
+        // A panel at the top-left pushes the first free spot below it (8 px clear, 16 px steps).
+        QTest::newRow("below a panel")
+            << area << QList<QRect>{QRect(24, 24, 300, 200)} << QRect(24, 24 + 16 * 13, 340, 420);
+        QTest::newRow("column full") << area << QList<QRect>{QRect(24, 24, 300, 1032)}
+                                     << QRect(24 + 16 * 20, 24, 340, 420);
+        QTest::newRow("small screen") << QRect(0, 0, 300, 200) << QList<QRect>{} << QRect(0, 0, 300, 200);
+        QTest::newRow("no room at all")
+            << QRect(0, 0, 400, 500) << QList<QRect>{QRect(0, 0, 400, 500)} << QRect(0, 0, 340, 420);
+    }
+
+    void defaultPlacement()
+    {
+        QFETCH(QRect, area);
+        QFETCH(QList<QRect>, panels);
+        QFETCH(QRect, expected);
+        QCOMPARE(TodoPlacement::defaultRect(area, panels), expected);
+    }
+
+    void dayLabels()
+    {
+        const QDate today(2024, 3, 1);
+        QCOMPARE(TodoDelegate::dayLabel(today, today), "Today");
+        QCOMPARE(TodoDelegate::dayLabel(QDate(2024, 2, 29), today), "Yesterday");
+        QCOMPARE(TodoDelegate::dayLabel(QDate(2024, 2, 28), today),
+                 QLocale().toString(QDate(2024, 2, 28), QLocale::ShortFormat));
+    }
+
+    void headerTitleStandsByItsGlyph_data()
+    {
+        QTest::addColumn<bool>("rightToLeft");
+        QTest::newRow("left to right") << false;
+        QTest::newRow("right to left") << true;
+    }
+
+    void headerTitleStandsByItsGlyph()
+    {
+        QFETCH(bool, rightToLeft);
+        QImage image(340, 174, QImage::Format_ARGB32);
+        image.fill(Qt::black);
+        QPainter painter(&image);
+        // The painter follows the widget's direction, as in the panel.
+        painter.setLayoutDirection(rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
+        TodoStyle::paint(&painter, {image.size(), rightToLeft, true, "To-do", 0});
+        painter.end();
+        // Light title pixels just after the glyph, none in the middle of the band.
+        int nearGlyph = 0;
+        int middle = 0;
+        for (int x = 0; x < image.width(); ++x) {
+            const int leading = rightToLeft ? image.width() - 1 - x : x;
+            for (int y = 14; y < 30; ++y) {
+                if (qGray(image.pixel(x, y)) <= 160)
+                    continue;
+                if (leading >= 38 && leading < 108)
+                    ++nearGlyph;
+                else if (leading >= 140 && leading < 260)
+                    ++middle;
+            }
+        }
+        QVERIFY(nearGlyph > 10);
+        QCOMPARE(middle, 0);
+    }
 
 private:
-    TodoPanel *makePanel(const QStringList &titles, const QList<bool> &completed = {});
-    QPoint rowPoint(int row, int dx, int dy) const;
+    // A shown panel 340 px wide whose rows read top to bottom in the order given.
+    TodoPanel *makePanel(const QStringList &titles, const QList<bool> &completed = {})
+    {
+        m_model = std::make_unique<TodoModel>(m_env->appConfigDir() + "/todo.json");
+        for (qsizetype i = titles.size() - 1; i >= 0; --i) {
+            m_model->addTask(titles.at(i));
+            if (completed.value(i))
+                m_model->setCompleted(0, true);
+        }
+        m_panel = std::make_unique<TodoPanel>(m_model.get());
+        m_panel->restorePanelGeometry(QRect(40, 40, 340, 420));
+        m_panel->show();
+        return QTest::qWaitForWindowExposed(m_panel.get()) ? m_panel.get() : nullptr;
+    }
+    // dx from the row's leading edge, or when negative from its trailing edge.
+    QPoint rowPoint(int row, int dx, int dy) const
+    {
+        const QRect r = m_panel->list()->visualRect(m_panel->filter()->index(row, 0));
+        const int lead = dx < 0 ? r.width() + dx : dx;
+        return {m_panel->layoutDirection() == Qt::RightToLeft ? r.right() - lead : r.left() + lead,
+                r.top() + dy};
+    }
+    QStringList titles() const
+    {
+        QStringList result;
+        for (const TodoTask &task : m_model->tasks())
+            result.append(task.title);
+        return result;
+    }
 
     std::unique_ptr<TestEnvironment> m_env;
     std::unique_ptr<TodoModel> m_model;
     std::unique_ptr<TodoPanel> m_panel;
 };
-
-void TestTodoPanel::init()
-{
-    m_env = std::make_unique<TestEnvironment>();
-    // The settings store outlives one environment.
-    for (const auto key : {SettingsKeys::todoHideCompleted, SettingsKeys::todoGeometry})
-        Settings::instance()->remove(key);
-}
-
-void TestTodoPanel::cleanup()
-{
-    m_panel.reset();
-    m_model.reset();
-    m_env.reset();
-    QApplication::setLayoutDirection(Qt::LeftToRight);
-}
-
-// A shown panel 340 px wide whose rows read top to bottom in the order given.
-TodoPanel *TestTodoPanel::makePanel(const QStringList &titles, const QList<bool> &completed)
-{
-    m_model = std::make_unique<TodoModel>(m_env->appConfigDir() + "/todo.json");
-    for (qsizetype i = titles.size() - 1; i >= 0; --i) {
-        m_model->addTask(titles.at(i));
-        if (completed.value(i))
-            m_model->setCompleted(0, true);
-    }
-    m_panel = std::make_unique<TodoPanel>(m_model.get());
-    m_panel->restorePanelGeometry(QRect(40, 40, 340, 420));
-    m_panel->show();
-    if (!QTest::qWaitForWindowExposed(m_panel.get()))
-        return nullptr;
-    return m_panel.get();
-}
-
-QPoint TestTodoPanel::rowPoint(int row, int dx, int dy) const
-{
-    const QRect r = m_panel->list()->visualRect(m_panel->filter()->index(row, 0));
-    const int x = m_panel->layoutDirection() == Qt::RightToLeft ? r.right() - dx : r.left() + dx;
-    return {x, r.top() + dy};
-}
-
-void TestTodoPanel::heightFollowsContent_data()
-{
-    QTest::addColumn<QStringList>("titles");
-    QTest::addColumn<int>("completed"); // how many of the first rows are done
-    QTest::addColumn<int>("content");   // expected row heights (without the toggle)
-
-    const QString longTitle = QString("word ").repeated(30).trimmed();
-    QTest::newRow("empty") << QStringList{} << 0 << 52;
-    QTest::newRow("one short") << QStringList{"Milk"} << 0 << 62;
-    QTest::newRow("one long") << QStringList{longTitle} << 0 << 78;
-    QTest::newRow("line break") << QStringList{"one\ntwo"} << 0 << 78;
-    // Wider than a 260 px row's text, narrower than this 340 px panel's: one line.
-    QString between = "m";
-    const QFontMetrics metrics(TodoMetrics::titleFont());
-    while (metrics.horizontalAdvance(between) <= 260 - 44 + 10)
-        between += "m";
-    QTest::newRow("fits the panel's width") << QStringList{between} << 0 << 62;
-    QTest::newRow("emoji and Arabic") << QStringList{"🎉🎂", "اتصل بأحمد"} << 0 << 124;
-    QTest::newRow("seven, one done") << QStringList{"a", "b", "c", "d", "e", "f", "g"} << 1 << 6 * 62;
-    QTest::newRow("seven long") << QStringList(7, longTitle) << 0 << 6 * 78;
-}
-
-void TestTodoPanel::heightFollowsContent()
-{
-    QFETCH(QStringList, titles);
-    QFETCH(int, completed);
-    QFETCH(int, content);
-    QList<bool> done;
-    for (qsizetype i = 0; i < titles.size(); ++i)
-        done.append(i < completed);
-    QVERIFY(makePanel(titles, done));
-    const int toggle = completed > 0 ? m_panel->completedToggle()->sizeHint().height() : 0;
-    QCOMPARE(m_panel->height(), 122 + content + toggle);
-    QCOMPARE(m_panel->completedToggle()->isVisible(), completed > 0);
-    QCOMPARE(m_panel->width(), 340); // the width stays the user's
-
-    // The delegate's rows are the heights the panel planned for.
-    int rows = 0;
-    for (int row = 0; row < std::min<int>(int(titles.size()), 6); ++row)
-        rows += m_panel->list()->visualRect(m_panel->filter()->index(row, 0)).height();
-    if (!titles.isEmpty())
-        QCOMPARE(rows, content);
-    // However the view asks, a row is as tall as the panel planned it.
-    const QAbstractItemDelegate *delegate = m_panel->list()->itemDelegate();
-    for (int row = 0; row < std::min<int>(int(titles.size()), 6); ++row) {
-        const QModelIndex index = m_panel->filter()->index(row, 0);
-        QCOMPARE(delegate->sizeHint(QStyleOptionViewItem(), index).height(),
-                 TodoMetrics::rowHeight(titles.at(row), m_panel->width() - 36));
-    }
-    if (titles.size() > 6)
-        QVERIFY(m_panel->list()->verticalScrollBar()->maximum() > 0);
-}
-
-void TestTodoPanel::emptyStates()
-{
-    QVERIFY(makePanel({}));
-    QVERIFY(m_panel->emptyLabel()->isVisible());
-    QVERIFY(!m_panel->list()->isVisible());
-    QCOMPARE(m_panel->emptyLabel()->text(), "Nothing to do\nAdd a task above");
-    QVERIFY(!m_panel->completedToggle()->isVisible());
-
-    m_model->addTask("Done already");
-    m_model->setCompleted(0, true);
-    QVERIFY(m_panel->list()->isVisible());
-    QCOMPARE(m_panel->completedToggle()->text(), "Hide completed");
-    QTest::mouseClick(m_panel->completedToggle(), Qt::LeftButton);
-    QVERIFY(!m_panel->list()->isVisible());
-    QCOMPARE(m_panel->emptyLabel()->text(), "Completed tasks hidden");
-    QCOMPARE(m_panel->completedToggle()->text(), "Show completed");
-    QCOMPARE(Settings::instance()->value(SettingsKeys::todoHideCompleted).toBool(), true);
-    // A new panel reads the choice back.
-    TodoPanel again(m_model.get());
-    QVERIFY(again.hidesCompleted());
-    QCOMPARE(again.filter()->rowCount(), 0);
-}
-
-void TestTodoPanel::inputLine()
-{
-    QVERIFY(makePanel({"Older"}));
-    QLineEdit *input = m_panel->input();
-    QCOMPARE(input->maxLength(), 240);
-    input->setText("   ");
-    QTest::keyClick(input, Qt::Key_Return);
-    QCOMPARE(m_model->rowCount(), 1);
-    QCOMPARE(input->text(), "   ");
-
-    input->setText(" Call Bob ");
-    QTest::keyClick(input, Qt::Key_Return);
-    QCOMPARE(m_model->rowCount(), 2);
-    QCOMPARE(m_model->index(0).data().toString(), "Call Bob");
-    QVERIFY(input->text().isEmpty());
-
-    input->setText("By the button");
-    QTest::mouseClick(m_panel->findChild<QPushButton *>("todoAdd"), Qt::LeftButton);
-    QCOMPARE(m_model->index(0).data().toString(), "By the button");
-    QCOMPARE(m_panel->height(), 122 + 3 * 62);
-}
-
-void TestTodoPanel::keys_data()
-{
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("current"); // -1: no current row
-    QTest::addColumn<QStringList>("titles");
-    QTest::addColumn<int>("completed");
-
-    QTest::newRow("space ticks") << int(Qt::Key_Space) << 1 << QStringList{"A", "B", "C"} << 1;
-    QTest::newRow("delete removes") << int(Qt::Key_Delete) << 1 << QStringList{"A", "C"} << 0;
-    QTest::newRow("space without a row") << int(Qt::Key_Space) << -1 << QStringList{"A", "B", "C"} << 0;
-    QTest::newRow("delete without a row") << int(Qt::Key_Delete) << -1 << QStringList{"A", "B", "C"} << 0;
-}
-
-void TestTodoPanel::keys()
-{
-    QFETCH(int, key);
-    QFETCH(int, current);
-    QFETCH(QStringList, titles);
-    QFETCH(int, completed);
-    QVERIFY(makePanel({"A", "B", "C"}));
-    if (current >= 0)
-        m_panel->list()->setCurrentIndex(m_panel->filter()->index(current, 0));
-    QTest::keyClick(m_panel->list(), Qt::Key(key));
-    QStringList after;
-    for (const TodoTask &task : m_model->tasks())
-        after.append(task.title);
-    QCOMPARE(after, titles);
-    QCOMPARE(m_model->completedCount(), completed);
-}
-
-void TestTodoPanel::mouseOnRows_data()
-{
-    QTest::addColumn<Qt::LayoutDirection>("direction");
-    QTest::addColumn<QPoint>("offset"); // from the row's leading top corner
-    QTest::addColumn<bool>("ticks");
-    QTest::addColumn<bool>("selects");
-
-    for (const auto direction : {Qt::LeftToRight, Qt::RightToLeft}) {
-        const char *name = direction == Qt::LeftToRight ? "ltr" : "rtl";
-        QTest::addRow("%s check circle", name) << direction << QPoint(18, 22) << true << false;
-        QTest::addRow("%s title", name) << direction << QPoint(60, 20) << false << true;
-        QTest::addRow("%s date line", name) << direction << QPoint(60, 46) << false << false;
-    }
-    // Mirrored: where a left-to-right row has its circle, this one ends its title.
-    QTest::newRow("rtl, where ltr has the circle") << Qt::RightToLeft << QPoint(-18, 22) << false << true;
-}
-
-void TestTodoPanel::mouseOnRows()
-{
-    QFETCH(Qt::LayoutDirection, direction);
-    QFETCH(QPoint, offset);
-    QFETCH(bool, ticks);
-    QFETCH(bool, selects);
-    QApplication::setLayoutDirection(direction);
-    QVERIFY(makePanel({"First task", "Second task"}));
-    const QRect row = m_panel->list()->visualRect(m_panel->filter()->index(1, 0));
-    QPoint at = rowPoint(1, offset.x(), offset.y());
-    if (offset.x() < 0) // measured from the trailing edge instead
-        at = rowPoint(1, row.width() + offset.x(), offset.y());
-    QTest::mouseClick(m_panel->list()->viewport(), Qt::LeftButton, {}, at);
-
-    QCOMPARE(m_model->index(1).data(TodoModel::CompletedRole).toBool(), ticks);
-    QCOMPARE(m_panel->list()->currentIndex().row(), 1);
-    QCOMPARE(m_panel->taskText()->isVisible(), selects);
-    QCOMPARE(m_panel->list()->property("selectingTask").toString(),
-             selects ? m_model->index(1).data(TodoModel::IdRole).toString() : QString());
-    if (selects) {
-        QCOMPARE(m_panel->taskText()->toPlainText(), "Second task");
-        QVERIFY(row.contains(m_panel->taskText()->geometry()));
-        // A press elsewhere in the list ends it.
-        QTest::mouseClick(m_panel->list()->viewport(), Qt::LeftButton, {}, rowPoint(0, 60, 46));
-        QVERIFY(!m_panel->taskText()->isVisible());
-        QVERIFY(m_panel->list()->property("selectingTask").toString().isEmpty());
-    }
-}
-
-void TestTodoPanel::selectionEndsWhenAnotherTaskGoes()
-{
-    QVERIFY(makePanel({"Keep me", "Remove me", "Third"}));
-    QTest::mouseClick(m_panel->list()->viewport(), Qt::LeftButton, {}, rowPoint(0, 60, 20));
-    QVERIFY(m_panel->taskText()->isVisible());
-    // Another task goes (the keyboard, a menu) while the text is being selected.
-    m_model->removeTask(1);
-    QVERIFY(!m_panel->taskText()->isVisible());
-    QVERIFY(m_panel->list()->property("selectingTask").toString().isEmpty());
-    auto *delegate = qobject_cast<TodoDelegate *>(m_panel->list()->itemDelegate());
-    QVERIFY(!delegate->coveredRow().isValid());
-    // Selecting again, then the selected task itself going, leaves nothing covered.
-    QTest::mouseClick(m_panel->list()->viewport(), Qt::LeftButton, {}, rowPoint(1, 60, 20));
-    QCOMPARE(m_panel->taskText()->toPlainText(), "Third");
-    m_model->removeTask(1);
-    QVERIFY(!delegate->coveredRow().isValid());
-    QCOMPARE(m_panel->height(), 122 + 62);
-}
-
-void TestTodoPanel::contextMenu()
-{
-    QVERIFY(makePanel({"Open task", "Done task"}, {false, true}));
-    const auto texts = [](QMenu *menu) {
-        QStringList result;
-        for (QAction *action : menu->actions())
-            result.append(action->isSeparator() ? "-" : action->text());
-        return result;
-    };
-    const QPoint doneRow = rowPoint(1, 60, 20);
-    std::unique_ptr<QMenu> menu = TodoContextMenu::create(m_panel.get(), doneRow);
-    QVERIFY(menu);
-    QCOMPARE(texts(menu.get()), (QStringList{"Mark active", "Delete task", "-", "Hide completed"}));
-
-    // The task is fixed when the menu opens: a task added meanwhile shifts the
-    // rows, and "Delete task" still removes the one clicked.
-    m_model->addTask("Newcomer");
-    menu->actions().at(1)->trigger();
-    QStringList left;
-    for (const TodoTask &task : m_model->tasks())
-        left.append(task.title);
-    QCOMPARE(left, (QStringList{"Newcomer", "Open task"}));
-
-    // The pin action of the desktop layer comes first when the panel has one.
-    auto *pin = new QAction("Always on top", m_panel.get());
-    pin->setObjectName("panelAlwaysOnTop");
-    menu = TodoContextMenu::create(m_panel.get(), rowPoint(0, 60, 20));
-    QCOMPARE(texts(menu.get()), (QStringList{"Always on top", "-", "Mark complete", "Delete task"}));
-    delete pin;
-    // Below the rows with nothing completed there is nothing to offer.
-    QVERIFY(!TodoContextMenu::create(m_panel.get(), QPoint(5, m_panel->list()->viewport()->height() - 2)));
-}
-
-void TestTodoPanel::closingHidesAndAsks()
-{
-    QVERIFY(makePanel({"A"}));
-    QSignalSpy asked(m_panel.get(), &TodoPanel::hideRequested);
-    m_panel->move(120, 130);
-    QVERIFY(!m_panel->close()); // refused: the panel only hides
-    QVERIFY(!m_panel->isVisible());
-    QCOMPARE(asked.size(), 1);
-    QCOMPARE(Settings::instance()->value(SettingsKeys::todoGeometry).toRect().topLeft(), QPoint(120, 130));
-}
-
-void TestTodoPanel::lockHidesGrip()
-{
-    QVERIFY(makePanel({"A"}));
-    QVERIFY(m_panel->grip()->isVisible());
-    m_panel->setLayoutLocked(true);
-    QVERIFY(!m_panel->grip()->isVisible());
-    QVERIFY(m_panel->property("panelLayoutLocked").toBool());
-    const QRect before = m_panel->geometry();
-    // A drag of the header does not move a locked panel that is not pinned.
-    QTest::mousePress(m_panel.get(), Qt::LeftButton, {}, QPoint(100, 20));
-    QMouseEvent move(QEvent::MouseMove, QPointF(200, 120), m_panel->mapToGlobal(QPointF(200, 120)),
-                     Qt::NoButton, Qt::LeftButton, {});
-    QApplication::sendEvent(m_panel.get(), &move);
-    QTest::mouseRelease(m_panel.get(), Qt::LeftButton, {}, QPoint(200, 120));
-    QCOMPARE(m_panel->geometry(), before);
-    m_panel->setLayoutLocked(false);
-    QVERIFY(m_panel->grip()->isVisible());
-    QVERIFY(m_panel->grip()->isEnabled());
-}
-
-void TestTodoPanel::restoredGeometry_data()
-{
-    QTest::addColumn<QRect>("stored");
-    QTest::addColumn<bool>("used");
-    QTest::newRow("on screen") << QRect(100, 120, 360, 300) << true;
-    QTest::newRow("off every screen") << QRect(-5000, -5000, 360, 300) << false;
-    QTest::newRow("nothing stored") << QRect() << false;
-}
-
-void TestTodoPanel::restoredGeometry()
-{
-    QFETCH(QRect, stored);
-    QFETCH(bool, used);
-    if (stored.isValid())
-        Settings::instance()->setValue(SettingsKeys::todoGeometry, stored);
-    m_model = std::make_unique<TodoModel>(m_env->appConfigDir() + "/todo.json");
-    TodoPanel panel(m_model.get());
-    const QRect fallback(30, 40, 340, 420);
-    panel.restorePanelGeometry(fallback);
-    const QRect expected = used ? stored : fallback;
-    QCOMPARE(panel.pos(), expected.topLeft());
-    QCOMPARE(panel.width(), expected.width());
-    QCOMPARE(panel.height(), 122 + 52); // the height is the content's
-}
-
-void TestTodoPanel::defaultPlacement_data()
-{
-    QTest::addColumn<QRect>("area");
-    QTest::addColumn<QList<QRect>>("panels");
-    QTest::addColumn<QRect>("expected");
-    const QRect area(24, 24, 1872, 1032);
-    QTest::newRow("free screen") << area << QList<QRect>{} << QRect(24, 24, 340, 420);
-    // A panel at the top-left pushes the first free spot below it (8 px clear, 16 px steps).
-    QTest::newRow("below a panel") << area << QList<QRect>{QRect(24, 24, 300, 200)}
-                                   << QRect(24, 24 + 16 * 13, 340, 420);
-    QTest::newRow("column full") << area << QList<QRect>{QRect(24, 24, 300, 1032)}
-                                 << QRect(24 + 16 * 20, 24, 340, 420);
-    QTest::newRow("small screen") << QRect(0, 0, 300, 200) << QList<QRect>{} << QRect(0, 0, 300, 200);
-    QTest::newRow("no room at all") << QRect(0, 0, 400, 500) << QList<QRect>{QRect(0, 0, 400, 500)}
-                                    << QRect(0, 0, 340, 420);
-}
-
-void TestTodoPanel::defaultPlacement()
-{
-    QFETCH(QRect, area);
-    QFETCH(QList<QRect>, panels);
-    QFETCH(QRect, expected);
-    QCOMPARE(TodoPlacement::defaultRect(area, panels), expected);
-}
-
-void TestTodoPanel::dayLabels()
-{
-    const QDate today(2024, 3, 1);
-    QCOMPARE(TodoDelegate::dayLabel(today, today), "Today");
-    QCOMPARE(TodoDelegate::dayLabel(QDate(2024, 2, 29), today), "Yesterday");
-    QCOMPARE(TodoDelegate::dayLabel(QDate(2024, 2, 28), today),
-             QLocale().toString(QDate(2024, 2, 28), QLocale::ShortFormat));
-}
-
-void TestTodoPanel::headerTitleStandsByItsGlyph_data()
-{
-    QTest::addColumn<bool>("rightToLeft");
-    QTest::newRow("left to right") << false;
-    QTest::newRow("right to left") << true;
-}
-
-void TestTodoPanel::headerTitleStandsByItsGlyph()
-{
-    QFETCH(bool, rightToLeft);
-    QImage image(340, 174, QImage::Format_ARGB32);
-    image.fill(Qt::black);
-    QPainter painter(&image);
-    // The painter follows the widget's direction, as in the panel.
-    painter.setLayoutDirection(rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
-    TodoStyle::paint(&painter, {image.size(), rightToLeft, true, "To-do", 0});
-    painter.end();
-    // Light title pixels just after the glyph, none in the middle of the band.
-    int nearGlyph = 0;
-    int middle = 0;
-    for (int x = 0; x < image.width(); ++x) {
-        const int leading = rightToLeft ? image.width() - 1 - x : x;
-        for (int y = 14; y < 30; ++y) {
-            if (qGray(image.pixel(x, y)) <= 160)
-                continue;
-            if (leading >= 38 && leading < 108)
-                ++nearGlyph;
-            else if (leading >= 140 && leading < 260)
-                ++middle;
-        }
-    }
-    QVERIFY(nearGlyph > 10);
-    QCOMPARE(middle, 0);
-}
 
 QTEST_MAIN(TestTodoPanel)
 #include "test_todopanel.moc"

@@ -25,19 +25,12 @@ QByteArray readAll(const QString &path)
 QStringList storedTitles(const QString &path)
 {
     QStringList titles;
-    const QJsonArray tasks = QJsonDocument::fromJson(readAll(path)).object().value("tasks").toArray();
-    for (const QJsonValue &task : tasks)
+    for (const QJsonValue &task : QJsonDocument::fromJson(readAll(path)).object().value("tasks").toArray())
         titles.append(task.toObject().value("title").toString());
     return titles;
 }
 
-QStringList titles(const TodoModel &model)
-{
-    QStringList result;
-    for (const TodoTask &task : model.tasks())
-        result.append(task.title);
-    return result;
-}
+const QRegularExpression saveWarning("^Cannot save the to-do list: ");
 
 // Makes every write beyond `bytes` fail while it lives, even for root.
 class FileSizeLimit
@@ -46,9 +39,7 @@ public:
     explicit FileSizeLimit(rlim_t bytes)
     {
         getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_handler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_saved;
-        limit.rlim_cur = bytes;
+        rlimit limit{bytes, m_saved.rlim_max};
         setrlimit(RLIMIT_FSIZE, &limit);
     }
     ~FileSizeLimit()
@@ -59,7 +50,7 @@ public:
 
 private:
     rlimit m_saved{};
-    void (*m_handler)(int);
+    void (*m_handler)(int) = std::signal(SIGXFSZ, SIG_IGN);
 };
 
 } // namespace
@@ -74,9 +65,65 @@ private Q_SLOTS:
     void init() { m_env = std::make_unique<TestEnvironment>(); }
     void cleanup() { m_env.reset(); }
 
-    void failedSaveKeepsPreviousFileAndIsRetried();
-    void saveIntoUnwritableFolder();
-    void symbolicLinkIsWrittenThrough();
+    void failedSaveKeepsPreviousFileAndIsRetried()
+    {
+        const QByteArray before = R"({"tasks":[{"id":"1","title":"Kept","created":"2024-01-01"}]})";
+        write(before);
+        TodoModel model(path());
+        {
+            // The new list is longer than any write may be.
+            FileSizeLimit limit(40);
+            QTest::ignoreMessage(QtWarningMsg,
+                                 QRegularExpression("^Cannot save the to-do list: .*todo.json"));
+            QSignalSpy counts(&model, &TodoModel::countsChanged);
+            model.addTask("Will be saved later");
+            QCOMPARE(counts.size(), 1); // announced even though the write failed
+            QVERIFY(!model.isSaved());
+        }
+        QCOMPARE(readAll(path()), before);
+        QCOMPARE(QDir(m_env->appConfigDir()).entryList({"todo.json.*"}, QDir::Files | QDir::Hidden),
+                 QStringList());
+        model.addTask("Next change");
+        QVERIFY(model.isSaved());
+        QCOMPARE(storedTitles(path()), (QStringList{"Next change", "Will be saved later", "Kept"}));
+    }
+
+    void saveIntoUnwritableFolder()
+    {
+        // A file where the folder belongs: even root cannot make the folder.
+        const QString blocked = m_env->writeFile("blocked", "not a folder");
+        const QString inside = blocked + "/sub/todo.json";
+        TodoModel model(inside);
+        QTest::ignoreMessage(QtWarningMsg, saveWarning);
+        model.addTask("Still listed");
+        QCOMPARE(model.rowCount(), 1);
+        QVERIFY(!model.isSaved());
+        QCOMPARE(readAll(blocked), "not a folder");
+
+        if (geteuid() != 0) {
+            const QString folder = m_env->home() + "/readonly";
+            QVERIFY(QDir().mkpath(folder));
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+            TodoModel locked(folder + "/todo.json");
+            QTest::ignoreMessage(QtWarningMsg, saveWarning);
+            locked.addTask("Nope");
+            QVERIFY(!locked.isSaved());
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+    }
+
+    void symbolicLinkIsWrittenThrough()
+    {
+        const QString real =
+            m_env->writeFile("dotfiles/todo.json", R"({"tasks":[{"id":"1","title":"Linked"}]})");
+        QVERIFY(QDir().mkpath(m_env->appConfigDir()));
+        QVERIFY(QFile::link(real, path()));
+        TodoModel model(path());
+        QCOMPARE(model.rowCount(), 1);
+        model.addTask("Added");
+        QVERIFY(QFileInfo(path()).isSymLink());
+        QCOMPARE(storedTitles(real), (QStringList{"Added", "Linked"}));
+    }
 
 private:
     QString path() const { return m_env->appConfigDir() + "/todo.json"; }
@@ -86,69 +133,8 @@ private:
         QFile file(path());
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
     }
-    std::unique_ptr<TodoModel> open() { return std::make_unique<TodoModel>(path()); }
-
     std::unique_ptr<TestEnvironment> m_env;
 };
-
-void TestTodoSave::failedSaveKeepsPreviousFileAndIsRetried()
-{
-    write(R"({"tasks":[{"id":"1","title":"Kept","created":"2024-01-01"}]})");
-    auto model = open();
-    const QByteArray before = readAll(path());
-    {
-        // The new list is longer than any write may be.
-        FileSizeLimit limit(40);
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Cannot save the to-do list: .*todo.json"));
-        QSignalSpy counts(model.get(), &TodoModel::countsChanged);
-        model->addTask("Will be saved later");
-        QCOMPARE(counts.size(), 1); // announced even though the write failed
-        QVERIFY(!model->isSaved());
-    }
-    QCOMPARE(readAll(path()), before);
-    QCOMPARE(QDir(m_env->appConfigDir()).entryList({"todo.json.*"}, QDir::Files | QDir::Hidden),
-             QStringList());
-
-    model->addTask("Next change");
-    QVERIFY(model->isSaved());
-    QCOMPARE(storedTitles(path()), (QStringList{"Next change", "Will be saved later", "Kept"}));
-}
-
-void TestTodoSave::saveIntoUnwritableFolder()
-{
-    // A file where the folder belongs: even root cannot make the folder.
-    const QString blocked = m_env->writeFile("blocked", "not a folder");
-    const QString inside = blocked + "/sub/todo.json";
-    TodoModel model(inside);
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Cannot save the to-do list: "));
-    model.addTask("Still listed");
-    QCOMPARE(titles(model), QStringList{"Still listed"});
-    QVERIFY(!model.isSaved());
-    QCOMPARE(readAll(blocked), "not a folder");
-
-    if (geteuid() != 0) {
-        const QString folder = m_env->home() + "/readonly";
-        QVERIFY(QDir().mkpath(folder));
-        QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
-        TodoModel locked(folder + "/todo.json");
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Cannot save the to-do list: "));
-        locked.addTask("Nope");
-        QVERIFY(!locked.isSaved());
-        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-}
-
-void TestTodoSave::symbolicLinkIsWrittenThrough()
-{
-    const QString real = m_env->writeFile("dotfiles/todo.json", R"({"tasks":[{"id":"1","title":"Linked"}]})");
-    QVERIFY(QDir().mkpath(m_env->appConfigDir()));
-    QVERIFY(QFile::link(real, path()));
-    TodoModel model(path());
-    QCOMPARE(titles(model), QStringList{"Linked"});
-    model.addTask("Added");
-    QVERIFY(QFileInfo(path()).isSymLink());
-    QCOMPARE(storedTitles(real), (QStringList{"Added", "Linked"}));
-}
 
 QTEST_GUILESS_MAIN(TestTodoSave)
 #include "test_todosave.moc"
