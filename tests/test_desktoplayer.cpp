@@ -15,6 +15,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -67,6 +68,7 @@ private Q_SLOTS:
     void titleBandMenu();
     void withoutWindowManager_data();
     void withoutWindowManager();
+    void rememberedAnswersFollowChanges();
 
 private:
     // A layer over a fresh fake with two unpinned panels registered A then B.
@@ -426,5 +428,62 @@ void TestDesktopLayer::withoutWindowManager()
     QCOMPARE(layer.failedPasses(), 0);
 }
 
+void TestDesktopLayer::rememberedAnswersFollowChanges()
+{
+    // The backend remembers what the X server said until an event says that
+    // something changed; another client's changes must reach it all the same.
+    const QString xvfb = QStandardPaths::findExecutable("Xvfb");
+    QVERIFY2(!xvfb.isEmpty(), "Xvfb is needed (scripts/setup.sh installs it)");
+    QProcess server;
+    auto stopServer = qScopeGuard([&server] {
+        server.kill();
+        server.waitForFinished();
+    });
+    server.start(xvfb, {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "320x240x24"});
+    QVERIFY(server.waitForReadyRead(5000));
+    const QByteArray display = ':' + server.readLine().trimmed();
+
+    xcb_connection_t *other = xcb_connect(display.constData(), nullptr);
+    auto closeOther = qScopeGuard([other] { xcb_disconnect(other); });
+    QVERIFY(!xcb_connection_has_error(other));
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(other)).data->root;
+    auto atom = [other](const char *name) {
+        xcb_intern_atom_reply_t *reply =
+            xcb_intern_atom_reply(other, xcb_intern_atom(other, 0, uint16_t(strlen(name)), name), nullptr);
+        const xcb_atom_t result = reply ? reply->atom : XCB_NONE;
+        free(reply);
+        return result;
+    };
+    auto set = [other](xcb_window_t window, xcb_atom_t property, xcb_atom_t type, QList<uint32_t> values) {
+        xcb_change_property(other, XCB_PROP_MODE_REPLACE, window, property, type, 32, uint32_t(values.size()),
+                            values.constData());
+        xcb_flush(other);
+    };
+    const xcb_window_t window = xcb_generate_id(other);
+    xcb_create_window(other, XCB_COPY_FROM_PARENT, window, root, 0, 0, 10, 10, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_map_window(other, window);
+    set(root, atom("_NET_CURRENT_DESKTOP"), XCB_ATOM_CARDINAL, {0});
+    set(window, atom("_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL, {1});
+    set(root, atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW, {window});
+    free(xcb_get_input_focus_reply(other, xcb_get_input_focus(other), nullptr));
+
+    FreedesktopWindowStacking stacking(display);
+    QCOMPARE(stacking.stackingOrder(), QList<WId>{window});
+    QVERIFY(!stacking.isShown(window)); // on another workspace
+    QCOMPARE(stacking.layer(window), Layer::Normal);
+
+    set(root, atom("_NET_CURRENT_DESKTOP"), XCB_ATOM_CARDINAL, {1});
+    QTRY_VERIFY(stacking.isShown(window));
+    set(window, atom("_NET_WM_STATE"), XCB_ATOM_ATOM, {atom("_NET_WM_STATE_BELOW")});
+    QTRY_COMPARE(stacking.layer(window), Layer::KeepBelow);
+    xcb_unmap_window(other, window);
+    xcb_flush(other);
+    QTRY_VERIFY(!stacking.isShown(window));
+    set(root, atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW, {});
+    QTRY_VERIFY(stacking.stackingOrder().isEmpty());
+}
+
 QTEST_MAIN(TestDesktopLayer)
+
 #include "test_desktoplayer.moc"
