@@ -1,58 +1,78 @@
 """A throw-away X session for end-to-end tests: Xvfb, a window manager and a
-compositor, plus helpers that read what a user would see."""
+compositor, a throw-away home, the organiser, and helpers that read what a
+user would see. Every script: <script> <larkspan binary> <artefact folder> [argument]."""
 
+import ctypes
+import ctypes.util
+import json
 import os
 import shutil
+import signal
 import subprocess
+import sys
 import tempfile
 import time
 
-
-def _required():
-    """CI installs everything (scripts/setup.sh) and must not pass a test that
-    could not run: there, or with LARKSPAN_REQUIRE_E2E=1, a skip is a failure."""
-    return os.environ.get("LARKSPAN_REQUIRE_E2E") == "1" or os.environ.get("CI") == "true"
-
-
-SKIP = 1 if _required() else 77  # 77 is CTest's skip code
-
+BINARY, ARTEFACTS = sys.argv[1], sys.argv[2]
+XFCONFD = "/usr/lib/x86_64-linux-gnu/xfce4/xfconf/xfconfd"
+# CI installs everything (scripts/setup.sh) and must not pass a test that could
+# not run: there, or with LARKSPAN_REQUIRE_E2E=1, a skip is a failure (77 is CTest's skip).
+SKIP = 1 if os.environ.get("LARKSPAN_REQUIRE_E2E") == "1" or os.environ.get("CI") == "true" else 77
+REQUIRED = ["Xvfb", "openbox", "xcompmgr", "xdotool", "import", "convert", "dbus-daemon"]
 # A session bus with no service folders: nothing installed on the machine is
 # activated for the program under test.
 BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:dir={dir}</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
+<busconfig><type>session</type><listen>unix:dir={dir}</listen><auth>EXTERNAL</auth>
+  <policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/>
+    <allow own="*"/></policy></busconfig>
 """
 
-REQUIRED = ["Xvfb", "openbox", "xcompmgr", "xdotool", "import", "convert", "dbus-daemon"]
+failures = []
 
 
-def missing_tools():
-    return [tool for tool in REQUIRED if shutil.which(tool) is None]
+def check(condition, message):
+    print(("ok   " if condition else "FAIL ") + message)
+    if not condition:
+        failures.append(message)
+    return condition
 
 
-def free_display():
-    for number in range(90, 200):
-        if not os.path.exists(f"/tmp/.X11-unix/X{number}") and not os.path.exists(f"/tmp/.X{number}-lock"):
-            return number
-    raise RuntimeError("no free X display number")
+def wait_until(predicate, timeout=10):
+    """The predicate's first true value within the time, else its last value."""
+    deadline = time.time() + timeout
+    while True:
+        try:
+            value = predicate()
+        except KeyError:  # a window went away while it was being looked at
+            value = None
+        if value or time.time() > deadline:
+            return value
+        time.sleep(0.1)
+
+
+def run_test(body, tools=(), window_manager=True):
+    """Runs body(session, root) in a fresh session and home; 0 when every check held.
+    window_manager False: the test starts its own, after the services it needs."""
+    missing = [tool for tool in REQUIRED + list(tools) if shutil.which(tool) is None]
+    if missing:
+        print("skipped: missing " + ", ".join(missing))
+        return SKIP
+    os.makedirs(ARTEFACTS, exist_ok=True)
+    # The home outlives the session, so that the desktop has ended before its files go.
+    with tempfile.TemporaryDirectory() as root, Session(window_manager) as session:
+        body(session, root)
+    print(f"{len(failures)} failure(s)")
+    return 1 if failures else 0
 
 
 class Session:
-    def __init__(self, width=1920, height=1080, window_manager=True):
-        """window_manager False: the test starts its own (after services it needs)."""
+    def __init__(self, window_manager=True):
         self.window_manager = window_manager
-        self.number = free_display()
+        self.number = next(n for n in range(90, 200) if not os.path.exists(f"/tmp/.X11-unix/X{n}")
+                           and not os.path.exists(f"/tmp/.X{n}-lock"))
         self.display = f":{self.number}"
-        self.size = (width, height)
+        self.size = (1920, 1080)
         self.processes = []
         self.private = None
         self.bus_address = None
@@ -72,20 +92,17 @@ class Session:
         config = os.path.join(self.private.name, "bus.conf")
         with open(config, "w") as f:
             f.write(BUS_CONFIG.format(dir=os.path.join(self.private.name, "run")))
-        bus = self._spawn(["dbus-daemon", "--config-file=" + config, "--nofork", "--print-address=1"],
-                          stdout=subprocess.PIPE)
+        bus = self.spawn(["dbus-daemon", "--config-file=" + config, "--nofork", "--print-address=1"],
+                         stdout=subprocess.PIPE)
         self.bus_address = bus.stdout.readline().decode().strip()
         if not self.bus_address:
             raise RuntimeError("dbus-daemon did not start")
-        self._spawn(["Xvfb", self.display, "-screen", "0", f"{self.size[0]}x{self.size[1]}x24", "-nolisten", "tcp"])
-        deadline = time.time() + 10
-        while not os.path.exists(f"/tmp/.X11-unix/X{self.number}"):
-            if time.time() > deadline:
-                raise RuntimeError("Xvfb did not start")
-            time.sleep(0.05)
+        self.spawn(["Xvfb", self.display, "-screen", "0", f"{self.size[0]}x{self.size[1]}x24", "-nolisten", "tcp"])
+        if not wait_until(lambda: os.path.exists(f"/tmp/.X11-unix/X{self.number}")):
+            raise RuntimeError("Xvfb did not start")
         if self.window_manager:
-            self._spawn(["openbox"])
-            self._spawn(["xcompmgr"])
+            self.spawn(["openbox"])
+            self.spawn(["xcompmgr"])
             time.sleep(0.5)
         return self
 
@@ -105,68 +122,226 @@ class Session:
             self.private = None
 
     def env(self, **extra):
-        env = dict(os.environ)
-        env["DISPLAY"] = self.display
+        env = dict(os.environ, DISPLAY=self.display, TMPDIR=os.path.join(self.private.name, "tmp"),
+                   XDG_RUNTIME_DIR=os.path.join(self.private.name, "run"))
         env.pop("WAYLAND_DISPLAY", None)
         env.pop("QT_QPA_PLATFORM", None)
-        if self.private:
-            env["TMPDIR"] = os.path.join(self.private.name, "tmp")
-            env["XDG_RUNTIME_DIR"] = os.path.join(self.private.name, "run")
         if self.bus_address:
             env["DBUS_SESSION_BUS_ADDRESS"] = self.bus_address
         env.update(extra)
         return env
 
-    def _spawn(self, argv, stdout=subprocess.DEVNULL, env=None):
-        """Starts a process of the session; it ends with the session."""
-        process = subprocess.Popen(argv, env=env or self.env(), stdout=stdout, stderr=subprocess.DEVNULL)
+    def spawn(self, argv, stdout=subprocess.DEVNULL, env=None, stderr=subprocess.DEVNULL):
+        """Starts a process of the session; it ends with the session at the latest."""
+        process = subprocess.Popen(argv, env=env or self.env(), stdout=stdout, stderr=stderr)
         self.processes.append(process)
         return process
 
     def run(self, *argv):
         return subprocess.run(argv, env=self.env(), capture_output=True, text=True, timeout=30)
 
-    def windows(self, pid):
-        """{title: (x, y, width, height)} of the visible windows of a process."""
+    def window_ids(self, pid):
+        """{title: window id} of the visible windows of a process."""
         # --all: the process's windows that have a name, not windows of either kind.
         found = self.run("xdotool", "search", "--all", "--onlyvisible", "--pid", str(pid), "--name", ".")
-        result = {}
-        for wid in found.stdout.split():
-            name = self.run("xdotool", "getwindowname", wid).stdout.strip()
-            geometry = self.run("xdotool", "getwindowgeometry", "--shell", wid).stdout
-            values = dict(line.split("=", 1) for line in geometry.split() if "=" in line)
-            result[name] = (int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"]))
-        return result
+        return {self.run("xdotool", "getwindowname", w).stdout.strip(): int(w) for w in found.stdout.split()}
+
+    def geometry(self, wid):
+        out = self.run("xdotool", "getwindowgeometry", "--shell", str(wid)).stdout
+        values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+        return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+
+    def windows(self, pid):
+        """{title: (x, y, width, height)} of the visible windows of a process."""
+        return {name: self.geometry(wid) for name, wid in self.window_ids(pid).items()}
 
     def wait_for_windows(self, pid, titles, timeout=15):
-        deadline = time.time() + timeout
-        while True:
-            current = self.windows(pid)
-            if all(title in current for title in titles):
-                time.sleep(0.3)  # let the arrangement settle
-                return self.windows(pid)
-            if time.time() > deadline:
-                return current
-            time.sleep(0.1)
+        if wait_until(lambda: all(title in self.windows(pid) for title in titles), timeout):
+            time.sleep(0.3)  # let the arrangement settle
+        return self.windows(pid)
+
+    def click(self, x, y, button=1):
+        self.run("xdotool", "mousemove", str(x), str(y), "click", str(button))
+        time.sleep(0.3)
+
+    def open_menu(self, x, y):
+        self.click(x, y, 3)
+        time.sleep(0.3)  # until the menu is painted
 
     def drag(self, start, end, steps=10):
-        self.run("xdotool", "mousemove", str(start[0]), str(start[1]))
-        self.run("xdotool", "mousedown", "1")
+        self.run("xdotool", "mousemove", str(start[0]), str(start[1]), "mousedown", "1")
         for i in range(1, steps + 1):
-            x = start[0] + (end[0] - start[0]) * i // steps
-            y = start[1] + (end[1] - start[1]) * i // steps
-            self.run("xdotool", "mousemove", str(x), str(y))
+            self.run("xdotool", "mousemove", str(start[0] + (end[0] - start[0]) * i // steps),
+                     str(start[1] + (end[1] - start[1]) * i // steps))
             time.sleep(0.03)
         self.run("xdotool", "mouseup", "1")
         time.sleep(0.3)
 
-    def screenshot(self, path):
+    def screenshot(self, name):
+        path = os.path.join(ARTEFACTS, name)
         self.run("import", "-window", "root", path)
+        return path
 
-    def bright_fraction(self, shot, rect):
-        """Share of light pixels (text, icons) inside a rectangle of a screenshot."""
-        x, y, w, h = rect
-        out = subprocess.run(["convert", shot, "-crop", f"{w}x{h}+{x}+{y}", "-colorspace", "Gray",
-                              "-threshold", "60%", "-format", "%[fx:mean]", "info:"],
-                             capture_output=True, text=True, timeout=30)
-        return float(out.stdout.strip() or 0)
+
+def bright_fraction(shot, rect, threshold="60%"):
+    """Share of pixels lighter than the threshold (text, icons) inside a rectangle of a screenshot."""
+    x, y, w, h = rect
+    out = subprocess.run(["convert", shot, "-crop", f"{w}x{h}+{x}+{y}", "-colorspace", "Gray", "-threshold",
+                          threshold, "-format", "%[fx:mean]", "info:"], capture_output=True, text=True, timeout=30)
+    return float(out.stdout.strip() or 0)
+
+
+class Home:
+    """A throw-away home: desktop items (a name ending in / is a folder), the
+    program's settings and stored layout, and optionally an Xfce desktop on the
+    session's bus. bus False: the program gets no session bus at all."""
+
+    def __init__(self, session, root, items=(), settings=None, layout=None, bus=True):
+        self.session, self.path, self.bus = session, root, bus
+        self.desktop = os.path.join(root, "Desktop")
+        self.config = os.path.join(root, ".config", "brim-vale")
+        self.settings_path = os.path.join(self.config, "brim-vale.conf")
+        self.layout_path = os.path.join(self.config, "brim-vale", "panels.json")
+        os.makedirs(self.desktop)
+        os.makedirs(os.path.dirname(self.layout_path))
+        for name in items:
+            if name.endswith("/"):
+                os.makedirs(self.item(name))
+            else:
+                with open(self.item(name), "w") as f:
+                    f.write("x")
+        if settings is not None:
+            self.write_settings(settings)
+        if layout is not None:
+            self.write_layout(layout)
+
+    def item(self, name):
+        return os.path.join(self.desktop, name.rstrip("/"))
+
+    def write_settings(self, text):
+        with open(self.settings_path, "w") as f:
+            f.write(text)
+
+    def settings(self):
+        with open(self.settings_path) as f:
+            return f.read()
+
+    def layout(self):
+        if not os.path.exists(self.layout_path):
+            return {}
+        with open(self.layout_path) as f:
+            return json.load(f)
+
+    def write_layout(self, layout):
+        with open(self.layout_path, "w") as f:
+            json.dump(layout, f)
+
+    def env(self, **extra):
+        env = self.session.env(HOME=self.path, XDG_CONFIG_HOME=os.path.join(self.path, ".config"),
+                               XDG_DATA_HOME=os.path.join(self.path, ".local", "share"),
+                               XDG_CACHE_HOME=os.path.join(self.path, ".cache"), LANG="C.UTF-8", LANGUAGE="",
+                               **extra)
+        if not self.bus:
+            env.pop("DBUS_SESSION_BUS_ADDRESS")
+        return env
+
+    def start(self, *options, stderr=subprocess.DEVNULL, **env):
+        return Organiser(self.session, self.session.spawn([BINARY, *options], env=self.env(**env), stderr=stderr))
+
+    def run(self, *argv):
+        return subprocess.run(argv, env=self.env(), capture_output=True, text=True, timeout=30)
+
+    def start_xfce(self, window_manager=None, compositor=False):
+        """xfconfd, then the window manager (xfwm4 reads its settings from
+        xfconf), a compositor, and xfdesktop."""
+        self.session.spawn([XFCONFD], env=self.env())
+        self.wait_for_name("org.xfce.Xfconf")
+        if window_manager:
+            self.session.spawn([window_manager], env=self.env())
+        if compositor:
+            self.session.spawn(["xcompmgr"], env=self.env())
+        if window_manager and not wait_until(lambda: "window id" in self.run(
+                "xprop", "-root", "_NET_SUPPORTING_WM_CHECK").stdout, 15):
+            raise RuntimeError("the window manager did not start")
+        self.session.spawn(["xfdesktop", "--disable-wm-check"], env=self.env())
+        self.wait_for_name("org.xfce.xfdesktop")
+
+    def wait_for_name(self, name):
+        if not wait_until(lambda: "boolean true" in self.run(
+                "dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
+                "org.freedesktop.DBus.NameHasOwner", f"string:{name}").stdout, 15):
+            raise RuntimeError(f"{name} did not appear on the bus")
+
+    STYLE = ["xfconf-query", "-c", "xfce4-desktop", "-p", "/desktop-icons/style"]
+
+    def style(self):
+        """xfdesktop's icon style as text, or None when the property is absent."""
+        out = self.run(*self.STYLE)
+        return out.stdout.strip() if out.returncode == 0 else None
+
+    def set_style(self, value):
+        self.run(*self.STYLE, *(["-r"] if value is None else ["-n", "-t", "int", "-s", str(value)]))
+
+    def wait_style(self, expected):
+        return wait_until(lambda: self.style() == expected)
+
+
+class Organiser:
+    def __init__(self, session, process):
+        self.session, self.process, self.pid = session, process, process.pid
+
+    def windows(self):
+        return self.session.windows(self.pid)
+
+    def wait_for(self, titles, timeout=15):
+        return self.session.wait_for_windows(self.pid, titles, timeout)
+
+    def close_window(self, title):
+        """As a close button does: WM_DELETE_WINDOW to the window itself. Panels
+        are docks, which a window manager neither decorates nor closes."""
+        wid = self.session.window_ids(self.pid).get(title)
+        if wid:
+            send_delete_window(self.session.display, wid)
+        return wid is not None
+
+    def ended(self, timeout=15):
+        try:
+            return self.process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def stop(self, sig=signal.SIGTERM):
+        """Sends a signal, on which the organiser must end in order, with 0."""
+        self.process.send_signal(sig)
+        code = self.ended()
+        if code is None:
+            self.process.kill()
+            self.process.wait()
+        check(code == 0, f"{signal.Signals(sig).name} ends the organiser with 0")
+        return code
+
+
+class _ClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("data", ctypes.c_long * 5), ("pad", ctypes.c_long * 12)]
+
+
+def send_delete_window(display_name, window):
+    """Sends the WM_DELETE_WINDOW client message a window manager sends."""
+    xlib = ctypes.CDLL(ctypes.util.find_library("X11"))
+    xlib.XOpenDisplay.restype = ctypes.c_void_p
+    xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    xlib.XInternAtom.restype = ctypes.c_ulong
+    xlib.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    xlib.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+    xlib.XFlush.argtypes = xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    display = xlib.XOpenDisplay(display_name.encode())
+    if not display:
+        return
+    event = _ClientMessage(type=33, window=window, format=32,  # 33: ClientMessage
+                           message_type=xlib.XInternAtom(display, b"WM_PROTOCOLS", False))
+    event.data[0] = xlib.XInternAtom(display, b"WM_DELETE_WINDOW", False)  # data[1] 0: CurrentTime
+    xlib.XSendEvent(display, window, False, 0, ctypes.byref(event))
+    xlib.XFlush(display)
+    xlib.XCloseDisplay(display)
