@@ -70,4 +70,4 @@ def body(session, root):
 
 
 if __name__ == "__main__":
-    sys.exit(run_test(body, ["xfdesktop", "xfconf-query", XFCONFD]))
+    sys.exit(run_test(body, tools=["xfdesktop", "xfconf-query", XFCONFD]))

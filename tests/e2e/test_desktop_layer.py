@@ -180,4 +180,4 @@ def body(session, root):
 
 if __name__ == "__main__":
     tools = ["xfdesktop", "xterm", "wmctrl", "xprop", "xwininfo", XFCONFD] + ([WM] if WM != "none" else [])
-    sys.exit(run_test(body, tools, window_manager=False))
+    sys.exit(run_test(body, tools=tools, window_manager=False))

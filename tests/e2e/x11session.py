@@ -51,17 +51,18 @@ def wait_until(predicate, timeout=10):
         time.sleep(0.1)
 
 
-def run_test(body, tools=(), window_manager=True):
-    """Runs body(session, root) in a fresh session and home; 0 when every check held.
+def run_test(*bodies, tools=(), window_manager=True):
+    """Runs each body(session, root) in a fresh session and home; 0 when every check held.
     window_manager False: the test starts its own, after the services it needs."""
     missing = [tool for tool in REQUIRED + list(tools) if shutil.which(tool) is None]
     if missing:
         print("skipped: missing " + ", ".join(missing))
         return SKIP
     os.makedirs(ARTEFACTS, exist_ok=True)
-    # The home outlives the session, so that the desktop has ended before its files go.
-    with tempfile.TemporaryDirectory() as root, Session(window_manager) as session:
-        body(session, root)
+    for body in bodies:
+        # The home outlives the session, so that the desktop has ended before its files go.
+        with tempfile.TemporaryDirectory() as root, Session(window_manager) as session:
+            body(session, root)
     print(f"{len(failures)} failure(s)")
     return 1 if failures else 0
 
