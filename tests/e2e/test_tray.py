@@ -45,12 +45,13 @@ class Tray:
                 return tuple(int(found.group(i)) for i in (3, 4, 1, 2))
         return None
 
-    def click(self, icon, button=1):
-        self.session.click(icon[0] + icon[2] // 2, icon[1] + icon[3] // 2, button)
+    def centre(self):
+        x, y, w, h = self.icon()
+        return x + w // 2, y + h // 2
 
-    def pick(self, icon, entry):
+    def pick(self, entry):
         """Opens the tray menu and chooses an entry with the keyboard."""
-        self.session.open_menu(icon[0] + icon[2] // 2, icon[1] + icon[3] // 2)
+        self.session.open_menu(*self.centre())
         self.session.run("xdotool", "key", *["Down"] * (MENU.index(entry) + 1), "Return")
 
 
@@ -62,51 +63,38 @@ def start(home, *options, tools_shown=True):
     return home.start(*options)
 
 
-def in_tray(session, home, tray):
+def tray_and_settings(session, home, tray):
     app = start(home)
     check(set(PANELS) <= set(app.wait_for(PANELS)), "the panels show")
-    icon = wait_until(tray.icon)
-    if not check(icon is not None, "the tray icon docks in the tray"):
+    if not check(wait_until(tray.icon) is not None, "the tray icon docks in the tray"):
         return app.stop()
     session.screenshot("e2e-tray.png")
-    tray.click(icon)
+    session.click(*tray.centre())
     check(wait_until(lambda: not set(PANELS) & set(app.windows())), "a click on the tray icon hides every panel")
-    tray.click(icon)
+    session.click(*tray.centre())
     check(wait_until(lambda: set(PANELS) <= set(app.windows())), "another click brings them all back")
-    session.open_menu(icon[0] + icon[2] // 2, icon[1] + icon[3] // 2)
+    session.open_menu(*tray.centre())
     session.screenshot("e2e-tray-menu.png")
     session.run("xdotool", "key", "Escape")
 
-    # Start at sign-in from the tray menu: the entry in the autostart folder comes and goes.
+    # Start at sign-in, from the tray menu and from the settings window (its
+    # first switch has the focus): the entry in the autostart folder comes and goes.
     entry = os.path.join(home.path, ".config", "autostart", "Larkspan.desktop")
     check(not os.path.exists(entry), "no autostart entry after the first run was decided")
-    tray.pick(icon, "Start at sign-in")
-    if check(wait_until(lambda: os.path.exists(entry), 5), "'Start at sign-in' writes the autostart entry"):
-        check(f'Exec="{os.path.realpath(BINARY)}"' in open(entry).read(), "its Exec runs this program, quoted")
-    tray.pick(icon, "Start at sign-in")
-    check(wait_until(lambda: not os.path.exists(entry), 5), "switching it off removes the entry")
-    app.stop()
-
-
-def settings_window(session, home, tray):
-    app = start(home)
-    app.wait_for(["Documents"])
-    icon = wait_until(tray.icon)
-    if not check(icon is not None, "the tray icon docks for the settings window"):
-        return app.stop()
-    tray.pick(icon, "Settings…")
     title = "Larkspan — Settings"
-    if not check(title in app.wait_for([title], 5), "'Settings…' opens the settings window"):
-        return app.stop()
-    session.run("xdotool", "windowactivate", "--sync", str(session.window_ids(app.pid)[title]))
-    session.screenshot("e2e-settings.png")
-
-    # The first switch has the focus: start at sign-in.
-    entry = os.path.join(home.path, ".config", "autostart", "Larkspan.desktop")
-    session.run("xdotool", "key", "space")
-    check(wait_until(lambda: os.path.exists(entry), 5), "the settings switch writes the autostart entry")
-    session.run("xdotool", "key", "space")
-    check(wait_until(lambda: not os.path.exists(entry), 5), "and removes it again")
+    for how, toggle in [("the tray menu", lambda: tray.pick("Start at sign-in")),
+                        ("the settings window", lambda: session.run("xdotool", "key", "space"))]:
+        if how == "the settings window":
+            tray.pick("Settings…")
+            if not check(title in app.wait_for([title], 5), "'Settings…' opens the settings window"):
+                return app.stop()
+            session.run("xdotool", "windowactivate", "--sync", str(session.window_ids(app.pid)[title]))
+            session.screenshot("e2e-settings.png")
+        for on in [True, False]:
+            toggle()
+            check(wait_until(lambda: os.path.exists(entry) == on, 5), f"{how} switches the autostart entry {'on' if on else 'off'}")
+            if on and os.path.exists(entry):
+                check(f'Exec="{os.path.realpath(BINARY)}"' in open(entry).read(), "its Exec runs this program, quoted")
 
     # The language list (F4 opens it): every open window follows at once.
     session.run("xdotool", "key", "Tab", "Tab")
@@ -125,23 +113,6 @@ def settings_window(session, home, tray):
     app.stop()
 
 
-def last_panel_with_tray(home, tray):
-    app = start(home, "--single", tools_shown=False)
-    check("Desktop" in app.wait_for(["Desktop"]), "one panel for everything")
-    check(not {"To-do", "Currency conversion"} & set(app.windows()), "the tools stay hidden as stored")
-    wait_until(tray.icon)
-    app.close_window("Desktop")
-    check(wait_until(lambda: "Desktop" not in app.windows(), 5), "closing the last panel hides it")
-    check(app.ended(1) is None, "the organiser keeps running in the tray")
-    check(home.style() == "0", "the desktop icons stay hidden")
-    icon = tray.icon()
-    if check(icon is not None, "the tray icon stays"):
-        tray.click(icon)
-        check(wait_until(lambda: "Desktop" in app.windows()), "a click on the tray icon brings the panel back")
-    app.stop()
-    check(home.wait_style(None), "the desktop icons are back")
-
-
 def close_last_panel(home, app, what):
     app.close_window("Desktop")
     check(app.ended() == 0, f"{what}: closing the last panel ends the organiser with 0")
@@ -156,12 +127,20 @@ def with_tray(session, root):
     if not check(bool(found), "the tray is up"):
         return
     tray = Tray(session, found[0])
-    in_tray(session, home, tray)
-    settings_window(session, home, tray)
-    last_panel_with_tray(home, tray)
-    app = start(home, "--single")
-    app.wait_for(["Desktop"])
-    check(wait_until(tray.icon) is not None, "docked before the tray goes")
+    tray_and_settings(session, home, tray)
+
+    app = start(home, "--single", tools_shown=False)
+    check("Desktop" in app.wait_for(["Desktop"]), "one panel for everything")
+    check(not {"To-do", "Currency conversion"} & set(app.windows()), "the tools stay hidden as stored")
+    if not check(wait_until(tray.icon) is not None, "the tray icon docks"):
+        return app.stop()
+    app.close_window("Desktop")
+    check(wait_until(lambda: "Desktop" not in app.windows(), 5), "closing the last panel hides it")
+    check(app.ended(1) is None, "the organiser keeps running in the tray")
+    check(home.style() == "0", "the desktop icons stay hidden")
+    if check(tray.icon() is not None, "the tray icon stays"):
+        session.click(*tray.centre())
+        check(wait_until(lambda: "Desktop" in app.windows()), "a click on the tray icon brings the panel back")
     trayer.terminate()
     trayer.wait(5)
     time.sleep(TRAY_CHECK_SECONDS + 1)  # nothing outside shows when the program has noticed
@@ -180,4 +159,5 @@ def without_tray(session, root):
 
 
 if __name__ == "__main__":
-    sys.exit(run_test(with_tray, without_tray, tools=["trayer", "wmctrl", "xwininfo", "xfdesktop", "xfconf-query", XFCONFD]))
+    sys.exit(run_test(with_tray, without_tray,
+                      tools=["trayer", "wmctrl", "xwininfo", "xfdesktop", "xfconf-query", XFCONFD]))

@@ -12,6 +12,7 @@ import subprocess
 import sys
 import tempfile
 import time
+from pathlib import Path
 
 BINARY, ARTEFACTS = sys.argv[1], sys.argv[2]
 XFCONFD = "/usr/lib/x86_64-linux-gnu/xfce4/xfconf/xfconfd"
@@ -68,44 +69,37 @@ def run_test(*bodies, tools=(), window_manager=True):
 
 
 class Session:
+    """Xvfb and a session bus, and openbox and xcompmgr unless the test starts its own."""
+
     def __init__(self, window_manager=True):
-        self.window_manager = window_manager
+        self.window_manager, self.size, self.processes = window_manager, (1920, 1080), []
         self.number = next(n for n in range(90, 200) if not os.path.exists(f"/tmp/.X11-unix/X{n}")
                            and not os.path.exists(f"/tmp/.X{n}-lock"))
         self.display = f":{self.number}"
-        self.size = (1920, 1080)
-        self.processes = []
-        self.private = None
-        self.bus_address = None
+        # Temporary and runtime files, and the session bus, of this session alone.
+        self.private = tempfile.TemporaryDirectory(prefix="larkspan-e2e-")
+        self.runtime, self.bus_address = os.path.join(self.private.name, "run"), None
+        for name in ("tmp", "run"):
+            os.makedirs(os.path.join(self.private.name, name), mode=0o700)
 
     def __enter__(self):
         try:
-            return self._start()
+            config = Path(self.private.name, "bus.conf")
+            config.write_text(BUS_CONFIG.format(dir=self.runtime))
+            bus = self.spawn(["dbus-daemon", f"--config-file={config}", "--nofork", "--print-address=1"],
+                             stdout=subprocess.PIPE)
+            self.bus_address = bus.stdout.readline().decode().strip()
+            self.spawn(["Xvfb", self.display, "-screen", "0", "%dx%dx24" % self.size, "-nolisten", "tcp"])
+            if not self.bus_address or not wait_until(lambda: os.path.exists(f"/tmp/.X11-unix/X{self.number}")):
+                raise RuntimeError("dbus-daemon or Xvfb did not start")
+            if self.window_manager:
+                self.spawn(["openbox"])
+                self.spawn(["xcompmgr"])
+                time.sleep(0.5)
+            return self
         except BaseException:
-            self.__exit__(None, None, None)
+            self.__exit__()
             raise
-
-    def _start(self):
-        # Temporary and runtime files, and the session bus, of this session alone.
-        self.private = tempfile.TemporaryDirectory(prefix="larkspan-e2e-")
-        for name in ("tmp", "run"):
-            os.makedirs(os.path.join(self.private.name, name), mode=0o700)
-        config = os.path.join(self.private.name, "bus.conf")
-        with open(config, "w") as f:
-            f.write(BUS_CONFIG.format(dir=os.path.join(self.private.name, "run")))
-        bus = self.spawn(["dbus-daemon", "--config-file=" + config, "--nofork", "--print-address=1"],
-                         stdout=subprocess.PIPE)
-        self.bus_address = bus.stdout.readline().decode().strip()
-        if not self.bus_address:
-            raise RuntimeError("dbus-daemon did not start")
-        self.spawn(["Xvfb", self.display, "-screen", "0", f"{self.size[0]}x{self.size[1]}x24", "-nolisten", "tcp"])
-        if not wait_until(lambda: os.path.exists(f"/tmp/.X11-unix/X{self.number}")):
-            raise RuntimeError("Xvfb did not start")
-        if self.window_manager:
-            self.spawn(["openbox"])
-            self.spawn(["xcompmgr"])
-            time.sleep(0.5)
-        return self
 
     def __exit__(self, *exc):
         for process in reversed(self.processes):
@@ -117,26 +111,19 @@ class Session:
                 process.wait()
             if process.stdout:
                 process.stdout.close()
-        self.processes = []
-        if self.private:
-            self.private.cleanup()
-            self.private = None
+        self.private.cleanup()
 
     def env(self, **extra):
         env = dict(os.environ, DISPLAY=self.display, TMPDIR=os.path.join(self.private.name, "tmp"),
-                   XDG_RUNTIME_DIR=os.path.join(self.private.name, "run"))
+                   XDG_RUNTIME_DIR=self.runtime, DBUS_SESSION_BUS_ADDRESS=self.bus_address or "", **extra)
         env.pop("WAYLAND_DISPLAY", None)
         env.pop("QT_QPA_PLATFORM", None)
-        if self.bus_address:
-            env["DBUS_SESSION_BUS_ADDRESS"] = self.bus_address
-        env.update(extra)
         return env
 
     def spawn(self, argv, stdout=subprocess.DEVNULL, env=None, stderr=subprocess.DEVNULL):
         """Starts a process of the session; it ends with the session at the latest."""
-        process = subprocess.Popen(argv, env=env or self.env(), stdout=stdout, stderr=stderr)
-        self.processes.append(process)
-        return process
+        self.processes.append(subprocess.Popen(argv, env=env or self.env(), stdout=stdout, stderr=stderr))
+        return self.processes[-1]
 
     def run(self, *argv):
         return subprocess.run(argv, env=self.env(), capture_output=True, text=True, timeout=30)
@@ -197,45 +184,33 @@ class Home:
     program's settings and stored layout, and optionally an Xfce desktop on the
     session's bus. bus False: the program gets no session bus at all."""
 
-    def __init__(self, session, root, items=(), settings=None, layout=None, bus=True):
+    def __init__(self, session, root, items=(), settings=None, bus=True):
         self.session, self.path, self.bus = session, root, bus
         self.desktop = os.path.join(root, "Desktop")
         self.config = os.path.join(root, ".config", "brim-vale")
-        self.settings_path = os.path.join(self.config, "brim-vale.conf")
-        self.layout_path = os.path.join(self.config, "brim-vale", "panels.json")
+        self.settings_path = Path(self.config, "brim-vale.conf")
+        self.layout_path = Path(self.config, "brim-vale", "panels.json")
         os.makedirs(self.desktop)
-        os.makedirs(os.path.dirname(self.layout_path))
+        os.makedirs(self.layout_path.parent)
         for name in items:
-            if name.endswith("/"):
-                os.makedirs(self.item(name))
-            else:
-                with open(self.item(name), "w") as f:
-                    f.write("x")
+            os.makedirs(self.item(name)) if name.endswith("/") else Path(self.item(name)).write_text("x")
         if settings is not None:
             self.write_settings(settings)
-        if layout is not None:
-            self.write_layout(layout)
 
     def item(self, name):
         return os.path.join(self.desktop, name.rstrip("/"))
 
-    def write_settings(self, text):
-        with open(self.settings_path, "w") as f:
-            f.write(text)
-
     def settings(self):
-        with open(self.settings_path) as f:
-            return f.read()
+        return self.settings_path.read_text()
+
+    def write_settings(self, text):
+        self.settings_path.write_text(text)
 
     def layout(self):
-        if not os.path.exists(self.layout_path):
-            return {}
-        with open(self.layout_path) as f:
-            return json.load(f)
+        return json.loads(self.layout_path.read_text()) if self.layout_path.exists() else {}
 
     def write_layout(self, layout):
-        with open(self.layout_path, "w") as f:
-            json.dump(layout, f)
+        self.layout_path.write_text(json.dumps(layout))
 
     def env(self, **extra):
         env = self.session.env(HOME=self.path, XDG_CONFIG_HOME=os.path.join(self.path, ".config"),
@@ -249,26 +224,22 @@ class Home:
     def start(self, *options, stderr=subprocess.DEVNULL, **env):
         return Organiser(self.session, self.session.spawn([BINARY, *options], env=self.env(**env), stderr=stderr))
 
-    def run(self, *argv):
-        return subprocess.run(argv, env=self.env(), capture_output=True, text=True, timeout=30)
-
     def start_xfce(self, window_manager=None, compositor=False):
         """xfconfd, then the window manager (xfwm4 reads its settings from
         xfconf), a compositor, and xfdesktop."""
+        run = self.session.run
         self.session.spawn([XFCONFD], env=self.env())
         self.wait_for_name("org.xfce.Xfconf")
-        if window_manager:
-            self.session.spawn([window_manager], env=self.env())
-        if compositor:
-            self.session.spawn(["xcompmgr"], env=self.env())
-        if window_manager and not wait_until(lambda: "window id" in self.run(
-                "xprop", "-root", "_NET_SUPPORTING_WM_CHECK").stdout, 15):
+        for program in [window_manager, "xcompmgr" if compositor else None]:
+            if program:
+                self.session.spawn([program], env=self.env())
+        if window_manager and not wait_until(lambda: "window id" in run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK").stdout):
             raise RuntimeError("the window manager did not start")
         self.session.spawn(["xfdesktop", "--disable-wm-check"], env=self.env())
         self.wait_for_name("org.xfce.xfdesktop")
 
     def wait_for_name(self, name):
-        if not wait_until(lambda: "boolean true" in self.run(
+        if not wait_until(lambda: "boolean true" in self.session.run(
                 "dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
                 "org.freedesktop.DBus.NameHasOwner", f"string:{name}").stdout, 15):
             raise RuntimeError(f"{name} did not appear on the bus")
@@ -277,11 +248,11 @@ class Home:
 
     def style(self):
         """xfdesktop's icon style as text, or None when the property is absent."""
-        out = self.run(*self.STYLE)
+        out = self.session.run(*self.STYLE)
         return out.stdout.strip() if out.returncode == 0 else None
 
     def set_style(self, value):
-        self.run(*self.STYLE, *(["-r"] if value is None else ["-n", "-t", "int", "-s", str(value)]))
+        self.session.run(*self.STYLE, *(["-r"] if value is None else ["-n", "-t", "int", "-s", str(value)]))
 
     def wait_style(self, expected):
         return wait_until(lambda: self.style() == expected)
@@ -331,10 +302,8 @@ class _ClientMessage(ctypes.Structure):
 def send_delete_window(display_name, window):
     """Sends the WM_DELETE_WINDOW client message a window manager sends."""
     xlib = ctypes.CDLL(ctypes.util.find_library("X11"))
-    xlib.XOpenDisplay.restype = ctypes.c_void_p
-    xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
-    xlib.XInternAtom.restype = ctypes.c_ulong
-    xlib.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    xlib.XOpenDisplay.restype, xlib.XOpenDisplay.argtypes = ctypes.c_void_p, [ctypes.c_char_p]
+    xlib.XInternAtom.restype, xlib.XInternAtom.argtypes = ctypes.c_ulong, [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
     xlib.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
     xlib.XFlush.argtypes = xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
     display = xlib.XOpenDisplay(display_name.encode())
