@@ -4,6 +4,7 @@ own: an amount typed as an expression is converted at the served rate; after
 a restart with the server gone the cached rate is still used and the status
 says the refresh failed. Screenshots left-to-right and in Arabic."""
 
+import contextlib
 import datetime
 import http.server
 import json
@@ -12,6 +13,7 @@ import subprocess
 import sys
 import threading
 import time
+from pathlib import Path
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from x11session import ARTEFACTS, Home, check, run_test, wait_until  # noqa: E402
@@ -22,13 +24,11 @@ RATE = 7.25
 
 class RateHandler(http.server.BaseHTTPRequestHandler):
     def do_GET(self):
-        if self.path.strip("/").split("/") == ["v2", "rate", "USD", "CNY"]:
-            yesterday = (datetime.date.today() - datetime.timedelta(days=1)).isoformat()
-            body = json.dumps({"base": "USD", "quote": "CNY", "rate": RATE, "date": yesterday}).encode()
-            self.send_response(200)
-        else:
-            body = json.dumps({"message": "not found"}).encode()
-            self.send_response(422)
+        served = self.path.strip("/").split("/") == ["v2", "rate", "USD", "CNY"]
+        yesterday = (datetime.date.today() - datetime.timedelta(days=1)).isoformat()
+        body = json.dumps({"base": "USD", "quote": "CNY", "rate": RATE, "date": yesterday} if served
+                          else {"message": "not found"}).encode()
+        self.send_response(200 if served else 422)
         self.send_header("Content-Type", "application/json")
         self.send_header("Content-Length", str(len(body)))
         self.end_headers()
@@ -38,15 +38,13 @@ class RateHandler(http.server.BaseHTTPRequestHandler):
         pass
 
 
-class Server:
-    def __enter__(self):
-        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), RateHandler)
-        threading.Thread(target=self.server.serve_forever, daemon=True).start()
-        return f"http://127.0.0.1:{self.server.server_address[1]}"
-
-    def __exit__(self, *exc):
-        self.server.shutdown()
-        self.server.server_close()
+@contextlib.contextmanager
+def rate_server():
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), RateHandler)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    yield f"http://127.0.0.1:{server.server_address[1]}"
+    server.shutdown()
+    server.server_close()
 
 
 def home(session, root, language):
@@ -63,9 +61,8 @@ def start(home, base, when):
     def line(prefix, contains):
         """The last log line with the prefix once it contains the text, else the last one seen."""
         def last():
-            with open(log_path, encoding="utf-8", errors="replace") as f:
-                found = [s.split(prefix, 1)[1].strip() for s in f.read().splitlines() if prefix in s]
-            return found[-1] if found else None
+            lines = Path(log_path).read_text(encoding="utf-8", errors="replace").splitlines()
+            return next((s.split(prefix, 1)[1].strip() for s in reversed(lines) if prefix in s), None)
         return wait_until(lambda: contains in (last() or "") and last(), 15) or last()
 
     panel = wait_until(lambda: next((g for g in app.windows().values() if g[2:] == PANEL_SIZE), None), 15)
@@ -75,7 +72,7 @@ def start(home, base, when):
 
 def body(session, root):
     english = home(session, root, "en")
-    with Server() as base:
+    with rate_server() as base:
         app, panel, line = start(english, base, "at first start")
         status = line("status:", "Frankfurter")
         check(status is not None and status.startswith("Frankfurter \u00b7"), f"the served rate is used ({status!r})")
@@ -106,7 +103,7 @@ def body(session, root):
     app.stop()
 
     # Arabic, in a home of its own: right to left, Arabic-Indic digits.
-    with Server() as base:
+    with rate_server() as base:
         app, panel, line = start(home(session, root, "ar"), base, "in Arabic")
         result = line("result:", "\u0667")
         check(result is not None and result.startswith("\u0667\u066b\u0662\u0665"),

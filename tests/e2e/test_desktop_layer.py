@@ -72,14 +72,9 @@ def order_faults(session, pid, panels, xterm, desktop):
     return faults
 
 
-def check_order(session, pid, panels, xterm, desktop, when):
-    faults = []
-
-    def right():
-        faults[:] = order_faults(session, pid, panels, xterm, desktop)
-        return not faults
-
-    wait_until(right)
+def check_order(when, session, pid, panels, xterm, desktop):
+    wait_until(lambda: not order_faults(session, pid, panels, xterm, desktop))
+    faults = order_faults(session, pid, panels, xterm, desktop)
     names = {w: t for t, w in panels.items()} | {xterm: "xterm", desktop: "desktop"}
     stack = window_list(xprop(session, "-root", "_NET_CLIENT_LIST_STACKING"))
     print(f"       stacking {when}: " + " < ".join(names.get(w, hex(w)) for w in stack))
@@ -111,20 +106,21 @@ def run_cases(session, home):
     geometry = {title: session.geometry(panels[title]) for title in (UNPINNED, PINNED)}
     left, top = (min(g[i] for g in geometry.values()) for i in (0, 1))
     work = xterm(session, home, f"200x70+{max(left - 40, 0)}+{max(top - 40, 0)}", "work")
+    stacked = (session, app.pid, panels, work, desktop)
     session.run("xdotool", "windowactivate", "--sync", str(work))
-    check_order(session, app.pid, panels, work, desktop, "xterm activated")
+    check_order("xterm activated", *stacked)
     session.screenshot(f"e2e-layer-{WM}-xterm.png")
 
     # The user clicks the unpinned panel, then goes back to the application.
     x, y, w, h = geometry[UNPINNED]
     session.click(x + w // 2, y + 20)
     session.run("xdotool", "windowactivate", "--sync", str(work))
-    check_order(session, app.pid, panels, work, desktop, "panel clicked, xterm activated again")
+    check_order("panel clicked, xterm activated again", *stacked)
 
     # Raised by force while the application stays active: the steady check repairs it.
     session.run("xdotool", "windowraise", str(panels[UNPINNED]))
     time.sleep(1)  # the raise reaches the window manager before the repair is judged
-    check_order(session, app.pid, panels, work, desktop, "unpinned panel raised by another program")
+    check_order("unpinned panel raised by another program", *stacked)
 
     # Alt+Tab goes from application to application, never to a panel.
     other = xterm(session, home, "80x20+40+40", "other")

@@ -84,7 +84,8 @@ def body(session, root):
           "while an item is dragged the desktop is covered by a drop surface")
     session.run("xdotool", "key", "Escape")
     session.run("xdotool", "mouseup", "1")
-    check(wait_until(lambda: not covering_windows(session, app.pid), 5), "a drag cancelled with Esc leaves no drop surface")
+    check(wait_until(lambda: not covering_windows(session, app.pid), 5),
+          "a drag cancelled with Esc leaves no drop surface")
     check(not wait_until(lambda: home.item("photo.png") in stored() or "photo.png" in app.windows(), 0.5),
           "the cancelled item stays in its panel, placed nowhere on the desktop")
     session.screenshot("e2e-shortcuts-dropped.png")

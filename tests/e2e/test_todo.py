@@ -81,7 +81,8 @@ def body(session, root):
 
         def mirrored():
             shot = session.screenshot("e2e-todo-ar.png")
-            return lit(shot, (x + w - INSET - 30, y + TOP + 10, 24, 24)) > lit(shot, (x + INSET + 6, y + TOP + 10, 24, 24))
+            right, left = (lit(shot, (at, y + TOP + 10, 24, 24)) for at in (x + w - INSET - 30, x + INSET + 6))
+            return right > left
 
         check(wait_until(mirrored, 5), "right to left, the check circles are on the right")
     app.stop()

@@ -92,7 +92,8 @@ def tray_and_settings(session, home, tray):
             session.screenshot("e2e-settings.png")
         for on in [True, False]:
             toggle()
-            check(wait_until(lambda: os.path.exists(entry) == on, 5), f"{how} switches the autostart entry {'on' if on else 'off'}")
+            check(wait_until(lambda: os.path.exists(entry) == on, 5),
+                  f"{how} switches the autostart entry {'on' if on else 'off'}")
             if on and os.path.exists(entry):
                 check(f'Exec="{os.path.realpath(BINARY)}"' in open(entry).read(), "its Exec runs this program, quoted")
 

@@ -233,7 +233,8 @@ class Home:
         for program in [window_manager, "xcompmgr" if compositor else None]:
             if program:
                 self.session.spawn([program], env=self.env())
-        if window_manager and not wait_until(lambda: "window id" in run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK").stdout):
+        if window_manager and not wait_until(
+                lambda: "window id" in run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK").stdout):
             raise RuntimeError("the window manager did not start")
         self.session.spawn(["xfdesktop", "--disable-wm-check"], env=self.env())
         self.wait_for_name("org.xfce.xfdesktop")
@@ -303,7 +304,8 @@ def send_delete_window(display_name, window):
     """Sends the WM_DELETE_WINDOW client message a window manager sends."""
     xlib = ctypes.CDLL(ctypes.util.find_library("X11"))
     xlib.XOpenDisplay.restype, xlib.XOpenDisplay.argtypes = ctypes.c_void_p, [ctypes.c_char_p]
-    xlib.XInternAtom.restype, xlib.XInternAtom.argtypes = ctypes.c_ulong, [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    xlib.XInternAtom.restype = ctypes.c_ulong
+    xlib.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
     xlib.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
     xlib.XFlush.argtypes = xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
     display = xlib.XOpenDisplay(display_name.encode())

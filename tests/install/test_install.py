@@ -90,7 +90,7 @@ def check_package(tmp):
     info = run("dpkg-deb", "--info", os.path.join(out, debs[0])).stdout
     depends = re.search(r"^ Depends: (.*)$", info, re.M)
     check(re.search(r"^ Package: larkspan$", info, re.M) and re.search(r"^ Version: 1\.1\.0$", info, re.M)
-          and depends and "libqt6widgets6" in depends.group(1), "name, version or dependencies from the binary: " + info)
+          and depends and "libqt6widgets6" in depends.group(1), "name, version or computed dependencies: " + info)
     contents = run("dpkg-deb", "--contents", os.path.join(out, debs[0])).stdout
     for path in FILES:
         check(re.search(re.escape("./usr/" + path) + "$", contents, re.M), f"package lacks {path}")
