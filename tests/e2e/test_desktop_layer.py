@@ -83,7 +83,8 @@ def check_order(when, session, pid, panels, xterm, desktop):
 
 def xterm(session, home, geometry, title):
     home.session.spawn(["xterm", "-geometry", geometry, "-title", title], env=home.env())
-    found = wait_until(lambda: session.run("xdotool", "search", "--onlyvisible", "--name", f"^{title}$").stdout.split())
+    found = wait_until(lambda: session.run("xdotool", "search", "--onlyvisible", "--name", f"^{title}$").stdout.split(),
+                       15)
     if not found:
         raise RuntimeError(f"the xterm {title} did not show")
     return int(found[0])

@@ -53,7 +53,7 @@ def body(session, root):
     session.drag((x + w // 3, y + 20), (x + w // 3 - 200, y + 20 + 150))
     moved = app.windows().get("Dokumente", (x, y))[:2]
     check(moved != (x, y), "dragging the title band moves the panel")
-    check(wait_until(lambda: "userPlaced=true" in home.settings(), 5),
+    check(wait_until(lambda: "userPlaced=true" in home.settings()),
           "the moved panel is stored as placed by the user")
     app.process.kill()
     app.process.wait(15)

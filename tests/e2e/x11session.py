@@ -128,20 +128,32 @@ class Session:
     def run(self, *argv):
         return subprocess.run(argv, env=self.env(), capture_output=True, text=True, timeout=30)
 
+    def scan(self, pid):
+        """{title: (window id, (x, y, width, height))} of the visible windows of a process."""
+        # --all: the process's windows that have a name, not windows of either kind. One
+        # xdotool names them all, then gives their geometry, each window a WINDOW= block.
+        out = self.run("xdotool", "search", "--all", "--onlyvisible", "--pid", str(pid), "--name", ".",
+                       "getwindowname", "%@", "getwindowgeometry", "--shell", "%@").stdout.splitlines()
+        count = sum(line.startswith("WINDOW=") for line in out)
+        blocks = []
+        for key, _, value in (line.partition("=") for line in out[count:]):
+            if key == "WINDOW":
+                blocks.append({})
+            blocks[-1][key] = int(value)
+        if len(blocks) != count or not all(len(b) == 6 for b in blocks):
+            return {}  # a window went away meanwhile; the next look is whole again
+        return {name: (b["WINDOW"], (b["X"], b["Y"], b["WIDTH"], b["HEIGHT"])) for name, b in zip(out, blocks)}
+
     def window_ids(self, pid):
-        """{title: window id} of the visible windows of a process."""
-        # --all: the process's windows that have a name, not windows of either kind.
-        found = self.run("xdotool", "search", "--all", "--onlyvisible", "--pid", str(pid), "--name", ".")
-        return {self.run("xdotool", "getwindowname", w).stdout.strip(): int(w) for w in found.stdout.split()}
+        return {title: wid for title, (wid, _) in self.scan(pid).items()}
+
+    def windows(self, pid):
+        return {title: rect for title, (_, rect) in self.scan(pid).items()}
 
     def geometry(self, wid):
         out = self.run("xdotool", "getwindowgeometry", "--shell", str(wid)).stdout
         values = dict(line.split("=", 1) for line in out.split() if "=" in line)
         return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
-
-    def windows(self, pid):
-        """{title: (x, y, width, height)} of the visible windows of a process."""
-        return {name: self.geometry(wid) for name, wid in self.window_ids(pid).items()}
 
     def wait_for_windows(self, pid, titles, timeout=15):
         if wait_until(lambda: all(title in self.windows(pid) for title in titles), timeout):
@@ -234,7 +246,7 @@ class Home:
             if program:
                 self.session.spawn([program], env=self.env())
         if window_manager and not wait_until(
-                lambda: "window id" in run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK").stdout):
+                lambda: "window id" in run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK").stdout, 15):
             raise RuntimeError("the window manager did not start")
         self.session.spawn(["xfdesktop", "--disable-wm-check"], env=self.env())
         self.wait_for_name("org.xfce.xfdesktop")
