@@ -73,7 +73,8 @@ def order_faults(session, pid, panels, xterm, desktop):
 
 
 def check_order(when, session, pid, panels, xterm, desktop):
-    wait_until(lambda: not order_faults(session, pid, panels, xterm, desktop))
+    # A few seconds, not more: a repair that waits for the slow check (five seconds) is a fault.
+    wait_until(lambda: not order_faults(session, pid, panels, xterm, desktop), 3)
     faults = order_faults(session, pid, panels, xterm, desktop)
     names = {w: t for t, w in panels.items()} | {xterm: "xterm", desktop: "desktop"}
     stack = window_list(xprop(session, "-root", "_NET_CLIENT_LIST_STACKING"))
@@ -141,7 +142,7 @@ def run_cases(session, home):
         check(wait_until(lambda: f"= {int(not shown)}" in xprop(session, "-root", "_NET_SHOWING_DESKTOP")
                          and viewable(session, work) == shown),
               f"showing the desktop {on}: the application window is {'back' if shown else 'hidden'}")
-        check(wait_until(lambda: all(viewable(session, w) for w in panels.values())),
+        check(wait_until(lambda: all(viewable(session, w) for w in panels.values()), 3),
               f"showing the desktop {on}: every panel is on screen")
         session.screenshot(f"e2e-layer-{WM}-desktop-{'back' if shown else 'shown'}.png")
     app.stop()
