@@ -3,64 +3,16 @@
 desktop stays there as a window of its own, comes back at the same place after a
 restart, and goes back into a panel when dragged onto one."""
 
-import json
 import os
-import signal
-import subprocess
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import x11session  # noqa: E402
+from x11session import Home, check, run_test, wait_until  # noqa: E402
 
 CELL = (88, 96)  # the window of a loose item with 48 px icons
-
-failures = []
-
-
-def check(condition, message):
-    print(("ok   " if condition else "FAIL ") + message)
-    if not condition:
-        failures.append(message)
-
-
-def config_dir(home):
-    return os.path.join(home, ".config", "brim-vale", "brim-vale")
-
-
-def make_home(root):
-    desktop = os.path.join(root, "Desktop")
-    os.makedirs(desktop)
-    for name in ["a-notes.txt", "b-plan.txt", "photo.png", "song.mp3", "clip.mp4"]:
-        with open(os.path.join(desktop, name), "w") as f:
-            f.write("x")
-    os.makedirs(os.path.join(desktop, "Projects"))
-    os.makedirs(config_dir(root))
-    return desktop
-
-
-def layout(home):
-    path = os.path.join(config_dir(home), "panels.json")
-    if not os.path.exists(path):
-        return {}
-    with open(path) as f:
-        return json.load(f)
-
-
-def start(session, binary, home):
-    env = session.env(HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"),
-                      XDG_DATA_HOME=os.path.join(home, ".local", "share"),
-                      XDG_RUNTIME_DIR=os.path.join(home, "run"), LANG="C.UTF-8", LANGUAGE="")
-    env.pop("DBUS_SESSION_BUS_ADDRESS", None)
-    os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700, exist_ok=True)
-    return subprocess.Popen([binary, "--keep-icons", "--no-tray"], env=env,
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-
-
-def stop(process):
-    process.send_signal(signal.SIGTERM)
-    check(process.wait(15) == 0, "SIGTERM ends the organiser with 0")
+PANELS = ["Documents", "Images", "Audio", "Folders"]
+NOTES = "a-notes.txt"
 
 
 def inside(point, rect, margin=0):
@@ -70,154 +22,113 @@ def inside(point, rect, margin=0):
 
 def free_point(windows, size):
     """A point of bare desktop, well away from every window."""
-    for y in range(size[1] - 200, 150, -50):
-        for x in range(150, size[0] - 200, 50):
-            if not any(inside((x, y), r, 140) for r in windows.values()):
-                return (x, y)
-    return None
+    return next(((x, y) for y in range(size[1] - 200, 150, -50) for x in range(150, size[0] - 200, 50)
+                 if not any(inside((x, y), r, 140) for r in windows.values())), None)
 
 
 def covering_windows(session, pid):
     """Visible windows of the program as large as the whole screen: the drop surfaces."""
     found = session.run("xdotool", "search", "--onlyvisible", "--pid", str(pid), "--class", "brim-vale").stdout.split()
-    result = []
-    for wid in found:
-        geometry = session.run("xdotool", "getwindowgeometry", "--shell", wid).stdout
-        values = dict(line.split("=", 1) for line in geometry.split() if "=" in line)
-        if "WIDTH" in values and int(values["WIDTH"]) >= session.size[0] and int(values["HEIGHT"]) >= session.size[1]:
-            result.append(wid)
-    return result
+    return [w for w in found if session.geometry(w)[2:] >= session.size]
 
 
-def wait_until(predicate, timeout=10):
-    deadline = time.time() + timeout
-    while time.time() < deadline:
-        try:
-            value = predicate()
-        except KeyError:  # a window went away while it was being looked at
-            value = None
-        if value:
-            return value
-        time.sleep(0.2)
-    return predicate()
+def placed(drop):
+    """Where a loose item dropped at a point lies: centred under it, the icon at the point."""
+    return (drop[0] - CELL[0] // 2, drop[1] - 24 - 4)
 
 
-def main():
-    binary, artifacts = sys.argv[1], sys.argv[2]
-    missing = x11session.missing_tools()
-    if missing:
-        print("skipped: missing " + ", ".join(missing))
-        return x11session.SKIP
-    os.makedirs(artifacts, exist_ok=True)
+def grab(rect):
+    return (rect[0] + CELL[0] // 2, rect[1] + 28)
 
-    panels = ["Documents", "Images", "Audio", "Folders"]
-    with tempfile.TemporaryDirectory() as home, x11session.Session() as session:
-        desktop = make_home(home)
-        notes = os.path.join(desktop, "a-notes.txt")
-        app = start(session, binary, home)
-        windows = session.wait_for_windows(app.pid, panels)
-        print("windows:", windows)
-        for title in panels:
-            check(title in windows, f"a panel titled {title!r} is shown")
-        if "Documents" not in windows or "Images" not in windows:
-            app.kill()
-            return 1
 
-        # Drag the first document out of its panel onto bare desktop.
-        x, y, w, h = windows["Documents"]
-        item = (x + 16 + 52, y + 48 + 32)
-        drop = free_point(windows, session.size)
-        check(drop is not None, "there is bare desktop to drop on")
-        session.drag(item, drop, steps=20)
-        loose = wait_until(lambda: session.windows(app.pid).get("a-notes.txt"))
-        print("loose window:", loose)
-        check(loose is not None, "a loose window of the dropped item appears")
-        expected = (drop[0] - CELL[0] // 2, drop[1] - 24 - 4)
-        if loose:
-            check(loose[:2] == expected, f"it lies centred under the drop point {expected}, at {loose[:2]}")
-            check(loose[2:] == CELL, "it has the size of a desktop icon")
-        stored = layout(home).get("desktopPositions", {})
-        check(stored.get(notes) == list(expected), "its place is stored under desktopPositions")
-        now = session.windows(app.pid)
-        check("Documents" in now and "b-plan.txt" not in now, "only the dragged item left its panel")
-        check(not covering_windows(session, app.pid), "no drop surface is left after the drop")
+def body(session, root):
+    home = Home(session, root, items=[NOTES, "b-plan.txt", "photo.png", "song.mp3", "clip.mp4", "Projects/"],
+                bus=False)
+    notes = home.item(NOTES)
 
-        # A drag cancelled with Esc leaves nothing behind.
-        ix, iy, iw, ih = windows["Images"]
-        session.run("xdotool", "mousemove", str(ix + 12 + 40), str(iy + 40 + 16))
-        session.run("xdotool", "mousedown", "1")
-        for i in range(1, 11):
-            session.run("xdotool", "mousemove", str(ix + 52 - 40 * i), str(iy + 56 + 30 * i))
-            time.sleep(0.03)
-        during = wait_until(lambda: covering_windows(session, app.pid), timeout=3)
-        check(bool(during), "while an item is dragged the desktop is covered by a drop surface")
-        session.run("xdotool", "key", "Escape")
-        session.run("xdotool", "mouseup", "1")
-        time.sleep(0.5)
-        check(not covering_windows(session, app.pid), "a drag cancelled with Esc leaves no drop surface")
-        check(os.path.join(desktop, "photo.png") not in layout(home).get("desktopPositions", {}),
-              "and places nothing on the desktop")
-        check("photo.png" not in session.windows(app.pid), "the cancelled item stays in its panel")
-        session.screenshot(os.path.join(artifacts, "e2e-shortcuts-dropped.png"))
-        stop(app)
+    def stored():
+        return home.layout().get("desktopPositions", {})
 
-        # After a restart it is where the user left it.
-        app = start(session, binary, home)
-        windows = session.wait_for_windows(app.pid, panels + ["a-notes.txt"])
-        again = windows.get("a-notes.txt")
-        check(again is not None and again[:2] == expected, f"after a restart it is at {expected} again: {again}")
+    def loose_at(place):
+        rect = app.windows().get(NOTES)
+        return rect if rect and rect[:2] == place else None
 
-        # Dragging it moves it.
-        if again:
-            grab = (again[0] + CELL[0] // 2, again[1] + 28)
-            target = (grab[0] + 300, grab[1] - 100)
-            session.drag(grab, target, steps=20)
-            expected = (target[0] - CELL[0] // 2, target[1] - 24 - 4)
-            moved = wait_until(lambda: (session.windows(app.pid).get("a-notes.txt") or (0, 0))[:2] == expected)
-            check(moved, f"dragging the loose item moves it to {expected}")
-            check(layout(home).get("desktopPositions", {}).get(notes) == list(expected), "and stores its new place")
-            # A short move ends over the item's own window.
-            grab = (expected[0] + CELL[0] // 2, expected[1] + 28)
-            session.drag(grab, (grab[0] + 30, grab[1] + 20), steps=10)
-            nudged = (expected[0] + 30, expected[1] + 20)
-            check(wait_until(lambda: (session.windows(app.pid).get("a-notes.txt") or (0, 0))[:2] == nudged),
-                  f"a short move lands too, at {nudged}")
-            windows = session.windows(app.pid)
-            again = windows.get("a-notes.txt")
+    app = home.start("--keep-icons", "--no-tray")
+    windows = app.wait_for(PANELS)
+    print("windows:", windows)
+    if not check(all(t in windows for t in PANELS), "a panel for each kind of item is shown"):
+        return
 
-        # Dragged onto a panel it leaves the desktop and returns to its panel.
-        if again and "Images" in windows:
-            ix, iy, iw, ih = windows["Images"]
-            session.drag((again[0] + CELL[0] // 2, again[1] + 28), (ix + iw // 2, iy + ih // 2), steps=20)
-            gone = wait_until(lambda: "a-notes.txt" not in session.windows(app.pid))
-            check(gone, "dragged into a panel, the loose window leaves the desktop")
-            check(notes not in layout(home).get("desktopPositions", {}), "and its stored place is removed")
-        stop(app)
+    # Drag the first document out of its panel onto bare desktop.
+    x, y, w, h = windows["Documents"]
+    drop = free_point(windows, session.size)
+    if not check(drop is not None, "there is bare desktop to drop on"):
+        return app.stop()
+    session.drag((x + 16 + 52, y + 48 + 32), drop, steps=20)
+    loose = wait_until(lambda: app.windows().get(NOTES))
+    expected = placed(drop)
+    check(loose == expected + CELL, f"a loose window of the dropped item, icon-sized, centred under the drop point "
+                                    f"{expected}: {loose}")
+    check(stored().get(notes) == list(expected), "its place is stored under desktopPositions")
+    now = app.windows()
+    check("Documents" in now and "b-plan.txt" not in now, "only the dragged item left its panel")
+    check(not covering_windows(session, app.pid), "no drop surface is left after the drop")
 
-        # A few loose items for the picture, from a stored layout.
-        data = layout(home)
-        data["desktopPositions"] = {
-            os.path.join(desktop, "photo.png"): [300, 620],
-            os.path.join(desktop, "song.mp3"): [400, 620],
-            os.path.join(desktop, "Projects"): [300, 740],
-            os.path.join(desktop, "gone.txt"): [500, 740],
-        }
-        with open(os.path.join(config_dir(home), "panels.json"), "w") as f:
-            json.dump(data, f)
-        app = start(session, binary, home)
-        windows = session.wait_for_windows(app.pid, ["Documents", "photo.png", "song.mp3", "Projects"])
-        for title, place in [("photo.png", (300, 620)), ("song.mp3", (400, 620)), ("Projects", (300, 740))]:
-            check(windows.get(title, (0, 0))[:2] == place, f"{title} lies loose at {place}")
-        check("Images" not in windows and "Audio" not in windows,
-              "panels whose only items are loose are not shown")
-        check(os.path.join(desktop, "gone.txt") in layout(home).get("desktopPositions", {}),
-              "the place of an item that is not on the desktop is kept")
-        session.screenshot(os.path.join(artifacts, "e2e-shortcuts.png"))
-        stop(app)
+    # A drag cancelled with Esc leaves nothing behind.
+    ix, iy, iw, ih = windows["Images"]
+    session.run("xdotool", "mousemove", str(ix + 12 + 40), str(iy + 40 + 16), "mousedown", "1")
+    for i in range(1, 11):
+        session.run("xdotool", "mousemove", str(ix + 52 - 40 * i), str(iy + 56 + 30 * i))
+        time.sleep(0.03)
+    check(bool(wait_until(lambda: covering_windows(session, app.pid), 3)),
+          "while an item is dragged the desktop is covered by a drop surface")
+    session.run("xdotool", "key", "Escape")
+    session.run("xdotool", "mouseup", "1")
+    check(wait_until(lambda: not covering_windows(session, app.pid), 5),
+          "a drag cancelled with Esc leaves no drop surface")
+    check(not wait_until(lambda: home.item("photo.png") in stored() or "photo.png" in app.windows(), 0.5),
+          "the cancelled item stays in its panel, placed nowhere on the desktop")
+    session.screenshot("e2e-shortcuts-dropped.png")
+    app.stop()
 
-    print(f"{len(failures)} failure(s)")
-    return 1 if failures else 0
+    # After a restart it is where the user left it.
+    app = home.start("--keep-icons", "--no-tray")
+    again = app.wait_for(PANELS + [NOTES]).get(NOTES)
+    if not check(again is not None and again[:2] == expected, f"after a restart it is at {expected} again: {again}"):
+        return app.stop()
+
+    # Dragging it moves it; a short move, which ends over the item's own window, lands too.
+    for offset in [(300, -100), (30, 20)]:
+        start = grab(again)
+        end = (start[0] + offset[0], start[1] + offset[1])
+        session.drag(start, end, steps=20)
+        expected = placed(end)
+        again = wait_until(lambda: loose_at(expected))
+        check(bool(again) and stored().get(notes) == list(expected),
+              f"dragged by {offset}, the loose item moves to {expected} and its new place is stored")
+        if not again:
+            return app.stop()
+
+    # Dragged onto a panel it leaves the desktop and returns to its panel.
+    ix, iy, iw, ih = app.windows()["Images"]
+    session.drag(grab(again), (ix + iw // 2, iy + ih // 2), steps=20)
+    check(wait_until(lambda: NOTES not in app.windows()), "dragged into a panel, the loose window leaves the desktop")
+    check(notes not in stored(), "and its stored place is removed")
+    app.stop()
+
+    # A few loose items for the picture, from a stored layout.
+    loose = {"photo.png": (300, 620), "song.mp3": (400, 620), "Projects": (300, 740)}
+    home.write_layout(dict(home.layout(), desktopPositions={**{home.item(n): list(p) for n, p in loose.items()},
+                                                             home.item("gone.txt"): [500, 740]}))
+    app = home.start("--keep-icons", "--no-tray")
+    windows = app.wait_for(["Documents", *loose])
+    for title, place in loose.items():
+        check(windows.get(title, (0, 0))[:2] == place, f"{title} lies loose at {place}")
+    check("Images" not in windows and "Audio" not in windows, "panels whose only items are loose are not shown")
+    check(home.item("gone.txt") in stored(), "the place of an item that is not on the desktop is kept")
+    session.screenshot("e2e-shortcuts.png")
+    app.stop()
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_test(body))
