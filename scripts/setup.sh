@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     # build
-    cmake ninja-build g++ pkg-config
+    cmake ninja-build g++ lld pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-tools-dev-tools qt6-translations-l10n
     libglib2.0-dev libgl-dev libxcb1-dev libxcb-xfixes0-dev
     # item icons and opening items: an icon theme and the MIME database GIO and Qt read

@@ -1,12 +1,9 @@
 #include "IconPanel.h"
 
 #include "base/l10n/L10n.h"
-#include "categories/CategoryRules.h"
-#include "panels/CategoryFilter.h"
-#include "panels/DropController.h"
 #include "panels/HoverTracker.h"
-#include "panels/IconItemDelegate.h"
 #include "panels/ItemDragView.h"
+#include "panels/PanelContent.h"
 #include "panels/PanelFrame.h"
 #include "panels/PanelLayoutStore.h"
 #include "panels/PanelMenu.h"
@@ -17,13 +14,10 @@
 #include "panels/TitleEditor.h"
 #include "shell/DesktopModel.h"
 
-#include <QApplication>
 #include <QCloseEvent>
-#include <QItemSelectionModel>
 #include <QMenu>
 #include <QMetaMethod>
 #include <QPainter>
-#include <QScrollBar>
 #include <QStyle>
 
 namespace {
@@ -38,7 +32,6 @@ IconPanel::IconPanel(const Options &options, DesktopModel *model, CategoryFilter
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint)
     , m_options(options)
     , m_model(model)
-    , m_filter(filter)
     , m_title(title)
     , m_settings(settingsPrefix)
     , m_geometry(this, &m_settings)
@@ -52,7 +45,7 @@ IconPanel::IconPanel(const Options &options, DesktopModel *model, CategoryFilter
         m_options.listView = *list;
     }
 
-    buildUi();
+    buildUi(filter);
     applyPresentation();
     applyRollUp();
 }
@@ -65,6 +58,7 @@ IconPanel::~IconPanel()
     // that to this half-destroyed panel.
     disconnect(m_hover, nullptr, this, nullptr);
     disconnect(m_editor, nullptr, this, nullptr);
+    disconnect(m_content, nullptr, this, nullptr);
 }
 
 PanelStyle::Chrome IconPanel::chrome() const
@@ -74,7 +68,7 @@ PanelStyle::Chrome IconPanel::chrome() const
             .rightToLeft = layoutDirection() == Qt::RightToLeft,
             .alphaPercent = m_options.alpha,
             .opaque = paintsSolid(),
-            .category = firstCategory(),
+            .category = m_content->firstCategory(),
             .title = m_title,
             .titleShown = !m_editor->isEditing(),
             .count = m_sort->rowCount(),
@@ -99,37 +93,24 @@ bool IconPanel::isCustomPanel() const
     return !id.isEmpty() && PanelLayoutStore::isCustomPanel(id);
 }
 
-void IconPanel::buildUi()
+void IconPanel::buildUi(CategoryFilter *filter)
 {
-    m_sort = new PanelSort(this);
-    m_sort->setSourceModel(m_filter ? static_cast<QAbstractItemModel *>(m_filter.data()) : m_model);
-    m_sort->setManualOrder(PanelLayoutStore::itemOrder(m_settings.prefix()));
+    // Typing into the title editor names the panel, and typing searches only
+    // when someone carries the search out.
+    m_content = new PanelContent(
+        this, m_model, filter, m_settings.prefix(), m_options.listView, m_options.iconSize, [this] {
+            return !m_editor->isEditing() &&
+                   isSignalConnected(QMetaMethod::fromSignal(&IconPanel::searchRequested));
+        });
+    m_sort = m_content->sort();
+    m_view = m_content->view();
     applyStoredSort();
-
-    // Presentation before the model: several of its settings lay out every item
-    // again, which costs nothing while the view is still empty.
-    m_view = new ItemDragView(this);
-    m_view->setItemDelegate(new IconItemDelegate(m_view));
-    m_view->setPresentation(m_options.listView, m_options.iconSize);
-    m_view->setModel(m_sort);
     connect(m_view, &QWidget::customContextMenuRequested, this, &IconPanel::showContextMenu);
-    connect(m_view, &QAbstractItemView::activated, this, [this](const QModelIndex &index) {
-        m_model->openItem(sourceIndex(index));
-        // The opened item keeps no highlight, as on the desktop itself.
-        m_view->clearSelection();
-    });
-    connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this](const QItemSelection &selected) {
-                if (!selected.isEmpty())
-                    Q_EMIT selectionActivated();
-            });
-    connect(m_sort, &QAbstractItemModel::modelReset, this, qOverload<>(&QWidget::update));
-    connect(m_sort, &QAbstractItemModel::rowsInserted, this, [this] { update(); });
-    connect(m_sort, &QAbstractItemModel::rowsRemoved, this, [this] { update(); });
-
-    m_drops = new DropController(m_view, m_sort, m_settings.prefix(), this);
-    m_drops->setScrollStep(std::max(m_options.iconSize / 3, 8));
-    connect(m_drops, &DropController::itemsDropped, this, [this](const QStringList &keys) {
+    connect(m_content, &PanelContent::selectionActivated, this, &IconPanel::selectionActivated);
+    connect(m_content, &PanelContent::searchRequested, this, &IconPanel::searchRequested);
+    // The title band shows the count and the first item's category.
+    connect(m_content, &PanelContent::itemsChanged, this, qOverload<>(&QWidget::update));
+    connect(m_content, &PanelContent::itemsDropped, this, [this](const QStringList &keys) {
         Q_EMIT itemsDropped(keys, isCustomPanel() ? panelId() : QString());
     });
 
@@ -156,15 +137,9 @@ void IconPanel::buildUi()
     m_grip->setFixedSize(gripSize, gripSize);
     m_frame->attachGrip(m_grip);
 
-    m_view->viewport()->installEventFilter(this);
-    // Ahead of the view's own keyboard search: typing starts the quick search.
-    m_view->installEventFilter(this);
-    m_view->verticalScrollBar()->setStyleSheet(PanelStyle::scrollBarStyleSheet(false));
-
     m_hover = new HoverTracker(this);
     m_hover->watchChildren();
     connect(m_hover, &HoverTracker::hoverChanged, this, &IconPanel::hoverChanged);
-    connect(m_view->verticalScrollBar(), &QScrollBar::rangeChanged, this, &IconPanel::updateScrollHandle);
 
     connect(m_frame, &FrameController::dragStarting, this, &IconPanel::storePanelGeometry);
     connect(m_frame, &FrameController::dragMoved, this, [this] { m_geometry.setMoved(); });
@@ -269,7 +244,7 @@ void IconPanel::setListView(bool list)
     m_options.listView = list;
     m_geometry.setNeedsRelayout(true);
     applyPresentation();
-    m_view->setPresentation(list, m_options.iconSize);
+    m_content->setPresentation(list, m_options.iconSize);
     layoutChildren();
     m_buttons->setListView(list);
     update();
@@ -278,8 +253,7 @@ void IconPanel::setListView(bool list)
 void IconPanel::setIconSize(int px)
 {
     m_options.iconSize = px;
-    m_view->setPresentation(m_options.listView, px);
-    m_drops->setScrollStep(std::max(px / 3, 8));
+    m_content->setPresentation(m_options.listView, px);
     layoutChildren();
 }
 
@@ -346,8 +320,7 @@ void IconPanel::finishRename(bool commit)
 
 QModelIndex IconPanel::sourceIndex(const QModelIndex &viewIndex) const
 {
-    const QModelIndex index = m_sort->mapToSource(viewIndex);
-    return m_filter ? m_filter->mapToSource(index) : index;
+    return m_content->sourceIndex(viewIndex);
 }
 
 int IconPanel::itemCount() const
@@ -365,13 +338,6 @@ void IconPanel::refresh()
     m_model->reload();
 }
 
-int IconPanel::firstCategory() const
-{
-    if (!m_filter || m_sort->rowCount() == 0)
-        return SystemCategory;
-    return m_sort->index(0, 0).data(DesktopModel::CategoryRole).toInt();
-}
-
 std::unique_ptr<QMenu> IconPanel::createContextMenu(QPoint viewportPosition)
 {
     return PanelMenu::create(this, viewportPosition);
@@ -385,36 +351,12 @@ void IconPanel::showContextMenu(QPoint viewportPosition)
     menu->exec(m_view->viewport()->mapToGlobal(viewportPosition));
 }
 
-bool IconPanel::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == m_view && (event->type() == QEvent::KeyPress || event->type() == QEvent::InputMethod))
-        return startSearch(m_view, event);
-    if (watched == m_view->viewport() && event->type() == QEvent::MouseButtonPress) {
-        Q_EMIT selectionActivated();
-        // A press on empty space clears the selection, as on the desktop.
-        if (!m_view->indexAt(static_cast<QMouseEvent *>(event)->position().toPoint()).isValid()) {
-            m_view->clearSelection();
-            m_view->setCurrentIndex(QModelIndex());
-        }
-    }
-    return false;
-}
-
 void IconPanel::hoverChanged(bool hovered)
 {
     m_buttons->setShown(hovered);
-    updateScrollHandle();
+    m_content->setHovered(hovered);
     // The title takes the buttons' room while they are hidden.
     update();
-}
-
-void IconPanel::updateScrollHandle()
-{
-    const bool handle = m_hover->isHovered() && m_view->verticalScrollBar()->maximum() > 0;
-    if (handle != m_scrollHandleVisible) {
-        m_scrollHandleVisible = handle;
-        m_view->verticalScrollBar()->setStyleSheet(PanelStyle::scrollBarStyleSheet(handle));
-    }
 }
 
 void IconPanel::paintEvent(QPaintEvent *)
@@ -474,21 +416,8 @@ void IconPanel::contextMenuEvent(QContextMenuEvent *event)
 void IconPanel::keyPressEvent(QKeyEvent *event)
 {
     // Reached when the panel itself has the focus, or a child left the key alone.
-    if (!startSearch(this, event))
+    if (!m_content->startSearch(this, event))
         QWidget::keyPressEvent(event);
-}
-
-bool IconPanel::startSearch(QWidget *receiver, const QEvent *event)
-{
-    // Typing into the title editor names the panel; with a menu open the keys are the menu's.
-    if (m_editor->isEditing() || QApplication::activePopupWidget() ||
-        !isSignalConnected(QMetaMethod::fromSignal(&IconPanel::searchRequested)))
-        return false;
-    const std::optional<SearchTrigger> trigger = SearchTrigger::fromEvent(event);
-    if (!trigger)
-        return false;
-    Q_EMIT searchRequested(receiver, *trigger);
-    return true;
 }
 
 void IconPanel::closeEvent(QCloseEvent *event)

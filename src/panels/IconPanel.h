@@ -16,10 +16,10 @@
 class CategoryFilter;
 class QAction;
 class DesktopModel;
-class DropController;
 class GuideOverlay;
 class HoverTracker;
 class ItemDragView;
+class PanelContent;
 class PanelSort;
 class QMenu;
 class QSizeGrip;
@@ -144,7 +144,6 @@ public Q_SLOTS:
     void refresh();
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
@@ -156,29 +155,24 @@ protected:
 private:
     const PanelStyle::Metrics &metrics() const { return PanelStyle::metrics(m_options.listView); }
     PanelStyle::Chrome chrome() const;
-    void buildUi();
+    void buildUi(CategoryFilter *filter);
     void applyPresentation();
     // Shows or hides the content and sets the height for the roll-up state.
     void applyRollUp();
     void applyShape();
     void layoutChildren();
     void hoverChanged(bool hovered);
-    void updateScrollHandle();
     void updateGrip();
-    int firstCategory() const;
-    // Emits searchRequested when the event starts a search; true when it did.
-    bool startSearch(QWidget *receiver, const QEvent *event);
 
     Options m_options;
     DesktopModel *m_model;
-    QPointer<CategoryFilter> m_filter;
     QList<QPointer<QAction>> m_sharedActions;
     QString m_title;
     PanelSettings m_settings;
     PanelGeometry m_geometry;
     PanelSort *m_sort = nullptr;
     ItemDragView *m_view = nullptr;
-    DropController *m_drops = nullptr;
+    PanelContent *m_content = nullptr;
     HoverTracker *m_hover = nullptr;
     TitleButtons *m_buttons = nullptr;
     TitleEditor *m_editor = nullptr;
@@ -187,5 +181,4 @@ private:
     ViewMode m_viewMode = Automatic;
     bool m_hideToTray = false;
     bool m_composited = true;
-    bool m_scrollHandleVisible = false;
 };

@@ -10,6 +10,7 @@
 #include "panels/ItemDragView.h"
 #include "panels/LooseItems.h"
 #include "panels/PanelArrangement.h"
+#include "panels/PanelEdits.h"
 #include "panels/PanelLayoutStore.h"
 #include "panels/PanelMetrics.h"
 #include "panels/TidyLayout.h"
@@ -23,11 +24,19 @@ PanelSet::PanelSet(const IconPanelOptions &options, DesktopModel *model, bool pe
     , m_options(options)
     , m_model(model)
     , m_perCategory(perCategory)
+    , m_room([this] { return panelsInOrder(); }, &m_companions)
 {
     m_layoutLocked = Settings::instance()->value(SettingsKeys::panelLayoutLocked).toBool();
 
     // The loose desktop items, the to-do list and the currency converter join
     // the set here as they arrive.
+
+    m_edits = new PanelEdits(m_model, this);
+    connect(m_edits, &PanelEdits::panelCreated, this, &PanelSet::syncPanels);
+    connect(m_edits, &PanelEdits::panelRenamed, this, [this](const QString &id, const QString &name) {
+        if (IconPanel *renamed = m_panels.value(id))
+            renamed->setTitle(name);
+    });
 
     connect(m_model, &DesktopModel::reloaded, this, [this] {
         syncPanels();
@@ -124,13 +133,8 @@ void PanelSet::syncPanels()
             m_singlePanel = new IconPanel(m_options, m_model, nullptr, L10n::text("Desktop"),
                                           PanelLayoutStore::settingsPrefix(QString()));
             adopt(m_singlePanel);
-            if (!m_singlePanel->geometryRestored()) {
-                const QRect available = TidyLayout::primaryAvailable();
-                const int w = std::min(available.width() - 64, 560);
-                const int h = std::min(available.height() - 64, 680);
-                m_singlePanel->applyGeometry(
-                    QRect(available.right() + 1 - 32 - w, available.top() + 32, w, h), false);
-            }
+            if (!m_singlePanel->geometryRestored())
+                m_singlePanel->applyGeometry(PanelRoom::singlePanelPlace(), false);
             if (m_panelsShown)
                 m_singlePanel->show();
         }
@@ -246,36 +250,11 @@ void PanelSet::adopt(IconPanel *panel)
     panel->setLayoutLocked(m_layoutLocked);
 
     connect(panel, &IconPanel::hiddenToTray, this, &PanelSet::panelHidden);
-    connect(panel, &IconPanel::itemsDropped, this, [this](const QStringList &keys, const QString &groupId) {
-        if (keys.isEmpty())
-            return;
-        PanelLayoutStore::assignItems(keys, groupId);
-        // The drop is still being delivered to the panel; reload once it is done.
-        QTimer::singleShot(0, m_model, &DesktopModel::reload);
-    });
-    connect(panel, &IconPanel::createPanelRequested, this, [this](const QString &name) {
-        PanelLayoutStore::createPanel(name);
-        syncPanels();
-    });
-    connect(panel, &IconPanel::renamePanelRequested, this, [this](const QString &id, const QString &name) {
-        const QString trimmed = name.trimmed();
-        if (trimmed.isEmpty() || !PanelLayoutStore::isCustomPanel(id))
-            return;
-        PanelLayoutStore::renamePanel(id, trimmed);
-        if (IconPanel *renamed = m_panels.value(id))
-            renamed->setTitle(trimmed);
-    });
-    connect(panel, &IconPanel::removePanelRequested, this, [this](const QString &id) {
-        if (!PanelLayoutStore::isCustomPanel(id))
-            return;
-        PanelLayoutStore::removePanel(id);
-        // The panel asking is still on the stack; its window goes with the reload.
-        QTimer::singleShot(0, m_model, &DesktopModel::reload);
-    });
+    m_edits->watch(panel);
     connect(panel, &IconPanel::iconSizeRequested, this, &PanelSet::setIconSize);
     connect(panel, &IconPanel::viewModeChanged, this, [this, self] {
         if (self)
-            resizeAfterViewChange(self);
+            m_room.fitAfterViewChange(self);
         reassertLayer();
     });
     connect(panel, &IconPanel::arrangeRequested, this, &PanelSet::tidy);
@@ -290,20 +269,12 @@ void PanelSet::adopt(IconPanel *panel)
 
 QList<QRect> PanelSet::peerRects(const QWidget *except) const
 {
-    QList<QRect> rects;
-    for (const IconPanel *p : panelsInOrder()) {
-        if (p != except && p->isVisible())
-            rects.append(p->frameGeometry());
-    }
-    return rects + m_companions.visibleRects(except);
+    return m_room.peerRects(except);
 }
 
 QList<QRect> PanelSet::occupiedRects(const QWidget *except) const
 {
-    QList<QRect> rects;
-    for (const IconPanel *p : panelsInOrder())
-        rects.append(p->expandedGeometry());
-    return rects + m_companions.wantedRects(except);
+    return m_room.occupiedRects(except);
 }
 
 void PanelSet::addCompanion(QWidget *window, std::function<bool()> wanted)
@@ -330,36 +301,6 @@ void PanelSet::clearOtherSelections(IconPanel *except)
         if (p != except)
             p->clearSelection();
     }
-}
-
-void PanelSet::resizeAfterViewChange(IconPanel *panel)
-{
-    const QRect area = TidyLayout::workArea();
-    const QSize size = panel->preferredSize(std::max(area.bottom() - panel->y() + 1, 200));
-    QRect r(panel->pos(), size);
-    r.moveRight(std::min(r.right(), area.right()));
-    r.moveBottom(std::min(r.bottom(), area.bottom()));
-    r.moveLeft(std::max(r.left(), area.left()));
-    r.moveTop(std::max(r.top(), area.top()));
-    // Growing must not cover the neighbours: the panel moves to the nearest
-    // room that holds it, shrinking towards its minimum if it must.
-    const QList<QRect> others = otherPanelRects(panel);
-    if (std::any_of(others.cbegin(), others.cend(), [&r](const QRect &o) { return o.intersects(r); })) {
-        if (const std::optional<QRect> free =
-                TidyLayout::freeRectNear(size, panel->minimumExpandedSize(), area, others, panel->pos()))
-            r = *free;
-    }
-    panel->applyGeometry(r, panel->isUserPlaced());
-}
-
-QList<QRect> PanelSet::otherPanelRects(const IconPanel *except) const
-{
-    QList<QRect> rects;
-    for (const IconPanel *p : panelsInOrder()) {
-        if (p != except)
-            rects.append(p->expandedGeometry());
-    }
-    return rects;
 }
 
 void PanelSet::arrangePanels(bool force)

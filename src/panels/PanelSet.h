@@ -3,6 +3,7 @@
 #include "panels/CompanionWindows.h"
 #include "panels/IconPanelOptions.h"
 #include "panels/LooseItems.h"
+#include "panels/PanelRoom.h"
 #include "panels/SearchTrigger.h"
 
 #include <QHash>
@@ -17,6 +18,7 @@ class QModelIndex;
 class QWidget;
 class GuideOverlay;
 class IconPanel;
+class PanelEdits;
 
 // Owns every panel window and keeps them in step with the desktop model: one
 // icon panel per category with items and per custom panel (or one for all),
@@ -97,15 +99,12 @@ private:
     void makePanel(const QString &id);
     void adopt(IconPanel *panel);
     void retranslate();
-    void resizeAfterViewChange(IconPanel *panel);
     void clearOtherSelections(IconPanel *except);
     void panelHidden();
     void retirePanel(IconPanel *panel);
     // After windows were shown, hidden, arranged or created.
     void reassertLayer();
     QStringList wantedPanelIds() const;
-    // Every other panel's room, rolled-up ones at their full height.
-    QList<QRect> otherPanelRects(const IconPanel *except) const;
 
     IconPanelOptions m_options;
     DesktopModel *m_model;
@@ -114,6 +113,7 @@ private:
     bool m_panelsShown = false;
     bool m_layoutLocked = false;
     GuideOverlay *m_overlay = nullptr;
+    PanelEdits *m_edits = nullptr;
     QList<QAction *> m_sharedActions;
     DesktopLayer *m_layer = nullptr;
     bool m_composited = true;
@@ -123,4 +123,5 @@ private:
     // Panels no longer wanted while an item drag that may have started in them runs.
     QList<QPointer<IconPanel>> m_retired;
     CompanionWindows m_companions;
+    PanelRoom m_room;
 };
