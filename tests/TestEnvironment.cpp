@@ -63,9 +63,15 @@ QString TestEnvironment::writeFile(const QString &relativePath, const QByteArray
     const QString path = QDir(m_dir.path()).filePath(relativePath);
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(content);
-    return path;
+    const bool written =
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
+    return written ? path : QString();
+}
+
+QByteArray TestEnvironment::readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QString TestEnvironment::startSessionBus()

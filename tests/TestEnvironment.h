@@ -25,8 +25,11 @@ public:
     QString appConfigDir() const;
     QString runtimeDir() const;
 
-    // Writes a file (creating folders); returns its path.
+    // Writes a file (creating folders); a path relative to the home or an
+    // absolute one. Returns its path, or an empty string when it was not written.
     QString writeFile(const QString &relativePath, const QByteArray &content) const;
+    // A file's bytes; empty when it cannot be read.
+    static QByteArray readFile(const QString &path);
 
     // Starts a session bus of this environment's own, with no service folders, so
     // nothing installed on the machine can be activated; DBUS_SESSION_BUS_ADDRESS

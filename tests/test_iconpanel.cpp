@@ -1,3 +1,4 @@
+#include "PanelTestHome.h"
 #include "TestEnvironment.h"
 #include "fakes/FakeDesktopSource.h"
 #include "panels/CategoryFilter.h"
@@ -117,20 +118,13 @@ class TestIconPanel : public QObject
     }
 
 private Q_SLOTS:
-    void init()
-    {
-        m_env = std::make_unique<TestEnvironment>();
-        QSettings().clear();
-        PanelLayoutStore::discardState();
-        m_desktop = std::make_shared<FakeDesktopSource::State>();
-    }
+    void init() { startPanelTest(m_env, m_desktop); }
 
     void cleanup()
     {
         m_panel.reset();
         m_model.reset();
-        PanelLayoutStore::discardState();
-        m_env.reset();
+        endPanelTest(m_env);
     }
 
     void frameResize_data()

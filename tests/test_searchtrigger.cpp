@@ -1,3 +1,4 @@
+#include "PanelTestHome.h"
 #include "TestEnvironment.h"
 #include "fakes/FakeDesktopSource.h"
 #include "panels/CategoryFilter.h"
@@ -74,10 +75,7 @@ class TestSearchTrigger : public QObject
 private Q_SLOTS:
     void init()
     {
-        m_env = std::make_unique<TestEnvironment>();
-        QSettings().clear();
-        PanelLayoutStore::discardState();
-        m_desktop = std::make_shared<FakeDesktopSource::State>();
+        startPanelTest(m_env, m_desktop);
         for (const char *name : {"report.pdf", "notes.txt", "photo.png", "readme"})
             m_desktop->entries.append(FakeDesktopSource::file(QString("/d/") + name));
         m_opened.clear();
@@ -91,8 +89,7 @@ private Q_SLOTS:
     {
         m_panel.reset();
         m_model.reset();
-        PanelLayoutStore::discardState();
-        m_env.reset();
+        endPanelTest(m_env);
     }
 
     void openingKeys_data()

@@ -1,3 +1,4 @@
+#include "PanelTestHome.h"
 #include "TestEnvironment.h"
 #include "base/Settings.h"
 #include "base/SettingsKeys.h"
@@ -38,21 +39,14 @@ class TestTodoController : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init()
-    {
-        m_env = std::make_unique<TestEnvironment>();
-        QSettings().clear();
-        PanelLayoutStore::discardState();
-        m_desktop = std::make_shared<FakeDesktopSource::State>();
-    }
+    void init() { startPanelTest(m_env, m_desktop); }
 
     void cleanup()
     {
         m_todo.reset();
         m_set.reset();
         m_model.reset();
-        PanelLayoutStore::discardState();
-        m_env.reset();
+        endPanelTest(m_env);
     }
 
     void actionFollowsAndStoresTheWish()

@@ -21,12 +21,6 @@ const QByteArray seed = R"({
 }
 )";
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 QJsonArray tasksIn(const QByteArray &content)
 {
     return QJsonDocument::fromJson(content).object().value("tasks").toArray();
@@ -67,10 +61,10 @@ void checkNothingLost(const QByteArray &original, const TodoModel &model, const 
     const QStringList copies = QDir(dir).entryList({"todo.json.unreadable-*"}, QDir::Files);
     if (!copies.isEmpty()) {
         QCOMPARE(copies.size(), 1);
-        QCOMPARE(readAll(dir + "/" + copies.constFirst()), original);
+        QCOMPARE(TestEnvironment::readFile(dir + "/" + copies.constFirst()), original);
         return;
     }
-    const QJsonArray after = tasksIn(readAll(model.path()));
+    const QJsonArray after = tasksIn(TestEnvironment::readFile(model.path()));
     qsizetype next = 1;
     for (const QJsonValue &value : tasksIn(original)) {
         const QJsonObject task = value.toObject();

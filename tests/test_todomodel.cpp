@@ -16,17 +16,12 @@ namespace {
 const QRegularExpression uuidForm("^[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}$");
 const QRegularExpression keptWarning("could not be fully read; it was kept as ");
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // Titles in order, a completed task's marked with a trailing '*'.
 QStringList stored(const QString &path)
 {
     QStringList result;
-    for (const QJsonValue &value : QJsonDocument::fromJson(readAll(path)).object().value("tasks").toArray())
+    for (const QJsonValue &value :
+         QJsonDocument::fromJson(TestEnvironment::readFile(path)).object().value("tasks").toArray())
         result.append(value["title"].toString() + (value["completed"].toBool() ? "*" : ""));
     return result;
 }
@@ -125,7 +120,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, content);
         QFETCH(QStringList, tasks);
         QFETCH(bool, copied);
-        write(content);
+        QVERIFY(!m_env->writeFile(path(), content).isEmpty());
 
         if (copied)
             QTest::ignoreMessage(QtWarningMsg, keptWarning);
@@ -146,7 +141,7 @@ private Q_SLOTS:
         QCOMPARE(loaded, tasks);
         QCOMPARE(model->activeCount() + model->completedCount(), model->rowCount());
         // Loading alone never writes; what could not be read is copied aside before the first save.
-        QCOMPARE(readAll(path()), content);
+        QCOMPARE(TestEnvironment::readFile(path()), content);
         QCOMPARE(copies().size(), copied ? 1 : 0);
         model->addTask("New");
         model->addTask("Newer");
@@ -154,7 +149,7 @@ private Q_SLOTS:
         QCOMPARE(copies().size(), copied ? 1 : 0);
         if (copied) {
             QCOMPARE(model->keptCopy(), m_env->appConfigDir() + "/" + copies().constFirst());
-            QCOMPARE(readAll(model->keptCopy()), content);
+            QCOMPARE(TestEnvironment::readFile(model->keptCopy()), content);
         }
     }
 
@@ -200,13 +195,16 @@ private Q_SLOTS:
         QFETCH(QString, operation);
         QFETCH(QStringList, after);
         QFETCH(QString, notification);
-        write(R"({"tasks":[{"id":"1","title":"A"},{"id":"2","title":"B","completed":true},
-                          {"id":"3","title":"C"},{"id":"4","title":"D","completed":true}]})");
+        QVERIFY(!m_env
+                     ->writeFile(path(),
+                                 R"({"tasks":[{"id":"1","title":"A"},{"id":"2","title":"B","completed":true},
+                          {"id":"3","title":"C"},{"id":"4","title":"D","completed":true}]})")
+                     .isEmpty());
         auto model = open();
         const QStringList steps = operation.split("; ");
         for (qsizetype i = 0; i + 1 < steps.size(); ++i)
             apply(*model, steps.at(i));
-        const QByteArray before = readAll(path());
+        const QByteArray before = TestEnvironment::readFile(path());
         // Each notification with its rows; countsChanged comes once the file holds the change.
         QStringList events;
         const auto record = [&events](const char *kind, int first, int last) {
@@ -232,7 +230,7 @@ private Q_SLOTS:
         QCOMPARE(model->completedCount(), int(after.filter("*").size()));
         if (notification.isEmpty()) {
             QCOMPARE(events, QStringList());
-            QCOMPARE(readAll(path()), before);
+            QCOMPARE(TestEnvironment::readFile(path()), before);
         } else {
             QCOMPARE(events, (QStringList{notification, "counts " + after.join(',')}));
         }
@@ -249,7 +247,7 @@ private Q_SLOTS:
             model.addTask("First");
             model.setCompleted(0, true);
         }
-        const QByteArray content = readAll(path());
+        const QByteArray content = TestEnvironment::readFile(path());
         const QRegularExpression expected(
             "^\\{\n    \"tasks\": \\[\n        \\{\n            \"completed\": "
             "true,\n            \"created\": \"" +
@@ -281,12 +279,6 @@ private Q_SLOTS:
 
 private:
     QString path() const { return m_env->appConfigDir() + "/todo.json"; }
-    void write(const QByteArray &content) const
-    {
-        QDir().mkpath(m_env->appConfigDir());
-        QFile file(path());
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-    }
     QStringList copies() const
     {
         return QDir(m_env->appConfigDir()).entryList({"todo.json.unreadable-*"}, QDir::Files);

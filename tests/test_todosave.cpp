@@ -16,16 +16,11 @@
 
 namespace {
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 QStringList storedTitles(const QString &path)
 {
     QStringList titles;
-    for (const QJsonValue &task : QJsonDocument::fromJson(readAll(path)).object().value("tasks").toArray())
+    for (const QJsonValue &task :
+         QJsonDocument::fromJson(TestEnvironment::readFile(path)).object().value("tasks").toArray())
         titles.append(task.toObject().value("title").toString());
     return titles;
 }
@@ -68,7 +63,7 @@ private Q_SLOTS:
     void failedSaveKeepsPreviousFileAndIsRetried()
     {
         const QByteArray before = R"({"tasks":[{"id":"1","title":"Kept","created":"2024-01-01"}]})";
-        write(before);
+        QVERIFY(!m_env->writeFile(path(), before).isEmpty());
         TodoModel model(path());
         {
             // The new list is longer than any write may be.
@@ -80,7 +75,7 @@ private Q_SLOTS:
             QCOMPARE(counts.size(), 1); // announced even though the write failed
             QVERIFY(!model.isSaved());
         }
-        QCOMPARE(readAll(path()), before);
+        QCOMPARE(TestEnvironment::readFile(path()), before);
         QCOMPARE(QDir(m_env->appConfigDir()).entryList({"todo.json.*"}, QDir::Files | QDir::Hidden),
                  QStringList());
         model.addTask("Next change");
@@ -98,7 +93,7 @@ private Q_SLOTS:
         model.addTask("Still listed");
         QCOMPARE(model.rowCount(), 1);
         QVERIFY(!model.isSaved());
-        QCOMPARE(readAll(blocked), "not a folder");
+        QCOMPARE(TestEnvironment::readFile(blocked), "not a folder");
 
         if (geteuid() != 0) {
             const QString folder = m_env->home() + "/readonly";
@@ -127,12 +122,6 @@ private Q_SLOTS:
 
 private:
     QString path() const { return m_env->appConfigDir() + "/todo.json"; }
-    void write(const QByteArray &content) const
-    {
-        QDir().mkpath(m_env->appConfigDir());
-        QFile file(path());
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-    }
     std::unique_ptr<TestEnvironment> m_env;
 };
 
