@@ -417,6 +417,9 @@ void FreedesktopWindowStacking::waitForWindowManager()
     sendToRoot(m_echoWindow, RequestFrameExtents, {});
     xcb_flush(m_connection);
     m_notifier->setEnabled(false);
+    // The answer must reach this loop, not an answer asked for while handling
+    // an event before it.
+    m_readingEvents = true;
     const QDeadlineTimer deadline(windowManagerAnswerMs);
     bool answered = false;
     while (!answered && !xcb_connection_has_error(m_connection)) {
@@ -433,16 +436,21 @@ void FreedesktopWindowStacking::waitForWindowManager()
         pollfd fd = {xcb_get_file_descriptor(m_connection), POLLIN, 0};
         poll(&fd, 1, remaining);
     }
+    m_readingEvents = false;
     m_managerAnswers = answered;
     m_notifier->setEnabled(true);
 }
 
 void FreedesktopWindowStacking::readEvents()
 {
+    // Events are handled one after the other: an answer asked for while handling
+    // one must not handle the next ones from within.
+    m_readingEvents = true;
     while (xcb_generic_event_t *event = xcb_poll_for_event(m_connection)) {
         handleEvent(event);
         free(event);
     }
+    m_readingEvents = false;
     if (xcb_connection_has_error(m_connection))
         m_notifier->setEnabled(false);
 }
