@@ -573,7 +573,7 @@ private Q_SLOTS:
         // A double click on the title band opens the editor, for custom panels only.
         QTest::mouseDClick(panel, Qt::LeftButton, {}, QPoint(120, 20));
         auto *editor = panel->findChild<QLineEdit *>();
-        QCOMPARE(editor->isVisible(), custom);
+        QCOMPARE(editor && editor->isVisible(), custom);
         if (!custom)
             return;
         QCOMPARE(editor->text(), "Mine");

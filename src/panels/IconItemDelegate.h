@@ -5,7 +5,8 @@
 
 class QListView;
 
-// Paints items with the styled delegate and makes each occupy exactly one grid cell.
+// Paints an item on its plate (PanelStyle) with the style's icon and text, and
+// makes each item occupy exactly one grid cell.
 class IconItemDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
@@ -15,6 +16,8 @@ public:
     ~IconItemDelegate() override;
 
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override;
 
 private:
     QPointer<QListView> m_view;

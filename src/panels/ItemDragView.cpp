@@ -2,6 +2,7 @@
 
 #include "base/AppStyle.h"
 #include "panels/PanelMetrics.h"
+#include "panels/PanelStyle.h"
 
 #include <QDrag>
 #include <QIcon>
@@ -12,13 +13,26 @@
 ItemDragView::ItemDragView(QWidget *parent)
     : QListView(parent)
 {
+    // Items draw their own plates (IconItemDelegate); the view itself is bare
+    // text on the panel's body.
+    QPalette palette = this->palette();
+    for (const QPalette::ColorRole role : {QPalette::Text, QPalette::HighlightedText, QPalette::WindowText})
+        palette.setColor(role, AppStyle::Palette::primaryText);
+    palette.setColor(QPalette::Base, Qt::transparent);
+    setPalette(palette);
+    QFont itemFont = font();
+    itemFont.setPixelSize(PanelStyle::itemFontPixels);
+    setFont(itemFont);
+    viewport()->setAttribute(Qt::WA_Hover);
+
     m_marker = new QWidget(viewport());
     m_marker->setObjectName(QStringLiteral("itemDropMarker"));
-    m_marker->setStyleSheet(QStringLiteral("background: #91ABC9; border-radius: 1px;"));
+    QPalette markerPalette = m_marker->palette();
+    markerPalette.setColor(QPalette::Window, PanelStyle::dropMarkerColor);
+    m_marker->setPalette(markerPalette);
+    m_marker->setAutoFillBackground(true);
     m_marker->setAttribute(Qt::WA_TransparentForMouseEvents);
-    m_marker->setAttribute(Qt::WA_StyledBackground);
     m_marker->hide();
-    setStyleSheet(viewStyleSheet());
 }
 
 ItemDragView::~ItemDragView() = default;
@@ -26,22 +40,6 @@ ItemDragView::~ItemDragView() = default;
 void ItemDragView::setDragHandler(DragHandler handler)
 {
     m_dragHandler = std::move(handler);
-}
-
-QString ItemDragView::viewStyleSheet()
-{
-    return QStringLiteral(
-               "QListView { background: transparent; border: none; outline: none; color: %1; %2"
-               " font-size: 12px; }"
-               "QListView::item { border-radius: 8px; border: 1px solid transparent; margin: 4px;"
-               " padding: 8px 6px 6px 6px; }"
-               "QListView::item:hover { background: rgba(255, 255, 255, 18); }"
-               "QListView::item:selected { background: rgba(79, 139, 237, 42);"
-               " border-color: rgba(126, 174, 247, 155); }"
-               "QListView::item:selected:hover { background: rgba(79, 139, 237, 58);"
-               " border-color: rgba(151, 191, 250, 190); }"
-               "QListView[compact=\"true\"]::item { margin: 2px 0px; padding: 3px 6px; border-radius: 6px; }")
-        .arg(AppStyle::css(AppStyle::Palette::primaryText), AppStyle::fontFamilyDeclaration());
 }
 
 void ItemDragView::setPresentation(bool list, int iconSize)
@@ -53,7 +51,6 @@ void ItemDragView::setPresentation(bool list, int iconSize)
     setWrapping(!list);
     setWordWrap(!list);
     setMovement(QListView::Static);
-    setProperty("compact", list);
     setResizeMode(QListView::Adjust);
     setUniformItemSizes(true);
     setSpacing(0);
@@ -74,9 +71,6 @@ void ItemDragView::setPresentation(bool list, int iconSize)
     viewport()->setAttribute(Qt::WA_InputMethodEnabled);
     const int edge = list ? PanelMetrics::listIconSize : iconSize;
     setIconSize(QSize(edge, edge));
-    // The "compact" property changes which item rules apply; re-polish so they do.
-    style()->unpolish(this);
-    style()->polish(this);
     updateGridSize();
 }
 

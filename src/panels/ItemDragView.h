@@ -31,8 +31,6 @@ public:
     void hideDropMarker();
     QWidget *dropMarker() const { return m_marker; }
 
-    static QString viewStyleSheet();
-
 protected:
     void startDrag(Qt::DropActions supportedActions) override;
     void resizeEvent(QResizeEvent *event) override;

@@ -6,6 +6,7 @@
 #include "panels/IconItemDelegate.h"
 #include "panels/ItemDragView.h"
 #include "panels/PanelLayoutStore.h"
+#include "panels/PanelScrollStyle.h"
 #include "panels/PanelSort.h"
 #include "panels/PanelStyle.h"
 #include "shell/DesktopModel.h"
@@ -63,7 +64,7 @@ PanelContent::PanelContent(QWidget *panel, DesktopModel *model, CategoryFilter *
     m_view->viewport()->installEventFilter(this);
     // Ahead of the view's own keyboard search: typing starts the quick search.
     m_view->installEventFilter(this);
-    m_view->verticalScrollBar()->setStyleSheet(PanelStyle::scrollBarStyleSheet(false));
+    PanelScrollStyle::apply(m_view->verticalScrollBar());
     connect(m_view->verticalScrollBar(), &QScrollBar::rangeChanged, this, &PanelContent::updateScrollHandle);
 }
 
@@ -97,7 +98,7 @@ void PanelContent::updateScrollHandle()
     const bool handle = m_hovered && m_view->verticalScrollBar()->maximum() > 0;
     if (handle != m_scrollHandleVisible) {
         m_scrollHandleVisible = handle;
-        m_view->verticalScrollBar()->setStyleSheet(PanelStyle::scrollBarStyleSheet(handle));
+        PanelScrollStyle::setHandleShown(m_view->verticalScrollBar(), handle);
     }
 }
 

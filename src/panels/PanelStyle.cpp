@@ -22,15 +22,13 @@ QFont badgeFont(const QFont &base)
     return font;
 }
 
-QString buttonRules(const QString &hover, const QString &pressed)
-{
-    return QStringLiteral("QPushButton { background: rgba(255, 255, 255, 26); color: %1; border: none;"
-                          " border-radius: 8px; font-size: 12px; font-weight: 600; %2 }"
-                          "QPushButton:hover { background: %3; }"
-                          "QPushButton:pressed { background: %4; }")
-        .arg(AppStyle::css(AppStyle::Palette::primaryText), AppStyle::fontFamilyDeclaration(), hover,
-             pressed);
-}
+// An item's plate: its border is drawn only when selected.
+constexpr QColor plateHover{255, 255, 255, 18};
+constexpr QColor plateSelected{79, 139, 237, 42};
+constexpr QColor plateSelectedBorder{126, 174, 247, 155};
+constexpr QColor plateSelectedHover{79, 139, 237, 58};
+constexpr QColor plateSelectedHoverBorder{151, 191, 250, 190};
+constexpr int plateBorder = 1;
 
 } // namespace
 
@@ -136,16 +134,6 @@ void PanelStyle::paint(QPainter *painter, const Chrome &chrome, const QFont &bas
     painter->drawText(badge, Qt::AlignCenter, QLocale().toString(chrome.count));
 }
 
-QString PanelStyle::buttonStyleSheet()
-{
-    return buttonRules(QStringLiteral("rgba(255, 255, 255, 52)"), QStringLiteral("rgba(255, 255, 255, 20)"));
-}
-
-QString PanelStyle::closeButtonStyleSheet()
-{
-    return buttonRules(QStringLiteral("#c03b3b"), QStringLiteral("#8f2c2c"));
-}
-
 QString PanelStyle::editorStyleSheet()
 {
     return QStringLiteral("QLineEdit { background: rgba(255, 255, 255, 26); color: %1;"
@@ -155,17 +143,32 @@ QString PanelStyle::editorStyleSheet()
              AppStyle::fontFamilyDeclaration());
 }
 
-QString PanelStyle::scrollBarStyleSheet(bool handleVisible)
+const PanelStyle::ItemBox &PanelStyle::itemBox(bool list)
 {
-    const QString handle =
-        handleVisible ? QStringLiteral("rgba(255, 255, 255, 60)") : QStringLiteral("transparent");
-    const QString hover =
-        handleVisible ? QStringLiteral("rgba(255, 255, 255, 110)") : QStringLiteral("transparent");
-    return QStringLiteral(
-               "QScrollBar:vertical { background: transparent; width: 10px; margin: 0px; }"
-               "QScrollBar::handle:vertical { background: %1; border-radius: 5px; min-height: 32px; }"
-               "QScrollBar::handle:vertical:hover { background: %2; }"
-               "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0px; }"
-               "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }")
-        .arg(handle, hover);
+    static const ItemBox grid{QMargins(4, 4, 4, 4), QMargins(6, 8, 6, 6), 8};
+    static const ItemBox compact{QMargins(0, 2, 0, 2), QMargins(6, 3, 6, 3), 6};
+    return list ? compact : grid;
+}
+
+QRect PanelStyle::paintItemPlate(QPainter *painter, const QRect &cell, bool list, bool selected, bool hovered)
+{
+    const ItemBox &box = itemBox(list);
+    const QRect plate = cell.marginsRemoved(box.margin);
+    if (selected || hovered) {
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(selected ? (hovered ? plateSelectedHover : plateSelected) : plateHover);
+        painter->drawRoundedRect(QRectF(plate), box.radius, box.radius);
+        if (selected) {
+            painter->setPen(QPen(hovered ? plateSelectedHoverBorder : plateSelectedBorder, plateBorder));
+            painter->setBrush(Qt::NoBrush);
+            const qreal inset = plateBorder / 2.0;
+            painter->drawRoundedRect(QRectF(plate).adjusted(inset, inset, -inset, -inset), box.radius - inset,
+                                     box.radius - inset);
+        }
+        painter->restore();
+    }
+    const QMargins border(plateBorder, plateBorder, plateBorder, plateBorder);
+    return plate.marginsRemoved(border + box.padding);
 }

@@ -2,15 +2,17 @@
 
 #include <QColor>
 #include <QFont>
+#include <QMargins>
+#include <QRect>
 #include <QRegion>
 #include <QSize>
 #include <QString>
 
 class QPainter;
 
-// The look of a floating panel window: its chrome metrics, the style sheets of
-// its buttons, editor and scroll bar, and the painting of its body and title
-// band. Every panel window (icon, to-do, currency) draws through here.
+// The look of a floating panel window: its chrome metrics, the style sheet of
+// its title editor, and the painting of its body, title band and item plates. Every panel window (icon,
+// to-do, currency) draws through here.
 class PanelStyle
 {
 public:
@@ -60,10 +62,22 @@ public:
     static QColor bodyColor(int alphaPercent, bool opaque);
     // The body's rounded outline as a window shape, for panels painted solid.
     static QRegion bodyShape(QSize size, bool list);
-    static QString buttonStyleSheet();
-    static QString closeButtonStyleSheet();
     static QString editorStyleSheet();
-    static QString scrollBarStyleSheet(bool handleVisible);
+
+    // The items of a panel's view: each stands on a rounded plate within its
+    // cell, shown while hovered or selected.
+    struct ItemBox
+    {
+        QMargins margin;  // cell edge to plate
+        QMargins padding; // plate's inner edge to icon and text
+        int radius;
+    };
+    static const ItemBox &itemBox(bool list);
+    static constexpr int itemFontPixels = 12;
+    static constexpr QColor dropMarkerColor{0x91, 0xab, 0xc9};
+    // Paints the plate of an item in the given state and returns the room left
+    // inside it for the icon and text.
+    static QRect paintItemPlate(QPainter *painter, const QRect &cell, bool list, bool selected, bool hovered);
 
 private:
     static int badgeWidth(const Chrome &chrome, const QFont &base);

@@ -2,8 +2,8 @@
 
 #include "base/l10n/L10n.h"
 #include "panels/GlyphEngine.h"
+#include "panels/PanelButton.h"
 
-#include <QPushButton>
 #include <QStyle>
 #include <QWidget>
 
@@ -12,12 +12,9 @@ TitleButtons::TitleButtons(QWidget *window, const QList<Button> &buttons)
     , m_window(window)
 {
     for (const Button which : buttons) {
-        auto *button = new QPushButton(window);
+        auto *button = new PanelButton(which == Close ? PanelButton::Danger : PanelButton::Plain, window);
         static const char *const names[] = {"collapse", "viewToggle", "refresh", "close"};
         button->setObjectName(QLatin1String(names[which]));
-        button->setStyleSheet(which == Close ? PanelStyle::closeButtonStyleSheet()
-                                             : PanelStyle::buttonStyleSheet());
-        button->setFocusPolicy(Qt::NoFocus);
         button->setIconSize(QSize(16, 16));
         button->hide();
         connect(button, &QPushButton::clicked, this, [this, which] { Q_EMIT clicked(which); });

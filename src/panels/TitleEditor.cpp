@@ -9,27 +9,28 @@
 
 TitleEditor::TitleEditor(QWidget *window)
     : QObject(window)
-    , m_editor(new QLineEdit(window))
-{
-    m_editor->setStyleSheet(PanelStyle::editorStyleSheet());
-    m_editor->setFrame(false);
-    m_editor->hide();
-    m_editor->installEventFilter(this);
-    connect(m_editor, &QLineEdit::editingFinished, this, [this] { finish(true); });
-}
+    , m_window(window)
+{}
 
 TitleEditor::~TitleEditor() = default;
 
 bool TitleEditor::isEditing() const
 {
-    return m_editor->isVisible();
+    return m_editor && m_editor->isVisible();
 }
 
 void TitleEditor::edit(const QRect &rect, const QString &current)
 {
-    const QWidget *window = m_editor->parentWidget();
+    if (!m_editor) {
+        m_editor = new QLineEdit(m_window);
+        m_editor->setStyleSheet(PanelStyle::editorStyleSheet());
+        m_editor->setFrame(false);
+        m_editor->hide();
+        m_editor->installEventFilter(this);
+        connect(m_editor, &QLineEdit::editingFinished, this, [this] { finish(true); });
+    }
     m_original = current;
-    m_editor->setGeometry(QStyle::visualRect(window->layoutDirection(), window->rect(), rect));
+    m_editor->setGeometry(QStyle::visualRect(m_window->layoutDirection(), m_window->rect(), rect));
     m_editor->setText(current);
     m_editor->selectAll();
     m_editor->show();
@@ -39,7 +40,7 @@ void TitleEditor::edit(const QRect &rect, const QString &current)
 
 void TitleEditor::finish(bool commit)
 {
-    if (!m_editor->isVisible())
+    if (!isEditing())
         return;
     const QString text = m_editor->text().trimmed();
     m_editor->hide();
@@ -50,7 +51,7 @@ void TitleEditor::finish(bool commit)
 
 bool TitleEditor::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_editor && event->type() == QEvent::KeyPress &&
+    if (m_editor && watched == m_editor && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
         finish(false);
         return true;

@@ -8,7 +8,9 @@ class QRect;
 class QWidget;
 
 // Renaming a panel in place: a line editor over the title that commits with
-// Return or by losing focus and cancels with Escape.
+// Return or by losing focus and cancels with Escape. The editor is made on the
+// first rename: most panels are never renamed, and a line editor is among the
+// dearer widgets to make and polish at start.
 class TitleEditor : public QObject
 {
     Q_OBJECT
@@ -31,6 +33,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    QLineEdit *m_editor;
+    QWidget *m_window;
+    QLineEdit *m_editor = nullptr;
     QString m_original;
 };

@@ -5,6 +5,7 @@
 #include "base/l10n/L10n.h"
 #include "panels/HoverTracker.h"
 #include "panels/PanelFrame.h"
+#include "panels/PanelScrollStyle.h"
 #include "panels/PanelStyle.h"
 #include "panels/ResizeGrip.h"
 #include "todo/TodoContextMenu.h"
@@ -68,7 +69,7 @@ TodoPanel::TodoPanel(TodoModel *model, QWidget *parent)
         m_list->viewport()->update();
         update();
     });
-    m_list->verticalScrollBar()->setStyleSheet(PanelStyle::scrollBarStyleSheet(false));
+    PanelScrollStyle::apply(m_list->verticalScrollBar());
     refreshState();
 }
 
@@ -291,10 +292,7 @@ void TodoPanel::hoverChanged(bool hovered)
 void TodoPanel::updateScrollBarStyle()
 {
     QScrollBar *bar = m_list->verticalScrollBar();
-    const QString sheet =
-        PanelStyle::scrollBarStyleSheet(m_hover->isHovered() && bar->maximum() > bar->minimum());
-    if (bar->styleSheet() != sheet)
-        bar->setStyleSheet(sheet);
+    PanelScrollStyle::setHandleShown(bar, m_hover->isHovered() && bar->maximum() > bar->minimum());
 }
 
 void TodoPanel::showContextMenu(QPoint viewportPosition)
