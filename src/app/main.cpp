@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 #include "app/SingleInstanceGuard.h"
 #include "base/AppStyle.h"
+#include "base/ToolTipStyler.h"
 #include "base/Version.h"
 #include "base/l10n/L10n.h"
 #include "currency/CurrencyFeature.h"
@@ -45,7 +46,7 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral(LARKSPAN_APP_ID));
     QApplication::setQuitOnLastWindowClosed(true);
     QApplication::setWindowIcon(Platform::windowIcon(appIcon()));
-    app->setStyleSheet(AppStyle::toolTipStyleSheet());
+    ToolTipStyler::install(app.get());
 
     // Help, version and bad options end here, before the instance check, so they
     // also work while another instance runs.
