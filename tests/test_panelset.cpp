@@ -277,6 +277,20 @@ private Q_SLOTS:
         set->companionHidden();
         QCOMPARE(allHidden.count(), 2);
 
+        // A feature window made after the panels came on screen joins them only
+        // while they are shown, and only if it belongs on screen.
+        set->toggleAll();
+        QWidget late;
+        QWidget lateUnwanted;
+        set->addCompanion(&late, [] { return true; });
+        set->addCompanion(&lateUnwanted, [] { return false; });
+        set->showCompanions();
+        QVERIFY(late.isVisible() && !lateUnwanted.isVisible());
+        set->toggleAll();
+        QVERIFY(!late.isVisible());
+        set->showCompanions();
+        QVERIFY(!late.isVisible());
+
         // A panel's request to quit is the set's, for its owner to decide.
         QSignalSpy quit(set, &PanelSet::quitRequested);
         Q_EMIT set->panel("images")->quitRequested();

@@ -112,6 +112,32 @@ int main(int argc, char *argv[])
                      &AutostartControl::refresh);
     const QList<QAction *> sharedActions{autostart->action(), realIcons};
 
+    // Without a compositing manager translucent pixels show black: panels paint
+    // solid with rounded window shapes until one appears.
+    CompositorWatch *compositor = Platform::createCompositorWatch(app.get());
+    panels->setCompositing(compositor->isActive());
+    QObject::connect(compositor, &CompositorWatch::changed, panels.get(), &PanelSet::setCompositing);
+
+    // Panels only ask to end the program; leaving is the same orderly exit as a logout.
+    QObject::connect(panels.get(), &PanelSet::quitRequested, app.get(), leave);
+
+    // Typing in a panel opens the quick search, made on first use; its choice opens through the panels.
+    std::unique_ptr<QuickSearch> search;
+    QObject::connect(
+        panels.get(), &PanelSet::searchRequested, app.get(),
+        [&search, model = model.get(), panels = panels.get()](QWidget *source, const SearchTrigger &trigger) {
+            if (!search) {
+                search = std::make_unique<QuickSearch>(model);
+                QObject::connect(search.get(), &QuickSearch::openRequested, panels, &PanelSet::openItem);
+            }
+            search->start(source, trigger);
+        });
+
+    // The panels come on screen first: they are what a crowded desktop waits
+    // for. The feature windows and the tray are made while the window manager
+    // maps them, and the feature windows that belong on screen join them.
+    panels->showAll(false);
+
     // The currency converter: its panel joins the set; "Currency converter" shows or hides it.
     auto currency = std::make_unique<CurrencyFeature>(panels.get(), layer.get());
 
@@ -119,17 +145,9 @@ int main(int argc, char *argv[])
     auto todo = std::make_unique<TodoController>(panels.get(), layer.get());
     const QList<QAction *> toolActions{todo->visibilityAction(), currency->action()};
     panels->setSharedActions(sharedActions + toolActions);
-
-    // Without a compositing manager translucent pixels show black: panels paint
-    // solid with rounded window shapes until one appears.
-    CompositorWatch *compositor = Platform::createCompositorWatch(app.get());
-    panels->setCompositing(compositor->isActive());
-    QObject::connect(compositor, &CompositorWatch::changed, panels.get(), &PanelSet::setCompositing);
     todo->setCompositing(compositor->isActive());
     QObject::connect(compositor, &CompositorWatch::changed, todo.get(), &TodoController::setCompositing);
-
-    // Panels only ask to end the program; leaving is the same orderly exit as a logout.
-    QObject::connect(panels.get(), &PanelSet::quitRequested, app.get(), leave);
+    panels->showCompanions();
 
     // The tray, unless declined or the session has none (then closing the last
     // panel ends the program, as with --no-tray).
@@ -144,19 +162,6 @@ int main(int argc, char *argv[])
             tray->announceAutostart();
     }
 
-    // Typing in a panel opens the quick search, made on first use; its choice opens through the panels.
-    std::unique_ptr<QuickSearch> search;
-    QObject::connect(
-        panels.get(), &PanelSet::searchRequested, app.get(),
-        [&search, model = model.get(), panels = panels.get()](QWidget *source, const SearchTrigger &trigger) {
-            if (!search) {
-                search = std::make_unique<QuickSearch>(model);
-                QObject::connect(search.get(), &QuickSearch::openRequested, panels, &PanelSet::openItem);
-            }
-            search->start(source, trigger);
-        });
-
-    panels->showAll(false);
     const int result = QApplication::exec();
 
     search.reset();

@@ -369,6 +369,14 @@ void PanelSet::showAll(bool activate)
     reassertLayer();
 }
 
+void PanelSet::showCompanions()
+{
+    if (!m_panelsShown)
+        return;
+    m_companions.showWanted();
+    reassertLayer();
+}
+
 void PanelSet::toggleAll()
 {
     if (!anyPanelVisible()) {

@@ -33,6 +33,9 @@ public:
     ~PanelSet() override;
 
     void showAll(bool activate);
+    // While the panels are shown, shows the feature windows that joined since
+    // and belong on screen.
+    void showCompanions();
     void toggleAll();
     bool anyPanelVisible() const;
     void setHideToTray(bool hide);
