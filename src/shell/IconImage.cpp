@@ -59,4 +59,17 @@ QImage centredOnSquare(const QImage &image, int px)
     return square;
 }
 
+std::unique_ptr<QImageReader> readerFor(QIODevice *device, const QByteArray &suffix)
+{
+    // Not QImageReader::supportedImageFormats(): it loads every plugin to ask it.
+    if (!suffix.isEmpty()) {
+        auto named = std::make_unique<QImageReader>(device, suffix);
+        named->setAutoDetectImageFormat(false);
+        if (named->canRead())
+            return named;
+        device->seek(0);
+    }
+    return std::make_unique<QImageReader>(device);
+}
+
 } // namespace IconImage

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QImage>
+#include <QImageReader>
+
+#include <memory>
 
 // Image rules shared by the icon worker and the placeholder icons.
 namespace IconImage {
@@ -21,5 +24,12 @@ QImage fitToSquare(const QImage &image, int px);
 
 // The image at its own size centred on a transparent px x px square.
 QImage centredOnSquare(const QImage &image, int px);
+
+// A reader of image data from a file whose name ends in suffix. The suffix is
+// trusted first; data that is not of that format is recognised by its
+// contents, so a misnamed picture still shows. Recognising by content makes Qt load every image plugin (SVG,
+// GIF, ICO, JPEG), even for a plain PNG, and most files are what they are named.
+// device must be open, at the start of the data, and outlive the reader.
+std::unique_ptr<QImageReader> readerFor(QIODevice *device, const QByteArray &suffix);
 
 } // namespace IconImage

@@ -145,15 +145,16 @@ QImage FreedesktopIconSource::readThumbnail(const QByteArray &path, int px)
     QBuffer buffer;
     buffer.setData(file.data);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, QFileInfo(QFile::decodeName(path)).suffix().toLower().toLatin1());
-    reader.setAutoTransform(true);
-    const QSize natural = reader.size();
+    const std::unique_ptr<QImageReader> reader =
+        IconImage::readerFor(&buffer, QFileInfo(QFile::decodeName(path)).suffix().toLower().toLatin1());
+    reader->setAutoTransform(true);
+    const QSize natural = reader->size();
     // Without a size the cost of decoding cannot be judged beforehand.
     if (!natural.isValid() || natural.isEmpty() ||
         qint64(natural.width()) * natural.height() > maxThumbnailPixels)
         return {};
-    const QByteArray format = reader.format();
+    const QByteArray format = reader->format();
     if (format == "svg" || format == "svgz" || natural.width() > px || natural.height() > px)
-        reader.setScaledSize(natural.scaled(px, px, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
-    return centred(reader.read(), px);
+        reader->setScaledSize(natural.scaled(px, px, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
+    return centred(reader->read(), px);
 }

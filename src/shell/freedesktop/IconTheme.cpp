@@ -334,13 +334,13 @@ QImage IconTheme::readIcon(const QString &path, int px)
     QBuffer buffer;
     buffer.setData(file.data);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, formatHint(path));
-    if (isVectorFormat(reader.format())) {
-        const QSize natural = reader.size();
+    const std::unique_ptr<QImageReader> reader = IconImage::readerFor(&buffer, formatHint(path));
+    if (isVectorFormat(reader->format())) {
+        const QSize natural = reader->size();
         if (natural.isValid() && !natural.isEmpty())
-            reader.setScaledSize(natural.scaled(px, px, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
+            reader->setScaledSize(natural.scaled(px, px, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
     }
-    const QImage image = IconImage::fitToSquare(IconImage::cropCornerIcon(reader.read()), px);
+    const QImage image = IconImage::fitToSquare(IconImage::cropCornerIcon(reader->read()), px);
 
     if (m_imageBytes + image.sizeInBytes() > maxCachedImageBytes) {
         m_images.clear();
