@@ -65,6 +65,8 @@ private Q_SLOTS:
         m_a.reset();
         m_b.reset();
         m_layer.reset();
+        m_xvfb.kill();
+        m_xvfb.waitForFinished();
         m_env.reset();
     }
 
@@ -305,18 +307,9 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, display);
         const bool bare = display == "Xvfb";
-        QProcess server;
-        auto stopServer = qScopeGuard([&server] {
-            server.kill();
-            server.waitForFinished();
-        });
         if (bare) {
-            const QString xvfb = QStandardPaths::findExecutable("Xvfb");
-            QVERIFY2(!xvfb.isEmpty(), "Xvfb is needed (scripts/setup.sh installs it)");
-            // The server picks a free display and prints its number.
-            server.start(xvfb, {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "320x240x24"});
-            QVERIFY(server.waitForReadyRead(5000));
-            display = ':' + server.readLine().trimmed();
+            display = startXvfb();
+            QVERIFY2(!display.isEmpty(), "Xvfb is needed (scripts/setup.sh installs it)");
         }
         FreedesktopWindowStacking stacking(display);
         QVERIFY(!stacking.isAvailable());
@@ -350,16 +343,8 @@ private Q_SLOTS:
     {
         // The backend remembers what the X server said until an event says that
         // something changed; another client's changes must reach it all the same.
-        const QString xvfb = QStandardPaths::findExecutable("Xvfb");
-        QVERIFY2(!xvfb.isEmpty(), "Xvfb is needed (scripts/setup.sh installs it)");
-        QProcess server;
-        auto stopServer = qScopeGuard([&server] {
-            server.kill();
-            server.waitForFinished();
-        });
-        server.start(xvfb, {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "320x240x24"});
-        QVERIFY(server.waitForReadyRead(5000));
-        const QByteArray display = ':' + server.readLine().trimmed();
+        const QByteArray display = startXvfb();
+        QVERIFY2(!display.isEmpty(), "Xvfb is needed (scripts/setup.sh installs it)");
 
         xcb_connection_t *other = xcb_connect(display.constData(), nullptr);
         auto closeOther = qScopeGuard([other] { xcb_disconnect(other); });
@@ -455,7 +440,16 @@ private:
         return tokens.join(u' ');
     }
 
+    // A bare X server of the test's own; it picks a free display and prints its number.
+    QByteArray startXvfb()
+    {
+        m_xvfb.start(QStandardPaths::findExecutable("Xvfb"),
+                     {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "320x240x24"});
+        return m_xvfb.waitForReadyRead(5000) ? ':' + m_xvfb.readLine().trimmed() : QByteArray();
+    }
+
     std::unique_ptr<TestEnvironment> m_env;
+    QProcess m_xvfb;
     FakeWindowStacking *m_fake = nullptr;
     std::unique_ptr<DesktopLayer> m_layer;
     std::unique_ptr<Panel> m_a;
