@@ -1,3 +1,4 @@
+#include "PanelTestHome.h"
 #include "TestEnvironment.h"
 #include "fakes/FakeDesktopSource.h"
 #include "panels/ItemPlacement.h"
@@ -41,21 +42,14 @@ class TestDesktopShortcuts : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init()
-    {
-        m_env = std::make_unique<TestEnvironment>();
-        QSettings().clear();
-        PanelLayoutStore::discardState();
-        m_desktop = std::make_shared<FakeDesktopSource::State>();
-    }
+    void init() { startPanelTest(m_env, m_desktop); }
 
     void cleanup()
     {
         m_shortcuts.reset();
         m_layer.reset();
         m_model.reset();
-        PanelLayoutStore::discardState();
-        m_env.reset();
+        endPanelTest(m_env);
     }
 
     void rebuild_data()

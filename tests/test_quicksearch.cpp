@@ -1,3 +1,4 @@
+#include "PanelTestHome.h"
 #include "TestEnvironment.h"
 #include "base/l10n/L10n.h"
 #include "fakes/FakeDesktopSource.h"
@@ -34,10 +35,7 @@ class TestQuickSearch : public QObject
 private Q_SLOTS:
     void init()
     {
-        m_env = std::make_unique<TestEnvironment>();
-        QSettings().clear();
-        PanelLayoutStore::discardState();
-        m_desktop = std::make_shared<FakeDesktopSource::State>();
+        startPanelTest(m_env, m_desktop);
         for (const QString &name : desktopNames)
             m_desktop->entries.append(FakeDesktopSource::file("/d/" + name));
         m_model = std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_desktop),
@@ -55,8 +53,7 @@ private Q_SLOTS:
         m_search.reset();
         m_panel.reset();
         m_model.reset();
-        PanelLayoutStore::discardState();
-        m_env.reset();
+        endPanelTest(m_env);
     }
 
     void status_data()

@@ -1,3 +1,4 @@
+#include "PanelTestHome.h"
 #include "TestEnvironment.h"
 #include "base/AppStyle.h"
 #include "base/Settings.h"
@@ -67,10 +68,7 @@ class TestTrayIcon : public QObject
 private Q_SLOTS:
     void init()
     {
-        m_env = std::make_unique<TestEnvironment>();
-        QSettings().clear();
-        PanelLayoutStore::discardState();
-        m_desktop = std::make_shared<FakeDesktopSource::State>();
+        startPanelTest(m_env, m_desktop);
         m_icons = std::make_shared<FakeIconSwitch::State>();
         m_autostart = FakeAutostartEntry();
         L10n::install();
@@ -92,10 +90,8 @@ private Q_SLOTS:
         m_shell.reset();
         m_panels.reset();
         m_model.reset();
-        PanelLayoutStore::discardState();
-        QSettings().clear();
         L10n::changeLanguage("system");
-        m_env.reset();
+        endPanelTest(m_env);
     }
 
     void menuFollowsState_data()
