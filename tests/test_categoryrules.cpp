@@ -147,12 +147,9 @@ private Q_SLOTS:
     }
 
 private:
-    static void loadRules(const QByteArray &ini)
+    void loadRules(const QByteArray &ini) const
     {
-        QFile file(categoriesFilePath());
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(ini);
-        file.close();
+        QVERIFY(!m_env->writeFile(categoriesFilePath(), ini).isEmpty());
         loadCategoryRules();
     }
     static QByteArray onDisk() { return SafeFile::read(categoriesFilePath(), SafeFile::textCap).data; }

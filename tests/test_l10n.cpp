@@ -177,9 +177,8 @@ private:
     // A compiled-in catalogue; empty when it is missing or not valid JSON.
     static QJsonObject catalogue(const QString &code)
     {
-        QFile file(QString(":/i18n/%1.json").arg(code));
-        return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).object()
-                                              : QJsonObject();
+        return QJsonDocument::fromJson(TestEnvironment::readFile(QString(":/i18n/%1.json").arg(code)))
+            .object();
     }
     static QString translated(const QString &code, const char *source)
     {

@@ -272,17 +272,11 @@ private Q_SLOTS:
     }
 
 private:
-    static QByteArray read(const QString &path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    static QByteArray read(const QString &path) { return TestEnvironment::readFile(path); }
     static QJsonObject root() { return QJsonDocument::fromJson(read(filePath())).object(); }
-    static void write(const QString &path, const QByteArray &content)
+    void write(const QString &path, const QByteArray &content) const
     {
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+        QVERIFY(!m_env->writeFile(path, content).isEmpty());
     }
     QStringList beside(const char *pattern) const
     {
