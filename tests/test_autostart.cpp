@@ -46,253 +46,232 @@ class TestAutostart : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
+    void init()
+    {
+        m_env = std::make_unique<TestEnvironment>();
+        m_program = m_env->writeFile("opt/lark span/larkspan", "#!/bin/sh\n");
+        QFile::setPermissions(m_program, QFile::ReadOwner | QFile::ExeOwner);
+    }
 
-    void execLine_data();
-    void execLine();
-    void isEnabled_data();
-    void isEnabled();
-    void setEnabled_data();
-    void setEnabled();
-    void migrate_data();
-    void migrate();
-    void firstRun_data();
-    void firstRun();
-    void folderCannotBeCreated();
+    void cleanup()
+    {
+        QFile::setPermissions(folder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QSettings().clear();
+        m_env.reset();
+    }
+
+    void execLine_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("written");
+        const auto row = [](const char *tag, const QString &program, const QString &written) {
+            QTest::newRow(tag) << program << written;
+        };
+        row("plain", "/usr/bin/larkspan", "\"/usr/bin/larkspan\"");
+        row("spaces", "/opt/My Apps/larkspan", "\"/opt/My Apps/larkspan\"");
+        // Quote, backslash and dollar are escaped inside the quotes, and that
+        // backslash is escaped again by the string rules; percent signs double.
+        row("reserved", "/tmp/My \"Apps\"/a\\b$c%d`e",
+            "\"/tmp/My \\\\\"Apps\\\\\"/a\\\\\\\\b\\\\$c%%d\\\\`e\"");
+        row("single quote and tab", "/o'k/a\tb", "\"/o'k/a\\tb\"");
+    }
+
+    void execLine()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, written);
+        QCOMPARE(ExecLine::encode(program), written);
+        QCOMPARE(ExecLine::decode(written), QStringList{program});
+        // Arguments and field codes after the program do not change what runs.
+        QCOMPARE(ExecLine::decode(written + " --opaque %U").value(0), program);
+        // GLib, which starts most sessions' autostart entries, reads the same program.
+        const QString file =
+            m_env->writeFile("entry.desktop", "[Desktop Entry]\nExec=" + written.toUtf8() + "\n");
+        QCOMPARE(programGLibRuns(file), program);
+    }
+
+    void isEnabled_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("enabled");
+        const QByteArray exe = "/PROGRAM";
+        QTest::newRow("missing") << missing << false;
+        QTest::newRow("quoted") << entry("\"" + exe + "\"") << true;
+        QTest::newRow("quoted, arguments after") << entry("\"" + exe + "\" --single") << true;
+        QTest::newRow("unquoted space escaped") << entry("/HOME/opt/lark\\\\ span/larkspan") << true;
+        QTest::newRow("spaces around the key")
+            << entry("\"" + exe + "\"").replace("Exec=", "Exec = ") << true;
+        QTest::newRow("switched off: Hidden") << entry("\"" + exe + "\"", "Hidden=true\n") << false;
+        QTest::newRow("switched off: GNOME key")
+            << entry("\"" + exe + "\"", "X-GNOME-Autostart-enabled=false\n") << false;
+        QTest::newRow("another program") << entry("/usr/bin/other") << false;
+        QTest::newRow("program moved") << entry("\"/old/place/larkspan\"") << false;
+        QTest::newRow("open quote") << entry("\"" + exe) << false;
+        QTest::newRow("Exec in another group")
+            << QByteArray("[Desktop Entry]\nName=x\n[Desktop Action a]\nExec=\"" + exe + "\"\n") << false;
+        QTest::newRow("not UTF-8") << entry("\"" + exe + "\"", "Name=\xff\xfe\n") << false;
+        QTest::newRow("garbage") << QByteArray("\x00\x01\x02 binary", 10) << false;
+    }
+
+    void isEnabled()
+    {
+        QFETCH(QByteArray, content);
+        if (!content.isNull()) {
+            content.replace("/PROGRAM", QFile::encodeName(m_program));
+            content.replace("/HOME", QFile::encodeName(m_env->home()));
+        }
+        put(mainFile(), content);
+        XdgAutostartEntry autostart(folder(), m_program);
+        QTEST(autostart.isEnabled(), "enabled");
+        QCOMPARE(autostart.exists(), !content.isNull());
+    }
+
+    void setEnabled_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<bool>("on");
+        QTest::addColumn<bool>("result");
+        QTest::addColumn<QString>("after"); // "ours", "none", "unchanged"
+        QTest::addColumn<bool>("keptAside");
+
+        const QByteArray ours = "[Desktop Entry]\nExec=\"/PROGRAM\"\nX-Larkspan-Autostart=true\n";
+        const QByteArray oursMoved = "[Desktop Entry]\nExec=\"/old/larkspan\"\nX-Larkspan-Autostart=true\n";
+        const QByteArray usersOwn = entry("\"/PROGRAM\" --opaque", "X-GNOME-Autostart-Delay=10\n");
+        const QByteArray usersSwitchedOff = entry("\"/PROGRAM\"", "Hidden=true\n");
+        const QByteArray foreign = entry("/usr/bin/something-else");
+        const QByteArray damaged = "this is not a desktop entry\n";
+
+        QTest::newRow("on: nothing there") << missing << true << true << "ours" << false;
+        QTest::newRow("on: ours already") << ours << true << true << "unchanged" << false;
+        QTest::newRow("on: the user's own, running us") << usersOwn << true << true << "unchanged" << false;
+        QTest::newRow("on: ours, program moved") << oursMoved << true << true << "ours" << false;
+        QTest::newRow("on: the user's, switched off") << usersSwitchedOff << true << true << "ours" << true;
+        QTest::newRow("on: someone else's") << foreign << true << true << "ours" << true;
+        QTest::newRow("on: damaged") << damaged << true << true << "ours" << true;
+        QTest::newRow("off: nothing there") << missing << false << true << "none" << false;
+        QTest::newRow("off: ours") << ours << false << true << "none" << false;
+        QTest::newRow("off: the user's own, running us") << usersOwn << false << true << "none" << true;
+        QTest::newRow("off: someone else's") << foreign << false << true << "unchanged" << false;
+        QTest::newRow("off: damaged") << damaged << false << true << "unchanged" << false;
+        QTest::newRow("on: read-only folder") << missing << true << false << "none" << false;
+        QTest::newRow("off: read-only folder") << ours << false << false << "unchanged" << false;
+    }
+
+    void setEnabled()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(bool, on);
+        QFETCH(bool, result);
+        QFETCH(QString, after);
+        QFETCH(bool, keptAside);
+        before.replace("/PROGRAM", QFile::encodeName(m_program));
+        put(mainFile(), before);
+        QDir().mkpath(folder());
+        if (QByteArray(QTest::currentDataTag()).contains("read-only")) {
+            if (::geteuid() == 0)
+                QSKIP("permissions do not bind root");
+            QVERIFY(QFile::setPermissions(folder(), QFile::ReadOwner | QFile::ExeOwner));
+        }
+
+        XdgAutostartEntry autostart(folder(), m_program);
+        QCOMPARE(autostart.setEnabled(on), result);
+        QCOMPARE(autostart.isEnabled(), result ? on : !on);
+        if (after == "ours") {
+            QCOMPARE(contentOf(mainFile()), autostart.content());
+            QCOMPARE(programGLibRuns(mainFile()), m_program);
+        } else if (after == "none") {
+            QVERIFY(!QFile::exists(mainFile()));
+        } else {
+            QCOMPARE(contentOf(mainFile()), before);
+        }
+        const QStringList copies = QDir(folder()).entryList({"Larkspan.desktop.unreadable-*"}, QDir::Files);
+        QCOMPARE(copies.size(), keptAside ? 1 : 0);
+        if (keptAside)
+            QCOMPARE(contentOf(folder() + "/" + copies.first()), before);
+    }
+
+    void migrate_data()
+    {
+        QTest::addColumn<QByteArray>("legacy");
+        QTest::addColumn<bool>("result");
+        QTest::addColumn<bool>("legacyRemains");
+        QTest::addColumn<bool>("enabledAfter");
+        QTest::newRow("nothing to migrate") << missing << false << false << false;
+        QTest::newRow("earlier version, any folder")
+            << entry("/usr/local/bin/brim-vale") << true << false << true;
+        QTest::newRow("earlier name with a space")
+            << entry("\"/opt/Brim Vale/BRIM VALE\" --x") << true << false << true;
+        QTest::newRow("this very program") << entry("\"/PROGRAM\"") << true << false << true;
+        QTest::newRow("another program") << entry("/usr/bin/brim-vale-helper") << false << true << false;
+        QTest::newRow("switched off by the user")
+            << entry("/usr/bin/brim-vale", "Hidden=true\n") << false << false << false;
+        QTest::newRow("damaged") << QByteArray("Exec=/usr/bin/brim-vale\n") << false << true << false;
+    }
+
+    void migrate()
+    {
+        QFETCH(QByteArray, legacy);
+        legacy.replace("/PROGRAM", QFile::encodeName(m_program));
+        put(legacyFile(), legacy);
+        XdgAutostartEntry autostart(folder(), m_program);
+        QTEST(autostart.migrateLegacyEntry(), "result");
+        QTEST(QFile::exists(legacyFile()), "legacyRemains");
+        QTEST(autostart.isEnabled(), "enabledAfter");
+    }
+
+    void firstRun_data()
+    {
+        QTest::addColumn<QByteArray>("existing");
+        QTest::addColumn<bool>("result");
+        QTest::addColumn<bool>("enabledAfter");
+        QTest::newRow("first run") << missing << true << true;
+        QTest::newRow("the user's own entry stands") << entry("/usr/bin/other") << false << false;
+    }
+
+    void firstRun()
+    {
+        QFETCH(QByteArray, existing);
+        put(mainFile(), existing);
+        XdgAutostartEntry autostart(folder(), m_program);
+        QTEST(autostart.decideOnFirstRun(), "result");
+        QTEST(autostart.isEnabled(), "enabledAfter");
+        QVERIFY(Settings::instance()->value(SettingsKeys::autostartDecided).toBool());
+        if (!existing.isNull())
+            QCOMPARE(contentOf(mainFile()), existing);
+        // The decision is taken once: switched off afterwards, it stays off.
+        autostart.setEnabled(false);
+        QVERIFY(!autostart.decideOnFirstRun());
+        QVERIFY(!autostart.isEnabled());
+    }
+
+    void folderCannotBeCreated()
+    {
+        // A file where the folder belongs: nothing can be written, not even by root.
+        m_env->writeFile(".config/autostart", "a file, not a folder");
+        XdgAutostartEntry autostart(folder(), m_program);
+        QVERIFY(!autostart.setEnabled(true));
+        QVERIFY(!autostart.isEnabled());
+        QVERIFY(autostart.setEnabled(false));
+        // The first run fails quietly and is not tried again at the next start.
+        QVERIFY(!autostart.decideOnFirstRun());
+        QVERIFY(Settings::instance()->value(SettingsKeys::autostartDecided).toBool());
+        QCOMPARE(contentOf(folder()), QByteArray("a file, not a folder"));
+    }
 
 private:
     QString folder() const { return m_env->home() + "/.config/autostart"; }
     QString mainFile() const { return folder() + "/Larkspan.desktop"; }
     QString legacyFile() const { return folder() + "/Brim Vale.desktop"; }
+    // A null content writes no file at all.
     void put(const QString &path, const QByteArray &content) const
     {
-        if (content.isNull())
-            return;
-        QDir().mkpath(QFileInfo(path).path());
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
+        QVERIFY(content.isNull() || !m_env->writeFile(path, content).isEmpty());
     }
-    static QByteArray contentOf(const QString &path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    static QByteArray contentOf(const QString &path) { return TestEnvironment::readFile(path); }
 
     std::unique_ptr<TestEnvironment> m_env;
     QString m_program;
 };
-
-void TestAutostart::init()
-{
-    m_env = std::make_unique<TestEnvironment>();
-    m_program = m_env->writeFile("opt/lark span/larkspan", "#!/bin/sh\n");
-    QFile::setPermissions(m_program, QFile::ReadOwner | QFile::ExeOwner);
-}
-
-void TestAutostart::cleanup()
-{
-    QFile::setPermissions(folder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QSettings().clear();
-    m_env.reset();
-}
-
-void TestAutostart::execLine_data()
-{
-    QTest::addColumn<QString>("program");
-    QTest::addColumn<QString>("written");
-    const auto row = [](const char *tag, const QString &program, const QString &written) {
-        QTest::newRow(tag) << program << written;
-    };
-    row("plain", "/usr/bin/larkspan", "\"/usr/bin/larkspan\"");
-    row("spaces", "/opt/My Apps/larkspan", "\"/opt/My Apps/larkspan\"");
-    // Quote, backslash and dollar are escaped inside the quotes, and that
-    // backslash is escaped again by the string rules; percent signs double.
-    row("reserved", "/tmp/My \"Apps\"/a\\b$c%d`e", "\"/tmp/My \\\\\"Apps\\\\\"/a\\\\\\\\b\\\\$c%%d\\\\`e\"");
-    row("single quote and tab", "/o'k/a\tb", "\"/o'k/a\\tb\"");
-}
-
-void TestAutostart::execLine()
-{
-    QFETCH(QString, program);
-    QFETCH(QString, written);
-    QCOMPARE(ExecLine::encode(program), written);
-    QCOMPARE(ExecLine::decode(written), QStringList{program});
-    // Arguments and field codes after the program do not change what runs.
-    QCOMPARE(ExecLine::decode(written + " --opaque %U").value(0), program);
-    // GLib, which starts most sessions' autostart entries, reads the same program.
-    const QString file =
-        m_env->writeFile("entry.desktop", "[Desktop Entry]\nExec=" + written.toUtf8() + "\n");
-    QCOMPARE(programGLibRuns(file), program);
-}
-
-void TestAutostart::isEnabled_data()
-{
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<bool>("enabled");
-    const QByteArray exe = "/PROGRAM";
-    QTest::newRow("missing") << missing << false;
-    QTest::newRow("quoted") << entry("\"" + exe + "\"") << true;
-    QTest::newRow("quoted, arguments after") << entry("\"" + exe + "\" --single") << true;
-    QTest::newRow("unquoted space escaped") << entry("/HOME/opt/lark\\\\ span/larkspan") << true;
-    QTest::newRow("spaces around the key") << entry("\"" + exe + "\"").replace("Exec=", "Exec = ") << true;
-    QTest::newRow("switched off: Hidden") << entry("\"" + exe + "\"", "Hidden=true\n") << false;
-    QTest::newRow("switched off: GNOME key")
-        << entry("\"" + exe + "\"", "X-GNOME-Autostart-enabled=false\n") << false;
-    QTest::newRow("another program") << entry("/usr/bin/other") << false;
-    QTest::newRow("program moved") << entry("\"/old/place/larkspan\"") << false;
-    QTest::newRow("open quote") << entry("\"" + exe) << false;
-    QTest::newRow("Exec in another group")
-        << QByteArray("[Desktop Entry]\nName=x\n[Desktop Action a]\nExec=\"" + exe + "\"\n") << false;
-    QTest::newRow("not UTF-8") << entry("\"" + exe + "\"", "Name=\xff\xfe\n") << false;
-    QTest::newRow("garbage") << QByteArray("\x00\x01\x02 binary", 10) << false;
-}
-
-void TestAutostart::isEnabled()
-{
-    QFETCH(QByteArray, content);
-    if (!content.isNull()) {
-        content.replace("/PROGRAM", QFile::encodeName(m_program));
-        content.replace("/HOME", QFile::encodeName(m_env->home()));
-    }
-    put(mainFile(), content);
-    XdgAutostartEntry autostart(folder(), m_program);
-    QTEST(autostart.isEnabled(), "enabled");
-    QCOMPARE(autostart.exists(), !content.isNull());
-}
-
-void TestAutostart::setEnabled_data()
-{
-    QTest::addColumn<QByteArray>("before");
-    QTest::addColumn<bool>("on");
-    QTest::addColumn<bool>("result");
-    QTest::addColumn<QString>("after"); // "ours", "none", "unchanged"
-    QTest::addColumn<bool>("keptAside");
-
-    const QByteArray ours = "[Desktop Entry]\nExec=\"/PROGRAM\"\nX-Larkspan-Autostart=true\n";
-    const QByteArray oursMoved = "[Desktop Entry]\nExec=\"/old/larkspan\"\nX-Larkspan-Autostart=true\n";
-    const QByteArray usersOwn = entry("\"/PROGRAM\" --opaque", "X-GNOME-Autostart-Delay=10\n");
-    const QByteArray usersSwitchedOff = entry("\"/PROGRAM\"", "Hidden=true\n");
-    const QByteArray foreign = entry("/usr/bin/something-else");
-    const QByteArray damaged = "this is not a desktop entry\n";
-
-    QTest::newRow("on: nothing there") << missing << true << true << "ours" << false;
-    QTest::newRow("on: ours already") << ours << true << true << "unchanged" << false;
-    QTest::newRow("on: the user's own, running us") << usersOwn << true << true << "unchanged" << false;
-    QTest::newRow("on: ours, program moved") << oursMoved << true << true << "ours" << false;
-    QTest::newRow("on: the user's, switched off") << usersSwitchedOff << true << true << "ours" << true;
-    QTest::newRow("on: someone else's") << foreign << true << true << "ours" << true;
-    QTest::newRow("on: damaged") << damaged << true << true << "ours" << true;
-    QTest::newRow("off: nothing there") << missing << false << true << "none" << false;
-    QTest::newRow("off: ours") << ours << false << true << "none" << false;
-    QTest::newRow("off: the user's own, running us") << usersOwn << false << true << "none" << true;
-    QTest::newRow("off: someone else's") << foreign << false << true << "unchanged" << false;
-    QTest::newRow("off: damaged") << damaged << false << true << "unchanged" << false;
-    QTest::newRow("on: read-only folder") << missing << true << false << "none" << false;
-    QTest::newRow("off: read-only folder") << ours << false << false << "unchanged" << false;
-}
-
-void TestAutostart::setEnabled()
-{
-    QFETCH(QByteArray, before);
-    QFETCH(bool, on);
-    QFETCH(bool, result);
-    QFETCH(QString, after);
-    QFETCH(bool, keptAside);
-    before.replace("/PROGRAM", QFile::encodeName(m_program));
-    put(mainFile(), before);
-    QDir().mkpath(folder());
-    if (QByteArray(QTest::currentDataTag()).contains("read-only")) {
-        if (::geteuid() == 0)
-            QSKIP("permissions do not bind root");
-        QVERIFY(QFile::setPermissions(folder(), QFile::ReadOwner | QFile::ExeOwner));
-    }
-
-    XdgAutostartEntry autostart(folder(), m_program);
-    QCOMPARE(autostart.setEnabled(on), result);
-    QCOMPARE(autostart.isEnabled(), result ? on : !on);
-    if (after == "ours") {
-        QCOMPARE(contentOf(mainFile()), autostart.content());
-        QCOMPARE(programGLibRuns(mainFile()), m_program);
-    } else if (after == "none") {
-        QVERIFY(!QFile::exists(mainFile()));
-    } else {
-        QCOMPARE(contentOf(mainFile()), before);
-    }
-    const QStringList copies = QDir(folder()).entryList({"Larkspan.desktop.unreadable-*"}, QDir::Files);
-    QCOMPARE(copies.size(), keptAside ? 1 : 0);
-    if (keptAside)
-        QCOMPARE(contentOf(folder() + "/" + copies.first()), before);
-}
-
-void TestAutostart::migrate_data()
-{
-    QTest::addColumn<QByteArray>("legacy");
-    QTest::addColumn<bool>("result");
-    QTest::addColumn<bool>("legacyRemains");
-    QTest::addColumn<bool>("enabledAfter");
-    QTest::newRow("nothing to migrate") << missing << false << false << false;
-    QTest::newRow("earlier version, any folder")
-        << entry("/usr/local/bin/brim-vale") << true << false << true;
-    QTest::newRow("earlier name with a space")
-        << entry("\"/opt/Brim Vale/BRIM VALE\" --x") << true << false << true;
-    QTest::newRow("this very program") << entry("\"/PROGRAM\"") << true << false << true;
-    QTest::newRow("another program") << entry("/usr/bin/brim-vale-helper") << false << true << false;
-    QTest::newRow("switched off by the user")
-        << entry("/usr/bin/brim-vale", "Hidden=true\n") << false << false << false;
-    QTest::newRow("damaged") << QByteArray("Exec=/usr/bin/brim-vale\n") << false << true << false;
-}
-
-void TestAutostart::migrate()
-{
-    QFETCH(QByteArray, legacy);
-    legacy.replace("/PROGRAM", QFile::encodeName(m_program));
-    put(legacyFile(), legacy);
-    XdgAutostartEntry autostart(folder(), m_program);
-    QTEST(autostart.migrateLegacyEntry(), "result");
-    QTEST(QFile::exists(legacyFile()), "legacyRemains");
-    QTEST(autostart.isEnabled(), "enabledAfter");
-}
-
-void TestAutostart::firstRun_data()
-{
-    QTest::addColumn<QByteArray>("existing");
-    QTest::addColumn<bool>("result");
-    QTest::addColumn<bool>("enabledAfter");
-    QTest::newRow("first run") << missing << true << true;
-    QTest::newRow("the user's own entry stands") << entry("/usr/bin/other") << false << false;
-}
-
-void TestAutostart::firstRun()
-{
-    QFETCH(QByteArray, existing);
-    put(mainFile(), existing);
-    XdgAutostartEntry autostart(folder(), m_program);
-    QTEST(autostart.decideOnFirstRun(), "result");
-    QTEST(autostart.isEnabled(), "enabledAfter");
-    QVERIFY(Settings::instance()->value(SettingsKeys::autostartDecided).toBool());
-    if (!existing.isNull())
-        QCOMPARE(contentOf(mainFile()), existing);
-    // The decision is taken once: switched off afterwards, it stays off.
-    autostart.setEnabled(false);
-    QVERIFY(!autostart.decideOnFirstRun());
-    QVERIFY(!autostart.isEnabled());
-}
-
-void TestAutostart::folderCannotBeCreated()
-{
-    // A file where the folder belongs: nothing can be written, not even by root.
-    m_env->writeFile(".config/autostart", "a file, not a folder");
-    XdgAutostartEntry autostart(folder(), m_program);
-    QVERIFY(!autostart.setEnabled(true));
-    QVERIFY(!autostart.isEnabled());
-    QVERIFY(autostart.setEnabled(false));
-    // The first run fails quietly and is not tried again at the next start.
-    QVERIFY(!autostart.decideOnFirstRun());
-    QVERIFY(Settings::instance()->value(SettingsKeys::autostartDecided).toBool());
-    QCOMPARE(contentOf(folder()), QByteArray("a file, not a folder"));
-}
 
 QTEST_GUILESS_MAIN(TestAutostart)
 #include "test_autostart.moc"

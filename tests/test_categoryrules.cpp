@@ -13,166 +13,149 @@ class TestCategoryRules : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
+    void init()
+    {
+        m_env = std::make_unique<TestEnvironment>();
+        loadCategoryRules();
+    }
 
-    void ids_data();
-    void ids();
-    void templateWrittenWhenMissing();
-    void rules_data();
-    void rules();
-    void unusableFiles_data();
-    void unusableFiles();
+    void cleanup() { m_env.reset(); }
+
+    void ids_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("category"); // -1: not an id, read as Other
+        // Ids name settings and ini sections, so they must never change.
+        const QStringList ids{"system", "folders", "apps",     "documents", "images",
+                              "audio",  "video",   "archives", "code",      "other"};
+        for (int category : allCategories())
+            QTest::newRow(qPrintable(ids.at(category))) << ids.at(category) << category;
+        QTest::newRow("blanks and case") << "  DOCUMENTS " << int(DocumentsCategory);
+        QTest::newRow("custom panel") << "custom-1" << -1;
+        QTest::newRow("empty") << "" << -1;
+        QTest::newRow("title is not id") << "Apps & Shortcuts" << -1;
+    }
+
+    void ids()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, category);
+        bool ok = category < 0;
+        QCOMPARE(categoryFromId(text, &ok), category < 0 ? int(OtherCategory) : category);
+        QCOMPARE(ok, category >= 0);
+        if (category >= 0)
+            QCOMPARE(categoryId(category), text.trimmed().toLower());
+    }
+
+    void templateWrittenWhenMissing()
+    {
+        const QString path = categoriesFilePath();
+        QCOMPARE(QFileInfo(path).absolutePath(), m_env->appConfigDir());
+        QCOMPARE(onDisk(), categoriesTemplate());
+        // The template is all comments: nothing changes.
+        QCOMPARE(categorize(false, "/d/x.psd"), int(ImagesCategory));
+        QCOMPARE(categorize(false, "/d/x.jar"), int(OtherCategory));
+
+        // Deleted, it comes back byte for byte at the next load.
+        QVERIFY(QFile::remove(path));
+        loadCategoryRules();
+        QCOMPARE(onDisk(), categoriesTemplate());
+
+        // A link to nowhere is left alone; a failed write is reported.
+        QVERIFY(QFile::remove(path) && QFile::link(m_env->home() + "/gone.ini", path));
+        loadCategoryRules();
+        QVERIFY(QFileInfo(path).isSymLink());
+        QVERIFY(QFile::remove(path) && QDir(m_env->appConfigDir()).removeRecursively());
+        QVERIFY(QFile(m_env->appConfigDir()).open(QIODevice::WriteOnly)); // a file where the folder belongs
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Cannot write the category rules template: "));
+        loadCategoryRules();
+    }
+
+    void rules_data()
+    {
+        QTest::addColumn<QByteArray>("ini"); // the user's rules; empty: the built-in ones alone
+        QTest::addColumn<bool>("isFolder");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("category");
+        auto row = [](const char *tag, const QByteArray &ini, const char *name, int category,
+                      bool isFolder = false) {
+            QTest::newRow(tag) << ini << isFolder << QString(name) << category;
+        };
+        row("virtual item", "", "::{645FF040-5081-101B-9F08-00AA002F954E}", SystemCategory, true);
+        row("virtual with suffix", "", "::{X}.png", SystemCategory);
+        row("not virtual: case", "", ":{x}", OtherCategory);
+        row("setup exe, any case", "", "/d/Setup.EXE", AppsCategory);
+        row("launcher", "", "/d/firefox.desktop", AppsCategory);
+        row("no suffix", "", "/d/notes", OtherCategory);
+        row("folder", "", "/d/Projects", FoldersCategory, true);
+        row("folder with code suffix", "", "/d/site.html", CodeCategory, true);
+        row("last suffix wins", "", "/d/archive.tar.gz", ArchivesCategory);
+        row("dot in folder name only", "", "/d/v1.2/readme", OtherCategory);
+        row("trailing dot", "", "/d/odd.", OtherCategory);
+
+        const QByteArray images = "[ Images ]\nextensions=.PSD, xcf\n";
+        row("section any case, dots removed", images, "/d/a.psd", ImagesCategory);
+        row("new extension", images, "/d/a.XCF", ImagesCategory);
+        row("overrides builtin", "[code]\nextensions=psd\n", "/d/a.psd", CodeCategory);
+        row("unknown section ignored", "[music]\nextensions=mp3\n", "/d/a.mp3", AudioCategory);
+        row("later section wins", "[audio]\nextensions=xyz\n[video]\nextensions=xyz\n", "/d/a.xyz",
+            VideoCategory);
+        row("empty entries", "[code]\nextensions=, ., ,\n", "/d/a.txt", DocumentsCategory);
+        row("folder follows user rule", "[archives]\nextensions=d\n", "/d/stuff.d", ArchivesCategory, true);
+        row("virtual items stay system", "[code]\nextensions=}\n", "::{CLSID}", SystemCategory);
+        row("garbage", QByteArray("\x00\xff[[[==\n\n]]]\x01", 14), "/d/a.psd", ImagesCategory);
+    }
+
+    void rules()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(bool, isFolder);
+        QFETCH(QString, name);
+        loadRules("[video]\nextensions=psd, xcf, mp3, xyz, txt, d, gz, exe\n"); // rules of an earlier load
+                                                                                // never linger
+        loadRules(ini);
+        QTEST(categorize(isFolder, name), "category");
+        QCOMPARE(onDisk(), ini); // the user's file is read, never rewritten
+    }
+
+    void unusableFiles_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("path is a directory") << "directory";
+        QTest::newRow("dangling link") << "link";
+        QTest::newRow("FIFO with no writer") << "fifo";
+    }
+
+    void unusableFiles()
+    {
+        QFETCH(QString, kind);
+        const QString path = categoriesFilePath();
+        QFile::remove(path);
+        const bool directory = kind == "directory";
+        std::unique_ptr<StuckFifo> fifo;
+        if (directory)
+            QVERIFY(QDir().mkpath(path));
+        else if (kind == "link")
+            QVERIFY(QFile::link(m_env->home() + "/nowhere/file.ini", path));
+        else
+            QVERIFY((fifo = std::make_unique<StuckFifo>(path))->made());
+        loadCategoryRules();
+        QVERIFY(!fifo || !fifo->blockedReader());
+        QCOMPARE(categorize(false, "/d/a.psd"), int(ImagesCategory));
+        QCOMPARE(categorize(true, "/d/folder"), int(FoldersCategory));
+        QCOMPARE(QFileInfo(path).isDir(), directory);
+    }
 
 private:
-    static void loadRules(const QByteArray &ini)
+    void loadRules(const QByteArray &ini) const
     {
-        QFile file(categoriesFilePath());
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(ini);
-        file.close();
+        QVERIFY(!m_env->writeFile(categoriesFilePath(), ini).isEmpty());
         loadCategoryRules();
     }
     static QByteArray onDisk() { return SafeFile::read(categoriesFilePath(), SafeFile::textCap).data; }
 
     std::unique_ptr<TestEnvironment> m_env;
 };
-
-void TestCategoryRules::init()
-{
-    m_env = std::make_unique<TestEnvironment>();
-    loadCategoryRules();
-}
-
-void TestCategoryRules::cleanup()
-{
-    m_env.reset();
-}
-
-void TestCategoryRules::ids_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("category"); // -1: not an id, read as Other
-    // Ids name settings and ini sections, so they must never change.
-    const QStringList ids{"system", "folders", "apps",     "documents", "images",
-                          "audio",  "video",   "archives", "code",      "other"};
-    for (int category : allCategories())
-        QTest::newRow(qPrintable(ids.at(category))) << ids.at(category) << category;
-    QTest::newRow("blanks and case") << "  DOCUMENTS " << int(DocumentsCategory);
-    QTest::newRow("custom panel") << "custom-1" << -1;
-    QTest::newRow("empty") << "" << -1;
-    QTest::newRow("title is not id") << "Apps & Shortcuts" << -1;
-}
-
-void TestCategoryRules::ids()
-{
-    QFETCH(QString, text);
-    QFETCH(int, category);
-    bool ok = category < 0;
-    QCOMPARE(categoryFromId(text, &ok), category < 0 ? int(OtherCategory) : category);
-    QCOMPARE(ok, category >= 0);
-    if (category >= 0)
-        QCOMPARE(categoryId(category), text.trimmed().toLower());
-}
-
-void TestCategoryRules::templateWrittenWhenMissing()
-{
-    const QString path = categoriesFilePath();
-    QCOMPARE(QFileInfo(path).absolutePath(), m_env->appConfigDir());
-    QCOMPARE(onDisk(), categoriesTemplate());
-    // The template is all comments: nothing changes.
-    QCOMPARE(categorize(false, "/d/x.psd"), int(ImagesCategory));
-    QCOMPARE(categorize(false, "/d/x.jar"), int(OtherCategory));
-
-    // Deleted, it comes back byte for byte at the next load.
-    QVERIFY(QFile::remove(path));
-    loadCategoryRules();
-    QCOMPARE(onDisk(), categoriesTemplate());
-
-    // A link to nowhere is left alone; a failed write is reported.
-    QVERIFY(QFile::remove(path) && QFile::link(m_env->home() + "/gone.ini", path));
-    loadCategoryRules();
-    QVERIFY(QFileInfo(path).isSymLink());
-    QVERIFY(QFile::remove(path) && QDir(m_env->appConfigDir()).removeRecursively());
-    QVERIFY(QFile(m_env->appConfigDir()).open(QIODevice::WriteOnly)); // a file where the folder belongs
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Cannot write the category rules template: "));
-    loadCategoryRules();
-}
-
-void TestCategoryRules::rules_data()
-{
-    QTest::addColumn<QByteArray>("ini"); // the user's rules; empty: the built-in ones alone
-    QTest::addColumn<bool>("isFolder");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("category");
-    auto row = [](const char *tag, const QByteArray &ini, const char *name, int category,
-                  bool isFolder = false) {
-        QTest::newRow(tag) << ini << isFolder << QString(name) << category;
-    };
-    row("virtual item", "", "::{645FF040-5081-101B-9F08-00AA002F954E}", SystemCategory, true);
-    row("virtual with suffix", "", "::{X}.png", SystemCategory);
-    row("not virtual: case", "", ":{x}", OtherCategory);
-    row("setup exe, any case", "", "/d/Setup.EXE", AppsCategory);
-    row("launcher", "", "/d/firefox.desktop", AppsCategory);
-    row("no suffix", "", "/d/notes", OtherCategory);
-    row("folder", "", "/d/Projects", FoldersCategory, true);
-    row("folder with code suffix", "", "/d/site.html", CodeCategory, true);
-    row("last suffix wins", "", "/d/archive.tar.gz", ArchivesCategory);
-    row("dot in folder name only", "", "/d/v1.2/readme", OtherCategory);
-    row("trailing dot", "", "/d/odd.", OtherCategory);
-
-    const QByteArray images = "[ Images ]\nextensions=.PSD, xcf\n";
-    row("section any case, dots removed", images, "/d/a.psd", ImagesCategory);
-    row("new extension", images, "/d/a.XCF", ImagesCategory);
-    row("overrides builtin", "[code]\nextensions=psd\n", "/d/a.psd", CodeCategory);
-    row("unknown section ignored", "[music]\nextensions=mp3\n", "/d/a.mp3", AudioCategory);
-    row("later section wins", "[audio]\nextensions=xyz\n[video]\nextensions=xyz\n", "/d/a.xyz",
-        VideoCategory);
-    row("empty entries", "[code]\nextensions=, ., ,\n", "/d/a.txt", DocumentsCategory);
-    row("folder follows user rule", "[archives]\nextensions=d\n", "/d/stuff.d", ArchivesCategory, true);
-    row("virtual items stay system", "[code]\nextensions=}\n", "::{CLSID}", SystemCategory);
-    row("garbage", QByteArray("\x00\xff[[[==\n\n]]]\x01", 14), "/d/a.psd", ImagesCategory);
-}
-
-void TestCategoryRules::rules()
-{
-    QFETCH(QByteArray, ini);
-    QFETCH(bool, isFolder);
-    QFETCH(QString, name);
-    loadRules(
-        "[video]\nextensions=psd, xcf, mp3, xyz, txt, d, gz, exe\n"); // rules of an earlier load never linger
-    loadRules(ini);
-    QTEST(categorize(isFolder, name), "category");
-    QCOMPARE(onDisk(), ini); // the user's file is read, never rewritten
-}
-
-void TestCategoryRules::unusableFiles_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::newRow("path is a directory") << "directory";
-    QTest::newRow("dangling link") << "link";
-    QTest::newRow("FIFO with no writer") << "fifo";
-}
-
-void TestCategoryRules::unusableFiles()
-{
-    QFETCH(QString, kind);
-    const QString path = categoriesFilePath();
-    QFile::remove(path);
-    const bool directory = kind == "directory";
-    std::unique_ptr<StuckFifo> fifo;
-    if (directory)
-        QVERIFY(QDir().mkpath(path));
-    else if (kind == "link")
-        QVERIFY(QFile::link(m_env->home() + "/nowhere/file.ini", path));
-    else
-        QVERIFY((fifo = std::make_unique<StuckFifo>(path))->made());
-    loadCategoryRules();
-    QVERIFY(!fifo || !fifo->blockedReader());
-    QCOMPARE(categorize(false, "/d/a.psd"), int(ImagesCategory));
-    QCOMPARE(categorize(true, "/d/folder"), int(FoldersCategory));
-    QCOMPARE(QFileInfo(path).isDir(), directory);
-}
 
 QTEST_GUILESS_MAIN(TestCategoryRules)
 #include "test_categoryrules.moc"

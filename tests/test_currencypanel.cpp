@@ -24,9 +24,11 @@ void cache(const QString &from, const QString &to, double rate)
     RateRecord::store(from, to, {{"base", from}, {"quote", to}, {"rate", rate}, {"date", date}});
 }
 
-void addConversion(const char *name, const QString &to, const QString &input, const QString &result)
+// Typed into one field, converted into the other; "Result" converts backwards.
+void addConversion(const char *name, const QString &to, const char *typedInto, const QString &input,
+                   const QString &converted)
 {
-    QTest::newRow(name) << to << input << result;
+    QTest::newRow(name) << to << QString(typedInto) << input << converted;
 }
 
 // The panel and its fields, found by name.
@@ -100,39 +102,32 @@ private Q_SLOTS:
     void convert_data()
     {
         QTest::addColumn<QString>("to");
+        QTest::addColumn<QString>("typedInto");
         QTest::addColumn<QString>("input");
-        QTest::addColumn<QString>("result");
-        addConversion("expression times the rate", "CNY", "12*3+4.5", "81.00");
-        addConversion("yen has no decimals", "JPY", "617.2839", "1235");
-        addConversion("division by zero leaves nothing", "CNY", "5/0", "");
-        addConversion("incomplete leaves nothing", "CNY", "12*", "");
+        QTest::addColumn<QString>("converted");
+        addConversion("expression times the rate", "CNY", "Amount", "12*3+4.5", "81.00");
+        addConversion("yen has no decimals", "JPY", "Amount", "617.2839", "1235");
+        addConversion("division by zero leaves nothing", "CNY", "Amount", "5/0", "");
+        addConversion("incomplete leaves nothing", "CNY", "Amount", "12*", "");
+        addConversion("backwards", "CNY", "Result", "5", "2.50");
     }
 
     void convert()
     {
         QFETCH(QString, to);
+        QFETCH(QString, typedInto);
         QFETCH(QString, input);
-        QFETCH(QString, result);
         cache("USD", to, 2.0);
         Panel panel;
         panel.field<CurrencyCombo>("To")->selectCode(to);
         panel.converter()->refreshRate();
-        panel.field("Amount")->setText(input);
-        QCOMPARE(panel.field("Result")->text(), result);
-    }
-
-    void backwards()
-    {
-        cache("USD", "CNY", 4.0);
-        Panel panel;
-        panel.converter()->refreshRate();
-        panel.field("Amount")->setText("3");
-        QCOMPARE(panel.field("Result")->text(), "12.00");
-        panel.field("Result")->setText("10");
-        QVERIFY(panel.converter()->isBackwards());
-        QCOMPARE(panel.field("Amount")->text(), "2.50");
-        // The rate line still reads from -> to.
-        QCOMPARE(panel.text("Rate"), "1 USD = 4 CNY");
+        panel.field("Amount")->setText("1");
+        const bool backwards = typedInto == "Result";
+        panel.field(qPrintable(typedInto))->setText(input);
+        QTEST(panel.field(backwards ? "Amount" : "Result")->text(), "converted");
+        QCOMPARE(panel.converter()->isBackwards(), backwards);
+        // The rate line reads from -> to either way.
+        QCOMPARE(panel.text("Rate"), "1 USD = 2 " + to);
     }
 
     void swap()

@@ -52,437 +52,409 @@ class TestDesktopLayer : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
-    void pass_data();
-    void pass();
-    void failedPassesSlowTheCheck_data();
-    void failedPassesSlowTheCheck();
-    void pinningKeepsAboveAndStores_data();
-    void pinningKeepsAboveAndStores();
-    void storedPinWinsOverTheDefault();
-    void foregroundChangeStartsBurst();
-    void panelsArePreparedAgainWhenRecreated();
-    void untrackedAndDestroyedWindowsDropOut();
-    void titleBandMenu_data();
-    void titleBandMenu();
-    void withoutWindowManager_data();
-    void withoutWindowManager();
-    void rememberedAnswersFollowChanges();
+    void init()
+    {
+        m_env = std::make_unique<TestEnvironment>();
+        QSettings().clear();
+        m_fake = new FakeWindowStacking;
+        m_layer = std::make_unique<DesktopLayer>(m_fake, false);
+    }
+
+    void cleanup()
+    {
+        m_a.reset();
+        m_b.reset();
+        m_layer.reset();
+        m_xvfb.kill();
+        m_xvfb.waitForFinished();
+        m_env.reset();
+    }
+
+    void pass_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<bool>("ourWindowActive");
+        QTest::addColumn<bool>("windowManager");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<bool>("restacked");
+        auto row = [](const char *tag, const char *before, const char *after, bool restacked,
+                      bool ourWindowActive = false, bool windowManager = true) {
+            QTest::newRow(tag) << QString(before) << ourWindowActive << windowManager << QString(after)
+                               << restacked;
+        };
+        // Registered A then B, the later one belongs directly above the desktop.
+        row("order right", "D B A x", "D B A x", false);
+        row("panels swapped", "D A B x", "D B A x", true);
+        row("another keep-below window between", "D k B A x", "D B A k x", true);
+        row("window on another workspace between", "D h B A x", "D h B A x", false);
+        row("our window active", "D A B x", "D A B x", false, true);
+        row("no desktop window, order right", "B A x", "B A x", false);
+        row("no desktop window, swapped", "A B x", "B A x", true);
+        row("no window manager", "D A B x", "D A B x", false, false, false);
+    }
+
+    void pass()
+    {
+        QFETCH(QString, before);
+        QFETCH(bool, ourWindowActive);
+        QFETCH(bool, windowManager);
+        setUpTwoPanels();
+        layOut(before);
+        m_fake->available = windowManager;
+        m_fake->active = ourWindowActive ? m_a->winId() : otherId;
+        m_layer->restack();
+
+        QTEST(describe(), "after");
+        QTEST(!m_fake->log.filter(QRegularExpression("^(restack|wait)")).isEmpty(), "restacked");
+        QCOMPARE(m_layer->failedPasses(), 0);
+        QVERIFY(m_a->isVisible() && m_b->isVisible());
+    }
+
+    void failedPassesSlowTheCheck_data()
+    {
+        QTest::addColumn<QString>("afterwards"); // the stack once the obstacle is gone
+        QTest::addColumn<int>("interval");
+        // Right again by itself: the steady pace comes back; repaired by us: the slow pace stays.
+        QTest::newRow("order right by itself") << "D B A x" << DesktopLayer::checkMs;
+        QTest::newRow("repaired") << "D A B x" << DesktopLayer::slowCheckMs;
+    }
+
+    void failedPassesSlowTheCheck()
+    {
+        QFETCH(QString, afterwards);
+        setUpTwoPanels();
+        layOut("D A B x");
+        m_fake->ignoresRestack = true;
+        m_layer->restack();
+        QCOMPARE(m_layer->failedPasses(), 1);
+        QCOMPARE(m_layer->checkInterval(), DesktopLayer::checkMs);
+        // A burst ends at its first failed pass instead of hammering on.
+        m_layer->reassert();
+        QTRY_VERIFY(!m_layer->isBurstRunning());
+        QVERIFY(m_layer->failedPasses() >= 3);
+        for (int i = 0; i < DesktopLayer::failuresBeforeSlowing; ++i)
+            m_layer->restack();
+        QCOMPARE(m_layer->failedPasses(), DesktopLayer::failuresBeforeSlowing);
+        QCOMPARE(m_layer->checkInterval(), DesktopLayer::slowCheckMs);
+        QVERIFY(m_fake->log.contains("wait")); // each attempt waited for the window manager
+
+        m_fake->ignoresRestack = false;
+        layOut(afterwards);
+        m_layer->restack();
+        QCOMPARE(describe(), "D B A x");
+        QCOMPARE(m_layer->failedPasses(), 0);
+        QTEST(m_layer->checkInterval(), "interval");
+        // Pinning or unpinning always returns to the steady pace.
+        m_layer->setKeepOnTop(m_a.get(), false);
+        QCOMPARE(m_layer->checkInterval(), DesktopLayer::checkMs);
+        QVERIFY(m_layer->isBurstRunning());
+    }
+
+    void pinningKeepsAboveAndStores_data()
+    {
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<bool>("topmostDefault");
+
+        QTest::newRow("panel") << "panel/documents" << false;
+        QTest::newRow("panel, started topmost") << "panel/documents" << true;
+        QTest::newRow("loose item") << "" << false;
+        QTest::newRow("loose item, started topmost") << "" << true;
+    }
+
+    void pinningKeepsAboveAndStores()
+    {
+        QFETCH(QString, group);
+        QFETCH(bool, topmostDefault);
+        m_layer = std::make_unique<DesktopLayer>(m_fake = new FakeWindowStacking, topmostDefault);
+        layOut("D x");
+        m_fake->active = otherId;
+        m_a = std::make_unique<Panel>();
+        m_a->show();
+        m_layer->track(m_a.get(), group);
+        auto *action = m_a->findChild<QAction *>(DesktopLayer::alwaysOnTopActionName);
+        QVERIFY(m_a->actions().contains(action));
+        QCOMPARE(action->isChecked(), topmostDefault);
+        QCOMPARE(m_fake->layer(m_a->winId()), topmostDefault ? Layer::KeepAbove : Layer::KeepBelow);
+        // The user's toggle, there and back: takes effect at once, and is remembered for panels only.
+        for (const bool pinned : {!topmostDefault, topmostDefault}) {
+            action->trigger();
+            QCOMPARE(action->isChecked(), pinned);
+            QCOMPARE(m_fake->layer(m_a->winId()), pinned ? Layer::KeepAbove : Layer::KeepBelow);
+            if (group.isEmpty())
+                QVERIFY(QSettings().allKeys().filter("keepOnTop").isEmpty());
+            else
+                QCOMPARE(Settings::instance()->value(group + "/keepOnTop").toBool(), pinned);
+        }
+    }
+
+    void storedPinWinsOverTheDefault()
+    {
+        Settings::instance()->setValue("panel/images/keepOnTop", true);
+        m_layer = std::make_unique<DesktopLayer>(m_fake = new FakeWindowStacking, false);
+        setUpTwoPanels();
+        QVERIFY(!m_a->findChild<QAction *>(DesktopLayer::alwaysOnTopActionName)->isChecked());
+        QVERIFY(m_b->findChild<QAction *>(DesktopLayer::alwaysOnTopActionName)->isChecked());
+        QCOMPARE(m_fake->layer(m_b->winId()), Layer::KeepAbove);
+
+        // A pinned window is not part of the desktop-level order: A alone is right.
+        layOut("D A x b");
+        m_layer->restack();
+        QVERIFY(m_fake->log.isEmpty());
+    }
+
+    void foregroundChangeStartsBurst()
+    {
+        setUpTwoPanels();
+        m_fake->active = otherId;
+        QTRY_VERIFY(!m_layer->isBurstRunning());
+        // The other program's window was raised under the panels' noses.
+        layOut("D A B x");
+        const int before = m_fake->passes;
+        m_fake->activate(otherId);
+        QCOMPARE(describe(), "D B A x");
+        QVERIFY(m_layer->isBurstRunning());
+        QTRY_VERIFY_WITH_TIMEOUT(!m_layer->isBurstRunning(), 10000);
+        QVERIFY(m_fake->passes - before > DesktopLayer::burstPasses);
+
+        // Our own window coming forward is no reason for a burst.
+        m_fake->activate(m_a->winId());
+        QVERIFY(!m_layer->isBurstRunning());
+    }
+
+    void panelsArePreparedAgainWhenRecreated()
+    {
+        setUpTwoPanels();
+        const WId first = m_a->winId();
+        QVERIFY(m_fake->log.contains(QStringLiteral("prepare %1 below").arg(first)));
+
+        // Mapped again after being hidden: the window manager forgot the hints.
+        m_fake->log.clear();
+        m_a->hide();
+        m_a->show();
+        QVERIFY(m_fake->log.contains(QStringLiteral("prepare %1 below").arg(first)));
+
+        // A new native window (changed window flags make Qt re-create it).
+        m_fake->log.clear();
+        m_layer->setKeepOnTop(m_a.get(), true);
+        m_a->hide();
+        m_a->recreate();
+        m_a->show();
+        QVERIFY(m_a->winId() != first);
+        QVERIFY(m_fake->log.contains(QStringLiteral("prepare %1 above").arg(m_a->winId())));
+    }
+
+    void untrackedAndDestroyedWindowsDropOut()
+    {
+        setUpTwoPanels();
+        m_layer->untrack(m_a.get());
+        QVERIFY(!m_layer->isTracked(m_a.get()));
+        layOut("D B x A");
+        m_layer->restack();
+        // Only B is still the layer's; it is right above the desktop already.
+        QVERIFY(m_fake->log.isEmpty());
+
+        m_b.reset();
+        m_layer->restack();
+        QVERIFY(m_fake->log.isEmpty());
+    }
+
+    void titleBandMenu_data()
+    {
+        QTest::addColumn<int>("y");
+        QTest::addColumn<Qt::ContextMenuPolicy>("policy");
+        QTest::addColumn<bool>("menuShown");
+
+        QTest::newRow("title band") << 10 << Qt::DefaultContextMenu << true;
+        QTest::newRow("last line of the band") << 43 << Qt::DefaultContextMenu << true;
+        QTest::newRow("below the band") << 44 << Qt::DefaultContextMenu << false;
+        QTest::newRow("custom menu policy") << 10 << Qt::CustomContextMenu << false;
+    }
+
+    void titleBandMenu()
+    {
+        QFETCH(int, y);
+        QFETCH(Qt::ContextMenuPolicy, policy);
+        QFETCH(bool, menuShown);
+        setUpTwoPanels();
+        m_a->setContextMenuPolicy(policy);
+
+        QStringList shown; // the actions of the menu that came up
+        QTimer::singleShot(0, this, [&shown] {
+            if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+                for (const QAction *action : menu->actions())
+                    shown.append(action->objectName());
+                menu->close();
+            }
+        });
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(20, y), m_a->mapToGlobal(QPoint(20, y)));
+        QApplication::sendEvent(m_a.get(), &event);
+        QCoreApplication::processEvents();
+
+        QCOMPARE(shown, menuShown ? QStringList{DesktopLayer::alwaysOnTopActionName} : QStringList());
+        QCOMPARE(m_a->menuEvents, !menuShown && policy == Qt::DefaultContextMenu ? 1 : 0);
+    }
+
+    void withoutWindowManager_data()
+    {
+        QTest::addColumn<QByteArray>("display"); // "Xvfb": a bare X server of the test's own
+        QTest::newRow("not on X11") << QByteArray();
+        QTest::newRow("no such display") << QByteArray(":4711");
+        QTest::newRow("malformed display") << QByteArray("::not a display::");
+        QTest::newRow("bare X server") << QByteArray("Xvfb");
+    }
+
+    void withoutWindowManager()
+    {
+        QFETCH(QByteArray, display);
+        const bool bare = display == "Xvfb";
+        if (bare) {
+            display = startXvfb();
+            QVERIFY2(!display.isEmpty(), "Xvfb is needed (scripts/setup.sh installs it)");
+        }
+        FreedesktopWindowStacking stacking(display);
+        QVERIFY(!stacking.isAvailable());
+        QVERIFY(stacking.stackingOrder().isEmpty());
+        QCOMPARE(stacking.desktopWindow(), WId(0));
+        QVERIFY(!stacking.isOwnWindowActive());
+        // Requests go nowhere. Waiting for nobody ends at once, or on a bare server
+        // gives up after a short while instead of hanging, and is not tried again.
+        stacking.setLayer(42, Layer::KeepAbove);
+        stacking.restackAbove(42, 43);
+        stacking.preparePanel(42, Layer::KeepBelow);
+        QElapsedTimer waited;
+        waited.start();
+        stacking.waitForWindowManager();
+        QVERIFY(waited.elapsed() < (bare ? 2000 : 50));
+        waited.restart();
+        stacking.waitForWindowManager();
+        QVERIFY(waited.elapsed() < 50);
+
+        // The layer the program makes on this (offscreen) platform: panels show.
+        DesktopLayer layer(true);
+        Panel panel;
+        layer.track(&panel, "panel/documents");
+        panel.show();
+        layer.reassert();
+        QVERIFY(panel.isVisible());
+        QCOMPARE(layer.failedPasses(), 0);
+    }
+
+    void rememberedAnswersFollowChanges()
+    {
+        // The backend remembers what the X server said until an event says that
+        // something changed; another client's changes must reach it all the same.
+        const QByteArray display = startXvfb();
+        QVERIFY2(!display.isEmpty(), "Xvfb is needed (scripts/setup.sh installs it)");
+
+        xcb_connection_t *other = xcb_connect(display.constData(), nullptr);
+        auto closeOther = qScopeGuard([other] { xcb_disconnect(other); });
+        QVERIFY(!xcb_connection_has_error(other));
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(other)).data->root;
+        auto atom = [other](const char *name) {
+            xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
+                other, xcb_intern_atom(other, 0, uint16_t(strlen(name)), name), nullptr);
+            const xcb_atom_t result = reply ? reply->atom : XCB_NONE;
+            free(reply);
+            return result;
+        };
+        auto set = [other](xcb_window_t window, xcb_atom_t property, xcb_atom_t type,
+                           QList<uint32_t> values) {
+            xcb_change_property(other, XCB_PROP_MODE_REPLACE, window, property, type, 32,
+                                uint32_t(values.size()), values.constData());
+            xcb_flush(other);
+        };
+        const xcb_window_t window = xcb_generate_id(other);
+        xcb_create_window(other, XCB_COPY_FROM_PARENT, window, root, 0, 0, 10, 10, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+        xcb_map_window(other, window);
+        set(root, atom("_NET_CURRENT_DESKTOP"), XCB_ATOM_CARDINAL, {0});
+        set(window, atom("_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL, {1});
+        set(root, atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW, {window});
+        free(xcb_get_input_focus_reply(other, xcb_get_input_focus(other), nullptr));
+
+        FreedesktopWindowStacking stacking(display);
+        QCOMPARE(stacking.stackingOrder(), QList<WId>{window});
+        QVERIFY(!stacking.isShown(window)); // on another workspace
+        QCOMPARE(stacking.layer(window), Layer::Normal);
+
+        set(root, atom("_NET_CURRENT_DESKTOP"), XCB_ATOM_CARDINAL, {1});
+        QTRY_VERIFY(stacking.isShown(window));
+        set(window, atom("_NET_WM_STATE"), XCB_ATOM_ATOM, {atom("_NET_WM_STATE_BELOW")});
+        QTRY_COMPARE(stacking.layer(window), Layer::KeepBelow);
+        xcb_unmap_window(other, window);
+        xcb_flush(other);
+        QTRY_VERIFY(!stacking.isShown(window));
+        set(root, atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW, {});
+        QTRY_VERIFY(stacking.stackingOrder().isEmpty());
+    }
 
 private:
     // A layer over a fresh fake with two unpinned panels registered A then B.
-    void setUpTwoPanels();
+    void setUpTwoPanels()
+    {
+        m_a = std::make_unique<Panel>();
+        m_b = std::make_unique<Panel>();
+        m_layer->track(m_a.get(), QStringLiteral("panel/documents"));
+        m_layer->track(m_b.get(), QStringLiteral("panel/images"));
+        m_a->show();
+        m_b->show();
+    }
+
     // One window of a stack description: D desktop, A and B the panels (b: B pinned),
     // x an application window, k another program's keep-below window, h a keep-below
     // window on another workspace.
-    FakeWindowStacking::Window window(QChar token) const;
+    FakeWindowStacking::Window window(QChar token) const
+    {
+        const bool panel = token == 'A' || token.toUpper() == 'B';
+        const WId id = token == 'D'   ? desktopId
+                       : token == 'A' ? m_a->winId()
+                       : panel        ? m_b->winId()
+                       : token == 'x' ? otherId
+                       : token == 'k' ? keptBelowId
+                                      : elsewhereId;
+        const Layer layer = token == 'b'                            ? Layer::KeepAbove
+                            : panel || token == 'k' || token == 'h' ? Layer::KeepBelow
+                                                                    : Layer::Normal;
+        return {id, layer, token == 'D', token != 'h', panel};
+    }
+
     // Lays the stack out from a description, bottom first.
-    void layOut(const QString &stack);
-    QString describe() const;
+    void layOut(const QString &stack)
+    {
+        QList<FakeWindowStacking::Window> windows;
+        for (const QString &token : stack.split(u' ', Qt::SkipEmptyParts))
+            windows.append(window(token.at(0)));
+        m_fake->setWindows(windows);
+        m_fake->log.clear();
+    }
+
+    QString describe() const
+    {
+        QStringList tokens;
+        for (const FakeWindowStacking::Window &w : m_fake->windows()) {
+            for (QChar token : QStringLiteral("DABxkh")) {
+                if (window(token).id == w.id)
+                    tokens.append(token);
+            }
+        }
+        return tokens.join(u' ');
+    }
+
+    // A bare X server of the test's own; it picks a free display and prints its number.
+    QByteArray startXvfb()
+    {
+        m_xvfb.start(QStandardPaths::findExecutable("Xvfb"),
+                     {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "320x240x24"});
+        return m_xvfb.waitForReadyRead(5000) ? ':' + m_xvfb.readLine().trimmed() : QByteArray();
+    }
 
     std::unique_ptr<TestEnvironment> m_env;
+    QProcess m_xvfb;
     FakeWindowStacking *m_fake = nullptr;
     std::unique_ptr<DesktopLayer> m_layer;
     std::unique_ptr<Panel> m_a;
     std::unique_ptr<Panel> m_b;
 };
-
-void TestDesktopLayer::init()
-{
-    m_env = std::make_unique<TestEnvironment>();
-    QSettings().clear();
-    m_fake = new FakeWindowStacking;
-    m_layer = std::make_unique<DesktopLayer>(m_fake, false);
-}
-
-void TestDesktopLayer::cleanup()
-{
-    m_a.reset();
-    m_b.reset();
-    m_layer.reset();
-    m_env.reset();
-}
-
-void TestDesktopLayer::setUpTwoPanels()
-{
-    m_a = std::make_unique<Panel>();
-    m_b = std::make_unique<Panel>();
-    m_layer->track(m_a.get(), QStringLiteral("panel/documents"));
-    m_layer->track(m_b.get(), QStringLiteral("panel/images"));
-    m_a->show();
-    m_b->show();
-}
-
-FakeWindowStacking::Window TestDesktopLayer::window(QChar token) const
-{
-    const bool panel = token == 'A' || token.toUpper() == 'B';
-    const WId id = token == 'D'   ? desktopId
-                   : token == 'A' ? m_a->winId()
-                   : panel        ? m_b->winId()
-                   : token == 'x' ? otherId
-                   : token == 'k' ? keptBelowId
-                                  : elsewhereId;
-    const Layer layer = token == 'b'                            ? Layer::KeepAbove
-                        : panel || token == 'k' || token == 'h' ? Layer::KeepBelow
-                                                                : Layer::Normal;
-    return {id, layer, token == 'D', token != 'h', panel};
-}
-
-void TestDesktopLayer::layOut(const QString &stack)
-{
-    QList<FakeWindowStacking::Window> windows;
-    for (const QString &token : stack.split(u' ', Qt::SkipEmptyParts))
-        windows.append(window(token.at(0)));
-    m_fake->setWindows(windows);
-    m_fake->log.clear();
-}
-
-QString TestDesktopLayer::describe() const
-{
-    QStringList tokens;
-    for (const FakeWindowStacking::Window &w : m_fake->windows()) {
-        for (QChar token : QStringLiteral("DABxkh")) {
-            if (window(token).id == w.id)
-                tokens.append(token);
-        }
-    }
-    return tokens.join(u' ');
-}
-
-void TestDesktopLayer::pass_data()
-{
-    QTest::addColumn<QString>("before");
-    QTest::addColumn<bool>("ourWindowActive");
-    QTest::addColumn<bool>("windowManager");
-    QTest::addColumn<QString>("after");
-    QTest::addColumn<bool>("restacked");
-    auto row = [](const char *tag, const char *before, const char *after, bool restacked,
-                  bool ourWindowActive = false, bool windowManager = true) {
-        QTest::newRow(tag) << QString(before) << ourWindowActive << windowManager << QString(after)
-                           << restacked;
-    };
-    // Registered A then B, the later one belongs directly above the desktop.
-    row("order right", "D B A x", "D B A x", false);
-    row("panels swapped", "D A B x", "D B A x", true);
-    row("another keep-below window between", "D k B A x", "D B A k x", true);
-    row("window on another workspace between", "D h B A x", "D h B A x", false);
-    row("our window active", "D A B x", "D A B x", false, true);
-    row("no desktop window, order right", "B A x", "B A x", false);
-    row("no desktop window, swapped", "A B x", "B A x", true);
-    row("no window manager", "D A B x", "D A B x", false, false, false);
-}
-
-void TestDesktopLayer::pass()
-{
-    QFETCH(QString, before);
-    QFETCH(bool, ourWindowActive);
-    QFETCH(bool, windowManager);
-    setUpTwoPanels();
-    layOut(before);
-    m_fake->available = windowManager;
-    m_fake->active = ourWindowActive ? m_a->winId() : otherId;
-    m_layer->restack();
-
-    QTEST(describe(), "after");
-    QTEST(!m_fake->log.filter(QRegularExpression("^(restack|wait)")).isEmpty(), "restacked");
-    QCOMPARE(m_layer->failedPasses(), 0);
-    QVERIFY(m_a->isVisible() && m_b->isVisible());
-}
-
-void TestDesktopLayer::failedPassesSlowTheCheck_data()
-{
-    QTest::addColumn<QString>("afterwards"); // the stack once the obstacle is gone
-    QTest::addColumn<int>("interval");
-    // Right again by itself: the steady pace comes back; repaired by us: the slow pace stays.
-    QTest::newRow("order right by itself") << "D B A x" << DesktopLayer::checkMs;
-    QTest::newRow("repaired") << "D A B x" << DesktopLayer::slowCheckMs;
-}
-
-void TestDesktopLayer::failedPassesSlowTheCheck()
-{
-    QFETCH(QString, afterwards);
-    setUpTwoPanels();
-    layOut("D A B x");
-    m_fake->ignoresRestack = true;
-    m_layer->restack();
-    QCOMPARE(m_layer->failedPasses(), 1);
-    QCOMPARE(m_layer->checkInterval(), DesktopLayer::checkMs);
-    // A burst ends at its first failed pass instead of hammering on.
-    m_layer->reassert();
-    QTRY_VERIFY(!m_layer->isBurstRunning());
-    QVERIFY(m_layer->failedPasses() >= 3);
-    for (int i = 0; i < DesktopLayer::failuresBeforeSlowing; ++i)
-        m_layer->restack();
-    QCOMPARE(m_layer->failedPasses(), DesktopLayer::failuresBeforeSlowing);
-    QCOMPARE(m_layer->checkInterval(), DesktopLayer::slowCheckMs);
-    QVERIFY(m_fake->log.contains("wait")); // each attempt waited for the window manager
-
-    m_fake->ignoresRestack = false;
-    layOut(afterwards);
-    m_layer->restack();
-    QCOMPARE(describe(), "D B A x");
-    QCOMPARE(m_layer->failedPasses(), 0);
-    QTEST(m_layer->checkInterval(), "interval");
-    // Pinning or unpinning always returns to the steady pace.
-    m_layer->setKeepOnTop(m_a.get(), false);
-    QCOMPARE(m_layer->checkInterval(), DesktopLayer::checkMs);
-    QVERIFY(m_layer->isBurstRunning());
-}
-
-void TestDesktopLayer::pinningKeepsAboveAndStores_data()
-{
-    QTest::addColumn<QString>("group");
-    QTest::addColumn<bool>("topmostDefault");
-
-    QTest::newRow("panel") << "panel/documents" << false;
-    QTest::newRow("panel, started topmost") << "panel/documents" << true;
-    QTest::newRow("loose item") << "" << false;
-    QTest::newRow("loose item, started topmost") << "" << true;
-}
-
-void TestDesktopLayer::pinningKeepsAboveAndStores()
-{
-    QFETCH(QString, group);
-    QFETCH(bool, topmostDefault);
-    m_layer = std::make_unique<DesktopLayer>(m_fake = new FakeWindowStacking, topmostDefault);
-    layOut("D x");
-    m_fake->active = otherId;
-    m_a = std::make_unique<Panel>();
-    m_a->show();
-    m_layer->track(m_a.get(), group);
-    auto *action = m_a->findChild<QAction *>(DesktopLayer::alwaysOnTopActionName);
-    QVERIFY(m_a->actions().contains(action));
-    QCOMPARE(action->isChecked(), topmostDefault);
-    QCOMPARE(m_fake->layer(m_a->winId()), topmostDefault ? Layer::KeepAbove : Layer::KeepBelow);
-    // The user's toggle, there and back: takes effect at once, and is remembered for panels only.
-    for (const bool pinned : {!topmostDefault, topmostDefault}) {
-        action->trigger();
-        QCOMPARE(action->isChecked(), pinned);
-        QCOMPARE(m_fake->layer(m_a->winId()), pinned ? Layer::KeepAbove : Layer::KeepBelow);
-        if (group.isEmpty())
-            QVERIFY(QSettings().allKeys().filter("keepOnTop").isEmpty());
-        else
-            QCOMPARE(Settings::instance()->value(group + "/keepOnTop").toBool(), pinned);
-    }
-}
-
-void TestDesktopLayer::storedPinWinsOverTheDefault()
-{
-    Settings::instance()->setValue("panel/images/keepOnTop", true);
-    m_layer = std::make_unique<DesktopLayer>(m_fake = new FakeWindowStacking, false);
-    setUpTwoPanels();
-    QVERIFY(!m_a->findChild<QAction *>(DesktopLayer::alwaysOnTopActionName)->isChecked());
-    QVERIFY(m_b->findChild<QAction *>(DesktopLayer::alwaysOnTopActionName)->isChecked());
-    QCOMPARE(m_fake->layer(m_b->winId()), Layer::KeepAbove);
-
-    // A pinned window is not part of the desktop-level order: A alone is right.
-    layOut("D A x b");
-    m_layer->restack();
-    QVERIFY(m_fake->log.isEmpty());
-}
-
-void TestDesktopLayer::foregroundChangeStartsBurst()
-{
-    setUpTwoPanels();
-    m_fake->active = otherId;
-    QTRY_VERIFY(!m_layer->isBurstRunning());
-    // The other program's window was raised under the panels' noses.
-    layOut("D A B x");
-    const int before = m_fake->passes;
-    m_fake->activate(otherId);
-    QCOMPARE(describe(), "D B A x");
-    QVERIFY(m_layer->isBurstRunning());
-    QTRY_VERIFY_WITH_TIMEOUT(!m_layer->isBurstRunning(), 10000);
-    QVERIFY(m_fake->passes - before > DesktopLayer::burstPasses);
-
-    // Our own window coming forward is no reason for a burst.
-    m_fake->activate(m_a->winId());
-    QVERIFY(!m_layer->isBurstRunning());
-}
-
-void TestDesktopLayer::panelsArePreparedAgainWhenRecreated()
-{
-    setUpTwoPanels();
-    const WId first = m_a->winId();
-    QVERIFY(m_fake->log.contains(QStringLiteral("prepare %1 below").arg(first)));
-
-    // Mapped again after being hidden: the window manager forgot the hints.
-    m_fake->log.clear();
-    m_a->hide();
-    m_a->show();
-    QVERIFY(m_fake->log.contains(QStringLiteral("prepare %1 below").arg(first)));
-
-    // A new native window (changed window flags make Qt re-create it).
-    m_fake->log.clear();
-    m_layer->setKeepOnTop(m_a.get(), true);
-    m_a->hide();
-    m_a->recreate();
-    m_a->show();
-    QVERIFY(m_a->winId() != first);
-    QVERIFY(m_fake->log.contains(QStringLiteral("prepare %1 above").arg(m_a->winId())));
-}
-
-void TestDesktopLayer::untrackedAndDestroyedWindowsDropOut()
-{
-    setUpTwoPanels();
-    m_layer->untrack(m_a.get());
-    QVERIFY(!m_layer->isTracked(m_a.get()));
-    layOut("D B x A");
-    m_layer->restack();
-    // Only B is still the layer's; it is right above the desktop already.
-    QVERIFY(m_fake->log.isEmpty());
-
-    m_b.reset();
-    m_layer->restack();
-    QVERIFY(m_fake->log.isEmpty());
-}
-
-void TestDesktopLayer::titleBandMenu_data()
-{
-    QTest::addColumn<int>("y");
-    QTest::addColumn<Qt::ContextMenuPolicy>("policy");
-    QTest::addColumn<bool>("menuShown");
-
-    QTest::newRow("title band") << 10 << Qt::DefaultContextMenu << true;
-    QTest::newRow("last line of the band") << 43 << Qt::DefaultContextMenu << true;
-    QTest::newRow("below the band") << 44 << Qt::DefaultContextMenu << false;
-    QTest::newRow("custom menu policy") << 10 << Qt::CustomContextMenu << false;
-}
-
-void TestDesktopLayer::titleBandMenu()
-{
-    QFETCH(int, y);
-    QFETCH(Qt::ContextMenuPolicy, policy);
-    QFETCH(bool, menuShown);
-    setUpTwoPanels();
-    m_a->setContextMenuPolicy(policy);
-
-    QStringList shown; // the actions of the menu that came up
-    QTimer::singleShot(0, this, [&shown] {
-        if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
-            for (const QAction *action : menu->actions())
-                shown.append(action->objectName());
-            menu->close();
-        }
-    });
-    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(20, y), m_a->mapToGlobal(QPoint(20, y)));
-    QApplication::sendEvent(m_a.get(), &event);
-    QCoreApplication::processEvents();
-
-    QCOMPARE(shown, menuShown ? QStringList{DesktopLayer::alwaysOnTopActionName} : QStringList());
-    QCOMPARE(m_a->menuEvents, !menuShown && policy == Qt::DefaultContextMenu ? 1 : 0);
-}
-
-void TestDesktopLayer::withoutWindowManager_data()
-{
-    QTest::addColumn<QByteArray>("display"); // "Xvfb": a bare X server of the test's own
-    QTest::newRow("not on X11") << QByteArray();
-    QTest::newRow("no such display") << QByteArray(":4711");
-    QTest::newRow("malformed display") << QByteArray("::not a display::");
-    QTest::newRow("bare X server") << QByteArray("Xvfb");
-}
-
-void TestDesktopLayer::withoutWindowManager()
-{
-    QFETCH(QByteArray, display);
-    const bool bare = display == "Xvfb";
-    QProcess server;
-    auto stopServer = qScopeGuard([&server] {
-        server.kill();
-        server.waitForFinished();
-    });
-    if (bare) {
-        const QString xvfb = QStandardPaths::findExecutable("Xvfb");
-        QVERIFY2(!xvfb.isEmpty(), "Xvfb is needed (scripts/setup.sh installs it)");
-        // The server picks a free display and prints its number.
-        server.start(xvfb, {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "320x240x24"});
-        QVERIFY(server.waitForReadyRead(5000));
-        display = ':' + server.readLine().trimmed();
-    }
-    FreedesktopWindowStacking stacking(display);
-    QVERIFY(!stacking.isAvailable());
-    QVERIFY(stacking.stackingOrder().isEmpty());
-    QCOMPARE(stacking.desktopWindow(), WId(0));
-    QVERIFY(!stacking.isOwnWindowActive());
-    // Requests go nowhere. Waiting for nobody ends at once, or on a bare server
-    // gives up after a short while instead of hanging, and is not tried again.
-    stacking.setLayer(42, Layer::KeepAbove);
-    stacking.restackAbove(42, 43);
-    stacking.preparePanel(42, Layer::KeepBelow);
-    QElapsedTimer waited;
-    waited.start();
-    stacking.waitForWindowManager();
-    QVERIFY(waited.elapsed() < (bare ? 2000 : 50));
-    waited.restart();
-    stacking.waitForWindowManager();
-    QVERIFY(waited.elapsed() < 50);
-
-    // The layer the program makes on this (offscreen) platform: panels show.
-    DesktopLayer layer(true);
-    Panel panel;
-    layer.track(&panel, "panel/documents");
-    panel.show();
-    layer.reassert();
-    QVERIFY(panel.isVisible());
-    QCOMPARE(layer.failedPasses(), 0);
-}
-
-void TestDesktopLayer::rememberedAnswersFollowChanges()
-{
-    // The backend remembers what the X server said until an event says that
-    // something changed; another client's changes must reach it all the same.
-    const QString xvfb = QStandardPaths::findExecutable("Xvfb");
-    QVERIFY2(!xvfb.isEmpty(), "Xvfb is needed (scripts/setup.sh installs it)");
-    QProcess server;
-    auto stopServer = qScopeGuard([&server] {
-        server.kill();
-        server.waitForFinished();
-    });
-    server.start(xvfb, {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "320x240x24"});
-    QVERIFY(server.waitForReadyRead(5000));
-    const QByteArray display = ':' + server.readLine().trimmed();
-
-    xcb_connection_t *other = xcb_connect(display.constData(), nullptr);
-    auto closeOther = qScopeGuard([other] { xcb_disconnect(other); });
-    QVERIFY(!xcb_connection_has_error(other));
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(other)).data->root;
-    auto atom = [other](const char *name) {
-        xcb_intern_atom_reply_t *reply =
-            xcb_intern_atom_reply(other, xcb_intern_atom(other, 0, uint16_t(strlen(name)), name), nullptr);
-        const xcb_atom_t result = reply ? reply->atom : XCB_NONE;
-        free(reply);
-        return result;
-    };
-    auto set = [other](xcb_window_t window, xcb_atom_t property, xcb_atom_t type, QList<uint32_t> values) {
-        xcb_change_property(other, XCB_PROP_MODE_REPLACE, window, property, type, 32, uint32_t(values.size()),
-                            values.constData());
-        xcb_flush(other);
-    };
-    const xcb_window_t window = xcb_generate_id(other);
-    xcb_create_window(other, XCB_COPY_FROM_PARENT, window, root, 0, 0, 10, 10, 0,
-                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
-    xcb_map_window(other, window);
-    set(root, atom("_NET_CURRENT_DESKTOP"), XCB_ATOM_CARDINAL, {0});
-    set(window, atom("_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL, {1});
-    set(root, atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW, {window});
-    free(xcb_get_input_focus_reply(other, xcb_get_input_focus(other), nullptr));
-
-    FreedesktopWindowStacking stacking(display);
-    QCOMPARE(stacking.stackingOrder(), QList<WId>{window});
-    QVERIFY(!stacking.isShown(window)); // on another workspace
-    QCOMPARE(stacking.layer(window), Layer::Normal);
-
-    set(root, atom("_NET_CURRENT_DESKTOP"), XCB_ATOM_CARDINAL, {1});
-    QTRY_VERIFY(stacking.isShown(window));
-    set(window, atom("_NET_WM_STATE"), XCB_ATOM_ATOM, {atom("_NET_WM_STATE_BELOW")});
-    QTRY_COMPARE(stacking.layer(window), Layer::KeepBelow);
-    xcb_unmap_window(other, window);
-    xcb_flush(other);
-    QTRY_VERIFY(!stacking.isShown(window));
-    set(root, atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW, {});
-    QTRY_VERIFY(stacking.stackingOrder().isEmpty());
-}
 
 QTEST_MAIN(TestDesktopLayer)
 

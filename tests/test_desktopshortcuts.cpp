@@ -1,3 +1,4 @@
+#include "PanelTestHome.h"
 #include "TestEnvironment.h"
 #include "fakes/FakeDesktopSource.h"
 #include "panels/ItemPlacement.h"
@@ -41,22 +42,317 @@ class TestDesktopShortcuts : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
+    void init() { startPanelTest(m_env, m_desktop); }
 
-    void rebuild_data();
-    void rebuild();
-    void vanishedItemKeepsPosition();
-    void openMenuKeepsWindow();
-    void showingAndSelection();
-    void painting_data();
-    void painting();
-    void drag_data();
-    void drag();
-    void draggedShortcutOutlivesReload();
-    void foreignDropsRefused();
-    void surfacesSpareOtherWindows();
-    void screenChangesReclamp();
+    void cleanup()
+    {
+        m_shortcuts.reset();
+        m_layer.reset();
+        m_model.reset();
+        endPanelTest(m_env);
+    }
+
+    void rebuild_data()
+    {
+        QTest::addColumn<Positions>("stored");
+        QTest::addColumn<Positions>("shown");
+        const QRect area = available();
+        const auto row = [](const char *tag, const Positions &stored, const Positions &shown) {
+            QTest::newRow(tag) << stored << shown;
+        };
+        row("nothing loose", {}, {});
+        row("two loose items", {{key("a.txt"), {10, 20}}, {key("c.mp3"), {300, 40}}},
+            {{key("a.txt"), {10, 20}}, {key("c.mp3"), {300, 40}}});
+        row("off every screen is shown inside the primary", {{key("b.png"), {50000, -900}}},
+            {{key("b.png"), {area.right() + 1 - 88, area.top()}}});
+        row("a position of an item not on the desktop shows nothing", {{key("gone.txt"), {10, 10}}}, {});
+    }
+
+    void rebuild()
+    {
+        QFETCH(Positions, stored);
+        QFETCH(Positions, shown);
+        DesktopShortcuts *shortcuts = make(stored);
+        shortcuts->setShown(true);
+        QCOMPARE(shortcuts->keys().size(), shown.size());
+        for (auto it = shown.cbegin(); it != shown.cend(); ++it) {
+            const DesktopShortcut *s = shortcuts->shortcut(it.key());
+            QVERIFY(s);
+            QCOMPARE(s->pos(), it.value());
+            QCOMPARE(s->size(), QSize(88, 96));
+            QVERIFY(s->isVisible());
+            QCOMPARE(s->toolTip(), s->index().data(Qt::DisplayRole).toString());
+        }
+        // Showing a clamped place does not change the stored one.
+        for (auto it = stored.cbegin(); it != stored.cend(); ++it)
+            QCOMPARE(PanelLayoutStore::desktopPosition(it.key()), std::optional<QPoint>(it.value()));
+        // Loose items show in no panel.
+        for (int row = 0; row < m_model->rowCount(); ++row) {
+            const QModelIndex index = m_model->index(row, 0);
+            QCOMPARE(index.data(DesktopModel::PanelRole).toString() == PanelLayoutStore::desktopPanelId(),
+                     shown.contains(index.data(DesktopModel::KeyRole).toString()));
+        }
+    }
+
+    void vanishedItemKeepsPosition()
+    {
+        DesktopShortcuts *shortcuts = make({{key("a.txt"), {200, 100}}}, true);
+        QPointer<DesktopShortcut> window = shortcuts->shortcut(key("a.txt"));
+        QVERIFY(window && m_layer->isTracked(window));
+        const auto *pin = window->findChild<QAction *>(QLatin1String(DesktopLayer::alwaysOnTopActionName));
+        QVERIFY(pin && !pin->isChecked()); // loose items stay down whatever "topmost" says
+        removeFromDesktop("a.txt");
+        QVERIFY(shortcuts->keys().isEmpty());
+        QTRY_VERIFY(!window);
+        QVERIFY(!m_layer->isTracked(window));
+        QCOMPARE(PanelLayoutStore::desktopPosition(key("a.txt")), std::optional<QPoint>(QPoint(200, 100)));
+
+        // It comes back where it was.
+        m_desktop->entries.append(FakeDesktopSource::file(key("a.txt")));
+        m_model->reload();
+        QVERIFY(shortcuts->shortcut(key("a.txt")));
+        QCOMPARE(shortcuts->shortcut(key("a.txt"))->pos(), QPoint(200, 100));
+    }
+
+    void openMenuKeepsWindow()
+    {
+        DesktopShortcuts *shortcuts = make({{key("a.txt"), {200, 100}}});
+        shortcuts->setShown(true);
+        QPointer<DesktopShortcut> window = shortcuts->shortcut(key("a.txt"));
+        QStringList entries;
+        bool keptWhileOpen = false;
+        QTimer::singleShot(0, this, [&] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            for (const QAction *action : menu->actions())
+                entries.append(action->text());
+            // The item is deleted while its menu is open.
+            removeFromDesktop("a.txt");
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            keptWhileOpen = window && shortcuts->keys().contains(key("a.txt")) && window->isMenuOpen();
+            menu->close();
+        });
+        window->showItemMenu(QPoint(10, 10));
+        QCOMPARE(entries, (QStringList{"Open", "Open file location", "Properties"}));
+        QVERIFY(keptWhileOpen);
+        QVERIFY(window && window->isSelected());
+        // The rebuild after the menu closed removes it.
+        QTRY_VERIFY(!window);
+        QVERIFY(shortcuts->keys().isEmpty());
+    }
+
+    void showingAndSelection()
+    {
+        DesktopShortcuts *shortcuts = make({{key("a.txt"), {200, 100}}});
+        QVERIFY(shortcuts->shortcut(key("a.txt")));
+        QVERIFY(!shortcuts->hasVisibleShortcuts());
+        // A rebuild while hidden creates without showing.
+        PanelLayoutStore::setDesktopPosition(key("b.png"), {400, 100});
+        m_model->reload();
+        DesktopShortcut *a = shortcuts->shortcut(key("a.txt"));
+        DesktopShortcut *b = shortcuts->shortcut(key("b.png"));
+        QVERIFY(b && !b->isVisible());
+        shortcuts->setShown(true);
+        QVERIFY(shortcuts->hasVisibleShortcuts() && b->isVisible());
+
+        // One selected at a time.
+        QSignalSpy activated(shortcuts, &LooseItems::selectionActivated);
+        QTest::mousePress(a, Qt::LeftButton, {}, QPoint(20, 20));
+        QVERIFY(a->isSelected() && !b->isSelected());
+        QTest::mousePress(b, Qt::LeftButton, {}, QPoint(20, 20));
+        QVERIFY(!a->isSelected() && b->isSelected());
+        QCOMPARE(activated.count(), 2);
+        shortcuts->clearSelection();
+        QVERIFY(!a->isSelected() && !b->isSelected());
+        QCOMPARE(activated.count(), 2);
+
+        shortcuts->setShown(false);
+        QVERIFY(!shortcuts->hasVisibleShortcuts());
+        // A new icon size re-sizes every window.
+        shortcuts->setIconSize(96);
+        QCOMPARE(shortcuts->shortcut(key("a.txt"))->size(), ShortcutGeometry::cellSize(96));
+    }
+
+    void painting_data()
+    {
+        QTest::addColumn<bool>("hovered");
+        QTest::addColumn<bool>("selected");
+        QTest::addColumn<int>("minAlpha");
+        QTest::addColumn<int>("maxAlpha");
+        // Next to invisible, yet not transparent: the window must still take the pointer.
+        QTest::newRow("plain") << false << false << 1 << 2;
+        QTest::newRow("hovered") << true << false << 16 << 59;
+        QTest::newRow("selected") << false << true << 41 << 255;
+        QTest::newRow("selected and hovered") << true << true << 41 << 255;
+    }
+
+    void painting()
+    {
+        QFETCH(bool, hovered);
+        QFETCH(bool, selected);
+        QFETCH(int, minAlpha);
+        QFETCH(int, maxAlpha);
+        DesktopShortcut *a = make({{key("a.txt"), {200, 100}}})->shortcut(key("a.txt"));
+        if (hovered) {
+            QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(205, 105));
+            QCoreApplication::sendEvent(a, &enter);
+        }
+        a->setSelected(selected);
+        QCOMPARE(a->isHovered(), hovered);
+        // A point inside the frame, clear of the icon and the name: blue when selected, grey otherwise.
+        const QColor pixel = a->grab().toImage().pixelColor(5, a->height() - 6);
+        QVERIFY2(pixel.alpha() >= minAlpha && pixel.alpha() <= maxAlpha &&
+                     (selected ? pixel.blue() > pixel.red() + 40 : pixel.red() == pixel.blue()),
+                 qPrintable(pixel.name(QColor::HexArgb)));
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(a, &leave);
+        QVERIFY(!a->isHovered());
+    }
+
+    void drag_data()
+    {
+        QTest::addColumn<QString>("outcome");
+        QTest::addColumn<QStringList>("dragged");
+        QTest::addColumn<Positions>("stored");
+        const QString a = key("a.txt"), b = key("b.png"), c = key("c.mp3");
+        // c.mp3 lies loose at (20, 20) before every drag.
+        QTest::newRow("one item dropped on the desktop")
+            << "surface" << QStringList{a} << Positions{{a, {456, 272}}, {c, {20, 20}}};
+        QTest::newRow("three items form a row")
+            << "surface" << QStringList{a, b, c}
+            << Positions{{a, {456, 272}}, {b, {544, 272}}, {c, {632, 272}}};
+        QTest::newRow("unknown keys are skipped without a gap")
+            << "surface" << QStringList{key("gone.txt"), b} << Positions{{b, {456, 272}}, {c, {20, 20}}};
+        QTest::newRow("a loose item moved onto its own window")
+            << "shortcut" << QStringList{c} << Positions{{c, {456, 272}}};
+        QTest::newRow("cancelled") << "cancel" << QStringList{a} << Positions{{c, {20, 20}}};
+        QTest::newRow("source gone mid-drag") << "sourceGone" << QStringList{a} << Positions{{c, {20, 20}}};
+    }
+
+    void drag()
+    {
+        QFETCH(QString, outcome);
+        QFETCH(QStringList, dragged);
+        QFETCH(Positions, stored);
+        DesktopShortcuts *shortcuts = make({{key("c.mp3"), {20, 20}}});
+        shortcuts->setShown(true);
+        QPointer<QWidget> source = outcome == "shortcut" ? shortcuts->shortcut(key("c.mp3")) : new QWidget;
+        int surfacesDuring = -1;
+        bool coverScreens = false;
+        bool draggingDuring = false;
+        shortcuts->setDragExecutor([&](QDrag *drag) {
+            draggingDuring = shortcuts->isDragging();
+            QCOMPARE(drag->hotSpot(), QPoint(24, 24));
+            const QList<DesktopDropSurface *> surfaces = shortcuts->dropSurfaces();
+            surfacesDuring = int(surfaces.size());
+            coverScreens = std::all_of(surfaces.cbegin(), surfaces.cend(), [](auto *s) {
+                return s->isVisible() && s->geometry() == available();
+            });
+            if (outcome == "surface")
+                surfaces.first()->takeDrop(dragged, QPoint(500, 300));
+            else if (outcome == "shortcut")
+                shortcuts->shortcut(key("c.mp3"))->takeDrop(dragged, QPoint(500, 300));
+            else if (outcome == "sourceGone")
+                delete source;
+        });
+        QSignalSpy finished(shortcuts, &LooseItems::dragFinished);
+        shortcuts->runDrag(source, itemMime(dragged), QPixmap(48, 48));
+        QVERIFY(draggingDuring);
+        QCOMPARE(surfacesDuring, int(QGuiApplication::screens().size()));
+        QVERIFY(coverScreens);
+        // The surfaces are gone with the drag, however it ended.
+        QVERIFY(!shortcuts->isDragging());
+        QVERIFY(shortcuts->dropSurfaces().isEmpty());
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(bool(source), outcome != "sourceGone");
+        if (outcome != "shortcut")
+            delete source;
+
+        // The drop is placed once the drag's own handling is over.
+        const auto placed = [&] {
+            for (const char *name : {"a.txt", "b.png", "c.mp3", "gone.txt"}) {
+                const QPoint none(-99999, -99999);
+                const DesktopShortcut *window = shortcuts->shortcut(key(name));
+                const QPoint expected = stored.value(key(name), none);
+                if (PanelLayoutStore::desktopPosition(key(name)).value_or(none) != expected ||
+                    (window ? window->pos() : none) != expected)
+                    return false;
+            }
+            return shortcuts->keys().size() == stored.size();
+        };
+        QTRY_VERIFY(placed());
+        QVERIFY(!PanelLayoutStore::desktopPosition(key("gone.txt")));
+    }
+
+    void draggedShortcutOutlivesReload()
+    {
+        DesktopShortcuts *shortcuts = make({{key("a.txt"), {200, 100}}});
+        QPointer<DesktopShortcut> window = shortcuts->shortcut(key("a.txt"));
+        bool aliveAfterReload = false;
+        shortcuts->setDragExecutor([&](QDrag *) {
+            // The item leaves the desktop while its window is being dragged.
+            removeFromDesktop("a.txt");
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            aliveAfterReload = bool(window);
+        });
+        shortcuts->runDrag(window, itemMime({key("a.txt")}), QPixmap(48, 48));
+        QVERIFY(aliveAfterReload);
+        QTRY_VERIFY(!window);
+        QVERIFY(shortcuts->keys().isEmpty());
+    }
+
+    void foreignDropsRefused()
+    {
+        // Outside a drag of this program a drop event has no source, as one from another program.
+        DesktopDropSurface surface(QRect(0, 0, 400, 300));
+        std::unique_ptr<QMimeData> mime(itemMime({key("a.txt")}));
+        QDropEvent drop(QPointF(50, 50), Qt::CopyAction, mime.get(), Qt::LeftButton, {});
+        QVERIFY(!DesktopDropSurface::acceptsDrag(&drop));
+        QCoreApplication::sendEvent(&surface, &drop);
+        QVERIFY(!drop.isAccepted());
+        QVERIFY(!surface.hasDrop());
+    }
+
+    void surfacesSpareOtherWindows()
+    {
+        DesktopShortcuts *shortcuts = make({{key("a.txt"), {20, 20}}});
+        shortcuts->setShown(true);
+        QWidget panel;
+        panel.setGeometry(300, 200, 150, 100);
+        panel.show();
+        // A window that lets the pointer through (the snapping guides) takes no drop either.
+        QWidget guides(nullptr, Qt::Tool | Qt::WindowTransparentForInput);
+        guides.setGeometry(available());
+        guides.show();
+        QRegion mask;
+        shortcuts->setDragExecutor([&](QDrag *) { mask = shortcuts->dropSurfaces().first()->mask(); });
+        shortcuts->runDrag(&panel, itemMime({key("b.png")}), QPixmap(48, 48));
+        const QPoint origin = available().topLeft();
+        // A drop over another window of the program is that window's; loose items stay under the surface.
+        QVERIFY(!mask.contains(panel.frameGeometry().center() - origin));
+        QVERIFY(mask.contains(QPoint(40, 40) - origin));
+        QVERIFY(mask.contains(QPoint(10, 400) - origin));
+    }
+
+    void screenChangesReclamp()
+    {
+        const QRect area = available();
+        DesktopShortcut *a = make({{key("a.txt"), {area.right() + 500, 50}}})->shortcut(key("a.txt"));
+        const QPoint clamped(area.right() + 1 - 88, 50);
+        QCOMPARE(a->pos(), clamped);
+        // Whatever changed about the screens, the windows are placed inside them again.
+        QScreen *screen = QGuiApplication::primaryScreen();
+        const std::function<void()> changes[] = {[&] { Q_EMIT screen->availableGeometryChanged(area); },
+                                                 [&] { Q_EMIT screen->geometryChanged(screen->geometry()); },
+                                                 [&] {
+                                                     Q_EMIT qApp->screenRemoved(screen);
+                                                 }};
+        for (const auto &change : changes) {
+            a->move(area.right() + 500, 50);
+            change();
+            QTRY_COMPARE(a->pos(), clamped);
+        }
+    }
 
 private:
     // The desktop holds a.txt, b.png and c.mp3; the given ones lie loose.
@@ -85,323 +381,6 @@ private:
     std::unique_ptr<DesktopLayer> m_layer;
     std::unique_ptr<DesktopShortcuts> m_shortcuts;
 };
-
-void TestDesktopShortcuts::init()
-{
-    m_env = std::make_unique<TestEnvironment>();
-    QSettings().clear();
-    PanelLayoutStore::discardState();
-    m_desktop = std::make_shared<FakeDesktopSource::State>();
-}
-
-void TestDesktopShortcuts::cleanup()
-{
-    m_shortcuts.reset();
-    m_layer.reset();
-    m_model.reset();
-    PanelLayoutStore::discardState();
-    m_env.reset();
-}
-
-void TestDesktopShortcuts::rebuild_data()
-{
-    QTest::addColumn<Positions>("stored");
-    QTest::addColumn<Positions>("shown");
-    const QRect area = available();
-    const auto row = [](const char *tag, const Positions &stored, const Positions &shown) {
-        QTest::newRow(tag) << stored << shown;
-    };
-    row("nothing loose", {}, {});
-    row("two loose items", {{key("a.txt"), {10, 20}}, {key("c.mp3"), {300, 40}}},
-        {{key("a.txt"), {10, 20}}, {key("c.mp3"), {300, 40}}});
-    row("off every screen is shown inside the primary", {{key("b.png"), {50000, -900}}},
-        {{key("b.png"), {area.right() + 1 - 88, area.top()}}});
-    row("a position of an item not on the desktop shows nothing", {{key("gone.txt"), {10, 10}}}, {});
-}
-
-void TestDesktopShortcuts::rebuild()
-{
-    QFETCH(Positions, stored);
-    QFETCH(Positions, shown);
-    DesktopShortcuts *shortcuts = make(stored);
-    shortcuts->setShown(true);
-    QCOMPARE(shortcuts->keys().size(), shown.size());
-    for (auto it = shown.cbegin(); it != shown.cend(); ++it) {
-        const DesktopShortcut *s = shortcuts->shortcut(it.key());
-        QVERIFY(s);
-        QCOMPARE(s->pos(), it.value());
-        QCOMPARE(s->size(), QSize(88, 96));
-        QVERIFY(s->isVisible());
-        QCOMPARE(s->toolTip(), s->index().data(Qt::DisplayRole).toString());
-    }
-    // Showing a clamped place does not change the stored one.
-    for (auto it = stored.cbegin(); it != stored.cend(); ++it)
-        QCOMPARE(PanelLayoutStore::desktopPosition(it.key()), std::optional<QPoint>(it.value()));
-    // Loose items show in no panel.
-    for (int row = 0; row < m_model->rowCount(); ++row) {
-        const QModelIndex index = m_model->index(row, 0);
-        QCOMPARE(index.data(DesktopModel::PanelRole).toString() == PanelLayoutStore::desktopPanelId(),
-                 shown.contains(index.data(DesktopModel::KeyRole).toString()));
-    }
-}
-
-void TestDesktopShortcuts::vanishedItemKeepsPosition()
-{
-    DesktopShortcuts *shortcuts = make({{key("a.txt"), {200, 100}}}, true);
-    QPointer<DesktopShortcut> window = shortcuts->shortcut(key("a.txt"));
-    QVERIFY(window && m_layer->isTracked(window));
-    const auto *pin = window->findChild<QAction *>(QLatin1String(DesktopLayer::alwaysOnTopActionName));
-    QVERIFY(pin && !pin->isChecked()); // loose items stay down whatever "topmost" says
-    removeFromDesktop("a.txt");
-    QVERIFY(shortcuts->keys().isEmpty());
-    QTRY_VERIFY(!window);
-    QVERIFY(!m_layer->isTracked(window));
-    QCOMPARE(PanelLayoutStore::desktopPosition(key("a.txt")), std::optional<QPoint>(QPoint(200, 100)));
-
-    // It comes back where it was.
-    m_desktop->entries.append(FakeDesktopSource::file(key("a.txt")));
-    m_model->reload();
-    QVERIFY(shortcuts->shortcut(key("a.txt")));
-    QCOMPARE(shortcuts->shortcut(key("a.txt"))->pos(), QPoint(200, 100));
-}
-
-void TestDesktopShortcuts::openMenuKeepsWindow()
-{
-    DesktopShortcuts *shortcuts = make({{key("a.txt"), {200, 100}}});
-    shortcuts->setShown(true);
-    QPointer<DesktopShortcut> window = shortcuts->shortcut(key("a.txt"));
-    QStringList entries;
-    bool keptWhileOpen = false;
-    QTimer::singleShot(0, this, [&] {
-        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        QVERIFY(menu);
-        for (const QAction *action : menu->actions())
-            entries.append(action->text());
-        // The item is deleted while its menu is open.
-        removeFromDesktop("a.txt");
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        keptWhileOpen = window && shortcuts->keys().contains(key("a.txt")) && window->isMenuOpen();
-        menu->close();
-    });
-    window->showItemMenu(QPoint(10, 10));
-    QCOMPARE(entries, (QStringList{"Open", "Open file location", "Properties"}));
-    QVERIFY(keptWhileOpen);
-    QVERIFY(window && window->isSelected());
-    // The rebuild after the menu closed removes it.
-    QTRY_VERIFY(!window);
-    QVERIFY(shortcuts->keys().isEmpty());
-}
-
-void TestDesktopShortcuts::showingAndSelection()
-{
-    DesktopShortcuts *shortcuts = make({{key("a.txt"), {200, 100}}});
-    QVERIFY(shortcuts->shortcut(key("a.txt")));
-    QVERIFY(!shortcuts->hasVisibleShortcuts());
-    // A rebuild while hidden creates without showing.
-    PanelLayoutStore::setDesktopPosition(key("b.png"), {400, 100});
-    m_model->reload();
-    DesktopShortcut *a = shortcuts->shortcut(key("a.txt"));
-    DesktopShortcut *b = shortcuts->shortcut(key("b.png"));
-    QVERIFY(b && !b->isVisible());
-    shortcuts->setShown(true);
-    QVERIFY(shortcuts->hasVisibleShortcuts() && b->isVisible());
-
-    // One selected at a time.
-    QSignalSpy activated(shortcuts, &LooseItems::selectionActivated);
-    QTest::mousePress(a, Qt::LeftButton, {}, QPoint(20, 20));
-    QVERIFY(a->isSelected() && !b->isSelected());
-    QTest::mousePress(b, Qt::LeftButton, {}, QPoint(20, 20));
-    QVERIFY(!a->isSelected() && b->isSelected());
-    QCOMPARE(activated.count(), 2);
-    shortcuts->clearSelection();
-    QVERIFY(!a->isSelected() && !b->isSelected());
-    QCOMPARE(activated.count(), 2);
-
-    shortcuts->setShown(false);
-    QVERIFY(!shortcuts->hasVisibleShortcuts());
-    // A new icon size re-sizes every window.
-    shortcuts->setIconSize(96);
-    QCOMPARE(shortcuts->shortcut(key("a.txt"))->size(), ShortcutGeometry::cellSize(96));
-}
-
-void TestDesktopShortcuts::painting_data()
-{
-    QTest::addColumn<bool>("hovered");
-    QTest::addColumn<bool>("selected");
-    QTest::addColumn<int>("minAlpha");
-    QTest::addColumn<int>("maxAlpha");
-    // Next to invisible, yet not transparent: the window must still take the pointer.
-    QTest::newRow("plain") << false << false << 1 << 2;
-    QTest::newRow("hovered") << true << false << 16 << 59;
-    QTest::newRow("selected") << false << true << 41 << 255;
-    QTest::newRow("selected and hovered") << true << true << 41 << 255;
-}
-
-void TestDesktopShortcuts::painting()
-{
-    QFETCH(bool, hovered);
-    QFETCH(bool, selected);
-    QFETCH(int, minAlpha);
-    QFETCH(int, maxAlpha);
-    DesktopShortcut *a = make({{key("a.txt"), {200, 100}}})->shortcut(key("a.txt"));
-    if (hovered) {
-        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(205, 105));
-        QCoreApplication::sendEvent(a, &enter);
-    }
-    a->setSelected(selected);
-    QCOMPARE(a->isHovered(), hovered);
-    // A point inside the frame, clear of the icon and the name: blue when selected, grey otherwise.
-    const QColor pixel = a->grab().toImage().pixelColor(5, a->height() - 6);
-    QVERIFY2(pixel.alpha() >= minAlpha && pixel.alpha() <= maxAlpha &&
-                 (selected ? pixel.blue() > pixel.red() + 40 : pixel.red() == pixel.blue()),
-             qPrintable(pixel.name(QColor::HexArgb)));
-    QEvent leave(QEvent::Leave);
-    QCoreApplication::sendEvent(a, &leave);
-    QVERIFY(!a->isHovered());
-}
-
-void TestDesktopShortcuts::drag_data()
-{
-    QTest::addColumn<QString>("outcome");
-    QTest::addColumn<QStringList>("dragged");
-    QTest::addColumn<Positions>("stored");
-    const QString a = key("a.txt"), b = key("b.png"), c = key("c.mp3");
-    // c.mp3 lies loose at (20, 20) before every drag.
-    QTest::newRow("one item dropped on the desktop")
-        << "surface" << QStringList{a} << Positions{{a, {456, 272}}, {c, {20, 20}}};
-    QTest::newRow("three items form a row")
-        << "surface" << QStringList{a, b, c} << Positions{{a, {456, 272}}, {b, {544, 272}}, {c, {632, 272}}};
-    QTest::newRow("unknown keys are skipped without a gap")
-        << "surface" << QStringList{key("gone.txt"), b} << Positions{{b, {456, 272}}, {c, {20, 20}}};
-    QTest::newRow("a loose item moved onto its own window")
-        << "shortcut" << QStringList{c} << Positions{{c, {456, 272}}};
-    QTest::newRow("cancelled") << "cancel" << QStringList{a} << Positions{{c, {20, 20}}};
-    QTest::newRow("source gone mid-drag") << "sourceGone" << QStringList{a} << Positions{{c, {20, 20}}};
-}
-
-void TestDesktopShortcuts::drag()
-{
-    QFETCH(QString, outcome);
-    QFETCH(QStringList, dragged);
-    QFETCH(Positions, stored);
-    DesktopShortcuts *shortcuts = make({{key("c.mp3"), {20, 20}}});
-    shortcuts->setShown(true);
-    QPointer<QWidget> source = outcome == "shortcut" ? shortcuts->shortcut(key("c.mp3")) : new QWidget;
-    int surfacesDuring = -1;
-    bool coverScreens = false;
-    bool draggingDuring = false;
-    shortcuts->setDragExecutor([&](QDrag *drag) {
-        draggingDuring = shortcuts->isDragging();
-        QCOMPARE(drag->hotSpot(), QPoint(24, 24));
-        const QList<DesktopDropSurface *> surfaces = shortcuts->dropSurfaces();
-        surfacesDuring = int(surfaces.size());
-        coverScreens = std::all_of(surfaces.cbegin(), surfaces.cend(),
-                                   [](auto *s) { return s->isVisible() && s->geometry() == available(); });
-        if (outcome == "surface")
-            surfaces.first()->takeDrop(dragged, QPoint(500, 300));
-        else if (outcome == "shortcut")
-            shortcuts->shortcut(key("c.mp3"))->takeDrop(dragged, QPoint(500, 300));
-        else if (outcome == "sourceGone")
-            delete source;
-    });
-    QSignalSpy finished(shortcuts, &LooseItems::dragFinished);
-    shortcuts->runDrag(source, itemMime(dragged), QPixmap(48, 48));
-    QVERIFY(draggingDuring);
-    QCOMPARE(surfacesDuring, int(QGuiApplication::screens().size()));
-    QVERIFY(coverScreens);
-    // The surfaces are gone with the drag, however it ended.
-    QVERIFY(!shortcuts->isDragging());
-    QVERIFY(shortcuts->dropSurfaces().isEmpty());
-    QCOMPARE(finished.count(), 1);
-    QCOMPARE(bool(source), outcome != "sourceGone");
-    if (outcome != "shortcut")
-        delete source;
-
-    // The drop is placed once the drag's own handling is over.
-    const auto placed = [&] {
-        for (const char *name : {"a.txt", "b.png", "c.mp3", "gone.txt"}) {
-            const QPoint none(-99999, -99999);
-            const DesktopShortcut *window = shortcuts->shortcut(key(name));
-            const QPoint expected = stored.value(key(name), none);
-            if (PanelLayoutStore::desktopPosition(key(name)).value_or(none) != expected ||
-                (window ? window->pos() : none) != expected)
-                return false;
-        }
-        return shortcuts->keys().size() == stored.size();
-    };
-    QTRY_VERIFY(placed());
-    QVERIFY(!PanelLayoutStore::desktopPosition(key("gone.txt")));
-}
-
-void TestDesktopShortcuts::draggedShortcutOutlivesReload()
-{
-    DesktopShortcuts *shortcuts = make({{key("a.txt"), {200, 100}}});
-    QPointer<DesktopShortcut> window = shortcuts->shortcut(key("a.txt"));
-    bool aliveAfterReload = false;
-    shortcuts->setDragExecutor([&](QDrag *) {
-        // The item leaves the desktop while its window is being dragged.
-        removeFromDesktop("a.txt");
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        aliveAfterReload = bool(window);
-    });
-    shortcuts->runDrag(window, itemMime({key("a.txt")}), QPixmap(48, 48));
-    QVERIFY(aliveAfterReload);
-    QTRY_VERIFY(!window);
-    QVERIFY(shortcuts->keys().isEmpty());
-}
-
-void TestDesktopShortcuts::foreignDropsRefused()
-{
-    // Outside a drag of this program a drop event has no source, as one from another program.
-    DesktopDropSurface surface(QRect(0, 0, 400, 300));
-    std::unique_ptr<QMimeData> mime(itemMime({key("a.txt")}));
-    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, mime.get(), Qt::LeftButton, {});
-    QVERIFY(!DesktopDropSurface::acceptsDrag(&drop));
-    QCoreApplication::sendEvent(&surface, &drop);
-    QVERIFY(!drop.isAccepted());
-    QVERIFY(!surface.hasDrop());
-}
-
-void TestDesktopShortcuts::surfacesSpareOtherWindows()
-{
-    DesktopShortcuts *shortcuts = make({{key("a.txt"), {20, 20}}});
-    shortcuts->setShown(true);
-    QWidget panel;
-    panel.setGeometry(300, 200, 150, 100);
-    panel.show();
-    // A window that lets the pointer through (the snapping guides) takes no drop either.
-    QWidget guides(nullptr, Qt::Tool | Qt::WindowTransparentForInput);
-    guides.setGeometry(available());
-    guides.show();
-    QRegion mask;
-    shortcuts->setDragExecutor([&](QDrag *) { mask = shortcuts->dropSurfaces().first()->mask(); });
-    shortcuts->runDrag(&panel, itemMime({key("b.png")}), QPixmap(48, 48));
-    const QPoint origin = available().topLeft();
-    // A drop over another window of the program is that window's; loose items stay under the surface.
-    QVERIFY(!mask.contains(panel.frameGeometry().center() - origin));
-    QVERIFY(mask.contains(QPoint(40, 40) - origin));
-    QVERIFY(mask.contains(QPoint(10, 400) - origin));
-}
-
-void TestDesktopShortcuts::screenChangesReclamp()
-{
-    const QRect area = available();
-    DesktopShortcut *a = make({{key("a.txt"), {area.right() + 500, 50}}})->shortcut(key("a.txt"));
-    const QPoint clamped(area.right() + 1 - 88, 50);
-    QCOMPARE(a->pos(), clamped);
-    // Whatever changed about the screens, the windows are placed inside them again.
-    QScreen *screen = QGuiApplication::primaryScreen();
-    const std::function<void()> changes[] = {[&] { Q_EMIT screen->availableGeometryChanged(area); },
-                                             [&] { Q_EMIT screen->geometryChanged(screen->geometry()); },
-                                             [&] {
-                                                 Q_EMIT qApp->screenRemoved(screen);
-                                             }};
-    for (const auto &change : changes) {
-        a->move(area.right() + 500, 50);
-        change();
-        QTRY_COMPARE(a->pos(), clamped);
-    }
-}
 
 QTEST_MAIN(TestDesktopShortcuts)
 #include "test_desktopshortcuts.moc"

@@ -48,153 +48,140 @@ class TestDesktopWatch : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
+    void init()
+    {
+        m_env = std::make_unique<TestEnvironment>();
+        m_reads = std::make_shared<int>(0);
+    }
 
-    void burstGivesOneReload_data();
-    void burstGivesOneReload();
-    void itemsChangedInPlace_data();
-    void itemsChangedInPlace();
-    void folderComesAndGoes_data();
-    void folderComesAndGoes();
-    void nothingAfterDestruction();
+    void cleanup() { m_env.reset(); }
+
+    void burstGivesOneReload_data()
+    {
+        QTest::addColumn<int>("files");
+        QTest::addColumn<int>("gapMs");
+        QTest::newRow("100 files within a second") << 100 << 9;
+        QTest::newRow("a change while the timer runs postpones it") << 2 << 150;
+    }
+
+    void burstGivesOneReload()
+    {
+        QFETCH(int, files);
+        QFETCH(int, gapMs);
+        DesktopModel model(std::make_unique<CountingSource>(m_env->desktop(), m_reads));
+        QCOMPARE(*m_reads, 1);
+        QSignalSpy reloaded(&model, &DesktopModel::reloaded);
+
+        QElapsedTimer sinceLast;
+        for (int i = 0; i < files; ++i) {
+            if (i > 0)
+                QTest::qWait(gapMs);
+            touch(m_env->desktop() + QStringLiteral("/file %1.txt").arg(i));
+            sinceLast.start();
+        }
+        QCOMPARE(reloaded.count(), 0);
+        QVERIFY(reloaded.wait(2000));
+        const qint64 delay = sinceLast.elapsed();
+        // Qt's coarse timers may fire up to 5 % early.
+        QVERIFY2(delay >= 235 && delay < 700, qPrintable(QString::number(delay)));
+        QTest::qWait(400);
+        QCOMPARE(reloaded.count(), 1);
+        QCOMPARE(*m_reads, 2);
+        QCOMPARE(model.rowCount(), 3 + files); // Home, Computer and Trash besides the files
+    }
+
+    void itemsChangedInPlace_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("shown"); // whether an item of that name shows after the change
+        QTest::newRow("launcher's name edited") << QString("edit") << QString("Renamed") << true;
+        QTest::newRow("launcher made executable") << QString("chmod") << QString("Original") << true;
+        QTest::newRow("picture overwritten") << QString("picture") << QString("Original") << true;
+        // Appending changes the file but not the folder: only the file's own watch sees it.
+        QTest::newRow("hidden list appended to") << QString("hide") << QString("secret.txt") << false;
+    }
+
+    void itemsChangedInPlace()
+    {
+        QFETCH(QString, change);
+        QFETCH(QString, name);
+        const QString launcher = m_env->desktop() + "/app.desktop";
+        const QString picture = m_env->desktop() + "/photo.png";
+        const QString hiddenList = m_env->desktop() + "/.hidden";
+        touch(launcher, "[Desktop Entry]\nType=Application\nName=Original\nExec=true\n");
+        const QFile::Permissions plain = QFile::ReadOwner | QFile::WriteOwner;
+        QFile::setPermissions(launcher, change == "chmod" ? plain : plain | QFile::ExeOwner);
+        QImage image(8, 8, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QVERIFY(image.save(picture));
+        touch(m_env->desktop() + "/secret.txt");
+        touch(hiddenList, "");
+        DesktopModel model(std::make_unique<CountingSource>(m_env->desktop(), m_reads));
+        QSignalSpy reloaded(&model, &DesktopModel::reloaded);
+
+        if (change == "edit") {
+            touch(launcher, "[Desktop Entry]\nType=Application\nName=Renamed\nExec=true\n");
+        } else if (change == "chmod") {
+            QVERIFY(QFile::setPermissions(launcher, plain | QFile::ExeOwner));
+        } else if (change == "hide") {
+            touch(hiddenList, "secret.txt\n", QIODevice::Append);
+        } else {
+            image.fill(Qt::blue);
+            QVERIFY(image.save(picture));
+        }
+        QVERIFY(reloaded.wait(signalTimeoutMs));
+        QTEST(!model.match(model.index(0, 0), Qt::DisplayRole, name).isEmpty(), "shown");
+    }
+
+    void folderComesAndGoes_data()
+    {
+        QTest::addColumn<QString>("folder"); // relative to the home folder
+        QTest::addColumn<bool>("existsAtStart");
+        QTest::newRow("removed and created again") << "Desktop" << true;
+        QTest::newRow("created after start") << "Desktop" << false;
+        QTest::newRow("created with its parents after start") << "later/deeper/Desktop" << false;
+    }
+
+    void folderComesAndGoes()
+    {
+        QFETCH(QString, folder);
+        QFETCH(bool, existsAtStart);
+        const QString path = m_env->home() + '/' + folder;
+        QDir(m_env->desktop()).removeRecursively();
+        if (existsAtStart) {
+            QVERIFY(QDir().mkpath(path));
+            touch(path + "/first.txt");
+        }
+        DesktopModel model(std::make_unique<CountingSource>(path, m_reads));
+        QCOMPARE(model.rowCount(), 3 + (existsAtStart ? 1 : 0)); // Home, Computer and Trash besides
+        if (existsAtStart) {
+            QVERIFY(QDir(path).removeRecursively());
+            QTRY_COMPARE_WITH_TIMEOUT(model.rowCount(), 3, signalTimeoutMs);
+        }
+        QVERIFY(QDir().mkpath(path));
+        QTRY_COMPARE_WITH_TIMEOUT(*m_reads, existsAtStart ? 3 : 2, signalTimeoutMs);
+        touch(path + "/second.txt");
+        QTRY_COMPARE_WITH_TIMEOUT(model.rowCount(), 4, signalTimeoutMs);
+    }
+
+    void nothingAfterDestruction()
+    {
+        auto model =
+            std::make_unique<DesktopModel>(std::make_unique<CountingSource>(m_env->desktop(), m_reads));
+        touch(m_env->desktop() + "/pending.txt");
+        QTest::qWait(50); // the change is seen and the reload timer runs
+        model.reset();
+        const int reads = *m_reads;
+        touch(m_env->desktop() + "/after.txt");
+        QTest::qWait(500);
+        QCOMPARE(*m_reads, reads);
+    }
 
 private:
     std::unique_ptr<TestEnvironment> m_env;
     std::shared_ptr<int> m_reads;
 };
-
-void TestDesktopWatch::init()
-{
-    m_env = std::make_unique<TestEnvironment>();
-    m_reads = std::make_shared<int>(0);
-}
-
-void TestDesktopWatch::cleanup()
-{
-    m_env.reset();
-}
-
-void TestDesktopWatch::burstGivesOneReload_data()
-{
-    QTest::addColumn<int>("files");
-    QTest::addColumn<int>("gapMs");
-    QTest::newRow("100 files within a second") << 100 << 9;
-    QTest::newRow("a change while the timer runs postpones it") << 2 << 150;
-}
-
-void TestDesktopWatch::burstGivesOneReload()
-{
-    QFETCH(int, files);
-    QFETCH(int, gapMs);
-    DesktopModel model(std::make_unique<CountingSource>(m_env->desktop(), m_reads));
-    QCOMPARE(*m_reads, 1);
-    QSignalSpy reloaded(&model, &DesktopModel::reloaded);
-
-    QElapsedTimer sinceLast;
-    for (int i = 0; i < files; ++i) {
-        if (i > 0)
-            QTest::qWait(gapMs);
-        touch(m_env->desktop() + QStringLiteral("/file %1.txt").arg(i));
-        sinceLast.start();
-    }
-    QCOMPARE(reloaded.count(), 0);
-    QVERIFY(reloaded.wait(2000));
-    const qint64 delay = sinceLast.elapsed();
-    // Qt's coarse timers may fire up to 5 % early.
-    QVERIFY2(delay >= 235 && delay < 700, qPrintable(QString::number(delay)));
-    QTest::qWait(400);
-    QCOMPARE(reloaded.count(), 1);
-    QCOMPARE(*m_reads, 2);
-    QCOMPARE(model.rowCount(), 3 + files); // Home, Computer and Trash besides the files
-}
-
-void TestDesktopWatch::itemsChangedInPlace_data()
-{
-    QTest::addColumn<QString>("change");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("shown"); // whether an item of that name shows after the change
-    QTest::newRow("launcher's name edited") << QString("edit") << QString("Renamed") << true;
-    QTest::newRow("launcher made executable") << QString("chmod") << QString("Original") << true;
-    QTest::newRow("picture overwritten") << QString("picture") << QString("Original") << true;
-    // Appending changes the file but not the folder: only the file's own watch sees it.
-    QTest::newRow("hidden list appended to") << QString("hide") << QString("secret.txt") << false;
-}
-
-void TestDesktopWatch::itemsChangedInPlace()
-{
-    QFETCH(QString, change);
-    QFETCH(QString, name);
-    const QString launcher = m_env->desktop() + "/app.desktop";
-    const QString picture = m_env->desktop() + "/photo.png";
-    const QString hiddenList = m_env->desktop() + "/.hidden";
-    touch(launcher, "[Desktop Entry]\nType=Application\nName=Original\nExec=true\n");
-    const QFile::Permissions plain = QFile::ReadOwner | QFile::WriteOwner;
-    QFile::setPermissions(launcher, change == "chmod" ? plain : plain | QFile::ExeOwner);
-    QImage image(8, 8, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    QVERIFY(image.save(picture));
-    touch(m_env->desktop() + "/secret.txt");
-    touch(hiddenList, "");
-    DesktopModel model(std::make_unique<CountingSource>(m_env->desktop(), m_reads));
-    QSignalSpy reloaded(&model, &DesktopModel::reloaded);
-
-    if (change == "edit") {
-        touch(launcher, "[Desktop Entry]\nType=Application\nName=Renamed\nExec=true\n");
-    } else if (change == "chmod") {
-        QVERIFY(QFile::setPermissions(launcher, plain | QFile::ExeOwner));
-    } else if (change == "hide") {
-        touch(hiddenList, "secret.txt\n", QIODevice::Append);
-    } else {
-        image.fill(Qt::blue);
-        QVERIFY(image.save(picture));
-    }
-    QVERIFY(reloaded.wait(signalTimeoutMs));
-    QTEST(!model.match(model.index(0, 0), Qt::DisplayRole, name).isEmpty(), "shown");
-}
-
-void TestDesktopWatch::folderComesAndGoes_data()
-{
-    QTest::addColumn<QString>("folder"); // relative to the home folder
-    QTest::addColumn<bool>("existsAtStart");
-    QTest::newRow("removed and created again") << "Desktop" << true;
-    QTest::newRow("created after start") << "Desktop" << false;
-    QTest::newRow("created with its parents after start") << "later/deeper/Desktop" << false;
-}
-
-void TestDesktopWatch::folderComesAndGoes()
-{
-    QFETCH(QString, folder);
-    QFETCH(bool, existsAtStart);
-    const QString path = m_env->home() + '/' + folder;
-    QDir(m_env->desktop()).removeRecursively();
-    if (existsAtStart) {
-        QVERIFY(QDir().mkpath(path));
-        touch(path + "/first.txt");
-    }
-    DesktopModel model(std::make_unique<CountingSource>(path, m_reads));
-    QCOMPARE(model.rowCount(), 3 + (existsAtStart ? 1 : 0)); // Home, Computer and Trash besides
-    if (existsAtStart) {
-        QVERIFY(QDir(path).removeRecursively());
-        QTRY_COMPARE_WITH_TIMEOUT(model.rowCount(), 3, signalTimeoutMs);
-    }
-    QVERIFY(QDir().mkpath(path));
-    QTRY_COMPARE_WITH_TIMEOUT(*m_reads, existsAtStart ? 3 : 2, signalTimeoutMs);
-    touch(path + "/second.txt");
-    QTRY_COMPARE_WITH_TIMEOUT(model.rowCount(), 4, signalTimeoutMs);
-}
-
-void TestDesktopWatch::nothingAfterDestruction()
-{
-    auto model = std::make_unique<DesktopModel>(std::make_unique<CountingSource>(m_env->desktop(), m_reads));
-    touch(m_env->desktop() + "/pending.txt");
-    QTest::qWait(50); // the change is seen and the reload timer runs
-    model.reset();
-    const int reads = *m_reads;
-    touch(m_env->desktop() + "/after.txt");
-    QTest::qWait(500);
-    QCOMPARE(*m_reads, reads);
-}
 
 QTEST_MAIN(TestDesktopWatch)
 #include "test_desktopwatch.moc"

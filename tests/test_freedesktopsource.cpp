@@ -56,19 +56,278 @@ class TestFreedesktopSource : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
+    void init() { m_env = std::make_unique<TestEnvironment>(); }
 
-    void launcherParsing_data();
-    void launcherParsing();
-    void listing();
-    void launcherNames_data();
-    void launcherNames();
-    void fifosNeverBlock();
-    void undecodableNamesStayDistinct();
-    void xfconfSettingsFollowed();
-    void virtualItemNames_data();
-    void virtualItemNames();
+    void cleanup() { m_env.reset(); }
+
+    void launcherParsing_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<QString>("name");
+        auto row = [](const char *tag, const QByteArray &content, const char *locale, bool valid,
+                      const char *name) {
+            QTest::newRow(tag) << content << QString(locale) << valid << QString(name);
+        };
+        const QByteArray names =
+            launcher("Type=Application\nName=Files\nName[de]=Dateien\nName[de_AT]=Dateien AT\n"
+                     "Name[sr@latin]=Datoteke\nExec=files\n");
+        row("no translation", names, "en_US", true, "Files");
+        row("language, encoding ignored", names, "de_DE.UTF-8", true, "Dateien");
+        row("country wins", names, "de_AT", true, "Dateien AT");
+        row("modifier", names, "sr_RS@latin", true, "Datoteke");
+        row("escapes", launcher("Type=Link\nName=Two\\sWords\\\\\nURL=https://example.org\n"), "en", true,
+            "Two Words\\");
+        row("other groups ignored",
+            "[Desktop Action new]\nName=Action\n[Desktop Entry]\nType=Application\nName=Main\n", "en", true,
+            "Main");
+        row("comments and blanks", launcher("# Name=Commented\n\n  Type = Application \nName=Real\n"), "en",
+            true, "Real");
+        row("first value wins", launcher("Type=Application\nName=One\nName=Two\n"), "en", true, "One");
+        row("no group", "Type=Application\nName=Loose\n", "en", false, "");
+        row("no type", launcher("Name=Nameless type\n"), "en", false, "Nameless type");
+        row("no name", launcher("Type=Application\nName=\n"), "en", false, "");
+    }
+
+    void launcherParsing()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, locale);
+        QFETCH(bool, valid);
+        QFETCH(QString, name);
+        const LauncherFile file = LauncherFile::parse(content, locale);
+        QCOMPARE(file.valid, valid);
+        QCOMPARE(file.name, name);
+    }
+
+    void listing()
+    {
+        write("notes.txt", "hello");
+        QDir().mkpath(desktopPath("Projects"));
+        QVERIFY(QFile::link(desktopPath("Projects"), desktopPath("to-projects")));
+        QVERIFY(QFile::link(desktopPath("gone"), desktopPath("dangling.pdf")));
+        // Hidden: dot files and the names listed in .hidden.
+        write(".dotfile", "x");
+        write("listed.txt", "x");
+        write(".hidden", "listed.txt\r\n\nmissing\n");
+        // A name that is not valid UTF-8, one with a line feed, a very long one and an
+        // unreadable file: each is listed, none stops the others.
+        const QByteArray rawName = QFile::encodeName(m_env->desktop()) + "/caf\xe9.txt";
+        const int fd = ::open(rawName.constData(), O_CREAT | O_WRONLY, 0644);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+        write("two\nlines.txt", "x");
+        write(QString(250, 'n') + ".md", "x");
+        const QString locked = write("locked.desktop", launcher("Type=Application\nName=Locked\n"), true);
+        QFile::setPermissions(locked, QFile::ExeOwner);
+
+        QList<DesktopEntry> entries = list(false);
+        QCOMPARE(entries.size(), 3 + 8); // with Home, Computer and Trash
+        QCOMPARE(find(entries, desktopPath("notes.txt"))->displayName, "notes.txt");
+        QVERIFY(!find(entries, desktopPath("notes.txt"))->isFolder);
+        QVERIFY(find(entries, desktopPath("Projects"))->isFolder);
+        QVERIFY(find(entries, desktopPath("to-projects"))->isFolder);
+        QVERIFY(!find(entries, desktopPath("dangling.pdf"))->isFolder);
+        QVERIFY(!find(entries, desktopPath("listed.txt")));
+        QVERIFY(!find(entries, desktopPath(".dotfile")));
+        const auto raw =
+            std::find_if(entries.cbegin(), entries.cend(), [&](const auto &e) { return e.pidl == rawName; });
+        QVERIFY(raw != entries.cend());
+        QVERIFY(!raw->displayName.isEmpty() && !raw->path.isEmpty());
+        // Unreadable, it cannot be trusted.
+        if (::geteuid() != 0)
+            QCOMPARE(find(entries, locked)->displayName, "locked.desktop");
+
+        entries = list(true);
+        QCOMPARE(entries.size(), 3 + 11);
+        QVERIFY(find(entries, desktopPath("listed.txt")));
+        QVERIFY(find(entries, desktopPath(".dotfile")));
+
+        // A missing desktop folder is an error, but the virtual items still show.
+        QList<DesktopEntry> none;
+        QVERIFY(!FreedesktopDesktopSource(m_env->home() + "/no/such/Desktop").enumerate(false, none));
+        QCOMPARE(none.size(), 3);
+    }
+
+    void launcherNames_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("executable");
+        QTest::addColumn<QString>("shown");
+        const QByteArray app = launcher("Type=Application\nName=Text Editor\nExec=editor\n");
+        QTest::newRow("trusted") << app << true << "Text Editor";
+        QTest::newRow("untrusted shows file name") << app << false << "editor.desktop";
+        QTest::newRow("not a launcher") << QByteArray("just some text\n") << true << "editor.desktop";
+        QTest::newRow("huge") << launcher("Type=Application\nName=Big\n" + QByteArray(400 * 1024, '#'))
+                              << true << "editor.desktop";
+    }
+
+    void launcherNames()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, executable);
+        QFETCH(QString, shown);
+        const QString path = write("editor.desktop", content, executable);
+        const QList<DesktopEntry> entries = list();
+        const DesktopEntry *entry = find(entries, path);
+        QVERIFY(entry);
+        QCOMPARE(entry->displayName, shown);
+    }
+
+    void fifosNeverBlock()
+    {
+        // Executable, so it counts as a trusted launcher whose name would be read.
+        const StuckFifo launcherFifo(desktopPath("pipe.desktop"));
+        const StuckFifo hiddenList(desktopPath(".hidden"));
+        QVERIFY(launcherFifo.made() && hiddenList.made());
+        const QList<DesktopEntry> entries = list();
+        QVERIFY(!launcherFifo.blockedReader());
+        QVERIFY(!hiddenList.blockedReader());
+        const DesktopEntry *entry = find(entries, desktopPath("pipe.desktop"));
+        QVERIFY(entry);
+        QCOMPARE(entry->displayName, "pipe.desktop");
+    }
+
+    void undecodableNamesStayDistinct()
+    {
+        const QByteArray folder = QFile::encodeName(m_env->desktop()) + '/';
+        // Two names that decode alike, and valid names that look like what they decode to.
+        const QList<QByteArray> rawNames = {"report-\xff.txt", "report-\xfe.txt",  "report-\xef\xbf\xbd.txt",
+                                            "report-%FF.txt",  "report-%25FF.txt", "::raw:report.txt"};
+        for (const QByteArray &name : rawNames) {
+            const int fd = ::open(QByteArray(folder + name).constData(), O_CREAT | O_WRONLY, 0644);
+            QVERIFY(fd >= 0);
+            ::close(fd);
+        }
+        DesktopModel model(std::make_unique<FreedesktopDesktopSource>(m_env->desktop()));
+        QHash<QByteArray, QString> keyOf;
+        QModelIndexList rows;
+        for (int row = 0; row < model.rowCount(); ++row) {
+            const QModelIndex index = model.index(row, 0);
+            const QByteArray pidl = model.itemPidls({index}).value(0);
+            if (!pidl.startsWith(folder))
+                continue;
+            keyOf.insert(pidl.mid(folder.size()), index.data(DesktopModel::KeyRole).toString());
+            rows.append(index);
+            QVERIFY(!index.data().toString().isEmpty());
+        }
+        QCOMPARE(keyOf.size(), rawNames.size());
+        const QStringList keys = keyOf.values();
+        QCOMPARE(QSet<QString>(keys.cbegin(), keys.cend()).size(), rawNames.size());
+        // Valid names keep their path as key, so stored layouts stay valid.
+        QCOMPARE(keyOf.value("report-%FF.txt"), m_env->desktop() + "/report-%FF.txt");
+        QCOMPARE(keyOf.value("report-\xef\xbf\xbd.txt"), m_env->desktop() + "/report-\uFFFD.txt");
+
+        // The dragged URLs name the very files.
+        std::unique_ptr<QMimeData> mime(model.mimeData(rows));
+        QList<QByteArray> urlPaths;
+        for (const QUrl &url : mime->urls())
+            urlPaths.append(QByteArray::fromPercentEncoding(url.toEncoded(QUrl::FullyEncoded).mid(7)));
+        QList<QByteArray> pidls = model.itemPidls(rows);
+        QCOMPARE(urlPaths, pidls);
+
+        // The same keys at the next reload.
+        model.reload();
+        for (int row = 0; row < model.rowCount(); ++row) {
+            const QModelIndex index = model.index(row, 0);
+            const QByteArray pidl = model.itemPidls({index}).value(0);
+            if (pidl.startsWith(folder))
+                QCOMPARE(index.data(DesktopModel::KeyRole).toString(), keyOf.value(pidl.mid(folder.size())));
+        }
+    }
+
+    void xfconfSettingsFollowed()
+    {
+        const QString xfconfd = findXfconfd();
+        QVERIFY2(!xfconfd.isEmpty(), "xfconfd is needed (scripts/setup.sh installs xfconf)");
+        PrivateBus bus;
+        QVERIFY(bus.isRunning());
+        QProcess daemon;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("DBUS_SESSION_BUS_ADDRESS", bus.address());
+        environment.insert("XDG_CONFIG_HOME", m_env->home() + "/.config");
+        daemon.setProcessEnvironment(environment);
+        daemon.start(xfconfd, {});
+        auto stop = qScopeGuard([&daemon] {
+            ::kill(pid_t(daemon.processId()), SIGCONT);
+            daemon.kill();
+            daemon.waitForFinished();
+        });
+        QDBusConnection client = bus.connect("client");
+        QTRY_VERIFY_WITH_TIMEOUT(client.interface()->isServiceRegistered("org.xfce.Xfconf").value(),
+                                 signalTimeoutMs);
+        auto xfconfCall = [&client](const char *method, const QVariantList &arguments) {
+            QDBusMessage call = QDBusMessage::createMethodCall("org.xfce.Xfconf", "/org/xfce/Xfconf",
+                                                               "org.xfce.Xfconf", method);
+            call.setArguments(arguments);
+            return client.call(call, QDBus::Block, signalTimeoutMs).type() == QDBusMessage::ReplyMessage;
+        };
+        const QString showTrash = "/desktop-icons/file-icons/show-trash";
+        const QVariant no = QVariant::fromValue(QDBusVariant(false));
+
+        write(".dotfile", "x");
+        DesktopModel model(std::make_unique<FreedesktopDesktopSource>(m_env->desktop(), client));
+        auto shows = [&model](const QString &key) {
+            return !model.match(model.index(0, 0), DesktopModel::KeyRole, key, 1, Qt::MatchExactly).isEmpty();
+        };
+        const QString trash = FreedesktopDesktopSource::trashParsingName();
+        const QString dotfile = desktopPath(".dotfile");
+        QVERIFY(shows(trash) && !shows(dotfile));
+        QSignalSpy reloaded(&model, &DesktopModel::reloaded);
+
+        // Changes arrive by themselves.
+        QVERIFY(xfconfCall("SetProperty", {"xfce4-desktop", showTrash, no}));
+        QVERIFY(reloaded.wait(signalTimeoutMs));
+        QVERIFY(!shows(trash));
+        QVERIFY(xfconfCall("SetProperty",
+                           {"thunar", "/last-show-hidden", QVariant::fromValue(QDBusVariant(true))}));
+        QVERIFY(reloaded.wait(signalTimeoutMs));
+        QVERIFY(shows(dotfile));
+
+        // A reload does not ask again: with the daemon frozen nothing changes.
+        ::kill(pid_t(daemon.processId()), SIGSTOP);
+        model.reload();
+        QVERIFY(!shows(trash) && shows(dotfile));
+        ::kill(pid_t(daemon.processId()), SIGCONT);
+
+        // An unset property means the default again.
+        QVERIFY(xfconfCall("ResetProperty", {"xfce4-desktop", showTrash, false}));
+        QVERIFY(reloaded.wait(signalTimeoutMs));
+        QVERIFY(shows(trash));
+
+        // Without the daemon the defaults hold.
+        daemon.kill();
+        daemon.waitForFinished();
+        QTRY_VERIFY_WITH_TIMEOUT(!shows(dotfile), signalTimeoutMs);
+    }
+
+    void virtualItemNames_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QStringList>("names"); // Home, Computer, Trash
+        QTest::newRow("English") << "en" << QStringList{"Home", "Computer", "Trash"};
+        QTest::newRow("German") << "de" << QStringList{"Persönlicher Ordner", "Computer", "Papierkorb"};
+        QTest::newRow("Japanese") << "ja" << QStringList{"ホーム", "コンピューター", "ゴミ箱"};
+    }
+
+    void virtualItemNames()
+    {
+        QFETCH(QString, language);
+        QFETCH(QStringList, names);
+        L10n::changeLanguage(language);
+        auto restore = qScopeGuard([] { L10n::changeLanguage("system"); });
+        const QList<DesktopEntry> entries = list();
+        QStringList shown;
+        for (const QString &name :
+             {FreedesktopDesktopSource::homeParsingName(), FreedesktopDesktopSource::computerParsingName(),
+              FreedesktopDesktopSource::trashParsingName()}) {
+            const DesktopEntry *entry = find(entries, name);
+            QVERIFY(entry && entry->path.isEmpty() && entry->isFolder);
+            shown.append(entry->displayName);
+        }
+        QCOMPARE(shown, names);
+    }
 
 private:
     QString desktopPath(const QString &name) const { return m_env->desktop() + '/' + name; }
@@ -89,292 +348,6 @@ private:
 
     std::unique_ptr<TestEnvironment> m_env;
 };
-
-void TestFreedesktopSource::init()
-{
-    m_env = std::make_unique<TestEnvironment>();
-}
-
-void TestFreedesktopSource::cleanup()
-{
-    m_env.reset();
-}
-
-void TestFreedesktopSource::launcherParsing_data()
-{
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QString>("locale");
-    QTest::addColumn<bool>("valid");
-    QTest::addColumn<QString>("name");
-    auto row = [](const char *tag, const QByteArray &content, const char *locale, bool valid,
-                  const char *name) {
-        QTest::newRow(tag) << content << QString(locale) << valid << QString(name);
-    };
-    const QByteArray names =
-        launcher("Type=Application\nName=Files\nName[de]=Dateien\nName[de_AT]=Dateien AT\n"
-                 "Name[sr@latin]=Datoteke\nExec=files\n");
-    row("no translation", names, "en_US", true, "Files");
-    row("language, encoding ignored", names, "de_DE.UTF-8", true, "Dateien");
-    row("country wins", names, "de_AT", true, "Dateien AT");
-    row("modifier", names, "sr_RS@latin", true, "Datoteke");
-    row("escapes", launcher("Type=Link\nName=Two\\sWords\\\\\nURL=https://example.org\n"), "en", true,
-        "Two Words\\");
-    row("other groups ignored",
-        "[Desktop Action new]\nName=Action\n[Desktop Entry]\nType=Application\nName=Main\n", "en", true,
-        "Main");
-    row("comments and blanks", launcher("# Name=Commented\n\n  Type = Application \nName=Real\n"), "en", true,
-        "Real");
-    row("first value wins", launcher("Type=Application\nName=One\nName=Two\n"), "en", true, "One");
-    row("no group", "Type=Application\nName=Loose\n", "en", false, "");
-    row("no type", launcher("Name=Nameless type\n"), "en", false, "Nameless type");
-    row("no name", launcher("Type=Application\nName=\n"), "en", false, "");
-}
-
-void TestFreedesktopSource::launcherParsing()
-{
-    QFETCH(QByteArray, content);
-    QFETCH(QString, locale);
-    QFETCH(bool, valid);
-    QFETCH(QString, name);
-    const LauncherFile file = LauncherFile::parse(content, locale);
-    QCOMPARE(file.valid, valid);
-    QCOMPARE(file.name, name);
-}
-
-void TestFreedesktopSource::listing()
-{
-    write("notes.txt", "hello");
-    QDir().mkpath(desktopPath("Projects"));
-    QVERIFY(QFile::link(desktopPath("Projects"), desktopPath("to-projects")));
-    QVERIFY(QFile::link(desktopPath("gone"), desktopPath("dangling.pdf")));
-    // Hidden: dot files and the names listed in .hidden.
-    write(".dotfile", "x");
-    write("listed.txt", "x");
-    write(".hidden", "listed.txt\r\n\nmissing\n");
-    // A name that is not valid UTF-8, one with a line feed, a very long one and an
-    // unreadable file: each is listed, none stops the others.
-    const QByteArray rawName = QFile::encodeName(m_env->desktop()) + "/caf\xe9.txt";
-    const int fd = ::open(rawName.constData(), O_CREAT | O_WRONLY, 0644);
-    QVERIFY(fd >= 0);
-    ::close(fd);
-    write("two\nlines.txt", "x");
-    write(QString(250, 'n') + ".md", "x");
-    const QString locked = write("locked.desktop", launcher("Type=Application\nName=Locked\n"), true);
-    QFile::setPermissions(locked, QFile::ExeOwner);
-
-    QList<DesktopEntry> entries = list(false);
-    QCOMPARE(entries.size(), 3 + 8);
-    for (const QString &name :
-         {FreedesktopDesktopSource::homeParsingName(), FreedesktopDesktopSource::computerParsingName(),
-          FreedesktopDesktopSource::trashParsingName()}) {
-        const DesktopEntry *entry = find(entries, name);
-        QVERIFY2(entry, qPrintable(name));
-        QVERIFY(entry->path.isEmpty() && entry->isFolder && !entry->displayName.isEmpty());
-    }
-    QCOMPARE(find(entries, desktopPath("notes.txt"))->displayName, "notes.txt");
-    QVERIFY(!find(entries, desktopPath("notes.txt"))->isFolder);
-    QVERIFY(find(entries, desktopPath("Projects"))->isFolder);
-    QVERIFY(find(entries, desktopPath("to-projects"))->isFolder);
-    QVERIFY(!find(entries, desktopPath("dangling.pdf"))->isFolder);
-    QVERIFY(!find(entries, desktopPath("listed.txt")));
-    QVERIFY(!find(entries, desktopPath(".dotfile")));
-    const auto raw =
-        std::find_if(entries.cbegin(), entries.cend(), [&](const auto &e) { return e.pidl == rawName; });
-    QVERIFY(raw != entries.cend());
-    QVERIFY(!raw->displayName.isEmpty() && !raw->path.isEmpty());
-    // Unreadable, it cannot be trusted.
-    if (::geteuid() != 0)
-        QCOMPARE(find(entries, locked)->displayName, "locked.desktop");
-
-    entries = list(true);
-    QCOMPARE(entries.size(), 3 + 11);
-    QVERIFY(find(entries, desktopPath("listed.txt")));
-    QVERIFY(find(entries, desktopPath(".dotfile")));
-
-    // A missing desktop folder is an error, but the virtual items still show.
-    QList<DesktopEntry> none;
-    QVERIFY(!FreedesktopDesktopSource(m_env->home() + "/no/such/Desktop").enumerate(false, none));
-    QCOMPARE(none.size(), 3);
-}
-
-void TestFreedesktopSource::launcherNames_data()
-{
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<bool>("executable");
-    QTest::addColumn<QString>("shown");
-    const QByteArray app = launcher("Type=Application\nName=Text Editor\nExec=editor\n");
-    QTest::newRow("trusted") << app << true << "Text Editor";
-    QTest::newRow("untrusted shows file name") << app << false << "editor.desktop";
-    QTest::newRow("not a launcher") << QByteArray("just some text\n") << true << "editor.desktop";
-    QTest::newRow("huge") << launcher("Type=Application\nName=Big\n" + QByteArray(400 * 1024, '#')) << true
-                          << "editor.desktop";
-}
-
-void TestFreedesktopSource::launcherNames()
-{
-    QFETCH(QByteArray, content);
-    QFETCH(bool, executable);
-    QFETCH(QString, shown);
-    const QString path = write("editor.desktop", content, executable);
-    const QList<DesktopEntry> entries = list();
-    const DesktopEntry *entry = find(entries, path);
-    QVERIFY(entry);
-    QCOMPARE(entry->displayName, shown);
-}
-
-void TestFreedesktopSource::fifosNeverBlock()
-{
-    // Executable, so it counts as a trusted launcher whose name would be read.
-    const StuckFifo launcherFifo(desktopPath("pipe.desktop"));
-    const StuckFifo hiddenList(desktopPath(".hidden"));
-    QVERIFY(launcherFifo.made() && hiddenList.made());
-    const QList<DesktopEntry> entries = list();
-    QVERIFY(!launcherFifo.blockedReader());
-    QVERIFY(!hiddenList.blockedReader());
-    const DesktopEntry *entry = find(entries, desktopPath("pipe.desktop"));
-    QVERIFY(entry);
-    QCOMPARE(entry->displayName, "pipe.desktop");
-}
-
-void TestFreedesktopSource::undecodableNamesStayDistinct()
-{
-    const QByteArray folder = QFile::encodeName(m_env->desktop()) + '/';
-    // Two names that decode alike, and valid names that look like what they decode to.
-    const QList<QByteArray> rawNames = {"report-\xff.txt", "report-\xfe.txt",  "report-\xef\xbf\xbd.txt",
-                                        "report-%FF.txt",  "report-%25FF.txt", "::raw:report.txt"};
-    for (const QByteArray &name : rawNames) {
-        const int fd = ::open(QByteArray(folder + name).constData(), O_CREAT | O_WRONLY, 0644);
-        QVERIFY(fd >= 0);
-        ::close(fd);
-    }
-    DesktopModel model(std::make_unique<FreedesktopDesktopSource>(m_env->desktop()));
-    QHash<QByteArray, QString> keyOf;
-    QModelIndexList rows;
-    for (int row = 0; row < model.rowCount(); ++row) {
-        const QModelIndex index = model.index(row, 0);
-        const QByteArray pidl = model.itemPidls({index}).value(0);
-        if (!pidl.startsWith(folder))
-            continue;
-        keyOf.insert(pidl.mid(folder.size()), index.data(DesktopModel::KeyRole).toString());
-        rows.append(index);
-        QVERIFY(!index.data().toString().isEmpty());
-    }
-    QCOMPARE(keyOf.size(), rawNames.size());
-    const QStringList keys = keyOf.values();
-    QCOMPARE(QSet<QString>(keys.cbegin(), keys.cend()).size(), rawNames.size());
-    // Valid names keep their path as key, so stored layouts stay valid.
-    QCOMPARE(keyOf.value("report-%FF.txt"), m_env->desktop() + "/report-%FF.txt");
-    QCOMPARE(keyOf.value("report-\xef\xbf\xbd.txt"), m_env->desktop() + "/report-\uFFFD.txt");
-
-    // The dragged URLs name the very files.
-    std::unique_ptr<QMimeData> mime(model.mimeData(rows));
-    QList<QByteArray> urlPaths;
-    for (const QUrl &url : mime->urls())
-        urlPaths.append(QByteArray::fromPercentEncoding(url.toEncoded(QUrl::FullyEncoded).mid(7)));
-    QList<QByteArray> pidls = model.itemPidls(rows);
-    QCOMPARE(urlPaths, pidls);
-
-    // The same keys at the next reload.
-    model.reload();
-    for (int row = 0; row < model.rowCount(); ++row) {
-        const QModelIndex index = model.index(row, 0);
-        const QByteArray pidl = model.itemPidls({index}).value(0);
-        if (pidl.startsWith(folder))
-            QCOMPARE(index.data(DesktopModel::KeyRole).toString(), keyOf.value(pidl.mid(folder.size())));
-    }
-}
-
-void TestFreedesktopSource::xfconfSettingsFollowed()
-{
-    const QString xfconfd = findXfconfd();
-    QVERIFY2(!xfconfd.isEmpty(), "xfconfd is needed (scripts/setup.sh installs xfconf)");
-    PrivateBus bus;
-    QVERIFY(bus.isRunning());
-    QProcess daemon;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("DBUS_SESSION_BUS_ADDRESS", bus.address());
-    environment.insert("XDG_CONFIG_HOME", m_env->home() + "/.config");
-    daemon.setProcessEnvironment(environment);
-    daemon.start(xfconfd, {});
-    auto stop = qScopeGuard([&daemon] {
-        ::kill(pid_t(daemon.processId()), SIGCONT);
-        daemon.kill();
-        daemon.waitForFinished();
-    });
-    QDBusConnection client = bus.connect("client");
-    QTRY_VERIFY_WITH_TIMEOUT(client.interface()->isServiceRegistered("org.xfce.Xfconf").value(),
-                             signalTimeoutMs);
-    auto xfconfCall = [&client](const char *method, const QVariantList &arguments) {
-        QDBusMessage call =
-            QDBusMessage::createMethodCall("org.xfce.Xfconf", "/org/xfce/Xfconf", "org.xfce.Xfconf", method);
-        call.setArguments(arguments);
-        return client.call(call, QDBus::Block, signalTimeoutMs).type() == QDBusMessage::ReplyMessage;
-    };
-    const QString showTrash = "/desktop-icons/file-icons/show-trash";
-    const QVariant no = QVariant::fromValue(QDBusVariant(false));
-
-    write(".dotfile", "x");
-    DesktopModel model(std::make_unique<FreedesktopDesktopSource>(m_env->desktop(), client));
-    auto shows = [&model](const QString &key) {
-        return !model.match(model.index(0, 0), DesktopModel::KeyRole, key, 1, Qt::MatchExactly).isEmpty();
-    };
-    const QString trash = FreedesktopDesktopSource::trashParsingName();
-    const QString dotfile = desktopPath(".dotfile");
-    QVERIFY(shows(trash) && !shows(dotfile));
-    QSignalSpy reloaded(&model, &DesktopModel::reloaded);
-
-    // Changes arrive by themselves.
-    QVERIFY(xfconfCall("SetProperty", {"xfce4-desktop", showTrash, no}));
-    QVERIFY(reloaded.wait(signalTimeoutMs));
-    QVERIFY(!shows(trash));
-    QVERIFY(
-        xfconfCall("SetProperty", {"thunar", "/last-show-hidden", QVariant::fromValue(QDBusVariant(true))}));
-    QVERIFY(reloaded.wait(signalTimeoutMs));
-    QVERIFY(shows(dotfile));
-
-    // A reload does not ask again: with the daemon frozen nothing changes.
-    ::kill(pid_t(daemon.processId()), SIGSTOP);
-    model.reload();
-    QVERIFY(!shows(trash) && shows(dotfile));
-    ::kill(pid_t(daemon.processId()), SIGCONT);
-
-    // An unset property means the default again.
-    QVERIFY(xfconfCall("ResetProperty", {"xfce4-desktop", showTrash, false}));
-    QVERIFY(reloaded.wait(signalTimeoutMs));
-    QVERIFY(shows(trash));
-
-    // Without the daemon the defaults hold.
-    daemon.kill();
-    daemon.waitForFinished();
-    QTRY_VERIFY_WITH_TIMEOUT(!shows(dotfile), signalTimeoutMs);
-}
-
-void TestFreedesktopSource::virtualItemNames_data()
-{
-    QTest::addColumn<QString>("language");
-    QTest::addColumn<QStringList>("names"); // Home, Computer, Trash
-    QTest::newRow("English") << "en" << QStringList{"Home", "Computer", "Trash"};
-    QTest::newRow("German") << "de" << QStringList{"Persönlicher Ordner", "Computer", "Papierkorb"};
-    QTest::newRow("Japanese") << "ja" << QStringList{"ホーム", "コンピューター", "ゴミ箱"};
-}
-
-void TestFreedesktopSource::virtualItemNames()
-{
-    QFETCH(QString, language);
-    QFETCH(QStringList, names);
-    L10n::changeLanguage(language);
-    auto restore = qScopeGuard([] { L10n::changeLanguage("system"); });
-    const QList<DesktopEntry> entries = list();
-    QStringList shown;
-    for (const QString &name :
-         {FreedesktopDesktopSource::homeParsingName(), FreedesktopDesktopSource::computerParsingName(),
-          FreedesktopDesktopSource::trashParsingName()}) {
-        const DesktopEntry *entry = find(entries, name);
-        QVERIFY(entry);
-        shown.append(entry->displayName);
-    }
-    QCOMPARE(shown, names);
-}
 
 QTEST_MAIN(TestFreedesktopSource)
 #include "test_freedesktopsource.moc"

@@ -45,16 +45,123 @@ class TestItemActions : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
-    void cleanupTestCase();
+    void initTestCase()
+    {
+        m_env = std::make_unique<TestEnvironment>();
+        m_defaultMarker = m_env->home() + "/opened-by-default-app";
+        m_launcherMarker = m_env->home() + "/launcher-ran";
 
-    void open_data();
-    void open();
-    void refusals();
-    void propertiesAskTheFileManager();
+        // The default application for documents and folders, registered only in this home.
+        const QString opener = writeScript(*m_env, "bin/opener", m_defaultMarker);
+        m_env->writeFile(".local/share/applications/test-opener.desktop",
+                         "[Desktop Entry]\nType=Application\nName=Opener\nExec=" + opener.toUtf8() + " %f\n");
+        m_env->writeFile(".config/mimeapps.list", "[Default Applications]\ntext/plain=test-opener.desktop\n"
+                                                  "inode/directory=test-opener.desktop\n");
+
+        const QString runner = writeScript(*m_env, "bin/runner", m_launcherMarker);
+        const QByteArray launcher =
+            "[Desktop Entry]\nType=Application\nName=Runner\nExec=" + runner.toUtf8() + " ran\n";
+        const QString trusted = m_env->writeFile("Desktop/runner.desktop", launcher);
+        QFile::setPermissions(trusted, QFile::permissions(trusted) | QFile::ExeOwner);
+        m_env->writeFile("Desktop/untrusted.desktop", launcher);
+        m_env->writeFile("Desktop/notes.txt", "hello");
+        QDir().mkpath(m_env->desktop() + "/Projects");
+
+        m_model = std::make_unique<DesktopModel>(std::make_unique<FreedesktopDesktopSource>(m_env->desktop()),
+                                                 nullptr, std::make_unique<FreedesktopItemActions>());
+    }
+
+    void cleanupTestCase()
+    {
+        m_model.reset();
+        m_env.reset();
+    }
+
+    void open_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<bool>("opened");
+        // What the default application got, relative to the home folder; launchers write "ran".
+        QTest::addColumn<QString>("content");
+        QTest::newRow("document in the default application") << "notes.txt" << true << "Desktop/notes.txt";
+        QTest::newRow("folder in the default application") << "Projects" << true << "Desktop/Projects";
+        QTest::newRow("home in the default application") << "Home" << true << ".";
+        QTest::newRow("trusted launcher runs") << "Runner" << true << "ran";
+        QTest::newRow("untrusted launcher does not run") << "untrusted.desktop" << false << "";
+    }
+
+    void open()
+    {
+        QFETCH(QString, item);
+        QFETCH(bool, opened);
+        QFETCH(QString, content);
+        const QString markerPath = content.isEmpty() || content == "ran" ? m_launcherMarker : m_defaultMarker;
+        QFile::remove(markerPath);
+        const QModelIndex index = indexOf(item);
+        QVERIFY(index.isValid());
+        QCOMPARE(m_model->openItem(index), opened);
+        if (!opened) {
+            QTest::qWait(500);
+            QVERIFY(!QFile::exists(markerPath));
+            return;
+        }
+        const QString expected = content == "ran" ? content : QDir(m_env->home()).filePath(content);
+        QTRY_COMPARE_WITH_TIMEOUT(QString::fromUtf8(SafeFile::read(markerPath, 4096).data),
+                                  QDir::cleanPath(expected), 10000);
+    }
+
+    void refusals()
+    {
+        QStandardItemModel other(1, 1);
+        QVERIFY(!m_model->openItem(QModelIndex()));
+        QVERIFY(!m_model->openItem(other.index(0, 0)));
+        QVERIFY(!m_model->invokeVerb(QModelIndex(), "properties"));
+        QVERIFY(!m_model->invokeVerb(indexOf("notes.txt"), "no-such-verb"));
+        // No session bus in the test environment at all, so no file manager to ask.
+        QVERIFY(!m_model->invokeVerb(indexOf("notes.txt"), "properties"));
+    }
+
+    void propertiesAskTheFileManager()
+    {
+        // Offered for activation, but what would start it exits at once.
+        m_env->writeFile("dbus-services/fm.service",
+                         "[D-BUS Service]\nName=org.freedesktop.FileManager1\nExec=/bin/false\n");
+        PrivateBus bus(m_env->home() + "/dbus-services");
+        QVERIFY2(bus.isRunning(), "dbus-daemon is needed (scripts/setup.sh installs it)");
+        QDBusConnection client = bus.connect("client");
+        QVERIFY(
+            client.interface()->activatableServiceNames().value().contains("org.freedesktop.FileManager1"));
+        FreedesktopItemActions actions(client);
+        const QByteArray notes = QFile::encodeName(m_env->desktop() + "/notes.txt");
+        QVERIFY2(!actions.invokeVerb(notes, "properties"), "the file manager failed to start");
+
+        // On a thread of its own: the request waits for its answer.
+        FakeFileManager fileManager;
+        QThread fileManagerThread;
+        fileManager.moveToThread(&fileManagerThread);
+        fileManagerThread.start();
+        auto stop = qScopeGuard([&fileManagerThread] {
+            fileManagerThread.quit();
+            fileManagerThread.wait();
+        });
+        QDBusConnection fm = bus.connect("fm");
+        QVERIFY(fm.registerObject("/org/freedesktop/FileManager1", &fileManager,
+                                  QDBusConnection::ExportAllSlots));
+        QVERIFY(fm.registerService("org.freedesktop.FileManager1"));
+        QVERIFY(actions.invokeVerb(notes, "properties"));
+        QVERIFY(actions.invokeVerb(FreedesktopDesktopSource::trashParsingName().toUtf8(), "properties"));
+        // Each call came back after the file manager had answered it.
+        QCOMPARE(fileManager.shown,
+                 (QStringList{QUrl::fromLocalFile(m_env->desktop() + "/notes.txt").toString(), "trash:///"}));
+    }
 
 private:
-    QModelIndex indexOf(const QString &name) const;
+    QModelIndex indexOf(const QString &name) const
+    {
+        const QModelIndexList found =
+            m_model->match(m_model->index(0, 0), Qt::DisplayRole, name, 1, Qt::MatchExactly);
+        return found.value(0);
+    }
 
     // GIO reads the XDG folders once per process, so one home serves every test.
     std::unique_ptr<TestEnvironment> m_env;
@@ -62,122 +169,6 @@ private:
     QString m_defaultMarker;
     QString m_launcherMarker;
 };
-
-void TestItemActions::initTestCase()
-{
-    m_env = std::make_unique<TestEnvironment>();
-    m_defaultMarker = m_env->home() + "/opened-by-default-app";
-    m_launcherMarker = m_env->home() + "/launcher-ran";
-
-    // The default application for documents and folders, registered only in this home.
-    const QString opener = writeScript(*m_env, "bin/opener", m_defaultMarker);
-    m_env->writeFile(".local/share/applications/test-opener.desktop",
-                     "[Desktop Entry]\nType=Application\nName=Opener\nExec=" + opener.toUtf8() + " %f\n");
-    m_env->writeFile(".config/mimeapps.list", "[Default Applications]\ntext/plain=test-opener.desktop\n"
-                                              "inode/directory=test-opener.desktop\n");
-
-    const QString runner = writeScript(*m_env, "bin/runner", m_launcherMarker);
-    const QByteArray launcher =
-        "[Desktop Entry]\nType=Application\nName=Runner\nExec=" + runner.toUtf8() + " ran\n";
-    const QString trusted = m_env->writeFile("Desktop/runner.desktop", launcher);
-    QFile::setPermissions(trusted, QFile::permissions(trusted) | QFile::ExeOwner);
-    m_env->writeFile("Desktop/untrusted.desktop", launcher);
-    m_env->writeFile("Desktop/notes.txt", "hello");
-    QDir().mkpath(m_env->desktop() + "/Projects");
-
-    m_model = std::make_unique<DesktopModel>(std::make_unique<FreedesktopDesktopSource>(m_env->desktop()),
-                                             nullptr, std::make_unique<FreedesktopItemActions>());
-}
-
-void TestItemActions::cleanupTestCase()
-{
-    m_model.reset();
-    m_env.reset();
-}
-
-QModelIndex TestItemActions::indexOf(const QString &name) const
-{
-    const QModelIndexList found =
-        m_model->match(m_model->index(0, 0), Qt::DisplayRole, name, 1, Qt::MatchExactly);
-    return found.value(0);
-}
-
-void TestItemActions::open_data()
-{
-    QTest::addColumn<QString>("item");
-    QTest::addColumn<bool>("opened");
-    // What the default application got, relative to the home folder; launchers write "ran".
-    QTest::addColumn<QString>("content");
-    QTest::newRow("document in the default application") << "notes.txt" << true << "Desktop/notes.txt";
-    QTest::newRow("folder in the default application") << "Projects" << true << "Desktop/Projects";
-    QTest::newRow("home in the default application") << "Home" << true << ".";
-    QTest::newRow("trusted launcher runs") << "Runner" << true << "ran";
-    QTest::newRow("untrusted launcher does not run") << "untrusted.desktop" << false << "";
-}
-
-void TestItemActions::open()
-{
-    QFETCH(QString, item);
-    QFETCH(bool, opened);
-    QFETCH(QString, content);
-    const QString markerPath = content.isEmpty() || content == "ran" ? m_launcherMarker : m_defaultMarker;
-    QFile::remove(markerPath);
-    const QModelIndex index = indexOf(item);
-    QVERIFY(index.isValid());
-    QCOMPARE(m_model->openItem(index), opened);
-    if (!opened) {
-        QTest::qWait(500);
-        QVERIFY(!QFile::exists(markerPath));
-        return;
-    }
-    const QString expected = content == "ran" ? content : QDir(m_env->home()).filePath(content);
-    QTRY_COMPARE_WITH_TIMEOUT(QString::fromUtf8(SafeFile::read(markerPath, 4096).data),
-                              QDir::cleanPath(expected), 10000);
-}
-
-void TestItemActions::refusals()
-{
-    QStandardItemModel other(1, 1);
-    QVERIFY(!m_model->openItem(QModelIndex()));
-    QVERIFY(!m_model->openItem(other.index(0, 0)));
-    QVERIFY(!m_model->invokeVerb(QModelIndex(), "properties"));
-    QVERIFY(!m_model->invokeVerb(indexOf("notes.txt"), "no-such-verb"));
-    // No session bus in the test environment at all, so no file manager to ask.
-    QVERIFY(!m_model->invokeVerb(indexOf("notes.txt"), "properties"));
-}
-
-void TestItemActions::propertiesAskTheFileManager()
-{
-    // Offered for activation, but what would start it exits at once.
-    m_env->writeFile("dbus-services/fm.service",
-                     "[D-BUS Service]\nName=org.freedesktop.FileManager1\nExec=/bin/false\n");
-    PrivateBus bus(m_env->home() + "/dbus-services");
-    QVERIFY2(bus.isRunning(), "dbus-daemon is needed (scripts/setup.sh installs it)");
-    QDBusConnection client = bus.connect("client");
-    QVERIFY(client.interface()->activatableServiceNames().value().contains("org.freedesktop.FileManager1"));
-    FreedesktopItemActions actions(client);
-    const QByteArray notes = QFile::encodeName(m_env->desktop() + "/notes.txt");
-    QVERIFY2(!actions.invokeVerb(notes, "properties"), "the file manager failed to start");
-
-    // On a thread of its own: the request waits for its answer.
-    FakeFileManager fileManager;
-    QThread fileManagerThread;
-    fileManager.moveToThread(&fileManagerThread);
-    fileManagerThread.start();
-    auto stop = qScopeGuard([&fileManagerThread] {
-        fileManagerThread.quit();
-        fileManagerThread.wait();
-    });
-    QDBusConnection fm = bus.connect("fm");
-    QVERIFY(
-        fm.registerObject("/org/freedesktop/FileManager1", &fileManager, QDBusConnection::ExportAllSlots));
-    QVERIFY(fm.registerService("org.freedesktop.FileManager1"));
-    QVERIFY(actions.invokeVerb(notes, "properties"));
-    QVERIFY(actions.invokeVerb(FreedesktopDesktopSource::trashParsingName().toUtf8(), "properties"));
-    // Each call came back after the file manager had answered it.
-    QCOMPARE(fileManager.shown,
-             (QStringList{QUrl::fromLocalFile(m_env->desktop() + "/notes.txt").toString(), "trash:///"}));
-}
 
 QTEST_MAIN(TestItemActions)
 #include "test_itemactions.moc"

@@ -19,24 +19,166 @@ class TestL10n : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
-    void cleanup();
+    void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
 
-    void resolve_data();
-    void resolve();
-    void catalogues_data();
-    void catalogues();
-    void catalogTranslatesOwnContextOnly();
-    void callbacksInOrderAndGuarded();
-    void liveSwitching();
+    void cleanup()
+    {
+        QSettings().remove(SettingsKeys::uiLanguage);
+        L10n::install();
+    }
+
+    void resolve_data()
+    {
+        QTest::addColumn<QStringList>("tags");
+        QTest::addColumn<QString>("code");
+        QTest::newRow("zh-TW") << QStringList{"zh-TW"} << "zh_Hant";
+        QTest::newRow("zh") << QStringList{"zh"} << "zh_Hans";
+        QTest::newRow("nn-NO") << QStringList{"nn-NO"} << "nb";
+        QTest::newRow("underscore tag") << QStringList{"de_AT"} << "de";
+        QTest::newRow("first supported wins") << QStringList{"tlh", "fr-CA", "en-US"} << "fr";
+        QTest::newRow("none supported") << QStringList{"tlh", "xx-YY"} << "en";
+        QTest::newRow("junk") << QStringList{"", "-", "__", "System", "\u00e9\u00e9"} << "en";
+    }
+
+    void resolve()
+    {
+        QFETCH(QStringList, tags);
+        QFETCH(QString, code);
+        QCOMPARE(L10n::resolveLanguage(tags), code);
+    }
+
+    void catalogues_data()
+    {
+        // The build's one list of languages and the catalogues compiled in agree.
+        QStringList compiled = QDir(":/i18n").entryList({"*.json"});
+        compiled.replaceInStrings(".json", "");
+        QStringList listed = L10n::languages();
+        QCOMPARE(listed.first(), "en");
+        listed.sort();
+        QCOMPARE(compiled, listed);
+
+        QTest::addColumn<QString>("code");
+        for (const QString &code : L10n::languages())
+            QTest::newRow(qPrintable(code)) << code;
+    }
+
+    void catalogues()
+    {
+        QFETCH(QString, code);
+        const QJsonObject texts = catalogue(code);
+        const QJsonObject english = catalogue("en");
+        QCOMPARE(texts.keys(), english.keys());
+        QVERIFY(!english.isEmpty());
+
+        static const QRegularExpression placeholder("%\\d");
+        int same = 0;
+        for (auto it = english.constBegin(); it != english.constEnd(); ++it) {
+            const QString source = it.key();
+            QCOMPARE(it.value().toString(), source); // English maps to itself
+            const QJsonValue value = texts.value(source);
+            QVERIFY2(value.isString() && !value.toString().trimmed().isEmpty(), qPrintable(source));
+            const QString translation = value.toString();
+            QCOMPARE(translation.count(placeholder), source.count(placeholder));
+            QCOMPARE(translation.count('\n'), source.count('\n'));
+            for (const char *name : {"Larkspan", "Frankfurter", "Windows"}) {
+                if (source.contains(name))
+                    QVERIFY2(translation.contains(name), qPrintable(source + " / " + translation));
+            }
+            same += translation == source;
+        }
+        if (code != "en")
+            QVERIFY2(same * 5 < english.size(), "most texts are translated");
+    }
+
+    void catalogTranslatesOwnContextOnly()
+    {
+        L10n::Catalog catalog;
+        QVERIFY(catalog.load("de"));
+        QCOMPARE(catalog.translate("Brimvale", "Quit"), translated("de", "Quit"));
+        QVERIFY(catalog.translate("QDialogButtonBox", "Quit").isNull());
+        QVERIFY(catalog.translate("Brimvale", "Not a catalogue text").isNull());
+        QVERIFY(catalog.translate(nullptr, "Quit").isNull());
+        // A failed load empties what was there.
+        QVERIFY(!catalog.load("nope"));
+        QVERIFY(catalog.isEmpty());
+    }
+
+    void callbacksInOrderAndGuarded()
+    {
+        QStringList calls;
+        auto first = std::make_unique<QObject>();
+        auto second = std::make_unique<QObject>();
+        auto third = std::make_unique<QObject>();
+        {
+            QLabel deleted;
+            L10n::bind(&deleted, "text", "Quit");
+        }
+        L10n::onLanguageChanged(first.get(), [&] {
+            calls << "first";
+            second.reset(); // destroys the guard of a later entry
+        });
+        L10n::onLanguageChanged(second.get(), [&] { calls << "second"; });
+        L10n::onLanguageChanged(third.get(), [&] {
+            calls << "third";
+            // Registering during a notification is safe and takes effect next time.
+            L10n::onLanguageChanged(third.get(), [&] { calls << "late"; });
+        });
+        L10n::notifyLanguageChanged();
+        QCOMPARE(calls, (QStringList{"first", "third"}));
+        first.reset();
+        third.reset();
+        calls.clear();
+        L10n::notifyLanguageChanged();
+        QVERIFY(calls.isEmpty());
+    }
+
+    void liveSwitching()
+    {
+        auto qtCancel = [] {
+            return QDialogButtonBox(QDialogButtonBox::Cancel).button(QDialogButtonBox::Cancel)->text();
+        };
+        L10n::followLayoutDirection();
+        QCOMPARE(QGuiApplication::layoutDirection(), Qt::LeftToRight);
+        const QString englishCancel = qtCancel();
+        QLabel label;
+        int calls = 0;
+        L10n::onLanguageChanged(&label, [&calls] { ++calls; });
+        L10n::bind(&label, "text", "Quit");
+        L10n::bind(&label, "text", "Tidy panels"); // rebinding replaces, and registers nothing new
+        L10n::bind(&label, "toolTip", "Read the desktop again");
+        QCOMPARE(label.text(), "Tidy panels");
+        label.setText("changed by hand");
+
+        L10n::changeLanguage("ar");
+        QCOMPARE(QSettings().value(SettingsKeys::uiLanguage).toString(), "ar");
+        QCOMPARE(QLocale().name().left(2), "ar");
+        QCOMPARE(QGuiApplication::layoutDirection(), Qt::RightToLeft);
+        QCOMPARE(label.layoutDirection(), Qt::RightToLeft);
+        QCOMPARE(label.text(), translated("ar", "Tidy panels"));
+        QVERIFY(label.text() != "Tidy panels");
+        QCOMPARE(label.toolTip(), translated("ar", "Read the desktop again"));
+        QCOMPARE(calls, 1);
+
+        // Qt's own texts follow too.
+        L10n::changeLanguage("de");
+        QCOMPARE(QGuiApplication::layoutDirection(), Qt::LeftToRight);
+        QCOMPARE(label.text(), translated("de", "Tidy panels"));
+        QCOMPARE(qtCancel().remove('&'), "Abbrechen");
+        // Qt names some translations differently; they are found under our codes.
+        L10n::changeLanguage("zh_Hant");
+        QCOMPARE(qtCancel(), "\u53d6\u6d88");
+        // Lithuanian has a catalogue of ours but no Qt translation: Qt's texts stay English.
+        L10n::changeLanguage("lt");
+        QCOMPARE(qtCancel(), englishCancel);
+        QCOMPARE(label.text(), translated("lt", "Tidy panels"));
+    }
 
 private:
     // A compiled-in catalogue; empty when it is missing or not valid JSON.
     static QJsonObject catalogue(const QString &code)
     {
-        QFile file(QString(":/i18n/%1.json").arg(code));
-        return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).object()
-                                              : QJsonObject();
+        return QJsonDocument::fromJson(TestEnvironment::readFile(QString(":/i18n/%1.json").arg(code)))
+            .object();
     }
     static QString translated(const QString &code, const char *source)
     {
@@ -45,163 +187,6 @@ private:
 
     std::unique_ptr<TestEnvironment> m_env;
 };
-
-void TestL10n::initTestCase()
-{
-    m_env = std::make_unique<TestEnvironment>();
-}
-
-void TestL10n::cleanup()
-{
-    QSettings().remove(SettingsKeys::uiLanguage);
-    L10n::install();
-}
-
-void TestL10n::resolve_data()
-{
-    QTest::addColumn<QStringList>("tags");
-    QTest::addColumn<QString>("code");
-    QTest::newRow("zh-TW") << QStringList{"zh-TW"} << "zh_Hant";
-    QTest::newRow("zh") << QStringList{"zh"} << "zh_Hans";
-    QTest::newRow("nn-NO") << QStringList{"nn-NO"} << "nb";
-    QTest::newRow("underscore tag") << QStringList{"de_AT"} << "de";
-    QTest::newRow("first supported wins") << QStringList{"tlh", "fr-CA", "en-US"} << "fr";
-    QTest::newRow("none supported") << QStringList{"tlh", "xx-YY"} << "en";
-    QTest::newRow("junk") << QStringList{"", "-", "__", "System", "\u00e9\u00e9"} << "en";
-}
-
-void TestL10n::resolve()
-{
-    QFETCH(QStringList, tags);
-    QFETCH(QString, code);
-    QCOMPARE(L10n::resolveLanguage(tags), code);
-}
-
-void TestL10n::catalogues_data()
-{
-    // The build's one list of languages and the catalogues compiled in agree.
-    QStringList compiled = QDir(":/i18n").entryList({"*.json"});
-    compiled.replaceInStrings(".json", "");
-    QStringList listed = L10n::languages();
-    QCOMPARE(listed.first(), "en");
-    listed.sort();
-    QCOMPARE(compiled, listed);
-
-    QTest::addColumn<QString>("code");
-    for (const QString &code : L10n::languages())
-        QTest::newRow(qPrintable(code)) << code;
-}
-
-void TestL10n::catalogues()
-{
-    QFETCH(QString, code);
-    const QJsonObject texts = catalogue(code);
-    const QJsonObject english = catalogue("en");
-    QCOMPARE(texts.keys(), english.keys());
-    QVERIFY(!english.isEmpty());
-
-    static const QRegularExpression placeholder("%\\d");
-    int same = 0;
-    for (auto it = english.constBegin(); it != english.constEnd(); ++it) {
-        const QString source = it.key();
-        QCOMPARE(it.value().toString(), source); // English maps to itself
-        const QJsonValue value = texts.value(source);
-        QVERIFY2(value.isString() && !value.toString().trimmed().isEmpty(), qPrintable(source));
-        const QString translation = value.toString();
-        QCOMPARE(translation.count(placeholder), source.count(placeholder));
-        QCOMPARE(translation.count('\n'), source.count('\n'));
-        for (const char *name : {"Larkspan", "Frankfurter", "Windows"}) {
-            if (source.contains(name))
-                QVERIFY2(translation.contains(name), qPrintable(source + " / " + translation));
-        }
-        same += translation == source;
-    }
-    if (code != "en")
-        QVERIFY2(same * 5 < english.size(), "most texts are translated");
-}
-
-void TestL10n::catalogTranslatesOwnContextOnly()
-{
-    L10n::Catalog catalog;
-    QVERIFY(catalog.load("de"));
-    QCOMPARE(catalog.translate("Brimvale", "Quit"), translated("de", "Quit"));
-    QVERIFY(catalog.translate("QDialogButtonBox", "Quit").isNull());
-    QVERIFY(catalog.translate("Brimvale", "Not a catalogue text").isNull());
-    QVERIFY(catalog.translate(nullptr, "Quit").isNull());
-    // A failed load empties what was there.
-    QVERIFY(!catalog.load("nope"));
-    QVERIFY(catalog.isEmpty());
-}
-
-void TestL10n::callbacksInOrderAndGuarded()
-{
-    QStringList calls;
-    auto first = std::make_unique<QObject>();
-    auto second = std::make_unique<QObject>();
-    auto third = std::make_unique<QObject>();
-    {
-        QLabel deleted;
-        L10n::bind(&deleted, "text", "Quit");
-    }
-    L10n::onLanguageChanged(first.get(), [&] {
-        calls << "first";
-        second.reset(); // destroys the guard of a later entry
-    });
-    L10n::onLanguageChanged(second.get(), [&] { calls << "second"; });
-    L10n::onLanguageChanged(third.get(), [&] {
-        calls << "third";
-        // Registering during a notification is safe and takes effect next time.
-        L10n::onLanguageChanged(third.get(), [&] { calls << "late"; });
-    });
-    L10n::notifyLanguageChanged();
-    QCOMPARE(calls, (QStringList{"first", "third"}));
-    first.reset();
-    third.reset();
-    calls.clear();
-    L10n::notifyLanguageChanged();
-    QVERIFY(calls.isEmpty());
-}
-
-void TestL10n::liveSwitching()
-{
-    auto qtCancel = [] {
-        return QDialogButtonBox(QDialogButtonBox::Cancel).button(QDialogButtonBox::Cancel)->text();
-    };
-    L10n::followLayoutDirection();
-    QCOMPARE(QGuiApplication::layoutDirection(), Qt::LeftToRight);
-    const QString englishCancel = qtCancel();
-    QLabel label;
-    int calls = 0;
-    L10n::onLanguageChanged(&label, [&calls] { ++calls; });
-    L10n::bind(&label, "text", "Quit");
-    L10n::bind(&label, "text", "Tidy panels"); // rebinding replaces, and registers nothing new
-    L10n::bind(&label, "toolTip", "Read the desktop again");
-    QCOMPARE(label.text(), "Tidy panels");
-    label.setText("changed by hand");
-
-    L10n::changeLanguage("ar");
-    QCOMPARE(QSettings().value(SettingsKeys::uiLanguage).toString(), "ar");
-    QCOMPARE(QLocale().name().left(2), "ar");
-    QCOMPARE(QGuiApplication::layoutDirection(), Qt::RightToLeft);
-    QCOMPARE(label.layoutDirection(), Qt::RightToLeft);
-    QCOMPARE(label.text(), translated("ar", "Tidy panels"));
-    QVERIFY(label.text() != "Tidy panels");
-    QCOMPARE(label.toolTip(), translated("ar", "Read the desktop again"));
-    QCOMPARE(calls, 1);
-
-    // Qt's own texts follow too.
-    L10n::changeLanguage("de");
-    QCOMPARE(QGuiApplication::layoutDirection(), Qt::LeftToRight);
-    QCOMPARE(label.text(), translated("de", "Tidy panels"));
-    QCOMPARE(qtCancel().remove('&'), "Abbrechen");
-    // Qt names some translations differently; they are found under our codes.
-    L10n::changeLanguage("zh_Hant");
-    QCOMPARE(qtCancel(), "\u53d6\u6d88");
-    // Lithuanian has a catalogue of ours but no Qt translation: Qt's texts stay English.
-    L10n::changeLanguage("lt");
-    QCOMPARE(qtCancel(), englishCancel);
-    QCOMPARE(label.text(), translated("lt", "Tidy panels"));
-}
 
 QTEST_MAIN(TestL10n)
 #include "test_l10n.moc"

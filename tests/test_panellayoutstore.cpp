@@ -19,32 +19,264 @@ class TestPanelLayoutStore : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
+    void init()
+    {
+        m_env = std::make_unique<TestEnvironment>();
+        discardState();
+    }
 
-    void operations();
-    void roundTripKeepsUnknownMembersAndDropsLitter();
-    void partlyReadableFileIsCopied_data();
-    void partlyReadableFileIsCopied();
-    void malformedMembersAreSkippedOneByOne();
-    void unreadableFileIsNeverSavedOver_data();
-    void unreadableFileIsNeverSavedOver();
-    void failedSaveIsReportedAndRetried();
-    void symbolicLink_data();
-    void symbolicLink();
+    void cleanup()
+    {
+        discardState();
+        m_env.reset();
+    }
+
+    void operations()
+    {
+        QVERIFY(customPanels().isEmpty());
+        QVERIFY(!QFile::exists(filePath())); // reading writes nothing
+
+        QCOMPARE(createPanel(QString()), "custom-1");
+        QCOMPARE(createPanel("   "), "custom-2");
+        QCOMPARE(createPanel("  Work  "), "custom-3");
+        QCOMPARE(customPanels(),
+                 (QList<CustomPanel>{
+                     {"custom-1", "New panel"}, {"custom-2", "New panel 2"}, {"custom-3", "Work"}}));
+        const QByteArray before = read(filePath());
+        renamePanel("custom-99", "Nobody");
+        QCOMPARE(read(filePath()), before); // unknown id: nothing written
+        renamePanel("custom-2", "  spaced  ");
+        QCOMPARE(panelName("custom-2"), "  spaced  "); // not trimmed
+
+        assignItems({"a", "", "b"}, "custom-2");
+        assignItems({"c"}, "custom-3");
+        assignItems({"d"}, "documents"); // not a custom panel: stored, but no effect
+        QCOMPARE(panelIdFor("a"), "custom-2");
+        QCOMPARE(panelIdFor("A"), QString()); // keys are case-sensitive
+        QCOMPARE(panelIdFor("d"), QString());
+        setDesktopPosition("c", QPoint(10, -20));
+        QCOMPARE(panelIdFor("c"), desktopPanelId());
+        QVERIFY(!root().value("assignments").toObject().contains("c"));
+        assignItems({"c"}, QString()); // dropped on a built-in panel
+        QVERIFY(!desktopPosition("c"));
+        QCOMPARE(panelIdFor("c"), QString());
+
+        // Orders drop empty and repeated keys; an empty order is removed.
+        setItemOrder("panel/custom-2", {"b", "", "a", "b"});
+        QCOMPARE(itemOrder("panel/custom-2"), (QStringList{"b", "a"}));
+        setItemOrder("panel/custom-3", {"x"});
+        setItemOrder("panel/custom-3", {""});
+        QVERIFY(!root().value("itemOrders").toObject().contains("panel/custom-3"));
+
+        // A removed panel takes its assignments and order with it; its number is free again.
+        removePanel("custom-2");
+        QCOMPARE(panelIdFor("a"), QString());
+        QVERIFY(itemOrder("panel/custom-2").isEmpty());
+        QVERIFY(!root().value("assignments").toObject().contains("a"));
+        QCOMPARE(createPanel("Again"), "custom-2");
+        QCOMPARE(customPanels().last().id, "custom-2"); // creation order kept
+
+        discardState();
+        QCOMPARE(customPanels().size(), 3);
+        QCOMPARE(panelIdFor("d"), QString());
+        QCOMPARE(root().value("assignments").toObject().value("d").toString(), "documents");
+    }
+
+    void roundTripKeepsUnknownMembersAndDropsLitter()
+    {
+        write(filePath(), R"({"panels": [{"id": "custom-1", "name": "Ünïcode ✓", "colour": "teal"}],
+                             "assignments": {}, "theme": {"accent": 3}})");
+        // Temporary files of a save killed an hour ago go; one that may be in progress stays.
+        write(filePath() + ".aB3xYz", "{");
+        write(filePath() + ".Q1w2E3", "{");
+        QFile stale(filePath() + ".aB3xYz");
+        QVERIFY(stale.open(QIODevice::ReadWrite) &&
+                stale.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                                  QFileDevice::FileModificationTime));
+        stale.close();
+        const QString recycleBin = "::{645FF040-5081-101B-9F08-00AA002F954E}";
+        assignItems({"/d/ä b.txt"}, "custom-1");
+        setDesktopPosition(recycleBin, QPoint(-5, 2000));
+        setItemOrder("panel", {"z", "y"});
+        QCOMPARE(root().value("theme").toObject().value("accent").toInt(), 3);
+        QCOMPARE(root().value("panels").toArray().at(0).toObject().value("colour").toString(), "teal");
+
+        discardState();
+        QCOMPARE(customPanels(), (QList<CustomPanel>{{"custom-1", "Ünïcode ✓"}}));
+        QCOMPARE(panelIdFor("/d/ä b.txt"), "custom-1");
+        QCOMPARE(desktopPosition(recycleBin), Position(QPoint(-5, 2000)));
+        QCOMPARE(itemOrder("panel"), (QStringList{"z", "y"}));
+        // Nothing was thrown away, so no copy; no temporary file is left by the saves.
+        QCOMPARE(beside("panels.json*"), (QStringList{"panels.json", "panels.json.Q1w2E3"}));
+    }
+
+    void partlyReadableFileIsCopied_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("panels"); // how many still load
+        QTest::addColumn<bool>("copied");
+        auto row = [](const char *tag, const QByteArray &content, int panels, bool copied) {
+            QTest::newRow(tag) << content << panels << copied;
+        };
+        row("truncated", "{\"panels\": [{\"id\": \"custom-1\", \"na", 0, true);
+        row("root array", R"([{"id": "custom-1"}])", 0, true);
+        row("panels as object", R"({"panels": {"id": "custom-1"}})", 0, true);
+        row("assignments as array", R"({"panels": [{"id": "custom-1"}], "assignments": ["a"]})", 1, true);
+        row("entry of wrong type", R"({"panels": [{"id": "custom-1"}, "custom-2"]})", 1, true);
+        row("name of wrong type", R"({"panels": [{"id": "custom-1"}, {"id": "custom-2", "name": 7}]})", 1,
+            true);
+        row("position not whole", R"({"panels": [{"id": "custom-1"}], "desktopPositions": {"a": [0.5, 1]}})",
+            1, true);
+        row("clean", R"({"panels": [{"id": "custom-1"}], "later": 1})", 1, false);
+        row("empty", "  \n", 0, false);
+    }
+
+    void partlyReadableFileIsCopied()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(int, panels);
+        QFETCH(bool, copied);
+        write(filePath(), content);
+        QCOMPARE(customPanels().size(), panels);
+        const QStringList copies = beside("panels.json.unreadable-*");
+        QCOMPARE(copies.size(), copied ? 1 : 0);
+        if (copied)
+            QCOMPARE(read(QDir(m_env->appConfigDir()).filePath(copies.first())), content);
+        // The program goes on and writes a sound file holding what it read.
+        createPanel("Fresh");
+        QCOMPARE(root().value("panels").toArray().size(), panels + 1);
+    }
+
+    void malformedMembersAreSkippedOneByOne()
+    {
+        write(filePath(), R"({
+            "panels": [ {"id": "custom-1", "name": "One"}, {"id": "", "name": "no id"}, {"name": "missing"},
+                        {"id": "custom-1", "name": "Twin"}, {"id": "custom-2"}, {"id": 7, "name": "number id"} ],
+            "assignments": { "/d/a": "custom-1", "/d/b": 5, "/d/c": "custom-9" },
+            "itemOrders": { "panel/custom-1": ["x", "", 3, "x", "y"], "panel/bad": "x" },
+            "desktopPositions": { "p1": [10.7, 20], "p2": [1], "p3": ["1", "2"], "p4": [1e300, -3],
+                                  "p5": {"x": 1}, "p6": [-2147483648, 2147483647] }
+        })");
+        QCOMPARE(customPanels(),
+                 (QList<CustomPanel>{{"custom-1", "One"}, {"custom-1", "Twin"}, {"custom-2", QString()}}));
+        QCOMPARE(panelIdFor("/d/a"), "custom-1");
+        QCOMPARE(panelIdFor("/d/c"), QString());
+        QCOMPARE(itemOrder("panel/custom-1"), (QStringList{"x", "y"}));
+        for (const char *key : {"p2", "p3", "p5"})
+            QVERIFY2(!desktopPosition(key), key);
+        // Numbers that are not whole or beyond the int range read as 0.
+        QCOMPARE(desktopPosition("p1"), Position(QPoint(0, 20)));
+        QCOMPARE(desktopPosition("p4"), Position(QPoint(0, -3)));
+        QCOMPARE(desktopPosition("p6"), Position(QPoint(INT_MIN, INT_MAX)));
+    }
+
+    void unreadableFileIsNeverSavedOver_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("folder") << "folder";
+        QTest::newRow("fifo") << "fifo";
+        QTest::newRow("mode 000") << "mode 000";
+        QTest::newRow("link to a fifo, made after start") << "late link";
+    }
+
+    void unreadableFileIsNeverSavedOver()
+    {
+        QFETCH(QString, kind);
+        const QByteArray path = QFile::encodeName(filePath());
+        QDir().mkpath(m_env->appConfigDir());
+        if (kind == "folder") {
+            QVERIFY(QDir().mkpath(filePath()));
+        } else if (kind == "fifo") {
+            QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+        } else if (kind == "late link") {
+            QVERIFY(customPanels().isEmpty()); // loaded while there was no file
+            const QByteArray fifo = QFile::encodeName(m_env->home() + "/fifo");
+            QVERIFY(::mkfifo(fifo.constData(), 0600) == 0 &&
+                    ::symlink(fifo.constData(), path.constData()) == 0);
+        } else {
+            if (::geteuid() == 0)
+                QSKIP("permissions do not keep root from reading");
+            write(filePath(), R"({"panels": [{"id": "custom-1"}]})");
+            QVERIFY(QFile::setPermissions(filePath(), {}));
+        }
+        struct stat before = {};
+        QCOMPARE(::lstat(path.constData(), &before), 0);
+
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("panels.json: .*kept in memory only"));
+        QVERIFY(customPanels().isEmpty());
+        const QString id = createPanel("In memory");
+        assignItems({"a"}, id);
+        QCOMPARE(panelIdFor("a"), id); // the program works on
+
+        struct stat after = {};
+        QCOMPARE(::lstat(path.constData(), &after), 0);
+        QCOMPARE(after.st_ino, before.st_ino);
+        QCOMPARE(after.st_mode, before.st_mode);
+        QCOMPARE(beside("panels.json.*"), QStringList());
+    }
+
+    void failedSaveIsReportedAndRetried()
+    {
+        // A file where the folder belongs makes every save fail.
+        const QString folder = m_env->appConfigDir();
+        write(folder, "in the way");
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Cannot save the panel layout: "));
+        const QString first = createPanel("First");
+        QCOMPARE(panelName(first), "First");
+
+        QVERIFY(QFile::remove(folder));
+        createPanel("Second");
+        discardState();
+        QCOMPARE(customPanels().size(), 2);
+    }
+
+    void symbolicLink_data()
+    {
+        QTest::addColumn<QByteArray>("target"); // content of the linked file; empty: no such file
+        QTest::addColumn<bool>("writtenThrough");
+        QTest::newRow("our layout") << QByteArray(R"({"panels": [{"id": "custom-1", "name": "Kept"}]})")
+                                    << true;
+        QTest::newRow("empty object") << QByteArray("{}") << true;
+        QTest::newRow("another program's JSON") << QByteArray(R"({"volume": 11})") << false;
+        QTest::newRow("not JSON") << QByteArray("export PATH=/opt/bin\n") << false;
+        QTest::newRow("dangling") << QByteArray() << false;
+    }
+
+    void symbolicLink()
+    {
+        QFETCH(QByteArray, target);
+        QFETCH(bool, writtenThrough);
+        const QString dotfiles = m_env->home() + "/dotfiles/panels.json";
+        if (!target.isEmpty())
+            write(dotfiles, target);
+        QDir().mkpath(m_env->appConfigDir());
+        QVERIFY(QFile::link(dotfiles, filePath()));
+
+        createPanel("New");
+        const QFileInfo link(filePath());
+        QCOMPARE(link.isSymLink(), writtenThrough);
+        const QByteArray linked = read(dotfiles);
+        if (writtenThrough) {
+            QCOMPARE(QJsonDocument::fromJson(linked)["panels"].toArray().last()["name"].toString(), "New");
+            QCOMPARE(beside("panels.json.*"), QStringList());
+        } else {
+            QCOMPARE(linked, target); // what the link led to is untouched
+            const QStringList copies = beside("panels.json.unreadable-*");
+            QCOMPARE(copies.size(), target.isEmpty() ? 0 : 1);
+            if (!copies.isEmpty())
+                QCOMPARE(read(QDir(m_env->appConfigDir()).filePath(copies.first())), target);
+            QCOMPARE(root()["panels"].toArray().last()["name"].toString(), "New");
+        }
+        discardState();
+        QCOMPARE(customPanels().last().name, "New");
+    }
 
 private:
-    static QByteArray read(const QString &path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    static QByteArray read(const QString &path) { return TestEnvironment::readFile(path); }
     static QJsonObject root() { return QJsonDocument::fromJson(read(filePath())).object(); }
-    static void write(const QString &path, const QByteArray &content)
+    void write(const QString &path, const QByteArray &content) const
     {
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+        QVERIFY(!m_env->writeFile(path, content).isEmpty());
     }
     QStringList beside(const char *pattern) const
     {
@@ -53,254 +285,6 @@ private:
 
     std::unique_ptr<TestEnvironment> m_env;
 };
-
-void TestPanelLayoutStore::init()
-{
-    m_env = std::make_unique<TestEnvironment>();
-    discardState();
-}
-
-void TestPanelLayoutStore::cleanup()
-{
-    discardState();
-    m_env.reset();
-}
-
-void TestPanelLayoutStore::operations()
-{
-    QVERIFY(customPanels().isEmpty());
-    QVERIFY(!QFile::exists(filePath())); // reading writes nothing
-
-    QCOMPARE(createPanel(QString()), "custom-1");
-    QCOMPARE(createPanel("   "), "custom-2");
-    QCOMPARE(createPanel("  Work  "), "custom-3");
-    QCOMPARE(
-        customPanels(),
-        (QList<CustomPanel>{{"custom-1", "New panel"}, {"custom-2", "New panel 2"}, {"custom-3", "Work"}}));
-    const QByteArray before = read(filePath());
-    renamePanel("custom-99", "Nobody");
-    QCOMPARE(read(filePath()), before); // unknown id: nothing written
-    renamePanel("custom-2", "  spaced  ");
-    QCOMPARE(panelName("custom-2"), "  spaced  "); // not trimmed
-
-    assignItems({"a", "", "b"}, "custom-2");
-    assignItems({"c"}, "custom-3");
-    assignItems({"d"}, "documents"); // not a custom panel: stored, but no effect
-    QCOMPARE(panelIdFor("a"), "custom-2");
-    QCOMPARE(panelIdFor("A"), QString()); // keys are case-sensitive
-    QCOMPARE(panelIdFor("d"), QString());
-    setDesktopPosition("c", QPoint(10, -20));
-    QCOMPARE(panelIdFor("c"), desktopPanelId());
-    QVERIFY(!root().value("assignments").toObject().contains("c"));
-    assignItems({"c"}, QString()); // dropped on a built-in panel
-    QVERIFY(!desktopPosition("c"));
-    QCOMPARE(panelIdFor("c"), QString());
-
-    // Orders drop empty and repeated keys; an empty order is removed.
-    setItemOrder("panel/custom-2", {"b", "", "a", "b"});
-    QCOMPARE(itemOrder("panel/custom-2"), (QStringList{"b", "a"}));
-    setItemOrder("panel/custom-3", {"x"});
-    setItemOrder("panel/custom-3", {""});
-    QVERIFY(!root().value("itemOrders").toObject().contains("panel/custom-3"));
-
-    // A removed panel takes its assignments and order with it; its number is free again.
-    removePanel("custom-2");
-    QCOMPARE(panelIdFor("a"), QString());
-    QVERIFY(itemOrder("panel/custom-2").isEmpty());
-    QVERIFY(!root().value("assignments").toObject().contains("a"));
-    QCOMPARE(createPanel("Again"), "custom-2");
-    QCOMPARE(customPanels().last().id, "custom-2"); // creation order kept
-
-    discardState();
-    QCOMPARE(customPanels().size(), 3);
-    QCOMPARE(panelIdFor("d"), QString());
-    QCOMPARE(root().value("assignments").toObject().value("d").toString(), "documents");
-}
-
-void TestPanelLayoutStore::roundTripKeepsUnknownMembersAndDropsLitter()
-{
-    write(filePath(), R"({"panels": [{"id": "custom-1", "name": "Ünïcode ✓", "colour": "teal"}],
-                         "assignments": {}, "theme": {"accent": 3}})");
-    // Temporary files of a save killed an hour ago go; one that may be in progress stays.
-    write(filePath() + ".aB3xYz", "{");
-    write(filePath() + ".Q1w2E3", "{");
-    QFile stale(filePath() + ".aB3xYz");
-    QVERIFY(stale.open(QIODevice::ReadWrite) && stale.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
-                                                                  QFileDevice::FileModificationTime));
-    stale.close();
-    const QString recycleBin = "::{645FF040-5081-101B-9F08-00AA002F954E}";
-    assignItems({"/d/ä b.txt"}, "custom-1");
-    setDesktopPosition(recycleBin, QPoint(-5, 2000));
-    setItemOrder("panel", {"z", "y"});
-    QCOMPARE(root().value("theme").toObject().value("accent").toInt(), 3);
-    QCOMPARE(root().value("panels").toArray().at(0).toObject().value("colour").toString(), "teal");
-
-    discardState();
-    QCOMPARE(customPanels(), (QList<CustomPanel>{{"custom-1", "Ünïcode ✓"}}));
-    QCOMPARE(panelIdFor("/d/ä b.txt"), "custom-1");
-    QCOMPARE(desktopPosition(recycleBin), Position(QPoint(-5, 2000)));
-    QCOMPARE(itemOrder("panel"), (QStringList{"z", "y"}));
-    // Nothing was thrown away, so no copy; no temporary file is left by the saves.
-    QCOMPARE(beside("panels.json*"), (QStringList{"panels.json", "panels.json.Q1w2E3"}));
-}
-
-void TestPanelLayoutStore::partlyReadableFileIsCopied_data()
-{
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<int>("panels"); // how many still load
-    QTest::addColumn<bool>("copied");
-    auto row = [](const char *tag, const QByteArray &content, int panels, bool copied) {
-        QTest::newRow(tag) << content << panels << copied;
-    };
-    row("truncated", R"({"panels": [{"id": "custom-1", "na)", 0, true);
-    row("root array", R"([{"id": "custom-1"}])", 0, true);
-    row("panels as object", R"({"panels": {"id": "custom-1"}})", 0, true);
-    row("assignments as array", R"({"panels": [{"id": "custom-1"}], "assignments": ["a"]})", 1, true);
-    row("entry of wrong type", R"({"panels": [{"id": "custom-1"}, "custom-2"]})", 1, true);
-    row("name of wrong type", R"({"panels": [{"id": "custom-1"}, {"id": "custom-2", "name": 7}]})", 1, true);
-    row("position not whole", R"({"panels": [{"id": "custom-1"}], "desktopPositions": {"a": [0.5, 1]}})", 1,
-        true);
-    row("clean", R"({"panels": [{"id": "custom-1"}], "later": 1})", 1, false);
-    row("empty", "  \n", 0, false);
-}
-
-void TestPanelLayoutStore::partlyReadableFileIsCopied()
-{
-    QFETCH(QByteArray, content);
-    QFETCH(int, panels);
-    QFETCH(bool, copied);
-    write(filePath(), content);
-    QCOMPARE(customPanels().size(), panels);
-    const QStringList copies = beside("panels.json.unreadable-*");
-    QCOMPARE(copies.size(), copied ? 1 : 0);
-    if (copied)
-        QCOMPARE(read(QDir(m_env->appConfigDir()).filePath(copies.first())), content);
-    // The program goes on and writes a sound file holding what it read.
-    createPanel("Fresh");
-    QCOMPARE(root().value("panels").toArray().size(), panels + 1);
-}
-
-void TestPanelLayoutStore::malformedMembersAreSkippedOneByOne()
-{
-    write(filePath(), R"({
-        "panels": [ {"id": "custom-1", "name": "One"}, {"id": "", "name": "no id"}, {"name": "missing"},
-                    {"id": "custom-1", "name": "Twin"}, {"id": "custom-2"}, {"id": 7, "name": "number id"} ],
-        "assignments": { "/d/a": "custom-1", "/d/b": 5, "/d/c": "custom-9" },
-        "itemOrders": { "panel/custom-1": ["x", "", 3, "x", "y"], "panel/bad": "x" },
-        "desktopPositions": { "p1": [10.7, 20], "p2": [1], "p3": ["1", "2"], "p4": [1e300, -3],
-                              "p5": {"x": 1}, "p6": [-2147483648, 2147483647] }
-    })");
-    QCOMPARE(customPanels(),
-             (QList<CustomPanel>{{"custom-1", "One"}, {"custom-1", "Twin"}, {"custom-2", QString()}}));
-    QCOMPARE(panelIdFor("/d/a"), "custom-1");
-    QCOMPARE(panelIdFor("/d/c"), QString());
-    QCOMPARE(itemOrder("panel/custom-1"), (QStringList{"x", "y"}));
-    for (const char *key : {"p2", "p3", "p5"})
-        QVERIFY2(!desktopPosition(key), key);
-    // Numbers that are not whole or beyond the int range read as 0.
-    QCOMPARE(desktopPosition("p1"), Position(QPoint(0, 20)));
-    QCOMPARE(desktopPosition("p4"), Position(QPoint(0, -3)));
-    QCOMPARE(desktopPosition("p6"), Position(QPoint(INT_MIN, INT_MAX)));
-}
-
-void TestPanelLayoutStore::unreadableFileIsNeverSavedOver_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::newRow("folder") << "folder";
-    QTest::newRow("fifo") << "fifo";
-    QTest::newRow("mode 000") << "mode 000";
-    QTest::newRow("link to a fifo, made after start") << "late link";
-}
-
-void TestPanelLayoutStore::unreadableFileIsNeverSavedOver()
-{
-    QFETCH(QString, kind);
-    const QByteArray path = QFile::encodeName(filePath());
-    QDir().mkpath(m_env->appConfigDir());
-    if (kind == "folder") {
-        QVERIFY(QDir().mkpath(filePath()));
-    } else if (kind == "fifo") {
-        QCOMPARE(::mkfifo(path.constData(), 0600), 0);
-    } else if (kind == "late link") {
-        QVERIFY(customPanels().isEmpty()); // loaded while there was no file
-        const QByteArray fifo = QFile::encodeName(m_env->home() + "/fifo");
-        QVERIFY(::mkfifo(fifo.constData(), 0600) == 0 && ::symlink(fifo.constData(), path.constData()) == 0);
-    } else {
-        if (::geteuid() == 0)
-            QSKIP("permissions do not keep root from reading");
-        write(filePath(), R"({"panels": [{"id": "custom-1"}]})");
-        QVERIFY(QFile::setPermissions(filePath(), {}));
-    }
-    struct stat before = {};
-    QCOMPARE(::lstat(path.constData(), &before), 0);
-
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("panels.json: .*kept in memory only"));
-    QVERIFY(customPanels().isEmpty());
-    const QString id = createPanel("In memory");
-    assignItems({"a"}, id);
-    QCOMPARE(panelIdFor("a"), id); // the program works on
-
-    struct stat after = {};
-    QCOMPARE(::lstat(path.constData(), &after), 0);
-    QCOMPARE(after.st_ino, before.st_ino);
-    QCOMPARE(after.st_mode, before.st_mode);
-    QCOMPARE(beside("panels.json.*"), QStringList());
-}
-
-void TestPanelLayoutStore::failedSaveIsReportedAndRetried()
-{
-    // A file where the folder belongs makes every save fail.
-    const QString folder = m_env->appConfigDir();
-    write(folder, "in the way");
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Cannot save the panel layout: "));
-    const QString first = createPanel("First");
-    QCOMPARE(panelName(first), "First");
-
-    QVERIFY(QFile::remove(folder));
-    createPanel("Second");
-    discardState();
-    QCOMPARE(customPanels().size(), 2);
-}
-
-void TestPanelLayoutStore::symbolicLink_data()
-{
-    QTest::addColumn<QByteArray>("target"); // content of the linked file; empty: no such file
-    QTest::addColumn<bool>("writtenThrough");
-    QTest::newRow("our layout") << QByteArray(R"({"panels": [{"id": "custom-1", "name": "Kept"}]})") << true;
-    QTest::newRow("empty object") << QByteArray("{}") << true;
-    QTest::newRow("another program's JSON") << QByteArray(R"({"volume": 11})") << false;
-    QTest::newRow("not JSON") << QByteArray("export PATH=/opt/bin\n") << false;
-    QTest::newRow("dangling") << QByteArray() << false;
-}
-
-void TestPanelLayoutStore::symbolicLink()
-{
-    QFETCH(QByteArray, target);
-    QFETCH(bool, writtenThrough);
-    const QString dotfiles = m_env->home() + "/dotfiles/panels.json";
-    if (!target.isEmpty())
-        write(dotfiles, target);
-    QDir().mkpath(m_env->appConfigDir());
-    QVERIFY(QFile::link(dotfiles, filePath()));
-
-    createPanel("New");
-    const QFileInfo link(filePath());
-    QCOMPARE(link.isSymLink(), writtenThrough);
-    const QByteArray linked = read(dotfiles);
-    if (writtenThrough) {
-        QCOMPARE(QJsonDocument::fromJson(linked)["panels"].toArray().last()["name"].toString(), "New");
-        QCOMPARE(beside("panels.json.*"), QStringList());
-    } else {
-        QCOMPARE(linked, target); // what the link led to is untouched
-        const QStringList copies = beside("panels.json.unreadable-*");
-        QCOMPARE(copies.size(), target.isEmpty() ? 0 : 1);
-        if (!copies.isEmpty())
-            QCOMPARE(read(QDir(m_env->appConfigDir()).filePath(copies.first())), target);
-        QCOMPARE(root()["panels"].toArray().last()["name"].toString(), "New");
-    }
-    discardState();
-    QCOMPARE(customPanels().last().name, "New");
-}
 
 QTEST_GUILESS_MAIN(TestPanelLayoutStore)
 #include "test_panellayoutstore.moc"

@@ -1,3 +1,4 @@
+#include "PanelTestHome.h"
 #include "TestEnvironment.h"
 #include "base/l10n/L10n.h"
 #include "fakes/FakeDesktopSource.h"
@@ -32,23 +33,286 @@ class TestQuickSearch : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
+    void init()
+    {
+        startPanelTest(m_env, m_desktop);
+        for (const QString &name : desktopNames)
+            m_desktop->entries.append(FakeDesktopSource::file("/d/" + name));
+        m_model = std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_desktop),
+                                                 std::make_unique<ItemPlacement>());
+        m_model->reload();
+        m_panel = std::make_unique<IconPanel>(IconPanel::Options{}, m_model.get(), nullptr, "Desktop",
+                                              PanelLayoutStore::settingsPrefix(QString()));
+        m_panel->applyGeometry(QRect(100, 100, 400, 400), false);
+        m_panel->show();
+        m_search = std::make_unique<QuickSearch>(m_model.get());
+    }
 
-    void status_data();
-    void status();
-    void keys_data();
-    void keys();
-    void doubleClickOpens();
-    void escapeGivesFocusBack();
-    void inputMethodContinuesInField();
-    void followsTheDesktop();
+    void cleanup()
+    {
+        m_search.reset();
+        m_panel.reset();
+        m_model.reset();
+        endPanelTest(m_env);
+    }
 
-    void geometry_data();
-    void geometry();
-    void placedOnTheSourceScreen_data();
-    void placedOnTheSourceScreen();
-    void languageChange();
+    void status_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QString>("empty");
+        QTest::newRow("Ctrl+F: empty field") << "" << QStringList{} << "Start typing an icon's name";
+        QTest::newRow("blank field") << "   " << QStringList{} << "Start typing an icon's name";
+        QTest::newRow("no match") << "qqq" << QStringList{} << "No matching icons";
+        QTest::newRow("typed text starts the search")
+            << "r" << QStringList{"readme", "Report 2024.pdf", "report.pdf", "Reports"} << "";
+    }
+
+    void status()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, names);
+        m_search->showFor(m_panel->view(), text);
+        QVERIFY(m_search->isVisible());
+        QCOMPARE(input()->text(), text);
+        QCOMPARE(resultNames(), names);
+        QCOMPARE(results()->currentIndex().row(), names.isEmpty() ? -1 : 0);
+        QCOMPARE(results()->isVisible(), !names.isEmpty());
+        auto *emptyLabel = m_search->findChild<QLabel *>("quickSearchEmpty");
+        QCOMPARE(emptyLabel->isVisible(), names.isEmpty());
+        if (names.isEmpty())
+            QTEST(emptyLabel->text(), "empty");
+        QCOMPARE(labelText("quickSearchCount"), QString("Matches: %1").arg(names.size()));
+        QCOMPARE(results()->height(), names.size() * SearchGeometry::rowHeight); // a few rows: no scrolling
+        // Typing goes on at the end of what started the search.
+        QTest::keyClick(input(), Qt::Key_E);
+        QCOMPARE(m_search->filter()->query(), QString(text + "e").simplified());
+    }
+
+    void keys_data()
+    {
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<int>("start");       // -1: no current row
+        QTest::addColumn<QList<int>>("keys"); // a negative key is held down: its press repeats
+        QTest::addColumn<bool>("composing");
+        QTest::addColumn<int>("current");
+        QTest::addColumn<QString>("opened"); // empty: nothing opens
+        QTest::addColumn<bool>("shown");
+        const auto row = [](const char *tag, const QString &query, int start, const QList<int> &keys,
+                            bool composing, int current, const QString &opened, bool shown) {
+            QTest::newRow(tag) << query << start << keys << composing << current << opened << shown;
+        };
+        const int down = Qt::Key_Down, up = Qt::Key_Up, enter = Qt::Key_Return, escape = Qt::Key_Escape;
+        row("down", "re", 0, {down}, false, 1, "", true);
+        row("down twice, up", "re", 0, {down, down, up}, false, 1, "", true);
+        row("down on the last row stays", "re", 3, {down}, false, 3, "", true);
+        row("up on the first row stays", "re", 0, {up}, false, 0, "", true);
+        row("down without a current row", "re", -1, {down}, false, 0, "", true);
+        row("up without a current row", "re", -1, {up}, false, 0, "", true);
+        row("down in an empty list", "qqq", -1, {down}, false, -1, "", true);
+        row("return", "zeta", 0, {enter}, false, 0, "zeta", false);
+        row("keypad enter", "notes", 0, {Qt::Key_Enter}, false, 0, "notes.txt", false);
+        row("held return", "zeta", 0, {-enter}, false, 0, "", true);
+        row("return without results", "qqq", -1, {enter}, false, -1, "", true);
+        // While an input method composes, its keys are its own.
+        row("composing: escape", "re", 1, {escape}, true, 1, "", true);
+        row("composing: return", "re", 1, {enter}, true, 1, "", true);
+        row("composing: down", "re", 1, {down}, true, 1, "", true);
+        row("composing: up", "re", 1, {up}, true, 1, "", true);
+    }
+
+    void keys()
+    {
+        QFETCH(QString, query);
+        QFETCH(int, start);
+        QFETCH(QList<int>, keys);
+        QFETCH(bool, composing);
+        QFETCH(QString, opened);
+        m_search->showFor(m_panel->view(), query);
+        results()->setCurrentIndex(m_search->filter()->index(start, 0));
+        QSignalSpy open(m_search.get(), &QuickSearch::openRequested);
+        QInputMethodEvent composition("po", {});
+        if (composing)
+            QApplication::sendEvent(input(), &composition);
+        for (int key : keys) {
+            QKeyEvent press(QEvent::KeyPress, std::abs(key), Qt::NoModifier, QString(), key < 0);
+            QApplication::sendEvent(input(), &press);
+            QVERIFY(press.isAccepted() || composing);
+        }
+        QCOMPARE(open.count(), opened.isEmpty() ? 0 : 1);
+        QTEST(m_search->isVisible(), "shown");
+        // The keys move the choice; they never edit the query.
+        QCOMPARE(input()->text(), query);
+        if (!opened.isEmpty()) {
+            const auto index = open.at(0).at(0).value<QModelIndex>();
+            QCOMPARE(index.model(), m_model.get());
+            QCOMPARE(index.data().toString(), opened);
+            return;
+        }
+        QTEST(results()->currentIndex().row(), "current");
+        if (composing) {
+            // Once the composition is committed the keys are the window's again.
+            QInputMethodEvent commit;
+            commit.setCommitString("p");
+            QApplication::sendEvent(input(), &commit);
+            QTest::keyClick(input(), Qt::Key_Escape);
+            QVERIFY(!m_search->isVisible());
+        }
+    }
+
+    void doubleClickOpens()
+    {
+        m_search->showFor(m_panel->view(), "re");
+        QVERIFY(QTest::qWaitForWindowExposed(m_search.get()));
+        QSignalSpy open(m_search.get(), &QuickSearch::openRequested);
+        const QRect second = results()->visualRect(m_search->filter()->index(1, 0));
+        QTest::mouseClick(results()->viewport(), Qt::LeftButton, {}, second.center());
+        QTest::mouseDClick(results()->viewport(), Qt::LeftButton, {}, second.center());
+        QCOMPARE(open.count(), 1);
+        QCOMPARE(open.at(0).at(0).value<QModelIndex>().data().toString(), "Report 2024.pdf");
+        QVERIFY(!m_search->isVisible());
+    }
+
+    void escapeGivesFocusBack()
+    {
+        IconPanel *panel = m_panel.get();
+        panel->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(panel));
+        panel->view()->setFocus();
+        m_search->showFor(panel->view(), "r");
+        QTRY_COMPARE(QApplication::focusWidget(), input());
+        QTest::keyClick(input(), Qt::Key_Escape);
+        QVERIFY(!m_search->isVisible());
+        QTRY_COMPARE(QApplication::focusWidget(), panel->view());
+        // The query stays for the next opening, which replaces it with what was typed then.
+        QCOMPARE(input()->text(), "r");
+        m_search->showFor(panel->view(), "z");
+        QCOMPARE(resultNames(), QStringList{"zeta"});
+        // The view that opened it is gone: Escape still only closes.
+        m_panel.reset();
+        QTest::keyClick(input(), Qt::Key_Escape);
+        QVERIFY(!m_search->isVisible());
+    }
+
+    void inputMethodContinuesInField()
+    {
+        SearchTrigger trigger;
+        trigger.fromInputMethod = true;
+        trigger.commitText = "no";
+        m_search->start(m_panel->view(), trigger);
+        QCOMPARE(input()->text(), "no");
+        QCOMPARE(resultNames(), (QStringList{"Notebook.odt", "notes.txt"}));
+
+        // A composition that has only begun is still being composed in the field.
+        trigger.commitText.clear();
+        trigger.preeditText = "x";
+        m_search->start(m_panel->view(), trigger);
+        QCOMPARE(input()->text(), QString());
+        QTest::keyClick(input(), Qt::Key_Escape);
+        QVERIFY(m_search->isVisible());
+    }
+
+    void followsTheDesktop()
+    {
+        m_search->showFor(m_panel->view(), "zeta");
+        QCOMPARE(labelText("quickSearchCount"), "Matches: 1");
+        m_desktop->entries.append(FakeDesktopSource::file("/d/Zeta 2"));
+        m_desktop->entries.append(FakeDesktopSource::file("/d/beta zeta"));
+        m_model->reload();
+        QCOMPARE(resultNames(), (QStringList{"zeta", "Zeta 2", "beta zeta"}));
+        QCOMPARE(labelText("quickSearchCount"), "Matches: 3");
+        QCOMPARE(results()->height(), 3 * SearchGeometry::rowHeight);
+        QCOMPARE(results()->currentIndex().row(), 0);
+    }
+
+    void geometry_data()
+    {
+        QTest::addColumn<QRect>("available");
+        QTest::addColumn<QSize>("window");
+        QTest::addColumn<int>("matches");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QPoint>("position");
+        const auto row = [](const char *tag, QRect available, QSize window, int matches, int width, int rows,
+                            QPoint position) {
+            QTest::newRow(tag) << available << window << matches << width << rows << position;
+        };
+        // 1080 px screen, 40 px panel: area 1008 high; 20 matches show six rows.
+        row("full hd", {0, 0, 1920, 1040}, {540, 560}, 20, 540, 6, {689, 116});
+        row("short screen: one row", {0, 0, 1024, 300}, {540, 220}, 20, 540, 1, {241, 16 + 12});
+        row("no matches", {0, 0, 1920, 1040}, {540, 200}, 0, 540, 0, {689, 116});
+        row("narrow screen", {0, 0, 500, 900}, {468, 400}, 3, 468, 3, {16, 116});
+        row("window taller than the area", {0, 0, 800, 200}, {540, 400}, 1, 540, 1, {129, 16});
+        row("second screen to the right, lower", {1920, 200, 1280, 720}, {540, 300}, 9, 540, 6, {2289, 313});
+        row("screen left of the primary", {-1280, 0, 1280, 1024}, {540, 300}, 9, 540, 6, {-910, 116});
+    }
+
+    void geometry()
+    {
+        QFETCH(QRect, available);
+        QFETCH(QSize, window);
+        QFETCH(int, matches);
+        const QRect area = SearchGeometry::searchArea(available);
+        QTEST(SearchGeometry::windowWidth(area), "width");
+        QTEST(SearchGeometry::visibleRows(matches, area), "rows");
+        QFETCH(QPoint, position);
+        QCOMPARE(SearchGeometry::windowPosition(area, window), position);
+        QVERIFY(available.contains(QRect(position, QSize(std::min(window.width(), area.width()), 1))));
+    }
+
+    void placedOnTheSourceScreen_data()
+    {
+        QTest::addColumn<int>("screen");
+        QTest::addColumn<QPoint>("panelAt");
+        QTest::newRow("primary, at the right edge") << 0 << QPoint(1920 - 420, 1080 - 420);
+        QTest::newRow("second screen, bottom right corner")
+            << 1 << QPoint(1920 + 1024 - 420, 200 + 768 - 420);
+    }
+
+    void placedOnTheSourceScreen()
+    {
+        QFETCH(int, screen);
+        QFETCH(QPoint, panelAt);
+        const QList<QScreen *> screens = QGuiApplication::screens();
+        QCOMPARE(screens.size(), 2);
+        IconPanel *panel = m_panel.get();
+        panel->move(panelAt);
+        QVERIFY(QTest::qWaitForWindowExposed(panel));
+        m_search->showFor(panel->view(), "o");
+        const QRect available = screens.at(screen)->availableGeometry();
+        QCOMPARE(m_search->searchArea(), available.adjusted(16, 16, -16, -16));
+        const QRect placed = m_search->frameGeometry();
+        QVERIFY2(m_search->searchArea().contains(placed), qPrintable(QDebug::toString(placed)));
+        QCOMPARE(placed.width(), std::min(540, available.width() - 32));
+        // Centred on the area's centre pixel: the gaps on either side differ by two pixels at most.
+        const int leftGap = placed.left() - m_search->searchArea().left();
+        const int rightGap = m_search->searchArea().right() - placed.right();
+        QVERIFY2(std::abs(leftGap - rightGap) <= 2, qPrintable(QString("%1 %2").arg(leftGap).arg(rightGap)));
+    }
+
+    void languageChange()
+    {
+        // As the program does: the direction is followed before any window is made.
+        L10n::followLayoutDirection();
+        m_search = std::make_unique<QuickSearch>(m_model.get());
+        m_search->showFor(m_panel->view(), "o");
+        auto *title = m_search->findChild<QLabel *>("searchTitle");
+        L10n::changeLanguage("ar");
+        QCOMPARE(m_search->windowTitle(), L10n::text("Quick search"));
+        QVERIFY(m_search->windowTitle() != "Quick search");
+        QCOMPARE(title->text(), m_search->windowTitle());
+        QVERIFY(labelText("quickSearchCount").startsWith(L10n::text("Matches: %1").section('%', 0, 0)));
+        QCOMPARE(input()->placeholderText(), L10n::text("Search all desktop icons..."));
+        QCOMPARE(m_search->layoutDirection(), Qt::RightToLeft);
+        // Mirrored: the title sits at the right-hand end of the header.
+        QVERIFY(title->geometry().center().x() > m_search->width() / 2);
+
+        L10n::changeLanguage("en");
+        QCOMPARE(m_search->windowTitle(), "Quick search");
+        QCOMPARE(labelText("quickSearchCount"), "Matches: 6");
+        QCOMPARE(m_search->layoutDirection(), Qt::LeftToRight);
+        QVERIFY(title->geometry().center().x() < m_search->width() / 2);
+    }
 
 private:
     QLineEdit *input() const { return m_search->findChild<QLineEdit *>("quickSearchInput"); }
@@ -68,290 +332,6 @@ private:
     std::unique_ptr<IconPanel> m_panel;
     std::unique_ptr<QuickSearch> m_search;
 };
-
-void TestQuickSearch::init()
-{
-    m_env = std::make_unique<TestEnvironment>();
-    QSettings().clear();
-    PanelLayoutStore::discardState();
-    m_desktop = std::make_shared<FakeDesktopSource::State>();
-    for (const QString &name : desktopNames)
-        m_desktop->entries.append(FakeDesktopSource::file("/d/" + name));
-    m_model = std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_desktop),
-                                             std::make_unique<ItemPlacement>());
-    m_model->reload();
-    m_panel = std::make_unique<IconPanel>(IconPanel::Options{}, m_model.get(), nullptr, "Desktop",
-                                          PanelLayoutStore::settingsPrefix(QString()));
-    m_panel->applyGeometry(QRect(100, 100, 400, 400), false);
-    m_panel->show();
-    m_search = std::make_unique<QuickSearch>(m_model.get());
-}
-
-void TestQuickSearch::cleanup()
-{
-    m_search.reset();
-    m_panel.reset();
-    m_model.reset();
-    PanelLayoutStore::discardState();
-    m_env.reset();
-}
-
-void TestQuickSearch::status_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QStringList>("names");
-    QTest::addColumn<QString>("empty");
-    QTest::newRow("Ctrl+F: empty field") << "" << QStringList{} << "Start typing an icon's name";
-    QTest::newRow("blank field") << "   " << QStringList{} << "Start typing an icon's name";
-    QTest::newRow("no match") << "qqq" << QStringList{} << "No matching icons";
-    QTest::newRow("typed text starts the search")
-        << "r" << QStringList{"readme", "Report 2024.pdf", "report.pdf", "Reports"} << "";
-}
-
-void TestQuickSearch::status()
-{
-    QFETCH(QString, text);
-    QFETCH(QStringList, names);
-    m_search->showFor(m_panel->view(), text);
-    QVERIFY(m_search->isVisible());
-    QCOMPARE(input()->text(), text);
-    QCOMPARE(resultNames(), names);
-    QCOMPARE(results()->currentIndex().row(), names.isEmpty() ? -1 : 0);
-    QCOMPARE(results()->isVisible(), !names.isEmpty());
-    auto *emptyLabel = m_search->findChild<QLabel *>("quickSearchEmpty");
-    QCOMPARE(emptyLabel->isVisible(), names.isEmpty());
-    if (names.isEmpty())
-        QTEST(emptyLabel->text(), "empty");
-    QCOMPARE(labelText("quickSearchCount"), QString("Matches: %1").arg(names.size()));
-    QCOMPARE(results()->height(), names.size() * SearchGeometry::rowHeight); // a few rows: no scrolling
-    // Typing goes on at the end of what started the search.
-    QTest::keyClick(input(), Qt::Key_E);
-    QCOMPARE(m_search->filter()->query(), QString(text + "e").simplified());
-}
-
-void TestQuickSearch::keys_data()
-{
-    QTest::addColumn<QString>("query");
-    QTest::addColumn<int>("start");       // -1: no current row
-    QTest::addColumn<QList<int>>("keys"); // a negative key is held down: its press repeats
-    QTest::addColumn<bool>("composing");
-    QTest::addColumn<int>("current");
-    QTest::addColumn<QString>("opened"); // empty: nothing opens
-    QTest::addColumn<bool>("shown");
-    const auto row = [](const char *tag, const QString &query, int start, const QList<int> &keys,
-                        bool composing, int current, const QString &opened, bool shown) {
-        QTest::newRow(tag) << query << start << keys << composing << current << opened << shown;
-    };
-    const int down = Qt::Key_Down, up = Qt::Key_Up, enter = Qt::Key_Return, escape = Qt::Key_Escape;
-    row("down", "re", 0, {down}, false, 1, "", true);
-    row("down twice, up", "re", 0, {down, down, up}, false, 1, "", true);
-    row("down on the last row stays", "re", 3, {down}, false, 3, "", true);
-    row("up on the first row stays", "re", 0, {up}, false, 0, "", true);
-    row("down without a current row", "re", -1, {down}, false, 0, "", true);
-    row("up without a current row", "re", -1, {up}, false, 0, "", true);
-    row("down in an empty list", "qqq", -1, {down}, false, -1, "", true);
-    row("return", "zeta", 0, {enter}, false, 0, "zeta", false);
-    row("keypad enter", "notes", 0, {Qt::Key_Enter}, false, 0, "notes.txt", false);
-    row("held return", "zeta", 0, {-enter}, false, 0, "", true);
-    row("return without results", "qqq", -1, {enter}, false, -1, "", true);
-    // While an input method composes, its keys are its own.
-    row("composing: escape", "re", 1, {escape}, true, 1, "", true);
-    row("composing: return", "re", 1, {enter}, true, 1, "", true);
-    row("composing: down", "re", 1, {down}, true, 1, "", true);
-    row("composing: up", "re", 1, {up}, true, 1, "", true);
-}
-
-void TestQuickSearch::keys()
-{
-    QFETCH(QString, query);
-    QFETCH(int, start);
-    QFETCH(QList<int>, keys);
-    QFETCH(bool, composing);
-    QFETCH(QString, opened);
-    m_search->showFor(m_panel->view(), query);
-    results()->setCurrentIndex(m_search->filter()->index(start, 0));
-    QSignalSpy open(m_search.get(), &QuickSearch::openRequested);
-    QInputMethodEvent composition("po", {});
-    if (composing)
-        QApplication::sendEvent(input(), &composition);
-    for (int key : keys) {
-        QKeyEvent press(QEvent::KeyPress, std::abs(key), Qt::NoModifier, QString(), key < 0);
-        QApplication::sendEvent(input(), &press);
-        QVERIFY(press.isAccepted() || composing);
-    }
-    QCOMPARE(open.count(), opened.isEmpty() ? 0 : 1);
-    QTEST(m_search->isVisible(), "shown");
-    // The keys move the choice; they never edit the query.
-    QCOMPARE(input()->text(), query);
-    if (!opened.isEmpty()) {
-        const auto index = open.at(0).at(0).value<QModelIndex>();
-        QCOMPARE(index.model(), m_model.get());
-        QCOMPARE(index.data().toString(), opened);
-        return;
-    }
-    QTEST(results()->currentIndex().row(), "current");
-    if (composing) {
-        // Once the composition is committed the keys are the window's again.
-        QInputMethodEvent commit;
-        commit.setCommitString("p");
-        QApplication::sendEvent(input(), &commit);
-        QTest::keyClick(input(), Qt::Key_Escape);
-        QVERIFY(!m_search->isVisible());
-    }
-}
-
-void TestQuickSearch::doubleClickOpens()
-{
-    m_search->showFor(m_panel->view(), "re");
-    QVERIFY(QTest::qWaitForWindowExposed(m_search.get()));
-    QSignalSpy open(m_search.get(), &QuickSearch::openRequested);
-    const QRect second = results()->visualRect(m_search->filter()->index(1, 0));
-    QTest::mouseClick(results()->viewport(), Qt::LeftButton, {}, second.center());
-    QTest::mouseDClick(results()->viewport(), Qt::LeftButton, {}, second.center());
-    QCOMPARE(open.count(), 1);
-    QCOMPARE(open.at(0).at(0).value<QModelIndex>().data().toString(), "Report 2024.pdf");
-    QVERIFY(!m_search->isVisible());
-}
-
-void TestQuickSearch::escapeGivesFocusBack()
-{
-    IconPanel *panel = m_panel.get();
-    panel->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(panel));
-    panel->view()->setFocus();
-    m_search->showFor(panel->view(), "r");
-    QTRY_COMPARE(QApplication::focusWidget(), input());
-    QTest::keyClick(input(), Qt::Key_Escape);
-    QVERIFY(!m_search->isVisible());
-    QTRY_COMPARE(QApplication::focusWidget(), panel->view());
-    // The query stays for the next opening, which replaces it with what was typed then.
-    QCOMPARE(input()->text(), "r");
-    m_search->showFor(panel->view(), "z");
-    QCOMPARE(resultNames(), QStringList{"zeta"});
-    // The view that opened it is gone: Escape still only closes.
-    m_panel.reset();
-    QTest::keyClick(input(), Qt::Key_Escape);
-    QVERIFY(!m_search->isVisible());
-}
-
-void TestQuickSearch::inputMethodContinuesInField()
-{
-    SearchTrigger trigger;
-    trigger.fromInputMethod = true;
-    trigger.commitText = "no";
-    m_search->start(m_panel->view(), trigger);
-    QCOMPARE(input()->text(), "no");
-    QCOMPARE(resultNames(), (QStringList{"Notebook.odt", "notes.txt"}));
-
-    // A composition that has only begun is still being composed in the field.
-    trigger.commitText.clear();
-    trigger.preeditText = "x";
-    m_search->start(m_panel->view(), trigger);
-    QCOMPARE(input()->text(), QString());
-    QTest::keyClick(input(), Qt::Key_Escape);
-    QVERIFY(m_search->isVisible());
-}
-
-void TestQuickSearch::followsTheDesktop()
-{
-    m_search->showFor(m_panel->view(), "zeta");
-    QCOMPARE(labelText("quickSearchCount"), "Matches: 1");
-    m_desktop->entries.append(FakeDesktopSource::file("/d/Zeta 2"));
-    m_desktop->entries.append(FakeDesktopSource::file("/d/beta zeta"));
-    m_model->reload();
-    QCOMPARE(resultNames(), (QStringList{"zeta", "Zeta 2", "beta zeta"}));
-    QCOMPARE(labelText("quickSearchCount"), "Matches: 3");
-    QCOMPARE(results()->height(), 3 * SearchGeometry::rowHeight);
-    QCOMPARE(results()->currentIndex().row(), 0);
-}
-
-void TestQuickSearch::geometry_data()
-{
-    QTest::addColumn<QRect>("available");
-    QTest::addColumn<QSize>("window");
-    QTest::addColumn<int>("matches");
-    QTest::addColumn<int>("width");
-    QTest::addColumn<int>("rows");
-    QTest::addColumn<QPoint>("position");
-    const auto row = [](const char *tag, QRect available, QSize window, int matches, int width, int rows,
-                        QPoint position) {
-        QTest::newRow(tag) << available << window << matches << width << rows << position;
-    };
-    // 1080 px screen, 40 px panel: area 1008 high; 20 matches show six rows.
-    row("full hd", {0, 0, 1920, 1040}, {540, 560}, 20, 540, 6, {689, 116});
-    row("short screen: one row", {0, 0, 1024, 300}, {540, 220}, 20, 540, 1, {241, 16 + 12});
-    row("no matches", {0, 0, 1920, 1040}, {540, 200}, 0, 540, 0, {689, 116});
-    row("narrow screen", {0, 0, 500, 900}, {468, 400}, 3, 468, 3, {16, 116});
-    row("window taller than the area", {0, 0, 800, 200}, {540, 400}, 1, 540, 1, {129, 16});
-    row("second screen to the right, lower", {1920, 200, 1280, 720}, {540, 300}, 9, 540, 6, {2289, 313});
-    row("screen left of the primary", {-1280, 0, 1280, 1024}, {540, 300}, 9, 540, 6, {-910, 116});
-}
-
-void TestQuickSearch::geometry()
-{
-    QFETCH(QRect, available);
-    QFETCH(QSize, window);
-    QFETCH(int, matches);
-    const QRect area = SearchGeometry::searchArea(available);
-    QTEST(SearchGeometry::windowWidth(area), "width");
-    QTEST(SearchGeometry::visibleRows(matches, area), "rows");
-    QFETCH(QPoint, position);
-    QCOMPARE(SearchGeometry::windowPosition(area, window), position);
-    QVERIFY(available.contains(QRect(position, QSize(std::min(window.width(), area.width()), 1))));
-}
-
-void TestQuickSearch::placedOnTheSourceScreen_data()
-{
-    QTest::addColumn<int>("screen");
-    QTest::addColumn<QPoint>("panelAt");
-    QTest::newRow("primary, at the right edge") << 0 << QPoint(1920 - 420, 1080 - 420);
-    QTest::newRow("second screen, bottom right corner") << 1 << QPoint(1920 + 1024 - 420, 200 + 768 - 420);
-}
-
-void TestQuickSearch::placedOnTheSourceScreen()
-{
-    QFETCH(int, screen);
-    QFETCH(QPoint, panelAt);
-    const QList<QScreen *> screens = QGuiApplication::screens();
-    QCOMPARE(screens.size(), 2);
-    IconPanel *panel = m_panel.get();
-    panel->move(panelAt);
-    QVERIFY(QTest::qWaitForWindowExposed(panel));
-    m_search->showFor(panel->view(), "o");
-    const QRect available = screens.at(screen)->availableGeometry();
-    QCOMPARE(m_search->searchArea(), available.adjusted(16, 16, -16, -16));
-    const QRect placed = m_search->frameGeometry();
-    QVERIFY2(m_search->searchArea().contains(placed), qPrintable(QDebug::toString(placed)));
-    QCOMPARE(placed.width(), std::min(540, available.width() - 32));
-    // Centred on the area's centre pixel: the gaps on either side differ by two pixels at most.
-    const int leftGap = placed.left() - m_search->searchArea().left();
-    const int rightGap = m_search->searchArea().right() - placed.right();
-    QVERIFY2(std::abs(leftGap - rightGap) <= 2, qPrintable(QString("%1 %2").arg(leftGap).arg(rightGap)));
-}
-
-void TestQuickSearch::languageChange()
-{
-    // As the program does: the direction is followed before any window is made.
-    L10n::followLayoutDirection();
-    m_search = std::make_unique<QuickSearch>(m_model.get());
-    m_search->showFor(m_panel->view(), "o");
-    auto *title = m_search->findChild<QLabel *>("searchTitle");
-    L10n::changeLanguage("ar");
-    QCOMPARE(m_search->windowTitle(), L10n::text("Quick search"));
-    QVERIFY(m_search->windowTitle() != "Quick search");
-    QCOMPARE(title->text(), m_search->windowTitle());
-    QVERIFY(labelText("quickSearchCount").startsWith(L10n::text("Matches: %1").section('%', 0, 0)));
-    QCOMPARE(input()->placeholderText(), L10n::text("Search all desktop icons..."));
-    QCOMPARE(m_search->layoutDirection(), Qt::RightToLeft);
-    // Mirrored: the title sits at the right-hand end of the header.
-    QVERIFY(title->geometry().center().x() > m_search->width() / 2);
-
-    L10n::changeLanguage("en");
-    QCOMPARE(m_search->windowTitle(), "Quick search");
-    QCOMPARE(labelText("quickSearchCount"), "Matches: 6");
-    QCOMPARE(m_search->layoutDirection(), Qt::LeftToRight);
-    QVERIFY(title->geometry().center().x() < m_search->width() / 2);
-}
 
 // Two screens side by side: the second one smaller, lower and to the right.
 int main(int argc, char *argv[])

@@ -91,17 +91,143 @@ class TestSearchFilter : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
+    void init()
+    {
+        m_env = std::make_unique<TestEnvironment>();
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        m_model.clear();
+        m_filter = std::make_unique<SearchFilter>();
+        m_filter->setSourceModel(&m_model);
+        m_filter->sort(0, Qt::AscendingOrder);
+        m_tester = std::make_unique<QAbstractItemModelTester>(
+            m_filter.get(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    }
 
-    void ranking_data();
-    void ranking();
-    void liveChanges_data();
-    void liveChanges();
-    void iconUpdatesKeepOrder();
-    void sameOrderAsWrittenRule_data();
-    void sameOrderAsWrittenRule();
-    void languageChangeReorders();
+    void cleanup()
+    {
+        m_tester.reset();
+        m_filter.reset();
+        m_model.clear();
+        QLocale::setDefault(QLocale::c());
+        m_env.reset();
+    }
+
+    void ranking_data()
+    {
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<QStringList>("expected");
+        const auto row = [](const char *tag, const QStringList &names, const QString &query,
+                            const QStringList &expected) {
+            QTest::newRow(tag) << names << query << expected;
+        };
+        row("terms anywhere, in any order", {"Tax 2023", "2024 tax return", "TAX-2024", "Taxi"},
+            "  Tax   2024 ", {"2024 tax return", "TAX-2024"});
+        row("equal, then prefix, then the rest", {"My notes", "notes", "Note", "aaa note"}, "note",
+            {"Note", "notes", "aaa note", "My notes"});
+        row("classes against the whole query", {"b a", "a b c", "A B", "ac"}, "a b", {"A B", "a b c", "b a"});
+        row("tabs and newlines part terms too", {"newfile", "file new", "new file"}, "\tnew\n  file",
+            {"new file", "file new", "newfile"});
+        row("a repeated term needs one occurrence", {"a", "b", "aa"}, "a a", {"a", "aa"});
+        row("locale order, not code points", {"zulu", "Äpfel", "apfel", "Eclair", "Éclair"}, "l",
+            {"apfel", "Äpfel", "Eclair", "Éclair", "zulu"});
+        row("no word boundaries", {"Photograph", "graph"}, "graph", {"graph", "Photograph"});
+        row("no accent folding", {"resume", "résumé"}, "resume", {"resume"});
+        row("case-insensitive matching beyond ASCII", {"ΔΈΛΤΑ", "Москва", "москва"}, "москва",
+            {"Москва", "москва"});
+        row("blank query shows nothing", {"alpha", "beta"}, " \t ", {});
+    }
+
+    void ranking()
+    {
+        QFETCH(QStringList, names);
+        QFETCH(QString, query);
+        fill(m_model, names);
+        m_filter->setQuery(query);
+        QTEST(namesOf(*m_filter), "expected");
+    }
+
+    void liveChanges_data()
+    {
+        QTest::addColumn<QString>("change");
+        for (const char *change :
+             {"insert", "remove", "rename in", "rename out", "rename within", "move", "reset", "sort"})
+            QTest::newRow(change) << QString(change);
+    }
+
+    // The desktop changes while the window is open: the results follow without any input.
+    void liveChanges()
+    {
+        QFETCH(QString, change);
+        // Names equal but for case keep the model's order.
+        fill(m_model, {"note b", "alpha", "NOTE a", "Notebook", "zeta note", "beta", "note a"});
+        m_filter->setQuery("note");
+        QCOMPARE(sourceRows(*m_filter), (QList<int>{2, 6, 0, 3, 4}));
+
+        if (change == "insert") {
+            m_model.insertRow(1, new QStandardItem("note"));
+            m_model.insertRow(0, new QStandardItem("annotate"));
+        } else if (change == "remove") {
+            m_model.removeRow(0);
+        } else if (change == "rename in") {
+            m_model.item(1)->setText("Note 0");
+        } else if (change == "rename out") {
+            m_model.item(3)->setText("Book");
+        } else if (change == "rename within") {
+            m_model.item(4)->setText("a note");
+        } else if (change == "move") {
+            m_model.moveRow(QModelIndex(), 5, QModelIndex(), 0);
+            m_model.moveRow(QModelIndex(), 4, QModelIndex(), 1);
+        } else if (change == "reset") {
+            fill(m_model, {"notes", "note", "NOTE z", "x"});
+        } else if (change == "sort") {
+            m_model.sort(0, Qt::DescendingOrder);
+        }
+        QCOMPARE(sourceRows(*m_filter), plainRanking(namesOf(m_model), "note"));
+    }
+
+    void iconUpdatesKeepOrder()
+    {
+        fill(m_model, {"note b", "note a"});
+        m_filter->setQuery("note");
+        QSignalSpy layouts(m_filter.get(), &QAbstractItemModel::layoutChanged);
+        m_model.item(0)->setData(QIcon(), Qt::DecorationRole);
+        QCOMPARE(namesOf(*m_filter), (QStringList{"note a", "note b"}));
+        QCOMPARE(layouts.count(), 0);
+    }
+
+    void sameOrderAsWrittenRule_data()
+    {
+        QTest::addColumn<QString>("locale");
+        for (const char *locale : {"en_US", "de_DE", "sv_SE", "tr_TR", "ja_JP", "ar_EG", "C"})
+            QTest::newRow(locale) << QString(locale);
+    }
+
+    void sameOrderAsWrittenRule()
+    {
+        QFETCH(QString, locale);
+        QLocale::setDefault(QLocale(locale));
+        const QStringList names = generatedNames(3000);
+        fill(m_model, names);
+        for (const char *query : {"e", "R", "a b", "é", "2", "Straße", "ı", "ё", "東", " re  po ", "x"}) {
+            m_filter->setQuery(query);
+            const QList<int> expected = plainRanking(names, query);
+            QVERIFY2(!expected.isEmpty() || QString(query) == "x", query);
+            QCOMPARE(sourceRows(*m_filter), expected);
+        }
+    }
+
+    void languageChangeReorders()
+    {
+        fill(m_model, {"zebra", "äpple", "apple"});
+        QLocale::setDefault(QLocale(QLocale::German));
+        m_filter->setQuery("e");
+        QCOMPARE(namesOf(*m_filter), (QStringList{"apple", "äpple", "zebra"}));
+        // Swedish sorts ä after z.
+        QLocale::setDefault(QLocale(QLocale::Swedish));
+        L10n::notifyLanguageChanged();
+        QCOMPARE(namesOf(*m_filter), (QStringList{"apple", "zebra", "äpple"}));
+    }
 
 private:
     std::unique_ptr<TestEnvironment> m_env;
@@ -109,144 +235,6 @@ private:
     std::unique_ptr<SearchFilter> m_filter;
     std::unique_ptr<QAbstractItemModelTester> m_tester;
 };
-
-void TestSearchFilter::init()
-{
-    m_env = std::make_unique<TestEnvironment>();
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    m_model.clear();
-    m_filter = std::make_unique<SearchFilter>();
-    m_filter->setSourceModel(&m_model);
-    m_filter->sort(0, Qt::AscendingOrder);
-    m_tester = std::make_unique<QAbstractItemModelTester>(
-        m_filter.get(), QAbstractItemModelTester::FailureReportingMode::QtTest);
-}
-
-void TestSearchFilter::cleanup()
-{
-    m_tester.reset();
-    m_filter.reset();
-    m_model.clear();
-    QLocale::setDefault(QLocale::c());
-    m_env.reset();
-}
-
-void TestSearchFilter::ranking_data()
-{
-    QTest::addColumn<QStringList>("names");
-    QTest::addColumn<QString>("query");
-    QTest::addColumn<QStringList>("expected");
-    const auto row = [](const char *tag, const QStringList &names, const QString &query,
-                        const QStringList &expected) {
-        QTest::newRow(tag) << names << query << expected;
-    };
-    row("terms anywhere, in any order", {"Tax 2023", "2024 tax return", "TAX-2024", "Taxi"}, "  Tax   2024 ",
-        {"2024 tax return", "TAX-2024"});
-    row("equal, then prefix, then the rest", {"My notes", "notes", "Note", "aaa note"}, "note",
-        {"Note", "notes", "aaa note", "My notes"});
-    row("classes against the whole query", {"b a", "a b c", "A B", "ac"}, "a b", {"A B", "a b c", "b a"});
-    row("tabs and newlines part terms too", {"newfile", "file new", "new file"}, "\tnew\n  file",
-        {"new file", "file new", "newfile"});
-    row("a repeated term needs one occurrence", {"a", "b", "aa"}, "a a", {"a", "aa"});
-    row("locale order, not code points", {"zulu", "Äpfel", "apfel", "Eclair", "Éclair"}, "l",
-        {"apfel", "Äpfel", "Eclair", "Éclair", "zulu"});
-    row("no word boundaries", {"Photograph", "graph"}, "graph", {"graph", "Photograph"});
-    row("no accent folding", {"resume", "résumé"}, "resume", {"resume"});
-    row("case-insensitive matching beyond ASCII", {"ΔΈΛΤΑ", "Москва", "москва"}, "москва",
-        {"Москва", "москва"});
-    row("blank query shows nothing", {"alpha", "beta"}, " \t ", {});
-}
-
-void TestSearchFilter::ranking()
-{
-    QFETCH(QStringList, names);
-    QFETCH(QString, query);
-    fill(m_model, names);
-    m_filter->setQuery(query);
-    QTEST(namesOf(*m_filter), "expected");
-}
-
-void TestSearchFilter::liveChanges_data()
-{
-    QTest::addColumn<QString>("change");
-    for (const char *change :
-         {"insert", "remove", "rename in", "rename out", "rename within", "move", "reset", "sort"})
-        QTest::newRow(change) << QString(change);
-}
-
-// The desktop changes while the window is open: the results follow without any input.
-void TestSearchFilter::liveChanges()
-{
-    QFETCH(QString, change);
-    // Names equal but for case keep the model's order.
-    fill(m_model, {"note b", "alpha", "NOTE a", "Notebook", "zeta note", "beta", "note a"});
-    m_filter->setQuery("note");
-    QCOMPARE(sourceRows(*m_filter), (QList<int>{2, 6, 0, 3, 4}));
-
-    if (change == "insert") {
-        m_model.insertRow(1, new QStandardItem("note"));
-        m_model.insertRow(0, new QStandardItem("annotate"));
-    } else if (change == "remove") {
-        m_model.removeRow(0);
-    } else if (change == "rename in") {
-        m_model.item(1)->setText("Note 0");
-    } else if (change == "rename out") {
-        m_model.item(3)->setText("Book");
-    } else if (change == "rename within") {
-        m_model.item(4)->setText("a note");
-    } else if (change == "move") {
-        m_model.moveRow(QModelIndex(), 5, QModelIndex(), 0);
-        m_model.moveRow(QModelIndex(), 4, QModelIndex(), 1);
-    } else if (change == "reset") {
-        fill(m_model, {"notes", "note", "NOTE z", "x"});
-    } else if (change == "sort") {
-        m_model.sort(0, Qt::DescendingOrder);
-    }
-    QCOMPARE(sourceRows(*m_filter), plainRanking(namesOf(m_model), "note"));
-}
-
-void TestSearchFilter::iconUpdatesKeepOrder()
-{
-    fill(m_model, {"note b", "note a"});
-    m_filter->setQuery("note");
-    QSignalSpy layouts(m_filter.get(), &QAbstractItemModel::layoutChanged);
-    m_model.item(0)->setData(QIcon(), Qt::DecorationRole);
-    QCOMPARE(namesOf(*m_filter), (QStringList{"note a", "note b"}));
-    QCOMPARE(layouts.count(), 0);
-}
-
-void TestSearchFilter::sameOrderAsWrittenRule_data()
-{
-    QTest::addColumn<QString>("locale");
-    for (const char *locale : {"en_US", "de_DE", "sv_SE", "tr_TR", "ja_JP", "ar_EG", "C"})
-        QTest::newRow(locale) << QString(locale);
-}
-
-void TestSearchFilter::sameOrderAsWrittenRule()
-{
-    QFETCH(QString, locale);
-    QLocale::setDefault(QLocale(locale));
-    const QStringList names = generatedNames(3000);
-    fill(m_model, names);
-    for (const char *query : {"e", "R", "a b", "é", "2", "Straße", "ı", "ё", "東", " re  po ", "x"}) {
-        m_filter->setQuery(query);
-        const QList<int> expected = plainRanking(names, query);
-        QVERIFY2(!expected.isEmpty() || QString(query) == "x", query);
-        QCOMPARE(sourceRows(*m_filter), expected);
-    }
-}
-
-void TestSearchFilter::languageChangeReorders()
-{
-    fill(m_model, {"zebra", "äpple", "apple"});
-    QLocale::setDefault(QLocale(QLocale::German));
-    m_filter->setQuery("e");
-    QCOMPARE(namesOf(*m_filter), (QStringList{"apple", "äpple", "zebra"}));
-    // Swedish sorts ä after z.
-    QLocale::setDefault(QLocale(QLocale::Swedish));
-    L10n::notifyLanguageChanged();
-    QCOMPARE(namesOf(*m_filter), (QStringList{"apple", "zebra", "äpple"}));
-}
 
 QTEST_MAIN(TestSearchFilter)
 #include "test_searchfilter.moc"

@@ -13,13 +13,123 @@ class TestStartup : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
+    void init()
+    {
+        m_env = std::make_unique<TestEnvironment>();
+        QVERIFY2(!m_env->startSessionBus().isEmpty(), "dbus-daemon is needed (scripts/setup.sh installs it)");
+        m_processEnv = QProcessEnvironment::systemEnvironment(); // HOME, TMPDIR, XDG_*, the bus
+        m_processEnv.insert("QT_QPA_PLATFORM", "offscreen");
+        m_processEnv.insert("LANG", "C.UTF-8");
+        m_processEnv.insert("DISPLAY", ":1");
+        m_processEnv.remove("LC_ALL");
+        m_processEnv.remove("WAYLAND_DISPLAY");
+    }
 
-    void commandLineWhileRunning_data();
-    void commandLineWhileRunning();
-    void secondStart_data();
-    void secondStart();
+    void cleanup()
+    {
+        for (auto &process : m_processes) {
+            process->terminate();
+            if (!process->waitForFinished(10000))
+                process->kill();
+        }
+        m_processes.clear();
+        m_env.reset();
+    }
+
+    void commandLineWhileRunning_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("language"); // LANGUAGE
+        QTest::addColumn<QString>("stored");   // the language setting
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QByteArray>("output");
+        auto row = [](const char *tag, const QString &option, const QString &language, const QString &stored,
+                      bool ok, const QByteArray &output) {
+            QTest::newRow(tag) << option << language << stored << ok << output;
+        };
+        row("version", "--version", "", "", true, "brim-vale 1.1.0");
+        row("bad option", "--no-such-option", "", "", false, "no-such-option");
+        row("stored system follows LANGUAGE", "--help", "fr", "system", true, "Utilisation");
+        row("stored choice wins", "--help", "de", "ja", true, "\xe4\xbd\xbf\xe3\x81\x84\xe6\x96\xb9:");
+    }
+
+    void commandLineWhileRunning()
+    {
+        QFETCH(QString, option);
+        QFETCH(QString, language);
+        QFETCH(QString, stored);
+        QFETCH(bool, ok);
+        QFETCH(QByteArray, output);
+        QVERIFY(isRunningAfter(start(), 500));
+        // Help, version and bad options are answered even while an instance runs.
+        if (!stored.isEmpty())
+            m_env->writeFile(".config/brim-vale/brim-vale.conf", "[ui]\nlanguage=" + stored.toUtf8() + "\n");
+        m_processEnv.insert("LANGUAGE", language);
+        QProcess &process = start({option});
+        QVERIFY(process.waitForFinished(10000));
+        QCOMPARE(process.exitCode() == 0, ok);
+        const QByteArray printed = process.readAllStandardOutput() + process.readAllStandardError();
+        QVERIFY2(printed.contains(output), printed.constData());
+    }
+
+    void secondStart_data()
+    {
+        QTest::addColumn<int>("signalNumber");   // sent to the first instance first; 0: none
+        QTest::addColumn<QString>("runtimeDir"); // of the second start, relative to the home
+        QTest::addColumn<QString>("display");    // of the second start
+        QTest::addColumn<bool>("secondRuns");
+        auto row = [](const char *tag, int signalNumber, const QString &runtimeDir, const QString &display,
+                      bool secondRuns) {
+            QTest::newRow(tag) << signalNumber << runtimeDir << display << secondRuns;
+        };
+        row("same user and display", 0, "run", ":1", false);
+        row("same display, other screen", 0, "run", ":1.0", false);
+        row("another user", 0, "other-user-run", ":1", true);
+        row("another display", 0, "run", ":2", true);
+        // Something that is not a lock file sits at the lock's path: never waited on.
+        row("fifo at the lock path", 0, "fifo-run", ":3", true);
+        row("after SIGTERM", SIGTERM, "run", ":1", true);
+        row("after SIGINT", SIGINT, "run", ":1", true);
+        row("after SIGHUP", SIGHUP, "run", ":1", true);
+        row("after SIGKILL", SIGKILL, "run", ":1", true); // no chance to let go of anything
+    }
+
+    void secondStart()
+    {
+        QFETCH(int, signalNumber);
+        QFETCH(QString, runtimeDir);
+        QFETCH(QString, display);
+        QFETCH(bool, secondRuns);
+        QProcess &first = start();
+        QVERIFY(isRunningAfter(first, 500));
+        if (signalNumber != 0) {
+            QCOMPARE(::kill(pid_t(first.processId()), signalNumber), 0);
+            QVERIFY(first.waitForFinished(10000));
+            // An orderly exit returns from the event loop: a normal exit with 0, not death by signal.
+            QCOMPARE(first.exitStatus() == QProcess::NormalExit && first.exitCode() == 0,
+                     signalNumber != SIGKILL);
+        }
+
+        QProcessEnvironment other = m_processEnv;
+        const QString folder = m_env->home() + "/" + runtimeDir;
+        QDir().mkpath(folder);
+        other.insert("XDG_RUNTIME_DIR", folder);
+        other.insert("DISPLAY", display);
+        if (runtimeDir == "fifo-run")
+            QCOMPARE(
+                ::mkfifo(QFile::encodeName(folder + "/BrimvaleQtSingleton-" + display + ".lock").constData(),
+                         0600),
+                0);
+        QProcess &second = start({}, other);
+        if (secondRuns)
+            QVERIFY(isRunningAfter(second, 1500));
+        else
+            QVERIFY(isRefused(second));
+        if (signalNumber == 0)
+            QCOMPARE(first.state(), QProcess::Running);
+        else // the one that followed a dead instance guards the display again
+            QVERIFY(isRefused(start()));
+    }
 
 private:
     QProcess &start(const QStringList &arguments = {}, const QProcessEnvironment &environment = {})
@@ -45,123 +155,6 @@ private:
     QProcessEnvironment m_processEnv;
     std::vector<std::unique_ptr<QProcess>> m_processes;
 };
-
-void TestStartup::init()
-{
-    m_env = std::make_unique<TestEnvironment>();
-    QVERIFY2(!m_env->startSessionBus().isEmpty(), "dbus-daemon is needed (scripts/setup.sh installs it)");
-    m_processEnv = QProcessEnvironment::systemEnvironment(); // HOME, TMPDIR, XDG_*, the bus
-    m_processEnv.insert("QT_QPA_PLATFORM", "offscreen");
-    m_processEnv.insert("LANG", "C.UTF-8");
-    m_processEnv.insert("DISPLAY", ":1");
-    m_processEnv.remove("LC_ALL");
-    m_processEnv.remove("WAYLAND_DISPLAY");
-}
-
-void TestStartup::cleanup()
-{
-    for (auto &process : m_processes) {
-        process->terminate();
-        if (!process->waitForFinished(10000))
-            process->kill();
-    }
-    m_processes.clear();
-    m_env.reset();
-}
-
-void TestStartup::commandLineWhileRunning_data()
-{
-    QTest::addColumn<QString>("option");
-    QTest::addColumn<QString>("language"); // LANGUAGE
-    QTest::addColumn<QString>("stored");   // the language setting
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<QByteArray>("output");
-    auto row = [](const char *tag, const QString &option, const QString &language, const QString &stored,
-                  bool ok, const QByteArray &output) {
-        QTest::newRow(tag) << option << language << stored << ok << output;
-    };
-    row("version", "--version", "", "", true, "brim-vale 1.1.0");
-    row("bad option", "--no-such-option", "", "", false, "no-such-option");
-    row("stored system follows LANGUAGE", "--help", "fr", "system", true, "Utilisation");
-    row("stored choice wins", "--help", "de", "ja", true, "\xe4\xbd\xbf\xe3\x81\x84\xe6\x96\xb9:");
-}
-
-void TestStartup::commandLineWhileRunning()
-{
-    QFETCH(QString, option);
-    QFETCH(QString, language);
-    QFETCH(QString, stored);
-    QFETCH(bool, ok);
-    QFETCH(QByteArray, output);
-    QVERIFY(isRunningAfter(start(), 500));
-    // Help, version and bad options are answered even while an instance runs.
-    if (!stored.isEmpty())
-        m_env->writeFile(".config/brim-vale/brim-vale.conf", "[ui]\nlanguage=" + stored.toUtf8() + "\n");
-    m_processEnv.insert("LANGUAGE", language);
-    QProcess &process = start({option});
-    QVERIFY(process.waitForFinished(10000));
-    QCOMPARE(process.exitCode() == 0, ok);
-    const QByteArray printed = process.readAllStandardOutput() + process.readAllStandardError();
-    QVERIFY2(printed.contains(output), printed.constData());
-}
-
-void TestStartup::secondStart_data()
-{
-    QTest::addColumn<int>("signalNumber");   // sent to the first instance first; 0: none
-    QTest::addColumn<QString>("runtimeDir"); // of the second start, relative to the home
-    QTest::addColumn<QString>("display");    // of the second start
-    QTest::addColumn<bool>("secondRuns");
-    auto row = [](const char *tag, int signalNumber, const QString &runtimeDir, const QString &display,
-                  bool secondRuns) {
-        QTest::newRow(tag) << signalNumber << runtimeDir << display << secondRuns;
-    };
-    row("same user and display", 0, "run", ":1", false);
-    row("same display, other screen", 0, "run", ":1.0", false);
-    row("another user", 0, "other-user-run", ":1", true);
-    row("another display", 0, "run", ":2", true);
-    // Something that is not a lock file sits at the lock's path: never waited on.
-    row("fifo at the lock path", 0, "fifo-run", ":3", true);
-    row("after SIGTERM", SIGTERM, "run", ":1", true);
-    row("after SIGINT", SIGINT, "run", ":1", true);
-    row("after SIGHUP", SIGHUP, "run", ":1", true);
-    row("after SIGKILL", SIGKILL, "run", ":1", true); // no chance to let go of anything
-}
-
-void TestStartup::secondStart()
-{
-    QFETCH(int, signalNumber);
-    QFETCH(QString, runtimeDir);
-    QFETCH(QString, display);
-    QFETCH(bool, secondRuns);
-    QProcess &first = start();
-    QVERIFY(isRunningAfter(first, 500));
-    if (signalNumber != 0) {
-        QCOMPARE(::kill(pid_t(first.processId()), signalNumber), 0);
-        QVERIFY(first.waitForFinished(10000));
-        // An orderly exit returns from the event loop: a normal exit with 0, not death by signal.
-        QCOMPARE(first.exitStatus() == QProcess::NormalExit && first.exitCode() == 0,
-                 signalNumber != SIGKILL);
-    }
-
-    QProcessEnvironment other = m_processEnv;
-    const QString folder = m_env->home() + "/" + runtimeDir;
-    QDir().mkpath(folder);
-    other.insert("XDG_RUNTIME_DIR", folder);
-    other.insert("DISPLAY", display);
-    if (runtimeDir == "fifo-run")
-        QCOMPARE(::mkfifo(QFile::encodeName(folder + "/BrimvaleQtSingleton-" + display + ".lock").constData(),
-                          0600),
-                 0);
-    QProcess &second = start({}, other);
-    if (secondRuns)
-        QVERIFY(isRunningAfter(second, 1500));
-    else
-        QVERIFY(isRefused(second));
-    if (signalNumber == 0)
-        QCOMPARE(first.state(), QProcess::Running);
-    else // the one that followed a dead instance guards the display again
-        QVERIFY(isRefused(start()));
-}
 
 QTEST_GUILESS_MAIN(TestStartup)
 #include "test_startup.moc"

@@ -110,9 +110,7 @@ private Q_SLOTS:
             const QByteArray content = mutate(seed, random);
             for (const QString &name : QDir(dir).entryList(QDir::Files | QDir::Hidden))
                 QFile::remove(dir + "/" + name);
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-            file.close();
+            QVERIFY(!env.writeFile(path, content).isEmpty());
 
             TodoModel model(path);
             QVERIFY(model.rowCount() <= 64);

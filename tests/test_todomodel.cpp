@@ -11,10 +11,36 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
 namespace {
 
 const QRegularExpression uuidForm("^[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}$");
 const QRegularExpression keptWarning("could not be fully read; it was kept as ");
+const QRegularExpression saveWarning("^Cannot save the to-do list: ");
+
+// Makes every write beyond `bytes` fail while it lives, even for root.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        rlimit limit{bytes, m_saved.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_handler);
+    }
+
+private:
+    rlimit m_saved{};
+    void (*m_handler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+};
 
 // Titles in order, a completed task's marked with a trailing '*'.
 QStringList stored(const QString &path)
@@ -275,6 +301,66 @@ private Q_SLOTS:
         std::reverse(expected.begin(), expected.end());
         QCOMPARE(titles(again), expected);
         QVERIFY(copies().isEmpty());
+    }
+
+    // A save that fails keeps the previous file and is tried again.
+    void failedSaveKeepsPreviousFileAndIsRetried()
+    {
+        const QByteArray before = R"({"tasks":[{"id":"1","title":"Kept","created":"2024-01-01"}]})";
+        QVERIFY(!m_env->writeFile(path(), before).isEmpty());
+        TodoModel model(path());
+        {
+            // The new list is longer than any write may be.
+            FileSizeLimit limit(40);
+            QTest::ignoreMessage(QtWarningMsg,
+                                 QRegularExpression("^Cannot save the to-do list: .*todo.json"));
+            QSignalSpy counts(&model, &TodoModel::countsChanged);
+            model.addTask("Will be saved later");
+            QCOMPARE(counts.size(), 1); // announced even though the write failed
+            QVERIFY(!model.isSaved());
+        }
+        QCOMPARE(TestEnvironment::readFile(path()), before);
+        QCOMPARE(QDir(m_env->appConfigDir()).entryList({"todo.json.*"}, QDir::Files | QDir::Hidden),
+                 QStringList());
+        model.addTask("Next change");
+        QVERIFY(model.isSaved());
+        QCOMPARE(stored(path()), (QStringList{"Next change", "Will be saved later", "Kept"}));
+    }
+
+    void saveIntoUnwritableFolder()
+    {
+        // A file where the folder belongs: even root cannot make the folder.
+        const QString blocked = m_env->writeFile("blocked", "not a folder");
+        TodoModel model(blocked + "/sub/todo.json");
+        QTest::ignoreMessage(QtWarningMsg, saveWarning);
+        model.addTask("Still listed");
+        QCOMPARE(model.rowCount(), 1);
+        QVERIFY(!model.isSaved());
+        QCOMPARE(TestEnvironment::readFile(blocked), "not a folder");
+
+        if (geteuid() != 0) {
+            const QString folder = m_env->home() + "/readonly";
+            QVERIFY(QDir().mkpath(folder));
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+            TodoModel locked(folder + "/todo.json");
+            QTest::ignoreMessage(QtWarningMsg, saveWarning);
+            locked.addTask("Nope");
+            QVERIFY(!locked.isSaved());
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+    }
+
+    void symbolicLinkIsWrittenThrough()
+    {
+        const QString real =
+            m_env->writeFile("dotfiles/todo.json", R"({"tasks":[{"id":"1","title":"Linked"}]})");
+        QVERIFY(QDir().mkpath(m_env->appConfigDir()));
+        QVERIFY(QFile::link(real, path()));
+        TodoModel model(path());
+        QCOMPARE(model.rowCount(), 1);
+        model.addTask("Added");
+        QVERIFY(QFileInfo(path()).isSymLink());
+        QCOMPARE(stored(real), (QStringList{"Added", "Linked"}));
     }
 
 private:

@@ -1,3 +1,4 @@
+#include "PanelTestHome.h"
 #include "TestEnvironment.h"
 #include "base/AppStyle.h"
 #include "base/Settings.h"
@@ -65,19 +66,288 @@ class TestTrayIcon : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
+    void init()
+    {
+        startPanelTest(m_env, m_desktop);
+        m_icons = std::make_shared<FakeIconSwitch::State>();
+        m_autostart = FakeAutostartEntry();
+        L10n::install();
+        for (const char *path : {"/d/a.txt", "/d/b.png"})
+            m_desktop->entries.append(FakeDesktopSource::file(path));
+        m_model = std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_desktop),
+                                                 std::make_unique<ItemPlacement>());
+        m_panels = std::make_unique<PanelSet>(IconPanelOptions{}, m_model.get(), true);
+        m_shell = std::make_unique<ShellDesktop>(std::make_unique<FakeIconSwitch>(m_icons));
+        m_control = std::make_unique<AutostartControl>(&m_autostart);
+        m_tray = std::make_unique<TrayIcon>(m_panels.get(), m_model.get(), m_shell.get(), m_control.get());
+        m_panels->showAll(false);
+    }
 
-    void menuFollowsState_data();
-    void menuFollowsState();
-    void menuEntries();
-    void toolTipCountsItems();
-    void settingsWindowReused();
-    void settingsLanguage_data();
-    void settingsLanguage();
-    void switchClickableEverywhere();
-    void chevronFollowsDirection();
-    void lastPanelWithoutTray();
+    void cleanup()
+    {
+        m_tray.reset();
+        m_control.reset();
+        m_shell.reset();
+        m_panels.reset();
+        m_model.reset();
+        L10n::changeLanguage("system");
+        endPanelTest(m_env);
+    }
+
+    void menuFollowsState_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("firstEntry");
+        QTest::addColumn<bool>("locked");
+        QTest::addColumn<QString>("checkedSize"); // empty: none
+        QTest::addColumn<bool>("startsAtSignIn");
+        const auto row = [](const char *tag, const QString &change, const QString &first, bool locked,
+                            const QString &size, bool atSignIn) {
+            QTest::newRow(tag) << change << first << locked << size << atSignIn;
+        };
+        row("as started", "", "Hide all panels", false, "Medium", false);
+        row("hidden by a click", "toggle", "Show all panels", false, "Medium", false);
+        row("hidden, then shown", "toggle twice", "Hide all panels", false, "Medium", false);
+        row("last panel closed", "close all", "Show all panels", false, "Medium", false);
+        row("locked from a panel", "lock", "Hide all panels", true, "Medium", false);
+        row("large icons from a panel", "size 96", "Hide all panels", false, "Large", false);
+        row("a size no entry names", "size 64", "Hide all panels", false, "", false);
+        row("entry written outside", "autostart outside", "Hide all panels", false, "Medium", true);
+    }
+
+    void menuFollowsState()
+    {
+        QFETCH(QString, change);
+        QFETCH(QString, firstEntry);
+        QFETCH(bool, locked);
+        QFETCH(QString, checkedSize);
+        openMenu();
+        if (change.startsWith("toggle"))
+            m_tray->tray()->activated(QSystemTrayIcon::Trigger);
+        if (change == "toggle twice")
+            m_tray->tray()->activated(QSystemTrayIcon::Trigger);
+        if (change == "close all") {
+            m_panels->setHideToTray(true);
+            for (IconPanel *panel : m_panels->panelsInOrder())
+                panel->close();
+        }
+        if (change == "lock")
+            Q_EMIT m_panels->panelsInOrder().first()->layoutLockRequested(true);
+        if (change.startsWith("size "))
+            Q_EMIT m_panels->panelsInOrder().first()->iconSizeRequested(change.mid(5).toInt());
+        if (change == "autostart outside")
+            m_autostart.enabled = true;
+        // Double and middle clicks do nothing.
+        m_tray->tray()->activated(QSystemTrayIcon::DoubleClick);
+        m_tray->tray()->activated(QSystemTrayIcon::MiddleClick);
+
+        QMenu *menu = m_tray->menu();
+        // The lock shows at once, without the menu being opened again.
+        QCOMPARE(findEntry(menu, "Lock layout")->isChecked(), locked);
+        QCOMPARE(findEntry(menu, "Tidy panels")->isEnabled(), !locked);
+        openMenu();
+        QCOMPARE(menu->actions().first()->text(), firstEntry);
+        for (const char *size : {"Small", "Medium", "Large"})
+            QCOMPARE(findEntry(menu, size)->isChecked(), checkedSize == size);
+        QTEST(m_control->action()->isChecked(), "startsAtSignIn");
+
+        // The first entry keeps saying what it does in another language.
+        L10n::changeLanguage("de");
+        QVERIFY(isTranslated(menu->actions().first()->text(), qPrintable(firstEntry)));
+        QVERIFY(findEntry(menu, L10n::text("Large")));
+    }
+
+    void menuEntries()
+    {
+        QMenu *menu = m_tray->menu();
+        openMenu();
+        const QStringList plain{"Hide all panels",       "Layout",    "Appearance",
+                                "Refresh desktop icons", "Settings…", "Quit"};
+        QCOMPARE(topLevelTexts(menu), plain);
+
+        // Tools appear once there are some; shared entries sit above the settings.
+        QAction todo("To-do list");
+        QAction currency("Currency converter");
+        m_tray->setToolActions({&todo, &currency});
+        m_tray->setSharedActions({m_control->action()});
+        QStringList withTools = plain;
+        withTools.insert(1, "Tools");
+        withTools.insert(5, "Start at sign-in");
+        QCOMPARE(topLevelTexts(menu), withTools);
+        QCOMPARE(findEntry(menu, "To-do list"), &todo);
+        m_tray->setSharedActions({});
+        m_tray->setToolActions({});
+        QCOMPARE(topLevelTexts(menu), plain);
+
+        QSignalSpy quit(m_tray.get(), &TrayIcon::quitRequested);
+        findEntry(menu, "Quit")->trigger();
+        QCOMPARE(quit.count(), 1);
+        // Every menu and submenu has the program's menu look.
+        const QList<QMenu *> menus = menu->findChildren<QMenu *>() << menu;
+        for (QMenu *each : menus)
+            QCOMPARE(each->styleSheet(), AppStyle::menuStyleSheet());
+    }
+
+    void toolTipCountsItems()
+    {
+        QCOMPARE(m_tray->tray()->toolTip(), "Larkspan — Items: 2");
+        m_desktop->entries.append(FakeDesktopSource::file("/d/c.txt"));
+        m_model->reload();
+        QCOMPARE(m_tray->tray()->toolTip(), "Larkspan — Items: 3");
+        QLocale::setDefault(QLocale(QLocale::German));
+        m_tray->updateToolTip(1234);
+        QCOMPARE(m_tray->tray()->toolTip(), "Larkspan — Items: 1.234");
+    }
+
+    void settingsWindowReused()
+    {
+        m_tray->showSettings();
+        SettingsWindow *window = m_tray->settingsWindow();
+        QVERIFY(window && window->isVisible());
+        // Closing the window hides it; it never ends the program.
+        QVERIFY(!window->testAttribute(Qt::WA_QuitOnClose));
+        QVERIFY(!window->autostartSwitch()->isChecked());
+        QVERIFY(window->desktopIconsSwitch()->isChecked()); // icons not hidden
+        window->close();
+
+        // Changed behind the window's back: the next opening shows it.
+        m_autostart.enabled = true;
+        m_shell->hideIcons();
+        m_tray->showSettings();
+        QCOMPARE(m_tray->settingsWindow(), window);
+        QVERIFY(window->isVisible());
+        QVERIFY(window->autostartSwitch()->isChecked());
+        QVERIFY(!window->desktopIconsSwitch()->isChecked());
+
+        // The desktop-icons switch drives the real icons.
+        window->desktopIconsSwitch()->click();
+        QVERIFY(!m_shell->isHidden() && !m_icons->hidden);
+        window->desktopIconsSwitch()->click();
+        QVERIFY(m_shell->isHidden());
+        // Switching from a menu shows in the open window.
+        m_control->action()->trigger();
+        QVERIFY(!window->autostartSwitch()->isChecked() && !m_autostart.enabled);
+
+        // A failed change is reported and the switch shows what is; the next click tries again.
+        m_autostart.writable = false;
+        QSignalSpy failed(m_control.get(), &AutostartControl::changeFailed);
+        window->autostartSwitch()->click();
+        QCOMPARE(failed.count(), 1);
+        QVERIFY(!window->autostartSwitch()->isChecked() && !m_control->action()->isChecked());
+        m_autostart.writable = true;
+        window->autostartSwitch()->click();
+        QCOMPARE(failed.count(), 1);
+        QVERIFY(window->autostartSwitch()->isChecked() && m_autostart.enabled);
+    }
+
+    void settingsLanguage_data()
+    {
+        QTest::addColumn<QString>("stored"); // empty: nothing stored
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<QString>("pick"); // empty: nothing picked
+        QTest::newRow("nothing stored, pick German") << QString() << 0 << "de";
+        QTest::newRow("stored Arabic, pick system") << "ar" << 2 << "system";
+        QTest::newRow("hand-edited, untouched") << "klingon" << 0 << QString();
+        QTest::newRow("letter case matters") << "DE" << 0 << QString();
+    }
+
+    void settingsLanguage()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, pick);
+        if (!stored.isEmpty())
+            QSettings().setValue(SettingsKeys::uiLanguage, stored);
+        m_tray->showSettings();
+        LanguageCombo *list = m_tray->settingsWindow()->languageList();
+        // Each language is named in its own.
+        QCOMPARE(list->itemText(list->findData("zh_Hant")), "繁體中文");
+        QCOMPARE(list->itemText(list->findData("de")), "Deutsch");
+        QTEST(list->currentIndex(), "selected");
+        QCOMPARE(QSettings().value(SettingsKeys::uiLanguage).toString(), stored);
+        if (!pick.isEmpty())
+            list->setCurrentIndex(list->findData(pick));
+        QCOMPARE(Settings::instance()->value(SettingsKeys::uiLanguage).toString(),
+                 pick.isEmpty() ? stored : pick);
+        if (pick == "de") {
+            // Every bound text follows: the window, the tray menu, the panels.
+            QVERIFY(isTranslated(m_tray->settingsWindow()->windowTitle(), "Larkspan — Settings"));
+            QVERIFY(isTranslated(m_panels->panel("documents")->title(), "Documents"));
+            QVERIFY(isTranslated(m_control->action()->text(), "Start at sign-in"));
+        }
+    }
+
+    void switchClickableEverywhere()
+    {
+        SettingsToggle toggle;
+        QCOMPARE(toggle.size(), QSize(40, 24));
+        for (const QPoint corner :
+             {QPoint(0, 0), QPoint(39, 0), QPoint(0, 23), QPoint(39, 23), QPoint(20, 12)}) {
+            const bool before = toggle.isChecked();
+            QTest::mouseClick(&toggle, Qt::LeftButton, {}, corner);
+            QVERIFY2(toggle.isChecked() != before,
+                     qPrintable(QString("%1,%2").arg(corner.x()).arg(corner.y())));
+        }
+    }
+
+    void chevronFollowsDirection()
+    {
+        LanguageCombo combo;
+        combo.resize(200, 32);
+        QCOMPARE(combo.chevronCentre(), QPointF(186, 16));
+        combo.setLayoutDirection(Qt::RightToLeft);
+        QCOMPARE(combo.chevronCentre(), QPointF(14, 16));
+
+        // The chevron is drawn where it is said to be: light pixels around its
+        // centre, none at the mirrored place.
+        combo.setStyleSheet("QComboBox { background: black; border: none; }"
+                            "QComboBox::drop-down { border: none; width: 0px; }"
+                            "QComboBox::down-arrow { image: none; width: 0px; height: 0px; }");
+        const QImage image = combo.grab().toImage();
+        auto lightNear = [&image](int cx) {
+            int light = 0;
+            for (int x = cx - 3; x <= cx + 3; ++x) {
+                for (int y = 14; y <= 18; ++y)
+                    light += qGray(image.pixel(x, y)) > 100;
+            }
+            return light;
+        };
+        QVERIFY(lightNear(14) > 0);
+        QCOMPARE(lightNear(186), 0);
+    }
+
+    void lastPanelWithoutTray()
+    {
+        m_tray.reset();
+        bool available = true;
+        TrayHost host(m_panels.get(), m_model.get(), m_shell.get(), m_control.get());
+        host.setAvailabilityCheck([&available] { return available; });
+        QSignalSpy hostQuit(&host, &TrayHost::quitRequested);
+        QSignalSpy panelQuit(m_panels.get(), &PanelSet::quitRequested);
+        host.start();
+        QVERIFY(host.trayIcon());
+
+        // With a tray, closing every panel keeps the program.
+        for (IconPanel *panel : m_panels->panelsInOrder())
+            panel->close();
+        QVERIFY(!m_panels->anyPanelVisible());
+        QCOMPARE(hostQuit.count() + panelQuit.count(), 0);
+
+        // The host goes away: once noticed, closing a panel asks to end at once.
+        m_panels->showAll(false);
+        available = false;
+        QTRY_VERIFY(!host.hasTray());
+        m_panels->panelsInOrder().first()->close();
+        QCOMPARE(panelQuit.count(), 1);
+        QCOMPARE(hostQuit.count(), 0);
+
+        // It comes back, and goes again before anyone looked: the last close ends it.
+        available = true;
+        QTRY_VERIFY(host.hasTray());
+        available = false;
+        for (IconPanel *panel : m_panels->panelsInOrder())
+            panel->close();
+        QCOMPARE(hostQuit.count(), 1);
+    }
 
 private:
     // What a user sees when opening the menu.
@@ -93,292 +363,6 @@ private:
     std::unique_ptr<AutostartControl> m_control;
     std::unique_ptr<TrayIcon> m_tray;
 };
-
-void TestTrayIcon::init()
-{
-    m_env = std::make_unique<TestEnvironment>();
-    QSettings().clear();
-    PanelLayoutStore::discardState();
-    m_desktop = std::make_shared<FakeDesktopSource::State>();
-    m_icons = std::make_shared<FakeIconSwitch::State>();
-    m_autostart = FakeAutostartEntry();
-    L10n::install();
-    for (const char *path : {"/d/a.txt", "/d/b.png"})
-        m_desktop->entries.append(FakeDesktopSource::file(path));
-    m_model = std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_desktop),
-                                             std::make_unique<ItemPlacement>());
-    m_panels = std::make_unique<PanelSet>(IconPanelOptions{}, m_model.get(), true);
-    m_shell = std::make_unique<ShellDesktop>(std::make_unique<FakeIconSwitch>(m_icons));
-    m_control = std::make_unique<AutostartControl>(&m_autostart);
-    m_tray = std::make_unique<TrayIcon>(m_panels.get(), m_model.get(), m_shell.get(), m_control.get());
-    m_panels->showAll(false);
-}
-
-void TestTrayIcon::cleanup()
-{
-    m_tray.reset();
-    m_control.reset();
-    m_shell.reset();
-    m_panels.reset();
-    m_model.reset();
-    PanelLayoutStore::discardState();
-    QSettings().clear();
-    L10n::changeLanguage("system");
-    m_env.reset();
-}
-
-void TestTrayIcon::menuFollowsState_data()
-{
-    QTest::addColumn<QString>("change");
-    QTest::addColumn<QString>("firstEntry");
-    QTest::addColumn<bool>("locked");
-    QTest::addColumn<QString>("checkedSize"); // empty: none
-    QTest::addColumn<bool>("startsAtSignIn");
-    const auto row = [](const char *tag, const QString &change, const QString &first, bool locked,
-                        const QString &size, bool atSignIn) {
-        QTest::newRow(tag) << change << first << locked << size << atSignIn;
-    };
-    row("as started", "", "Hide all panels", false, "Medium", false);
-    row("hidden by a click", "toggle", "Show all panels", false, "Medium", false);
-    row("hidden, then shown", "toggle twice", "Hide all panels", false, "Medium", false);
-    row("last panel closed", "close all", "Show all panels", false, "Medium", false);
-    row("locked from a panel", "lock", "Hide all panels", true, "Medium", false);
-    row("large icons from a panel", "size 96", "Hide all panels", false, "Large", false);
-    row("a size no entry names", "size 64", "Hide all panels", false, "", false);
-    row("entry written outside", "autostart outside", "Hide all panels", false, "Medium", true);
-}
-
-void TestTrayIcon::menuFollowsState()
-{
-    QFETCH(QString, change);
-    QFETCH(QString, firstEntry);
-    QFETCH(bool, locked);
-    QFETCH(QString, checkedSize);
-    openMenu();
-    if (change.startsWith("toggle"))
-        m_tray->tray()->activated(QSystemTrayIcon::Trigger);
-    if (change == "toggle twice")
-        m_tray->tray()->activated(QSystemTrayIcon::Trigger);
-    if (change == "close all") {
-        m_panels->setHideToTray(true);
-        for (IconPanel *panel : m_panels->panelsInOrder())
-            panel->close();
-    }
-    if (change == "lock")
-        Q_EMIT m_panels->panelsInOrder().first()->layoutLockRequested(true);
-    if (change.startsWith("size "))
-        Q_EMIT m_panels->panelsInOrder().first()->iconSizeRequested(change.mid(5).toInt());
-    if (change == "autostart outside")
-        m_autostart.enabled = true;
-    // Double and middle clicks do nothing.
-    m_tray->tray()->activated(QSystemTrayIcon::DoubleClick);
-    m_tray->tray()->activated(QSystemTrayIcon::MiddleClick);
-
-    QMenu *menu = m_tray->menu();
-    // The lock shows at once, without the menu being opened again.
-    QCOMPARE(findEntry(menu, "Lock layout")->isChecked(), locked);
-    QCOMPARE(findEntry(menu, "Tidy panels")->isEnabled(), !locked);
-    openMenu();
-    QCOMPARE(menu->actions().first()->text(), firstEntry);
-    for (const char *size : {"Small", "Medium", "Large"})
-        QCOMPARE(findEntry(menu, size)->isChecked(), checkedSize == size);
-    QTEST(m_control->action()->isChecked(), "startsAtSignIn");
-
-    // The first entry keeps saying what it does in another language.
-    L10n::changeLanguage("de");
-    QVERIFY(isTranslated(menu->actions().first()->text(), qPrintable(firstEntry)));
-    QVERIFY(findEntry(menu, L10n::text("Large")));
-}
-
-void TestTrayIcon::menuEntries()
-{
-    QMenu *menu = m_tray->menu();
-    openMenu();
-    const QStringList plain{"Hide all panels",       "Layout",    "Appearance",
-                            "Refresh desktop icons", "Settings…", "Quit"};
-    QCOMPARE(topLevelTexts(menu), plain);
-
-    // Tools appear once there are some; shared entries sit above the settings.
-    QAction todo("To-do list");
-    QAction currency("Currency converter");
-    m_tray->setToolActions({&todo, &currency});
-    m_tray->setSharedActions({m_control->action()});
-    QStringList withTools = plain;
-    withTools.insert(1, "Tools");
-    withTools.insert(5, "Start at sign-in");
-    QCOMPARE(topLevelTexts(menu), withTools);
-    QCOMPARE(findEntry(menu, "To-do list"), &todo);
-    m_tray->setSharedActions({});
-    m_tray->setToolActions({});
-    QCOMPARE(topLevelTexts(menu), plain);
-
-    QSignalSpy quit(m_tray.get(), &TrayIcon::quitRequested);
-    findEntry(menu, "Quit")->trigger();
-    QCOMPARE(quit.count(), 1);
-    // Every menu and submenu has the program's menu look.
-    const QList<QMenu *> menus = menu->findChildren<QMenu *>() << menu;
-    for (QMenu *each : menus)
-        QCOMPARE(each->styleSheet(), AppStyle::menuStyleSheet());
-}
-
-void TestTrayIcon::toolTipCountsItems()
-{
-    QCOMPARE(m_tray->tray()->toolTip(), "Larkspan — Items: 2");
-    m_desktop->entries.append(FakeDesktopSource::file("/d/c.txt"));
-    m_model->reload();
-    QCOMPARE(m_tray->tray()->toolTip(), "Larkspan — Items: 3");
-    QLocale::setDefault(QLocale(QLocale::German));
-    m_tray->updateToolTip(1234);
-    QCOMPARE(m_tray->tray()->toolTip(), "Larkspan — Items: 1.234");
-}
-
-void TestTrayIcon::settingsWindowReused()
-{
-    m_tray->showSettings();
-    SettingsWindow *window = m_tray->settingsWindow();
-    QVERIFY(window && window->isVisible());
-    // Closing the window hides it; it never ends the program.
-    QVERIFY(!window->testAttribute(Qt::WA_QuitOnClose));
-    QVERIFY(!window->autostartSwitch()->isChecked());
-    QVERIFY(window->desktopIconsSwitch()->isChecked()); // icons not hidden
-    window->close();
-
-    // Changed behind the window's back: the next opening shows it.
-    m_autostart.enabled = true;
-    m_shell->hideIcons();
-    m_tray->showSettings();
-    QCOMPARE(m_tray->settingsWindow(), window);
-    QVERIFY(window->isVisible());
-    QVERIFY(window->autostartSwitch()->isChecked());
-    QVERIFY(!window->desktopIconsSwitch()->isChecked());
-
-    // The desktop-icons switch drives the real icons.
-    window->desktopIconsSwitch()->click();
-    QVERIFY(!m_shell->isHidden() && !m_icons->hidden);
-    window->desktopIconsSwitch()->click();
-    QVERIFY(m_shell->isHidden());
-    // Switching from a menu shows in the open window.
-    m_control->action()->trigger();
-    QVERIFY(!window->autostartSwitch()->isChecked() && !m_autostart.enabled);
-
-    // A failed change is reported and the switch shows what is; the next click tries again.
-    m_autostart.writable = false;
-    QSignalSpy failed(m_control.get(), &AutostartControl::changeFailed);
-    window->autostartSwitch()->click();
-    QCOMPARE(failed.count(), 1);
-    QVERIFY(!window->autostartSwitch()->isChecked() && !m_control->action()->isChecked());
-    m_autostart.writable = true;
-    window->autostartSwitch()->click();
-    QCOMPARE(failed.count(), 1);
-    QVERIFY(window->autostartSwitch()->isChecked() && m_autostart.enabled);
-}
-
-void TestTrayIcon::settingsLanguage_data()
-{
-    QTest::addColumn<QString>("stored"); // empty: nothing stored
-    QTest::addColumn<int>("selected");
-    QTest::addColumn<QString>("pick"); // empty: nothing picked
-    QTest::newRow("nothing stored, pick German") << QString() << 0 << "de";
-    QTest::newRow("stored Arabic, pick system") << "ar" << 2 << "system";
-    QTest::newRow("hand-edited, untouched") << "klingon" << 0 << QString();
-    QTest::newRow("letter case matters") << "DE" << 0 << QString();
-}
-
-void TestTrayIcon::settingsLanguage()
-{
-    QFETCH(QString, stored);
-    QFETCH(QString, pick);
-    if (!stored.isEmpty())
-        QSettings().setValue(SettingsKeys::uiLanguage, stored);
-    m_tray->showSettings();
-    LanguageCombo *list = m_tray->settingsWindow()->languageList();
-    // Each language is named in its own.
-    QCOMPARE(list->itemText(list->findData("zh_Hant")), "繁體中文");
-    QCOMPARE(list->itemText(list->findData("de")), "Deutsch");
-    QTEST(list->currentIndex(), "selected");
-    QCOMPARE(QSettings().value(SettingsKeys::uiLanguage).toString(), stored);
-    if (!pick.isEmpty())
-        list->setCurrentIndex(list->findData(pick));
-    QCOMPARE(Settings::instance()->value(SettingsKeys::uiLanguage).toString(),
-             pick.isEmpty() ? stored : pick);
-    if (pick == "de") {
-        // Every bound text follows: the window, the tray menu, the panels.
-        QVERIFY(isTranslated(m_tray->settingsWindow()->windowTitle(), "Larkspan — Settings"));
-        QVERIFY(isTranslated(m_panels->panel("documents")->title(), "Documents"));
-        QVERIFY(isTranslated(m_control->action()->text(), "Start at sign-in"));
-    }
-}
-
-void TestTrayIcon::switchClickableEverywhere()
-{
-    SettingsToggle toggle;
-    QCOMPARE(toggle.size(), QSize(40, 24));
-    for (const QPoint corner : {QPoint(0, 0), QPoint(39, 0), QPoint(0, 23), QPoint(39, 23), QPoint(20, 12)}) {
-        const bool before = toggle.isChecked();
-        QTest::mouseClick(&toggle, Qt::LeftButton, {}, corner);
-        QVERIFY2(toggle.isChecked() != before, qPrintable(QString("%1,%2").arg(corner.x()).arg(corner.y())));
-    }
-}
-
-void TestTrayIcon::chevronFollowsDirection()
-{
-    LanguageCombo combo;
-    combo.resize(200, 32);
-    QCOMPARE(combo.chevronCentre(), QPointF(186, 16));
-    combo.setLayoutDirection(Qt::RightToLeft);
-    QCOMPARE(combo.chevronCentre(), QPointF(14, 16));
-
-    // The chevron is drawn where it is said to be: light pixels around its
-    // centre, none at the mirrored place.
-    combo.setStyleSheet("QComboBox { background: black; border: none; }"
-                        "QComboBox::drop-down { border: none; width: 0px; }"
-                        "QComboBox::down-arrow { image: none; width: 0px; height: 0px; }");
-    const QImage image = combo.grab().toImage();
-    auto lightNear = [&image](int cx) {
-        int light = 0;
-        for (int x = cx - 3; x <= cx + 3; ++x) {
-            for (int y = 14; y <= 18; ++y)
-                light += qGray(image.pixel(x, y)) > 100;
-        }
-        return light;
-    };
-    QVERIFY(lightNear(14) > 0);
-    QCOMPARE(lightNear(186), 0);
-}
-
-void TestTrayIcon::lastPanelWithoutTray()
-{
-    m_tray.reset();
-    bool available = true;
-    TrayHost host(m_panels.get(), m_model.get(), m_shell.get(), m_control.get());
-    host.setAvailabilityCheck([&available] { return available; });
-    QSignalSpy hostQuit(&host, &TrayHost::quitRequested);
-    QSignalSpy panelQuit(m_panels.get(), &PanelSet::quitRequested);
-    host.start();
-    QVERIFY(host.trayIcon());
-
-    // With a tray, closing every panel keeps the program.
-    for (IconPanel *panel : m_panels->panelsInOrder())
-        panel->close();
-    QVERIFY(!m_panels->anyPanelVisible());
-    QCOMPARE(hostQuit.count() + panelQuit.count(), 0);
-
-    // The host goes away: once noticed, closing a panel asks to end at once.
-    m_panels->showAll(false);
-    available = false;
-    QTRY_VERIFY(!host.hasTray());
-    m_panels->panelsInOrder().first()->close();
-    QCOMPARE(panelQuit.count(), 1);
-    QCOMPARE(hostQuit.count(), 0);
-
-    // It comes back, and goes again before anyone looked: the last close ends it.
-    available = true;
-    QTRY_VERIFY(host.hasTray());
-    available = false;
-    for (IconPanel *panel : m_panels->panelsInOrder())
-        panel->close();
-    QCOMPARE(hostQuit.count(), 1);
-}
 
 QTEST_MAIN(TestTrayIcon)
 #include "test_trayicon.moc"
