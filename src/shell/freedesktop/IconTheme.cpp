@@ -184,6 +184,8 @@ bool IconTheme::readTheme(const QString &name, Theme &theme, QStringList &inheri
     QStringList names = listValue(header.value(QStringLiteral("Directories")));
     names += listValue(header.value(QStringLiteral("ScaledDirectories")));
     names.removeDuplicates();
+    // Kept for the life of the program: hicolor alone lists hundreds of folders.
+    theme.directories.reserve(names.size());
     for (const QString &dirName : std::as_const(names)) {
         const auto found = groups.constFind(dirName);
         if (found == groups.constEnd() || dirName.contains(QLatin1String("..")))
