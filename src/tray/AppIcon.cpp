@@ -28,10 +28,9 @@ constexpr std::array<int, 10> drawnEdges{16, 20, 24, 28, 32, 40, 48, 64, 128, 25
 
 // The application icon at every size, each drawn when first asked for: most
 // users of the icon only ever take a small one (the window manager, the
-// tray), and the large ones are most of its memory. Answers are those of an
-// icon holding all the drawn sizes, because the drawn sizes are kept in such
-// an icon, and a size is drawn before the first request that icon would
-// answer from it.
+// tray), and the large ones are most of its memory. It answers as an icon
+// holding all the sizes would: the sizes drawn so far are kept in such an
+// icon, and the size it would answer a request from is drawn first.
 class AppIconEngine : public QIconEngine
 {
 public:
