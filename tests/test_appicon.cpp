@@ -48,6 +48,8 @@ private Q_SLOTS:
     void drawing_data();
     void drawing();
     void windowIcon();
+    void sameAsAllSizesDrawn_data();
+    void sameAsAllSizesDrawn();
 };
 
 void TestAppIcon::drawing_data()
@@ -124,6 +126,58 @@ void TestAppIcon::windowIcon()
     QCOMPARE(icon.availableSizes(),
              (QList<QSize>{{16, 16}, {20, 20}, {24, 24}, {28, 28}, {32, 32}, {40, 40}, {48, 48}, {64, 64}}));
     QCOMPARE(icon.pixmap(48).toImage(), full.pixmap(48).toImage());
+}
+
+void TestAppIcon::sameAsAllSizesDrawn_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QIcon::Mode>("mode");
+    QTest::addColumn<QIcon::State>("state");
+    const struct
+    {
+        const char *tag;
+        QSize size;
+    } sizes[] = {{"16", {16, 16}},    {"22", {22, 22}},    {"48", {48, 48}},    {"100", {100, 100}},
+                 {"256", {256, 256}}, {"512", {512, 512}}, {"22x16", {22, 16}}, {"16x40", {16, 40}},
+                 {"1", {1, 1}},       {"empty", {0, 0}}};
+    for (const auto &size : sizes)
+        QTest::addRow("%s", size.tag) << size.size << QIcon::Normal << QIcon::Off;
+    QTest::newRow("disabled") << QSize(32, 32) << QIcon::Disabled << QIcon::Off;
+    QTest::newRow("active, between sizes") << QSize(36, 36) << QIcon::Active << QIcon::Off;
+    QTest::newRow("selected") << QSize(64, 64) << QIcon::Selected << QIcon::Off;
+    QTest::newRow("on") << QSize(128, 128) << QIcon::Normal << QIcon::On;
+}
+
+void TestAppIcon::sameAsAllSizesDrawn()
+{
+    // The icon draws a size when it is first asked for; every answer is the one
+    // of an icon that holds all its sizes, drawn at once.
+    QFETCH(QSize, size);
+    QFETCH(QIcon::Mode, mode);
+    QFETCH(QIcon::State, state);
+    const QIcon lazy = appIcon();
+    QIcon drawn;
+    for (int edge : {16, 20, 24, 28, 32, 40, 48, 64, 128, 256})
+        drawn.addPixmap(QPixmap::fromImage(renderAppIcon(edge)));
+
+    QCOMPARE(lazy.availableSizes(mode, state), drawn.availableSizes(mode, state));
+    QCOMPARE(lazy.actualSize(size, mode, state), drawn.actualSize(size, mode, state));
+    const QPixmap pixmap = lazy.pixmap(size, mode, state);
+    QCOMPARE(pixmap.size(), drawn.pixmap(size, mode, state).size());
+    QCOMPARE(pixmap.toImage(), drawn.pixmap(size, mode, state).toImage());
+
+    // Painted, as views and menus do, on a device of twice the pixel density.
+    auto painted = [size, mode, state](const QIcon &icon) {
+        QImage image(size * 2 + QSize(4, 4), QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(2);
+        image.fill(Qt::transparent);
+        {
+            QPainter painter(&image);
+            icon.paint(&painter, QRect(QPoint(1, 1), size), Qt::AlignCenter, mode, state);
+        }
+        return image;
+    };
+    QCOMPARE(painted(lazy), painted(drawn));
 }
 
 QTEST_MAIN(TestAppIcon)

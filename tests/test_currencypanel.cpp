@@ -209,6 +209,31 @@ private Q_SLOTS:
         QVERIFY(!amount->clearButton()->isEnabled());
     }
 
+    void choosingFromTheList()
+    {
+        cache("USD", "JPY", 150.0);
+        Panel panel;
+        panel.show();
+        auto *to = panel.field<CurrencyCombo>("To");
+        to->showPopup();
+        QAbstractItemView *list = to->view();
+        QTRY_VERIFY(list->isVisible());
+        QVERIFY(!list->styleSheet().isEmpty()); // the dark list, not the platform's
+        QCOMPARE(list->model()->rowCount(), to->count());
+        const int row = to->findText("JPY");
+        QVERIFY(row >= 0);
+        list->scrollTo(list->model()->index(row, 0));
+        const QRect item = list->visualRect(list->model()->index(row, 0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
+        QTRY_VERIFY(!list->isVisible());
+        QCOMPARE(to->currentText(), "JPY");
+        QCOMPARE(panel.text("Rate"), "1 USD = 150 JPY");
+        // Opened again, it is the same list.
+        to->showPopup();
+        QCOMPARE(to->view(), list);
+        to->hidePopup();
+    }
+
 private:
     std::unique_ptr<TestEnvironment> m_env;
 };

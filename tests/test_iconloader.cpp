@@ -160,6 +160,19 @@ void TestIconLoader::initTestCase()
               "<svg xmlns='http://www.w3.org/2000/svg' width='16' height='16'>"
               "<rect width='16' height='16' fill='#ff00ff'/></svg>");
     writeImage(m_env->home() + "/corner.png", {256, 256}, cyan, QRect(0, 0, 48, 48));
+    // Folder listings are kept as hashes of the names: what a listing would not
+    // show is never found, and a hash shared by two names finds only the file
+    // that is there ("2awvaea52v" and "-ywa1qpu27" share theirs).
+    const QString places = m_icons + "testtheme/48x48/places/";
+    const QString hicolorPlaces = m_icons + "hicolor/48x48/places/";
+    for (const char *path : {"testtheme/48x48/mimetypes/both.png", "testtheme/48x48/places/caf\u00e9-app.png",
+                             "testtheme/48x48/places/2awvaea52v.png", "hicolor/48x48/places/-ywa1qpu27.png",
+                             "hicolor/48x48/places/dir-icon.png", "hicolor/48x48/places/dangling.png"})
+        writeImage(m_icons + QString::fromUtf8(path), {48, 48}, green);
+    writeFile(m_icons + "testtheme/48x48/mimetypes/both.svg", "<svg xmlns='http://www.w3.org/2000/svg'/>");
+    QVERIFY(QDir().mkpath(places + "dir-icon.png"));
+    QVERIFY(QFile::link(hicolorPlaces + "user-home.png", places + "linked.png"));
+    QVERIFY(QFile::link(places + "nowhere.png", places + "dangling.png"));
 
     const QString desktop = m_env->desktop() + '/';
     const QByteArray launcher = "[Desktop Entry]\nType=Application\nName=App\nExec=true\nIcon=";
@@ -196,6 +209,13 @@ void TestIconLoader::themeLookup_data()
     QTest::newRow("unthemed") << "legacy-app" << 48 << "../pixmaps/legacy-app.png";
     QTest::newRow("theme not inherited") << "computer" << 48 << "";
     QTest::newRow("no folders in names") << "../testtheme/48x48/places/folder" << 48 << "";
+    QTest::newRow("png before svg") << "both" << 48 << "testtheme/48x48/mimetypes/both.png";
+    QTest::newRow("beginning of a name") << "fold" << 48 << "";
+    QTest::newRow("not ASCII") << "caf\u00e9-app" << 48 << "testtheme/48x48/places/caf\u00e9-app.png";
+    QTest::newRow("another name's hash") << "-ywa1qpu27" << 48 << "hicolor/48x48/places/-ywa1qpu27.png";
+    QTest::newRow("folder named as an icon") << "dir-icon" << 48 << "hicolor/48x48/places/dir-icon.png";
+    QTest::newRow("link to an icon") << "linked" << 48 << "testtheme/48x48/places/linked.png";
+    QTest::newRow("broken link") << "dangling" << 48 << "hicolor/48x48/places/dangling.png";
 }
 
 void TestIconLoader::themeLookup()

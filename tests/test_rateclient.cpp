@@ -5,6 +5,7 @@
 #include "currency/RateRecord.h"
 
 #include <QJsonDocument>
+#include <QNetworkAccessManager>
 #include <QProcess>
 #include <QSettings>
 #include <QSignalSpy>
@@ -272,6 +273,10 @@ private Q_SLOTS:
         QTest::qWait(100);
         QVERIFY(m_server->paths.isEmpty());
         QVERIFY(cached("EUR", "EUR").isEmpty());
+        // Nothing was asked of the network, so nothing of it was set up.
+        QVERIFY(client.findChildren<QNetworkAccessManager *>().isEmpty());
+        client.refresh("EUR", "USD");
+        QCOMPARE(client.findChildren<QNetworkAccessManager *>().size(), 1);
     }
 
     void selfSignedCertificate_data()

@@ -30,16 +30,26 @@ CurrencyCombo::CurrencyCombo(QWidget *parent)
     setLayoutDirection(Qt::LeftToRight);
     setMaxVisibleItems(8);
     setCursor(Qt::ArrowCursor);
-    auto *popup = new QListView(this);
-    popup->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    popup->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    popup->setFrameShape(QFrame::NoFrame);
-    popup->setStyleSheet(popupStyleSheet());
-    setView(popup);
     addItems(CurrencyCodes::all());
 }
 
 CurrencyCombo::~CurrencyCombo() = default;
+
+void CurrencyCombo::showPopup()
+{
+    // The list is made when it is first opened: a popup window with its own
+    // style sheet is memory that most sessions never use.
+    if (!m_popupMade) {
+        auto *popup = new QListView(this);
+        popup->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        popup->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+        popup->setFrameShape(QFrame::NoFrame);
+        popup->setStyleSheet(popupStyleSheet());
+        setView(popup);
+        m_popupMade = true;
+    }
+    QComboBox::showPopup();
+}
 
 void CurrencyCombo::selectCode(const QString &code)
 {

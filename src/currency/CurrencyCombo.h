@@ -15,6 +15,11 @@ public:
     // Selects the code when it is offered; otherwise the selection stays.
     void selectCode(const QString &code);
 
+    void showPopup() override;
+
 protected:
     void paintEvent(QPaintEvent *event) override;
+
+private:
+    bool m_popupMade = false;
 };

@@ -21,7 +21,6 @@ struct RateClient::Pending
 
 RateClient::RateClient(const QUrl &base, QObject *parent)
     : QObject(parent)
-    , m_network(new QNetworkAccessManager(this))
     , m_base(base)
 {}
 
@@ -54,6 +53,10 @@ void RateClient::refresh(const QString &from, const QString &to)
 
 void RateClient::send(int serial)
 {
+    // Made at the first request: a network manager costs some half a megabyte
+    // resident, which a converter that is never shown should not.
+    if (!m_network)
+        m_network = new QNetworkAccessManager(this);
     QNetworkRequest request(RateEndpoint::rateUrl(m_base, m_from, m_to));
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::UserVerifiedRedirectPolicy);

@@ -64,7 +64,7 @@ private:
     void setStatus(const char *key);
     void setBusy(bool busy);
 
-    QNetworkAccessManager *m_network;
+    QNetworkAccessManager *m_network = nullptr;
     QUrl m_base;
     int m_timeoutMs = defaultTimeoutMs;
     int m_serial = 0;

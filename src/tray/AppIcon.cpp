@@ -2,9 +2,13 @@
 
 #include "base/AppStyle.h"
 
+#include <QGuiApplication>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPixmap>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -17,6 +21,85 @@ int roundHalfAway(double v)
 {
     return int(std::lround(v));
 }
+
+// Every size the icon is drawn at, smallest first: the small ones snapped to
+// whole pixels, the large ones for launchers and menus.
+constexpr std::array<int, 10> drawnEdges{16, 20, 24, 28, 32, 40, 48, 64, 128, 256};
+
+// The application icon at every size, each drawn when first asked for: most
+// users of the icon only ever take a small one (the window manager, the
+// tray), and the large ones are most of its memory. It answers as an icon
+// holding all the sizes would: the sizes drawn so far are kept in such an
+// icon, and the size it would answer a request from is drawn first.
+class AppIconEngine : public QIconEngine
+{
+public:
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        const QPaintDevice *device = painter->device();
+        const qreal ratio = device ? device->devicePixelRatio() : qApp->devicePixelRatio();
+        painter->drawPixmap(rect, scaledPixmap(rect.size() * ratio, mode, state, ratio));
+    }
+
+    QSize actualSize(const QSize &size, QIcon::Mode, QIcon::State) override
+    {
+        const int edge = bestEdge(size);
+        QSize actual(edge, edge);
+        if (actual.width() > size.width() || actual.height() > size.height())
+            actual.scale(size, Qt::KeepAspectRatio);
+        return actual;
+    }
+
+    QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return drawnFor(size).pixmap(size, 1.0, mode, state);
+    }
+
+    // Every size is drawn at a ratio of one, as the pixmaps of an icon made of
+    // them are, so the scale does not change which one answers.
+    QPixmap scaledPixmap(const QSize &size, QIcon::Mode mode, QIcon::State state, qreal) override
+    {
+        return pixmap(size, mode, state);
+    }
+
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override
+    {
+        QList<QSize> sizes;
+        if (mode != QIcon::Normal || state != QIcon::Off)
+            return sizes;
+        for (int edge : drawnEdges)
+            sizes.append(QSize(edge, edge));
+        return sizes;
+    }
+
+    QIconEngine *clone() const override { return new AppIconEngine(*this); }
+
+private:
+    // The size an icon of pixmaps answers from: the smallest that covers the
+    // requested area, else the largest.
+    static int bestEdge(const QSize &size)
+    {
+        const qint64 area = qint64(size.width()) * size.height();
+        const auto covering = std::find_if(drawnEdges.cbegin(), drawnEdges.cend(),
+                                           [area](int edge) { return qint64(edge) * edge >= area; });
+        return covering == drawnEdges.cend() ? drawnEdges.back() : *covering;
+    }
+
+    const QIcon &drawnFor(const QSize &size)
+    {
+        const int edge = bestEdge(size);
+        const auto slot =
+            size_t(std::find(drawnEdges.cbegin(), drawnEdges.cend(), edge) - drawnEdges.cbegin());
+        if (!m_drawn[slot]) {
+            m_icon.addPixmap(QPixmap::fromImage(renderAppIcon(edge)));
+            m_drawn[slot] = true;
+        }
+        return m_icon;
+    }
+
+    QIcon m_icon;
+    std::array<bool, drawnEdges.size()> m_drawn{};
+};
 
 } // namespace
 
@@ -67,8 +150,5 @@ QImage renderAppIcon(int s)
 
 QIcon appIcon()
 {
-    QIcon icon;
-    for (int size : {16, 20, 24, 28, 32, 40, 48, 64, 128, 256})
-        icon.addPixmap(QPixmap::fromImage(renderAppIcon(size)));
-    return icon;
+    return QIcon(new AppIconEngine);
 }

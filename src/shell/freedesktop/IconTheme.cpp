@@ -82,6 +82,25 @@ QByteArray formatHint(const QString &path)
     return QFileInfo(path).suffix().toLower().toLatin1();
 }
 
+// FNV-1a over UTF-16 code units; a name's hash can be continued with an
+// extension without joining the two.
+constexpr quint32 fnvBasis = 2166136261u;
+constexpr quint32 fnvPrime = 16777619u;
+
+quint32 nameHash(QStringView text, quint32 hash = fnvBasis)
+{
+    for (const QChar c : text)
+        hash = (hash ^ c.unicode()) * fnvPrime;
+    return hash;
+}
+
+quint32 nameHash(QLatin1StringView text, quint32 hash)
+{
+    for (const char c : text)
+        hash = (hash ^ uchar(c)) * fnvPrime;
+    return hash;
+}
+
 bool isVectorFormat(const QByteArray &format)
 {
     return format == "svg" || format == "svgz";
@@ -93,6 +112,7 @@ IconTheme::IconTheme(const QString &themeName, const QStringList &searchPaths)
     : m_themeName(themeName)
     , m_searchPaths(searchPaths)
     , m_pendingThemes{themeName}
+    , m_searchPathFiles(size_t(searchPaths.size()))
 {}
 
 QStringList IconTheme::defaultSearchPaths()
@@ -164,6 +184,8 @@ bool IconTheme::readTheme(const QString &name, Theme &theme, QStringList &inheri
     QStringList names = listValue(header.value(QStringLiteral("Directories")));
     names += listValue(header.value(QStringLiteral("ScaledDirectories")));
     names.removeDuplicates();
+    // Kept for the life of the program: hicolor alone lists hundreds of folders.
+    theme.directories.reserve(names.size());
     for (const QString &dirName : std::as_const(names)) {
         const auto found = groups.constFind(dirName);
         if (found == groups.constEnd() || dirName.contains(QLatin1String("..")))
@@ -184,6 +206,7 @@ bool IconTheme::readTheme(const QString &name, Theme &theme, QStringList &inheri
         dir.scale = intValue(*found, QStringLiteral("Scale"), 1, 1, maxThemeScale);
         theme.directories.append(dir);
     }
+    theme.folders.resize(size_t(theme.directories.size() * theme.roots.size()));
     return true;
 }
 
@@ -257,34 +280,46 @@ const QList<int> &IconTheme::directoryOrder(Theme &theme, int px)
     return *theme.orderForSize.insert(px, order);
 }
 
-const QSet<QString> &IconTheme::filesIn(const QString &folder)
+QString IconTheme::findIn(FolderFiles &files, const QString &folder, const QString &name,
+                          const CandidateHashes &hashes)
 {
-    auto found = m_folderFiles.find(folder);
-    if (found != m_folderFiles.end())
-        return *found;
-    QSet<QString> files;
-    QDirIterator it(folder, QDir::Files);
-    while (it.hasNext()) {
-        it.next();
-        files.insert(it.fileName());
+    if (!files.listed) {
+        files.listed = true;
+        QDirIterator it(folder, QDir::Files);
+        while (it.hasNext()) {
+            it.next();
+            files.hashes.push_back(nameHash(it.fileName()));
+        }
+        std::sort(files.hashes.begin(), files.hashes.end());
+        files.hashes.shrink_to_fit();
     }
-    return *m_folderFiles.insert(folder, std::move(files));
+    if (files.hashes.empty())
+        return {};
+    for (size_t i = 0; i < hashes.size(); ++i) {
+        if (!std::binary_search(files.hashes.cbegin(), files.hashes.cend(), hashes[i]))
+            continue;
+        // What the listing counted: a file, or a link to one.
+        const QString path = folder + QLatin1Char('/') + name + extensions[i];
+        if (QFileInfo(path).isFile())
+            return path;
+    }
+    return {};
 }
 
-QString IconTheme::lookupIn(Theme &theme, const QString &name, int px)
+QString IconTheme::lookupIn(Theme &theme, const QString &name, const CandidateHashes &hashes, int px)
 {
     const QList<int> &order = directoryOrder(theme, px);
+    const qsizetype roots = theme.roots.size();
     for (int index : order) {
         const QString &dirName = theme.directories.at(index).name;
-        for (const QString &root : std::as_const(theme.roots)) {
-            const QString folder = root + QLatin1Char('/') + dirName;
-            const QSet<QString> &files = filesIn(folder);
-            if (files.isEmpty())
+        for (qsizetype root = 0; root < roots; ++root) {
+            FolderFiles &files = theme.folders[size_t(index * roots + root)];
+            if (files.listed && files.hashes.empty())
                 continue;
-            for (const QLatin1String &extension : extensions) {
-                if (files.contains(name + extension))
-                    return folder + QLatin1Char('/') + name + extension;
-            }
+            const QString path =
+                findIn(files, theme.roots.at(root) + QLatin1Char('/') + dirName, name, hashes);
+            if (!path.isEmpty())
+                return path;
         }
     }
     return {};
@@ -298,19 +333,16 @@ QString IconTheme::findIcon(const QString &name, int px)
     const QString cacheKey = name + QLatin1Char('@') + QString::number(px);
     if (const auto cached = m_found.constFind(cacheKey); cached != m_found.constEnd())
         return *cached;
+    static_assert(std::size(extensions) == std::tuple_size_v<CandidateHashes>);
+    const quint32 stem = nameHash(name);
+    const CandidateHashes hashes{nameHash(extensions[0], stem), nameHash(extensions[1], stem),
+                                 nameHash(extensions[2], stem)};
     QString path;
     for (qsizetype i = 0; path.isEmpty() && (i < m_themes.size() || loadNextTheme()); ++i)
-        path = lookupIn(m_themes[i], name, px);
+        path = lookupIn(m_themes[i], name, hashes, px);
     // Unthemed icons lie directly in the search paths (/usr/share/pixmaps).
-    for (qsizetype i = 0; path.isEmpty() && i < m_searchPaths.size(); ++i) {
-        const QSet<QString> &files = filesIn(m_searchPaths.at(i));
-        for (const QLatin1String &extension : extensions) {
-            if (files.contains(name + extension)) {
-                path = m_searchPaths.at(i) + QLatin1Char('/') + name + extension;
-                break;
-            }
-        }
-    }
+    for (qsizetype i = 0; path.isEmpty() && i < m_searchPaths.size(); ++i)
+        path = findIn(m_searchPathFiles[size_t(i)], m_searchPaths.at(i), name, hashes);
     m_found.insert(cacheKey, path);
     return path;
 }
