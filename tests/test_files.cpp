@@ -113,7 +113,8 @@ private Q_SLOTS:
         const QString stale = env.writeFile("panels.json.Ab12Cd", "half");
         const QString young = env.writeFile("panels.json.Zz99Yy", "being written");
         const QString unrelated = env.writeFile("panels.json.unreadable-20260101-000000", "keep");
-        for (const QString &file : {stale, unrelated}) {
+        const QString notOurs = env.writeFile("panels.json.ab-12c", "keep"); // not letters and digits
+        for (const QString &file : {stale, unrelated, notOurs}) {
             QFile f(file);
             QVERIFY(f.open(QIODevice::ReadWrite));
             QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
@@ -123,6 +124,7 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(stale));
         QVERIFY(QFile::exists(young));
         QVERIFY(QFile::exists(unrelated));
+        QVERIFY(QFile::exists(notOurs));
         QVERIFY(QFile::exists(path));
 
         const QString copy = AtomicSave::keepCopy(path);
