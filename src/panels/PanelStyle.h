@@ -11,8 +11,8 @@
 class QPainter;
 
 // The look of a floating panel window: its chrome metrics, the style sheet of
-// its title editor, and the painting of its body, title band and item plates. Every panel window (icon,
-// to-do, currency) draws through here.
+// its title editor, and the painting of its body, title band and item plates.
+// Every panel window (icon, to-do, currency) draws through here.
 class PanelStyle
 {
 public:
