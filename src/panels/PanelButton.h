@@ -20,14 +20,14 @@ public:
     explicit PanelButton(Tone tone, QWidget *parent = nullptr);
     ~PanelButton() override;
 
-    // The plate's colour in the button's present state.
-    QColor plateColor() const;
-
 protected:
     void paintEvent(QPaintEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;
 
 private:
+    // The plate's colour in the button's present state.
+    QColor plateColor() const;
+
     Tone m_tone;
 };

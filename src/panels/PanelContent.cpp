@@ -96,10 +96,7 @@ void PanelContent::setHovered(bool hovered)
 void PanelContent::updateScrollHandle()
 {
     const bool handle = m_hovered && m_view->verticalScrollBar()->maximum() > 0;
-    if (handle != m_scrollHandleVisible) {
-        m_scrollHandleVisible = handle;
-        PanelScrollStyle::setHandleShown(m_view->verticalScrollBar(), handle);
-    }
+    PanelScrollStyle::setHandleShown(m_view->verticalScrollBar(), handle);
 }
 
 bool PanelContent::eventFilter(QObject *watched, QEvent *event)

@@ -67,5 +67,4 @@ private:
     ItemDragView *m_view = nullptr;
     DropController *m_drops = nullptr;
     bool m_hovered = false;
-    bool m_scrollHandleVisible = false;
 };

@@ -46,7 +46,7 @@ void PanelScrollStyle::setHandleShown(QScrollBar *bar, bool shown)
     bar->update();
 }
 
-bool PanelScrollStyle::isHandleShown(const QScrollBar *bar)
+bool PanelScrollStyle::isHandleShown(const QWidget *bar)
 {
     return bar->property(handleProperty).toBool();
 }
@@ -75,9 +75,8 @@ QRect PanelScrollStyle::subControlRect(ComplexControl control, const QStyleOptio
     const bool vertical = bar->orientation == Qt::Vertical;
     const int length = vertical ? area.height() : area.width();
     const qint64 range = qint64(bar->maximum) - bar->minimum;
-    int handle = length;
-    if (range > 0)
-        handle = int(qint64(std::max(bar->pageStep, 0)) * length / (range + std::max(bar->pageStep, 0)));
+    const qint64 page = std::max(bar->pageStep, 0);
+    int handle = range > 0 ? int(page * length / (range + page)) : length;
     handle = std::clamp(handle, std::min(handleMinimum, length), std::max(length, 0));
     const int start = sliderPositionFromValue(bar->minimum, bar->maximum, bar->sliderPosition,
                                               std::max(length - handle, 0), bar->upsideDown);
@@ -107,7 +106,7 @@ void PanelScrollStyle::drawComplexControl(ComplexControl control, const QStyleOp
         QProxyStyle::drawComplexControl(control, option, painter, widget);
         return;
     }
-    if (!widget || !widget->property(handleProperty).toBool())
+    if (!widget || !isHandleShown(widget))
         return;
     const bool hot = (option->activeSubControls & SC_ScrollBarSlider) &&
                      (option->state & (State_MouseOver | State_Sunken));

@@ -15,8 +15,8 @@ class PanelScrollStyle : public QProxyStyle
 public:
     // Gives the bar this look; its handle starts hidden.
     static void apply(QScrollBar *bar);
+    // Repaints the bar only when the answer changes.
     static void setHandleShown(QScrollBar *bar, bool shown);
-    static bool isHandleShown(const QScrollBar *bar);
 
     int pixelMetric(PixelMetric metric, const QStyleOption *option = nullptr,
                     const QWidget *widget = nullptr) const override;
@@ -28,4 +28,5 @@ public:
 private:
     PanelScrollStyle();
     static PanelScrollStyle *shared();
+    static bool isHandleShown(const QWidget *bar);
 };
