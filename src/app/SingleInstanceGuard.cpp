@@ -3,10 +3,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QtDebug>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -21,27 +21,15 @@ namespace {
 // ":0" are the same X display, so the screen number is dropped.
 QString displayName()
 {
-    // Plain string work: a regular expression here would load and compile the
-    // expression engine at every start for two characters' worth of rules.
-    const auto digit = [](QChar c) {
-        return c >= u'0' && c <= u'9';
-    };
     QString display = qEnvironmentVariable("DISPLAY");
-    const qsizetype dot = display.lastIndexOf(u'.');
-    if (dot >= 0 && dot + 1 < display.size() &&
-        std::all_of(display.cbegin() + dot + 1, display.cend(), digit))
-        display.truncate(dot);
+    static const QRegularExpression screen(QStringLiteral("\\.\\d+$"));
+    display.remove(screen);
     if (display.isEmpty())
         display = qEnvironmentVariable("WAYLAND_DISPLAY");
     if (display.isEmpty())
         return QStringLiteral("none");
-    for (QChar &c : display) {
-        const bool safe = (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || digit(c) || c == u'_' ||
-                          c == u'.' || c == u':' || c == u'-';
-        if (!safe)
-            c = u'_';
-    }
-    return display;
+    static const QRegularExpression unsafe(QStringLiteral("[^A-Za-z0-9_.:-]"));
+    return display.replace(unsafe, QStringLiteral("_"));
 }
 
 QString runtimeFolder()

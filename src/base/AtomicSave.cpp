@@ -4,8 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -90,20 +90,13 @@ int removeStaleTemporaries(const QString &path)
 {
     const QFileInfo info(path);
     const QDir folder = info.absoluteDir();
+    static const QRegularExpression suffix(QStringLiteral("^\\.[A-Za-z0-9]{6}$"));
     const QDateTime cutoff = QDateTime::currentDateTimeUtc().addSecs(-60);
     int removed = 0;
-    // Matched by hand rather than with a name filter, which Qt turns into a
-    // regular expression: the temporaries are the name, a dot and six letters
-    // or digits (what QSaveFile adds).
-    const QString prefix = info.fileName() + QLatin1Char('.');
-    const QStringList names = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    const QStringList names = folder.entryList({info.fileName() + QLatin1String(".??????")},
+                                               QDir::Files | QDir::Hidden | QDir::System);
     for (const QString &name : names) {
-        if (name.size() != prefix.size() + 6 || !name.startsWith(prefix))
-            continue;
-        const QStringView added = QStringView(name).mid(prefix.size());
-        if (!std::all_of(added.begin(), added.end(), [](QChar c) {
-                return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9');
-            }))
+        if (!suffix.match(QStringView(name).mid(info.fileName().size())).hasMatch())
             continue;
         const QFileInfo temporary(folder.filePath(name));
         // A save running in another process right now is younger than that.
