@@ -14,8 +14,11 @@
 #include <QMimeData>
 #include <QtTest>
 
+#include <chrono>
 #include <csignal>
+#include <ctime>
 #include <fcntl.h>
+#include <future>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -300,6 +303,60 @@ private Q_SLOTS:
         daemon.kill();
         daemon.waitForFinished();
         QTRY_VERIFY_WITH_TIMEOUT(!shows(dotfile), signalTimeoutMs);
+    }
+
+    // The folder read ahead at start-up stands in for the first enumerate only
+    // while nothing was added, removed or renamed in it since.
+    void earlyListing_data()
+    {
+        QTest::addColumn<bool>("settled"); // the folder last changed well before the read
+        QTest::addColumn<bool>("addAfter");
+        QTest::addColumn<bool>("otherFolder");
+        QTest::addColumn<bool>("used");
+        QTest::newRow("unchanged") << true << false << false << true;
+        QTest::newRow("file added since") << true << true << false << false;
+        QTest::newRow("changed just before the read") << false << false << false << false;
+        QTest::newRow("read of another folder") << true << false << true << false;
+    }
+
+    void earlyListing()
+    {
+        QFETCH(bool, settled);
+        QFETCH(bool, addAfter);
+        QFETCH(bool, otherFolder);
+        QFETCH(bool, used);
+        // A link whose target turns from a file into a folder outside the desktop:
+        // the desktop folder itself does not change, so only a fresh read sees it.
+        const QString target = m_env->home() + "/target";
+        QVERIFY(QFile(target).open(QIODevice::WriteOnly));
+        QVERIFY(QFile::link(target, desktopPath("link")));
+        write("notes.txt", "x");
+        if (settled) {
+            const QByteArray folder = QFile::encodeName(m_env->desktop());
+            const timespec hourAgo[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+            QVERIFY(::utimensat(AT_FDCWD, folder.constData(), hourAgo, 0) == 0);
+        }
+        std::future<FolderListing> early =
+            DesktopFolderReader::start(otherFolder ? m_env->home() : m_env->desktop());
+        QVERIFY(early.valid());
+        QCOMPARE(early.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+        QVERIFY(QFile::remove(target));
+        QVERIFY(QDir().mkpath(target));
+        if (addAfter)
+            write("later.txt", "x");
+
+        FreedesktopDesktopSource source(m_env->desktop());
+        source.useEarlyListing(std::move(early));
+        QList<DesktopEntry> entries;
+        QVERIFY(source.enumerate(false, entries));
+        QVERIFY(find(entries, desktopPath("notes.txt")));
+        QCOMPARE(bool(find(entries, desktopPath("later.txt"))), addAfter);
+        QVERIFY(find(entries, desktopPath("link")));
+        QCOMPARE(find(entries, desktopPath("link"))->isFolder, !used);
+        // Used once: the next enumerate reads the folder.
+        entries.clear();
+        QVERIFY(source.enumerate(false, entries));
+        QVERIFY(find(entries, desktopPath("link"))->isFolder);
     }
 
     void virtualItemNames_data()

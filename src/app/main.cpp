@@ -31,6 +31,8 @@
 int main(int argc, char *argv[])
 {
     Platform::prepareEnvironment();
+    // A crowded desktop is read while the application starts.
+    Platform::startReadingDesktop();
 
     // Identity first: every settings access below depends on it.
     auto app = std::make_unique<QApplication>(argc, argv);

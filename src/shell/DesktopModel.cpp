@@ -338,11 +338,22 @@ void DesktopModel::reload()
             return folders[a] != 0;
         return sortKeys[a].compare(sortKeys[b]) < 0;
     });
-    QList<Item> sorted;
-    sorted.reserve(m_items.size());
-    for (qsizetype i : order)
-        sorted.append(std::move(m_items[i]));
-    m_items = std::move(sorted);
+    // Items move into their places along the permutation's cycles: a second
+    // list would be megabytes of fresh memory on a crowded desktop.
+    Item *items = m_items.data();
+    for (qsizetype start = 0; start < qsizetype(order.size()); ++start) {
+        if (order[start] == start)
+            continue;
+        Item held = std::move(items[start]);
+        qsizetype at = start;
+        for (qsizetype from = order[at]; from != start; from = order[at]) {
+            items[at] = std::move(items[from]);
+            order[at] = at;
+            at = from;
+        }
+        items[at] = std::move(held);
+        order[at] = at;
+    }
 
     endResetModel();
 
@@ -356,10 +367,20 @@ void DesktopModel::reload()
                 requests.append({m_generation, row, pidl, m_iconSize, ratio});
         }
         m_iconsAwaited = requests.size();
+        // Handed over at the next turn of the event loop, which at start-up is
+        // once the panels are shown: a worker decoding pictures beside the window
+        // manager held up the mapping of a crowded desktop's panels by an eighth.
         QMetaObject::invokeMethod(
-            m_iconLoader,
-            [loader = m_iconLoader, batch = std::move(requests)]() mutable {
-                loader->enqueue(std::move(batch));
+            this,
+            [this, generation = m_generation, batch = std::move(requests)]() mutable {
+                if (generation != m_generation)
+                    return; // a later reload sent its own
+                QMetaObject::invokeMethod(
+                    m_iconLoader,
+                    [loader = m_iconLoader, batch = std::move(batch)]() mutable {
+                        loader->enqueue(std::move(batch));
+                    },
+                    Qt::QueuedConnection);
             },
             Qt::QueuedConnection);
     }

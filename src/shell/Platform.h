@@ -20,6 +20,11 @@ namespace Platform {
 // Adjusts the process environment before the application object exists.
 void prepareEnvironment();
 
+// Starts reading the desktop folder on a thread of its own, so that on a
+// crowded desktop the reading overlaps the application's start-up; the first
+// source made afterwards takes what was read. Call before the application object.
+void startReadingDesktop();
+
 std::unique_ptr<DesktopSource> createDesktopSource();
 
 // The icon worker's source. Called on the GUI thread, which may read platform

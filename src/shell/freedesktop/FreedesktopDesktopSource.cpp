@@ -14,8 +14,6 @@
 #include <QPixmap>
 #include <QStandardPaths>
 
-#include <dirent.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -160,6 +158,44 @@ QSet<QString> FreedesktopDesktopSource::hiddenVirtualItems() const
 
 bool FreedesktopDesktopSource::enumerate(bool includeHidden, QList<DesktopEntry> &out)
 {
+    const QString folder = desktopFolder();
+    // The folder read early is used once, and only while it still holds what was read.
+    FolderListing listing;
+    if (m_early.valid()) {
+        listing = m_early.get();
+        if (listing.folder != QFile::encodeName(folder) || !DesktopFolderReader::isCurrent(listing))
+            listing = {};
+    }
+    if (!listing.ok && !folder.isEmpty())
+        listing = DesktopFolderReader::read(folder);
+
+    QList<DesktopEntry> &entries = listing.entries;
+    if (listing.ok && !includeHidden) {
+        const QSet<QString> hidden = hiddenNames(listing.folder);
+        entries.removeIf([&hidden](const DesktopEntry &entry) {
+            return entry.displayName.startsWith(QLatin1Char('.')) || hidden.contains(entry.displayName);
+        });
+    }
+    const QString localeName = QLocale().name();
+    for (DesktopEntry &entry : entries) {
+        // Only a launcher the user trusts (executable) may choose its own name;
+        // others show their file name, so a file cannot pose as another.
+        if (!entry.isFolder && entry.displayName.endsWith(QLatin1String(".desktop")) &&
+            ::access(entry.pidl.constData(), X_OK) == 0) {
+            const LauncherFile launcher = LauncherFile::read(entry.pidl, localeName);
+            if (launcher.valid)
+                entry.displayName = launcher.name;
+        }
+    }
+    // A crowded desktop's list is handed over whole rather than copied.
+    if (out.isEmpty()) {
+        out = std::move(entries);
+    } else {
+        out.reserve(out.size() + entries.size());
+        for (DesktopEntry &entry : entries)
+            out.append(std::move(entry));
+    }
+
     // Named in the program's own language, so that they follow a change of it
     // like every other text. Asking GVfs instead gave the session's language,
     // and loaded GIO's modules and woke its daemons at every start.
@@ -169,58 +205,12 @@ bool FreedesktopDesktopSource::enumerate(bool includeHidden, QList<DesktopEntry>
                 L10n::text(QT_TRANSLATE_NOOP("Brimvale", "Home")), QString(), true});
     out.append({computerParsingName().toUtf8(), computerParsingName(), computer, QString(), true});
     out.append({trashParsingName().toUtf8(), trashParsingName(), trash, QString(), true});
+    return listing.ok;
+}
 
-    const QString folder = desktopFolder();
-    if (folder.isEmpty())
-        return false;
-    const QByteArray folderBytes = QFile::encodeName(folder);
-    DIR *dir = ::opendir(folderBytes.constData());
-    if (!dir)
-        return false;
-
-    const QSet<QString> hidden = includeHidden ? QSet<QString>() : hiddenNames(folderBytes);
-    const QString localeName = QLocale().name();
-    // Where folder and name are valid text, the parsing name is the path itself:
-    // one shared string then serves as the item's path and its key.
-    const bool folderIsText = QFile::decodeName(folderBytes) == folder;
-    while (const dirent *entry = ::readdir(dir)) {
-        const char *rawName = entry->d_name;
-        if (qstrcmp(rawName, ".") == 0 || qstrcmp(rawName, "..") == 0)
-            continue;
-        const QString name = QFile::decodeName(rawName);
-        if (!includeHidden && (rawName[0] == '.' || hidden.contains(name)))
-            continue;
-
-        // The exact bytes name the item for the icon worker and for opening it,
-        // also when the name is not valid UTF-8 and the QString path is lossy.
-        const QByteArray pathBytes = folderBytes + '/' + rawName;
-        bool isFolder = entry->d_type == DT_DIR;
-        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
-            struct stat info = {};
-            // A dangling link is a plain item, as file managers show it.
-            isFolder = ::stat(pathBytes.constData(), &info) == 0 && S_ISDIR(info.st_mode);
-        }
-        DesktopEntry item;
-        item.pidl = pathBytes;
-        item.path = folder + QLatin1Char('/') + name;
-        item.parsingName = folderIsText && QFile::encodeName(name) == QByteArrayView(rawName)
-                               ? item.path
-                               : parsingName(pathBytes);
-        item.displayName = name;
-        item.isFolder = isFolder;
-        if (!isFolder && name.endsWith(QLatin1String(".desktop"))) {
-            // Only a launcher the user trusts (executable) may choose its own
-            // name; others show their file name, so a file cannot pose as another.
-            if (::access(pathBytes.constData(), X_OK) == 0) {
-                const LauncherFile launcher = LauncherFile::read(pathBytes, localeName);
-                if (launcher.valid)
-                    item.displayName = launcher.name;
-            }
-        }
-        out.append(std::move(item));
-    }
-    ::closedir(dir);
-    return true;
+void FreedesktopDesktopSource::useEarlyListing(std::future<FolderListing> listing)
+{
+    m_early = std::move(listing);
 }
 
 QIcon FreedesktopDesktopSource::genericIcon(bool folder, int size, qreal ratio) const

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "shell/DesktopSource.h"
+#include "shell/freedesktop/DesktopFolderReader.h"
 
 #include <QDBusConnection>
 
+#include <future>
 #include <optional>
 
 class IconTheme;
@@ -29,6 +31,10 @@ public:
     std::unique_ptr<DesktopWatcher> createWatcher() const override;
 
     QString desktopFolder() const;
+
+    // The folder as read ahead of the first enumerate (DesktopFolderReader::start);
+    // that enumerate uses it if it is of the same folder and still current.
+    void useEarlyListing(std::future<FolderListing> listing);
 
     // The parsing name of a file: its path, or for a path whose bytes are not
     // valid UTF-8, a distinct text that keeps every byte.
@@ -58,4 +64,5 @@ private:
         QIcon icon;
     };
     mutable QList<GenericIcon> m_genericIcons;
+    std::future<FolderListing> m_early;
 };

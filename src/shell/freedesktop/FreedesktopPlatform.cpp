@@ -15,6 +15,17 @@
 
 #include <malloc.h>
 
+namespace {
+
+// The desktop folder as read ahead, until the first source takes it.
+std::future<FolderListing> &earlyListing()
+{
+    static std::future<FolderListing> listing;
+    return listing;
+}
+
+} // namespace
+
 namespace Platform {
 
 void prepareEnvironment()
@@ -30,9 +41,18 @@ void prepareEnvironment()
     mallopt(M_ARENA_MAX, 1);
 }
 
+void startReadingDesktop()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    if (!folder.isEmpty())
+        earlyListing() = DesktopFolderReader::start(folder);
+}
+
 std::unique_ptr<DesktopSource> createDesktopSource()
 {
-    return std::make_unique<FreedesktopDesktopSource>();
+    auto source = std::make_unique<FreedesktopDesktopSource>();
+    source->useEarlyListing(std::exchange(earlyListing(), {}));
+    return source;
 }
 
 std::unique_ptr<IconSource> createIconSource()

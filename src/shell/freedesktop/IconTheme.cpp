@@ -28,7 +28,20 @@ constexpr qint64 maxCachedImageBytes = 32 * 1024 * 1024;
 // index.theme of hicolor is some 30 kB; a file far larger is not a theme index.
 constexpr qint64 maxIndexBytes = 1024 * 1024;
 
-using IniGroups = QHash<QString, QHash<QString, QString>>;
+// A group's keys in file order. Groups hold a handful of keys, and a hash for
+// each of hicolor's hundreds of folders took some kilobytes apiece.
+using IniGroup = QList<std::pair<QString, QString>>;
+using IniGroups = QHash<QString, IniGroup>;
+
+// A key given twice counts as its last line says.
+QString iniValue(const IniGroup &group, QLatin1StringView key)
+{
+    for (auto it = group.crbegin(); it != group.crend(); ++it) {
+        if (it->first == key)
+            return it->second;
+    }
+    return {};
+}
 
 // The key files of icon themes and GTK settings: groups of key=value lines.
 IniGroups readIni(const QString &path)
@@ -37,10 +50,14 @@ IniGroups readIni(const QString &path)
     const SafeFile::Result file = SafeFile::read(path, maxIndexBytes);
     if (!file.ok())
         return groups;
+    const QByteArrayView data(file.data);
     QString group;
-    const QList<QByteArray> lines = file.data.split('\n');
-    for (const QByteArray &raw : lines) {
-        const QString line = QString::fromUtf8(raw).trimmed();
+    for (qsizetype start = 0; start <= data.size();) {
+        qsizetype end = data.indexOf('\n', start);
+        if (end < 0)
+            end = data.size();
+        const QString line = QString::fromUtf8(data.sliced(start, end - start)).trimmed();
+        start = end + 1;
         if (line.isEmpty() || line.startsWith(QLatin1Char('#')) || line.startsWith(QLatin1Char(';')))
             continue;
         if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
@@ -49,7 +66,7 @@ IniGroups readIni(const QString &path)
         }
         const qsizetype eq = line.indexOf(QLatin1Char('='));
         if (eq > 0)
-            groups[group].insert(line.left(eq).trimmed(), line.mid(eq + 1).trimmed());
+            groups[group].append({line.left(eq).trimmed(), line.mid(eq + 1).trimmed()});
     }
     return groups;
 }
@@ -68,10 +85,10 @@ QStringList listValue(const QString &value)
 constexpr int maxThemeNumber = 1 << 16;
 constexpr int maxThemeScale = 16;
 
-int intValue(const QHash<QString, QString> &group, const QString &key, int fallback, int low, int high)
+int intValue(const IniGroup &group, QLatin1StringView key, int fallback, int low, int high)
 {
     bool ok = false;
-    const qlonglong value = group.value(key).toLongLong(&ok);
+    const qlonglong value = iniValue(group, key).toLongLong(&ok);
     return ok ? int(std::clamp<qlonglong>(value, low, high)) : fallback;
 }
 
@@ -153,7 +170,7 @@ QString IconTheme::userThemeName()
         const IniGroups settings =
             readIni(configHome + QLatin1Char('/') + QLatin1String(gtk) + QLatin1String("/settings.ini"));
         const QString name =
-            settings.value(QStringLiteral("Settings")).value(QStringLiteral("gtk-icon-theme-name"));
+            iniValue(settings.value(QStringLiteral("Settings")), QLatin1String("gtk-icon-theme-name"));
         if (!name.isEmpty())
             return name;
     }
@@ -179,10 +196,10 @@ bool IconTheme::readTheme(const QString &name, Theme &theme, QStringList &inheri
         return false;
 
     const IniGroups groups = readIni(index);
-    const QHash<QString, QString> header = groups.value(QStringLiteral("Icon Theme"));
-    inherits = listValue(header.value(QStringLiteral("Inherits")));
-    QStringList names = listValue(header.value(QStringLiteral("Directories")));
-    names += listValue(header.value(QStringLiteral("ScaledDirectories")));
+    const IniGroup header = groups.value(QStringLiteral("Icon Theme"));
+    inherits = listValue(iniValue(header, QLatin1String("Inherits")));
+    QStringList names = listValue(iniValue(header, QLatin1String("Directories")));
+    names += listValue(iniValue(header, QLatin1String("ScaledDirectories")));
     names.removeDuplicates();
     // Kept for the life of the program: hicolor alone lists hundreds of folders.
     theme.directories.reserve(names.size());
@@ -192,18 +209,18 @@ bool IconTheme::readTheme(const QString &name, Theme &theme, QStringList &inheri
             continue;
         Directory dir;
         dir.name = dirName;
-        dir.size = intValue(*found, QStringLiteral("Size"), 0, 0, maxThemeNumber);
+        dir.size = intValue(*found, QLatin1String("Size"), 0, 0, maxThemeNumber);
         if (dir.size <= 0)
             continue;
-        const QString type = found->value(QStringLiteral("Type"));
+        const QString type = iniValue(*found, QLatin1String("Type"));
         if (type == QLatin1String("Fixed"))
             dir.type = DirType::Fixed;
         else if (type == QLatin1String("Scalable"))
             dir.type = DirType::Scalable;
-        dir.minSize = intValue(*found, QStringLiteral("MinSize"), dir.size, 0, maxThemeNumber);
-        dir.maxSize = intValue(*found, QStringLiteral("MaxSize"), dir.size, 0, maxThemeNumber);
-        dir.threshold = intValue(*found, QStringLiteral("Threshold"), 2, 0, maxThemeNumber);
-        dir.scale = intValue(*found, QStringLiteral("Scale"), 1, 1, maxThemeScale);
+        dir.minSize = intValue(*found, QLatin1String("MinSize"), dir.size, 0, maxThemeNumber);
+        dir.maxSize = intValue(*found, QLatin1String("MaxSize"), dir.size, 0, maxThemeNumber);
+        dir.threshold = intValue(*found, QLatin1String("Threshold"), 2, 0, maxThemeNumber);
+        dir.scale = intValue(*found, QLatin1String("Scale"), 1, 1, maxThemeScale);
         theme.directories.append(dir);
     }
     theme.folders.resize(size_t(theme.directories.size() * theme.roots.size()));
