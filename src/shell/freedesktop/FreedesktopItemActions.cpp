@@ -1,6 +1,7 @@
 #include "FreedesktopItemActions.h"
 
 #include "shell/freedesktop/FreedesktopDesktopSource.h"
+#include "shell/freedesktop/GioLibrary.h"
 #include "shell/freedesktop/LauncherFile.h"
 #include "shell/freedesktop/Xfconf.h"
 
@@ -9,8 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <gio/gdesktopappinfo.h>
-#include <gio/gio.h>
+#include <glib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,10 +39,11 @@ QString trashFilesFolder()
 
 bool launchDefault(const QString &uri)
 {
-    if (uri.isEmpty())
+    const GioLibrary *gio = GioLibrary::get();
+    if (uri.isEmpty() || !gio)
         return false;
     GError *error = nullptr;
-    const gboolean launched = g_app_info_launch_default_for_uri(uri.toUtf8().constData(), nullptr, &error);
+    const gboolean launched = gio->appInfoLaunchDefaultForUri(uri.toUtf8().constData(), nullptr, &error);
     g_clear_error(&error);
     return launched;
 }
@@ -50,13 +51,16 @@ bool launchDefault(const QString &uri)
 bool launchLauncher(const QByteArray &path)
 {
     // Running an untrusted launcher would run whatever a downloaded file says.
-    if (::access(path.constData(), X_OK) != 0)
+    const GioLibrary *gio = GioLibrary::get();
+    if (::access(path.constData(), X_OK) != 0 || !gio)
         return false;
-    if (GDesktopAppInfo *app = g_desktop_app_info_new_from_filename(path.constData())) {
+    if (GDesktopAppInfo *app = gio->desktopAppInfoNewFromFilename(path.constData())) {
         GError *error = nullptr;
-        const gboolean launched = g_app_info_launch(G_APP_INFO(app), nullptr, nullptr, &error);
+        // A desktop app info is an app info: the interface shares the instance.
+        const gboolean launched =
+            gio->appInfoLaunch(reinterpret_cast<GAppInfo *>(app), nullptr, nullptr, &error);
         g_clear_error(&error);
-        g_object_unref(app);
+        gio->objectUnref(app);
         return launched;
     }
     // A link launcher points at a location rather than a program.

@@ -1,11 +1,11 @@
 #include "shell/freedesktop/GSettingsIconSwitch.h"
 
 #include "base/SafeFile.h"
+#include "shell/freedesktop/GioLibrary.h"
 
 #include <QDir>
 #include <QFileInfo>
 
-#include <gio/gio.h>
 #include <unistd.h>
 
 namespace {
@@ -14,25 +14,28 @@ constexpr char key[] = "show-desktop-icons";
 
 // The schema with the key, or null when it is not installed (g_settings_new
 // aborts the process on an unknown schema, so it is looked up first).
-GSettingsSchema *lookUp(const QString &schemaId)
+GSettingsSchema *lookUp(const GioLibrary &gio, const QString &schemaId)
 {
-    GSettingsSchemaSource *source = g_settings_schema_source_get_default();
+    GSettingsSchemaSource *source = gio.settingsSchemaSourceGetDefault();
     if (!source)
         return nullptr;
-    GSettingsSchema *schema = g_settings_schema_source_lookup(source, schemaId.toUtf8().constData(), TRUE);
-    if (schema && !g_settings_schema_has_key(schema, key)) {
-        g_settings_schema_unref(schema);
+    GSettingsSchema *schema = gio.settingsSchemaSourceLookup(source, schemaId.toUtf8().constData(), TRUE);
+    if (schema && !gio.settingsSchemaHasKey(schema, key)) {
+        gio.settingsSchemaUnref(schema);
         return nullptr;
     }
     return schema;
 }
 
-bool installed(const QString &schemaId)
+// GIO when it is there and the schema is installed.
+const GioLibrary *installed(const QString &schemaId)
 {
-    GSettingsSchema *schema = lookUp(schemaId);
-    if (schema)
-        g_settings_schema_unref(schema);
-    return schema != nullptr;
+    const GioLibrary *gio = GioLibrary::get();
+    GSettingsSchema *schema = gio ? lookUp(*gio, schemaId) : nullptr;
+    if (!schema)
+        return nullptr;
+    gio->settingsSchemaUnref(schema);
+    return gio;
 }
 
 } // namespace
@@ -62,29 +65,31 @@ QSet<QString> GSettingsIconSwitch::runningProcesses()
 
 bool GSettingsIconSwitch::isReachable(const QSet<QString> &runningProcesses) const
 {
-    return runningProcesses.contains(m_process) && installed(m_schema);
+    return runningProcesses.contains(m_process) && installed(m_schema) != nullptr;
 }
 
 // Whether that desktop still runs is the chooser's question; these only need
 // the schema, without which g_settings_new would abort.
 bool GSettingsIconSwitch::iconsHiddenNow()
 {
-    if (!installed(m_schema))
+    const GioLibrary *gio = installed(m_schema);
+    if (!gio)
         return false;
-    GSettings *settings = g_settings_new(m_schema.toUtf8().constData());
-    const bool shown = g_settings_get_boolean(settings, key);
-    g_object_unref(settings);
+    GSettings *settings = gio->settingsNew(m_schema.toUtf8().constData());
+    const bool shown = gio->settingsGetBoolean(settings, key);
+    gio->objectUnref(settings);
     return !shown;
 }
 
 bool GSettingsIconSwitch::write(bool show) const
 {
-    if (!installed(m_schema))
+    const GioLibrary *gio = installed(m_schema);
+    if (!gio)
         return false;
-    GSettings *settings = g_settings_new(m_schema.toUtf8().constData());
-    const bool written = g_settings_set_boolean(settings, key, show);
-    g_settings_sync();
-    g_object_unref(settings);
+    GSettings *settings = gio->settingsNew(m_schema.toUtf8().constData());
+    const bool written = gio->settingsSetBoolean(settings, key, show);
+    gio->settingsSync();
+    gio->objectUnref(settings);
     return written;
 }
 

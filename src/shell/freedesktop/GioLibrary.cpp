@@ -1,0 +1,43 @@
+#include "GioLibrary.h"
+
+#include <QLibrary>
+
+namespace {
+
+template<typename Function>
+bool resolve(QLibrary &library, const char *name, Function &function)
+{
+    function = reinterpret_cast<Function>(library.resolve(name));
+    return function != nullptr;
+}
+
+GioLibrary load()
+{
+    GioLibrary gio;
+    // Never unloaded: GLib's types stay registered for the life of the process.
+    QLibrary library(QStringLiteral("gio-2.0"), 0);
+    const bool complete =
+        resolve(library, "g_app_info_launch_default_for_uri", gio.appInfoLaunchDefaultForUri) &&
+        resolve(library, "g_desktop_app_info_new_from_filename", gio.desktopAppInfoNewFromFilename) &&
+        resolve(library, "g_app_info_launch", gio.appInfoLaunch) &&
+        resolve(library, "g_object_unref", gio.objectUnref) &&
+        resolve(library, "g_settings_schema_source_get_default", gio.settingsSchemaSourceGetDefault) &&
+        resolve(library, "g_settings_schema_source_lookup", gio.settingsSchemaSourceLookup) &&
+        resolve(library, "g_settings_schema_has_key", gio.settingsSchemaHasKey) &&
+        resolve(library, "g_settings_schema_unref", gio.settingsSchemaUnref) &&
+        resolve(library, "g_settings_new", gio.settingsNew) &&
+        resolve(library, "g_settings_get_boolean", gio.settingsGetBoolean) &&
+        resolve(library, "g_settings_set_boolean", gio.settingsSetBoolean) &&
+        resolve(library, "g_settings_sync", gio.settingsSync);
+    if (!complete)
+        gio = {};
+    return gio;
+}
+
+} // namespace
+
+const GioLibrary *GioLibrary::get()
+{
+    static const GioLibrary gio = load();
+    return gio.settingsSync ? &gio : nullptr;
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <gio/gdesktopappinfo.h>
+#include <gio/gio.h>
+
+// GIO, loaded at its first use. Linked in, it and the libraries under it were
+// loaded at every start (a megabyte resident) for what comes late or never:
+// opening an item, and GNOME's switch for the desktop's icons.
+struct GioLibrary
+{
+    // The loaded library with every function below, or null when GIO is missing.
+    static const GioLibrary *get();
+
+    gboolean (*appInfoLaunchDefaultForUri)(const char *, GAppLaunchContext *, GError **) = nullptr;
+    GDesktopAppInfo *(*desktopAppInfoNewFromFilename)(const char *) = nullptr;
+    gboolean (*appInfoLaunch)(GAppInfo *, GList *, GAppLaunchContext *, GError **) = nullptr;
+    void (*objectUnref)(gpointer) = nullptr;
+    GSettingsSchemaSource *(*settingsSchemaSourceGetDefault)() = nullptr;
+    GSettingsSchema *(*settingsSchemaSourceLookup)(GSettingsSchemaSource *, const gchar *,
+                                                   gboolean) = nullptr;
+    gboolean (*settingsSchemaHasKey)(GSettingsSchema *, const gchar *) = nullptr;
+    void (*settingsSchemaUnref)(GSettingsSchema *) = nullptr;
+    GSettings *(*settingsNew)(const gchar *) = nullptr;
+    gboolean (*settingsGetBoolean)(GSettings *, const gchar *) = nullptr;
+    gboolean (*settingsSetBoolean)(GSettings *, const gchar *, gboolean) = nullptr;
+    void (*settingsSync)() = nullptr;
+};
