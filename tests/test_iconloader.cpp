@@ -194,6 +194,7 @@ void TestIconLoader::initTestCase()
     QVERIFY(huge.save(desktop + "huge.png"));
     writeImage(desktop + "big.png", {64, 64}, picture);
     QVERIFY(QFile::resize(desktop + "big.png", FreedesktopIconSource::maxThumbnailBytes + 1));
+    QVERIFY(QFile(desktop + "empty.svg").open(QIODevice::WriteOnly));
 }
 
 void TestIconLoader::themeLookup_data()
@@ -292,6 +293,7 @@ void TestIconLoader::itemIcons_data()
     row("small picture not enlarged", "tiny.png", picture, true);
     row("over 50 megapixels", "huge.png", pink);
     row("over 50 MB", "big.png", pink);
+    row("empty picture", "empty.svg", pink);
     row("no icon for the type", "data.bin", QColor());
     row("no handle, answered at once", "", QColor());
 }
