@@ -30,6 +30,8 @@ FolderListing DesktopFolderReader::read(const QString &folder)
     struct stat before = {};
     if (::stat(listing.folder.constData(), &before) != 0)
         return listing;
+    listing.device = before.st_dev;
+    listing.inode = before.st_ino;
     listing.modified = before.st_mtim;
     listing.changed = before.st_ctim;
     DIR *dir = ::opendir(listing.folder.constData());
@@ -86,7 +88,9 @@ bool DesktopFolderReader::isCurrent(const FolderListing &listing)
     struct stat now = {};
     if (::stat(listing.folder.constData(), &now) != 0)
         return false;
-    if (!sameTime(now.st_mtim, listing.modified) || !sameTime(now.st_ctim, listing.changed))
+    // Also another folder in its place (a desktop link pointed elsewhere).
+    if (now.st_dev != listing.device || now.st_ino != listing.inode ||
+        !sameTime(now.st_mtim, listing.modified) || !sameTime(now.st_ctim, listing.changed))
         return false;
     // Adding, removing or renaming an entry stamps the modification time.
     return listing.modified.tv_sec < listing.started.tv_sec - racySeconds;

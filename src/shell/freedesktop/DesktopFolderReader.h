@@ -18,6 +18,8 @@ struct FolderListing
     QList<DesktopEntry> entries;
 
     // The folder as it was before it was read, to tell whether it changed since.
+    dev_t device = 0;
+    ino_t inode = 0;
     struct timespec modified = {};
     struct timespec changed = {};
     struct timespec started = {};
