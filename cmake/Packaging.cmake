@@ -14,9 +14,10 @@ set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION "x11")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Loaded at run time as plugins, so dpkg-shlibdeps cannot see them: the SVG
-# image format reads the icon theme's scalable icons.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
+# Loaded at run time, so dpkg-shlibdeps cannot see them: the SVG image format
+# reads the icon theme's scalable icons, and GIO opens items (it comes with
+# GLib, which the program links, but is named so that this stays true).
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, libglib2.0-0")
 set(CPACK_STRIP_FILES ON)
 # Only the program and its desktop files; tests and benchmarks stay in the build.
 set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};${PROJECT_NAME};ALL;/")
