@@ -87,8 +87,7 @@ QImage FreedesktopIconSource::image(const QByteArray &pidl, int px)
     }
     const QString path = QFile::decodeName(pidl);
     const QMimeType type = m_mimeTypes.mimeTypeForFile(path);
-    // An empty file holds no picture; trying the decoders on it only loads them.
-    if (exists && S_ISREG(info.st_mode) && info.st_size > 0 && info.st_size <= maxThumbnailBytes &&
+    if (exists && S_ISREG(info.st_mode) && info.st_size <= maxThumbnailBytes &&
         type.name().startsWith(QLatin1String("image/"))) {
         QImage picture = thumbnail(pidl, qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
                                    info.st_size, px);
@@ -141,6 +140,7 @@ QImage FreedesktopIconSource::readThumbnail(const QByteArray &path, int px)
 {
     // The file was a regular one when it was listed; it may not be now.
     const SafeFile::Result file = SafeFile::read(path, maxThumbnailBytes);
+    // An empty file holds no picture; trying the decoders on it only loads them.
     if (!file.ok() || file.data.isEmpty())
         return {};
     QBuffer buffer;
