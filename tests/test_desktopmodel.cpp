@@ -247,13 +247,18 @@ private Q_SLOTS:
             }
             return pidls;
         };
+        // One handle is given as the path's own bytes, which the model keeps only as the path.
+        DesktopEntry namedByPath = FakeDesktopSource::file("/d/b.txt");
+        namedByPath.pidl.clear();
+        namedByPath.handleIsPath = true;
         m_desktop->entries = {FakeDesktopSource::file("/d/d.txt"), FakeDesktopSource::file("/d/c.png"),
-                              FakeDesktopSource::file("/d/b.txt"), FakeDesktopSource::file("/d/a.txt"),
+                              namedByPath, FakeDesktopSource::file("/d/a.txt"),
                               DesktopEntry{QByteArray(), "/d/e", "e", "/d/e", false}};
         DesktopModel *model = makeModel(true);
         const QList<QByteArray> withHandle{"/d/a.txt", "/d/b.txt", "/d/c.png", "/d/d.txt"};
         // Every item with a handle, in row order; the real icon replaces the placeholder.
         QTRY_COMPARE(asked(48), withHandle);
+        QCOMPARE(model->itemPidls({model->index(1, 0), model->index(4, 0)}), QList<QByteArray>{"/d/b.txt"});
         const qint64 placeholder = iconKey(*model, 4);
         QTRY_VERIFY(iconKey(*model, 0) != placeholder && iconKey(*model, 1) != placeholder &&
                     iconKey(*model, 2) != placeholder && iconKey(*model, 3) != placeholder);

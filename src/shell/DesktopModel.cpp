@@ -195,7 +195,7 @@ QMimeData *DesktopModel::mimeData(const QModelIndexList &indexes) const
             continue;
         const Item &item = m_items.at(index.row());
         if (!item.path.isEmpty())
-            urls.append(localFileUrl(item.path, item.pidl));
+            urls.append(localFileUrl(item.path, item.handle()));
         // The payload separates keys by line feeds; a key that holds one would
         // arrive as two keys naming other items, so it travels by URL only.
         if (!item.key.contains(QLatin1Char('\n')))
@@ -236,8 +236,10 @@ QList<QByteArray> DesktopModel::itemPidls(const QModelIndexList &indexes) const
 {
     QList<QByteArray> result;
     for (const QModelIndex &index : indexes) {
-        if (isValidRow(index) && !m_items.at(index.row()).pidl.isEmpty())
-            result.append(m_items.at(index.row()).pidl);
+        if (!isValidRow(index))
+            continue;
+        if (const QByteArray handle = m_items.at(index.row()).handle(); !handle.isEmpty())
+            result.append(handle);
     }
     return result;
 }
@@ -254,12 +256,12 @@ QStringList DesktopModel::itemKeys(const QModelIndexList &indexes) const
 
 bool DesktopModel::openItem(const QModelIndex &index)
 {
-    return isValidRow(index) && m_actions && m_actions->open(m_items.at(index.row()).pidl);
+    return isValidRow(index) && m_actions && m_actions->open(m_items.at(index.row()).handle());
 }
 
 bool DesktopModel::invokeVerb(const QModelIndex &index, const QString &verb)
 {
-    return isValidRow(index) && m_actions && m_actions->invokeVerb(m_items.at(index.row()).pidl, verb);
+    return isValidRow(index) && m_actions && m_actions->invokeVerb(m_items.at(index.row()).handle(), verb);
 }
 
 bool DesktopModel::openPath(const QString &path)
@@ -306,6 +308,7 @@ void DesktopModel::reload()
                 continue;
             Item item;
             item.pidl = std::move(entry.pidl);
+            item.handleIsPath = entry.handleIsPath;
             item.isFolder = entry.isFolder;
             item.category = m_classifier ? m_classifier->category(entry.isFolder, entry.parsingName) : -1;
             item.path = std::move(entry.path);
@@ -362,9 +365,13 @@ void DesktopModel::reload()
         QList<IconLoader::Request> requests;
         requests.reserve(m_items.size());
         for (int row = 0; row < m_items.size(); ++row) {
-            const QByteArray &pidl = m_items.at(row).pidl;
-            if (!pidl.isEmpty())
-                requests.append({m_generation, row, pidl, m_iconSize, ratio});
+            // A handle that is the path's bytes is made by the worker, as it
+            // comes to the item: a crowded desktop's would all wait at once.
+            const Item &item = m_items.at(row);
+            if (item.handleIsPath)
+                requests.append({m_generation, row, {}, item.path, m_iconSize, ratio});
+            else if (!item.pidl.isEmpty())
+                requests.append({m_generation, row, item.pidl, {}, m_iconSize, ratio});
         }
         m_iconsAwaited = requests.size();
         // Handed over at the next turn of the event loop, which at start-up is

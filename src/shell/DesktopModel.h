@@ -6,6 +6,7 @@
 
 #include <QAbstractListModel>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QHash>
 #include <QIcon>
 #include <QImage>
@@ -102,6 +103,7 @@ private Q_SLOTS:
 private:
     struct Item
     {
+        // The handle, when it is not the path's own bytes (see DesktopEntry).
         QByteArray pidl;
         QString name;
         QIcon icon;
@@ -110,7 +112,10 @@ private:
         QString suffix;
         QString panelId;
         bool isFolder = false;
+        bool handleIsPath = false;
         int category = 9;
+
+        QByteArray handle() const { return handleIsPath ? QFile::encodeName(path) : pidl; }
     };
 
     struct DeferredIcon

@@ -3,6 +3,7 @@
 #include "shell/DesktopWatcher.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QIcon>
 #include <QList>
 #include <QSet>
@@ -13,7 +14,8 @@
 // One entry of the desktop as the platform lists it.
 struct DesktopEntry
 {
-    // Opaque handle that names the item for the icon worker and item actions.
+    // Opaque handle that names the item for the icon worker and item actions;
+    // read it through handle().
     QByteArray pidl;
     // Names the item for good and is its key: a path, or "::{CLSID}" for a
     // virtual item. Distinct items have distinct parsing names, also when their
@@ -25,6 +27,11 @@ struct DesktopEntry
     // File-system path, for showing and suffixes; empty for virtual items.
     QString path;
     bool isFolder = false;
+    // The handle is the path's own bytes, and pidl is left empty: a crowded
+    // desktop then holds each path once rather than twice.
+    bool handleIsPath = false;
+
+    QByteArray handle() const { return handleIsPath ? QFile::encodeName(path) : pidl; }
 };
 
 // Where the desktop's items come from: the platform's desktop namespace.

@@ -4,6 +4,7 @@
 #include "shell/IconSource.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 
 namespace {
 
@@ -65,9 +66,12 @@ void IconLoader::serveSome()
         m_pending.clear();
     while (!m_pending.isEmpty() && slice.elapsed() < sliceMs && !m_abandoned) {
         const Request next = m_pending.takeFirst();
-        load(next.generation, next.row, next.pidl, next.size, next.ratio);
+        load(next.generation, next.row, next.pidl.isEmpty() ? QFile::encodeName(next.path) : next.pidl,
+             next.size, next.ratio);
     }
     m_serving = !m_pending.isEmpty();
     if (m_serving)
         QMetaObject::invokeMethod(this, &IconLoader::serveSome, Qt::QueuedConnection);
+    else
+        m_pending = {}; // an emptied list keeps its room for a whole desktop's requests
 }

@@ -24,6 +24,8 @@ public:
         quint64 generation = 0;
         int row = 0;
         QByteArray pidl;
+        // Names the item when pidl is empty: the handle is then its bytes.
+        QString path;
         int size = 0;
         double ratio = 1.0;
     };

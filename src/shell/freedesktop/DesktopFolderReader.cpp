@@ -47,19 +47,25 @@ FolderListing DesktopFolderReader::read(const QString &folder)
             continue;
         // The exact bytes name the item for the icon worker and for opening it,
         // also when the name is not valid UTF-8 and the QString path is lossy.
+        const auto bytes = [&listing, rawName]() -> QByteArray {
+            return listing.folder + '/' + rawName;
+        };
         DesktopEntry item;
-        item.pidl = listing.folder + '/' + rawName;
         item.displayName = QFile::decodeName(rawName);
         item.isFolder = entry->d_type == DT_DIR;
         if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
             struct stat info = {};
             // A dangling link is a plain item, as file managers show it.
-            item.isFolder = ::stat(item.pidl.constData(), &info) == 0 && S_ISDIR(info.st_mode);
+            item.isFolder = ::stat(bytes().constData(), &info) == 0 && S_ISDIR(info.st_mode);
         }
         item.path = folder + QLatin1Char('/') + item.displayName;
-        item.parsingName = folderIsText && QFile::encodeName(item.displayName) == QByteArrayView(rawName)
-                               ? item.path
-                               : FreedesktopDesktopSource::parsingName(item.pidl);
+        if (folderIsText && QFile::encodeName(item.displayName) == QByteArrayView(rawName)) {
+            item.parsingName = item.path;
+            item.handleIsPath = true;
+        } else {
+            item.pidl = bytes();
+            item.parsingName = FreedesktopDesktopSource::parsingName(item.pidl);
+        }
         listing.entries.append(std::move(item));
     }
     ::closedir(dir);

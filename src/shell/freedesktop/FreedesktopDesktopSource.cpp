@@ -180,9 +180,11 @@ bool FreedesktopDesktopSource::enumerate(bool includeHidden, QList<DesktopEntry>
     for (DesktopEntry &entry : entries) {
         // Only a launcher the user trusts (executable) may choose its own name;
         // others show their file name, so a file cannot pose as another.
-        if (!entry.isFolder && entry.displayName.endsWith(QLatin1String(".desktop")) &&
-            ::access(entry.pidl.constData(), X_OK) == 0) {
-            const LauncherFile launcher = LauncherFile::read(entry.pidl, localeName);
+        if (entry.isFolder || !entry.displayName.endsWith(QLatin1String(".desktop")))
+            continue;
+        const QByteArray file = entry.handle();
+        if (::access(file.constData(), X_OK) == 0) {
+            const LauncherFile launcher = LauncherFile::read(file, localeName);
             if (launcher.valid)
                 entry.displayName = launcher.name;
         }

@@ -39,6 +39,13 @@ void prepareEnvironment()
     // for good. The threads allocate little and seldom at the same time: one
     // shared heap keeps the resident set some 1.5 MB smaller.
     mallopt(M_ARENA_MAX, 1);
+    // Qt matches the file type patterns that are more than a suffix by making
+    // a regular expression for each file it looks up, and it would compile each
+    // one to machine code to match it once. Interpreting them is as quick for
+    // that, and leaves PCRE's compiler unloaded: some 0.3 MB less resident.
+    // A user's own choice stands.
+    if (!qEnvironmentVariableIsSet("QT_ENABLE_REGEXP_JIT"))
+        qputenv("QT_ENABLE_REGEXP_JIT", "0");
 }
 
 void startReadingDesktop()
