@@ -173,6 +173,8 @@ private Q_SLOTS:
         QFETCH(bool, selects);
         QApplication::setLayoutDirection(direction);
         QVERIFY(makePanel({"First task", "Second task"}));
+        // The text box is made by the first selection, not with the panel.
+        QVERIFY(!m_panel->findChild<QTextEdit *>());
         const QRect row = m_panel->list()->visualRect(m_panel->filter()->index(1, 0));
         QTest::mouseClick(m_panel->list()->viewport(), Qt::LeftButton, {},
                           rowPoint(1, offset.x(), offset.y()));
@@ -184,6 +186,7 @@ private Q_SLOTS:
                  selects ? m_model->index(1).data(TodoModel::IdRole).toString() : QString());
         if (selects) {
             QCOMPARE(m_panel->taskText()->toPlainText(), "Second task");
+            QCOMPARE(m_panel->taskText()->accessibleName(), "Task text");
             QVERIFY(row.contains(m_panel->taskText()->geometry()));
             // A press elsewhere in the list ends it.
             QTest::mouseClick(m_panel->list()->viewport(), Qt::LeftButton, {}, rowPoint(0, 60, 46));

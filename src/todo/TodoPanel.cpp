@@ -141,7 +141,6 @@ void TodoPanel::buildContent()
     m_grip->setFixedSize(TodoMetrics::gripEdge, TodoMetrics::gripEdge);
 
     m_selection = new TodoTextSelection(m_list, m_delegate);
-    L10n::bind(m_selection->textBox(), "accessibleName", "Task text");
     m_listInput = new TodoListInput(m_list, m_filter, m_model, m_selection);
 }
 

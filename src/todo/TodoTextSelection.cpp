@@ -1,5 +1,6 @@
 #include "TodoTextSelection.h"
 
+#include "base/l10n/L10n.h"
 #include "todo/TodoDelegate.h"
 #include "todo/TodoMetrics.h"
 #include "todo/TodoModel.h"
@@ -15,8 +16,17 @@ TodoTextSelection::TodoTextSelection(QListView *list, TodoDelegate *delegate)
     : QObject(list)
     , m_list(list)
     , m_delegate(delegate)
-    , m_text(new QTextEdit(list->viewport()))
 {
+    m_list->setProperty(selectingProperty, QString());
+}
+
+TodoTextSelection::~TodoTextSelection() = default;
+
+QTextEdit *TodoTextSelection::textBox()
+{
+    if (m_text)
+        return m_text;
+    m_text = new QTextEdit(m_list->viewport());
     m_text->setObjectName(QStringLiteral("todoTaskText"));
     m_text->setReadOnly(true);
     m_text->setAcceptRichText(false);
@@ -29,14 +39,13 @@ TodoTextSelection::TodoTextSelection(QListView *list, TodoDelegate *delegate)
     m_text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     m_text->hide();
     m_text->installEventFilter(this);
-    m_list->setProperty(selectingProperty, QString());
+    L10n::bind(m_text, "accessibleName", "Task text");
+    return m_text;
 }
-
-TodoTextSelection::~TodoTextSelection() = default;
 
 bool TodoTextSelection::isActive() const
 {
-    return m_text->isVisible();
+    return m_text && m_text->isVisible();
 }
 
 bool TodoTextSelection::begin(const QModelIndex &index, QMouseEvent *press)
@@ -47,6 +56,7 @@ bool TodoTextSelection::begin(const QModelIndex &index, QMouseEvent *press)
     if (!index.isValid() || !box.contains(at))
         return false;
     const bool completed = index.data(TodoModel::CompletedRole).toBool();
+    textBox();
     m_text->setFont(TodoMetrics::titleFont(completed));
     m_text->setPlainText(index.data(Qt::DisplayRole).toString());
     m_text->document()->setDefaultTextOption([this] {
@@ -85,7 +95,8 @@ bool TodoTextSelection::forward(QMouseEvent *event)
 void TodoTextSelection::end()
 {
     const bool wasActive = isActive() || m_delegate->coveredRow().isValid();
-    m_text->hide();
+    if (m_text)
+        m_text->hide();
     m_delegate->setCoveredRow(QModelIndex());
     m_list->setProperty(selectingProperty, QString());
     if (wasActive)

@@ -24,7 +24,9 @@ public:
     TodoTextSelection(QListView *list, TodoDelegate *delegate);
     ~TodoTextSelection() override;
 
-    QTextEdit *textBox() const { return m_text; }
+    // Made when first needed: a text editor is code and memory (a third of a
+    // megabyte at start) that most sessions never use.
+    QTextEdit *textBox();
     bool isActive() const;
 
     // Starts selecting in the title of the row at the press; false when the
@@ -43,5 +45,5 @@ protected:
 private:
     QListView *m_list;
     TodoDelegate *m_delegate;
-    QTextEdit *m_text;
+    QTextEdit *m_text = nullptr;
 };
