@@ -20,6 +20,11 @@ add_library(larkspan_config INTERFACE)
 target_link_libraries(larkspan_config INTERFACE larkspan_warnings)
 target_compile_definitions(larkspan_config INTERFACE
     QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII ${LARKSPAN_STRICT_QT_DEFINES})
+# Optimised builds of the program are optimised for size. Its own code spends
+# little of its time (that is Qt's), but start-up touches nearly all of it, and
+# every page touched stays resident: a third less code is 0.3 MB less memory,
+# with no loss that the benchmarks can tell.
+target_compile_options(larkspan_config INTERFACE $<$<CONFIG:Release,RelWithDebInfo>:-Os>)
 
 add_library(larkspan_test_config INTERFACE)
 target_link_libraries(larkspan_test_config INTERFACE larkspan_warnings)
