@@ -105,9 +105,9 @@ void CurrencyAmountEdit::paintEvent(QPaintEvent *event)
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(QPen(hasFocus() ? CurrencyStyle::focusBorder : CurrencyStyle::fieldBorder, 1));
         painter.setBrush(AppStyle::Palette::field);
-        const qreal half = 0.5;
-        painter.drawRoundedRect(QRectF(rect()).adjusted(half, half, -half, -half), boxRadius - half,
-                                boxRadius - half);
+        // The 1 px border's middle runs half a pixel inside the edge.
+        painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), boxRadius - 0.5,
+                                boxRadius - 0.5);
     }
     QLineEdit::paintEvent(event);
 }

@@ -22,6 +22,7 @@ constexpr int bodyRadius = 16;
 constexpr int glyphEdge = 16;
 constexpr int badgeHeight = 20;
 constexpr int inputPixelSize = 13;
+constexpr QMargins inputPadding{2, 7, 2, 7};
 constexpr int addPixelSize = 20;
 constexpr int togglePixelSize = 11;
 constexpr int emptyPixelSize = 12;
@@ -58,7 +59,7 @@ void paintGlyph(QPainter *painter, const QRectF &box)
 void styleInput(QLineEdit *input)
 {
     input->setFrame(false);
-    input->setTextMargins(2, 7, 2, 7);
+    input->setTextMargins(inputPadding);
     input->setFont(AppStyle::appFont(inputPixelSize));
     setColors(input, activeText);
 }
