@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QtTest>
 
 namespace {
@@ -232,6 +233,75 @@ private Q_SLOTS:
         to->showPopup();
         QCOMPARE(to->view(), list);
         to->hidePopup();
+    }
+
+    // A current entry further down the list would put Fusion's menu over the
+    // combo; the list drops down below it, as a list of the whole panel.
+    void listDropsDownBelowTheCombo_data()
+    {
+        QTest::addColumn<QString>("combo");
+        QTest::newRow("from") << "From";
+        QTest::newRow("to") << "To";
+    }
+
+    void listDropsDownBelowTheCombo()
+    {
+        QFETCH(QString, combo);
+        Panel panel;
+        panel.move(100, 200);
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        auto *box = panel.field<CurrencyCombo>(qPrintable(combo));
+        box->setCurrentIndex(4);
+        box->showPopup();
+        QWidget *popup = box->view()->window();
+        QTRY_VERIFY(popup->isVisible());
+        QCOMPARE(popup->geometry().top(), box->mapToGlobal(box->rect().bottomLeft()).y());
+        // A list's rows, not a menu's.
+        QVERIFY(!box->view()->itemDelegate()->inherits("QComboMenuDelegate"));
+        box->hidePopup();
+    }
+
+    // The amount fields draw their own rounded box; the focused one's border is lighter.
+    void fieldBorderFollowsFocus_data()
+    {
+        QTest::addColumn<QString>("focused");
+        QTest::newRow("amount") << "Amount";
+        QTest::newRow("result") << "Result";
+    }
+
+    void fieldBorderFollowsFocus()
+    {
+        QFETCH(QString, focused);
+        Panel panel;
+        panel.show();
+        panel.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&panel));
+        panel.field(qPrintable(focused))->setFocus();
+        QTRY_VERIFY(panel.field(qPrintable(focused))->hasFocus());
+        for (const char *name : {"Amount", "Result"}) {
+            const QImage box = panel.field(name)->grab().toImage();
+            const QColor expected(focused == name ? "#91abc9" : "#4a5668");
+            // The middle of the top edge and of the left edge; the fill inside.
+            QCOMPARE(box.pixelColor(box.width() / 2, 0), expected);
+            QCOMPARE(box.pixelColor(0, box.height() / 2), expected);
+            QCOMPARE(box.pixelColor(box.width() / 2, 2), QColor("#252d39"));
+        }
+    }
+
+    // A style sheet anywhere in the panel would give it a style sheet engine at
+    // every start; the look is painted instead.
+    void noStyleSheetEngine()
+    {
+        Panel panel;
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        QList<QWidget *> widgets = panel.findChildren<QWidget *>();
+        widgets.append(&panel);
+        for (const QWidget *widget : std::as_const(widgets)) {
+            QVERIFY2(widget->styleSheet().isEmpty(), widget->metaObject()->className());
+            QVERIFY2(!widget->style()->inherits("QStyleSheetStyle"), widget->metaObject()->className());
+        }
     }
 
 private:

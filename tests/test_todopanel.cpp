@@ -1,6 +1,7 @@
 #include "TestEnvironment.h"
 #include "base/Settings.h"
 #include "base/SettingsKeys.h"
+#include "panels/GlyphButton.h"
 #include "todo/TodoContextMenu.h"
 #include "todo/TodoDelegate.h"
 #include "todo/TodoFilter.h"
@@ -364,7 +365,66 @@ private Q_SLOTS:
         QCOMPARE(middle, 0);
     }
 
+    // The panel's text buttons light up under the pointer, each to its own colour.
+    void buttonsLightUnderThePointer_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QColor>("resting");
+        QTest::addColumn<QColor>("hovered");
+        QTest::newRow("add") << "todoAdd" << QColor("#f2f4f8") << QColor("white");
+        QTest::newRow("completed toggle") << "todoCompletedToggle" << QColor("#aeb9ca") << QColor("#f2f4f8");
+        QTest::newRow("close") << "todoClose" << QColor("#aeb9ca") << QColor("#f2f4f8");
+    }
+
+    void buttonsLightUnderThePointer()
+    {
+        QFETCH(QString, name);
+        QFETCH(QColor, resting);
+        QFETCH(QColor, hovered);
+        QVERIFY(makePanel({"Done"}, {true}));
+        auto *button = m_panel->findChild<GlyphButton *>(name);
+        QVERIFY(button);
+        QTest::mouseMove(m_panel.get(), QPoint(m_panel->width() / 2, m_panel->height() - 4));
+        button->show(); // the close button shows while the panel is hovered
+        QTRY_VERIFY(!button->underMouse());
+        QCOMPARE(button->textColor(), resting);
+        QCOMPARE(strongestColor(button), resting);
+        QTest::mouseMove(button, button->rect().center());
+        QTRY_VERIFY(button->underMouse());
+        QCOMPARE(button->textColor(), hovered);
+        QCOMPARE(strongestColor(button), hovered);
+    }
+
+    // A style sheet anywhere in the panel would give it a style sheet engine at
+    // every start; the look is painted instead.
+    void noStyleSheetEngine()
+    {
+        QVERIFY(makePanel({"One", "Two"}, {true}));
+        QList<QWidget *> widgets = m_panel->findChildren<QWidget *>();
+        widgets.append(m_panel.get());
+        QVERIFY(widgets.contains(m_panel->taskText()));
+        for (const QWidget *widget : std::as_const(widgets)) {
+            QVERIFY2(widget->styleSheet().isEmpty(), widget->metaObject()->className());
+            QVERIFY2(!widget->style()->inherits("QStyleSheetStyle"), widget->metaObject()->className());
+        }
+    }
+
 private:
+    // The colour of the most opaque pixel the widget paints over nothing: the
+    // heart of its glyph.
+    static QColor strongestColor(QWidget *widget)
+    {
+        QImage image(widget->size(), QImage::Format_ARGB32);
+        image.fill(Qt::transparent);
+        widget->render(&image, {}, {}, QWidget::DrawChildren);
+        QColor strongest(Qt::transparent);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixelColor(x, y).alpha() > strongest.alpha())
+                    strongest = image.pixelColor(x, y);
+        return strongest.alpha() == 255 ? strongest : QColor();
+    }
+
     // A shown panel 340 px wide whose rows read top to bottom in the order given.
     TodoPanel *makePanel(const QStringList &titles, const QList<bool> &completed = {})
     {

@@ -1,5 +1,7 @@
 #include "AppStyle.h"
 
+#include <QPalette>
+
 namespace AppStyle {
 
 QStringList fontFamilies()
@@ -26,6 +28,22 @@ QFont appFont()
     QFont font;
     font.setFamilies(fontFamilies());
     return font;
+}
+
+QFont appFont(int pixelSize)
+{
+    QFont font = appFont();
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
+void setTextColor(QPalette *palette, const QColor &color)
+{
+    for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        palette->setColor(role, color);
+    QColor placeholder = color;
+    placeholder.setAlpha((color.alpha() + 1) / 2);
+    palette->setColor(QPalette::PlaceholderText, placeholder);
 }
 
 QString toolTipStyleSheet()

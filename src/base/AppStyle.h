@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+class QPalette;
+
 // Look shared by every window of the program: the palette, the font families
 // and the style sheets built from them.
 namespace AppStyle {
@@ -28,6 +30,12 @@ QString fontFamilyDeclaration();
 QString css(const QColor &color);
 
 QFont appFont();
+// appFont() at a size in pixels.
+QFont appFont(int pixelSize);
+// Gives a text colour to every role that draws text, with a placeholder in it
+// at half strength, as a style sheet's "color" does.
+void setTextColor(QPalette *palette, const QColor &color);
+
 QString toolTipStyleSheet();
 QString menuStyleSheet();
 

@@ -1,25 +1,27 @@
 #include "CurrencyAmountEdit.h"
 
+#include "base/AppStyle.h"
 #include "base/l10n/L10n.h"
 #include "currency/AmountParser.h"
 #include "currency/AmountValidator.h"
 #include "currency/CurrencyButton.h"
+#include "currency/CurrencyStyle.h"
 #include "panels/HoverTracker.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QPainter>
 #include <QToolTip>
 
 namespace {
 
 constexpr QSize buttonSize{24, 26};
 constexpr int buttonInset = 3;
-
-QString toolTipStyleSheet()
-{
-    return QStringLiteral("QToolTip { font-size: 11px; padding: 3px 6px; color: #e7ebf2; background: #252d39;"
-                          " border: 1px solid #4a5668; border-radius: 4px; }");
-}
+constexpr qreal boxRadius = 7;
+// The box's 1 px border and the room inside it, and at the right the room of
+// the copy and clear buttons.
+constexpr QMargins textPadding{10, 7, 10, 7};
+constexpr int buttonsRoom = 50;
 
 } // namespace
 
@@ -35,7 +37,13 @@ CurrencyAmountEdit::CurrencyAmountEdit(QWidget *parent)
     setMaxLength(AmountParser::maxLength);
     m_validator->setLocale(AmountParser::numberLocale());
     setValidator(m_validator);
-    setTextMargins(0, 0, 50, 0);
+    // The rounded box is painted here; the line edit draws only the text.
+    setFrame(false);
+    setTextMargins(textPadding + QMargins(0, 0, buttonsRoom, 0));
+    QPalette colours = palette();
+    colours.setColor(QPalette::Base, Qt::transparent);
+    AppStyle::setTextColor(&colours, CurrencyStyle::text);
+    setPalette(colours);
     L10n::bind(this, "placeholderText", "Amount");
 
     for (CurrencyButton *button : {m_copy, m_clear}) {
@@ -44,7 +52,6 @@ CurrencyAmountEdit::CurrencyAmountEdit(QWidget *parent)
         button->hide();
     }
     m_copy->setObjectName(QStringLiteral("currencyCopy"));
-    m_copy->setStyleSheet(toolTipStyleSheet());
     L10n::bind(m_copy, "toolTip", "Copy amount");
     L10n::bind(m_copy, "accessibleName", "Copy amount");
     m_clear->setObjectName(QStringLiteral("currencyClear"));
@@ -89,6 +96,20 @@ void CurrencyAmountEdit::setButtonsShown(bool shown)
 {
     m_copy->setVisible(shown);
     m_clear->setVisible(shown);
+}
+
+void CurrencyAmountEdit::paintEvent(QPaintEvent *event)
+{
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(hasFocus() ? CurrencyStyle::focusBorder : CurrencyStyle::fieldBorder, 1));
+        painter.setBrush(AppStyle::Palette::field);
+        // The 1 px border's middle runs half a pixel inside the edge.
+        painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), boxRadius - 0.5,
+                                boxRadius - 0.5);
+    }
+    QLineEdit::paintEvent(event);
 }
 
 void CurrencyAmountEdit::resizeEvent(QResizeEvent *event)

@@ -1,5 +1,7 @@
 #include "CurrencyButton.h"
 
+#include "currency/CurrencyStyle.h"
+
 #include <QPainter>
 #include <QPainterPath>
 
@@ -19,7 +21,7 @@ void CurrencyButton::paintEvent(QPaintEvent *)
     p.setRenderHint(QPainter::Antialiasing);
     p.translate(QRectF(rect()).center());
     if (hasFocus()) {
-        p.setPen(QPen(QColor(0x91, 0xab, 0xc9), 1));
+        p.setPen(QPen(CurrencyStyle::focusBorder, 1));
         p.setBrush(Qt::NoBrush);
         p.drawRoundedRect(QRectF(-12, -12, 24, 24), 4, 4);
     }

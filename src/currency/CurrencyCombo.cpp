@@ -1,6 +1,9 @@
 #include "CurrencyCombo.h"
 
+#include "base/AppStyle.h"
 #include "currency/CurrencyCodes.h"
+#include "currency/CurrencyStyle.h"
+#include "currency/DropDownComboStyle.h"
 
 #include <QListView>
 #include <QPainter>
@@ -30,6 +33,7 @@ CurrencyCombo::CurrencyCombo(QWidget *parent)
     setLayoutDirection(Qt::LeftToRight);
     setMaxVisibleItems(8);
     setCursor(Qt::ArrowCursor);
+    DropDownComboStyle::apply(this);
     addItems(CurrencyCodes::all());
 }
 
@@ -62,15 +66,15 @@ void CurrencyCombo::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(hasFocus() ? QColor(0x91, 0xab, 0xc9) : QColor(0x4a, 0x56, 0x68), 1));
-    p.setBrush(QColor(0x25, 0x2d, 0x39));
+    p.setPen(QPen(hasFocus() ? CurrencyStyle::focusBorder : CurrencyStyle::fieldBorder, 1));
+    p.setBrush(AppStyle::Palette::field);
     p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
-    p.setPen(QColor(0xe7, 0xeb, 0xf2));
+    p.setPen(CurrencyStyle::text);
     p.drawText(rect().adjusted(10, 0, -26, 0), Qt::AlignAbsolute | Qt::AlignLeft | Qt::AlignVCenter,
                currentText());
     const qreal x = width() - 14;
     const qreal h = height();
-    p.setPen(QPen(QColor(0xae, 0xbc, 0xcd), 1.3, Qt::SolidLine, Qt::RoundCap));
+    p.setPen(QPen(CurrencyStyle::secondaryText, 1.3, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(x - 3, h / 2 - 1.5), QPointF(x, h / 2 + 1.5));
     p.drawLine(QPointF(x, h / 2 + 1.5), QPointF(x + 3, h / 2 - 1.5));
 }

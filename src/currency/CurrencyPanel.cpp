@@ -9,7 +9,9 @@
 #include "currency/CurrencyCombo.h"
 #include "currency/CurrencyConverter.h"
 #include "currency/CurrencyHeaderIcon.h"
+#include "currency/CurrencyStyle.h"
 #include "currency/RateClient.h"
+#include "panels/GlyphButton.h"
 #include "panels/HoverTracker.h"
 #include "panels/PanelFrame.h"
 #include "panels/ResizeGrip.h"
@@ -27,24 +29,15 @@ namespace {
 constexpr int gripSize = 20;
 constexpr int titleBand = 34;
 
-QString panelStyleSheet()
-{
-    return QStringLiteral(
-        "QLabel { color: #e7ebf2; background: transparent; }"
-        "QLineEdit { color: #e7ebf2; background: #252d39; border: 1px solid #4a5668; border-radius: 7px;"
-        " padding: 6px 9px; }"
-        "QLineEdit:focus { border-color: #91abc9; }"
-        "QComboBox { combobox-popup: 0; }"
-        "QPushButton { color: #dce3ed; background: transparent; border: none; padding: 4px; }"
-        "QPushButton:hover { color: white; } QPushButton:disabled { color: #788392; }");
-}
+constexpr int footerPixelSize = 11;
+constexpr QColor statusText{0x9a, 0xa8, 0xba};
 
-QString closeStyleSheet()
+// The panel's labels show their text in one colour.
+void setLabelColor(QLabel *label, const QColor &color)
 {
-    return QStringLiteral(
-        "QPushButton { color: #aeb9ca; background: transparent; border: none; padding: 0;"
-        "font-family: 'Segoe UI', 'Microsoft YaHei UI', 'Microsoft YaHei'; font-size: 18px; }"
-        "QPushButton:hover { color: #f2f4f8; background: transparent; }");
+    QPalette colours = label->palette();
+    AppStyle::setTextColor(&colours, color);
+    label->setPalette(colours);
 }
 
 } // namespace
@@ -59,7 +52,6 @@ CurrencyPanel::CurrencyPanel(const QUrl &base, QWidget *parent)
     L10n::bind(this, "windowTitle", "Currency conversion");
     setMinimumSize(minimumPanelSize);
     setFont(AppStyle::appFont());
-    setStyleSheet(panelStyleSheet());
     m_frame->setTitleBandHeight(titleBand);
     buildUi();
 
@@ -103,13 +95,13 @@ void CurrencyPanel::buildUi()
     auto *title = new QLabel(this);
     title->setAttribute(Qt::WA_TransparentForMouseEvents);
     L10n::bind(title, "text", "Currency");
+    setLabelColor(title, CurrencyStyle::text);
     header->addWidget(title);
     header->addStretch();
-    m_close = new QPushButton(QStringLiteral("\u00d7"), this);
+    m_close = GlyphButton::createClose(this);
     m_close->setObjectName(QStringLiteral("currencyClose"));
     m_close->setFixedSize(26, 28);
     m_close->setFocusPolicy(Qt::NoFocus);
-    m_close->setStyleSheet(closeStyleSheet());
     L10n::bind(m_close, "toolTip", "Hide currency panel");
     L10n::bind(m_close, "accessibleName", "Hide currency panel");
     // The title must not move when the button appears.
@@ -158,11 +150,13 @@ void CurrencyPanel::buildUi()
     lines->setSpacing(2);
     m_rateLine = new QLabel(this);
     m_rateLine->setObjectName(QStringLiteral("currencyRate"));
-    m_rateLine->setStyleSheet(QStringLiteral("color: #aebccd; font-size: 11px;"));
+    m_rateLine->setFont(AppStyle::appFont(footerPixelSize));
+    setLabelColor(m_rateLine, CurrencyStyle::secondaryText);
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("currencyStatus"));
     m_status->setWordWrap(true);
-    m_status->setStyleSheet(QStringLiteral("color: #9aa8ba; font-size: 11px;"));
+    m_status->setFont(AppStyle::appFont(footerPixelSize));
+    setLabelColor(m_status, statusText);
     lines->addWidget(m_rateLine);
     lines->addWidget(m_status);
     footer->addLayout(lines, 1);

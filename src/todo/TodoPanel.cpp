@@ -3,6 +3,7 @@
 #include "base/Settings.h"
 #include "base/SettingsKeys.h"
 #include "base/l10n/L10n.h"
+#include "panels/GlyphButton.h"
 #include "panels/HoverTracker.h"
 #include "panels/PanelFrame.h"
 #include "panels/PanelScrollStyle.h"
@@ -42,7 +43,6 @@ TodoPanel::TodoPanel(TodoModel *model, QWidget *parent)
     L10n::bind(this, "windowTitle", "To-do");
     PanelFrame::prepareWindow(this, false);
     setMinimumSize(TodoMetrics::minimumWidth, TodoMetrics::minimumHeight);
-    setStyleSheet(TodoStyle::panelStyleSheet());
     m_filter->setSourceModel(m_model);
     m_hideCompleted = Settings::instance()->value(SettingsKeys::todoHideCompleted).toBool();
     m_filter->setHideCompleted(m_hideCompleted);
@@ -88,12 +88,13 @@ void TodoPanel::buildContent()
 
     auto *inputRow = new QHBoxLayout;
     inputRow->setSpacing(2);
-    m_addButton = new QPushButton(QStringLiteral("+"), m_body);
+    m_addButton = TodoStyle::createAddButton(m_body);
     m_addButton->setObjectName(QStringLiteral("todoAdd"));
     L10n::bind(m_addButton, "accessibleName", "Add task");
     L10n::bind(m_addButton, "toolTip", "Add task");
     m_addButton->setFixedWidth(28);
     m_input = new QLineEdit(m_body);
+    TodoStyle::styleInput(m_input);
     m_input->setObjectName(QStringLiteral("todoInput"));
     L10n::bind(m_input, "accessibleName", "New to-do task");
     L10n::bind(m_input, "placeholderText", "Add task");
@@ -104,6 +105,7 @@ void TodoPanel::buildContent()
     column->addLayout(inputRow);
 
     m_list = new QListView(m_body);
+    TodoStyle::styleList(m_list);
     m_list->setObjectName(QStringLiteral("todoList"));
     L10n::bind(m_list, "accessibleName", "To-do tasks");
     m_delegate = new TodoDelegate(m_list);
@@ -121,18 +123,19 @@ void TodoPanel::buildContent()
     column->addWidget(m_list);
 
     m_emptyLabel = new QLabel(m_body);
+    TodoStyle::styleEmptyLabel(m_emptyLabel);
     m_emptyLabel->setObjectName(QStringLiteral("todoEmpty"));
     m_emptyLabel->setAlignment(Qt::AlignCenter);
     column->addWidget(m_emptyLabel, 1);
 
     auto *footer = new QHBoxLayout;
     footer->addStretch();
-    m_completedToggle = new QPushButton(m_body);
+    m_completedToggle = TodoStyle::createCompletedToggle(m_body);
     m_completedToggle->setObjectName(QStringLiteral("todoCompletedToggle"));
     footer->addWidget(m_completedToggle);
     column->addLayout(footer);
 
-    m_closeButton = new QPushButton(QStringLiteral("\u00d7"), this);
+    m_closeButton = GlyphButton::createClose(this);
     m_closeButton->setObjectName(QStringLiteral("todoClose"));
     m_closeButton->setFixedSize(TodoMetrics::closeEdge, TodoMetrics::closeEdge);
     L10n::bind(m_closeButton, "toolTip", "Hide the to-do list");

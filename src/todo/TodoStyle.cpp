@@ -1,12 +1,17 @@
 #include "TodoStyle.h"
 
 #include "base/AppStyle.h"
+#include "panels/GlyphButton.h"
 #include "panels/PanelStyle.h"
 #include "todo/TodoMetrics.h"
 
 #include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
 #include <QLocale>
 #include <QPainter>
+#include <QTextEdit>
 
 namespace TodoStyle {
 
@@ -16,6 +21,22 @@ constexpr int bodyAlphaPercent = 86; // 220 of 255
 constexpr int bodyRadius = 16;
 constexpr int glyphEdge = 16;
 constexpr int badgeHeight = 20;
+constexpr int inputPixelSize = 13;
+constexpr QMargins inputPadding{2, 7, 2, 7};
+constexpr int addPixelSize = 20;
+constexpr int togglePixelSize = 11;
+constexpr int emptyPixelSize = 12;
+constexpr QColor emptyText{0x8f, 0x99, 0xa9};
+constexpr QColor selectionBackground{0x36, 0x5c, 0x94};
+
+// Sets the text colour and a transparent base: the panel's body shows through.
+void setColors(QWidget *widget, const QColor &text)
+{
+    QPalette colours = widget->palette();
+    AppStyle::setTextColor(&colours, text);
+    colours.setColor(QPalette::Base, Qt::transparent);
+    widget->setPalette(colours);
+}
 
 QPen roundPen(const QColor &color, qreal width)
 {
@@ -35,31 +56,52 @@ void paintGlyph(QPainter *painter, const QRectF &box)
 
 } // namespace
 
-QString panelStyleSheet()
+void styleInput(QLineEdit *input)
 {
-    const QString font = AppStyle::fontFamilyDeclaration();
-    return QStringLiteral(
-               "#todoBody { background: transparent; }"
-               "QLineEdit { color: #f2f4f8; background: transparent; border: none; padding: 7px 2px;"
-               " font-size: 13px; %1 }"
-               "QPushButton#todoAdd { color: #f2f4f8; background: transparent; border: none;"
-               " padding: 0 0 2px 0; font-size: 20px; font-weight: 400; %1 }"
-               "QPushButton#todoAdd:hover { color: white; }"
-               "QListView { color: #f2f4f8; background: transparent; border: none; outline: none; %1 }"
-               "QPushButton#todoCompletedToggle { color: #aeb9ca; background: transparent; border: none;"
-               " padding: 4px 6px; font-size: 11px; %1 }"
-               "QPushButton#todoCompletedToggle:hover { color: #f2f4f8; }"
-               "QPushButton#todoClose { color: #aeb9ca; background: transparent; border: none;"
-               " font-size: 18px; %1 }"
-               "QPushButton#todoClose:hover { color: #f2f4f8; }"
-               "QLabel#todoEmpty { color: #8f99a9; background: transparent; font-size: 12px; %1 }")
-        .arg(font);
+    input->setFrame(false);
+    input->setTextMargins(inputPadding);
+    input->setFont(AppStyle::appFont(inputPixelSize));
+    setColors(input, activeText);
 }
 
-QString taskTextStyleSheet()
+void styleList(QListView *list)
 {
-    return QStringLiteral("QTextEdit { background: transparent; border: none; padding: 0;"
-                          " selection-background-color: #365c94; selection-color: white; }");
+    list->setFrameShape(QFrame::NoFrame);
+    list->setFont(AppStyle::appFont());
+    setColors(list, activeText);
+    list->viewport()->setAutoFillBackground(false);
+}
+
+void styleEmptyLabel(QLabel *label)
+{
+    label->setFont(AppStyle::appFont(emptyPixelSize));
+    setColors(label, emptyText);
+}
+
+void styleTaskText(QTextEdit *text)
+{
+    text->setFrameShape(QFrame::NoFrame);
+    text->viewport()->setAutoFillBackground(false);
+    QPalette colours = text->palette();
+    colours.setColor(QPalette::Base, Qt::transparent);
+    colours.setColor(QPalette::Highlight, selectionBackground);
+    colours.setColor(QPalette::HighlightedText, Qt::white);
+    text->setPalette(colours);
+}
+
+GlyphButton *createAddButton(QWidget *parent)
+{
+    auto *button = new GlyphButton(QStringLiteral("+"), addPixelSize, parent);
+    button->setColors(activeText, Qt::white);
+    button->setPadding({0, 0, 0, 2});
+    return button;
+}
+
+GlyphButton *createCompletedToggle(QWidget *parent)
+{
+    auto *button = new GlyphButton(QString(), togglePixelSize, parent);
+    button->setPadding({6, 4, 6, 4});
+    return button;
 }
 
 void paint(QPainter *painter, const Chrome &chrome)

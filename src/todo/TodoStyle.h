@@ -4,14 +4,30 @@
 #include <QSize>
 #include <QString>
 
+class GlyphButton;
+class QLabel;
+class QLineEdit;
+class QListView;
 class QPainter;
+class QTextEdit;
+class QWidget;
 
-// The look of the to-do panel: its style sheet, the text overlay's, and the
-// painting of its body and header (glyph, title, count of open tasks).
+// The look of the to-do panel: its widgets' colours, fonts and frames, and the
+// painting of its body and header (glyph, title, count of open tasks). Set as
+// palettes and fonts rather than a style sheet, which would give the panel a
+// style sheet engine at start.
 namespace TodoStyle {
 
-QString panelStyleSheet();
-QString taskTextStyleSheet();
+// The line where a task is typed.
+void styleInput(QLineEdit *input);
+// The list of tasks, drawn by its delegate on the panel's body.
+void styleList(QListView *list);
+// What the panel says when it shows no task.
+void styleEmptyLabel(QLabel *label);
+// The box laid over a task's title to select its text.
+void styleTaskText(QTextEdit *text);
+GlyphButton *createAddButton(QWidget *parent);
+GlyphButton *createCompletedToggle(QWidget *parent);
 
 inline constexpr QColor activeText{0xf2, 0xf4, 0xf8};
 inline constexpr QColor completedText{0x7f, 0x89, 0x98};

@@ -30,12 +30,11 @@ QTextEdit *TodoTextSelection::textBox()
     m_text->setObjectName(QStringLiteral("todoTaskText"));
     m_text->setReadOnly(true);
     m_text->setAcceptRichText(false);
-    m_text->setFrameShape(QFrame::NoFrame);
     m_text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_text->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     m_text->document()->setDocumentMargin(0);
-    m_text->setStyleSheet(TodoStyle::taskTextStyleSheet());
+    TodoStyle::styleTaskText(m_text);
     m_text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     m_text->hide();
     m_text->installEventFilter(this);
