@@ -400,9 +400,10 @@ private Q_SLOTS:
     void noStyleSheetEngine()
     {
         QVERIFY(makePanel({"One", "Two"}, {true}));
+        QTextEdit *const taskText = m_panel->taskText(); // made on first use
         QList<QWidget *> widgets = m_panel->findChildren<QWidget *>();
         widgets.append(m_panel.get());
-        QVERIFY(widgets.contains(m_panel->taskText()));
+        QVERIFY(widgets.contains(taskText));
         for (const QWidget *widget : std::as_const(widgets)) {
             QVERIFY2(widget->styleSheet().isEmpty(), widget->metaObject()->className());
             QVERIFY2(!widget->style()->inherits("QStyleSheetStyle"), widget->metaObject()->className());
