@@ -4,6 +4,7 @@
 #include "shell/DesktopModel.h"
 #include "shell/freedesktop/FreedesktopDesktopSource.h"
 #include "shell/freedesktop/FreedesktopItemActions.h"
+#include "shell/freedesktop/OwnEnvironment.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -153,6 +154,32 @@ private Q_SLOTS:
         // Each call came back after the file manager had answered it.
         QCOMPARE(fileManager.shown,
                  (QStringList{QUrl::fromLocalFile(m_env->desktop() + "/notes.txt").toString(), "trash:///"}));
+    }
+
+    void openedProgramsGetTheUserEnvironment()
+    {
+        // What the program sets for itself (once before the user's own value was
+        // known, once over it) is not what the programs the user opens get.
+        const QString marker = m_env->home() + "/environment-seen";
+        const QString probe = m_env->writeFile(
+            "bin/probe",
+            "#!/bin/sh\nprintf '%s|%s' \"${LARKSPAN_TEST_OURS-unset}\" \"${LARKSPAN_TEST_USERS-unset}\" > '" +
+                marker.toUtf8() + "'\n");
+        QFile::setPermissions(probe, QFile::permissions(probe) | QFile::ExeOwner);
+        const QString launcher =
+            m_env->writeFile("Desktop/probe.desktop",
+                             "[Desktop Entry]\nType=Application\nName=Probe\nExec=" + probe.toUtf8() + "\n");
+        QFile::setPermissions(launcher, QFile::permissions(launcher) | QFile::ExeOwner);
+        qputenv("LARKSPAN_TEST_USERS", "the user's");
+        OwnEnvironment::set("LARKSPAN_TEST_USERS", "ours");
+        OwnEnvironment::set("LARKSPAN_TEST_USERS", "ours again");
+        OwnEnvironment::set("LARKSPAN_TEST_OURS", "ours");
+        QCOMPARE(qgetenv("LARKSPAN_TEST_USERS"), "ours again");
+        m_model->reload();
+
+        QVERIFY(m_model->openItem(indexOf("Probe")));
+        QTRY_COMPARE_WITH_TIMEOUT(QString::fromUtf8(SafeFile::read(marker, 4096).data), "unset|the user's",
+                                  10000);
     }
 
 private:

@@ -3,6 +3,7 @@
 #include "shell/freedesktop/FreedesktopDesktopSource.h"
 #include "shell/freedesktop/GioLibrary.h"
 #include "shell/freedesktop/LauncherFile.h"
+#include "shell/freedesktop/OwnEnvironment.h"
 #include "shell/freedesktop/Xfconf.h"
 
 #include <QDBusMessage>
@@ -37,13 +38,50 @@ QString trashFilesFolder()
     return dataHome + QLatin1String("/Trash/files");
 }
 
+// What a program the user opens starts with: the user's own environment, not
+// what this program set for itself. Null when it set nothing, which GIO reads
+// as this process's environment.
+class LaunchContext
+{
+public:
+    explicit LaunchContext(const GioLibrary *gio)
+        : m_gio(gio)
+    {
+        const QList<OwnEnvironment::UserValue> values = OwnEnvironment::userValues();
+        if (values.isEmpty())
+            return;
+        m_context = gio->appLaunchContextNew();
+        for (const OwnEnvironment::UserValue &each : values) {
+            if (each.wasSet)
+                gio->appLaunchContextSetenv(m_context, each.name.constData(), each.value.constData());
+            else
+                gio->appLaunchContextUnsetenv(m_context, each.name.constData());
+        }
+    }
+    ~LaunchContext()
+    {
+        if (m_context)
+            m_gio->objectUnref(m_context);
+    }
+    LaunchContext(const LaunchContext &) = delete;
+    LaunchContext &operator=(const LaunchContext &) = delete;
+
+    GAppLaunchContext *get() const { return m_context; }
+
+private:
+    const GioLibrary *m_gio;
+    GAppLaunchContext *m_context = nullptr;
+};
+
 bool launchDefault(const QString &uri)
 {
     const GioLibrary *gio = GioLibrary::get();
     if (uri.isEmpty() || !gio)
         return false;
     GError *error = nullptr;
-    const gboolean launched = gio->appInfoLaunchDefaultForUri(uri.toUtf8().constData(), nullptr, &error);
+    const LaunchContext context(gio);
+    const gboolean launched =
+        gio->appInfoLaunchDefaultForUri(uri.toUtf8().constData(), context.get(), &error);
     g_clear_error(&error);
     return launched;
 }
@@ -56,9 +94,10 @@ bool launchLauncher(const QByteArray &path)
         return false;
     if (GDesktopAppInfo *app = gio->desktopAppInfoNewFromFilename(path.constData())) {
         GError *error = nullptr;
+        const LaunchContext context(gio);
         // A desktop app info is an app info: the interface shares the instance.
         const gboolean launched =
-            gio->appInfoLaunch(reinterpret_cast<GAppInfo *>(app), nullptr, nullptr, &error);
+            gio->appInfoLaunch(reinterpret_cast<GAppInfo *>(app), nullptr, context.get(), &error);
         g_clear_error(&error);
         gio->objectUnref(app);
         return launched;

@@ -5,6 +5,7 @@
 #include "shell/freedesktop/FreedesktopIconSwitch.h"
 #include "shell/freedesktop/FreedesktopItemActions.h"
 #include "shell/freedesktop/FreedesktopWindowStacking.h"
+#include "shell/freedesktop/OwnEnvironment.h"
 #include "shell/freedesktop/UnixSignalWatcher.h"
 #include "shell/freedesktop/XdgAutostartEntry.h"
 
@@ -33,7 +34,7 @@ void prepareEnvironment()
     // Global window positions and stacking exist only on X11; under a Wayland
     // session the program runs through XWayland unless the user chose otherwise.
     if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY") && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
+        OwnEnvironment::set("QT_QPA_PLATFORM", "xcb");
     // glibc gives every thread that allocates a heap of its own, which keeps
     // what the icon worker, D-Bus and the network threads once used resident
     // for good. The threads allocate little and seldom at the same time: one
@@ -45,7 +46,7 @@ void prepareEnvironment()
     // that, and leaves PCRE's compiler unloaded: some 0.3 MB less resident.
     // A user's own choice stands.
     if (!qEnvironmentVariableIsSet("QT_ENABLE_REGEXP_JIT"))
-        qputenv("QT_ENABLE_REGEXP_JIT", "0");
+        OwnEnvironment::set("QT_ENABLE_REGEXP_JIT", "0");
 }
 
 void startReadingDesktop()

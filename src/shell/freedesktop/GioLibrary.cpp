@@ -21,6 +21,9 @@ GioLibrary load()
         resolve(library, "g_desktop_app_info_new_from_filename", gio.desktopAppInfoNewFromFilename) &&
         resolve(library, "g_app_info_launch", gio.appInfoLaunch) &&
         resolve(library, "g_object_unref", gio.objectUnref) &&
+        resolve(library, "g_app_launch_context_new", gio.appLaunchContextNew) &&
+        resolve(library, "g_app_launch_context_setenv", gio.appLaunchContextSetenv) &&
+        resolve(library, "g_app_launch_context_unsetenv", gio.appLaunchContextUnsetenv) &&
         resolve(library, "g_settings_schema_source_get_default", gio.settingsSchemaSourceGetDefault) &&
         resolve(library, "g_settings_schema_source_lookup", gio.settingsSchemaSourceLookup) &&
         resolve(library, "g_settings_schema_has_key", gio.settingsSchemaHasKey) &&

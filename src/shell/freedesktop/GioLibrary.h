@@ -15,6 +15,9 @@ struct GioLibrary
     GDesktopAppInfo *(*desktopAppInfoNewFromFilename)(const char *) = nullptr;
     gboolean (*appInfoLaunch)(GAppInfo *, GList *, GAppLaunchContext *, GError **) = nullptr;
     void (*objectUnref)(gpointer) = nullptr;
+    GAppLaunchContext *(*appLaunchContextNew)() = nullptr;
+    void (*appLaunchContextSetenv)(GAppLaunchContext *, const char *, const char *) = nullptr;
+    void (*appLaunchContextUnsetenv)(GAppLaunchContext *, const char *) = nullptr;
     GSettingsSchemaSource *(*settingsSchemaSourceGetDefault)() = nullptr;
     GSettingsSchema *(*settingsSchemaSourceLookup)(GSettingsSchemaSource *, const gchar *,
                                                    gboolean) = nullptr;
