@@ -76,6 +76,9 @@ TodoPanel::TodoPanel(TodoModel *model, QWidget *parent)
 TodoPanel::~TodoPanel()
 {
     savePanelGeometry();
+    // QWidget's destructor still hides the window; the tracker must not report
+    // that to this half-destroyed panel.
+    disconnect(m_hover, nullptr, this, nullptr);
 }
 
 void TodoPanel::buildContent()
