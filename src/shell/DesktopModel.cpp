@@ -254,6 +254,11 @@ QStringList DesktopModel::itemKeys(const QModelIndexList &indexes) const
     return result;
 }
 
+QByteArray DesktopModel::Item::handle() const
+{
+    return DesktopEntry::handleOf(pidl, handleIsPath, path);
+}
+
 bool DesktopModel::openItem(const QModelIndex &index)
 {
     return isValidRow(index) && m_actions && m_actions->open(m_items.at(index.row()).handle());
@@ -368,10 +373,9 @@ void DesktopModel::reload()
             // A handle that is the path's bytes is made by the worker, as it
             // comes to the item: a crowded desktop's would all wait at once.
             const Item &item = m_items.at(row);
-            if (item.handleIsPath)
-                requests.append({m_generation, row, {}, item.path, m_iconSize, ratio});
-            else if (!item.pidl.isEmpty())
-                requests.append({m_generation, row, item.pidl, {}, m_iconSize, ratio});
+            if (item.handleIsPath || !item.pidl.isEmpty())
+                requests.append(
+                    {m_generation, row, item.pidl, item.path, item.handleIsPath, m_iconSize, ratio});
         }
         m_iconsAwaited = requests.size();
         // Handed over at the next turn of the event loop, which at start-up is

@@ -6,7 +6,6 @@
 
 #include <QAbstractListModel>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QHash>
 #include <QIcon>
 #include <QImage>
@@ -115,7 +114,7 @@ private:
         bool handleIsPath = false;
         int category = 9;
 
-        QByteArray handle() const { return handleIsPath ? QFile::encodeName(path) : pidl; }
+        QByteArray handle() const;
     };
 
     struct DeferredIcon

@@ -31,7 +31,12 @@ struct DesktopEntry
     // desktop then holds each path once rather than twice.
     bool handleIsPath = false;
 
-    QByteArray handle() const { return handleIsPath ? QFile::encodeName(path) : pidl; }
+    QByteArray handle() const { return handleOf(pidl, handleIsPath, path); }
+    // The rule for every holder of the three fields.
+    static QByteArray handleOf(const QByteArray &pidl, bool handleIsPath, const QString &path)
+    {
+        return handleIsPath ? QFile::encodeName(path) : pidl;
+    }
 };
 
 // Where the desktop's items come from: the platform's desktop namespace.

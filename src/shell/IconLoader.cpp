@@ -1,10 +1,10 @@
 #include "IconLoader.h"
 
+#include "shell/DesktopSource.h"
 #include "shell/IconImage.h"
 #include "shell/IconSource.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 
 namespace {
 
@@ -66,7 +66,7 @@ void IconLoader::serveSome()
         m_pending.clear();
     while (!m_pending.isEmpty() && slice.elapsed() < sliceMs && !m_abandoned) {
         const Request next = m_pending.takeFirst();
-        load(next.generation, next.row, next.pidl.isEmpty() ? QFile::encodeName(next.path) : next.pidl,
+        load(next.generation, next.row, DesktopEntry::handleOf(next.pidl, next.handleIsPath, next.path),
              next.size, next.ratio);
     }
     m_serving = !m_pending.isEmpty();

@@ -23,9 +23,10 @@ public:
     {
         quint64 generation = 0;
         int row = 0;
+        // The item's handle, as DesktopEntry holds it.
         QByteArray pidl;
-        // Names the item when pidl is empty: the handle is then its bytes.
         QString path;
+        bool handleIsPath = false;
         int size = 0;
         double ratio = 1.0;
     };
