@@ -18,6 +18,8 @@ GlyphButton::GlyphButton(const QString &text, int pixelSize, QWidget *parent)
     , m_hovered(AppStyle::Palette::primaryText)
 {
     setFont(AppStyle::appFont(pixelSize));
+    // Repainted as the pointer comes and goes: its colour follows it.
+    setAttribute(Qt::WA_Hover);
 }
 
 GlyphButton::~GlyphButton() = default;
@@ -71,16 +73,4 @@ void GlyphButton::paintEvent(QPaintEvent *)
         ring.rect = contents;
         style()->drawPrimitive(QStyle::PE_FrameFocusRect, &ring, &painter, this);
     }
-}
-
-void GlyphButton::enterEvent(QEnterEvent *event)
-{
-    QPushButton::enterEvent(event);
-    update();
-}
-
-void GlyphButton::leaveEvent(QEvent *event)
-{
-    QPushButton::leaveEvent(event);
-    update();
 }

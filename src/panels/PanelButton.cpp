@@ -18,6 +18,8 @@ PanelButton::PanelButton(Tone tone, QWidget *parent)
     , m_tone(tone)
 {
     setFocusPolicy(Qt::NoFocus);
+    // Repainted as the pointer comes and goes: the plate lights up under it.
+    setAttribute(Qt::WA_Hover);
 }
 
 PanelButton::~PanelButton() = default;
@@ -41,16 +43,4 @@ void PanelButton::paintEvent(QPaintEvent *)
     QRect glyph(QPoint(0, 0), iconSize());
     glyph.moveCenter(rect().center());
     icon().paint(&painter, glyph, Qt::AlignCenter, isEnabled() ? QIcon::Normal : QIcon::Disabled);
-}
-
-void PanelButton::enterEvent(QEnterEvent *event)
-{
-    QPushButton::enterEvent(event);
-    update();
-}
-
-void PanelButton::leaveEvent(QEvent *event)
-{
-    QPushButton::leaveEvent(event);
-    update();
 }
