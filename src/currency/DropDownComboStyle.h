@@ -1,5 +1,7 @@
 #pragma once
 
+#include "panels/SharedStyle.h"
+
 #include <QProxyStyle>
 
 class QComboBox;
@@ -20,5 +22,5 @@ public:
 
 private:
     DropDownComboStyle();
-    static DropDownComboStyle *shared();
+    friend DropDownComboStyle *sharedStyle<DropDownComboStyle>();
 };

@@ -1,8 +1,6 @@
 #include "PanelScrollStyle.h"
 
-#include <QApplication>
 #include <QPainter>
-#include <QPointer>
 #include <QScrollBar>
 #include <QStyleOptionSlider>
 
@@ -19,23 +17,11 @@ constexpr char handleProperty[] = "panelScrollHandleShown";
 
 PanelScrollStyle::PanelScrollStyle() = default;
 
-PanelScrollStyle *PanelScrollStyle::shared()
-{
-    // One style for every panel's bar; it goes with the application, and a bar
-    // that outlives it falls back to the application's style.
-    static QPointer<PanelScrollStyle> style;
-    if (!style) {
-        style = new PanelScrollStyle;
-        style->setParent(QCoreApplication::instance());
-    }
-    return style;
-}
-
 void PanelScrollStyle::apply(QScrollBar *bar)
 {
     bar->setProperty(handleProperty, false);
     bar->setAttribute(Qt::WA_Hover);
-    bar->setStyle(shared());
+    bar->setStyle(sharedStyle<PanelScrollStyle>());
 }
 
 void PanelScrollStyle::setHandleShown(QScrollBar *bar, bool shown)

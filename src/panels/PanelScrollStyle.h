@@ -1,5 +1,7 @@
 #pragma once
 
+#include "panels/SharedStyle.h"
+
 #include <QProxyStyle>
 
 class QScrollBar;
@@ -27,6 +29,6 @@ public:
 
 private:
     PanelScrollStyle();
-    static PanelScrollStyle *shared();
+    friend PanelScrollStyle *sharedStyle<PanelScrollStyle>();
     static bool isHandleShown(const QWidget *bar);
 };
