@@ -1,6 +1,7 @@
 #include "AppStyle.h"
 
 #include <QPalette>
+#include <QWidget>
 
 namespace AppStyle {
 
@@ -37,13 +38,16 @@ QFont appFont(int pixelSize)
     return font;
 }
 
-void setTextColor(QPalette *palette, const QColor &color)
+void setTextColor(QWidget *widget, const QColor &color)
 {
+    QPalette palette = widget->palette();
     for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        palette->setColor(role, color);
+        palette.setColor(role, color);
     QColor placeholder = color;
     placeholder.setAlpha((color.alpha() + 1) / 2);
-    palette->setColor(QPalette::PlaceholderText, placeholder);
+    palette.setColor(QPalette::PlaceholderText, placeholder);
+    palette.setColor(QPalette::Base, Qt::transparent);
+    widget->setPalette(palette);
 }
 
 QString toolTipStyleSheet()

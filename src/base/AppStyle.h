@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-class QPalette;
+class QWidget;
 
 // Look shared by every window of the program: the palette, the font families
 // and the style sheets built from them.
@@ -32,9 +32,10 @@ QString css(const QColor &color);
 QFont appFont();
 // appFont() at a size in pixels.
 QFont appFont(int pixelSize);
-// Gives a text colour to every role that draws text, with a placeholder in it
-// at half strength, as a style sheet's "color" does.
-void setTextColor(QPalette *palette, const QColor &color);
+// Gives the widget a text colour in every role that draws text, with a
+// placeholder in it at half strength, as a style sheet's "color" does, and a
+// transparent base: the window it sits on paints what is behind it.
+void setTextColor(QWidget *widget, const QColor &color);
 
 QString toolTipStyleSheet();
 QString menuStyleSheet();

@@ -40,10 +40,7 @@ CurrencyAmountEdit::CurrencyAmountEdit(QWidget *parent)
     // The rounded box is painted here; the line edit draws only the text.
     setFrame(false);
     setTextMargins(textPadding + QMargins(0, 0, buttonsRoom, 0));
-    QPalette colours = palette();
-    colours.setColor(QPalette::Base, Qt::transparent);
-    AppStyle::setTextColor(&colours, CurrencyStyle::text);
-    setPalette(colours);
+    AppStyle::setTextColor(this, CurrencyStyle::text);
     L10n::bind(this, "placeholderText", "Amount");
 
     for (CurrencyButton *button : {m_copy, m_clear}) {

@@ -32,14 +32,6 @@ constexpr int titleBand = 34;
 constexpr int footerPixelSize = 11;
 constexpr QColor statusText{0x9a, 0xa8, 0xba};
 
-// The panel's labels show their text in one colour.
-void setLabelColor(QLabel *label, const QColor &color)
-{
-    QPalette colours = label->palette();
-    AppStyle::setTextColor(&colours, color);
-    label->setPalette(colours);
-}
-
 } // namespace
 
 CurrencyPanel::CurrencyPanel(const QUrl &base, QWidget *parent)
@@ -95,7 +87,7 @@ void CurrencyPanel::buildUi()
     auto *title = new QLabel(this);
     title->setAttribute(Qt::WA_TransparentForMouseEvents);
     L10n::bind(title, "text", "Currency");
-    setLabelColor(title, CurrencyStyle::text);
+    AppStyle::setTextColor(title, CurrencyStyle::text);
     header->addWidget(title);
     header->addStretch();
     m_close = GlyphButton::createClose(this);
@@ -151,12 +143,12 @@ void CurrencyPanel::buildUi()
     m_rateLine = new QLabel(this);
     m_rateLine->setObjectName(QStringLiteral("currencyRate"));
     m_rateLine->setFont(AppStyle::appFont(footerPixelSize));
-    setLabelColor(m_rateLine, CurrencyStyle::secondaryText);
+    AppStyle::setTextColor(m_rateLine, CurrencyStyle::secondaryText);
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("currencyStatus"));
     m_status->setWordWrap(true);
     m_status->setFont(AppStyle::appFont(footerPixelSize));
-    setLabelColor(m_status, statusText);
+    AppStyle::setTextColor(m_status, statusText);
     lines->addWidget(m_rateLine);
     lines->addWidget(m_status);
     footer->addLayout(lines, 1);

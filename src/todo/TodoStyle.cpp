@@ -29,15 +29,6 @@ constexpr int emptyPixelSize = 12;
 constexpr QColor emptyText{0x8f, 0x99, 0xa9};
 constexpr QColor selectionBackground{0x36, 0x5c, 0x94};
 
-// Sets the text colour and a transparent base: the panel's body shows through.
-void setColors(QWidget *widget, const QColor &text)
-{
-    QPalette colours = widget->palette();
-    AppStyle::setTextColor(&colours, text);
-    colours.setColor(QPalette::Base, Qt::transparent);
-    widget->setPalette(colours);
-}
-
 QPen roundPen(const QColor &color, qreal width)
 {
     return QPen(color, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
@@ -61,21 +52,21 @@ void styleInput(QLineEdit *input)
     input->setFrame(false);
     input->setTextMargins(inputPadding);
     input->setFont(AppStyle::appFont(inputPixelSize));
-    setColors(input, activeText);
+    AppStyle::setTextColor(input, activeText);
 }
 
 void styleList(QListView *list)
 {
     list->setFrameShape(QFrame::NoFrame);
     list->setFont(AppStyle::appFont());
-    setColors(list, activeText);
+    AppStyle::setTextColor(list, activeText);
     list->viewport()->setAutoFillBackground(false);
 }
 
 void styleEmptyLabel(QLabel *label)
 {
     label->setFont(AppStyle::appFont(emptyPixelSize));
-    setColors(label, emptyText);
+    AppStyle::setTextColor(label, emptyText);
 }
 
 void styleTaskText(QTextEdit *text)
