@@ -1,3 +1,4 @@
+#include "StyleSheetCheck.h"
 #include "TestEnvironment.h"
 #include "base/l10n/L10n.h"
 #include "currency/CurrencyAmountEdit.h"
@@ -11,7 +12,6 @@
 #include <QLabel>
 #include <QSettings>
 #include <QSignalSpy>
-#include <QStyle>
 #include <QtTest>
 
 namespace {
@@ -296,12 +296,7 @@ private Q_SLOTS:
         Panel panel;
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
-        QList<QWidget *> widgets = panel.findChildren<QWidget *>();
-        widgets.append(&panel);
-        for (const QWidget *widget : std::as_const(widgets)) {
-            QVERIFY2(widget->styleSheet().isEmpty(), widget->metaObject()->className());
-            QVERIFY2(!widget->style()->inherits("QStyleSheetStyle"), widget->metaObject()->className());
-        }
+        QCOMPARE(styleSheetUser(&panel), QString());
     }
 
 private:
