@@ -79,11 +79,38 @@ class TestPanelSet : public QObject
     std::shared_ptr<FakeDesktopSource::State> m_desktop;
     std::unique_ptr<DesktopModel> m_model;
     std::unique_ptr<PanelSet> m_set;
+    std::unique_ptr<QSettings> m_disk;
+    int m_diskReads = 0;
 
     void addFiles(const QStringList &paths)
     {
         for (const QString &path : paths)
             m_desktop->entries.append(FakeDesktopSource::file(path));
+    }
+
+    // The settings as a restarted program reads them from disk: a copy, since
+    // every QSettings of this process shares what it has not written yet.
+    QSettings *onDisk()
+    {
+        const QString copy = m_env->home() + QStringLiteral("/disk-%1.conf").arg(++m_diskReads);
+        if (!QFile::copy(QSettings().fileName(), copy))
+            return nullptr;
+        m_disk = std::make_unique<QSettings>(copy, QSettings::IniFormat);
+        return m_disk.get();
+    }
+
+    // The panels whose place on disk is not the one on screen.
+    QStringList placesNotOnDisk()
+    {
+        const QSettings *disk = onDisk();
+        QStringList wrong;
+        for (const IconPanel *p : m_set->panelsInOrder()) {
+            const QString prefix = p->settingsPrefix();
+            if (!disk || disk->value(prefix + "/geometry").toRect() != p->geometry() ||
+                disk->value(prefix + "/iconSize").toInt() != m_set->iconSize())
+                wrong.append(prefix);
+        }
+        return wrong;
     }
 
     PanelSet *makeSet(bool perCategory = true)
@@ -99,6 +126,7 @@ private Q_SLOTS:
 
     void cleanup()
     {
+        m_disk.reset();
         m_set.reset();
         m_model.reset();
         endPanelTest(m_env);
@@ -237,6 +265,67 @@ private Q_SLOTS:
         set->setLayoutLocked(true);
         m_set.reset();
         QVERIFY(makeSet()->panel("images")->isLayoutLocked());
+    }
+
+    void layoutChangesReachTheDisk_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QStringList>("customs");
+        const QStringList mine{"Mine"};
+        QTest::newRow("tidy") << "tidy"
+                              << "panel/documents/userPlaced"
+                              << "false" << mine;
+        QTest::newRow("icon size") << "icon size"
+                                   << "panel/iconSize"
+                                   << "96" << mine;
+        QTest::newRow("view") << "view"
+                              << "panel/documents/viewMode"
+                              << "list" << mine;
+        QTest::newRow("lock") << "lock"
+                              << "panel/layoutLocked"
+                              << "true" << mine;
+        QTest::newRow("new panel") << "new panel" << QString() << QString() << QStringList{"Mine", "Second"};
+        QTest::newRow("renamed panel") << "rename" << QString() << QString() << QStringList{"Renamed"};
+    }
+
+    // Killed a second after a change, the next start finds the layout as it was on screen.
+    void layoutChangesReachTheDisk()
+    {
+        QFETCH(QString, change);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QFETCH(QStringList, customs);
+        addFiles({"/d/a.txt", "/d/b.png", "/d/c.mp3"});
+        PanelLayoutStore::createPanel("Mine");
+        makeSet();
+        IconPanel *documents = m_set->panel("documents");
+        documents->applyGeometry(documents->geometry().translated(40, 40), true);
+        for (IconPanel *p : m_set->panelsInOrder())
+            p->storePanelGeometry(); // as a move that ends does
+        QCOMPARE(placesNotOnDisk(), QStringList());
+
+        if (change == "tidy")
+            Q_EMIT documents->arrangeRequested();
+        else if (change == "icon size")
+            Q_EMIT documents->iconSizeRequested(96);
+        else if (change == "view")
+            documents->setViewMode(IconPanel::List);
+        else if (change == "lock")
+            Q_EMIT documents->layoutLockRequested(true);
+        else if (change == "new panel")
+            Q_EMIT documents->createPanelRequested("Second");
+        else
+            Q_EMIT documents->renamePanelRequested("custom-1", "Renamed");
+        QTRY_COMPARE_WITH_TIMEOUT(placesNotOnDisk(), QStringList(), 1000);
+        if (!key.isEmpty())
+            QCOMPARE(onDisk()->value(key).toString(), value);
+        PanelLayoutStore::discardState(); // read panels.json again
+        QStringList names;
+        for (const PanelLayoutStore::CustomPanel &custom : PanelLayoutStore::customPanels())
+            names.append(custom.name);
+        QCOMPARE(names, customs);
     }
 
     void hidingAndCompanions()

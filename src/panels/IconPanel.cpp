@@ -19,11 +19,16 @@
 #include <QMetaMethod>
 #include <QPainter>
 #include <QStyle>
+#include <QTimer>
 
 namespace {
 
 constexpr int gripSize = 16;
 constexpr int gripInset = 4;
+// Placements made for the user (tidying, a new panel, another icon size or
+// view) are written this long after the last of a burst: an arrangement moves
+// every panel at once, and a kill soon after must not bring back the old places.
+constexpr int storeDelayMs = 300;
 
 } // namespace
 
@@ -37,6 +42,10 @@ IconPanel::IconPanel(const Options &options, DesktopModel *model, CategoryFilter
     , m_geometry(this, &m_settings)
 {
     m_frame = new FrameController(this);
+    m_storeSoon = new QTimer(this);
+    m_storeSoon->setSingleShot(true);
+    m_storeSoon->setInterval(storeDelayMs);
+    connect(m_storeSoon, &QTimer::timeout, this, &IconPanel::storePanelGeometry);
     PanelFrame::prepareWindow(this, m_options.opaque);
     setWindowTitle(m_title);
 
@@ -255,6 +264,8 @@ void IconPanel::setIconSize(int px)
     m_options.iconSize = px;
     m_content->setPresentation(m_options.listView, px);
     layoutChildren();
+    // The stored place belongs to the size it was stored with.
+    m_storeSoon->start();
 }
 
 void IconPanel::setLayoutLocked(bool locked)
@@ -289,6 +300,7 @@ QSize IconPanel::preferredSize(int maxHeight) const
 void IconPanel::applyGeometry(const QRect &rect, bool userPlaced)
 {
     m_geometry.place(rect, m_options.listView, userPlaced);
+    m_storeSoon->start();
 }
 
 bool IconPanel::restorePanelGeometry()
@@ -298,6 +310,7 @@ bool IconPanel::restorePanelGeometry()
 
 void IconPanel::storePanelGeometry()
 {
+    m_storeSoon->stop();
     m_geometry.store(m_options.listView, m_options.iconSize);
 }
 

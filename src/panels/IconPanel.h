@@ -23,6 +23,7 @@ class PanelContent;
 class PanelSort;
 class QMenu;
 class QSizeGrip;
+class QTimer;
 class TitleButtons;
 class TitleEditor;
 
@@ -178,6 +179,8 @@ private:
     TitleEditor *m_editor = nullptr;
     QSizeGrip *m_grip = nullptr;
     FrameController *m_frame = nullptr;
+    // Writes the placement shortly after the panel set placed the panel.
+    QTimer *m_storeSoon = nullptr;
     ViewMode m_viewMode = Automatic;
     bool m_hideToTray = false;
     bool m_composited = true;
