@@ -42,13 +42,13 @@ private:
     void (*m_handler)(int) = std::signal(SIGXFSZ, SIG_IGN);
 };
 
-// Titles in order, a completed task's marked with a trailing '*'.
+// Titles in order as the list shows them, a completed task's marked with a trailing '*'.
 QStringList stored(const QString &path)
 {
     QStringList result;
     for (const QJsonValue &value :
          QJsonDocument::fromJson(TestEnvironment::readFile(path)).object().value("tasks").toArray())
-        result.append(value["title"].toString() + (value["completed"].toBool() ? "*" : ""));
+        result.append(value["title"].toString().trimmed() + (value["completed"].toBool() ? "*" : ""));
     return result;
 }
 
@@ -177,6 +177,47 @@ private Q_SLOTS:
             QCOMPARE(model->keptCopy(), m_env->appConfigDir() + "/" + copies().constFirst());
             QCOMPARE(TestEnvironment::readFile(model->keptCopy()), content);
         }
+    }
+
+    void writtenBackAsRead_data()
+    {
+        QTest::addColumn<QString>("member");
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("created with a time") << "created"
+                                             << "2024-01-02T10:00:00"
+                                             << "2024-01-02";
+        QTest::newRow("created with other punctuation") << "created"
+                                                        << "2024/01/02."
+                                                        << "2024-01-02";
+        QTest::newRow("title with spaces around") << "title"
+                                                  << "  Buy milk  "
+                                                  << "Buy milk";
+        QTest::newRow("title ending in a line break") << "title"
+                                                      << "Buy milk\n"
+                                                      << "Buy milk";
+    }
+
+    // What reads well but is written otherwise survives the next save as it was
+    // written: nothing is lost, so nothing needs a copy.
+    void writtenBackAsRead()
+    {
+        QFETCH(QString, member);
+        QFETCH(QString, written);
+        QFETCH(QString, shown);
+        QJsonObject task{{"id", "a"}, {"title", "A"}, {"completed", false}, {"created", "2024-01-02"}};
+        task.insert(member, written);
+        const QByteArray content = QJsonDocument(QJsonObject{{"tasks", QJsonArray{task}}}).toJson();
+        QVERIFY(!m_env->writeFile(path(), content).isEmpty());
+        auto model = open();
+        const QVariant value =
+            model->index(0).data(member == "title" ? int(Qt::DisplayRole) : int(TodoModel::CreatedRole));
+        QCOMPARE(member == "title" ? value.toString() : value.toDate().toString(Qt::ISODate), shown);
+        model->addTask("New");
+        const QJsonArray saved =
+            QJsonDocument::fromJson(TestEnvironment::readFile(path())).object().value("tasks").toArray();
+        QCOMPARE(saved.at(1).toObject(), task);
+        QVERIFY(copies().isEmpty());
     }
 
     void unreadablePathIsNeverReplaced()

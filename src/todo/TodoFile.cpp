@@ -37,7 +37,10 @@ std::optional<TodoTask> parseTask(const QJsonValue &value, QDate today, bool &lo
     }
     const QJsonValue title = object.value(titleMember);
     TodoTask task;
-    task.title = title.toString().trimmed();
+    const QString writtenTitle = title.toString();
+    task.title = writtenTitle.trimmed();
+    if (task.title != writtenTitle)
+        task.storedTitle = writtenTitle;
     if (task.title.isEmpty()) {
         // A blank title holds nothing worth keeping; a title of another type does.
         lost = lost || !(title.isString() || title.isUndefined());
@@ -51,10 +54,15 @@ std::optional<TodoTask> parseTask(const QJsonValue &value, QDate today, bool &lo
         task.id = newId();
 
     const QJsonValue created = object.value(createdMember);
-    task.created = QDate::fromString(created.toString(), Qt::ISODate);
+    const QString writtenCreated = created.toString();
+    task.created = QDate::fromString(writtenCreated, Qt::ISODate);
     if (!task.created.isValid()) {
         lost = lost || !created.isUndefined();
         task.created = today;
+    } else if (writtenCreated != task.created.toString(Qt::ISODate)) {
+        // The day is read from the start; what follows it (a time of day, say)
+        // is the user's and goes back as it came.
+        task.storedCreated = writtenCreated;
     }
     const QJsonValue completed = object.value(completedMember);
     if (!completed.isUndefined() && !completed.isBool())
@@ -68,6 +76,15 @@ std::optional<TodoTask> parseTask(const QJsonValue &value, QDate today, bool &lo
 QString newId()
 {
     return QUuid::createUuid().toString(QUuid::WithoutBraces);
+}
+
+TodoTask newTask(const QString &title, QDate today)
+{
+    TodoTask task;
+    task.id = newId();
+    task.title = title;
+    task.created = today;
+    return task;
 }
 
 Parsed parse(const QByteArray &content, QDate today)
@@ -96,10 +113,12 @@ QByteArray serialise(const QList<TodoTask> &tasks)
 {
     QJsonArray array;
     for (const TodoTask &task : tasks) {
-        array.append(QJsonObject{{idMember, task.id},
-                                 {titleMember, task.title},
-                                 {completedMember, task.completed},
-                                 {createdMember, task.created.toString(Qt::ISODate)}});
+        array.append(
+            QJsonObject{{idMember, task.id},
+                        {titleMember, task.storedTitle.isEmpty() ? task.title : task.storedTitle},
+                        {completedMember, task.completed},
+                        {createdMember, task.storedCreated.isEmpty() ? task.created.toString(Qt::ISODate)
+                                                                     : task.storedCreated}});
     }
     return QJsonDocument(QJsonObject{{tasksMember, array}}).toJson(QJsonDocument::Indented);
 }

@@ -142,7 +142,7 @@ void TodoModel::addTask(const QString &title)
     if (trimmed.isEmpty())
         return;
     beginInsertRows(QModelIndex(), 0, 0);
-    m_tasks.prepend(TodoTask{TodoFile::newId(), trimmed, false, QDate::currentDate()});
+    m_tasks.prepend(TodoFile::newTask(trimmed, QDate::currentDate()));
     endInsertRows();
     save();
     Q_EMIT countsChanged();
