@@ -350,6 +350,7 @@ private Q_SLOTS:
         const QByteArray before = R"({"tasks":[{"id":"1","title":"Kept","created":"2024-01-01"}]})";
         QVERIFY(!m_env->writeFile(path(), before).isEmpty());
         TodoModel model(path());
+        QSignalSpy saved(&model, &TodoModel::savedChanged);
         {
             // The new list is longer than any write may be.
             FileSizeLimit limit(40);
@@ -365,6 +366,7 @@ private Q_SLOTS:
                  QStringList());
         model.addTask("Next change");
         QVERIFY(model.isSaved());
+        QCOMPARE(saved, (QList<QVariantList>{{false}, {true}})); // said once each way
         QCOMPARE(stored(path()), (QStringList{"Next change", "Will be saved later", "Kept"}));
     }
 

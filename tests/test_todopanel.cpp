@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
@@ -133,6 +134,30 @@ private Q_SLOTS:
         QTest::mouseClick(m_panel->findChild<QPushButton *>("todoAdd"), Qt::LeftButton);
         QCOMPARE(m_model->index(0).data().toString(), "By the button");
         QCOMPARE(m_panel->height(), 122 + 3 * 62);
+    }
+
+    // Changes that cannot reach the disk are said under the input until a save succeeds.
+    void unsavedChangesAreSaid()
+    {
+        const QString path = m_env->appConfigDir() + "/todo.json";
+        QVERIFY(QDir().mkpath(path)); // a folder where the list belongs
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("to-do changes are kept in memory only"));
+        QVERIFY(makePanel({}, {}, path));
+        QLabel *status = m_panel->saveStatus();
+        QVERIFY(!status->isVisible()); // nothing is lost yet
+        m_panel->input()->setText("Kept in memory");
+        QTest::keyClick(m_panel->input(), Qt::Key_Return);
+        QVERIFY(status->isVisible());
+        QCOMPARE(status->text(), "Not saved: changes will be lost on exit");
+        QVERIFY(status->geometry().top() >= m_panel->input()->geometry().bottom());
+        QVERIFY(m_panel->list()->geometry().top() > status->geometry().bottom());
+        QCOMPARE(m_panel->height(), 122 + 62 + status->height());
+
+        QVERIFY(QDir(path).removeRecursively());
+        m_model->setCompleted(0, true);
+        QVERIFY(QFileInfo(path).isFile());
+        QVERIFY(!status->isVisible());
+        QCOMPARE(m_panel->height(), 122 + 62 + m_panel->completedToggle()->sizeHint().height());
     }
 
     void keys()
@@ -422,9 +447,10 @@ private:
     }
 
     // A shown panel 340 px wide whose rows read top to bottom in the order given.
-    TodoPanel *makePanel(const QStringList &titles, const QList<bool> &completed = {})
+    TodoPanel *makePanel(const QStringList &titles, const QList<bool> &completed = {},
+                         const QString &path = QString())
     {
-        m_model = std::make_unique<TodoModel>(m_env->appConfigDir() + "/todo.json");
+        m_model = std::make_unique<TodoModel>(path.isEmpty() ? m_env->appConfigDir() + "/todo.json" : path);
         for (qsizetype i = titles.size() - 1; i >= 0; --i) {
             m_model->addTask(titles.at(i));
             if (completed.value(i))

@@ -120,10 +120,22 @@ bool TodoModel::readyToReplace()
     return true;
 }
 
+void TodoModel::setSaved(bool saved)
+{
+    if (saved == m_saved)
+        return;
+    m_saved = saved;
+    Q_EMIT savedChanged(saved);
+}
+
 void TodoModel::save()
 {
+    // The folder or FIFO that stood in the file's place is gone: the list can
+    // be saved there without replacing anything of the user's.
+    if (m_keepFile && !QFileInfo::exists(m_path) && !QFileInfo(m_path).isSymLink())
+        m_keepFile = false;
     if (!readyToReplace()) {
-        m_saved = false;
+        setSaved(false);
         return;
     }
     // Write through a link to the file it leads to, as people keep their
@@ -131,7 +143,7 @@ void TodoModel::save()
     const QFileInfo info(m_path);
     const QString target = info.isSymLink() && info.exists() ? info.canonicalFilePath() : m_path;
     const AtomicSave::Result result = AtomicSave::save(target, TodoFile::serialise(m_tasks));
-    m_saved = result.ok;
+    setSaved(result.ok);
     if (!result)
         qWarning().noquote() << QStringLiteral("Cannot save the to-do list: %1").arg(result.error);
 }

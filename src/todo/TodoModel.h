@@ -51,12 +51,16 @@ public Q_SLOTS:
 Q_SIGNALS:
     // After every change, once it was saved (or the save failed).
     void countsChanged();
+    // A save failed where the one before reached the disk, or the other way
+    // round: until one succeeds again, the changes live only in memory.
+    void savedChanged(bool saved);
 
 private:
     void load();
     void save();
     // Writes nothing over a file that must be kept until a copy of it exists.
     bool readyToReplace();
+    void setSaved(bool saved);
     bool isValidRow(int row) const { return row >= 0 && row < m_tasks.size(); }
 
     QString m_path;

@@ -107,6 +107,13 @@ void TodoPanel::buildContent()
     inputRow->addWidget(m_input);
     column->addLayout(inputRow);
 
+    m_saveStatus = new QLabel(m_body);
+    TodoStyle::styleSaveStatus(m_saveStatus);
+    m_saveStatus->setObjectName(QStringLiteral("todoSaveStatus"));
+    L10n::bind(m_saveStatus, "text", "Not saved: changes will be lost on exit");
+    m_saveStatus->setVisible(!m_model->isSaved());
+    column->addWidget(m_saveStatus);
+
     m_list = new QListView(m_body);
     TodoStyle::styleList(m_list);
     m_list->setObjectName(QStringLiteral("todoList"));
@@ -160,6 +167,10 @@ void TodoPanel::connectModel()
     connect(m_model, &TodoModel::rowsInserted, this, &TodoPanel::refreshState);
     connect(m_model, &TodoModel::rowsRemoved, this, &TodoPanel::refreshState);
     connect(m_model, &TodoModel::modelReset, this, &TodoPanel::refreshState);
+    connect(m_model, &TodoModel::savedChanged, this, [this](bool saved) {
+        m_saveStatus->setVisible(!saved);
+        refreshState();
+    });
     connect(m_filter, &TodoFilter::modelAboutToBeReset, m_selection, &TodoTextSelection::end);
     connect(m_filter, &TodoFilter::rowsAboutToBeRemoved, m_selection, &TodoTextSelection::end);
     connect(m_filter, &TodoFilter::rowsAboutToBeInserted, m_selection, &TodoTextSelection::end);
@@ -224,6 +235,8 @@ int TodoPanel::fittingHeight() const
     int height = TodoMetrics::chromeHeight + content;
     if (m_model->completedCount() > 0)
         height += m_completedToggle->sizeHint().height();
+    if (!m_saveStatus->isHidden())
+        height += m_saveStatus->heightForWidth(width() - 2 * TodoMetrics::bodyX);
     return height;
 }
 

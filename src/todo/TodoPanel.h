@@ -52,6 +52,7 @@ public:
     QListView *list() const { return m_list; }
     QLineEdit *input() const { return m_input; }
     QLabel *emptyLabel() const { return m_emptyLabel; }
+    QLabel *saveStatus() const { return m_saveStatus; }
     QPushButton *completedToggle() const { return m_completedToggle; }
     QPushButton *closeButton() const { return m_closeButton; }
     QTextEdit *taskText() const;
@@ -89,6 +90,8 @@ private:
     QPushButton *m_addButton = nullptr;
     QListView *m_list = nullptr;
     QLabel *m_emptyLabel = nullptr;
+    // Shown while the list's changes could not be saved.
+    QLabel *m_saveStatus = nullptr;
     QPushButton *m_completedToggle = nullptr;
     QPushButton *m_closeButton = nullptr;
     PanelResize::Grip *m_grip = nullptr;

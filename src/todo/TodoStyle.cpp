@@ -27,6 +27,8 @@ constexpr int addPixelSize = 20;
 constexpr int togglePixelSize = 11;
 constexpr int emptyPixelSize = 12;
 constexpr QColor emptyText{0x8f, 0x99, 0xa9};
+constexpr int saveStatusPixelSize = 11;
+constexpr QColor saveStatusText{0xff, 0x9e, 0x80};
 constexpr QColor selectionBackground{0x36, 0x5c, 0x94};
 
 QPen roundPen(const QColor &color, qreal width)
@@ -67,6 +69,13 @@ void styleEmptyLabel(QLabel *label)
 {
     label->setFont(AppStyle::appFont(emptyPixelSize));
     AppStyle::setTextColor(label, emptyText);
+}
+
+void styleSaveStatus(QLabel *label)
+{
+    label->setFont(AppStyle::appFont(saveStatusPixelSize));
+    AppStyle::setTextColor(label, saveStatusText);
+    label->setWordWrap(true);
 }
 
 void styleTaskText(QTextEdit *text)

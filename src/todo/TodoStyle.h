@@ -24,6 +24,8 @@ void styleInput(QLineEdit *input);
 void styleList(QListView *list);
 // What the panel says when it shows no task.
 void styleEmptyLabel(QLabel *label);
+// The warning under the input that the list could not be saved.
+void styleSaveStatus(QLabel *label);
 // The box laid over a task's title to select its text.
 void styleTaskText(QTextEdit *text);
 GlyphButton *createAddButton(QWidget *parent);
