@@ -170,6 +170,9 @@ private Q_SLOTS:
         addReply("base in lower case", rateBody("usd", "CNY", 7.25, today), false);
         addReply("zero rate", rateBody("USD", "CNY", 0, today), false);
         addReply("negative rate", rateBody("USD", "CNY", -7.25, today), false);
+        addReply("rate too large", rateBody("USD", "CNY", 1e308, today), false);
+        addReply("rate too small", rateBody("USD", "CNY", 5e-324, today), false);
+        addReply("rate just above the range", rateBody("USD", "CNY", 1.01e9, today), false);
         addReply("rate as text", R"({"base":"USD","quote":"CNY","rate":"7.25","date":"2024-01-02"})", false);
         addReply("future date", rateBody("USD", "CNY", 7.25, today.addDays(1)), false);
         addReply("invalid date", R"({"base":"USD","quote":"CNY","rate":7.25,"date":"2024-02-30"})", false);
@@ -257,27 +260,30 @@ private Q_SLOTS:
     void offline_data()
     {
         QTest::addColumn<int>("cachedDaysAgo"); // 0: nothing cached
+        QTest::addColumn<double>("cachedRate");
         QTest::addColumn<QByteArray>("asking");
         QTest::addColumn<QByteArray>("failed");
-        QTest::newRow("first start") << 0 << QByteArray(RateClient::fetching)
-                                     << QByteArray(RateClient::unavailable);
+        const QByteArray none[] = {RateClient::fetching, RateClient::unavailable};
+        QTest::newRow("first start") << 0 << 7.1 << none[0] << none[1];
         QTest::newRow("cached yesterday")
-            << 1 << QByteArray(RateClient::updating) << QByteArray(RateClient::refreshFailed);
+            << 1 << 7.1 << QByteArray(RateClient::updating) << QByteArray(RateClient::refreshFailed);
         // The clock was set back: a cached rate dated tomorrow is not used.
-        QTest::newRow("cached tomorrow")
-            << -1 << QByteArray(RateClient::fetching) << QByteArray(RateClient::unavailable);
+        QTest::newRow("cached tomorrow") << -1 << 7.1 << none[0] << none[1];
+        QTest::newRow("cached rate too large") << 1 << 1e308 << none[0] << none[1];
+        QTest::newRow("cached rate too small") << 1 << 5e-324 << none[0] << none[1];
     }
 
     void offline()
     {
         QFETCH(int, cachedDaysAgo);
+        QFETCH(double, cachedRate);
         QFETCH(QByteArray, asking);
         QFETCH(QByteArray, failed);
         if (cachedDaysAgo != 0)
-            RateRecord::store(
-                "USD", "CNY",
-                RateRecord::parse(rateBody("USD", "CNY", 7.1, QDate::currentDate().addDays(-cachedDaysAgo))));
-        const bool usable = cachedDaysAgo > 0;
+            Settings::instance()->setValue(
+                RateRecord::cacheKey("USD", "CNY"),
+                rateBody("USD", "CNY", cachedRate, QDate::currentDate().addDays(-cachedDaysAgo)));
+        const bool usable = asking == RateClient::updating;
         RateClient client(unreachable);
         client.refresh("USD", "CNY");
         QCOMPARE(client.statusKey(), asking);
