@@ -28,7 +28,7 @@ struct Answer
     QByteArray body;
     int dripMs = 0; // > 0: the body goes out one byte at a time
     bool sendLength = true;
-    bool endlessHead = false; // header lines without end, as fast as they are taken
+    bool endlessHead = false; // header lines without end: one per dripMs, else as fast as they are taken
 };
 
 QByteArray rateBody(const char *base, const char *quote, double rate, const QDate &date,
@@ -94,11 +94,14 @@ private:
         if (a.endlessHead) {
             socket->write(head);
             auto *more = new QTimer(socket);
-            connect(more, &QTimer::timeout, socket, [socket] {
+            const QByteArray line = a.dripMs > 0
+                                        ? QByteArray("X-Pad: x\r\n")
+                                        : QByteArray(64 * 1024, 'x').replace(0, 9, "X-Pad: xx") + "\r\n";
+            connect(more, &QTimer::timeout, socket, [socket, line] {
                 if (socket->isOpen() && socket->bytesToWrite() < 1024 * 1024)
-                    socket->write(QByteArray(64 * 1024, 'x').replace(0, 9, "X-Pad: xx").append("\r\n"));
+                    socket->write(line);
             });
-            more->start(1);
+            more->start(std::max(a.dripMs, 1));
             return;
         }
         if (a.sendLength)
@@ -192,6 +195,8 @@ private Q_SLOTS:
         addReply("chunked", QByteArray::number(good.size(), 16) + "\r\n" + good + "\r\n0\r\n\r\n", true,
                  okHead + "Transfer-Encoding: chunked\r\n", false);
         QTest::newRow("headers without end") << Answer{.body = {}, .endlessHead = true} << false;
+        QTest::newRow("headers dripping past the deadline")
+            << Answer{.body = {}, .dripMs = 20, .endlessHead = true} << false;
     }
 
     void reply()
@@ -242,6 +247,17 @@ private Q_SLOTS:
         QCOMPARE(changed.count(), 0);
         QCOMPARE(client.to(), "EUR");
         QCOMPARE(client.rateValue(), 0.9);
+        QCOMPARE(client.statusKey(), QByteArray(RateClient::fetched));
+    }
+
+    void redirectFollowed()
+    {
+        m_server->enqueue({.head = "HTTP/1.1 302 Found\r\nLocation: /v2/rate/USD/CNY\r\n", .body = {}});
+        m_server->enqueue({.body = rateBody("USD", "CNY", 7.25, QDate::currentDate())});
+        RateClient client(m_server->base());
+        client.refresh("USD", "CNY");
+        QVERIFY(waitIdle(client));
+        QCOMPARE(m_server->paths.size(), 2);
         QCOMPARE(client.statusKey(), QByteArray(RateClient::fetched));
     }
 
