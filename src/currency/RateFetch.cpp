@@ -84,8 +84,10 @@ void RateFetch::connectTo(const QUrl &url)
     // Qt's own buffer never holds more than one whole response may be.
     m_socket->setReadBufferSize(m_limits.maxBytes + 1);
     connect(m_socket, &QAbstractSocket::readyRead, this, &RateFetch::take);
-    connect(m_socket, &QAbstractSocket::disconnected, this, [this] {
+    connect(m_socket, &QAbstractSocket::disconnected, this, [this, socket = m_socket] {
         take();
+        if (socket != m_socket) // its last bytes were a redirect, followed now
+            return;
         if (m_headEnd < 0)
             end(false);
         else
@@ -113,6 +115,9 @@ void RateFetch::sendRequest()
         target = "/";
     if (m_url.hasQuery())
         target += '?' + m_url.query(QUrl::FullyEncoded).toLatin1();
+    // The headers Qt's own network access sent, less the compressions this
+    // reader does not undo; "close" makes the end of a reply without a length
+    // the end of the connection.
     m_socket->write("GET " + target + " HTTP/1.1\r\nHost: " + m_url.authority(QUrl::FullyEncoded).toLatin1() +
                     "\r\nUser-Agent: Mozilla/5.0\r\nConnection: close\r\n\r\n");
 }
