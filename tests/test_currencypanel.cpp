@@ -1,5 +1,7 @@
 #include "StyleSheetCheck.h"
 #include "TestEnvironment.h"
+#include "base/Settings.h"
+#include "base/SettingsKeys.h"
 #include "base/l10n/L10n.h"
 #include "currency/CurrencyAmountEdit.h"
 #include "currency/CurrencyButton.h"
@@ -15,6 +17,11 @@
 #include <QtTest>
 
 namespace {
+
+QByteArray storedGeometry()
+{
+    return Settings::instance()->value(SettingsKeys::currencyGeometry).toByteArray();
+}
 
 // Nothing listens there: every refresh fails at once and the cache decides.
 const QUrl offline("http://127.0.0.1:9");
@@ -287,6 +294,76 @@ private Q_SLOTS:
             QCOMPARE(box.pixelColor(0, box.height() / 2), expected);
             QCOMPARE(box.pixelColor(box.width() / 2, 2), QColor("#252d39"));
         }
+    }
+
+    // The panel moves by the whole title band of every panel window; a locked,
+    // pinned panel moves but keeps the stored place it returns to.
+    void drag_data()
+    {
+        QTest::addColumn<QPoint>("press");
+        QTest::addColumn<bool>("pinned"); // locked and always on top
+        QTest::addColumn<bool>("moves");
+        QTest::addColumn<bool>("stores");
+        QTest::newRow("header") << QPoint(100, 20) << false << true << true;
+        QTest::newRow("title band below the header") << QPoint(10, 40) << false << true << true;
+        QTest::newRow("below the title band") << QPoint(10, 50) << false << false << false;
+        QTest::newRow("locked and pinned") << QPoint(100, 20) << true << true << false;
+    }
+
+    void drag()
+    {
+        QFETCH(QPoint, press);
+        QFETCH(bool, pinned);
+        Panel panel;
+        panel.setGeometry(100, 120, 300, 214);
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        panel.storePanelGeometry();
+        const QByteArray before = storedGeometry();
+        if (pinned) {
+            auto *pin = new QAction(&panel);
+            pin->setObjectName("panelAlwaysOnTop");
+            pin->setCheckable(true);
+            pin->setChecked(true);
+            panel.setLayoutLocked(true);
+        }
+        const QPoint start = panel.pos();
+        QTest::mousePress(&panel, Qt::LeftButton, {}, press);
+        const QPointF to = press + QPointF(40, 30);
+        QMouseEvent move(QEvent::MouseMove, to, panel.mapToGlobal(to), Qt::NoButton, Qt::LeftButton, {});
+        QApplication::sendEvent(&panel, &move);
+        QTest::mouseRelease(&panel, Qt::LeftButton, {}, to.toPoint());
+        QTEST(panel.pos() != start, "moves");
+        panel.hide();
+        QTEST(storedGeometry() != before, "stores");
+    }
+
+    // An older generation was laid out for a smaller panel: its place is kept,
+    // its size becomes the default.
+    void olderLayout_data()
+    {
+        QTest::addColumn<QVariant>("version"); // as stored; invalid: none
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("no version") << QVariant() << CurrencyPanel::defaultPanelSize;
+        QTest::newRow("version 1") << QVariant(1) << CurrencyPanel::defaultPanelSize;
+        QTest::newRow("current") << QVariant(CurrencyPanel::layoutVersion) << QSize(320, 250);
+    }
+
+    void olderLayout()
+    {
+        QFETCH(QVariant, version);
+        {
+            Panel old;
+            old.setGeometry(100, 120, 320, 250);
+            Settings::instance()->setValue(SettingsKeys::currencyGeometry, old.saveGeometry());
+        }
+        if (version.isValid())
+            Settings::instance()->setValue(SettingsKeys::currencyLayoutVersion, version);
+        Panel panel;
+        QVERIFY(panel.restorePanelGeometry(QRect(500, 300, 300, 214)));
+        QCOMPARE(panel.pos(), QPoint(100, 120));
+        QTEST(panel.size(), "size");
+        QCOMPARE(Settings::instance()->value(SettingsKeys::currencyLayoutVersion).toInt(), 2);
     }
 
     // A style sheet anywhere in the panel would give it a style sheet engine at

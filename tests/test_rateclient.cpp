@@ -5,7 +5,6 @@
 #include "currency/RateRecord.h"
 
 #include <QJsonDocument>
-#include <QNetworkAccessManager>
 #include <QProcess>
 #include <QSettings>
 #include <QSignalSpy>
@@ -29,6 +28,7 @@ struct Answer
     QByteArray body;
     int dripMs = 0; // > 0: the body goes out one byte at a time
     bool sendLength = true;
+    bool endlessHead = false; // header lines without end: one per dripMs, else as fast as they are taken
 };
 
 QByteArray rateBody(const char *base, const char *quote, double rate, const QDate &date,
@@ -66,6 +66,7 @@ public:
     }
     void enqueue(const Answer &answer) { m_answers.append(answer); }
     QStringList paths;
+    int open = 0; // connections the client has not closed yet
 
 private:
     void accept()
@@ -73,6 +74,8 @@ private:
         while (QTcpSocket *socket = m_server->nextPendingConnection()) {
             // Freed with the connection, whichever of server and socket goes first.
             auto request = std::make_shared<QByteArray>();
+            ++open;
+            connect(socket, &QTcpSocket::disconnected, this, [this] { --open; });
             connect(socket, &QTcpSocket::readyRead, this, [this, socket, request] {
                 request->append(socket->readAll());
                 if (!request->contains("\r\n\r\n"))
@@ -88,6 +91,19 @@ private:
     void answer(QTcpSocket *socket, const Answer &a)
     {
         QByteArray head = a.head;
+        if (a.endlessHead) {
+            socket->write(head);
+            auto *more = new QTimer(socket);
+            const QByteArray line = a.dripMs > 0
+                                        ? QByteArray("X-Pad: x\r\n")
+                                        : QByteArray(64 * 1024, 'x').replace(0, 9, "X-Pad: xx") + "\r\n";
+            connect(more, &QTimer::timeout, socket, [socket, line] {
+                if (socket->isOpen() && socket->bytesToWrite() < 1024 * 1024)
+                    socket->write(line);
+            });
+            more->start(std::max(a.dripMs, 1));
+            return;
+        }
         if (a.sendLength)
             head += "Content-Length: " + QByteArray::number(a.body.size()) + "\r\n";
         socket->write(head + "Connection: close\r\n\r\n");
@@ -157,6 +173,9 @@ private Q_SLOTS:
         addReply("base in lower case", rateBody("usd", "CNY", 7.25, today), false);
         addReply("zero rate", rateBody("USD", "CNY", 0, today), false);
         addReply("negative rate", rateBody("USD", "CNY", -7.25, today), false);
+        addReply("rate too large", rateBody("USD", "CNY", 1e308, today), false);
+        addReply("rate too small", rateBody("USD", "CNY", 5e-324, today), false);
+        addReply("rate just above the range", rateBody("USD", "CNY", 1.01e9, today), false);
         addReply("rate as text", R"({"base":"USD","quote":"CNY","rate":"7.25","date":"2024-01-02"})", false);
         addReply("future date", rateBody("USD", "CNY", 7.25, today.addDays(1)), false);
         addReply("invalid date", R"({"base":"USD","quote":"CNY","rate":7.25,"date":"2024-02-30"})", false);
@@ -172,6 +191,12 @@ private Q_SLOTS:
         addReply("oversized without length",
                  rateBody("USD", "CNY", 7.25, today, padding(2 * RateClient::maxReplyBytes)), false, okHead,
                  false);
+        const QByteArray good = rateBody("USD", "CNY", 7.25, today);
+        addReply("chunked", QByteArray::number(good.size(), 16) + "\r\n" + good + "\r\n0\r\n\r\n", true,
+                 okHead + "Transfer-Encoding: chunked\r\n", false);
+        QTest::newRow("headers without end") << Answer{.body = {}, .endlessHead = true} << false;
+        QTest::newRow("headers dripping past the deadline")
+            << Answer{.body = {}, .dripMs = 20, .endlessHead = true} << false;
     }
 
     void reply()
@@ -180,7 +205,10 @@ private Q_SLOTS:
         QFETCH(bool, accepted);
 
         m_server->enqueue(answer);
-        RateClient client(m_server->base());
+        auto owned = std::make_unique<RateClient>(m_server->base());
+        RateClient &client = *owned;
+        // The deadline covers the whole exchange, headers included.
+        client.setTimeout(1000);
         client.refresh("USD", "CNY");
         QCOMPARE(client.statusKey(), QByteArray(RateClient::fetching));
         QVERIFY(client.isBusy());
@@ -196,6 +224,12 @@ private Q_SLOTS:
             QCOMPARE(client.rate().keys(), members);
             QCOMPARE(QJsonDocument::fromJson(cached("USD", "CNY")).object().keys(), members);
         }
+        QTRY_COMPARE_WITH_TIMEOUT(m_server->open, 0, 2000);
+        // Quitting never waits on the network.
+        QElapsedTimer quitting;
+        quitting.start();
+        owned.reset();
+        QCOMPARE_LT(quitting.elapsed(), 500);
     }
 
     void reversedReplies()
@@ -216,6 +250,17 @@ private Q_SLOTS:
         QCOMPARE(client.statusKey(), QByteArray(RateClient::fetched));
     }
 
+    void redirectFollowed()
+    {
+        m_server->enqueue({.head = "HTTP/1.1 302 Found\r\nLocation: /v2/rate/USD/CNY\r\n", .body = {}});
+        m_server->enqueue({.body = rateBody("USD", "CNY", 7.25, QDate::currentDate())});
+        RateClient client(m_server->base());
+        client.refresh("USD", "CNY");
+        QVERIFY(waitIdle(client));
+        QCOMPARE(m_server->paths.size(), 2);
+        QCOMPARE(client.statusKey(), QByteArray(RateClient::fetched));
+    }
+
     void slowDripTimesOut()
     {
         // Every byte comes sooner than the time-out, the whole body much later.
@@ -231,27 +276,30 @@ private Q_SLOTS:
     void offline_data()
     {
         QTest::addColumn<int>("cachedDaysAgo"); // 0: nothing cached
+        QTest::addColumn<double>("cachedRate");
         QTest::addColumn<QByteArray>("asking");
         QTest::addColumn<QByteArray>("failed");
-        QTest::newRow("first start") << 0 << QByteArray(RateClient::fetching)
-                                     << QByteArray(RateClient::unavailable);
+        const QByteArray none[] = {RateClient::fetching, RateClient::unavailable};
+        QTest::newRow("first start") << 0 << 7.1 << none[0] << none[1];
         QTest::newRow("cached yesterday")
-            << 1 << QByteArray(RateClient::updating) << QByteArray(RateClient::refreshFailed);
+            << 1 << 7.1 << QByteArray(RateClient::updating) << QByteArray(RateClient::refreshFailed);
         // The clock was set back: a cached rate dated tomorrow is not used.
-        QTest::newRow("cached tomorrow")
-            << -1 << QByteArray(RateClient::fetching) << QByteArray(RateClient::unavailable);
+        QTest::newRow("cached tomorrow") << -1 << 7.1 << none[0] << none[1];
+        QTest::newRow("cached rate too large") << 1 << 1e308 << none[0] << none[1];
+        QTest::newRow("cached rate too small") << 1 << 5e-324 << none[0] << none[1];
     }
 
     void offline()
     {
         QFETCH(int, cachedDaysAgo);
+        QFETCH(double, cachedRate);
         QFETCH(QByteArray, asking);
         QFETCH(QByteArray, failed);
         if (cachedDaysAgo != 0)
-            RateRecord::store(
-                "USD", "CNY",
-                RateRecord::parse(rateBody("USD", "CNY", 7.1, QDate::currentDate().addDays(-cachedDaysAgo))));
-        const bool usable = cachedDaysAgo > 0;
+            Settings::instance()->setValue(
+                RateRecord::cacheKey("USD", "CNY"),
+                rateBody("USD", "CNY", cachedRate, QDate::currentDate().addDays(-cachedDaysAgo)));
+        const bool usable = asking == RateClient::updating;
         RateClient client(unreachable);
         client.refresh("USD", "CNY");
         QCOMPARE(client.statusKey(), asking);
@@ -274,9 +322,9 @@ private Q_SLOTS:
         QVERIFY(m_server->paths.isEmpty());
         QVERIFY(cached("EUR", "EUR").isEmpty());
         // Nothing was asked of the network, so nothing of it was set up.
-        QVERIFY(client.findChildren<QNetworkAccessManager *>().isEmpty());
+        QVERIFY(client.findChildren<QAbstractSocket *>().isEmpty());
         client.refresh("EUR", "USD");
-        QCOMPARE(client.findChildren<QNetworkAccessManager *>().size(), 1);
+        QVERIFY(!client.findChildren<QAbstractSocket *>().isEmpty());
     }
 
     void selfSignedCertificate_data()

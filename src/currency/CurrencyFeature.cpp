@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr QSize defaultSize{300, 214};
-
 bool wanted()
 {
     return Settings::instance()->value(SettingsKeys::currencyVisible).toBool();
@@ -93,5 +91,6 @@ void CurrencyFeature::setVisible(bool visible)
 
 QRect CurrencyFeature::defaultGeometry() const
 {
-    return TidyLayout::firstFreeSpot(defaultSize, TidyLayout::workArea(), m_panels->occupiedRects(m_panel));
+    return TidyLayout::firstFreeSpot(CurrencyPanel::defaultPanelSize, TidyLayout::workArea(),
+                                     m_panels->occupiedRects(m_panel));
 }

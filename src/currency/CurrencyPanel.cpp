@@ -27,7 +27,6 @@
 namespace {
 
 constexpr int gripSize = 20;
-constexpr int titleBand = 34;
 
 constexpr int footerPixelSize = 11;
 constexpr QColor statusText{0x9a, 0xa8, 0xba};
@@ -44,7 +43,6 @@ CurrencyPanel::CurrencyPanel(const QUrl &base, QWidget *parent)
     L10n::bind(this, "windowTitle", "Currency conversion");
     setMinimumSize(minimumPanelSize);
     setFont(AppStyle::appFont());
-    m_frame->setTitleBandHeight(titleBand);
     buildUi();
 
     m_converter = new CurrencyConverter({m_amount, m_result, m_from, m_to, m_rateLine, m_status, m_refresh},
@@ -187,15 +185,20 @@ bool CurrencyPanel::restorePanelGeometry(const QRect &fallback)
 {
     Settings *settings = Settings::instance();
     const QByteArray stored = settings->value(SettingsKeys::currencyGeometry).toByteArray();
-    if (settings->value(SettingsKeys::currencyLayoutVersion).toInt() == layoutVersion && !stored.isEmpty() &&
-        restoreGeometry(stored))
-        return true;
-    setGeometry(fallback);
-    return false;
+    const bool restored = !stored.isEmpty() && restoreGeometry(stored);
+    if (!restored)
+        setGeometry(fallback);
+    if (settings->value(SettingsKeys::currencyLayoutVersion).toInt() < layoutVersion) {
+        resize(defaultPanelSize);
+        storePanelGeometry();
+    }
+    return restored;
 }
 
 void CurrencyPanel::storePanelGeometry()
 {
+    if (!PanelFrame::mayStoreGeometry(this))
+        return;
     Settings::instance()->setValue(SettingsKeys::currencyGeometry, saveGeometry());
     Settings::instance()->setValue(SettingsKeys::currencyLayoutVersion, layoutVersion);
 }

@@ -25,9 +25,11 @@ class CurrencyPanel : public QWidget
 
 public:
     static constexpr QSize minimumPanelSize{280, 210};
+    static constexpr QSize defaultPanelSize{300, 214};
     static constexpr int refreshIntervalMs = 60 * 60 * 1000;
-    // Generation of the stored geometry; an older one is not restored.
-    static constexpr int layoutVersion = 1;
+    // Generation of the stored geometry. An older one keeps its place and
+    // takes the default size, which its smaller layout did not have.
+    static constexpr int layoutVersion = 2;
 
     // base: where rates come from (see RateEndpoint).
     explicit CurrencyPanel(const QUrl &base, QWidget *parent = nullptr);

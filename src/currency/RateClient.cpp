@@ -1,23 +1,8 @@
 #include "RateClient.h"
 
 #include "currency/RateEndpoint.h"
+#include "currency/RateFetch.h"
 #include "currency/RateRecord.h"
-
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-#include <QTimer>
-
-#include <memory>
-
-struct RateClient::Pending
-{
-    int serial = 0;
-    QString from;
-    QString to;
-    QByteArray body;
-    bool failed = false;
-};
 
 RateClient::RateClient(const QUrl &base, QObject *parent)
     : QObject(parent)
@@ -53,73 +38,27 @@ void RateClient::refresh(const QString &from, const QString &to)
 
 void RateClient::send(int serial)
 {
-    // Made at the first request: a network manager costs some half a megabyte
-    // resident, which a converter that is never shown should not.
-    if (!m_network)
-        m_network = new QNetworkAccessManager(this);
-    QNetworkRequest request(RateEndpoint::rateUrl(m_base, m_from, m_to));
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::UserVerifiedRedirectPolicy);
-    request.setMaximumRedirectsAllowed(maxRedirects);
-    // The deadline below covers the whole request; this only ends a silent one early.
-    request.setTransferTimeout(m_timeoutMs);
-    QNetworkReply *reply = m_network->get(request);
-
-    auto pending = std::make_shared<Pending>();
-    pending->serial = serial;
-    pending->from = m_from;
-    pending->to = m_to;
-    const QUrl requested = request.url();
-
-    const auto abandon = [reply, pending] {
-        pending->failed = true;
-        reply->abort();
-    };
-    connect(reply, &QNetworkReply::redirected, reply, [reply, requested, abandon](const QUrl &target) {
-        if (RateEndpoint::mayRedirect(requested, target))
-            Q_EMIT reply->redirectAllowed();
-        else
-            abandon();
-    });
-    // A server that announces or sends more than a rate can be is not one.
-    connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, abandon] {
-        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
-        if (length.isValid() && length.toLongLong() > maxReplyBytes)
-            abandon();
-    });
-    connect(reply, &QIODevice::readyRead, reply, [reply, pending, abandon] {
-        if (pending->failed)
-            return;
-        pending->body += reply->read(maxReplyBytes + 1 - pending->body.size());
-        if (pending->body.size() > maxReplyBytes)
-            abandon();
-    });
-    // A total deadline: a server that drips a byte every few seconds never lets
-    // an idle timer fire.
-    auto *deadline = new QTimer(reply);
-    deadline->setSingleShot(true);
-    connect(deadline, &QTimer::timeout, reply, abandon);
-    deadline->start(m_timeoutMs);
-
-    connect(reply, &QNetworkReply::finished, this, [this, reply, pending] { finish(reply, *pending); });
+    // Read on this thread through a buffer of its own: Qt's network access
+    // reads headers without bound on a thread it cannot stop, and waits for
+    // that thread when the program quits.
+    auto *fetch = new RateFetch(RateEndpoint::rateUrl(m_base, m_from, m_to),
+                                {m_timeoutMs, maxReplyBytes, maxRedirects}, this);
+    connect(fetch, &RateFetch::finished, this,
+            [this, fetch, serial, from = m_from, to = m_to] { finish(fetch, serial, from, to); });
+    fetch->start();
 }
 
-void RateClient::finish(QNetworkReply *reply, const Pending &pending)
+void RateClient::finish(RateFetch *fetch, int serial, const QString &from, const QString &to)
 {
-    QByteArray body = pending.body;
-    if (!pending.failed && body.size() <= maxReplyBytes)
-        body += reply->read(maxReplyBytes + 1 - body.size());
-    const QJsonObject object = RateRecord::parse(body);
-    const bool accepted = !pending.failed && body.size() <= maxReplyBytes &&
-                          reply->error() == QNetworkReply::NoError &&
-                          RateRecord::isUsable(object, pending.from, pending.to, QDate::currentDate());
-    reply->deleteLater();
-    if (pending.serial != m_serial)
+    const QJsonObject object = RateRecord::parse(fetch->body());
+    const bool accepted = fetch->succeeded() && RateRecord::isUsable(object, from, to, QDate::currentDate());
+    fetch->deleteLater();
+    if (serial != m_serial)
         return;
     setBusy(false);
     if (accepted) {
         m_rate = RateRecord::accepted(object);
-        RateRecord::store(pending.from, pending.to, m_rate);
+        RateRecord::store(from, to, m_rate);
         Q_EMIT rateChanged();
         setStatus(fetched);
         return;

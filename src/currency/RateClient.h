@@ -7,8 +7,7 @@
 #include <QString>
 #include <QUrl>
 
-class QNetworkAccessManager;
-class QNetworkReply;
+class RateFetch;
 
 // Fetches the daily rate of the selected pair and keeps the last accepted
 // rate of every pair in the settings, so the converter works offline. Only the
@@ -20,7 +19,8 @@ class RateClient : public QObject
 public:
     // A whole request, however slowly its bytes arrive.
     static constexpr int defaultTimeoutMs = 15000;
-    // A daily rate is a few dozen bytes; anything near this is not one.
+    // A daily rate is a few dozen bytes and its headers a few hundred; a reply
+    // near this, headers included, is not one.
     static constexpr qint64 maxReplyBytes = 64 * 1024;
     static constexpr int maxRedirects = 5;
 
@@ -58,13 +58,11 @@ Q_SIGNALS:
     void busyChanged(bool busy);
 
 private:
-    struct Pending;
     void send(int serial);
-    void finish(QNetworkReply *reply, const Pending &pending);
+    void finish(RateFetch *fetch, int serial, const QString &from, const QString &to);
     void setStatus(const char *key);
     void setBusy(bool busy);
 
-    QNetworkAccessManager *m_network = nullptr;
     QUrl m_base;
     int m_timeoutMs = defaultTimeoutMs;
     int m_serial = 0;

@@ -6,8 +6,6 @@
 #include <QJsonDocument>
 #include <QJsonValue>
 
-#include <cmath>
-
 namespace RateRecord {
 
 namespace {
@@ -37,7 +35,8 @@ bool isUsable(const QJsonObject &rate, const QString &from, const QString &to, c
     const QJsonValue number = rate.value(rateKey);
     if (!base.isString() || base.toString() != from || !quote.isString() || quote.toString() != to)
         return false;
-    if (!number.isDouble() || !std::isfinite(number.toDouble()) || !(number.toDouble() > 0.0))
+    // Written so that NaN fails too.
+    if (!number.isDouble() || !(number.toDouble() >= minRate && number.toDouble() <= maxRate))
         return false;
     const QDate day = date(rate);
     return day.isValid() && day <= today;

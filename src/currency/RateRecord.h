@@ -9,9 +9,15 @@
 // keeps it: {"base", "quote", "rate", "date"}.
 namespace RateRecord {
 
+// No two currencies in the world stand further apart than this either way; a
+// rate beyond it is a broken or hostile answer, and its products would be
+// hundreds of digits long.
+inline constexpr double minRate = 1e-9;
+inline constexpr double maxRate = 1e9;
+
 // Whether the object is a rate that may be shown for from -> to: the pair
-// matches exactly, the rate is finite and positive, and the date is a valid
-// ISO date no later than today.
+// matches exactly, the rate lies within [minRate, maxRate], and the date is a
+// valid ISO date no later than today.
 bool isUsable(const QJsonObject &rate, const QString &from, const QString &to, const QDate &today);
 
 // Only the members the converter uses, so nothing else a server sends is kept.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "panels/GuideOverlay.h"
+#include "panels/PanelFrame.h"
 
 #include <QObject>
 #include <QPointer>
@@ -75,7 +76,7 @@ private:
     QPointer<QWidget> m_grip;
     PeerProvider m_peers;
     QPointer<GuideOverlay> m_overlay;
-    int m_titleBand = 44;
+    int m_titleBand = PanelFrame::titleBand;
     bool m_horizontalOnly = false;
     bool m_locked = false;
     bool m_dragging = false;

@@ -28,6 +28,11 @@ bool hasLockedPosition(const QWidget *window)
     return window->property(lockedPositionProperty).isValid();
 }
 
+bool mayStoreGeometry(const QWidget *window)
+{
+    return !hasLockedPosition(window);
+}
+
 void captureLockedPosition(QWidget *window)
 {
     if (window->property(lockedProperty).toBool() && isAlwaysOnTop(window) && !hasLockedPosition(window))

@@ -19,6 +19,8 @@ inline constexpr auto alwaysOnTopActionName = DesktopLayer::alwaysOnTopActionNam
 
 inline constexpr int borderWidth = 6;
 inline constexpr int cornerSize = 18;
+// A press this close to the top moves the window.
+inline constexpr int titleBand = 44;
 
 // Makes a frameless tool window a panel: it shows without taking focus,
 // always shows tooltips, follows the pointer, and is translucent unless opaque.
@@ -27,6 +29,9 @@ void prepareWindow(QWidget *window, bool opaque);
 // The checked state of the window's "Always on top" action; false without one.
 bool isAlwaysOnTop(const QWidget *window);
 bool hasLockedPosition(const QWidget *window);
+// Whether the window's geometry may be written to the settings: not while a
+// locked, pinned window stands away from the position it will return to.
+bool mayStoreGeometry(const QWidget *window);
 // Records where a locked, pinned window was before its first drag.
 void captureLockedPosition(QWidget *window);
 

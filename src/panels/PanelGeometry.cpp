@@ -99,7 +99,7 @@ bool PanelGeometry::restore(bool list, int iconSize)
 
 void PanelGeometry::store(bool list, int iconSize)
 {
-    if (PanelFrame::hasLockedPosition(m_window) || !m_restored)
+    if (!PanelFrame::mayStoreGeometry(m_window) || !m_restored)
         return;
     m_settings->setPlacement(m_window->geometry(), m_userPlaced, iconSize, layoutVersion);
     m_settings->setExpandedHeight(expandedHeight(list));

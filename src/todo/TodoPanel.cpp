@@ -359,7 +359,7 @@ void TodoPanel::setCompositing(bool composited)
 
 void TodoPanel::savePanelGeometry()
 {
-    if (PanelFrame::hasLockedPosition(this) || !geometry().isValid())
+    if (!PanelFrame::mayStoreGeometry(this) || !geometry().isValid())
         return;
     Settings::instance()->setValue(SettingsKeys::todoGeometry, geometry());
 }
