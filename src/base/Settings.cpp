@@ -127,6 +127,10 @@ void Settings::checkFile()
     Settings *settings = instance();
     settings->m_inMemory = false;
     settings->m_memory.clear();
+    // QSettings settles its folder once per process; pinned to ours, the file
+    // checked here is the file it uses.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
     const QString path = filePath();
     const QFileInfo info(path);
     bool usable = true;
