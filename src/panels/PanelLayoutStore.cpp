@@ -55,7 +55,6 @@ struct State
     // The file exists but could not be read, or what it held could not be kept
     // aside: saving would destroy it, so changes stay in memory.
     bool keepFile = false;
-    bool copyKept = false;
 };
 
 State &state()
@@ -245,13 +244,11 @@ void load()
         return keepFileAsIs(s, path, describe(file.status));
     Parsed parsed = parse(file.data);
     s.layout = std::move(parsed.layout);
-    if (parsed.lostSomething) {
-        // Keep what could not be understood before the next save drops it, so a
-        // hand edit with a typo never costs the user the layout it described.
-        s.copyKept = !AtomicSave::keepCopy(path, QStringLiteral("could not be fully read")).isEmpty();
-        if (!s.copyKept)
-            keepFileAsIs(s, path, "parts of it cannot be read and no copy of it can be kept");
-    }
+    // Keep what could not be understood before the next save drops it, so a
+    // hand edit with a typo never costs the user the layout it described.
+    if (parsed.lostSomething &&
+        AtomicSave::keepCopy(path, QStringLiteral("could not be fully read")).isEmpty())
+        keepFileAsIs(s, path, "parts of it cannot be read and no copy of it can be kept");
 }
 
 // Where the next save goes: the file, or the target of a link at its path when
