@@ -111,7 +111,7 @@ bool TodoModel::readyToReplace()
     m_keptCopy = AtomicSave::keepCopy(m_path, QStringLiteral("could not be fully read"));
     if (m_keptCopy.isEmpty()) {
         FileNotice::ignored(m_path, QStringLiteral("it could not be fully read and no copy of it can be kept;"
-                                                   " to-do changes are kept in memory only"));
+                                                   " it is not replaced"));
         return false;
     }
     m_copyPending = false;
