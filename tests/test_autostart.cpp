@@ -148,6 +148,9 @@ private Q_SLOTS:
         QTest::newRow("on: the user's, switched off") << usersSwitchedOff << true << true << "ours" << true;
         QTest::newRow("on: someone else's") << foreign << true << true << "ours" << true;
         QTest::newRow("on: damaged") << damaged << true << true << "ours" << true;
+        // The entry links to a file elsewhere: written through only when it is ours.
+        QTest::newRow("on: linked, someone else's") << foreign << true << true << "ours" << true;
+        QTest::newRow("on: linked, ours, program moved") << oursMoved << true << true << "ours" << false;
         QTest::newRow("off: nothing there") << missing << false << true << "none" << false;
         QTest::newRow("off: ours") << ours << false << true << "none" << false;
         QTest::newRow("off: the user's own, running us") << usersOwn << false << true << "none" << true;
@@ -165,8 +168,12 @@ private Q_SLOTS:
         QFETCH(QString, after);
         QFETCH(bool, keptAside);
         before.replace("/PROGRAM", QFile::encodeName(m_program));
-        put(mainFile(), before);
+        const bool linked = QByteArray(QTest::currentDataTag()).contains("linked");
+        const QString users = linked ? m_env->home() + "/dotfiles/Larkspan.desktop" : mainFile();
+        put(users, before);
         QDir().mkpath(folder());
+        if (linked)
+            QVERIFY(QFile::link(users, mainFile()));
         if (QByteArray(QTest::currentDataTag()).contains("read-only")) {
             if (::geteuid() == 0)
                 QSKIP("permissions do not bind root");
@@ -184,10 +191,15 @@ private Q_SLOTS:
         } else {
             QCOMPARE(contentOf(mainFile()), before);
         }
-        const QStringList copies = QDir(folder()).entryList({"Larkspan.desktop.unreadable-*"}, QDir::Files);
+        // Copies lie beside the user's file, which stays as it was unless it is ours.
+        const QString beside = QFileInfo(users).path();
+        const QStringList copies = QDir(beside).entryList({"Larkspan.desktop.unreadable-*"}, QDir::Files);
         QCOMPARE(copies.size(), keptAside ? 1 : 0);
         if (keptAside)
-            QCOMPARE(contentOf(folder() + "/" + copies.first()), before);
+            QCOMPARE(contentOf(beside + "/" + copies.first()), before);
+        QCOMPARE(QFileInfo(mainFile()).isSymLink(), linked && !keptAside);
+        if (linked)
+            QCOMPARE(contentOf(users), keptAside ? before : autostart.content());
     }
 
     void migrate_data()

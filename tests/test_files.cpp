@@ -106,30 +106,113 @@ private Q_SLOTS:
         QCOMPARE(QDir(env.home()).entryList({"taken.*"}, QDir::Files).size(), 0);
     }
 
+    // A user's files beside the saved file, or beside the file a link to it
+    // leads to ("repo/"), whatever their names: only our own temporaries go.
+    void staleTemporariesRemoved_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("old");
+        QTest::addColumn<bool>("removed");
+        QTest::newRow("our temporary") << ".panels.json.tmp-Ab12Cd" << true << true;
+        QTest::newRow("our temporary, being written") << ".panels.json.tmp-Zz99Yy" << false << false;
+        QTest::newRow("our temporary beside the target") << "repo/.panels.json.tmp-Ab12Cd" << true << true;
+        QTest::newRow("user's backup") << "panels.json.backup" << true << false;
+        QTest::newRow("user's before") << "panels.json.before" << true << false;
+        QTest::newRow("user's v2copy") << "panels.json.v2copy" << true << false;
+        QTest::newRow("user's backup beside the target") << "repo/panels.json.backup" << true << false;
+        QTest::newRow("kept copy") << "panels.json.unreadable-20260101-000000" << true << false;
+        QTest::newRow("not letters and digits") << ".panels.json.tmp-ab-12c" << true << false;
+    }
+
     void staleTemporariesRemoved()
     {
+        QFETCH(QString, name);
+        QFETCH(bool, old);
+        QFETCH(bool, removed);
         TestEnvironment env;
-        const QString path = env.writeFile("panels.json", "{}");
-        const QString stale = env.writeFile("panels.json.Ab12Cd", "half");
-        const QString young = env.writeFile("panels.json.Zz99Yy", "being written");
-        const QString unrelated = env.writeFile("panels.json.unreadable-20260101-000000", "keep");
-        const QString notOurs = env.writeFile("panels.json.ab-12c", "keep"); // not letters and digits
-        for (const QString &file : {stale, unrelated, notOurs}) {
-            QFile f(file);
-            QVERIFY(f.open(QIODevice::ReadWrite));
+        const QString path = env.home() + "/panels.json";
+        QVERIFY(QFile::link(env.writeFile("repo/panels.json", "{}"), path));
+        const QString file = env.writeFile(name, "someone's");
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        if (old)
             QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
                                   QFileDevice::FileModificationTime));
-        }
-        QCOMPARE(AtomicSave::removeStaleTemporaries(path), 1);
-        QVERIFY(!QFile::exists(stale));
-        QVERIFY(QFile::exists(young));
-        QVERIFY(QFile::exists(unrelated));
-        QVERIFY(QFile::exists(notOurs));
-        QVERIFY(QFile::exists(path));
+        QCOMPARE(AtomicSave::removeStaleTemporaries(path), removed ? 1 : 0);
+        QCOMPARE(QFile::exists(file), !removed);
+        QVERIFY(QFileInfo(path).isSymLink());
+    }
 
-        const QString copy = AtomicSave::keepCopy(path);
-        QVERIFY(copy.startsWith(path + ".unreadable-"));
-        QCOMPARE(SafeFile::read(copy, 100).data, QByteArray("{}"));
+    // One copy per content, each under a name of its own, beside the user's
+    // file when a link leads to it; each copy is said.
+    void copiesKept()
+    {
+        TestEnvironment env;
+        const QString file = env.writeFile("repo/todo.json", "first");
+        const QString link = env.home() + "/todo.json";
+        QVERIFY(QFile::link(file, link));
+        // Copies made within one second, the name of that second already taken.
+        const QString now = QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss");
+        const QString later = QDateTime::currentDateTime().addSecs(1).toString("yyyyMMdd-HHmmss");
+        env.writeFile("repo/todo.json.unreadable-" + now, "other");
+        env.writeFile("repo/todo.json.unreadable-" + later, "other");
+
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression("repo/todo.json could not be read; it was kept as"));
+        const QString copy = AtomicSave::keepCopy(link, "could not be read");
+        QVERIFY(copy.startsWith(file + ".unreadable-"));
+        QCOMPARE(TestEnvironment::readFile(copy), QByteArray("first"));
+        QCOMPARE(AtomicSave::keepCopy(link, "could not be read"), copy); // the same content: no second copy
+
+        env.writeFile("repo/todo.json", "second");
+        const QString another = AtomicSave::keepCopy(link, "could not be read");
+        QVERIFY(another.startsWith(file + ".unreadable-") && another != copy);
+        QCOMPARE(TestEnvironment::readFile(another), QByteArray("second"));
+        QCOMPARE(TestEnvironment::readFile(copy), QByteArray("first"));
+        QCOMPARE(QDir(env.home()).entryList({"todo.json.*"}, QDir::Files),
+                 QStringList()); // none beside the link
+        QCOMPARE(QDir(env.home() + "/repo").entryList({"todo.json.unreadable-*"}, QDir::Files).size(), 4);
+    }
+
+    // Where a save of a path goes when a link may sit there: through the link
+    // only to a file of ours; any other target is left as it is, with a copy.
+    void saveTarget_data()
+    {
+        QTest::addColumn<QString>("target"); // what the link at the saved path leads to
+        QTest::addColumn<QString>("goes");   // through the link, instead of it, nowhere
+        QTest::newRow("a file of ours") << "ours.json"
+                                        << "through";
+        QTest::newRow("the user's notes") << "notes.txt"
+                                          << "instead";
+        QTest::newRow("nothing") << "gone"
+                                 << "instead";
+        QTest::newRow("a fifo") << "fifo"
+                                << "nowhere";
+        QTest::newRow("a device") << "/dev/null"
+                                  << "nowhere";
+    }
+
+    void saveTarget()
+    {
+        QFETCH(QString, target);
+        QFETCH(QString, goes);
+        TestEnvironment env;
+        env.writeFile("ours.json", "ours");
+        env.writeFile("notes.txt", "my notes");
+        QCOMPARE(::mkfifo(QFile::encodeName(env.home() + "/fifo").constData(), 0644), 0);
+        const QString to = QDir(env.home()).filePath(target);
+        const QString path = env.home() + "/config/file.json";
+        QVERIFY(QDir().mkpath(env.home() + "/config"));
+        QVERIFY(QFile::link(to, path));
+        if (target == "notes.txt" || goes == "nowhere")
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(target));
+
+        const QString written =
+            AtomicSave::saveTarget(path, 100, [](const QByteArray &content) { return content == "ours"; });
+        QCOMPARE(written, goes == "through" ? to : goes == "instead" ? path : QString());
+        QCOMPARE(QDir(env.home()).entryList({"notes.txt.unreadable-*"}).size(),
+                 target == "notes.txt" ? 1 : 0);
+        QCOMPARE(TestEnvironment::readFile(env.home() + "/notes.txt"), QByteArray("my notes"));
     }
 };
 

@@ -1,5 +1,7 @@
 #include "TestEnvironment.h"
+#include "base/SafeFile.h"
 #include "base/Settings.h"
+#include "fakes/StuckFifo.h"
 
 #include <QRect>
 #include <QSettings>
@@ -60,6 +62,55 @@ private Q_SLOTS:
         QCOMPARE(Settings::instance()->value(SettingsKeys::todoVisible).toBool(), false);
         // The caller's default stands in for keys whose default depends on the run.
         QCOMPARE(Settings::instance()->value(QStringLiteral("todo/keepOnTop"), true).toBool(), true);
+    }
+
+    // Whatever sits at the settings path, the program starts at once, never
+    // writes over anything but a settings file of its own and says what it did.
+    // Last: a row may leave the settings in memory.
+    void hostileFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("stored");     // a change reaches a settings file
+        QTest::addColumn<QString>("message"); // said on standard error
+        QTest::newRow("link to the user's notes") << "notes" << true << "notes.txt is linked from";
+        QTest::newRow("link to a settings file of ours") << "ours" << true << "";
+        QTest::newRow("fifo") << "fifo" << false << "brim-vale.conf: it is not a regular file";
+        QTest::newRow("link to a fifo") << "fifolink" << false << "brim-vale.conf: it links to";
+        QTest::newRow("folder") << "folder" << false << "brim-vale.conf: it is not a regular file";
+    }
+
+    void hostileFile()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, stored);
+        QFETCH(QString, message);
+        TestEnvironment env;
+        const QString path = Settings::filePath();
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        const QString notes = env.writeFile("notes.txt", "buy milk\n");
+        const QString ours = env.writeFile("dotfiles/brim-vale.conf", "[todo]\nvisible=true\n");
+        std::optional<StuckFifo> fifo;
+        if (kind == "fifo" || kind == "fifolink")
+            QVERIFY(fifo.emplace(kind == "fifo" ? path : env.home() + "/fifo").made());
+        if (kind == "notes" || kind == "ours" || kind == "fifolink")
+            QVERIFY(QFile::link(kind == "notes"  ? notes
+                                : kind == "ours" ? ours
+                                                 : env.home() + "/fifo",
+                                path));
+        if (kind == "folder")
+            QVERIFY(QDir().mkpath(path));
+        if (!message.isEmpty())
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QRegularExpression::escape(message)));
+
+        Settings::checkFile();
+        QCOMPARE(Settings::instance()->value(SettingsKeys::todoVisible).toBool(), true);
+        Settings::instance()->setValue(SettingsKeys::todoVisible, false);
+        QCOMPARE(Settings::instance()->value(SettingsKeys::todoVisible).toBool(), false);
+        QVERIFY(!fifo || !fifo->blockedReader());
+        QCOMPARE(TestEnvironment::readFile(notes), QByteArray("buy milk\n"));
+        QCOMPARE(QDir(env.home()).entryList({"notes.txt.unreadable-*"}).size(), kind == "notes" ? 1 : 0);
+        QCOMPARE(QFileInfo(path).isSymLink(), kind == "ours" || kind == "fifolink");
+        QCOMPARE(SafeFile::read(kind == "ours" ? ours : path, 100).data.contains("visible=false"), stored);
     }
 };
 

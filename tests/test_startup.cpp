@@ -1,4 +1,5 @@
 #include "TestEnvironment.h"
+#include "fakes/StuckFifo.h"
 
 #include <QProcess>
 #include <QtTest>
@@ -129,6 +130,38 @@ private Q_SLOTS:
             QCOMPARE(first.state(), QProcess::Running);
         else // the one that followed a dead instance guards the display again
             QVERIFY(isRefused(start()));
+    }
+
+    // A FIFO where a file is read before the window is up: the start goes on
+    // without waiting for a writer, and says what it left out.
+    void fifoAtStart_data()
+    {
+        QTest::addColumn<QString>("path"); // relative to the home
+        QTest::addColumn<QByteArray>("message");
+        QTest::newRow("settings") << ".config/brim-vale/brim-vale.conf"
+                                  << QByteArray("brim-vale.conf: it is not a regular file");
+        QTest::newRow("user folders")
+            << ".config/user-dirs.dirs" << QByteArray("user-dirs.dirs: it is not a regular file");
+    }
+
+    void fifoAtStart()
+    {
+        QFETCH(QString, path);
+        QFETCH(QByteArray, message);
+        QVERIFY(QDir().mkpath(m_env->home() + "/.config/brim-vale"));
+        const StuckFifo fifo(m_env->home() + "/" + path);
+        QVERIFY(fifo.made());
+        QProcess &process = start();
+        QByteArray said;
+        QDeadlineTimer deadline(20000);
+        while (!said.contains(message) && !deadline.hasExpired() && process.state() == QProcess::Running) {
+            process.waitForReadyRead(100);
+            said += process.readAllStandardError();
+        }
+        QVERIFY2(said.contains(message), said.constData());
+        // Longer than the FIFO's patience: a reader stuck on it would be released and seen.
+        QVERIFY(isRunningAfter(process, 4000));
+        QVERIFY(!fifo.blockedReader());
     }
 
 private:

@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 #include "app/SingleInstanceGuard.h"
 #include "base/AppStyle.h"
+#include "base/Settings.h"
 #include "base/ToolTipStyler.h"
 #include "base/Version.h"
 #include "base/l10n/L10n.h"
@@ -39,6 +40,8 @@ int main(int argc, char *argv[])
     QApplication::setFont(AppStyle::appFont());
     QCoreApplication::setOrganizationName(QStringLiteral("brim-vale"));
     QCoreApplication::setApplicationName(QStringLiteral("brim-vale"));
+    // Before the first value is read: a FIFO there would stop the start for good.
+    Settings::checkFile();
 
     // The language comes before the command line so that Qt's help is translated.
     L10n::install();

@@ -1,5 +1,8 @@
 #include "base/AtomicSave.h"
 
+#include "base/FileNotice.h"
+#include "base/SafeFile.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -38,6 +41,46 @@ bool writeAll(int fd, const QByteArray &data)
     return true;
 }
 
+// The temporaries of a save of name: a hidden form no user file has, so that
+// removing stale ones never meets anything but our own litter.
+QString temporaryPrefix(const QString &name)
+{
+    return QLatin1Char('.') + name + QLatin1String(".tmp-");
+}
+
+// Two regular files with the same bytes. Opened non-blocking: a FIFO put in
+// place of a copy is never waited on.
+bool sameContent(const QString &a, const QString &b)
+{
+    int fds[2] = {::open(QFile::encodeName(a).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC),
+                  ::open(QFile::encodeName(b).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)};
+    bool same = fds[0] >= 0 && fds[1] >= 0;
+    struct stat infos[2] = {};
+    same = same && ::fstat(fds[0], &infos[0]) == 0 && ::fstat(fds[1], &infos[1]) == 0 &&
+           S_ISREG(infos[0].st_mode) && S_ISREG(infos[1].st_mode) && infos[0].st_size == infos[1].st_size;
+    QByteArray chunks[2] = {QByteArray(65536, Qt::Uninitialized), QByteArray(65536, Qt::Uninitialized)};
+    while (same) {
+        const ssize_t got = ::read(fds[0], chunks[0].data(), size_t(chunks[0].size()));
+        if (got <= 0) {
+            same = got == 0;
+            break;
+        }
+        ssize_t other = 0;
+        while (other < got) {
+            const ssize_t more = ::read(fds[1], chunks[1].data() + other, size_t(got - other));
+            if (more <= 0)
+                break;
+            other += more;
+        }
+        same = other == got && std::memcmp(chunks[0].constData(), chunks[1].constData(), size_t(got)) == 0;
+    }
+    for (const int fd : fds) {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    return same;
+}
+
 } // namespace
 
 Result save(const QString &path, const QByteArray &data)
@@ -48,7 +91,8 @@ Result save(const QString &path, const QByteArray &data)
         return failure(folder, "cannot create the folder", errno ? errno : EACCES);
 
     const QByteArray target = QFile::encodeName(info.absoluteFilePath());
-    QByteArray pattern = target + ".XXXXXX";
+    QByteArray pattern =
+        QFile::encodeName(folder + QLatin1Char('/') + temporaryPrefix(info.fileName())) + "XXXXXX";
     const int fd = ::mkstemp(pattern.data());
     if (fd < 0)
         return failure(path, "cannot create a temporary file", errno);
@@ -77,32 +121,94 @@ Result save(const QString &path, const QByteArray &data)
     return {true, {}};
 }
 
-QString keepCopy(const QString &path)
+QString saveTarget(const QString &path, qint64 cap, const IsOurKind &isOurKind)
 {
-    const QString copy = path + QLatin1String(".unreadable-") +
-                         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    if (QFileInfo::exists(copy))
-        return copy;
-    return QFile::copy(path, copy) ? copy : QString();
+    const QFileInfo info(path);
+    const QString target = info.isSymLink() ? info.canonicalFilePath() : QString();
+    // No link, or a link to nothing: the program's file takes its place.
+    if (target.isEmpty())
+        return path;
+    const SafeFile::Result current = SafeFile::read(target, cap);
+    if (current.ok() && isOurKind(current.data))
+        return target;
+    switch (current.status) {
+    case SafeFile::Status::NotRegular:
+    case SafeFile::Status::Unreadable:
+        // A folder, a FIFO, a device or a file we may not read: neither it nor
+        // the link that shows the user's intent is touched.
+        FileNotice::ignored(path, QStringLiteral("it links to %1, which is not a regular file or cannot be"
+                                                 " read; nothing is written there")
+                                      .arg(QDir::toNativeSeparators(target)));
+        return {};
+    case SafeFile::Status::Ok:
+    case SafeFile::Status::TooLarge:
+        return keepCopy(target, QStringLiteral("is linked from %1 but is not a file of that kind;"
+                                               " it is left as it is and the link gives way to the"
+                                               " program's own file")
+                                    .arg(QDir::toNativeSeparators(path)))
+                       .isEmpty()
+                   ? QString()
+                   : path;
+    case SafeFile::Status::Missing:
+        break;
+    }
+    return path;
+}
+
+QString keepCopy(const QString &path, const QString &why)
+{
+    // Beside the user's own file, not beside a link to it.
+    const QString source = QFileInfo(path).canonicalFilePath();
+    if (source.isEmpty() || !SafeFile::isRegularFile(source))
+        return {};
+    const QFileInfo info(source);
+    const QDir folder = info.absoluteDir();
+    const QString prefix = info.fileName() + QLatin1String(".unreadable-");
+    const QStringList kept = folder.entryList({prefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden);
+    for (const QString &name : kept) {
+        if (sameContent(source, folder.filePath(name))) {
+            FileNotice::copyKept(source, folder.filePath(name), why);
+            return folder.filePath(name);
+        }
+    }
+    const QString stamp =
+        folder.filePath(prefix + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")));
+    // QFile::copy never replaces an existing file: a taken name moves on to the next.
+    for (int n = 1; n < 1000; ++n) {
+        const QString copy = n == 1 ? stamp : stamp + QLatin1Char('-') + QString::number(n);
+        if (QFile::copy(source, copy)) {
+            FileNotice::copyKept(source, copy, why);
+            return copy;
+        }
+        if (!QFileInfo::exists(copy) && !QFileInfo(copy).isSymLink())
+            break;
+    }
+    return {};
 }
 
 int removeStaleTemporaries(const QString &path)
 {
     const QFileInfo info(path);
-    const QDir folder = info.absoluteDir();
-    static const QRegularExpression suffix(QStringLiteral("^\\.[A-Za-z0-9]{6}$"));
+    QList<QFileInfo> files{info};
+    if (info.isSymLink() && !info.canonicalFilePath().isEmpty())
+        files.append(QFileInfo(info.canonicalFilePath()));
+    static const QRegularExpression suffix(QStringLiteral("^[A-Za-z0-9]{6}$"));
     const QDateTime cutoff = QDateTime::currentDateTimeUtc().addSecs(-60);
     int removed = 0;
-    const QStringList names = folder.entryList({info.fileName() + QLatin1String(".??????")},
-                                               QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString &name : names) {
-        if (!suffix.match(QStringView(name).mid(info.fileName().size())).hasMatch())
-            continue;
-        const QFileInfo temporary(folder.filePath(name));
-        // A save running in another process right now is younger than that.
-        if (temporary.isFile() && !temporary.isSymLink() && temporary.lastModified().toUTC() < cutoff &&
-            QFile::remove(temporary.filePath()))
-            ++removed;
+    for (const QFileInfo &file : files) {
+        const QDir folder = file.absoluteDir();
+        const QString prefix = temporaryPrefix(file.fileName());
+        const QStringList names =
+            folder.entryList({prefix + QLatin1String("??????")}, QDir::Files | QDir::Hidden | QDir::System);
+        for (const QString &name : names) {
+            if (!suffix.match(QStringView(name).mid(prefix.size())).hasMatch())
+                continue;
+            const QFileInfo temporary(folder.filePath(name));
+            // A save running in another process right now is younger than that.
+            if (temporary.isFile() && !temporary.isSymLink() && temporary.lastModified().toUTC() < cutoff &&
+                QFile::remove(temporary.filePath()))
+                ++removed;
+        }
     }
     return removed;
 }

@@ -1,7 +1,15 @@
 #include "base/Settings.h"
 
+#include "base/AtomicSave.h"
+#include "base/FileNotice.h"
+#include "base/SafeFile.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QRect>
 #include <QSettings>
+#include <QStandardPaths>
 
 namespace {
 
@@ -69,6 +77,30 @@ const Entry *entryFor(const QString &key)
     return nullptr;
 }
 
+// A settings file of ours sets at least one key of the table. Keys below a group
+// are written with backslashes ("documents\\geometry" in [panel]).
+bool isSettingsFile(const QByteArray &content)
+{
+    QString group;
+    const QList<QByteArray> lines = content.split('\n');
+    for (const QByteArray &raw : lines) {
+        const QString line = QString::fromUtf8(raw).trimmed();
+        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
+            group = line.mid(1, line.size() - 2);
+            continue;
+        }
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        if (equals <= 0)
+            continue;
+        QString key = line.left(equals).trimmed().replace(QLatin1Char('\\'), QLatin1Char('/'));
+        if (!group.isEmpty() && group != QLatin1String("General"))
+            key = group + QLatin1Char('/') + key;
+        if (entryFor(key))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 Settings *Settings::instance()
@@ -83,6 +115,41 @@ QVariant Settings::defaultValue(const QString &key)
     return entry ? entry->defaultValue : QVariant();
 }
 
+QString Settings::filePath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/') +
+           QCoreApplication::organizationName() + QLatin1Char('/') + QCoreApplication::applicationName() +
+           QLatin1String(".conf");
+}
+
+void Settings::checkFile()
+{
+    Settings *settings = instance();
+    settings->m_inMemory = false;
+    settings->m_memory.clear();
+    // QSettings settles its folder once per process; pinned to ours, the file
+    // checked here is the file it uses.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
+    const QString path = filePath();
+    const QFileInfo info(path);
+    bool usable = true;
+    if (info.isSymLink()) {
+        const QString target = AtomicSave::saveTarget(path, SafeFile::textCap, isSettingsFile);
+        // QSettings writes through any link: one that leads elsewhere goes first.
+        usable = target == path ? QFile::remove(path) : !target.isEmpty();
+    } else if (info.exists()) {
+        const SafeFile::Status status = SafeFile::read(path, SafeFile::textCap).status;
+        usable = status != SafeFile::Status::NotRegular && status != SafeFile::Status::Unreadable;
+    }
+    if (!usable) {
+        settings->m_inMemory = true;
+        FileNotice::ignored(path, QStringLiteral("it is not a regular file, cannot be read or cannot be"
+                                                 " replaced; the settings start from their defaults and"
+                                                 " changes last until the program ends"));
+    }
+}
+
 QVariant Settings::value(const QString &key) const
 {
     return value(key, defaultValue(key));
@@ -90,7 +157,7 @@ QVariant Settings::value(const QString &key) const
 
 QVariant Settings::value(const QString &key, const QVariant &fallback) const
 {
-    const QVariant stored = QSettings().value(key);
+    const QVariant stored = m_inMemory ? m_memory.value(key) : QSettings().value(key);
     if (!stored.isValid())
         return fallback;
     const Entry *entry = entryFor(key);
@@ -106,17 +173,23 @@ QVariant Settings::value(const QString &key, const QVariant &fallback) const
 
 bool Settings::contains(const QString &key) const
 {
-    return QSettings().contains(key);
+    return m_inMemory ? m_memory.contains(key) : QSettings().contains(key);
 }
 
 void Settings::setValue(const QString &key, const QVariant &value)
 {
-    QSettings().setValue(key, value);
+    if (m_inMemory)
+        m_memory.insert(key, value);
+    else
+        QSettings().setValue(key, value);
     Q_EMIT changed(key);
 }
 
 void Settings::remove(const QString &key)
 {
-    QSettings().remove(key);
+    if (m_inMemory)
+        m_memory.remove(key);
+    else
+        QSettings().remove(key);
     Q_EMIT changed(key);
 }

@@ -35,9 +35,24 @@ public:
     // "/collapsed" looked up after its prefix), invalid when it has none.
     static QVariant defaultValue(const QString &key);
 
+    // The settings file: "<organisation>/<application>.conf" in the user's
+    // configuration folder, found without opening anything.
+    static QString filePath();
+    // Makes the settings file safe to use; call once the application's names are
+    // set, before the first value is read. A FIFO, device or unreadable file is
+    // never opened (reading a FIFO would wait for good): the settings start from
+    // their defaults and changes last until the program ends. A link is written
+    // through only to a settings file of ours; any other target is left alone
+    // (a copy of it is kept beside it) and the link gives way to a new file.
+    static void checkFile();
+
 Q_SIGNALS:
     void changed(const QString &key);
 
 private:
     Settings() = default;
+
+    // The file cannot be used: values live here until the program ends.
+    bool m_inMemory = false;
+    QVariantHash m_memory;
 };

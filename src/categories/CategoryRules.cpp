@@ -1,6 +1,7 @@
 #include "categories/CategoryRules.h"
 
 #include "base/AtomicSave.h"
+#include "base/FileNotice.h"
 #include "base/FileSuffix.h"
 #include "base/SafeFile.h"
 #include "base/l10n/L10nText.h"
@@ -174,8 +175,11 @@ void loadCategoryRules()
         // A directory or an unreadable file simply has no rules; QSettings would
         // otherwise treat it as empty and we never write over what the user has.
         // A FIFO or device would block QSettings' read for good.
-        if (!SafeFile::isRegularFile(path) || !info.isReadable())
+        if (!SafeFile::isRegularFile(path) || !info.isReadable()) {
+            FileNotice::ignored(path, QStringLiteral("it is not a regular file or cannot be read;"
+                                                     " only the built-in rules apply"));
             return;
+        }
         QSettings ini(path, QSettings::IniFormat);
         const QStringList sections = ini.childGroups();
         for (const QString &section : sections) {

@@ -1,6 +1,7 @@
 #include "PanelLayoutStore.h"
 
 #include "base/AtomicSave.h"
+#include "base/FileNotice.h"
 #include "base/SafeFile.h"
 #include "base/l10n/L10nText.h"
 
@@ -54,7 +55,6 @@ struct State
     // The file exists but could not be read, or what it held could not be kept
     // aside: saving would destroy it, so changes stay in memory.
     bool keepFile = false;
-    bool copyKept = false;
 };
 
 State &state()
@@ -224,8 +224,8 @@ const char *describe(SafeFile::Status status)
 void keepFileAsIs(State &s, const QString &path, const char *reason)
 {
     s.keepFile = true;
-    qWarning().noquote() << QStringLiteral("%1: %2; panel layout changes are kept in memory only")
-                                .arg(QDir::toNativeSeparators(path), QString::fromLatin1(reason));
+    FileNotice::ignored(path, QString::fromLatin1(reason) +
+                                  QLatin1String("; panel layout changes are kept in memory only"));
 }
 
 void load()
@@ -235,10 +235,7 @@ void load()
     s.loaded = true;
 
     const QString path = filePath();
-    const QFileInfo info(path);
     AtomicSave::removeStaleTemporaries(path);
-    if (info.isSymLink() && !info.canonicalFilePath().isEmpty())
-        AtomicSave::removeStaleTemporaries(info.canonicalFilePath());
 
     const SafeFile::Result file = SafeFile::read(path, fileCap);
     if (file.status == SafeFile::Status::Missing)
@@ -247,37 +244,22 @@ void load()
         return keepFileAsIs(s, path, describe(file.status));
     Parsed parsed = parse(file.data);
     s.layout = std::move(parsed.layout);
-    if (parsed.lostSomething) {
-        // Keep what could not be understood before the next save drops it, so a
-        // hand edit with a typo never costs the user the layout it described.
-        s.copyKept = !AtomicSave::keepCopy(path).isEmpty();
-        if (!s.copyKept)
-            keepFileAsIs(s, path, "parts of it cannot be read and no copy of it can be kept");
-    }
+    // Keep what could not be understood before the next save drops it, so a
+    // hand edit with a typo never costs the user the layout it described.
+    if (parsed.lostSomething &&
+        AtomicSave::keepCopy(path, QStringLiteral("could not be fully read")).isEmpty())
+        keepFileAsIs(s, path, "parts of it cannot be read and no copy of it can be kept");
 }
 
 // Where the next save goes: the file, or the target of a link at its path when
-// that target is a layout of ours (people keep their settings in a repository and
-// link them). Empty when nothing must be written.
+// that target is a layout of ours. Empty when nothing must be written.
 QString saveTarget(State &s, const QString &path)
 {
-    const QFileInfo info(path);
-    if (!info.isSymLink())
-        return path;
-    const QString target = info.canonicalFilePath();
-    const SafeFile::Result current = SafeFile::read(path, fileCap);
-    if (!target.isEmpty() && current.ok() && parse(current.data).isLayout)
-        return target;
-    // Anything else the link leads to is left alone; the link gives way to a file.
-    // Only a regular file is copied: copying a FIFO would wait for a writer.
-    if (current.status == SafeFile::Status::Missing || s.copyKept)
-        return path;
-    s.copyKept = current.ok() && !AtomicSave::keepCopy(path).isEmpty();
-    if (!s.copyKept) {
+    const QString target = AtomicSave::saveTarget(
+        path, fileCap, [](const QByteArray &content) { return parse(content).isLayout; });
+    if (target.isEmpty())
         keepFileAsIs(s, path, "it links to something that is not a panel layout and cannot be copied");
-        return {};
-    }
-    return path;
+    return target;
 }
 
 void save()

@@ -1,6 +1,7 @@
 #include "TodoModel.h"
 
 #include "base/AtomicSave.h"
+#include "base/FileNotice.h"
 #include "base/SafeFile.h"
 #include "todo/TodoFile.h"
 
@@ -87,8 +88,8 @@ void TodoModel::load()
     case SafeFile::Status::NotRegular:
     case SafeFile::Status::Unreadable:
         m_keepFile = true;
-        qWarning().noquote() << QStringLiteral("%1 cannot be read; to-do changes are kept in memory only")
-                                    .arg(QDir::toNativeSeparators(m_path));
+        FileNotice::ignored(m_path,
+                            QStringLiteral("it cannot be read; to-do changes are kept in memory only"));
         return;
     }
     TodoFile::Parsed parsed = TodoFile::parse(file.data, QDate::currentDate());
@@ -107,16 +108,13 @@ bool TodoModel::readyToReplace()
         return false;
     if (!m_copyPending)
         return true;
-    m_keptCopy = AtomicSave::keepCopy(m_path);
+    m_keptCopy = AtomicSave::keepCopy(m_path, QStringLiteral("could not be fully read"));
     if (m_keptCopy.isEmpty()) {
-        qWarning().noquote() << QStringLiteral("%1 could not be fully read and no copy of it can be kept;"
-                                               " it is not replaced")
-                                    .arg(QDir::toNativeSeparators(m_path));
+        FileNotice::ignored(m_path, QStringLiteral("it could not be fully read and no copy of it can be kept;"
+                                                   " it is not replaced"));
         return false;
     }
     m_copyPending = false;
-    qWarning().noquote() << QStringLiteral("%1 could not be fully read; it was kept as %2")
-                                .arg(QDir::toNativeSeparators(m_path), QDir::toNativeSeparators(m_keptCopy));
     return true;
 }
 
@@ -138,10 +136,15 @@ void TodoModel::save()
         setSaved(false);
         return;
     }
-    // Write through a link to the file it leads to, as people keep their
-    // settings in a repository and link them.
-    const QFileInfo info(m_path);
-    const QString target = info.isSymLink() && info.exists() ? info.canonicalFilePath() : m_path;
+    // Through a link only to a to-do list: a list with something lost still is one.
+    const QString target = AtomicSave::saveTarget(m_path, SafeFile::textCap, [](const QByteArray &content) {
+        const TodoFile::Parsed parsed = TodoFile::parse(content, QDate::currentDate());
+        return !parsed.lostSomething || !parsed.tasks.isEmpty();
+    });
+    if (target.isEmpty()) {
+        m_saved = false;
+        return;
+    }
     const AtomicSave::Result result = AtomicSave::save(target, TodoFile::serialise(m_tasks));
     setSaved(result.ok);
     if (!result)

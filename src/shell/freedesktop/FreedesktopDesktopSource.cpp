@@ -1,5 +1,6 @@
 #include "FreedesktopDesktopSource.h"
 
+#include "base/FileNotice.h"
 #include "base/SafeFile.h"
 #include "base/l10n/L10nText.h"
 #include "shell/IconImage.h"
@@ -9,7 +10,9 @@
 #include "shell/freedesktop/Xfconf.h"
 #include "shell/freedesktop/XfconfWatch.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QPixmap>
 #include <QStandardPaths>
@@ -94,8 +97,20 @@ FreedesktopDesktopSource::~FreedesktopDesktopSource() = default;
 
 QString FreedesktopDesktopSource::desktopFolder() const
 {
-    return m_desktopFolder.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::DesktopLocation)
-                                     : m_desktopFolder;
+    return m_desktopFolder.isEmpty() ? userDesktopFolder() : m_desktopFolder;
+}
+
+QString FreedesktopDesktopSource::userDesktopFolder()
+{
+    const QString userDirs = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                             QLatin1String("/user-dirs.dirs");
+    const QFileInfo info(userDirs);
+    if ((info.exists() || info.isSymLink()) && !SafeFile::isRegularFile(userDirs)) {
+        FileNotice::ignored(userDirs,
+                            QStringLiteral("it is not a regular file; the desktop folder is ~/Desktop"));
+        return QDir::homePath() + QLatin1String("/Desktop");
+    }
+    return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
 }
 
 QString FreedesktopDesktopSource::parsingName(const QByteArray &path)

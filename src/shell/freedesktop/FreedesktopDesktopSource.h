@@ -31,6 +31,10 @@ public:
     std::unique_ptr<DesktopWatcher> createWatcher() const override;
 
     QString desktopFolder() const;
+    // The user's desktop folder as the session names it. Qt reads user-dirs.dirs
+    // with a plain open, which waits for good on a FIFO: anything but a regular
+    // file there is never opened, and the desktop is then ~/Desktop.
+    static QString userDesktopFolder();
 
     // The folder as read ahead of the first enumerate (DesktopFolderReader::start);
     // that enumerate uses it if it is of the same folder and still current.

@@ -51,7 +51,7 @@ void prepareEnvironment()
 
 void startReadingDesktop()
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    const QString folder = FreedesktopDesktopSource::userDesktopFolder();
     if (!folder.isEmpty())
         earlyListing() = DesktopFolderReader::start(folder);
 }

@@ -54,6 +54,11 @@ QHash<QString, QString> desktopEntryKeys(const QString &text, bool *isEntry)
     return keys;
 }
 
+QString notOurs()
+{
+    return QStringLiteral("is not an entry of this program");
+}
+
 } // namespace
 
 struct XdgAutostartEntry::Reading
@@ -90,13 +95,21 @@ QByteArray XdgAutostartEntry::content() const
 
 XdgAutostartEntry::Reading XdgAutostartEntry::read(const QString &path) const
 {
-    Reading reading;
     const SafeFile::Result file = SafeFile::read(path, sizeCap);
-    reading.status = file.status;
-    if (!file.ok())
+    if (!file.ok()) {
+        Reading reading;
+        reading.status = file.status;
         return reading;
+    }
+    return understand(file.data);
+}
+
+XdgAutostartEntry::Reading XdgAutostartEntry::understand(const QByteArray &data) const
+{
+    Reading reading;
+    reading.status = SafeFile::Status::Ok;
     QStringDecoder decoder(QStringDecoder::Utf8);
-    const QString text = decoder(file.data);
+    const QString text = decoder(data);
     if (decoder.hasError())
         return reading;
     bool isEntry = false;
@@ -147,7 +160,7 @@ bool XdgAutostartEntry::isOurs(const Reading &reading) const
 
 bool XdgAutostartEntry::removeFile(const QString &path, const Reading &reading)
 {
-    if (!reading.marked && AtomicSave::keepCopy(path).isEmpty())
+    if (!reading.marked && AtomicSave::keepCopy(path, notOurs()).isEmpty())
         return false;
     return QFile::remove(path);
 }
@@ -170,13 +183,17 @@ bool XdgAutostartEntry::setEnabled(bool on)
     const Reading current = read(path);
     bool wrote = false;
     if (on && !startsThis(current)) {
-        bool replaceable = current.status == SafeFile::Status::Missing || current.marked;
+        // A link is written through only to an entry of ours; anything else it
+        // leads to stays as it is, with a copy beside it.
+        const QString target = AtomicSave::saveTarget(
+            path, sizeCap, [this](const QByteArray &data) { return understand(data).marked; });
+        bool replaceable = target != path || current.status == SafeFile::Status::Missing || current.marked;
         // Anything else is copied aside first; what cannot be copied (a folder,
         // a FIFO, a file we may not read) stays untouched and enabling fails.
         if (!replaceable &&
             (current.status == SafeFile::Status::Ok || current.status == SafeFile::Status::TooLarge))
-            replaceable = !AtomicSave::keepCopy(path).isEmpty();
-        wrote = replaceable && AtomicSave::save(path, content());
+            replaceable = !AtomicSave::keepCopy(path, notOurs()).isEmpty();
+        wrote = replaceable && !target.isEmpty() && AtomicSave::save(target, content());
     } else if (!on && current.status == SafeFile::Status::Ok && isOurs(current)) {
         removeFile(path, current);
     }

@@ -33,6 +33,7 @@ public:
 private:
     struct Reading;
     Reading read(const QString &path) const;
+    Reading understand(const QByteArray &data) const;
     bool startsThis(const Reading &reading) const;
     bool isOurs(const Reading &reading) const;
     bool names(const QString &program, const QString &executable) const;
