@@ -142,7 +142,7 @@ void TodoModel::save()
         return !parsed.lostSomething || !parsed.tasks.isEmpty();
     });
     if (target.isEmpty()) {
-        m_saved = false;
+        setSaved(false);
         return;
     }
     const AtomicSave::Result result = AtomicSave::save(target, TodoFile::serialise(m_tasks));
