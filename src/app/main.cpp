@@ -26,32 +26,75 @@
 #include <QApplication>
 #include <QCommandLineParser>
 
+#include <cstdio>
 #include <memory>
+
+namespace {
+
+// Identity first: every settings access depends on it. The language comes
+// before the command line so that Qt's help is translated.
+void setIdentityAndLanguage()
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("brim-vale"));
+    QCoreApplication::setApplicationName(QStringLiteral("brim-vale"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(LARKSPAN_VERSION_STRING));
+    L10n::install();
+}
+
+// Help, version and a malformed command line are answered by the parser, which
+// ends the process.
+int answerCommandLine(int argc, char *argv[])
+{
+    const QCoreApplication app(argc, argv);
+    setIdentityAndLanguage();
+    QCommandLineParser parser;
+    CommandLine::setUp(parser);
+    parser.process(app);
+    return 0;
+}
+
+QStringList argumentsOf(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
     Platform::prepareEnvironment();
+
+    // Help and version need no display (over SSH, in scripts); without one a
+    // bad command line is answered as well, and a start says what is missing
+    // instead of aborting in the windowing system.
+    const QString displayProblem = Platform::displayProblem();
+    const CommandLine::Request request = CommandLine::requestOf(argumentsOf(argc, argv));
+    if (request == CommandLine::Request::Answer ||
+        (request == CommandLine::Request::Malformed && !displayProblem.isEmpty()))
+        return answerCommandLine(argc, argv);
+    if (!displayProblem.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(displayProblem));
+        return 1;
+    }
+
     // A crowded desktop is read while the application starts.
     Platform::startReadingDesktop();
 
-    // Identity first: every settings access below depends on it.
     auto app = std::make_unique<QApplication>(argc, argv);
     QApplication::setFont(AppStyle::appFont());
-    QCoreApplication::setOrganizationName(QStringLiteral("brim-vale"));
-    QCoreApplication::setApplicationName(QStringLiteral("brim-vale"));
-
-    // The language comes before the command line so that Qt's help is translated.
-    L10n::install();
+    setIdentityAndLanguage();
     L10n::followLayoutDirection();
 
-    QCoreApplication::setApplicationVersion(QStringLiteral(LARKSPAN_VERSION_STRING));
     QGuiApplication::setDesktopFileName(QStringLiteral(LARKSPAN_APP_ID));
     QApplication::setQuitOnLastWindowClosed(true);
     QApplication::setWindowIcon(Platform::windowIcon(appIcon()));
     ToolTipStyler::install(app.get());
 
-    // Help, version and bad options end here, before the instance check, so they
-    // also work while another instance runs.
+    // Bad options end here, before the instance check, so they are also
+    // answered while another instance runs.
     auto parser = std::make_unique<QCommandLineParser>();
     CommandLine::setUp(*parser);
     parser->process(*app);

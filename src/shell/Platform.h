@@ -10,6 +10,7 @@ class IconSource;
 class ItemActions;
 class QIcon;
 class QObject;
+class QString;
 class SessionEndWatcher;
 class WindowStacking;
 
@@ -19,6 +20,12 @@ namespace Platform {
 
 // Adjusts the process environment before the application object exists.
 void prepareEnvironment();
+
+// Why the windowing system the program needs cannot be reached, as a line for
+// standard error; empty when it can (or when the user chose a platform of their
+// own). Asked after prepareEnvironment and before the application object, which
+// would otherwise abort the process.
+QString displayProblem();
 
 // Starts reading the desktop folder on a thread of its own, so that on a
 // crowded desktop the reading overlaps the application's start-up; the first

@@ -15,6 +15,7 @@
 #include <QStandardPaths>
 
 #include <malloc.h>
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -47,6 +48,28 @@ void prepareEnvironment()
     // A user's own choice stands.
     if (!qEnvironmentVariableIsSet("QT_ENABLE_REGEXP_JIT"))
         OwnEnvironment::set("QT_ENABLE_REGEXP_JIT", "0");
+}
+
+QString displayProblem()
+{
+    // Qt's X11 platform ends the process with an abort when it cannot open its
+    // display: over SSH, in a script, in a Wayland session without XWayland.
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (!platform.isEmpty() && !platform.startsWith("xcb"))
+        return {};
+    const QByteArray display = qgetenv("DISPLAY");
+    if (!display.isEmpty()) {
+        xcb_connection_t *connection = xcb_connect(display.constData(), nullptr);
+        const bool opened = xcb_connection_has_error(connection) == 0;
+        xcb_disconnect(connection);
+        if (opened)
+            return {};
+    }
+    const QString reason =
+        display.isEmpty()
+            ? QStringLiteral("DISPLAY is not set")
+            : QStringLiteral("the display \"%1\" cannot be opened").arg(QString::fromLocal8Bit(display));
+    return QStringLiteral("Larkspan needs an X11 or XWayland display, and %1.").arg(reason);
 }
 
 void startReadingDesktop()
