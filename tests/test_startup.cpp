@@ -1,6 +1,8 @@
 #include "TestEnvironment.h"
+#include "app/SingleInstanceGuard.h"
 
 #include <QProcess>
+#include <QSignalSpy>
 #include <QtTest>
 
 #include <csignal>
@@ -129,6 +131,28 @@ private Q_SLOTS:
             QCOMPARE(first.state(), QProcess::Running);
         else // the one that followed a dead instance guards the display again
             QVERIFY(isRefused(start()));
+    }
+
+    void secondGuardAsksTheFirstToShow_data()
+    {
+        QTest::addColumn<bool>("leftover"); // something at the socket's path, as a killed instance leaves
+        QTest::newRow("running instance") << false;
+        QTest::newRow("leftover at the socket path") << true;
+    }
+
+    void secondGuardAsksTheFirstToShow()
+    {
+        SingleInstanceGuard first;
+        SingleInstanceGuard second;
+        QFETCH(bool, leftover);
+        QFile stale(first.socketPath());
+        if (leftover)
+            QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.close();
+        QVERIFY(first.acquire());
+        QSignalSpy shown(&first, &SingleInstanceGuard::showRequested);
+        QVERIFY(!second.acquire());
+        QTRY_COMPARE_WITH_TIMEOUT(shown.size(), 1, 10000);
     }
 
 private:

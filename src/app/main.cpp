@@ -207,6 +207,14 @@ int main(int argc, char *argv[])
             tray->announceAutostart();
     }
 
+    // Starting the program again is answered by the running one: it shows itself.
+    if (tray)
+        QObject::connect(guard.get(), &SingleInstanceGuard::showRequested, tray.get(),
+                         &TrayHost::showProgram);
+    else
+        QObject::connect(guard.get(), &SingleInstanceGuard::showRequested, panels.get(),
+                         [panels = panels.get()] { panels->showAll(true); });
+
     const int result = QApplication::exec();
 
     search.reset();
