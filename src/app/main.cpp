@@ -53,6 +53,15 @@ int answerCommandLine(int argc, char *argv[])
     return 0;
 }
 
+// In the user's language, as the command line's answers are.
+int sayDisplayNeeded(int argc, char *argv[])
+{
+    const QCoreApplication app(argc, argv);
+    setIdentityAndLanguage();
+    std::fprintf(stderr, "%s\n", qPrintable(L10n::text(Platform::words().displayNeeded)));
+    return 1;
+}
+
 QStringList argumentsOf(int argc, char *argv[])
 {
     QStringList arguments;
@@ -70,15 +79,12 @@ int main(int argc, char *argv[])
     // Help and version need no display (over SSH, in scripts); without one a
     // bad command line is answered as well, and a start says what is missing
     // instead of aborting in the windowing system.
-    const QString displayProblem = Platform::displayProblem();
+    const bool display = Platform::displayAvailable();
     const CommandLine::Request request = CommandLine::requestOf(argumentsOf(argc, argv));
-    if (request == CommandLine::Request::Answer ||
-        (request == CommandLine::Request::Malformed && !displayProblem.isEmpty()))
+    if (request == CommandLine::Request::Answer || (request == CommandLine::Request::Malformed && !display))
         return answerCommandLine(argc, argv);
-    if (!displayProblem.isEmpty()) {
-        std::fprintf(stderr, "%s\n", qPrintable(displayProblem));
-        return 1;
-    }
+    if (!display)
+        return sayDisplayNeeded(argc, argv);
 
     // A crowded desktop is read while the application starts.
     Platform::startReadingDesktop();

@@ -32,7 +32,8 @@ def main():
             check(shown.returncode == 0 and "--no-tray" in shown.stdout,
                   f"{option} answers ({shown.returncode}: {shown.stderr!r})")
         for what, extra in [("no display at all", {}),
-                            ("Wayland without XWayland", {"WAYLAND_DISPLAY": "wayland-none"})]:
+                            ("Wayland without XWayland", {"WAYLAND_DISPLAY": "wayland-none"}),
+                            ("a display that cannot be opened", {"DISPLAY": ":9999"})]:
             start = run(home, "--no-tray", **extra)
             check(start.returncode == 1 and NEEDED in start.stderr,
                   f"{what}: a start says a display is needed and ends with 1 "

@@ -50,26 +50,20 @@ void prepareEnvironment()
         OwnEnvironment::set("QT_ENABLE_REGEXP_JIT", "0");
 }
 
-QString displayProblem()
+bool displayAvailable()
 {
     // Qt's X11 platform ends the process with an abort when it cannot open its
     // display: over SSH, in a script, in a Wayland session without XWayland.
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
     if (!platform.isEmpty() && !platform.startsWith("xcb"))
-        return {};
+        return true;
     const QByteArray display = qgetenv("DISPLAY");
-    if (!display.isEmpty()) {
-        xcb_connection_t *connection = xcb_connect(display.constData(), nullptr);
-        const bool opened = xcb_connection_has_error(connection) == 0;
-        xcb_disconnect(connection);
-        if (opened)
-            return {};
-    }
-    const QString reason =
-        display.isEmpty()
-            ? QStringLiteral("DISPLAY is not set")
-            : QStringLiteral("the display \"%1\" cannot be opened").arg(QString::fromLocal8Bit(display));
-    return QStringLiteral("Larkspan needs an X11 or XWayland display, and %1.").arg(reason);
+    if (display.isEmpty())
+        return false;
+    xcb_connection_t *connection = xcb_connect(display.constData(), nullptr);
+    const bool opened = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    return opened;
 }
 
 void startReadingDesktop()
@@ -153,6 +147,7 @@ const Words &words()
         QT_TRANSLATE_NOOP("Brimvale", "Start at sign-in"),
         QT_TRANSLATE_NOOP("Brimvale", "Could not change this"),
         QT_TRANSLATE_NOOP("Brimvale", "System"),
+        QT_TRANSLATE_NOOP("Brimvale", "Larkspan needs an X11 or XWayland display, and none could be opened."),
     };
     return linuxWords;
 }
