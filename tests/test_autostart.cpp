@@ -21,21 +21,30 @@ QByteArray entry(const QByteArray &exec, const QByteArray &extra = {})
     return "[Desktop Entry]\nType=Application\nName=Someone's\nExec=" + exec + "\n" + extra;
 }
 
-// What GLib, which most sessions use to start autostart entries, makes of a
-// file's Exec: the program it would run.
-QString programGLibRuns(const QString &path)
+// What GLib, which most sessions use to start autostart entries, reads as a
+// string key of a file's entry.
+QString keyGLibReads(const QString &path, const char *key)
 {
     GKeyFile *file = g_key_file_new();
-    QString program;
+    QString value;
     if (g_key_file_load_from_file(file, QFile::encodeName(path).constData(), G_KEY_FILE_NONE, nullptr)) {
-        gchar *exec = g_key_file_get_string(file, "Desktop Entry", "Exec", nullptr);
-        gchar **argv = nullptr;
-        if (exec && g_shell_parse_argv(exec, nullptr, &argv, nullptr) && argv[0])
-            program = QString::fromUtf8(argv[0]).replace("%%", "%");
-        g_strfreev(argv);
-        g_free(exec);
+        gchar *text = g_key_file_get_string(file, "Desktop Entry", key, nullptr);
+        value = QString::fromUtf8(text);
+        g_free(text);
     }
     g_key_file_free(file);
+    return value;
+}
+
+// What GLib makes of a file's Exec: the program it would run.
+QString programGLibRuns(const QString &path)
+{
+    const QByteArray exec = keyGLibReads(path, "Exec").toUtf8();
+    gchar **argv = nullptr;
+    QString program;
+    if (!exec.isEmpty() && g_shell_parse_argv(exec.constData(), nullptr, &argv, nullptr) && argv[0])
+        program = QString::fromUtf8(argv[0]).replace("%%", "%");
+    g_strfreev(argv);
     return program;
 }
 
@@ -88,6 +97,9 @@ private Q_SLOTS:
         const QString file =
             m_env->writeFile("entry.desktop", "[Desktop Entry]\nExec=" + written.toUtf8() + "\n");
         QCOMPARE(programGLibRuns(file), program);
+        // The entry's TryExec names the same file: once it is gone the session skips the entry.
+        const QString own = m_env->writeFile("own.desktop", XdgAutostartEntry(folder(), program).content());
+        QCOMPARE(keyGLibReads(own, "TryExec"), program);
     }
 
     void isEnabled_data()
@@ -205,30 +217,46 @@ private Q_SLOTS:
     void migrate_data()
     {
         QTest::addColumn<QByteArray>("legacy");
+        QTest::addColumn<QByteArray>("current"); // under the current name
         QTest::addColumn<bool>("result");
         QTest::addColumn<bool>("legacyRemains");
         QTest::addColumn<bool>("enabledAfter");
-        QTest::newRow("nothing to migrate") << missing << false << false << false;
+        const QByteArray ownOtherBuild =
+            "[Desktop Entry]\nExec=\"/some/build/larkspan\"\nX-Larkspan-Autostart=true\n";
+        QTest::newRow("nothing to migrate") << missing << missing << false << false << false;
+        // Written by a build run before the package was installed: it starts this one now.
+        QTest::newRow("ours, another build") << missing << ownOtherBuild << true << false << true;
+        QTest::newRow("ours, another build, switched off") << missing << ownOtherBuild + "Hidden=true\n"
+                                                           << false << false << false;
+        QTest::newRow("the user's own, another build")
+            << missing << entry("\"/some/build/larkspan\"") << false << false << false;
         QTest::newRow("earlier version, any folder")
-            << entry("/usr/local/bin/brim-vale") << true << false << true;
+            << entry("/usr/local/bin/brim-vale") << missing << true << false << true;
         QTest::newRow("earlier name with a space")
-            << entry("\"/opt/Brim Vale/BRIM VALE\" --x") << true << false << true;
-        QTest::newRow("this very program") << entry("\"/PROGRAM\"") << true << false << true;
-        QTest::newRow("another program") << entry("/usr/bin/brim-vale-helper") << false << true << false;
+            << entry("\"/opt/Brim Vale/BRIM VALE\" --x") << missing << true << false << true;
+        QTest::newRow("this very program") << entry("\"/PROGRAM\"") << missing << true << false << true;
+        QTest::newRow("another program")
+            << entry("/usr/bin/brim-vale-helper") << missing << false << true << false;
         QTest::newRow("switched off by the user")
-            << entry("/usr/bin/brim-vale", "Hidden=true\n") << false << false << false;
-        QTest::newRow("damaged") << QByteArray("Exec=/usr/bin/brim-vale\n") << false << true << false;
+            << entry("/usr/bin/brim-vale", "Hidden=true\n") << missing << false << false << false;
+        QTest::newRow("damaged") << QByteArray("Exec=/usr/bin/brim-vale\n") << missing << false << true
+                                 << false;
     }
 
     void migrate()
     {
         QFETCH(QByteArray, legacy);
+        QFETCH(QByteArray, current);
+        QFETCH(bool, enabledAfter);
         legacy.replace("/PROGRAM", QFile::encodeName(m_program));
         put(legacyFile(), legacy);
+        put(mainFile(), current);
         XdgAutostartEntry autostart(folder(), m_program);
         QTEST(autostart.migrateLegacyEntry(), "result");
         QTEST(QFile::exists(legacyFile()), "legacyRemains");
-        QTEST(autostart.isEnabled(), "enabledAfter");
+        QCOMPARE(autostart.isEnabled(), enabledAfter);
+        if (!current.isNull())
+            QCOMPARE(contentOf(mainFile()), enabledAfter ? autostart.content() : current);
     }
 
     void firstRun_data()

@@ -8,9 +8,12 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusContext>
 #include <QDir>
 #include <QFile>
+#include <QMutex>
 #include <QProcess>
+#include <QSemaphore>
 #include <QStandardItemModel>
 #include <QStandardPaths>
 #include <QThread>
@@ -28,17 +31,38 @@ QString writeScript(const TestEnvironment &env, const QString &name, const QStri
 
 } // namespace
 
-// Stands in for a file manager on a private bus and remembers what it was asked.
-class FakeFileManager : public QObject
+// Stands in for a file manager on a private bus: it answers once the test lets
+// it, refuses when told to, and remembers what it showed.
+class FakeFileManager : public QObject, protected QDBusContext
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
 
 public:
-    QStringList shown;
+    QSemaphore answers;
+    std::atomic<bool> refuse = false;
+
+    QStringList shown() const
+    {
+        const QMutexLocker lock(&m_mutex);
+        return m_shown;
+    }
 
 public Q_SLOTS:
-    void ShowItemProperties(const QStringList &uris, const QString &) { shown += uris; }
+    void ShowItemProperties(const QStringList &uris, const QString &)
+    {
+        answers.acquire();
+        if (refuse) {
+            sendErrorReply(QDBusError::Failed, "refused");
+            return;
+        }
+        const QMutexLocker lock(&m_mutex);
+        m_shown += uris;
+    }
+
+private:
+    mutable QMutex m_mutex;
+    QStringList m_shown;
 };
 
 class TestItemActions : public QObject
@@ -134,14 +158,21 @@ private Q_SLOTS:
             client.interface()->activatableServiceNames().value().contains("org.freedesktop.FileManager1"));
         FreedesktopItemActions actions(client);
         const QByteArray notes = QFile::encodeName(m_env->desktop() + "/notes.txt");
-        QVERIFY2(!actions.invokeVerb(notes, "properties"), "the file manager failed to start");
+        int refusals = 0;
+        const auto refused = [&refusals] {
+            ++refusals;
+        };
+        // Nothing waits for the answer; the failure to start is reported when it comes.
+        QVERIFY(actions.invokeVerb(notes, "properties", refused));
+        QTRY_COMPARE_WITH_TIMEOUT(refusals, 1, 10000);
 
-        // On a thread of its own: the request waits for its answer.
+        // On a thread of its own, holding back its answers until the test lets it.
         FakeFileManager fileManager;
         QThread fileManagerThread;
         fileManager.moveToThread(&fileManagerThread);
         fileManagerThread.start();
-        auto stop = qScopeGuard([&fileManagerThread] {
+        auto stop = qScopeGuard([&fileManager, &fileManagerThread] {
+            fileManager.answers.release(100);
             fileManagerThread.quit();
             fileManagerThread.wait();
         });
@@ -149,11 +180,21 @@ private Q_SLOTS:
         QVERIFY(fm.registerObject("/org/freedesktop/FileManager1", &fileManager,
                                   QDBusConnection::ExportAllSlots));
         QVERIFY(fm.registerService("org.freedesktop.FileManager1"));
-        QVERIFY(actions.invokeVerb(notes, "properties"));
-        QVERIFY(actions.invokeVerb(FreedesktopDesktopSource::trashParsingName().toUtf8(), "properties"));
-        // Each call came back after the file manager had answered it.
-        QCOMPARE(fileManager.shown,
-                 (QStringList{QUrl::fromLocalFile(m_env->desktop() + "/notes.txt").toString(), "trash:///"}));
+        // A file manager that has not answered yet keeps nothing waiting.
+        QVERIFY(actions.invokeVerb(notes, "properties", refused));
+        QVERIFY(
+            actions.invokeVerb(FreedesktopDesktopSource::trashParsingName().toUtf8(), "properties", refused));
+        fileManager.answers.release(2);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            fileManager.shown(),
+            (QStringList{QUrl::fromLocalFile(m_env->desktop() + "/notes.txt").toString(), "trash:///"}),
+            10000);
+        QCOMPARE(refusals, 1);
+        // An answer that says no is a failure.
+        fileManager.refuse = true;
+        QVERIFY(actions.invokeVerb(notes, "properties", refused));
+        fileManager.answers.release();
+        QTRY_COMPARE_WITH_TIMEOUT(refusals, 2, 10000);
     }
 
     void openedProgramsGetTheUserEnvironment()

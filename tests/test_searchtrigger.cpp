@@ -30,7 +30,7 @@ struct RecordingActions : ItemActions
         opened->append(pidl);
         return true;
     }
-    bool invokeVerb(const QByteArray &, const QString &) override { return false; }
+    bool invokeVerb(const QByteArray &, const QString &, const Refused &) override { return false; }
     QList<QByteArray> *opened;
 };
 

@@ -1,7 +1,9 @@
 #include "TestEnvironment.h"
+#include "app/SingleInstanceGuard.h"
 #include "fakes/StuckFifo.h"
 
 #include <QProcess>
+#include <QSignalSpy>
 #include <QtTest>
 
 #include <csignal>
@@ -162,6 +164,28 @@ private Q_SLOTS:
         // Longer than the FIFO's patience: a reader stuck on it would be released and seen.
         QVERIFY(isRunningAfter(process, 4000));
         QVERIFY(!fifo.blockedReader());
+    }
+
+    void secondGuardAsksTheFirstToShow_data()
+    {
+        QTest::addColumn<bool>("leftover"); // something at the socket's path, as a killed instance leaves
+        QTest::newRow("running instance") << false;
+        QTest::newRow("leftover at the socket path") << true;
+    }
+
+    void secondGuardAsksTheFirstToShow()
+    {
+        SingleInstanceGuard first;
+        SingleInstanceGuard second;
+        QFETCH(bool, leftover);
+        QFile stale(first.socketPath());
+        if (leftover)
+            QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.close();
+        QVERIFY(first.acquire());
+        QSignalSpy shown(&first, &SingleInstanceGuard::showRequested);
+        QVERIFY(!second.acquire());
+        QTRY_COMPARE_WITH_TIMEOUT(shown.size(), 1, 10000);
     }
 
 private:

@@ -349,6 +349,31 @@ private Q_SLOTS:
         QCOMPARE(hostQuit.count(), 1);
     }
 
+    void startedAgain_data()
+    {
+        QTest::addColumn<bool>("tray");
+        QTest::newRow("with a tray") << true;
+        QTest::newRow("without one") << false;
+    }
+
+    // A second start shows the running program: the panels that were put away,
+    // and the settings window when there is a tray icon to own it.
+    void startedAgain()
+    {
+        QFETCH(bool, tray);
+        m_tray.reset();
+        TrayHost host(m_panels.get(), m_model.get(), m_shell.get(), m_control.get());
+        host.setAvailabilityCheck([tray] { return tray; });
+        host.start();
+        m_panels->toggleAll();
+        QVERIFY(!m_panels->anyPanelVisible());
+        host.showProgram();
+        QVERIFY(m_panels->anyPanelVisible());
+        QCOMPARE(host.trayIcon() && host.trayIcon()->settingsWindow() &&
+                     host.trayIcon()->settingsWindow()->isVisible(),
+                 tray);
+    }
+
 private:
     // What a user sees when opening the menu.
     void openMenu() { Q_EMIT m_tray->menu()->aboutToShow(); }

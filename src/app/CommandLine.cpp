@@ -35,6 +35,17 @@ void setUp(QCommandLineParser &parser)
     });
 }
 
+Request requestOf(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    setUp(parser);
+    if (!parser.parse(arguments))
+        return Request::Malformed;
+    const bool answer = parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")) ||
+                        parser.isSet(QStringLiteral("version"));
+    return answer ? Request::Answer : Request::Run;
+}
+
 int alphaFrom(const QString &value)
 {
     bool ok = false;

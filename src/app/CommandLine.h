@@ -3,6 +3,7 @@
 #include "panels/IconPanelOptions.h"
 
 #include <QString>
+#include <QStringList>
 
 class QCommandLineParser;
 
@@ -15,6 +16,16 @@ inline constexpr int maxIconSize = 96;
 
 // Adds the description, help, version and the seven options, in their order.
 void setUp(QCommandLineParser &parser);
+
+// What a command line asks for, seen before any application object exists:
+// help and version are answered without windows (and so without a display).
+enum class Request
+{
+    Run,
+    Answer,
+    Malformed
+};
+Request requestOf(const QStringList &arguments);
 
 // Body opacity from the "alpha" value: 0-100 is taken, anything else is the default.
 int alphaFrom(const QString &value);

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QtDebug>
@@ -15,6 +17,12 @@
 #include <unistd.h>
 
 namespace {
+
+// What a refused start sends to the running instance, and how long it waits
+// for the socket: a local socket answers at once unless something is wrong.
+constexpr char showRequest[] = "show\n";
+constexpr qint64 requestCap = 64;
+constexpr int socketTimeoutMs = 1000;
 
 // The display this instance shows on, fit for a file name. The program runs on
 // X (through XWayland in a Wayland session), so DISPLAY comes first; ":0.0" and
@@ -43,7 +51,8 @@ QString runtimeFolder()
 
 } // namespace
 
-SingleInstanceGuard::SingleInstanceGuard(const QString &key)
+SingleInstanceGuard::SingleInstanceGuard(const QString &key, QObject *parent)
+    : QObject(parent)
 {
     const QString folder = runtimeFolder();
     if (!folder.isEmpty())
@@ -87,13 +96,70 @@ bool SingleInstanceGuard::acquire()
     while (result != 0 && errno == EINTR);
     if (result == 0) {
         m_fd = fd;
+        listen();
         return true;
     }
     const int error = errno;
     ::close(fd);
-    if (error == EWOULDBLOCK)
+    if (error == EWOULDBLOCK) {
+        askRunningInstance();
         return false;
+    }
     qWarning("Cannot lock %s: %s; starting without the single-instance check",
              qUtf8Printable(QDir::toNativeSeparators(m_path)), std::strerror(error));
     return true;
+}
+
+QString SingleInstanceGuard::socketPath() const
+{
+    if (m_path.isEmpty())
+        return {};
+    return m_path.chopped(int(sizeof(".lock")) - 1) + QLatin1String(".socket");
+}
+
+void SingleInstanceGuard::listen()
+{
+    m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    // The lock is ours, so a socket at the path is one a killed instance left.
+    QLocalServer::removeServer(socketPath());
+    if (!m_server->listen(socketPath())) {
+        qWarning("Cannot listen on %s: %s; a second start will not show this one",
+                 qUtf8Printable(QDir::toNativeSeparators(socketPath())),
+                 qUtf8Printable(m_server->errorString()));
+        return;
+    }
+    connect(m_server, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket *client = m_server->nextPendingConnection()) {
+            connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
+            connect(client, &QLocalSocket::readyRead, this, [this, client] { readRequest(client); });
+        }
+    });
+}
+
+void SingleInstanceGuard::readRequest(QLocalSocket *client)
+{
+    if (!client->canReadLine()) {
+        // Nothing but a short request line is ever sent here.
+        if (client->bytesAvailable() > requestCap)
+            client->abort();
+        return;
+    }
+    const bool show = client->readLine(requestCap) == showRequest;
+    client->disconnectFromServer();
+    if (show)
+        Q_EMIT showRequested();
+}
+
+void SingleInstanceGuard::askRunningInstance() const
+{
+    // A running instance that is still starting has its socket a moment later;
+    // missing it then only costs this one answer.
+    QLocalSocket socket;
+    socket.connectToServer(socketPath());
+    if (!socket.waitForConnected(socketTimeoutMs))
+        return;
+    socket.write(showRequest);
+    socket.waitForBytesWritten(socketTimeoutMs);
+    socket.disconnectFromServer();
 }

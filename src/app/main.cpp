@@ -27,34 +27,83 @@
 #include <QApplication>
 #include <QCommandLineParser>
 
+#include <cstdio>
 #include <memory>
+
+namespace {
+
+// Identity first: every settings access depends on it. The language comes
+// before the command line so that Qt's help is translated.
+void setIdentityAndLanguage()
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("brim-vale"));
+    QCoreApplication::setApplicationName(QStringLiteral("brim-vale"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(LARKSPAN_VERSION_STRING));
+    // Before the first value is read: a FIFO there would stop the start for good.
+    Settings::checkFile();
+    L10n::install();
+}
+
+// Help, version and a malformed command line are answered by the parser, which
+// ends the process.
+int answerCommandLine(int argc, char *argv[])
+{
+    const QCoreApplication app(argc, argv);
+    setIdentityAndLanguage();
+    QCommandLineParser parser;
+    CommandLine::setUp(parser);
+    parser.process(app);
+    return 0;
+}
+
+// In the user's language, as the command line's answers are.
+int sayDisplayNeeded(int argc, char *argv[])
+{
+    const QCoreApplication app(argc, argv);
+    setIdentityAndLanguage();
+    std::fprintf(stderr, "%s\n", qPrintable(L10n::text(Platform::words().displayNeeded)));
+    return 1;
+}
+
+QStringList argumentsOf(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
     Platform::prepareEnvironment();
+
+    // Help and version need no display (over SSH, in scripts); without one a
+    // bad command line is answered as well, and a start says what is missing
+    // instead of aborting in the windowing system.
+    const bool display = Platform::displayAvailable();
+    const CommandLine::Request request = CommandLine::requestOf(argumentsOf(argc, argv));
+    if (request == CommandLine::Request::Answer || (request == CommandLine::Request::Malformed && !display))
+        return answerCommandLine(argc, argv);
+    if (!display)
+        return sayDisplayNeeded(argc, argv);
+
     // A crowded desktop is read while the application starts.
     Platform::startReadingDesktop();
 
-    // Identity first: every settings access below depends on it.
     auto app = std::make_unique<QApplication>(argc, argv);
     QApplication::setFont(AppStyle::appFont());
-    QCoreApplication::setOrganizationName(QStringLiteral("brim-vale"));
-    QCoreApplication::setApplicationName(QStringLiteral("brim-vale"));
-    // Before the first value is read: a FIFO there would stop the start for good.
-    Settings::checkFile();
-
-    // The language comes before the command line so that Qt's help is translated.
-    L10n::install();
+    setIdentityAndLanguage();
     L10n::followLayoutDirection();
 
-    QCoreApplication::setApplicationVersion(QStringLiteral(LARKSPAN_VERSION_STRING));
     QGuiApplication::setDesktopFileName(QStringLiteral(LARKSPAN_APP_ID));
     QApplication::setQuitOnLastWindowClosed(true);
     QApplication::setWindowIcon(Platform::windowIcon(appIcon()));
     ToolTipStyler::install(app.get());
 
-    // Help, version and bad options end here, before the instance check, so they
-    // also work while another instance runs.
+    // Bad options end here, before the instance check, so they are also
+    // answered while another instance runs.
     auto parser = std::make_unique<QCommandLineParser>();
     CommandLine::setUp(*parser);
     parser->process(*app);
@@ -166,6 +215,14 @@ int main(int argc, char *argv[])
         if (firstRunAutostart)
             tray->announceAutostart();
     }
+
+    // Starting the program again is answered by the running one: it shows itself.
+    if (tray)
+        QObject::connect(guard.get(), &SingleInstanceGuard::showRequested, tray.get(),
+                         &TrayHost::showProgram);
+    else
+        QObject::connect(guard.get(), &SingleInstanceGuard::showRequested, panels.get(),
+                         [panels = panels.get()] { panels->showAll(true); });
 
     const int result = QApplication::exec();
 

@@ -16,7 +16,9 @@ public:
     // left alone when switching off (it does not start this executable anyway).
     virtual bool setEnabled(bool on) = 0;
     // Replaces an entry left by an earlier version under its old name with the
-    // current one. False when there was nothing of ours to migrate.
+    // current one, and points the program's own entry at this executable when
+    // another build of the program wrote it. False when there was nothing of
+    // ours to migrate.
     virtual bool migrateLegacyEntry() = 0;
     // Whether any entry exists under the program's name, ours or not.
     virtual bool exists() = 0;

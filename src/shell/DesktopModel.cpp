@@ -264,9 +264,11 @@ bool DesktopModel::openItem(const QModelIndex &index)
     return isValidRow(index) && m_actions && m_actions->open(m_items.at(index.row()).handle());
 }
 
-bool DesktopModel::invokeVerb(const QModelIndex &index, const QString &verb)
+bool DesktopModel::invokeVerb(const QModelIndex &index, const QString &verb,
+                              const ItemActions::Refused &refused)
 {
-    return isValidRow(index) && m_actions && m_actions->invokeVerb(m_items.at(index.row()).handle(), verb);
+    return isValidRow(index) && m_actions &&
+           m_actions->invokeVerb(m_items.at(index.row()).handle(), verb, refused);
 }
 
 bool DesktopModel::openPath(const QString &path)

@@ -79,9 +79,10 @@ public:
     QStringList itemKeys(const QModelIndexList &indexes) const;
 
     // Open the item as the desktop would, or run a named command on it
-    // ("properties"). False for an invalid index or when nothing could be started.
+    // ("properties"). False for an invalid index or when nothing could be
+    // started; a later refusal goes to `refused` (see ItemActions::invokeVerb).
     bool openItem(const QModelIndex &index);
-    bool invokeVerb(const QModelIndex &index, const QString &verb);
+    bool invokeVerb(const QModelIndex &index, const QString &verb, const ItemActions::Refused &refused = {});
     // Opens any file or folder in the application the desktop uses for it.
     bool openPath(const QString &path);
 

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 // What the platform does with a desktop item when the user opens it or asks for
 // one of its commands. Items are named by their pidl (see DesktopEntry). Nothing
 // waits for the started program, and failures are the platform's to report.
@@ -16,7 +18,13 @@ public:
     // False when nothing could be started.
     virtual bool open(const QByteArray &pidl) = 0;
 
+    // Called when a command that another program carries out is refused by it
+    // or never answered.
+    using Refused = std::function<void()>;
+
     // Runs a named command on the item; "properties" shows its properties.
-    // False for a command the platform does not offer.
-    virtual bool invokeVerb(const QByteArray &pidl, const QString &verb) = 0;
+    // False at once for a command the platform does not offer or cannot ask
+    // for. Nothing waits for the program that carries it out: its refusal, when
+    // it comes, is reported to `refused` (when given).
+    virtual bool invokeVerb(const QByteArray &pidl, const QString &verb, const Refused &refused) = 0;
 };

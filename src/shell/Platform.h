@@ -20,6 +20,11 @@ namespace Platform {
 // Adjusts the process environment before the application object exists.
 void prepareEnvironment();
 
+// Whether the windowing system the program needs can be reached (true as well
+// when the user chose a platform of their own). Asked after prepareEnvironment
+// and before the application object, which would otherwise abort the process.
+bool displayAvailable();
+
 // Starts reading the desktop folder on a thread of its own, so that on a
 // crowded desktop the reading overlaps the application's start-up; the first
 // source made afterwards takes what was read. Call before the application object.
@@ -61,6 +66,7 @@ struct Words
     const char *autostartFailedTitle; // the notice when it could not be changed
     const char *autostartFailedText;
     const char *followSystemLanguage; // the language list's first item
+    const char *displayNeeded;        // said when a start finds no display
 };
 const Words &words();
 

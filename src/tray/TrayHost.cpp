@@ -55,6 +55,16 @@ void TrayHost::announceAutostart()
     check();
 }
 
+void TrayHost::showProgram()
+{
+    if (!m_panels->anyPanelVisible())
+        m_panels->showAll(true);
+    if (m_icon)
+        m_icon->showSettings();
+    else
+        m_panels->showAll(true);
+}
+
 void TrayHost::start()
 {
     check();

@@ -36,6 +36,10 @@ public:
     // Shows the first-run notice, now or when a tray first appears.
     void announceAutostart();
 
+    // The program was started again: panels put away come back, and the
+    // settings window comes forward (the panels, when there is no tray icon).
+    void showProgram();
+
     // Looks at the tray now and keeps looking.
     void start();
     bool hasTray() const { return m_available; }

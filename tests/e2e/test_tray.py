@@ -25,6 +25,7 @@ MENU = ["Hide all panels", "Tools", "Layout", "Appearance", "Refresh desktop ico
 # A window of the program inside the tray's tree (xwininfo -tree): size and place on screen.
 DOCKED = re.compile(r'\("larkspan" [^)]*\)\s+(\d+)x(\d+)[+-]-?\d+[+-]-?\d+\s+\+(-?\d+)\+(-?\d+)')
 PANELS = ["Documents", "Images"]
+SETTINGS = "Larkspan — Settings"
 TRAY_CHECK_SECONDS = 2  # how often the program looks for its tray
 
 
@@ -81,7 +82,7 @@ def tray_and_settings(session, home, tray):
     # first switch has the focus): the entry in the autostart folder comes and goes.
     entry = os.path.join(home.path, ".config", "autostart", "Larkspan.desktop")
     check(not os.path.exists(entry), "no autostart entry after the first run was decided")
-    title = "Larkspan — Settings"
+    title = SETTINGS
     for how, toggle in [("the tray menu", lambda: tray.pick("Start at sign-in")),
                         ("the settings window", lambda: session.run("xdotool", "key", "space"))]:
         if how == "the settings window":
@@ -142,6 +143,13 @@ def with_tray(session, root):
     if check(tray.icon() is not None, "the tray icon stays"):
         session.click(*tray.centre())
         check(wait_until(lambda: "Desktop" in app.windows()), "a click on the tray icon brings the panel back")
+        # Starting the program again shows the running one: its panel and the settings window.
+        app.close_window("Desktop")
+        check(wait_until(lambda: "Desktop" not in app.windows(), 5), "the panel is put away again")
+        check(home.start("--single").ended() == 0, "a second start ends with 0")
+        shown = app.wait_for(["Desktop", SETTINGS])
+        check({"Desktop", SETTINGS} <= set(shown), f"the running one shows its panel and settings ({shown})")
+        app.close_window(SETTINGS)
     trayer.terminate()
     trayer.wait(5)
     time.sleep(TRAY_CHECK_SECONDS + 1)  # nothing outside shows when the program has noticed

@@ -66,9 +66,14 @@ QString encode(const QString &program)
     quoted.replace(u'%', QLatin1StringView("%%"));
 
     // The string-level escapes come last: they are undone first when reading.
+    return escapeString(quoted);
+}
+
+QString escapeString(const QString &text)
+{
     QString value;
-    value.reserve(quoted.size() + 8);
-    for (const QChar c : quoted) {
+    value.reserve(text.size() + 8);
+    for (const QChar c : text) {
         switch (c.unicode()) {
         case u'\\':
             value.append(QLatin1StringView("\\\\"));
@@ -86,6 +91,9 @@ QString encode(const QString &program)
             value.append(c);
         }
     }
+    // A leading space would be trimmed away by every reader.
+    if (value.startsWith(u' '))
+        value.replace(0, 1, QLatin1StringView("\\s"));
     return value;
 }
 

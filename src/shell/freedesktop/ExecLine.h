@@ -13,6 +13,9 @@ namespace ExecLine {
 // The value that runs program with no arguments; the path is always quoted.
 QString encode(const QString &program);
 
+// A plain string value (TryExec, say) with the string-level escapes applied.
+QString escapeString(const QString &text);
+
 // The arguments of a value as read from the file (escapes included), field
 // codes (%f, %U, ...) left out. Empty when the value is malformed (an open quote).
 QStringList decode(const QString &value);

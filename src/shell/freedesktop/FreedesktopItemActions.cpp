@@ -7,6 +7,7 @@
 #include "shell/freedesktop/Xfconf.h"
 
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -18,7 +19,7 @@
 namespace {
 
 const QString fileManagerService = QStringLiteral("org.freedesktop.FileManager1");
-// A file manager that has to start first answers within this.
+// A file manager that has to start first answers within this; a later answer counts as a refusal.
 constexpr int propertiesTimeoutMs = 5000;
 
 QString fileUri(const QByteArray &localPath)
@@ -109,11 +110,16 @@ bool launchLauncher(const QByteArray &path)
 
 } // namespace
 
-FreedesktopItemActions::FreedesktopItemActions() = default;
+FreedesktopItemActions::FreedesktopItemActions()
+    : m_pending(std::make_unique<QObject>())
+{}
 
 FreedesktopItemActions::FreedesktopItemActions(const QDBusConnection &bus)
     : m_bus(bus)
+    , m_pending(std::make_unique<QObject>())
 {}
+
+FreedesktopItemActions::~FreedesktopItemActions() = default;
 
 QString FreedesktopItemActions::itemUri(const QByteArray &pidl)
 {
@@ -154,16 +160,16 @@ bool FreedesktopItemActions::open(const QByteArray &pidl)
     return launchDefault(uri);
 }
 
-bool FreedesktopItemActions::invokeVerb(const QByteArray &pidl, const QString &verb)
+bool FreedesktopItemActions::invokeVerb(const QByteArray &pidl, const QString &verb, const Refused &refused)
 {
     if (verb == QLatin1String("open"))
         return open(pidl);
     if (verb == QLatin1String("properties"))
-        return showProperties(pidl);
+        return showProperties(pidl, refused);
     return false;
 }
 
-bool FreedesktopItemActions::showProperties(const QByteArray &pidl)
+bool FreedesktopItemActions::showProperties(const QByteArray &pidl, const Refused &refused)
 {
     const QString uri = itemUri(pidl);
     if (uri.isEmpty())
@@ -178,9 +184,16 @@ bool FreedesktopItemActions::showProperties(const QByteArray &pidl)
         QDBusMessage::createMethodCall(fileManagerService, QStringLiteral("/org/freedesktop/FileManager1"),
                                        fileManagerService, QStringLiteral("ShowItemProperties"));
     call << QStringList{uri} << QString();
-    // Only an answer tells that a file manager took the request: one that is
-    // merely activatable may fail to start, and the bus then answers with an
-    // error (or nothing at all).
-    const QDBusMessage reply = bus.call(call, QDBus::Block, propertiesTimeoutMs);
-    return reply.type() == QDBusMessage::ReplyMessage;
+    // The answer is not waited for: a file manager that is slow to start or to
+    // answer must not freeze the panels. Only the answer tells that it took the
+    // request: one that is merely activatable may fail to start, and the bus
+    // then answers with an error (or nothing at all).
+    auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, propertiesTimeoutMs), m_pending.get());
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
+                     [refused](QDBusPendingCallWatcher *answered) {
+                         answered->deleteLater();
+                         if (answered->isError() && refused)
+                             refused();
+                     });
+    return true;
 }

@@ -15,6 +15,7 @@
 #include <QStandardPaths>
 
 #include <malloc.h>
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -47,6 +48,22 @@ void prepareEnvironment()
     // A user's own choice stands.
     if (!qEnvironmentVariableIsSet("QT_ENABLE_REGEXP_JIT"))
         OwnEnvironment::set("QT_ENABLE_REGEXP_JIT", "0");
+}
+
+bool displayAvailable()
+{
+    // Qt's X11 platform ends the process with an abort when it cannot open its
+    // display: over SSH, in a script, in a Wayland session without XWayland.
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (!platform.isEmpty() && !platform.startsWith("xcb"))
+        return true;
+    const QByteArray display = qgetenv("DISPLAY");
+    if (display.isEmpty())
+        return false;
+    xcb_connection_t *connection = xcb_connect(display.constData(), nullptr);
+    const bool opened = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    return opened;
 }
 
 void startReadingDesktop()
@@ -130,6 +147,7 @@ const Words &words()
         QT_TRANSLATE_NOOP("Brimvale", "Start at sign-in"),
         QT_TRANSLATE_NOOP("Brimvale", "Could not change this"),
         QT_TRANSLATE_NOOP("Brimvale", "System"),
+        QT_TRANSLATE_NOOP("Brimvale", "Larkspan needs an X11 or XWayland display, and none could be opened."),
     };
     return linuxWords;
 }

@@ -86,6 +86,9 @@ QByteArray XdgAutostartEntry::content() const
                                   "Type=Application\n"
                                   "Name=Larkspan\n");
     text += QLatin1StringView("Exec=") + ExecLine::encode(m_executable) + u'\n';
+    // Once that file is gone (a build folder cleaned, a package removed) the
+    // session skips the entry instead of failing to start it.
+    text += QLatin1StringView("TryExec=") + ExecLine::escapeString(m_executable) + u'\n';
     text += QLatin1StringView("Icon=" LARKSPAN_APP_ID "\n"
                               "Terminal=false\n"
                               "X-GNOME-Autostart-enabled=true\n");
@@ -210,12 +213,18 @@ bool XdgAutostartEntry::setEnabled(bool on)
 
 bool XdgAutostartEntry::migrateLegacyEntry()
 {
+    // The program's own entry written by another build of it (run from a build
+    // folder, or installed elsewhere before) starts this one from now on. One
+    // the user switched off in the session settings stays as it is.
+    const Reading current = read(filePath());
+    const bool followed = current.marked && current.active && !startsThis(current) && setEnabled(true);
+
     const QString legacyPath = QDir(m_folder).filePath(QString::fromUtf16(legacyFileName));
     const Reading legacy = read(legacyPath);
     if (!isOurs(legacy))
-        return false;
+        return followed;
     if (!QFile::remove(legacyPath))
-        return false;
+        return followed;
     // An entry the user had switched off in the session settings stays off.
-    return legacy.active && setEnabled(true);
+    return (legacy.active && setEnabled(true)) || followed;
 }
