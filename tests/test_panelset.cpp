@@ -384,8 +384,18 @@ private Q_SLOTS:
         loose->visibleShortcuts = true;
         set->toggleAll();
         QVERIFY(!loose->shown);
-        loose->shown = true; // a loose item still on screen counts as shown
-        QVERIFY(set->anyPanelVisible());
+
+        // Every panel closed, the loose items still on the desktop: the first
+        // tray click brings the panels back and leaves the loose items alone.
+        set->setHideToTray(true);
+        set->showAll(false);
+        QSignalSpy allHidden(set, &PanelSet::allHidden);
+        for (IconPanel *p : set->panelsInOrder())
+            p->close();
+        QCOMPARE(allHidden.count(), 1);
+        set->toggleAll();
+        QVERIFY(loose->shown);
+        QVERIFY(set->panel("documents")->isVisible());
     }
 
     void panelEmptiedDuringDragWaits()

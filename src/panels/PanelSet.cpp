@@ -329,8 +329,9 @@ void PanelSet::tidy()
 
 bool PanelSet::anyPanelVisible() const
 {
-    if (m_loose && m_loose->hasVisibleShortcuts())
-        return true;
+    // Loose items are desktop icons, not panels: with every panel closed they
+    // still show, and the tray then brings the panels back instead of taking
+    // the last loose items away.
     const QList<IconPanel *> panels = panelsInOrder();
     return std::any_of(panels.cbegin(), panels.cend(), [](const IconPanel *p) { return p->isVisible(); }) ||
            m_companions.anyVisible();

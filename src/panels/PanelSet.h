@@ -37,6 +37,7 @@ public:
     // and belong on screen.
     void showCompanions();
     void toggleAll();
+    // Whether an icon panel or a companion is on screen (loose items do not count).
     bool anyPanelVisible() const;
     void setHideToTray(bool hide);
     void setIconSize(int px);
