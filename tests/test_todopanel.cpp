@@ -275,23 +275,26 @@ private Q_SLOTS:
     void restoredGeometry_data()
     {
         QTest::addColumn<QRect>("stored");
-        QTest::addColumn<bool>("used");
-        QTest::newRow("on screen") << QRect(100, 120, 360, 300) << true;
-        QTest::newRow("off every screen") << QRect(-5000, -5000, 360, 300) << false;
-        QTest::newRow("nothing stored") << QRect() << false;
+        QTest::addColumn<QRect>("placed"); // invalid: the fallback
+        QTest::newRow("on screen") << QRect(100, 120, 360, 300) << QRect(100, 120, 360, 300);
+        // The offscreen test screen is 800 x 600.
+        QTest::newRow("half off the screen is pulled inside")
+            << QRect(700, 120, 360, 300) << QRect(440, 120, 360, 300);
+        QTest::newRow("off every screen") << QRect(-5000, -5000, 360, 300) << QRect();
+        QTest::newRow("nothing stored") << QRect() << QRect();
     }
 
     void restoredGeometry()
     {
         QFETCH(QRect, stored);
-        QFETCH(bool, used);
+        QFETCH(QRect, placed);
         if (stored.isValid())
             Settings::instance()->setValue(SettingsKeys::todoGeometry, stored);
         m_model = std::make_unique<TodoModel>(m_env->appConfigDir() + "/todo.json");
         TodoPanel panel(m_model.get());
         const QRect fallback(30, 40, 340, 420);
         panel.restorePanelGeometry(fallback);
-        const QRect expected = used ? stored : fallback;
+        const QRect expected = placed.isValid() ? placed : fallback;
         QCOMPARE(panel.pos(), expected.topLeft());
         QCOMPARE(panel.width(), expected.width());
         QCOMPARE(panel.height(), 122 + 52); // the height is the content's

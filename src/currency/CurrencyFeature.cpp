@@ -6,6 +6,7 @@
 #include "currency/CurrencyPanel.h"
 #include "currency/RateEndpoint.h"
 #include "panels/PanelSet.h"
+#include "panels/ScreenFit.h"
 #include "panels/TidyLayout.h"
 #include "shell/DesktopLayer.h"
 
@@ -36,7 +37,11 @@ CurrencyFeature::CurrencyFeature(PanelSet *panels, DesktopLayer *layer, QObject 
 
     m_panel->setGuideOverlay(panels->guideOverlay());
     m_panel->setPeerProvider([panels, panel = m_panel] { return panels->peerRects(panel); });
-    m_panel->restorePanelGeometry(defaultGeometry());
+    if (m_panel->restorePanelGeometry(defaultGeometry())) {
+        // Screens change between runs: a converter that no longer fits is pulled inside.
+        m_panel->setGeometry(
+            ScreenFit::fitInside(m_panel->geometry(), ScreenFit::availableAreas(), m_panel->minimumSize()));
+    }
     m_panel->setLayoutLocked(panels->isLayoutLocked());
     connect(panels, &PanelSet::layoutLockChanged, m_panel, [panel = m_panel](bool locked) {
         panel->setLayoutLocked(locked);
