@@ -9,7 +9,6 @@
 #include "todo/TodoMetrics.h"
 #include "todo/TodoModel.h"
 #include "todo/TodoPanel.h"
-#include "todo/TodoPlacement.h"
 #include "todo/TodoStyle.h"
 
 #include <QAction>
@@ -298,31 +297,6 @@ private Q_SLOTS:
         QCOMPARE(panel.pos(), expected.topLeft());
         QCOMPARE(panel.width(), expected.width());
         QCOMPARE(panel.height(), 122 + 52); // the height is the content's
-    }
-
-    void defaultPlacement_data()
-    {
-        QTest::addColumn<QRect>("area");
-        QTest::addColumn<QList<QRect>>("panels");
-        QTest::addColumn<QRect>("expected");
-        const QRect area(24, 24, 1872, 1032);
-        QTest::newRow("free screen") << area << QList<QRect>{} << QRect(24, 24, 340, 420);
-        // A panel at the top-left pushes the first free spot below it (8 px clear, 16 px steps).
-        QTest::newRow("below a panel")
-            << area << QList<QRect>{QRect(24, 24, 300, 200)} << QRect(24, 24 + 16 * 13, 340, 420);
-        QTest::newRow("column full") << area << QList<QRect>{QRect(24, 24, 300, 1032)}
-                                     << QRect(24 + 16 * 20, 24, 340, 420);
-        QTest::newRow("small screen") << QRect(0, 0, 300, 200) << QList<QRect>{} << QRect(0, 0, 300, 200);
-        QTest::newRow("no room at all")
-            << QRect(0, 0, 400, 500) << QList<QRect>{QRect(0, 0, 400, 500)} << QRect(0, 0, 340, 420);
-    }
-
-    void defaultPlacement()
-    {
-        QFETCH(QRect, area);
-        QFETCH(QList<QRect>, panels);
-        QFETCH(QRect, expected);
-        QCOMPARE(TodoPlacement::defaultRect(area, panels), expected);
     }
 
     void dayLabels()

@@ -48,10 +48,7 @@ CurrencyFeature::CurrencyFeature(PanelSet *panels, DesktopLayer *layer, QObject 
         if (locked)
             panel->storePanelGeometry();
     });
-    connect(panels, &PanelSet::tidied, m_panel, [this] {
-        m_panel->setGeometry(defaultGeometry());
-        m_panel->storePanelGeometry();
-    });
+    connect(panels, &PanelSet::tidied, m_panel, &CurrencyPanel::storePanelGeometry);
     connect(m_panel, &CurrencyPanel::hideRequested, this, [this] { setVisible(false); });
     panels->addCompanion(m_panel, wanted);
     if (m_layer)
@@ -84,6 +81,7 @@ void CurrencyFeature::setVisible(bool visible)
 {
     Settings::instance()->setValue(SettingsKeys::currencyVisible, visible);
     if (visible) {
+        m_panels->companionShown();
         m_panel->show();
         m_panel->raise();
         m_panel->activateWindow();
@@ -98,5 +96,6 @@ void CurrencyFeature::setVisible(bool visible)
 
 QRect CurrencyFeature::defaultGeometry() const
 {
-    return TidyLayout::firstFreeSpot(defaultSize, TidyLayout::workArea(), m_panels->occupiedRects(m_panel));
+    return TidyLayout::freeSpot(defaultSize, m_panel->minimumSize(), TidyLayout::workArea(),
+                                m_panels->occupiedRects(m_panel));
 }

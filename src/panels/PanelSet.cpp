@@ -285,6 +285,7 @@ void PanelSet::addCompanion(QWidget *window, std::function<bool()> wanted)
 void PanelSet::companionShown()
 {
     m_panelsShown = true;
+    m_room.placeCompanions(false);
     reassertLayer();
 }
 
@@ -311,11 +312,14 @@ void PanelSet::arrangePanels(bool force)
             m_singlePanel->applyGeometry(
                 QRect(m_singlePanel->pos(), m_singlePanel->preferredSize(area.height())),
                 m_singlePanel->isUserPlaced());
-        return;
+    } else {
+        PanelArrangement::arrangeCategoryPanels(m_panels, m_options.iconSize, force);
+        // A tidy places the companions afresh after the panels; otherwise new
+        // panels keep clear of them.
+        PanelArrangement::arrangeCustomPanels(m_panels, force,
+                                              force ? QList<QRect>() : m_companions.wantedRects(nullptr));
     }
-
-    PanelArrangement::arrangeCategoryPanels(m_panels, m_options.iconSize, force);
-    PanelArrangement::arrangeCustomPanels(m_panels, force);
+    m_room.placeCompanions(force);
 }
 
 void PanelSet::tidy()
@@ -358,6 +362,7 @@ void PanelSet::showAll(bool activate)
         p->winId();
     for (IconPanel *p : panels)
         p->show();
+    m_room.placeCompanions(false);
     const QList<QWidget *> companions = m_companions.showWanted();
     if (activate && !panels.isEmpty()) {
         for (auto it = panels.crbegin(); it != panels.crend(); ++it)
@@ -374,6 +379,7 @@ void PanelSet::showCompanions()
 {
     if (!m_panelsShown)
         return;
+    m_room.placeCompanions(false);
     m_companions.showWanted();
     reassertLayer();
 }
