@@ -345,16 +345,21 @@ QRect freeSpot(QSize size, QSize minimum, const QRect &area, const QList<QRect> 
     if (const std::optional<QRect> free =
             bestFreeRect(size, minimum, area, occupied, area.topLeft(), leftThenTop))
         return *free;
-    // No room: the least covered spot still shows most of the window (two
-    // windows at one corner would hide one of them entirely).
+    // No room: the spot that hides the least of any one window, then the least
+    // in all (two windows at one corner would hide one of them entirely).
     const QSize least = shrinkSteps(size, minimum, area).constLast();
     const auto covered = [&occupied](const QRect &r) {
+        qint64 worst = 0;
         qint64 sum = 0;
         for (const QRect &o : occupied) {
             const QRect common = r.intersected(o);
-            sum += common.isEmpty() ? 0 : qint64(common.width()) * common.height();
+            if (common.isEmpty() || o.isEmpty())
+                continue;
+            const qint64 hidden = qint64(common.width()) * common.height();
+            worst = std::max(worst, hidden * 1000 / (qint64(o.width()) * o.height()));
+            sum += hidden;
         }
-        return sum;
+        return std::pair(worst, sum);
     };
     QList<int> xs{area.left(), area.right() + 1 - least.width()};
     QList<int> ys{area.top(), area.bottom() + 1 - least.height()};
