@@ -9,8 +9,7 @@ import os
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from x11session import Home, Session, check, wait_until  # noqa: E402
-import x11session  # noqa: E402
+from x11session import Home, check, run_test, wait_until  # noqa: E402
 
 SIZES = [(1280, 720), (1366, 768), (1920, 1080), (3840, 2160)]
 SCALES = ["1", "1.25", "1.5", "2"]
@@ -59,7 +58,16 @@ def verify(row, moment, windows, size, roomy):
               f"{row}, {moment}: no window is hidden behind another {windows}")
 
 
-def walk(session, root, size, scale):
+def walk(session, root):
+    size = session.size
+    for scale in SCALES:
+        # A fresh home per scale: every start is a first start.
+        home_root = os.path.join(root, scale)
+        os.makedirs(home_root)
+        walk_row(session, home_root, size, scale)
+
+
+def walk_row(session, root, size, scale):
     logical = (int(size[0] / float(scale)), int(size[1] / float(scale)))
     roomy = logical[0] >= ROOMY[0] and logical[1] >= ROOMY[1]
     row = f"{size[0]}x{size[1]} at scale {scale}"
@@ -84,21 +92,5 @@ def walk(session, root, size, scale):
     app.stop()
 
 
-def main():
-    missing = [tool for tool in x11session.REQUIRED if x11session.shutil.which(tool) is None]
-    if missing:
-        print("skipped: missing " + ", ".join(missing))
-        return x11session.SKIP
-    for size in SIZES:
-        session = Session()
-        session.size = size
-        with session:
-            for scale in SCALES:
-                with x11session.tempfile.TemporaryDirectory() as root:
-                    walk(session, root, size, scale)
-    print(f"{len(x11session.failures)} failure(s)")
-    return 1 if x11session.failures else 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_test(walk, sizes=SIZES))
