@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QtTest>
@@ -244,6 +245,20 @@ private Q_SLOTS:
         QVERIFY(!panel->property("lockedPanelPosition").isValid());
     }
 
+    void staysReachable()
+    {
+        IconPanel *panel = makePanel("documents", 2);
+        QVERIFY(showAt(panel, QRect(200, 150, 300, 250)));
+        const QRect screen = panel->screen()->availableGeometry();
+        // Dragged far down by its title band: the band stays on the screen.
+        drag(panel, QPoint(100, 20), QPoint(100, 20 + 2 * screen.height()));
+        QCOMPARE(panel->geometry(), QRect(200, screen.bottom() + 1 - 44, 300, 250));
+        // Moved back up and stretched far below: the bottom edge stops at the screen's.
+        drag(panel, QPoint(100, 20), QPoint(100, 20 - screen.height()));
+        drag(panel, QPoint(100, panel->height() - 2), QPoint(100, 2 * screen.height()));
+        QCOMPARE(panel->geometry(), QRect(200, screen.top(), 300, screen.height()));
+    }
+
     void closingAsksToQuit_data()
     {
         QTest::addColumn<bool>("hideToTray");
@@ -328,6 +343,7 @@ private Q_SLOTS:
         QTest::newRow("current") << onScreen << 48 << false;
         QTest::newRow("other icon size") << onScreen << 64 << true;
         QTest::newRow("removed monitor") << QRect(-5000, -5000, 300, 240) << 48 << false;
+        QTest::newRow("taller than the screen") << QRect(100, 298, 562, 1201) << 48 << false;
     }
 
     void geometryRestore()
@@ -349,7 +365,9 @@ private Q_SLOTS:
             QCOMPARE(storedGeometry(), stored);
             return;
         }
-        QCOMPARE(panel->geometry(), stored);
+        // Pulled onto the screen when it no longer fits there.
+        const QRect screen = panel->screen()->availableGeometry();
+        QCOMPARE(panel->geometry(), screen.contains(stored) ? stored : QRect(100, 0, 562, screen.height()));
         QVERIFY(panel->isUserPlaced());
         panel->applyGeometry(QRect(10, 20, 330, 260), false);
         panel->storePanelGeometry();

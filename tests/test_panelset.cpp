@@ -328,6 +328,49 @@ private Q_SLOTS:
         QCOMPARE(names, customs);
     }
 
+    void companionsTakeFreeRoom_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("a new custom panel keeps clear of them") << "new panel";
+        QTest::newRow("shown over a panel, one moves off it") << "shown";
+        QTest::newRow("tidied, each gets room of its own") << "tidy";
+    }
+
+    void companionsTakeFreeRoom()
+    {
+        // The offscreen screen is 800 x 600: the documents panel takes the
+        // right of the work area, the companions start in the room left of it.
+        QFETCH(QString, change);
+        addFiles({"/d/a.txt"});
+        PanelSet *set = makeSet();
+        QWidget todo;
+        QWidget currency;
+        todo.setGeometry(24, 24, 300, 214);
+        currency.setGeometry(
+            QRect(change == "shown" ? set->panel("documents")->geometry().topLeft() : QPoint(24, 24),
+                  QSize(300, 214)));
+        set->addCompanion(&todo, [] { return true; });
+        set->addCompanion(&currency, [] { return true; });
+        if (change == "new panel") {
+            todo.move(24, 300);
+            set->showAll(false);
+            Q_EMIT set->panel("documents")->createPanelRequested(QString());
+            QTRY_COMPARE(set->panelsInOrder().size(), 2);
+        } else if (change == "shown") {
+            set->companionShown();
+        } else {
+            set->tidy();
+        }
+        QList<QRect> windows{todo.geometry(), currency.geometry()};
+        for (const IconPanel *p : set->panelsInOrder())
+            windows.append(p->geometry());
+        for (qsizetype i = 0; i < windows.size(); ++i) {
+            QVERIFY(TidyLayout::workArea().contains(windows[i]));
+            for (qsizetype j = i + 1; j < windows.size(); ++j)
+                QVERIFY2(!windows[i].intersects(windows[j]), qPrintable(QString("%1 and %2").arg(i).arg(j)));
+        }
+    }
+
     void hidingAndCompanions()
     {
         addFiles({"/d/a.txt", "/d/b.png"});
@@ -473,8 +516,18 @@ private Q_SLOTS:
         loose->visibleShortcuts = true;
         set->toggleAll();
         QVERIFY(!loose->shown);
-        loose->shown = true; // a loose item still on screen counts as shown
-        QVERIFY(set->anyPanelVisible());
+
+        // Every panel closed, the loose items still on the desktop: the first
+        // tray click brings the panels back and leaves the loose items alone.
+        set->setHideToTray(true);
+        set->showAll(false);
+        QSignalSpy allHidden(set, &PanelSet::allHidden);
+        for (IconPanel *p : set->panelsInOrder())
+            p->close();
+        QCOMPARE(allHidden.count(), 1);
+        set->toggleAll();
+        QVERIFY(loose->shown);
+        QVERIFY(set->panel("documents")->isVisible());
     }
 
     void panelEmptiedDuringDragWaits()

@@ -92,6 +92,10 @@ private Q_SLOTS:
             << 3 << QPoint(1800, 300) << 48 << one << QList<QPoint>{{1756, 272}, {1832, 272}, {1832, 272}};
         QTest::newRow("a row crossing onto the second screen")
             << 2 << QPoint(1900, 300) << 48 << Screens{wide, side} << QList<QPoint>{{1832, 272}, {1944, 272}};
+        QTest::newRow("near the second screen's left edge stays on it")
+            << 1 << QPoint(1950, 300) << 48 << Screens{wide, side} << QList<QPoint>{{1920, 272}};
+        QTest::newRow("near the second screen's top edge stays on it")
+            << 1 << QPoint(2500, 10) << 48 << Screens{wide, side} << QList<QPoint>{{2456, 30}};
         QTest::newRow("nothing dropped") << 0 << QPoint(500, 300) << 48 << one << QList<QPoint>{};
     }
     void dropPositions()

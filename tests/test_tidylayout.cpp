@@ -217,25 +217,29 @@ private Q_SLOTS:
               "expected");
     }
 
-    void firstFreeSpot_data()
+    void freeSpot_data()
     {
-        QTest::addColumn<QList<QRect>>("obstacles");
-        QTest::addColumn<QRect>("expected");
-        const QRect area(24, 24, 1000, 600);
+        QTest::addColumn<QList<QRect>>("occupied"); // in the area (24, 24, 1000, 600)
+        QTest::addColumn<QRect>("expected");        // of 300 x 214, at least 280 x 150
         QTest::newRow("free area: its corner") << QList<QRect>{} << QRect(24, 24, 300, 214);
-        // Grown by 8 px the obstacle ends at y 231; the first 16 px step below it is y 232.
         QTest::newRow("down the first column")
-            << QList<QRect>{QRect(24, 24, 400, 200)} << QRect(24, 232, 300, 214);
-        // A full-height obstacle pushes the scan right, past its grown edge at x 431.
+            << QList<QRect>{QRect(24, 24, 400, 200)} << QRect(24, 240, 300, 214);
         QTest::newRow("next column") << QList<QRect>{QRect(24, 24, 400, 600)} << QRect(440, 24, 300, 214);
-        QTest::newRow("nothing free: the corner") << QList<QRect>{area} << QRect(24, 24, 300, 214);
+        QTest::newRow("between two windows")
+            << QList<QRect>{QRect(24, 24, 300, 600), QRect(660, 24, 364, 600)} << QRect(340, 24, 300, 214);
+        QTest::newRow("shrunk into the strip below")
+            << QList<QRect>{QRect(24, 24, 1000, 380)} << QRect(24, 420, 300, 160);
+        QTest::newRow("no room: least covered")
+            << QList<QRect>{QRect(24, 24, 1000, 500)} << QRect(24, 474, 280, 150);
+        QTest::newRow("no room at all: the corner, smallest")
+            << QList<QRect>{QRect(24, 24, 1000, 600)} << QRect(24, 24, 280, 150);
     }
 
-    void firstFreeSpot()
+    void freeSpot()
     {
-        QFETCH(QList<QRect>, obstacles);
-        QFETCH(QRect, expected);
-        QCOMPARE(TidyLayout::firstFreeSpot(QSize(300, 214), QRect(24, 24, 1000, 600), obstacles), expected);
+        QFETCH(QList<QRect>, occupied);
+        QTEST(TidyLayout::freeSpot(QSize(300, 214), QSize(280, 150), QRect(24, 24, 1000, 600), occupied),
+              "expected");
     }
 };
 

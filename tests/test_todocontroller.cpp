@@ -14,7 +14,6 @@
 #include "todo/TodoController.h"
 #include "todo/TodoModel.h"
 #include "todo/TodoPanel.h"
-#include "todo/TodoPlacement.h"
 
 #include <QAction>
 #include <QMenu>
@@ -166,7 +165,7 @@ private Q_SLOTS:
         for (const IconPanel *p : m_set->panelsInOrder())
             iconPanels.append(p->expandedGeometry());
         const QRect area = TidyLayout::workArea();
-        const QRect spot = TodoPlacement::defaultRect(area, iconPanels);
+        const QRect spot = TidyLayout::freeSpot(QSize(340, 420), QSize(300, 150), area, iconPanels);
         QWidget other;
         other.setGeometry(QRect(spot.topLeft(), QSize(300, 214)));
         m_set->addCompanion(&other, [otherWanted] { return otherWanted; });

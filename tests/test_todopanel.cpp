@@ -9,7 +9,6 @@
 #include "todo/TodoMetrics.h"
 #include "todo/TodoModel.h"
 #include "todo/TodoPanel.h"
-#include "todo/TodoPlacement.h"
 #include "todo/TodoStyle.h"
 
 #include <QAction>
@@ -300,51 +299,29 @@ private Q_SLOTS:
     void restoredGeometry_data()
     {
         QTest::addColumn<QRect>("stored");
-        QTest::addColumn<bool>("used");
-        QTest::newRow("on screen") << QRect(100, 120, 360, 300) << true;
-        QTest::newRow("off every screen") << QRect(-5000, -5000, 360, 300) << false;
-        QTest::newRow("nothing stored") << QRect() << false;
+        QTest::addColumn<QRect>("placed"); // invalid: the fallback
+        QTest::newRow("on screen") << QRect(100, 120, 360, 300) << QRect(100, 120, 360, 300);
+        // The offscreen test screen is 800 x 600.
+        QTest::newRow("half off the screen is pulled inside")
+            << QRect(700, 120, 360, 300) << QRect(440, 120, 360, 300);
+        QTest::newRow("off every screen") << QRect(-5000, -5000, 360, 300) << QRect();
+        QTest::newRow("nothing stored") << QRect() << QRect();
     }
 
     void restoredGeometry()
     {
         QFETCH(QRect, stored);
-        QFETCH(bool, used);
+        QFETCH(QRect, placed);
         if (stored.isValid())
             Settings::instance()->setValue(SettingsKeys::todoGeometry, stored);
         m_model = std::make_unique<TodoModel>(m_env->appConfigDir() + "/todo.json");
         TodoPanel panel(m_model.get());
         const QRect fallback(30, 40, 340, 420);
         panel.restorePanelGeometry(fallback);
-        const QRect expected = used ? stored : fallback;
+        const QRect expected = placed.isValid() ? placed : fallback;
         QCOMPARE(panel.pos(), expected.topLeft());
         QCOMPARE(panel.width(), expected.width());
         QCOMPARE(panel.height(), 122 + 52); // the height is the content's
-    }
-
-    void defaultPlacement_data()
-    {
-        QTest::addColumn<QRect>("area");
-        QTest::addColumn<QList<QRect>>("panels");
-        QTest::addColumn<QRect>("expected");
-        const QRect area(24, 24, 1872, 1032);
-        QTest::newRow("free screen") << area << QList<QRect>{} << QRect(24, 24, 340, 420);
-        // A panel at the top-left pushes the first free spot below it (8 px clear, 16 px steps).
-        QTest::newRow("below a panel")
-            << area << QList<QRect>{QRect(24, 24, 300, 200)} << QRect(24, 24 + 16 * 13, 340, 420);
-        QTest::newRow("column full") << area << QList<QRect>{QRect(24, 24, 300, 1032)}
-                                     << QRect(24 + 16 * 20, 24, 340, 420);
-        QTest::newRow("small screen") << QRect(0, 0, 300, 200) << QList<QRect>{} << QRect(0, 0, 300, 200);
-        QTest::newRow("no room at all")
-            << QRect(0, 0, 400, 500) << QList<QRect>{QRect(0, 0, 400, 500)} << QRect(0, 0, 340, 420);
-    }
-
-    void defaultPlacement()
-    {
-        QFETCH(QRect, area);
-        QFETCH(QList<QRect>, panels);
-        QFETCH(QRect, expected);
-        QCOMPARE(TodoPlacement::defaultRect(area, panels), expected);
     }
 
     void dayLabels()

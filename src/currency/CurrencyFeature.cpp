@@ -6,6 +6,7 @@
 #include "currency/CurrencyPanel.h"
 #include "currency/RateEndpoint.h"
 #include "panels/PanelSet.h"
+#include "panels/ScreenFit.h"
 #include "panels/TidyLayout.h"
 #include "shell/DesktopLayer.h"
 
@@ -34,17 +35,18 @@ CurrencyFeature::CurrencyFeature(PanelSet *panels, DesktopLayer *layer, QObject 
 
     m_panel->setGuideOverlay(panels->guideOverlay());
     m_panel->setPeerProvider([panels, panel = m_panel] { return panels->peerRects(panel); });
-    m_panel->restorePanelGeometry(defaultGeometry());
+    if (m_panel->restorePanelGeometry(defaultGeometry())) {
+        // Screens change between runs: a converter that no longer fits is pulled inside.
+        m_panel->setGeometry(
+            ScreenFit::fitInside(m_panel->geometry(), ScreenFit::availableAreas(), m_panel->minimumSize()));
+    }
     m_panel->setLayoutLocked(panels->isLayoutLocked());
     connect(panels, &PanelSet::layoutLockChanged, m_panel, [panel = m_panel](bool locked) {
         panel->setLayoutLocked(locked);
         if (locked)
             panel->storePanelGeometry();
     });
-    connect(panels, &PanelSet::tidied, m_panel, [this] {
-        m_panel->setGeometry(defaultGeometry());
-        m_panel->storePanelGeometry();
-    });
+    connect(panels, &PanelSet::tidied, m_panel, &CurrencyPanel::storePanelGeometry);
     connect(m_panel, &CurrencyPanel::hideRequested, this, [this] { setVisible(false); });
     panels->addCompanion(m_panel, wanted);
     if (m_layer)
@@ -77,6 +79,7 @@ void CurrencyFeature::setVisible(bool visible)
 {
     Settings::instance()->setValue(SettingsKeys::currencyVisible, visible);
     if (visible) {
+        m_panels->companionShown();
         m_panel->show();
         m_panel->raise();
         m_panel->activateWindow();
@@ -91,6 +94,6 @@ void CurrencyFeature::setVisible(bool visible)
 
 QRect CurrencyFeature::defaultGeometry() const
 {
-    return TidyLayout::firstFreeSpot(CurrencyPanel::defaultPanelSize, TidyLayout::workArea(),
-                                     m_panels->occupiedRects(m_panel));
+    return TidyLayout::freeSpot(CurrencyPanel::defaultPanelSize, m_panel->minimumSize(), TidyLayout::workArea(),
+                                m_panels->occupiedRects(m_panel));
 }

@@ -33,6 +33,16 @@ bool CompanionWindows::anyVisible() const
                        [](const Companion &c) { return c.window && c.window->isVisible(); });
 }
 
+QList<QWidget *> CompanionWindows::wantedWindows() const
+{
+    QList<QWidget *> windows;
+    for (const Companion &c : m_companions) {
+        if (c.window && c.wanted())
+            windows.append(c.window);
+    }
+    return windows;
+}
+
 QList<QWidget *> CompanionWindows::showWanted() const
 {
     QList<QWidget *> shown;

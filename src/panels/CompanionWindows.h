@@ -20,6 +20,8 @@ public:
     // Frames of the windows but `except` that belong on screen, shown yet or not.
     QList<QRect> wantedRects(const QWidget *except) const;
     bool anyVisible() const;
+    // The windows that belong on screen, in the order they joined.
+    QList<QWidget *> wantedWindows() const;
     // Shows the windows that belong on screen; returns them in order.
     QList<QWidget *> showWanted() const;
     // They keep their own geometry as they hide.

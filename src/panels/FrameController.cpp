@@ -2,6 +2,7 @@
 
 #include "panels/GuideOverlay.h"
 #include "panels/PanelFrame.h"
+#include "panels/ScreenFit.h"
 #include "panels/Snapping.h"
 
 #include <QMouseEvent>
@@ -113,8 +114,11 @@ void FrameController::resizeTo(QPoint globalPoint)
         return;
     const QSize minimum = m_window->minimumSize();
     const QRect proposed = PanelFrame::resized(m_startGeometry, globalPoint - m_pressPoint, m_edges, minimum);
-    const Snapping::Result snapped = Snapping::snapResize(proposed, peers(), screenArea(), minimum, m_edges);
-    m_window->setGeometry(snapped.rect);
+    // The dragged edges stay on the screen, where the user can still reach them.
+    const QRect area = screenArea();
+    const QRect limited = ScreenFit::limitResize(proposed, m_edges, minimum, area);
+    const Snapping::Result snapped = Snapping::snapResize(limited, peers(), area, minimum, m_edges);
+    m_window->setGeometry(ScreenFit::limitResize(snapped.rect, m_edges, minimum, area));
     showGuides(snapped.guides);
 }
 
@@ -190,7 +194,9 @@ bool FrameController::mouseMoved(QMouseEvent *event)
             return true;
         const QRect proposed(m_startTopLeft + (global - m_pressPoint), m_window->frameGeometry().size());
         const Snapping::Result snapped = Snapping::snapMove(proposed, peers(), screenArea());
-        m_window->move(snapped.rect.topLeft());
+        // The title band stays on a screen: it is what brings the window back.
+        m_window->move(
+            ScreenFit::keepTitleOnScreen(snapped.rect, m_titleBand, ScreenFit::availableAreas()).topLeft());
         showGuides(snapped.guides);
         Q_EMIT dragMoved();
         return true;

@@ -36,10 +36,10 @@ void arrangeCategoryPanels(const QHash<QString, IconPanel *> &panels, int iconSi
         panels.value(categoryId(record.category))->applyGeometry(record.rect, record.userPlaced);
 }
 
-void arrangeCustomPanels(const QHash<QString, IconPanel *> &panels, bool force)
+void arrangeCustomPanels(const QHash<QString, IconPanel *> &panels, bool force, const QList<QRect> &obstacles)
 {
     const QRect area = TidyLayout::workArea();
-    QList<QRect> occupied;
+    QList<QRect> occupied = obstacles;
     for (int category : allCategories()) {
         if (const IconPanel *p = panels.value(categoryId(category)))
             occupied.append(p->expandedGeometry());

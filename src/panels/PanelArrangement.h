@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QHash>
+#include <QList>
+#include <QRect>
 #include <QString>
 
 class IconPanel;
@@ -11,6 +13,8 @@ class IconPanel;
 namespace PanelArrangement {
 
 void arrangeCategoryPanels(const QHash<QString, IconPanel *> &panels, int iconSize, bool force);
-void arrangeCustomPanels(const QHash<QString, IconPanel *> &panels, bool force);
+// `obstacles`: other windows the new places keep clear of.
+void arrangeCustomPanels(const QHash<QString, IconPanel *> &panels, bool force,
+                         const QList<QRect> &obstacles);
 
 } // namespace PanelArrangement

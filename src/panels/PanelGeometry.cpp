@@ -4,6 +4,7 @@
 #include "panels/PanelMetrics.h"
 #include "panels/PanelSettings.h"
 #include "panels/PanelStyle.h"
+#include "panels/ScreenFit.h"
 
 #include <QWidget>
 
@@ -91,7 +92,8 @@ bool PanelGeometry::restore(bool list, int iconSize)
     const std::optional<PanelSettings::Placement> stored = m_settings->placement(iconSize, layoutVersion);
     if (!stored)
         return false;
-    placeAt(stored->rect, list);
+    // Screens change between runs: a panel that no longer fits is pulled inside.
+    placeAt(ScreenFit::fitInside(stored->rect, ScreenFit::availableAreas(), m_window->minimumSize()), list);
     m_needsRelayout = stored->stale;
     m_userPlaced = stored->userPlaced;
     return true;

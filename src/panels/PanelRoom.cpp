@@ -49,6 +49,21 @@ void PanelRoom::fitAfterViewChange(IconPanel *panel) const
     panel->applyGeometry(r, panel->isUserPlaced());
 }
 
+void PanelRoom::placeCompanions(bool all) const
+{
+    const QRect area = TidyLayout::workArea();
+    QList<QRect> taken;
+    for (const IconPanel *p : m_panels())
+        taken.append(p->expandedGeometry());
+    for (QWidget *window : m_companions->wantedWindows()) {
+        const QRect current = window->frameGeometry();
+        if (all || std::any_of(taken.cbegin(), taken.cend(),
+                               [&current](const QRect &r) { return r.intersects(current); }))
+            window->setGeometry(TidyLayout::freeSpot(window->size(), window->minimumSize(), area, taken));
+        taken.append(window->frameGeometry());
+    }
+}
+
 QRect PanelRoom::singlePanelPlace()
 {
     const QRect available = TidyLayout::primaryAvailable();
@@ -64,5 +79,5 @@ QList<QRect> PanelRoom::otherPanelRects(const IconPanel *except) const
         if (p != except)
             rects.append(p->expandedGeometry());
     }
-    return rects;
+    return rects + m_companions->wantedRects(nullptr);
 }

@@ -29,13 +29,17 @@ public:
     // Resizes a panel to the size it now prefers, kept on the work area and,
     // when it would cover another panel, moved to the nearest room that holds it.
     void fitAfterViewChange(IconPanel *panel) const;
+    // Moves the companions that belong on screen into room no icon panel and no
+    // earlier companion uses: all of them, or only those covering another window.
+    void placeCompanions(bool all) const;
 
     // Where the one panel of single mode first goes: a tall column at the top
     // right of the primary screen.
     static QRect singlePanelPlace();
 
 private:
-    // Every other icon panel's room, rolled-up ones at their full height.
+    // Every other icon panel's room, rolled-up ones at their full height, and
+    // every companion's that belongs on screen.
     QList<QRect> otherPanelRects(const IconPanel *except) const;
 
     PanelList m_panels;

@@ -285,6 +285,7 @@ void PanelSet::addCompanion(QWidget *window, std::function<bool()> wanted)
 void PanelSet::companionShown()
 {
     m_panelsShown = true;
+    m_room.placeCompanions(false);
     reassertLayer();
 }
 
@@ -311,11 +312,14 @@ void PanelSet::arrangePanels(bool force)
             m_singlePanel->applyGeometry(
                 QRect(m_singlePanel->pos(), m_singlePanel->preferredSize(area.height())),
                 m_singlePanel->isUserPlaced());
-        return;
+    } else {
+        PanelArrangement::arrangeCategoryPanels(m_panels, m_options.iconSize, force);
+        // A tidy places the companions afresh after the panels; otherwise new
+        // panels keep clear of them.
+        PanelArrangement::arrangeCustomPanels(m_panels, force,
+                                              force ? QList<QRect>() : m_companions.wantedRects(nullptr));
     }
-
-    PanelArrangement::arrangeCategoryPanels(m_panels, m_options.iconSize, force);
-    PanelArrangement::arrangeCustomPanels(m_panels, force);
+    m_room.placeCompanions(force);
 }
 
 void PanelSet::tidy()
@@ -329,8 +333,9 @@ void PanelSet::tidy()
 
 bool PanelSet::anyPanelVisible() const
 {
-    if (m_loose && m_loose->hasVisibleShortcuts())
-        return true;
+    // Loose items are desktop icons, not panels: with every panel closed they
+    // still show, and the tray then brings the panels back instead of taking
+    // the last loose items away.
     const QList<IconPanel *> panels = panelsInOrder();
     return std::any_of(panels.cbegin(), panels.cend(), [](const IconPanel *p) { return p->isVisible(); }) ||
            m_companions.anyVisible();
@@ -357,6 +362,7 @@ void PanelSet::showAll(bool activate)
         p->winId();
     for (IconPanel *p : panels)
         p->show();
+    m_room.placeCompanions(false);
     const QList<QWidget *> companions = m_companions.showWanted();
     if (activate && !panels.isEmpty()) {
         for (auto it = panels.crbegin(); it != panels.crend(); ++it)
@@ -373,6 +379,7 @@ void PanelSet::showCompanions()
 {
     if (!m_panelsShown)
         return;
+    m_room.placeCompanions(false);
     m_companions.showWanted();
     reassertLayer();
 }

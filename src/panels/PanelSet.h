@@ -37,6 +37,7 @@ public:
     // and belong on screen.
     void showCompanions();
     void toggleAll();
+    // Whether an icon panel or a companion is on screen (loose items do not count).
     bool anyPanelVisible() const;
     void setHideToTray(bool hide);
     void setIconSize(int px);
@@ -60,7 +61,8 @@ public:
     // hides and counts with the panels and is a peer for snapping; `wanted` says
     // whether it belongs on screen when all panels show. The set does not own it.
     void addCompanion(QWidget *window, std::function<bool()> wanted);
-    // A companion showed or hid itself: it counts like a panel shown or hidden.
+    // A companion is about to show, or hid itself: it counts like a panel shown
+    // or hidden. One about to show first moves off any window it would cover.
     void companionShown();
     void companionHidden();
     // The windows another panel window snaps to: every visible one but `except`.
@@ -95,7 +97,7 @@ Q_SIGNALS:
     void searchRequested(QWidget *source, const SearchTrigger &trigger);
     // A panel menu is about to show the shared actions: their owner re-reads their state.
     void sharedActionsRefreshRequested();
-    // "Tidy panels" re-arranged the icon panels; companions go to their default places.
+    // "Tidy panels" re-arranged the icon panels and placed the companions afresh.
     void tidied();
 
 private:

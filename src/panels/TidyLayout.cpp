@@ -6,6 +6,7 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <tuple>
 
 namespace TidyLayout {
 
@@ -336,20 +337,48 @@ QList<QRect> layoutCustomPanels(const QList<SizeRequest> &requests, const QRect 
     return rects;
 }
 
-QRect firstFreeSpot(QSize size, const QRect &area, const QList<QRect> &obstacles)
+QRect freeSpot(QSize size, QSize minimum, const QRect &area, const QList<QRect> &occupied)
 {
-    QList<QRect> grown;
-    for (const QRect &r : obstacles)
-        grown.append(r.adjusted(-gap / 2, -gap / 2, gap / 2, gap / 2));
-    for (int x = area.left(); x + size.width() - 1 <= area.right(); x += gap) {
-        for (int y = area.top(); y + size.height() - 1 <= area.bottom(); y += gap) {
-            const QRect candidate(QPoint(x, y), size);
-            if (std::none_of(grown.cbegin(), grown.cend(),
-                             [&](const QRect &o) { return o.intersects(candidate); }))
-                return candidate;
+    const auto leftThenTop = [](const QRect &r) {
+        return std::pair(r.left(), r.top());
+    };
+    if (const std::optional<QRect> free =
+            bestFreeRect(size, minimum, area, occupied, area.topLeft(), leftThenTop))
+        return *free;
+    // No room: the spot that hides the least of any one window, then the least
+    // in all (two windows at one corner would hide one of them entirely).
+    const QSize least = shrinkSteps(size, minimum, area).constLast();
+    const auto covered = [&occupied](const QRect &r) {
+        qint64 worst = 0;
+        qint64 sum = 0;
+        for (const QRect &o : occupied) {
+            const QRect common = r.intersected(o);
+            if (common.isEmpty() || o.isEmpty())
+                continue;
+            const qint64 hidden = qint64(common.width()) * common.height();
+            worst = std::max(worst, hidden * 1000 / (qint64(o.width()) * o.height()));
+            sum += hidden;
+        }
+        return std::pair(worst, sum);
+    };
+    QList<int> xs{area.left(), area.right() + 1 - least.width()};
+    QList<int> ys{area.top(), area.bottom() + 1 - least.height()};
+    for (const QRect &o : occupied) {
+        xs << o.left() - gap - least.width() << o.right() + 1 + gap;
+        ys << o.top() - gap - least.height() << o.bottom() + 1 + gap;
+    }
+    QRect best(area.topLeft(), least);
+    for (const int x : std::as_const(xs)) {
+        for (const int y : std::as_const(ys)) {
+            QRect candidate(QPoint(x, y), least);
+            if (!area.contains(candidate))
+                continue;
+            const auto key = std::tuple(covered(candidate), x, y);
+            if (key < std::tuple(covered(best), best.left(), best.top()))
+                best = candidate;
         }
     }
-    return QRect(area.topLeft(), size);
+    return best;
 }
 
 } // namespace TidyLayout

@@ -73,11 +73,13 @@ QList<LayoutRecord> mergeUserPlaced(const QList<LayoutRecord> &layout, const QHa
 std::optional<QRect> freeRectNear(QSize size, QSize minimum, const QRect &area, const QList<QRect> &occupied,
                                   QPoint anchor);
 
-// The default place of a feature window (to-do list, currency converter): the
-// first top-left corner, scanning x from the area's left and for each x y from
-// its top in steps of `gap`, where `size` fits inside the area and meets none
-// of the obstacles grown by half a gap; the area's top-left corner if none is free.
-QRect firstFreeSpot(QSize size, const QRect &area, const QList<QRect> &obstacles);
+// The place of a feature window (to-do list, currency converter) in room no
+// other window uses: inside `area`, keeping `gap` from every rectangle of
+// `occupied`, of `size` if such room exists, otherwise shrunk step by step down
+// to `minimum`; the leftmost, then topmost such spot. When not even `minimum`
+// fits anywhere, the spot of that size inside the area that covers the least
+// of the occupied rectangles (leftmost, then topmost, among equals).
+QRect freeSpot(QSize size, QSize minimum, const QRect &area, const QList<QRect> &occupied);
 
 // What a custom panel asks for: its natural size and the least it accepts.
 struct SizeRequest

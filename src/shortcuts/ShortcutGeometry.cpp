@@ -26,18 +26,32 @@ QSize cellSize(int iconSize)
     return {std::max(iconSize + sideRoom, minimumWidth), iconSize + labelRoom};
 }
 
+namespace {
+
+// The available area of the screen that contains `at`, else of the primary screen.
+QRect areaAt(QPoint at, const QList<ScreenArea> &screens, int primary)
+{
+    const auto containing = std::find_if(screens.cbegin(), screens.cend(), [at](const ScreenArea &screen) {
+        return screen.geometry.contains(at);
+    });
+    return containing != screens.cend()
+               ? containing->available
+               : screens.at(std::clamp<qsizetype>(primary, 0, screens.size() - 1)).available;
+}
+
+QPoint clampInto(QPoint p, QSize s, const QRect &area)
+{
+    return {clampAxis(p.x(), area.left(), area.right(), s.width()),
+            clampAxis(p.y(), area.top(), area.bottom(), s.height())};
+}
+
+} // namespace
+
 QPoint clampToAvailable(QPoint p, QSize s, const QList<ScreenArea> &screens, int primary)
 {
     if (screens.isEmpty())
         return p;
-    const auto containing = std::find_if(screens.cbegin(), screens.cend(), [p](const ScreenArea &screen) {
-        return screen.geometry.contains(p);
-    });
-    const QRect area = containing != screens.cend()
-                           ? containing->available
-                           : screens.at(std::clamp<qsizetype>(primary, 0, screens.size() - 1)).available;
-    return {clampAxis(p.x(), area.left(), area.right(), s.width()),
-            clampAxis(p.y(), area.top(), area.bottom(), s.height())};
+    return clampInto(p, s, areaAt(p, screens, primary));
 }
 
 QList<QPoint> dropPositions(int n, QPoint dropPoint, int iconSize, const QList<ScreenArea> &screens,
@@ -48,7 +62,12 @@ QList<QPoint> dropPositions(int n, QPoint dropPoint, int iconSize, const QList<S
     const int y = dropPoint.y() - iconSize / 2 - iconTop;
     QList<QPoint> result;
     for (int i = 0; i < n; ++i) {
-        result.append(clampToAvailable(QPoint(x, y), cell, screens, primary));
+        // The screen is the one under the icon's centre (for the first item the
+        // drop point), not under the window's corner: a drop just inside a
+        // screen's left or top edge stays on that screen.
+        const QPoint anchor(dropPoint.x() + i * cell.width(), dropPoint.y());
+        result.append(screens.isEmpty() ? QPoint(x, y)
+                                        : clampInto(QPoint(x, y), cell, areaAt(anchor, screens, primary)));
         x += cell.width();
     }
     return result;

@@ -25,7 +25,8 @@ QSize cellSize(int iconSize);
 QPoint clampToAvailable(QPoint p, QSize s, const QList<ScreenArea> &screens, int primary);
 
 // Positions of n items dropped together at a point: one row to the right of it,
-// the first icon centred under the point, each position clamped as above.
+// the first icon centred under the point, each kept inside the available area
+// of the screen under its icon's centre (the primary one when none is).
 QList<QPoint> dropPositions(int n, QPoint dropPoint, int iconSize, const QList<ScreenArea> &screens,
                             int primary);
 

@@ -8,11 +8,17 @@
 #include "shell/DesktopLayer.h"
 #include "todo/TodoModel.h"
 #include "todo/TodoPanel.h"
-#include "todo/TodoPlacement.h"
 
 #include <QAction>
 #include <QCoreApplication>
 #include <QTimer>
+
+namespace {
+
+// The list's first size; its height then follows the tasks.
+constexpr QSize defaultSize{340, 420};
+
+} // namespace
 
 TodoController::TodoController(PanelSet *panels, DesktopLayer *layer, const QString &path, QObject *parent)
     : QObject(parent)
@@ -30,15 +36,17 @@ TodoController::TodoController(PanelSet *panels, DesktopLayer *layer, const QStr
 
     m_panel->setGuideOverlay(m_panels->guideOverlay());
     m_panel->setPeerRectsProvider([this] { return m_panels->peerRects(m_panel); });
-    // Clear of the panels and of the other feature windows, which default to the same corner.
-    m_panel->restorePanelGeometry(
-        TodoPlacement::defaultRect(TidyLayout::workArea(), m_panels->occupiedRects(m_panel)));
+    // Clear of the panels and of the other feature windows.
+    const QRect area = TidyLayout::workArea();
+    m_panel->restorePanelGeometry(TidyLayout::freeSpot(
+        defaultSize.boundedTo(area.size()), m_panel->minimumSize(), area, m_panels->occupiedRects(m_panel)));
     m_panel->setLayoutLocked(m_panels->isLayoutLocked());
     connect(m_panels, &PanelSet::layoutLockChanged, m_panel, [this](bool locked) {
         m_panel->setLayoutLocked(locked);
         if (locked)
             m_panel->savePanelGeometry();
     });
+    connect(m_panels, &PanelSet::tidied, m_panel, &TodoPanel::savePanelGeometry);
     connect(m_panel, &TodoPanel::hideRequested, this, [this] { setVisible(false); });
     QCoreApplication::instance()->installEventFilter(this);
     // "Show all" brings the list back when the user wants it shown.
@@ -68,8 +76,8 @@ bool TodoController::eventFilter(QObject *watched, QEvent *event)
 
 void TodoController::showPanel()
 {
-    m_panel->show();
     m_panels->companionShown();
+    m_panel->show();
     if (m_layer)
         m_layer->reassert();
 }

@@ -9,6 +9,7 @@
 #include "panels/PanelScrollStyle.h"
 #include "panels/PanelStyle.h"
 #include "panels/ResizeGrip.h"
+#include "panels/ScreenFit.h"
 #include "todo/TodoContextMenu.h"
 #include "todo/TodoDelegate.h"
 #include "todo/TodoFilter.h"
@@ -371,6 +372,9 @@ void TodoPanel::restorePanelGeometry(const QRect &defaultRect)
     const QList<QScreen *> screens = QGuiApplication::screens();
     for (const QScreen *screen : screens)
         onScreen = onScreen || stored.intersects(screen->availableGeometry());
-    setGeometry(stored.isValid() && onScreen ? stored : defaultRect);
+    // Screens change between runs: a list that no longer fits is pulled inside.
+    setGeometry(stored.isValid() && onScreen
+                    ? ScreenFit::fitInside(stored, ScreenFit::availableAreas(), minimumSize())
+                    : defaultRect);
     refreshState();
 }

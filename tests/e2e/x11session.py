@@ -52,18 +52,20 @@ def wait_until(predicate, timeout=10):
         time.sleep(0.1)
 
 
-def run_test(*bodies, tools=(), window_manager=True):
-    """Runs each body(session, root) in a fresh session and home; 0 when every check held.
+def run_test(*bodies, tools=(), window_manager=True, sizes=((1920, 1080),)):
+    """Runs each body(session, root) in a fresh session and home, once per screen
+    size; 0 when every check held.
     window_manager False: the test starts its own, after the services it needs."""
     missing = [tool for tool in REQUIRED + list(tools) if shutil.which(tool) is None]
     if missing:
         print("skipped: missing " + ", ".join(missing))
         return SKIP
     os.makedirs(ARTEFACTS, exist_ok=True)
-    for body in bodies:
-        # The home outlives the session, so that the desktop has ended before its files go.
-        with tempfile.TemporaryDirectory() as root, Session(window_manager) as session:
-            body(session, root)
+    for size in sizes:
+        for body in bodies:
+            # The home outlives the session, so that the desktop has ended before its files go.
+            with tempfile.TemporaryDirectory() as root, Session(window_manager, size) as session:
+                body(session, root)
     print(f"{len(failures)} failure(s)")
     return 1 if failures else 0
 
@@ -71,8 +73,8 @@ def run_test(*bodies, tools=(), window_manager=True):
 class Session:
     """Xvfb and a session bus, and openbox and xcompmgr unless the test starts its own."""
 
-    def __init__(self, window_manager=True):
-        self.window_manager, self.size, self.processes = window_manager, (1920, 1080), []
+    def __init__(self, window_manager=True, size=(1920, 1080)):
+        self.window_manager, self.size, self.processes = window_manager, size, []
         self.number = next(n for n in range(90, 200) if not os.path.exists(f"/tmp/.X11-unix/X{n}")
                            and not os.path.exists(f"/tmp/.X{n}-lock"))
         self.display = f":{self.number}"
