@@ -131,6 +131,27 @@ private Q_SLOTS:
         QVERIFY(!shell.isHidden());
     }
 
+    // A run started right after the previous one gave the icons back waits
+    // until the desktop has settled before it hides them again.
+    void waitsAfterGivingBack()
+    {
+        auto state = std::make_shared<State>();
+        QElapsedTimer sinceGivenBack;
+        {
+            ShellDesktop previousRun(std::make_unique<FakeIconSwitch>(state));
+            previousRun.hideIcons();
+            previousRun.restoreIcons();
+            sinceGivenBack.start();
+        }
+        ShellDesktop shell(std::make_unique<FakeIconSwitch>(state));
+        shell.hideIcons();
+        QVERIFY(shell.isRetrying());
+        QCOMPARE(state->toggles, 2);
+        QTRY_VERIFY_WITH_TIMEOUT(state->hidden, ShellDesktop::settleMs + 4 * ShellDesktop::retryIntervalMs);
+        QVERIFY(sinceGivenBack.elapsed() >= ShellDesktop::settleMs);
+        QVERIFY(shell.isHidden());
+    }
+
     // Whether a desktop process counts as this session's: only its environment tells.
     void desktopOfThisSession_data()
     {

@@ -21,6 +21,11 @@ public:
     // retryCount more, retryIntervalMs apart.
     static constexpr int retryIntervalMs = 500;
     static constexpr int retryCount = 60;
+    // xfdesktop rebuilds its icon view for a while after they are given back,
+    // and hiding them again meanwhile can leave it without icons for good.
+    // The time of the last giving back is stored, so that a run started right
+    // after the previous one ended waits too (its attempts count as retries).
+    static constexpr qint64 settleMs = 3000;
 
     explicit ShellDesktop(std::unique_ptr<DesktopIconSwitch> iconSwitch, QObject *parent = nullptr);
     ~ShellDesktop() override;
@@ -39,6 +44,7 @@ Q_SIGNALS:
     void hiddenChanged(bool hidden);
 
 private:
+    bool settling() const;
     bool tryHide();
     void retry();
 
