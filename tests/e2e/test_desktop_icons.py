@@ -55,6 +55,8 @@ def body(session, root):
     # SIGKILL leaves them hidden; the next run takes them over and gives them back.
     app = home.start("--no-tray")
     check(home.wait_style("0"), "icons hidden before the kill")
+    # Killed once the run has noted that it hid them (a moment after the switch flips).
+    wait_until(lambda: home.settings_path.exists() and "iconsHiddenByUs=true" in home.settings())
     app.process.kill()
     app.process.wait(10)
     check(home.style() == "0", "a killed organiser leaves them hidden")
