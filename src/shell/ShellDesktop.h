@@ -21,8 +21,9 @@ public:
     // retryCount more, retryIntervalMs apart.
     static constexpr int retryIntervalMs = 500;
     static constexpr int retryCount = 60;
-    // xfdesktop rebuilds its icon view for a while after they are given back,
-    // and hiding them again meanwhile can leave it without icons for good.
+    // A desktop rebuilds its icon view for a while after the icons are given
+    // back, and hiding them again meanwhile can leave it without icons for
+    // good (xfdesktop does).
     // The time of the last giving back is stored, so that a run started right
     // after the previous one ended waits too (its attempts count as retries).
     static constexpr qint64 settleMs = 3000;
