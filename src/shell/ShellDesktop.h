@@ -22,8 +22,8 @@ public:
     static constexpr int retryIntervalMs = 500;
     static constexpr int retryCount = 60;
     // A desktop rebuilds its icon view for a while after the icons are given
-    // back, and hiding them again meanwhile can leave it without icons for
-    // good (xfdesktop does).
+    // back; hiding them again is held back until it has finished, rather than
+    // tearing the view down in the middle of the rebuild.
     // The time of the last giving back is stored, so that a run started right
     // after the previous one ended waits too (its attempts count as retries).
     static constexpr qint64 settleMs = 3000;
