@@ -2,11 +2,33 @@
 #include "base/Settings.h"
 #include "fakes/FakeIconSwitch.h"
 #include "shell/ShellDesktop.h"
+#include "shell/freedesktop/FreedesktopIconSwitch.h"
 
 #include <QSettings>
 #include <QtTest>
 
 using State = FakeIconSwitch::State;
+using SessionProcesses::Environment;
+
+namespace {
+
+const Environment mine{
+    {"DISPLAY", ":5"}, {"XDG_SESSION_ID", "c2"}, {"DBUS_SESSION_BUS_ADDRESS", "unix:path=/run/bus"}};
+
+// "NAME=value;NAME=value" as a process's session variables; "unreadable": none could be read.
+std::optional<Environment> environment(const QByteArray &text)
+{
+    if (text == "unreadable")
+        return std::nullopt;
+    Environment variables;
+    for (const QByteArray &entry : text.split(';')) {
+        if (entry.contains('='))
+            variables.insert(entry.left(entry.indexOf('=')), entry.mid(entry.indexOf('=') + 1));
+    }
+    return variables;
+}
+
+} // namespace
 
 class TestShellDesktop : public QObject
 {
@@ -107,6 +129,80 @@ private Q_SLOTS:
         shell.setIconsHidden(false);
         QVERIFY(!shell.isRetrying());
         QVERIFY(!shell.isHidden());
+    }
+
+    // A run started right after the previous one gave the icons back waits
+    // until the desktop has settled before it hides them again.
+    void waitsAfterGivingBack()
+    {
+        auto state = std::make_shared<State>();
+        QElapsedTimer sinceGivenBack;
+        {
+            ShellDesktop previousRun(std::make_unique<FakeIconSwitch>(state));
+            previousRun.hideIcons();
+            previousRun.restoreIcons();
+            sinceGivenBack.start();
+        }
+        ShellDesktop shell(std::make_unique<FakeIconSwitch>(state));
+        shell.hideIcons();
+        QVERIFY(shell.isRetrying());
+        QCOMPARE(state->toggles, 2);
+        QTRY_VERIFY_WITH_TIMEOUT(state->hidden, ShellDesktop::settleMs + 4 * ShellDesktop::retryIntervalMs);
+        QVERIFY(sinceGivenBack.elapsed() >= ShellDesktop::settleMs);
+        QVERIFY(shell.isHidden());
+    }
+
+    // Whether a desktop process counts as this session's: only its environment tells.
+    void desktopOfThisSession_data()
+    {
+        QTest::addColumn<QByteArray>("theirs");
+        QTest::addColumn<bool>("ours");
+        QTest::newRow("same display") << QByteArray("DISPLAY=:5.0") << true;
+        QTest::newRow("same local display by socket") << QByteArray("DISPLAY=unix:5") << true;
+        QTest::newRow("another display") << QByteArray("DISPLAY=:0;XDG_SESSION_ID=c7") << false;
+        QTest::newRow("same login session") << QByteArray("DISPLAY=:0;XDG_SESSION_ID=c2") << true;
+        QTest::newRow("same session bus")
+            << QByteArray("DBUS_SESSION_BUS_ADDRESS=unix:path=/run/bus") << true;
+        QTest::newRow("another session bus") << QByteArray("DBUS_SESSION_BUS_ADDRESS=unix:path=/x") << false;
+        QTest::newRow("nothing to compare") << QByteArray("DISPLAY=;HOME=/root") << false;
+        QTest::newRow("environment unreadable") << QByteArray("unreadable") << false;
+    }
+
+    // xfconf is not up yet at the start; a Nemo desktop runs somewhere. Only a
+    // Nemo of this session is this session's desktop: otherwise xfconf is tried
+    // on, and the menu says hidden only once a switch of this session hid them.
+    void desktopOfThisSession()
+    {
+        QFETCH(QByteArray, theirs);
+        QFETCH(bool, ours);
+        auto xfconf = std::make_shared<State>();
+        auto nemo = std::make_shared<State>();
+        xfconf->reachable = false;
+        std::vector<FreedesktopIconSwitch::Desktop> desktops;
+        desktops.push_back({std::make_unique<FakeIconSwitch>(xfconf), QString(), [xfconf] {
+                                return xfconf->reachable;
+                            }});
+        desktops.push_back({std::make_unique<FakeIconSwitch>(nemo), QStringLiteral("nemo-desktop"), {}});
+        const auto processes = [theirs](const QSet<QString> &names) {
+            return names.contains(QStringLiteral("nemo-desktop"))
+                       ? QList<SessionProcesses::Process>{{QStringLiteral("nemo-desktop"),
+                                                           environment(theirs)}}
+                       : QList<SessionProcesses::Process>();
+        };
+        ShellDesktop shell(std::make_unique<FreedesktopIconSwitch>(std::move(desktops), processes, mine));
+        shell.hideIcons();
+        QCOMPARE(shell.isHidden(), ours);
+        QCOMPARE(nemo->hidden, ours);
+        QCOMPARE(shell.isRetrying(), !ours);
+        if (!ours) {
+            xfconf->reachable = true;
+            QTRY_VERIFY_WITH_TIMEOUT(shell.isHidden(), 5 * ShellDesktop::retryIntervalMs);
+        }
+        QCOMPARE(xfconf->hidden, !ours);
+        shell.restoreIcons();
+        QVERIFY(!xfconf->hidden && !nemo->hidden);
+        QCOMPARE(nemo->toggles, ours ? 2 : 0);
+        QCOMPARE(xfconf->toggles, ours ? 0 : 2);
     }
 
 private:

@@ -37,6 +37,8 @@ const QList<Entry> &globalKeys()
         {SettingsKeys::currencyFrom, QMetaType::QString, QStringLiteral("USD")},
         {SettingsKeys::currencyTo, QMetaType::QString, QStringLiteral("CNY")},
         {SettingsKeys::shellIconsHiddenByUs, QMetaType::Bool, false},
+        // Milliseconds since the epoch; 0: never.
+        {SettingsKeys::shellIconsRestoredAt, QMetaType::LongLong, 0},
         {SettingsKeys::autostartDecided, QMetaType::Bool, false},
     };
     return keys;

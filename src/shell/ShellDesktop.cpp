@@ -3,6 +3,7 @@
 #include "base/Settings.h"
 #include "shell/DesktopIconSwitch.h"
 
+#include <QDateTime>
 #include <QTimer>
 
 ShellDesktop::ShellDesktop(std::unique_ptr<DesktopIconSwitch> iconSwitch, QObject *parent)
@@ -20,6 +21,14 @@ bool ShellDesktop::isRetrying() const
     return m_retryTimer && m_retryTimer->isActive();
 }
 
+bool ShellDesktop::settling() const
+{
+    const qint64 restoredAt = Settings::instance()->value(SettingsKeys::shellIconsRestoredAt).toLongLong();
+    const qint64 since = QDateTime::currentMSecsSinceEpoch() - restoredAt;
+    // A time far ahead (the clock was set back since) is no reason to wait.
+    return restoredAt > 0 && since < settleMs && since > -settleMs;
+}
+
 bool ShellDesktop::tryHide()
 {
     if (!m_switch)
@@ -27,7 +36,7 @@ bool ShellDesktop::tryHide()
     const bool alreadyHidden = m_switch->iconsHiddenNow();
     Settings *settings = Settings::instance();
     const bool flagStored = settings->value(SettingsKeys::shellIconsHiddenByUs).toBool();
-    if (!alreadyHidden && !m_switch->toggle())
+    if (!alreadyHidden && (settling() || !m_switch->toggle()))
         return false;
     if (m_retryTimer)
         m_retryTimer->stop();
@@ -74,8 +83,13 @@ void ShellDesktop::restoreIcons()
     m_hidden = false;
     // When the user showed the icons by hand meanwhile, nothing is sent.
     bool givenBack = true;
-    if (m_hiddenByUs && m_switch && m_switch->iconsHiddenNow() && !m_switch->toggle())
-        givenBack = m_switch->showDirectly();
+    if (m_hiddenByUs && m_switch && m_switch->iconsHiddenNow()) {
+        if (!m_switch->toggle())
+            givenBack = m_switch->showDirectly();
+        if (givenBack)
+            Settings::instance()->setValue(SettingsKeys::shellIconsRestoredAt,
+                                           QDateTime::currentMSecsSinceEpoch());
+    }
     m_hiddenByUs = false;
     // Icons we could not give back (the desktop was unreachable at the end)
     // keep the flag, so the next run takes them over and gives them back;

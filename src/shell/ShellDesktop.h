@@ -21,6 +21,12 @@ public:
     // retryCount more, retryIntervalMs apart.
     static constexpr int retryIntervalMs = 500;
     static constexpr int retryCount = 60;
+    // A desktop rebuilds its icon view for a while after the icons are given
+    // back; hiding them again is held back until it has finished, rather than
+    // tearing the view down in the middle of the rebuild.
+    // The time of the last giving back is stored, so that a run started right
+    // after the previous one ended waits too (its attempts count as retries).
+    static constexpr qint64 settleMs = 3000;
 
     explicit ShellDesktop(std::unique_ptr<DesktopIconSwitch> iconSwitch, QObject *parent = nullptr);
     ~ShellDesktop() override;
@@ -39,6 +45,7 @@ Q_SIGNALS:
     void hiddenChanged(bool hidden);
 
 private:
+    bool settling() const;
     bool tryHide();
     void retry();
 

@@ -253,11 +253,18 @@ class Home:
         self.session.spawn(["xfdesktop", "--disable-wm-check"], env=self.env())
         self.wait_for_name("org.xfce.xfdesktop")
 
+    def has_name(self, name):
+        return "boolean true" in self.session.run(
+            "dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
+            "org.freedesktop.DBus.NameHasOwner", f"string:{name}").stdout
+
     def wait_for_name(self, name):
-        if not wait_until(lambda: "boolean true" in self.session.run(
-                "dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
-                "org.freedesktop.DBus.NameHasOwner", f"string:{name}").stdout, 15):
+        if not wait_until(lambda: self.has_name(name), 15):
             raise RuntimeError(f"{name} did not appear on the bus")
+
+    def desktop_running(self):
+        """xfdesktop still runs and answers on the bus."""
+        return self.has_name("org.xfce.xfdesktop")
 
     STYLE = ["xfconf-query", "-c", "xfce4-desktop", "-p", "/desktop-icons/style"]
 

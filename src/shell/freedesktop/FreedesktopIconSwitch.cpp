@@ -1,20 +1,52 @@
 #include "shell/freedesktop/FreedesktopIconSwitch.h"
 
-FreedesktopIconSwitch::FreedesktopIconSwitch()
+#include "shell/freedesktop/GSettingsIconSwitch.h"
+#include "shell/freedesktop/XfconfIconSwitch.h"
+
+FreedesktopIconSwitch::FreedesktopIconSwitch(std::vector<Desktop> desktops, ProcessTable processes,
+                                             SessionProcesses::Environment own)
+    : m_desktops(std::move(desktops))
+    , m_processes(std::move(processes))
+    , m_own(std::move(own))
+{}
+
+std::unique_ptr<FreedesktopIconSwitch> FreedesktopIconSwitch::forThisSession()
 {
-    m_gsettings.emplace_back(QStringLiteral("org.nemo.desktop"), QStringLiteral("nemo-desktop"));
-    m_gsettings.emplace_back(QStringLiteral("org.mate.background"), QStringLiteral("caja"));
-    m_gsettings.emplace_back(QStringLiteral("org.gnome.desktop.background"), QStringLiteral("nautilus"));
+    std::vector<Desktop> desktops;
+    desktops.push_back({std::make_unique<XfconfIconSwitch>(), QString(), &XfconfIconSwitch::isReachable});
+    const std::pair<const char *, const char *> gsettings[] = {
+        {"org.nemo.desktop", "nemo-desktop"},
+        {"org.mate.background", "caja"},
+        {"org.gnome.desktop.background", "nautilus"},
+    };
+    for (const auto &[schema, process] : gsettings) {
+        auto iconSwitch = std::make_unique<GSettingsIconSwitch>(QLatin1StringView(schema));
+        const GSettingsIconSwitch *installed = iconSwitch.get();
+        desktops.push_back({std::move(iconSwitch), QLatin1StringView(process), [installed] {
+                                return installed->isInstalled();
+                            }});
+    }
+    return std::make_unique<FreedesktopIconSwitch>(std::move(desktops), &SessionProcesses::read,
+                                                   SessionProcesses::own());
 }
 
 DesktopIconSwitch *FreedesktopIconSwitch::reachable()
 {
-    if (XfconfIconSwitch::isReachable())
-        return &m_xfconf;
-    const QSet<QString> running = GSettingsIconSwitch::runningProcesses();
-    for (GSettingsIconSwitch &candidate : m_gsettings) {
-        if (candidate.isReachable(running))
-            return &candidate;
+    // The process table is read only when a desktop needs it, once per look.
+    std::optional<QSet<QString>> inSession;
+    for (Desktop &desktop : m_desktops) {
+        if (!desktop.process.isEmpty()) {
+            if (!inSession) {
+                QSet<QString> names;
+                for (const Desktop &other : m_desktops)
+                    names.insert(other.process);
+                inSession = SessionProcesses::namesInSession(m_processes(names), m_own);
+            }
+            if (!inSession->contains(desktop.process))
+                continue;
+        }
+        if (!desktop.reachable || desktop.reachable())
+            return desktop.iconSwitch.get();
     }
     return nullptr;
 }

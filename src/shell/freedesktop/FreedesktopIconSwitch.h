@@ -1,18 +1,36 @@
 #pragma once
 
 #include "shell/DesktopIconSwitch.h"
-#include "shell/freedesktop/GSettingsIconSwitch.h"
-#include "shell/freedesktop/XfconfIconSwitch.h"
+#include "shell/freedesktop/SessionProcesses.h"
 
+#include <functional>
+#include <memory>
 #include <vector>
 
-// Whichever desktop runs: xfdesktop through xfconf, else the first GSettings
-// desktop whose schema is installed and whose process runs. Asked afresh at
-// every call, so a desktop that starts late (or restarts) is found.
+// Whichever desktop runs in this session: xfdesktop through xfconf, else the
+// first GSettings desktop whose schema is installed and whose process runs in
+// this session. Asked afresh at every call, so a desktop that starts late (or
+// restarts) is found.
 class FreedesktopIconSwitch final : public DesktopIconSwitch
 {
 public:
-    FreedesktopIconSwitch();
+    struct Desktop
+    {
+        std::unique_ptr<DesktopIconSwitch> iconSwitch;
+        // The process that draws this desktop's icons, which must run in this
+        // session; empty when the switch's own check below says it all.
+        QString process;
+        // Whether the desktop can be reached; none: always, once its process runs.
+        std::function<bool()> reachable;
+    };
+    // The processes named one of the names, with their session variables.
+    using ProcessTable = std::function<QList<SessionProcesses::Process>(const QSet<QString> &names)>;
+
+    // The desktops in the order they are preferred, as seen from the session of own.
+    FreedesktopIconSwitch(std::vector<Desktop> desktops, ProcessTable processes,
+                          SessionProcesses::Environment own);
+    // The desktops this platform knows, looked for in this process's session.
+    static std::unique_ptr<FreedesktopIconSwitch> forThisSession();
 
     bool iconsHiddenNow() override;
     bool toggle() override;
@@ -21,8 +39,9 @@ public:
 private:
     DesktopIconSwitch *reachable();
 
-    XfconfIconSwitch m_xfconf;
-    std::vector<GSettingsIconSwitch> m_gsettings;
+    std::vector<Desktop> m_desktops;
+    ProcessTable m_processes;
+    SessionProcesses::Environment m_own;
     // The switch the last hide went through: showing goes back through it.
     DesktopIconSwitch *m_used = nullptr;
 };

@@ -97,7 +97,7 @@ SessionEndWatcher *createSessionEndWatcher(QObject *parent)
 
 std::unique_ptr<DesktopIconSwitch> createDesktopIconSwitch()
 {
-    return std::make_unique<FreedesktopIconSwitch>();
+    return FreedesktopIconSwitch::forThisSession();
 }
 
 CompositorWatch *createCompositorWatch(QObject *parent)

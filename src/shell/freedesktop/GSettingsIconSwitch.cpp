@@ -1,12 +1,6 @@
 #include "shell/freedesktop/GSettingsIconSwitch.h"
 
-#include "base/SafeFile.h"
 #include "shell/freedesktop/GioLibrary.h"
-
-#include <QDir>
-#include <QFileInfo>
-
-#include <unistd.h>
 
 namespace {
 
@@ -40,32 +34,13 @@ const GioLibrary *installed(const QString &schemaId)
 
 } // namespace
 
-GSettingsIconSwitch::GSettingsIconSwitch(const QString &schema, const QString &desktopProcess)
+GSettingsIconSwitch::GSettingsIconSwitch(const QString &schema)
     : m_schema(schema)
-    , m_process(desktopProcess)
 {}
 
-QSet<QString> GSettingsIconSwitch::runningProcesses()
+bool GSettingsIconSwitch::isInstalled() const
 {
-    QSet<QString> names;
-    const QDir proc(QStringLiteral("/proc"));
-    const QStringList pids = proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    const uint me = ::getuid();
-    for (const QString &pid : pids) {
-        bool numeric = false;
-        pid.toInt(&numeric);
-        if (!numeric || QFileInfo(proc.filePath(pid)).ownerId() != me)
-            continue;
-        const SafeFile::Result comm = SafeFile::read(proc.filePath(pid) + QLatin1String("/comm"), 256);
-        if (comm.ok())
-            names.insert(QString::fromUtf8(comm.data).trimmed());
-    }
-    return names;
-}
-
-bool GSettingsIconSwitch::isReachable(const QSet<QString> &runningProcesses) const
-{
-    return runningProcesses.contains(m_process) && installed(m_schema) != nullptr;
+    return installed(m_schema) != nullptr;
 }
 
 // Whether that desktop still runs is the chooser's question; these only need
