@@ -94,6 +94,6 @@ void CurrencyFeature::setVisible(bool visible)
 
 QRect CurrencyFeature::defaultGeometry() const
 {
-    return TidyLayout::freeSpot(CurrencyPanel::defaultPanelSize, m_panel->minimumSize(), TidyLayout::workArea(),
-                                m_panels->occupiedRects(m_panel));
+    return TidyLayout::freeSpot(CurrencyPanel::defaultPanelSize, m_panel->minimumSize(),
+                                TidyLayout::workArea(), m_panels->occupiedRects(m_panel));
 }
