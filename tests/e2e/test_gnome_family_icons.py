@@ -41,7 +41,8 @@ def in_session(session, name):
 
 
 def body(session, root):
-    home = Home(session, root, items=["notes.txt"])
+    # Without the to-do and currency panels, which would cover the icon column.
+    home = Home(session, root, items=["notes.txt"], settings="[todo]\nvisible=false\n[currency]\nvisible=false\n")
     # dconf keeps the values in the throw-away home; the organiser, the desktop and
     # gsettings share its service on the session's bus.
     gsettings = lambda *args: subprocess.run(["gsettings", *args], env=home.env(), capture_output=True,  # noqa: E731
