@@ -179,10 +179,13 @@ private Q_SLOTS:
         auto nemo = std::make_shared<State>();
         xfconf->reachable = false;
         std::vector<FreedesktopIconSwitch::Desktop> desktops;
-        desktops.push_back({std::make_unique<FakeIconSwitch>(xfconf), QString(), [xfconf] {
-                                return xfconf->reachable;
-                            }});
-        desktops.push_back({std::make_unique<FakeIconSwitch>(nemo), QStringLiteral("nemo-desktop"), {}});
+        desktops.push_back({std::make_unique<FakeIconSwitch>(xfconf),
+                            QString(),
+                            [xfconf] { return xfconf->reachable; },
+                            {},
+                            {}});
+        desktops.push_back(
+            {std::make_unique<FakeIconSwitch>(nemo), QStringLiteral("nemo-desktop"), {}, {}, {}});
         const auto processes = [theirs](const QSet<QString> &names) {
             return names.contains(QStringLiteral("nemo-desktop"))
                        ? QList<SessionProcesses::Process>{{QStringLiteral("nemo-desktop"),
@@ -203,6 +206,50 @@ private Q_SLOTS:
         QVERIFY(!xfconf->hidden && !nemo->hidden);
         QCOMPARE(nemo->toggles, ours ? 2 : 0);
         QCOMPARE(xfconf->toggles, ours ? 0 : 2);
+    }
+
+    void desktopThatEndsWhenHidden_data()
+    {
+        QTest::addColumn<bool>("endsWhenHidden");
+        QTest::addColumn<bool>("killedRunHidThem");
+        QTest::addColumn<int>("restarts");
+        QTest::newRow("ends: started again once shown") << true << false << 1;
+        QTest::newRow("keeps running: left alone") << false << false << 0;
+        QTest::newRow("gone after a killed run: taken over, started again") << true << true << 1;
+    }
+
+    // Caja ends when its icons are hidden: while they are hidden by us it still
+    // counts as this session's desktop, and it is started again once they are shown.
+    void desktopThatEndsWhenHidden()
+    {
+        QFETCH(bool, endsWhenHidden);
+        QFETCH(bool, killedRunHidThem);
+        QFETCH(int, restarts);
+        auto caja = std::make_shared<State>();
+        caja->hidden = killedRunHidThem;
+        Settings::instance()->setValue(SettingsKeys::shellIconsHiddenByUs, killedRunHidThem);
+        auto running = std::make_shared<bool>(!killedRunHidThem);
+        int started = 0;
+        std::vector<FreedesktopIconSwitch::Desktop> desktops;
+        desktops.push_back({std::make_unique<FakeIconSwitch>(caja),
+                            QStringLiteral("caja"),
+                            {},
+                            [caja] { return caja->hidden; },
+                            [running, &started] {
+                                *running = ++started;
+                            }});
+        const auto processes = [running](const QSet<QString> &) {
+            return *running ? QList<SessionProcesses::Process>{{QStringLiteral("caja"), mine}}
+                            : QList<SessionProcesses::Process>();
+        };
+        ShellDesktop shell(std::make_unique<FreedesktopIconSwitch>(std::move(desktops), processes, mine));
+        shell.hideIcons();
+        QVERIFY(shell.isHidden() && caja->hidden);
+        *running = *running && !endsWhenHidden;
+        QCOMPARE(started, 0);
+        shell.restoreIcons();
+        QVERIFY(!caja->hidden);
+        QCOMPARE(started, restarts);
     }
 
 private:

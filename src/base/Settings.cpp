@@ -39,6 +39,9 @@ const QList<Entry> &globalKeys()
         {SettingsKeys::shellIconsHiddenByUs, QMetaType::Bool, false},
         // Milliseconds since the epoch; 0: never.
         {SettingsKeys::shellIconsRestoredAt, QMetaType::LongLong, 0},
+        // What a desktop's icon switch held before this program hid the icons:
+        // schema, key and value as text; empty when nothing is to be given back.
+        {SettingsKeys::shellIconsReplaced, QMetaType::QStringList, QStringList()},
         {SettingsKeys::autostartDecided, QMetaType::Bool, false},
     };
     return keys;

@@ -21,6 +21,7 @@ inline constexpr QLatin1StringView currencyTo{"currency/to"};
 inline constexpr QLatin1StringView currencyRatesGroup{"currency/rates"};
 inline constexpr QLatin1StringView shellIconsHiddenByUs{"shell/iconsHiddenByUs"};
 inline constexpr QLatin1StringView shellIconsRestoredAt{"shell/iconsRestoredAt"};
+inline constexpr QLatin1StringView shellIconsReplaced{"shell/iconsReplaced"};
 inline constexpr QLatin1StringView autostartDecided{"autostart/decided"};
 
 // Groups that own a "/keepOnTop" key besides the panels.

@@ -1,7 +1,34 @@
 #include "shell/freedesktop/FreedesktopIconSwitch.h"
 
 #include "shell/freedesktop/GSettingsIconSwitch.h"
+#include "shell/freedesktop/OwnEnvironment.h"
 #include "shell/freedesktop/XfconfIconSwitch.h"
+
+#include <QProcess>
+
+namespace {
+
+// Caja's desktop with the user's environment, detached: it outlives this program.
+void startCajaDesktop()
+{
+    QProcess caja;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const OwnEnvironment::UserValue &each : OwnEnvironment::userValues()) {
+        if (each.wasSet)
+            environment.insert(QString::fromLocal8Bit(each.name), QString::fromLocal8Bit(each.value));
+        else
+            environment.remove(QString::fromLocal8Bit(each.name));
+    }
+    caja.setProcessEnvironment(environment);
+    caja.setProgram(QStringLiteral("caja"));
+    // Outside a MATE session Caja draws the desktop only when told to.
+    caja.setArguments({QStringLiteral("--no-default-window"), QStringLiteral("--force-desktop")});
+    caja.setStandardOutputFile(QProcess::nullDevice());
+    caja.setStandardErrorFile(QProcess::nullDevice());
+    caja.startDetached();
+}
+
+} // namespace
 
 FreedesktopIconSwitch::FreedesktopIconSwitch(std::vector<Desktop> desktops, ProcessTable processes,
                                              SessionProcesses::Environment own)
@@ -13,62 +40,90 @@ FreedesktopIconSwitch::FreedesktopIconSwitch(std::vector<Desktop> desktops, Proc
 std::unique_ptr<FreedesktopIconSwitch> FreedesktopIconSwitch::forThisSession()
 {
     std::vector<Desktop> desktops;
-    desktops.push_back({std::make_unique<XfconfIconSwitch>(), QString(), &XfconfIconSwitch::isReachable});
-    const std::pair<const char *, const char *> gsettings[] = {
-        {"org.nemo.desktop", "nemo-desktop"},
-        {"org.mate.background", "caja"},
-        {"org.gnome.desktop.background", "nautilus"},
+    desktops.push_back(
+        {std::make_unique<XfconfIconSwitch>(), QString(), &XfconfIconSwitch::isReachable, {}, {}});
+    const QString showKey = QStringLiteral("show-desktop-icons");
+    auto add = [&desktops](std::unique_ptr<GSettingsIconSwitch> iconSwitch, const char *process,
+                           std::function<void()> restart) {
+        GSettingsIconSwitch *own = iconSwitch.get();
+        std::function<bool()> stoppedByUs;
+        if (restart)
+            stoppedByUs = [own] {
+                return own->hidByUs();
+            };
+        desktops.push_back({std::move(iconSwitch), QLatin1StringView(process),
+                            [own] { return own->isInstalled(); }, std::move(stoppedByUs),
+                            std::move(restart)});
     };
-    for (const auto &[schema, process] : gsettings) {
-        auto iconSwitch = std::make_unique<GSettingsIconSwitch>(QLatin1StringView(schema));
-        const GSettingsIconSwitch *installed = iconSwitch.get();
-        desktops.push_back({std::move(iconSwitch), QLatin1StringView(process), [installed] {
-                                return installed->isInstalled();
-                            }});
-    }
+    // Nemo hides its icons, and keeps its desktop window, with no icons on any monitor.
+    add(std::make_unique<GSettingsIconSwitch>(QStringLiteral("org.nemo.desktop"),
+                                              QStringLiteral("desktop-layout"),
+                                              QStringLiteral("false::false")),
+        "nemo-desktop", {});
+    // Caja ends when its icons are hidden, and showing them does not bring it back.
+    add(std::make_unique<GSettingsIconSwitch>(QStringLiteral("org.mate.background"), showKey), "caja",
+        &startCajaDesktop);
+    add(std::make_unique<GSettingsIconSwitch>(QStringLiteral("org.gnome.desktop.background"), showKey),
+        "nautilus", {});
     return std::make_unique<FreedesktopIconSwitch>(std::move(desktops), &SessionProcesses::read,
                                                    SessionProcesses::own());
 }
 
-DesktopIconSwitch *FreedesktopIconSwitch::reachable()
+QSet<QString> FreedesktopIconSwitch::namesInSession() const
+{
+    QSet<QString> names;
+    for (const Desktop &desktop : m_desktops)
+        names.insert(desktop.process);
+    return SessionProcesses::namesInSession(m_processes(names), m_own);
+}
+
+FreedesktopIconSwitch::Desktop *FreedesktopIconSwitch::reachable()
 {
     // The process table is read only when a desktop needs it, once per look.
     std::optional<QSet<QString>> inSession;
     for (Desktop &desktop : m_desktops) {
         if (!desktop.process.isEmpty()) {
-            if (!inSession) {
-                QSet<QString> names;
-                for (const Desktop &other : m_desktops)
-                    names.insert(other.process);
-                inSession = SessionProcesses::namesInSession(m_processes(names), m_own);
-            }
-            if (!inSession->contains(desktop.process))
+            if (!inSession)
+                inSession = namesInSession();
+            if (!inSession->contains(desktop.process) && !(desktop.stoppedByUs && desktop.stoppedByUs()))
                 continue;
         }
         if (!desktop.reachable || desktop.reachable())
-            return desktop.iconSwitch.get();
+            return &desktop;
     }
     return nullptr;
 }
 
+void FreedesktopIconSwitch::restartIfGone(Desktop *desktop) const
+{
+    if (desktop && desktop->restart && !namesInSession().contains(desktop->process))
+        desktop->restart();
+}
+
 bool FreedesktopIconSwitch::iconsHiddenNow()
 {
-    DesktopIconSwitch *target = m_used ? m_used : reachable();
-    return target && target->iconsHiddenNow();
+    Desktop *target = m_used ? m_used : reachable();
+    return target && target->iconSwitch->iconsHiddenNow();
 }
 
 bool FreedesktopIconSwitch::toggle()
 {
-    DesktopIconSwitch *target = m_used ? m_used : reachable();
-    if (!target || !target->toggle())
+    Desktop *target = m_used ? m_used : reachable();
+    if (!target || !target->iconSwitch->toggle())
         return false;
-    m_used = target->iconsHiddenNow() ? target : nullptr;
+    const bool hidden = target->iconSwitch->iconsHiddenNow();
+    m_used = hidden ? target : nullptr;
+    if (!hidden)
+        restartIfGone(target);
     return true;
 }
 
 bool FreedesktopIconSwitch::showDirectly()
 {
-    DesktopIconSwitch *target = m_used ? m_used : reachable();
+    Desktop *target = m_used ? m_used : reachable();
     m_used = nullptr;
-    return target && target->showDirectly();
+    if (!target || !target->iconSwitch->showDirectly())
+        return false;
+    restartIfGone(target);
+    return true;
 }

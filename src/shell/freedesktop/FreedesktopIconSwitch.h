@@ -22,6 +22,12 @@ public:
         QString process;
         // Whether the desktop can be reached; none: always, once its process runs.
         std::function<bool()> reachable;
+        // For a desktop whose process ends when its icons are hidden (Caja):
+        // whether this program's hide ended it, so that the switch still counts
+        // while the process is gone (also in the next run after a kill), and
+        // what starts it again once the icons are shown.
+        std::function<bool()> stoppedByUs;
+        std::function<void()> restart;
     };
     // The processes named one of the names, with their session variables.
     using ProcessTable = std::function<QList<SessionProcesses::Process>(const QSet<QString> &names)>;
@@ -37,11 +43,14 @@ public:
     bool showDirectly() override;
 
 private:
-    DesktopIconSwitch *reachable();
+    Desktop *reachable();
+    QSet<QString> namesInSession() const;
+    // Starts the desktop again when showing the icons did not bring its process back.
+    void restartIfGone(Desktop *desktop) const;
 
     std::vector<Desktop> m_desktops;
     ProcessTable m_processes;
     SessionProcesses::Environment m_own;
     // The switch the last hide went through: showing goes back through it.
-    DesktopIconSwitch *m_used = nullptr;
+    Desktop *m_used = nullptr;
 };

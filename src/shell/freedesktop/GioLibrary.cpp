@@ -17,6 +17,8 @@ GioLibrary load()
     // Never unloaded: GLib's types stay registered for the life of the process.
     QLibrary library(QStringLiteral("gio-2.0"), 0);
     const bool complete =
+        // GLib's own, found through GIO, which links it.
+        resolve(library, "g_free", gio.free) &&
         resolve(library, "g_app_info_launch_default_for_uri", gio.appInfoLaunchDefaultForUri) &&
         resolve(library, "g_desktop_app_info_new_from_filename", gio.desktopAppInfoNewFromFilename) &&
         resolve(library, "g_app_info_launch", gio.appInfoLaunch) &&
@@ -31,6 +33,9 @@ GioLibrary load()
         resolve(library, "g_settings_new", gio.settingsNew) &&
         resolve(library, "g_settings_get_boolean", gio.settingsGetBoolean) &&
         resolve(library, "g_settings_set_boolean", gio.settingsSetBoolean) &&
+        resolve(library, "g_settings_get_string", gio.settingsGetString) &&
+        resolve(library, "g_settings_set_string", gio.settingsSetString) &&
+        resolve(library, "g_settings_reset", gio.settingsReset) &&
         resolve(library, "g_settings_sync", gio.settingsSync);
     if (!complete)
         gio = {};

@@ -26,5 +26,9 @@ struct GioLibrary
     GSettings *(*settingsNew)(const gchar *) = nullptr;
     gboolean (*settingsGetBoolean)(GSettings *, const gchar *) = nullptr;
     gboolean (*settingsSetBoolean)(GSettings *, const gchar *, gboolean) = nullptr;
+    gchar *(*settingsGetString)(GSettings *, const gchar *) = nullptr;
+    gboolean (*settingsSetString)(GSettings *, const gchar *, const gchar *) = nullptr;
+    void (*settingsReset)(GSettings *, const gchar *) = nullptr;
+    void (*free)(gpointer) = nullptr;
     void (*settingsSync)() = nullptr;
 };
