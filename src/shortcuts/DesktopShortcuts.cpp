@@ -252,7 +252,8 @@ void DesktopShortcuts::runDrag(QWidget *source, QMimeData *mime, const QPixmap &
 
 void DesktopShortcuts::placeDroppedItems(const QStringList &keys, QPoint point)
 {
-    // Where the drop landed is unknown in such a run: the items stay where they were.
+    // A run that cannot know where windows are cannot know where the drop
+    // landed either: the items stay where they were.
     if (!PanelFrame::mayStoreGeometry(nullptr)) {
         scheduleRebuild();
         return;
