@@ -18,6 +18,8 @@ packages=(
     imagemagick dbus dbus-x11 python3
     # Cinnamon's and MATE's desktops, whose icon switches live in GSettings (dconf on the session bus)
     nemo caja dconf-service dconf-gsettings-backend libglib2.0-bin
+    # a Wayland session: weston's headless backend with XWayland, and Qt's Wayland platform
+    weston xwayland qt6-wayland
     # the rate client's test makes a self-signed certificate
     openssl
     # formatting check; installing and packaging checks

@@ -187,6 +187,41 @@ private Q_SLOTS:
         }
     }
 
+    void layersMissingAreSaidOnce_data()
+    {
+        QTest::addColumn<bool>("windowManager");
+        QTest::addColumn<bool>("layers");
+        QTest::addColumn<int>("notices");
+        QTest::newRow("window manager with layers") << true << true << 0;
+        QTest::newRow("window manager without layers") << true << false << 1;
+        QTest::newRow("no window manager") << false << true << 1;
+    }
+
+    void layersMissingAreSaidOnce()
+    {
+        QFETCH(bool, windowManager);
+        QFETCH(bool, layers);
+        QFETCH(int, notices);
+        m_fake->available = windowManager;
+        m_fake->layers = layers;
+        QSignalSpy said(m_layer.get(), &DesktopLayer::layersFoundMissing);
+        QTRY_VERIFY_WITH_TIMEOUT(m_fake->layerQueries > 0, DesktopLayer::layersCheckMs * 3);
+        QCOMPARE(said.count(), notices);
+        // Passes and bursts that follow say nothing more.
+        m_layer->reassert();
+        QTRY_VERIFY_WITH_TIMEOUT(!m_layer->isBurstRunning(), 10000);
+        QCOMPARE(said.count(), notices);
+    }
+
+    void positionsAreKnownByTheLayerInUse()
+    {
+        QVERIFY(DesktopLayer::windowPositionsKnown());
+        m_fake->positionsKnown = false;
+        QVERIFY(!DesktopLayer::windowPositionsKnown());
+        m_layer.reset();
+        QVERIFY(DesktopLayer::windowPositionsKnown());
+    }
+
     void storedPinWinsOverTheDefault()
     {
         Settings::instance()->setValue("panel/images/keepOnTop", true);

@@ -328,6 +328,37 @@ private Q_SLOTS:
         QCOMPARE(names, customs);
     }
 
+    // A run that cannot know where its windows are (a Wayland client) keeps the stored layout.
+    void unknownPositionsAreNotStored()
+    {
+        addFiles({"/d/a.txt", "/d/b.png", "/d/c.mp3"});
+        makeSet();
+        IconPanel *documents = m_set->panel("documents");
+        documents->applyGeometry(documents->geometry().translated(40, 40), true);
+        for (IconPanel *p : m_set->panelsInOrder())
+            p->storePanelGeometry();
+        const auto placements = [] {
+            QSettings settings;
+            QVariantMap stored;
+            for (const QString &key : settings.allKeys().filter(QRegularExpression("geometry|userPlaced")))
+                stored.insert(key, settings.value(key));
+            return stored;
+        };
+        const QVariantMap before = placements();
+        QVERIFY(before.contains(documents->settingsPrefix() + "/geometry"));
+
+        auto *stacking = new FakeWindowStacking;
+        stacking->positionsKnown = false;
+        DesktopLayer layer(stacking, false);
+        m_set->setDesktopLayer(&layer);
+        documents->applyGeometry(documents->geometry().translated(-30, 20), true);
+        documents->storePanelGeometry(); // as a move that ends does
+        Q_EMIT documents->arrangeRequested();
+        m_set->toggleAll();
+        QCOMPARE(placements(), before);
+        m_set.reset();
+    }
+
     void companionsTakeFreeRoom_data()
     {
         QTest::addColumn<QString>("change");

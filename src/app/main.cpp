@@ -22,6 +22,7 @@
 #include "tray/AppIcon.h"
 #include "tray/AutostartControl.h"
 #include "tray/TrayHost.h"
+#include "tray/TrayIcon.h"
 
 #include <QAction>
 #include <QApplication>
@@ -215,6 +216,16 @@ int main(int argc, char *argv[])
         if (firstRunAutostart)
             tray->announceAutostart();
     }
+
+    // A window manager without layers leaves the panels among the applications'
+    // windows; the user hears why once, in the tray or else on the terminal.
+    QObject::connect(layer.get(), &DesktopLayer::layersFoundMissing, app.get(), [&tray] {
+        const QString text = L10n::text(DesktopLayer::layersMissingText);
+        if (tray && tray->hasTray() && tray->trayIcon())
+            tray->trayIcon()->showNotice(QStringLiteral("Larkspan"), text);
+        else
+            std::fprintf(stderr, "%s\n", qPrintable(text));
+    });
 
     // Starting the program again is answered by the running one: it shows itself.
     if (tray)

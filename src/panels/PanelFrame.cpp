@@ -30,7 +30,7 @@ bool hasLockedPosition(const QWidget *window)
 
 bool mayStoreGeometry(const QWidget *window)
 {
-    return !hasLockedPosition(window);
+    return DesktopLayer::windowPositionsKnown() && !(window && hasLockedPosition(window));
 }
 
 void captureLockedPosition(QWidget *window)

@@ -29,8 +29,11 @@ void prepareWindow(QWidget *window, bool opaque);
 // The checked state of the window's "Always on top" action; false without one.
 bool isAlwaysOnTop(const QWidget *window);
 bool hasLockedPosition(const QWidget *window);
-// Whether the window's geometry may be written to the settings: not while a
-// locked, pinned window stands away from the position it will return to.
+// Whether the window's geometry (or, for no window, any position on screen)
+// may be written to the settings: never in a run whose window system does not
+// tell where windows are, which would overwrite the stored layout with made-up
+// positions; and not while a locked, pinned window stands away from the
+// position it will return to.
 bool mayStoreGeometry(const QWidget *window);
 // Records where a locked, pinned window was before its first drag.
 void captureLockedPosition(QWidget *window);

@@ -17,6 +17,8 @@
 namespace {
 // Height of a panel's title band, where the one-entry pin menu opens.
 constexpr int headerMenuBand = 44;
+// The layer in use; the program has one.
+const DesktopLayer *currentLayer = nullptr;
 } // namespace
 
 DesktopLayer::DesktopLayer(bool topmostDefault, QObject *parent)
@@ -29,7 +31,9 @@ DesktopLayer::DesktopLayer(WindowStacking *stacking, bool topmostDefault, QObjec
     , m_topmostDefault(topmostDefault)
     , m_burstTimer(new QTimer(this))
     , m_periodicTimer(new QTimer(this))
+    , m_layersCheck(new QTimer(this))
 {
+    currentLayer = this;
     m_stacking->setParent(this);
     m_burstTimer->setInterval(burstMs);
     connect(m_burstTimer, &QTimer::timeout, this, &DesktopLayer::burstStep);
@@ -39,9 +43,25 @@ DesktopLayer::DesktopLayer(WindowStacking *stacking, bool topmostDefault, QObjec
     // Another program's window came forward and may now cover the desktop
     // layer in a way the window manager left half done.
     connect(m_stacking, &WindowStacking::foregroundChanged, this, &DesktopLayer::reassert);
+    m_layersCheck->setSingleShot(true);
+    m_layersCheck->setInterval(layersCheckMs);
+    connect(m_layersCheck, &QTimer::timeout, this, [this] {
+        if (!m_stacking->keepsLayers())
+            Q_EMIT layersFoundMissing();
+    });
+    m_layersCheck->start();
 }
 
-DesktopLayer::~DesktopLayer() = default;
+DesktopLayer::~DesktopLayer()
+{
+    if (currentLayer == this)
+        currentLayer = nullptr;
+}
+
+bool DesktopLayer::windowPositionsKnown()
+{
+    return !currentLayer || currentLayer->m_stacking->knowsWindowPositions();
+}
 
 int DesktopLayer::checkInterval() const
 {

@@ -35,6 +35,12 @@ public:
     // program are still arranging their windows.
     static constexpr int burstMs = 20;
     static constexpr int burstPasses = 40;
+    // When the window manager's layers are looked at, once: late enough for one
+    // started along with the program at sign-in.
+    static constexpr int layersCheckMs = 3000;
+    // Said once when the window manager has no layers.
+    static constexpr char layersMissingText[] =
+        "This window manager cannot keep the panels beneath other windows: they float above applications.";
 
     // Stacks through the platform's window manager.
     explicit DesktopLayer(bool topmostDefault, QObject *parent = nullptr);
@@ -52,6 +58,10 @@ public:
 
     bool isTracked(const QWidget *window) const;
 
+    // Whether window positions may be read and stored in this run: false while
+    // a desktop layer exists whose window system never tells where windows are.
+    static bool windowPositionsKnown();
+
     // One pass: pinned windows kept above everything, the others repaired into
     // their order just above the desktop when they left it.
     void restack();
@@ -60,6 +70,11 @@ public:
     // The steady check's current interval in milliseconds.
     int checkInterval() const;
     bool isBurstRunning() const;
+
+Q_SIGNALS:
+    // The window manager was found to keep no layers: panels float among the
+    // applications' windows. Emitted at most once.
+    void layersFoundMissing();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -85,6 +100,7 @@ private:
     QList<Entry> m_entries;
     QTimer *m_burstTimer;
     QTimer *m_periodicTimer;
+    QTimer *m_layersCheck;
     int m_burstTicks = 0;
     int m_failedPasses = 0;
 };

@@ -24,6 +24,13 @@ public:
 
     // A window manager that stacks client windows runs.
     virtual bool isAvailable() const = 0;
+    // The window manager keeps windows in the keep-below and keep-above layers;
+    // without that, panels are ordinary windows among the applications'.
+    virtual bool keepsLayers() const = 0;
+    // The window system tells the program where its windows are. A Wayland
+    // client never learns it: the compositor places its windows, and every
+    // position the program reads back is made up.
+    virtual bool knowsWindowPositions() const = 0;
     // Every client window, from the bottom up.
     virtual QList<WId> stackingOrder() const = 0;
     // The desktop's own window, the reference of the desktop layer; 0 when the

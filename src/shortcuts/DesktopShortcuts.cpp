@@ -1,5 +1,6 @@
 #include "DesktopShortcuts.h"
 
+#include "panels/PanelFrame.h"
 #include "panels/PanelLayoutStore.h"
 #include "shell/DesktopLayer.h"
 #include "shell/DesktopModel.h"
@@ -251,6 +252,12 @@ void DesktopShortcuts::runDrag(QWidget *source, QMimeData *mime, const QPixmap &
 
 void DesktopShortcuts::placeDroppedItems(const QStringList &keys, QPoint point)
 {
+    // A run that cannot know where windows are cannot know where the drop
+    // landed either: the items stay where they were.
+    if (!PanelFrame::mayStoreGeometry(nullptr)) {
+        scheduleRebuild();
+        return;
+    }
     QHash<QString, int> rows;
     for (int row = 0; row < m_model->rowCount(); ++row)
         rows.insert(m_model->index(row, 0).data(DesktopModel::KeyRole).toString(), row);

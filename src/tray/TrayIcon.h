@@ -46,6 +46,7 @@ public:
     // At most once per run: the last panel was closed, the program goes on.
     void showStillRunningNotice();
     void showAutostartFailedNotice();
+    void showNotice(const QString &title, const QString &text);
 
 Q_SIGNALS:
     void quitRequested();
@@ -54,7 +55,6 @@ private:
     void buildMenu();
     void retranslate();
     QMenu *addSubmenu(QMenu *parent, const char *title);
-    void showNotice(const QString &title, const QString &text);
 
     PanelSet *m_panels;
     DesktopModel *m_model;

@@ -28,6 +28,9 @@ public:
     // Settings of the window manager a test plays.
     bool available = true;
     bool ignoresRestack = false; // requests arrive, the order stays
+    bool layers = true;          // keep-below and keep-above are honoured
+    bool positionsKnown = true;
+    int layerQueries = 0;
     WId active = 0;
     // Every request, in order: "layer <id> <below|normal|above>",
     // "restack <id> <sibling>", "prepare <id> <layer>", "wait".
@@ -65,6 +68,12 @@ public:
         ++const_cast<FakeWindowStacking *>(this)->passes;
         return available;
     }
+    bool keepsLayers() const override
+    {
+        ++const_cast<FakeWindowStacking *>(this)->layerQueries;
+        return available && layers;
+    }
+    bool knowsWindowPositions() const override { return positionsKnown; }
     QList<WId> stackingOrder() const override
     {
         QList<WId> ids;

@@ -214,9 +214,26 @@ bool FreedesktopWindowStacking::isAvailable() const
     if (check.first() != m_managerWindow) {
         m_managerWindow = check.first();
         m_managerAnswers = true;
-        m_restackSupported = property(m_root, Supported, XCB_ATOM_ATOM).contains(atom(RestackWindow));
+        const QList<uint32_t> supported = property(m_root, Supported, XCB_ATOM_ATOM);
+        m_restackSupported = supported.contains(atom(RestackWindow));
+        // weston's XWayland window manager runs and answers the check, yet
+        // knows no layers: it announces neither state.
+        m_layersSupported = supported.contains(atom(WmStateBelow)) && supported.contains(atom(WmStateAbove));
     }
     return true;
+}
+
+bool FreedesktopWindowStacking::keepsLayers() const
+{
+    return isAvailable() && m_layersSupported;
+}
+
+bool FreedesktopWindowStacking::knowsWindowPositions() const
+{
+    // Qt's Wayland platforms ("wayland", "wayland-egl", ...) place nothing
+    // themselves and read back no position; every other platform Qt runs on
+    // here (X11, and the offscreen and framebuffer ones) keeps global positions.
+    return !QGuiApplication::platformName().startsWith(QLatin1StringView("wayland"));
 }
 
 QList<WId> FreedesktopWindowStacking::stackingOrder() const

@@ -30,6 +30,8 @@ public:
     ~FreedesktopWindowStacking() override;
 
     bool isAvailable() const override;
+    bool keepsLayers() const override;
+    bool knowsWindowPositions() const override;
     QList<WId> stackingOrder() const override;
     WId desktopWindow() const override;
     bool isShown(WId window) const override;
@@ -72,6 +74,7 @@ private:
     uint32_t m_lastActive = 0;
     mutable uint32_t m_managerWindow = 0;
     mutable bool m_restackSupported = false;
+    mutable bool m_layersSupported = false;
     mutable bool m_managerAnswers = true;
     // Remembered answers: properties by window and atom, and map states.
     mutable QHash<quint64, QList<uint32_t>> m_properties;
