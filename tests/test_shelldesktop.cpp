@@ -3,6 +3,7 @@
 #include "fakes/FakeIconSwitch.h"
 #include "shell/ShellDesktop.h"
 #include "shell/freedesktop/FreedesktopIconSwitch.h"
+#include "shell/freedesktop/PcmanfmSettings.h"
 
 #include <QSettings>
 #include <QtTest>
@@ -203,6 +204,50 @@ private Q_SLOTS:
         QVERIFY(!xfconf->hidden && !nemo->hidden);
         QCOMPARE(nemo->toggles, ours ? 2 : 0);
         QCOMPARE(xfconf->toggles, ours ? 0 : 2);
+    }
+
+    // pcmanfm-qt's settings file is the user's: hiding sets one line, giving
+    // back restores exactly what was there (also no line at all), and every
+    // other byte stays as it was.
+    void pcmanfmSettingsEdit_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("hidden");
+        const QByteArray other = "[System]\nTerminal=xterm\n\n";
+        QTest::newRow("no file") << QByteArray() << QByteArray("[Desktop]\nHideItems=true\n");
+        QTest::newRow("key present") << QByteArray(other +
+                                                   "[Desktop]\nBgColor=#000\nHideItems=false\nFont=x\n")
+                                     << QByteArray(other +
+                                                   "[Desktop]\nBgColor=#000\nHideItems=true\nFont=x\n");
+        QTest::newRow("key absent, group followed by another")
+            << QByteArray("[Desktop]\nBgColor=#000\n\n[Window]\nHideItems=false\n")
+            << QByteArray("[Desktop]\nBgColor=#000\nHideItems=true\n\n[Window]\nHideItems=false\n");
+        QTest::newRow("no such group")
+            << QByteArray(other.chopped(1)) << QByteArray(other + "[Desktop]\nHideItems=true\n");
+        QTest::newRow("comments and spacing kept")
+            << QByteArray("; mine\n[Desktop]\n# HideItems=false\n  HideItems = false  \n")
+            << QByteArray("; mine\n[Desktop]\n# HideItems=false\nHideItems=true\n");
+        QTest::newRow("CRLF") << QByteArray("[Desktop]\r\nBgColor=#000\r\n")
+                              << QByteArray("[Desktop]\r\nBgColor=#000\r\nHideItems=true\r\n");
+        QTest::newRow("last line without end")
+            << QByteArray("[Desktop]\nHideItems=false") << QByteArray("[Desktop]\nHideItems=true");
+    }
+
+    void pcmanfmSettingsEdit()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, hidden);
+        const std::optional<QByteArray> previous = PcmanfmSettings::hideItems(before);
+        QVERIFY(!PcmanfmSettings::hides(previous));
+        const QByteArray written = PcmanfmSettings::withHideItems(before, QByteArrayLiteral("true"));
+        QCOMPARE(written, hidden);
+        QVERIFY(PcmanfmSettings::hides(PcmanfmSettings::hideItems(written)));
+        const QByteArray back = PcmanfmSettings::withHideItems(written, previous);
+        QCOMPARE(PcmanfmSettings::hideItems(back), previous);
+        // Given back byte for byte, unless the user's own line was spaced out
+        // (the group added for the key stays, empty).
+        if (before.contains("[Desktop]") && !before.contains("  HideItems"))
+            QCOMPARE(back, before);
     }
 
 private:

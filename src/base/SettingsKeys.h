@@ -21,6 +21,8 @@ inline constexpr QLatin1StringView currencyTo{"currency/to"};
 inline constexpr QLatin1StringView currencyRatesGroup{"currency/rates"};
 inline constexpr QLatin1StringView shellIconsHiddenByUs{"shell/iconsHiddenByUs"};
 inline constexpr QLatin1StringView shellIconsRestoredAt{"shell/iconsRestoredAt"};
+// What pcmanfm-qt's HideItems held before this program hid its desktop's items.
+inline constexpr QLatin1StringView shellPcmanfmHideItems{"shell/pcmanfmHideItems"};
 inline constexpr QLatin1StringView autostartDecided{"autostart/decided"};
 
 // Groups that own a "/keepOnTop" key besides the panels.

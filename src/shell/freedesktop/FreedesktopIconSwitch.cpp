@@ -1,6 +1,7 @@
 #include "shell/freedesktop/FreedesktopIconSwitch.h"
 
 #include "shell/freedesktop/GSettingsIconSwitch.h"
+#include "shell/freedesktop/PcmanfmIconSwitch.h"
 #include "shell/freedesktop/XfconfIconSwitch.h"
 
 FreedesktopIconSwitch::FreedesktopIconSwitch(std::vector<Desktop> desktops, ProcessTable processes,
@@ -26,6 +27,7 @@ std::unique_ptr<FreedesktopIconSwitch> FreedesktopIconSwitch::forThisSession()
                                 return installed->isInstalled();
                             }});
     }
+    desktops.push_back({std::make_unique<PcmanfmIconSwitch>(), QString(), &PcmanfmIconSwitch::isReachable});
     return std::make_unique<FreedesktopIconSwitch>(std::move(desktops), &SessionProcesses::read,
                                                    SessionProcesses::own());
 }
