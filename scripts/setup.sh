@@ -16,6 +16,8 @@ packages=(
     # window managers, compositor, desktop and tray
     xvfb xauth openbox xfwm4 xcompmgr xfdesktop4 xfconf xterm trayer xdotool wmctrl x11-utils x11-xserver-utils
     imagemagick dbus dbus-x11 python3
+    # LXQt's desktop, whose "Hide Desktop Items" setting the icon switch drives
+    pcmanfm-qt
     # the rate client's test makes a self-signed certificate
     openssl
     # formatting check; installing and packaging checks
