@@ -8,6 +8,7 @@
 #include <QSettings>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
 using State = FakeIconSwitch::State;
 using SessionProcesses::Environment;
 
@@ -248,6 +249,32 @@ private Q_SLOTS:
         // (the group added for the key stays, empty).
         if (before.contains("[Desktop]") && !before.contains("  HideItems"))
             QCOMPARE(back, before);
+    }
+
+    // The file of the profile the running desktop was started with, under the
+    // configuration folder pcmanfm-qt itself uses (HOME's for root).
+    void pcmanfmSettingsPath_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("root");
+        QTest::addColumn<QString>("path");
+        const QString lxqt = QStringLiteral("/x/pcmanfm-qt/lxqt/settings.conf");
+        QTest::newRow("--profile=") << QStringList{u"pcmanfm-qt"_s, u"--desktop"_s, u"--profile=lxqt"_s}
+                                    << false << lxqt;
+        QTest::newRow("-p NAME") << QStringList{u"pcmanfm-qt"_s, u"-p"_s, u"lxqt"_s, u"--desktop"_s} << false
+                                 << lxqt;
+        QTest::newRow("no profile") << QStringList{u"pcmanfm-qt"_s, u"--desktop"_s} << false
+                                    << u"/x/pcmanfm-qt/default/settings.conf"_s;
+        QTest::newRow("root") << QStringList{u"pcmanfm-qt"_s, u"--desktop"_s} << true
+                              << u"/h/.config/pcmanfm-qt/default/settings.conf"_s;
+    }
+
+    void pcmanfmSettingsPath()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, root);
+        const QHash<QString, QString> environment{{u"HOME"_s, u"/h"_s}, {u"XDG_CONFIG_HOME"_s, u"/x"_s}};
+        QTEST(PcmanfmSettings::filePath(arguments, environment, root), "path");
     }
 
 private:

@@ -6,6 +6,7 @@ the desktop itself still running."""
 
 import os
 import signal
+import subprocess
 import sys
 import time
 from pathlib import Path
@@ -125,6 +126,24 @@ def run(session, home, desktop):
     check(value == "false", f"and gives back the user's HideItems=false when it ends ({value})")
     check(wait_until(lambda: desktop.icons_drawn("e2e-pcmanfm-after-kill.png"), 15), "the item is drawn again")
     check(desktop.running(), "pcmanfm-qt's desktop still runs")
+
+    # A file-manager window lives in the desktop's process, which therefore
+    # cannot restart: the items stay, and so do the window and the process.
+    before = desktop.hide_items()
+    subprocess.run(["pcmanfm-qt", home.path], env=home.env(), timeout=30, capture_output=True)
+    pid = desktop.pids()[0]
+    window = os.path.basename(home.path)
+    check(bool(wait_until(lambda: window in session.windows(pid))), "a pcmanfm-qt window is open")
+    app = home.start("--no-tray")
+    app.wait_for(["Documents"])
+    # The desktop is asked to end once and given back when it does not: within
+    # that time nothing may change, after it the item is drawn.
+    untouched = not wait_until(lambda: desktop.hide_items() != before or desktop.pids() != [pid], 6)
+    check(untouched, "HideItems and the desktop's process stay as they were")
+    check(wait_until(desktop.icons_drawn), "its item is still drawn")
+    app.stop()
+    check(window in session.windows(pid) and desktop.hide_items() == before,
+          "after the end the window is still open and HideItems unchanged")
 
 
 if __name__ == "__main__":
