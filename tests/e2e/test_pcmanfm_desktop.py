@@ -12,12 +12,19 @@ import time
 from pathlib import Path
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from test_desktop_icons import quit_from_menu  # noqa: E402
 from x11session import Home, bright_fraction, check, run_test, wait_until  # noqa: E402
 
 # Where pcmanfm-qt draws its first item (white label on the black background).
 ICON_PLACE = (0, 0, 150, 150)
 SERVICE = "org.pcmanfm.PCManFM"
+
+
+def quit_from_menu(session, app):
+    """"Quit", the last entry of a panel's menu (opened below the title band)."""
+    x, y, w, h = app.wait_for(["Documents"]).get("Documents", (0, 0, 0, 0))
+    session.open_menu(x + w // 2, y + h - 20)
+    session.run("xdotool", "key", "Up", "Return")
+    return app.ended()
 
 
 class Desktop:
