@@ -20,6 +20,8 @@ packages=(
     nemo caja dconf-service dconf-gsettings-backend libglib2.0-bin
     # a Wayland session: weston's headless backend with XWayland, and Qt's Wayland platform
     weston xwayland qt6-wayland
+    # LXQt's desktop, whose "Hide Desktop Items" setting the icon switch drives
+    pcmanfm-qt
     # the rate client's test makes a self-signed certificate
     openssl
     # formatting check; installing and packaging checks

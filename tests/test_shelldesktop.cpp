@@ -3,10 +3,12 @@
 #include "fakes/FakeIconSwitch.h"
 #include "shell/ShellDesktop.h"
 #include "shell/freedesktop/FreedesktopIconSwitch.h"
+#include "shell/freedesktop/PcmanfmSettings.h"
 
 #include <QSettings>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
 using State = FakeIconSwitch::State;
 using SessionProcesses::Environment;
 
@@ -250,6 +252,76 @@ private Q_SLOTS:
         shell.restoreIcons();
         QVERIFY(!caja->hidden);
         QCOMPARE(started, restarts);
+    }
+
+    // pcmanfm-qt's settings file is the user's: hiding sets one line, giving
+    // back restores exactly what was there (also no line at all), and every
+    // other byte stays as it was.
+    void pcmanfmSettingsEdit_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("hidden");
+        const QByteArray other = "[System]\nTerminal=xterm\n\n";
+        QTest::newRow("no file") << QByteArray() << QByteArray("[Desktop]\nHideItems=true\n");
+        QTest::newRow("key present") << QByteArray(other +
+                                                   "[Desktop]\nBgColor=#000\nHideItems=false\nFont=x\n")
+                                     << QByteArray(other +
+                                                   "[Desktop]\nBgColor=#000\nHideItems=true\nFont=x\n");
+        QTest::newRow("key absent, group followed by another")
+            << QByteArray("[Desktop]\nBgColor=#000\n\n[Window]\nHideItems=false\n")
+            << QByteArray("[Desktop]\nBgColor=#000\nHideItems=true\n\n[Window]\nHideItems=false\n");
+        QTest::newRow("no such group")
+            << QByteArray(other.chopped(1)) << QByteArray(other + "[Desktop]\nHideItems=true\n");
+        QTest::newRow("comments and spacing kept")
+            << QByteArray("; mine\n[Desktop]\n# HideItems=false\n  HideItems = false  \n")
+            << QByteArray("; mine\n[Desktop]\n# HideItems=false\nHideItems=true\n");
+        QTest::newRow("CRLF") << QByteArray("[Desktop]\r\nBgColor=#000\r\n")
+                              << QByteArray("[Desktop]\r\nBgColor=#000\r\nHideItems=true\r\n");
+        QTest::newRow("last line without end")
+            << QByteArray("[Desktop]\nHideItems=false") << QByteArray("[Desktop]\nHideItems=true");
+    }
+
+    void pcmanfmSettingsEdit()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, hidden);
+        const std::optional<QByteArray> previous = PcmanfmSettings::hideItems(before);
+        QVERIFY(!PcmanfmSettings::hides(previous));
+        const QByteArray written = PcmanfmSettings::withHideItems(before, QByteArrayLiteral("true"));
+        QCOMPARE(written, hidden);
+        QVERIFY(PcmanfmSettings::hides(PcmanfmSettings::hideItems(written)));
+        const QByteArray back = PcmanfmSettings::withHideItems(written, previous);
+        QCOMPARE(PcmanfmSettings::hideItems(back), previous);
+        // Given back byte for byte, unless the user's own line was spaced out
+        // (the group added for the key stays, empty).
+        if (before.contains("[Desktop]") && !before.contains("  HideItems"))
+            QCOMPARE(back, before);
+    }
+
+    // The file of the profile the running desktop was started with, under the
+    // configuration folder pcmanfm-qt itself uses (HOME's for root).
+    void pcmanfmSettingsPath_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("root");
+        QTest::addColumn<QString>("path");
+        const QString lxqt = QStringLiteral("/x/pcmanfm-qt/lxqt/settings.conf");
+        QTest::newRow("--profile=") << QStringList{u"pcmanfm-qt"_s, u"--desktop"_s, u"--profile=lxqt"_s}
+                                    << false << lxqt;
+        QTest::newRow("-p NAME") << QStringList{u"pcmanfm-qt"_s, u"-p"_s, u"lxqt"_s, u"--desktop"_s} << false
+                                 << lxqt;
+        QTest::newRow("no profile") << QStringList{u"pcmanfm-qt"_s, u"--desktop"_s} << false
+                                    << u"/x/pcmanfm-qt/default/settings.conf"_s;
+        QTest::newRow("root") << QStringList{u"pcmanfm-qt"_s, u"--desktop"_s} << true
+                              << u"/h/.config/pcmanfm-qt/default/settings.conf"_s;
+    }
+
+    void pcmanfmSettingsPath()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, root);
+        const QHash<QString, QString> environment{{u"HOME"_s, u"/h"_s}, {u"XDG_CONFIG_HOME"_s, u"/x"_s}};
+        QTEST(PcmanfmSettings::filePath(arguments, environment, root), "path");
     }
 
 private:

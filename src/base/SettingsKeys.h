@@ -22,6 +22,8 @@ inline constexpr QLatin1StringView currencyRatesGroup{"currency/rates"};
 inline constexpr QLatin1StringView shellIconsHiddenByUs{"shell/iconsHiddenByUs"};
 inline constexpr QLatin1StringView shellIconsRestoredAt{"shell/iconsRestoredAt"};
 inline constexpr QLatin1StringView shellIconsReplaced{"shell/iconsReplaced"};
+// What pcmanfm-qt's HideItems held before this program hid its desktop's items.
+inline constexpr QLatin1StringView shellPcmanfmHideItems{"shell/pcmanfmHideItems"};
 inline constexpr QLatin1StringView autostartDecided{"autostart/decided"};
 
 // Groups that own a "/keepOnTop" key besides the panels.

@@ -2,6 +2,7 @@
 
 #include "shell/freedesktop/GSettingsIconSwitch.h"
 #include "shell/freedesktop/OwnEnvironment.h"
+#include "shell/freedesktop/PcmanfmIconSwitch.h"
 #include "shell/freedesktop/XfconfIconSwitch.h"
 
 #include <QProcess>
@@ -65,6 +66,8 @@ std::unique_ptr<FreedesktopIconSwitch> FreedesktopIconSwitch::forThisSession()
         &startCajaDesktop);
     add(std::make_unique<GSettingsIconSwitch>(QStringLiteral("org.gnome.desktop.background"), showKey),
         "nautilus", {});
+    desktops.push_back(
+        {std::make_unique<PcmanfmIconSwitch>(), QString(), &PcmanfmIconSwitch::isReachable, {}, {}});
     return std::make_unique<FreedesktopIconSwitch>(std::move(desktops), &SessionProcesses::read,
                                                    SessionProcesses::own());
 }

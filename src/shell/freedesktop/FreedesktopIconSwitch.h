@@ -9,8 +9,8 @@
 
 // Whichever desktop runs in this session: xfdesktop through xfconf, else the
 // first GSettings desktop whose schema is installed and whose process runs in
-// this session. Asked afresh at every call, so a desktop that starts late (or
-// restarts) is found.
+// this session, else pcmanfm-qt's desktop (LXQt). Asked afresh at every call, so a desktop that starts late
+// (or restarts) is found.
 class FreedesktopIconSwitch final : public DesktopIconSwitch
 {
 public:

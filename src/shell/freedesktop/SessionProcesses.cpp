@@ -89,7 +89,8 @@ QList<Process> read(const QSet<QString> &names)
             continue;
         const SafeFile::Result environ =
             SafeFile::read(proc.filePath(pid) + QLatin1String("/environ"), environCap);
-        processes.append({name, environ.ok() ? std::optional(parse(environ.data)) : std::nullopt});
+        processes.append(
+            {name, environ.ok() ? std::optional(parse(environ.data)) : std::nullopt, pid.toLongLong()});
     }
     return processes;
 }

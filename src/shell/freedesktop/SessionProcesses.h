@@ -22,6 +22,7 @@ struct Process
     QString name; // as in /proc/PID/comm
     // Empty when it could not be read: such a process cannot be placed.
     std::optional<Environment> environment;
+    qint64 pid = 0;
 };
 
 // This process's own session variables.

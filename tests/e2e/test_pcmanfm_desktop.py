@@ -1,0 +1,157 @@
+#!/usr/bin/env python3
+"""LXQt's desktop, a real pcmanfm-qt --desktop: its items hidden through its own
+"Hide Desktop Items" setting while the organiser runs and given back exactly
+when it ends (on SIGTERM, on "Quit", and after SIGKILL by the next run), with
+the desktop itself still running."""
+
+import os
+import signal
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from x11session import Home, bright_fraction, check, run_test, wait_until  # noqa: E402
+
+# Where pcmanfm-qt draws its first item (white label on the black background).
+ICON_PLACE = (0, 0, 150, 150)
+SERVICE = "org.pcmanfm.PCManFM"
+
+
+def quit_from_menu(session, app):
+    """"Quit", the last entry of a panel's menu (opened below the title band)."""
+    x, y, w, h = app.wait_for(["Documents"]).get("Documents", (0, 0, 0, 0))
+    session.open_menu(x + w // 2, y + h - 20)
+    session.run("xdotool", "key", "Up", "Return")
+    return app.ended()
+
+
+class Desktop:
+    """pcmanfm-qt's desktop with the profile LXQt uses, started as a session
+    starts it: not a child of the test, since the organiser restarts it."""
+
+    def __init__(self, session, home):
+        self.session, self.home = session, home
+        self.settings = Path(home.path, ".config", "pcmanfm-qt", "lxqt", "settings.conf")
+        self.settings.parent.mkdir(parents=True)
+        # The user's own file: a key of theirs in the group, no HideItems.
+        self.settings.write_text("[Desktop]\nBgColor=#000000\nFgColor=#ffffff\nWallpaperMode=none\n")
+        session.spawn(["sh", "-c", "pcmanfm-qt --desktop --profile=lxqt >/dev/null 2>&1 &"], env=home.env())
+        home.wait_for_name(SERVICE)
+        check(wait_until(self.icons_drawn, 15), "pcmanfm-qt draws its items")
+
+    def hide_items(self):
+        """HideItems of [Desktop] as written, or None."""
+        group = None
+        value = None
+        for line in self.settings.read_text().splitlines():
+            if line.strip().startswith("["):
+                group = line.strip()
+            elif group == "[Desktop]" and line.split("=", 1)[0].strip() == "HideItems":
+                value = line.split("=", 1)[1].strip()
+        return value
+
+    def set_hide_items(self, value):
+        lines = [line for line in self.settings.read_text().splitlines() if not line.startswith("HideItems=")]
+        at = lines.index("[Desktop]") + 1
+        self.settings.write_text("\n".join(lines[:at] + [f"HideItems={value}"] + lines[at:]) + "\n")
+
+    def brightness(self, name):
+        return bright_fraction(self.session.screenshot(name), ICON_PLACE)
+
+    def icons_drawn(self, name="e2e-pcmanfm-look.png"):
+        return self.brightness(name) > 0.003
+
+    def icons_gone(self, name="e2e-pcmanfm-look.png"):
+        return self.brightness(name) < 0.0005
+
+    def running(self):
+        return self.home.has_name(SERVICE)
+
+    def pids(self):
+        """pcmanfm-qt processes on this session's display."""
+        found = []
+        for entry in Path("/proc").iterdir():
+            try:
+                if entry.name.isdigit() and (entry / "comm").read_text().strip() == "pcmanfm-qt" and \
+                        f"DISPLAY={self.session.display}\0".encode() in (entry / "environ").read_bytes():
+                    found.append(int(entry.name))
+            except OSError:
+                pass
+        return found
+
+    def end(self):
+        for pid in self.pids():
+            os.kill(pid, signal.SIGTERM)
+        wait_until(lambda: not self.pids())
+
+
+def body(session, root):
+    # No to-do or currency panel: they would lie over the place of pcmanfm-qt's item.
+    home = Home(session, root, items=["notes.txt"], settings="[todo]\nvisible=false\n[currency]\nvisible=false\n")
+    desktop = Desktop(session, home)
+    try:
+        run(session, home, desktop)
+    finally:
+        desktop.end()
+
+
+def run(session, home, desktop):
+    # SIGTERM: hidden while running, the absent key absent again afterwards.
+    check(desktop.icons_drawn("e2e-pcmanfm-before.png"), "the item is drawn before the start")
+    app = home.start("--no-tray")
+    check(wait_until(lambda: desktop.hide_items() == "true"), "HideItems=true while the organiser runs")
+    app.wait_for(["Documents"])
+    check(wait_until(lambda: desktop.icons_gone("e2e-pcmanfm-hidden.png")), "pcmanfm-qt draws no items")
+    check(desktop.running(), "its desktop runs on")
+    app.stop()
+    check(desktop.hide_items() is None, "after SIGTERM HideItems is absent again, as before the start")
+    check(wait_until(lambda: desktop.icons_drawn("e2e-pcmanfm-back.png"), 15), "and the item is drawn again")
+
+    # "Quit" in a panel's menu gives back the user's own value.
+    desktop.set_hide_items("false")
+    app = home.start("--no-tray")
+    check(wait_until(lambda: desktop.hide_items() == "true"), "hidden over the user's HideItems=false")
+    check(quit_from_menu(session, app) == 0, "\"Quit\" ends the organiser with 0")
+    check(desktop.hide_items() == "false", "after \"Quit\" HideItems=false is back")
+    check(wait_until(lambda: desktop.icons_drawn(), 15), "and the item is drawn")
+
+    # SIGKILL leaves them hidden; the next run gives back what the killed one replaced.
+    app = home.start("--no-tray")
+    check(wait_until(lambda: desktop.hide_items() == "true"), "hidden before the kill")
+    wait_until(lambda: "pcmanfmHideItems" in home.settings())
+    app.process.kill()
+    app.process.wait(10)
+    check(desktop.hide_items() == "true" and wait_until(desktop.icons_gone),
+          "a killed organiser leaves the items hidden")
+    app = home.start("--no-tray")
+    app.wait_for(["Documents"])
+    check(desktop.hide_items() == "true", "the next run keeps them hidden")
+    app.stop()
+    value = desktop.hide_items()
+    check(value == "false", f"and gives back the user's HideItems=false when it ends ({value})")
+    check(wait_until(lambda: desktop.icons_drawn("e2e-pcmanfm-after-kill.png"), 15), "the item is drawn again")
+    check(desktop.running(), "pcmanfm-qt's desktop still runs")
+
+    # A file-manager window lives in the desktop's process, which therefore
+    # cannot restart: the items stay, and so do the window and the process.
+    before = desktop.hide_items()
+    subprocess.run(["pcmanfm-qt", home.path], env=home.env(), timeout=30, capture_output=True)
+    pid = desktop.pids()[0]
+    window = os.path.basename(home.path)
+    check(bool(wait_until(lambda: window in session.windows(pid))), "a pcmanfm-qt window is open")
+    app = home.start("--no-tray")
+    app.wait_for(["Documents"])
+    # The desktop is asked to end once and given back when it does not: within
+    # that time nothing may change, after it the item is drawn.
+    untouched = not wait_until(lambda: desktop.hide_items() != before or desktop.pids() != [pid], 6)
+    check(untouched, "HideItems and the desktop's process stay as they were")
+    check(wait_until(desktop.icons_drawn), "its item is still drawn")
+    app.stop()
+    check(window in session.windows(pid) and desktop.hide_items() == before,
+          "after the end the window is still open and HideItems unchanged")
+
+
+if __name__ == "__main__":
+    sys.exit(run_test(body, tools=["pcmanfm-qt"]))
