@@ -133,6 +133,47 @@ private Q_SLOTS:
         QVERIFY(!shell.isHidden());
     }
 
+    // Whether the desktop has a switch is said only once the retries gave up;
+    // one that starts later is still found, and the asked-for hide done then.
+    void switchMissing_data()
+    {
+        QTest::addColumn<bool>("reachable");
+        QTest::addColumn<bool>("toggleWorks");
+        QTest::addColumn<bool>("comesLate");
+        QTest::addColumn<bool>("missing"); // once the retries gave up
+        QTest::newRow("found at once") << true << true << false << false;
+        QTest::newRow("there but refused: not missing") << true << false << false << false;
+        QTest::newRow("none") << false << true << false << true;
+        QTest::newRow("found late") << false << true << true << true;
+    }
+
+    void switchMissing()
+    {
+        QFETCH(bool, reachable);
+        QFETCH(bool, toggleWorks);
+        QFETCH(bool, comesLate);
+        auto state = std::make_shared<State>();
+        state->reachable = reachable;
+        state->toggleWorks = toggleWorks;
+        ShellDesktop shell(std::make_unique<FakeIconSwitch>(state));
+        shell.setRetryCount(2);
+        QSignalSpy changed(&shell, &ShellDesktop::switchMissingChanged);
+        shell.hideIcons();
+        QVERIFY(!shell.isSwitchMissing()); // still looking: nothing said
+        QTRY_VERIFY_WITH_TIMEOUT(!shell.isRetrying(), 10 * ShellDesktop::retryIntervalMs);
+        QTEST(shell.isSwitchMissing(), "missing");
+        QCOMPARE(changed.count(), shell.isSwitchMissing() ? 1 : 0);
+        if (comesLate) {
+            state->reachable = true;
+            QTRY_VERIFY_WITH_TIMEOUT(shell.isHidden(), 3 * ShellDesktop::lookAgainMs);
+            QVERIFY(!shell.isSwitchMissing());
+            QCOMPARE(changed.count(), 2);
+        }
+        QCOMPARE(shell.isHidden(), (reachable && toggleWorks) || comesLate);
+        // Without any switch there is nothing to look for.
+        QVERIFY(ShellDesktop(nullptr).isSwitchMissing());
+    }
+
     // A run started right after the previous one gave the icons back waits
     // until the desktop has settled before it hides them again.
     void waitsAfterGivingBack()

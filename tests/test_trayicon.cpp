@@ -21,6 +21,7 @@
 #include "tray/TrayIcon.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QMenu>
 #include <QSettings>
 #include <QSignalSpy>
@@ -239,6 +240,26 @@ private Q_SLOTS:
         window->autostartSwitch()->click();
         QCOMPARE(failed.count(), 1);
         QVERIFY(window->autostartSwitch()->isChecked() && m_autostart.enabled);
+    }
+
+    // A desktop without a switch is said under the desktop-icons switch, which
+    // then does nothing; a desktop found later takes the line away again.
+    void settingsSayWhenNoSwitch()
+    {
+        m_icons->reachable = false;
+        m_shell->setRetryCount(1);
+        m_shell->hideIcons();
+        m_tray->showSettings();
+        SettingsWindow *window = m_tray->settingsWindow();
+        QLabel *note = window->switchMissingNote();
+        SettingsToggle *toggle = window->desktopIconsSwitch();
+        QVERIFY(!note->isVisible() && toggle->isEnabled()); // still looking
+        QTRY_VERIFY_WITH_TIMEOUT(note->isVisible(), 10 * ShellDesktop::retryIntervalMs);
+        QVERIFY(!toggle->isEnabled());
+        QCOMPARE(note->text(), L10n::text("This desktop's icons cannot be hidden by Larkspan."));
+        m_icons->reachable = true;
+        QTRY_VERIFY_WITH_TIMEOUT(!note->isVisible(), 3 * ShellDesktop::lookAgainMs);
+        QVERIFY(toggle->isEnabled() && !toggle->isChecked() && m_icons->hidden);
     }
 
     void settingsLanguage_data()

@@ -16,4 +16,7 @@ public:
     // Last resort when toggling fails while icons must come back: write the
     // desktop's "shown" state directly. False when that failed too.
     virtual bool showDirectly() = 0;
+    // Whether a desktop whose icons this switch hides runs in this session
+    // now. A switch bound to one desktop has nothing else to look for.
+    virtual bool found() { return true; }
 };

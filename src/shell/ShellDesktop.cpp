@@ -9,6 +9,7 @@
 ShellDesktop::ShellDesktop(std::unique_ptr<DesktopIconSwitch> iconSwitch, QObject *parent)
     : QObject(parent)
     , m_switch(std::move(iconSwitch))
+    , m_switchMissing(!m_switch)
 {}
 
 ShellDesktop::~ShellDesktop()
@@ -46,12 +47,14 @@ bool ShellDesktop::tryHide()
     if (m_hiddenByUs)
         settings->setValue(SettingsKeys::shellIconsHiddenByUs, true);
     m_hidden = true;
+    setSwitchMissing(false);
     Q_EMIT hiddenChanged(true);
     return true;
 }
 
 void ShellDesktop::hideIcons()
 {
+    m_wantHidden = true;
     if (m_hidden || tryHide() || isRetrying())
         return;
     if (!m_retryTimer) {
@@ -59,7 +62,7 @@ void ShellDesktop::hideIcons()
         m_retryTimer->setInterval(retryIntervalMs);
         connect(m_retryTimer, &QTimer::timeout, this, &ShellDesktop::retry);
     }
-    m_retriesLeft = retryCount;
+    m_retriesLeft = m_retryCount;
     m_retryTimer->start();
 }
 
@@ -70,11 +73,44 @@ void ShellDesktop::retry()
     if (--m_retriesLeft < 1) {
         m_retryTimer->stop();
         m_retriesLeft = 0;
+        // A switch that is there but refused is not missing: only a session
+        // without a desktop that has one is said to be.
+        if (!m_switch || !m_switch->found())
+            setSwitchMissing(true);
     }
+}
+
+void ShellDesktop::setSwitchMissing(bool missing)
+{
+    if (missing && m_switch) {
+        if (!m_lookTimer) {
+            m_lookTimer = new QTimer(this);
+            m_lookTimer->setInterval(lookAgainMs);
+            connect(m_lookTimer, &QTimer::timeout, this, &ShellDesktop::lookForSwitch);
+        }
+        m_lookTimer->start();
+    } else if (m_lookTimer) {
+        m_lookTimer->stop();
+    }
+    if (m_switchMissing == missing)
+        return;
+    m_switchMissing = missing;
+    Q_EMIT switchMissingChanged(missing);
+}
+
+void ShellDesktop::lookForSwitch()
+{
+    if (!m_switch->found())
+        return;
+    setSwitchMissing(false);
+    // The icons were asked to be hidden all along: the desktop that came late gets that asked too.
+    if (m_wantHidden && !m_hidden)
+        hideIcons();
 }
 
 void ShellDesktop::restoreIcons()
 {
+    m_wantHidden = false;
     if (m_retryTimer)
         m_retryTimer->stop();
     m_retriesLeft = 0;

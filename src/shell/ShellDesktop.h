@@ -27,12 +27,20 @@ public:
     // The time of the last giving back is stored, so that a run started right
     // after the previous one ended waits too (its attempts count as retries).
     static constexpr qint64 settleMs = 3000;
+    // Once the retries gave up for want of a desktop with a switch, how often
+    // the session is looked at again for one that starts later.
+    static constexpr int lookAgainMs = 2000;
 
     explicit ShellDesktop(std::unique_ptr<DesktopIconSwitch> iconSwitch, QObject *parent = nullptr);
     ~ShellDesktop() override;
 
     bool isHidden() const { return m_hidden; }
     bool isRetrying() const;
+    // True once the retries gave up and no desktop with a switch runs in this
+    // session (or there is no switch at all); false while still looking.
+    bool isSwitchMissing() const { return m_switchMissing; }
+    // Fewer attempts than retryCount, for a caller that cannot wait 30 s.
+    void setRetryCount(int count) { m_retryCount = count; }
 
 public Q_SLOTS:
     // Hides the icons now, or keeps trying for up to 30 s.
@@ -43,15 +51,22 @@ public Q_SLOTS:
 
 Q_SIGNALS:
     void hiddenChanged(bool hidden);
+    void switchMissingChanged(bool missing);
 
 private:
     bool settling() const;
     bool tryHide();
     void retry();
+    void setSwitchMissing(bool missing);
+    void lookForSwitch();
 
     std::unique_ptr<DesktopIconSwitch> m_switch;
     QTimer *m_retryTimer = nullptr;
+    QTimer *m_lookTimer = nullptr;
     int m_retriesLeft = 0;
+    int m_retryCount = retryCount;
+    bool m_wantHidden = false;
+    bool m_switchMissing = false;
     bool m_hidden = false;
     bool m_hiddenByUs = false;
 };

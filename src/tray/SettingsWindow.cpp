@@ -29,6 +29,7 @@ QString windowStyleSheet()
                           "QWidget#settingRow { background: transparent; border: none; }"
                           "QWidget#settingsDivider { background: #3a424e; }"
                           "QLabel#description { color: #98a5b7; font-size: 11px; }"
+                          "QLabel#switchMissingNote { color: #e0b458; font-size: 11px; }"
                           "QLabel#settingTitle { font-size: 13px; font-weight: 500; }")
         .arg(AppStyle::fontFamilyDeclaration());
 }
@@ -88,7 +89,12 @@ SettingsWindow::SettingsWindow(ShellDesktop *shell, AutostartControl *autostart,
     divider->setFixedHeight(1);
     dividerRow->addWidget(divider);
     groupLayout->addLayout(dividerRow);
-    m_iconsSwitch = addRow(groupLayout, "Desktop icons", "Show original icons alongside your panels.");
+    m_switchMissingNote = new QLabel(group);
+    m_switchMissingNote->setObjectName(QStringLiteral("switchMissingNote"));
+    m_switchMissingNote->setWordWrap(true);
+    L10n::bind(m_switchMissingNote, "text", "This desktop's icons cannot be hidden by Larkspan.");
+    m_iconsSwitch = addRow(groupLayout, "Desktop icons", "Show original icons alongside your panels.",
+                           m_switchMissingNote);
     groupLayout->addWidget(buildLanguageBlock());
 
     connect(m_iconsSwitch, &QCheckBox::clicked, this, [this](bool checked) {
@@ -97,6 +103,7 @@ SettingsWindow::SettingsWindow(ShellDesktop *shell, AutostartControl *autostart,
     });
     connect(m_shell, &ShellDesktop::hiddenChanged, m_iconsSwitch,
             [this](bool hidden) { m_iconsSwitch->setChecked(!hidden); });
+    connect(m_shell, &ShellDesktop::switchMissingChanged, this, &SettingsWindow::showSwitchMissing);
     connect(m_autostartSwitch, &QCheckBox::clicked, this, [this](bool checked) {
         m_autostart->setEnabled(checked);
         m_autostartSwitch->setChecked(m_autostart->isEnabled());
@@ -113,7 +120,8 @@ SettingsWindow::SettingsWindow(ShellDesktop *shell, AutostartControl *autostart,
     refresh();
 }
 
-SettingsToggle *SettingsWindow::addRow(QLayout *group, const char *title, const char *description)
+SettingsToggle *SettingsWindow::addRow(QLayout *group, const char *title, const char *description,
+                                       QLabel *note)
 {
     auto *row = new QWidget;
     row->setObjectName(QStringLiteral("settingRow"));
@@ -131,6 +139,8 @@ SettingsToggle *SettingsWindow::addRow(QLayout *group, const char *title, const 
     L10n::bind(descriptionLabel, "text", description);
     texts->addWidget(titleLabel);
     texts->addWidget(descriptionLabel);
+    if (note)
+        texts->addWidget(note);
     layout->addLayout(texts, 1);
     auto *toggle = new SettingsToggle(row);
     L10n::bind(toggle, "accessibleName", title);
@@ -186,4 +196,14 @@ void SettingsWindow::refresh()
     m_autostart->refresh();
     m_autostartSwitch->setChecked(m_autostart->isEnabled());
     m_iconsSwitch->setChecked(!m_shell->isHidden());
+    showSwitchMissing(m_shell->isSwitchMissing());
+}
+
+void SettingsWindow::showSwitchMissing(bool missing)
+{
+    // A switch that would do nothing is not offered; while the desktop is
+    // still being looked for, nothing is said yet.
+    m_switchMissingNote->setVisible(missing);
+    m_iconsSwitch->setEnabled(!missing);
+    adjustSize();
 }

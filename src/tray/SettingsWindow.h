@@ -4,6 +4,7 @@
 
 class AutostartControl;
 class LanguageCombo;
+class QLabel;
 class SettingsToggle;
 class ShellDesktop;
 
@@ -24,10 +25,14 @@ public:
 
     SettingsToggle *autostartSwitch() const { return m_autostartSwitch; }
     SettingsToggle *desktopIconsSwitch() const { return m_iconsSwitch; }
+    // Said under the desktop-icons switch while the desktop has no switch to hide its icons.
+    QLabel *switchMissingNote() const { return m_switchMissingNote; }
     LanguageCombo *languageList() const { return m_languages; }
 
 private:
-    SettingsToggle *addRow(QLayout *group, const char *title, const char *description);
+    SettingsToggle *addRow(QLayout *group, const char *title, const char *description,
+                           QLabel *note = nullptr);
+    void showSwitchMissing(bool missing);
     QWidget *buildLanguageBlock();
     void fillLanguages();
 
@@ -35,5 +40,6 @@ private:
     AutostartControl *m_autostart;
     SettingsToggle *m_autostartSwitch = nullptr;
     SettingsToggle *m_iconsSwitch = nullptr;
+    QLabel *m_switchMissingNote = nullptr;
     LanguageCombo *m_languages = nullptr;
 };

@@ -41,6 +41,8 @@ public:
         return true;
     }
 
+    bool found() override { return m_state->reachable; }
+
 private:
     std::shared_ptr<State> m_state;
 };

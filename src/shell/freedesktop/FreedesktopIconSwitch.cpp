@@ -130,3 +130,8 @@ bool FreedesktopIconSwitch::showDirectly()
     restartIfGone(target);
     return true;
 }
+
+bool FreedesktopIconSwitch::found()
+{
+    return m_used || reachable();
+}

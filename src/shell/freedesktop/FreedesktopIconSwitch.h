@@ -41,6 +41,7 @@ public:
     bool iconsHiddenNow() override;
     bool toggle() override;
     bool showDirectly() override;
+    bool found() override;
 
 private:
     Desktop *reachable();
