@@ -12,6 +12,7 @@
 #include "panels/PanelLayoutStore.h"
 #include "panels/PanelSet.h"
 #include "shell/DesktopModel.h"
+#include "shell/Platform.h"
 #include "shell/ShellDesktop.h"
 #include "tray/AutostartControl.h"
 #include "tray/LanguageCombo.h"
@@ -187,6 +188,15 @@ private Q_SLOTS:
         const QList<QMenu *> menus = menu->findChildren<QMenu *>() << menu;
         for (QMenu *each : menus)
             QCOMPARE(each->styleSheet(), AppStyle::menuStyleSheet());
+    }
+
+    void noticesSayWhatHappened()
+    {
+        // A notice's title is what happened; the failed change says so and why.
+        const Platform::Words &words = Platform::words();
+        QVERIFY(QString::fromUtf8(words.startsAtSignInTitle).startsWith("Larkspan "));
+        QCOMPARE(words.autostartFailedTitle, "Could not change this");
+        QVERIFY(QString::fromUtf8(words.autostartFailedText).contains("sign-in."));
     }
 
     void toolTipCountsItems()
