@@ -146,7 +146,8 @@ const Words &words()
         QT_TRANSLATE_NOOP("Brimvale", "Larkspan starts at sign-in"),
         QT_TRANSLATE_NOOP("Brimvale", "Could not change this"),
         QT_TRANSLATE_NOOP("Brimvale", "The session would not let this program change startup at sign-in."),
-        QT_TRANSLATE_NOOP("Brimvale", "System"),
+        // Its own text: "System" alone is also the name of a panel.
+        QT_TRANSLATE_NOOP("Brimvale", "System language"),
         QT_TRANSLATE_NOOP("Brimvale", "Larkspan needs an X11 or XWayland display, and none could be opened."),
     };
     return linuxWords;
