@@ -81,7 +81,12 @@ private Q_SLOTS:
         QVERIFY(!action->isChecked());
         QVERIFY(!stored());
         QCOMPARE(allHidden.size(), 0); // the documents panel is still there
-        action->trigger();
+        // The tray's tools name the list itself and switch the same wish.
+        QAction *tool = todo->toolAction();
+        QCOMPARE(tool->text(), "To-do list");
+        QVERIFY(!tool->isChecked());
+        tool->trigger();
+        QVERIFY(todo->panel()->isVisible() && action->isChecked() && tool->isChecked());
         m_set->panel("documents")->close();
         todo->panel()->close();
         QCOMPARE(allHidden.size(), 1);

@@ -12,6 +12,7 @@
 #include "panels/PanelLayoutStore.h"
 #include "panels/PanelSet.h"
 #include "shell/DesktopModel.h"
+#include "shell/Platform.h"
 #include "shell/ShellDesktop.h"
 #include "tray/AutostartControl.h"
 #include "tray/LanguageCombo.h"
@@ -189,6 +190,15 @@ private Q_SLOTS:
             QCOMPARE(each->styleSheet(), AppStyle::menuStyleSheet());
     }
 
+    void noticesSayWhatHappened()
+    {
+        // A notice's title is what happened; the failed change says so and why.
+        const Platform::Words &words = Platform::words();
+        QVERIFY(QString::fromUtf8(words.startsAtSignInTitle).startsWith("Larkspan "));
+        QCOMPARE(words.autostartFailedTitle, "Could not change this");
+        QVERIFY(QString::fromUtf8(words.autostartFailedText).contains("sign-in."));
+    }
+
     void toolTipCountsItems()
     {
         QCOMPARE(m_tray->tray()->toolTip(), "Larkspan — Items: 2");
@@ -295,6 +305,8 @@ private Q_SLOTS:
             QVERIFY(isTranslated(m_tray->settingsWindow()->windowTitle(), "Larkspan — Settings"));
             QVERIFY(isTranslated(m_panels->panel("documents")->title(), "Documents"));
             QVERIFY(isTranslated(m_control->action()->text(), "Start at sign-in"));
+            // The first item says whose language it follows, not the System panel's name.
+            QVERIFY(list->itemText(0) != L10n::text("System"));
         }
     }
 

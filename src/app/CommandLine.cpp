@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "base/Settings.h"
+#include "base/l10n/L10nText.h"
 
 #include <QCommandLineParser>
 #include <QSettings>
@@ -18,20 +19,20 @@ bool inIconRange(int px)
 
 void setUp(QCommandLineParser &parser)
 {
-    parser.setApplicationDescription(
-        QStringLiteral("Clears the desktop and puts its icons in panels instead, one per kind of thing."));
+    // In the user's language, beside Qt's own lines of the help.
+    parser.setApplicationDescription(L10n::text(description));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOptions({
-        {QStringLiteral("alpha"), QStringLiteral("How solid a panel body is, 0-100."),
-         QStringLiteral("percent"), QStringLiteral("78")},
-        {QStringLiteral("icon-size"), QStringLiteral("Icon edge in pixels, 32-96."), QStringLiteral("pixels"),
+        {QStringLiteral("alpha"), L10n::text("How solid a panel body is, 0-100."), QStringLiteral("percent"),
+         QStringLiteral("78")},
+        {QStringLiteral("icon-size"), L10n::text("Icon edge in pixels, 32-96."), QStringLiteral("pixels"),
          QStringLiteral("48")},
-        {QStringLiteral("single"), QStringLiteral("One panel for everything, not one per kind.")},
-        {QStringLiteral("keep-icons"), QStringLiteral("Leave the real desktop icons on screen.")},
-        {QStringLiteral("topmost"), QStringLiteral("Pin above every window.")},
-        {QStringLiteral("opaque"), QStringLiteral("No glass; paint solid panels.")},
-        {QStringLiteral("no-tray"), QStringLiteral("No tray icon; closing a panel quits.")},
+        {QStringLiteral("single"), L10n::text("One panel for everything, not one per kind.")},
+        {QStringLiteral("keep-icons"), L10n::text("Leave the real desktop icons on screen.")},
+        {QStringLiteral("topmost"), L10n::text("Pin above every window.")},
+        {QStringLiteral("opaque"), L10n::text("No glass; paint solid panels.")},
+        {QStringLiteral("no-tray"), L10n::text("No tray icon; closing a panel quits.")},
     });
 }
 

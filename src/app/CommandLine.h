@@ -14,6 +14,9 @@ inline constexpr int defaultIconSize = 48;
 inline constexpr int minIconSize = 32;
 inline constexpr int maxIconSize = 96;
 
+inline constexpr char description[] =
+    "Clears the desktop and puts its icons in panels instead, one per kind of thing.";
+
 // Adds the description, help, version and the seven options, in their order.
 void setUp(QCommandLineParser &parser);
 

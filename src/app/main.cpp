@@ -198,8 +198,7 @@ int main(int argc, char *argv[])
 
     // The to-do list: its panel joins the set; "Show To-do list" is one action for every menu.
     auto todo = std::make_unique<TodoController>(panels.get(), layer.get());
-    const QList<QAction *> toolActions{todo->visibilityAction(), currency->action()};
-    panels->setSharedActions(sharedActions + toolActions);
+    panels->setSharedActions(sharedActions + QList<QAction *>{todo->visibilityAction(), currency->action()});
     todo->setCompositing(compositor->isActive());
     QObject::connect(compositor, &CompositorWatch::changed, todo.get(), &TodoController::setCompositing);
     panels->showCompanions();
@@ -210,7 +209,7 @@ int main(int argc, char *argv[])
     if (!parser->isSet(QStringLiteral("no-tray"))) {
         tray = std::make_unique<TrayHost>(panels.get(), model.get(), shell.get(), autostart.get());
         tray->setSharedActions(sharedActions);
-        tray->setToolActions(toolActions);
+        tray->setToolActions({todo->toolAction(), currency->action()});
         QObject::connect(tray.get(), &TrayHost::quitRequested, app.get(), leave);
         tray->start();
         if (firstRunAutostart)

@@ -27,12 +27,20 @@ TodoController::TodoController(PanelSet *panels, DesktopLayer *layer, const QStr
     , m_model(new TodoModel(path))
     , m_panel(new TodoPanel(m_model))
     , m_action(new QAction(this))
+    , m_toolAction(new QAction(this))
     , m_wanted(Settings::instance()->value(SettingsKeys::todoVisible).toBool())
 {
     L10n::bind(m_action, "text", "Show To-do list");
     m_action->setCheckable(true);
     m_action->setChecked(m_wanted);
     connect(m_action, &QAction::triggered, this, &TodoController::setVisible);
+    // Among the tray's tools the entry names the tool, beside "Currency
+    // converter"; it shows and follows the same wish.
+    L10n::bind(m_toolAction, "text", "To-do list");
+    m_toolAction->setCheckable(true);
+    m_toolAction->setChecked(m_wanted);
+    connect(m_toolAction, &QAction::triggered, this, &TodoController::setVisible);
+    connect(m_action, &QAction::toggled, m_toolAction, &QAction::setChecked);
 
     m_panel->setGuideOverlay(m_panels->guideOverlay());
     m_panel->setPeerRectsProvider([this] { return m_panels->peerRects(m_panel); });

@@ -27,6 +27,8 @@ public:
     TodoPanel *panel() const { return m_panel; }
     // "Show To-do list": checked while the user wants the list shown.
     QAction *visibilityAction() const { return m_action; }
+    // "To-do list": the same switch as the tray's tools name it.
+    QAction *toolAction() const { return m_toolAction; }
     bool isWanted() const { return m_wanted; }
 
 public Q_SLOTS:
@@ -47,5 +49,6 @@ private:
     TodoModel *m_model;
     TodoPanel *m_panel;
     QAction *m_action;
+    QAction *m_toolAction;
     bool m_wanted;
 };

@@ -143,10 +143,11 @@ const Words &words()
     // There is no "Windows" to start with: the session starts the program.
     static const Words linuxWords{
         QT_TRANSLATE_NOOP("Brimvale", "Start at sign-in"),
-        QT_TRANSLATE_NOOP("Brimvale", "Start at sign-in"),
-        QT_TRANSLATE_NOOP("Brimvale", "Start at sign-in"),
+        QT_TRANSLATE_NOOP("Brimvale", "Larkspan starts at sign-in"),
         QT_TRANSLATE_NOOP("Brimvale", "Could not change this"),
-        QT_TRANSLATE_NOOP("Brimvale", "System"),
+        QT_TRANSLATE_NOOP("Brimvale", "The session would not let this program change startup at sign-in."),
+        // Its own text: "System" alone is also the name of a panel.
+        QT_TRANSLATE_NOOP("Brimvale", "System language"),
         QT_TRANSLATE_NOOP("Brimvale", "Larkspan needs an X11 or XWayland display, and none could be opened."),
     };
     return linuxWords;
