@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFontMetrics>
 #include <QLabel>
@@ -24,6 +25,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTextEdit>
+#include <QTimer>
 #include <QtTest>
 
 class TestTodoPanel : public QObject
@@ -262,6 +264,21 @@ private Q_SLOTS:
         // Below the rows with nothing completed there is nothing to offer.
         QVERIFY(
             !TodoContextMenu::create(m_panel.get(), QPoint(5, m_panel->list()->viewport()->height() - 2)));
+
+        // A right-click on a title being selected opens the same menu, with "Copy" for the selected text.
+        QTest::mouseClick(m_panel->list()->viewport(), Qt::LeftButton, {}, rowPoint(0, 60, 20));
+        m_panel->taskText()->selectAll();
+        QStringList shown;
+        QTimer::singleShot(0, this, [&shown, &texts] {
+            if (auto *popup = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+                shown = texts(popup);
+                popup->close();
+            }
+        });
+        QWidget *box = m_panel->taskText()->viewport();
+        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(2, 2), box->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(box, &rightClick);
+        QCOMPARE(shown, (QStringList{"Copy", "-", "Mark complete", "Delete task"}));
     }
 
     void closingHidesAndAsks()

@@ -178,6 +178,7 @@ void TodoPanel::connectModel()
     connect(m_list->verticalScrollBar(), &QScrollBar::valueChanged, m_selection, &TodoTextSelection::end);
     connect(m_list->verticalScrollBar(), &QScrollBar::rangeChanged, this, &TodoPanel::updateScrollBarStyle);
     connect(m_list, &QListView::customContextMenuRequested, this, &TodoPanel::showContextMenu);
+    connect(m_selection, &TodoTextSelection::menuRequested, this, &TodoPanel::showContextMenu);
 }
 
 QTextEdit *TodoPanel::taskText() const
