@@ -125,7 +125,8 @@ void TodoPanel::buildContent()
     m_list->setModel(m_filter);
     m_list->setUniformItemSizes(false);
     m_list->setMouseTracking(true);
-    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // F2 edits the current task's title; a double-click on it does too (see TodoListInput).
+    m_list->setEditTriggers(QAbstractItemView::EditKeyPressed);
     m_list->setSelectionMode(QAbstractItemView::NoSelection);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

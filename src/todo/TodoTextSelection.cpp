@@ -41,6 +41,7 @@ QTextEdit *TodoTextSelection::textBox()
             [this](QPoint at) { Q_EMIT menuRequested(m_text->viewport()->mapTo(m_list->viewport(), at)); });
     m_text->hide();
     m_text->installEventFilter(this);
+    m_text->viewport()->installEventFilter(this);
     L10n::bind(m_text, "accessibleName", "Task text");
     return m_text;
 }
@@ -107,6 +108,10 @@ void TodoTextSelection::end()
 
 bool TodoTextSelection::eventFilter(QObject *watched, QEvent *event)
 {
+    if (m_text && watched == m_text->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        Q_EMIT editRequested();
+        return true;
+    }
     // The row's context menu, which copies the selection, takes the focus for a
     // while; the selection stays for it.
     if (watched == m_text && event->type() == QEvent::FocusOut &&

@@ -43,6 +43,8 @@ public Q_SLOTS:
 Q_SIGNALS:
     // A right-click in the box asks for the row's one menu, not a text box's own.
     void menuRequested(QPoint viewportPosition);
+    // A double-click in the box asks to edit the task's title.
+    void editRequested();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
