@@ -413,6 +413,7 @@ private Q_SLOTS:
         set->addCompanion(&wanted, [] { return true; });
         set->addCompanion(&unwanted, [] { return false; });
         QSignalSpy allHidden(set, &PanelSet::allHidden);
+        QSignalSpy panelsHidden(set, &PanelSet::panelsHidden);
         set->showAll(false);
         QVERIFY(wanted.isVisible() && !unwanted.isVisible());
         // A visible companion is a peer the panels snap to.
@@ -431,7 +432,8 @@ private Q_SLOTS:
         QVERIFY(set->panel("documents")->isVisible() && wanted.isVisible());
         set->toggleAll();
         QVERIFY(!set->anyPanelVisible() && !wanted.isVisible());
-        QCOMPARE(allHidden.count(), 1); // hiding from the tray is not the panels' doing
+        QCOMPARE(allHidden.count(), 1);    // hiding from the tray is not the panels' doing
+        QCOMPARE(panelsHidden.count(), 2); // yet windows beside the panels go with them either way
         set->toggleAll();
         set->panel("documents")->close();
         set->panel("images")->close();

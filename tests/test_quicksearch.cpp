@@ -1,6 +1,7 @@
 #include "PanelTestHome.h"
 #include "TestEnvironment.h"
 #include "base/l10n/L10n.h"
+#include "categories/CategoryRules.h"
 #include "fakes/FakeDesktopSource.h"
 #include "panels/IconPanel.h"
 #include "panels/ItemDragView.h"
@@ -8,6 +9,7 @@
 #include "panels/PanelLayoutStore.h"
 #include "panels/SearchTrigger.h"
 #include "search/QuickSearch.h"
+#include "search/SearchDelegate.h"
 #include "search/SearchFilter.h"
 #include "search/SearchGeometry.h"
 #include "shell/DesktopModel.h"
@@ -171,6 +173,19 @@ private Q_SLOTS:
         QCOMPARE(open.count(), 1);
         QCOMPARE(open.at(0).at(0).value<QModelIndex>().data().toString(), "Report 2024.pdf");
         QVERIFY(!m_search->isVisible());
+    }
+
+    void resultNamesItsPanel()
+    {
+        const auto row = [this](const QString &name) {
+            return m_model->match(m_model->index(0, 0), Qt::DisplayRole, name, 1, Qt::MatchExactly).value(0);
+        };
+        const QString panelId = PanelLayoutStore::createPanel("Work stuff");
+        PanelLayoutStore::assignItems({row("notes.txt").data(DesktopModel::KeyRole).toString()}, panelId);
+        m_model->reload();
+        QCOMPARE(SearchDelegate::placeText(row("notes.txt")), "Work stuff");
+        QCOMPARE(SearchDelegate::placeText(row("Notebook.odt")),
+                 categoryTitle(row("Notebook.odt").data(DesktopModel::CategoryRole).toInt()));
     }
 
     void escapeGivesFocusBack()

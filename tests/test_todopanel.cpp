@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFontMetrics>
 #include <QLabel>
@@ -20,10 +21,12 @@
 #include <QListView>
 #include <QMenu>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTextEdit>
+#include <QTimer>
 #include <QtTest>
 
 class TestTodoPanel : public QObject
@@ -262,6 +265,63 @@ private Q_SLOTS:
         // Below the rows with nothing completed there is nothing to offer.
         QVERIFY(
             !TodoContextMenu::create(m_panel.get(), QPoint(5, m_panel->list()->viewport()->height() - 2)));
+
+        // A right-click on a title being selected opens the same menu, with "Copy" for the selected text.
+        QTest::mouseClick(m_panel->list()->viewport(), Qt::LeftButton, {}, rowPoint(0, 60, 20));
+        m_panel->taskText()->selectAll();
+        QStringList shown;
+        QTimer::singleShot(0, this, [&shown, &texts] {
+            if (auto *popup = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+                shown = texts(popup);
+                popup->close();
+            }
+        });
+        QWidget *box = m_panel->taskText()->viewport();
+        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(2, 2), box->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(box, &rightClick);
+        QCOMPARE(shown, (QStringList{"Copy", "-", "Mark complete", "Delete task"}));
+    }
+
+    void editTitle_data()
+    {
+        QTest::addColumn<bool>("byKey");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("double-click, Enter") << false << "  Call Ann  " << int(Qt::Key_Return) << "Call Ann";
+        QTest::newRow("F2, Enter") << true << "Call Ann" << int(Qt::Key_Enter) << "Call Ann";
+        QTest::newRow("Esc cancels") << false << "Call Ann" << int(Qt::Key_Escape) << "Call Bob";
+        QTest::newRow("emptied keeps") << true << "   " << int(Qt::Key_Return) << "Call Bob";
+    }
+
+    void editTitle()
+    {
+        QFETCH(bool, byKey);
+        QFETCH(QString, typed);
+        QFETCH(int, key);
+        QFETCH(QString, kept);
+        QVERIFY(makePanel({"First", "Call Bob"}));
+        QWidget *viewport = m_panel->list()->viewport();
+        if (byKey) {
+            m_panel->list()->setCurrentIndex(m_panel->filter()->index(1, 0));
+            m_panel->list()->setFocus();
+            QTest::keyClick(m_panel->list(), Qt::Key_F2);
+        } else {
+            // The first click lays the selectable text over the title; the second lands in it.
+            QTest::mouseClick(viewport, Qt::LeftButton, {}, rowPoint(1, 60, 20));
+            QWidget *box = m_panel->taskText()->viewport();
+            QTest::mouseDClick(box, Qt::LeftButton, {}, box->mapFrom(viewport, rowPoint(1, 60, 20)));
+        }
+        QPointer<QLineEdit> editor = viewport->findChild<QLineEdit *>();
+        QVERIFY(editor && editor->isVisible());
+        QCOMPARE(editor->text(), "Call Bob");
+        editor->selectAll();
+        QTest::keyClicks(editor, typed);
+        QTest::keyClick(editor, Qt::Key(key));
+        QTRY_VERIFY(!editor || !editor->isVisible());
+        QCOMPARE(titles(), (QStringList{"First", kept}));
+        // Saved like every other change.
+        QCOMPARE(TodoModel(m_model->path()).tasks().at(1).title, kept);
     }
 
     void closingHidesAndAsks()

@@ -187,6 +187,11 @@ int main(int argc, char *argv[])
             }
             search->start(source, trigger);
         });
+    // An open search belongs beside the panels: hiding them all, from the tray too, closes it.
+    QObject::connect(panels.get(), &PanelSet::panelsHidden, app.get(), [&search] {
+        if (search)
+            search->dismiss(false);
+    });
 
     // The panels come on screen first: they are what a crowded desktop waits
     // for. The feature windows and the tray are made while the window manager

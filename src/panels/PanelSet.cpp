@@ -347,6 +347,7 @@ void PanelSet::panelHidden()
         return;
     m_panelsShown = false;
     Q_EMIT allHidden();
+    Q_EMIT panelsHidden();
 }
 
 void PanelSet::showAll(bool activate)
@@ -399,6 +400,7 @@ void PanelSet::toggleAll()
     }
     m_companions.hideAll();
     reassertLayer();
+    Q_EMIT panelsHidden();
 }
 
 void PanelSet::setHideToTray(bool hide)

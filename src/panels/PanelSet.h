@@ -90,6 +90,9 @@ public:
 Q_SIGNALS:
     void contentsChanged(int total);
     void allHidden();
+    // Every panel and companion went off screen, by whatever means (the tray
+    // too): windows that only make sense beside them, like an open quick search, go too.
+    void panelsHidden();
     void layoutLockChanged(bool locked);
     // A panel asked to end the program ("Quit", or closing one without a tray).
     void quitRequested();

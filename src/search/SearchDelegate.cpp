@@ -2,6 +2,7 @@
 
 #include "base/AppStyle.h"
 #include "categories/CategoryRules.h"
+#include "panels/PanelLayoutStore.h"
 #include "search/SearchGeometry.h"
 #include "search/SearchStyle.h"
 #include "shell/DesktopModel.h"
@@ -26,6 +27,15 @@ QFont fontAt(int pixels)
 } // namespace
 
 SearchDelegate::~SearchDelegate() = default;
+
+QString SearchDelegate::placeText(const QModelIndex &index)
+{
+    // A custom panel's name is the user's own, shown as typed; a category's title is translated.
+    const QString panelId = index.data(DesktopModel::PanelRole).toString();
+    if (PanelLayoutStore::isCustomPanel(panelId))
+        return PanelLayoutStore::panelName(panelId);
+    return categoryTitle(index.data(DesktopModel::CategoryRole).toInt());
+}
 
 QSize SearchDelegate::sizeHint(const QStyleOptionViewItem &, const QModelIndex &) const
 {
@@ -70,7 +80,7 @@ void SearchDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option
 
     painter->setFont(fontAt(11));
     painter->setPen(SearchStyle::categoryText);
-    const QString category = categoryTitle(index.data(DesktopModel::CategoryRole).toInt());
-    painter->drawText(place(QRect(x, r.top() + 29, width, 16)), int(leading | Qt::AlignVCenter), category);
+    painter->drawText(place(QRect(x, r.top() + 29, width, 16)), int(leading | Qt::AlignVCenter),
+                      placeText(index));
     painter->restore();
 }

@@ -10,12 +10,23 @@
 #include <QAction>
 #include <QListView>
 #include <QMenu>
+#include <QTextEdit>
 
 std::unique_ptr<QMenu> TodoContextMenu::create(TodoPanel *panel, QPoint viewportPosition)
 {
     auto menu = std::make_unique<QMenu>(panel);
     menu->setStyleSheet(AppStyle::menuStyleSheet());
     QMenu *m = menu.get();
+
+    // Text selected in a task's title is copied from the row's one menu.
+    const auto *text = panel->list()->viewport()->findChild<QTextEdit *>(QStringLiteral("todoTaskText"),
+                                                                         Qt::FindDirectChildrenOnly);
+    if (text && text->isVisible() && text->textCursor().hasSelection()) {
+        QAction *copy = m->addAction(QString());
+        L10n::bind(copy, "text", "Copy");
+        QObject::connect(copy, &QAction::triggered, text, &QTextEdit::copy);
+        m->addSeparator();
+    }
 
     if (QAction *onTop = panel->findChild<QAction *>(QLatin1String(PanelFrame::alwaysOnTopActionName))) {
         m->addAction(onTop);

@@ -28,6 +28,12 @@ TodoDelegate::TodoDelegate(QObject *parent)
 
 TodoDelegate::~TodoDelegate() = default;
 
+void TodoDelegate::updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
+                                        const QModelIndex &) const
+{
+    editor->setGeometry(TodoMetrics::selectableTextBox(option.rect, option.direction));
+}
+
 QSize TodoDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     return {TodoMetrics::rowWidthHint,

@@ -16,6 +16,9 @@ public:
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    // A title is edited where it is drawn.
+    void updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
+                              const QModelIndex &index) const override;
 
     // The width of the list's rows as the panel plans them. Views ask for size
     // hints with whatever rectangle they have at hand (often none, or a list

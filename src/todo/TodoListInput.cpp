@@ -20,6 +20,8 @@ TodoListInput::TodoListInput(QListView *list, TodoFilter *filter, TodoModel *mod
 {
     m_list->installEventFilter(this);
     m_viewport->installEventFilter(this);
+    // The second click of a double-click lands in the text box the first one laid over the title.
+    connect(m_selection, &TodoTextSelection::editRequested, this, &TodoListInput::editCurrent);
 }
 
 TodoListInput::~TodoListInput() = default;
@@ -48,6 +50,24 @@ bool TodoListInput::viewportPressed(QMouseEvent *event)
     return true;
 }
 
+bool TodoListInput::viewportDoubleClicked(QMouseEvent *event)
+{
+    const QModelIndex index = m_list->indexAt(event->position().toPoint());
+    if (event->button() != Qt::LeftButton || !index.isValid() ||
+        !TodoMetrics::selectableTextBox(m_list->visualRect(index), m_list->layoutDirection())
+             .contains(event->position().toPoint()))
+        return m_selection->forward(event);
+    m_list->setCurrentIndex(index);
+    editCurrent();
+    return true;
+}
+
+void TodoListInput::editCurrent()
+{
+    m_selection->end();
+    m_list->edit(m_list->currentIndex());
+}
+
 bool TodoListInput::keyPressed(int key)
 {
     // Rows that vanished meanwhile come as -1, which the model ignores.
@@ -74,8 +94,9 @@ bool TodoListInput::eventFilter(QObject *watched, QEvent *event)
     switch (event->type()) {
     case QEvent::MouseButtonPress:
         return viewportPressed(static_cast<QMouseEvent *>(event));
-    case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
+        return viewportDoubleClicked(static_cast<QMouseEvent *>(event));
+    case QEvent::MouseButtonRelease:
     case QEvent::MouseMove:
         return m_selection->forward(static_cast<QMouseEvent *>(event));
     default:

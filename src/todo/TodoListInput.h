@@ -10,7 +10,7 @@ class TodoTextSelection;
 
 // The mouse and keys on the task list: a press on a row's check mark ticks it,
 // a press on its title starts selecting text, Space ticks and Delete removes
-// the current task.
+// the current task; a double-click on a title edits it.
 class TodoListInput : public QObject
 {
     Q_OBJECT
@@ -28,6 +28,8 @@ protected:
 private:
     bool viewportPressed(QMouseEvent *event);
     bool keyPressed(int key);
+    bool viewportDoubleClicked(QMouseEvent *event);
+    void editCurrent();
 
     QListView *m_list;
     // Kept apart: while the list is destroyed its viewport can no longer be asked for.

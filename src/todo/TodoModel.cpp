@@ -36,6 +36,7 @@ QVariant TodoModel::data(const QModelIndex &index, int role) const
     const TodoTask &task = m_tasks.at(index.row());
     switch (role) {
     case Qt::DisplayRole:
+    case Qt::EditRole:
     case Qt::ToolTipRole:
         return task.title;
     case Qt::CheckStateRole:
@@ -170,6 +171,33 @@ void TodoModel::setCompleted(int row, bool completed)
     m_tasks[row].completed = completed;
     const QModelIndex changed = index(row);
     Q_EMIT dataChanged(changed, changed, {Qt::CheckStateRole, CompletedRole});
+    save();
+    Q_EMIT countsChanged();
+}
+
+Qt::ItemFlags TodoModel::flags(const QModelIndex &index) const
+{
+    const Qt::ItemFlags base = QAbstractListModel::flags(index);
+    return index.isValid() ? base | Qt::ItemIsEditable : base;
+}
+
+bool TodoModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role != Qt::EditRole || !index.isValid() || index.parent().isValid())
+        return false;
+    setTitle(index.row(), value.toString());
+    return true;
+}
+
+void TodoModel::setTitle(int row, const QString &title)
+{
+    // The same rule as for a new task: surrounding blanks go, nothing left means no change.
+    const QString trimmed = title.trimmed();
+    if (!isValidRow(row) || trimmed.isEmpty() || trimmed == m_tasks.at(row).title)
+        return;
+    m_tasks[row].title = trimmed;
+    const QModelIndex changed = index(row);
+    Q_EMIT dataChanged(changed, changed, {Qt::DisplayRole, Qt::EditRole, Qt::ToolTipRole});
     save();
     Q_EMIT countsChanged();
 }

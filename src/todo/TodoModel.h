@@ -31,6 +31,9 @@ public:
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role) const override;
     QHash<int, QByteArray> roleNames() const override;
+    // A task's title is edited in place; an edit that empties it keeps the old one.
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
 
     QString path() const { return m_path; }
     QList<TodoTask> tasks() const { return m_tasks; }
@@ -45,6 +48,8 @@ public Q_SLOTS:
     void addTask(const QString &title);
     void setCompleted(int row, bool completed);
     void toggleCompleted(int row);
+    // Blank or unchanged titles change nothing.
+    void setTitle(int row, const QString &title);
     void removeTask(int row);
     void clearCompleted();
 

@@ -125,7 +125,8 @@ void TodoPanel::buildContent()
     m_list->setModel(m_filter);
     m_list->setUniformItemSizes(false);
     m_list->setMouseTracking(true);
-    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // F2 edits the current task's title; a double-click on it does too (see TodoListInput).
+    m_list->setEditTriggers(QAbstractItemView::EditKeyPressed);
     m_list->setSelectionMode(QAbstractItemView::NoSelection);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -178,6 +179,7 @@ void TodoPanel::connectModel()
     connect(m_list->verticalScrollBar(), &QScrollBar::valueChanged, m_selection, &TodoTextSelection::end);
     connect(m_list->verticalScrollBar(), &QScrollBar::rangeChanged, this, &TodoPanel::updateScrollBarStyle);
     connect(m_list, &QListView::customContextMenuRequested, this, &TodoPanel::showContextMenu);
+    connect(m_selection, &TodoTextSelection::menuRequested, this, &TodoPanel::showContextMenu);
 }
 
 QTextEdit *TodoPanel::taskText() const

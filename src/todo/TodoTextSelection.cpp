@@ -36,8 +36,12 @@ QTextEdit *TodoTextSelection::textBox()
     m_text->document()->setDocumentMargin(0);
     TodoStyle::styleTaskText(m_text);
     m_text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_text->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_text, &QWidget::customContextMenuRequested, this,
+            [this](QPoint at) { Q_EMIT menuRequested(m_text->viewport()->mapTo(m_list->viewport(), at)); });
     m_text->hide();
     m_text->installEventFilter(this);
+    m_text->viewport()->installEventFilter(this);
     L10n::bind(m_text, "accessibleName", "Task text");
     return m_text;
 }
@@ -104,8 +108,12 @@ void TodoTextSelection::end()
 
 bool TodoTextSelection::eventFilter(QObject *watched, QEvent *event)
 {
-    // The box's own context menu (Copy, Select all) takes the focus for a while;
-    // the selection stays for it.
+    if (m_text && watched == m_text->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        Q_EMIT editRequested();
+        return true;
+    }
+    // The row's context menu, which copies the selection, takes the focus for a
+    // while; the selection stays for it.
     if (watched == m_text && event->type() == QEvent::FocusOut &&
         static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason)
         end();

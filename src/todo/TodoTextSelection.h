@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
 
 class QListView;
@@ -38,6 +39,12 @@ public:
 
 public Q_SLOTS:
     void end();
+
+Q_SIGNALS:
+    // A right-click in the box asks for the row's one menu, not a text box's own.
+    void menuRequested(QPoint viewportPosition);
+    // A double-click in the box asks to edit the task's title.
+    void editRequested();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
