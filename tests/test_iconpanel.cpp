@@ -9,6 +9,7 @@
 #include "panels/PanelFrame.h"
 #include "panels/PanelLayoutStore.h"
 #include "panels/PanelSort.h"
+#include "panels/PanelStyle.h"
 #include "shell/DesktopModel.h"
 
 #include <QAction>
@@ -595,6 +596,12 @@ private Q_SLOTS:
         if (!custom)
             return;
         QCOMPARE(editor->text(), "Mine");
+        // The editor spans the title band past the hidden buttons, from the title's start, which shows.
+        const PanelStyle::Metrics &m = PanelStyle::metrics(false);
+        QCOMPARE(editor->geometry(), QRect(PanelStyle::titleX(m), (m.band - 24) / 2,
+                                           panel->width() - m.glyphX - PanelStyle::titleX(m), 24));
+        QCOMPARE(editor->cursorPosition(), 0);
+        QCOMPARE(editor->selectedText(), "Mine");
         editor->setText(typed);
         QTest::keyClick(editor, commit ? Qt::Key_Return : Qt::Key_Escape);
         QVERIFY(!editor->isVisible());
