@@ -46,8 +46,12 @@ QString IconItemDelegate::shownText(const QStyleOptionViewItem &item)
     // The style insets its text box by this margin on both sides.
     const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
     const QRect box = style->subElementRect(QStyle::SE_ItemViewItemText, &item, widget);
-    const bool wrap = item.features & QStyleOptionViewItem::WrapText;
-    const int maxLines = wrap ? std::max(box.height() / std::max(item.fontMetrics.lineSpacing(), 1), 1) : 1;
+    // Wrapped names take the lines that fit between the text's top and the
+    // cell's bottom; the style would otherwise keep a long word on one line.
+    const int spacing = std::max(QFontMetrics(item.font).lineSpacing(), 1);
+    const int maxLines = item.features & QStyleOptionViewItem::WrapText
+                             ? std::max((item.rect.bottom() + 1 - box.top()) / spacing, 1)
+                             : 1;
     return NameElide::lines(item.font, item.text, box.width() - 2 * margin, maxLines)
         .join(QChar::LineSeparator);
 }
