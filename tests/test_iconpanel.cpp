@@ -636,7 +636,7 @@ private Q_SLOTS:
         item.decorationSize = view->iconSize();
         item.decorationPosition = list ? QStyleOptionViewItem::Left : QStyleOptionViewItem::Top;
         item.text = "untrusted" + QString(200, QLatin1Char('.'));
-        const QStringList lines = IconItemDelegate::shownText(item).split(QChar::LineSeparator);
+        const QStringList lines = IconItemDelegate::shownText(item, item.rect).split(QChar::LineSeparator);
         QVERIFY2(lines.last().endsWith(QChar(0x2026)) && !lines.last().chopped(1).endsWith(QLatin1Char('.')),
                  qPrintable(lines.last()));
         QCOMPARE(lines.size() > 1, !list);
