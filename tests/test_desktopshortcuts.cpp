@@ -210,6 +210,39 @@ private Q_SLOTS:
         QVERIFY(!a->isHovered());
     }
 
+    void label_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("elided");
+        QTest::newRow("short name") << "a.txt" << false;
+        QTest::newRow("one long word breaks anywhere")
+            << "Quarterly_Financial_Report_2024_final_version_for_the_board.txt" << true;
+        QTest::newRow("cut among dots shows no dots before the ellipsis")
+            << "untrusted" + QString(120, QLatin1Char('.')) << true;
+    }
+
+    void label()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, elided);
+        m_desktop->entries.append(FakeDesktopSource::file(key(name)));
+        const DesktopShortcut *s = make({{key(name), {200, 100}}})->shortcut(key(name));
+        QVERIFY(s);
+        const QStringList lines = s->labelLines();
+        QVERIFY(!lines.isEmpty() && lines.size() <= 2);
+        for (const QString &line : lines)
+            QVERIFY2(s->fontMetrics().horizontalAdvance(line) <= s->width() - 6, qPrintable(line));
+        const QString shown = s->index().data(Qt::DisplayRole).toString();
+        QString text = lines.join(QString());
+        QCOMPARE(text.endsWith(QChar(0x2026)), elided);
+        if (elided) {
+            text.chop(1);
+            QVERIFY2(!lines.last().chopped(1).endsWith(QLatin1Char('.')), qPrintable(lines.last()));
+        }
+        // The label shows the name from its start, whole or up to the ellipsis.
+        QVERIFY2(!text.isEmpty() && shown.startsWith(text), qPrintable(lines.join(QLatin1Char('|'))));
+    }
+
     void drag_data()
     {
         QTest::addColumn<QString>("outcome");

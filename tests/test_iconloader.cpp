@@ -187,6 +187,12 @@ void TestIconLoader::initTestCase()
     writeImage(desktop + "wide.png", {200, 100}, picture);
     writeImage(desktop + "tall.jpg", {100, 200}, picture);
     writeImage(desktop + "tiny.png", {8, 8}, picture);
+    // A palette picture with a transparent entry, shrunk when shown: grey lies
+    // between the steps of Qt's web palette, so any dithering shows.
+    QImage indexed(100, 100, QImage::Format_Indexed8);
+    indexed.setColorTable({grey.rgb(), qRgba(0, 0, 0, 0)});
+    indexed.fill(0);
+    QVERIFY(indexed.save(desktop + "palette.png"));
     // Past the limits: a valid picture of 50,010,000 pixels (small on disk and in
     // memory), and a valid small one made 50 MB long by a hole.
     QImage huge(10000, 5001, QImage::Format_Mono);
@@ -291,6 +297,8 @@ void TestIconLoader::itemIcons_data()
     row("png thumbnail", "wide.png", picture, true);
     row("jpeg thumbnail", "tall.jpg", picture, true);
     row("small picture not enlarged", "tiny.png", picture, true);
+    row("palette picture at 1.0", "palette.png", grey);
+    row("palette picture at 1.5", "palette.png", grey, false, 48, 1.5, 72);
     row("over 50 megapixels", "huge.png", pink);
     row("over 50 MB", "big.png", pink);
     row("empty picture", "empty.svg", pink);

@@ -3,12 +3,14 @@
 #include "fakes/FakeDesktopSource.h"
 #include "panels/CategoryFilter.h"
 #include "panels/HoverTracker.h"
+#include "panels/IconItemDelegate.h"
 #include "panels/IconPanel.h"
 #include "panels/ItemDragView.h"
 #include "panels/ItemPlacement.h"
 #include "panels/PanelFrame.h"
 #include "panels/PanelLayoutStore.h"
 #include "panels/PanelSort.h"
+#include "panels/PanelStyle.h"
 #include "shell/DesktopModel.h"
 
 #include <QAction>
@@ -595,12 +597,49 @@ private Q_SLOTS:
         if (!custom)
             return;
         QCOMPARE(editor->text(), "Mine");
+        // The editor spans the title band past the hidden buttons, from the title's start, which shows.
+        const PanelStyle::Metrics &m = PanelStyle::metrics(false);
+        QCOMPARE(editor->geometry(), QRect(PanelStyle::titleX(m), (m.band - 24) / 2,
+                                           panel->width() - m.glyphX - PanelStyle::titleX(m), 24));
+        QCOMPARE(editor->cursorPosition(), 0);
+        QCOMPARE(editor->selectedText(), "Mine");
         editor->setText(typed);
         QTest::keyClick(editor, commit ? Qt::Key_Return : Qt::Key_Escape);
         QVERIFY(!editor->isVisible());
         QCOMPARE(renamed.count(), requested.isEmpty() ? 0 : 1);
         if (!requested.isEmpty())
             QCOMPARE(renamed.at(0), (QVariantList{id, requested}));
+    }
+
+    void itemNames_data()
+    {
+        QTest::addColumn<bool>("list");
+        QTest::newRow("grid") << false;
+        QTest::newRow("list") << true;
+    }
+
+    void itemNames()
+    {
+        QFETCH(bool, list);
+        // Cut among dots, a name shows no dots before its ellipsis; every line fits the text box.
+        IconPanel *panel = makePanel("documents", 1, {.listView = list});
+        QVERIFY(showAt(panel, QRect(0, 0, 300, 300)));
+        ItemDragView *view = panel->view();
+        QStyleOptionViewItem item;
+        item.initFrom(view);
+        item.widget = view;
+        item.font = view->font();
+        item.rect = view->visualRect(view->model()->index(0, 0));
+        item.features = QStyleOptionViewItem::HasDisplay | QStyleOptionViewItem::HasDecoration;
+        if (!list)
+            item.features |= QStyleOptionViewItem::WrapText;
+        item.decorationSize = view->iconSize();
+        item.decorationPosition = list ? QStyleOptionViewItem::Left : QStyleOptionViewItem::Top;
+        item.text = "untrusted" + QString(200, QLatin1Char('.'));
+        const QStringList lines = IconItemDelegate::shownText(item, item.rect).split(QChar::LineSeparator);
+        QVERIFY2(lines.last().endsWith(QChar(0x2026)) && !lines.last().chopped(1).endsWith(QLatin1Char('.')),
+                 qPrintable(lines.last()));
+        QCOMPARE(lines.size() > 1, !list);
     }
 
     void bodyPainting_data()

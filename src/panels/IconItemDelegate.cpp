@@ -1,5 +1,6 @@
 #include "IconItemDelegate.h"
 
+#include "base/NameElide.h"
 #include "panels/PanelStyle.h"
 
 #include <QApplication>
@@ -34,5 +35,23 @@ void IconItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     item.palette.setColor(QPalette::Highlight, Qt::transparent);
     const QWidget *widget = option.widget;
     QStyle *style = widget ? widget->style() : QApplication::style();
+    item.text = shownText(item, option.rect);
     style->drawControl(QStyle::CE_ItemViewItem, &item, painter, widget);
+}
+
+QString IconItemDelegate::shownText(const QStyleOptionViewItem &item, const QRect &cell)
+{
+    const QWidget *widget = item.widget;
+    const QStyle *style = widget ? widget->style() : QApplication::style();
+    // The style insets its text box by this margin on both sides.
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+    const QRect box = style->subElementRect(QStyle::SE_ItemViewItemText, &item, widget);
+    // Wrapped names take the lines that fit between the text's top and the
+    // cell's bottom, past the plate; the style would otherwise keep a long word on one line.
+    const int spacing = std::max(QFontMetrics(item.font).lineSpacing(), 1);
+    const int maxLines = item.features & QStyleOptionViewItem::WrapText
+                             ? std::max((cell.bottom() + 1 - box.top()) / spacing, 1)
+                             : 1;
+    return NameElide::lines(item.font, item.text, box.width() - 2 * margin, maxLines)
+        .join(QChar::LineSeparator);
 }

@@ -19,6 +19,10 @@ public:
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;
 
+    // The name as the item shows it in the style's text box: wrapped over the
+    // lines that fit in the cell when the view wraps, the end elided.
+    static QString shownText(const QStyleOptionViewItem &item, const QRect &cell);
+
 private:
     QPointer<QListView> m_view;
 };

@@ -321,7 +321,9 @@ void IconPanel::beginRename()
     const PanelStyle::Metrics &m = metrics();
     const int x = PanelStyle::titleX(m);
     const int y = (m.band - 24) / 2;
-    const int rightLimit = PanelStyle::buttonsLeft(m, width(), m_buttons->count()) - 8;
+    // The editor lies over the hover buttons and spans the band, with the
+    // glyph's margin at its far end, so a name of any length has room.
+    const int rightLimit = width() - m.glyphX;
     m_editor->edit(QRect(x, y, std::max(80, rightLimit - x), 24), m_title);
     update();
 }

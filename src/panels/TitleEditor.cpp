@@ -32,7 +32,9 @@ void TitleEditor::edit(const QRect &rect, const QString &current)
     m_original = current;
     m_editor->setGeometry(QStyle::visualRect(m_window->layoutDirection(), m_window->rect(), rect));
     m_editor->setText(current);
-    m_editor->selectAll();
+    // All selected so typing replaces it, with the cursor at the start so a
+    // name longer than the field shows its beginning.
+    m_editor->setSelection(int(current.size()), -int(current.size()));
     m_editor->show();
     m_editor->raise();
     m_editor->setFocus();

@@ -1,6 +1,7 @@
 #include "SearchDelegate.h"
 
 #include "base/AppStyle.h"
+#include "base/NameElide.h"
 #include "categories/CategoryRules.h"
 #include "panels/PanelLayoutStore.h"
 #include "search/SearchGeometry.h"
@@ -73,8 +74,7 @@ void SearchDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option
     const QFont nameFont = fontAt(14);
     painter->setFont(nameFont);
     painter->setPen(SearchStyle::nameText);
-    const QString name =
-        QFontMetrics(nameFont).elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideRight, width);
+    const QString name = NameElide::elideRight(nameFont, index.data(Qt::DisplayRole).toString(), width);
     const Qt::Alignment leading = rightToLeft ? Qt::AlignRight : Qt::AlignLeft;
     painter->drawText(place(QRect(x, r.top() + 8, width, 20)), int(leading | Qt::AlignVCenter), name);
 

@@ -41,11 +41,14 @@ QImage fitToSquare(const QImage &image, int px)
 {
     if (image.isNull() || px < 1)
         return {};
-    if (image.width() == px && image.height() == px)
-        return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    const QImage scaled = image.scaled(px, px, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    // Converted before scaling: Qt scales a palette image within its palette,
+    // dithering the blended colours into a checkerboard.
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    if (argb.width() == px && argb.height() == px)
+        return argb;
+    const QImage scaled = argb.scaled(px, px, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     if (scaled.width() == px && scaled.height() == px)
-        return scaled.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        return scaled;
     return centredOnSquare(scaled, px);
 }
 
@@ -57,6 +60,18 @@ QImage centredOnSquare(const QImage &image, int px)
     painter.drawImage((px - image.width()) / 2, (px - image.height()) / 2, image);
     painter.end();
     return square;
+}
+
+bool canShrinkOnRead(QImageReader &reader)
+{
+    switch (reader.imageFormat()) {
+    case QImage::Format_Indexed8:
+    case QImage::Format_Mono:
+    case QImage::Format_MonoLSB:
+        return false;
+    default:
+        return true;
+    }
 }
 
 std::unique_ptr<QImageReader> readerFor(QIODevice *device, const QByteArray &suffix)

@@ -25,6 +25,11 @@ QImage fitToSquare(const QImage &image, int px);
 // The image at its own size centred on a transparent px x px square.
 QImage centredOnSquare(const QImage &image, int px);
 
+// Whether the reader may shrink the picture while decoding it. Qt keeps a
+// palette picture in its palette when it does, dithering the smoothly scaled
+// colours into a checkerboard; such pictures are read whole and scaled after.
+bool canShrinkOnRead(QImageReader &reader);
+
 // A reader of image data from a file whose name ends in suffix. The suffix is
 // trusted first; data that is not of that format is recognised by its
 // contents, so a misnamed picture still shows. Recognising by content makes Qt load every image plugin (SVG,

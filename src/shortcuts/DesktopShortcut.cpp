@@ -1,6 +1,7 @@
 #include "DesktopShortcut.h"
 
 #include "base/AppStyle.h"
+#include "base/NameElide.h"
 #include "panels/ItemMenu.h"
 #include "panels/ItemMime.h"
 #include "shell/DesktopModel.h"
@@ -149,6 +150,14 @@ void DesktopShortcut::leaveEvent(QEvent *)
     update();
 }
 
+QStringList DesktopShortcut::labelLines() const
+{
+    if (!m_index.isValid())
+        return {};
+    // A name without spaces breaks anywhere rather than being clipped at both ends.
+    return NameElide::lines(font(), m_index.data(Qt::DisplayRole).toString(), width() - 2 * labelMargin, 2);
+}
+
 void DesktopShortcut::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
@@ -165,10 +174,9 @@ void DesktopShortcut::paintEvent(QPaintEvent *)
     const QIcon icon = m_index.data(Qt::DecorationRole).value<QIcon>();
     icon.paint(&painter, QRect((width() - m_iconSize) / 2, iconTop, m_iconSize, m_iconSize));
 
-    const QString name =
-        fontMetrics().elidedText(m_index.data(Qt::DisplayRole).toString(), Qt::ElideRight, 2 * width() - 24);
+    const QString name = labelLines().join(QLatin1Char('\n'));
     const QRect box(labelMargin, m_iconSize + labelTop, width() - 2 * labelMargin, labelHeight);
-    const int flags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap;
+    const int flags = Qt::AlignHCenter | Qt::AlignTop;
     painter.setPen(labelShadow);
     painter.drawText(box.translated(1, 1), flags, name);
     painter.setPen(Qt::white);

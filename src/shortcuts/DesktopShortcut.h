@@ -2,6 +2,7 @@
 
 #include <QPersistentModelIndex>
 #include <QPoint>
+#include <QStringList>
 #include <QWidget>
 
 #include <functional>
@@ -32,6 +33,8 @@ public:
     bool isSelected() const { return m_selected; }
     void setSelected(bool selected);
     bool isHovered() const { return m_hovered; }
+    // The name as the label shows it: up to two lines, the end elided.
+    QStringList labelLines() const;
     bool isMenuOpen() const { return m_menuOpen; }
 
     // Runs a drag of this item.

@@ -155,7 +155,8 @@ QImage FreedesktopIconSource::readThumbnail(const QByteArray &path, int px)
         qint64(natural.width()) * natural.height() > maxThumbnailPixels)
         return {};
     const QByteArray format = reader->format();
-    if (format == "svg" || format == "svgz" || natural.width() > px || natural.height() > px)
+    if (format == "svg" || format == "svgz" ||
+        ((natural.width() > px || natural.height() > px) && IconImage::canShrinkOnRead(*reader)))
         reader->setScaledSize(natural.scaled(px, px, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
     return centred(reader->read(), px);
 }
