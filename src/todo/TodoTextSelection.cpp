@@ -108,7 +108,9 @@ void TodoTextSelection::end()
 
 bool TodoTextSelection::eventFilter(QObject *watched, QEvent *event)
 {
-    if (m_text && watched == m_text->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+    // The type first: the text box is watched while it is being destroyed, when
+    // asking it for its viewport is no longer safe.
+    if (event->type() == QEvent::MouseButtonDblClick && m_text && watched == m_text->viewport()) {
         Q_EMIT editRequested();
         return true;
     }
