@@ -1,5 +1,6 @@
 #include "FreedesktopWindowStacking.h"
 
+#include "EwmhAtoms.h"
 #include "XcbRoot.h"
 
 #include <QCoreApplication>
@@ -13,53 +14,7 @@
 #include <poll.h>
 #include <xcb/xcb.h>
 
-enum FreedesktopWindowStacking::Atom : int
-{
-    SupportingWmCheck,
-    Supported,
-    ClientListStacking,
-    ActiveWindow,
-    CurrentDesktop,
-    WmDesktop,
-    WmPid,
-    WmWindowType,
-    WmWindowTypeDesktop,
-    WmWindowTypeDock,
-    WmState,
-    WmStateAbove,
-    WmStateBelow,
-    WmStateHidden,
-    WmStateSticky,
-    WmStateSkipTaskbar,
-    WmStateSkipPager,
-    RestackWindow,
-    RequestFrameExtents,
-    FrameExtents,
-    AtomCount
-};
-
 namespace {
-
-constexpr const char *atomNames[] = {"_NET_SUPPORTING_WM_CHECK",
-                                     "_NET_SUPPORTED",
-                                     "_NET_CLIENT_LIST_STACKING",
-                                     "_NET_ACTIVE_WINDOW",
-                                     "_NET_CURRENT_DESKTOP",
-                                     "_NET_WM_DESKTOP",
-                                     "_NET_WM_PID",
-                                     "_NET_WM_WINDOW_TYPE",
-                                     "_NET_WM_WINDOW_TYPE_DESKTOP",
-                                     "_NET_WM_WINDOW_TYPE_DOCK",
-                                     "_NET_WM_STATE",
-                                     "_NET_WM_STATE_ABOVE",
-                                     "_NET_WM_STATE_BELOW",
-                                     "_NET_WM_STATE_HIDDEN",
-                                     "_NET_WM_STATE_STICKY",
-                                     "_NET_WM_STATE_SKIP_TASKBAR",
-                                     "_NET_WM_STATE_SKIP_PAGER",
-                                     "_NET_RESTACK_WINDOW",
-                                     "_NET_REQUEST_FRAME_EXTENTS",
-                                     "_NET_FRAME_EXTENTS"};
 
 // _NET_WM_DESKTOP of a window shown on every workspace.
 constexpr uint32_t allDesktops = 0xFFFFFFFF;
@@ -101,7 +56,8 @@ bool FreedesktopWindowStacking::connectTo(const QByteArray &display)
 
     xcb_intern_atom_cookie_t cookies[AtomCount];
     for (int i = 0; i < AtomCount; ++i)
-        cookies[i] = xcb_intern_atom(m_connection, 0, uint16_t(strlen(atomNames[i])), atomNames[i]);
+        cookies[i] =
+            xcb_intern_atom(m_connection, 0, uint16_t(strlen(EwmhAtoms::names[i])), EwmhAtoms::names[i]);
     for (int i = 0; i < AtomCount; ++i) {
         xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(m_connection, cookies[i], nullptr);
         m_atoms.append(reply ? reply->atom : XCB_NONE);
