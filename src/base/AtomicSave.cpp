@@ -48,37 +48,16 @@ QString temporaryPrefix(const QString &name)
     return QLatin1Char('.') + name + QLatin1String(".tmp-");
 }
 
-// Two regular files with the same bytes. Opened non-blocking: a FIFO put in
+// Two regular files with the same bytes, read as every file is: a FIFO put in
 // place of a copy is never waited on.
 bool sameContent(const QString &a, const QString &b)
 {
-    int fds[2] = {::open(QFile::encodeName(a).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC),
-                  ::open(QFile::encodeName(b).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)};
-    bool same = fds[0] >= 0 && fds[1] >= 0;
-    struct stat infos[2] = {};
-    same = same && ::fstat(fds[0], &infos[0]) == 0 && ::fstat(fds[1], &infos[1]) == 0 &&
-           S_ISREG(infos[0].st_mode) && S_ISREG(infos[1].st_mode) && infos[0].st_size == infos[1].st_size;
-    QByteArray chunks[2] = {QByteArray(65536, Qt::Uninitialized), QByteArray(65536, Qt::Uninitialized)};
-    while (same) {
-        const ssize_t got = ::read(fds[0], chunks[0].data(), size_t(chunks[0].size()));
-        if (got <= 0) {
-            same = got == 0;
-            break;
-        }
-        ssize_t other = 0;
-        while (other < got) {
-            const ssize_t more = ::read(fds[1], chunks[1].data() + other, size_t(got - other));
-            if (more <= 0)
-                break;
-            other += more;
-        }
-        same = other == got && std::memcmp(chunks[0].constData(), chunks[1].constData(), size_t(got)) == 0;
-    }
-    for (const int fd : fds) {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    return same;
+    const qint64 size = QFileInfo(a).size();
+    if (size != QFileInfo(b).size())
+        return false;
+    const SafeFile::Result first = SafeFile::read(a, size);
+    const SafeFile::Result second = SafeFile::read(b, size);
+    return first.ok() && second.ok() && first.data == second.data;
 }
 
 } // namespace
