@@ -116,15 +116,14 @@ private:
     {
         skipSpace();
         const qsizetype start = m_pos;
-        bool point = false;
         bool digit = false;
+        // The whole run of digits and points is one number: with a second
+        // point it does not parse, and nothing could follow it anyway.
         while (m_pos < m_text.size()) {
             const QChar c = m_text.at(m_pos);
             if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
                 digit = true;
-            } else if (c == QLatin1Char('.') && !point) {
-                point = true;
-            } else {
+            } else if (c != QLatin1Char('.')) {
                 break;
             }
             ++m_pos;
