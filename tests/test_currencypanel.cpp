@@ -11,6 +11,7 @@
 #include "currency/RateClient.h"
 #include "currency/RateRecord.h"
 
+#include <QClipboard>
 #include <QLabel>
 #include <QSettings>
 #include <QSignalSpy>
@@ -228,6 +229,8 @@ private Q_SLOTS:
         panel.field("Amount")->setText("123456789012345678901234567890");
         QVERIFY(result->text().startsWith("24691357802469") && result->text().endsWith(".00"));
         QCOMPARE(result->toolTip(), result->text());
+        result->copyButton()->click();
+        QCOMPARE(QGuiApplication::clipboard()->text(), result->text());
         const QRect cursor = result->inputMethodQuery(Qt::ImCursorRectangle).toRect();
         QVERIFY2(cursor.left() <= result->textMargins().left() + 2,
                  qPrintable(QString::number(cursor.left())));
