@@ -17,13 +17,15 @@ QString nested(int levels, const QString &open, const QString &inner, const QStr
 QLocale numberLocale(const char *name)
 {
     QLocale locale{QString::fromLatin1(name)};
-    locale.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
     return locale;
 }
 
 const QLocale en = numberLocale("en_US");
 const QLocale de = numberLocale("de_DE");
 const QLocale ar = numberLocale("ar_EG");
+const QLocale fr = numberLocale("fr_FR");
+const QLocale ru = numberLocale("ru_RU");
 
 void good(const char *name, const QString &text, double value, const QLocale &locale = en)
 {
@@ -104,6 +106,11 @@ private Q_SLOTS:
         good("full-width digits", QString::fromUtf16(u"\uff11\uff12*\uff13"), 36.0);
         good("Devanagari digits", QString::fromUtf16(u"\u0967\u0966"), 10.0);
         good("German decimal comma", "1,5", 1.5, de);
+        good("English groups", "1,234,567.25", 1234567.25);
+        good("German groups", "1.500,5*2", 3001.0, de);
+        good("Arabic group separator", QString::fromUtf16(u"\u0661\u066c\u0665\u0660\u0660"), 1500.0, ar);
+        good("French narrow no-break space", QString::fromUtf16(u"1\u202f500,5"), 1500.5, fr);
+        good("Russian groups typed as spaces", "2 * 1 500", 3000.0, ru);
         good("63 parentheses", nested(63, "(", "7", ")"), 7.0);
         good("63 signs", nested(63, "-", "7", ""), -7.0);
         good("63 mixed", nested(21, "-(+", "7", ")"), -7.0);
@@ -126,7 +133,13 @@ private Q_SLOTS:
         bad("exponent", "1e3");
         bad("comma in English", "1,5");
         bad("point in German", "1.5", de);
-        bad("group separator", "1,000");
+        bad("point in French", "1.5", fr);
+        bad("group too long", "1,5000");
+        bad("first group too long", "1234,567");
+        bad("group after the point", "1.500,000");
+        bad("leading group separator", ",500");
+        bad("trailing group separator", "1,500,");
+        bad("space between digits in English", "1 500");
         bad("currency sign", "$5");
         bad("superscript is no decimal digit", QString::fromUtf16(u"2\u00b2"));
         bad("513 characters", QString(513, QChar('1')));
@@ -159,7 +172,9 @@ private Q_SLOTS:
         QTest::newRow("too deep is incomplete, not refused")
             << nested(64, "(", "1", ")") << en << int(QValidator::Intermediate);
         QTest::newRow("letter refused") << "12a" << en << int(QValidator::Invalid);
-        QTest::newRow("comma refused in English") << "1,5" << en << int(QValidator::Invalid);
+        QTest::newRow("comma kept in English") << "1,5" << en << int(QValidator::Intermediate);
+        QTest::newRow("point kept in French") << "1.5" << fr << int(QValidator::Intermediate);
+        QTest::newRow("English group separator") << "1,500" << en << int(QValidator::Acceptable);
         QTest::newRow("comma is the decimal in German") << "1,5" << de << int(QValidator::Acceptable);
         QTest::newRow("Arabic") << QString::fromUtf16(u"\u0663\u066b\u0665") << ar
                                 << int(QValidator::Acceptable);
@@ -231,7 +246,9 @@ private Q_SLOTS:
         QTest::newRow("Arabic to English") << arabic << ar << en << QString("12.5");
         QTest::newRow("English to German keeps operators")
             << QString("2.5*(3+1)") << en << de << QString("2,5*(3+1)");
-        QTest::newRow("a comma is not a decimal in English") << QString("1,5") << en << de << QString("1,5");
+        QTest::newRow("groups follow, decimals stay decimals")
+            << QString("1,500.5") << en << de << QString("1.500,5");
+        QTest::newRow("a misplaced group stays misplaced") << QString("1,5") << en << de << QString("1.5");
     }
 
     void relocalise()

@@ -11,6 +11,7 @@
 #include "currency/RateClient.h"
 #include "currency/RateRecord.h"
 
+#include <QClipboard>
 #include <QLabel>
 #include <QSettings>
 #include <QSignalSpy>
@@ -182,6 +183,60 @@ private Q_SLOTS:
         QCOMPARE(amount->validator()->validate(typed, pos), QValidator::Acceptable);
         L10n::changeLanguage("en");
         QCOMPARE(amount->text(), "12.5");
+    }
+
+    // What is typed stays as typed: a group separator written where it
+    // belongs reads as one, anything else is shown to be no number.
+    void typedSeparators_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("converted"); // empty: not a number
+        QTest::newRow("English comma") << QString("en") << QString("1,5") << QString();
+        QTest::newRow("English groups") << QString("en") << QString("1,500") << QString("3000.00");
+        QTest::newRow("German point") << QString("de") << QString("1.5") << QString();
+        QTest::newRow("German groups") << QString("de") << QString("1.500") << QString("3000,00");
+    }
+
+    void typedSeparators()
+    {
+        QFETCH(QString, language);
+        QFETCH(QString, typed);
+        QFETCH(QString, converted);
+        L10n::changeLanguage(language);
+        cache("USD", "CNY", 2.0);
+        Panel panel;
+        panel.converter()->refreshRate();
+        auto *amount = panel.field("Amount");
+        auto *result = panel.field("Result");
+        amount->clear();
+        QTest::keyClicks(amount, typed);
+        QCOMPARE(amount->text(), typed);
+        QCOMPARE(result->text(), converted);
+        QCOMPARE(amount->isNotANumber(), converted.isEmpty());
+        QCOMPARE(result->placeholderText(), L10n::text(converted.isEmpty() ? "Not a number" : "Amount"));
+    }
+
+    // A converted amount longer than its field keeps its fixed notation,
+    // shows its leading digits and is whole in the tooltip.
+    void largeAmountShowsItsBeginning()
+    {
+        cache("USD", "CNY", 2.0);
+        Panel panel;
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        auto *result = panel.field("Result");
+        panel.field("Amount")->setText("123456789012345678901234567890");
+        QVERIFY(result->text().startsWith("24691357802469") && result->text().endsWith(".00"));
+        QCOMPARE(result->toolTip(), result->text());
+        result->copyButton()->click();
+        QCOMPARE(QGuiApplication::clipboard()->text(), result->text());
+        const QRect cursor = result->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+        QVERIFY2(cursor.left() <= result->textMargins().left() + 2,
+                 qPrintable(QString::number(cursor.left())));
+        panel.field("Amount")->setText("1");
+        QCOMPARE(result->text(), "2.00");
+        QVERIFY(result->toolTip().isEmpty()); // it fits
     }
 
     void closingHidesQuittingCloses()

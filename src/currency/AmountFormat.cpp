@@ -23,6 +23,8 @@ QString relocalise(QStringView text, const QLocale &from, const QLocale &to)
 {
     const QString oldPoint = from.decimalPoint();
     const QString newPoint = to.decimalPoint();
+    const QString oldGroup = from.groupSeparator();
+    const QString newGroup = to.groupSeparator();
     QString out;
     out.reserve(text.size());
     qsizetype at = 0;
@@ -30,6 +32,12 @@ QString relocalise(QStringView text, const QLocale &from, const QLocale &to)
         if (!oldPoint.isEmpty() && text.mid(at).startsWith(oldPoint)) {
             out.append(newPoint);
             at += oldPoint.size();
+            continue;
+        }
+        // Left as it was, 1,500 in English would become 1.5 in German.
+        if (!oldGroup.isEmpty() && text.mid(at).startsWith(oldGroup)) {
+            out.append(newGroup);
+            at += oldGroup.size();
             continue;
         }
         qsizetype units = 1;

@@ -14,8 +14,9 @@ QString amount(double value, const QString &currency, const QLocale &locale);
 // is the same in every language.
 QString rateLine(const QString &from, double rate, const QString &to, const QLocale &locale);
 
-// The same text written for another language: the old decimal point becomes
-// the new one and every digit the new locale's digit of the same value.
+// The same text written for another language: the old decimal point and group
+// separator become the new ones and every digit the new locale's digit of the
+// same value.
 QString relocalise(QStringView text, const QLocale &from, const QLocale &to);
 
 } // namespace AmountFormat

@@ -13,6 +13,47 @@ bool isDirectionalMark(char32_t c)
 
 constexpr char32_t minusSign = 0x2212;
 
+// The group separator in normalised text.
+constexpr char16_t groupMark = u',';
+// Stands for a separator of another language: typeable, never read.
+constexpr char16_t foreignMark = 0xFFFD;
+
+// What some language writes between digits: ". , ' ’ ٫ ٬". One that is neither
+// the locale's decimal point nor its group separator is a slip to be shown,
+// not a keystroke to refuse: dropping it would turn 1,5 into 15.
+bool isSeparator(char32_t c)
+{
+    return c == U'.' || c == U',' || c == U'\'' || c == 0x2019 || c == 0x066B || c == 0x066C;
+}
+
+bool isAsciiDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+// 1,234,567.5 in English, 1.234.567,5 in German (normalised to 1,234,567.5):
+// the first group is not longer than the others, the others have their
+// exact length, and only the whole part is grouped.
+bool wellGrouped(QStringView number, Grouping grouping)
+{
+    const qsizetype point = number.indexOf(QLatin1Char('.'));
+    if (point >= 0 && number.mid(point).contains(groupMark))
+        return false;
+    const QStringView whole = point < 0 ? number : number.left(point);
+    if (!whole.contains(groupMark))
+        return true;
+    const QList<QStringView> groups = whole.split(groupMark);
+    for (qsizetype i = 0; i < groups.size(); ++i) {
+        const qsizetype length = groups.at(i).size();
+        const bool fits = i == groups.size() - 1 ? length == grouping.least
+                          : i == 0               ? length >= 1 && length <= grouping.higher
+                                                 : length == grouping.higher;
+        if (!fits)
+            return false;
+    }
+    return true;
+}
+
 bool isOperator(char32_t c)
 {
     return c == U'+' || c == U'-' || c == U'*' || c == U'/' || c == U'(' || c == U')';
@@ -23,8 +64,9 @@ bool isOperator(char32_t c)
 class Evaluator
 {
 public:
-    explicit Evaluator(QStringView text)
+    Evaluator(QStringView text, Grouping grouping)
         : m_text(text)
+        , m_grouping(grouping)
     {}
 
     Result run()
@@ -116,27 +158,28 @@ private:
     {
         skipSpace();
         const qsizetype start = m_pos;
-        bool point = false;
         bool digit = false;
+        // The whole run of digits, points and group separators is one number:
+        // with a second point it does not parse, and nothing could follow it
+        // anyway.
         while (m_pos < m_text.size()) {
             const QChar c = m_text.at(m_pos);
-            if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
+            if (isAsciiDigit(c))
                 digit = true;
-            } else if (c == QLatin1Char('.') && !point) {
-                point = true;
-            } else {
+            else if (c != QLatin1Char('.') && c != groupMark)
                 break;
-            }
             ++m_pos;
         }
-        if (!digit)
+        const QStringView run = m_text.mid(start, m_pos - start);
+        if (!digit || !wellGrouped(run, m_grouping))
             return fail();
         bool parsed = false;
-        const double value = QLocale::c().toDouble(m_text.mid(start, m_pos - start), &parsed);
+        const double value = QLocale::c().toDouble(run.toString().remove(groupMark), &parsed);
         return parsed ? checked(value) : fail();
     }
 
     QStringView m_text;
+    Grouping m_grouping;
     qsizetype m_pos = 0;
     bool m_ok = true;
 };
@@ -162,22 +205,54 @@ char32_t codePointAt(QStringView text, qsizetype at, qsizetype *units)
 QLocale numberLocale()
 {
     QLocale locale;
-    locale.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
     return locale;
+}
+
+Grouping grouping(const QLocale &locale)
+{
+    QLocale grouped(locale);
+    grouped.setNumberOptions(QLocale::DefaultNumberOptions);
+    const QString written = grouped.toString(1234567890LL);
+    const QList<QStringView> groups = QStringView(written).split(locale.groupSeparator());
+    Grouping out;
+    if (locale.groupSeparator().isEmpty() || groups.size() < 3)
+        return out;
+    // Digits may take two UTF-16 units each in some scripts.
+    const auto digits = [](QStringView group) {
+        return int(group.toUcs4().size());
+    };
+    out.least = digits(groups.at(groups.size() - 1));
+    out.higher = digits(groups.at(groups.size() - 2));
+    return out;
 }
 
 Normalised normalise(QStringView text, const QLocale &locale)
 {
     if (text.size() > maxLength)
-        return {QString(), false};
+        return {QString(), {}, false};
     Normalised out;
     out.text.reserve(text.size());
+    out.grouping = grouping(locale);
     const QString point = locale.decimalPoint();
+    const QString group = locale.groupSeparator();
+    // Where a language groups with a (no-break) space, people type a plain one.
+    const bool spaceGroups = group.size() == 1 && group.at(0).isSpace();
+    const auto digitAt = [&text](qsizetype at) {
+        qsizetype units = 1;
+        return at < text.size() && decimalDigitValue(codePointAt(text, at, &units)) >= 0;
+    };
     qsizetype at = 0;
     while (at < text.size()) {
-        if (!point.isEmpty() && text.mid(at).startsWith(point)) {
+        const QStringView rest = text.mid(at);
+        if (!point.isEmpty() && rest.startsWith(point)) {
             out.text.append(QLatin1Char('.'));
             at += point.size();
+            continue;
+        }
+        if (!group.isEmpty() && rest.startsWith(group)) {
+            out.text.append(QChar(groupMark));
+            at += group.size();
             continue;
         }
         qsizetype units = 1;
@@ -191,9 +266,13 @@ Normalised normalise(QStringView text, const QLocale &locale)
         } else if (c == minusSign) {
             out.text.append(QLatin1Char('-'));
         } else if (QChar::isSpace(c)) {
-            out.text.append(QChar(c));
+            const bool between =
+                spaceGroups && !out.text.isEmpty() && isAsciiDigit(out.text.back()) && digitAt(at);
+            out.text.append(between ? QChar(groupMark) : QChar(c));
         } else if (isOperator(c)) {
             out.text.append(QChar(c));
+        } else if (isSeparator(c)) {
+            out.text.append(QChar(foreignMark));
         } else {
             out.ok = false;
         }
@@ -205,7 +284,7 @@ Result evaluate(const Normalised &input)
 {
     if (!input.ok)
         return {};
-    return Evaluator(input.text).run();
+    return Evaluator(input.text, input.grouping).run();
 }
 
 } // namespace AmountParser

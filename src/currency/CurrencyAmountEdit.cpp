@@ -22,6 +22,8 @@ constexpr qreal boxRadius = 7;
 // the copy and clear buttons.
 constexpr QMargins textPadding{10, 7, 10, 7};
 constexpr int buttonsRoom = 50;
+// QLineEdit's own room on each side of the text, inside the text margins.
+constexpr int lineEditMargin = 2;
 
 } // namespace
 
@@ -60,12 +62,12 @@ CurrencyAmountEdit::CurrencyAmountEdit(QWidget *parent)
         clear();
         setFocus();
     });
-    connect(this, &QLineEdit::textChanged, this, &CurrencyAmountEdit::updateButtons);
+    connect(this, &QLineEdit::textChanged, this, &CurrencyAmountEdit::followText);
 
     m_hover = new HoverTracker(this);
     m_hover->watchChildren();
     connect(m_hover, &HoverTracker::hoverChanged, this, &CurrencyAmountEdit::setButtonsShown);
-    updateButtons();
+    followText();
 }
 
 CurrencyAmountEdit::~CurrencyAmountEdit()
@@ -73,11 +75,41 @@ CurrencyAmountEdit::~CurrencyAmountEdit()
     disconnect(m_hover, nullptr, this, nullptr);
 }
 
-void CurrencyAmountEdit::updateButtons()
+void CurrencyAmountEdit::followText()
 {
     const bool usable = !text().isEmpty();
     m_copy->setEnabled(usable);
     m_clear->setEnabled(usable);
+    updateToolTip();
+}
+
+void CurrencyAmountEdit::showConverted(const QString &text)
+{
+    setText(text);
+    // A large amount's leading digits matter most; the end shows by scrolling.
+    setCursorPosition(0);
+}
+
+void CurrencyAmountEdit::setNotANumber(bool notANumber)
+{
+    if (m_notANumber == notANumber)
+        return;
+    m_notANumber = notANumber;
+    update();
+}
+
+void CurrencyAmountEdit::setOtherNotANumber(bool notANumber)
+{
+    if (m_otherNotANumber == notANumber)
+        return;
+    m_otherNotANumber = notANumber;
+    L10n::bind(this, "placeholderText", notANumber ? "Not a number" : "Amount");
+}
+
+void CurrencyAmountEdit::updateToolTip()
+{
+    const int room = width() - textMargins().left() - textMargins().right() - 2 * lineEditMargin;
+    setToolTip(fontMetrics().horizontalAdvance(text()) > room ? text() : QString());
 }
 
 void CurrencyAmountEdit::copyText()
@@ -100,7 +132,10 @@ void CurrencyAmountEdit::paintEvent(QPaintEvent *event)
     {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(hasFocus() ? CurrencyStyle::focusBorder : CurrencyStyle::fieldBorder, 1));
+        const QColor border = m_notANumber ? CurrencyStyle::notANumberBorder
+                              : hasFocus() ? CurrencyStyle::focusBorder
+                                           : CurrencyStyle::fieldBorder;
+        painter.setPen(QPen(border, 1));
         painter.setBrush(AppStyle::Palette::field);
         // The 1 px border's middle runs half a pixel inside the edge.
         painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), boxRadius - 0.5,
@@ -113,6 +148,7 @@ void CurrencyAmountEdit::resizeEvent(QResizeEvent *event)
 {
     QLineEdit::resizeEvent(event);
     placeButtons();
+    updateToolTip();
 }
 
 void CurrencyAmountEdit::placeButtons()

@@ -86,18 +86,27 @@ void CurrencyConverter::updateResult()
         if (known && amount.ok) {
             const double rate = m_client->rateValue();
             const double converted = m_backwards ? amount.value / rate : amount.value * rate;
-            output->setText(AmountFormat::amount(converted, outputCode, locale));
+            output->showConverted(AmountFormat::amount(converted, outputCode, locale));
         } else {
             output->clear();
         }
     }
-    m_widgets.amount->updateButtons();
-    m_widgets.result->updateButtons();
+    // Kept as typed, a text that is no number is said to be one rather than
+    // read as some other number.
+    const bool notANumber = !amount.ok && !input->text().trimmed().isEmpty();
+    input->setNotANumber(notANumber);
+    output->setNotANumber(false);
+    input->setOtherNotANumber(false);
+    output->setOtherNotANumber(notANumber);
+    m_widgets.amount->followText();
+    m_widgets.result->followText();
     m_widgets.rateLine->setText(known ? AmountFormat::rateLine(m_widgets.from->currentText(),
                                                                m_client->rateValue(),
                                                                m_widgets.to->currentText(), locale)
                                       : QString());
-    qCInfo(currencyLog).noquote() << "result:" << output->text() << "| rate:" << m_widgets.rateLine->text();
+    qCInfo(currencyLog).noquote() << "result:"
+                                  << (notANumber ? QStringLiteral("(not a number)") : output->text())
+                                  << "| rate:" << m_widgets.rateLine->text();
 }
 
 void CurrencyConverter::showStatus()

@@ -2,7 +2,8 @@
 """The currency panel on a real X desktop against a rate server of the test's
 own: an amount typed as an expression is converted at the served rate; after
 a restart with the server gone the cached rate is still used and the status
-says the refresh failed. Screenshots left-to-right and in Arabic."""
+says the refresh failed. Typed separators stay as typed: "1,5" is no number in
+English, "1,500" is 1500. Screenshots left-to-right and in Arabic."""
 
 import contextlib
 import datetime
@@ -87,6 +88,16 @@ def body(session, root):
             result = line("result:", expected)
             check(result is not None and result.startswith(expected + " |") and "1 USD = 7.25 CNY" in result,
                   f"12*3+4 USD converts to {expected} CNY, the rate line shows the served rate ({result!r})")
+            session.run("xdotool", "key", "ctrl+a", "BackSpace")
+            session.run("xdotool", "type", "--delay", "60", "1,5")
+            result = line("result:", "(not a number)")
+            check(result is not None and result.startswith("(not a number) |"),
+                  f"1,5 keeps its comma in English and is no number ({result!r})")
+            session.run("xdotool", "type", "--delay", "60", "00")
+            expected = f"{1500 * RATE:.2f}"
+            result = line("result:", expected)
+            check(result is not None and result.startswith(expected + " |"),
+                  f"1,500 in English is 1500 and converts to {expected} ({result!r})")
             shot = session.screenshot("e2e-currency.png")
             subprocess.run(["convert", shot, "-crop", f"{w}x{h}+{x}+{y}", os.path.join(ARTEFACTS,
                             "e2e-currency-panel.png")], timeout=30)
