@@ -24,6 +24,10 @@ inline constexpr QLatin1StringView shellIconsRestoredAt{"shell/iconsRestoredAt"}
 inline constexpr QLatin1StringView shellIconsReplaced{"shell/iconsReplaced"};
 // What pcmanfm-qt's HideItems held before this program hid its desktop's items.
 inline constexpr QLatin1StringView shellPcmanfmHideItems{"shell/pcmanfmHideItems"};
+// What Plasma's folder views held (JSON by containment id) before this program filtered their icons out.
+inline constexpr QLatin1StringView shellPlasmaFolderViews{"shell/plasmaFolderViews"};
+// GNOME Shell's extension lists (JSON) before this program disabled its desktop icons extension.
+inline constexpr QLatin1StringView shellGnomeExtensionLists{"shell/gnomeExtensionLists"};
 inline constexpr QLatin1StringView autostartDecided{"autostart/decided"};
 
 // Groups that own a "/keepOnTop" key besides the panels.

@@ -1,8 +1,10 @@
 #include "shell/freedesktop/FreedesktopIconSwitch.h"
 
 #include "shell/freedesktop/GSettingsIconSwitch.h"
+#include "shell/freedesktop/GnomeExtensionIconSwitch.h"
 #include "shell/freedesktop/OwnEnvironment.h"
 #include "shell/freedesktop/PcmanfmIconSwitch.h"
+#include "shell/freedesktop/PlasmaIconSwitch.h"
 #include "shell/freedesktop/XfconfIconSwitch.h"
 
 #include <QProcess>
@@ -64,8 +66,23 @@ std::unique_ptr<FreedesktopIconSwitch> FreedesktopIconSwitch::forThisSession()
     // Caja ends when its icons are hidden, and showing them does not bring it back.
     add(std::make_unique<GSettingsIconSwitch>(QStringLiteral("org.mate.background"), showKey), "caja",
         &startCajaDesktop);
+    // GNOME Shell draws the icons through an extension since 3.28; Nautilus before that.
+    auto gnome = std::make_unique<GnomeExtensionIconSwitch>();
+    GnomeExtensionIconSwitch *gnomeSwitch = gnome.get();
+    desktops.push_back({std::move(gnome),
+                        QStringLiteral("gnome-shell"),
+                        [gnomeSwitch] { return gnomeSwitch->isReachable(); },
+                        {},
+                        {}});
     add(std::make_unique<GSettingsIconSwitch>(QStringLiteral("org.gnome.desktop.background"), showKey),
         "nautilus", {});
+    auto plasma = std::make_unique<PlasmaIconSwitch>();
+    PlasmaIconSwitch *plasmaSwitch = plasma.get();
+    desktops.push_back({std::move(plasma),
+                        QStringLiteral("plasmashell"),
+                        [plasmaSwitch] { return plasmaSwitch->isReachable(); },
+                        {},
+                        {}});
     desktops.push_back(
         {std::make_unique<PcmanfmIconSwitch>(), QString(), &PcmanfmIconSwitch::isReachable, {}, {}});
     return std::make_unique<FreedesktopIconSwitch>(std::move(desktops), &SessionProcesses::read,

@@ -8,8 +8,9 @@
 #include <vector>
 
 // Whichever desktop runs in this session: xfdesktop through xfconf, else the
-// first GSettings desktop whose schema is installed and whose process runs in
-// this session, else pcmanfm-qt's desktop (LXQt). Asked afresh at every call, so a desktop that starts late
+// first of Nemo, Caja, GNOME Shell's desktop icons extension, Nautilus and
+// Plasma's folder view whose process runs in this session and whose switch can
+// be reached, else pcmanfm-qt's desktop (LXQt). Asked afresh at every call, so a desktop that starts late
 // (or restarts) is found.
 class FreedesktopIconSwitch final : public DesktopIconSwitch
 {

@@ -36,7 +36,11 @@ GioLibrary load()
         resolve(library, "g_settings_get_string", gio.settingsGetString) &&
         resolve(library, "g_settings_set_string", gio.settingsSetString) &&
         resolve(library, "g_settings_reset", gio.settingsReset) &&
-        resolve(library, "g_settings_sync", gio.settingsSync);
+        resolve(library, "g_settings_get_strv", gio.settingsGetStrv) &&
+        resolve(library, "g_settings_set_strv", gio.settingsSetStrv) &&
+        resolve(library, "g_settings_get_user_value", gio.settingsGetUserValue) &&
+        resolve(library, "g_variant_unref", gio.variantUnref) &&
+        resolve(library, "g_strfreev", gio.strfreev) && resolve(library, "g_settings_sync", gio.settingsSync);
     if (!complete)
         gio = {};
     return gio;

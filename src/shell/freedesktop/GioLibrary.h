@@ -29,6 +29,11 @@ struct GioLibrary
     gchar *(*settingsGetString)(GSettings *, const gchar *) = nullptr;
     gboolean (*settingsSetString)(GSettings *, const gchar *, const gchar *) = nullptr;
     void (*settingsReset)(GSettings *, const gchar *) = nullptr;
+    gchar **(*settingsGetStrv)(GSettings *, const gchar *) = nullptr;
+    gboolean (*settingsSetStrv)(GSettings *, const gchar *, const gchar *const *) = nullptr;
+    GVariant *(*settingsGetUserValue)(GSettings *, const gchar *) = nullptr;
+    void (*variantUnref)(GVariant *) = nullptr;
+    void (*strfreev)(gchar **) = nullptr;
     void (*free)(gpointer) = nullptr;
     void (*settingsSync)() = nullptr;
 };
