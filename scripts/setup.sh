@@ -18,8 +18,9 @@ packages=(
     imagemagick dbus dbus-x11 python3
     # Cinnamon's and MATE's desktops, whose icon switches live in GSettings (dconf on the session bus)
     nemo caja dconf-service dconf-gsettings-backend libglib2.0-bin
-    # a Wayland session: weston's headless backend with XWayland, and Qt's Wayland platform
-    weston xwayland qt6-wayland
+    # Wayland sessions: weston's headless backend with XWayland, and Qt's Wayland platform;
+    # KWin's and mutter's headless compositors, whose XWayland window managers keep layers
+    weston xwayland qt6-wayland kwin-wayland mutter
     # LXQt's desktop, whose "Hide Desktop Items" setting the icon switch drives
     pcmanfm-qt
     # the rate client's test makes a self-signed certificate
