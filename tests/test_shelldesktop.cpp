@@ -4,7 +4,9 @@
 #include "shell/ShellDesktop.h"
 #include "shell/freedesktop/FreedesktopIconSwitch.h"
 #include "shell/freedesktop/PcmanfmSettings.h"
+#include "shell/freedesktop/Xfconf.h"
 
+#include <QDBusConnection>
 #include <QSettings>
 #include <QtTest>
 
@@ -249,6 +251,22 @@ private Q_SLOTS:
         QVERIFY(!xfconf->hidden && !nemo->hidden);
         QCOMPARE(nemo->toggles, ours ? 2 : 0);
         QCOMPARE(xfconf->toggles, ours ? 0 : 2);
+    }
+
+    // xfconfd and xfdesktop answer on a bus that another session of the user's
+    // may share: the xfconf switch counts only with an xfdesktop of this session.
+    void xfdesktopOfThisSession()
+    {
+        QVERIFY2(!m_env->startSessionBus().isEmpty(), "dbus-daemon is needed (scripts/setup.sh installs it)");
+        for (const QString &name : {Xfconf::service, u"org.xfce.xfdesktop"_s})
+            QVERIFY(QDBusConnection::sessionBus().registerService(name));
+        for (const auto &[theirs, ours] :
+             {std::pair{"DISPLAY=:5", true}, {"DISPLAY=:0;XDG_SESSION_ID=c7", false}}) {
+            const auto processes = [theirs](const QSet<QString> &) {
+                return QList<SessionProcesses::Process>{{u"xfdesktop"_s, environment(theirs)}};
+            };
+            QCOMPARE(FreedesktopIconSwitch::forThisSession(processes, mine)->found(), ours);
+        }
     }
 
     void desktopThatEndsWhenHidden_data()

@@ -38,11 +38,17 @@ FreedesktopIconSwitch::FreedesktopIconSwitch(std::vector<Desktop> desktops, Proc
     , m_own(std::move(own))
 {}
 
-std::unique_ptr<FreedesktopIconSwitch> FreedesktopIconSwitch::forThisSession()
+std::unique_ptr<FreedesktopIconSwitch>
+FreedesktopIconSwitch::forThisSession(ProcessTable processes, SessionProcesses::Environment session)
 {
     std::vector<Desktop> desktops;
-    desktops.push_back(
-        {std::make_unique<XfconfIconSwitch>(), QString(), &XfconfIconSwitch::isReachable, {}, {}});
+    // xfconfd and xfdesktop's bus name may belong to another session of the
+    // user's on a shared bus: only an xfdesktop of this session draws these icons.
+    desktops.push_back({std::make_unique<XfconfIconSwitch>(),
+                        QStringLiteral("xfdesktop"),
+                        &XfconfIconSwitch::isReachable,
+                        {},
+                        {}});
     const QString showKey = QStringLiteral("show-desktop-icons");
     auto add = [&desktops](std::unique_ptr<GSettingsIconSwitch> iconSwitch, const char *process,
                            std::function<void()> restart) {
@@ -68,8 +74,8 @@ std::unique_ptr<FreedesktopIconSwitch> FreedesktopIconSwitch::forThisSession()
         "nautilus", {});
     desktops.push_back(
         {std::make_unique<PcmanfmIconSwitch>(), QString(), &PcmanfmIconSwitch::isReachable, {}, {}});
-    return std::make_unique<FreedesktopIconSwitch>(std::move(desktops), &SessionProcesses::read,
-                                                   SessionProcesses::own());
+    return std::make_unique<FreedesktopIconSwitch>(std::move(desktops), std::move(processes),
+                                                   std::move(session));
 }
 
 QSet<QString> FreedesktopIconSwitch::namesInSession() const

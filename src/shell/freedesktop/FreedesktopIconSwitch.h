@@ -35,8 +35,11 @@ public:
     // The desktops in the order they are preferred, as seen from the session of own.
     FreedesktopIconSwitch(std::vector<Desktop> desktops, ProcessTable processes,
                           SessionProcesses::Environment own);
-    // The desktops this platform knows, looked for in this process's session.
-    static std::unique_ptr<FreedesktopIconSwitch> forThisSession();
+    // The desktops this platform knows, looked for in the session of session
+    // (this process's unless a caller looks from elsewhere).
+    static std::unique_ptr<FreedesktopIconSwitch>
+    forThisSession(ProcessTable processes = &SessionProcesses::read,
+                   SessionProcesses::Environment session = SessionProcesses::own());
 
     bool iconsHiddenNow() override;
     bool toggle() override;
