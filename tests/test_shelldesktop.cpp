@@ -135,6 +135,33 @@ private Q_SLOTS:
         QVERIFY(!shell.isHidden());
     }
 
+    // A desktop that restarts to take the change holds nothing up: its outcome
+    // comes later, what was asked meanwhile is done after it, and the end of
+    // the program waits for the icons to come back.
+    void switchTakesAWhile()
+    {
+        auto state = std::make_shared<State>();
+        state->later = true;
+        {
+            ShellDesktop shell(std::make_unique<FakeIconSwitch>(state));
+            shell.hideIcons();
+            QVERIFY(!state->hidden && !shell.isHidden() && shell.isRetrying());
+            shell.restoreIcons();
+            shell.finishSwitching(QDeadlineTimer(1000));
+            QCOMPARE(state->toggles, 2);
+            QVERIFY(!state->hidden && !shell.isHidden() && !flagStored());
+
+            Settings::instance()->remove(SettingsKeys::shellIconsRestoredAt);
+            shell.hideIcons();
+            shell.finishSwitching(QDeadlineTimer(1000));
+            QVERIFY(state->hidden && shell.isHidden());
+            shell.restoreIcons();
+            QVERIFY(state->hidden && !shell.isHidden());
+        }
+        QVERIFY(!state->hidden && !flagStored());
+        QCOMPARE(state->toggles, 4);
+    }
+
     // Whether the desktop has a switch is said only once the retries gave up;
     // one that starts later is still found, and the asked-for hide done then.
     void switchMissing_data()
@@ -165,10 +192,13 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!shell.isRetrying(), 10 * ShellDesktop::retryIntervalMs);
         QTEST(shell.isSwitchMissing(), "missing");
         QCOMPARE(changed.count(), shell.isSwitchMissing() ? 1 : 0);
+        QVERIFY(!shell.isLooking()); // nobody asks
         if (comesLate) {
+            shell.setSwitchWatched(true);
+            QVERIFY(shell.isLooking());
             state->reachable = true;
             QTRY_VERIFY_WITH_TIMEOUT(shell.isHidden(), 3 * ShellDesktop::lookAgainMs);
-            QVERIFY(!shell.isSwitchMissing());
+            QVERIFY(!shell.isSwitchMissing() && !shell.isLooking());
             QCOMPARE(changed.count(), 2);
         }
         QCOMPARE(shell.isHidden(), (reachable && toggleWorks) || comesLate);

@@ -115,16 +115,39 @@ bool FreedesktopIconSwitch::iconsHiddenNow()
     return target && target->iconSwitch->iconsHiddenNow();
 }
 
+void FreedesktopIconSwitch::toggled(Desktop *target)
+{
+    const bool hidden = target->iconSwitch->iconsHiddenNow();
+    m_used = hidden ? target : nullptr;
+    if (!hidden)
+        restartIfGone(target);
+}
+
 bool FreedesktopIconSwitch::toggle()
 {
     Desktop *target = m_used ? m_used : reachable();
     if (!target || !target->iconSwitch->toggle())
         return false;
-    const bool hidden = target->iconSwitch->iconsHiddenNow();
-    m_used = hidden ? target : nullptr;
-    if (!hidden)
-        restartIfGone(target);
+    toggled(target);
     return true;
+}
+
+void FreedesktopIconSwitch::toggleLater(Done done)
+{
+    Desktop *target = m_used ? m_used : reachable();
+    if (!target)
+        return done(false);
+    target->iconSwitch->toggleLater([this, target, done = std::move(done)](bool ok) {
+        if (ok)
+            toggled(target);
+        done(ok);
+    });
+}
+
+void FreedesktopIconSwitch::finish(QDeadlineTimer deadline)
+{
+    for (Desktop &desktop : m_desktops)
+        desktop.iconSwitch->finish(deadline);
 }
 
 bool FreedesktopIconSwitch::showDirectly()

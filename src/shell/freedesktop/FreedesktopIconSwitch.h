@@ -43,6 +43,8 @@ public:
 
     bool iconsHiddenNow() override;
     bool toggle() override;
+    void toggleLater(Done done) override;
+    void finish(QDeadlineTimer deadline) override;
     bool showDirectly() override;
     bool found() override;
 
@@ -51,6 +53,8 @@ private:
     QSet<QString> namesInSession() const;
     // Starts the desktop again when showing the icons did not bring its process back.
     void restartIfGone(Desktop *desktop) const;
+    // After target's switch was flipped: showing goes back through the one that hid.
+    void toggled(Desktop *target);
 
     std::vector<Desktop> m_desktops;
     ProcessTable m_processes;
