@@ -232,18 +232,6 @@ QString DesktopModel::itemPath(const QModelIndex &index) const
     return isValidRow(index) ? m_items.at(index.row()).path : QString();
 }
 
-QList<QByteArray> DesktopModel::itemPidls(const QModelIndexList &indexes) const
-{
-    QList<QByteArray> result;
-    for (const QModelIndex &index : indexes) {
-        if (!isValidRow(index))
-            continue;
-        if (const QByteArray handle = m_items.at(index.row()).handle(); !handle.isEmpty())
-            result.append(handle);
-    }
-    return result;
-}
-
 QStringList DesktopModel::itemKeys(const QModelIndexList &indexes) const
 {
     QStringList result;
