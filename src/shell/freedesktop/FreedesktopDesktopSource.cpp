@@ -2,6 +2,7 @@
 
 #include "base/FileNotice.h"
 #include "base/SafeFile.h"
+#include "base/VirtualItem.h"
 #include "base/l10n/L10nText.h"
 #include "shell/IconImage.h"
 #include "shell/freedesktop/FreedesktopDesktopWatcher.h"
@@ -166,7 +167,7 @@ QSet<QString> FreedesktopDesktopSource::hiddenVirtualItems() const
     const QList<VirtualItemSwitch> switches = virtualItemSwitches();
     for (const VirtualItemSwitch &entry : switches) {
         if (!flag(settings, desktopChannel, entry.property, true))
-            hidden.insert(entry.parsingName.mid(2).toUpper());
+            hidden.insert(VirtualItem::clsid(entry.parsingName));
     }
     return hidden;
 }

@@ -1,6 +1,7 @@
 #include "FreedesktopIconSource.h"
 
 #include "base/SafeFile.h"
+#include "base/VirtualItem.h"
 #include "shell/IconImage.h"
 #include "shell/freedesktop/FreedesktopDesktopSource.h"
 #include "shell/freedesktop/LauncherFile.h"
@@ -59,7 +60,7 @@ QImage FreedesktopIconSource::themed(const QStringList &names, int px)
 
 QImage FreedesktopIconSource::image(const QByteArray &pidl, int px)
 {
-    if (pidl.startsWith("::{")) {
+    if (VirtualItem::isVirtual(pidl)) {
         const QString parsingName = QString::fromUtf8(pidl);
         if (parsingName == FreedesktopDesktopSource::homeParsingName())
             return themed({QStringLiteral("user-home"), QStringLiteral("folder")}, px);

@@ -1,5 +1,6 @@
 #include "FreedesktopItemActions.h"
 
+#include "base/VirtualItem.h"
 #include "shell/freedesktop/FreedesktopDesktopSource.h"
 #include "shell/freedesktop/GioLibrary.h"
 #include "shell/freedesktop/LauncherFile.h"
@@ -123,7 +124,7 @@ FreedesktopItemActions::~FreedesktopItemActions() = default;
 
 QString FreedesktopItemActions::itemUri(const QByteArray &pidl)
 {
-    if (pidl.startsWith("::{")) {
+    if (VirtualItem::isVirtual(pidl)) {
         const QString parsingName = QString::fromUtf8(pidl);
         if (parsingName == FreedesktopDesktopSource::homeParsingName())
             return fileUri(QFile::encodeName(QDir::homePath()));
@@ -141,7 +142,7 @@ bool FreedesktopItemActions::open(const QByteArray &pidl)
     const QString uri = itemUri(pidl);
     if (uri.isEmpty())
         return false;
-    if (pidl.startsWith("::{")) {
+    if (VirtualItem::isVirtual(pidl)) {
         if (launchDefault(uri))
             return true;
         // Without GVfs there are no computer:// and trash:// locations; the file
