@@ -153,6 +153,14 @@ QString FreedesktopDesktopSource::trashParsingName()
     return QStringLiteral("::{645FF040-5081-101B-9F08-00AA002F954E}");
 }
 
+QString FreedesktopDesktopSource::trashFilesFolder()
+{
+    QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+    if (dataHome.isEmpty())
+        dataHome = QDir::homePath() + QLatin1String("/.local/share");
+    return dataHome + QLatin1String("/Trash/files");
+}
+
 bool FreedesktopDesktopSource::showsHiddenFiles() const
 {
     return flag(xfconf(), fileManagerChannel, showHiddenProperty, false);

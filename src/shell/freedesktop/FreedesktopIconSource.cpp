@@ -23,10 +23,7 @@ constexpr qint64 maxCachedThumbnailBytes = 64 * 1024 * 1024;
 
 bool trashHasItems()
 {
-    QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
-    if (dataHome.isEmpty())
-        dataHome = QDir::homePath() + QLatin1String("/.local/share");
-    QDirIterator it(dataHome + QLatin1String("/Trash/files"),
+    QDirIterator it(FreedesktopDesktopSource::trashFilesFolder(),
                     QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     return it.hasNext();
 }

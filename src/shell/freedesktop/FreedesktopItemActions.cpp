@@ -32,14 +32,6 @@ QString fileUri(const QByteArray &localPath)
     return result;
 }
 
-QString trashFilesFolder()
-{
-    QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
-    if (dataHome.isEmpty())
-        dataHome = QDir::homePath() + QLatin1String("/.local/share");
-    return dataHome + QLatin1String("/Trash/files");
-}
-
 // What a program the user opens starts with: the user's own environment, not
 // what this program set for itself. Null when it set nothing, which GIO reads
 // as this process's environment.
@@ -149,8 +141,9 @@ bool FreedesktopItemActions::open(const QByteArray &pidl)
         // system's root and the trash's own folder are the next best thing.
         if (uri == QLatin1String("computer:///"))
             return launchDefault(QStringLiteral("file:///"));
-        if (uri == QLatin1String("trash:///") && QFileInfo(trashFilesFolder()).isDir())
-            return launchDefault(fileUri(QFile::encodeName(trashFilesFolder())));
+        const QString trash = FreedesktopDesktopSource::trashFilesFolder();
+        if (uri == QLatin1String("trash:///") && QFileInfo(trash).isDir())
+            return launchDefault(fileUri(QFile::encodeName(trash)));
         return false;
     }
     struct stat info = {};
