@@ -4,7 +4,9 @@
 #include "shell/ShellDesktop.h"
 #include "shell/freedesktop/FreedesktopIconSwitch.h"
 #include "shell/freedesktop/PcmanfmSettings.h"
+#include "shell/freedesktop/Xfconf.h"
 
+#include <QDBusConnection>
 #include <QSettings>
 #include <QtTest>
 
@@ -133,6 +135,33 @@ private Q_SLOTS:
         QVERIFY(!shell.isHidden());
     }
 
+    // A desktop that restarts to take the change holds nothing up: its outcome
+    // comes later, what was asked meanwhile is done after it, and the end of
+    // the program waits for the icons to come back.
+    void switchTakesAWhile()
+    {
+        auto state = std::make_shared<State>();
+        state->later = true;
+        {
+            ShellDesktop shell(std::make_unique<FakeIconSwitch>(state));
+            shell.hideIcons();
+            QVERIFY(!state->hidden && !shell.isHidden() && shell.isRetrying());
+            shell.restoreIcons();
+            shell.finishSwitching(QDeadlineTimer(1000));
+            QCOMPARE(state->toggles, 2);
+            QVERIFY(!state->hidden && !shell.isHidden() && !flagStored());
+
+            Settings::instance()->remove(SettingsKeys::shellIconsRestoredAt);
+            shell.hideIcons();
+            shell.finishSwitching(QDeadlineTimer(1000));
+            QVERIFY(state->hidden && shell.isHidden());
+            shell.restoreIcons();
+            QVERIFY(state->hidden && !shell.isHidden());
+        }
+        QVERIFY(!state->hidden && !flagStored());
+        QCOMPARE(state->toggles, 4);
+    }
+
     // Whether the desktop has a switch is said only once the retries gave up;
     // one that starts later is still found, and the asked-for hide done then.
     void switchMissing_data()
@@ -163,10 +192,13 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!shell.isRetrying(), 10 * ShellDesktop::retryIntervalMs);
         QTEST(shell.isSwitchMissing(), "missing");
         QCOMPARE(changed.count(), shell.isSwitchMissing() ? 1 : 0);
+        QVERIFY(!shell.isLooking()); // nobody asks
         if (comesLate) {
+            shell.setSwitchWatched(true);
+            QVERIFY(shell.isLooking());
             state->reachable = true;
             QTRY_VERIFY_WITH_TIMEOUT(shell.isHidden(), 3 * ShellDesktop::lookAgainMs);
-            QVERIFY(!shell.isSwitchMissing());
+            QVERIFY(!shell.isSwitchMissing() && !shell.isLooking());
             QCOMPARE(changed.count(), 2);
         }
         QCOMPARE(shell.isHidden(), (reachable && toggleWorks) || comesLate);
@@ -249,6 +281,22 @@ private Q_SLOTS:
         QVERIFY(!xfconf->hidden && !nemo->hidden);
         QCOMPARE(nemo->toggles, ours ? 2 : 0);
         QCOMPARE(xfconf->toggles, ours ? 0 : 2);
+    }
+
+    // xfconfd and xfdesktop answer on a bus that another session of the user's
+    // may share: the xfconf switch counts only with an xfdesktop of this session.
+    void xfdesktopOfThisSession()
+    {
+        QVERIFY2(!m_env->startSessionBus().isEmpty(), "dbus-daemon is needed (scripts/setup.sh installs it)");
+        for (const QString &name : {Xfconf::service, u"org.xfce.xfdesktop"_s})
+            QVERIFY(QDBusConnection::sessionBus().registerService(name));
+        for (const auto &[theirs, ours] :
+             {std::pair{"DISPLAY=:5", true}, {"DISPLAY=:0;XDG_SESSION_ID=c7", false}}) {
+            const auto processes = [theirs](const QSet<QString> &) {
+                return QList<SessionProcesses::Process>{{u"xfdesktop"_s, environment(theirs)}};
+            };
+            QCOMPARE(FreedesktopIconSwitch::forThisSession(processes, mine)->found(), ours);
+        }
     }
 
     void desktopThatEndsWhenHidden_data()

@@ -4,6 +4,7 @@
 #include "base/FileNotice.h"
 #include "base/FileSuffix.h"
 #include "base/SafeFile.h"
+#include "base/VirtualItem.h"
 #include "base/l10n/L10nText.h"
 
 #include <QDir>
@@ -83,7 +84,7 @@ int categorize(bool isFolder, const QString &parsingName)
     CustomRules &rules = customRules();
     if (!rules.loaded)
         loadCategoryRules();
-    if (parsingName.startsWith(QLatin1String("::{")))
+    if (VirtualItem::isVirtual(parsingName))
         return SystemCategory;
     const QString suffix = fileSuffix(parsingName);
     if (!suffix.isEmpty()) {

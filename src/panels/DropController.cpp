@@ -41,11 +41,6 @@ DropController::DropController(ItemDragView *view, PanelSort *sort, const QStrin
 
 DropController::~DropController() = default;
 
-bool DropController::isAutoScrolling() const
-{
-    return m_autoScroll->isActive();
-}
-
 QStringList DropController::keysShown() const
 {
     QStringList keys;

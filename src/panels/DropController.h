@@ -27,7 +27,6 @@ public:
 
     // Pixels scrolled per tick; follows the panel's icon size.
     void setScrollStep(int pixels) { m_scrollStep = pixels; }
-    bool isAutoScrolling() const;
 
 Q_SIGNALS:
     // Items from elsewhere (or a mix) were dropped on the view.

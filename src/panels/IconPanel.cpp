@@ -328,11 +328,6 @@ void IconPanel::beginRename()
     update();
 }
 
-void IconPanel::finishRename(bool commit)
-{
-    m_editor->finish(commit);
-}
-
 QModelIndex IconPanel::sourceIndex(const QModelIndex &viewIndex) const
 {
     return m_content->sourceIndex(viewIndex);

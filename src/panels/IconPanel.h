@@ -106,7 +106,6 @@ public:
     bool isUserPlaced() const { return m_geometry.isUserPlaced(); }
 
     void beginRename();
-    void finishRename(bool commit);
 
     DesktopModel *model() const { return m_model; }
     ItemDragView *view() const { return m_view; }

@@ -20,7 +20,7 @@ inline constexpr auto alwaysOnTopActionName = DesktopLayer::alwaysOnTopActionNam
 inline constexpr int borderWidth = 6;
 inline constexpr int cornerSize = 18;
 // A press this close to the top moves the window.
-inline constexpr int titleBand = 44;
+inline constexpr int titleBand = DesktopLayer::titleBand;
 
 // Makes a frameless tool window a panel: it shows without taking focus,
 // always shows tooltips, follows the pointer, and is translucent unless opaque.

@@ -2,6 +2,7 @@
 
 #include "base/AppStyle.h"
 #include "panels/GlyphEngine.h"
+#include "panels/PanelFrame.h"
 
 #include <QBitmap>
 #include <QFontMetrics>
@@ -34,7 +35,7 @@ constexpr int plateBorder = 1;
 
 const PanelStyle::Metrics &PanelStyle::metrics(bool list)
 {
-    static const Metrics grid{44, 16, 26, 6, 16, 16, 16, 48, 16, 18, 54};
+    static const Metrics grid{PanelFrame::titleBand, 16, 26, 6, 16, 16, 16, 48, 16, 18, 54};
     static const Metrics listMetrics{36, 12, 22, 4, 12, 12, 12, 40, 12, 12, 46};
     return list ? listMetrics : grid;
 }

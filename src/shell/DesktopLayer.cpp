@@ -15,8 +15,6 @@
 #include <algorithm>
 
 namespace {
-// Height of a panel's title band, where the one-entry pin menu opens.
-constexpr int headerMenuBand = 44;
 // The layer in use; the program has one.
 const DesktopLayer *currentLayer = nullptr;
 } // namespace
@@ -261,7 +259,7 @@ bool DesktopLayer::eventFilter(QObject *watched, QEvent *event)
         auto *widget = qobject_cast<QWidget *>(watched);
         auto *menuEvent = static_cast<QContextMenuEvent *>(event);
         if (widget && isTracked(widget) && widget->contextMenuPolicy() == Qt::DefaultContextMenu &&
-            menuEvent->pos().y() < headerMenuBand) {
+            menuEvent->pos().y() < titleBand) {
             if (QAction *action = actionOf(widget)) {
                 QMenu menu(widget);
                 menu.setStyleSheet(AppStyle::menuStyleSheet());

@@ -25,6 +25,9 @@ public:
     static constexpr char alwaysOnTopActionName[] = "panelAlwaysOnTop";
     // Where a locked, pinned window was before it floated; it returns there when unpinned.
     static constexpr char lockedPositionProperty[] = "lockedPanelPosition";
+    // Height of a panel window's title band: the window moves by it, and a
+    // context menu there is the one-entry pin menu.
+    static constexpr int titleBand = 44;
 
     // The steady check, and its pace once the order could not be established
     // this many times in a row.

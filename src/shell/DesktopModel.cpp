@@ -1,6 +1,7 @@
 #include "shell/DesktopModel.h"
 
 #include "base/FileSuffix.h"
+#include "base/VirtualItem.h"
 #include "shell/DesktopSource.h"
 #include "shell/IconLoader.h"
 #include "shell/IconSource.h"
@@ -232,18 +233,6 @@ QString DesktopModel::itemPath(const QModelIndex &index) const
     return isValidRow(index) ? m_items.at(index.row()).path : QString();
 }
 
-QList<QByteArray> DesktopModel::itemPidls(const QModelIndexList &indexes) const
-{
-    QList<QByteArray> result;
-    for (const QModelIndex &index : indexes) {
-        if (!isValidRow(index))
-            continue;
-        if (const QByteArray handle = m_items.at(index.row()).handle(); !handle.isEmpty())
-            result.append(handle);
-    }
-    return result;
-}
-
 QStringList DesktopModel::itemKeys(const QModelIndexList &indexes) const
 {
     QStringList result;
@@ -310,8 +299,8 @@ void DesktopModel::reload()
         m_source->enumerate(includeHidden, entries);
         m_items.reserve(entries.size());
         for (DesktopEntry &entry : entries) {
-            if (entry.parsingName.startsWith(QLatin1String("::{")) &&
-                hiddenVirtual.contains(entry.parsingName.mid(2).toUpper()))
+            if (VirtualItem::isVirtual(entry.parsingName) &&
+                hiddenVirtual.contains(VirtualItem::clsid(entry.parsingName)))
                 continue;
             Item item;
             item.pidl = std::move(entry.pidl);

@@ -75,7 +75,6 @@ public:
 
     QList<int> presentCategories() const;
     QString itemPath(const QModelIndex &index) const;
-    QList<QByteArray> itemPidls(const QModelIndexList &indexes) const;
     QStringList itemKeys(const QModelIndexList &indexes) const;
 
     // Open the item as the desktop would, or run a named command on it

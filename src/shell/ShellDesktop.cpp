@@ -15,11 +15,17 @@ ShellDesktop::ShellDesktop(std::unique_ptr<DesktopIconSwitch> iconSwitch, QObjec
 ShellDesktop::~ShellDesktop()
 {
     restoreIcons();
+    finishSwitching(QDeadlineTimer(giveBackWaitMs));
 }
 
 bool ShellDesktop::isRetrying() const
 {
-    return m_retryTimer && m_retryTimer->isActive();
+    return (m_retryTimer && m_retryTimer->isActive()) || (m_switching && m_wantHidden && !m_hidden);
+}
+
+bool ShellDesktop::isLooking() const
+{
+    return m_lookTimer && m_lookTimer->isActive();
 }
 
 bool ShellDesktop::settling() const
@@ -30,77 +36,110 @@ bool ShellDesktop::settling() const
     return restoredAt > 0 && since < settleMs && since > -settleMs;
 }
 
-bool ShellDesktop::tryHide()
-{
-    if (!m_switch)
-        return false;
-    const bool alreadyHidden = m_switch->iconsHiddenNow();
-    Settings *settings = Settings::instance();
-    const bool flagStored = settings->value(SettingsKeys::shellIconsHiddenByUs).toBool();
-    if (!alreadyHidden && (settling() || !m_switch->toggle()))
-        return false;
-    if (m_retryTimer)
-        m_retryTimer->stop();
-    m_retriesLeft = 0;
-    // Icons found hidden belong to us only when an earlier run of ours hid them.
-    m_hiddenByUs = !alreadyHidden || flagStored;
-    if (m_hiddenByUs)
-        settings->setValue(SettingsKeys::shellIconsHiddenByUs, true);
-    m_hidden = true;
-    setSwitchMissing(false);
-    Q_EMIT hiddenChanged(true);
-    return true;
-}
-
 void ShellDesktop::hideIcons()
 {
     m_wantHidden = true;
-    if (m_hidden || tryHide() || isRetrying())
+    if (m_hidden || m_switching || isRetrying())
         return;
-    if (!m_retryTimer) {
-        m_retryTimer = new QTimer(this);
-        m_retryTimer->setInterval(retryIntervalMs);
-        connect(m_retryTimer, &QTimer::timeout, this, &ShellDesktop::retry);
-    }
     m_retriesLeft = m_retryCount;
-    m_retryTimer->start();
+    attemptHide();
 }
 
-void ShellDesktop::retry()
+void ShellDesktop::attemptHide()
 {
-    if (tryHide())
+    if (m_switch && m_switch->iconsHiddenNow()) {
+        // Icons found hidden belong to us only when an earlier run of ours hid them.
+        hidden(Settings::instance()->value(SettingsKeys::shellIconsHiddenByUs).toBool());
         return;
-    if (--m_retriesLeft < 1) {
-        m_retryTimer->stop();
-        m_retriesLeft = 0;
-        // A switch that is there but refused is not missing: only a session
-        // without a desktop that has one is said to be.
-        if (!m_switch || !m_switch->found())
-            setSwitchMissing(true);
     }
+    if (!m_switch || settling()) {
+        hideFailed();
+        return;
+    }
+    m_switching = true;
+    m_switch->toggleLater([this](bool ok) {
+        m_switching = false;
+        if (!ok) {
+            hideFailed();
+            return;
+        }
+        hidden(true);
+        // Showing them was asked while they were being hidden.
+        if (!m_wantHidden)
+            restoreIcons();
+    });
+}
+
+void ShellDesktop::hidden(bool byUs)
+{
+    if (m_retryTimer)
+        m_retryTimer->stop();
+    m_retriesLeft = 0;
+    m_hiddenByUs = byUs;
+    if (byUs)
+        Settings::instance()->setValue(SettingsKeys::shellIconsHiddenByUs, true);
+    m_hidden = true;
+    setSwitchMissing(false);
+    Q_EMIT hiddenChanged(true);
+}
+
+void ShellDesktop::hideFailed()
+{
+    if (!m_wantHidden)
+        return;
+    if (m_retriesLeft-- > 0) {
+        if (!m_retryTimer) {
+            m_retryTimer = new QTimer(this);
+            m_retryTimer->setInterval(retryIntervalMs);
+            m_retryTimer->setSingleShot(true);
+            connect(m_retryTimer, &QTimer::timeout, this, &ShellDesktop::attemptHide);
+        }
+        m_retryTimer->start();
+        return;
+    }
+    m_retriesLeft = 0;
+    // A switch that is there but refused is not missing: only a session
+    // without a desktop that has one is said to be.
+    if (!m_switch || !m_switch->found())
+        setSwitchMissing(true);
 }
 
 void ShellDesktop::setSwitchMissing(bool missing)
 {
-    if (missing && m_switch) {
+    const bool changed = m_switchMissing != missing;
+    m_switchMissing = missing;
+    updateLooking();
+    if (changed)
+        Q_EMIT switchMissingChanged(missing);
+}
+
+void ShellDesktop::setSwitchWatched(bool watched)
+{
+    m_watched = watched;
+    updateLooking();
+    // Whoever starts watching gets a fresh answer at once.
+    if (isLooking())
+        lookForSwitch();
+}
+
+void ShellDesktop::updateLooking()
+{
+    if (m_switchMissing && m_switch && m_watched) {
         if (!m_lookTimer) {
             m_lookTimer = new QTimer(this);
             m_lookTimer->setInterval(lookAgainMs);
             connect(m_lookTimer, &QTimer::timeout, this, &ShellDesktop::lookForSwitch);
         }
-        m_lookTimer->start();
+        if (!m_lookTimer->isActive())
+            m_lookTimer->start();
     } else if (m_lookTimer) {
         m_lookTimer->stop();
     }
-    if (m_switchMissing == missing)
-        return;
-    m_switchMissing = missing;
-    Q_EMIT switchMissingChanged(missing);
 }
 
 void ShellDesktop::lookForSwitch()
 {
-    if (!m_switch->found())
+    if (m_switching || !m_switch->found())
         return;
     setSwitchMissing(false);
     // The icons were asked to be hidden all along: the desktop that came late gets that asked too.
@@ -114,25 +153,43 @@ void ShellDesktop::restoreIcons()
     if (m_retryTimer)
         m_retryTimer->stop();
     m_retriesLeft = 0;
-    if (!m_hidden)
+    // A switch under way is followed up once it has told its outcome.
+    if (m_switching || !m_hidden)
         return;
     m_hidden = false;
+    Q_EMIT hiddenChanged(false);
     // When the user showed the icons by hand meanwhile, nothing is sent.
-    bool givenBack = true;
-    if (m_hiddenByUs && m_switch && m_switch->iconsHiddenNow()) {
-        if (!m_switch->toggle())
-            givenBack = m_switch->showDirectly();
-        if (givenBack)
-            Settings::instance()->setValue(SettingsKeys::shellIconsRestoredAt,
-                                           QDateTime::currentMSecsSinceEpoch());
+    if (!m_hiddenByUs || !m_switch || !m_switch->iconsHiddenNow()) {
+        givenBack(false, true);
+        return;
     }
+    m_switching = true;
+    m_switch->toggleLater([this](bool ok) {
+        m_switching = false;
+        givenBack(true, ok || m_switch->showDirectly());
+        // Hiding them again was asked while they were being given back.
+        if (m_wantHidden)
+            hideIcons();
+    });
+}
+
+void ShellDesktop::givenBack(bool sent, bool ok)
+{
+    if (sent && ok)
+        Settings::instance()->setValue(SettingsKeys::shellIconsRestoredAt,
+                                       QDateTime::currentMSecsSinceEpoch());
     m_hiddenByUs = false;
     // Icons we could not give back (the desktop was unreachable at the end)
     // keep the flag, so the next run takes them over and gives them back;
     // dropping it would leave them hidden for good.
-    if (givenBack)
+    if (ok)
         Settings::instance()->remove(SettingsKeys::shellIconsHiddenByUs);
-    Q_EMIT hiddenChanged(false);
+}
+
+void ShellDesktop::finishSwitching(QDeadlineTimer deadline)
+{
+    while (m_switching && !deadline.hasExpired())
+        m_switch->finish(deadline);
 }
 
 void ShellDesktop::setIconsHidden(bool hide)

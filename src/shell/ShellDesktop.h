@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QObject>
 
 #include <memory>
@@ -11,7 +12,9 @@ class QTimer;
 // it ends. Only icons this program hid are shown again: icons the user hid
 // before the start stay hidden. A run that ends without giving them back (a
 // crash, SIGKILL) leaves a flag in the settings, and the next run takes the
-// hidden icons over and gives them back at its end.
+// hidden icons over and gives them back at its end. A desktop that takes a
+// while to switch (one that restarts) is followed from the event loop; what is
+// asked meanwhile is done once it has finished.
 class ShellDesktop : public QObject
 {
     Q_OBJECT
@@ -28,10 +31,15 @@ public:
     // after the previous one ended waits too (its attempts count as retries).
     static constexpr qint64 settleMs = 3000;
     // Once the retries gave up for want of a desktop with a switch, how often
-    // the session is looked at again for one that starts later.
+    // the session is looked at again for one that starts later, while someone
+    // is shown whether there is one.
     static constexpr int lookAgainMs = 2000;
+    // How long the end of the program waits for the icons to come back.
+    static constexpr int giveBackWaitMs = 10000;
 
     explicit ShellDesktop(std::unique_ptr<DesktopIconSwitch> iconSwitch, QObject *parent = nullptr);
+    // Gives the icons back, waiting up to giveBackWaitMs for a desktop that
+    // takes a while (also for a switch still under way).
     ~ShellDesktop() override;
 
     bool isHidden() const { return m_hidden; }
@@ -41,6 +49,13 @@ public:
     bool isSwitchMissing() const { return m_switchMissing; }
     // Fewer attempts than retryCount, for a caller that cannot wait 30 s.
     void setRetryCount(int count) { m_retryCount = count; }
+    // While someone shows whether the switch is missing (the settings window),
+    // a desktop that starts later is looked for; nobody else needs that answer.
+    void setSwitchWatched(bool watched);
+    bool isLooking() const;
+    // Blocks until a switch under way has finished (and what was asked
+    // meanwhile is done), or deadline passes.
+    void finishSwitching(QDeadlineTimer deadline);
 
 public Q_SLOTS:
     // Hides the icons now, or keeps trying for up to 30 s.
@@ -55,9 +70,12 @@ Q_SIGNALS:
 
 private:
     bool settling() const;
-    bool tryHide();
-    void retry();
+    void attemptHide();
+    void hidden(bool byUs);
+    void hideFailed();
+    void givenBack(bool sent, bool ok);
     void setSwitchMissing(bool missing);
+    void updateLooking();
     void lookForSwitch();
 
     std::unique_ptr<DesktopIconSwitch> m_switch;
@@ -69,4 +87,7 @@ private:
     bool m_switchMissing = false;
     bool m_hidden = false;
     bool m_hiddenByUs = false;
+    // A toggle of the switch has not told its outcome yet.
+    bool m_switching = false;
+    bool m_watched = false;
 };

@@ -8,7 +8,6 @@
 // its text overlay so that what is measured is what is drawn.
 namespace TodoMetrics {
 
-inline constexpr int headerHeight = 44;
 inline constexpr int minimumWidth = 300;
 inline constexpr int minimumHeight = 150;
 inline constexpr int bodyX = 14;

@@ -49,7 +49,6 @@ TodoPanel::TodoPanel(TodoModel *model, QWidget *parent)
     m_filter->setHideCompleted(m_hideCompleted);
 
     buildContent();
-    m_frame->setTitleBandHeight(TodoMetrics::headerHeight);
     m_frame->attachGrip(m_grip);
     connect(m_frame, &FrameController::dragStarting, this, &TodoPanel::savePanelGeometry);
     connect(m_frame, &FrameController::moveFinished, this, &TodoPanel::savePanelGeometry);

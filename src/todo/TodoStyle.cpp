@@ -2,6 +2,7 @@
 
 #include "base/AppStyle.h"
 #include "panels/GlyphButton.h"
+#include "panels/PanelFrame.h"
 #include "panels/PanelStyle.h"
 #include "todo/TodoMetrics.h"
 
@@ -127,7 +128,7 @@ void paint(QPainter *painter, const Chrome &chrome)
     painter->setPen(AppStyle::Palette::primaryText);
     // Absolute: the painter would mirror a plain alignment once more.
     const Qt::Alignment leading = Qt::AlignAbsolute | (chrome.rightToLeft ? Qt::AlignRight : Qt::AlignLeft);
-    painter->drawText(mirrored(QRectF(titleX, 0, std::max(width - 120, 0), TodoMetrics::headerHeight)),
+    painter->drawText(mirrored(QRectF(titleX, 0, std::max(width - 120, 0), PanelFrame::titleBand)),
                       int(leading | Qt::AlignVCenter), title);
 
     if (chrome.activeCount <= 0)

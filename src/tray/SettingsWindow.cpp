@@ -199,6 +199,18 @@ void SettingsWindow::refresh()
     showSwitchMissing(m_shell->isSwitchMissing());
 }
 
+void SettingsWindow::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    m_shell->setSwitchWatched(true);
+}
+
+void SettingsWindow::hideEvent(QHideEvent *event)
+{
+    QDialog::hideEvent(event);
+    m_shell->setSwitchWatched(false);
+}
+
 void SettingsWindow::showSwitchMissing(bool missing)
 {
     // A switch that would do nothing is not offered; while the desktop is

@@ -29,6 +29,11 @@ public:
     QLabel *switchMissingNote() const { return m_switchMissingNote; }
     LanguageCombo *languageList() const { return m_languages; }
 
+protected:
+    // Whether the desktop has a switch is looked for only while it is said here.
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
 private:
     SettingsToggle *addRow(QLayout *group, const char *title, const char *description,
                            QLabel *note = nullptr);

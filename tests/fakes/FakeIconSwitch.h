@@ -3,6 +3,7 @@
 #include "shell/DesktopIconSwitch.h"
 
 #include <memory>
+#include <utility>
 
 // A desktop icon switch whose state a test sets and reads. The controller owns
 // its switch, so tests keep the shared state object.
@@ -15,6 +16,7 @@ public:
         bool hidden = false;
         bool toggleWorks = true; // false: reachable for reading only
         bool directWorks = true;
+        bool later = false; // a toggle tells its outcome only when finished
         int toggles = 0;
         int directWrites = 0;
     };
@@ -32,6 +34,17 @@ public:
         m_state->hidden = !m_state->hidden;
         return true;
     }
+    void toggleLater(Done done) override
+    {
+        if (!m_state->later)
+            return done(toggle());
+        m_pending = std::move(done);
+    }
+    void finish(QDeadlineTimer) override
+    {
+        if (m_pending)
+            std::exchange(m_pending, {})(toggle());
+    }
     bool showDirectly() override
     {
         ++m_state->directWrites;
@@ -45,4 +58,5 @@ public:
 
 private:
     std::shared_ptr<State> m_state;
+    Done m_pending;
 };

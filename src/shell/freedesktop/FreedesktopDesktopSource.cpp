@@ -2,6 +2,7 @@
 
 #include "base/FileNotice.h"
 #include "base/SafeFile.h"
+#include "base/VirtualItem.h"
 #include "base/l10n/L10nText.h"
 #include "shell/IconImage.h"
 #include "shell/freedesktop/FreedesktopDesktopWatcher.h"
@@ -152,6 +153,14 @@ QString FreedesktopDesktopSource::trashParsingName()
     return QStringLiteral("::{645FF040-5081-101B-9F08-00AA002F954E}");
 }
 
+QString FreedesktopDesktopSource::trashFilesFolder()
+{
+    QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+    if (dataHome.isEmpty())
+        dataHome = QDir::homePath() + QLatin1String("/.local/share");
+    return dataHome + QLatin1String("/Trash/files");
+}
+
 bool FreedesktopDesktopSource::showsHiddenFiles() const
 {
     return flag(xfconf(), fileManagerChannel, showHiddenProperty, false);
@@ -166,7 +175,7 @@ QSet<QString> FreedesktopDesktopSource::hiddenVirtualItems() const
     const QList<VirtualItemSwitch> switches = virtualItemSwitches();
     for (const VirtualItemSwitch &entry : switches) {
         if (!flag(settings, desktopChannel, entry.property, true))
-            hidden.insert(entry.parsingName.mid(2).toUpper());
+            hidden.insert(VirtualItem::clsid(entry.parsingName));
     }
     return hidden;
 }

@@ -49,6 +49,8 @@ public:
     static QString homeParsingName();
     static QString computerParsingName();
     static QString trashParsingName();
+    // The folder that holds the trashed files themselves, in the user's data home.
+    static QString trashFilesFolder();
 
 private:
     // Made at the first use, on the GUI thread like every use of a source.

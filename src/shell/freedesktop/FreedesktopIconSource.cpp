@@ -1,6 +1,7 @@
 #include "FreedesktopIconSource.h"
 
 #include "base/SafeFile.h"
+#include "base/VirtualItem.h"
 #include "shell/IconImage.h"
 #include "shell/freedesktop/FreedesktopDesktopSource.h"
 #include "shell/freedesktop/LauncherFile.h"
@@ -22,10 +23,7 @@ constexpr qint64 maxCachedThumbnailBytes = 64 * 1024 * 1024;
 
 bool trashHasItems()
 {
-    QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
-    if (dataHome.isEmpty())
-        dataHome = QDir::homePath() + QLatin1String("/.local/share");
-    QDirIterator it(dataHome + QLatin1String("/Trash/files"),
+    QDirIterator it(FreedesktopDesktopSource::trashFilesFolder(),
                     QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     return it.hasNext();
 }
@@ -59,7 +57,7 @@ QImage FreedesktopIconSource::themed(const QStringList &names, int px)
 
 QImage FreedesktopIconSource::image(const QByteArray &pidl, int px)
 {
-    if (pidl.startsWith("::{")) {
+    if (VirtualItem::isVirtual(pidl)) {
         const QString parsingName = QString::fromUtf8(pidl);
         if (parsingName == FreedesktopDesktopSource::homeParsingName())
             return themed({QStringLiteral("user-home"), QStringLiteral("folder")}, px);

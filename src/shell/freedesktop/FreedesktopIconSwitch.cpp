@@ -40,11 +40,17 @@ FreedesktopIconSwitch::FreedesktopIconSwitch(std::vector<Desktop> desktops, Proc
     , m_own(std::move(own))
 {}
 
-std::unique_ptr<FreedesktopIconSwitch> FreedesktopIconSwitch::forThisSession()
+std::unique_ptr<FreedesktopIconSwitch>
+FreedesktopIconSwitch::forThisSession(ProcessTable processes, SessionProcesses::Environment session)
 {
     std::vector<Desktop> desktops;
-    desktops.push_back(
-        {std::make_unique<XfconfIconSwitch>(), QString(), &XfconfIconSwitch::isReachable, {}, {}});
+    // xfconfd and xfdesktop's bus name may belong to another session of the
+    // user's on a shared bus: only an xfdesktop of this session draws these icons.
+    desktops.push_back({std::make_unique<XfconfIconSwitch>(),
+                        QStringLiteral("xfdesktop"),
+                        &XfconfIconSwitch::isReachable,
+                        {},
+                        {}});
     const QString showKey = QStringLiteral("show-desktop-icons");
     auto add = [&desktops](std::unique_ptr<GSettingsIconSwitch> iconSwitch, const char *process,
                            std::function<void()> restart) {
@@ -85,8 +91,8 @@ std::unique_ptr<FreedesktopIconSwitch> FreedesktopIconSwitch::forThisSession()
                         {}});
     desktops.push_back(
         {std::make_unique<PcmanfmIconSwitch>(), QString(), &PcmanfmIconSwitch::isReachable, {}, {}});
-    return std::make_unique<FreedesktopIconSwitch>(std::move(desktops), &SessionProcesses::read,
-                                                   SessionProcesses::own());
+    return std::make_unique<FreedesktopIconSwitch>(std::move(desktops), std::move(processes),
+                                                   std::move(session));
 }
 
 QSet<QString> FreedesktopIconSwitch::namesInSession() const
@@ -126,16 +132,39 @@ bool FreedesktopIconSwitch::iconsHiddenNow()
     return target && target->iconSwitch->iconsHiddenNow();
 }
 
+void FreedesktopIconSwitch::toggled(Desktop *target)
+{
+    const bool hidden = target->iconSwitch->iconsHiddenNow();
+    m_used = hidden ? target : nullptr;
+    if (!hidden)
+        restartIfGone(target);
+}
+
 bool FreedesktopIconSwitch::toggle()
 {
     Desktop *target = m_used ? m_used : reachable();
     if (!target || !target->iconSwitch->toggle())
         return false;
-    const bool hidden = target->iconSwitch->iconsHiddenNow();
-    m_used = hidden ? target : nullptr;
-    if (!hidden)
-        restartIfGone(target);
+    toggled(target);
     return true;
+}
+
+void FreedesktopIconSwitch::toggleLater(Done done)
+{
+    Desktop *target = m_used ? m_used : reachable();
+    if (!target)
+        return done(false);
+    target->iconSwitch->toggleLater([this, target, done = std::move(done)](bool ok) {
+        if (ok)
+            toggled(target);
+        done(ok);
+    });
+}
+
+void FreedesktopIconSwitch::finish(QDeadlineTimer deadline)
+{
+    for (Desktop &desktop : m_desktops)
+        desktop.iconSwitch->finish(deadline);
 }
 
 bool FreedesktopIconSwitch::showDirectly()

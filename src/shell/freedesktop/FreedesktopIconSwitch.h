@@ -36,11 +36,16 @@ public:
     // The desktops in the order they are preferred, as seen from the session of own.
     FreedesktopIconSwitch(std::vector<Desktop> desktops, ProcessTable processes,
                           SessionProcesses::Environment own);
-    // The desktops this platform knows, looked for in this process's session.
-    static std::unique_ptr<FreedesktopIconSwitch> forThisSession();
+    // The desktops this platform knows, looked for in the session of session
+    // (this process's unless a caller looks from elsewhere).
+    static std::unique_ptr<FreedesktopIconSwitch>
+    forThisSession(ProcessTable processes = &SessionProcesses::read,
+                   SessionProcesses::Environment session = SessionProcesses::own());
 
     bool iconsHiddenNow() override;
     bool toggle() override;
+    void toggleLater(Done done) override;
+    void finish(QDeadlineTimer deadline) override;
     bool showDirectly() override;
     bool found() override;
 
@@ -49,6 +54,8 @@ private:
     QSet<QString> namesInSession() const;
     // Starts the desktop again when showing the icons did not bring its process back.
     void restartIfGone(Desktop *desktop) const;
+    // After target's switch was flipped: showing goes back through the one that hid.
+    void toggled(Desktop *target);
 
     std::vector<Desktop> m_desktops;
     ProcessTable m_processes;

@@ -1,5 +1,6 @@
 #include "FreedesktopItemActions.h"
 
+#include "base/VirtualItem.h"
 #include "shell/freedesktop/FreedesktopDesktopSource.h"
 #include "shell/freedesktop/GioLibrary.h"
 #include "shell/freedesktop/LauncherFile.h"
@@ -29,14 +30,6 @@ QString fileUri(const QByteArray &localPath)
     const QString result = uri ? QString::fromUtf8(uri) : QString();
     g_free(uri);
     return result;
-}
-
-QString trashFilesFolder()
-{
-    QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
-    if (dataHome.isEmpty())
-        dataHome = QDir::homePath() + QLatin1String("/.local/share");
-    return dataHome + QLatin1String("/Trash/files");
 }
 
 // What a program the user opens starts with: the user's own environment, not
@@ -123,7 +116,7 @@ FreedesktopItemActions::~FreedesktopItemActions() = default;
 
 QString FreedesktopItemActions::itemUri(const QByteArray &pidl)
 {
-    if (pidl.startsWith("::{")) {
+    if (VirtualItem::isVirtual(pidl)) {
         const QString parsingName = QString::fromUtf8(pidl);
         if (parsingName == FreedesktopDesktopSource::homeParsingName())
             return fileUri(QFile::encodeName(QDir::homePath()));
@@ -141,15 +134,16 @@ bool FreedesktopItemActions::open(const QByteArray &pidl)
     const QString uri = itemUri(pidl);
     if (uri.isEmpty())
         return false;
-    if (pidl.startsWith("::{")) {
+    if (VirtualItem::isVirtual(pidl)) {
         if (launchDefault(uri))
             return true;
         // Without GVfs there are no computer:// and trash:// locations; the file
         // system's root and the trash's own folder are the next best thing.
         if (uri == QLatin1String("computer:///"))
             return launchDefault(QStringLiteral("file:///"));
-        if (uri == QLatin1String("trash:///") && QFileInfo(trashFilesFolder()).isDir())
-            return launchDefault(fileUri(QFile::encodeName(trashFilesFolder())));
+        const QString trash = FreedesktopDesktopSource::trashFilesFolder();
+        if (uri == QLatin1String("trash:///") && QFileInfo(trash).isDir())
+            return launchDefault(fileUri(QFile::encodeName(trash)));
         return false;
     }
     struct stat info = {};

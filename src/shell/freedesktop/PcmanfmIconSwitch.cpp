@@ -14,8 +14,8 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QThread>
+#include <QTimer>
 
-#include <functional>
 #include <unistd.h>
 
 namespace {
@@ -26,6 +26,7 @@ const QString service = QStringLiteral("org.pcmanfm.PCManFM");
 // name as soon as its event loop runs.
 constexpr int endWaitMs = 3000;
 constexpr int startWaitMs = 5000;
+constexpr int callTimeoutMs = 2000;
 constexpr int pollMs = 50;
 constexpr qint64 procCap = 1024 * 1024;
 
@@ -41,13 +42,14 @@ bool serviceRegistered()
     return registered.isValid() && registered.value();
 }
 
-bool setDesktopManager(bool enabled)
+// Asked without waiting for the answer: the caller follows it.
+QDBusPendingCall setDesktopManager(bool enabled)
 {
     QDBusMessage call = QDBusMessage::createMethodCall(service, QStringLiteral("/Application"),
                                                        QStringLiteral("org.pcmanfm.Application"),
                                                        QStringLiteral("desktopManager"));
     call << enabled;
-    return QDBusConnection::sessionBus().call(call, QDBus::Block, 2000).type() == QDBusMessage::ReplyMessage;
+    return QDBusConnection::sessionBus().asyncCall(call, callTimeoutMs);
 }
 
 QList<QByteArray> nulSeparated(const QString &path)
@@ -65,23 +67,25 @@ bool ended(qint64 pid)
     return nulSeparated(QStringLiteral("/proc/%1/cmdline").arg(pid)).isEmpty();
 }
 
-bool waitUntil(const std::function<bool()> &done, int ms)
-{
-    const QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QThread::msleep(pollMs);
-    }
-    return true;
-}
-
 std::optional<QByteArray> storedPrevious()
 {
     const QString stored = Settings::instance()->value(SettingsKeys::shellPcmanfmHideItems).toString();
     if (stored.startsWith(QLatin1Char('=')))
         return stored.mid(1).toUtf8();
     return std::nullopt;
+}
+
+bool write(const QString &path, const std::optional<QByteArray> &value)
+{
+    // Only a regular file (or none yet) is the user's settings; a link is
+    // written through to its target so that it stays a link.
+    const SafeFile::Result file = SafeFile::read(path, SafeFile::textCap);
+    if (!file.ok() && file.status != SafeFile::Status::Missing)
+        return false;
+    const QString target = file.ok() ? QFileInfo(path).canonicalFilePath() : path;
+    if (file.ok() && PcmanfmSettings::hideItems(file.data) == value)
+        return true;
+    return bool(AtomicSave::save(target, PcmanfmSettings::withHideItems(file.data, value)));
 }
 
 } // namespace
@@ -133,32 +137,52 @@ bool PcmanfmIconSwitch::iconsHiddenNow()
     return file.ok() && PcmanfmSettings::hides(PcmanfmSettings::hideItems(file.data));
 }
 
-bool PcmanfmIconSwitch::write(const QString &path, const std::optional<QByteArray> &value) const
+PcmanfmIconSwitch::PcmanfmIconSwitch()
+    : m_timer(std::make_unique<QTimer>())
 {
-    // Only a regular file (or none yet) is the user's settings; a link is
-    // written through to its target so that it stays a link.
-    const SafeFile::Result file = SafeFile::read(path, SafeFile::textCap);
-    if (!file.ok() && file.status != SafeFile::Status::Missing)
-        return false;
-    const QString target = file.ok() ? QFileInfo(path).canonicalFilePath() : path;
-    if (file.ok() && PcmanfmSettings::hideItems(file.data) == value)
-        return true;
-    return bool(AtomicSave::save(target, PcmanfmSettings::withHideItems(file.data, value)));
+    m_timer->setInterval(pollMs);
+    QObject::connect(m_timer.get(), &QTimer::timeout, m_timer.get(), [this] { step(); });
 }
 
-bool PcmanfmIconSwitch::relaunch(const Desktop &desktop, const std::optional<QByteArray> &value)
+PcmanfmIconSwitch::~PcmanfmIconSwitch() = default;
+
+void PcmanfmIconSwitch::step()
 {
-    if (!setDesktopManager(false))
-        return false;
-    if (!waitUntil([&] { return ended(desktop.pid) && !serviceRegistered(); }, endWaitMs)) {
-        // A file-manager window keeps the process, and with it the settings it
-        // read at its start: give its desktop back untouched.
-        setDesktopManager(true);
-        m_refusedPid = desktop.pid;
-        return false;
+    if (!m_relaunch)
+        return;
+    Relaunch &relaunch = *m_relaunch;
+    switch (relaunch.stage) {
+    case Stage::Asked:
+        if (!relaunch.call.isFinished())
+            return;
+        if (relaunch.call.isError())
+            return conclude(false);
+        relaunch.stage = Stage::Ending;
+        relaunch.deadline.setRemainingTime(endWaitMs);
+        [[fallthrough]];
+    case Stage::Ending:
+        if (ended(relaunch.desktop.pid) && !serviceRegistered())
+            break;
+        if (relaunch.deadline.hasExpired()) {
+            // A file-manager window keeps the process, and with it the settings
+            // it read at its start: give its desktop back untouched.
+            relaunch.call = setDesktopManager(true);
+            relaunch.stage = Stage::TurningBackOn;
+            m_refusedPid = relaunch.desktop.pid;
+        }
+        return;
+    case Stage::Starting:
+        if (serviceRegistered() || relaunch.deadline.hasExpired())
+            conclude(relaunch.written);
+        return;
+    case Stage::TurningBackOn:
+        if (relaunch.call.isFinished())
+            conclude(false);
+        return;
     }
     // Written after it ended, since it saves its own settings on the way out.
-    const bool written = write(desktop.settingsPath, value);
+    const Desktop &desktop = relaunch.desktop;
+    relaunch.written = write(desktop.settingsPath, relaunch.value);
     QProcess start;
     start.setProgram(desktop.arguments.first());
     start.setArguments(desktop.arguments.mid(1));
@@ -172,43 +196,76 @@ bool PcmanfmIconSwitch::relaunch(const Desktop &desktop, const std::optional<QBy
     // Started either way: the user's desktop must come back even when the file
     // could not be written.
     if (!start.startDetached())
-        return false;
-    waitUntil(&serviceRegistered, startWaitMs);
-    return written;
+        return conclude(false);
+    relaunch.stage = Stage::Starting;
+    relaunch.deadline.setRemainingTime(startWaitMs);
+}
+
+void PcmanfmIconSwitch::conclude(bool ok)
+{
+    m_timer->stop();
+    Relaunch relaunch = std::move(*m_relaunch);
+    m_relaunch.reset();
+    Settings *settings = Settings::instance();
+    if (relaunch.hiding && !ok && !iconsHiddenNow()) {
+        settings->remove(SettingsKeys::shellPcmanfmHideItems);
+        settings->remove(SettingsKeys::shellIconsHiddenByUs);
+    } else if (!relaunch.hiding && ok) {
+        settings->remove(SettingsKeys::shellPcmanfmHideItems);
+    }
+    relaunch.done(ok);
+}
+
+void PcmanfmIconSwitch::toggleLater(Done done)
+{
+    const std::optional<Desktop> desktop = find();
+    if (m_relaunch || !desktop || desktop->pid == m_refusedPid || desktop->arguments.isEmpty())
+        return done(false);
+    m_lastPath = desktop->settingsPath;
+    const SafeFile::Result file = SafeFile::read(desktop->settingsPath, SafeFile::textCap);
+    if (!file.ok() && file.status != SafeFile::Status::Missing)
+        return done(false);
+    const std::optional<QByteArray> current = PcmanfmSettings::hideItems(file.data);
+    const bool hiding = !PcmanfmSettings::hides(current);
+    if (hiding) {
+        // Kept before anything changes, so that a kill at any point still
+        // leaves it for the next run. The restart takes a moment, in which a
+        // kill would otherwise leave the items hidden with nobody owning them.
+        Settings *settings = Settings::instance();
+        settings->setValue(SettingsKeys::shellPcmanfmHideItems,
+                           current ? QLatin1Char('=') + QString::fromUtf8(*current) : absent);
+        settings->setValue(SettingsKeys::shellIconsHiddenByUs, true);
+    }
+    // Nothing kept when showing (the icons were hidden by someone else's hand
+    // after a lost record): pcmanfm-qt's own default shows them.
+    Relaunch &relaunch = m_relaunch.emplace();
+    relaunch.desktop = *desktop;
+    relaunch.value = hiding ? std::optional(QByteArrayLiteral("true")) : storedPrevious();
+    relaunch.hiding = hiding;
+    relaunch.done = std::move(done);
+    relaunch.call = setDesktopManager(false);
+    m_timer->start();
+}
+
+void PcmanfmIconSwitch::finish(QDeadlineTimer deadline)
+{
+    while (m_relaunch && !deadline.hasExpired()) {
+        // Each answer waited for is bounded by its call's own timeout.
+        const Stage stage = m_relaunch->stage;
+        if (stage == Stage::Asked || stage == Stage::TurningBackOn)
+            m_relaunch->call.waitForFinished();
+        else
+            QThread::msleep(pollMs);
+        step();
+    }
 }
 
 bool PcmanfmIconSwitch::toggle()
 {
-    const std::optional<Desktop> desktop = find();
-    if (!desktop || desktop->pid == m_refusedPid || desktop->arguments.isEmpty())
-        return false;
-    m_lastPath = desktop->settingsPath;
-    const SafeFile::Result file = SafeFile::read(desktop->settingsPath, SafeFile::textCap);
-    if (!file.ok() && file.status != SafeFile::Status::Missing)
-        return false;
-    const std::optional<QByteArray> current = PcmanfmSettings::hideItems(file.data);
-    Settings *settings = Settings::instance();
-    if (!PcmanfmSettings::hides(current)) {
-        // Kept before anything changes, so that a kill at any point still
-        // leaves it for the next run. The restart takes a moment, in which a
-        // kill would otherwise leave the items hidden with nobody owning them.
-        settings->setValue(SettingsKeys::shellPcmanfmHideItems,
-                           current ? QLatin1Char('=') + QString::fromUtf8(*current) : absent);
-        settings->setValue(SettingsKeys::shellIconsHiddenByUs, true);
-        if (relaunch(*desktop, QByteArrayLiteral("true")))
-            return true;
-        if (!iconsHiddenNow()) {
-            settings->remove(SettingsKeys::shellPcmanfmHideItems);
-            settings->remove(SettingsKeys::shellIconsHiddenByUs);
-        }
-        return false;
-    }
-    // Nothing kept (the icons were hidden by someone else's hand after a lost
-    // record): pcmanfm-qt's own default shows them.
-    if (!relaunch(*desktop, storedPrevious()))
-        return false;
-    settings->remove(SettingsKeys::shellPcmanfmHideItems);
-    return true;
+    std::optional<bool> toggled;
+    toggleLater([&toggled](bool ok) { toggled = ok; });
+    finish(QDeadlineTimer::Forever);
+    return toggled.value_or(false);
 }
 
 bool PcmanfmIconSwitch::showDirectly()

@@ -12,7 +12,8 @@
 class XfconfIconSwitch final : public DesktopIconSwitch
 {
 public:
-    // xfdesktop runs and xfconfd answers on the session bus.
+    // xfconfd and xfdesktop answer on the session bus (which may be shared with
+    // another session: whether xfdesktop runs in this one is asked apart).
     static bool isReachable();
 
     bool iconsHiddenNow() override;
