@@ -459,8 +459,6 @@ private Q_SLOTS:
         QCOMPARE(strongestColor(button), hovered);
     }
 
-    // A style sheet anywhere in the panel would give it a style sheet engine at
-    // every start; the look is painted instead.
     void keepsAlphaForCompositorToCome()
     {
         m_model = std::make_unique<TodoModel>(m_env->appConfigDir() + "/todo.json");
@@ -475,6 +473,8 @@ private Q_SLOTS:
         QVERIFY(m_panel->mask().isEmpty());
     }
 
+    // A style sheet anywhere in the panel would give it a style sheet engine at
+    // every start; the look is painted instead.
     void noStyleSheetEngine()
     {
         QVERIFY(makePanel({"One", "Two"}, {true}));
