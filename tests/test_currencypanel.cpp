@@ -10,8 +10,11 @@
 #include "currency/CurrencyPanel.h"
 #include "currency/RateClient.h"
 #include "currency/RateRecord.h"
+#include "fakes/FakeCompositorWatch.h"
 
+#include <QAbstractItemView>
 #include <QClipboard>
+#include <QFrame>
 #include <QLabel>
 #include <QSettings>
 #include <QSignalSpy>
@@ -43,8 +46,8 @@ void addConversion(const char *name, const QString &to, const char *typedInto, c
 // The panel and its fields, found by name.
 struct Panel : CurrencyPanel
 {
-    Panel()
-        : CurrencyPanel(offline)
+    explicit Panel(CompositorWatch *compositor = nullptr)
+        : CurrencyPanel(offline, compositor)
     {}
     template<typename T = CurrencyAmountEdit>
     T *field(const char *name) const
@@ -419,6 +422,42 @@ private Q_SLOTS:
         QCOMPARE(panel.pos(), QPoint(100, 120));
         QTEST(panel.size(), "size");
         QCOMPARE(Settings::instance()->value(SettingsKeys::currencyLayoutVersion).toInt(), 2);
+    }
+
+    void shapeFollowsCompositor_data()
+    {
+        QTest::addColumn<bool>("composited");
+        QTest::newRow("translucent") << true;
+        QTest::newRow("no compositor: solid, cut to its outline") << false;
+    }
+
+    void shapeFollowsCompositor()
+    {
+        QFETCH(bool, composited);
+        FakeCompositorWatch compositor(composited);
+        Panel panel(&compositor);
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        QCOMPARE(panel.mask().isEmpty(), composited);
+        if (!composited)
+            QVERIFY(!panel.mask().contains(QPoint(1, 1)) &&
+                    panel.mask().contains(QPoint(panel.width() / 2, 0)));
+        QCOMPARE(panel.grab().toImage().pixelColor(4, panel.height() / 2).alpha(), composited ? 220 : 255);
+        // A selector's rounded list shows no square corners around it.
+        auto *from = panel.field<CurrencyCombo>("From");
+        from->showPopup();
+        QWidget *list = from->view()->window();
+        QTRY_VERIFY(list != &panel && list->isVisible());
+        QVERIFY(list->testAttribute(Qt::WA_TranslucentBackground));
+        QCOMPARE(qobject_cast<QFrame *>(list)->frameWidth(), 0);
+        QCOMPARE(list->mask().isEmpty(), composited);
+        if (!composited)
+            QVERIFY(!list->mask().contains(QPoint(0, 0)) &&
+                    list->mask().contains(QPoint(list->width() / 2, 0)));
+        compositor.setActive(!composited);
+        QCOMPARE(panel.mask().isEmpty(), !composited);
+        QCOMPARE(list->mask().isEmpty(), !composited);
+        from->hidePopup();
     }
 
     // A style sheet anywhere in the panel would give it a style sheet engine at

@@ -1,5 +1,6 @@
 #include "PanelTestHome.h"
 #include "TestEnvironment.h"
+#include "fakes/FakeCompositorWatch.h"
 #include "fakes/FakeDesktopSource.h"
 #include "fakes/FakeWindowStacking.h"
 #include "panels/ItemPlacement.h"
@@ -43,7 +44,11 @@ class TestDesktopShortcuts : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init() { startPanelTest(m_env, m_desktop); }
+    void init()
+    {
+        startPanelTest(m_env, m_desktop);
+        m_compositor.setActive(true);
+    }
 
     void cleanup()
     {
@@ -176,23 +181,30 @@ private Q_SLOTS:
 
     void painting_data()
     {
+        QTest::addColumn<bool>("composited");
         QTest::addColumn<bool>("hovered");
         QTest::addColumn<bool>("selected");
         QTest::addColumn<int>("minAlpha");
         QTest::addColumn<int>("maxAlpha");
         // Next to invisible, yet not transparent: the window must still take the pointer.
-        QTest::newRow("plain") << false << false << 1 << 2;
-        QTest::newRow("hovered") << true << false << 16 << 59;
-        QTest::newRow("selected") << false << true << 41 << 255;
-        QTest::newRow("selected and hovered") << true << true << 41 << 255;
+        QTest::newRow("plain") << true << false << false << 1 << 2;
+        QTest::newRow("hovered") << true << true << false << 16 << 59;
+        QTest::newRow("selected") << true << false << true << 41 << 255;
+        QTest::newRow("selected and hovered") << true << true << true << 41 << 255;
+        // No compositing manager: the window is cut to what it paints, and that is solid.
+        QTest::newRow("no compositor") << false << false << false << 0 << 0;
+        QTest::newRow("no compositor, hovered") << false << true << false << 255 << 255;
+        QTest::newRow("no compositor, selected") << false << false << true << 255 << 255;
     }
 
     void painting()
     {
+        QFETCH(bool, composited);
         QFETCH(bool, hovered);
         QFETCH(bool, selected);
         QFETCH(int, minAlpha);
         QFETCH(int, maxAlpha);
+        m_compositor.setActive(composited);
         DesktopShortcut *a = make({{key("a.txt"), {200, 100}}})->shortcut(key("a.txt"));
         if (hovered) {
             QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(205, 105));
@@ -205,6 +217,14 @@ private Q_SLOTS:
         QVERIFY2(pixel.alpha() >= minAlpha && pixel.alpha() <= maxAlpha &&
                      (selected ? pixel.blue() > pixel.red() + 40 : pixel.red() == pixel.blue()),
                  qPrintable(pixel.name(QColor::HexArgb)));
+        const QRegion mask = a->mask();
+        QCOMPARE(mask.isEmpty(), composited);
+        if (!composited) // the name is shown; the frame's corner only on a plate
+            QVERIFY(mask.intersects(QRect(0, 56, a->width(), 36)) && mask != QRegion(a->rect()));
+        QCOMPARE(mask.contains(QPoint(5, a->height() - 6)), !composited && (hovered || selected));
+        // A compositing manager that comes or goes is followed.
+        m_compositor.setActive(!composited);
+        QCOMPARE(a->mask().isEmpty(), !composited);
         QEvent leave(QEvent::Leave);
         QCoreApplication::sendEvent(a, &leave);
         QVERIFY(!a->isHovered());
@@ -376,6 +396,41 @@ private Q_SLOTS:
         QVERIFY(mask.contains(QPoint(10, 400) - origin));
     }
 
+    void surfaceWithoutCompositor_data()
+    {
+        QTest::addColumn<bool>("composited");
+        QTest::newRow("see-through") << true;
+        QTest::newRow("no compositor: shows the desktop beneath") << false;
+    }
+
+    void surfaceWithoutCompositor()
+    {
+        QFETCH(bool, composited);
+        m_compositor.setActive(composited);
+        DesktopShortcuts *shortcuts = make({});
+        // What lies beneath: a red window, there for the picture only.
+        QWidget desktop(nullptr, Qt::FramelessWindowHint | Qt::WindowTransparentForInput);
+        desktop.setPalette(QPalette(Qt::red));
+        desktop.setAutoFillBackground(true);
+        desktop.setGeometry(available());
+        desktop.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&desktop));
+        QColor shown;
+        bool clearedOnArrival = false;
+        shortcuts->setDragExecutor([&](QDrag *) {
+            DesktopDropSurface *surface = shortcuts->dropSurfaces().first();
+            shown = surface->grab().toImage().pixelColor(40, 40);
+            m_compositor.setActive(true);
+            clearedOnArrival = surface->backdrop().isNull();
+        });
+        shortcuts->runDrag(&desktop, itemMime({key("b.png")}), QPixmap(48, 48));
+        if (composited)
+            QVERIFY2(shown.alpha() <= 1, qPrintable(shown.name(QColor::HexArgb)));
+        else
+            QCOMPARE(shown, QColor(Qt::red));
+        QVERIFY(clearedOnArrival);
+    }
+
     void screenChangesReclamp()
     {
         const QRect area = available();
@@ -407,7 +462,7 @@ private:
         m_model = std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_desktop),
                                                  std::make_unique<ItemPlacement>());
         m_layer = std::make_unique<DesktopLayer>(topmost);
-        m_shortcuts = std::make_unique<DesktopShortcuts>(m_model.get(), m_layer.get(), 48);
+        m_shortcuts = std::make_unique<DesktopShortcuts>(m_model.get(), m_layer.get(), 48, &m_compositor);
         return m_shortcuts.get();
     }
     void removeFromDesktop(const QString &name)
@@ -421,6 +476,7 @@ private:
     std::shared_ptr<FakeDesktopSource::State> m_desktop;
     std::unique_ptr<DesktopModel> m_model;
     std::unique_ptr<DesktopLayer> m_layer;
+    FakeCompositorWatch m_compositor;
     std::unique_ptr<DesktopShortcuts> m_shortcuts;
 };
 

@@ -2,6 +2,7 @@
 #include "TestEnvironment.h"
 #include "base/l10n/L10n.h"
 #include "categories/CategoryRules.h"
+#include "fakes/FakeCompositorWatch.h"
 #include "fakes/FakeDesktopSource.h"
 #include "panels/IconPanel.h"
 #include "panels/ItemDragView.h"
@@ -327,6 +328,30 @@ private Q_SLOTS:
         QCOMPARE(labelText("quickSearchCount"), "Matches: 6");
         QCOMPARE(m_search->layoutDirection(), Qt::LeftToRight);
         QVERIFY(title->geometry().center().x() < m_search->width() / 2);
+    }
+
+    void shapeFollowsCompositor_data()
+    {
+        QTest::addColumn<bool>("composited");
+        QTest::newRow("translucent") << true;
+        QTest::newRow("no compositor: solid, cut to its outline") << false;
+    }
+
+    void shapeFollowsCompositor()
+    {
+        QFETCH(bool, composited);
+        FakeCompositorWatch compositor(composited);
+        QuickSearch search(m_model.get(), &compositor);
+        search.showFor(m_panel.get(), "r");
+        QVERIFY(QTest::qWaitForWindowExposed(&search));
+        QCOMPARE(search.mask().isEmpty(), composited);
+        if (!composited)
+            QVERIFY(!search.mask().contains(QPoint(1, 1)) &&
+                    search.mask().contains(QPoint(search.width() / 2, 0)) &&
+                    search.mask().contains(QPoint(1, search.height() / 2)));
+        QCOMPARE(search.grab().toImage().pixelColor(4, search.height() / 2).alpha(), composited ? 250 : 255);
+        compositor.setActive(!composited);
+        QCOMPARE(search.mask().isEmpty(), !composited);
     }
 
 private:

@@ -27,6 +27,7 @@
 #include <QSignalSpy>
 #include <QTextEdit>
 #include <QTimer>
+#include <QWindow>
 #include <QtTest>
 
 class TestTodoPanel : public QObject
@@ -456,6 +457,20 @@ private Q_SLOTS:
         QTRY_VERIFY(button->underMouse());
         QCOMPARE(button->textColor(), hovered);
         QCOMPARE(strongestColor(button), hovered);
+    }
+
+    void keepsAlphaForCompositorToCome()
+    {
+        m_model = std::make_unique<TodoModel>(m_env->appConfigDir() + "/todo.json");
+        m_panel = std::make_unique<TodoPanel>(m_model.get());
+        m_panel->setCompositing(false);
+        m_panel->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_panel.get()));
+        QVERIFY(!m_panel->mask().isEmpty() && !m_panel->mask().contains(QPoint(0, 0)));
+        // Made while none runs, the window still has an alpha channel for one that comes.
+        QVERIFY(m_panel->windowHandle()->requestedFormat().hasAlpha());
+        m_panel->setCompositing(true);
+        QVERIFY(m_panel->mask().isEmpty());
     }
 
     // A style sheet anywhere in the panel would give it a style sheet engine at

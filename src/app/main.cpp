@@ -144,8 +144,15 @@ int main(int argc, char *argv[])
     // Panels belong to the desktop: just above it, or pinned above everything.
     panels->setDesktopLayer(layer.get());
 
+    // Without a compositing manager translucent pixels show black: every window
+    // paints solid, cut to its outline, until one appears. The one watch is
+    // handed to each window's owner.
+    CompositorWatch *compositor = Platform::createCompositorWatch(app.get());
+    panels->setCompositing(compositor->isActive());
+    QObject::connect(compositor, &CompositorWatch::changed, panels.get(), &PanelSet::setCompositing);
+
     // Items left loose on the desktop; every item drag of the panels runs through them.
-    panels->setLooseItems(new DesktopShortcuts(model.get(), layer.get(), options.iconSize));
+    panels->setLooseItems(new DesktopShortcuts(model.get(), layer.get(), options.iconSize, compositor));
 
     // "Show the real desktop icons": one action for every menu that offers it.
     auto *realIcons = new QAction(app.get());
@@ -167,26 +174,21 @@ int main(int argc, char *argv[])
                      &AutostartControl::refresh);
     const QList<QAction *> sharedActions{autostart->action(), realIcons};
 
-    // Without a compositing manager translucent pixels show black: panels paint
-    // solid with rounded window shapes until one appears.
-    CompositorWatch *compositor = Platform::createCompositorWatch(app.get());
-    panels->setCompositing(compositor->isActive());
-    QObject::connect(compositor, &CompositorWatch::changed, panels.get(), &PanelSet::setCompositing);
-
     // Panels only ask to end the program; leaving is the same orderly exit as a logout.
     QObject::connect(panels.get(), &PanelSet::quitRequested, app.get(), leave);
 
     // Typing in a panel opens the quick search, made on first use; its choice opens through the panels.
     std::unique_ptr<QuickSearch> search;
-    QObject::connect(
-        panels.get(), &PanelSet::searchRequested, app.get(),
-        [&search, model = model.get(), panels = panels.get()](QWidget *source, const SearchTrigger &trigger) {
-            if (!search) {
-                search = std::make_unique<QuickSearch>(model);
-                QObject::connect(search.get(), &QuickSearch::openRequested, panels, &PanelSet::openItem);
-            }
-            search->start(source, trigger);
-        });
+    QObject::connect(panels.get(), &PanelSet::searchRequested, app.get(),
+                     [&search, model = model.get(), panels = panels.get(),
+                      compositor](QWidget *source, const SearchTrigger &trigger) {
+                         if (!search) {
+                             search = std::make_unique<QuickSearch>(model, compositor);
+                             QObject::connect(search.get(), &QuickSearch::openRequested, panels,
+                                              &PanelSet::openItem);
+                         }
+                         search->start(source, trigger);
+                     });
     // An open search belongs beside the panels: hiding them all, from the tray too, closes it.
     QObject::connect(panels.get(), &PanelSet::panelsHidden, app.get(), [&search] {
         if (search)
@@ -199,7 +201,7 @@ int main(int argc, char *argv[])
     panels->showAll(false);
 
     // The currency converter: its panel joins the set; "Currency converter" shows or hides it.
-    auto currency = std::make_unique<CurrencyFeature>(panels.get(), layer.get());
+    auto currency = std::make_unique<CurrencyFeature>(panels.get(), layer.get(), compositor);
 
     // The to-do list: its panel joins the set; "Show To-do list" is one action for every menu.
     auto todo = std::make_unique<TodoController>(panels.get(), layer.get());

@@ -4,6 +4,8 @@
 #include "currency/CurrencyCodes.h"
 #include "currency/CurrencyStyle.h"
 #include "currency/DropDownComboStyle.h"
+#include "panels/CompositorShape.h"
+#include "panels/PanelStyle.h"
 
 #include <QListView>
 #include <QPainter>
@@ -13,21 +15,24 @@ namespace {
 QString popupStyleSheet()
 {
     return QStringLiteral(
-        "QListView { background: #29323f; color: #e7ebf2; border: 1px solid #4a5668; border-radius: 7px;"
-        " padding: 4px; outline: none; }"
-        "QListView::item { min-height: 26px; padding-left: 8px; border-radius: 4px; }"
-        "QListView::item:hover { background: #354355; }"
-        "QListView::item:selected { background: #41536b; color: white; }"
-        "QScrollBar:vertical { width: 5px; background: transparent; margin: 0; }"
-        "QScrollBar::handle:vertical { background: #647184; border-radius: 2px; min-height: 20px; }"
-        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
-        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }");
+               "QListView { background: #29323f; color: #e7ebf2; border: 1px solid #4a5668; border-radius: "
+               "%1px;"
+               " padding: 4px; outline: none; }"
+               "QListView::item { min-height: 26px; padding-left: 8px; border-radius: 4px; }"
+               "QListView::item:hover { background: #354355; }"
+               "QListView::item:selected { background: #41536b; color: white; }"
+               "QScrollBar:vertical { width: 5px; background: transparent; margin: 0; }"
+               "QScrollBar::handle:vertical { background: #647184; border-radius: 2px; min-height: 20px; }"
+               "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+               "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }")
+        .arg(CurrencyCombo::popupRadius);
 }
 
 } // namespace
 
-CurrencyCombo::CurrencyCombo(QWidget *parent)
+CurrencyCombo::CurrencyCombo(CompositorWatch *compositor, QWidget *parent)
     : QComboBox(parent)
+    , m_compositor(compositor)
 {
     setFixedSize(84, 32);
     setLayoutDirection(Qt::LeftToRight);
@@ -50,6 +55,10 @@ void CurrencyCombo::showPopup()
         popup->setFrameShape(QFrame::NoFrame);
         popup->setStyleSheet(popupStyleSheet());
         setView(popup);
+        // The list is rounded; the window around it must not show square
+        // corners, so it is see-through, or cut to the list's outline.
+        new CompositorShape(popup->parentWidget(), m_compositor,
+                            [](QSize size) { return PanelStyle::roundedShape(size, popupRadius); });
         m_popupMade = true;
     }
     QComboBox::showPopup();

@@ -2,6 +2,8 @@
 
 #include <QComboBox>
 
+class CompositorWatch;
+
 // A currency selector: its codes in a dark rounded box with a chevron, a dark
 // list popup, and type-ahead search of the codes from the keyboard.
 class CurrencyCombo : public QComboBox
@@ -9,7 +11,10 @@ class CurrencyCombo : public QComboBox
     Q_OBJECT
 
 public:
-    explicit CurrencyCombo(QWidget *parent = nullptr);
+    static constexpr int popupRadius = 7;
+
+    // compositor: the watch the list's window follows (see CompositorShape).
+    explicit CurrencyCombo(CompositorWatch *compositor = nullptr, QWidget *parent = nullptr);
     ~CurrencyCombo() override;
 
     // Selects the code when it is offered; otherwise the selection stays.
@@ -21,5 +26,6 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    CompositorWatch *m_compositor;
     bool m_popupMade = false;
 };

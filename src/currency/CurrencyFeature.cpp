@@ -22,11 +22,12 @@ bool wanted()
 
 } // namespace
 
-CurrencyFeature::CurrencyFeature(PanelSet *panels, DesktopLayer *layer, QObject *parent)
+CurrencyFeature::CurrencyFeature(PanelSet *panels, DesktopLayer *layer, CompositorWatch *compositor,
+                                 QObject *parent)
     : QObject(parent)
     , m_panels(panels)
     , m_layer(layer)
-    , m_panel(new CurrencyPanel(RateEndpoint::fromEnvironment()))
+    , m_panel(new CurrencyPanel(RateEndpoint::fromEnvironment(), compositor))
     , m_action(new QAction(this))
 {
     L10n::bind(m_action, "text", "Currency converter");

@@ -2,6 +2,7 @@
 
 #include <QObject>
 
+class CompositorWatch;
 class CurrencyPanel;
 class DesktopLayer;
 class PanelSet;
@@ -16,7 +17,9 @@ class CurrencyFeature : public QObject
     Q_OBJECT
 
 public:
-    CurrencyFeature(PanelSet *panels, DesktopLayer *layer, QObject *parent = nullptr);
+    // compositor: the program's watch, which the panel follows.
+    CurrencyFeature(PanelSet *panels, DesktopLayer *layer, CompositorWatch *compositor,
+                    QObject *parent = nullptr);
     ~CurrencyFeature() override;
 
     QAction *action() const { return m_action; }

@@ -11,9 +11,11 @@
 #include "currency/CurrencyHeaderIcon.h"
 #include "currency/CurrencyStyle.h"
 #include "currency/RateClient.h"
+#include "panels/CompositorShape.h"
 #include "panels/GlyphButton.h"
 #include "panels/HoverTracker.h"
 #include "panels/PanelFrame.h"
+#include "panels/PanelStyle.h"
 #include "panels/ResizeGrip.h"
 
 #include <QCloseEvent>
@@ -33,17 +35,19 @@ constexpr QColor statusText{0x9a, 0xa8, 0xba};
 
 } // namespace
 
-CurrencyPanel::CurrencyPanel(const QUrl &base, QWidget *parent)
+CurrencyPanel::CurrencyPanel(const QUrl &base, CompositorWatch *compositor, QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint)
     , m_client(new RateClient(base, this))
     , m_frame(new FrameController(this))
+    , m_shape(new CompositorShape(this, compositor,
+                                  [](QSize size) { return PanelStyle::roundedShape(size, cornerRadius); }))
     , m_hourly(new QTimer(this))
 {
     PanelFrame::prepareWindow(this, false);
     L10n::bind(this, "windowTitle", "Currency conversion");
     setMinimumSize(minimumPanelSize);
     setFont(AppStyle::appFont());
-    buildUi();
+    buildUi(compositor);
 
     m_converter = new CurrencyConverter({m_amount, m_result, m_from, m_to, m_rateLine, m_status, m_refresh},
                                         m_client, this);
@@ -73,7 +77,7 @@ CurrencyPanel::~CurrencyPanel()
     disconnect(m_hover, nullptr, this, nullptr);
 }
 
-void CurrencyPanel::buildUi()
+void CurrencyPanel::buildUi(CompositorWatch *compositor)
 {
     auto *main = new QVBoxLayout(this);
     main->setContentsMargins(16, 6, 16, 12);
@@ -107,7 +111,7 @@ void CurrencyPanel::buildUi()
     m_amount = new CurrencyAmountEdit(this);
     m_amount->setObjectName(QStringLiteral("currencyAmount"));
     L10n::bind(m_amount, "accessibleName", "Amount to convert");
-    m_from = new CurrencyCombo(this);
+    m_from = new CurrencyCombo(compositor, this);
     m_from->setObjectName(QStringLiteral("currencyFrom"));
     L10n::bind(m_from, "accessibleName", "From currency");
     amountRow->addWidget(m_amount, 1);
@@ -127,7 +131,7 @@ void CurrencyPanel::buildUi()
     m_result->setObjectName(QStringLiteral("currencyResult"));
     m_result->setSizePolicy(QSizePolicy::Ignored, m_result->sizePolicy().verticalPolicy());
     L10n::bind(m_result, "accessibleName", "Converted amount");
-    m_to = new CurrencyCombo(this);
+    m_to = new CurrencyCombo(compositor, this);
     m_to->setObjectName(QStringLiteral("currencyTo"));
     L10n::bind(m_to, "accessibleName", "To currency");
     resultRow->addWidget(m_result, 1);
@@ -218,9 +222,11 @@ void CurrencyPanel::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QColor(106, 116, 136, 200));
-    p.setBrush(QColor(28, 31, 38, 220));
-    p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 16, 16);
+    // Without a compositing manager the window is cut to its outline and paints solid.
+    const bool composited = m_shape->isComposited();
+    p.setPen(QColor(106, 116, 136, composited ? 200 : 255));
+    p.setBrush(QColor(28, 31, 38, composited ? 220 : 255));
+    p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius, cornerRadius);
 }
 
 void CurrencyPanel::resizeEvent(QResizeEvent *event)

@@ -5,6 +5,8 @@
 #include <QWidget>
 
 class CurrencyAmountEdit;
+class CompositorShape;
+class CompositorWatch;
 class CurrencyButton;
 class CurrencyCombo;
 class CurrencyConverter;
@@ -31,8 +33,12 @@ public:
     // takes the default size, which its smaller layout did not have.
     static constexpr int layoutVersion = 2;
 
-    // base: where rates come from (see RateEndpoint).
-    explicit CurrencyPanel(const QUrl &base, QWidget *parent = nullptr);
+    static constexpr int cornerRadius = 16;
+
+    // base: where rates come from (see RateEndpoint). compositor: the program's
+    // watch, which this panel and its lists follow (see CompositorShape).
+    explicit CurrencyPanel(const QUrl &base, CompositorWatch *compositor = nullptr,
+                           QWidget *parent = nullptr);
     ~CurrencyPanel() override;
 
     void setGuideOverlay(GuideOverlay *overlay);
@@ -59,11 +65,12 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void buildUi();
+    void buildUi(CompositorWatch *compositor);
     void placeGrip();
 
     RateClient *m_client;
     FrameController *m_frame;
+    CompositorShape *m_shape;
     CurrencyAmountEdit *m_amount = nullptr;
     CurrencyAmountEdit *m_result = nullptr;
     CurrencyCombo *m_from = nullptr;

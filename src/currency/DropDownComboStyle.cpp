@@ -1,6 +1,7 @@
 #include "DropDownComboStyle.h"
 
 #include <QComboBox>
+#include <QFrame>
 
 DropDownComboStyle::DropDownComboStyle() = default;
 
@@ -14,5 +15,8 @@ int DropDownComboStyle::styleHint(StyleHint hint, const QStyleOption *option, co
 {
     if (hint == SH_ComboBox_Popup)
         return 0;
+    // The list draws its own rounded border; a frame around it would show square corners.
+    if (hint == SH_ComboBox_PopupFrameStyle)
+        return QFrame::NoFrame;
     return QProxyStyle::styleHint(hint, option, widget, returnData);
 }

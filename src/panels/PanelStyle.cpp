@@ -82,6 +82,11 @@ QColor PanelStyle::bodyColor(int alphaPercent, bool opaque)
 
 QRegion PanelStyle::bodyShape(QSize size, bool list)
 {
+    return roundedShape(size, metrics(list).radius);
+}
+
+QRegion PanelStyle::roundedShape(QSize size, int radius)
+{
     if (size.isEmpty())
         return {};
     // Drawn without antialiasing: a pixel belongs to the window or it does not.
@@ -90,7 +95,6 @@ QRegion PanelStyle::bodyShape(QSize size, bool list)
     QPainter painter(&shape);
     painter.setPen(Qt::NoPen);
     painter.setBrush(Qt::color1);
-    const int radius = metrics(list).radius;
     painter.drawRoundedRect(QRect(QPoint(0, 0), size), radius, radius);
     painter.end();
     return QRegion(shape);

@@ -62,6 +62,8 @@ public:
     static QColor bodyColor(int alphaPercent, bool opaque);
     // The body's rounded outline as a window shape, for panels painted solid.
     static QRegion bodyShape(QSize size, bool list);
+    // A rounded rectangle filling `size` as a window shape.
+    static QRegion roundedShape(QSize size, int radius);
     static QString editorStyleSheet();
 
     // The items of a panel's view: each stands on a rounded plate within its

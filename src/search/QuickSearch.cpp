@@ -1,6 +1,8 @@
 #include "QuickSearch.h"
 
 #include "base/l10n/L10n.h"
+#include "panels/CompositorShape.h"
+#include "panels/PanelStyle.h"
 #include "panels/SearchTrigger.h"
 #include "search/SearchDelegate.h"
 #include "search/SearchFilter.h"
@@ -33,11 +35,13 @@ QScreen *screenOf(const QWidget *widget)
 
 } // namespace
 
-QuickSearch::QuickSearch(QAbstractItemModel *model)
+QuickSearch::QuickSearch(QAbstractItemModel *model, CompositorWatch *compositor)
     : QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint)
+    , m_shape(new CompositorShape(this, compositor, [](QSize size) {
+        return PanelStyle::roundedShape(size, SearchStyle::windowRadius);
+    }))
 {
     setObjectName(QStringLiteral("quickSearch"));
-    setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_QuitOnClose, false);
 
     m_filter = new SearchFilter(this);
@@ -256,7 +260,11 @@ void QuickSearch::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(SearchStyle::windowBorder, 1));
-    painter.setBrush(SearchStyle::windowFill);
+    // Without a compositing manager the window is cut to its outline and paints solid.
+    QColor fill = SearchStyle::windowFill;
+    if (!m_shape->isComposited())
+        fill.setAlpha(255);
+    painter.setBrush(fill);
     painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), SearchStyle::windowRadius,
                             SearchStyle::windowRadius);
 }

@@ -4,6 +4,8 @@
 #include <QRect>
 #include <QWidget>
 
+class CompositorShape;
+class CompositorWatch;
 class QAbstractItemModel;
 class QLabel;
 class QLineEdit;
@@ -21,7 +23,8 @@ class QuickSearch : public QWidget
     Q_OBJECT
 
 public:
-    explicit QuickSearch(QAbstractItemModel *model);
+    // compositor: the program's watch, which the window follows (see CompositorShape).
+    explicit QuickSearch(QAbstractItemModel *model, CompositorWatch *compositor = nullptr);
     ~QuickSearch() override;
 
     // Opens for a trigger from a panel: its text, or its input method's composition.
@@ -55,6 +58,7 @@ private:
     bool handleKey(QKeyEvent *event);
 
     QPointer<QWidget> m_source;
+    CompositorShape *m_shape;
     SearchFilter *m_filter = nullptr;
     QLineEdit *m_input = nullptr;
     QListView *m_results = nullptr;

@@ -8,7 +8,7 @@ namespace SearchStyle {
 
 inline constexpr QColor windowBorder{0x46, 0x53, 0x63};
 inline constexpr QColor windowFill{35, 39, 47, 250};
-inline constexpr qreal windowRadius = 14;
+inline constexpr int windowRadius = 14;
 inline constexpr QColor selectedBorder{126, 174, 247, 120};
 inline constexpr QColor selectedFill{79, 139, 237, 42};
 inline constexpr QColor hoverFill{255, 255, 255, 18};

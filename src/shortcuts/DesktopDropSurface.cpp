@@ -1,11 +1,14 @@
 #include "DesktopDropSurface.h"
 
 #include "panels/ItemMime.h"
+#include "shell/CompositorWatch.h"
 
 #include <QDropEvent>
+#include <QGuiApplication>
 #include <QPainter>
+#include <QScreen>
 
-DesktopDropSurface::DesktopDropSurface(const QRect &area, QWidget *parent)
+DesktopDropSurface::DesktopDropSurface(const QRect &area, CompositorWatch *compositor, QWidget *parent)
     : QWidget(parent,
               Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus | Qt::WindowStaysOnBottomHint)
 {
@@ -14,6 +17,26 @@ DesktopDropSurface::DesktopDropSurface(const QRect &area, QWidget *parent)
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAcceptDrops(true);
     setGeometry(area);
+    if (compositor && !compositor->isActive()) {
+        QScreen *screen = QGuiApplication::screenAt(area.center());
+        if (!screen)
+            screen = QGuiApplication::primaryScreen();
+        const QPoint offset = area.topLeft() - screen->geometry().topLeft();
+        m_backdrop = screen->grabWindow(0, offset.x(), offset.y(), area.width(), area.height());
+    }
+    if (compositor)
+        connect(compositor, &CompositorWatch::changed, this, &DesktopDropSurface::compositingChanged);
+}
+
+void DesktopDropSurface::compositingChanged(bool composited)
+{
+    // A compositing manager that arrives during the drag shows the desktop
+    // itself. One that leaves cannot be made up for: the screen can no longer
+    // be taken without this surface on it.
+    if (composited) {
+        m_backdrop = QPixmap();
+        update();
+    }
 }
 
 DesktopDropSurface::~DesktopDropSurface() = default;
@@ -33,8 +56,12 @@ void DesktopDropSurface::takeDrop(const QStringList &keys, QPoint globalPoint)
 
 void DesktopDropSurface::paintEvent(QPaintEvent *)
 {
-    // Nearly transparent, yet there for the pointer and the drag.
     QPainter painter(this);
+    if (!m_backdrop.isNull()) {
+        painter.drawPixmap(rect(), m_backdrop);
+        return;
+    }
+    // Nearly transparent, yet there for the pointer and the drag.
     painter.fillRect(rect(), QColor(0, 0, 0, 1));
 }
 

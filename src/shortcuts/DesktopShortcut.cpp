@@ -2,12 +2,14 @@
 
 #include "base/AppStyle.h"
 #include "base/NameElide.h"
+#include "panels/CompositorShape.h"
 #include "panels/ItemMenu.h"
 #include "panels/ItemMime.h"
 #include "shell/DesktopModel.h"
 #include "shortcuts/DesktopDropSurface.h"
 
 #include <QApplication>
+#include <QBitmap>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QMenu>
@@ -26,15 +28,18 @@ const QColor selectedPen(170, 205, 250, 150);
 const QColor selectedFill(90, 150, 220, 70);
 const QColor hoveredPen(255, 255, 255, 50);
 const QColor hoveredFill(255, 255, 255, 28);
+// Without a compositing manager the plate cannot be see-through: solid colours of the same kind.
+const QColor selectedSolidFill(52, 84, 128);
+const QColor hoveredSolidFill(60, 60, 60);
 const QColor labelShadow(0, 0, 0, 220);
 } // namespace
 
-DesktopShortcut::DesktopShortcut(DesktopModel *model, QWidget *parent)
+DesktopShortcut::DesktopShortcut(DesktopModel *model, CompositorWatch *compositor, QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnBottomHint)
     , m_model(model)
+    , m_shape(new CompositorShape(this, compositor, [this](QSize size) { return contentShape(size); }))
 {
     setObjectName(QStringLiteral("desktopShortcut"));
-    setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::StrongFocus);
     setContextMenuPolicy(Qt::CustomContextMenu);
@@ -50,7 +55,13 @@ DesktopShortcut::~DesktopShortcut() = default;
 void DesktopShortcut::setIconSize(int pixels)
 {
     m_iconSize = pixels;
+    refresh();
+}
+
+void DesktopShortcut::refresh()
+{
     update();
+    m_shape->reshape();
 }
 
 void DesktopShortcut::setSelected(bool selected)
@@ -58,7 +69,7 @@ void DesktopShortcut::setSelected(bool selected)
     if (m_selected == selected)
         return;
     m_selected = selected;
-    update();
+    refresh();
 }
 
 void DesktopShortcut::press()
@@ -66,7 +77,7 @@ void DesktopShortcut::press()
     if (m_onPressed)
         m_onPressed();
     m_selected = true;
-    update();
+    refresh();
 }
 
 void DesktopShortcut::showItemMenu(QPoint position)
@@ -141,13 +152,13 @@ void DesktopShortcut::keyPressEvent(QKeyEvent *event)
 void DesktopShortcut::enterEvent(QEnterEvent *)
 {
     m_hovered = true;
-    update();
+    refresh();
 }
 
 void DesktopShortcut::leaveEvent(QEvent *)
 {
     m_hovered = false;
-    update();
+    refresh();
 }
 
 QStringList DesktopShortcut::labelLines() const
@@ -161,26 +172,51 @@ QStringList DesktopShortcut::labelLines() const
 void DesktopShortcut::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
+    paintContent(&painter, m_shape->isComposited());
+}
+
+QRegion DesktopShortcut::contentShape(QSize size) const
+{
+    // What the window paints, where it is more opaque than not; the rest of
+    // the desktop shows through the gaps.
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    paintContent(&painter, false);
+    painter.end();
+    return QRegion(QBitmap::fromImage(image.createAlphaMask(Qt::ThresholdAlphaDither)));
+}
+
+void DesktopShortcut::paintContent(QPainter *painter, bool composited) const
+{
+    painter->setRenderHint(QPainter::Antialiasing);
     // Not quite transparent, so the whole window takes the pointer.
-    painter.fillRect(rect(), QColor(0, 0, 0, 1));
+    if (composited)
+        painter->fillRect(rect(), QColor(0, 0, 0, 1));
     if (m_selected || m_hovered) {
-        painter.setPen(m_selected ? selectedPen : hoveredPen);
-        painter.setBrush(m_selected ? selectedFill : hoveredFill);
-        painter.drawRoundedRect(QRectF(rect().adjusted(1, 1, -1, -1)), 3, 3);
+        QColor pen = m_selected ? selectedPen : hoveredPen;
+        QColor fill = m_selected ? selectedFill : hoveredFill;
+        if (!composited) {
+            pen.setAlpha(255);
+            fill = m_selected ? selectedSolidFill : hoveredSolidFill;
+        }
+        painter->setPen(pen);
+        painter->setBrush(fill);
+        painter->drawRoundedRect(QRectF(rect().adjusted(1, 1, -1, -1)), 3, 3);
     }
     if (!m_index.isValid())
         return;
     const QIcon icon = m_index.data(Qt::DecorationRole).value<QIcon>();
-    icon.paint(&painter, QRect((width() - m_iconSize) / 2, iconTop, m_iconSize, m_iconSize));
+    icon.paint(painter, QRect((width() - m_iconSize) / 2, iconTop, m_iconSize, m_iconSize));
 
     const QString name = labelLines().join(QLatin1Char('\n'));
     const QRect box(labelMargin, m_iconSize + labelTop, width() - 2 * labelMargin, labelHeight);
     const int flags = Qt::AlignHCenter | Qt::AlignTop;
-    painter.setPen(labelShadow);
-    painter.drawText(box.translated(1, 1), flags, name);
-    painter.setPen(Qt::white);
-    painter.drawText(box, flags, name);
+    painter->setFont(font());
+    painter->setPen(labelShadow);
+    painter->drawText(box.translated(1, 1), flags, name);
+    painter->setPen(Qt::white);
+    painter->drawText(box, flags, name);
 }
 
 void DesktopShortcut::dragEnterEvent(QDragEnterEvent *event)

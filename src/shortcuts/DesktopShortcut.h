@@ -7,13 +7,16 @@
 
 #include <functional>
 
+class CompositorShape;
+class CompositorWatch;
 class DesktopModel;
 class QMimeData;
 
 // One item left loose on the desktop: a small window with its icon and name,
 // beneath the ordinary windows as a real desktop icon would be. It paints
 // hover and selection, opens the item, offers the item's menu, and dragging it
-// hands the item to the owner's drag procedure.
+// hands the item to the owner's drag procedure. Without a compositing manager
+// the window is cut to what it shows (icon, name and any plate), painted solid.
 class DesktopShortcut : public QWidget
 {
     Q_OBJECT
@@ -22,12 +25,16 @@ public:
     using DragFunction = std::function<void(QWidget *source, QMimeData *mime, const QPixmap &pixmap)>;
     using DropFunction = std::function<void(const QStringList &keys, QPoint globalPoint)>;
 
-    explicit DesktopShortcut(DesktopModel *model, QWidget *parent = nullptr);
+    // compositor: the program's watch, which the window follows (see CompositorShape).
+    explicit DesktopShortcut(DesktopModel *model, CompositorWatch *compositor = nullptr,
+                             QWidget *parent = nullptr);
     ~DesktopShortcut() override;
 
     void setIndex(const QPersistentModelIndex &index) { m_index = index; }
     QPersistentModelIndex index() const { return m_index; }
     void setIconSize(int pixels);
+    // Paints again (and reshapes) after the item's name or icon changed.
+    void refresh();
     int iconSize() const { return m_iconSize; }
 
     bool isSelected() const { return m_selected; }
@@ -64,11 +71,14 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
+    void paintContent(QPainter *painter, bool composited) const;
+    QRegion contentShape(QSize size) const;
     void press();
     void startDrag();
 
     QPersistentModelIndex m_index;
     DesktopModel *m_model;
+    CompositorShape *m_shape;
     DragFunction m_onDrag;
     std::function<void()> m_onPressed;
     std::function<void()> m_onMenuClosed;

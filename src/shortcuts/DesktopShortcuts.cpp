@@ -16,10 +16,12 @@
 #include <QSet>
 #include <QTimer>
 
-DesktopShortcuts::DesktopShortcuts(DesktopModel *model, DesktopLayer *layer, int iconSize, QObject *parent)
+DesktopShortcuts::DesktopShortcuts(DesktopModel *model, DesktopLayer *layer, int iconSize,
+                                   CompositorWatch *compositor, QObject *parent)
     : LooseItems(parent)
     , m_model(model)
     , m_layer(layer)
+    , m_compositor(compositor)
     , m_iconSize(iconSize)
     , m_executor([](QDrag *drag) { drag->exec(Qt::CopyAction | Qt::LinkAction, Qt::CopyAction); })
 {
@@ -27,7 +29,7 @@ DesktopShortcuts::DesktopShortcuts(DesktopModel *model, DesktopLayer *layer, int
     // Icons arrive after the names.
     connect(m_model, &QAbstractItemModel::dataChanged, this, [this] {
         for (DesktopShortcut *s : std::as_const(m_shortcuts))
-            s->update();
+            s->refresh();
     });
     // A shortcut must stay where the user can reach it when screens come, go or change size.
     connect(qApp, &QGuiApplication::screenRemoved, this, &DesktopShortcuts::scheduleRebuild);
@@ -67,7 +69,7 @@ void DesktopShortcuts::scheduleRebuild()
 
 DesktopShortcut *DesktopShortcuts::makeShortcut()
 {
-    auto *s = new DesktopShortcut(m_model);
+    auto *s = new DesktopShortcut(m_model, m_compositor);
     s->setOnDrag(
         [this](QWidget *source, QMimeData *mime, const QPixmap &pixmap) { runDrag(source, mime, pixmap); });
     s->setOnPressed([this] {
@@ -112,7 +114,7 @@ void DesktopShortcuts::rebuild()
         // Shown inside the screens as they are now; the stored place stays until the user moves it.
         s->move(ShortcutGeometry::clampToAvailable(*stored, cell, screens, primary));
         s->setVisible(m_shown);
-        s->update();
+        s->refresh();
     }
     for (auto it = m_shortcuts.begin(); it != m_shortcuts.end();) {
         DesktopShortcut *s = it.value();
@@ -173,11 +175,15 @@ void DesktopShortcuts::createSurfaces()
     const QList<QScreen *> screens = QGuiApplication::screens();
     for (const QScreen *screen : screens) {
         const QRect area = screen->availableGeometry();
-        auto *surface = new DesktopDropSurface(area);
+        auto *surface = new DesktopDropSurface(area, m_compositor);
         const QRegion covered = others.translated(-area.topLeft());
         if (!covered.isEmpty())
             surface->setMask(QRegion(surface->rect()) - covered);
         m_surfaces.append(surface);
+    }
+    // Shown once all are made: a surface takes the screen beneath it when made
+    // (without a compositing manager), which must not hold another surface.
+    for (DesktopDropSurface *surface : std::as_const(m_surfaces)) {
         if (m_layer) {
             m_layer->track(surface, QString());
             m_layer->setKeepOnTop(surface, false);

@@ -12,6 +12,7 @@
 #include <optional>
 #include <utility>
 
+class CompositorWatch;
 class DesktopDropSurface;
 class DesktopLayer;
 class DesktopModel;
@@ -33,7 +34,9 @@ public:
     // Runs a prepared drag to its end; the program's is QDrag::exec.
     using DragExecutor = std::function<void(QDrag *drag)>;
 
-    DesktopShortcuts(DesktopModel *model, DesktopLayer *layer, int iconSize, QObject *parent = nullptr);
+    // compositor: the program's watch, which every window made here follows.
+    DesktopShortcuts(DesktopModel *model, DesktopLayer *layer, int iconSize,
+                     CompositorWatch *compositor = nullptr, QObject *parent = nullptr);
     ~DesktopShortcuts() override;
 
     void runDrag(QWidget *source, QMimeData *mime, const QPixmap &pixmap) override;
@@ -65,6 +68,7 @@ private:
 
     DesktopModel *m_model;
     QPointer<DesktopLayer> m_layer;
+    CompositorWatch *m_compositor;
     QHash<QString, DesktopShortcut *> m_shortcuts;
     int m_iconSize;
     bool m_shown = false;

@@ -351,7 +351,8 @@ void TodoPanel::setCompositing(bool composited)
     if (composited == m_composited)
         return;
     m_composited = composited;
-    setAttribute(Qt::WA_TranslucentBackground, composited);
+    // The window keeps its alpha channel either way: its kind is chosen once,
+    // when it is made, and a compositing manager that arrives later needs it.
     if (composited)
         clearMask();
     else
