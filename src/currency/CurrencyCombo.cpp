@@ -1,6 +1,7 @@
 #include "CurrencyCombo.h"
 
 #include "base/AppStyle.h"
+#include "base/l10n/L10n.h"
 #include "currency/CurrencyCodes.h"
 #include "currency/CurrencyStyle.h"
 #include "currency/DropDownComboStyle.h"
@@ -39,6 +40,13 @@ CurrencyCombo::CurrencyCombo(QWidget *parent)
 
 CurrencyCombo::~CurrencyCombo() = default;
 
+void CurrencyCombo::bindName(const char *sourceText)
+{
+    m_name = sourceText;
+    L10n::bind(this, "accessibleName", sourceText);
+    L10n::bind(view(), "accessibleName", sourceText);
+}
+
 void CurrencyCombo::showPopup()
 {
     // The list is made when it is first opened: a popup window with its own
@@ -50,6 +58,7 @@ void CurrencyCombo::showPopup()
         popup->setFrameShape(QFrame::NoFrame);
         popup->setStyleSheet(popupStyleSheet());
         setView(popup);
+        L10n::bind(popup, "accessibleName", m_name);
         m_popupMade = true;
     }
     QComboBox::showPopup();

@@ -15,6 +15,9 @@ public:
     // Selects the code when it is offered; otherwise the selection stays.
     void selectCode(const QString &code);
 
+    // Names the selector and its list, in the current language, for assistive technology.
+    void bindName(const char *sourceText);
+
     void showPopup() override;
 
 protected:
@@ -22,4 +25,5 @@ protected:
 
 private:
     bool m_popupMade = false;
+    const char *m_name = nullptr;
 };
