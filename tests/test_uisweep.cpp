@@ -18,6 +18,8 @@
 #include "panels/PanelSet.h"
 #include "search/QuickSearch.h"
 #include "shell/DesktopModel.h"
+#include "shortcuts/DesktopShortcut.h"
+#include "shortcuts/DesktopShortcuts.h"
 #include "todo/TodoContextMenu.h"
 #include "todo/TodoController.h"
 #include "todo/TodoModel.h"
@@ -293,6 +295,12 @@ private Q_SLOTS:
             ->panel(QStringLiteral("custom-1"))
             ->itemsDropped({QStringLiteral("/d/notes.txt")}, QStringLiteral("custom-1"));
 
+        // An item left loose on the desktop is a window of its own.
+        auto *loose = qobject_cast<DesktopShortcuts *>(panels()->looseItems());
+        QVERIFY(loose);
+        loose->placeDroppedItems({QStringLiteral("/d/holiday.png")}, QPoint(600, 400));
+        QTRY_VERIFY(loose->shortcut(QStringLiteral("/d/holiday.png")));
+
         TodoModel *tasks = m_organiser->todo()->model();
         tasks->addTask(QStringLiteral("Water the plants"));
         tasks->addTask(QStringLiteral("Send the quarterly report to everyone on the team before Friday"));
@@ -332,20 +340,19 @@ private Q_SLOTS:
         m_failures.clear();
         QCoreApplication::processEvents();
 
-        for (IconPanel *panel : panels()->panelsInOrder()) {
-            for (const bool list : {false, true}) {
-                panel->setListView(list);
-                inspect(panel, panel->panelId() + (list ? QStringLiteral("-list") : QStringLiteral("-grid")));
-            }
-            panel->setListView(false);
-        }
+        for (IconPanel *panel : panels()->panelsInOrder())
+            inspect(panel, panel->panelId());
+        // The list differs from the grid only in how items are painted: one panel shows it.
+        IconPanel *documents = panels()->panel(QStringLiteral("documents"));
+        QVERIFY(documents);
+        documents->setListView(true);
+        inspect(documents, QStringLiteral("documents-list"));
+        documents->setListView(false);
         IconPanel *custom = panels()->panel(QStringLiteral("custom-1"));
         custom->beginRename();
         inspect(custom, QStringLiteral("custom-1-rename"));
         custom->finishRename(false);
 
-        IconPanel *documents = panels()->panel(QStringLiteral("documents"));
-        QVERIFY(documents);
         const QPoint empty = documents->view()->viewport()->rect().bottomRight() - QPoint(2, 2);
         inspectMenu(documents->createContextMenu(empty).get(), QStringLiteral("panel-menu"));
         const QPoint item = documents->view()->visualRect(documents->view()->model()->index(0, 0)).center();
@@ -359,6 +366,8 @@ private Q_SLOTS:
             inspectMenu(menu.get(), QStringLiteral("todo-menu"));
 
         inspect(m_organiser->currency()->panel(), QStringLiteral("currency"));
+        auto *loose = qobject_cast<DesktopShortcuts *>(panels()->looseItems());
+        inspect(loose->shortcut(QStringLiteral("/d/holiday.png")), QStringLiteral("desktop-item"));
 
         QTest::keyClick(documents->view(), Qt::Key_N);
         QTRY_VERIFY(m_organiser->search() && m_organiser->search()->isVisible());
