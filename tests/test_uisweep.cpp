@@ -211,11 +211,11 @@ class TestUiSweep : public QObject
         checkNames(root, what);
     }
 
+    // Hidden controls too: the title band's buttons show only under the pointer.
     void checkNames(QAccessibleInterface *node, const QString &what)
     {
         for (int i = 0; i < node->childCount(); ++i) {
             QAccessibleInterface *child = node->child(i);
-            // Controls shown only under the pointer are named as well.
             if (!child)
                 continue;
             const QString name = child->text(QAccessible::Name);

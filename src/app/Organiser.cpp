@@ -154,7 +154,7 @@ void Organiser::showProgram()
         m_panels->showAll(true);
 }
 
-// Its choice opens through the panels.
+// The search is made on first use; the item chosen in it opens through the panels.
 void Organiser::startSearch(QWidget *source, const SearchTrigger &trigger)
 {
     if (!m_search) {
