@@ -1,30 +1,20 @@
 #include "app/CommandLine.h"
+#include "app/Organiser.h"
 #include "app/SingleInstanceGuard.h"
 #include "base/AppStyle.h"
 #include "base/Settings.h"
 #include "base/ToolTipStyler.h"
 #include "base/Version.h"
 #include "base/l10n/L10n.h"
-#include "currency/CurrencyFeature.h"
-#include "panels/ItemPlacement.h"
-#include "panels/PanelSet.h"
-#include "search/QuickSearch.h"
 #include "shell/AutostartEntry.h"
-#include "shell/CompositorWatch.h"
 #include "shell/DesktopIconSwitch.h"
-#include "shell/DesktopLayer.h"
-#include "shell/DesktopModel.h"
+#include "shell/DesktopSource.h"
+#include "shell/IconSource.h"
+#include "shell/ItemActions.h"
 #include "shell/Platform.h"
 #include "shell/SessionEndWatcher.h"
-#include "shell/ShellDesktop.h"
-#include "shortcuts/DesktopShortcuts.h"
-#include "todo/TodoController.h"
 #include "tray/AppIcon.h"
-#include "tray/AutostartControl.h"
-#include "tray/TrayHost.h"
-#include "tray/TrayIcon.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCommandLineParser>
 
@@ -113,8 +103,6 @@ int main(int argc, char *argv[])
     if (!guard->acquire())
         return 0;
 
-    const IconPanelOptions options = CommandLine::optionsFrom(*parser);
-
     // The one orderly exit. Not QCoreApplication::quit: that first asks every
     // window to close, and panels that hide to the tray refuse, which cancels it.
     const auto leave = [] {
@@ -125,134 +113,31 @@ int main(int argc, char *argv[])
     SessionEndWatcher *sessionEnd = Platform::createSessionEndWatcher(app.get());
     QObject::connect(sessionEnd, &SessionEndWatcher::endRequested, app.get(), leave);
 
-    // The desktop's own icons are hidden while we run and given back on every
-    // orderly way out: quit (also after a signal), and the session's end.
-    auto shell = std::make_unique<ShellDesktop>(Platform::createDesktopIconSwitch());
-    QObject::connect(app.get(), &QCoreApplication::aboutToQuit, shell.get(), &ShellDesktop::restoreIcons);
-    QObject::connect(app.get(), &QGuiApplication::commitDataRequest, shell.get(),
-                     &ShellDesktop::restoreIcons);
-    if (!parser->isSet(QStringLiteral("keep-icons")))
-        shell->hideIcons();
+    Organiser::Backend backend;
+    backend.source = Platform::createDesktopSource();
+    backend.icons = Platform::createIconSource();
+    backend.actions = Platform::createItemActions();
+    backend.iconSwitch = Platform::createDesktopIconSwitch();
+    backend.autostartEntry = Platform::createAutostartEntry();
+    backend.stacking = Platform::createWindowStacking(nullptr);
+    backend.compositor = Platform::createCompositorWatch(nullptr);
 
-    auto model = std::make_unique<DesktopModel>(std::make_unique<ItemPlacement>());
-    auto layer = std::make_unique<DesktopLayer>(parser->isSet(QStringLiteral("topmost")));
-    model->setIconSize(options.iconSize);
-    // The virtual items' names (Home, Computer, Trash) follow the language.
-    L10n::onLanguageChanged(model.get(), [model = model.get()] { model->queueReload(); });
+    Organiser::Choices choices;
+    choices.options = CommandLine::optionsFrom(*parser);
+    choices.keepIcons = parser->isSet(QStringLiteral("keep-icons"));
+    choices.topmost = parser->isSet(QStringLiteral("topmost"));
+    choices.perCategory = !parser->isSet(QStringLiteral("single"));
+    choices.tray = !parser->isSet(QStringLiteral("no-tray"));
 
-    auto panels = std::make_unique<PanelSet>(options, model.get(), !parser->isSet(QStringLiteral("single")));
-    // Panels belong to the desktop: just above it, or pinned above everything.
-    panels->setDesktopLayer(layer.get());
-
-    // Without a compositing manager translucent pixels show black: every window
-    // paints solid, cut to its outline, until one appears. The one watch is
-    // handed to each window's owner.
-    CompositorWatch *compositor = Platform::createCompositorWatch(app.get());
-    panels->setCompositing(compositor->isActive());
-    QObject::connect(compositor, &CompositorWatch::changed, panels.get(), &PanelSet::setCompositing);
-
-    // Items left loose on the desktop; every item drag of the panels runs through them.
-    panels->setLooseItems(new DesktopShortcuts(model.get(), layer.get(), options.iconSize, compositor));
-
-    // "Show the real desktop icons": one action for every menu that offers it.
-    auto *realIcons = new QAction(app.get());
-    L10n::bind(realIcons, "text", "Show the real desktop icons");
-    realIcons->setCheckable(true);
-    realIcons->setChecked(!shell->isHidden());
-    QObject::connect(shell.get(), &ShellDesktop::hiddenChanged, realIcons,
-                     [realIcons](bool hidden) { realIcons->setChecked(!hidden); });
-    QObject::connect(realIcons, &QAction::triggered, shell.get(),
-                     [shell = shell.get()](bool checked) { shell->setIconsHidden(!checked); });
-
-    // Start at sign-in: the legacy entry moves over, the first run switches it
-    // on once, and one shared action serves every menu and the settings window.
-    auto autostartEntry = Platform::createAutostartEntry();
-    autostartEntry->migrateLegacyEntry();
-    const bool firstRunAutostart = autostartEntry->decideOnFirstRun();
-    auto autostart = std::make_unique<AutostartControl>(autostartEntry.get());
-    QObject::connect(panels.get(), &PanelSet::sharedActionsRefreshRequested, autostart.get(),
-                     &AutostartControl::refresh);
-    const QList<QAction *> sharedActions{autostart->action(), realIcons};
-
-    // Panels only ask to end the program; leaving is the same orderly exit as a logout.
-    QObject::connect(panels.get(), &PanelSet::quitRequested, app.get(), leave);
-
-    // Typing in a panel opens the quick search, made on first use; its choice opens through the panels.
-    std::unique_ptr<QuickSearch> search;
-    QObject::connect(panels.get(), &PanelSet::searchRequested, app.get(),
-                     [&search, model = model.get(), panels = panels.get(),
-                      compositor](QWidget *source, const SearchTrigger &trigger) {
-                         if (!search) {
-                             search = std::make_unique<QuickSearch>(model, compositor);
-                             QObject::connect(search.get(), &QuickSearch::openRequested, panels,
-                                              &PanelSet::openItem);
-                         }
-                         search->start(source, trigger);
-                     });
-    // An open search belongs beside the panels: hiding them all, from the tray too, closes it.
-    QObject::connect(panels.get(), &PanelSet::panelsHidden, app.get(), [&search] {
-        if (search)
-            search->dismiss(false);
-    });
-
-    // The panels come on screen first: they are what a crowded desktop waits
-    // for. The feature windows and the tray are made while the window manager
-    // maps them, and the feature windows that belong on screen join them.
-    panels->showAll(false);
-
-    // The currency converter: its panel joins the set; "Currency converter" shows or hides it.
-    auto currency = std::make_unique<CurrencyFeature>(panels.get(), layer.get(), compositor);
-
-    // The to-do list: its panel joins the set; "Show To-do list" is one action for every menu.
-    auto todo = std::make_unique<TodoController>(panels.get(), layer.get());
-    panels->setSharedActions(sharedActions + QList<QAction *>{todo->visibilityAction(), currency->action()});
-    todo->setCompositing(compositor->isActive());
-    QObject::connect(compositor, &CompositorWatch::changed, todo.get(), &TodoController::setCompositing);
-    panels->showCompanions();
-
-    // The tray, unless declined or the session has none (then closing the last
-    // panel ends the program, as with --no-tray).
-    std::unique_ptr<TrayHost> tray;
-    if (!parser->isSet(QStringLiteral("no-tray"))) {
-        tray = std::make_unique<TrayHost>(panels.get(), model.get(), shell.get(), autostart.get());
-        tray->setSharedActions(sharedActions);
-        tray->setToolActions({todo->toolAction(), currency->action()});
-        QObject::connect(tray.get(), &TrayHost::quitRequested, app.get(), leave);
-        tray->start();
-        if (firstRunAutostart)
-            tray->announceAutostart();
-    }
-
-    // A window manager without layers leaves the panels among the applications'
-    // windows; the user hears why once, in the tray or else on the terminal.
-    QObject::connect(layer.get(), &DesktopLayer::layersFoundMissing, app.get(), [&tray] {
-        const QString text = L10n::text(DesktopLayer::layersMissingText);
-        if (tray && tray->hasTray() && tray->trayIcon())
-            tray->trayIcon()->showNotice(QStringLiteral("Larkspan"), text);
-        else
-            std::fprintf(stderr, "%s\n", qPrintable(text));
-    });
-
+    auto organiser = std::make_unique<Organiser>(std::move(backend), choices);
+    QObject::connect(organiser.get(), &Organiser::quitRequested, app.get(), leave);
     // Starting the program again is answered by the running one: it shows itself.
-    if (tray)
-        QObject::connect(guard.get(), &SingleInstanceGuard::showRequested, tray.get(),
-                         &TrayHost::showProgram);
-    else
-        QObject::connect(guard.get(), &SingleInstanceGuard::showRequested, panels.get(),
-                         [panels = panels.get()] { panels->showAll(true); });
+    QObject::connect(guard.get(), &SingleInstanceGuard::showRequested, organiser.get(),
+                     &Organiser::showProgram);
 
     const int result = QApplication::exec();
 
-    search.reset();
-    tray.reset();
-    todo.reset();
-    currency.reset();
-    panels.reset();
-    layer.reset();
-    autostart.reset();
-    autostartEntry.reset();
-    model.reset();
-    shell.reset();
+    organiser.reset();
     guard.reset();
     parser.reset();
     return result;

@@ -1,6 +1,7 @@
 #include "CurrencyCombo.h"
 
 #include "base/AppStyle.h"
+#include "base/l10n/L10n.h"
 #include "currency/CurrencyCodes.h"
 #include "currency/CurrencyStyle.h"
 #include "currency/DropDownComboStyle.h"
@@ -44,6 +45,13 @@ CurrencyCombo::CurrencyCombo(CompositorWatch *compositor, QWidget *parent)
 
 CurrencyCombo::~CurrencyCombo() = default;
 
+void CurrencyCombo::bindName(const char *sourceText)
+{
+    m_name = sourceText;
+    L10n::bind(this, "accessibleName", sourceText);
+    L10n::bind(view(), "accessibleName", sourceText);
+}
+
 void CurrencyCombo::showPopup()
 {
     // The list is made when it is first opened: a popup window with its own
@@ -59,6 +67,7 @@ void CurrencyCombo::showPopup()
         // corners, so it is see-through, or cut to the list's outline.
         new CompositorShape(popup->parentWidget(), m_compositor,
                             [](QSize size) { return PanelStyle::roundedShape(size, popupRadius); });
+        L10n::bind(popup, "accessibleName", m_name);
         m_popupMade = true;
     }
     QComboBox::showPopup();

@@ -20,6 +20,9 @@ public:
     // Selects the code when it is offered; otherwise the selection stays.
     void selectCode(const QString &code);
 
+    // Names the selector and its list, in the current language, for assistive technology.
+    void bindName(const char *sourceText);
+
     void showPopup() override;
 
 protected:
@@ -28,4 +31,5 @@ protected:
 private:
     CompositorWatch *m_compositor;
     bool m_popupMade = false;
+    const char *m_name = nullptr;
 };

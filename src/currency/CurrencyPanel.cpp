@@ -113,7 +113,7 @@ void CurrencyPanel::buildUi(CompositorWatch *compositor)
     L10n::bind(m_amount, "accessibleName", "Amount to convert");
     m_from = new CurrencyCombo(compositor, this);
     m_from->setObjectName(QStringLiteral("currencyFrom"));
-    L10n::bind(m_from, "accessibleName", "From currency");
+    m_from->bindName("From currency");
     amountRow->addWidget(m_amount, 1);
     amountRow->addWidget(m_from);
     main->addLayout(amountRow);
@@ -133,7 +133,7 @@ void CurrencyPanel::buildUi(CompositorWatch *compositor)
     L10n::bind(m_result, "accessibleName", "Converted amount");
     m_to = new CurrencyCombo(compositor, this);
     m_to->setObjectName(QStringLiteral("currencyTo"));
-    L10n::bind(m_to, "accessibleName", "To currency");
+    m_to->bindName("To currency");
     resultRow->addWidget(m_result, 1);
     resultRow->addWidget(m_to);
     main->addLayout(resultRow);

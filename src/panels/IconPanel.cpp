@@ -113,6 +113,8 @@ void IconPanel::buildUi(CategoryFilter *filter)
         });
     m_sort = m_content->sort();
     m_view = m_content->view();
+    // The item list is read out under the panel's name.
+    m_view->setAccessibleName(m_title);
     applyStoredSort();
     connect(m_view, &QWidget::customContextMenuRequested, this, &IconPanel::showContextMenu);
     connect(m_content, &PanelContent::selectionActivated, this, &IconPanel::selectionActivated);
@@ -203,6 +205,7 @@ void IconPanel::setTitle(const QString &title)
 {
     m_title = title;
     setWindowTitle(title);
+    m_view->setAccessibleName(title);
     update();
 }
 

@@ -95,4 +95,7 @@ void TitleButtons::retranslate()
         close->setToolTip(m_hideToTray ? L10n::text("Hide this panel - it stays in the tray")
                                        : L10n::text("Close, and put the real desktop icons back"));
     }
+    // The buttons show only glyphs: a screen reader reads what the tool tip says.
+    for (const auto &entry : std::as_const(m_buttons))
+        entry.second->setAccessibleName(entry.second->toolTip());
 }

@@ -1,5 +1,6 @@
 #include "TitleEditor.h"
 
+#include "base/l10n/L10n.h"
 #include "panels/PanelStyle.h"
 
 #include <QKeyEvent>
@@ -25,6 +26,7 @@ void TitleEditor::edit(const QRect &rect, const QString &current)
         m_editor = new QLineEdit(m_window);
         m_editor->setStyleSheet(PanelStyle::editorStyleSheet());
         m_editor->setFrame(false);
+        L10n::bind(m_editor, "accessibleName", "Panel name");
         m_editor->hide();
         m_editor->installEventFilter(this);
         connect(m_editor, &QLineEdit::editingFinished, this, [this] { finish(true); });

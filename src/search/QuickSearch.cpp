@@ -9,6 +9,7 @@
 #include "search/SearchGeometry.h"
 #include "search/SearchStyle.h"
 
+#include <QAction>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -92,6 +93,9 @@ void QuickSearch::buildUi()
     m_input = new QLineEdit(this);
     m_input->setObjectName(QStringLiteral("quickSearchInput"));
     m_input->setClearButtonEnabled(true);
+    // Qt's clear button shows only a glyph; its action gives it a name to read out.
+    if (auto *clear = m_input->findChild<QAction *>(QStringLiteral("_q_qlineeditclearaction")))
+        L10n::bind(clear, "text", "Clear search");
     L10n::bind(m_input, "accessibleName", "Search desktop icons");
     L10n::bind(m_input, "placeholderText", "Search all desktop icons...");
     layout->addWidget(m_input);

@@ -150,6 +150,7 @@ void TodoPanel::buildContent()
     m_closeButton->setObjectName(QStringLiteral("todoClose"));
     m_closeButton->setFixedSize(TodoMetrics::closeEdge, TodoMetrics::closeEdge);
     L10n::bind(m_closeButton, "toolTip", "Hide the to-do list");
+    L10n::bind(m_closeButton, "accessibleName", "Hide the to-do list");
 
     m_grip = new PanelResize::Grip(this);
     m_grip->setFixedSize(TodoMetrics::gripEdge, TodoMetrics::gripEdge);

@@ -11,6 +11,7 @@
 #include "tray/LanguageCombo.h"
 #include "tray/SettingsToggle.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -162,6 +163,7 @@ QWidget *SettingsWindow::buildLanguageBlock()
     m_languages = new LanguageCombo(block);
     m_languages->setObjectName(QStringLiteral("languageSelector"));
     L10n::bind(m_languages, "accessibleName", "Language");
+    L10n::bind(m_languages->view(), "accessibleName", "Language");
     m_languages->setMinimumHeight(32);
     m_languages->setMaxVisibleItems(12);
     m_languages->setStyleSheet(languageListStyleSheet());

@@ -1,0 +1,177 @@
+#include "app/Organiser.h"
+
+#include "base/AccessibleWindows.h"
+#include "base/l10n/L10n.h"
+#include "currency/CurrencyFeature.h"
+#include "panels/ItemPlacement.h"
+#include "panels/PanelSet.h"
+#include "search/QuickSearch.h"
+#include "shell/AutostartEntry.h"
+#include "shell/CompositorWatch.h"
+#include "shell/DesktopIconSwitch.h"
+#include "shell/DesktopLayer.h"
+#include "shell/DesktopModel.h"
+#include "shell/DesktopSource.h"
+#include "shell/IconSource.h"
+#include "shell/ItemActions.h"
+#include "shell/ShellDesktop.h"
+#include "shortcuts/DesktopShortcuts.h"
+#include "todo/TodoController.h"
+#include "tray/AutostartControl.h"
+#include "tray/TrayHost.h"
+#include "tray/TrayIcon.h"
+
+#include <QAction>
+#include <QGuiApplication>
+
+#include <cstdio>
+
+Organiser::Backend::Backend() = default;
+Organiser::Backend::~Backend() = default;
+Organiser::Backend::Backend(Backend &&) noexcept = default;
+Organiser::Backend &Organiser::Backend::operator=(Backend &&) noexcept = default;
+
+Organiser::Organiser(Backend backend, const Choices &choices, QObject *parent)
+    : QObject(parent)
+{
+    // Before the first window exists: assistive technology asks about each once.
+    AccessibleWindows::install();
+
+    // The desktop's own icons are hidden while we run and given back on every
+    // orderly way out: quit (also after a signal), and the session's end.
+    m_shell = std::make_unique<ShellDesktop>(std::move(backend.iconSwitch));
+    connect(qApp, &QCoreApplication::aboutToQuit, m_shell.get(), &ShellDesktop::restoreIcons);
+    connect(qApp, &QGuiApplication::commitDataRequest, m_shell.get(), &ShellDesktop::restoreIcons);
+    if (!choices.keepIcons)
+        m_shell->hideIcons();
+
+    m_model = std::make_unique<DesktopModel>(std::move(backend.source), std::move(backend.icons),
+                                             std::move(backend.actions), std::make_unique<ItemPlacement>());
+    m_layer = std::make_unique<DesktopLayer>(backend.stacking, choices.topmost);
+    m_model->setIconSize(choices.options.iconSize);
+    // The virtual items' names (Home, Computer, Trash) follow the language.
+    L10n::onLanguageChanged(m_model.get(), [model = m_model.get()] { model->queueReload(); });
+
+    m_panels = std::make_unique<PanelSet>(choices.options, m_model.get(), choices.perCategory);
+    // Panels belong to the desktop: just above it, or pinned above everything.
+    m_panels->setDesktopLayer(m_layer.get());
+
+    // Without a compositing manager translucent pixels show black: every window
+    // paints solid, cut to its outline, until one appears. The one watch is
+    // handed to each window's owner.
+    CompositorWatch *compositor = backend.compositor;
+    compositor->setParent(this);
+    m_compositor = compositor;
+    m_panels->setCompositing(compositor->isActive());
+    connect(compositor, &CompositorWatch::changed, m_panels.get(), &PanelSet::setCompositing);
+
+    // Items left loose on the desktop; every item drag of the panels runs through them.
+    m_panels->setLooseItems(
+        new DesktopShortcuts(m_model.get(), m_layer.get(), choices.options.iconSize, compositor));
+
+    // "Show the real desktop icons": one action for every menu that offers it.
+    auto *realIcons = new QAction(this);
+    L10n::bind(realIcons, "text", "Show the real desktop icons");
+    realIcons->setCheckable(true);
+    realIcons->setChecked(!m_shell->isHidden());
+    connect(m_shell.get(), &ShellDesktop::hiddenChanged, realIcons,
+            [realIcons](bool hidden) { realIcons->setChecked(!hidden); });
+    connect(realIcons, &QAction::triggered, m_shell.get(),
+            [shell = m_shell.get()](bool checked) { shell->setIconsHidden(!checked); });
+
+    // Start at sign-in: the legacy entry moves over, the first run switches it
+    // on once, and one shared action serves every menu and the settings window.
+    m_autostartEntry = std::move(backend.autostartEntry);
+    m_autostartEntry->migrateLegacyEntry();
+    const bool firstRunAutostart = m_autostartEntry->decideOnFirstRun();
+    m_autostart = std::make_unique<AutostartControl>(m_autostartEntry.get());
+    connect(m_panels.get(), &PanelSet::sharedActionsRefreshRequested, m_autostart.get(),
+            &AutostartControl::refresh);
+    const QList<QAction *> sharedActions{m_autostart->action(), realIcons};
+
+    // Panels only ask to end the program.
+    connect(m_panels.get(), &PanelSet::quitRequested, this, &Organiser::quitRequested);
+
+    // Typing in a panel opens the quick search, made on first use.
+    connect(m_panels.get(), &PanelSet::searchRequested, this, &Organiser::startSearch);
+    // An open search belongs beside the panels: hiding them all, from the tray too, closes it.
+    connect(m_panels.get(), &PanelSet::panelsHidden, this, [this] {
+        if (m_search)
+            m_search->dismiss(false);
+    });
+
+    // The panels come on screen first: they are what a crowded desktop waits
+    // for. The feature windows and the tray are made while the window manager
+    // maps them, and the feature windows that belong on screen join them.
+    m_panels->showAll(false);
+
+    // The currency converter: its panel joins the set; "Currency converter" shows or hides it.
+    m_currency = std::make_unique<CurrencyFeature>(m_panels.get(), m_layer.get(), compositor);
+
+    // The to-do list: its panel joins the set; "Show To-do list" is one action for every menu.
+    m_todo = std::make_unique<TodoController>(m_panels.get(), m_layer.get());
+    m_panels->setSharedActions(sharedActions +
+                               QList<QAction *>{m_todo->visibilityAction(), m_currency->action()});
+    m_todo->setCompositing(compositor->isActive());
+    connect(compositor, &CompositorWatch::changed, m_todo.get(), &TodoController::setCompositing);
+    m_panels->showCompanions();
+
+    // The tray, unless declined or the session has none (then closing the last
+    // panel ends the program, as with --no-tray).
+    if (choices.tray) {
+        m_tray = std::make_unique<TrayHost>(m_panels.get(), m_model.get(), m_shell.get(), m_autostart.get());
+        if (backend.trayAvailable)
+            m_tray->setAvailabilityCheck(std::move(backend.trayAvailable));
+        m_tray->setSharedActions(sharedActions);
+        m_tray->setToolActions({m_todo->toolAction(), m_currency->action()});
+        connect(m_tray.get(), &TrayHost::quitRequested, this, &Organiser::quitRequested);
+        m_tray->start();
+        if (firstRunAutostart)
+            m_tray->announceAutostart();
+    }
+
+    // A window manager without layers leaves the panels among the applications'
+    // windows; the user hears why once, in the tray or else on the terminal.
+    connect(m_layer.get(), &DesktopLayer::layersFoundMissing, this, &Organiser::sayLayersMissing);
+}
+
+Organiser::~Organiser()
+{
+    m_search.reset();
+    m_tray.reset();
+    m_todo.reset();
+    m_currency.reset();
+    m_panels.reset();
+    m_layer.reset();
+    m_autostart.reset();
+    m_autostartEntry.reset();
+    m_model.reset();
+    m_shell.reset();
+}
+
+void Organiser::showProgram()
+{
+    if (m_tray)
+        m_tray->showProgram();
+    else
+        m_panels->showAll(true);
+}
+
+// The search is made on first use; the item chosen in it opens through the panels.
+void Organiser::startSearch(QWidget *source, const SearchTrigger &trigger)
+{
+    if (!m_search) {
+        m_search = std::make_unique<QuickSearch>(m_model.get(), m_compositor);
+        connect(m_search.get(), &QuickSearch::openRequested, m_panels.get(), &PanelSet::openItem);
+    }
+    m_search->start(source, trigger);
+}
+
+void Organiser::sayLayersMissing()
+{
+    const QString text = L10n::text(DesktopLayer::layersMissingText);
+    if (m_tray && m_tray->hasTray() && m_tray->trayIcon())
+        m_tray->trayIcon()->showNotice(QStringLiteral("Larkspan"), text);
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+}

@@ -1,0 +1,99 @@
+#pragma once
+
+#include "panels/IconPanelOptions.h"
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+
+class AutostartControl;
+class AutostartEntry;
+class CompositorWatch;
+class CurrencyFeature;
+class DesktopIconSwitch;
+class DesktopLayer;
+class DesktopModel;
+class DesktopSource;
+class IconSource;
+class ItemActions;
+class PanelSet;
+class QuickSearch;
+class ShellDesktop;
+class TodoController;
+class TrayHost;
+class WindowStacking;
+class QWidget;
+struct SearchTrigger;
+
+// The whole program on one desktop: the panels, the feature windows, the tray
+// and the wiring between them, on whichever platform backend it is given.
+class Organiser : public QObject
+{
+    Q_OBJECT
+
+public:
+    // What the platform provides; the organiser owns all of it.
+    struct Backend
+    {
+        Backend();
+        ~Backend();
+        Backend(Backend &&) noexcept;
+        Backend &operator=(Backend &&) noexcept;
+
+        std::unique_ptr<DesktopSource> source;
+        std::unique_ptr<IconSource> icons;
+        std::unique_ptr<ItemActions> actions;
+        std::unique_ptr<DesktopIconSwitch> iconSwitch;
+        std::unique_ptr<AutostartEntry> autostartEntry;
+        WindowStacking *stacking = nullptr;
+        CompositorWatch *compositor = nullptr;
+        // Whether the session offers a tray; empty asks the system.
+        std::function<bool()> trayAvailable;
+    };
+
+    // What the user chose on the command line.
+    struct Choices
+    {
+        IconPanelOptions options;
+        bool keepIcons = false;
+        bool topmost = false;
+        bool perCategory = true;
+        bool tray = true;
+    };
+
+    Organiser(Backend backend, const Choices &choices, QObject *parent = nullptr);
+    ~Organiser() override;
+
+    // The program was started again: it shows itself.
+    void showProgram();
+
+    DesktopModel *model() const { return m_model.get(); }
+    PanelSet *panels() const { return m_panels.get(); }
+    TodoController *todo() const { return m_todo.get(); }
+    CurrencyFeature *currency() const { return m_currency.get(); }
+    // Null while no search was asked for.
+    QuickSearch *search() const { return m_search.get(); }
+    // Null when the tray was declined.
+    TrayHost *tray() const { return m_tray.get(); }
+
+Q_SIGNALS:
+    // The user (or a lost tray) asked the program to end.
+    void quitRequested();
+
+private:
+    void startSearch(QWidget *source, const SearchTrigger &trigger);
+    void sayLayersMissing();
+
+    std::unique_ptr<ShellDesktop> m_shell;
+    std::unique_ptr<DesktopModel> m_model;
+    std::unique_ptr<AutostartEntry> m_autostartEntry;
+    std::unique_ptr<AutostartControl> m_autostart;
+    std::unique_ptr<DesktopLayer> m_layer;
+    std::unique_ptr<PanelSet> m_panels;
+    std::unique_ptr<CurrencyFeature> m_currency;
+    std::unique_ptr<TodoController> m_todo;
+    std::unique_ptr<TrayHost> m_tray;
+    std::unique_ptr<QuickSearch> m_search;
+    CompositorWatch *m_compositor = nullptr;
+};
