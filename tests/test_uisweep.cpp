@@ -351,7 +351,7 @@ private Q_SLOTS:
         IconPanel *custom = panels()->panel(QStringLiteral("custom-1"));
         custom->beginRename();
         inspect(custom, QStringLiteral("custom-1-rename"));
-        custom->finishRename(false);
+        QTest::keyClick(custom->findChild<QLineEdit *>(), Qt::Key_Escape);
 
         const QPoint empty = documents->view()->viewport()->rect().bottomRight() - QPoint(2, 2);
         inspectMenu(documents->createContextMenu(empty).get(), QStringLiteral("panel-menu"));
