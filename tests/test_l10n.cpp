@@ -23,7 +23,7 @@ private Q_SLOTS:
 
     void cleanup()
     {
-        QSettings().remove(SettingsKeys::uiLanguage);
+        TestEnvironment::settings().remove(SettingsKeys::uiLanguage);
         L10n::install();
     }
 
@@ -150,7 +150,7 @@ private Q_SLOTS:
         label.setText("changed by hand");
 
         L10n::changeLanguage("ar");
-        QCOMPARE(QSettings().value(SettingsKeys::uiLanguage).toString(), "ar");
+        QCOMPARE(TestEnvironment::settings().value(SettingsKeys::uiLanguage).toString(), "ar");
         QCOMPARE(QLocale().name().left(2), "ar");
         QCOMPARE(QGuiApplication::layoutDirection(), Qt::RightToLeft);
         QCOMPARE(label.layoutDirection(), Qt::RightToLeft);

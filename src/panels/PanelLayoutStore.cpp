@@ -1,5 +1,6 @@
 #include "PanelLayoutStore.h"
 
+#include "base/AppIdentity.h"
 #include "base/AtomicSave.h"
 #include "base/FileNotice.h"
 #include "base/SafeFile.h"
@@ -12,7 +13,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSet>
-#include <QStandardPaths>
 #include <QtDebug>
 
 #include <cmath>
@@ -306,8 +306,7 @@ bool hasPanelNamed(const Layout &layout, const QString &name)
 
 QString filePath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) +
-           QLatin1String("/panels.json");
+    return AppIdentity::dataFile(QStringLiteral("panels.json"));
 }
 
 QString desktopPanelId()

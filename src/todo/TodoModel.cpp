@@ -1,5 +1,6 @@
 #include "TodoModel.h"
 
+#include "base/AppIdentity.h"
 #include "base/AtomicSave.h"
 #include "base/FileNotice.h"
 #include "base/SafeFile.h"
@@ -8,7 +9,6 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 TodoModel::TodoModel(const QString &path, QObject *parent)
     : QAbstractListModel(parent)
@@ -21,7 +21,7 @@ TodoModel::~TodoModel() = default;
 
 QString TodoModel::defaultPath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + QLatin1String("/todo.json");
+    return AppIdentity::dataFile(QStringLiteral("todo.json"));
 }
 
 int TodoModel::rowCount(const QModelIndex &parent) const
