@@ -18,6 +18,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # reads the icon theme's scalable icons, and GIO opens items (it comes with
 # GLib, which the program links, but is named so that this stays true).
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, libglib2.0-0")
+# Fonts for every language the program speaks: without one its script shows as
+# boxes (Thai among them); the same ones scripts/setup.sh installs.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core, fonts-wqy-microhei, fonts-thai-tlwg")
 set(CPACK_STRIP_FILES ON)
 # Only the program and its desktop files; tests and benchmarks stay in the build.
 set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};${PROJECT_NAME};ALL;/")

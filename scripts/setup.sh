@@ -10,8 +10,9 @@ packages=(
     libglib2.0-dev libgl-dev libxcb1-dev libxcb-xfixes0-dev
     # item icons and opening items: an icon theme and the MIME database GIO and Qt read
     adwaita-icon-theme hicolor-icon-theme shared-mime-info
-    # text: Latin, Greek and Cyrillic, and Chinese, Japanese and Korean names and interfaces
-    fonts-dejavu-core fonts-wqy-microhei
+    # text: Latin, Greek, Cyrillic, Arabic and Hebrew, Chinese, Japanese and Korean, and Thai names and
+    # interfaces (the same fonts the package recommends)
+    fonts-dejavu-core fonts-wqy-microhei fonts-thai-tlwg
     # shell tests and end-to-end tests: a real Xfce settings daemon on a private bus, a real X server,
     # window managers, compositor, desktop and tray
     xvfb xauth openbox xfwm4 xcompmgr xfdesktop4 xfconf xterm trayer xdotool wmctrl x11-utils x11-xserver-utils

@@ -14,7 +14,7 @@ inline void startPanelTest(std::unique_ptr<TestEnvironment> &env,
                            std::shared_ptr<FakeDesktopSource::State> &desktop)
 {
     env = std::make_unique<TestEnvironment>();
-    QSettings().clear();
+    TestEnvironment::settings().clear();
     PanelLayoutStore::discardState();
     desktop = std::make_shared<FakeDesktopSource::State>();
 }

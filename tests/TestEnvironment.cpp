@@ -1,6 +1,7 @@
 #include "TestEnvironment.h"
 
 #include "PrivateBus.h"
+#include "base/AppIdentity.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -13,8 +14,7 @@ TestEnvironment::TestEnvironment()
     , m_savedTmpDir(qgetenv("TMPDIR"))
 {
     QStandardPaths::setTestModeEnabled(true);
-    QCoreApplication::setOrganizationName(QStringLiteral("brim-vale"));
-    QCoreApplication::setApplicationName(QStringLiteral("brim-vale"));
+    AppIdentity::apply();
     const QString root = m_dir.path();
     qputenv("HOME", QFile::encodeName(root));
     qputenv("TMPDIR", QFile::encodeName(root + QLatin1String("/tmp")));
@@ -50,7 +50,14 @@ QString TestEnvironment::desktop() const
 
 QString TestEnvironment::appConfigDir() const
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QLatin1String("/brim-vale/brim-vale");
+}
+
+QString TestEnvironment::settingsFile()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QLatin1String("/brim-vale/brim-vale.conf");
 }
 
 QString TestEnvironment::runtimeDir() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSettings>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -22,7 +23,13 @@ public:
 
     QString home() const { return m_dir.path(); }
     QString desktop() const;
+    // Where the program keeps its files: "<configuration folder>/brim-vale/brim-vale",
+    // and its settings file "<configuration folder>/brim-vale/brim-vale.conf",
+    // written out here so that a test fails if the program's paths move.
     QString appConfigDir() const;
+    static QString settingsFile();
+    // The settings file as the program opens it.
+    static QSettings settings() { return QSettings(settingsFile(), QSettings::NativeFormat); }
     QString runtimeDir() const;
 
     // Writes a file (creating folders); a path relative to the home or an

@@ -65,7 +65,7 @@ private Q_SLOTS:
     void cleanup()
     {
         QFile::setPermissions(folder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QSettings().clear();
+        TestEnvironment::settings().clear();
         m_env.reset();
     }
 

@@ -40,7 +40,7 @@ private Q_SLOTS:
         QFETCH(QStringList, arguments);
         QFETCH(QVariant, stored);
         TestEnvironment env;
-        QSettings settings;
+        QSettings settings(TestEnvironment::settingsFile(), QSettings::NativeFormat);
         settings.clear();
         if (stored.isValid())
             settings.setValue(SettingsKeys::panelIconSize, stored);

@@ -74,7 +74,7 @@ private Q_SLOTS:
     void init()
     {
         m_env = std::make_unique<TestEnvironment>();
-        QSettings().clear();
+        TestEnvironment::settings().clear();
         L10n::changeLanguage("en");
     }
 

@@ -55,7 +55,7 @@ private Q_SLOTS:
     void init()
     {
         m_env = std::make_unique<TestEnvironment>();
-        QSettings().clear();
+        TestEnvironment::settings().clear();
         m_fake = new FakeWindowStacking;
         m_layer = std::make_unique<DesktopLayer>(m_fake, false);
     }
@@ -181,7 +181,7 @@ private Q_SLOTS:
             QCOMPARE(action->isChecked(), pinned);
             QCOMPARE(m_fake->layer(m_a->winId()), pinned ? Layer::KeepAbove : Layer::KeepBelow);
             if (group.isEmpty())
-                QVERIFY(QSettings().allKeys().filter("keepOnTop").isEmpty());
+                QVERIFY(TestEnvironment::settings().allKeys().filter("keepOnTop").isEmpty());
             else
                 QCOMPARE(Settings::instance()->value(group + "/keepOnTop").toBool(), pinned);
         }

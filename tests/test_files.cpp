@@ -1,5 +1,6 @@
 #include "TestEnvironment.h"
 #include "base/AtomicSave.h"
+#include "base/DamagedFile.h"
 #include "base/SafeFile.h"
 
 #include <QDir>
@@ -172,6 +173,52 @@ private Q_SLOTS:
         QCOMPARE(QDir(env.home()).entryList({"todo.json.*"}, QDir::Files),
                  QStringList()); // none beside the link
         QCOMPARE(QDir(env.home() + "/repo").entryList({"todo.json.unreadable-*"}, QDir::Files).size(), 4);
+    }
+
+    // A file of ours that was not fully read is copied aside once, at once,
+    // before anything replaces it; one that cannot be read at all is never
+    // replaced while it stands there.
+    void damagedFile_data()
+    {
+        QTest::addColumn<QString>("kind"); // what stands at the path
+        QTest::addColumn<bool>("understood");
+        QTest::addColumn<bool>("copied");
+        QTest::addColumn<bool>("replaceable");
+        QTest::newRow("none") << "missing" << true << false << true;
+        QTest::newRow("understood") << "file" << true << false << true;
+        QTest::newRow("not fully understood") << "file" << false << true << true;
+        QTest::newRow("too large") << "large" << true << true << true;
+        QTest::newRow("folder") << "folder" << true << false << false;
+    }
+
+    void damagedFile()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, understood);
+        QFETCH(bool, copied);
+        QFETCH(bool, replaceable);
+        TestEnvironment env;
+        const QString path = env.home() + "/list.json";
+        if (kind == "folder")
+            QVERIFY(QDir().mkpath(path));
+        else if (kind != "missing")
+            env.writeFile("list.json", "{}");
+        const Status status = SafeFile::read(path, kind == "large" ? 1 : SafeFile::textCap).status;
+        if (copied)
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("could not be fully read; it was kept as"));
+        if (!replaceable)
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("list changes are kept in memory only"));
+        DamagedFile file(path, "list");
+        file.read(status, understood);
+        const QStringList copies = QDir(env.home()).entryList({"list.json.unreadable-*"}, QDir::Files);
+        QCOMPARE(copies.size(), copied ? 1 : 0); // at once, as it was read
+        QCOMPARE(file.mayReplace(), replaceable);
+        QCOMPARE(file.mayReplace(), replaceable);
+        QCOMPARE(QDir(env.home()).entryList({"list.json.unreadable-*"}, QDir::Files), copies);
+        QCOMPARE(file.keptCopy(), copied ? env.home() + "/" + copies.constFirst() : QString());
+        // Once what could not be read is gone, a save replaces nothing of the user's.
+        QDir(path).removeRecursively();
+        QVERIFY(file.mayReplace());
     }
 
     // Where a save of a path goes when a link may sit there: through the link

@@ -71,7 +71,7 @@ QString key(const char *name)
 
 QRect storedGeometry()
 {
-    return QSettings().value(key("geometry")).toRect();
+    return TestEnvironment::settings().value(key("geometry")).toRect();
 }
 
 struct LockCase
@@ -232,12 +232,12 @@ private Q_SLOTS:
                                    : c.pinned ? QRect(start, panel->size())
                                               : panel->geometry());
 
-        QSettings().remove(key("geometry"));
+        TestEnvironment::settings().remove(key("geometry"));
         panel->storePanelGeometry();
-        QCOMPARE(QSettings().contains(key("geometry")), !c.locked || !c.pinned);
+        QCOMPARE(TestEnvironment::settings().contains(key("geometry")), !c.locked || !c.pinned);
 
         // Resizing from an edge is refused whenever the layout is locked; a finished one is written.
-        QSettings().remove(key("geometry"));
+        TestEnvironment::settings().remove(key("geometry"));
         const QSize size = panel->size();
         drag(panel, QPoint(panel->width() - 2, 100), QPoint(panel->width() + 60, 100));
         QCOMPARE(panel->size() != size, !c.locked);
@@ -352,7 +352,7 @@ private Q_SLOTS:
     {
         QFETCH(QRect, stored);
         QFETCH(int, storedIconSize);
-        QSettings settings;
+        QSettings settings(TestEnvironment::settingsFile(), QSettings::NativeFormat);
         settings.setValue(key("geometry"), stored);
         settings.setValue(key("iconSize"), storedIconSize);
         settings.setValue(key("layoutVersion"), IconPanel::layoutVersion);
@@ -394,10 +394,10 @@ private Q_SLOTS:
         QCOMPARE(panel->maximumHeight(), QWIDGETSIZE_MAX);
 
         panel->setViewMode(IconPanel::List);
-        QCOMPARE(QSettings().value(key("viewMode")).toString(), "list");
+        QCOMPARE(TestEnvironment::settings().value(key("viewMode")).toString(), "list");
         // Automatic forgets the choice but keeps the presentation until re-arranged.
         panel->setViewMode(IconPanel::Automatic);
-        QVERIFY(!QSettings().contains(key("viewMode")));
+        QVERIFY(!TestEnvironment::settings().contains(key("viewMode")));
         QVERIFY(panel->isListView());
         panel->findChild<QPushButton *>("viewToggle")->click();
         QCOMPARE(panel->viewMode(), IconPanel::Grid);
@@ -452,7 +452,7 @@ private Q_SLOTS:
     void internalDropReorders()
     {
         IconPanel *panel = makePanel("documents", 4);
-        QSettings().setValue(key("sortReversed"), true);
+        TestEnvironment::settings().setValue(key("sortReversed"), true);
         QVERIFY(showAt(panel, QRect(0, 0, 260 + 32 + 12, 600)));
         ItemDragView *view = panel->view();
         const QString moved = "/d/file 3.txt";
@@ -466,8 +466,8 @@ private Q_SLOTS:
         QTRY_COMPARE(panel->sortProxy()->manualOrder(), expected);
         PanelLayoutStore::discardState(); // read back from panels.json
         QCOMPARE(PanelLayoutStore::itemOrder("panel/documents"), expected);
-        QCOMPARE(QSettings().value(key("sortKey")).toString(), "manual");
-        QCOMPARE(QSettings().value(key("sortReversed")).toBool(), false);
+        QCOMPARE(TestEnvironment::settings().value(key("sortKey")).toString(), "manual");
+        QCOMPARE(TestEnvironment::settings().value(key("sortReversed")).toBool(), false);
         const QModelIndexList selected = view->selectionModel()->selectedIndexes();
         QCOMPARE(selected.size(), 1);
         QCOMPARE(selected.first().data(DesktopModel::KeyRole).toString(), moved);
@@ -551,7 +551,7 @@ private Q_SLOTS:
 
         // Choices act: a sort key is stored, a size is requested, locking is requested.
         actionNamed(sort, "Name")->trigger();
-        QCOMPARE(QSettings().value(panel->settingsPrefix() + "/sortKey").toString(), "name");
+        QCOMPARE(TestEnvironment::settings().value(panel->settingsPrefix() + "/sortKey").toString(), "name");
         QSignalSpy sizeRequests(panel, &IconPanel::iconSizeRequested);
         actionNamed(actionNamed(menu.get(), "Icon size")->menu(), "Large")->trigger();
         QCOMPARE(sizeRequests.value(0).value(0).toInt(), 96);

@@ -6,6 +6,8 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QFontMetrics>
+#include <QGuiApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
@@ -23,7 +25,7 @@ private Q_SLOTS:
 
     void cleanup()
     {
-        QSettings().remove(SettingsKeys::uiLanguage);
+        TestEnvironment::settings().remove(SettingsKeys::uiLanguage);
         L10n::install();
     }
 
@@ -71,6 +73,9 @@ private Q_SLOTS:
         QVERIFY(!english.isEmpty());
 
         static const QRegularExpression placeholder("%\\d");
+        // Every text is drawn by the installed fonts (the application font and
+        // those it falls back on): a script no font covers shows as boxes.
+        const QFontMetrics fonts(QGuiApplication::font());
         int same = 0;
         for (auto it = english.constBegin(); it != english.constEnd(); ++it) {
             const QString source = it.key();
@@ -78,6 +83,13 @@ private Q_SLOTS:
             const QJsonValue value = texts.value(source);
             QVERIFY2(value.isString() && !value.toString().trimmed().isEmpty(), qPrintable(source));
             const QString translation = value.toString();
+            for (const uint c : translation.toUcs4()) {
+                if (!QChar::isSpace(c) && QChar::category(c) != QChar::Other_Format && !fonts.inFontUcs4(c))
+                    QFAIL(qPrintable(QString("no installed font draws U+%1 of the %2 texts: install the"
+                                             " fonts scripts/setup.sh installs (for Thai: fonts-thai-tlwg)")
+                                         .arg(c, 4, 16, QChar('0'))
+                                         .arg(code)));
+            }
             QCOMPARE(translation.count(placeholder), source.count(placeholder));
             QCOMPARE(translation.count('\n'), source.count('\n'));
             for (const char *name : {"Larkspan", "Frankfurter", "Windows"}) {
@@ -150,7 +162,7 @@ private Q_SLOTS:
         label.setText("changed by hand");
 
         L10n::changeLanguage("ar");
-        QCOMPARE(QSettings().value(SettingsKeys::uiLanguage).toString(), "ar");
+        QCOMPARE(TestEnvironment::settings().value(SettingsKeys::uiLanguage).toString(), "ar");
         QCOMPARE(QLocale().name().left(2), "ar");
         QCOMPARE(QGuiApplication::layoutDirection(), Qt::RightToLeft);
         QCOMPARE(label.layoutDirection(), Qt::RightToLeft);

@@ -93,7 +93,7 @@ class TestPanelSet : public QObject
     QSettings *onDisk()
     {
         const QString copy = m_env->home() + QStringLiteral("/disk-%1.conf").arg(++m_diskReads);
-        if (!QFile::copy(QSettings().fileName(), copy))
+        if (!QFile::copy(TestEnvironment::settings().fileName(), copy))
             return nullptr;
         m_disk = std::make_unique<QSettings>(copy, QSettings::IniFormat);
         return m_disk.get();
@@ -216,12 +216,12 @@ private Q_SLOTS:
         const int enumerations = m_desktop->enumerations;
 
         set->setIconSize(48); // the current size: nothing happens
-        QVERIFY(!QSettings().contains(SettingsKeys::panelIconSize));
+        QVERIFY(!TestEnvironment::settings().contains(SettingsKeys::panelIconSize));
         QCOMPARE(panel->geometry(), QRect(300, 300, 260, 200));
         QCOMPARE(m_desktop->enumerations, enumerations);
 
         Q_EMIT panel->iconSizeRequested(96);
-        QCOMPARE(QSettings().value(SettingsKeys::panelIconSize).toInt(), 96);
+        QCOMPARE(TestEnvironment::settings().value(SettingsKeys::panelIconSize).toInt(), 96);
         QCOMPARE(m_model->iconSize(), 96);
         QCOMPARE(panel->iconSize(), 96);
         QVERIFY(!panel->needsRelayout()); // re-arranged
@@ -239,7 +239,7 @@ private Q_SLOTS:
 
         Q_EMIT panel->layoutLockRequested(true);
         QCOMPARE(lockChanged.count(), 1);
-        QVERIFY(QSettings().value(SettingsKeys::panelLayoutLocked).toBool());
+        QVERIFY(TestEnvironment::settings().value(SettingsKeys::panelLayoutLocked).toBool());
         for (IconPanel *p : set->panelsInOrder())
             QVERIFY(p->isLayoutLocked());
         Q_EMIT panel->arrangeRequested();
@@ -338,7 +338,7 @@ private Q_SLOTS:
         for (IconPanel *p : m_set->panelsInOrder())
             p->storePanelGeometry();
         const auto placements = [] {
-            QSettings settings;
+            QSettings settings(TestEnvironment::settingsFile(), QSettings::NativeFormat);
             QVariantMap stored;
             for (const QString &key : settings.allKeys().filter(QRegularExpression("geometry|userPlaced")))
                 stored.insert(key, settings.value(key));
@@ -587,7 +587,7 @@ private Q_SLOTS:
     void panelsJoinTheDesktopLayer()
     {
         addFiles({"/d/a.txt", "/d/b.png"});
-        QSettings().setValue("panel/images/keepOnTop", true);
+        TestEnvironment::settings().setValue("panel/images/keepOnTop", true);
         PanelSet *set = makeSet();
         auto *stacking = new FakeWindowStacking;
         DesktopLayer layer(stacking, false);
@@ -605,7 +605,7 @@ private Q_SLOTS:
         QVERIFY(pinAction("images")->isChecked());
         QVERIFY(!pinAction("documents")->isChecked());
         pinAction("custom-1")->trigger();
-        QVERIFY(QSettings().value("panel/custom-1/keepOnTop").toBool());
+        QVERIFY(TestEnvironment::settings().value("panel/custom-1/keepOnTop").toBool());
 
         // Every change of what is shown or where is followed by a fresh pass.
         const auto passes = [stacking](const std::function<void()> &change) {

@@ -152,7 +152,7 @@ private Q_SLOTS:
     void init()
     {
         m_env = std::make_unique<TestEnvironment>();
-        QSettings().clear();
+        TestEnvironment::settings().clear();
         m_server.reset();
         m_tcp = std::make_unique<QTcpServer>();
         m_server = std::make_unique<RateServer>(m_tcp.get());

@@ -43,16 +43,16 @@ private Q_SLOTS:
         QFETCH(QVariant, stored);
         QFETCH(QVariant, expected);
         TestEnvironment env;
-        QSettings().clear();
+        TestEnvironment::settings().clear();
         if (stored.isValid())
-            QSettings().setValue(key, stored);
+            TestEnvironment::settings().setValue(key, stored);
         QCOMPARE(Settings::instance()->value(key), expected);
     }
 
     void writesAnnounceTheirKey()
     {
         TestEnvironment env;
-        QSettings().clear();
+        TestEnvironment::settings().clear();
         QSignalSpy spy(Settings::instance(), &Settings::changed);
         Settings::instance()->setValue(SettingsKeys::todoVisible, false);
         Settings::instance()->remove(SettingsKeys::uiLanguage);

@@ -42,7 +42,7 @@ private Q_SLOTS:
     void init()
     {
         m_env = std::make_unique<TestEnvironment>();
-        QSettings().clear();
+        TestEnvironment::settings().clear();
     }
 
     void hideAndRestore_data()

@@ -99,8 +99,6 @@ private Q_SLOTS:
 
     void defaultLocation()
     {
-        QCoreApplication::setOrganizationName("brim-vale");
-        QCoreApplication::setApplicationName("brim-vale");
         TodoModel model;
         QCOMPARE(model.path(), path());
         model.addTask("x");

@@ -21,6 +21,7 @@
 #include "tray/TrayHost.h"
 #include "tray/TrayIcon.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
@@ -94,6 +95,16 @@ private Q_SLOTS:
         m_model.reset();
         L10n::changeLanguage("system");
         endPanelTest(m_env);
+    }
+
+    // The tray item's Id and Title, the window class and the accessible
+    // application name are all the application's name: the one people read.
+    void namesPeopleRead()
+    {
+        QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Larkspan"));
+        QAccessibleInterface *application = QAccessible::queryAccessibleInterface(qApp);
+        QVERIFY(application);
+        QCOMPARE(application->text(QAccessible::Name), QStringLiteral("Larkspan"));
     }
 
     void menuFollowsState_data()
@@ -291,14 +302,14 @@ private Q_SLOTS:
         QFETCH(QString, stored);
         QFETCH(QString, pick);
         if (!stored.isEmpty())
-            QSettings().setValue(SettingsKeys::uiLanguage, stored);
+            TestEnvironment::settings().setValue(SettingsKeys::uiLanguage, stored);
         m_tray->showSettings();
         LanguageCombo *list = m_tray->settingsWindow()->languageList();
         // Each language is named in its own.
         QCOMPARE(list->itemText(list->findData("zh_Hant")), "繁體中文");
         QCOMPARE(list->itemText(list->findData("de")), "Deutsch");
         QTEST(list->currentIndex(), "selected");
-        QCOMPARE(QSettings().value(SettingsKeys::uiLanguage).toString(), stored);
+        QCOMPARE(TestEnvironment::settings().value(SettingsKeys::uiLanguage).toString(), stored);
         if (!pick.isEmpty())
             list->setCurrentIndex(list->findData(pick));
         QCOMPARE(Settings::instance()->value(SettingsKeys::uiLanguage).toString(),

@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 #include "app/Organiser.h"
 #include "app/SingleInstanceGuard.h"
+#include "base/AppIdentity.h"
 #include "base/AppStyle.h"
 #include "base/Settings.h"
 #include "base/ToolTipStyler.h"
@@ -27,9 +28,7 @@ namespace {
 // before the command line so that Qt's help is translated.
 void setIdentityAndLanguage()
 {
-    QCoreApplication::setOrganizationName(QStringLiteral("brim-vale"));
-    QCoreApplication::setApplicationName(QStringLiteral("brim-vale"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(LARKSPAN_VERSION_STRING));
+    AppIdentity::apply();
     // Before the first value is read: a FIFO there would stop the start for good.
     Settings::checkFile();
     L10n::install();
@@ -43,6 +42,11 @@ int answerCommandLine(int argc, char *argv[])
     setIdentityAndLanguage();
     QCommandLineParser parser;
     CommandLine::setUp(parser);
+    // The version line names the program as its stored files do ("brim-vale
+    // 1.1.0"); this process only answers and ends, and its other answers (a bad
+    // option) keep the name people read.
+    if (parser.parse(QCoreApplication::arguments()) && parser.isSet(QStringLiteral("version")))
+        QCoreApplication::setApplicationName(QString::fromUtf16(AppIdentity::storedName));
     parser.process(app);
     return 0;
 }

@@ -1,15 +1,14 @@
 #include "base/Settings.h"
 
+#include "base/AppIdentity.h"
 #include "base/AtomicSave.h"
 #include "base/FileNotice.h"
 #include "base/SafeFile.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QRect>
 #include <QSettings>
-#include <QStandardPaths>
 
 namespace {
 
@@ -122,9 +121,7 @@ QVariant Settings::defaultValue(const QString &key)
 
 QString Settings::filePath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/') +
-           QCoreApplication::organizationName() + QLatin1Char('/') + QCoreApplication::applicationName() +
-           QLatin1String(".conf");
+    return AppIdentity::settingsFile();
 }
 
 void Settings::checkFile()
@@ -132,10 +129,6 @@ void Settings::checkFile()
     Settings *settings = instance();
     settings->m_inMemory = false;
     settings->m_memory.clear();
-    // QSettings settles its folder once per process; pinned to ours, the file
-    // checked here is the file it uses.
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
-                       QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
     const QString path = filePath();
     const QFileInfo info(path);
     bool usable = true;
@@ -162,7 +155,8 @@ QVariant Settings::value(const QString &key) const
 
 QVariant Settings::value(const QString &key, const QVariant &fallback) const
 {
-    const QVariant stored = m_inMemory ? m_memory.value(key) : QSettings().value(key);
+    const QVariant stored =
+        m_inMemory ? m_memory.value(key) : QSettings(filePath(), QSettings::NativeFormat).value(key);
     if (!stored.isValid())
         return fallback;
     const Entry *entry = entryFor(key);
@@ -178,7 +172,7 @@ QVariant Settings::value(const QString &key, const QVariant &fallback) const
 
 bool Settings::contains(const QString &key) const
 {
-    return m_inMemory ? m_memory.contains(key) : QSettings().contains(key);
+    return m_inMemory ? m_memory.contains(key) : QSettings(filePath(), QSettings::NativeFormat).contains(key);
 }
 
 void Settings::setValue(const QString &key, const QVariant &value)
@@ -186,7 +180,7 @@ void Settings::setValue(const QString &key, const QVariant &value)
     if (m_inMemory)
         m_memory.insert(key, value);
     else
-        QSettings().setValue(key, value);
+        QSettings(filePath(), QSettings::NativeFormat).setValue(key, value);
     Q_EMIT changed(key);
 }
 
@@ -195,6 +189,6 @@ void Settings::remove(const QString &key)
     if (m_inMemory)
         m_memory.remove(key);
     else
-        QSettings().remove(key);
+        QSettings(filePath(), QSettings::NativeFormat).remove(key);
     Q_EMIT changed(key);
 }

@@ -10,9 +10,8 @@
 // one table (Settings.cpp), values come back converted to that type, and every
 // write through this object announces the key it changed.
 //
-// Values live in a default-constructed QSettings (organisation and application
-// "brim-vale"), so they are read fresh on every call and follow the test
-// environment's paths.
+// Values live in a QSettings on the file AppIdentity pins, made afresh on every
+// call, so they follow the test environment's paths.
 class Settings : public QObject
 {
     Q_OBJECT
@@ -35,15 +34,12 @@ public:
     // "/collapsed" looked up after its prefix), invalid when it has none.
     static QVariant defaultValue(const QString &key);
 
-    // The settings file: "<organisation>/<application>.conf" in the user's
-    // configuration folder, found without opening anything.
+    // The settings file (AppIdentity::settingsFile), found without opening anything.
     static QString filePath();
-    // Makes the settings file safe to use; call once the application's names are
-    // set, before the first value is read. A FIFO, device or unreadable file is
-    // never opened (reading a FIFO would wait for good): the settings start from
-    // their defaults and changes last until the program ends. A link is written
-    // through only to a settings file of ours; any other target is left alone
-    // (a copy of it is kept beside it) and the link gives way to a new file.
+    // Makes the settings file safe to use; call before the first value is read. A FIFO, device or unreadable
+    // file is never opened (reading a FIFO would wait for good): the settings start from their defaults and
+    // changes last until the program ends. A link is written through only to a settings file of ours; any
+    // other target is left alone (a copy of it is kept beside it) and the link gives way to a new file.
     static void checkFile();
 
 Q_SIGNALS:

@@ -1,5 +1,6 @@
 #include "categories/CategoryRules.h"
 
+#include "base/AppIdentity.h"
 #include "base/AtomicSave.h"
 #include "base/FileNotice.h"
 #include "base/FileSuffix.h"
@@ -12,7 +13,6 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QtDebug>
 
 namespace {
@@ -143,8 +143,7 @@ QList<int> allCategories()
 
 QString categoriesFilePath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) +
-           QLatin1String("/categories.ini");
+    return AppIdentity::dataFile(QStringLiteral("categories.ini"));
 }
 
 QByteArray categoriesTemplate()

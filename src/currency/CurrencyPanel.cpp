@@ -65,9 +65,10 @@ CurrencyPanel::CurrencyPanel(const QUrl &base, CompositorWatch *compositor, QWid
     // refuses cancels the quit: this panel refuses only the user's closing.
     QCoreApplication::instance()->installEventFilter(this);
 
-    connect(m_frame, &FrameController::dragStarting, this, &CurrencyPanel::storePanelGeometry);
-    connect(m_frame, &FrameController::moveFinished, this, &CurrencyPanel::storePanelGeometry);
-    connect(m_frame, &FrameController::resizeFinished, this, &CurrencyPanel::storePanelGeometry);
+    m_frame->setGeometryStore([this] {
+        Settings::instance()->setValue(SettingsKeys::currencyGeometry, saveGeometry());
+        Settings::instance()->setValue(SettingsKeys::currencyLayoutVersion, layoutVersion);
+    });
 }
 
 CurrencyPanel::~CurrencyPanel()
@@ -201,16 +202,12 @@ bool CurrencyPanel::restorePanelGeometry(const QRect &fallback)
 
 void CurrencyPanel::storePanelGeometry()
 {
-    if (!PanelFrame::mayStoreGeometry(this))
-        return;
-    Settings::instance()->setValue(SettingsKeys::currencyGeometry, saveGeometry());
-    Settings::instance()->setValue(SettingsKeys::currencyLayoutVersion, layoutVersion);
+    m_frame->storeGeometry();
 }
 
 void CurrencyPanel::setLayoutLocked(bool locked)
 {
     m_frame->setLocked(locked);
-    m_grip->setVisible(!locked);
 }
 
 bool CurrencyPanel::isLayoutLocked() const

@@ -23,6 +23,17 @@ void FrameController::setPeerProvider(PeerProvider provider)
     m_peers = std::move(provider);
 }
 
+void FrameController::setGeometryStore(std::function<void()> store)
+{
+    m_store = std::move(store);
+}
+
+void FrameController::storeGeometry()
+{
+    if (m_store && PanelFrame::mayStoreGeometry(m_window))
+        m_store();
+}
+
 void FrameController::setGuideOverlay(GuideOverlay *overlay)
 {
     m_overlay = overlay;
@@ -33,20 +44,37 @@ Qt::Edges FrameController::edgesAt(QPoint windowPoint) const
     return PanelFrame::edgesAt(m_window->size(), windowPoint, m_locked, m_horizontalOnly);
 }
 
+void FrameController::setHorizontalResizeOnly(bool horizontalOnly)
+{
+    m_horizontalOnly = horizontalOnly;
+    updateGrip();
+}
+
 void FrameController::setLocked(bool locked)
 {
     m_window->setProperty(PanelFrame::lockedProperty, locked);
-    m_locked = locked;
     if (locked) {
+        endResize();
         m_dragging = false;
-        m_resizing = false;
-        m_edges = {};
         m_window->unsetCursor();
         m_cursorSet = false;
         hideGuides();
+        if (m_grip && QWidget::mouseGrabber() == m_grip)
+            m_grip->releaseMouse();
     } else {
         m_window->setProperty(PanelFrame::lockedPositionProperty, QVariant());
     }
+    m_locked = locked;
+    updateGrip();
+}
+
+void FrameController::updateGrip()
+{
+    if (!m_grip)
+        return;
+    const bool usable = !m_locked && !m_horizontalOnly;
+    m_grip->setEnabled(usable);
+    m_grip->setVisible(usable);
 }
 
 QRect FrameController::screenArea() const
@@ -85,7 +113,9 @@ bool FrameController::mousePressed(QMouseEvent *event)
         return true;
     }
     if (pos.y() < m_titleBand) {
-        Q_EMIT dragStarting();
+        // The place before the drag is written first: a pinned, locked window
+        // keeps it as the place it returns to.
+        storeGeometry();
         PanelFrame::captureLockedPosition(m_window);
         m_dragging = true;
         m_pressPoint = event->globalPosition().toPoint();
@@ -132,12 +162,14 @@ void FrameController::endResize()
     m_cursorSet = false;
     hideGuides();
     Q_EMIT resizeFinished();
+    storeGeometry();
 }
 
 void FrameController::attachGrip(QWidget *grip)
 {
     m_grip = grip;
     grip->installEventFilter(this);
+    updateGrip();
 }
 
 bool FrameController::eventFilter(QObject *watched, QEvent *event)
@@ -220,7 +252,7 @@ bool FrameController::mouseReleased(QMouseEvent *event)
     m_dragging = false;
     hideGuides();
     if (moved)
-        Q_EMIT moveFinished();
+        storeGeometry();
     return active;
 }
 

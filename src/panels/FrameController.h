@@ -27,17 +27,31 @@ public:
     ~FrameController() override;
 
     void setPeerProvider(PeerProvider provider);
+    // How the window writes its geometry to the settings. The frame writes it
+    // before a drag moves the window and once a move or resize is finished;
+    // the window asks for every other write through storeGeometry.
+    void setGeometryStore(std::function<void()> store);
+    // Writes the geometry unless it may not be stored now
+    // (PanelFrame::mayStoreGeometry): while a locked position is held, the
+    // stored place stays the one the window returns to.
+    void storeGeometry();
     void setGuideOverlay(GuideOverlay *overlay);
     GuideOverlay *guideOverlay() const { return m_overlay; }
     void setTitleBandHeight(int height) { m_titleBand = height; }
-    void setHorizontalResizeOnly(bool horizontalOnly) { m_horizontalOnly = horizontalOnly; }
+    // A rolled-up window resizes by its side edges only, and shows no grip.
+    void setHorizontalResizeOnly(bool horizontalOnly);
 
     bool isLocked() const { return m_locked; }
-    // Ends any drag or resize when locking; forgets the pinned position when unlocking.
+    // The lock of every panel window. Locking ends any drag, and any resize as
+    // if the user let go; the grip lets go of the mouse and is hidden, so
+    // nothing the user does changes the window's place or size (a pinned
+    // window still moves, and returns). Unlocking forgets the pinned position
+    // and brings the grip back.
     void setLocked(bool locked);
 
     // A child that resizes the window by its bottom-right corner while dragged
-    // (the window's resize grip); refused while locked.
+    // (the window's resize grip); shown and usable only while the window may
+    // be resized.
     void attachGrip(QWidget *grip);
 
     // A resize started elsewhere.
@@ -48,12 +62,9 @@ public:
     Qt::Edges edgesAt(QPoint windowPoint) const;
 
 Q_SIGNALS:
-    // A title drag is about to move the window (windows save their geometry here).
-    void dragStarting();
     void dragMoved();
     void resizeStarted();
-    // The user let go after moving or resizing the window.
-    void moveFinished();
+    // The user let go after resizing the window (its geometry is written next).
     void resizeFinished();
 
 protected:
@@ -66,6 +77,7 @@ private:
     bool mouseReleased(QMouseEvent *event);
     void pointerLeft();
     bool gripEvent(QEvent *event);
+    void updateGrip();
 
     QRect screenArea() const;
     QList<QRect> peers() const;
@@ -75,6 +87,7 @@ private:
     QWidget *m_window;
     QPointer<QWidget> m_grip;
     PeerProvider m_peers;
+    std::function<void()> m_store;
     QPointer<GuideOverlay> m_overlay;
     int m_titleBand = PanelFrame::titleBand;
     bool m_horizontalOnly = false;

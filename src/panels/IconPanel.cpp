@@ -152,12 +152,10 @@ void IconPanel::buildUi(CategoryFilter *filter)
     m_hover->watchChildren();
     connect(m_hover, &HoverTracker::hoverChanged, this, &IconPanel::hoverChanged);
 
-    connect(m_frame, &FrameController::dragStarting, this, &IconPanel::storePanelGeometry);
     connect(m_frame, &FrameController::dragMoved, this, [this] { m_geometry.setMoved(); });
     connect(m_frame, &FrameController::resizeStarted, this, [this] { m_geometry.setUserPlaced(); });
     // Written as soon as the user lets go: a crash or a kill must not undo it.
-    connect(m_frame, &FrameController::moveFinished, this, &IconPanel::storePanelGeometry);
-    connect(m_frame, &FrameController::resizeFinished, this, &IconPanel::storePanelGeometry);
+    m_frame->setGeometryStore([this] { m_geometry.store(m_options.listView, m_options.iconSize); });
 }
 
 void IconPanel::applyStoredSort()
@@ -171,13 +169,6 @@ void IconPanel::applyPresentation()
     m_geometry.applyHeightLimits(m_options.listView);
     // Lists have a lower title band; the window drags only by the band it shows.
     m_frame->setTitleBandHeight(metrics().band);
-}
-
-void IconPanel::updateGrip()
-{
-    const bool usable = !m_frame->isLocked() && !isCollapsed();
-    m_grip->setEnabled(usable);
-    m_grip->setVisible(usable);
 }
 
 void IconPanel::layoutChildren()
@@ -232,7 +223,6 @@ void IconPanel::applyRollUp()
     m_geometry.applyHeightLimits(m_options.listView);
     m_view->setVisible(!collapsed);
     m_geometry.applyRollUpHeight(m_options.listView);
-    updateGrip();
     m_buttons->setCollapsed(collapsed);
     layoutChildren();
     update();
@@ -273,10 +263,7 @@ void IconPanel::setIconSize(int px)
 
 void IconPanel::setLayoutLocked(bool locked)
 {
-    if (locked)
-        m_grip->releaseMouse();
     m_frame->setLocked(locked);
-    updateGrip();
 }
 
 void IconPanel::setHideToTray(bool hide)
@@ -314,7 +301,7 @@ bool IconPanel::restorePanelGeometry()
 void IconPanel::storePanelGeometry()
 {
     m_storeSoon->stop();
-    m_geometry.store(m_options.listView, m_options.iconSize);
+    m_frame->storeGeometry();
 }
 
 void IconPanel::beginRename()

@@ -162,7 +162,6 @@ private:
     void applyShape();
     void layoutChildren();
     void hoverChanged(bool hovered);
-    void updateGrip();
 
     Options m_options;
     DesktopModel *m_model;

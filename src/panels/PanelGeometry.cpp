@@ -1,6 +1,5 @@
 #include "PanelGeometry.h"
 
-#include "panels/PanelFrame.h"
 #include "panels/PanelMetrics.h"
 #include "panels/PanelSettings.h"
 #include "panels/PanelStyle.h"
@@ -101,7 +100,7 @@ bool PanelGeometry::restore(bool list, int iconSize)
 
 void PanelGeometry::store(bool list, int iconSize)
 {
-    if (!PanelFrame::mayStoreGeometry(m_window) || !m_restored)
+    if (!m_restored)
         return;
     m_settings->setPlacement(m_window->geometry(), m_userPlaced, iconSize, layoutVersion);
     m_settings->setExpandedHeight(expandedHeight(list));

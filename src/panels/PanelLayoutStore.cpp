@@ -1,6 +1,8 @@
 #include "PanelLayoutStore.h"
 
+#include "base/AppIdentity.h"
 #include "base/AtomicSave.h"
+#include "base/DamagedFile.h"
 #include "base/FileNotice.h"
 #include "base/SafeFile.h"
 #include "base/l10n/L10nText.h"
@@ -12,7 +14,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSet>
-#include <QStandardPaths>
 #include <QtDebug>
 
 #include <cmath>
@@ -52,8 +53,9 @@ struct State
 {
     Layout layout;
     bool loaded = false;
-    // The file exists but could not be read, or what it held could not be kept
-    // aside: saving would destroy it, so changes stay in memory.
+    DamagedFile file;
+    // The file is a link to something that is not a layout and cannot be
+    // copied: saving would destroy it, so changes stay in memory.
     bool keepFile = false;
 };
 
@@ -209,18 +211,6 @@ QByteArray serialise(const Layout &layout)
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
-const char *describe(SafeFile::Status status)
-{
-    switch (status) {
-    case SafeFile::Status::NotRegular:
-        return "it is not a regular file";
-    case SafeFile::Status::TooLarge:
-        return "it is too large";
-    default:
-        return "it cannot be opened for reading";
-    }
-}
-
 void keepFileAsIs(State &s, const QString &path, const char *reason)
 {
     s.keepFile = true;
@@ -236,19 +226,16 @@ void load()
 
     const QString path = filePath();
     AtomicSave::removeStaleTemporaries(path);
+    s.file = DamagedFile(path, QStringLiteral("panel layout"));
 
     const SafeFile::Result file = SafeFile::read(path, fileCap);
-    if (file.status == SafeFile::Status::Missing)
-        return;
     if (!file.ok())
-        return keepFileAsIs(s, path, describe(file.status));
+        return s.file.read(file.status);
     Parsed parsed = parse(file.data);
     s.layout = std::move(parsed.layout);
-    // Keep what could not be understood before the next save drops it, so a
-    // hand edit with a typo never costs the user the layout it described.
-    if (parsed.lostSomething &&
-        AtomicSave::keepCopy(path, QStringLiteral("could not be fully read")).isEmpty())
-        keepFileAsIs(s, path, "parts of it cannot be read and no copy of it can be kept");
+    // What could not be understood is kept before a save drops it, so a hand
+    // edit with a typo never costs the user the layout it described.
+    s.file.read(file.status, !parsed.lostSomething);
 }
 
 // Where the next save goes: the file, or the target of a link at its path when
@@ -265,7 +252,7 @@ QString saveTarget(State &s, const QString &path)
 void save()
 {
     State &s = state();
-    if (s.keepFile)
+    if (s.keepFile || !s.file.mayReplace())
         return;
     const QString target = saveTarget(s, filePath());
     if (target.isEmpty())
@@ -306,8 +293,7 @@ bool hasPanelNamed(const Layout &layout, const QString &name)
 
 QString filePath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) +
-           QLatin1String("/panels.json");
+    return AppIdentity::dataFile(QStringLiteral("panels.json"));
 }
 
 QString desktopPanelId()

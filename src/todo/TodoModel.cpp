@@ -1,14 +1,13 @@
 #include "TodoModel.h"
 
+#include "base/AppIdentity.h"
 #include "base/AtomicSave.h"
-#include "base/FileNotice.h"
+#include "base/DamagedFile.h"
 #include "base/SafeFile.h"
 #include "todo/TodoFile.h"
 
 #include <QDebug>
 #include <QDir>
-#include <QFileInfo>
-#include <QStandardPaths>
 
 TodoModel::TodoModel(const QString &path, QObject *parent)
     : QAbstractListModel(parent)
@@ -21,7 +20,7 @@ TodoModel::~TodoModel() = default;
 
 QString TodoModel::defaultPath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + QLatin1String("/todo.json");
+    return AppIdentity::dataFile(QStringLiteral("todo.json"));
 }
 
 int TodoModel::rowCount(const QModelIndex &parent) const
@@ -75,48 +74,15 @@ int TodoModel::completedCount() const
 void TodoModel::load()
 {
     AtomicSave::removeStaleTemporaries(m_path);
+    m_file = DamagedFile(m_path, QStringLiteral("to-do"));
     const SafeFile::Result file = SafeFile::read(m_path, SafeFile::textCap);
-    switch (file.status) {
-    case SafeFile::Status::Missing:
-        return;
-    case SafeFile::Status::Ok:
-        break;
-    case SafeFile::Status::TooLarge:
-        // Far beyond any list a person keeps, but still the user's: copy it aside.
-        m_copyPending = true;
-        readyToReplace();
-        return;
-    case SafeFile::Status::NotRegular:
-    case SafeFile::Status::Unreadable:
-        m_keepFile = true;
-        FileNotice::ignored(m_path,
-                            QStringLiteral("it cannot be read; to-do changes are kept in memory only"));
+    if (!file.ok()) {
+        m_file.read(file.status);
         return;
     }
     TodoFile::Parsed parsed = TodoFile::parse(file.data, QDate::currentDate());
     m_tasks = std::move(parsed.tasks);
-    if (parsed.lostSomething) {
-        // Copied now, while the file is as it was read; a failed copy is tried
-        // again before the first save, which waits for it.
-        m_copyPending = true;
-        readyToReplace();
-    }
-}
-
-bool TodoModel::readyToReplace()
-{
-    if (m_keepFile)
-        return false;
-    if (!m_copyPending)
-        return true;
-    m_keptCopy = AtomicSave::keepCopy(m_path, QStringLiteral("could not be fully read"));
-    if (m_keptCopy.isEmpty()) {
-        FileNotice::ignored(m_path, QStringLiteral("it could not be fully read and no copy of it can be kept;"
-                                                   " it is not replaced"));
-        return false;
-    }
-    m_copyPending = false;
-    return true;
+    m_file.read(file.status, !parsed.lostSomething);
 }
 
 void TodoModel::setSaved(bool saved)
@@ -129,11 +95,7 @@ void TodoModel::setSaved(bool saved)
 
 void TodoModel::save()
 {
-    // The folder or FIFO that stood in the file's place is gone: the list can
-    // be saved there without replacing anything of the user's.
-    if (m_keepFile && !QFileInfo::exists(m_path) && !QFileInfo(m_path).isSymLink())
-        m_keepFile = false;
-    if (!readyToReplace()) {
+    if (!m_file.mayReplace()) {
         setSaved(false);
         return;
     }

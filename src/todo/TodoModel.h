@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/DamagedFile.h"
 #include "todo/TodoTask.h"
 
 #include <QAbstractListModel>
@@ -42,7 +43,7 @@ public:
     // The last save reached the disk (true before any save).
     bool isSaved() const { return m_saved; }
     // Where the copy of a file that could not be fully read was kept; empty when none.
-    QString keptCopy() const { return m_keptCopy; }
+    QString keptCopy() const { return m_file.keptCopy(); }
 
 public Q_SLOTS:
     void addTask(const QString &title);
@@ -63,18 +64,11 @@ Q_SIGNALS:
 private:
     void load();
     void save();
-    // Writes nothing over a file that must be kept until a copy of it exists.
-    bool readyToReplace();
     void setSaved(bool saved);
     bool isValidRow(int row) const { return row >= 0 && row < m_tasks.size(); }
 
     QString m_path;
     QList<TodoTask> m_tasks;
-    // The file could not be fully understood and no copy of it exists yet.
-    bool m_copyPending = false;
-    // The path holds something that is not a file of ours to replace (a folder,
-    // a FIFO, an unreadable file): changes stay in memory.
-    bool m_keepFile = false;
+    DamagedFile m_file;
     bool m_saved = true;
-    QString m_keptCopy;
 };

@@ -50,13 +50,12 @@ TodoPanel::TodoPanel(TodoModel *model, QWidget *parent)
 
     buildContent();
     m_frame->attachGrip(m_grip);
-    connect(m_frame, &FrameController::dragStarting, this, &TodoPanel::savePanelGeometry);
-    connect(m_frame, &FrameController::moveFinished, this, &TodoPanel::savePanelGeometry);
-    connect(m_frame, &FrameController::resizeFinished, this, [this] {
-        // The width decides which titles wrap, so the height follows it.
-        refreshState();
-        savePanelGeometry();
+    m_frame->setGeometryStore([this] {
+        if (geometry().isValid())
+            Settings::instance()->setValue(SettingsKeys::todoGeometry, geometry());
     });
+    // The width decides which titles wrap, so the height follows it (before the geometry is written).
+    connect(m_frame, &FrameController::resizeFinished, this, &TodoPanel::refreshState);
 
     m_hover->watchChildren();
     connect(m_hover, &HoverTracker::hoverChanged, this, &TodoPanel::hoverChanged);
@@ -334,12 +333,7 @@ void TodoPanel::setPeerRectsProvider(FrameController::PeerProvider provider)
 
 void TodoPanel::setLayoutLocked(bool locked)
 {
-    m_frame->endResize();
     m_frame->setLocked(locked);
-    if (locked && QWidget::mouseGrabber() == m_grip)
-        m_grip->releaseMouse();
-    m_grip->setEnabled(!locked);
-    m_grip->setVisible(!locked);
 }
 
 bool TodoPanel::isLayoutLocked() const
@@ -363,9 +357,7 @@ void TodoPanel::setCompositing(bool composited)
 
 void TodoPanel::savePanelGeometry()
 {
-    if (!PanelFrame::mayStoreGeometry(this) || !geometry().isValid())
-        return;
-    Settings::instance()->setValue(SettingsKeys::todoGeometry, geometry());
+    m_frame->storeGeometry();
 }
 
 void TodoPanel::restorePanelGeometry(const QRect &defaultRect)

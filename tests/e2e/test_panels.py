@@ -30,6 +30,9 @@ def body(session, root):
     if not check(all(t in windows for t in CATEGORIES + [CUSTOM]), "every panel is shown, its title translated"):
         return
     check(not {"Documents", "Folders", "Images"} & set(windows), "no title is left untranslated")
+    # The window class is the name people read, whatever the stored files are called.
+    wm_class = session.run("xprop", "-id", str(session.window_ids(app.pid)[CUSTOM]), "WM_CLASS").stdout
+    check(wm_class.strip().endswith('"larkspan", "Larkspan"'), f"the window class is Larkspan: {wm_class}")
 
     category = {t: windows[t] for t in CATEGORIES}
     right = WORK[0] + WORK[2]

@@ -28,7 +28,7 @@ def free_point(windows, size):
 
 def covering_windows(session, pid):
     """Visible windows of the program as large as the whole screen: the drop surfaces."""
-    found = session.run("xdotool", "search", "--onlyvisible", "--pid", str(pid), "--class", "brim-vale").stdout.split()
+    found = session.run("xdotool", "search", "--onlyvisible", "--pid", str(pid), "--class", "Larkspan").stdout.split()
     return [w for w in found if session.geometry(w)[2:] >= session.size]
 
 
