@@ -72,7 +72,7 @@ private Q_SLOTS:
     void init()
     {
         m_env = std::make_unique<TestEnvironment>();
-        QSettings().clear();
+        TestEnvironment::settings().clear();
     }
 
     // GNOME's desktop icons extension is disabled while the icons are hidden,
