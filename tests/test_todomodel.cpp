@@ -13,6 +13,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -222,8 +223,9 @@ private Q_SLOTS:
 
     void unreadablePathIsNeverReplaced()
     {
-        // A folder where the file belongs: nothing of ours to replace.
-        QVERIFY(QDir().mkpath(path()));
+        // A FIFO where the file belongs: nothing of ours to replace.
+        QVERIFY(QDir().mkpath(m_env->appConfigDir()));
+        QCOMPARE(::mkfifo(QFile::encodeName(path()).constData(), 0600), 0);
         QTest::ignoreMessage(QtWarningMsg,
                              QRegularExpression("cannot be read; to-do changes are kept in memory only"));
         auto model = open();
@@ -232,7 +234,7 @@ private Q_SLOTS:
         QCOMPARE(titles(*model), QStringList{"In memory"});
         QCOMPARE(counts.size(), 1);
         QVERIFY(!model->isSaved());
-        QVERIFY(QFileInfo(path()).isDir());
+        QVERIFY(!QFileInfo(path()).isFile());
     }
 
     void changes_data()
