@@ -93,9 +93,9 @@ private Q_SLOTS:
         row("dot in folder name only", "", "/d/v1.2/readme", OtherCategory);
         row("trailing dot", "", "/d/odd.", OtherCategory);
 
-        const QByteArray images = "[ Images ]\nextensions=.PSD, xcf\n";
-        row("section any case, dots removed", images, "/d/a.psd", ImagesCategory);
-        row("new extension", images, "/d/a.XCF", ImagesCategory);
+        const QByteArray images = "[ Images ]\nextensions=.PSD, .xcf\n";
+        row("section any case", images, "/d/a.psd", ImagesCategory);
+        row("new extension, dots removed", images, "/d/a.XCF", ImagesCategory);
         row("overrides builtin", "[code]\nextensions=psd\n", "/d/a.psd", CodeCategory);
         row("unknown section ignored", "[music]\nextensions=mp3\n", "/d/a.mp3", AudioCategory);
         row("later section wins", "[audio]\nextensions=xyz\n[video]\nextensions=xyz\n", "/d/a.xyz",

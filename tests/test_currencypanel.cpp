@@ -156,6 +156,9 @@ private Q_SLOTS:
         QCOMPARE(panel.field<CurrencyCombo>("To")->currentText(), "USD");
         QCOMPARE(panel.field("Amount")->text(), "100");
         QCOMPARE(panel.field("Result")->text(), "25.00");
+        Panel restarted; // the chosen pair is kept
+        QCOMPARE(restarted.field<CurrencyCombo>("From")->currentText(), "CNY");
+        QCOMPARE(restarted.field<CurrencyCombo>("To")->currentText(), "USD");
     }
 
     void sameCurrency()

@@ -185,6 +185,11 @@ private Q_SLOTS:
             else
                 QCOMPARE(Settings::instance()->value(group + "/keepOnTop").toBool(), pinned);
         }
+        // A locked panel kept its place aside while pinned; unpinned, it goes back there.
+        const QPoint locked = m_a->pos() + QPoint(30, 20);
+        m_a->setProperty(DesktopLayer::lockedPositionProperty, locked);
+        m_layer->setKeepOnTop(m_a.get(), false);
+        QCOMPARE(m_a->pos(), locked);
     }
 
     void layersMissingAreSaidOnce_data()

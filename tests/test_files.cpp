@@ -34,6 +34,7 @@ private Q_SLOTS:
         QTest::newRow("folder") << "folder" << int(Status::NotRegular) << QByteArray();
         // Read plainly, /dev/zero would be read until memory runs out.
         QTest::newRow("device") << "device" << int(Status::NotRegular) << QByteArray();
+        QTest::newRow("at the cap") << "cap" << int(Status::Ok) << QByteArray(100, 'x');
         QTest::newRow("over the cap") << "large" << int(Status::TooLarge) << QByteArray();
     }
 
@@ -47,6 +48,7 @@ private Q_SLOTS:
         const QString dir = env.home() + '/';
         env.writeFile("regular", "hello\n");
         env.writeFile("empty", {});
+        env.writeFile("cap", QByteArray(100, 'x'));
         env.writeFile("large", QByteArray(101, 'x'));
         QVERIFY(QFile::link(dir + "regular", dir + "link"));
         QVERIFY(QFile::link(dir + "nowhere", dir + "dangling"));

@@ -455,11 +455,6 @@ private Q_SLOTS:
         QVERIFY(!late.isVisible());
         set->showCompanions();
         QVERIFY(!late.isVisible());
-
-        // A panel's request to quit is the set's, for its owner to decide.
-        QSignalSpy quit(set, &PanelSet::quitRequested);
-        Q_EMIT set->panel("images")->quitRequested();
-        QCOMPARE(quit.count(), 1);
     }
 
     void rolledUpKeepsFullHeight()

@@ -9,7 +9,6 @@
 #include "todo/TodoMetrics.h"
 #include "todo/TodoModel.h"
 #include "todo/TodoPanel.h"
-#include "todo/TodoStyle.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,7 +19,6 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
-#include <QPainter>
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
@@ -416,13 +414,9 @@ private Q_SLOTS:
     void headerTitleStandsByItsGlyph()
     {
         QFETCH(bool, rightToLeft);
-        QImage image(340, 174, QImage::Format_ARGB32);
-        image.fill(Qt::black);
-        QPainter painter(&image);
-        // The painter follows the widget's direction, as in the panel.
-        painter.setLayoutDirection(rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
-        TodoStyle::paint(&painter, {image.size(), rightToLeft, true, "To-do", 0});
-        painter.end();
+        QApplication::setLayoutDirection(rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
+        QVERIFY(makePanel({}));
+        const QImage image = m_panel->grab().toImage();
         // Light title pixels just after the glyph, none in the middle of the band.
         int nearGlyph = 0;
         int middle = 0;
