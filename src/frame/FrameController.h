@@ -1,7 +1,7 @@
 #pragma once
 
-#include "panels/GuideOverlay.h"
-#include "panels/PanelFrame.h"
+#include "frame/GuideOverlay.h"
+#include "frame/PanelFrame.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,9 +1,9 @@
 #include "FrameController.h"
 
-#include "panels/GuideOverlay.h"
-#include "panels/PanelFrame.h"
-#include "panels/ScreenFit.h"
-#include "panels/Snapping.h"
+#include "frame/GuideOverlay.h"
+#include "frame/PanelFrame.h"
+#include "frame/ScreenFit.h"
+#include "frame/Snapping.h"
 
 #include <QMouseEvent>
 #include <QScreen>
