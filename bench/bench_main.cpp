@@ -1,9 +1,9 @@
 // Measures the desktop model's reload on generated desktops and the layout
 // store's save. Run: QT_QPA_PLATFORM=offscreen build/bench/larkspan_bench
 #include "BenchDesktop.h"
+#include "frame/Snapping.h"
 #include "panels/ItemPlacement.h"
 #include "panels/PanelLayoutStore.h"
-#include "panels/Snapping.h"
 #include "panels/TidyLayout.h"
 #include "shell/DesktopModel.h"
 #include "shell/freedesktop/FreedesktopDesktopSource.h"

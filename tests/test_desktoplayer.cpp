@@ -5,12 +5,8 @@
 #include "shell/freedesktop/FreedesktopWindowStacking.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QContextMenuEvent>
-#include <QMenu>
 #include <QProcess>
 #include <QSettings>
-#include <QTimer>
 #include <QWidget>
 #include <QtTest>
 
@@ -24,7 +20,7 @@ using Layer = WindowStacking::Layer;
 // Other programs' windows, far from the ids the offscreen platform hands out.
 constexpr WId desktopId = 900001, otherId = 900002, keptBelowId = 900003, elsewhereId = 900004;
 
-// A panel that remembers the context-menu events that reached it.
+// A panel window of the program.
 class Panel : public QWidget
 {
 public:
@@ -33,16 +29,12 @@ public:
     {
         resize(200, 150);
     }
-    int menuEvents = 0;
     // What Qt does when it must change what cannot be changed on a live window.
     void recreate()
     {
         destroy();
         create();
     }
-
-protected:
-    void contextMenuEvent(QContextMenuEvent *) override { ++menuEvents; }
 };
 
 } // namespace
@@ -296,42 +288,6 @@ private Q_SLOTS:
         m_b.reset();
         m_layer->restack();
         QVERIFY(m_fake->log.isEmpty());
-    }
-
-    void titleBandMenu_data()
-    {
-        QTest::addColumn<int>("y");
-        QTest::addColumn<Qt::ContextMenuPolicy>("policy");
-        QTest::addColumn<bool>("menuShown");
-
-        QTest::newRow("title band") << 10 << Qt::DefaultContextMenu << true;
-        QTest::newRow("last line of the band") << 43 << Qt::DefaultContextMenu << true;
-        QTest::newRow("below the band") << 44 << Qt::DefaultContextMenu << false;
-        QTest::newRow("custom menu policy") << 10 << Qt::CustomContextMenu << false;
-    }
-
-    void titleBandMenu()
-    {
-        QFETCH(int, y);
-        QFETCH(Qt::ContextMenuPolicy, policy);
-        QFETCH(bool, menuShown);
-        setUpTwoPanels();
-        m_a->setContextMenuPolicy(policy);
-
-        QStringList shown; // the actions of the menu that came up
-        QTimer::singleShot(0, this, [&shown] {
-            if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
-                for (const QAction *action : menu->actions())
-                    shown.append(action->objectName());
-                menu->close();
-            }
-        });
-        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(20, y), m_a->mapToGlobal(QPoint(20, y)));
-        QApplication::sendEvent(m_a.get(), &event);
-        QCoreApplication::processEvents();
-
-        QCOMPARE(shown, menuShown ? QStringList{DesktopLayer::alwaysOnTopActionName} : QStringList());
-        QCOMPARE(m_a->menuEvents, !menuShown && policy == Qt::DefaultContextMenu ? 1 : 0);
     }
 
     void withoutWindowManager_data()

@@ -1,6 +1,6 @@
 #include "base/AppStyle.h"
 #include "categories/CategoryRules.h"
-#include "panels/GlyphEngine.h"
+#include "frame/GlyphEngine.h"
 
 #include <QPainter>
 #include <QtTest>

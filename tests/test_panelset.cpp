@@ -8,8 +8,8 @@
 #include "panels/ItemPlacement.h"
 #include "panels/LooseItems.h"
 #include "panels/PanelLayoutStore.h"
-#include "panels/PanelSet.h"
 #include "panels/TidyLayout.h"
+#include "panelset/PanelSet.h"
 #include "shell/DesktopLayer.h"
 #include "shell/DesktopModel.h"
 

@@ -1,4 +1,4 @@
-#include "panels/ScreenFit.h"
+#include "frame/ScreenFit.h"
 
 #include <QtTest>
 

@@ -6,8 +6,8 @@
 #include "panels/ItemDragView.h"
 #include "panels/ItemPlacement.h"
 #include "panels/PanelLayoutStore.h"
-#include "panels/PanelSet.h"
 #include "panels/SearchTrigger.h"
+#include "panelset/PanelSet.h"
 #include "shell/DesktopModel.h"
 
 #include <QApplication>

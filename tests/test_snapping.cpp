@@ -1,5 +1,5 @@
-#include "panels/GuideOverlay.h"
-#include "panels/Snapping.h"
+#include "frame/GuideOverlay.h"
+#include "frame/Snapping.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -2,7 +2,7 @@
 #include "TestEnvironment.h"
 #include "base/Settings.h"
 #include "base/SettingsKeys.h"
-#include "panels/GlyphButton.h"
+#include "frame/GlyphButton.h"
 #include "todo/TodoContextMenu.h"
 #include "todo/TodoDelegate.h"
 #include "todo/TodoFilter.h"

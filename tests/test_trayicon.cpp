@@ -10,7 +10,7 @@
 #include "panels/IconPanel.h"
 #include "panels/ItemPlacement.h"
 #include "panels/PanelLayoutStore.h"
-#include "panels/PanelSet.h"
+#include "panelset/PanelSet.h"
 #include "shell/DesktopModel.h"
 #include "shell/Platform.h"
 #include "shell/ShellDesktop.h"

@@ -15,7 +15,7 @@
 #include "fakes/FakeWindowStacking.h"
 #include "panels/IconPanel.h"
 #include "panels/ItemDragView.h"
-#include "panels/PanelSet.h"
+#include "panelset/PanelSet.h"
 #include "search/QuickSearch.h"
 #include "shell/DesktopModel.h"
 #include "shortcuts/DesktopShortcut.h"

@@ -1,4 +1,4 @@
 // Built only by the layers_upward_include test, which passes when this file
-// fails to compile: the base layer sees no header of the panels layer above
+// fails to compile: the base layer sees no header of the panel set layer above
 // it, precompiled headers or not.
-#include "panels/PanelSet.h"
+#include "panelset/PanelSet.h"

@@ -4,7 +4,7 @@
 #include "base/l10n/L10n.h"
 #include "currency/CurrencyFeature.h"
 #include "panels/ItemPlacement.h"
-#include "panels/PanelSet.h"
+#include "panelset/PanelSet.h"
 #include "search/QuickSearch.h"
 #include "shell/AutostartEntry.h"
 #include "shell/CompositorWatch.h"

@@ -6,7 +6,7 @@
 #include "currency/AmountValidator.h"
 #include "currency/CurrencyButton.h"
 #include "currency/CurrencyStyle.h"
-#include "panels/HoverTracker.h"
+#include "frame/HoverTracker.h"
 
 #include <QApplication>
 #include <QClipboard>

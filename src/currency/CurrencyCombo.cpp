@@ -5,8 +5,8 @@
 #include "currency/CurrencyCodes.h"
 #include "currency/CurrencyStyle.h"
 #include "currency/DropDownComboStyle.h"
-#include "panels/CompositorShape.h"
-#include "panels/PanelStyle.h"
+#include "frame/CompositorShape.h"
+#include "frame/PanelStyle.h"
 
 #include <QListView>
 #include <QPainter>

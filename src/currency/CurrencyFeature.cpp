@@ -5,9 +5,9 @@
 #include "base/l10n/L10n.h"
 #include "currency/CurrencyPanel.h"
 #include "currency/RateEndpoint.h"
-#include "panels/PanelSet.h"
-#include "panels/ScreenFit.h"
-#include "panels/TidyLayout.h"
+#include "frame/CompanionHost.h"
+#include "frame/ScreenFit.h"
+#include "frame/WindowRoom.h"
 #include "shell/DesktopLayer.h"
 
 #include <QAction>
@@ -22,7 +22,7 @@ bool wanted()
 
 } // namespace
 
-CurrencyFeature::CurrencyFeature(PanelSet *panels, DesktopLayer *layer, CompositorWatch *compositor,
+CurrencyFeature::CurrencyFeature(CompanionHost *panels, DesktopLayer *layer, CompositorWatch *compositor,
                                  QObject *parent)
     : QObject(parent)
     , m_panels(panels)
@@ -42,12 +42,12 @@ CurrencyFeature::CurrencyFeature(PanelSet *panels, DesktopLayer *layer, Composit
             ScreenFit::fitInside(m_panel->geometry(), ScreenFit::availableAreas(), m_panel->minimumSize()));
     }
     m_panel->setLayoutLocked(panels->isLayoutLocked());
-    connect(panels, &PanelSet::layoutLockChanged, m_panel, [panel = m_panel](bool locked) {
+    connect(panels, &CompanionHost::layoutLockChanged, m_panel, [panel = m_panel](bool locked) {
         panel->setLayoutLocked(locked);
         if (locked)
             panel->storePanelGeometry();
     });
-    connect(panels, &PanelSet::tidied, m_panel, &CurrencyPanel::storePanelGeometry);
+    connect(panels, &CompanionHost::tidied, m_panel, &CurrencyPanel::storePanelGeometry);
     connect(m_panel, &CurrencyPanel::hideRequested, this, [this] { setVisible(false); });
     panels->addCompanion(m_panel, wanted);
     if (m_layer)
@@ -95,6 +95,6 @@ void CurrencyFeature::setVisible(bool visible)
 
 QRect CurrencyFeature::defaultGeometry() const
 {
-    return TidyLayout::freeSpot(CurrencyPanel::defaultPanelSize, m_panel->minimumSize(),
-                                TidyLayout::workArea(), m_panels->occupiedRects(m_panel));
+    return WindowRoom::freeSpot(CurrencyPanel::defaultPanelSize, m_panel->minimumSize(),
+                                WindowRoom::workArea(), m_panels->occupiedRects(m_panel));
 }

@@ -5,7 +5,7 @@
 class CompositorWatch;
 class CurrencyPanel;
 class DesktopLayer;
-class PanelSet;
+class CompanionHost;
 class QAction;
 
 // The currency converter as part of the program: its panel joins the panel
@@ -18,7 +18,7 @@ class CurrencyFeature : public QObject
 
 public:
     // compositor: the program's watch, which the panel follows.
-    CurrencyFeature(PanelSet *panels, DesktopLayer *layer, CompositorWatch *compositor,
+    CurrencyFeature(CompanionHost *panels, DesktopLayer *layer, CompositorWatch *compositor,
                     QObject *parent = nullptr);
     ~CurrencyFeature() override;
 
@@ -37,7 +37,7 @@ protected:
 private:
     QRect defaultGeometry() const;
 
-    PanelSet *m_panels;
+    CompanionHost *m_panels;
     DesktopLayer *m_layer;
     CurrencyPanel *m_panel;
     QAction *m_action;

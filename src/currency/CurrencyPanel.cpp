@@ -11,12 +11,12 @@
 #include "currency/CurrencyHeaderIcon.h"
 #include "currency/CurrencyStyle.h"
 #include "currency/RateClient.h"
-#include "panels/CompositorShape.h"
-#include "panels/GlyphButton.h"
-#include "panels/HoverTracker.h"
-#include "panels/PanelFrame.h"
-#include "panels/PanelStyle.h"
-#include "panels/ResizeGrip.h"
+#include "frame/CompositorShape.h"
+#include "frame/GlyphButton.h"
+#include "frame/HoverTracker.h"
+#include "frame/PanelFrame.h"
+#include "frame/PanelStyle.h"
+#include "frame/ResizeGrip.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

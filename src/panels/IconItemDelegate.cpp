@@ -1,7 +1,7 @@
 #include "IconItemDelegate.h"
 
 #include "base/NameElide.h"
-#include "panels/PanelStyle.h"
+#include "frame/PanelStyle.h"
 
 #include <QApplication>
 #include <QListView>

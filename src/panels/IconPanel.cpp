@@ -1,17 +1,17 @@
 #include "IconPanel.h"
 
 #include "base/l10n/L10n.h"
-#include "panels/HoverTracker.h"
+#include "frame/HoverTracker.h"
+#include "frame/PanelFrame.h"
+#include "frame/ResizeGrip.h"
+#include "frame/TitleButtons.h"
+#include "frame/TitleEditor.h"
 #include "panels/ItemDragView.h"
 #include "panels/PanelContent.h"
-#include "panels/PanelFrame.h"
 #include "panels/PanelLayoutStore.h"
 #include "panels/PanelMenu.h"
 #include "panels/PanelMetrics.h"
 #include "panels/PanelSort.h"
-#include "panels/ResizeGrip.h"
-#include "panels/TitleButtons.h"
-#include "panels/TitleEditor.h"
 #include "shell/DesktopModel.h"
 
 #include <QCloseEvent>

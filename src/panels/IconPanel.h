@@ -1,11 +1,11 @@
 #pragma once
 
-#include "panels/FrameController.h"
+#include "frame/FrameController.h"
+#include "frame/PanelStyle.h"
 #include "panels/IconPanelOptions.h"
 #include "panels/PanelGeometry.h"
 #include "panels/PanelMetrics.h"
 #include "panels/PanelSettings.h"
-#include "panels/PanelStyle.h"
 #include "panels/SearchTrigger.h"
 
 #include <QPointer>

@@ -1,8 +1,8 @@
 #include "ItemDragView.h"
 
 #include "base/AppStyle.h"
+#include "frame/PanelStyle.h"
 #include "panels/PanelMetrics.h"
-#include "panels/PanelStyle.h"
 
 #include <QDrag>
 #include <QIcon>

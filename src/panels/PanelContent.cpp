@@ -1,14 +1,14 @@
 #include "PanelContent.h"
 
 #include "categories/CategoryRules.h"
+#include "frame/PanelScrollStyle.h"
+#include "frame/PanelStyle.h"
 #include "panels/CategoryFilter.h"
 #include "panels/DropController.h"
 #include "panels/IconItemDelegate.h"
 #include "panels/ItemDragView.h"
 #include "panels/PanelLayoutStore.h"
-#include "panels/PanelScrollStyle.h"
 #include "panels/PanelSort.h"
-#include "panels/PanelStyle.h"
 #include "shell/DesktopModel.h"
 
 #include <QApplication>

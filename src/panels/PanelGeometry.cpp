@@ -1,9 +1,9 @@
 #include "PanelGeometry.h"
 
+#include "frame/PanelStyle.h"
+#include "frame/ScreenFit.h"
 #include "panels/PanelMetrics.h"
 #include "panels/PanelSettings.h"
-#include "panels/PanelStyle.h"
-#include "panels/ScreenFit.h"
 
 #include <QWidget>
 

@@ -2,11 +2,7 @@
 
 #include "panels/PanelMetrics.h"
 
-#include <QGuiApplication>
-#include <QScreen>
-
 #include <algorithm>
-#include <tuple>
 
 namespace TidyLayout {
 
@@ -37,22 +33,6 @@ int listNaturalHeight(int itemCount)
 }
 
 } // namespace
-
-QRect workAreaFor(const QRect &available)
-{
-    return available.adjusted(workAreaInset, workAreaInset, -workAreaInset, -workAreaInset);
-}
-
-QRect primaryAvailable()
-{
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    return screen ? screen->availableGeometry() : noScreenArea;
-}
-
-QRect workArea()
-{
-    return workAreaFor(primaryAvailable());
-}
 
 QSize smallestGridPanelSize(int iconSize)
 {
@@ -241,73 +221,6 @@ QList<LayoutRecord> mergeUserPlaced(const QList<LayoutRecord> &layout, const QHa
     return merged;
 }
 
-namespace {
-
-// Whether r keeps `gap` from every occupied rectangle.
-bool isClear(const QRect &r, const QList<QRect> &occupied)
-{
-    const QRect padded = r.adjusted(-gap, -gap, gap, gap);
-    return std::none_of(occupied.cbegin(), occupied.cend(),
-                        [&padded](const QRect &o) { return o.isValid() && padded.intersects(o); });
-}
-
-// Sizes to try, largest first: the full size, then lower, then narrower.
-QList<QSize> shrinkSteps(QSize size, QSize minimum, const QRect &area)
-{
-    const int w = std::min(size.width(), area.width());
-    const int h = std::min(size.height(), area.height());
-    const int minW = std::min(std::max(minimum.width(), 1), w);
-    const int minH = std::min(std::max(minimum.height(), 1), h);
-    QList<QSize> steps;
-    for (const int width : {w, minW}) {
-        for (const int height : {h, std::max(minH, h * 3 / 4), std::max(minH, h / 2), minH}) {
-            if (!steps.contains(QSize(width, height)))
-                steps.append(QSize(width, height));
-        }
-    }
-    return steps;
-}
-
-// The clear rectangle of the largest possible size with the lowest cost, where
-// candidates stand at the area's edges, beside every occupied rectangle and at the anchor.
-template<typename Cost>
-std::optional<QRect> bestFreeRect(QSize size, QSize minimum, const QRect &area, const QList<QRect> &occupied,
-                                  QPoint anchor, Cost cost)
-{
-    if (area.isEmpty() || size.isEmpty())
-        return std::nullopt;
-    for (const QSize &s : shrinkSteps(size, minimum, area)) {
-        QList<int> xs{anchor.x(), area.left(), area.right() + 1 - s.width()};
-        QList<int> ys{anchor.y(), area.top(), area.bottom() + 1 - s.height()};
-        for (const QRect &o : occupied) {
-            xs << o.left() - gap - s.width() << o.right() + 1 + gap;
-            ys << o.top() - gap - s.height() << o.bottom() + 1 + gap;
-        }
-        std::optional<QRect> best;
-        for (const int x : std::as_const(xs)) {
-            for (const int y : std::as_const(ys)) {
-                const QRect candidate(QPoint(x, y), s);
-                if (area.contains(candidate) && isClear(candidate, occupied) &&
-                    (!best || cost(candidate) < cost(*best)))
-                    best = candidate;
-            }
-        }
-        if (best)
-            return best;
-    }
-    return std::nullopt;
-}
-
-} // namespace
-
-std::optional<QRect> freeRectNear(QSize size, QSize minimum, const QRect &area, const QList<QRect> &occupied,
-                                  QPoint anchor)
-{
-    return bestFreeRect(size, minimum, area, occupied, anchor, [anchor](const QRect &r) {
-        return qint64(std::abs(r.left() - anchor.x())) + std::abs(r.top() - anchor.y());
-    });
-}
-
 QList<QRect> layoutCustomPanels(const QList<SizeRequest> &requests, const QRect &area,
                                 const QList<QRect> &occupied)
 {
@@ -320,8 +233,8 @@ QList<QRect> layoutCustomPanels(const QList<SizeRequest> &requests, const QRect 
         const QPoint topRight(area.right() + 1 - request.preferred.width(), area.top());
         // Highest first, then rightmost: custom panels line up beside the category panels.
         std::optional<QRect> rect =
-            bestFreeRect(request.preferred, request.minimum, area, taken, topRight,
-                         [](const QRect &r) { return std::pair(r.top(), -r.right()); });
+            WindowRoom::bestFreeRect(request.preferred, request.minimum, area, taken, topRight,
+                                     [](const QRect &r) { return std::pair(r.top(), -r.right()); });
         if (!rect) {
             // The work area is full: the panel still needs a place, and a cascade
             // keeps it from hiding exactly behind another.
@@ -335,50 +248,6 @@ QList<QRect> layoutCustomPanels(const QList<SizeRequest> &requests, const QRect 
         taken.append(*rect);
     }
     return rects;
-}
-
-QRect freeSpot(QSize size, QSize minimum, const QRect &area, const QList<QRect> &occupied)
-{
-    const auto leftThenTop = [](const QRect &r) {
-        return std::pair(r.left(), r.top());
-    };
-    if (const std::optional<QRect> free =
-            bestFreeRect(size, minimum, area, occupied, area.topLeft(), leftThenTop))
-        return *free;
-    // No room: the spot that hides the least of any one window, then the least
-    // in all (two windows at one corner would hide one of them entirely).
-    const QSize least = shrinkSteps(size, minimum, area).constLast();
-    const auto covered = [&occupied](const QRect &r) {
-        qint64 worst = 0;
-        qint64 sum = 0;
-        for (const QRect &o : occupied) {
-            const QRect common = r.intersected(o);
-            if (common.isEmpty() || o.isEmpty())
-                continue;
-            const qint64 hidden = qint64(common.width()) * common.height();
-            worst = std::max(worst, hidden * 1000 / (qint64(o.width()) * o.height()));
-            sum += hidden;
-        }
-        return std::pair(worst, sum);
-    };
-    QList<int> xs{area.left(), area.right() + 1 - least.width()};
-    QList<int> ys{area.top(), area.bottom() + 1 - least.height()};
-    for (const QRect &o : occupied) {
-        xs << o.left() - gap - least.width() << o.right() + 1 + gap;
-        ys << o.top() - gap - least.height() << o.bottom() + 1 + gap;
-    }
-    QRect best(area.topLeft(), least);
-    for (const int x : std::as_const(xs)) {
-        for (const int y : std::as_const(ys)) {
-            QRect candidate(QPoint(x, y), least);
-            if (!area.contains(candidate))
-                continue;
-            const auto key = std::tuple(covered(candidate), x, y);
-            if (key < std::tuple(covered(best), best.left(), best.top()))
-                best = candidate;
-        }
-    }
-    return best;
 }
 
 } // namespace TidyLayout

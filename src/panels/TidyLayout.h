@@ -1,5 +1,7 @@
 #pragma once
 
+#include "frame/WindowRoom.h"
+
 #include <QHash>
 #include <QList>
 #include <QRect>
@@ -13,9 +15,17 @@
 // Rectangles follow QRect conventions (right = left + width - 1).
 namespace TidyLayout {
 
-inline constexpr int gap = 16;           // between panels, everywhere
-inline constexpr int workAreaInset = 24; // kept free along every screen edge
-inline constexpr int cascadeStep = 44;   // offset between cascaded custom panels
+// The rules of free room every window follows, the panels included.
+using WindowRoom::freeRectNear;
+using WindowRoom::freeSpot;
+using WindowRoom::gap;
+using WindowRoom::noScreenArea;
+using WindowRoom::primaryAvailable;
+using WindowRoom::workArea;
+using WindowRoom::workAreaFor;
+using WindowRoom::workAreaInset;
+
+inline constexpr int cascadeStep = 44; // offset between cascaded custom panels
 
 struct TidyEntry
 {
@@ -33,14 +43,6 @@ struct LayoutRecord
     bool userPlaced = false;
     bool operator==(const LayoutRecord &) const = default;
 };
-
-// The available geometry inset by workAreaInset on every side.
-QRect workAreaFor(const QRect &available);
-// The primary screen's available geometry, or noScreenArea without a screen.
-QRect primaryAvailable();
-inline constexpr QRect noScreenArea{0, 0, 1280, 800};
-// workAreaFor(primaryAvailable()).
-QRect workArea();
 
 // A grid panel one cell wide and one cell high (never below the grid panel's minimum size).
 QSize smallestGridPanelSize(int iconSize);
@@ -65,21 +67,6 @@ QList<int> columnHeights(const QList<TidyEntry> &column, int height);
 // sends every user-placed panel that overlaps another one back to its computed
 // slot, repeating until no user-placed panel overlaps anything.
 QList<LayoutRecord> mergeUserPlaced(const QList<LayoutRecord> &layout, const QHash<int, QRect> &userRects);
-
-// A rectangle inside `area` that keeps `gap` from every rectangle of
-// `occupied`: of `size` if such room exists, otherwise shrunk step by step down
-// to `minimum`; the candidate nearest `anchor` (its top-left corner) wins.
-// None when not even `minimum` fits anywhere.
-std::optional<QRect> freeRectNear(QSize size, QSize minimum, const QRect &area, const QList<QRect> &occupied,
-                                  QPoint anchor);
-
-// The place of a feature window (to-do list, currency converter) in room no
-// other window uses: inside `area`, keeping `gap` from every rectangle of
-// `occupied`, of `size` if such room exists, otherwise shrunk step by step down
-// to `minimum`; the leftmost, then topmost such spot. When not even `minimum`
-// fits anywhere, the spot of that size inside the area that covers the least
-// of the occupied rectangles (leftmost, then topmost, among equals).
-QRect freeSpot(QSize size, QSize minimum, const QRect &area, const QList<QRect> &occupied);
 
 // What a custom panel asks for: its natural size and the least it accepts.
 struct SizeRequest

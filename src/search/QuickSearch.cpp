@@ -1,8 +1,8 @@
 #include "QuickSearch.h"
 
 #include "base/l10n/L10n.h"
-#include "panels/CompositorShape.h"
-#include "panels/PanelStyle.h"
+#include "frame/CompositorShape.h"
+#include "frame/PanelStyle.h"
 #include "panels/SearchTrigger.h"
 #include "search/SearchDelegate.h"
 #include "search/SearchFilter.h"

@@ -1,14 +1,11 @@
 #include "shell/DesktopLayer.h"
 
-#include "base/AppStyle.h"
 #include "base/Settings.h"
 #include "base/l10n/L10n.h"
 #include "shell/Platform.h"
 #include "shell/WindowStacking.h"
 
 #include <QAction>
-#include <QContextMenuEvent>
-#include <QMenu>
 #include <QTimer>
 #include <QWidget>
 
@@ -255,21 +252,6 @@ bool DesktopLayer::eventFilter(QObject *watched, QEvent *event)
         if (auto *widget = qobject_cast<QWidget *>(watched); widget && widget->internalWinId())
             preparePanel(widget);
         break;
-    case QEvent::ContextMenu: {
-        auto *widget = qobject_cast<QWidget *>(watched);
-        auto *menuEvent = static_cast<QContextMenuEvent *>(event);
-        if (widget && isTracked(widget) && widget->contextMenuPolicy() == Qt::DefaultContextMenu &&
-            menuEvent->pos().y() < titleBand) {
-            if (QAction *action = actionOf(widget)) {
-                QMenu menu(widget);
-                menu.setStyleSheet(AppStyle::menuStyleSheet());
-                menu.addAction(action);
-                menu.exec(menuEvent->globalPos());
-                return true;
-            }
-        }
-        break;
-    }
     default:
         break;
     }

@@ -15,7 +15,8 @@ class WindowStacking;
 // above the desktop and below every application window, pinned ones ("Always on
 // top") above everything. Each tracked window gets a checkable action named
 // "panelAlwaysOnTop" whose check state is its pin state; windows with a settings
-// group remember it as group + "/keepOnTop".
+// group remember it as group + "/keepOnTop". Where the user reaches that action
+// is the windows' own business.
 class DesktopLayer : public QObject
 {
     Q_OBJECT
@@ -25,10 +26,6 @@ public:
     static constexpr char alwaysOnTopActionName[] = "panelAlwaysOnTop";
     // Where a locked, pinned window was before it floated; it returns there when unpinned.
     static constexpr char lockedPositionProperty[] = "lockedPanelPosition";
-    // Height of a panel window's title band: the window moves by it, and a
-    // context menu there is the one-entry pin menu.
-    static constexpr int titleBand = 44;
-
     // The steady check, and its pace once the order could not be established
     // this many times in a row.
     static constexpr int checkMs = 300;

@@ -2,7 +2,7 @@
 
 #include "base/AppStyle.h"
 #include "base/NameElide.h"
-#include "panels/CompositorShape.h"
+#include "frame/CompositorShape.h"
 #include "panels/ItemMenu.h"
 #include "panels/ItemMime.h"
 #include "shell/DesktopModel.h"

@@ -1,6 +1,6 @@
 #include "DesktopShortcuts.h"
 
-#include "panels/PanelFrame.h"
+#include "frame/PanelFrame.h"
 #include "panels/PanelLayoutStore.h"
 #include "shell/DesktopLayer.h"
 #include "shell/DesktopModel.h"

@@ -2,7 +2,7 @@
 
 #include "base/AppStyle.h"
 #include "base/l10n/L10n.h"
-#include "panels/PanelFrame.h"
+#include "frame/PanelFrame.h"
 #include "todo/TodoFilter.h"
 #include "todo/TodoModel.h"
 #include "todo/TodoPanel.h"

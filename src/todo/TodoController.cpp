@@ -3,8 +3,8 @@
 #include "base/Settings.h"
 #include "base/SettingsKeys.h"
 #include "base/l10n/L10n.h"
-#include "panels/PanelSet.h"
-#include "panels/TidyLayout.h"
+#include "frame/CompanionHost.h"
+#include "frame/WindowRoom.h"
 #include "shell/DesktopLayer.h"
 #include "todo/TodoModel.h"
 #include "todo/TodoPanel.h"
@@ -20,7 +20,8 @@ constexpr QSize defaultSize{340, 420};
 
 } // namespace
 
-TodoController::TodoController(PanelSet *panels, DesktopLayer *layer, const QString &path, QObject *parent)
+TodoController::TodoController(CompanionHost *panels, DesktopLayer *layer, const QString &path,
+                               QObject *parent)
     : QObject(parent)
     , m_panels(panels)
     , m_layer(layer)
@@ -45,16 +46,16 @@ TodoController::TodoController(PanelSet *panels, DesktopLayer *layer, const QStr
     m_panel->setGuideOverlay(m_panels->guideOverlay());
     m_panel->setPeerRectsProvider([this] { return m_panels->peerRects(m_panel); });
     // Clear of the panels and of the other feature windows.
-    const QRect area = TidyLayout::workArea();
-    m_panel->restorePanelGeometry(TidyLayout::freeSpot(
+    const QRect area = WindowRoom::workArea();
+    m_panel->restorePanelGeometry(WindowRoom::freeSpot(
         defaultSize.boundedTo(area.size()), m_panel->minimumSize(), area, m_panels->occupiedRects(m_panel)));
     m_panel->setLayoutLocked(m_panels->isLayoutLocked());
-    connect(m_panels, &PanelSet::layoutLockChanged, m_panel, [this](bool locked) {
+    connect(m_panels, &CompanionHost::layoutLockChanged, m_panel, [this](bool locked) {
         m_panel->setLayoutLocked(locked);
         if (locked)
             m_panel->savePanelGeometry();
     });
-    connect(m_panels, &PanelSet::tidied, m_panel, &TodoPanel::savePanelGeometry);
+    connect(m_panels, &CompanionHost::tidied, m_panel, &TodoPanel::savePanelGeometry);
     connect(m_panel, &TodoPanel::hideRequested, this, [this] { setVisible(false); });
     QCoreApplication::instance()->installEventFilter(this);
     // "Show all" brings the list back when the user wants it shown.

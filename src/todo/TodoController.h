@@ -4,7 +4,7 @@
 #include <QString>
 
 class DesktopLayer;
-class PanelSet;
+class CompanionHost;
 class QAction;
 class TodoModel;
 class TodoPanel;
@@ -19,7 +19,7 @@ class TodoController : public QObject
 
 public:
     // An empty path keeps the tasks in the default todo.json.
-    TodoController(PanelSet *panels, DesktopLayer *layer, const QString &path = QString(),
+    TodoController(CompanionHost *panels, DesktopLayer *layer, const QString &path = QString(),
                    QObject *parent = nullptr);
     ~TodoController() override;
 
@@ -44,7 +44,7 @@ protected:
 private:
     void showPanel();
 
-    PanelSet *m_panels;
+    CompanionHost *m_panels;
     DesktopLayer *m_layer;
     TodoModel *m_model;
     TodoPanel *m_panel;

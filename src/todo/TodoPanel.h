@@ -1,6 +1,6 @@
 #pragma once
 
-#include "panels/FrameController.h"
+#include "frame/FrameController.h"
 
 #include <QWidget>
 

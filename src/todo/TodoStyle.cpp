@@ -1,9 +1,9 @@
 #include "TodoStyle.h"
 
 #include "base/AppStyle.h"
-#include "panels/GlyphButton.h"
-#include "panels/PanelFrame.h"
-#include "panels/PanelStyle.h"
+#include "frame/GlyphButton.h"
+#include "frame/PanelFrame.h"
+#include "frame/PanelStyle.h"
 #include "todo/TodoMetrics.h"
 
 #include <QFontMetrics>

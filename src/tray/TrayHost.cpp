@@ -1,6 +1,6 @@
 #include "tray/TrayHost.h"
 
-#include "panels/PanelSet.h"
+#include "panelset/PanelSet.h"
 #include "tray/TrayIcon.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 #include "base/AppStyle.h"
 #include "base/l10n/L10n.h"
 #include "panels/PanelMetrics.h"
-#include "panels/PanelSet.h"
+#include "panelset/PanelSet.h"
 #include "shell/DesktopModel.h"
 #include "shell/Platform.h"
 #include "shell/ShellDesktop.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "panels/SharedStyle.h"
+#include "frame/SharedStyle.h"
 
 #include <QProxyStyle>
 

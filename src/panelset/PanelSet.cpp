@@ -4,23 +4,23 @@
 #include "base/SettingsKeys.h"
 #include "base/l10n/L10n.h"
 #include "categories/CategoryRules.h"
+#include "frame/GuideOverlay.h"
 #include "panels/CategoryFilter.h"
-#include "panels/GuideOverlay.h"
 #include "panels/IconPanel.h"
 #include "panels/ItemDragView.h"
 #include "panels/LooseItems.h"
-#include "panels/PanelArrangement.h"
-#include "panels/PanelEdits.h"
 #include "panels/PanelLayoutStore.h"
 #include "panels/PanelMetrics.h"
 #include "panels/TidyLayout.h"
+#include "panelset/PanelArrangement.h"
+#include "panelset/PanelEdits.h"
 #include "shell/DesktopLayer.h"
 #include "shell/DesktopModel.h"
 
 #include <QTimer>
 
 PanelSet::PanelSet(const IconPanelOptions &options, DesktopModel *model, bool perCategory, QObject *parent)
-    : QObject(parent)
+    : CompanionHost(parent)
     , m_options(options)
     , m_model(model)
     , m_perCategory(perCategory)

@@ -1,10 +1,11 @@
 #pragma once
 
-#include "panels/CompanionWindows.h"
+#include "frame/CompanionHost.h"
 #include "panels/IconPanelOptions.h"
 #include "panels/LooseItems.h"
-#include "panels/PanelRoom.h"
 #include "panels/SearchTrigger.h"
+#include "panelset/CompanionWindows.h"
+#include "panelset/PanelRoom.h"
 
 #include <QHash>
 #include <QObject>
@@ -23,7 +24,7 @@ class PanelEdits;
 // Owns every panel window and keeps them in step with the desktop model: one
 // icon panel per category with items and per custom panel (or one for all),
 // placed tidily, with the requests of each panel carried out for the whole set.
-class PanelSet : public QObject
+class PanelSet : public CompanionHost
 {
     Q_OBJECT
 
@@ -42,7 +43,7 @@ public:
     void setHideToTray(bool hide);
     void setIconSize(int px);
     void setLayoutLocked(bool locked);
-    bool isLayoutLocked() const { return m_layoutLocked; }
+    bool isLayoutLocked() const override { return m_layoutLocked; }
     // Commands every panel menu offers; see IconPanel::setSharedActions.
     void setSharedActions(const QList<QAction *> &actions);
     int iconSize() const { return m_options.iconSize; }
@@ -57,19 +58,12 @@ public:
     void setLooseItems(LooseItems *items);
     LooseItems *looseItems() const { return m_loose; }
 
-    // A feature's own window (the to-do list, the currency converter) that shows,
-    // hides and counts with the panels and is a peer for snapping; `wanted` says
-    // whether it belongs on screen when all panels show. The set does not own it.
-    void addCompanion(QWidget *window, std::function<bool()> wanted);
-    // A companion is about to show, or hid itself: it counts like a panel shown
-    // or hidden. One about to show first moves off any window it would cover.
-    void companionShown();
-    void companionHidden();
-    // The windows another panel window snaps to: every visible one but `except`.
-    QList<QRect> peerRects(const QWidget *except) const;
-    // Where a window's default place must not be: every icon panel (expanded)
-    // and every companion but `except` that belongs on screen, shown yet or not.
-    QList<QRect> occupiedRects(const QWidget *except) const;
+    // The feature windows among the panels; see CompanionHost.
+    void addCompanion(QWidget *window, std::function<bool()> wanted) override;
+    void companionShown() override;
+    void companionHidden() override;
+    QList<QRect> peerRects(const QWidget *except) const override;
+    QList<QRect> occupiedRects(const QWidget *except) const override;
 
     // "Tidy panels": re-arranges everything unless the layout is locked.
     void tidy();
@@ -80,7 +74,7 @@ public:
     // creation order (single mode: the one panel).
     QList<IconPanel *> panelsInOrder() const;
     IconPanel *panel(const QString &id) const;
-    GuideOverlay *guideOverlay() const { return m_overlay; }
+    GuideOverlay *guideOverlay() const override { return m_overlay; }
 
     QString panelTitle(const QString &id) const;
 
@@ -93,15 +87,12 @@ Q_SIGNALS:
     // Every panel and companion went off screen, by whatever means (the tray
     // too): windows that only make sense beside them, like an open quick search, go too.
     void panelsHidden();
-    void layoutLockChanged(bool locked);
     // A panel asked to end the program ("Quit", or closing one without a tray).
     void quitRequested();
     // Typing in a panel asks for the quick search; see IconPanel::searchRequested.
     void searchRequested(QWidget *source, const SearchTrigger &trigger);
     // A panel menu is about to show the shared actions: their owner re-reads their state.
     void sharedActionsRefreshRequested();
-    // "Tidy panels" re-arranged the icon panels and placed the companions afresh.
-    void tidied();
 
 private:
     void makePanel(const QString &id);

@@ -1,8 +1,8 @@
 #include "PanelStyle.h"
 
 #include "base/AppStyle.h"
-#include "panels/GlyphEngine.h"
-#include "panels/PanelFrame.h"
+#include "frame/GlyphEngine.h"
+#include "frame/PanelFrame.h"
 
 #include <QBitmap>
 #include <QFontMetrics>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "panels/GuideOverlay.h"
-#include "panels/PanelFrame.h"
+#include "frame/GuideOverlay.h"
+#include "frame/PanelFrame.h"
 
 #include <QObject>
 #include <QPointer>
@@ -9,13 +9,15 @@
 
 #include <functional>
 
+class QContextMenuEvent;
 class QMouseEvent;
 class QWidget;
 
 // Moves a frameless panel window by its title band and resizes it by its edges,
 // snapping to the other panels and the screen while guide lines show, and keeps
 // the lock protocol. It watches the window's mouse events itself; a press
-// still reaches the window afterwards.
+// still reaches the window afterwards. A context menu in the title band is the
+// one "Always on top" entry, unless the window chose a menu policy of its own.
 class FrameController : public QObject
 {
     Q_OBJECT
@@ -76,6 +78,8 @@ private:
     bool mouseMoved(QMouseEvent *event);
     bool mouseReleased(QMouseEvent *event);
     void pointerLeft();
+    // Shows the pin menu for a context menu in the title band; whether it did.
+    bool titleBandMenu(const QContextMenuEvent *event);
     bool gripEvent(QEvent *event);
     void updateGrip();
 

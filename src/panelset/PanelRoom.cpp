@@ -1,8 +1,8 @@
 #include "PanelRoom.h"
 
-#include "panels/CompanionWindows.h"
 #include "panels/IconPanel.h"
 #include "panels/TidyLayout.h"
+#include "panelset/CompanionWindows.h"
 
 #include <algorithm>
 

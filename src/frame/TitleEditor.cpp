@@ -1,7 +1,7 @@
 #include "TitleEditor.h"
 
 #include "base/l10n/L10n.h"
-#include "panels/PanelStyle.h"
+#include "frame/PanelStyle.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

@@ -1,8 +1,8 @@
 #include "TitleButtons.h"
 
 #include "base/l10n/L10n.h"
-#include "panels/GlyphEngine.h"
-#include "panels/PanelButton.h"
+#include "frame/GlyphEngine.h"
+#include "frame/PanelButton.h"
 
 #include <QStyle>
 #include <QWidget>

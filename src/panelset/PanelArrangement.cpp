@@ -1,4 +1,4 @@
-#include "panels/PanelArrangement.h"
+#include "panelset/PanelArrangement.h"
 
 #include "categories/CategoryRules.h"
 #include "panels/IconPanel.h"

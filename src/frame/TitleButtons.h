@@ -1,6 +1,6 @@
 #pragma once
 
-#include "panels/PanelStyle.h"
+#include "frame/PanelStyle.h"
 
 #include <QList>
 #include <QObject>

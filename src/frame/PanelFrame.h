@@ -19,8 +19,9 @@ inline constexpr auto alwaysOnTopActionName = DesktopLayer::alwaysOnTopActionNam
 
 inline constexpr int borderWidth = 6;
 inline constexpr int cornerSize = 18;
-// A press this close to the top moves the window.
-inline constexpr int titleBand = DesktopLayer::titleBand;
+// Height of a panel window's title band: a press this close to the top moves
+// the window, and a context menu there is the one-entry pin menu.
+inline constexpr int titleBand = 44;
 
 // Makes a frameless tool window a panel: it shows without taking focus,
 // always shows tooltips, follows the pointer, and is translucent unless opaque.

@@ -1,10 +1,14 @@
 #include "FrameController.h"
 
-#include "panels/GuideOverlay.h"
-#include "panels/PanelFrame.h"
-#include "panels/ScreenFit.h"
-#include "panels/Snapping.h"
+#include "base/AppStyle.h"
+#include "frame/GuideOverlay.h"
+#include "frame/PanelFrame.h"
+#include "frame/ScreenFit.h"
+#include "frame/Snapping.h"
 
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QWidget>
@@ -190,9 +194,27 @@ bool FrameController::eventFilter(QObject *watched, QEvent *event)
     case QEvent::Leave:
         pointerLeft();
         return false;
+    case QEvent::ContextMenu:
+        return titleBandMenu(static_cast<QContextMenuEvent *>(event));
     default:
         return false;
     }
+}
+
+bool FrameController::titleBandMenu(const QContextMenuEvent *event)
+{
+    if (m_window->contextMenuPolicy() != Qt::DefaultContextMenu || event->pos().y() >= m_titleBand)
+        return false;
+    // The pin is the desktop layer's; a window it does not keep has none.
+    auto *onTop = m_window->findChild<QAction *>(QLatin1String(PanelFrame::alwaysOnTopActionName),
+                                                 Qt::FindDirectChildrenOnly);
+    if (!onTop)
+        return false;
+    QMenu menu(m_window);
+    menu.setStyleSheet(AppStyle::menuStyleSheet());
+    menu.addAction(onTop);
+    menu.exec(event->globalPos());
+    return true;
 }
 
 bool FrameController::gripEvent(QEvent *event)

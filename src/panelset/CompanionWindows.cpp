@@ -1,4 +1,4 @@
-#include "panels/CompanionWindows.h"
+#include "panelset/CompanionWindows.h"
 
 #include <algorithm>
 

@@ -1,0 +1,102 @@
+#include "TestEnvironment.h"
+#include "fakes/FakeWindowStacking.h"
+#include "frame/FrameController.h"
+#include "frame/PanelFrame.h"
+#include "shell/DesktopLayer.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QTimer>
+#include <QWidget>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+// A framed window that remembers the context-menu events that reached it.
+class Panel : public QWidget
+{
+public:
+    Panel()
+        : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint)
+    {
+        resize(200, 150);
+        new FrameController(this);
+    }
+    int menuEvents = 0;
+
+protected:
+    void contextMenuEvent(QContextMenuEvent *) override { ++menuEvents; }
+};
+
+} // namespace
+
+class TestFrameController : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        m_env = std::make_unique<TestEnvironment>();
+        m_layer = std::make_unique<DesktopLayer>(new FakeWindowStacking, false);
+        m_panel = std::make_unique<Panel>();
+        m_layer->track(m_panel.get(), QStringLiteral("panel/documents"));
+        m_panel->show();
+    }
+
+    void cleanup()
+    {
+        m_panel.reset();
+        m_layer.reset();
+        m_env.reset();
+    }
+
+    void titleBandMenu_data()
+    {
+        QTest::addColumn<int>("y");
+        QTest::addColumn<Qt::ContextMenuPolicy>("policy");
+        QTest::addColumn<bool>("menuShown");
+
+        QTest::newRow("title band") << 10 << Qt::DefaultContextMenu << true;
+        QTest::newRow("last line of the band") << PanelFrame::titleBand - 1 << Qt::DefaultContextMenu << true;
+        QTest::newRow("below the band") << PanelFrame::titleBand << Qt::DefaultContextMenu << false;
+        QTest::newRow("custom menu policy") << 10 << Qt::CustomContextMenu << false;
+    }
+
+    // The title band's menu is the one pin entry the desktop layer keeps; below
+    // it, the window's own menu.
+    void titleBandMenu()
+    {
+        QFETCH(int, y);
+        QFETCH(Qt::ContextMenuPolicy, policy);
+        QFETCH(bool, menuShown);
+        m_panel->setContextMenuPolicy(policy);
+
+        QStringList shown; // the actions of the menu that came up
+        QTimer::singleShot(0, this, [&shown] {
+            if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+                for (const QAction *action : menu->actions())
+                    shown.append(action->objectName());
+                menu->close();
+            }
+        });
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(20, y), m_panel->mapToGlobal(QPoint(20, y)));
+        QApplication::sendEvent(m_panel.get(), &event);
+        QCoreApplication::processEvents();
+
+        QCOMPARE(shown, menuShown ? QStringList{PanelFrame::alwaysOnTopActionName} : QStringList());
+        QCOMPARE(m_panel->menuEvents, !menuShown && policy == Qt::DefaultContextMenu ? 1 : 0);
+    }
+
+private:
+    std::unique_ptr<TestEnvironment> m_env;
+    std::unique_ptr<DesktopLayer> m_layer;
+    std::unique_ptr<Panel> m_panel;
+};
+
+QTEST_MAIN(TestFrameController)
+#include "test_framecontroller.moc"
