@@ -1,4 +1,4 @@
-#include "base/AppStyle.h"
+#include "look/AppStyle.h"
 #include "shell/Platform.h"
 #include "tray/AppIcon.h"
 

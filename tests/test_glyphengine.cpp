@@ -1,5 +1,5 @@
-#include "base/AppStyle.h"
 #include "categories/CategoryRules.h"
+#include "look/AppStyle.h"
 #include "panels/GlyphEngine.h"
 
 #include <QPainter>

@@ -4,7 +4,6 @@
 // assistive technology.
 #include "PanelTestHome.h"
 #include "app/Organiser.h"
-#include "base/AppStyle.h"
 #include "base/l10n/L10n.h"
 #include "currency/CurrencyFeature.h"
 #include "currency/CurrencyPanel.h"
@@ -13,6 +12,7 @@
 #include "fakes/FakeCompositorWatch.h"
 #include "fakes/FakeIconSwitch.h"
 #include "fakes/FakeWindowStacking.h"
+#include "look/AppStyle.h"
 #include "panels/IconPanel.h"
 #include "panels/ItemDragView.h"
 #include "panels/PanelSet.h"

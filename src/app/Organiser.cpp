@@ -1,8 +1,8 @@
 #include "app/Organiser.h"
 
-#include "base/AccessibleWindows.h"
 #include "base/l10n/L10n.h"
 #include "currency/CurrencyFeature.h"
+#include "look/AccessibleWindows.h"
 #include "panels/ItemPlacement.h"
 #include "panels/PanelSet.h"
 #include "search/QuickSearch.h"

@@ -1,10 +1,10 @@
 #include "CurrencyCombo.h"
 
-#include "base/AppStyle.h"
 #include "base/l10n/L10n.h"
 #include "currency/CurrencyCodes.h"
 #include "currency/CurrencyStyle.h"
 #include "currency/DropDownComboStyle.h"
+#include "look/AppStyle.h"
 #include "panels/CompositorShape.h"
 #include "panels/PanelStyle.h"
 

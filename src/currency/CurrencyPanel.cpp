@@ -1,6 +1,5 @@
 #include "CurrencyPanel.h"
 
-#include "base/AppStyle.h"
 #include "base/Settings.h"
 #include "base/SettingsKeys.h"
 #include "base/l10n/L10n.h"
@@ -11,6 +10,7 @@
 #include "currency/CurrencyHeaderIcon.h"
 #include "currency/CurrencyStyle.h"
 #include "currency/RateClient.h"
+#include "look/AppStyle.h"
 #include "panels/CompositorShape.h"
 #include "panels/GlyphButton.h"
 #include "panels/HoverTracker.h"

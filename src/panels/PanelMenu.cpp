@@ -1,8 +1,8 @@
 #include "PanelMenu.h"
 
-#include "base/AppStyle.h"
 #include "base/l10n/L10n.h"
 #include "categories/CategoryRules.h"
+#include "look/AppStyle.h"
 #include "panels/IconPanel.h"
 #include "panels/ItemDragView.h"
 #include "panels/ItemMenu.h"

@@ -1,6 +1,6 @@
 #include "PanelStyle.h"
 
-#include "base/AppStyle.h"
+#include "look/AppStyle.h"
 #include "panels/GlyphEngine.h"
 #include "panels/PanelFrame.h"
 

@@ -1,8 +1,8 @@
 #include "shell/DesktopLayer.h"
 
-#include "base/AppStyle.h"
 #include "base/Settings.h"
 #include "base/l10n/L10n.h"
+#include "look/AppStyle.h"
 #include "shell/Platform.h"
 #include "shell/WindowStacking.h"
 

@@ -1,7 +1,7 @@
 #include "DesktopShortcut.h"
 
-#include "base/AppStyle.h"
 #include "base/NameElide.h"
+#include "look/AppStyle.h"
 #include "panels/CompositorShape.h"
 #include "panels/ItemMenu.h"
 #include "panels/ItemMime.h"

@@ -1,7 +1,7 @@
 #include "TodoContextMenu.h"
 
-#include "base/AppStyle.h"
 #include "base/l10n/L10n.h"
+#include "look/AppStyle.h"
 #include "panels/PanelFrame.h"
 #include "todo/TodoFilter.h"
 #include "todo/TodoModel.h"

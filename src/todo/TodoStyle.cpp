@@ -1,6 +1,6 @@
 #include "TodoStyle.h"
 
-#include "base/AppStyle.h"
+#include "look/AppStyle.h"
 #include "panels/GlyphButton.h"
 #include "panels/PanelFrame.h"
 #include "panels/PanelStyle.h"

@@ -1,9 +1,9 @@
 #include "tray/SettingsWindow.h"
 
-#include "base/AppStyle.h"
 #include "base/Settings.h"
 #include "base/SettingsKeys.h"
 #include "base/l10n/L10n.h"
+#include "look/AppStyle.h"
 #include "shell/Platform.h"
 #include "shell/ShellDesktop.h"
 #include "tray/AppIcon.h"

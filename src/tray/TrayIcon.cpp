@@ -1,7 +1,7 @@
 #include "tray/TrayIcon.h"
 
-#include "base/AppStyle.h"
 #include "base/l10n/L10n.h"
+#include "look/AppStyle.h"
 #include "panels/PanelMetrics.h"
 #include "panels/PanelSet.h"
 #include "shell/DesktopModel.h"
