@@ -11,6 +11,7 @@
 #include "fakes/FakeAutostartEntry.h"
 #include "fakes/FakeCompositorWatch.h"
 #include "fakes/FakeIconSwitch.h"
+#include "fakes/FakePlatformLook.h"
 #include "fakes/FakeWindowStacking.h"
 #include "look/AppStyle.h"
 #include "panels/IconPanel.h"
@@ -283,6 +284,7 @@ private Q_SLOTS:
         stacking->available = false;
         backend.stacking = stacking;
         backend.compositor = new FakeCompositorWatch(true);
+        backend.look = fakePlatformLook();
         backend.trayAvailable = [] {
             return true;
         };

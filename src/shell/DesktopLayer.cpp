@@ -3,7 +3,6 @@
 #include "base/Settings.h"
 #include "base/l10n/L10n.h"
 #include "look/AppStyle.h"
-#include "shell/Platform.h"
 #include "shell/WindowStacking.h"
 
 #include <QAction>
@@ -18,10 +17,6 @@ namespace {
 // The layer in use; the program has one.
 const DesktopLayer *currentLayer = nullptr;
 } // namespace
-
-DesktopLayer::DesktopLayer(bool topmostDefault, QObject *parent)
-    : DesktopLayer(Platform::createWindowStacking(nullptr), topmostDefault, parent)
-{}
 
 DesktopLayer::DesktopLayer(WindowStacking *stacking, bool topmostDefault, QObject *parent)
     : QObject(parent)
