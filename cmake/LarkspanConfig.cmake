@@ -63,13 +63,18 @@ set(LARKSPAN_PCH_HEADERS
     <QtCore/QSortFilterProxyModel> <QtCore/QStandardPaths> <QtCore/QString> <QtCore/QStringList>
     <QtCore/QTimer> <QtCore/QVariant>
     <QtGui/QGuiApplication> <QtGui/QIcon> <QtGui/QImage> <QtGui/QKeyEvent> <QtGui/QPainter> <QtGui/QPixmap>
-    <QtGui/QScreen>
-    <QtGui/QAction> <QtWidgets/QApplication> <QtWidgets/QLabel> <QtWidgets/QLineEdit>
+    <QtGui/QScreen> <QtGui/QAction>)
+# The base layer and the layers that need no Qt Widgets precompile these alone.
+set(LARKSPAN_PCH_CORE_HEADERS ${LARKSPAN_PCH_HEADERS})
+list(APPEND LARKSPAN_PCH_HEADERS
+    <QtWidgets/QApplication> <QtWidgets/QLabel> <QtWidgets/QLineEdit>
     <QtWidgets/QListView> <QtWidgets/QMenu> <QtWidgets/QPushButton> <QtWidgets/QScrollBar> <QtWidgets/QStyle>
     <QtWidgets/QWidget>)
 # The tests' own: <QtTest> brings all of Qt Core. Not qtest.h itself, which
 # tests QT_NETWORK_LIB, defined only for the tests that link Qt Network.
 set(LARKSPAN_TEST_PCH_HEADERS ${LARKSPAN_PCH_HEADERS}
+    <QtCore/QtCore> <QtTest/qsignalspy.h> <QtTest/qtestcase.h> <QtTest/qtestevent.h>)
+set(LARKSPAN_TEST_PCH_CORE_HEADERS ${LARKSPAN_PCH_CORE_HEADERS}
     <QtCore/QtCore> <QtTest/qsignalspy.h> <QtTest/qtestcase.h> <QtTest/qtestevent.h>)
 
 # larkspan_precompile(<target> <owner> <headers...>): the target uses the

@@ -1,4 +1,4 @@
-#include "base/AppStyle.h"
+#include "look/AppStyle.h"
 #include "shell/Platform.h"
 #include "tray/AppIcon.h"
 
@@ -48,6 +48,7 @@ private Q_SLOTS:
     void drawing_data();
     void drawing();
     void windowIcon();
+    void noticesSayWhatHappened();
     void sameAsAllSizesDrawn_data();
     void sameAsAllSizesDrawn();
 };
@@ -126,6 +127,15 @@ void TestAppIcon::windowIcon()
     QCOMPARE(icon.availableSizes(),
              (QList<QSize>{{16, 16}, {20, 20}, {24, 24}, {28, 28}, {32, 32}, {40, 40}, {48, 48}, {64, 64}}));
     QCOMPARE(icon.pixmap(48).toImage(), full.pixmap(48).toImage());
+}
+
+void TestAppIcon::noticesSayWhatHappened()
+{
+    // A notice's title is what happened; the failed change says so and why.
+    const PlatformLook::Words &words = Platform::words();
+    QVERIFY(QString::fromUtf8(words.startsAtSignInTitle).startsWith("Larkspan "));
+    QCOMPARE(words.autostartFailedTitle, "Could not change this");
+    QVERIFY(QString::fromUtf8(words.autostartFailedText).contains("sign-in."));
 }
 
 void TestAppIcon::sameAsAllSizesDrawn_data()

@@ -2,6 +2,7 @@
 #include "base/Settings.h"
 #include "fakes/FakeWindowStacking.h"
 #include "shell/DesktopLayer.h"
+#include "shell/Platform.h"
 #include "shell/freedesktop/FreedesktopWindowStacking.h"
 
 #include <QAction>
@@ -326,7 +327,7 @@ private Q_SLOTS:
         QVERIFY(waited.elapsed() < 50);
 
         // The layer the program makes on this (offscreen) platform: panels show.
-        DesktopLayer layer(true);
+        DesktopLayer layer(Platform::createWindowStacking(nullptr), true);
         Panel panel;
         layer.track(&panel, "panel/documents");
         panel.show();

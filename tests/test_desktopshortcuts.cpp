@@ -461,7 +461,9 @@ private:
             m_desktop->entries.append(FakeDesktopSource::file(key(name)));
         m_model = std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_desktop),
                                                  std::make_unique<ItemPlacement>());
-        m_layer = std::make_unique<DesktopLayer>(topmost);
+        auto *stacking = new FakeWindowStacking; // no window manager, as offscreen
+        stacking->available = false;
+        m_layer = std::make_unique<DesktopLayer>(stacking, topmost);
         m_shortcuts = std::make_unique<DesktopShortcuts>(m_model.get(), m_layer.get(), 48, &m_compositor);
         return m_shortcuts.get();
     }

@@ -1,6 +1,6 @@
-#include "base/AppStyle.h"
 #include "categories/CategoryRules.h"
 #include "frame/GlyphEngine.h"
+#include "look/AppStyle.h"
 
 #include <QPainter>
 #include <QtTest>

@@ -3,15 +3,12 @@
 #include "base/l10n/Catalog.h"
 #include "base/l10n/L10n.h"
 
-#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLabel>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QtTest>
@@ -122,7 +119,7 @@ private Q_SLOTS:
         auto second = std::make_unique<QObject>();
         auto third = std::make_unique<QObject>();
         {
-            QLabel deleted;
+            QObject deleted;
             L10n::bind(&deleted, "text", "Quit");
         }
         L10n::onLanguageChanged(first.get(), [&] {
@@ -146,35 +143,38 @@ private Q_SLOTS:
 
     void liveSwitching()
     {
+        // The text of a dialog's Cancel button, as Qt's widgets ask for it.
         auto qtCancel = [] {
-            return QDialogButtonBox(QDialogButtonBox::Cancel).button(QDialogButtonBox::Cancel)->text();
+            return QCoreApplication::translate("QPlatformTheme", "Cancel");
         };
         L10n::followLayoutDirection();
         QCOMPARE(QGuiApplication::layoutDirection(), Qt::LeftToRight);
         const QString englishCancel = qtCancel();
-        QLabel label;
+        QObject label;
+        const auto text = [&label] {
+            return label.property("text").toString();
+        };
         int calls = 0;
         L10n::onLanguageChanged(&label, [&calls] { ++calls; });
         L10n::bind(&label, "text", "Quit");
         L10n::bind(&label, "text", "Tidy panels"); // rebinding replaces, and registers nothing new
         L10n::bind(&label, "toolTip", "Read the desktop again");
-        QCOMPARE(label.text(), "Tidy panels");
-        label.setText("changed by hand");
+        QCOMPARE(text(), "Tidy panels");
+        label.setProperty("text", "changed by hand");
 
         L10n::changeLanguage("ar");
         QCOMPARE(TestEnvironment::settings().value(SettingsKeys::uiLanguage).toString(), "ar");
         QCOMPARE(QLocale().name().left(2), "ar");
         QCOMPARE(QGuiApplication::layoutDirection(), Qt::RightToLeft);
-        QCOMPARE(label.layoutDirection(), Qt::RightToLeft);
-        QCOMPARE(label.text(), translated("ar", "Tidy panels"));
-        QVERIFY(label.text() != "Tidy panels");
-        QCOMPARE(label.toolTip(), translated("ar", "Read the desktop again"));
+        QCOMPARE(text(), translated("ar", "Tidy panels"));
+        QVERIFY(text() != "Tidy panels");
+        QCOMPARE(label.property("toolTip").toString(), translated("ar", "Read the desktop again"));
         QCOMPARE(calls, 1);
 
         // Qt's own texts follow too.
         L10n::changeLanguage("de");
         QCOMPARE(QGuiApplication::layoutDirection(), Qt::LeftToRight);
-        QCOMPARE(label.text(), translated("de", "Tidy panels"));
+        QCOMPARE(text(), translated("de", "Tidy panels"));
         QCOMPARE(qtCancel().remove('&'), "Abbrechen");
         // Qt names some translations differently; they are found under our codes.
         L10n::changeLanguage("zh_Hant");
@@ -182,7 +182,7 @@ private Q_SLOTS:
         // Lithuanian has a catalogue of ours but no Qt translation: Qt's texts stay English.
         L10n::changeLanguage("lt");
         QCOMPARE(qtCancel(), englishCancel);
-        QCOMPARE(label.text(), translated("lt", "Tidy panels"));
+        QCOMPARE(text(), translated("lt", "Tidy panels"));
     }
 
 private:

@@ -3,6 +3,7 @@
 #include "base/Settings.h"
 #include "base/SettingsKeys.h"
 #include "fakes/FakeDesktopSource.h"
+#include "fakes/FakeWindowStacking.h"
 #include "panels/IconPanel.h"
 #include "panels/ItemPlacement.h"
 #include "panels/PanelLayoutStore.h"
@@ -136,7 +137,9 @@ private Q_SLOTS:
 
     void pinnedThroughTheDesktopLayer()
     {
-        DesktopLayer layer(false);
+        auto *stacking = new FakeWindowStacking; // no window manager, as offscreen
+        stacking->available = false;
+        DesktopLayer layer(stacking, false);
         TodoController *todo = make(true, &layer);
         QVERIFY(layer.isTracked(todo->panel()));
         auto *pin = todo->panel()->findChild<QAction *>(DesktopLayer::alwaysOnTopActionName);

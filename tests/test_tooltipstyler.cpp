@@ -1,8 +1,9 @@
-#include "base/AppStyle.h"
-#include "base/ToolTipStyler.h"
+#include "look/AppStyle.h"
+#include "look/ToolTipStyler.h"
 
 #include <QApplication>
 #include <QLabel>
+#include <QStyle>
 #include <QToolTip>
 #include <QtTest>
 

@@ -1,18 +1,18 @@
 #include "PanelTestHome.h"
 #include "TestEnvironment.h"
-#include "base/AppStyle.h"
 #include "base/Settings.h"
 #include "base/SettingsKeys.h"
 #include "base/l10n/L10n.h"
 #include "fakes/FakeAutostartEntry.h"
 #include "fakes/FakeDesktopSource.h"
 #include "fakes/FakeIconSwitch.h"
+#include "fakes/FakePlatformLook.h"
+#include "look/AppStyle.h"
 #include "panels/IconPanel.h"
 #include "panels/ItemPlacement.h"
 #include "panels/PanelLayoutStore.h"
 #include "panelset/PanelSet.h"
 #include "shell/DesktopModel.h"
-#include "shell/Platform.h"
 #include "shell/ShellDesktop.h"
 #include "tray/AutostartControl.h"
 #include "tray/LanguageCombo.h"
@@ -81,8 +81,9 @@ private Q_SLOTS:
                                                  std::make_unique<ItemPlacement>());
         m_panels = std::make_unique<PanelSet>(IconPanelOptions{}, m_model.get(), true);
         m_shell = std::make_unique<ShellDesktop>(std::make_unique<FakeIconSwitch>(m_icons));
-        m_control = std::make_unique<AutostartControl>(&m_autostart);
-        m_tray = std::make_unique<TrayIcon>(m_panels.get(), m_model.get(), m_shell.get(), m_control.get());
+        m_control = std::make_unique<AutostartControl>(&m_autostart, fakePlatformLook().words);
+        m_tray = std::make_unique<TrayIcon>(m_panels.get(), m_model.get(), m_shell.get(), m_control.get(),
+                                            fakePlatformLook());
         m_panels->showAll(false);
     }
 
@@ -199,15 +200,6 @@ private Q_SLOTS:
         const QList<QMenu *> menus = menu->findChildren<QMenu *>() << menu;
         for (QMenu *each : menus)
             QCOMPARE(each->styleSheet(), AppStyle::menuStyleSheet());
-    }
-
-    void noticesSayWhatHappened()
-    {
-        // A notice's title is what happened; the failed change says so and why.
-        const Platform::Words &words = Platform::words();
-        QVERIFY(QString::fromUtf8(words.startsAtSignInTitle).startsWith("Larkspan "));
-        QCOMPARE(words.autostartFailedTitle, "Could not change this");
-        QVERIFY(QString::fromUtf8(words.autostartFailedText).contains("sign-in."));
     }
 
     void toolTipCountsItems()
@@ -367,7 +359,7 @@ private Q_SLOTS:
     {
         m_tray.reset();
         bool available = true;
-        TrayHost host(m_panels.get(), m_model.get(), m_shell.get(), m_control.get());
+        TrayHost host(m_panels.get(), m_model.get(), m_shell.get(), m_control.get(), fakePlatformLook());
         host.setAvailabilityCheck([&available] { return available; });
         QSignalSpy hostQuit(&host, &TrayHost::quitRequested);
         QSignalSpy panelQuit(m_panels.get(), &PanelSet::quitRequested);
@@ -410,7 +402,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, tray);
         m_tray.reset();
-        TrayHost host(m_panels.get(), m_model.get(), m_shell.get(), m_control.get());
+        TrayHost host(m_panels.get(), m_model.get(), m_shell.get(), m_control.get(), fakePlatformLook());
         host.setAvailabilityCheck([tray] { return tray; });
         host.start();
         m_panels->toggleAll();

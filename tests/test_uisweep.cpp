@@ -4,7 +4,6 @@
 // assistive technology.
 #include "PanelTestHome.h"
 #include "app/Organiser.h"
-#include "base/AppStyle.h"
 #include "base/l10n/L10n.h"
 #include "currency/CurrencyFeature.h"
 #include "currency/CurrencyPanel.h"
@@ -12,7 +11,9 @@
 #include "fakes/FakeAutostartEntry.h"
 #include "fakes/FakeCompositorWatch.h"
 #include "fakes/FakeIconSwitch.h"
+#include "fakes/FakePlatformLook.h"
 #include "fakes/FakeWindowStacking.h"
+#include "look/AppStyle.h"
 #include "panels/IconPanel.h"
 #include "panels/ItemDragView.h"
 #include "panelset/PanelSet.h"
@@ -283,6 +284,7 @@ private Q_SLOTS:
         stacking->available = false;
         backend.stacking = stacking;
         backend.compositor = new FakeCompositorWatch(true);
+        backend.look = fakePlatformLook();
         backend.trayAvailable = [] {
             return true;
         };

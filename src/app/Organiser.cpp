@@ -1,8 +1,8 @@
 #include "app/Organiser.h"
 
-#include "base/AccessibleWindows.h"
 #include "base/l10n/L10n.h"
 #include "currency/CurrencyFeature.h"
+#include "look/AccessibleWindows.h"
 #include "panels/ItemPlacement.h"
 #include "panelset/PanelSet.h"
 #include "search/QuickSearch.h"
@@ -84,7 +84,7 @@ Organiser::Organiser(Backend backend, const Choices &choices, QObject *parent)
     m_autostartEntry = std::move(backend.autostartEntry);
     m_autostartEntry->migrateLegacyEntry();
     const bool firstRunAutostart = m_autostartEntry->decideOnFirstRun();
-    m_autostart = std::make_unique<AutostartControl>(m_autostartEntry.get());
+    m_autostart = std::make_unique<AutostartControl>(m_autostartEntry.get(), backend.look.words);
     connect(m_panels.get(), &PanelSet::sharedActionsRefreshRequested, m_autostart.get(),
             &AutostartControl::refresh);
     const QList<QAction *> sharedActions{m_autostart->action(), realIcons};
@@ -119,7 +119,8 @@ Organiser::Organiser(Backend backend, const Choices &choices, QObject *parent)
     // The tray, unless declined or the session has none (then closing the last
     // panel ends the program, as with --no-tray).
     if (choices.tray) {
-        m_tray = std::make_unique<TrayHost>(m_panels.get(), m_model.get(), m_shell.get(), m_autostart.get());
+        m_tray = std::make_unique<TrayHost>(m_panels.get(), m_model.get(), m_shell.get(), m_autostart.get(),
+                                            backend.look);
         if (backend.trayAvailable)
             m_tray->setAvailabilityCheck(std::move(backend.trayAvailable));
         m_tray->setSharedActions(sharedActions);

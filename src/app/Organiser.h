@@ -1,6 +1,7 @@
 #pragma once
 
 #include "panels/IconPanelOptions.h"
+#include "shell/PlatformLook.h"
 
 #include <QObject>
 
@@ -48,6 +49,8 @@ public:
         std::unique_ptr<AutostartEntry> autostartEntry;
         WindowStacking *stacking = nullptr;
         CompositorWatch *compositor = nullptr;
+        // The platform's words and window icon, for the windows that show them.
+        PlatformLook look;
         // Whether the session offers a tray; empty asks the system.
         std::function<bool()> trayAvailable;
     };

@@ -2,11 +2,11 @@
 #include "app/Organiser.h"
 #include "app/SingleInstanceGuard.h"
 #include "base/AppIdentity.h"
-#include "base/AppStyle.h"
 #include "base/Settings.h"
-#include "base/ToolTipStyler.h"
 #include "base/Version.h"
 #include "base/l10n/L10n.h"
+#include "look/AppStyle.h"
+#include "look/ToolTipStyler.h"
 #include "shell/AutostartEntry.h"
 #include "shell/DesktopIconSwitch.h"
 #include "shell/DesktopSource.h"
@@ -94,7 +94,8 @@ int main(int argc, char *argv[])
 
     QGuiApplication::setDesktopFileName(QStringLiteral(LARKSPAN_APP_ID));
     QApplication::setQuitOnLastWindowClosed(true);
-    QApplication::setWindowIcon(Platform::windowIcon(appIcon()));
+    PlatformLook look = Platform::look(appIcon());
+    QApplication::setWindowIcon(look.windowIcon);
     ToolTipStyler::install(app.get());
 
     // Bad options end here, before the instance check, so they are also
@@ -125,6 +126,7 @@ int main(int argc, char *argv[])
     backend.autostartEntry = Platform::createAutostartEntry();
     backend.stacking = Platform::createWindowStacking(nullptr);
     backend.compositor = Platform::createCompositorWatch(nullptr);
+    backend.look = std::move(look);
 
     Organiser::Choices choices;
     choices.options = CommandLine::optionsFrom(*parser);

@@ -1,12 +1,12 @@
 #include "CurrencyAmountEdit.h"
 
-#include "base/AppStyle.h"
 #include "base/l10n/L10n.h"
 #include "currency/AmountParser.h"
 #include "currency/AmountValidator.h"
 #include "currency/CurrencyButton.h"
 #include "currency/CurrencyStyle.h"
 #include "frame/HoverTracker.h"
+#include "look/AppStyle.h"
 
 #include <QApplication>
 #include <QClipboard>

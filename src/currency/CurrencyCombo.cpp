@@ -1,12 +1,12 @@
 #include "CurrencyCombo.h"
 
-#include "base/AppStyle.h"
 #include "base/l10n/L10n.h"
 #include "currency/CurrencyCodes.h"
 #include "currency/CurrencyStyle.h"
 #include "currency/DropDownComboStyle.h"
 #include "frame/CompositorShape.h"
 #include "frame/PanelStyle.h"
+#include "look/AppStyle.h"
 
 #include <QListView>
 #include <QPainter>

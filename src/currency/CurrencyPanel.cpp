@@ -1,6 +1,5 @@
 #include "CurrencyPanel.h"
 
-#include "base/AppStyle.h"
 #include "base/Settings.h"
 #include "base/SettingsKeys.h"
 #include "base/l10n/L10n.h"
@@ -17,6 +16,7 @@
 #include "frame/PanelFrame.h"
 #include "frame/PanelStyle.h"
 #include "frame/ResizeGrip.h"
+#include "look/AppStyle.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

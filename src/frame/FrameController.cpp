@@ -1,6 +1,6 @@
 #include "FrameController.h"
 
-#include "base/AppStyle.h"
+#include "look/AppStyle.h"
 #include "frame/GuideOverlay.h"
 #include "frame/PanelFrame.h"
 #include "frame/ScreenFit.h"

@@ -1,6 +1,6 @@
 #include "GlyphButton.h"
 
-#include "base/AppStyle.h"
+#include "look/AppStyle.h"
 
 #include <QPainter>
 #include <QStyle>

@@ -1,7 +1,7 @@
 #include "GlyphEngine.h"
 
-#include "base/AppStyle.h"
 #include "categories/CategoryRules.h"
+#include "look/AppStyle.h"
 
 #include <QPainter>
 #include <QPainterPath>

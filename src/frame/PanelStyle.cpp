@@ -1,6 +1,6 @@
 #include "PanelStyle.h"
 
-#include "base/AppStyle.h"
+#include "look/AppStyle.h"
 #include "frame/GlyphEngine.h"
 #include "frame/PanelFrame.h"
 

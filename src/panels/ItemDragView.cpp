@@ -1,6 +1,6 @@
 #include "ItemDragView.h"
 
-#include "base/AppStyle.h"
+#include "look/AppStyle.h"
 #include "frame/PanelStyle.h"
 #include "panels/PanelMetrics.h"
 

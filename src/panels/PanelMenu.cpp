@@ -1,9 +1,9 @@
 #include "PanelMenu.h"
 
-#include "base/AppStyle.h"
 #include "base/l10n/L10n.h"
 #include "categories/CategoryRules.h"
 #include "frame/PanelFrame.h"
+#include "look/AppStyle.h"
 #include "panels/IconPanel.h"
 #include "panels/ItemDragView.h"
 #include "panels/ItemMenu.h"

@@ -1,8 +1,8 @@
 #include "SearchDelegate.h"
 
-#include "base/AppStyle.h"
 #include "base/NameElide.h"
 #include "categories/CategoryRules.h"
+#include "look/AppStyle.h"
 #include "panels/PanelLayoutStore.h"
 #include "search/SearchGeometry.h"
 #include "search/SearchStyle.h"

@@ -1,6 +1,6 @@
 #include "SearchStyle.h"
 
-#include "base/AppStyle.h"
+#include "look/AppStyle.h"
 
 QString SearchStyle::styleSheet()
 {

@@ -2,7 +2,7 @@
 
 #include "base/Settings.h"
 #include "base/l10n/L10n.h"
-#include "shell/Platform.h"
+#include "look/AppStyle.h"
 #include "shell/WindowStacking.h"
 
 #include <QAction>
@@ -15,10 +15,6 @@ namespace {
 // The layer in use; the program has one.
 const DesktopLayer *currentLayer = nullptr;
 } // namespace
-
-DesktopLayer::DesktopLayer(bool topmostDefault, QObject *parent)
-    : DesktopLayer(Platform::createWindowStacking(nullptr), topmostDefault, parent)
-{}
 
 DesktopLayer::DesktopLayer(WindowStacking *stacking, bool topmostDefault, QObject *parent)
     : QObject(parent)

@@ -42,8 +42,6 @@ public:
     static constexpr char layersMissingText[] =
         "This window manager cannot keep the panels beneath other windows: they float above applications.";
 
-    // Stacks through the platform's window manager.
-    explicit DesktopLayer(bool topmostDefault, QObject *parent = nullptr);
     // Stacks through the given backend, which the layer adopts as its child.
     DesktopLayer(WindowStacking *stacking, bool topmostDefault, QObject *parent = nullptr);
     ~DesktopLayer() override;

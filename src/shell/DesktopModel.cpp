@@ -7,7 +7,6 @@
 #include "shell/IconSource.h"
 #include "shell/ItemActions.h"
 #include "shell/NaturalOrder.h"
-#include "shell/Platform.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -57,11 +56,6 @@ QUrl localFileUrl(const QString &path, const QByteArray &pidl)
 }
 
 } // namespace
-
-DesktopModel::DesktopModel(std::unique_ptr<ItemClassifier> classifier, QObject *parent)
-    : DesktopModel(Platform::createDesktopSource(), Platform::createIconSource(),
-                   Platform::createItemActions(), std::move(classifier), parent)
-{}
 
 DesktopModel::DesktopModel(std::unique_ptr<DesktopSource> source, std::unique_ptr<ItemClassifier> classifier,
                            QObject *parent)

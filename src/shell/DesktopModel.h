@@ -51,10 +51,8 @@ public:
         SuffixRole,
     };
 
-    // The platform's desktop, icons and item actions. Without a classifier every
-    // item has category -1 and no panel.
-    explicit DesktopModel(std::unique_ptr<ItemClassifier> classifier, QObject *parent = nullptr);
-    // The given desktop; items keep their placeholders and open nothing.
+    // The given desktop; items keep their placeholders and open nothing. Without
+    // a classifier every item has category -1 and no panel.
     explicit DesktopModel(std::unique_ptr<DesktopSource> source,
                           std::unique_ptr<ItemClassifier> classifier = {}, QObject *parent = nullptr);
     // A null icon source keeps the placeholders; null actions open nothing.

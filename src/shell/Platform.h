@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/PlatformLook.h"
+
 #include <memory>
 
 class AutostartEntry;
@@ -8,13 +10,13 @@ class DesktopIconSwitch;
 class DesktopSource;
 class IconSource;
 class ItemActions;
-class QIcon;
 class QObject;
 class SessionEndWatcher;
 class WindowStacking;
 
-// The one place where the platform's implementations are chosen; the build
-// links exactly one implementation of these functions.
+// The one place where the platform's implementations are chosen: the program
+// links exactly one backend library implementing these functions (the layers
+// below the program link none and are handed what they need).
 namespace Platform {
 
 // Adjusts the process environment before the application object exists.
@@ -58,16 +60,10 @@ std::unique_ptr<AutostartEntry> createAutostartEntry();
 // carries its own copy, and larger sizes only slow down mapping each window.
 QIcon windowIcon(const QIcon &appIcon);
 
-// The words for things the platform names its own way, as catalogue source texts.
-struct Words
-{
-    const char *startAtSignIn;        // the switch and menu entry
-    const char *startsAtSignInTitle;  // the notice after the first run switched it on
-    const char *autostartFailedTitle; // the notice when it could not be changed
-    const char *autostartFailedText;
-    const char *followSystemLanguage; // the language list's first item
-    const char *displayNeeded;        // said when a start finds no display
-};
-const Words &words();
+// The words for things the platform names its own way.
+const PlatformLook::Words &words();
+
+// The words and the window icon made from the application icon, for the windows.
+PlatformLook look(const QIcon &appIcon);
 
 } // namespace Platform

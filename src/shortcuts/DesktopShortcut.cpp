@@ -1,8 +1,8 @@
 #include "DesktopShortcut.h"
 
-#include "base/AppStyle.h"
 #include "base/NameElide.h"
 #include "frame/CompositorShape.h"
+#include "look/AppStyle.h"
 #include "panels/ItemMenu.h"
 #include "panels/ItemMime.h"
 #include "shell/DesktopModel.h"

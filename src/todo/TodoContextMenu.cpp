@@ -1,8 +1,8 @@
 #include "TodoContextMenu.h"
 
-#include "base/AppStyle.h"
 #include "base/l10n/L10n.h"
 #include "frame/PanelFrame.h"
+#include "look/AppStyle.h"
 #include "todo/TodoFilter.h"
 #include "todo/TodoModel.h"
 #include "todo/TodoPanel.h"

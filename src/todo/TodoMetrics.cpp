@@ -1,6 +1,6 @@
 #include "TodoMetrics.h"
 
-#include "base/AppStyle.h"
+#include "look/AppStyle.h"
 
 #include <QFontMetrics>
 #include <QStyle>

@@ -1,6 +1,6 @@
 #include "TodoStyle.h"
 
-#include "base/AppStyle.h"
+#include "look/AppStyle.h"
 #include "frame/GlyphButton.h"
 #include "frame/PanelFrame.h"
 #include "frame/PanelStyle.h"

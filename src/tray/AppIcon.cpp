@@ -1,6 +1,6 @@
 #include "tray/AppIcon.h"
 
-#include "base/AppStyle.h"
+#include "look/AppStyle.h"
 
 #include <QGuiApplication>
 #include <QIconEngine>

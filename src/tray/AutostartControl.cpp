@@ -2,16 +2,15 @@
 
 #include "base/l10n/L10n.h"
 #include "shell/AutostartEntry.h"
-#include "shell/Platform.h"
 
 #include <QAction>
 
-AutostartControl::AutostartControl(AutostartEntry *entry, QObject *parent)
+AutostartControl::AutostartControl(AutostartEntry *entry, const PlatformLook::Words &words, QObject *parent)
     : QObject(parent)
     , m_entry(entry)
     , m_action(new QAction(this))
 {
-    L10n::bind(m_action, "text", Platform::words().startAtSignIn);
+    L10n::bind(m_action, "text", words.startAtSignIn);
     m_action->setCheckable(true);
     refresh();
     connect(m_action, &QAction::triggered, this, &AutostartControl::setEnabled);

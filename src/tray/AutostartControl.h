@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/PlatformLook.h"
+
 #include <QObject>
 
 class AutostartEntry;
@@ -13,7 +15,7 @@ class AutostartControl : public QObject
     Q_OBJECT
 
 public:
-    explicit AutostartControl(AutostartEntry *entry, QObject *parent = nullptr);
+    AutostartControl(AutostartEntry *entry, const PlatformLook::Words &words, QObject *parent = nullptr);
 
     QAction *action() const { return m_action; }
     bool isEnabled() const;

@@ -1,6 +1,6 @@
 #include "tray/SettingsToggle.h"
 
-#include "base/AppStyle.h"
+#include "look/AppStyle.h"
 
 #include <QPainter>
 

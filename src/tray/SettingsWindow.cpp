@@ -1,12 +1,10 @@
 #include "tray/SettingsWindow.h"
 
-#include "base/AppStyle.h"
 #include "base/Settings.h"
 #include "base/SettingsKeys.h"
 #include "base/l10n/L10n.h"
-#include "shell/Platform.h"
+#include "look/AppStyle.h"
 #include "shell/ShellDesktop.h"
-#include "tray/AppIcon.h"
 #include "tray/AutostartControl.h"
 #include "tray/LanguageCombo.h"
 #include "tray/SettingsToggle.h"
@@ -57,14 +55,16 @@ QString nativeName(const QString &code)
 
 } // namespace
 
-SettingsWindow::SettingsWindow(ShellDesktop *shell, AutostartControl *autostart, QWidget *parent)
+SettingsWindow::SettingsWindow(ShellDesktop *shell, AutostartControl *autostart, const PlatformLook &look,
+                               QWidget *parent)
     : QDialog(parent)
     , m_shell(shell)
     , m_autostart(autostart)
+    , m_words(look.words)
 {
     setObjectName(QStringLiteral("settingsWindow"));
     L10n::bind(this, "windowTitle", "Larkspan — Settings");
-    setWindowIcon(Platform::windowIcon(appIcon()));
+    setWindowIcon(look.windowIcon);
     setAttribute(Qt::WA_QuitOnClose, false);
     setFixedWidth(fixedWidth);
     setFont(AppStyle::appFont());
@@ -81,8 +81,7 @@ SettingsWindow::SettingsWindow(ShellDesktop *shell, AutostartControl *autostart,
     groupLayout->setSpacing(0);
     outer->addWidget(group);
 
-    const Platform::Words &words = Platform::words();
-    m_autostartSwitch = addRow(groupLayout, words.startAtSignIn, "Open Larkspan when you sign in.");
+    m_autostartSwitch = addRow(groupLayout, m_words.startAtSignIn, "Open Larkspan when you sign in.");
     auto *dividerRow = new QHBoxLayout;
     dividerRow->setContentsMargins(14, 0, 14, 0);
     auto *divider = new QWidget(group);
@@ -175,7 +174,7 @@ QWidget *SettingsWindow::buildLanguageBlock()
 
 void SettingsWindow::fillLanguages()
 {
-    const char *followSystem = Platform::words().followSystemLanguage;
+    const char *followSystem = m_words.followSystemLanguage;
     m_languages->addItem(L10n::text(followSystem), QStringLiteral("system"));
     for (const QString &code : L10n::languages())
         m_languages->addItem(nativeName(code), code);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/PlatformLook.h"
+
 #include <QDialog>
 
 class AutostartControl;
@@ -18,7 +20,8 @@ class SettingsWindow : public QDialog
 public:
     static constexpr int fixedWidth = 420;
 
-    SettingsWindow(ShellDesktop *shell, AutostartControl *autostart, QWidget *parent = nullptr);
+    SettingsWindow(ShellDesktop *shell, AutostartControl *autostart, const PlatformLook &look,
+                   QWidget *parent = nullptr);
 
     // Re-reads both switches from the real state.
     void refresh();
@@ -43,6 +46,7 @@ private:
 
     ShellDesktop *m_shell;
     AutostartControl *m_autostart;
+    PlatformLook::Words m_words;
     SettingsToggle *m_autostartSwitch = nullptr;
     SettingsToggle *m_iconsSwitch = nullptr;
     QLabel *m_switchMissingNote = nullptr;

@@ -8,12 +8,13 @@
 #include <QTimer>
 
 TrayHost::TrayHost(PanelSet *panels, DesktopModel *model, ShellDesktop *shell, AutostartControl *autostart,
-                   QObject *parent)
+                   const PlatformLook &look, QObject *parent)
     : QObject(parent)
     , m_panels(panels)
     , m_model(model)
     , m_shell(shell)
     , m_autostart(autostart)
+    , m_look(look)
     , m_isAvailable(&QSystemTrayIcon::isSystemTrayAvailable)
     , m_timer(new QTimer(this))
 {
@@ -75,7 +76,7 @@ void TrayHost::check()
 {
     const bool available = m_isAvailable();
     if (available && !m_icon) {
-        m_icon = std::make_unique<TrayIcon>(m_panels, m_model, m_shell, m_autostart);
+        m_icon = std::make_unique<TrayIcon>(m_panels, m_model, m_shell, m_autostart, m_look);
         m_icon->setToolActions(m_toolActions);
         m_icon->setSharedActions(m_sharedActions);
         connect(m_icon.get(), &TrayIcon::quitRequested, this, &TrayHost::quitRequested);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/PlatformLook.h"
+
 #include <QList>
 #include <QObject>
 
@@ -26,7 +28,7 @@ public:
     static constexpr int checkIntervalMs = 2000;
 
     TrayHost(PanelSet *panels, DesktopModel *model, ShellDesktop *shell, AutostartControl *autostart,
-             QObject *parent = nullptr);
+             const PlatformLook &look, QObject *parent = nullptr);
     ~TrayHost() override;
 
     // Where the tray's availability is read (the system's by default).
@@ -55,6 +57,7 @@ private:
     DesktopModel *m_model;
     ShellDesktop *m_shell;
     AutostartControl *m_autostart;
+    PlatformLook m_look;
     std::function<bool()> m_isAvailable;
     std::unique_ptr<TrayIcon> m_icon;
     QList<QAction *> m_toolActions;

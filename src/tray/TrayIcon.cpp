@@ -1,11 +1,10 @@
 #include "tray/TrayIcon.h"
 
-#include "base/AppStyle.h"
 #include "base/l10n/L10n.h"
+#include "look/AppStyle.h"
 #include "panels/PanelMetrics.h"
 #include "panelset/PanelSet.h"
 #include "shell/DesktopModel.h"
-#include "shell/Platform.h"
 #include "shell/ShellDesktop.h"
 #include "tray/AppIcon.h"
 #include "tray/AutostartControl.h"
@@ -18,12 +17,13 @@
 #include <QSystemTrayIcon>
 
 TrayIcon::TrayIcon(PanelSet *panels, DesktopModel *model, ShellDesktop *shell, AutostartControl *autostart,
-                   QObject *parent)
+                   const PlatformLook &look, QObject *parent)
     : QObject(parent)
     , m_panels(panels)
     , m_model(model)
     , m_shell(shell)
     , m_autostart(autostart)
+    , m_look(look)
 {
     m_tray = new QSystemTrayIcon(appIcon(), this);
     updateToolTip(m_panels->itemCount());
@@ -156,7 +156,7 @@ void TrayIcon::updateToolTip(int count)
 void TrayIcon::showSettings()
 {
     if (!m_settings)
-        m_settings = new SettingsWindow(m_shell, m_autostart);
+        m_settings = new SettingsWindow(m_shell, m_autostart, m_look);
     m_settings->refresh();
     m_settings->show();
     m_settings->raise();
@@ -170,7 +170,7 @@ void TrayIcon::showNotice(const QString &title, const QString &text)
 
 void TrayIcon::showAutostartNotice()
 {
-    showNotice(L10n::text(Platform::words().startsAtSignInTitle),
+    showNotice(L10n::text(m_look.words.startsAtSignInTitle),
                L10n::text("It will open at every sign-in. Right-click this icon to turn that off."));
 }
 
@@ -189,6 +189,5 @@ void TrayIcon::showStillRunningNotice()
 
 void TrayIcon::showAutostartFailedNotice()
 {
-    const Platform::Words &words = Platform::words();
-    showNotice(L10n::text(words.autostartFailedTitle), L10n::text(words.autostartFailedText));
+    showNotice(L10n::text(m_look.words.autostartFailedTitle), L10n::text(m_look.words.autostartFailedText));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/PlatformLook.h"
+
 #include <QList>
 #include <QObject>
 
@@ -25,7 +27,7 @@ public:
     static constexpr int noticeMs = 10000;
 
     TrayIcon(PanelSet *panels, DesktopModel *model, ShellDesktop *shell, AutostartControl *autostart,
-             QObject *parent = nullptr);
+             const PlatformLook &look, QObject *parent = nullptr);
     ~TrayIcon() override;
 
     // Entries of the "Tools" submenu (to-do list, currency converter); the
@@ -60,6 +62,7 @@ private:
     DesktopModel *m_model;
     ShellDesktop *m_shell;
     AutostartControl *m_autostart;
+    PlatformLook m_look;
     QSystemTrayIcon *m_tray = nullptr;
     QMenu *m_menu = nullptr;
     QAction *m_toggleAction = nullptr;

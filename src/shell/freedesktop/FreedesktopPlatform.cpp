@@ -138,10 +138,10 @@ QIcon windowIcon(const QIcon &appIcon)
     return icon.isNull() ? appIcon : icon;
 }
 
-const Words &words()
+const PlatformLook::Words &words()
 {
     // There is no "Windows" to start with: the session starts the program.
-    static const Words linuxWords{
+    static const PlatformLook::Words linuxWords{
         QT_TRANSLATE_NOOP("Brimvale", "Start at sign-in"),
         QT_TRANSLATE_NOOP("Brimvale", "Larkspan starts at sign-in"),
         QT_TRANSLATE_NOOP("Brimvale", "Could not change this"),
@@ -151,6 +151,11 @@ const Words &words()
         QT_TRANSLATE_NOOP("Brimvale", "Larkspan needs an X11 or XWayland display, and none could be opened."),
     };
     return linuxWords;
+}
+
+PlatformLook look(const QIcon &appIcon)
+{
+    return {words(), windowIcon(appIcon)};
 }
 
 } // namespace Platform

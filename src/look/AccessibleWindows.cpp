@@ -1,4 +1,4 @@
-#include "base/AccessibleWindows.h"
+#include "look/AccessibleWindows.h"
 
 #include <QAccessibleWidget>
 #include <QWidget>

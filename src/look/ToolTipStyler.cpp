@@ -1,6 +1,6 @@
 #include "ToolTipStyler.h"
 
-#include "base/AppStyle.h"
+#include "look/AppStyle.h"
 
 #include <QApplication>
 #include <QEvent>
