@@ -1,10 +1,10 @@
 #include "FrameController.h"
 
-#include "look/AppStyle.h"
 #include "frame/GuideOverlay.h"
 #include "frame/PanelFrame.h"
 #include "frame/ScreenFit.h"
 #include "frame/Snapping.h"
+#include "look/AppStyle.h"
 
 #include <QAction>
 #include <QContextMenuEvent>

@@ -1,8 +1,8 @@
 #include "PanelStyle.h"
 
-#include "look/AppStyle.h"
 #include "frame/GlyphEngine.h"
 #include "frame/PanelFrame.h"
+#include "look/AppStyle.h"
 
 #include <QBitmap>
 #include <QFontMetrics>

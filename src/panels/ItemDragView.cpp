@@ -1,7 +1,7 @@
 #include "ItemDragView.h"
 
-#include "look/AppStyle.h"
 #include "frame/PanelStyle.h"
+#include "look/AppStyle.h"
 #include "panels/PanelMetrics.h"
 
 #include <QDrag>

@@ -1,9 +1,9 @@
 #include "TodoStyle.h"
 
-#include "look/AppStyle.h"
 #include "frame/GlyphButton.h"
 #include "frame/PanelFrame.h"
 #include "frame/PanelStyle.h"
+#include "look/AppStyle.h"
 #include "todo/TodoMetrics.h"
 
 #include <QFontMetrics>
