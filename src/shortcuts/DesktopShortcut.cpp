@@ -37,7 +37,6 @@ const QColor labelShadow(0, 0, 0, 220);
 DesktopShortcut::DesktopShortcut(DesktopModel *model, CompositorWatch *compositor, QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnBottomHint)
     , m_model(model)
-    , m_shape(new CompositorShape(this, compositor, [this](QSize size) { return contentShape(size); }))
 {
     setObjectName(QStringLiteral("desktopShortcut"));
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -48,6 +47,8 @@ DesktopShortcut::DesktopShortcut(DesktopModel *model, CompositorWatch *composito
     font.setPixelSize(fontPixels);
     setFont(font);
     connect(this, &QWidget::customContextMenuRequested, this, &DesktopShortcut::showItemMenu);
+    // Last: the shape paints the content, which reads every member above.
+    m_shape = new CompositorShape(this, compositor, [this](QSize size) { return contentShape(size); });
 }
 
 DesktopShortcut::~DesktopShortcut() = default;

@@ -78,7 +78,7 @@ private:
 
     QPersistentModelIndex m_index;
     DesktopModel *m_model;
-    CompositorShape *m_shape;
+    CompositorShape *m_shape = nullptr;
     DragFunction m_onDrag;
     std::function<void()> m_onPressed;
     std::function<void()> m_onMenuClosed;
