@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/freedesktop/PlasmaIconSwitch.h"
+
 #include <QDBusContext>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -27,7 +29,7 @@ public Q_SLOTS:
     QString evaluateScript(const QString &script)
     {
         scripts.append(script);
-        if (script == readScript) {
+        if (script == PlasmaIconSwitch::readScript) {
             QJsonArray out;
             for (auto it = views.constBegin(); it != views.constEnd(); ++it) {
                 QJsonObject view = it.value().toObject();
@@ -37,7 +39,7 @@ public Q_SLOTS:
             return QString::fromUtf8(QJsonDocument(out).toJson(QJsonDocument::Compact));
         }
         const QString prefix = "var wanted = ";
-        const QString suffix = ";\n" + writeScript;
+        const QString suffix = QStringLiteral(";\n") + QString(PlasmaIconSwitch::writeScript);
         if (!script.startsWith(prefix) || !script.endsWith(suffix)) {
             sendErrorReply(QDBusError::Failed, "Plasma would not run that script");
             return {};
@@ -67,35 +69,4 @@ private:
     {
         return view.value("filterMode").toInt() == 1 && view.value("filterPattern").toString().contains('/');
     }
-
-    const QString readScript = R"js(var views = [];
-var keys = ["filterMode", "filterPattern", "positions"];
-var empty = [0, "", []];
-var all = desktops();
-for (var i = 0; i < all.length; ++i) {
-    var d = all[i];
-    if (d.type != "org.kde.plasma.folder")
-        continue;
-    d.currentConfigGroup = ["General"];
-    var held = d.configKeys;
-    var view = {id: d.id};
-    for (var k = 0; k < keys.length; ++k) {
-        if (held.indexOf(keys[k]) >= 0)
-            view[keys[k]] = d.readConfig(keys[k], empty[k]);
-    }
-    views.push(view);
-}
-print(JSON.stringify(views));
-)js";
-    const QString writeScript = R"js(var all = desktops();
-for (var i = 0; i < all.length; ++i) {
-    var d = all[i];
-    var values = wanted[d.id];
-    if (d.type != "org.kde.plasma.folder" || !values)
-        continue;
-    d.currentConfigGroup = ["General"];
-    for (var key in values)
-        d.writeConfig(key, values[key]);
-}
-)js";
 };

@@ -31,7 +31,9 @@ const QString matchAll = QStringLiteral("*");
 // Prints, as JSON, each folder view containment's id and those of the keys it
 // holds (a key it does not hold is left out, so that it can be told from one
 // holding the default).
-constexpr QLatin1StringView readScript{R"js(var views = [];
+} // namespace
+
+const QLatin1StringView PlasmaIconSwitch::readScript{R"js(var views = [];
 var keys = ["filterMode", "filterPattern", "positions"];
 var empty = [0, "", []];
 var all = desktops();
@@ -52,7 +54,7 @@ print(JSON.stringify(views));
 )js"};
 
 // Follows "var wanted = {...};": writes each folder view's wanted values.
-constexpr QLatin1StringView writeScript{R"js(var all = desktops();
+const QLatin1StringView PlasmaIconSwitch::writeScript{R"js(var all = desktops();
 for (var i = 0; i < all.length; ++i) {
     var d = all[i];
     var values = wanted[d.id];
@@ -63,6 +65,8 @@ for (var i = 0; i < all.length; ++i) {
         d.writeConfig(key, values[key]);
 }
 )js"};
+
+namespace {
 
 QString idOf(const QJsonObject &view)
 {

@@ -30,6 +30,10 @@ public:
 
     // The text each folder view's pattern holds while this switch hides its icons.
     static QString hidingPattern();
+    // The scripts it sends: one reads every folder view's filter and
+    // arrangement as JSON, the other follows "var wanted = {...};" and writes them.
+    static const QLatin1StringView readScript;
+    static const QLatin1StringView writeScript;
 
 private:
     // Each folder view containment: its "id" and those of its settings this
