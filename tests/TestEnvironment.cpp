@@ -9,10 +9,20 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+namespace {
+
+// Everything an environment points elsewhere, and puts back when it ends.
+constexpr const char *changedVariables[] = {
+    "HOME",           "TMPDIR",          "XDG_CONFIG_HOME",         "XDG_DATA_HOME",
+    "XDG_CACHE_HOME", "XDG_RUNTIME_DIR", "DBUS_SESSION_BUS_ADDRESS"};
+
+} // namespace
+
 TestEnvironment::TestEnvironment()
-    : m_savedHome(qgetenv("HOME"))
-    , m_savedTmpDir(qgetenv("TMPDIR"))
 {
+    for (const char *name : changedVariables)
+        m_saved.insert(QByteArray(name),
+                       qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
     QStandardPaths::setTestModeEnabled(true);
     AppIdentity::apply();
     const QString root = m_dir.path();
@@ -32,15 +42,19 @@ TestEnvironment::TestEnvironment()
 
 TestEnvironment::~TestEnvironment()
 {
-    if (m_bus) {
-        m_bus.reset();
-        qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+    m_bus.reset();
+    // A fixture that makes the next environment before dropping the last one
+    // (`m_env = std::make_unique<...>()`) ends them out of order: the older one
+    // must then leave the newer one's variables alone, or the test would go on
+    // in the real HOME, shared with every other test running at the time.
+    if (qgetenv("HOME") != QFile::encodeName(m_dir.path()))
+        return;
+    for (auto it = m_saved.cbegin(); it != m_saved.cend(); ++it) {
+        if (it.value())
+            qputenv(it.key().constData(), *it.value());
+        else
+            qunsetenv(it.key().constData());
     }
-    qputenv("HOME", m_savedHome);
-    if (m_savedTmpDir.isNull())
-        qunsetenv("TMPDIR");
-    else
-        qputenv("TMPDIR", m_savedTmpDir);
 }
 
 QString TestEnvironment::desktop() const

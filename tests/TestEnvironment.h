@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QByteArray>
+#include <QHash>
 #include <QSettings>
 #include <QString>
 #include <QTemporaryDir>
 
 #include <memory>
+#include <optional>
 
 class PrivateBus;
 
@@ -46,7 +49,6 @@ public:
 
 private:
     QTemporaryDir m_dir;
-    QByteArray m_savedHome;
-    QByteArray m_savedTmpDir;
+    QHash<QByteArray, std::optional<QByteArray>> m_saved;
     std::unique_ptr<PrivateBus> m_bus;
 };
