@@ -84,31 +84,33 @@ private Q_SLOTS:
         m_env.reset();
     }
 
-    void firstStartOffline()
+    void offline_data()
     {
+        QTest::addColumn<bool>("cached");
+        QTest::newRow("first start") << false;
+        QTest::newRow("yesterday's rate cached") << true;
+    }
+
+    void offline()
+    {
+        QFETCH(bool, cached);
+        if (cached)
+            cache("USD", "CNY", 7.2);
         Panel panel;
-        // Nothing is asked before the panel shows.
-        QCOMPARE(panel.rateClient()->serial(), 0);
+        QCOMPARE(panel.rateClient()->serial(), 0); // nothing is asked before the panel shows
         panel.show();
         QCOMPARE(panel.rateClient()->serial(), 1);
         QVERIFY(!panel.field<CurrencyButton>("Refresh")->isEnabled());
         QVERIFY(panel.settle());
-        QCOMPARE(panel.text("Status"), QString::fromUtf8(RateClient::unavailable));
-        QVERIFY(panel.text("Rate").isEmpty());
-        QVERIFY(panel.field("Result")->text().isEmpty());
         QVERIFY(panel.field<CurrencyButton>("Refresh")->isEnabled());
-    }
-
-    void cachedRateWhenOffline()
-    {
-        cache("USD", "CNY", 7.2);
-        Panel panel;
-        panel.show();
-        QVERIFY(panel.settle());
-        QCOMPARE(panel.field("Result")->text(), "7.20");
-        QCOMPARE(panel.text("Rate"), "1 USD = 7.2 CNY");
         const QString date = QLocale().toString(QDate::currentDate().addDays(-1), QLocale::ShortFormat);
-        QCOMPARE(panel.text("Status"), QString::fromUtf8(RateClient::refreshFailed) + "\nAs of " + date);
+        QCOMPARE(panel.text("Status"), cached
+                                           ? QString::fromUtf8(RateClient::refreshFailed) + "\nAs of " + date
+                                           : QString::fromUtf8(RateClient::unavailable));
+        QCOMPARE(panel.text("Rate"), cached ? "1 USD = 7.2 CNY" : "");
+        QCOMPARE(panel.field("Result")->text(), cached ? "7.20" : "");
+        // Painted, not styled: a style sheet would bring its engine at every start.
+        QCOMPARE(styleSheetUser(&panel), QString());
     }
 
     void convert_data()
@@ -305,55 +307,43 @@ private Q_SLOTS:
 
     // A current entry further down the list would put Fusion's menu over the
     // combo; the list drops down below it, as a list of the whole panel.
-    void listDropsDownBelowTheCombo_data()
-    {
-        QTest::addColumn<QString>("combo");
-        QTest::newRow("from") << "From";
-        QTest::newRow("to") << "To";
-    }
-
     void listDropsDownBelowTheCombo()
     {
-        QFETCH(QString, combo);
         Panel panel;
         panel.move(100, 200);
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
-        auto *box = panel.field<CurrencyCombo>(qPrintable(combo));
-        box->setCurrentIndex(4);
-        box->showPopup();
-        QWidget *popup = box->view()->window();
-        QTRY_VERIFY(popup->isVisible());
-        QCOMPARE(popup->geometry().top(), box->mapToGlobal(box->rect().bottomLeft()).y());
-        // A list's rows, not a menu's.
-        QVERIFY(!box->view()->itemDelegate()->inherits("QComboMenuDelegate"));
-        box->hidePopup();
+        for (const char *combo : {"From", "To"}) {
+            auto *box = panel.field<CurrencyCombo>(combo);
+            box->setCurrentIndex(4);
+            box->showPopup();
+            QWidget *popup = box->view()->window();
+            QTRY_VERIFY(popup->isVisible());
+            QCOMPARE(popup->geometry().top(), box->mapToGlobal(box->rect().bottomLeft()).y());
+            // A list's rows, not a menu's.
+            QVERIFY(!box->view()->itemDelegate()->inherits("QComboMenuDelegate"));
+            box->hidePopup();
+        }
     }
 
     // The amount fields draw their own rounded box; the focused one's border is lighter.
-    void fieldBorderFollowsFocus_data()
-    {
-        QTest::addColumn<QString>("focused");
-        QTest::newRow("amount") << "Amount";
-        QTest::newRow("result") << "Result";
-    }
-
     void fieldBorderFollowsFocus()
     {
-        QFETCH(QString, focused);
         Panel panel;
         panel.show();
         panel.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&panel));
-        panel.field(qPrintable(focused))->setFocus();
-        QTRY_VERIFY(panel.field(qPrintable(focused))->hasFocus());
-        for (const char *name : {"Amount", "Result"}) {
-            const QImage box = panel.field(name)->grab().toImage();
-            const QColor expected(focused == name ? "#91abc9" : "#4a5668");
-            // The middle of the top edge and of the left edge; the fill inside.
-            QCOMPARE(box.pixelColor(box.width() / 2, 0), expected);
-            QCOMPARE(box.pixelColor(0, box.height() / 2), expected);
-            QCOMPARE(box.pixelColor(box.width() / 2, 2), QColor("#252d39"));
+        for (const char *focused : {"Amount", "Result"}) {
+            panel.field(focused)->setFocus();
+            QTRY_VERIFY(panel.field(focused)->hasFocus());
+            for (const char *name : {"Amount", "Result"}) {
+                const QImage box = panel.field(name)->grab().toImage();
+                const QColor expected(qstrcmp(focused, name) == 0 ? "#91abc9" : "#4a5668");
+                // The middle of the top edge and of the left edge; the fill inside.
+                QCOMPARE(box.pixelColor(box.width() / 2, 0), expected);
+                QCOMPARE(box.pixelColor(0, box.height() / 2), expected);
+                QCOMPARE(box.pixelColor(box.width() / 2, 2), QColor("#252d39"));
+            }
         }
     }
 
@@ -461,16 +451,6 @@ private Q_SLOTS:
         QCOMPARE(panel.mask().isEmpty(), !composited);
         QCOMPARE(list->mask().isEmpty(), !composited);
         from->hidePopup();
-    }
-
-    // A style sheet anywhere in the panel would give it a style sheet engine at
-    // every start; the look is painted instead.
-    void noStyleSheetEngine()
-    {
-        Panel panel;
-        panel.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&panel));
-        QCOMPARE(styleSheetUser(&panel), QString());
     }
 
 private:
