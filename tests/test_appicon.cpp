@@ -106,15 +106,9 @@ void TestAppIcon::sameAsAllSizesDrawn_data()
     QTest::addColumn<QSize>("size");
     QTest::addColumn<QIcon::Mode>("mode");
     QTest::addColumn<QIcon::State>("state");
-    const struct
-    {
-        const char *tag;
-        QSize size;
-    } sizes[] = {{"16", {16, 16}},    {"22", {22, 22}},    {"48", {48, 48}},    {"100", {100, 100}},
-                 {"256", {256, 256}}, {"512", {512, 512}}, {"22x16", {22, 16}}, {"16x40", {16, 40}},
-                 {"1", {1, 1}},       {"empty", {0, 0}}};
-    for (const auto &size : sizes)
-        QTest::addRow("%s", size.tag) << size.size << QIcon::Normal << QIcon::Off;
+    for (const QSize size : {QSize(16, 16), QSize(22, 22), QSize(48, 48), QSize(100, 100), QSize(256, 256),
+                             QSize(512, 512), QSize(22, 16), QSize(16, 40), QSize(1, 1), QSize(0, 0)})
+        QTest::addRow("%dx%d", size.width(), size.height()) << size << QIcon::Normal << QIcon::Off;
     QTest::newRow("disabled") << QSize(32, 32) << QIcon::Disabled << QIcon::Off;
     QTest::newRow("active, between sizes") << QSize(36, 36) << QIcon::Active << QIcon::Off;
     QTest::newRow("selected") << QSize(64, 64) << QIcon::Selected << QIcon::Off;

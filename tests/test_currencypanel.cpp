@@ -16,7 +16,6 @@
 #include <QClipboard>
 #include <QFrame>
 #include <QLabel>
-#include <QSettings>
 #include <QSignalSpy>
 #include <QtTest>
 

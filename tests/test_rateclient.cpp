@@ -6,7 +6,6 @@
 
 #include <QJsonDocument>
 #include <QProcess>
-#include <QSettings>
 #include <QSignalSpy>
 #include <QSslKey>
 #include <QSslServer>

@@ -10,7 +10,6 @@
 #include "look/AppStyle.h"
 #include "panels/IconPanel.h"
 #include "panels/ItemPlacement.h"
-#include "panels/PanelLayoutStore.h"
 #include "panelset/PanelSet.h"
 #include "shell/DesktopModel.h"
 #include "shell/ShellDesktop.h"
@@ -25,7 +24,6 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
-#include <QSettings>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QtTest>
