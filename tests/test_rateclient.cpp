@@ -194,6 +194,12 @@ private Q_SLOTS:
         const QByteArray good = rateBody("USD", "CNY", 7.25, today);
         addReply("chunked", QByteArray::number(good.size(), 16) + "\r\n" + good + "\r\n0\r\n\r\n", true,
                  okHead + "Transfer-Encoding: chunked\r\n", false);
+        // A chunk's data may arrive before the line end after it.
+        QTest::newRow("chunked, dripping")
+            << QList<Answer>{{okHead + "Transfer-Encoding: chunked\r\n",
+                              QByteArray::number(good.size(), 16) + "\r\n" + good + "\r\n0\r\n\r\n", 5,
+                              false}}
+            << true;
         QTest::newRow("headers without end") << QList<Answer>{{.body = {}, .endlessHead = true}} << false;
         QTest::newRow("headers dripping past the deadline")
             << QList<Answer>{{.body = {}, .dripMs = 20, .endlessHead = true}} << false;
