@@ -15,29 +15,6 @@ bool same(QRgb pixel, const QColor &colour)
     return qAlpha(pixel) == 255 && QColor(pixel).rgb() == colour.rgb();
 }
 
-// The bounding box of the pixels that match, inside the given columns.
-QRect boxOf(const QImage &image, int fromX, int toX, const std::function<bool(QRgb)> &match)
-{
-    QRect box;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = fromX; x < toX; ++x) {
-            if (match(image.pixel(x, y)))
-                box |= QRect(x, y, 1, 1);
-        }
-    }
-    return box;
-}
-
-bool lightish(QRgb p)
-{
-    return qAlpha(p) == 255 && qGray(p) > 150 && qBlue(p) - qRed(p) < 40;
-}
-
-bool blueish(QRgb p)
-{
-    return qAlpha(p) == 255 && qBlue(p) - qRed(p) > 60;
-}
-
 } // namespace
 
 class TestAppIcon : public QObject
@@ -66,55 +43,41 @@ void TestAppIcon::drawing()
     QVERIFY(appIcon().availableSizes().contains(QSize(size, size)));
     const QImage image = renderAppIcon(size).convertToFormat(QImage::Format_ARGB32);
     QCOMPARE(image.size(), QSize(size, size));
-
-    // A dark plate with light tiles and one blue tile at the top right; rounded, transparent corners.
+    const AppIconTiles t = appIconTiles(size);
+    // A dark plate with rounded, transparent corners; light tiles and one blue tile at the top right.
     QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
-    int plates = 0, lights = 0, blues = 0;
-    QPoint blueSum;
-    for (int y = 0; y < size; ++y) {
-        for (int x = 0; x < size; ++x) {
-            const QRgb p = image.pixel(x, y);
-            plates += same(p, plate);
-            lights += same(p, light);
-            if (same(p, blue)) {
-                blueSum += QPoint(x, y);
-                ++blues;
-            }
-        }
-    }
-    QVERIFY(plates > 0 && lights > blues && blues > 0);
-    QVERIFY(blueSum.x() / blues > size / 2 && blueSum.y() / blues < size / 2);
+    const auto at = [&image](QPointF p) {
+        return image.pixel(p.toPoint());
+    };
+    QVERIFY(same(at(t.left.center()), light) && same(at(t.bottomRight.center()), light));
+    QVERIFY(same(at(t.topRight.center()), blue));
+    QVERIFY(same(at({(t.plate.left() + t.left.left()) / 2, t.left.center().y()}), plate));
+    QVERIFY(t.topRight.center().x() > size / 2.0 && t.topRight.center().y() < size / 2.0);
     if (size > 32)
         return;
 
     // Small sizes snap to whole pixels. Three tiles on a grid: equal inset on every side,
     // one gap between them both ways, the left tile as tall as the right column.
-    const int half = size / 2;
-    const QRect left = boxOf(image, 0, half, lightish);
-    const QRect bottomRight = boxOf(image, half, size, lightish);
-    const QRect topRight = boxOf(image, half, size, blueish);
-    QVERIFY(!left.isEmpty() && !bottomRight.isEmpty() && !topRight.isEmpty());
-    const int inset = left.left();
-    QCOMPARE(left.top(), inset);
-    QCOMPARE(size - 1 - bottomRight.right(), inset);
-    QCOMPARE(size - 1 - left.bottom(), inset);
-    QCOMPARE(topRight.top(), left.top());
-    QCOMPARE(bottomRight.bottom(), left.bottom());
-    QCOMPARE(topRight.left(), bottomRight.left());
-    QCOMPARE(topRight.right(), bottomRight.right());
-    const int gap = topRight.left() - left.right() - 1;
+    for (const QRectF &r : {t.plate, t.left, t.bottomRight, t.topRight})
+        QCOMPARE(QRectF(r.toRect()), r);
+    const qreal inset = t.left.left();
+    QCOMPARE(t.left.top(), inset);
+    QCOMPARE(size - t.bottomRight.right(), inset);
+    QCOMPARE(size - t.left.bottom(), inset);
+    QCOMPARE(t.topRight.top(), t.left.top());
+    QCOMPARE(t.bottomRight.bottom(), t.left.bottom());
+    QCOMPARE(t.topRight.left(), t.bottomRight.left());
+    QCOMPARE(t.topRight.right(), t.bottomRight.right());
+    const qreal gap = t.topRight.left() - t.left.right();
     QVERIFY(gap >= 2);
-    QCOMPARE(bottomRight.top() - topRight.bottom() - 1, gap);
-    QVERIFY(std::abs(left.width() - topRight.width()) <= 1);
-    // Every straight tile edge is a clean step from plate to tile.
-    const int midY = (left.top() + left.bottom()) / 2;
-    const int midX = (topRight.left() + topRight.right()) / 2;
-    QVERIFY(same(image.pixel(left.left(), midY), light) && same(image.pixel(left.left() - 1, midY), plate));
-    QVERIFY(same(image.pixel(left.right(), midY), light) && same(image.pixel(left.right() + 1, midY), plate));
-    QVERIFY(same(image.pixel(midX, topRight.top()), blue) &&
-            same(image.pixel(midX, topRight.top() - 1), plate));
-    QVERIFY(same(image.pixel(midX, topRight.bottom()), blue) &&
-            same(image.pixel(midX, topRight.bottom() + 1), plate));
+    QCOMPARE(t.bottomRight.top() - t.topRight.bottom(), gap);
+    QVERIFY(std::abs(t.left.width() - t.topRight.width()) <= 1);
+    // Drawn so: every straight tile edge is a clean step from plate to tile.
+    const int midY = int(t.left.center().y());
+    QVERIFY(same(image.pixel(int(t.left.left()), midY), light));
+    QVERIFY(same(image.pixel(int(t.left.left()) - 1, midY), plate));
+    QVERIFY(same(image.pixel(int(t.left.right()) - 1, midY), light));
+    QVERIFY(same(image.pixel(int(t.left.right()), midY), plate));
 }
 
 void TestAppIcon::windowIcon()
@@ -143,15 +106,9 @@ void TestAppIcon::sameAsAllSizesDrawn_data()
     QTest::addColumn<QSize>("size");
     QTest::addColumn<QIcon::Mode>("mode");
     QTest::addColumn<QIcon::State>("state");
-    const struct
-    {
-        const char *tag;
-        QSize size;
-    } sizes[] = {{"16", {16, 16}},    {"22", {22, 22}},    {"48", {48, 48}},    {"100", {100, 100}},
-                 {"256", {256, 256}}, {"512", {512, 512}}, {"22x16", {22, 16}}, {"16x40", {16, 40}},
-                 {"1", {1, 1}},       {"empty", {0, 0}}};
-    for (const auto &size : sizes)
-        QTest::addRow("%s", size.tag) << size.size << QIcon::Normal << QIcon::Off;
+    for (const QSize size : {QSize(16, 16), QSize(22, 22), QSize(48, 48), QSize(100, 100), QSize(256, 256),
+                             QSize(512, 512), QSize(22, 16), QSize(16, 40), QSize(1, 1), QSize(0, 0)})
+        QTest::addRow("%dx%d", size.width(), size.height()) << size << QIcon::Normal << QIcon::Off;
     QTest::newRow("disabled") << QSize(32, 32) << QIcon::Disabled << QIcon::Off;
     QTest::newRow("active, between sizes") << QSize(36, 36) << QIcon::Active << QIcon::Off;
     QTest::newRow("selected") << QSize(64, 64) << QIcon::Selected << QIcon::Off;

@@ -16,7 +16,6 @@
 #include <QClipboard>
 #include <QFrame>
 #include <QLabel>
-#include <QSettings>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -84,31 +83,33 @@ private Q_SLOTS:
         m_env.reset();
     }
 
-    void firstStartOffline()
+    void offline_data()
     {
+        QTest::addColumn<bool>("cached");
+        QTest::newRow("first start") << false;
+        QTest::newRow("yesterday's rate cached") << true;
+    }
+
+    void offline()
+    {
+        QFETCH(bool, cached);
+        if (cached)
+            cache("USD", "CNY", 7.2);
         Panel panel;
-        // Nothing is asked before the panel shows.
-        QCOMPARE(panel.rateClient()->serial(), 0);
+        QCOMPARE(panel.rateClient()->serial(), 0); // nothing is asked before the panel shows
         panel.show();
         QCOMPARE(panel.rateClient()->serial(), 1);
         QVERIFY(!panel.field<CurrencyButton>("Refresh")->isEnabled());
         QVERIFY(panel.settle());
-        QCOMPARE(panel.text("Status"), QString::fromUtf8(RateClient::unavailable));
-        QVERIFY(panel.text("Rate").isEmpty());
-        QVERIFY(panel.field("Result")->text().isEmpty());
         QVERIFY(panel.field<CurrencyButton>("Refresh")->isEnabled());
-    }
-
-    void cachedRateWhenOffline()
-    {
-        cache("USD", "CNY", 7.2);
-        Panel panel;
-        panel.show();
-        QVERIFY(panel.settle());
-        QCOMPARE(panel.field("Result")->text(), "7.20");
-        QCOMPARE(panel.text("Rate"), "1 USD = 7.2 CNY");
         const QString date = QLocale().toString(QDate::currentDate().addDays(-1), QLocale::ShortFormat);
-        QCOMPARE(panel.text("Status"), QString::fromUtf8(RateClient::refreshFailed) + "\nAs of " + date);
+        QCOMPARE(panel.text("Status"), cached
+                                           ? QString::fromUtf8(RateClient::refreshFailed) + "\nAs of " + date
+                                           : QString::fromUtf8(RateClient::unavailable));
+        QCOMPARE(panel.text("Rate"), cached ? "1 USD = 7.2 CNY" : "");
+        QCOMPARE(panel.field("Result")->text(), cached ? "7.20" : "");
+        // Painted, not styled: a style sheet would bring its engine at every start.
+        QCOMPARE(styleSheetUser(&panel), QString());
     }
 
     void convert_data()
@@ -278,82 +279,56 @@ private Q_SLOTS:
         QVERIFY(!amount->clearButton()->isEnabled());
     }
 
+    // A current entry further down the list would put Fusion's menu over the
+    // combo; the list drops down below it, as a list of the whole panel.
     void choosingFromTheList()
     {
         cache("USD", "JPY", 150.0);
         Panel panel;
-        panel.show();
-        auto *to = panel.field<CurrencyCombo>("To");
-        to->showPopup();
-        QAbstractItemView *list = to->view();
-        QTRY_VERIFY(list->isVisible());
-        QVERIFY(!list->styleSheet().isEmpty()); // the dark list, not the platform's
-        QCOMPARE(list->model()->rowCount(), to->count());
-        const int row = to->findText("JPY");
-        QVERIFY(row >= 0);
-        list->scrollTo(list->model()->index(row, 0));
-        const QRect item = list->visualRect(list->model()->index(row, 0));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
-        QTRY_VERIFY(!list->isVisible());
-        QCOMPARE(to->currentText(), "JPY");
-        QCOMPARE(panel.text("Rate"), "1 USD = 150 JPY");
-        // Opened again, it is the same list.
-        to->showPopup();
-        QCOMPARE(to->view(), list);
-        to->hidePopup();
-    }
-
-    // A current entry further down the list would put Fusion's menu over the
-    // combo; the list drops down below it, as a list of the whole panel.
-    void listDropsDownBelowTheCombo_data()
-    {
-        QTest::addColumn<QString>("combo");
-        QTest::newRow("from") << "From";
-        QTest::newRow("to") << "To";
-    }
-
-    void listDropsDownBelowTheCombo()
-    {
-        QFETCH(QString, combo);
-        Panel panel;
         panel.move(100, 200);
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
-        auto *box = panel.field<CurrencyCombo>(qPrintable(combo));
-        box->setCurrentIndex(4);
-        box->showPopup();
-        QWidget *popup = box->view()->window();
-        QTRY_VERIFY(popup->isVisible());
-        QCOMPARE(popup->geometry().top(), box->mapToGlobal(box->rect().bottomLeft()).y());
-        // A list's rows, not a menu's.
-        QVERIFY(!box->view()->itemDelegate()->inherits("QComboMenuDelegate"));
-        box->hidePopup();
+        for (const char *combo : {"To", "From"}) {
+            auto *box = panel.field<CurrencyCombo>(combo);
+            box->setCurrentIndex(4);
+            box->showPopup();
+            QAbstractItemView *list = box->view();
+            QTRY_VERIFY(list->window()->isVisible());
+            QCOMPARE(list->window()->geometry().top(), box->mapToGlobal(box->rect().bottomLeft()).y());
+            // A list's rows, not a menu's, in the dark list, not the platform's.
+            QVERIFY(!list->itemDelegate()->inherits("QComboMenuDelegate"));
+            QVERIFY(!list->styleSheet().isEmpty());
+            const QModelIndex yen = list->model()->index(box->findText("JPY"), 0);
+            list->scrollTo(yen);
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(yen).center());
+            QTRY_VERIFY(!list->isVisible());
+            QCOMPARE(box->currentText(), "JPY");
+            if (qstrcmp(combo, "To") == 0)
+                QCOMPARE(panel.text("Rate"), "1 USD = 150 JPY");
+            box->showPopup(); // opened again, it is the same list
+            QCOMPARE(box->view(), list);
+            box->hidePopup();
+        }
     }
 
     // The amount fields draw their own rounded box; the focused one's border is lighter.
-    void fieldBorderFollowsFocus_data()
-    {
-        QTest::addColumn<QString>("focused");
-        QTest::newRow("amount") << "Amount";
-        QTest::newRow("result") << "Result";
-    }
-
     void fieldBorderFollowsFocus()
     {
-        QFETCH(QString, focused);
         Panel panel;
         panel.show();
         panel.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&panel));
-        panel.field(qPrintable(focused))->setFocus();
-        QTRY_VERIFY(panel.field(qPrintable(focused))->hasFocus());
-        for (const char *name : {"Amount", "Result"}) {
-            const QImage box = panel.field(name)->grab().toImage();
-            const QColor expected(focused == name ? "#91abc9" : "#4a5668");
-            // The middle of the top edge and of the left edge; the fill inside.
-            QCOMPARE(box.pixelColor(box.width() / 2, 0), expected);
-            QCOMPARE(box.pixelColor(0, box.height() / 2), expected);
-            QCOMPARE(box.pixelColor(box.width() / 2, 2), QColor("#252d39"));
+        for (const char *focused : {"Amount", "Result"}) {
+            panel.field(focused)->setFocus();
+            QTRY_VERIFY(panel.field(focused)->hasFocus());
+            for (const char *name : {"Amount", "Result"}) {
+                const QImage box = panel.field(name)->grab().toImage();
+                const QColor expected(qstrcmp(focused, name) == 0 ? "#91abc9" : "#4a5668");
+                // The middle of the top edge and of the left edge; the fill inside.
+                QCOMPARE(box.pixelColor(box.width() / 2, 0), expected);
+                QCOMPARE(box.pixelColor(0, box.height() / 2), expected);
+                QCOMPARE(box.pixelColor(box.width() / 2, 2), QColor("#252d39"));
+            }
         }
     }
 
@@ -461,16 +436,6 @@ private Q_SLOTS:
         QCOMPARE(panel.mask().isEmpty(), !composited);
         QCOMPARE(list->mask().isEmpty(), !composited);
         from->hidePopup();
-    }
-
-    // A style sheet anywhere in the panel would give it a style sheet engine at
-    // every start; the look is painted instead.
-    void noStyleSheetEngine()
-    {
-        Panel panel;
-        panel.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&panel));
-        QCOMPARE(styleSheetUser(&panel), QString());
     }
 
 private:

@@ -6,7 +6,6 @@
 #include "fakes/FakeWindowStacking.h"
 #include "panels/IconPanel.h"
 #include "panels/ItemPlacement.h"
-#include "panels/PanelLayoutStore.h"
 #include "panels/TidyLayout.h"
 #include "panelset/PanelSet.h"
 #include "shell/DesktopLayer.h"
@@ -18,7 +17,6 @@
 
 #include <QAction>
 #include <QMenu>
-#include <QSettings>
 #include <QSignalSpy>
 #include <QtTest>
 

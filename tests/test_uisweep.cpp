@@ -15,10 +15,8 @@
 #include "fakes/FakeWindowStacking.h"
 #include "look/AppStyle.h"
 #include "panels/IconPanel.h"
-#include "panels/ItemDragView.h"
 #include "panelset/PanelSet.h"
 #include "search/QuickSearch.h"
-#include "shell/DesktopModel.h"
 #include "shortcuts/DesktopShortcut.h"
 #include "shortcuts/DesktopShortcuts.h"
 #include "todo/TodoContextMenu.h"
@@ -55,26 +53,12 @@ const QStringList elidedByDesign{
 
 bool isInteractive(QAccessible::Role role)
 {
-    switch (role) {
-    case QAccessible::PushButton:
-    case QAccessible::CheckBox:
-    case QAccessible::RadioButton:
-    case QAccessible::ComboBox:
-    case QAccessible::EditableText:
-    case QAccessible::List:
-    case QAccessible::Table:
-    case QAccessible::Tree:
-    case QAccessible::MenuItem:
-    case QAccessible::ButtonMenu:
-    case QAccessible::ButtonDropDown:
-    case QAccessible::SpinBox:
-    case QAccessible::Slider:
-    case QAccessible::PageTab:
-    case QAccessible::Link:
-        return true;
-    default:
-        return false;
-    }
+    using A = QAccessible;
+    static const QList<A::Role> roles{
+        A::PushButton,     A::CheckBox, A::RadioButton, A::ComboBox, A::EditableText,
+        A::List,           A::Table,    A::Tree,        A::MenuItem, A::ButtonMenu,
+        A::ButtonDropDown, A::SpinBox,  A::Slider,      A::PageTab,  A::Link};
+    return roles.contains(role);
 }
 
 // A glyph such as "×" says nothing when read out.

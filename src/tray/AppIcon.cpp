@@ -103,29 +103,19 @@ private:
 
 } // namespace
 
-void paintAppIcon(QPainter &painter, int s)
+AppIconTiles appIconTiles(int s)
 {
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-
-    auto tile = [&painter](const QRectF &rect, qreal radius, const QColor &color) {
-        painter.setBrush(color);
-        painter.drawRoundedRect(rect, radius, radius);
-    };
-
     if (s > 32) {
-        tile(QRectF(0.06 * s, 0.06 * s, 0.88 * s, 0.88 * s), 0.18 * s, plateColor);
         const qreal r = 0.047 * s;
-        tile(QRectF(0.21 * s, 0.195 * s, 0.26 * s, 0.61 * s), r, lightColor);
-        tile(QRectF(0.515 * s, 0.5225 * s, 0.275 * s, 0.2825 * s), r, lightColor);
-        tile(QRectF(0.515 * s, 0.195 * s, 0.275 * s, 0.2825 * s), r, blueColor);
-        painter.restore();
-        return;
+        return {QRectF(0.06 * s, 0.06 * s, 0.88 * s, 0.88 * s),
+                QRectF(0.21 * s, 0.195 * s, 0.26 * s, 0.61 * s),
+                QRectF(0.515 * s, 0.5225 * s, 0.275 * s, 0.2825 * s),
+                QRectF(0.515 * s, 0.195 * s, 0.275 * s, 0.2825 * s),
+                0.18 * s,
+                r};
     }
     // Small sizes snap every edge to whole pixels so the tiles stay sharp.
     const int m = std::max(roundHalfAway(0.06 * s), 1);
-    tile(QRectF(m, m, s - 2 * m, s - 2 * m), roundHalfAway(0.17 * s), plateColor);
     const int p = roundHalfAway(0.19 * s);
     const int g = std::max(roundHalfAway(0.09 * s), 2);
     const int inner = s - 2 * p;
@@ -133,9 +123,28 @@ void paintAppIcon(QPainter &painter, int s)
     const int w1 = a / 2;
     const int w2 = a - w1;
     const int x2 = p + w1 + g;
-    tile(QRectF(p, p, w1, inner), 1, lightColor);
-    tile(QRectF(x2, x2, w2, w2), 1, lightColor);
-    tile(QRectF(x2, p, w2, w1), 1, blueColor);
+    return {QRectF(m, m, s - 2 * m, s - 2 * m),
+            QRectF(p, p, w1, inner),
+            QRectF(x2, x2, w2, w2),
+            QRectF(x2, p, w2, w1),
+            qreal(roundHalfAway(0.17 * s)),
+            1};
+}
+
+void paintAppIcon(QPainter &painter, int s)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    const AppIconTiles tiles = appIconTiles(s);
+    auto tile = [&painter](const QRectF &rect, qreal radius, const QColor &color) {
+        painter.setBrush(color);
+        painter.drawRoundedRect(rect, radius, radius);
+    };
+    tile(tiles.plate, tiles.plateRadius, plateColor);
+    tile(tiles.left, tiles.tileRadius, lightColor);
+    tile(tiles.bottomRight, tiles.tileRadius, lightColor);
+    tile(tiles.topRight, tiles.tileRadius, blueColor);
     painter.restore();
 }
 

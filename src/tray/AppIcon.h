@@ -2,6 +2,7 @@
 
 #include <QIcon>
 #include <QImage>
+#include <QRectF>
 
 class QPainter;
 
@@ -10,5 +11,19 @@ class QPainter;
 // Draws the icon into the square (0, 0, size, size) of any paint device, so the
 // window icon, the installed PNGs and the scalable SVG are one drawing.
 void paintAppIcon(QPainter &painter, int size);
+
+// Where the icon's plate and tiles stand in a square of the given edge: two
+// light tiles (a tall one on the left, one at the bottom right) and the blue
+// one at the top right.
+struct AppIconTiles
+{
+    QRectF plate;
+    QRectF left;
+    QRectF bottomRight;
+    QRectF topRight;
+    qreal plateRadius = 0;
+    qreal tileRadius = 0;
+};
+AppIconTiles appIconTiles(int size);
 QImage renderAppIcon(int size);
 QIcon appIcon();
