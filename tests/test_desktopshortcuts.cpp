@@ -459,8 +459,7 @@ private:
             PanelLayoutStore::setDesktopPosition(it.key(), it.value());
         for (const char *name : {"a.txt", "b.png", "c.mp3"})
             m_desktop->entries.append(FakeDesktopSource::file(key(name)));
-        m_model = std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_desktop),
-                                                 std::make_unique<ItemPlacement>());
+        m_model = makeDesktopModel(m_desktop);
         auto *stacking = new FakeWindowStacking; // no window manager, as offscreen
         stacking->available = false;
         m_layer = std::make_unique<DesktopLayer>(stacking, topmost);

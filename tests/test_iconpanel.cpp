@@ -38,16 +38,6 @@ void drag(QWidget *window, QPoint from, QPoint to)
     }
 }
 
-// Drops go to the widget that accepted the drag's enter event, as in a real drag.
-bool dropOn(QWidget *viewport, QPoint pos, QMimeData *mime)
-{
-    QDragEnterEvent enter(pos, Qt::CopyAction | Qt::MoveAction, mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(viewport, &enter);
-    QDropEvent drop(QPointF(pos), Qt::CopyAction | Qt::MoveAction, mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(viewport, &drop);
-    return enter.isAccepted() && drop.isAccepted() && drop.dropAction() == Qt::CopyAction;
-}
-
 // Menu entries in order, "|" for a separator.
 QString actionTexts(const QMenu *menu)
 {
@@ -102,13 +92,8 @@ class TestIconPanel : public QObject
         m_desktop->entries.clear();
         for (int i = 0; i < files; ++i)
             m_desktop->entries.append(FakeDesktopSource::file(QString("/d/file %1.txt").arg(i)));
-        m_model = std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_desktop),
-                                                 std::make_unique<ItemPlacement>());
-        auto *filter = new CategoryFilter(panelId);
-        filter->setSourceModel(m_model.get());
-        m_panel = std::make_unique<IconPanel>(options, m_model.get(), filter, "Documents",
-                                              PanelLayoutStore::settingsPrefix(panelId));
-        filter->setParent(m_panel.get());
+        m_model = makeDesktopModel(m_desktop);
+        m_panel = makeIconPanel(m_model.get(), panelId, options);
         return m_panel.get();
     }
 
@@ -351,107 +336,6 @@ private Q_SLOTS:
         panel->setIconSize(96);
         panel->setListView(true);
         QCOMPARE(panel->view()->iconSize(), QSize(20, 20));
-    }
-
-    void dropRows_data()
-    {
-        QTest::addColumn<bool>("list");
-        QTest::addColumn<bool>("rightToLeft");
-        QTest::addColumn<int>("items");
-        QTest::addColumn<QPoint>("cellFraction"); // position within a cell grid, in tenths of cells
-        QTest::addColumn<int>("row");
-        auto row = [](const char *tag, bool list, bool rtl, QPoint fraction, int expected, int items = 5) {
-            QTest::newRow(tag) << list << rtl << items << fraction << expected;
-        };
-        // Grid of 5 items in a view three cells wide: row 0 = items 0-2, row 1 = items 3-4.
-        row("grid left half of first", false, false, {3, 5}, 0);
-        row("grid right half of first", false, false, {7, 5}, 1);
-        row("grid right of line end", false, false, {27, 5}, 3);
-        row("grid right of last", false, false, {17, 15}, 5);
-        row("rtl right half of first", false, true, {27, 5}, 0);
-        row("list bottom half", true, false, {5, 7}, 1);
-        row("empty panel", false, false, {3, 5}, 0, 0);
-    }
-
-    void dropRows()
-    {
-        QFETCH(bool, list);
-        QFETCH(bool, rightToLeft);
-        QFETCH(int, items);
-        QFETCH(QPoint, cellFraction);
-        IconPanel *panel = makePanel("documents", items, {.listView = list});
-        panel->setLayoutDirection(rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
-        QVERIFY(showAt(panel, QRect(0, 0, 3 * 104 + 32 + 12, 600)));
-        ItemDragView *view = panel->view();
-        const QSize cell = list ? QSize(view->viewport()->width(), 32) : QSize(104, 108);
-        const QRect first = view->visualRect(view->model()->index(0, 0));
-        const int x = rightToLeft ? first.right() + 1 - 3 * cell.width() : first.left();
-        const QPoint pos(x + cellFraction.x() * cell.width() / 10,
-                         first.top() + cellFraction.y() * cell.height() / 10);
-        QTEST(view->dropRowAt(pos), "row");
-        // The marker shows where the drop lands; an empty panel has no place to mark.
-        view->showDropMarker(view->dropRowAt(pos));
-        QCOMPARE(view->dropMarker()->isVisible(), items > 0);
-    }
-
-    void internalDropReorders()
-    {
-        IconPanel *panel = makePanel("documents", 4);
-        TestEnvironment::settings().setValue(key("sortReversed"), true);
-        QVERIFY(showAt(panel, QRect(0, 0, 260 + 32 + 12, 600)));
-        ItemDragView *view = panel->view();
-        const QString moved = "/d/file 3.txt";
-        QMimeData mime;
-        mime.setData(DesktopModel::itemMimeType(), moved.toUtf8());
-        const QPoint target = view->visualRect(view->model()->index(1, 0)).center() - QPoint(20, 0);
-        QSignalSpy dropped(panel, &IconPanel::itemsDropped);
-        QVERIFY(dropOn(view->viewport(), target, &mime));
-        QCOMPARE(dropped.count(), 0);
-        const QStringList expected{"/d/file 0.txt", "/d/file 3.txt", "/d/file 1.txt", "/d/file 2.txt"};
-        QTRY_COMPARE(panel->sortProxy()->manualOrder(), expected);
-        PanelLayoutStore::discardState(); // read back from panels.json
-        QCOMPARE(PanelLayoutStore::itemOrder("panel/documents"), expected);
-        QCOMPARE(TestEnvironment::settings().value(key("sortKey")).toString(), "manual");
-        QCOMPARE(TestEnvironment::settings().value(key("sortReversed")).toBool(), false);
-        const QModelIndexList selected = view->selectionModel()->selectedIndexes();
-        QCOMPARE(selected.size(), 1);
-        QCOMPARE(selected.first().data(DesktopModel::KeyRole).toString(), moved);
-    }
-
-    void externalDropSignals_data()
-    {
-        QTest::addColumn<bool>("custom");
-        QTest::addColumn<QByteArray>("payload");
-        QTest::addColumn<QStringList>("keys");
-        QTest::newRow("category panel") << false << QByteArray("/e/a\n\n/e/b") << QStringList{"/e/a", "/e/b"};
-        QTest::newRow("custom panel") << true << QByteArray("/e/a") << QStringList{"/e/a"};
-        QTest::newRow("mixed with own item")
-            << false << QByteArray("/d/file 0.txt\n/e/x") << QStringList{"/d/file 0.txt", "/e/x"};
-    }
-
-    void externalDropSignals()
-    {
-        QFETCH(bool, custom);
-        QFETCH(QByteArray, payload);
-        const QString id = custom ? PanelLayoutStore::createPanel("Mine") : "documents";
-        if (custom)
-            PanelLayoutStore::assignItems({"/d/file 0.txt"}, id);
-        IconPanel *panel = makePanel(id, 2);
-        panel->show();
-        QMimeData mime;
-        mime.setData(DesktopModel::itemMimeType(), payload);
-        QSignalSpy dropped(panel, &IconPanel::itemsDropped);
-        QVERIFY(dropOn(panel->view()->viewport(), QPoint(20, 20), &mime));
-        QCOMPARE(dropped.count(), 1);
-        QTEST(dropped.at(0).at(0).toStringList(), "keys");
-        QCOMPARE(dropped.at(0).at(1).toString(), custom ? id : QString());
-
-        // Other formats are not taken.
-        QMimeData text;
-        text.setText("hello");
-        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(panel->view()->viewport(), &enter);
-        QVERIFY(!enter.isAccepted());
     }
 
     void contextMenu_data()

@@ -115,8 +115,7 @@ class TestPanelSet : public QObject
 
     PanelSet *makeSet(bool perCategory = true)
     {
-        m_model = std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_desktop),
-                                                 std::make_unique<ItemPlacement>());
+        m_model = makeDesktopModel(m_desktop);
         m_set = std::make_unique<PanelSet>(IconPanelOptions{}, m_model.get(), perCategory);
         return m_set.get();
     }

@@ -41,11 +41,9 @@ private Q_SLOTS:
         startPanelTest(m_env, m_desktop);
         for (const QString &name : desktopNames)
             m_desktop->entries.append(FakeDesktopSource::file("/d/" + name));
-        m_model = std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_desktop),
-                                                 std::make_unique<ItemPlacement>());
+        m_model = makeDesktopModel(m_desktop);
         m_model->reload();
-        m_panel = std::make_unique<IconPanel>(IconPanel::Options{}, m_model.get(), nullptr, "Desktop",
-                                              PanelLayoutStore::settingsPrefix(QString()));
+        m_panel = makeIconPanel(m_model.get(), QString());
         m_panel->applyGeometry(QRect(100, 100, 400, 400), false);
         m_panel->show();
         m_search = std::make_unique<QuickSearch>(m_model.get());

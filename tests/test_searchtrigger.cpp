@@ -60,13 +60,7 @@ class TestSearchTrigger : public QObject
 
     IconPanel *makePanel(const QString &panelId = QString())
     {
-        CategoryFilter *filter = panelId.isEmpty() ? nullptr : new CategoryFilter(panelId);
-        if (filter)
-            filter->setSourceModel(m_model.get());
-        m_panel = std::make_unique<IconPanel>(IconPanel::Options{}, m_model.get(), filter, "Desktop",
-                                              PanelLayoutStore::settingsPrefix(panelId));
-        if (filter)
-            filter->setParent(m_panel.get());
+        m_panel = makeIconPanel(m_model.get(), panelId);
         m_panel->applyGeometry(QRect(100, 100, 400, 400), false);
         m_panel->show();
         return m_panel.get();
