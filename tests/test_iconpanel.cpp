@@ -1,16 +1,9 @@
 #include "PanelTestHome.h"
-#include "TestEnvironment.h"
-#include "fakes/FakeDesktopSource.h"
 #include "frame/HoverTracker.h"
 #include "frame/PanelFrame.h"
 #include "frame/PanelStyle.h"
-#include "panels/CategoryFilter.h"
-#include "panels/IconPanel.h"
 #include "panels/ItemDragView.h"
-#include "panels/ItemPlacement.h"
-#include "panels/PanelLayoutStore.h"
 #include "panels/PanelSort.h"
-#include "shell/DesktopModel.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -18,7 +11,6 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
-#include <QSettings>
 #include <QSignalSpy>
 #include <QtTest>
 

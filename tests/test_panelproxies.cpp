@@ -1,8 +1,6 @@
 #include "PanelTestHome.h"
-#include "panels/CategoryFilter.h"
 #include "panels/ItemDragView.h"
 #include "panels/PanelSort.h"
-#include "shell/DesktopModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QFileInfo>

@@ -1,21 +1,14 @@
 #include "PanelTestHome.h"
-#include "TestEnvironment.h"
 #include "base/SettingsKeys.h"
-#include "fakes/FakeDesktopSource.h"
+#include "fakes/FakeLooseItems.h"
 #include "fakes/FakeWindowStacking.h"
-#include "panels/IconPanel.h"
 #include "panels/ItemDragView.h"
-#include "panels/ItemPlacement.h"
-#include "panels/LooseItems.h"
-#include "panels/PanelLayoutStore.h"
 #include "panels/TidyLayout.h"
 #include "panelset/PanelSet.h"
 #include "shell/DesktopLayer.h"
-#include "shell/DesktopModel.h"
 
 #include <QAction>
 #include <QMimeData>
-#include <QSettings>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -39,35 +32,6 @@ QStringList keysIn(const IconPanel *panel)
         keys.append(model->index(row, 0).data(DesktopModel::KeyRole).toString());
     return keys;
 }
-
-// Loose items as the set sees them: records what the set asks of them.
-class FakeLooseItems : public LooseItems
-{
-public:
-    void runDrag(QWidget *source, QMimeData *mime, const QPixmap &) override
-    {
-        sources.append(source);
-        delete mime;
-        dragging = true;
-        if (duringDrag)
-            duringDrag();
-        dragging = false;
-        Q_EMIT dragFinished();
-    }
-    bool isDragging() const override { return dragging; }
-    void setShown(bool on) override { shown = on; }
-    bool hasVisibleShortcuts() const override { return shown && visibleShortcuts; }
-    void setIconSize(int pixels) override { iconSize = pixels; }
-    void clearSelection() override { ++cleared; }
-
-    QList<QPointer<QWidget>> sources;
-    std::function<void()> duringDrag;
-    bool dragging = false;
-    bool shown = false;
-    bool visibleShortcuts = false;
-    int iconSize = 0;
-    int cleared = 0;
-};
 
 } // namespace
 
@@ -430,7 +394,6 @@ private Q_SLOTS:
         set->showCompanions();
         QVERIFY(late.isVisible() && !lateUnwanted.isVisible());
         set->toggleAll();
-        QVERIFY(!late.isVisible());
         set->showCompanions();
         QVERIFY(!late.isVisible());
     }

@@ -1,26 +1,19 @@
 #include "PanelTestHome.h"
-#include "TestEnvironment.h"
 #include "base/l10n/L10n.h"
 #include "categories/CategoryRules.h"
 #include "fakes/FakeCompositorWatch.h"
-#include "fakes/FakeDesktopSource.h"
-#include "panels/IconPanel.h"
 #include "panels/ItemDragView.h"
-#include "panels/ItemPlacement.h"
-#include "panels/PanelLayoutStore.h"
 #include "panels/SearchTrigger.h"
 #include "search/QuickSearch.h"
 #include "search/SearchDelegate.h"
 #include "search/SearchFilter.h"
 #include "search/SearchGeometry.h"
-#include "shell/DesktopModel.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QScreen>
-#include <QSettings>
 #include <QSignalSpy>
 #include <QtTest>
 

@@ -1,18 +1,10 @@
 #include "PanelTestHome.h"
-#include "TestEnvironment.h"
-#include "fakes/FakeDesktopSource.h"
-#include "panels/CategoryFilter.h"
-#include "panels/IconPanel.h"
 #include "panels/ItemDragView.h"
-#include "panels/ItemPlacement.h"
-#include "panels/PanelLayoutStore.h"
 #include "panels/SearchTrigger.h"
 #include "panelset/PanelSet.h"
-#include "shell/DesktopModel.h"
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QSettings>
 #include <QSignalSpy>
 #include <QStandardItemModel>
 #include <QtTest>
