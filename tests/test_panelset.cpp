@@ -7,12 +7,9 @@
 #include "panelset/PanelSet.h"
 #include "shell/DesktopLayer.h"
 
-#include <QAction>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QtTest>
-
-#include <functional>
 
 namespace {
 
@@ -517,44 +514,6 @@ private Q_SLOTS:
         QVERIFY(keptDuringDrag);
         QVERIFY(images); // the view that started the drag is still returning through it
         QTRY_VERIFY(!images);
-    }
-
-    void panelsJoinTheDesktopLayer()
-    {
-        addFiles({"/d/a.txt", "/d/b.png"});
-        PanelSet *set = makeSet();
-        auto *stacking = new FakeWindowStacking;
-        DesktopLayer layer(stacking, false);
-        set->setDesktopLayer(&layer);
-
-        // Panels that existed before the layer and those made later, each under its
-        // settings prefix.
-        Q_EMIT set->panel("documents")->createPanelRequested(QString());
-        QCOMPARE(set->panelsInOrder().size(), 3);
-        for (IconPanel *panel : set->panelsInOrder())
-            QVERIFY2(layer.isTracked(panel), qPrintable(panel->title()));
-        auto pinAction = [set](const QString &id) {
-            return set->panel(id)->findChild<QAction *>(DesktopLayer::alwaysOnTopActionName);
-        };
-        pinAction("custom-1")->trigger();
-        QVERIFY(TestEnvironment::settings().value("panel/custom-1/keepOnTop").toBool());
-
-        // Every change of what is shown or where is followed by a fresh pass.
-        const auto passes = [stacking](const std::function<void()> &change) {
-            const int before = stacking->passes;
-            change();
-            return stacking->passes > before;
-        };
-        QVERIFY(passes([set] { set->showAll(false); }));
-        QVERIFY(passes([set] { set->toggleAll(); }));
-        QVERIFY(passes([set] { set->toggleAll(); }));
-        QVERIFY(passes([set] { set->tidy(); }));
-        QVERIFY(passes([set] { Q_EMIT set->panel("documents")->createPanelRequested("Two"); }));
-        // Shown panels were made desktop panels before the window manager saw them.
-        for (IconPanel *panel : set->panelsInOrder())
-            QVERIFY(stacking->log.contains(QStringLiteral("prepare %1 ").arg(panel->winId()) +
-                                           (pinAction(panel->panelId())->isChecked() ? "above" : "below")));
-        m_set.reset();
     }
 };
 
