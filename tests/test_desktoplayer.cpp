@@ -1,6 +1,7 @@
-#include "TestEnvironment.h"
+#include "PanelTestHome.h"
 #include "base/Settings.h"
 #include "fakes/FakeWindowStacking.h"
+#include "panelset/PanelSet.h"
 #include "shell/DesktopLayer.h"
 #include "shell/Platform.h"
 #include "shell/freedesktop/FreedesktopWindowStacking.h"
@@ -47,8 +48,8 @@ class TestDesktopLayer : public QObject
 private Q_SLOTS:
     void init()
     {
-        m_env = std::make_unique<TestEnvironment>();
-        TestEnvironment::settings().clear();
+        std::shared_ptr<FakeDesktopSource::State> unused;
+        startPanelTest(m_env, unused);
         m_fake = new FakeWindowStacking;
         m_layer = std::make_unique<DesktopLayer>(m_fake, false);
     }
@@ -60,7 +61,7 @@ private Q_SLOTS:
         m_layer.reset();
         m_xvfb.kill();
         m_xvfb.waitForFinished();
-        m_env.reset();
+        endPanelTest(m_env);
     }
 
     void pass_data()
@@ -383,6 +384,44 @@ private Q_SLOTS:
         QTRY_VERIFY(!stacking.isShown(window));
         set(root, atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW, {});
         QTRY_VERIFY(stacking.stackingOrder().isEmpty());
+    }
+
+    void panelSetJoinsTheLayer()
+    {
+        auto desktop = std::make_shared<FakeDesktopSource::State>();
+        desktop->entries = {FakeDesktopSource::file("/d/a.txt"), FakeDesktopSource::file("/d/b.png")};
+        const auto model = makeDesktopModel(desktop);
+        const auto owner = std::make_unique<PanelSet>(IconPanelOptions{}, model.get(), true);
+        PanelSet *set = owner.get();
+        set->setDesktopLayer(m_layer.get());
+
+        // Panels that existed before the layer and those made later, each under its
+        // settings prefix.
+        Q_EMIT set->panel("documents")->createPanelRequested(QString());
+        QCOMPARE(set->panelsInOrder().size(), 3);
+        for (IconPanel *panel : set->panelsInOrder())
+            QVERIFY2(m_layer->isTracked(panel), qPrintable(panel->title()));
+        auto pinAction = [set](const QString &id) {
+            return set->panel(id)->findChild<QAction *>(DesktopLayer::alwaysOnTopActionName);
+        };
+        pinAction("custom-1")->trigger();
+        QVERIFY(TestEnvironment::settings().value("panel/custom-1/keepOnTop").toBool());
+
+        // Every change of what is shown or where is followed by a fresh pass.
+        const auto passes = [this](const std::function<void()> &change) {
+            const int before = m_fake->passes;
+            change();
+            return m_fake->passes > before;
+        };
+        QVERIFY(passes([set] { set->showAll(false); }));
+        QVERIFY(passes([set] { set->toggleAll(); }));
+        QVERIFY(passes([set] { set->toggleAll(); }));
+        QVERIFY(passes([set] { set->tidy(); }));
+        QVERIFY(passes([set] { Q_EMIT set->panel("documents")->createPanelRequested("Two"); }));
+        // Shown panels were made desktop panels before the window manager saw them.
+        for (IconPanel *panel : set->panelsInOrder())
+            QVERIFY(m_fake->log.contains(QStringLiteral("prepare %1 ").arg(panel->winId()) +
+                                         (pinAction(panel->panelId())->isChecked() ? "above" : "below")));
     }
 
 private:

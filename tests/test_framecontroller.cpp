@@ -92,6 +92,35 @@ private Q_SLOTS:
         QCOMPARE(m_panel->menuEvents, !menuShown && policy == Qt::DefaultContextMenu ? 1 : 0);
     }
 
+    void frameResize_data()
+    {
+        QTest::addColumn<QPoint>("grab"); // where the drag starts on the 300 x 200 window
+        QTest::addColumn<bool>("collapsed");
+        QTest::addColumn<QPoint>("delta");
+        QTest::addColumn<QRect>("expected");
+        auto row = [](const char *tag, QPoint grab, bool collapsed, QPoint delta, QRect expected) {
+            QTest::newRow(tag) << grab << collapsed << delta << expected;
+        };
+        const QRect same(100, 100, 300, 200);
+        row("right border, y ignored", {297, 100}, false, {40, 9}, {100, 100, 340, 200});
+        row("corner square grows", {10, 10}, false, {-10, -20}, {90, 80, 310, 220});
+        row("near left, not on it", {10, 100}, false, {-10, 0}, same);
+        row("left past minimum keeps right", {3, 100}, false, {250, 0}, {180, 100, 220, 200});
+        row("bottom right corner to minimum", {290, 190}, false, {-500, -500}, {100, 100, 220, 148});
+        row("collapsed: sideways only", {10, 10}, true, {-10, -20}, {90, 100, 310, 200});
+    }
+
+    void frameResize()
+    {
+        QFETCH(QPoint, grab);
+        QFETCH(bool, collapsed);
+        QFETCH(QPoint, delta);
+        const QRect start(100, 100, 300, 200);
+        const Qt::Edges edges = PanelFrame::edgesAt(start.size(), grab, false, collapsed);
+        QTEST(PanelFrame::resized(start, delta, edges, QSize(220, 148)), "expected");
+        QCOMPARE(PanelFrame::edgesAt(start.size(), grab, true, collapsed), Qt::Edges()); // locked
+    }
+
 private:
     std::unique_ptr<TestEnvironment> m_env;
     std::unique_ptr<DesktopLayer> m_layer;

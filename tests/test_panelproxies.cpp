@@ -1,9 +1,10 @@
-#include "panels/CategoryFilter.h"
+#include "PanelTestHome.h"
+#include "panels/ItemDragView.h"
 #include "panels/PanelSort.h"
-#include "shell/DesktopModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QFileInfo>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QStandardItemModel>
 #include <QtTest>
@@ -34,13 +35,49 @@ QStringList shown(const QAbstractItemModel &model)
     return names;
 }
 
+// Drops go to the widget that accepted the drag's enter event, as in a real drag.
+bool dropOn(QWidget *viewport, QPoint pos, QMimeData *mime)
+{
+    QDragEnterEvent enter(pos, Qt::CopyAction | Qt::MoveAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &enter);
+    QDropEvent drop(QPointF(pos), Qt::CopyAction | Qt::MoveAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &drop);
+    return enter.isAccepted() && drop.isAccepted() && drop.dropAction() == Qt::CopyAction;
+}
+
 } // namespace
 
 class TestPanelProxies : public QObject
 {
     Q_OBJECT
 
+    std::unique_ptr<TestEnvironment> m_env;
+    std::shared_ptr<FakeDesktopSource::State> m_desktop;
+    std::unique_ptr<DesktopModel> m_model;
+    std::unique_ptr<IconPanel> m_panel;
+
+    // A panel over files "/d/file 0.txt" on, shown where a drop can reach it.
+    IconPanel *makePanel(const QString &panelId, int files, QSize size, IconPanel::Options options = {})
+    {
+        for (int i = 0; i < files; ++i)
+            m_desktop->entries.append(FakeDesktopSource::file(QString("/d/file %1.txt").arg(i)));
+        m_model = makeDesktopModel(m_desktop);
+        m_panel = makeIconPanel(m_model.get(), panelId, options);
+        m_panel->applyGeometry(QRect(QPoint(0, 0), size), false);
+        m_panel->show();
+        return QTest::qWaitForWindowExposed(m_panel.get()) ? m_panel.get() : nullptr;
+    }
+
 private Q_SLOTS:
+    void init() { startPanelTest(m_env, m_desktop); }
+
+    void cleanup()
+    {
+        m_panel.reset();
+        m_model.reset();
+        endPanelTest(m_env);
+    }
+
     void sortModes_data()
     {
         QTest::addColumn<int>("mode");
@@ -149,6 +186,106 @@ private Q_SLOTS:
         QCOMPARE(shown(sort), (changed ? expected : QStringList{"a", "b", "c", "d"}));
         QCOMPARE(sort.manualOrder(), expected);
         QCOMPARE(sort.sortMode(), changed ? PanelSort::Manual : PanelSort::Desktop);
+    }
+
+    void dropRows_data()
+    {
+        QTest::addColumn<bool>("list");
+        QTest::addColumn<bool>("rightToLeft");
+        QTest::addColumn<int>("items");
+        QTest::addColumn<QPoint>("cellFraction"); // position within a cell grid, in tenths of cells
+        QTest::addColumn<int>("row");
+        auto row = [](const char *tag, bool list, bool rtl, QPoint fraction, int expected, int items = 5) {
+            QTest::newRow(tag) << list << rtl << items << fraction << expected;
+        };
+        // Grid of 5 items in a view three cells wide: row 0 = items 0-2, row 1 = items 3-4.
+        row("grid left half of first", false, false, {3, 5}, 0);
+        row("grid right half of first", false, false, {7, 5}, 1);
+        row("grid right of line end", false, false, {27, 5}, 3);
+        row("grid right of last", false, false, {17, 15}, 5);
+        row("rtl right half of first", false, true, {27, 5}, 0);
+        row("list bottom half", true, false, {5, 7}, 1);
+        row("empty panel", false, false, {3, 5}, 0, 0);
+    }
+
+    void dropRows()
+    {
+        QFETCH(bool, list);
+        QFETCH(bool, rightToLeft);
+        QFETCH(int, items);
+        QFETCH(QPoint, cellFraction);
+        IconPanel *panel = makePanel("documents", items, {3 * 104 + 32 + 12, 600}, {.listView = list});
+        QVERIFY(panel);
+        panel->setLayoutDirection(rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
+        ItemDragView *view = panel->view();
+        const QSize cell = list ? QSize(view->viewport()->width(), 32) : QSize(104, 108);
+        const QRect first = view->visualRect(view->model()->index(0, 0));
+        const int x = rightToLeft ? first.right() + 1 - 3 * cell.width() : first.left();
+        const QPoint pos(x + cellFraction.x() * cell.width() / 10,
+                         first.top() + cellFraction.y() * cell.height() / 10);
+        QTEST(view->dropRowAt(pos), "row");
+        // The marker shows where the drop lands; an empty panel has no place to mark.
+        view->showDropMarker(view->dropRowAt(pos));
+        QCOMPARE(view->dropMarker()->isVisible(), items > 0);
+    }
+
+    void internalDropReorders()
+    {
+        IconPanel *panel = makePanel("documents", 4, {260 + 32 + 12, 600});
+        QVERIFY(panel);
+        TestEnvironment::settings().setValue("panel/documents/sortReversed", true);
+        ItemDragView *view = panel->view();
+        const QString moved = "/d/file 3.txt";
+        QMimeData mime;
+        mime.setData(DesktopModel::itemMimeType(), moved.toUtf8());
+        const QPoint target = view->visualRect(view->model()->index(1, 0)).center() - QPoint(20, 0);
+        QSignalSpy dropped(panel, &IconPanel::itemsDropped);
+        QVERIFY(dropOn(view->viewport(), target, &mime));
+        QCOMPARE(dropped.count(), 0);
+        const QStringList expected{"/d/file 0.txt", "/d/file 3.txt", "/d/file 1.txt", "/d/file 2.txt"};
+        QTRY_COMPARE(panel->sortProxy()->manualOrder(), expected);
+        PanelLayoutStore::discardState(); // read back from panels.json
+        QCOMPARE(PanelLayoutStore::itemOrder("panel/documents"), expected);
+        QCOMPARE(TestEnvironment::settings().value("panel/documents/sortKey").toString(), "manual");
+        QCOMPARE(TestEnvironment::settings().value("panel/documents/sortReversed").toBool(), false);
+        const QModelIndexList selected = view->selectionModel()->selectedIndexes();
+        QCOMPARE(selected.size(), 1);
+        QCOMPARE(selected.first().data(DesktopModel::KeyRole).toString(), moved);
+    }
+
+    void externalDropSignals_data()
+    {
+        QTest::addColumn<bool>("custom");
+        QTest::addColumn<QByteArray>("payload");
+        QTest::addColumn<QStringList>("keys");
+        QTest::newRow("category panel") << false << QByteArray("/e/a\n\n/e/b") << QStringList{"/e/a", "/e/b"};
+        QTest::newRow("custom panel") << true << QByteArray("/e/a") << QStringList{"/e/a"};
+        QTest::newRow("mixed with own item")
+            << false << QByteArray("/d/file 0.txt\n/e/x") << QStringList{"/d/file 0.txt", "/e/x"};
+    }
+
+    void externalDropSignals()
+    {
+        QFETCH(bool, custom);
+        QFETCH(QByteArray, payload);
+        const QString id = custom ? PanelLayoutStore::createPanel("Mine") : "documents";
+        if (custom)
+            PanelLayoutStore::assignItems({"/d/file 0.txt"}, id);
+        IconPanel *panel = makePanel(id, 2, {300, 300});
+        QMimeData mime;
+        mime.setData(DesktopModel::itemMimeType(), payload);
+        QSignalSpy dropped(panel, &IconPanel::itemsDropped);
+        QVERIFY(dropOn(panel->view()->viewport(), QPoint(20, 20), &mime));
+        QCOMPARE(dropped.count(), 1);
+        QTEST(dropped.at(0).at(0).toStringList(), "keys");
+        QCOMPARE(dropped.at(0).at(1).toString(), custom ? id : QString());
+
+        // Other formats are not taken.
+        QMimeData text;
+        text.setText("hello");
+        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(panel->view()->viewport(), &enter);
+        QVERIFY(!enter.isAccepted());
     }
 };
 

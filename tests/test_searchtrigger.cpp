@@ -1,18 +1,10 @@
 #include "PanelTestHome.h"
-#include "TestEnvironment.h"
-#include "fakes/FakeDesktopSource.h"
-#include "panels/CategoryFilter.h"
-#include "panels/IconPanel.h"
 #include "panels/ItemDragView.h"
-#include "panels/ItemPlacement.h"
-#include "panels/PanelLayoutStore.h"
 #include "panels/SearchTrigger.h"
 #include "panelset/PanelSet.h"
-#include "shell/DesktopModel.h"
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QSettings>
 #include <QSignalSpy>
 #include <QStandardItemModel>
 #include <QtTest>
@@ -60,13 +52,7 @@ class TestSearchTrigger : public QObject
 
     IconPanel *makePanel(const QString &panelId = QString())
     {
-        CategoryFilter *filter = panelId.isEmpty() ? nullptr : new CategoryFilter(panelId);
-        if (filter)
-            filter->setSourceModel(m_model.get());
-        m_panel = std::make_unique<IconPanel>(IconPanel::Options{}, m_model.get(), filter, "Desktop",
-                                              PanelLayoutStore::settingsPrefix(panelId));
-        if (filter)
-            filter->setParent(m_panel.get());
+        m_panel = makeIconPanel(m_model.get(), panelId);
         m_panel->applyGeometry(QRect(100, 100, 400, 400), false);
         m_panel->show();
         return m_panel.get();
