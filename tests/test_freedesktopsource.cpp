@@ -40,8 +40,7 @@ QString findXfconfd()
 {
     const QStringList libs = QDir("/usr/lib").entryList({"*-linux-gnu*"}, QDir::Dirs) << ".";
     for (const QString &lib : libs) {
-        const QString path = QDir::cleanPath("/usr/lib/" + lib + "/xfce4/xfconf/xfconfd");
-        if (QFileInfo(path).isExecutable())
+        if (const QString path = "/usr/lib/" + lib + "/xfce4/xfconf/xfconfd"; QFileInfo(path).isExecutable())
             return path;
     }
     return QString();
@@ -97,11 +96,9 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, content);
         QFETCH(QString, locale);
-        QFETCH(bool, valid);
-        QFETCH(QString, name);
         const LauncherFile file = LauncherFile::parse(content, locale);
-        QCOMPARE(file.valid, valid);
-        QCOMPARE(file.name, name);
+        QTEST(file.valid, "valid");
+        QTEST(file.name, "name");
     }
 
     void listing()
@@ -170,12 +167,10 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, content);
         QFETCH(bool, executable);
-        QFETCH(QString, shown);
         const QString path = write("editor.desktop", content, executable);
         const QList<DesktopEntry> entries = list();
-        const DesktopEntry *entry = find(entries, path);
-        QVERIFY(entry);
-        QCOMPARE(entry->displayName, shown);
+        QVERIFY(find(entries, path));
+        QTEST(find(entries, path)->displayName, "shown");
     }
 
     void fifosNeverBlock()
@@ -185,11 +180,9 @@ private Q_SLOTS:
         const StuckFifo hiddenList(desktopPath(".hidden"));
         QVERIFY(launcherFifo.made() && hiddenList.made());
         const QList<DesktopEntry> entries = list();
-        QVERIFY(!launcherFifo.blockedReader());
-        QVERIFY(!hiddenList.blockedReader());
-        const DesktopEntry *entry = find(entries, desktopPath("pipe.desktop"));
-        QVERIFY(entry);
-        QCOMPARE(entry->displayName, "pipe.desktop");
+        QVERIFY(!launcherFifo.blockedReader() && !hiddenList.blockedReader());
+        QVERIFY(find(entries, desktopPath("pipe.desktop")));
+        QCOMPARE(find(entries, desktopPath("pipe.desktop"))->displayName, "pipe.desktop");
     }
 
     void undecodableNamesStayDistinct()
@@ -370,7 +363,6 @@ private Q_SLOTS:
     void virtualItemNames()
     {
         QFETCH(QString, language);
-        QFETCH(QStringList, names);
         L10n::changeLanguage(language);
         auto restore = qScopeGuard([] { L10n::changeLanguage("system"); });
         const QList<DesktopEntry> entries = list();
@@ -382,7 +374,7 @@ private Q_SLOTS:
             QVERIFY(entry && entry->path.isEmpty() && entry->isFolder);
             shown.append(entry->displayName);
         }
-        QCOMPARE(shown, names);
+        QTEST(shown, "names");
     }
 
 private:

@@ -110,7 +110,6 @@ private Q_SLOTS:
     void itemIcons_data();
     void itemIcons();
     void changedPictureIsReadAgain();
-    void iconsReachModelOfCurrentGenerationOnly();
     void fifosNeverBlock();
     void absurdThemeNumbers_data();
     void absurdThemeNumbers();
@@ -339,30 +338,6 @@ void TestIconLoader::changedPictureIsReadAgain()
         loader.load(1, 0, QFile::encodeName(path), 48, 1.0);
         QCOMPARE(loaded.constLast().at(2).value<QImage>().pixelColor(24, 24), colour);
     }
-}
-
-void TestIconLoader::iconsReachModelOfCurrentGenerationOnly()
-{
-    auto desktop = std::make_shared<FakeDesktopSource::State>();
-    desktop->entries = {FakeDesktopSource::folder(m_env->desktop() + "/Projects"),
-                        FakeDesktopSource::file(m_env->desktop() + "/notes.txt"),
-                        FakeDesktopSource::file(m_env->desktop() + "/data.bin")};
-    DesktopModel model(std::make_unique<FakeDesktopSource>(desktop),
-                       std::make_unique<FreedesktopIconSource>("testtheme", m_searchPaths), nullptr);
-    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
-    // The constructor's requests are still queued: their answers must not land.
-    model.reload();
-    // Rows: Projects, data.bin, notes.txt; data.bin has no icon and keeps its placeholder.
-    QTRY_COMPARE(changed.count(), 2);
-    QTest::qWait(200);
-    QCOMPARE(changed.count(), 2);
-    QCOMPARE(changed.at(0).at(0).toModelIndex().row(), 0);
-    QCOMPARE(changed.at(1).at(0).toModelIndex().row(), 2);
-    auto shown = [&model](int row) {
-        return model.index(row, 0).data(Qt::DecorationRole).value<QIcon>().pixmap(QSize(48, 48)).toImage();
-    };
-    QCOMPARE(shown(0).pixelColor(24, 24), yellow);
-    QCOMPARE(shown(2).pixelColor(24, 24), green);
 }
 
 void TestIconLoader::absurdThemeNumbers_data()

@@ -16,7 +16,6 @@
 #include <QSemaphore>
 #include <QStandardItemModel>
 #include <QStandardPaths>
-#include <QThread>
 #include <QtTest>
 
 namespace {
@@ -167,19 +166,9 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(refusals, 1, 10000);
 
         // On a thread of its own, holding back its answers until the test lets it.
-        FakeFileManager fileManager;
-        QThread fileManagerThread;
-        fileManager.moveToThread(&fileManagerThread);
-        fileManagerThread.start();
-        auto stop = qScopeGuard([&fileManager, &fileManagerThread] {
-            fileManager.answers.release(100);
-            fileManagerThread.quit();
-            fileManagerThread.wait();
-        });
-        QDBusConnection fm = bus.connect("fm");
-        QVERIFY(fm.registerObject("/org/freedesktop/FileManager1", &fileManager,
-                                  QDBusConnection::ExportAllSlots));
-        QVERIFY(fm.registerService("org.freedesktop.FileManager1"));
+        auto &fileManager = *new FakeFileManager;
+        auto stop = qScopeGuard([&fileManager] { fileManager.answers.release(100); });
+        QVERIFY(bus.serve(&fileManager, "org.freedesktop.FileManager1", "/org/freedesktop/FileManager1"));
         // A file manager that has not answered yet keeps nothing waiting.
         QVERIFY(actions.invokeVerb(notes, "properties", refused));
         QVERIFY(

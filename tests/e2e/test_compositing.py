@@ -5,13 +5,11 @@ and the desktop shows around a loose item, also while an item is dragged; once
 xcompmgr runs the windows turn translucent and the same holds; when it goes
 they turn solid again."""
 
-import os
 import subprocess
 import sys
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from x11session import Home, bright_fraction, check, run_test, set_wallpaper, wait_until  # noqa: E402
+from x11session import Home, bright_fraction, check, run_test, set_wallpaper, wait_until
 
 WALLPAPER = (0x6a, 0x8c, 0xaf)
 LOOSE = {"notes.txt": (600, 620), "photo.png": (760, 620)}

@@ -16,8 +16,7 @@ import threading
 import time
 from pathlib import Path
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from x11session import ARTEFACTS, Home, check, run_test, wait_until  # noqa: E402
+from x11session import ARTEFACTS, Home, check, run_test, wait_until
 
 PANEL_SIZE = (300, 214)  # the panel's default size
 RATE = 7.25

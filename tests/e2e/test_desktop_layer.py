@@ -14,8 +14,7 @@ import subprocess
 import sys
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from x11session import XFCONFD, Home, check, run_test, wait_until  # noqa: E402
+from x11session import XFCONFD, Home, check, run_test, wait_until
 
 WM = sys.argv[3]
 UNPINNED, PINNED = "Documents", "Images"

@@ -3,12 +3,10 @@
 desktop stays there as a window of its own, comes back at the same place after a
 restart, and goes back into a panel when dragged onto one."""
 
-import os
 import sys
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from x11session import Home, check, run_test, wait_until  # noqa: E402
+from x11session import Home, check, run_test, wait_until
 
 CELL = (88, 96)  # the window of a loose item with 48 px icons
 PANELS = ["Documents", "Images", "Audio", "Folders"]

@@ -13,8 +13,7 @@ import signal
 import subprocess
 import sys
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from x11session import BINARY, Home, check, run_test, wait_until  # noqa: E402
+from x11session import BINARY, Home, check, run_test, wait_until
 
 NOTICE = "cannot keep the panels beneath other windows"
 SOCKET = "wayland-larkspan"

@@ -12,9 +12,8 @@ import subprocess
 import sys
 from pathlib import Path
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from x11session import ARTEFACTS, Home, check, run_test, wait_until  # noqa: E402
-from test_desktop_layer import NOTICE, PINNED, UNPINNED, window_list, xprop, xterm  # noqa: E402
+from x11session import ARTEFACTS, Home, check, run_test, wait_until
+from test_desktop_layer import NOTICE, PINNED, UNPINNED, window_list, xprop, xterm
 
 COMPOSITOR = sys.argv[3]
 SOCKET = "wayland-larkspan"

@@ -185,6 +185,10 @@ class Session:
         return path
 
 
+def overlaps(a, b):
+    return a[0] < b[0] + b[2] and b[0] < a[0] + a[2] and a[1] < b[1] + b[3] and b[1] < a[1] + a[3]
+
+
 def bright_fraction(shot, rect, threshold="60%"):
     """Share of pixels lighter than the threshold (text, icons) inside a rectangle of a screenshot."""
     x, y, w, h = rect
@@ -297,6 +301,13 @@ class Organiser:
         if wid:
             send_delete_window(self.session.display, wid)
         return wid is not None
+
+    def quit_from_menu(self):
+        """"Quit", the last entry of a panel's menu (opened below the title band); the exit code."""
+        x, y, w, h = self.wait_for(["Documents"]).get("Documents", (0, 0, 0, 0))
+        self.session.open_menu(x + w // 2, y + h - 20)
+        self.session.run("xdotool", "key", "Up", "Return")
+        return self.ended()
 
     def ended(self, timeout=15):
         try:
