@@ -111,19 +111,15 @@ private Q_SLOTS:
         write(".dotfile", "x");
         write("listed.txt", "x");
         write(".hidden", "listed.txt\r\n\nmissing\n");
-        // A name that is not valid UTF-8, one with a line feed, a very long one and an
-        // unreadable file: each is listed, none stops the others.
-        const QByteArray rawName = QFile::encodeName(m_env->desktop()) + "/caf\xe9.txt";
-        const int fd = ::open(rawName.constData(), O_CREAT | O_WRONLY, 0644);
-        QVERIFY(fd >= 0);
-        ::close(fd);
+        // A name with a line feed, a very long one and an unreadable file: each is
+        // listed, none stops the others (names that are not UTF-8: below).
         write("two\nlines.txt", "x");
         write(QString(250, 'n') + ".md", "x");
         const QString locked = write("locked.desktop", launcher("Type=Application\nName=Locked\n"), true);
         QFile::setPermissions(locked, QFile::ExeOwner);
 
         QList<DesktopEntry> entries = list(false);
-        QCOMPARE(entries.size(), 3 + 8); // with Home, Computer and Trash
+        QCOMPARE(entries.size(), 3 + 7); // with Home, Computer and Trash
         QCOMPARE(find(entries, desktopPath("notes.txt"))->displayName, "notes.txt");
         QVERIFY(!find(entries, desktopPath("notes.txt"))->isFolder);
         QVERIFY(find(entries, desktopPath("Projects"))->isFolder);
@@ -131,16 +127,12 @@ private Q_SLOTS:
         QVERIFY(!find(entries, desktopPath("dangling.pdf"))->isFolder);
         QVERIFY(!find(entries, desktopPath("listed.txt")));
         QVERIFY(!find(entries, desktopPath(".dotfile")));
-        const auto raw =
-            std::find_if(entries.cbegin(), entries.cend(), [&](const auto &e) { return e.pidl == rawName; });
-        QVERIFY(raw != entries.cend());
-        QVERIFY(!raw->displayName.isEmpty() && !raw->path.isEmpty());
         // Unreadable, it cannot be trusted.
         if (::geteuid() != 0)
             QCOMPARE(find(entries, locked)->displayName, "locked.desktop");
 
         entries = list(true);
-        QCOMPARE(entries.size(), 3 + 11);
+        QCOMPARE(entries.size(), 3 + 10);
         QVERIFY(find(entries, desktopPath("listed.txt")));
         QVERIFY(find(entries, desktopPath(".dotfile")));
 

@@ -2,6 +2,7 @@
 compositor, a throw-away home, the organiser, and helpers that read what a
 user would see. Every script: <script> <larkspan binary> <artefact folder> [argument]."""
 
+import contextlib
 import ctypes
 import ctypes.util
 import json
@@ -231,16 +232,19 @@ class Home:
         self.layout_path.write_text(json.dumps(layout))
 
     def env(self, **extra):
+        """The session's variables for this home, with extra ones; None removes one."""
         env = self.session.env(HOME=self.path, XDG_CONFIG_HOME=os.path.join(self.path, ".config"),
                                XDG_DATA_HOME=os.path.join(self.path, ".local", "share"),
-                               XDG_CACHE_HOME=os.path.join(self.path, ".cache"), LANG="C.UTF-8", LANGUAGE="",
-                               **extra)
-        if not self.bus:
-            env.pop("DBUS_SESSION_BUS_ADDRESS")
-        return env
+                               XDG_CACHE_HOME=os.path.join(self.path, ".cache"), LANG="C.UTF-8", LANGUAGE="")
+        env.update(extra, **({} if self.bus else {"DBUS_SESSION_BUS_ADDRESS": None}))
+        return {name: value for name, value in env.items() if value is not None}
 
-    def start(self, *options, stderr=subprocess.DEVNULL, **env):
-        return Organiser(self.session, self.session.spawn([BINARY, *options], env=self.env(**env), stderr=stderr))
+    def start(self, *options, log=False, **env):
+        """log True: standard error goes to a file of the home, which log() of the result reads."""
+        path = Path(self.path, "stderr.txt")
+        with open(path, "w") if log else contextlib.nullcontext(subprocess.DEVNULL) as stderr:
+            process = self.session.spawn([BINARY, *options], env=self.env(**env), stderr=stderr)
+        return Organiser(self.session, process, path)
 
     def start_xfce(self, window_manager=None, compositor=False):
         """xfconfd, then the window manager (xfwm4 reads its settings from
@@ -285,8 +289,11 @@ class Home:
 
 
 class Organiser:
-    def __init__(self, session, process):
-        self.session, self.process, self.pid = session, process, process.pid
+    def __init__(self, session, process, log_path=None):
+        self.session, self.process, self.pid, self.log_path = session, process, process.pid, log_path
+
+    def log(self):
+        return self.log_path.read_text(encoding="utf-8", errors="replace")
 
     def windows(self):
         return self.session.windows(self.pid)
