@@ -66,13 +66,15 @@ QString TestEnvironment::settingsFile()
            QLatin1String("/brim-vale/brim-vale.conf");
 }
 
-QString TestEnvironment::writeFile(const QString &relativePath, const QByteArray &content) const
+QString TestEnvironment::writeFile(const QString &relativePath, const QByteArray &content,
+                                   bool executable) const
 {
     const QString path = QDir(m_dir.path()).filePath(relativePath);
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
-    const bool written =
-        file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
+    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                         file.write(content) == content.size() &&
+                         (!executable || file.setPermissions(file.permissions() | QFile::ExeOwner));
     return written ? path : QString();
 }
 

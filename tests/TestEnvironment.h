@@ -35,9 +35,10 @@ public:
     static QSettings settings() { return QSettings(settingsFile(), QSettings::NativeFormat); }
     QString runtimeDir() const { return home() + QLatin1String("/run"); }
 
-    // Writes a file (creating folders); a path relative to the home or an
-    // absolute one. Returns its path, or an empty string when it was not written.
-    QString writeFile(const QString &relativePath, const QByteArray &content) const;
+    // Writes a file (creating folders), executable for its owner if asked; a path
+    // relative to the home or an absolute one. Returns its path, or an empty
+    // string when it was not written.
+    QString writeFile(const QString &relativePath, const QByteArray &content, bool executable = false) const;
     // A file's bytes; empty when it cannot be read.
     static QByteArray readFile(const QString &path);
 

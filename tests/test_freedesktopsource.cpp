@@ -373,10 +373,7 @@ private:
     QString desktopPath(const QString &name) const { return m_env->desktop() + '/' + name; }
     QString write(const QString &name, const QByteArray &content, bool executable = false) const
     {
-        const QString path = m_env->writeFile("Desktop/" + name, content);
-        if (executable)
-            QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner | QFile::ExeUser);
-        return path;
+        return m_env->writeFile("Desktop/" + name, content, executable);
     }
     QList<DesktopEntry> list(bool includeHidden = false) const
     {
