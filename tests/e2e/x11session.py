@@ -163,6 +163,11 @@ class Session:
             time.sleep(0.3)  # let the arrangement settle
         return self.windows(pid)
 
+    def start_window_manager(self, program, env=None):
+        """Whether it took over the screen within the time."""
+        self.spawn([program], env=env)
+        return wait_until(lambda: "window id" in self.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK").stdout, 15)
+
     def click(self, x, y, button=1):
         self.run("xdotool", "mousemove", str(x), str(y), "click", str(button))
         time.sleep(0.3)
@@ -171,12 +176,14 @@ class Session:
         self.click(x, y, 3)
         time.sleep(0.3)  # until the menu is painted
 
-    def drag(self, start, end, steps=10):
+    def drag(self, start, end, steps=10, held=lambda: None):
+        """held(): what happens at the end, before the button is let go."""
         self.run("xdotool", "mousemove", str(start[0]), str(start[1]), "mousedown", "1")
         for i in range(1, steps + 1):
             self.run("xdotool", "mousemove", str(start[0] + (end[0] - start[0]) * i // steps),
                      str(start[1] + (end[1] - start[1]) * i // steps))
             time.sleep(0.03)
+        held()
         self.run("xdotool", "mouseup", "1")
         time.sleep(0.3)
 
@@ -249,15 +256,12 @@ class Home:
     def start_xfce(self, window_manager=None, compositor=False):
         """xfconfd, then the window manager (xfwm4 reads its settings from
         xfconf), a compositor, and xfdesktop."""
-        run = self.session.run
         self.session.spawn([XFCONFD], env=self.env())
         self.wait_for_name("org.xfce.Xfconf")
-        for program in [window_manager, "xcompmgr" if compositor else None]:
-            if program:
-                self.session.spawn([program], env=self.env())
-        if window_manager and not wait_until(
-                lambda: "window id" in run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK").stdout, 15):
+        if window_manager and not self.session.start_window_manager(window_manager, self.env()):
             raise RuntimeError("the window manager did not start")
+        if compositor:
+            self.session.spawn(["xcompmgr"], env=self.env())
         self.session.spawn(["xfdesktop", "--disable-wm-check"], env=self.env())
         self.wait_for_name("org.xfce.xfdesktop")
 
