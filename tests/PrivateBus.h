@@ -6,6 +6,10 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
+
+#include <memory>
+#include <vector>
 
 // A D-Bus daemon of the test's own, with a configuration that lists no service
 // folders: nothing installed on the machine can be activated on it, so what
@@ -38,6 +42,11 @@ public:
     }
     ~PrivateBus()
     {
+        for (const auto &thread : m_threads) {
+            thread->quit();
+            thread->wait();
+        }
+        m_fakes.clear();
         for (const QString &name : std::as_const(m_connections))
             QDBusConnection::disconnectFromBus(name);
         if (m_daemon.state() != QProcess::NotRunning) {
@@ -58,9 +67,23 @@ public:
         return QDBusConnection::connectToBus(m_address, name);
     }
 
+    // Serves a fake (owned by the bus from here on) under a name, answering on a
+    // thread of its own: a call from the test's thread blocks until it is answered.
+    bool serve(QObject *fake, const QString &name, const QString &path)
+    {
+        m_fakes.emplace_back(fake);
+        fake->moveToThread(m_threads.emplace_back(std::make_unique<QThread>()).get());
+        m_threads.back()->start();
+        QDBusConnection service = connect(name);
+        return service.registerObject(path, fake, QDBusConnection::ExportAllSlots) &&
+               service.registerService(name);
+    }
+
 private:
     QTemporaryDir m_dir;
     QProcess m_daemon;
     QString m_address;
     QStringList m_connections;
+    std::vector<std::unique_ptr<QThread>> m_threads;
+    std::vector<std::unique_ptr<QObject>> m_fakes;
 };

@@ -9,31 +9,28 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-namespace {
-
-// Everything an environment points elsewhere, and puts back when it ends.
-constexpr const char *changedVariables[] = {
-    "HOME",           "TMPDIR",          "XDG_CONFIG_HOME",         "XDG_DATA_HOME",
-    "XDG_CACHE_HOME", "XDG_RUNTIME_DIR", "DBUS_SESSION_BUS_ADDRESS"};
-
-} // namespace
-
 TestEnvironment::TestEnvironment()
 {
-    for (const char *name : changedVariables)
-        m_saved.insert(QByteArray(name),
-                       qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
     QStandardPaths::setTestModeEnabled(true);
     AppIdentity::apply();
     const QString root = m_dir.path();
-    qputenv("HOME", QFile::encodeName(root));
-    qputenv("TMPDIR", QFile::encodeName(root + QLatin1String("/tmp")));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(root + QLatin1String("/.config")));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(root + QLatin1String("/.local/share")));
-    qputenv("XDG_CACHE_HOME", QFile::encodeName(root + QLatin1String("/.cache")));
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeDir()));
-    // Keep tests away from any session bus the developer's shell may point at.
-    qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+    // Everything an environment points elsewhere, and puts back when it ends. No
+    // session bus: tests keep away from the one the developer's shell may point at.
+    const std::pair<const char *, QString> changed[] = {
+        {"HOME", root},
+        {"TMPDIR", root + QLatin1String("/tmp")},
+        {"XDG_CONFIG_HOME", root + QLatin1String("/.config")},
+        {"XDG_DATA_HOME", root + QLatin1String("/.local/share")},
+        {"XDG_CACHE_HOME", root + QLatin1String("/.cache")},
+        {"XDG_RUNTIME_DIR", runtimeDir()},
+        {"DBUS_SESSION_BUS_ADDRESS", QString()}};
+    for (const auto &[name, value] : changed) {
+        m_saved.insert(name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
+        if (value.isEmpty())
+            qunsetenv(name);
+        else
+            qputenv(name, QFile::encodeName(value));
+    }
     QDir().mkpath(root + QLatin1String("/tmp"));
     QDir().mkpath(runtimeDir());
     QFile::setPermissions(runtimeDir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -57,11 +54,6 @@ TestEnvironment::~TestEnvironment()
     }
 }
 
-QString TestEnvironment::desktop() const
-{
-    return m_dir.path() + QLatin1String("/Desktop");
-}
-
 QString TestEnvironment::appConfigDir() const
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
@@ -74,18 +66,15 @@ QString TestEnvironment::settingsFile()
            QLatin1String("/brim-vale/brim-vale.conf");
 }
 
-QString TestEnvironment::runtimeDir() const
-{
-    return m_dir.path() + QLatin1String("/run");
-}
-
-QString TestEnvironment::writeFile(const QString &relativePath, const QByteArray &content) const
+QString TestEnvironment::writeFile(const QString &relativePath, const QByteArray &content,
+                                   bool executable) const
 {
     const QString path = QDir(m_dir.path()).filePath(relativePath);
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
-    const bool written =
-        file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
+    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                         file.write(content) == content.size() &&
+                         (!executable || file.setPermissions(file.permissions() | QFile::ExeOwner));
     return written ? path : QString();
 }
 

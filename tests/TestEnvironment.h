@@ -25,7 +25,7 @@ public:
     TestEnvironment &operator=(const TestEnvironment &) = delete;
 
     QString home() const { return m_dir.path(); }
-    QString desktop() const;
+    QString desktop() const { return home() + QLatin1String("/Desktop"); }
     // Where the program keeps its files: "<configuration folder>/brim-vale/brim-vale",
     // and its settings file "<configuration folder>/brim-vale/brim-vale.conf",
     // written out here so that a test fails if the program's paths move.
@@ -33,11 +33,12 @@ public:
     static QString settingsFile();
     // The settings file as the program opens it.
     static QSettings settings() { return QSettings(settingsFile(), QSettings::NativeFormat); }
-    QString runtimeDir() const;
+    QString runtimeDir() const { return home() + QLatin1String("/run"); }
 
-    // Writes a file (creating folders); a path relative to the home or an
-    // absolute one. Returns its path, or an empty string when it was not written.
-    QString writeFile(const QString &relativePath, const QByteArray &content) const;
+    // Writes a file (creating folders), executable for its owner if asked; a path
+    // relative to the home or an absolute one. Returns its path, or an empty
+    // string when it was not written.
+    QString writeFile(const QString &relativePath, const QByteArray &content, bool executable = false) const;
     // A file's bytes; empty when it cannot be read.
     static QByteArray readFile(const QString &path);
 

@@ -10,40 +10,6 @@
 #include <QSettings>
 #include <QtTest>
 
-namespace {
-
-// A desktop's fake service (owned from here on) on a private bus, answering on
-// a thread of its own: a switch's calls block until they are answered.
-class FakeService
-{
-public:
-    FakeService(QObject *fake, const QString &name, const QString &path)
-        : m_fake(fake)
-    {
-        m_fake->moveToThread(&m_thread);
-        m_thread.start();
-        QDBusConnection service = m_bus.connect("service");
-        m_registered = service.registerObject(path, m_fake, QDBusConnection::ExportAllSlots) &&
-                       service.registerService(name);
-    }
-    ~FakeService()
-    {
-        m_thread.quit();
-        m_thread.wait();
-        delete m_fake;
-    }
-    bool isUp() const { return m_bus.isRunning() && m_registered; }
-    QDBusConnection client() { return m_bus.connect("client"); }
-
-private:
-    PrivateBus m_bus;
-    QObject *m_fake;
-    QThread m_thread;
-    bool m_registered = false;
-};
-
-} // namespace
-
 // The switches of the desktops that cannot run here (KDE Plasma, GNOME Shell),
 // each against a fake of its interface: hiding and giving the icons back
 // through ShellDesktop, as the program does.
@@ -114,9 +80,10 @@ private Q_SLOTS:
         shell->installed = {ding};
         QFETCH(QStringList, sessionMode);
         shell->modeExtensions = sessionMode;
-        FakeService service(shell, "org.gnome.Shell", "/org/gnome/Shell");
-        QVERIFY2(service.isUp(), "dbus-daemon is needed (scripts/setup.sh installs it)");
-        QDBusConnection client = service.client();
+        PrivateBus bus;
+        QVERIFY2(bus.serve(shell, "org.gnome.Shell", "/org/gnome/Shell"),
+                 "dbus-daemon is needed (scripts/setup.sh installs it)");
+        QDBusConnection client = bus.connect("client");
         QFETCH(bool, killedRunHidThem);
         if (killedRunHidThem) {
             QVERIFY(GnomeExtensionIconSwitch(client).toggle());
@@ -157,9 +124,10 @@ private Q_SLOTS:
         const QJsonObject before = QJsonDocument::fromJson(views).object();
         auto *plasma = new FakePlasmaShell;
         plasma->views = before;
-        FakeService service(plasma, "org.kde.plasmashell", "/PlasmaShell");
-        QVERIFY2(service.isUp(), "dbus-daemon is needed (scripts/setup.sh installs it)");
-        QDBusConnection client = service.client();
+        PrivateBus bus;
+        QVERIFY2(bus.serve(plasma, "org.kde.plasmashell", "/PlasmaShell"),
+                 "dbus-daemon is needed (scripts/setup.sh installs it)");
+        QDBusConnection client = bus.connect("client");
         QFETCH(bool, killedRunHidThem);
         if (killedRunHidThem) {
             QVERIFY(PlasmaIconSwitch(client).toggle());

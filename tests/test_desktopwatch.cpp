@@ -33,14 +33,6 @@ private:
 // How long a test waits for the watcher to report what it did.
 constexpr int signalTimeoutMs = 5000;
 
-void touch(const QString &path, const QByteArray &content = "x",
-           QIODevice::OpenMode mode = QIODevice::WriteOnly)
-{
-    QFile file(path);
-    QVERIFY(file.open(mode));
-    file.write(content);
-}
-
 } // namespace
 
 class TestDesktopWatch : public QObject
@@ -76,7 +68,7 @@ private Q_SLOTS:
         for (int i = 0; i < files; ++i) {
             if (i > 0)
                 QTest::qWait(gapMs);
-            touch(m_env->desktop() + QStringLiteral("/file %1.txt").arg(i));
+            m_env->writeFile(m_env->desktop() + QStringLiteral("/file %1.txt").arg(i), "x");
             sinceLast.start();
         }
         QCOMPARE(reloaded.count(), 0);
@@ -109,23 +101,24 @@ private Q_SLOTS:
         const QString launcher = m_env->desktop() + "/app.desktop";
         const QString picture = m_env->desktop() + "/photo.png";
         const QString hiddenList = m_env->desktop() + "/.hidden";
-        touch(launcher, "[Desktop Entry]\nType=Application\nName=Original\nExec=true\n");
+        m_env->writeFile(launcher, "[Desktop Entry]\nType=Application\nName=Original\nExec=true\n");
         const QFile::Permissions plain = QFile::ReadOwner | QFile::WriteOwner;
         QFile::setPermissions(launcher, change == "chmod" ? plain : plain | QFile::ExeOwner);
         QImage image(8, 8, QImage::Format_RGB32);
         image.fill(Qt::red);
         QVERIFY(image.save(picture));
-        touch(m_env->desktop() + "/secret.txt");
-        touch(hiddenList, "");
+        m_env->writeFile(m_env->desktop() + "/secret.txt", "x");
+        m_env->writeFile(hiddenList, "");
         DesktopModel model(std::make_unique<CountingSource>(m_env->desktop(), m_reads));
         QSignalSpy reloaded(&model, &DesktopModel::reloaded);
 
         if (change == "edit") {
-            touch(launcher, "[Desktop Entry]\nType=Application\nName=Renamed\nExec=true\n");
+            m_env->writeFile(launcher, "[Desktop Entry]\nType=Application\nName=Renamed\nExec=true\n");
         } else if (change == "chmod") {
             QVERIFY(QFile::setPermissions(launcher, plain | QFile::ExeOwner));
         } else if (change == "hide") {
-            touch(hiddenList, "secret.txt\n", QIODevice::Append);
+            QFile list(hiddenList);
+            QVERIFY(list.open(QIODevice::Append) && list.write("secret.txt\n") > 0);
         } else {
             image.fill(Qt::blue);
             QVERIFY(image.save(picture));
@@ -151,7 +144,7 @@ private Q_SLOTS:
         QDir(m_env->desktop()).removeRecursively();
         if (existsAtStart) {
             QVERIFY(QDir().mkpath(path));
-            touch(path + "/first.txt");
+            m_env->writeFile(path + "/first.txt", "x");
         }
         DesktopModel model(std::make_unique<CountingSource>(path, m_reads));
         QCOMPARE(model.rowCount(), 3 + (existsAtStart ? 1 : 0)); // Home, Computer and Trash besides
@@ -161,7 +154,7 @@ private Q_SLOTS:
         }
         QVERIFY(QDir().mkpath(path));
         QTRY_COMPARE_WITH_TIMEOUT(*m_reads, existsAtStart ? 3 : 2, signalTimeoutMs);
-        touch(path + "/second.txt");
+        m_env->writeFile(path + "/second.txt", "x");
         QTRY_COMPARE_WITH_TIMEOUT(model.rowCount(), 4, signalTimeoutMs);
     }
 
@@ -169,11 +162,11 @@ private Q_SLOTS:
     {
         auto model =
             std::make_unique<DesktopModel>(std::make_unique<CountingSource>(m_env->desktop(), m_reads));
-        touch(m_env->desktop() + "/pending.txt");
+        m_env->writeFile(m_env->desktop() + "/pending.txt", "x");
         QTest::qWait(50); // the change is seen and the reload timer runs
         model.reset();
         const int reads = *m_reads;
-        touch(m_env->desktop() + "/after.txt");
+        m_env->writeFile(m_env->desktop() + "/after.txt", "x");
         QTest::qWait(500);
         QCOMPARE(*m_reads, reads);
     }

@@ -42,7 +42,6 @@ private Q_SLOTS:
     {
         QFETCH(QString, kind);
         QFETCH(int, status);
-        QFETCH(QByteArray, data);
         // Every kind of file side by side.
         TestEnvironment env;
         const QString dir = env.home() + '/';
@@ -59,7 +58,7 @@ private Q_SLOTS:
 
         const SafeFile::Result result = SafeFile::read(path, 100);
         QCOMPARE(int(result.status), status);
-        QCOMPARE(result.data, data);
+        QTEST(result.data, "data");
         QCOMPARE(SafeFile::isRegularFile(path), status == int(Status::Ok) || status == int(Status::TooLarge));
     }
 

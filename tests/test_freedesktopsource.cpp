@@ -40,8 +40,7 @@ QString findXfconfd()
 {
     const QStringList libs = QDir("/usr/lib").entryList({"*-linux-gnu*"}, QDir::Dirs) << ".";
     for (const QString &lib : libs) {
-        const QString path = QDir::cleanPath("/usr/lib/" + lib + "/xfce4/xfconf/xfconfd");
-        if (QFileInfo(path).isExecutable())
+        if (const QString path = "/usr/lib/" + lib + "/xfce4/xfconf/xfconfd"; QFileInfo(path).isExecutable())
             return path;
     }
     return QString();
@@ -97,11 +96,9 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, content);
         QFETCH(QString, locale);
-        QFETCH(bool, valid);
-        QFETCH(QString, name);
         const LauncherFile file = LauncherFile::parse(content, locale);
-        QCOMPARE(file.valid, valid);
-        QCOMPARE(file.name, name);
+        QTEST(file.valid, "valid");
+        QTEST(file.name, "name");
     }
 
     void listing()
@@ -114,19 +111,15 @@ private Q_SLOTS:
         write(".dotfile", "x");
         write("listed.txt", "x");
         write(".hidden", "listed.txt\r\n\nmissing\n");
-        // A name that is not valid UTF-8, one with a line feed, a very long one and an
-        // unreadable file: each is listed, none stops the others.
-        const QByteArray rawName = QFile::encodeName(m_env->desktop()) + "/caf\xe9.txt";
-        const int fd = ::open(rawName.constData(), O_CREAT | O_WRONLY, 0644);
-        QVERIFY(fd >= 0);
-        ::close(fd);
+        // A name with a line feed, a very long one and an unreadable file: each is
+        // listed, none stops the others (names that are not UTF-8: below).
         write("two\nlines.txt", "x");
         write(QString(250, 'n') + ".md", "x");
         const QString locked = write("locked.desktop", launcher("Type=Application\nName=Locked\n"), true);
         QFile::setPermissions(locked, QFile::ExeOwner);
 
         QList<DesktopEntry> entries = list(false);
-        QCOMPARE(entries.size(), 3 + 8); // with Home, Computer and Trash
+        QCOMPARE(entries.size(), 3 + 7); // with Home, Computer and Trash
         QCOMPARE(find(entries, desktopPath("notes.txt"))->displayName, "notes.txt");
         QVERIFY(!find(entries, desktopPath("notes.txt"))->isFolder);
         QVERIFY(find(entries, desktopPath("Projects"))->isFolder);
@@ -134,16 +127,12 @@ private Q_SLOTS:
         QVERIFY(!find(entries, desktopPath("dangling.pdf"))->isFolder);
         QVERIFY(!find(entries, desktopPath("listed.txt")));
         QVERIFY(!find(entries, desktopPath(".dotfile")));
-        const auto raw =
-            std::find_if(entries.cbegin(), entries.cend(), [&](const auto &e) { return e.pidl == rawName; });
-        QVERIFY(raw != entries.cend());
-        QVERIFY(!raw->displayName.isEmpty() && !raw->path.isEmpty());
         // Unreadable, it cannot be trusted.
         if (::geteuid() != 0)
             QCOMPARE(find(entries, locked)->displayName, "locked.desktop");
 
         entries = list(true);
-        QCOMPARE(entries.size(), 3 + 11);
+        QCOMPARE(entries.size(), 3 + 10);
         QVERIFY(find(entries, desktopPath("listed.txt")));
         QVERIFY(find(entries, desktopPath(".dotfile")));
 
@@ -170,12 +159,10 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, content);
         QFETCH(bool, executable);
-        QFETCH(QString, shown);
         const QString path = write("editor.desktop", content, executable);
         const QList<DesktopEntry> entries = list();
-        const DesktopEntry *entry = find(entries, path);
-        QVERIFY(entry);
-        QCOMPARE(entry->displayName, shown);
+        QVERIFY(find(entries, path));
+        QTEST(find(entries, path)->displayName, "shown");
     }
 
     void fifosNeverBlock()
@@ -185,11 +172,9 @@ private Q_SLOTS:
         const StuckFifo hiddenList(desktopPath(".hidden"));
         QVERIFY(launcherFifo.made() && hiddenList.made());
         const QList<DesktopEntry> entries = list();
-        QVERIFY(!launcherFifo.blockedReader());
-        QVERIFY(!hiddenList.blockedReader());
-        const DesktopEntry *entry = find(entries, desktopPath("pipe.desktop"));
-        QVERIFY(entry);
-        QCOMPARE(entry->displayName, "pipe.desktop");
+        QVERIFY(!launcherFifo.blockedReader() && !hiddenList.blockedReader());
+        QVERIFY(find(entries, desktopPath("pipe.desktop")));
+        QCOMPARE(find(entries, desktopPath("pipe.desktop"))->displayName, "pipe.desktop");
     }
 
     void undecodableNamesStayDistinct()
@@ -370,7 +355,6 @@ private Q_SLOTS:
     void virtualItemNames()
     {
         QFETCH(QString, language);
-        QFETCH(QStringList, names);
         L10n::changeLanguage(language);
         auto restore = qScopeGuard([] { L10n::changeLanguage("system"); });
         const QList<DesktopEntry> entries = list();
@@ -382,17 +366,14 @@ private Q_SLOTS:
             QVERIFY(entry && entry->path.isEmpty() && entry->isFolder);
             shown.append(entry->displayName);
         }
-        QCOMPARE(shown, names);
+        QTEST(shown, "names");
     }
 
 private:
     QString desktopPath(const QString &name) const { return m_env->desktop() + '/' + name; }
     QString write(const QString &name, const QByteArray &content, bool executable = false) const
     {
-        const QString path = m_env->writeFile("Desktop/" + name, content);
-        if (executable)
-            QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner | QFile::ExeUser);
-        return path;
+        return m_env->writeFile("Desktop/" + name, content, executable);
     }
     QList<DesktopEntry> list(bool includeHidden = false) const
     {

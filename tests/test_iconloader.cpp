@@ -22,16 +22,6 @@ const QColor red(255, 0, 0), green(0, 255, 0), blue(0, 0, 255), yellow(255, 255,
     grey(128, 128, 128), orange(255, 128, 0), pink(255, 128, 192), cyan(0, 255, 255), magenta(255, 0, 255),
     picture(10, 160, 60); // the desktop's pictures
 
-void writeFile(const QString &path, const QByteArray &content, bool executable = false)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
-    if (executable)
-        file.setPermissions(file.permissions() | QFile::ExeOwner);
-}
-
 // A flat picture, or a transparent canvas with only `painted` filled.
 void writeImage(const QString &path, QSize size, const QColor &colour, const QRect &painted = QRect())
 {
@@ -110,7 +100,6 @@ private Q_SLOTS:
     void itemIcons_data();
     void itemIcons();
     void changedPictureIsReadAgain();
-    void iconsReachModelOfCurrentGenerationOnly();
     void fifosNeverBlock();
     void absurdThemeNumbers_data();
     void absurdThemeNumbers();
@@ -131,13 +120,13 @@ void TestIconLoader::initTestCase()
     m_searchPaths = {m_env->home() + "/icons", m_env->home() + "/pixmaps"};
 
     // hicolor comes after every inherited theme; a theme nobody inherits is never asked.
-    writeFile(m_icons + "testtheme/index.theme",
-              themeIndex({"32x32/mimetypes", "48x48/mimetypes", "256x256/mimetypes", "48x48/places",
-                          "scalable/apps"},
-                         "parenttheme"));
-    writeFile(m_icons + "parenttheme/index.theme", themeIndex({"48x48/places"}));
-    writeFile(m_icons + "hicolor/index.theme", themeIndex({"48x48/places"}));
-    writeFile(m_icons + "othertheme/index.theme", themeIndex({"48x48/places"}));
+    m_env->writeFile(m_icons + "testtheme/index.theme",
+                     themeIndex({"32x32/mimetypes", "48x48/mimetypes", "256x256/mimetypes", "48x48/places",
+                                 "scalable/apps"},
+                                "parenttheme"));
+    m_env->writeFile(m_icons + "parenttheme/index.theme", themeIndex({"48x48/places"}));
+    m_env->writeFile(m_icons + "hicolor/index.theme", themeIndex({"48x48/places"}));
+    m_env->writeFile(m_icons + "othertheme/index.theme", themeIndex({"48x48/places"}));
     const struct
     {
         const char *path;
@@ -156,9 +145,9 @@ void TestIconLoader::initTestCase()
                  {"../pixmaps/legacy-app", 48, green}};
     for (const auto &icon : icons)
         writeImage(m_icons + icon.path + ".png", {icon.edge, icon.edge}, icon.colour);
-    writeFile(m_icons + "testtheme/scalable/apps/vector-app.svg",
-              "<svg xmlns='http://www.w3.org/2000/svg' width='16' height='16'>"
-              "<rect width='16' height='16' fill='#ff00ff'/></svg>");
+    m_env->writeFile(m_icons + "testtheme/scalable/apps/vector-app.svg",
+                     "<svg xmlns='http://www.w3.org/2000/svg' width='16' height='16'>"
+                     "<rect width='16' height='16' fill='#ff00ff'/></svg>");
     writeImage(m_env->home() + "/corner.png", {256, 256}, cyan, QRect(0, 0, 48, 48));
     // Folder listings are kept as hashes of the names: what a listing would not
     // show is never found, and a hash shared by two names finds only the file
@@ -169,20 +158,21 @@ void TestIconLoader::initTestCase()
                              "testtheme/48x48/places/2awvaea52v.png", "hicolor/48x48/places/-ywa1qpu27.png",
                              "hicolor/48x48/places/dir-icon.png", "hicolor/48x48/places/dangling.png"})
         writeImage(m_icons + QString::fromUtf8(path), {48, 48}, green);
-    writeFile(m_icons + "testtheme/48x48/mimetypes/both.svg", "<svg xmlns='http://www.w3.org/2000/svg'/>");
+    m_env->writeFile(m_icons + "testtheme/48x48/mimetypes/both.svg",
+                     "<svg xmlns='http://www.w3.org/2000/svg'/>");
     QVERIFY(QDir().mkpath(places + "dir-icon.png"));
     QVERIFY(QFile::link(hicolorPlaces + "user-home.png", places + "linked.png"));
     QVERIFY(QFile::link(places + "nowhere.png", places + "dangling.png"));
 
     const QString desktop = m_env->desktop() + '/';
     const QByteArray launcher = "[Desktop Entry]\nType=Application\nName=App\nExec=true\nIcon=";
-    writeFile(desktop + "named.desktop", launcher + "vector-app\n", true);
-    writeFile(desktop + "extension.desktop", launcher + "vector-app.svg\n", true);
-    writeFile(desktop + "absolute.desktop", launcher + m_env->home().toUtf8() + "/corner.png\n", true);
-    writeFile(desktop + "untrusted.desktop", launcher + "vector-app\n");
-    writeFile(desktop + "missing.desktop", launcher + "nothing-here\n", true);
-    writeFile(desktop + "notes.txt", "hello");
-    writeFile(desktop + "data.bin", "\x01\x02");
+    m_env->writeFile(desktop + "named.desktop", launcher + "vector-app\n", true);
+    m_env->writeFile(desktop + "extension.desktop", launcher + "vector-app.svg\n", true);
+    m_env->writeFile(desktop + "absolute.desktop", launcher + m_env->home().toUtf8() + "/corner.png\n", true);
+    m_env->writeFile(desktop + "untrusted.desktop", launcher + "vector-app\n");
+    m_env->writeFile(desktop + "missing.desktop", launcher + "nothing-here\n", true);
+    m_env->writeFile(desktop + "notes.txt", "hello");
+    m_env->writeFile(desktop + "data.bin", "\x01\x02");
     QDir().mkpath(desktop + "Projects");
     writeImage(desktop + "wide.png", {200, 100}, picture);
     writeImage(desktop + "tall.jpg", {100, 200}, picture);
@@ -341,30 +331,6 @@ void TestIconLoader::changedPictureIsReadAgain()
     }
 }
 
-void TestIconLoader::iconsReachModelOfCurrentGenerationOnly()
-{
-    auto desktop = std::make_shared<FakeDesktopSource::State>();
-    desktop->entries = {FakeDesktopSource::folder(m_env->desktop() + "/Projects"),
-                        FakeDesktopSource::file(m_env->desktop() + "/notes.txt"),
-                        FakeDesktopSource::file(m_env->desktop() + "/data.bin")};
-    DesktopModel model(std::make_unique<FakeDesktopSource>(desktop),
-                       std::make_unique<FreedesktopIconSource>("testtheme", m_searchPaths), nullptr);
-    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
-    // The constructor's requests are still queued: their answers must not land.
-    model.reload();
-    // Rows: Projects, data.bin, notes.txt; data.bin has no icon and keeps its placeholder.
-    QTRY_COMPARE(changed.count(), 2);
-    QTest::qWait(200);
-    QCOMPARE(changed.count(), 2);
-    QCOMPARE(changed.at(0).at(0).toModelIndex().row(), 0);
-    QCOMPARE(changed.at(1).at(0).toModelIndex().row(), 2);
-    auto shown = [&model](int row) {
-        return model.index(row, 0).data(Qt::DecorationRole).value<QIcon>().pixmap(QSize(48, 48)).toImage();
-    };
-    QCOMPARE(shown(0).pixelColor(24, 24), yellow);
-    QCOMPARE(shown(2).pixelColor(24, 24), green);
-}
-
 void TestIconLoader::absurdThemeNumbers_data()
 {
     // Two folders, the first with numbers far past any icon; the colour tells which one won.
@@ -386,9 +352,9 @@ void TestIconLoader::absurdThemeNumbers()
     QFETCH(QByteArray, absurd);
     QFETCH(QColor, chosen);
     const QString root = m_env->home() + "/absurd-" + QTest::currentDataTag() + '/';
-    writeFile(root + "absurd/index.theme",
-              "[Icon Theme]\nName=Absurd\nDirectories=absurd,16x16\n\n[absurd]\n" + absurd +
-                  "\n[16x16]\nSize=16\nType=Fixed\n");
+    m_env->writeFile(root + "absurd/index.theme",
+                     "[Icon Theme]\nName=Absurd\nDirectories=absurd,16x16\n\n[absurd]\n" + absurd +
+                         "\n[16x16]\nSize=16\nType=Fixed\n");
     writeImage(root + "absurd/16x16/thing.png", {16, 16}, red);
     writeImage(root + "absurd/absurd/thing.png", {48, 48}, blue);
     IconTheme theme("absurd", {root});
@@ -401,10 +367,10 @@ void TestIconLoader::fifosNeverBlock()
 {
     const QString desktop = m_env->desktop() + '/';
     const StuckFifo iconFile(m_env->home() + "/icon-fifo.png");
-    writeFile(desktop + "fifo-icon.desktop",
-              "[Desktop Entry]\nType=Application\nName=App\nExec=true\nIcon=" + m_env->home().toUtf8() +
-                  "/icon-fifo.png\n",
-              true);
+    m_env->writeFile(desktop + "fifo-icon.desktop",
+                     "[Desktop Entry]\nType=Application\nName=App\nExec=true\nIcon=" +
+                         m_env->home().toUtf8() + "/icon-fifo.png\n",
+                     true);
     const StuckFifo picture(desktop + "pipe.png");
     QDir().mkpath(m_icons + "fifotheme");
     const StuckFifo themeIndexFile(m_icons + "fifotheme/index.theme");

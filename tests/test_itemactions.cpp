@@ -16,7 +16,6 @@
 #include <QSemaphore>
 #include <QStandardItemModel>
 #include <QStandardPaths>
-#include <QThread>
 #include <QtTest>
 
 namespace {
@@ -24,9 +23,7 @@ namespace {
 // Writes its first argument into the marker file it is given.
 QString writeScript(const TestEnvironment &env, const QString &name, const QString &marker)
 {
-    const QString path = env.writeFile(name, "#!/bin/sh\nprintf '%s' \"$1\" > '" + marker.toUtf8() + "'\n");
-    QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner);
-    return path;
+    return env.writeFile(name, "#!/bin/sh\nprintf '%s' \"$1\" > '" + marker.toUtf8() + "'\n", true);
 }
 
 } // namespace
@@ -86,8 +83,7 @@ private Q_SLOTS:
         const QString runner = writeScript(*m_env, "bin/runner", m_launcherMarker);
         const QByteArray launcher =
             "[Desktop Entry]\nType=Application\nName=Runner\nExec=" + runner.toUtf8() + " ran\n";
-        const QString trusted = m_env->writeFile("Desktop/runner.desktop", launcher);
-        QFile::setPermissions(trusted, QFile::permissions(trusted) | QFile::ExeOwner);
+        m_env->writeFile("Desktop/runner.desktop", launcher, true);
         m_env->writeFile("Desktop/untrusted.desktop", launcher);
         m_env->writeFile("Desktop/notes.txt", "hello");
         QDir().mkpath(m_env->desktop() + "/Projects");
@@ -167,19 +163,9 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(refusals, 1, 10000);
 
         // On a thread of its own, holding back its answers until the test lets it.
-        FakeFileManager fileManager;
-        QThread fileManagerThread;
-        fileManager.moveToThread(&fileManagerThread);
-        fileManagerThread.start();
-        auto stop = qScopeGuard([&fileManager, &fileManagerThread] {
-            fileManager.answers.release(100);
-            fileManagerThread.quit();
-            fileManagerThread.wait();
-        });
-        QDBusConnection fm = bus.connect("fm");
-        QVERIFY(fm.registerObject("/org/freedesktop/FileManager1", &fileManager,
-                                  QDBusConnection::ExportAllSlots));
-        QVERIFY(fm.registerService("org.freedesktop.FileManager1"));
+        auto &fileManager = *new FakeFileManager;
+        auto stop = qScopeGuard([&fileManager] { fileManager.answers.release(100); });
+        QVERIFY(bus.serve(&fileManager, "org.freedesktop.FileManager1", "/org/freedesktop/FileManager1"));
         // A file manager that has not answered yet keeps nothing waiting.
         QVERIFY(actions.invokeVerb(notes, "properties", refused));
         QVERIFY(
@@ -205,12 +191,11 @@ private Q_SLOTS:
         const QString probe = m_env->writeFile(
             "bin/probe",
             "#!/bin/sh\nprintf '%s|%s' \"${LARKSPAN_TEST_OURS-unset}\" \"${LARKSPAN_TEST_USERS-unset}\" > '" +
-                marker.toUtf8() + "'\n");
-        QFile::setPermissions(probe, QFile::permissions(probe) | QFile::ExeOwner);
-        const QString launcher =
-            m_env->writeFile("Desktop/probe.desktop",
-                             "[Desktop Entry]\nType=Application\nName=Probe\nExec=" + probe.toUtf8() + "\n");
-        QFile::setPermissions(launcher, QFile::permissions(launcher) | QFile::ExeOwner);
+                marker.toUtf8() + "'\n",
+            true);
+        m_env->writeFile("Desktop/probe.desktop",
+                         "[Desktop Entry]\nType=Application\nName=Probe\nExec=" + probe.toUtf8() + "\n",
+                         true);
         qputenv("LARKSPAN_TEST_USERS", "the user's");
         OwnEnvironment::set("LARKSPAN_TEST_USERS", "ours");
         OwnEnvironment::set("LARKSPAN_TEST_USERS", "ours again");

@@ -42,8 +42,7 @@ private Q_SLOTS:
     void resolve()
     {
         QFETCH(QStringList, tags);
-        QFETCH(QString, code);
-        QCOMPARE(L10n::resolveLanguage(tags), code);
+        QTEST(L10n::resolveLanguage(tags), "code");
     }
 
     void catalogues_data()

@@ -81,8 +81,7 @@ private Q_SLOTS:
             ShellDesktop shell(std::make_unique<FakeIconSwitch>(state));
             QSignalSpy changed(&shell, &ShellDesktop::hiddenChanged);
             shell.hideIcons();
-            QVERIFY(shell.isHidden());
-            QVERIFY(state->hidden);
+            QVERIFY(shell.isHidden() && state->hidden);
             QCOMPARE(changed.count(), 1);
             QCOMPARE(flagStored(), !hiddenAtStart || flagAtStart);
             shell.hideIcons(); // already hidden: nothing more
@@ -122,8 +121,7 @@ private Q_SLOTS:
         state->reachable = true;
         QSignalSpy changed(&shell, &ShellDesktop::hiddenChanged);
         QVERIFY(changed.wait(5 * ShellDesktop::retryIntervalMs));
-        QVERIFY(shell.isHidden());
-        QVERIFY(!shell.isRetrying());
+        QVERIFY(shell.isHidden() && !shell.isRetrying());
 
         // Restoring ends a running retry round without touching the desktop.
         shell.restoreIcons();
@@ -131,8 +129,7 @@ private Q_SLOTS:
         shell.hideIcons();
         QVERIFY(shell.isRetrying());
         shell.setIconsHidden(false);
-        QVERIFY(!shell.isRetrying());
-        QVERIFY(!shell.isHidden());
+        QVERIFY(!shell.isRetrying() && !shell.isHidden());
     }
 
     // A desktop that restarts to take the change holds nothing up: its outcome
@@ -223,8 +220,7 @@ private Q_SLOTS:
         QVERIFY(shell.isRetrying());
         QCOMPARE(state->toggles, 2);
         QTRY_VERIFY_WITH_TIMEOUT(state->hidden, ShellDesktop::settleMs + 4 * ShellDesktop::retryIntervalMs);
-        QVERIFY(sinceGivenBack.elapsed() >= ShellDesktop::settleMs);
-        QVERIFY(shell.isHidden());
+        QVERIFY(sinceGivenBack.elapsed() >= ShellDesktop::settleMs && shell.isHidden());
     }
 
     // Whether a desktop process counts as this session's: only its environment tells.

@@ -5,13 +5,11 @@ and the desktop shows around a loose item, also while an item is dragged; once
 xcompmgr runs the windows turn translucent and the same holds; when it goes
 they turn solid again."""
 
-import os
 import subprocess
 import sys
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from x11session import Home, bright_fraction, check, run_test, set_wallpaper, wait_until  # noqa: E402
+from x11session import Home, bright_fraction, check, run_test, set_wallpaper, wait_until
 
 WALLPAPER = (0x6a, 0x8c, 0xaf)
 LOOSE = {"notes.txt": (600, 620), "photo.png": (760, 620)}
@@ -84,9 +82,7 @@ def popup_windows(session, pid, known):
 
 
 def body(session, root):
-    session.spawn(["openbox"])
-    if not wait_until(lambda: "window id" in session.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK").stdout, 15):
-        check(False, "openbox starts")
+    if not check(session.start_window_manager("openbox"), "openbox starts"):
         return
     set_wallpaper(session.display, WALLPAPER)
     home = Home(session, root, items=["notes.txt", "photo.png", "report.pdf", "song.mp3"],
@@ -125,21 +121,17 @@ def body(session, root):
 
     def drag(name, target):
         """Drags notes.txt to the target and checks the desktop while the drag runs."""
+        def held():
+            surface = wait_until(lambda: [w for w in popup_windows(session, app.pid, known)
+                                          if w[2] >= session.size[0] and w[3] >= session.size[1]], 10)
+            check(bool(surface), f"{name}: while an item is dragged a drop surface covers the desktop")
+            photo = windows["photo.png"]
+            shot = check_corners(session, f"e2e-compositing-{name}-drag.png",
+                                 {"photo.png": photo, "bare desktop": bare}, f"{name}, dragging")
+            check(bright_fraction(shot.path, (photo[0], photo[1] + 56, CELL[0], 36)) > 0.02,
+                  f"{name}: the other loose item's name shows during the drag")
         start = (windows["notes.txt"][0] + CELL[0] // 2, windows["notes.txt"][1] + 28)
-        session.run("xdotool", "mousemove", *map(str, start), "mousedown", "1")
-        for i in range(1, 11):
-            session.run("xdotool", "mousemove", str(start[0] + (target[0] - start[0]) * i // 10),
-                        str(start[1] + (target[1] - start[1]) * i // 10))
-            time.sleep(0.03)
-        surface = wait_until(lambda: [w for w in popup_windows(session, app.pid, known)
-                                      if w[2] >= session.size[0] and w[3] >= session.size[1]], 10)
-        check(bool(surface), f"{name}: while an item is dragged a drop surface covers the desktop")
-        photo = windows["photo.png"]
-        shot = check_corners(session, f"e2e-compositing-{name}-drag.png", {"photo.png": photo, "bare desktop": bare},
-                             f"{name}, dragging")
-        check(bright_fraction(shot.path, (photo[0], photo[1] + 56, CELL[0], 36)) > 0.02,
-              f"{name}: the other loose item's name shows during the drag")
-        session.run("xdotool", "mouseup", "1")
+        session.drag(start, target, held=held)
         moved = wait_until(lambda: app.windows().get("notes.txt", start)[:2] != windows["notes.txt"][:2], 10)
         check(bool(moved), f"{name}: the drop on the desktop moves the loose item")
         windows.update(app.windows())

@@ -14,10 +14,8 @@ import subprocess
 import sys
 import threading
 import time
-from pathlib import Path
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from x11session import ARTEFACTS, Home, check, run_test, wait_until  # noqa: E402
+from x11session import ARTEFACTS, Home, check, run_test, wait_until
 
 PANEL_SIZE = (300, 214)  # the panel's default size
 RATE = 7.25
@@ -54,15 +52,13 @@ def home(session, root, language):
 
 def start(home, base, when):
     """The organiser with its currency log on; returns it, its panel and a reader of its log."""
-    log_path = os.path.join(home.path, "stderr.log")
-    with open(log_path, "w") as log:
-        app = home.start("--keep-icons", "--no-tray", stderr=log, LARKSPAN_RATES_URL=base,
-                         QT_LOGGING_RULES="larkspan.currency.info=true")
+    app = home.start("--keep-icons", "--no-tray", log=True, LARKSPAN_RATES_URL=base,
+                     QT_LOGGING_RULES="larkspan.currency.info=true")
 
     def line(prefix, contains):
         """The last log line with the prefix once it contains the text, else the last one seen."""
         def last():
-            lines = Path(log_path).read_text(encoding="utf-8", errors="replace").splitlines()
+            lines = app.log().splitlines()
             return next((s.split(prefix, 1)[1].strip() for s in reversed(lines) if prefix in s), None)
         return wait_until(lambda: contains in (last() or "") and last(), 15) or last()
 

@@ -3,25 +3,14 @@
 runs, given back when it ends (also after SIGKILL, by the next run), and
 never shown when the user had hidden them before the start."""
 
-import os
 import signal
 import sys
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from x11session import XFCONFD, Home, bright_fraction, check, run_test, wait_until  # noqa: E402
+from x11session import XFCONFD, Home, bright_fraction, check, run_test, wait_until
 
 # The top of the column where xfdesktop draws its icons.
 ICON_COLUMN = (0, 0, 120, 400)
-
-
-def quit_from_menu(session, app):
-    """"Quit", the last entry of a panel's menu (opened below the title band)."""
-    x, y, w, h = app.wait_for(["Documents"]).get("Documents", (0, 0, 0, 0))
-    session.open_menu(x + w // 2, y + h - 20)
-    session.screenshot("e2e-icons-menu.png")
-    session.run("xdotool", "key", "Up", "Return")
-    return app.ended()
 
 
 def body(session, root):
@@ -42,7 +31,7 @@ def body(session, root):
 
     # "Quit" in a panel's menu gives them back too.
     app = home.start("--no-tray")
-    check(quit_from_menu(session, app) == 0, "\"Quit\" in the panel menu ends the organiser with 0")
+    check(app.quit_from_menu() == 0, "\"Quit\" in the panel menu ends the organiser with 0")
     check(home.wait_style(None), "after \"Quit\" the property is gone again")
 
     # A style the user chose comes back as it was.
@@ -89,13 +78,13 @@ def quick_restart(session, root):
     home.start_xfce()
     app = home.start("--no-tray")
     check(home.wait_style("0"), "icons hidden by the first run")
-    check(quit_from_menu(session, app) == 0 and home.wait_style(None), "\"Quit\" gives them back")
+    check(app.quit_from_menu() == 0 and home.wait_style(None), "\"Quit\" gives them back")
     given_back = time.time()
     app = home.start("--no-tray")
     check(home.wait_style("0"), "the run started at once hides them too")
     waited = time.time() - given_back
     check(waited > 2.5, f"but only once xfdesktop has settled ({waited:.1f} s after they came back)")
-    check(quit_from_menu(session, app) == 0 and home.wait_style(None), "\"Quit\" gives them back again")
+    check(app.quit_from_menu() == 0 and home.wait_style(None), "\"Quit\" gives them back again")
     check(home.desktop_running(), "xfdesktop survived both")
     shot = wait_until(lambda: (lambda path: bright_fraction(path, ICON_COLUMN) > 0.05 and path)(
         session.screenshot("e2e-icons-quick-restart.png")))

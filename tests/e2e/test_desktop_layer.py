@@ -9,13 +9,11 @@ Without a window manager ("none") the panels simply show, and the user is told
 once that nothing keeps them beneath other windows.
 Argument: openbox, xfwm4 or none."""
 
-import os
 import subprocess
 import sys
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from x11session import XFCONFD, Home, check, run_test, wait_until  # noqa: E402
+from x11session import XFCONFD, Home, check, run_test, wait_until
 
 WM = sys.argv[3]
 UNPINNED, PINNED = "Documents", "Images"
@@ -94,9 +92,7 @@ def xterm(session, home, geometry, title):
 
 
 def run_cases(session, home):
-    errors = os.path.join(home.path, "stderr.txt")
-    with open(errors, "w") as err:
-        app = home.start("--no-tray", stderr=err)
+    app = home.start("--no-tray", log=True)
     app.wait_for([UNPINNED, PINNED])
     panels = session.window_ids(app.pid)
     if not check(UNPINNED in panels and PINNED in panels, "both panels are shown"):
@@ -150,21 +146,19 @@ def run_cases(session, home):
               f"showing the desktop {on}: every panel is on screen")
         session.screenshot(f"e2e-layer-{WM}-desktop-{'back' if shown else 'shown'}.png")
     app.stop()
-    check(NOTICE not in open(errors).read(), "a window manager with layers is not complained about")
+    check(NOTICE not in app.log(), "a window manager with layers is not complained about")
 
 
-def run_without_window_manager(session, home, root):
-    errors = os.path.join(root, "stderr.txt")
-    with open(errors, "w") as err:
-        app = home.start("--no-tray", stderr=err)
+def run_without_window_manager(session, home):
+    app = home.start("--no-tray", log=True)
     app.wait_for([UNPINNED, PINNED])
-    said = wait_until(lambda: NOTICE in open(errors).read(), 15)
+    said = wait_until(lambda: NOTICE in app.log(), 15)
     panels = session.window_ids(app.pid)
     check(UNPINNED in panels and PINNED in panels, "both panels are shown")
     check(all(viewable(session, w) for w in panels.values()), "every panel is on screen")
     session.screenshot("e2e-layer-none.png")
     app.stop()
-    check(said and open(errors).read().count(NOTICE) == 1, "the missing window manager is said once")
+    check(said and app.log().count(NOTICE) == 1, "the missing window manager is said once")
 
 
 def body(session, root):
@@ -173,7 +167,7 @@ def body(session, root):
     subprocess.run(["convert", "-size", "16x16", "xc:orange", home.item("photo.png")], check=True)
     home.start_xfce(None if WM == "none" else WM, compositor=WM != "xfwm4")  # xfwm4 composites itself
     if WM == "none":
-        run_without_window_manager(session, home, root)
+        run_without_window_manager(session, home)
     elif wait_until(lambda: desktop_window(session), 15):
         run_cases(session, home)
     else:

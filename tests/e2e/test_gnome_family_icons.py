@@ -9,9 +9,7 @@ import signal
 import subprocess
 import sys
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from test_desktop_icons import quit_from_menu  # noqa: E402
-from x11session import Home, bright_fraction, check, run_test, wait_until  # noqa: E402
+from x11session import Home, bright_fraction, check, run_test, wait_until
 
 DCONF_SERVICE = "/usr/libexec/dconf-service"
 # Where both desktops draw their first icons (the top of the left column).
@@ -81,7 +79,7 @@ def body(session, root):
     given_back("SIGTERM")
 
     app = hidden_while_running("\"Quit\"")
-    check(quit_from_menu(session, app) == 0, "\"Quit\" in the panel menu ends the organiser with 0")
+    check(app.quit_from_menu() == 0, "\"Quit\" in the panel menu ends the organiser with 0")
     given_back("\"Quit\"")
 
     app = hidden_while_running("SIGKILL")

@@ -8,9 +8,7 @@ import subprocess
 import sys
 import tempfile
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, HERE)
-from x11session import BINARY, check, failures  # noqa: E402
+from x11session import BINARY, check, failures
 
 NEEDED = "needs an X11 or XWayland display"
 

@@ -3,19 +3,13 @@
 translated title at the tidy positions, a custom panel holding the item
 assigned to it, and a moved panel staying where the user put it."""
 
-import os
 import sys
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from x11session import Home, bright_fraction, check, run_test, wait_until  # noqa: E402
+from x11session import Home, bright_fraction, check, overlaps, run_test, wait_until
 
 WORK = (24, 24, 1920 - 48, 1080 - 48)  # the screen inset by 24 px
 CATEGORIES = ["System", "Ordner", "Dokumente", "Bilder"]
 CUSTOM = "Projektarbeit"
-
-
-def overlaps(a, b):
-    return a[0] < b[0] + b[2] and b[0] < a[0] + a[2] and a[1] < b[1] + b[3] and b[1] < a[1] + a[3]
 
 
 def body(session, root):

@@ -8,23 +8,13 @@ import os
 import signal
 import subprocess
 import sys
-import time
 from pathlib import Path
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from x11session import Home, bright_fraction, check, run_test, wait_until  # noqa: E402
+from x11session import Home, bright_fraction, check, run_test, wait_until
 
 # Where pcmanfm-qt draws its first item (white label on the black background).
 ICON_PLACE = (0, 0, 150, 150)
 SERVICE = "org.pcmanfm.PCManFM"
-
-
-def quit_from_menu(session, app):
-    """"Quit", the last entry of a panel's menu (opened below the title band)."""
-    x, y, w, h = app.wait_for(["Documents"]).get("Documents", (0, 0, 0, 0))
-    session.open_menu(x + w // 2, y + h - 20)
-    session.run("xdotool", "key", "Up", "Return")
-    return app.ended()
 
 
 class Desktop:
@@ -113,7 +103,7 @@ def run(session, home, desktop):
     desktop.set_hide_items("false")
     app = home.start("--no-tray")
     check(wait_until(lambda: desktop.hide_items() == "true"), "hidden over the user's HideItems=false")
-    check(quit_from_menu(session, app) == 0, "\"Quit\" ends the organiser with 0")
+    check(app.quit_from_menu() == 0, "\"Quit\" ends the organiser with 0")
     check(desktop.hide_items() == "false", "after \"Quit\" HideItems=false is back")
     check(wait_until(lambda: desktop.icons_drawn(), 15), "and the item is drawn")
 

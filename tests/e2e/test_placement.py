@@ -8,8 +8,7 @@ start with a fresh home."""
 import os
 import sys
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from x11session import Home, check, run_test, wait_until  # noqa: E402
+from x11session import Home, check, overlaps, run_test, wait_until
 
 SIZES = [(1280, 720), (1366, 768), (1920, 1080), (3840, 2160)]
 SCALES = ["1", "1.25", "1.5", "2"]
@@ -21,10 +20,6 @@ FROM_END = {"Currency converter": 2, "Tidy panels": 10, "New panel": 14}
 # to-do list stacked on the converter (24 + 300 + 16 + 260 + 24 px wide,
 # 24 + 150 + 16 + 210 + 24 px high): there no window may hide another wholly.
 ROOMY = (624, 424)
-
-
-def overlaps(a, b):
-    return a[0] < b[0] + b[2] and b[0] < a[0] + a[2] and a[1] < b[1] + b[3] and b[1] < a[1] + a[3]
 
 
 def settled(app, titles, previous=None):

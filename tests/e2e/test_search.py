@@ -6,8 +6,7 @@ marker file), and Esc closes the search and leaves the panel focused."""
 import os
 import sys
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from x11session import Home, bright_fraction, check, run_test, wait_until  # noqa: E402
+from x11session import Home, bright_fraction, check, run_test, wait_until
 
 ROW = 58  # the height of a result row
 

@@ -9,8 +9,7 @@ import re
 import sys
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from x11session import Home, bright_fraction, check, run_test, wait_until  # noqa: E402
+from x11session import Home, bright_fraction, check, run_test, wait_until
 
 # The end of a panel's menu, as the organiser wires it: the commands every menu
 # shares, then the tools, then "Quit".

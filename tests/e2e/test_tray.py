@@ -13,8 +13,7 @@ import sys
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, HERE)
-from x11session import BINARY, XFCONFD, Home, check, run_test, wait_until  # noqa: E402
+from x11session import BINARY, XFCONFD, Home, check, run_test, wait_until
 
 TRAYER = ["trayer", "--edge", "bottom", "--align", "right", "--widthtype", "pixel", "--width", "200",
           "--heighttype", "pixel", "--height", "32", "--SetDockType", "true"]

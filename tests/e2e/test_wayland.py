@@ -9,12 +9,10 @@ X11 run comes through the run unchanged, and the run ends in order."""
 import os
 import re
 import shutil
-import signal
 import subprocess
 import sys
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from x11session import BINARY, Home, check, run_test, wait_until  # noqa: E402
+from x11session import Home, check, run_test, wait_until
 
 NOTICE = "cannot keep the panels beneath other windows"
 SOCKET = "wayland-larkspan"
@@ -45,24 +43,13 @@ def start_weston(session, root):
     return found.group(1)
 
 
-def run_in_weston(session, home, root, name, **env):
+def run_in_weston(home, name, **env):
     """Starts the program in the Wayland session, waits for the notice and stops
     it; the notices it said."""
-    environment = home.env()
-    environment.pop("DISPLAY")
-    environment.update(WAYLAND_DISPLAY=SOCKET, **env)
-    errors = os.path.join(root, f"stderr-{name}.txt")
-    with open(errors, "w") as err:
-        app = session.spawn([BINARY, "--no-tray"], env=environment, stderr=err)
-    said = wait_until(lambda: NOTICE in open(errors).read(), 30)
-    app.send_signal(signal.SIGTERM)
-    try:
-        code = app.wait(15)
-    except subprocess.TimeoutExpired:
-        app.kill()
-        code = app.wait()
-    check(code == 0, f"{name}: SIGTERM ends the program in order ({code})")
-    return open(errors).read().count(NOTICE) if said else 0
+    app = home.start("--no-tray", log=True, **{"DISPLAY": None, "WAYLAND_DISPLAY": SOCKET, **env})
+    said = wait_until(lambda: NOTICE in app.log(), 30)
+    app.stop()
+    return app.log().count(NOTICE) if said else 0
 
 
 def body(session, root):
@@ -78,11 +65,11 @@ def body(session, root):
     xwayland = start_weston(session, root)
     if not check(xwayland is not None, "weston runs headless with XWayland"):
         return
-    said = run_in_weston(session, home, root, "Qt's Wayland platform", QT_QPA_PLATFORM="wayland")
+    said = run_in_weston(home, "Qt's Wayland platform", QT_QPA_PLATFORM="wayland")
     check(placements(home) == stored, "a run that cannot know its windows' positions keeps the stored layout")
     check(said == 1, f"Qt's Wayland platform: the panels floating among windows is said once ({said})")
 
-    said = run_in_weston(session, home, root, "XWayland", DISPLAY=xwayland)
+    said = run_in_weston(home, "XWayland", DISPLAY=xwayland)
     check(said == 1, f"XWayland: weston's window manager keeps no layers, which is said once ({said})")
 
 

@@ -12,9 +12,8 @@ import subprocess
 import sys
 from pathlib import Path
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from x11session import ARTEFACTS, Home, check, run_test, wait_until  # noqa: E402
-from test_desktop_layer import NOTICE, PINNED, UNPINNED, window_list, xprop, xterm  # noqa: E402
+from x11session import ARTEFACTS, Home, check, run_test, wait_until
+from test_desktop_layer import NOTICE, PINNED, UNPINNED, window_list, xprop, xterm
 
 COMPOSITOR = sys.argv[3]
 SOCKET = "wayland-larkspan"
@@ -80,9 +79,7 @@ def body(session, root):
     if not check(display is not None, f"{COMPOSITOR} runs headless with XWayland"):
         return
     session.display = display  # from here on every X client of the test talks to the compositor's XWayland
-    errors = os.path.join(root, "stderr.txt")
-    with open(errors, "w") as err:
-        app = home.start("--no-tray", stderr=err)
+    app = home.start("--no-tray", log=True)
     app.wait_for([UNPINNED, PINNED], 60)
     panels = session.window_ids(app.pid)
     if not check(UNPINNED in panels and PINNED in panels, f"{COMPOSITOR}: both panels are shown"):
@@ -100,7 +97,7 @@ def body(session, root):
     session.run("xdotool", "windowactivate", "--sync", str(work))
     check_stacking("panel clicked, xterm activated again", session, panels, work)
     app.stop()
-    check(NOTICE not in open(errors).read(), f"{COMPOSITOR}: a window manager with layers is not complained about")
+    check(NOTICE not in app.log(), f"{COMPOSITOR}: a window manager with layers is not complained about")
 
 
 if __name__ == "__main__":

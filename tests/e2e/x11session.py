@@ -2,6 +2,7 @@
 compositor, a throw-away home, the organiser, and helpers that read what a
 user would see. Every script: <script> <larkspan binary> <artefact folder> [argument]."""
 
+import contextlib
 import ctypes
 import ctypes.util
 import json
@@ -162,6 +163,11 @@ class Session:
             time.sleep(0.3)  # let the arrangement settle
         return self.windows(pid)
 
+    def start_window_manager(self, program, env=None):
+        """Whether it took over the screen within the time."""
+        self.spawn([program], env=env)
+        return wait_until(lambda: "window id" in self.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK").stdout, 15)
+
     def click(self, x, y, button=1):
         self.run("xdotool", "mousemove", str(x), str(y), "click", str(button))
         time.sleep(0.3)
@@ -170,12 +176,14 @@ class Session:
         self.click(x, y, 3)
         time.sleep(0.3)  # until the menu is painted
 
-    def drag(self, start, end, steps=10):
+    def drag(self, start, end, steps=10, held=lambda: None):
+        """held(): what happens at the end, before the button is let go."""
         self.run("xdotool", "mousemove", str(start[0]), str(start[1]), "mousedown", "1")
         for i in range(1, steps + 1):
             self.run("xdotool", "mousemove", str(start[0] + (end[0] - start[0]) * i // steps),
                      str(start[1] + (end[1] - start[1]) * i // steps))
             time.sleep(0.03)
+        held()
         self.run("xdotool", "mouseup", "1")
         time.sleep(0.3)
 
@@ -183,6 +191,10 @@ class Session:
         path = os.path.join(ARTEFACTS, name)
         self.run("import", "-window", "root", path)
         return path
+
+
+def overlaps(a, b):
+    return a[0] < b[0] + b[2] and b[0] < a[0] + a[2] and a[1] < b[1] + b[3] and b[1] < a[1] + a[3]
 
 
 def bright_fraction(shot, rect, threshold="60%"):
@@ -227,29 +239,29 @@ class Home:
         self.layout_path.write_text(json.dumps(layout))
 
     def env(self, **extra):
+        """The session's variables for this home, with extra ones; None removes one."""
         env = self.session.env(HOME=self.path, XDG_CONFIG_HOME=os.path.join(self.path, ".config"),
                                XDG_DATA_HOME=os.path.join(self.path, ".local", "share"),
-                               XDG_CACHE_HOME=os.path.join(self.path, ".cache"), LANG="C.UTF-8", LANGUAGE="",
-                               **extra)
-        if not self.bus:
-            env.pop("DBUS_SESSION_BUS_ADDRESS")
-        return env
+                               XDG_CACHE_HOME=os.path.join(self.path, ".cache"), LANG="C.UTF-8", LANGUAGE="")
+        env.update(extra, **({} if self.bus else {"DBUS_SESSION_BUS_ADDRESS": None}))
+        return {name: value for name, value in env.items() if value is not None}
 
-    def start(self, *options, stderr=subprocess.DEVNULL, **env):
-        return Organiser(self.session, self.session.spawn([BINARY, *options], env=self.env(**env), stderr=stderr))
+    def start(self, *options, log=False, **env):
+        """log True: standard error goes to a file of the home, which log() of the result reads."""
+        path = Path(self.path, "stderr.txt")
+        with open(path, "w") if log else contextlib.nullcontext(subprocess.DEVNULL) as stderr:
+            process = self.session.spawn([BINARY, *options], env=self.env(**env), stderr=stderr)
+        return Organiser(self.session, process, path)
 
     def start_xfce(self, window_manager=None, compositor=False):
         """xfconfd, then the window manager (xfwm4 reads its settings from
         xfconf), a compositor, and xfdesktop."""
-        run = self.session.run
         self.session.spawn([XFCONFD], env=self.env())
         self.wait_for_name("org.xfce.Xfconf")
-        for program in [window_manager, "xcompmgr" if compositor else None]:
-            if program:
-                self.session.spawn([program], env=self.env())
-        if window_manager and not wait_until(
-                lambda: "window id" in run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK").stdout, 15):
+        if window_manager and not self.session.start_window_manager(window_manager, self.env()):
             raise RuntimeError("the window manager did not start")
+        if compositor:
+            self.session.spawn(["xcompmgr"], env=self.env())
         self.session.spawn(["xfdesktop", "--disable-wm-check"], env=self.env())
         self.wait_for_name("org.xfce.xfdesktop")
 
@@ -281,8 +293,11 @@ class Home:
 
 
 class Organiser:
-    def __init__(self, session, process):
-        self.session, self.process, self.pid = session, process, process.pid
+    def __init__(self, session, process, log_path=None):
+        self.session, self.process, self.pid, self.log_path = session, process, process.pid, log_path
+
+    def log(self):
+        return self.log_path.read_text(encoding="utf-8", errors="replace")
 
     def windows(self):
         return self.session.windows(self.pid)
@@ -297,6 +312,13 @@ class Organiser:
         if wid:
             send_delete_window(self.session.display, wid)
         return wid is not None
+
+    def quit_from_menu(self):
+        """"Quit", the last entry of a panel's menu (opened below the title band); the exit code."""
+        x, y, w, h = self.wait_for(["Documents"]).get("Documents", (0, 0, 0, 0))
+        self.session.open_menu(x + w // 2, y + h - 20)
+        self.session.run("xdotool", "key", "Up", "Return")
+        return self.ended()
 
     def ended(self, timeout=15):
         try:
