@@ -92,6 +92,8 @@ private Q_SLOTS:
             << two << QRect(1700, 100, 562, 600) << QRect(1700, 100, 562, 600);
         QTest::newRow("mostly on the second screen goes inside it")
             << two << QRect(3000, 900, 562, 600) << QRect(3200 - 562, 1024 - 600, 562, 600);
+        QTest::newRow("over two screens, mostly the second: inside the second")
+            << two << QRect(1800, 0, 562, 600) << QRect(1920, 30, 562, 600);
         QTest::newRow("a screen smaller than the minimum")
             << Rects{QRect(0, 0, 200, 100)} << QRect(50, 50, 300, 300) << QRect(0, 0, 220, 148);
         QTest::newRow("no screen") << Rects{} << QRect(5000, 0, 562, 600) << QRect(5000, 0, 562, 600);

@@ -150,8 +150,8 @@ private Q_SLOTS:
     void liveChanges_data()
     {
         QTest::addColumn<QString>("change");
-        for (const char *change :
-             {"insert", "remove", "rename in", "rename out", "rename within", "move", "reset", "sort"})
+        for (const char *change : {"insert", "remove", "rename in", "rename out", "rename out, roles unsaid",
+                                   "rename within", "move", "reset", "sort"})
             QTest::newRow(change) << QString(change);
     }
 
@@ -173,6 +173,13 @@ private Q_SLOTS:
             m_model.item(1)->setText("Note 0");
         } else if (change == "rename out") {
             m_model.item(3)->setText("Book");
+        } else if (change == "rename out, roles unsaid") {
+            // A change that names no roles may have changed any of them.
+            {
+                const QSignalBlocker quiet(&m_model);
+                m_model.item(3)->setText("Book");
+            }
+            Q_EMIT m_model.dataChanged(m_model.index(3, 0), m_model.index(3, 0));
         } else if (change == "rename within") {
             m_model.item(4)->setText("a note");
         } else if (change == "move") {

@@ -223,6 +223,17 @@ private Q_SLOTS:
         QVERIFY(sinceGivenBack.elapsed() >= ShellDesktop::settleMs && shell.isHidden());
     }
 
+    // A giving back stored far ahead (the clock was set back since) is no reason to wait.
+    void givenBackInTheFuture()
+    {
+        Settings::instance()->setValue(SettingsKeys::shellIconsRestoredAt,
+                                       QDateTime::currentMSecsSinceEpoch() + 2 * ShellDesktop::settleMs);
+        auto state = std::make_shared<State>();
+        ShellDesktop shell(std::make_unique<FakeIconSwitch>(state));
+        shell.hideIcons();
+        QVERIFY(state->hidden && shell.isHidden());
+    }
+
     // Whether a desktop process counts as this session's: only its environment tells.
     void desktopOfThisSession_data()
     {
