@@ -45,6 +45,9 @@ private Q_SLOTS:
         QCOMPARE(ok, category >= 0);
         if (category >= 0)
             QCOMPARE(categoryId(category), text.trimmed().toLower());
+        // A number no category has (from a damaged layout, say) names the catch-all one.
+        for (int outside : {-1, int(categoryCount)})
+            QCOMPARE(categoryId(outside), categoryId(OtherCategory));
     }
 
     void templateWrittenWhenMissing()
