@@ -132,6 +132,8 @@ private Q_SLOTS:
             true);
         row("position not whole", R"({"panels": [{"id": "custom-1"}], "desktopPositions": {"a": [0.5, 1]}})",
             1, true);
+        row("position of three numbers",
+            R"({"panels": [{"id": "custom-1"}], "desktopPositions": {"a": [1, 2, 3]}})", 1, true);
         row("clean", R"({"panels": [{"id": "custom-1"}], "later": 1})", 1, false);
         row("empty", "  \n", 0, false);
     }

@@ -127,10 +127,10 @@ private Q_SLOTS:
     void filterAndManualOrderThroughReset()
     {
         // The real chain of a panel: model, filter, sort. An item assigned to a custom
-        // panel has that panel's id, not its category's; ids are case-sensitive.
+        // panel has that panel's id, not its category's; ids are case-sensitive and whole.
         QStandardItemModel source;
-        fill(source, {"a", "b", "c", "d", "mine", "loose", "upper"}, {},
-             {{"mine", "custom-1"}, {"loose", "@desktop"}, {"upper", "Documents"}});
+        fill(source, {"a", "b", "c", "d", "mine", "theirs", "loose", "upper"}, {},
+             {{"mine", "custom-1"}, {"theirs", "custom-10"}, {"loose", "@desktop"}, {"upper", "Documents"}});
         source.appendRow(new QStandardItem("no panel role"));
         CategoryFilter filter("documents");
         filter.setSourceModel(&source);
@@ -251,6 +251,13 @@ private Q_SLOTS:
         const QModelIndexList selected = view->selectionModel()->selectedIndexes();
         QCOMPARE(selected.size(), 1);
         QCOMPARE(selected.first().data(DesktopModel::KeyRole).toString(), moved);
+
+        // Past the last item: to the end.
+        mime.setData(DesktopModel::itemMimeType(), QByteArray("/d/file 0.txt"));
+        QVERIFY(dropOn(view->viewport(),
+                       view->visualRect(view->model()->index(3, 0)).center() + QPoint(20, 0), &mime));
+        QTRY_COMPARE(panel->sortProxy()->manualOrder(),
+                     (QStringList{"/d/file 3.txt", "/d/file 1.txt", "/d/file 2.txt", "/d/file 0.txt"}));
     }
 
     void externalDropSignals_data()
