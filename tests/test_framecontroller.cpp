@@ -121,6 +121,26 @@ private Q_SLOTS:
         QCOMPARE(PanelFrame::edgesAt(start.size(), grab, true, collapsed), Qt::Edges()); // locked
     }
 
+    // A locked panel moves only while pinned: unpinned in the middle of a drag, it
+    // goes back to its locked place and stays there.
+    void unpinnedMidDrag()
+    {
+        m_panel->move(200, 150);
+        const QPoint locked = m_panel->pos();
+        auto *pin = m_panel->findChild<QAction *>(QLatin1String(PanelFrame::alwaysOnTopActionName));
+        QVERIFY(pin);
+        m_panel->findChild<FrameController *>()->setLocked(true);
+        pin->trigger();
+        QTest::mousePress(m_panel.get(), Qt::LeftButton, {}, QPoint(100, 10));
+        QTest::mouseMove(m_panel.get(), QPoint(130, 30));
+        QTRY_COMPARE(m_panel->pos(), locked + QPoint(30, 20));
+        pin->trigger();
+        QTRY_COMPARE(m_panel->pos(), locked);
+        QTest::mouseMove(m_panel.get(), QPoint(160, 50));
+        QTest::mouseRelease(m_panel.get(), Qt::LeftButton, {}, QPoint(160, 50));
+        QCOMPARE(m_panel->pos(), locked);
+    }
+
 private:
     std::unique_ptr<TestEnvironment> m_env;
     std::unique_ptr<DesktopLayer> m_layer;
