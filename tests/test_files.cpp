@@ -190,6 +190,7 @@ private Q_SLOTS:
         QTest::newRow("not fully understood") << "file" << false << true << true;
         QTest::newRow("too large") << "large" << true << true << true;
         QTest::newRow("folder") << "folder" << true << false << false;
+        QTest::newRow("link to a folder") << "linked folder" << true << false << false;
     }
 
     void damagedFile()
@@ -202,6 +203,8 @@ private Q_SLOTS:
         const QString path = env.home() + "/list.json";
         if (kind == "folder")
             QVERIFY(QDir().mkpath(path));
+        else if (kind == "linked folder")
+            QVERIFY(QDir().mkpath(env.home() + "/dir") && QFile::link(env.home() + "/dir", path));
         else if (kind != "missing")
             env.writeFile("list.json", "{}");
         const Status status = SafeFile::read(path, kind == "large" ? 1 : SafeFile::textCap).status;
@@ -217,6 +220,12 @@ private Q_SLOTS:
         QCOMPARE(file.mayReplace(), replaceable);
         QCOMPARE(QDir(env.home()).entryList({"list.json.unreadable-*"}, QDir::Files), copies);
         QCOMPARE(file.keptCopy(), copied ? env.home() + "/" + copies.constFirst() : QString());
+        if (kind == "linked folder") {
+            // A link left dangling still stands in the file's place.
+            QVERIFY(QDir(env.home() + "/dir").removeRecursively());
+            QVERIFY(!file.mayReplace());
+            QVERIFY(QFile::remove(path));
+        }
         // Once what could not be read is gone, a save replaces nothing of the user's.
         QDir(path).removeRecursively();
         QVERIFY(file.mayReplace());
