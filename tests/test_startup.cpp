@@ -133,6 +133,9 @@ private Q_SLOTS:
             QVERIFY(isRunningAfter(second, 1500));
         else
             QVERIFY(isRefused(second));
+        // Without a lock of its own it guards nothing, so it listens for no later start.
+        if (runtimeDir == "fifo-run")
+            QCOMPARE(QDir(folder).entryList({"*.socket"}, QDir::System), QStringList());
         if (signalNumber == 0)
             QCOMPARE(first.state(), QProcess::Running);
         else // the one that followed a dead instance guards the display again
