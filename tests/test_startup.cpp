@@ -86,7 +86,8 @@ private Q_SLOTS:
             QTest::newRow(tag) << signalNumber << runtimeDir << display << secondRuns;
         };
         row("same user and display", 0, "run", ":1", false);
-        row("same display, other screen", 0, "run", ":1.0", false);
+        row("same display, screen 0", 0, "run", ":1.0", false);
+        row("same display, screen 1", 0, "run", ":1.1", false);
         row("another user", 0, "other-user-run", ":1", true);
         row("another display", 0, "run", ":2", true);
         // Something that is not a lock file sits at the lock's path: never waited on.
