@@ -5,6 +5,7 @@
 #include "shell/DesktopModel.h"
 #include "shell/freedesktop/FreedesktopDesktopSource.h"
 #include "shell/freedesktop/LauncherFile.h"
+#include "shell/freedesktop/Xfconf.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -271,6 +272,7 @@ private Q_SLOTS:
                            {"thunar", "/last-show-hidden", QVariant::fromValue(QDBusVariant(true))}));
         QVERIFY(reloaded.wait(signalTimeoutMs));
         QVERIFY(shows(dotfile));
+        QCOMPARE(Xfconf::property(client, "thunar", "/last-show-hidden").value_or(QVariant()).toBool(), true);
 
         // A reload does not ask again: with the daemon frozen nothing changes.
         ::kill(pid_t(daemon.processId()), SIGSTOP);
