@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Seeds one fault at a time into the sources and tells which tests catch it.
 
-    scripts/mutate.py [--build DIR] [--list FILE] [--only ID,...] [--e2e] [--out FILE]
+    scripts/mutate.py [--build DIR] [--list FILE] [--only ID,...] [--e2e] [--first] [--out FILE]
 
 Each line of the list (scripts/mutants.txt by default) is
 
@@ -64,17 +64,30 @@ def ctest_tests(build, e2e):
     return tests
 
 
-def dependent_targets(build, targets):
-    """The targets that have work to do after the touched source: they depend on it."""
-    stale = []
+def dependency_map(build, targets):
+    """Target -> every source and header its build reads, from ninja's graph and its recorded header deps.
+
+    Asked once up front: a dry run cannot tell, since the build re-checks its globbed sources first and a
+    dry run stops there."""
+    headers = {}
+    current = None
+    for line in subprocess.run(['ninja', '-t', 'deps'], cwd=build, capture_output=True, text=True).stdout.splitlines():
+        if line and not line[0].isspace():
+            current = headers.setdefault(line.split(':', 1)[0], set())
+        elif line.strip() and current is not None:
+            current.add(str(Path(build, line.strip()).resolve()))
+    needs = {}
     for target in targets:
-        dry = subprocess.run(['ninja', '-n', target], cwd=build, capture_output=True, text=True)
-        if 'no work to do' not in dry.stdout:
-            stale.append(target)
-    return stale
+        inputs = subprocess.run(['ninja', '-t', 'inputs', target], cwd=build, capture_output=True,
+                                text=True).stdout.split()
+        files = {str(Path(build, i).resolve()) for i in inputs}
+        for i in inputs:
+            files |= headers.get(i, set())
+        needs[target] = files
+    return needs
 
 
-def run(build, mutant, tests, log):
+def run(build, mutant, tests, needs, hints, log, first):
     ident, source, before, after = mutant
     path = ROOT / source
     original = path.read_text(encoding='utf-8')
@@ -83,8 +96,7 @@ def run(build, mutant, tests, log):
         return 'bad entry', f'found {count} times'
     try:
         path.write_text(original.replace(before, after, 1), encoding='utf-8')
-        executables = sorted({exe for exe in tests.values() if exe})
-        targets = dependent_targets(build, executables + ['larkspan'])
+        targets = sorted(t for t, files in needs.items() if str(path.resolve()) in files)
         built = subprocess.run(['ninja'] + targets, cwd=build, capture_output=True, text=True)
         log.write(f'== {ident}: build\n{built.stdout[-4000:]}\n')
         if built.returncode != 0:
@@ -92,13 +104,21 @@ def run(build, mutant, tests, log):
         chosen = [name for name, exe in tests.items() if exe is None or exe in targets]
         if not chosen:
             return 'survived', '(no test depends on it)'
-        pattern = '^(' + '|'.join(re.escape(n) for n in chosen) + ')$'
-        result = subprocess.run(['ctest', '-R', pattern, '--timeout', '300', '-j', str(os.cpu_count() or 1)],
-                                cwd=build, capture_output=True, text=True)
-        log.write(f'== {ident}: tests\n{result.stdout[-6000:]}\n')
-        failed = re.findall(r'^\s*\d+ - (\S+) \(', result.stdout, re.M)
-        if result.returncode != 0:
-            return 'killed', ', '.join(failed) or 'ctest failed'
+        # Tests that caught this mutant in an earlier run go first: usually they catch it again at once.
+        likely = [n for n in chosen if n in hints.get(ident, ())]
+        failed = []
+        for batch in ([likely, [n for n in chosen if n not in likely]] if first else [chosen]):
+            if not batch:
+                continue
+            pattern = '^(' + '|'.join(re.escape(n) for n in batch) + ')$'
+            command = ['ctest', '-R', pattern, '--timeout', '300', '-j', str(os.cpu_count() or 1)]
+            if first:
+                command.append('--stop-on-failure')  # killed or not is all a re-run needs to know
+            result = subprocess.run(command, cwd=build, capture_output=True, text=True)
+            log.write(f'== {ident}: tests\n{result.stdout[-6000:]}\n')
+            failed += re.findall(r'^\s*\d+ - (\S+) \(', result.stdout, re.M)
+            if result.returncode != 0:
+                return 'killed', ', '.join(failed) or 'ctest failed'
         return 'survived', ''
     finally:
         path.write_text(original, encoding='utf-8')
@@ -111,6 +131,9 @@ def main():
     parser.add_argument('--only', default='')
     parser.add_argument('--e2e', action='store_true')
     parser.add_argument('--out', default='')
+    parser.add_argument('--first', action='store_true', help='stop at the first test that catches a mutant')
+    parser.add_argument('--hints', default='', help='an earlier run\'s log ("ID: killed test, test"): '
+                        'with --first, those tests run first')
     args = parser.parse_args()
     build = Path(args.build)
 
@@ -121,12 +144,19 @@ def main():
     if subprocess.run(['ninja'], cwd=build).returncode != 0:
         sys.exit('the unmutated tree does not build')
     tests = ctest_tests(build, args.e2e)
+    hints = {}
+    if args.hints:
+        for line in Path(args.hints).read_text(encoding='utf-8').splitlines():
+            found = re.match(r'(\S+): killed (.*?)(?: \(\d+ s\))?$', line)
+            if found:
+                hints[found.group(1)] = {n.strip() for n in found.group(2).split(',')}
+    needs = dependency_map(build, sorted({exe for exe in tests.values() if exe}) + ['larkspan'])
 
     rows = []
     with open(build / 'mutation.log', 'w', encoding='utf-8') as log:
         for mutant in mutants:
             start = time.monotonic()
-            outcome, detail = run(build, mutant, tests, log)
+            outcome, detail = run(build, mutant, tests, needs, hints, log, args.first)
             rows.append((mutant[0], mutant[1], outcome, detail))
             print(f'{mutant[0]}: {outcome} {detail} ({time.monotonic() - start:.0f} s)', file=sys.stderr)
     subprocess.run(['ninja'], cwd=build, capture_output=True)  # back to the tree as written
