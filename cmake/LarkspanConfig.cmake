@@ -26,6 +26,26 @@ target_compile_definitions(larkspan_config INTERFACE
 # with no loss that the benchmarks can tell.
 target_compile_options(larkspan_config INTERFACE $<$<CONFIG:Release,RelWithDebInfo>:-Os>)
 
+# Hardened as Debian builds its packages (dpkg-buildflags, plus binding at
+# start): a stack protector, checked libc calls, format strings that cannot be
+# data, and a relocation table made read-only once the program is loaded. Not
+# under the sanitizers, which do their own checking and object to a fortified libc.
+if(NOT LARKSPAN_SANITIZE)
+    target_compile_options(larkspan_config INTERFACE -fstack-protector-strong -Wformat -Werror=format-security)
+    # Checked libc calls need the optimiser; a debug build would only warn.
+    target_compile_definitions(larkspan_config INTERFACE
+        $<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:_FORTIFY_SOURCE=2>)
+endif()
+target_link_options(larkspan_warnings INTERFACE LINKER:-z,relro LINKER:-z,now)
+# The same commit builds the same program wherever it is checked out: no
+# absolute path of the source or build folder reaches the objects, so the
+# build id (a hash of the whole output, debug information included) does not
+# change with them. The build folder last: the one given last is matched
+# first, and the build folder may lie inside the sources. Not for the tests,
+# whose QFINDTESTDATA needs the real path of their source.
+target_compile_options(larkspan_config INTERFACE
+    "-ffile-prefix-map=${CMAKE_SOURCE_DIR}=." "-ffile-prefix-map=${CMAKE_BINARY_DIR}=build")
+
 add_library(larkspan_test_config INTERFACE)
 target_link_libraries(larkspan_test_config INTERFACE larkspan_warnings)
 target_compile_definitions(larkspan_test_config INTERFACE ${LARKSPAN_STRICT_QT_DEFINES})

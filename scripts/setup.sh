@@ -27,7 +27,7 @@ packages=(
     # the rate client's test makes a self-signed certificate
     openssl
     # formatting check; installing and packaging checks
-    clang-format desktop-file-utils appstream dpkg-dev file
+    clang-format desktop-file-utils appstream dpkg-dev file lintian
 )
 
 missing=()

@@ -61,4 +61,40 @@ panel layout: custom panels, assignments, manual orders
 .TP
 .I ~/.config/brim\\-vale/brim\\-vale/categories.ini
 your rules for which panel a file lands in
+.TP
+.I ~/.config/brim\\-vale/brim\\-vale/todo.json
+the to\\-do list
+.TP
+.I ~/.config/autostart/Larkspan.desktop
+present while \\(lqStart at sign\\-in\\(rq is on
+.SH ENVIRONMENT
+.TP
+.B XDG_CONFIG_HOME
+where the files above live instead of
+.IR ~/.config .
+.TP
+.B LARKSPAN_RATES_URL
+another base address for the currency rates: any
+.B https://
+address, or a plain
+.B http://
+one on this machine only.
+.TP
+.B QT_QPA_PLATFORM
+Qt's display platform; Larkspan is made for X11 and XWayland
+.RB ( xcb ,
+the default). With
+.B wayland
+the compositor places the panels, and such a run stores no positions or sizes.
+.SH EXIT STATUS
+.TP
+.B 0
+it ended normally (\\(lqQuit\\(rq, a signal above, or another organiser already runs).
+.TP
+.B 1
+no X11 or XWayland display could be opened, or the options were wrong.
+.SH SEE ALSO
+.BR xdg\\-user\\-dir (1),
+.BR pcmanfm\\-qt (1),
+.BR xfdesktop (1)
 ")

@@ -161,3 +161,8 @@ QIcon appIcon()
 {
     return QIcon(new AppIconEngine);
 }
+
+QIcon trayAppIcon()
+{
+    return QIcon::fromTheme(QGuiApplication::desktopFileName(), appIcon());
+}

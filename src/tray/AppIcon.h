@@ -27,3 +27,7 @@ struct AppIconTiles
 AppIconTiles appIconTiles(int size);
 QImage renderAppIcon(int size);
 QIcon appIcon();
+// The icon the tray shows: the installed one by its theme name (the application
+// id), so tray hosts that ask for an icon by name find it; the drawing where the
+// program is not installed.
+QIcon trayAppIcon();

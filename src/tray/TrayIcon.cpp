@@ -25,7 +25,7 @@ TrayIcon::TrayIcon(PanelSet *panels, DesktopModel *model, ShellDesktop *shell, A
     , m_autostart(autostart)
     , m_look(look)
 {
-    m_tray = new QSystemTrayIcon(appIcon(), this);
+    m_tray = new QSystemTrayIcon(trayAppIcon(), this);
     updateToolTip(m_panels->itemCount());
     buildMenu();
     L10n::onLanguageChanged(this, [this] { retranslate(); });
@@ -165,7 +165,7 @@ void TrayIcon::showSettings()
 
 void TrayIcon::showNotice(const QString &title, const QString &text)
 {
-    m_tray->showMessage(title, text, appIcon(), noticeMs);
+    m_tray->showMessage(title, text, trayAppIcon(), noticeMs);
 }
 
 void TrayIcon::showAutostartNotice()

@@ -5,6 +5,7 @@ installed program, then builds the Debian package and reads it back.
 
 usage: test_install.py <source dir> <build dir> <app id>
 """
+import gzip
 import json
 import os
 import re
@@ -18,7 +19,8 @@ SOURCE, BUILD, APP_ID = sys.argv[1:4]
 PREFIX = "/opt/larkspan test"  # a space in the prefix must not break anything
 ICON_SIZES = [16, 22, 24, 32, 48, 64, 128, 256, 512]
 FILES = ["bin/larkspan", f"share/applications/{APP_ID}.desktop", f"share/metainfo/{APP_ID}.metainfo.xml",
-         "share/man/man1/larkspan.1", f"share/icons/hicolor/scalable/apps/{APP_ID}.svg"]
+         "share/man/man1/larkspan.1.gz", f"share/icons/hicolor/scalable/apps/{APP_ID}.svg",
+         "share/doc/larkspan/copyright", "share/doc/larkspan/changelog.gz", "share/lintian/overrides/larkspan"]
 failures = []
 
 
@@ -71,7 +73,7 @@ def check_tree(root, env):
     options = set().union(*[option_names(m) for m in re.findall(r"^  (-\S.*?\S)  +\S", result.stdout, re.M)])
     check(result.returncode == 0 and {"--alpha", "--icon-size", "--single", "--keep-icons", "--topmost", "--opaque",
                                       "--no-tray"} <= options, f"--help lacks options: {options}")
-    with open(os.path.join(root, FILES[3]), encoding="utf-8") as f:
+    with gzip.open(os.path.join(root, FILES[3]), "rt", encoding="utf-8") as f:
         man = f.read().replace("\\-", "-")
     man_names = set().union(*[option_names(line) for line in re.findall(r"^\.B (.*)$", man, re.M)]) - {"larkspan"}
     check(man_names == options, f"the manual page lists {sorted(man_names)}, --help {sorted(options)}")
