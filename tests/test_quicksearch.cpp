@@ -24,30 +24,24 @@ const QStringList desktopNames = {"report.pdf", "Report 2024.pdf", "notes.txt", 
 
 } // namespace
 
-class TestQuickSearch : public QObject
+class TestQuickSearch : public QObject, PanelFixture
 {
     Q_OBJECT
 
 private Q_SLOTS:
     void init()
     {
-        startPanelTest(m_env, m_desktop);
+        startHome();
         for (const QString &name : desktopNames)
-            m_desktop->entries.append(FakeDesktopSource::file("/d/" + name));
-        m_model = makeDesktopModel(m_desktop);
-        m_model->reload();
-        m_panel = makeIconPanel(m_model.get(), QString());
-        m_panel->applyGeometry(QRect(100, 100, 400, 400), false);
-        m_panel->show();
+            addFiles({"/d/" + name});
+        QVERIFY(makePanel(QString(), 0, {100, 100, 400, 400}));
         m_search = std::make_unique<QuickSearch>(m_model.get());
     }
 
     void cleanup()
     {
         m_search.reset();
-        m_panel.reset();
-        m_model.reset();
-        endPanelTest(m_env);
+        endHome();
     }
 
     void status_data()
@@ -267,7 +261,6 @@ private Q_SLOTS:
     void placedOnTheSourceScreen()
     {
         m_panel->move(1920 + 1024 - 420, 200 + 768 - 420);
-        QVERIFY(QTest::qWaitForWindowExposed(m_panel.get()));
         m_search->showFor(m_panel->view(), "o");
         const QRect area = SearchGeometry::searchArea(QGuiApplication::screens().at(1)->availableGeometry());
         QCOMPARE(m_search->searchArea(), area);
@@ -326,18 +319,8 @@ private:
     QLineEdit *input() const { return m_search->findChild<QLineEdit *>("quickSearchInput"); }
     QListView *results() const { return m_search->findChild<QListView *>("quickSearchResults"); }
     QString labelText(const char *name) const { return m_search->findChild<QLabel *>(name)->text(); }
-    QStringList resultNames() const
-    {
-        QStringList names;
-        for (int row = 0; row < m_search->filter()->rowCount(); ++row)
-            names.append(m_search->filter()->index(row, 0).data().toString());
-        return names;
-    }
+    QStringList resultNames() const { return column(*m_search->filter()); }
 
-    std::unique_ptr<TestEnvironment> m_env;
-    std::shared_ptr<FakeDesktopSource::State> m_desktop;
-    std::unique_ptr<DesktopModel> m_model;
-    std::unique_ptr<IconPanel> m_panel;
     std::unique_ptr<QuickSearch> m_search;
 };
 

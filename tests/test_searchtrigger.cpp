@@ -40,20 +40,16 @@ Q_DECLARE_METATYPE(KeyCase)
 
 // Which keys typed in a panel start the quick search, and how the request
 // leaves the panel and the panel set.
-class TestSearchTrigger : public QObject
+class TestSearchTrigger : public QObject, PanelFixture
 {
     Q_OBJECT
 
-    std::unique_ptr<TestEnvironment> m_env;
-    std::shared_ptr<FakeDesktopSource::State> m_desktop;
     QList<QByteArray> m_opened;
-    std::unique_ptr<DesktopModel> m_model;
-    std::unique_ptr<IconPanel> m_panel;
 
     IconPanel *makePanel(const QString &panelId = QString())
     {
-        m_panel = makeIconPanel(m_model.get(), panelId);
-        m_panel->applyGeometry(QRect(100, 100, 400, 400), false);
+        // Shown without waiting for it: a window that got the focus would have a current item.
+        PanelFixture::makePanel(panelId)->applyGeometry(QRect(100, 100, 400, 400), false);
         m_panel->show();
         return m_panel.get();
     }
@@ -61,22 +57,14 @@ class TestSearchTrigger : public QObject
 private Q_SLOTS:
     void init()
     {
-        startPanelTest(m_env, m_desktop);
-        for (const char *name : {"report.pdf", "notes.txt", "photo.png", "readme"})
-            m_desktop->entries.append(FakeDesktopSource::file(QString("/d/") + name));
+        startHome();
+        addFiles({"/d/report.pdf", "/d/notes.txt", "/d/photo.png", "/d/readme"});
         m_opened.clear();
         m_model = std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_desktop), nullptr,
                                                  std::make_unique<RecordingActions>(&m_opened),
                                                  std::make_unique<ItemPlacement>());
-        m_model->reload();
     }
-
-    void cleanup()
-    {
-        m_panel.reset();
-        m_model.reset();
-        endPanelTest(m_env);
-    }
+    void cleanup() { endHome(); }
 
     void openingKeys_data()
     {
