@@ -26,7 +26,12 @@ QStringList keysIn(const IconPanel *panel)
     return column(*panel->view()->model(), DesktopModel::KeyRole);
 }
 
+// A change made on the documents panel.
+using PanelChange = std::function<void(IconPanel *)>;
+
 } // namespace
+
+Q_DECLARE_METATYPE(PanelChange)
 
 class TestPanelSet : public QObject, PanelFixture
 {
@@ -210,44 +215,40 @@ private Q_SLOTS:
 
     void layoutChangesReachTheDisk_data()
     {
-        QTest::addColumn<QString>("change");
+        QTest::addColumn<PanelChange>("change");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("value");
         QTest::addColumn<QStringList>("customs");
-        const auto row = [](const char *change, const char *key, const char *value,
-                            const QStringList &customs = {"Mine"}) {
-            QTest::newRow(change) << QString(change) << QString(key) << QString(value) << customs;
+        const auto row = [](const char *tag, const PanelChange &change, const char *key = "",
+                            const char *value = "", const QStringList &customs = {"Mine"}) {
+            QTest::newRow(tag) << change << QString(key) << QString(value) << customs;
         };
-        row("tidy", "panel/documents/userPlaced", "false");
-        row("icon size", "panel/iconSize", "96");
-        row("view", "panel/documents/viewMode", "list");
-        row("lock", "panel/layoutLocked", "true");
-        row("new panel", "", "", {"Mine", "Second"});
-        row("rename", "", "", {"Renamed"});
+        row(
+            "tidy", [](IconPanel *p) { Q_EMIT p->arrangeRequested(); }, "panel/documents/userPlaced",
+            "false");
+        row(
+            "icon size", [](IconPanel *p) { Q_EMIT p->iconSizeRequested(96); }, "panel/iconSize", "96");
+        row(
+            "view", [](IconPanel *p) { p->setViewMode(IconPanel::List); }, "panel/documents/viewMode",
+            "list");
+        row(
+            "lock", [](IconPanel *p) { Q_EMIT p->layoutLockRequested(true); }, "panel/layoutLocked", "true");
+        row("new panel", [](IconPanel *p) { Q_EMIT p->createPanelRequested("Second"); }, "", "",
+            {"Mine", "Second"});
+        row("rename", [](IconPanel *p) { Q_EMIT p->renamePanelRequested("custom-1", "Renamed"); }, "", "",
+            {"Renamed"});
     }
 
     // Killed a second after a change, the next start finds the layout as it was on screen.
     void layoutChangesReachTheDisk()
     {
-        QFETCH(QString, change);
+        QFETCH(PanelChange, change);
         QFETCH(QString, key);
         QFETCH(QString, value);
         QFETCH(QStringList, customs);
         IconPanel *documents = movedDocuments();
         QCOMPARE(placesNotOnDisk(), QStringList());
-
-        if (change == "tidy")
-            Q_EMIT documents->arrangeRequested();
-        else if (change == "icon size")
-            Q_EMIT documents->iconSizeRequested(96);
-        else if (change == "view")
-            documents->setViewMode(IconPanel::List);
-        else if (change == "lock")
-            Q_EMIT documents->layoutLockRequested(true);
-        else if (change == "new panel")
-            Q_EMIT documents->createPanelRequested("Second");
-        else
-            Q_EMIT documents->renamePanelRequested("custom-1", "Renamed");
+        change(documents);
         QTRY_COMPARE_WITH_TIMEOUT(placesNotOnDisk(), QStringList(), 1000);
         if (!key.isEmpty())
             QCOMPARE(onDisk()->value(key).toString(), value);

@@ -274,21 +274,18 @@ private Q_SLOTS:
         m_search = std::make_unique<QuickSearch>(m_model.get());
         m_search->showFor(m_panel->view(), "o");
         auto *title = m_search->findChild<QLabel *>("searchTitle");
-        L10n::changeLanguage("ar");
-        QCOMPARE(m_search->windowTitle(), L10n::text("Quick search"));
-        QVERIFY(m_search->windowTitle() != "Quick search");
-        QCOMPARE(title->text(), m_search->windowTitle());
-        QVERIFY(labelText("quickSearchCount").startsWith(L10n::text("Matches: %1").section('%', 0, 0)));
-        QCOMPARE(input()->placeholderText(), L10n::text("Search all desktop icons..."));
-        QCOMPARE(m_search->layoutDirection(), Qt::RightToLeft);
-        // Mirrored: the title sits at the right-hand end of the header.
-        QVERIFY(title->geometry().center().x() > m_search->width() / 2);
-
-        L10n::changeLanguage("en");
-        QCOMPARE(m_search->windowTitle(), "Quick search");
-        QCOMPARE(labelText("quickSearchCount"), "Matches: 6");
-        QCOMPARE(m_search->layoutDirection(), Qt::LeftToRight);
-        QVERIFY(title->geometry().center().x() < m_search->width() / 2);
+        for (const char *language : {"ar", "en"}) {
+            L10n::changeLanguage(language);
+            const bool arabic = QString(language) == "ar";
+            QCOMPARE(m_search->windowTitle(), L10n::text("Quick search"));
+            QCOMPARE(m_search->windowTitle() != "Quick search", arabic);
+            QCOMPARE(title->text(), m_search->windowTitle());
+            QCOMPARE(labelText("quickSearchCount"), L10n::text("Matches: %1").arg(QLocale().toString(6)));
+            QCOMPARE(input()->placeholderText(), L10n::text("Search all desktop icons..."));
+            // Mirrored: the title sits at the right-hand end of the header.
+            QCOMPARE(m_search->layoutDirection(), arabic ? Qt::RightToLeft : Qt::LeftToRight);
+            QCOMPARE(title->geometry().center().x() > m_search->width() / 2, arabic);
+        }
     }
 
     void shapeFollowsCompositor_data()
