@@ -9,6 +9,7 @@
 #include "shell/DesktopModel.h"
 
 #include <QSettings>
+#include <QtTest>
 
 #include <memory>
 
@@ -51,3 +52,56 @@ inline std::unique_ptr<IconPanel> makeIconPanel(DesktopModel *model, const QStri
         filter->setParent(panel.get());
     return panel;
 }
+
+// One column of a model, top to bottom.
+inline QStringList column(const QAbstractItemModel &model, int role = Qt::DisplayRole)
+{
+    QStringList values;
+    for (int row = 0; row < model.rowCount(); ++row)
+        values.append(model.index(row, 0).data(role).toString());
+    return values;
+}
+
+// What most panel tests hold: their home, the fake desktop, the model over it
+// and, for a test of one panel, that panel. A test class derives from it and
+// calls startHome() and endHome() from its init() and cleanup().
+struct PanelFixture
+{
+    std::unique_ptr<TestEnvironment> m_env;
+    std::shared_ptr<FakeDesktopSource::State> m_desktop;
+    std::unique_ptr<DesktopModel> m_model;
+    std::unique_ptr<IconPanel> m_panel;
+
+    void startHome() { startPanelTest(m_env, m_desktop); }
+    void endHome()
+    {
+        m_panel.reset();
+        m_model.reset();
+        endPanelTest(m_env);
+    }
+    void addFiles(const QStringList &paths)
+    {
+        for (const QString &path : paths)
+            m_desktop->entries.append(FakeDesktopSource::file(path));
+    }
+
+    // The panel of panelId over the model (made now if the test has none), after
+    // `files` files "/d/file 0.txt" on joined the desktop; placed at geometry and
+    // shown unless that is null. Null when it did not come on screen.
+    IconPanel *makePanel(const QString &panelId, int files = 0, QRect geometry = {},
+                         const IconPanel::Options &options = {})
+    {
+        for (int i = 0; i < files; ++i)
+            m_desktop->entries.append(FakeDesktopSource::file(QStringLiteral("/d/file %1.txt").arg(i)));
+        if (!m_model)
+            m_model = makeDesktopModel(m_desktop);
+        m_panel = makeIconPanel(m_model.get(), panelId, options);
+        return geometry.isNull() || showPanel(geometry) ? m_panel.get() : nullptr;
+    }
+    bool showPanel(QRect geometry)
+    {
+        m_panel->applyGeometry(geometry, false);
+        m_panel->show();
+        return QTest::qWaitForWindowExposed(m_panel.get());
+    }
+};

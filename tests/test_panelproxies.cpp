@@ -27,14 +27,6 @@ void fill(QStandardItemModel &model, const QStringList &names, const QStringList
     }
 }
 
-QStringList shown(const QAbstractItemModel &model)
-{
-    QStringList names;
-    for (int row = 0; row < model.rowCount(); ++row)
-        names.append(model.index(row, 0).data().toString());
-    return names;
-}
-
 // Drops go to the widget that accepted the drag's enter event, as in a real drag.
 bool dropOn(QWidget *viewport, QPoint pos, QMimeData *mime)
 {
@@ -47,36 +39,13 @@ bool dropOn(QWidget *viewport, QPoint pos, QMimeData *mime)
 
 } // namespace
 
-class TestPanelProxies : public QObject
+class TestPanelProxies : public QObject, PanelFixture
 {
     Q_OBJECT
 
-    std::unique_ptr<TestEnvironment> m_env;
-    std::shared_ptr<FakeDesktopSource::State> m_desktop;
-    std::unique_ptr<DesktopModel> m_model;
-    std::unique_ptr<IconPanel> m_panel;
-
-    // A panel over files "/d/file 0.txt" on, shown where a drop can reach it.
-    IconPanel *makePanel(const QString &panelId, int files, QSize size, IconPanel::Options options = {})
-    {
-        for (int i = 0; i < files; ++i)
-            m_desktop->entries.append(FakeDesktopSource::file(QString("/d/file %1.txt").arg(i)));
-        m_model = makeDesktopModel(m_desktop);
-        m_panel = makeIconPanel(m_model.get(), panelId, options);
-        m_panel->applyGeometry(QRect(QPoint(0, 0), size), false);
-        m_panel->show();
-        return QTest::qWaitForWindowExposed(m_panel.get()) ? m_panel.get() : nullptr;
-    }
-
 private Q_SLOTS:
-    void init() { startPanelTest(m_env, m_desktop); }
-
-    void cleanup()
-    {
-        m_panel.reset();
-        m_model.reset();
-        endPanelTest(m_env);
-    }
+    void init() { startHome(); }
+    void cleanup() { endHome(); }
 
     void sortModes_data()
     {
@@ -115,13 +84,13 @@ private Q_SLOTS:
         QAbstractItemModelTester tester(&sort, QAbstractItemModelTester::FailureReportingMode::QtTest);
         sort.setManualOrder(manual);
         sort.setSortMode(PanelSort::SortMode(mode), reversed);
-        QCOMPARE(shown(sort), expected);
+        QCOMPARE(column(sort), expected);
         // The mode is stored by its key.
         QCOMPARE(PanelSort::sortModeFromKey(PanelSort::sortModeKey(sort.sortMode())),
                  PanelSort::SortMode(mode));
         // Back to desktop order shows the source order again.
         sort.setSortMode(PanelSort::Desktop, false);
-        QCOMPARE(shown(sort), sourceOrder);
+        QCOMPARE(column(sort), sourceOrder);
     }
 
     void filterAndManualOrderThroughReset()
@@ -137,21 +106,21 @@ private Q_SLOTS:
         PanelSort sort;
         sort.setSourceModel(&filter);
         QAbstractItemModelTester tester(&sort, QAbstractItemModelTester::FailureReportingMode::QtTest);
-        QCOMPARE(shown(sort), (QStringList{"a", "b", "c", "d"}));
+        QCOMPARE(column(sort), (QStringList{"a", "b", "c", "d"}));
         CategoryFilter custom("custom-1");
         custom.setSourceModel(&source);
-        QCOMPARE(shown(custom), QStringList{"mine"});
+        QCOMPARE(column(custom), QStringList{"mine"});
 
         sort.setSortMode(PanelSort::Manual, false);
         sort.setManualOrder({"c", "", "a", "c"});
         QCOMPARE(sort.manualOrder(), (QStringList{"c", "a"})); // empties and later duplicates dropped
-        QCOMPARE(shown(sort), (QStringList{"c", "a", "b", "d"}));
+        QCOMPARE(column(sort), (QStringList{"c", "a", "b", "d"}));
 
         // A reload replaces every row; the order is keyed by item, so it holds.
         QSignalSpy resets(&sort, &QAbstractItemModel::modelReset);
         fill(source, {"d", "c", "b", "a", "e"});
         QVERIFY(resets.count() >= 1);
-        QCOMPARE(shown(sort), (QStringList{"c", "a", "d", "b", "e"}));
+        QCOMPARE(column(sort), (QStringList{"c", "a", "d", "b", "e"}));
     }
 
     void moveKeys_data()
@@ -183,7 +152,7 @@ private Q_SLOTS:
 
         const bool changed = !expected.isEmpty();
         QCOMPARE(sort.moveKeys(keys, before), changed);
-        QCOMPARE(shown(sort), (changed ? expected : QStringList{"a", "b", "c", "d"}));
+        QCOMPARE(column(sort), (changed ? expected : QStringList{"a", "b", "c", "d"}));
         QCOMPARE(sort.manualOrder(), expected);
         QCOMPARE(sort.sortMode(), changed ? PanelSort::Manual : PanelSort::Desktop);
     }
@@ -214,7 +183,7 @@ private Q_SLOTS:
         QFETCH(bool, rightToLeft);
         QFETCH(int, items);
         QFETCH(QPoint, cellFraction);
-        IconPanel *panel = makePanel("documents", items, {3 * 104 + 32 + 12, 600}, {.listView = list});
+        IconPanel *panel = makePanel("documents", items, {0, 0, 3 * 104 + 32 + 12, 600}, {.listView = list});
         QVERIFY(panel);
         panel->setLayoutDirection(rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
         ItemDragView *view = panel->view();
@@ -231,7 +200,7 @@ private Q_SLOTS:
 
     void internalDropReorders()
     {
-        IconPanel *panel = makePanel("documents", 4, {260 + 32 + 12, 600});
+        IconPanel *panel = makePanel("documents", 4, {0, 0, 260 + 32 + 12, 600});
         QVERIFY(panel);
         TestEnvironment::settings().setValue("panel/documents/sortReversed", true);
         ItemDragView *view = panel->view();
@@ -278,7 +247,7 @@ private Q_SLOTS:
         const QString id = custom ? PanelLayoutStore::createPanel("Mine") : "documents";
         if (custom)
             PanelLayoutStore::assignItems({"/d/file 0.txt"}, id);
-        IconPanel *panel = makePanel(id, 2, {300, 300});
+        IconPanel *panel = makePanel(id, 2, {0, 0, 300, 300});
         QMimeData mime;
         mime.setData(DesktopModel::itemMimeType(), payload);
         QSignalSpy dropped(panel, &IconPanel::itemsDropped);

@@ -23,31 +23,23 @@ QStringList titles(const PanelSet &set)
 
 QStringList keysIn(const IconPanel *panel)
 {
-    QStringList keys;
-    const QAbstractItemModel *model = panel->view()->model();
-    for (int row = 0; row < model->rowCount(); ++row)
-        keys.append(model->index(row, 0).data(DesktopModel::KeyRole).toString());
-    return keys;
+    return column(*panel->view()->model(), DesktopModel::KeyRole);
 }
+
+// A change made on the documents panel.
+using PanelChange = std::function<void(IconPanel *)>;
 
 } // namespace
 
-class TestPanelSet : public QObject
+Q_DECLARE_METATYPE(PanelChange)
+
+class TestPanelSet : public QObject, PanelFixture
 {
     Q_OBJECT
 
-    std::unique_ptr<TestEnvironment> m_env;
-    std::shared_ptr<FakeDesktopSource::State> m_desktop;
-    std::unique_ptr<DesktopModel> m_model;
     std::unique_ptr<PanelSet> m_set;
     std::unique_ptr<QSettings> m_disk;
     int m_diskReads = 0;
-
-    void addFiles(const QStringList &paths)
-    {
-        for (const QString &path : paths)
-            m_desktop->entries.append(FakeDesktopSource::file(path));
-    }
 
     // The settings as a restarted program reads them from disk: a copy, since
     // every QSettings of this process shares what it has not written yet.
@@ -94,14 +86,13 @@ class TestPanelSet : public QObject
     }
 
 private Q_SLOTS:
-    void init() { startPanelTest(m_env, m_desktop); }
+    void init() { startHome(); }
 
     void cleanup()
     {
         m_disk.reset();
         m_set.reset();
-        m_model.reset();
-        endPanelTest(m_env);
+        endHome();
     }
 
     void panelsFollowCategories_data()
@@ -224,44 +215,40 @@ private Q_SLOTS:
 
     void layoutChangesReachTheDisk_data()
     {
-        QTest::addColumn<QString>("change");
+        QTest::addColumn<PanelChange>("change");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("value");
         QTest::addColumn<QStringList>("customs");
-        const auto row = [](const char *change, const char *key, const char *value,
-                            const QStringList &customs = {"Mine"}) {
-            QTest::newRow(change) << QString(change) << QString(key) << QString(value) << customs;
+        const auto row = [](const char *tag, const PanelChange &change, const char *key = "",
+                            const char *value = "", const QStringList &customs = {"Mine"}) {
+            QTest::newRow(tag) << change << QString(key) << QString(value) << customs;
         };
-        row("tidy", "panel/documents/userPlaced", "false");
-        row("icon size", "panel/iconSize", "96");
-        row("view", "panel/documents/viewMode", "list");
-        row("lock", "panel/layoutLocked", "true");
-        row("new panel", "", "", {"Mine", "Second"});
-        row("rename", "", "", {"Renamed"});
+        row(
+            "tidy", [](IconPanel *p) { Q_EMIT p->arrangeRequested(); }, "panel/documents/userPlaced",
+            "false");
+        row(
+            "icon size", [](IconPanel *p) { Q_EMIT p->iconSizeRequested(96); }, "panel/iconSize", "96");
+        row(
+            "view", [](IconPanel *p) { p->setViewMode(IconPanel::List); }, "panel/documents/viewMode",
+            "list");
+        row(
+            "lock", [](IconPanel *p) { Q_EMIT p->layoutLockRequested(true); }, "panel/layoutLocked", "true");
+        row("new panel", [](IconPanel *p) { Q_EMIT p->createPanelRequested("Second"); }, "", "",
+            {"Mine", "Second"});
+        row("rename", [](IconPanel *p) { Q_EMIT p->renamePanelRequested("custom-1", "Renamed"); }, "", "",
+            {"Renamed"});
     }
 
     // Killed a second after a change, the next start finds the layout as it was on screen.
     void layoutChangesReachTheDisk()
     {
-        QFETCH(QString, change);
+        QFETCH(PanelChange, change);
         QFETCH(QString, key);
         QFETCH(QString, value);
         QFETCH(QStringList, customs);
         IconPanel *documents = movedDocuments();
         QCOMPARE(placesNotOnDisk(), QStringList());
-
-        if (change == "tidy")
-            Q_EMIT documents->arrangeRequested();
-        else if (change == "icon size")
-            Q_EMIT documents->iconSizeRequested(96);
-        else if (change == "view")
-            documents->setViewMode(IconPanel::List);
-        else if (change == "lock")
-            Q_EMIT documents->layoutLockRequested(true);
-        else if (change == "new panel")
-            Q_EMIT documents->createPanelRequested("Second");
-        else
-            Q_EMIT documents->renamePanelRequested("custom-1", "Renamed");
+        change(documents);
         QTRY_COMPARE_WITH_TIMEOUT(placesNotOnDisk(), QStringList(), 1000);
         if (!key.isEmpty())
             QCOMPARE(onDisk()->value(key).toString(), value);
@@ -487,10 +474,8 @@ private Q_SLOTS:
         // tray click brings the panels back and leaves the loose items alone.
         set->setHideToTray(true);
         set->showAll(false);
-        QSignalSpy allHidden(set, &PanelSet::allHidden);
         for (IconPanel *p : set->panelsInOrder())
             p->close();
-        QCOMPARE(allHidden.count(), 1);
         set->toggleAll();
         QVERIFY(loose->shown && set->panel("documents")->isVisible());
     }

@@ -26,34 +26,20 @@ struct RecordingActions : ItemActions
     QList<QByteArray> *opened;
 };
 
-struct KeyCase
-{
-    Qt::Key key;
-    Qt::KeyboardModifiers modifiers;
-    QString text;
-    bool opens;
-};
-
 } // namespace
-
-Q_DECLARE_METATYPE(KeyCase)
 
 // Which keys typed in a panel start the quick search, and how the request
 // leaves the panel and the panel set.
-class TestSearchTrigger : public QObject
+class TestSearchTrigger : public QObject, PanelFixture
 {
     Q_OBJECT
 
-    std::unique_ptr<TestEnvironment> m_env;
-    std::shared_ptr<FakeDesktopSource::State> m_desktop;
     QList<QByteArray> m_opened;
-    std::unique_ptr<DesktopModel> m_model;
-    std::unique_ptr<IconPanel> m_panel;
 
     IconPanel *makePanel(const QString &panelId = QString())
     {
-        m_panel = makeIconPanel(m_model.get(), panelId);
-        m_panel->applyGeometry(QRect(100, 100, 400, 400), false);
+        // Shown without waiting for it: a window that got the focus would have a current item.
+        PanelFixture::makePanel(panelId)->applyGeometry(QRect(100, 100, 400, 400), false);
         m_panel->show();
         return m_panel.get();
     }
@@ -61,89 +47,82 @@ class TestSearchTrigger : public QObject
 private Q_SLOTS:
     void init()
     {
-        startPanelTest(m_env, m_desktop);
-        for (const char *name : {"report.pdf", "notes.txt", "photo.png", "readme"})
-            m_desktop->entries.append(FakeDesktopSource::file(QString("/d/") + name));
+        startHome();
+        addFiles({"/d/report.pdf", "/d/notes.txt", "/d/photo.png", "/d/readme"});
         m_opened.clear();
         m_model = std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_desktop), nullptr,
                                                  std::make_unique<RecordingActions>(&m_opened),
                                                  std::make_unique<ItemPlacement>());
-        m_model->reload();
     }
+    void cleanup() { endHome(); }
 
-    void cleanup()
+    void fromEvent_data()
     {
-        m_panel.reset();
-        m_model.reset();
-        endPanelTest(m_env);
-    }
-
-    void openingKeys_data()
-    {
-        QTest::addColumn<KeyCase>("c");
-        const Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
-        QTest::newRow("letter") << KeyCase{Qt::Key_R, {}, "r", true};
-        QTest::newRow("capital with Shift") << KeyCase{Qt::Key_R, Qt::ShiftModifier, "R", true};
-        QTest::newRow("keypad digit") << KeyCase{Qt::Key_5, Qt::KeypadModifier, "5", true};
-        QTest::newRow("accented letter") << KeyCase{Qt::Key_Eacute, {}, "é", true};
-        QTest::newRow("Ctrl+F opens empty") << KeyCase{Qt::Key_F, ctrl, "\x06", true};
-        QTest::newRow("Ctrl+F on the keypad flag")
-            << KeyCase{Qt::Key_F, ctrl | Qt::KeypadModifier, "\x06", true};
-        QTest::newRow("Ctrl+Shift+F") << KeyCase{Qt::Key_F, ctrl | Qt::ShiftModifier, "\x06", false};
-        QTest::newRow("Alt+letter") << KeyCase{Qt::Key_R, Qt::AltModifier, "r", false};
-        QTest::newRow("Ctrl+letter") << KeyCase{Qt::Key_A, ctrl, "\x01", false};
-        QTest::newRow("Meta+letter") << KeyCase{Qt::Key_R, Qt::MetaModifier, "r", false};
-        QTest::newRow("space") << KeyCase{Qt::Key_Space, {}, " ", false};
-        QTest::newRow("delete") << KeyCase{Qt::Key_Delete, {}, "\x7f", false};
-        QTest::newRow("arrow") << KeyCase{Qt::Key_Down, {}, "", false};
-    }
-
-    void openingKeys()
-    {
-        QFETCH(KeyCase, c);
-        IconPanel *panel = makePanel();
-        QSignalSpy requests(panel, &IconPanel::searchRequested);
-        QKeyEvent press(QEvent::KeyPress, c.key, c.modifiers, c.text);
-        QApplication::sendEvent(panel->view(), &press);
-        QCOMPARE(requests.count(), c.opens ? 1 : 0);
-        if (!c.opens)
-            return;
-        QCOMPARE(requests.at(0).at(0).value<QWidget *>(), panel->view());
-        const auto trigger = SearchTrigger::fromEvent(&press);
-        QVERIFY(trigger && !trigger->fromInputMethod);
-        QCOMPARE(trigger->text, c.key == Qt::Key_F ? QString() : c.text);
-        // The panel's own keyboard search does not also see the key.
-        QVERIFY(!panel->view()->currentIndex().isValid());
-    }
-
-    void inputMethodOpens_data()
-    {
-        QTest::addColumn<QString>("preedit");
+        QTest::addColumn<int>("key"); // none: an input method's event
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("text"); // the key's text, or what the input method composes
         QTest::addColumn<QString>("commit");
-        QTest::newRow("composition begins") << "ni" << QString();
-        QTest::newRow("committed text") << QString() << "你";
-        QTest::newRow("commit and new composition") << "h"
-                                                    << "你";
-        QTest::newRow("nothing") << QString() << QString();
+        QTest::addColumn<bool>("opens");
+        const auto key = [](const char *tag, Qt::Key k, Qt::KeyboardModifiers modifiers, const QString &text,
+                            bool opens) {
+            QTest::newRow(tag) << int(k) << int(modifiers) << text << QString() << opens;
+        };
+        const auto im = [](const char *tag, const QString &preedit, const QString &commit) {
+            QTest::newRow(tag) << 0 << 0 << preedit << commit << (!preedit.isEmpty() || !commit.isEmpty());
+        };
+        const Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
+        key("letter", Qt::Key_R, {}, "r", true);
+        key("capital with Shift", Qt::Key_R, Qt::ShiftModifier, "R", true);
+        key("keypad digit", Qt::Key_5, Qt::KeypadModifier, "5", true);
+        key("accented letter", Qt::Key_Eacute, {}, "é", true);
+        key("Ctrl+F opens empty", Qt::Key_F, ctrl, "\x06", true);
+        key("Ctrl+F on the keypad flag", Qt::Key_F, ctrl | Qt::KeypadModifier, "\x06", true);
+        key("Ctrl+Shift+F", Qt::Key_F, ctrl | Qt::ShiftModifier, "\x06", false);
+        key("Alt+letter", Qt::Key_R, Qt::AltModifier, "r", false);
+        key("Ctrl+letter", Qt::Key_A, ctrl, "\x01", false);
+        key("Meta+letter", Qt::Key_R, Qt::MetaModifier, "r", false);
+        key("space", Qt::Key_Space, {}, " ", false);
+        key("delete", Qt::Key_Delete, {}, "\x7f", false);
+        key("arrow", Qt::Key_Down, {}, "", false);
+        im("composition begins", "ni", QString());
+        im("committed text", QString(), "你");
+        im("commit and new composition", "h", "你");
+        im("input method, nothing", QString(), QString());
     }
 
-    void inputMethodOpens()
+    void fromEvent()
     {
-        QFETCH(QString, preedit);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, text);
         QFETCH(QString, commit);
+        QKeyEvent press(QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers), text);
+        QInputMethodEvent composing(text, {});
+        composing.setCommitString(commit);
+        const auto trigger = SearchTrigger::fromEvent(key ? static_cast<QEvent *>(&press) : &composing);
+        QTEST(trigger.has_value(), "opens");
+        if (!trigger)
+            return;
+        QCOMPARE(trigger->fromInputMethod, !key);
+        QCOMPARE(trigger->text, !key || key == Qt::Key_F ? QString() : text);
+        QCOMPARE(trigger->preeditText, key ? QString() : text);
+        QCOMPARE(trigger->commitText, commit);
+    }
+
+    // What opens a search leaves the panel as a request; the panel's own keyboard search does not see it.
+    void panelAsksForTheSearch()
+    {
         IconPanel *panel = makePanel();
         QSignalSpy requests(panel, &IconPanel::searchRequested);
-        QInputMethodEvent event(preedit, {});
-        event.setCommitString(commit);
-        QApplication::sendEvent(panel->view(), &event);
-        const bool opens = !preedit.isEmpty() || !commit.isEmpty();
-        QCOMPARE(requests.count(), opens ? 1 : 0);
-        if (!opens)
-            return;
-        const auto trigger = SearchTrigger::fromEvent(&event);
-        QVERIFY(trigger && trigger->fromInputMethod && trigger->text.isEmpty());
-        QCOMPARE(trigger->preeditText, preedit);
-        QCOMPARE(trigger->commitText, commit);
+        QTest::keyClick(panel->view(), Qt::Key_R, Qt::AltModifier);
+        QTest::keyClick(panel->view(), Qt::Key_R);
+        QInputMethodEvent composing("ni", {});
+        QApplication::sendEvent(panel->view(), &composing);
+        QCOMPARE(requests.count(), 2);
+        QCOMPARE(requests.at(0).at(0).value<QWidget *>(), panel->view());
+        QCOMPARE(requests.at(0).at(1).value<SearchTrigger>().text, "r");
+        QCOMPARE(requests.at(1).at(1).value<SearchTrigger>().preeditText, "ni");
+        QVERIFY(!panel->view()->currentIndex().isValid());
     }
 
     void titleEditorNeverOpens()

@@ -126,27 +126,14 @@ private Q_SLOTS:
         QVERIFY(overlay.isVisible());
         QCOMPARE(overlay.geometry(), QGuiApplication::primaryScreen()->geometry());
 
-        overlay.setGeometry(100, 50, 400, 300);
-        const QList<QPoint> lit{{10, 5}, {10, 40}, {0, 20}, {399, 20}, {399, 110}};
-        const QList<QPoint> dark{{10, 41}, {11, 30}, {200, 21}, {399, 210}, {75, 299}};
         // The window is only its lines, so nothing else exists to show black where
-        // no compositing manager blends it; the shape follows the geometry.
-        QTRY_VERIFY(overlay.mask().contains(QPoint(10, 5)));
-        for (const QPoint point : lit)
-            QVERIFY(overlay.mask().contains(point));
-        for (const QPoint point : dark)
-            QVERIFY(!overlay.mask().contains(point));
-
-        // What is painted inside (the test platform's render() clips masked
-        // windows unreliably, so the shape is checked above and the paint here).
-        overlay.clearMask();
-        QImage image(overlay.size(), QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        overlay.render(&image);
-        for (const QPoint point : lit)
-            QCOMPARE(image.pixelColor(point), QColor(0x6c, 0xc4, 0xff));
-        for (const QPoint point : dark)
-            QCOMPARE(image.pixelColor(point).alpha(), 0);
+        // no compositing manager blends it (and what it paints beyond them never
+        // shows); the shape follows the geometry.
+        overlay.setGeometry(100, 50, 400, 300);
+        const QRegion lit = QRegion(10, 5, 1, 36) + QRegion(0, 20, 400, 1) + QRegion(399, 100, 1, 21);
+        QTRY_COMPARE(overlay.mask(), lit);
+        overlay.clearMask(); // the test platform's render() clips masked windows unreliably
+        QCOMPARE(overlay.grab().toImage().pixelColor(10, 5), QColor(0x6c, 0xc4, 0xff));
 
         overlay.showGuides({});
         QVERIFY(overlay.isHidden());
