@@ -63,7 +63,8 @@ QString fuzzed(QRandomGenerator &random, bool fromSeed)
         else if (kind == 1)
             text.remove(at, 1);
         else
-            text = kind == 2 ? QString(text.left(at) + text + text.mid(at)) : QString("(" + text + ")*" + text);
+            text =
+                kind == 2 ? QString(text.left(at) + text + text.mid(at)) : QString("(" + text + ")*" + text);
         text.truncate(2 * AmountParser::maxLength);
     }
     return text;
@@ -194,7 +195,8 @@ private Q_SLOTS:
 
         row("rate: seven significant digits", AmountFormat::rateLine("USD", 1234567.891, "CNY", en),
             "1 USD = 1234568 CNY");
-        row("rate: small", AmountFormat::rateLine("USD", 0.000123456789, "CNY", en), "1 USD = 0.0001234568 CNY");
+        row("rate: small", AmountFormat::rateLine("USD", 0.000123456789, "CNY", en),
+            "1 USD = 0.0001234568 CNY");
         row("rate: short", AmountFormat::rateLine("USD", 7.25, "CNY", en), "1 USD = 7.25 CNY");
 
         const QString arabic = QString::fromUtf16(u"\u0661\u0662\u066b\u0665");

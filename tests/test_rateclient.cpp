@@ -336,7 +336,8 @@ private Q_SLOTS:
         QSslServer tls;
         QSslConfiguration serverConfig = QSslConfiguration::defaultConfiguration();
         serverConfig.setLocalCertificate(certificate);
-        serverConfig.setPrivateKey(QSslKey(TestEnvironment::readFile(dir + "/key.pem"), QSsl::Rsa, QSsl::Pem));
+        serverConfig.setPrivateKey(
+            QSslKey(TestEnvironment::readFile(dir + "/key.pem"), QSsl::Rsa, QSsl::Pem));
         serverConfig.setPeerVerifyMode(QSslSocket::VerifyNone);
         tls.setSslConfiguration(serverConfig);
         RateServer server(&tls);
@@ -379,7 +380,8 @@ private Q_SLOTS:
             QTest::newRow(url) << resolved(url) << fallback + " (warned)";
         const auto redirect = [](const char *from, const char *to, bool allowed) {
             QTest::addRow("%s -> %s", from, to)
-                << QString::number(RateEndpoint::mayRedirect(QUrl(from), QUrl(to))) << QString::number(allowed);
+                << QString::number(RateEndpoint::mayRedirect(QUrl(from), QUrl(to)))
+                << QString::number(allowed);
         };
         redirect("https://a.example/v2", "https://b.example/v2", true);
         redirect("https://a.example/v2", "http://a.example/v2", false);
