@@ -8,6 +8,7 @@
 #include "currency/CurrencyCombo.h"
 #include "currency/CurrencyConverter.h"
 #include "currency/CurrencyPanel.h"
+#include "currency/CurrencyStyle.h"
 #include "currency/RateClient.h"
 #include "currency/RateRecord.h"
 #include "fakes/FakeCompositorWatch.h"
@@ -98,10 +99,8 @@ private Q_SLOTS:
         Panel panel;
         QCOMPARE(panel.rateClient()->serial(), 0); // nothing is asked before the panel shows
         panel.show();
-        QCOMPARE(panel.rateClient()->serial(), 1);
-        QVERIFY(!panel.field<CurrencyButton>("Refresh")->isEnabled());
-        QVERIFY(panel.settle());
-        QVERIFY(panel.field<CurrencyButton>("Refresh")->isEnabled());
+        QVERIFY(panel.rateClient()->serial() == 1 && !panel.field<CurrencyButton>("Refresh")->isEnabled());
+        QVERIFY(panel.settle() && panel.field<CurrencyButton>("Refresh")->isEnabled());
         const QString date = QLocale().toString(QDate::currentDate().addDays(-1), QLocale::ShortFormat);
         QCOMPARE(panel.text("Status"), cached
                                            ? QString::fromUtf8(RateClient::refreshFailed) + "\nAs of " + date
@@ -153,13 +152,12 @@ private Q_SLOTS:
         const int serial = panel.rateClient()->serial();
         panel.field<CurrencyButton>("Swap")->click();
         QCOMPARE(panel.rateClient()->serial(), serial + 1); // exactly one refresh
-        QCOMPARE(panel.field<CurrencyCombo>("From")->currentText(), "CNY");
-        QCOMPARE(panel.field<CurrencyCombo>("To")->currentText(), "USD");
-        QCOMPARE(panel.field("Amount")->text(), "100");
-        QCOMPARE(panel.field("Result")->text(), "25.00");
+        QCOMPARE(panel.field("Amount")->text() + "=" + panel.field("Result")->text(), "100=25.00");
         Panel restarted; // the chosen pair is kept
-        QCOMPARE(restarted.field<CurrencyCombo>("From")->currentText(), "CNY");
-        QCOMPARE(restarted.field<CurrencyCombo>("To")->currentText(), "USD");
+        for (const Panel *shown : {&panel, &restarted})
+            QCOMPARE(shown->field<CurrencyCombo>("From")->currentText() +
+                         shown->field<CurrencyCombo>("To")->currentText(),
+                     "CNYUSD");
     }
 
     void sameCurrency()
@@ -221,6 +219,7 @@ private Q_SLOTS:
         QCOMPARE(amount->text(), typed);
         QCOMPARE(result->text(), converted);
         QCOMPARE(amount->isNotANumber(), converted.isEmpty());
+        QCOMPARE(amount->borderColor() == CurrencyStyle::notANumberBorder, converted.isEmpty());
         QCOMPARE(result->placeholderText(), L10n::text(converted.isEmpty() ? "Not a number" : "Amount"));
     }
 
@@ -252,14 +251,12 @@ private Q_SLOTS:
         panel.show();
         QSignalSpy hidden(&panel, &CurrencyPanel::hideRequested);
         QVERIFY(!panel.close()); // the window stays; its owner decides
-        QVERIFY(!panel.isVisible());
-        QCOMPARE(hidden.count(), 1);
+        QVERIFY(!panel.isVisible() && hidden.count() == 1);
         panel.show();
         // Qt closes every window before quitting; a refusal would cancel the quit.
         QEvent quit(QEvent::Quit);
         QCoreApplication::sendEvent(QCoreApplication::instance(), &quit);
-        QVERIFY(quit.isAccepted());
-        QVERIFY(!panel.isVisible());
+        QVERIFY(quit.isAccepted() && !panel.isVisible());
         QCOMPARE(hidden.count(), 1); // still meant to show at the next start
         // The user's closing afterwards is a hide request again.
         QTest::qWait(1);
@@ -274,9 +271,8 @@ private Q_SLOTS:
         auto *amount = panel.field("Amount");
         QVERIFY(amount->copyButton()->isEnabled());
         amount->clearButton()->click();
-        QVERIFY(amount->text().isEmpty());
-        QVERIFY(!amount->copyButton()->isEnabled());
-        QVERIFY(!amount->clearButton()->isEnabled());
+        QVERIFY(amount->text().isEmpty() && !amount->copyButton()->isEnabled() &&
+                !amount->clearButton()->isEnabled());
     }
 
     // A current entry further down the list would put Fusion's menu over the
@@ -321,14 +317,9 @@ private Q_SLOTS:
         for (const char *focused : {"Amount", "Result"}) {
             panel.field(focused)->setFocus();
             QTRY_VERIFY(panel.field(focused)->hasFocus());
-            for (const char *name : {"Amount", "Result"}) {
-                const QImage box = panel.field(name)->grab().toImage();
-                const QColor expected(qstrcmp(focused, name) == 0 ? "#91abc9" : "#4a5668");
-                // The middle of the top edge and of the left edge; the fill inside.
-                QCOMPARE(box.pixelColor(box.width() / 2, 0), expected);
-                QCOMPARE(box.pixelColor(0, box.height() / 2), expected);
-                QCOMPARE(box.pixelColor(box.width() / 2, 2), QColor("#252d39"));
-            }
+            for (const char *name : {"Amount", "Result"})
+                QCOMPARE(panel.field(name)->borderColor(),
+                         QColor(qstrcmp(focused, name) == 0 ? "#91abc9" : "#4a5668"));
         }
     }
 
@@ -416,10 +407,6 @@ private Q_SLOTS:
         Panel panel(&compositor);
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
-        QCOMPARE(panel.mask().isEmpty(), composited);
-        if (!composited)
-            QVERIFY(!panel.mask().contains(QPoint(1, 1)) &&
-                    panel.mask().contains(QPoint(panel.width() / 2, 0)));
         QCOMPARE(panel.grab().toImage().pixelColor(4, panel.height() / 2).alpha(), composited ? 220 : 255);
         // A selector's rounded list shows no square corners around it.
         auto *from = panel.field<CurrencyCombo>("From");
@@ -428,10 +415,13 @@ private Q_SLOTS:
         QTRY_VERIFY(list != &panel && list->isVisible());
         QVERIFY(list->testAttribute(Qt::WA_TranslucentBackground));
         QCOMPARE(qobject_cast<QFrame *>(list)->frameWidth(), 0);
-        QCOMPARE(list->mask().isEmpty(), composited);
-        if (!composited)
-            QVERIFY(!list->mask().contains(QPoint(0, 0)) &&
-                    list->mask().contains(QPoint(list->width() / 2, 0)));
+        for (const QWidget *window : {static_cast<QWidget *>(&panel), list}) {
+            // Without a compositor: cut to the rounded outline, the corner out, the top edge in.
+            const QRegion mask = window->mask();
+            QCOMPARE(mask.isEmpty(), composited);
+            QVERIFY(composited ||
+                    (!mask.contains(QPoint(1, 1)) && mask.contains(QPoint(window->width() / 2, 0))));
+        }
         compositor.setActive(!composited);
         QCOMPARE(panel.mask().isEmpty(), !composited);
         QCOMPARE(list->mask().isEmpty(), !composited);

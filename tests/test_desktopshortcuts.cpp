@@ -74,11 +74,8 @@ private Q_SLOTS:
         QCOMPARE(shortcuts->keys().size(), shown.size());
         for (auto it = shown.cbegin(); it != shown.cend(); ++it) {
             const DesktopShortcut *s = shortcuts->shortcut(it.key());
-            QVERIFY(s);
-            QCOMPARE(s->pos(), it.value());
-            QCOMPARE(s->size(), QSize(88, 96));
-            QVERIFY(s->isVisible());
-            QCOMPARE(s->toolTip(), s->index().data(Qt::DisplayRole).toString());
+            QCOMPARE(QRect(s->pos(), s->size()), QRect(it.value(), QSize(88, 96)));
+            QVERIFY(s->isVisible() && s->toolTip() == s->index().data(Qt::DisplayRole).toString());
         }
         for (auto it = stored.cbegin(); it != stored.cend(); ++it)
             QCOMPARE(PanelLayoutStore::desktopPosition(it.key()), std::optional<QPoint>(it.value()));
@@ -99,14 +96,12 @@ private Q_SLOTS:
         QVERIFY(pin && !pin->isChecked()); // loose items stay down whatever "topmost" says
         removeFromDesktop("a.txt");
         QVERIFY(shortcuts->keys().isEmpty());
-        QTRY_VERIFY(!window);
-        QVERIFY(!m_layer->isTracked(window));
+        QTRY_VERIFY(!window && !m_layer->isTracked(window));
         QCOMPARE(PanelLayoutStore::desktopPosition(key("a.txt")), std::optional<QPoint>(QPoint(200, 100)));
 
         // It comes back where it was.
         m_desktop->entries.append(FakeDesktopSource::file(key("a.txt")));
         m_model->reload();
-        QVERIFY(shortcuts->shortcut(key("a.txt")));
         QCOMPARE(shortcuts->shortcut(key("a.txt"))->pos(), QPoint(200, 100));
     }
 
@@ -130,8 +125,7 @@ private Q_SLOTS:
         });
         window->showItemMenu(QPoint(10, 10));
         QCOMPARE(entries, (QStringList{"Open", "Open file location", "Properties"}));
-        QVERIFY(keptWhileOpen);
-        QVERIFY(window && window->isSelected());
+        QVERIFY(keptWhileOpen && window && window->isSelected());
         // The rebuild after the menu closed removes it.
         QTRY_VERIFY(!window);
         QVERIFY(shortcuts->keys().isEmpty());
@@ -140,7 +134,6 @@ private Q_SLOTS:
     void showingAndSelection()
     {
         DesktopShortcuts *shortcuts = make({{key("a.txt"), {200, 100}}});
-        QVERIFY(shortcuts->shortcut(key("a.txt")));
         QVERIFY(!shortcuts->hasVisibleShortcuts());
         // A rebuild while hidden creates without showing.
         PanelLayoutStore::setDesktopPosition(key("b.png"), {400, 100});
@@ -157,10 +150,8 @@ private Q_SLOTS:
         QVERIFY(a->isSelected() && !b->isSelected());
         QTest::mousePress(b, Qt::LeftButton, {}, QPoint(20, 20));
         QVERIFY(!a->isSelected() && b->isSelected());
-        QCOMPARE(activated.count(), 2);
         shortcuts->clearSelection();
-        QVERIFY(!a->isSelected() && !b->isSelected());
-        QCOMPARE(activated.count(), 2);
+        QVERIFY(!a->isSelected() && !b->isSelected() && activated.count() == 2);
 
         shortcuts->setShown(false);
         QVERIFY(!shortcuts->hasVisibleShortcuts());
@@ -237,7 +228,6 @@ private Q_SLOTS:
         QFETCH(bool, elided);
         m_desktop->entries.append(FakeDesktopSource::file(key(name)));
         const DesktopShortcut *s = make({{key(name), {200, 100}}})->shortcut(key(name));
-        QVERIFY(s);
         const QStringList lines = s->labelLines();
         QVERIFY(!lines.isEmpty() && lines.size() <= 2);
         for (const QString &line : lines)
@@ -308,13 +298,10 @@ private Q_SLOTS:
         });
         QSignalSpy finished(shortcuts, &LooseItems::dragFinished);
         shortcuts->runDrag(source, itemMime(dragged), QPixmap(48, 48));
-        QVERIFY(draggingDuring);
+        QVERIFY(draggingDuring && coverScreens);
         QCOMPARE(surfacesDuring, int(QGuiApplication::screens().size()));
-        QVERIFY(coverScreens);
         // The surfaces are gone with the drag, however it ended.
-        QVERIFY(!shortcuts->isDragging());
-        QVERIFY(shortcuts->dropSurfaces().isEmpty());
-        QCOMPARE(finished.count(), 1);
+        QVERIFY(!shortcuts->isDragging() && shortcuts->dropSurfaces().isEmpty() && finished.count() == 1);
         QCOMPARE(bool(source), outcome != "sourceGone");
         if (outcome != "shortcut")
             delete source;
@@ -349,8 +336,7 @@ private Q_SLOTS:
         });
         shortcuts->runDrag(window, itemMime({key("a.txt")}), QPixmap(48, 48));
         QVERIFY(aliveAfterReload);
-        QTRY_VERIFY(!window);
-        QVERIFY(shortcuts->keys().isEmpty());
+        QTRY_VERIFY(!window && shortcuts->keys().isEmpty());
     }
 
     void foreignDropsRefused()
@@ -361,8 +347,7 @@ private Q_SLOTS:
         QDropEvent drop(QPointF(50, 50), Qt::CopyAction, mime.get(), Qt::LeftButton, {});
         QVERIFY(!DesktopDropSurface::acceptsDrag(&drop));
         QCoreApplication::sendEvent(&surface, &drop);
-        QVERIFY(!drop.isAccepted());
-        QVERIFY(!surface.hasDrop());
+        QVERIFY(!drop.isAccepted() && !surface.hasDrop());
     }
 
     void surfacesSpareOtherWindows()
@@ -382,8 +367,7 @@ private Q_SLOTS:
         const QPoint origin = available().topLeft();
         // A drop over another window of the program is that window's; loose items stay under the surface.
         QVERIFY(!mask.contains(panel.frameGeometry().center() - origin));
-        QVERIFY(mask.contains(QPoint(40, 40) - origin));
-        QVERIFY(mask.contains(QPoint(10, 400) - origin));
+        QVERIFY(mask.contains(QPoint(40, 40) - origin) && mask.contains(QPoint(10, 400) - origin));
     }
 
     void surfaceWithoutCompositor_data()

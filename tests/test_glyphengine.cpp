@@ -62,63 +62,53 @@ class TestGlyphEngine : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void buttonGlyphs_data()
+    void glyphs_data()
     {
+        QTest::addColumn<int>("category"); // -1: the button glyph
         QTest::addColumn<int>("glyph");
+        QTest::addColumn<QRectF>("box");
         QTest::addColumn<qreal>("ratio");
         for (int glyph = GlyphEngine::ChevronDown; glyph <= GlyphEngine::Bin; ++glyph) {
             for (qreal ratio : {1.0, 2.0, 3.0})
-                QTest::addRow("%d at %gx", glyph, ratio) << glyph << ratio;
+                QTest::addRow("%d at %gx", glyph, ratio) << -1 << glyph << QRectF(12, 12, 16, 16) << ratio;
         }
-    }
-
-    void buttonGlyphs()
-    {
-        QFETCH(int, glyph);
-        QFETCH(qreal, ratio);
-        const QIcon icon = GlyphEngine::icon(GlyphEngine::Glyph(glyph));
-        // Crisp at every device pixel ratio: the pixmap has device pixels, not a scaled-up copy.
-        const QPixmap pixmap = icon.pixmap(QSize(16, 16), ratio);
-        const int edge = int(16 * ratio);
-        QCOMPARE(pixmap.size(), QSize(edge, edge));
-        QCOMPARE(pixmap.devicePixelRatio(), ratio);
-        const Ink ink = inkOf(pixmap.toImage(), QRect(0, 0, edge, edge));
-        QVERIFY(ink.inside > edge); // more than a speck
-        QVERIFY2(isInk(ink.strongest, AppStyle::Palette::primaryText),
-                 qPrintable(ink.strongest.name(QColor::HexArgb)));
-
-        // Painted into a box of a larger surface it stays inside the box.
-        QImage canvas = transparentImage(QSize(40, 40));
-        QPainter painter(&canvas);
-        icon.paint(&painter, QRect(12, 12, 16, 16));
-        painter.end();
-        const Ink boxed = inkOf(canvas, QRect(11, 11, 18, 18));
-        QVERIFY(boxed.inside > 16);
-        QCOMPARE(boxed.outside, 0);
-    }
-
-    void categoryGlyphs_data()
-    {
-        QTest::addColumn<int>("category");
-        QTest::addColumn<QRectF>("box");
         for (int category : allCategories()) {
-            QTest::addRow("%d small", category) << category << QRectF(8, 8, 16, 16);
-            QTest::addRow("%d large", category) << category << QRectF(4, 4, 40, 40);
-            QTest::addRow("%d wide", category) << category << QRectF(4, 14, 40, 20);
+            QTest::addRow("category %d small", category) << category << 0 << QRectF(8, 8, 16, 16) << 1.0;
+            QTest::addRow("category %d large", category) << category << 0 << QRectF(4, 4, 40, 40) << 1.0;
+            QTest::addRow("category %d wide", category) << category << 0 << QRectF(4, 14, 40, 20) << 1.0;
         }
     }
 
-    void categoryGlyphs()
+    // Button glyphs in the primary text colour, category glyphs in the secondary one,
+    // each inside the box it is painted into.
+    void glyphs()
     {
         QFETCH(int, category);
+        QFETCH(int, glyph);
         QFETCH(QRectF, box);
-        const Ink ink =
-            inkOf(categoryImage(category, box, QSize(48, 48)), box.toAlignedRect().adjusted(-1, -1, 1, 1));
+        QFETCH(qreal, ratio);
+        const QColor colour =
+            category < 0 ? AppStyle::Palette::primaryText : AppStyle::Palette::secondaryText;
+        QImage canvas = transparentImage(QSize(48, 48));
+        QPainter painter(&canvas);
+        if (category < 0) {
+            const QIcon icon = GlyphEngine::icon(GlyphEngine::Glyph(glyph));
+            // Crisp at every device pixel ratio: the pixmap has device pixels, not a scaled-up copy.
+            const QPixmap pixmap = icon.pixmap(QSize(16, 16), ratio);
+            const int edge = int(16 * ratio);
+            QCOMPARE(pixmap.size(), QSize(edge, edge));
+            QCOMPARE(pixmap.devicePixelRatio(), ratio);
+            const Ink ink = inkOf(pixmap.toImage(), QRect(0, 0, edge, edge));
+            QVERIFY(ink.inside > edge && isInk(ink.strongest, colour)); // more than a speck
+            icon.paint(&painter, box.toRect());
+        } else {
+            drawCategoryGlyph(&painter, category, box);
+        }
+        painter.end();
+        const Ink ink = inkOf(canvas, box.toAlignedRect().adjusted(-1, -1, 1, 1));
         QVERIFY(ink.inside > int(box.width()));
         QCOMPARE(ink.outside, 0);
-        // Category glyphs are drawn in the secondary text colour.
-        QVERIFY2(isInk(ink.strongest, AppStyle::Palette::secondaryText),
-                 qPrintable(ink.strongest.name(QColor::HexArgb)));
+        QVERIFY2(isInk(ink.strongest, colour), qPrintable(ink.strongest.name(QColor::HexArgb)));
     }
 
     void glyphsDiffer()

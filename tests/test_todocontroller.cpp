@@ -51,23 +51,14 @@ private Q_SLOTS:
     {
         TodoController *todo = make(false);
         QAction *action = todo->visibilityAction();
-        QVERIFY(!action->isChecked());
-        QVERIFY(!todo->panel()->isVisible());
-
+        QVERIFY(!action->isChecked() && !todo->panel()->isVisible());
         QSignalSpy changed(todo, &TodoController::visibilityChanged);
         action->trigger();
-        QVERIFY(todo->panel()->isVisible());
-        QVERIFY(stored());
-        QCOMPARE(changed.size(), 1);
-        // The panels snap to it now.
-        const IconPanel *documents = m_set->panel("documents");
-        QVERIFY(m_set->peerRects(documents).contains(todo->panel()->frameGeometry()));
+        QVERIFY(todo->panel()->isVisible() && stored() && changed.size() == 1);
 
         // Unticking it hides the list and remembers that; "Show all" then leaves it away.
         action->trigger();
-        QVERIFY(!todo->panel()->isVisible());
-        QVERIFY(!stored());
-        QCOMPARE(changed.size(), 2);
+        QVERIFY(!todo->panel()->isVisible() && !stored() && changed.size() == 2);
         m_set->showAll(false);
         QVERIFY(!todo->panel()->isVisible());
         action->trigger();
@@ -76,14 +67,11 @@ private Q_SLOTS:
         // Its close button only hides it, and the menus learn of it.
         QSignalSpy allHidden(m_set.get(), &PanelSet::allHidden);
         todo->panel()->close();
-        QVERIFY(!todo->panel()->isVisible());
-        QVERIFY(!action->isChecked());
-        QVERIFY(!stored());
+        QVERIFY(!todo->panel()->isVisible() && !action->isChecked() && !stored());
         QCOMPARE(allHidden.size(), 0); // the documents panel is still there
         // The tray's tools name the list itself and switch the same wish.
         QAction *tool = todo->toolAction();
         QCOMPARE(tool->text(), "To-do list");
-        QVERIFY(!tool->isChecked());
         tool->trigger();
         QVERIFY(todo->panel()->isVisible() && action->isChecked() && tool->isChecked());
         m_set->panel("documents")->close();
@@ -94,20 +82,16 @@ private Q_SLOTS:
     void followsTheSet()
     {
         TodoController *todo = make(true);
-        QVERIFY(todo->panel()->isVisible());
         m_set->toggleAll();
-        QVERIFY(!todo->panel()->isVisible());
-        QVERIFY(!m_set->anyPanelVisible());
-        QVERIFY(todo->visibilityAction()->isChecked());
-        QVERIFY(stored());
+        QVERIFY(!todo->panel()->isVisible() && !m_set->anyPanelVisible());
+        QVERIFY(todo->visibilityAction()->isChecked() && stored());
         m_set->toggleAll();
         QVERIFY(todo->panel()->isVisible());
 
         // Asking for it while everything is put away shows it alone.
         m_set->toggleAll();
         todo->setVisible(true);
-        QVERIFY(todo->panel()->isVisible());
-        QVERIFY(m_set->anyPanelVisible());
+        QVERIFY(todo->panel()->isVisible() && m_set->anyPanelVisible());
 
         // The set's lock reaches the list too.
         m_set->setLayoutLocked(true);
@@ -121,13 +105,10 @@ private Q_SLOTS:
         QuitSwallower swallower;
         QCoreApplication::instance()->installEventFilter(&swallower);
         TodoController *todo = make(true);
-        QVERIFY(todo->panel()->isVisible());
         QEvent quit(QEvent::Quit);
         QCoreApplication::sendEvent(QCoreApplication::instance(), &quit);
         // Out of the way of the closing, still wanted at the next start.
-        QVERIFY(!todo->panel()->isVisible());
-        QVERIFY(stored());
-        QVERIFY(todo->visibilityAction()->isChecked());
+        QVERIFY(!todo->panel()->isVisible() && stored() && todo->visibilityAction()->isChecked());
         // The quit did not happen: the list comes back.
         QTRY_VERIFY(todo->panel()->isVisible());
         QCoreApplication::instance()->removeEventFilter(&swallower);
@@ -141,12 +122,7 @@ private Q_SLOTS:
         TodoController *todo = make(true, &layer);
         QVERIFY(layer.isTracked(todo->panel()));
         auto *pin = todo->panel()->findChild<QAction *>(DesktopLayer::alwaysOnTopActionName);
-        QVERIFY(pin);
-        {
-            const std::unique_ptr<QMenu> menu = TodoContextMenu::create(todo->panel(), QPoint(1, 1));
-            QVERIFY(menu);
-            QCOMPARE(menu->actions().constFirst(), pin);
-        }
+        QCOMPARE(TodoContextMenu::create(todo->panel(), QPoint(1, 1))->actions().constFirst(), pin);
         pin->trigger();
         QCOMPARE(
             Settings::instance()->value(QString(SettingsKeys::todoGroup) + SettingsKeys::keepOnTop).toBool(),
@@ -189,8 +165,7 @@ private:
     void makeSet()
     {
         m_desktop->entries.append(FakeDesktopSource::file("/d/a.txt"));
-        m_model = std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_desktop),
-                                                 std::make_unique<ItemPlacement>());
+        m_model = makeDesktopModel(m_desktop);
         m_set = std::make_unique<PanelSet>(IconPanelOptions{}, m_model.get(), true);
     }
     TodoController *make(bool visible, DesktopLayer *layer = nullptr)

@@ -67,24 +67,10 @@ bool saysSomething(const QString &name)
     return std::any_of(name.cbegin(), name.cend(), [](QChar c) { return c.isLetterOrNumber(); });
 }
 
-bool isWindowRole(QAccessible::Role role)
-{
-    return role == QAccessible::Window || role == QAccessible::Dialog || role == QAccessible::PopupMenu;
-}
-
 QString describe(const QWidget *widget)
 {
     return QStringLiteral("%1 \"%2\"")
         .arg(QString::fromLatin1(widget->metaObject()->className()), widget->objectName());
-}
-
-// The widest line of text in the font of the widget.
-int textWidth(const QWidget *widget, const QString &text)
-{
-    int widest = 0;
-    for (const QString &line : text.split(QLatin1Char('\n')))
-        widest = qMax(widest, widget->fontMetrics().horizontalAdvance(line));
-    return widest;
 }
 
 // How much room the widget gives its text, and how much the text needs; an
@@ -146,7 +132,9 @@ QString cutText(const QWidget *widget)
     } else {
         return {};
     }
-    const int needed = textWidth(widget, text);
+    int needed = 0; // the widest line
+    for (const QString &line : text.split(QLatin1Char('\n')))
+        needed = qMax(needed, widget->fontMetrics().horizontalAdvance(line));
     if (text.isEmpty() || needed <= room)
         return {};
     return QStringLiteral("\"%1\" needs %2 px, has %3 px").arg(text).arg(needed).arg(room);
@@ -187,8 +175,7 @@ class TestUiSweep : public QObject
         }
 
         QAccessibleInterface *root = QAccessible::queryAccessibleInterface(window);
-        QVERIFY(root);
-        if (!isWindowRole(root->role()))
+        if (!QList{QAccessible::Window, QAccessible::Dialog, QAccessible::PopupMenu}.contains(root->role()))
             m_failures.append(QStringLiteral("not a window: %1 has role %2").arg(what).arg(root->role()));
         // A context menu has no title; every other window is named.
         else if (root->role() != QAccessible::PopupMenu && !saysSomething(root->text(QAccessible::Name)))
@@ -239,19 +226,14 @@ private Q_SLOTS:
         QVERIFY(m_pictures.removeRecursively() || !m_pictures.exists());
         QVERIFY(m_pictures.mkpath(QStringLiteral(".")));
 
-        using F = FakeDesktopSource;
         m_desktop->entries = {
-            F::virtualItem(QStringLiteral("{645FF040-5081-101B-9F08-00AA002F954E}"), QStringLiteral("Trash")),
-            F::folder(QStringLiteral("/d/Projects")),
-            F::file(QStringLiteral("/d/Quarterly report with a long name.pdf")),
-            F::file(QStringLiteral("/d/notes.txt")),
-            F::file(QStringLiteral("/d/holiday.png")),
-            F::file(QStringLiteral("/d/song.mp3")),
-            F::file(QStringLiteral("/d/clip.mp4")),
-            F::file(QStringLiteral("/d/backup.zip")),
-            F::file(QStringLiteral("/d/editor.desktop")),
-            F::file(QStringLiteral("/d/unknown.xyz")),
-        };
+            FakeDesktopSource::virtualItem(QStringLiteral("{645FF040-5081-101B-9F08-00AA002F954E}"),
+                                           QStringLiteral("Trash")),
+            FakeDesktopSource::folder(QStringLiteral("/d/Projects"))};
+        for (const char *name : {"Quarterly report with a long name.pdf", "notes.txt", "holiday.png",
+                                 "song.mp3", "clip.mp4", "backup.zip", "editor.desktop", "unknown.xyz"})
+            m_desktop->entries.append(
+                FakeDesktopSource::file(QStringLiteral("/d/") + QString::fromUtf8(name)));
         // A rate of yesterday's for the first pair, so the converter shows a
         // result without the network.
         RateRecord::store(QStringLiteral("USD"), QStringLiteral("CNY"),
@@ -330,7 +312,6 @@ private Q_SLOTS:
             inspect(panel, panel->panelId());
         // The list differs from the grid only in how items are painted: one panel shows it.
         IconPanel *documents = panels()->panel(QStringLiteral("documents"));
-        QVERIFY(documents);
         documents->setListView(true);
         inspect(documents, QStringLiteral("documents-list"));
         documents->setListView(false);

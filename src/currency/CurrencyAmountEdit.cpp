@@ -132,16 +132,20 @@ void CurrencyAmountEdit::paintEvent(QPaintEvent *event)
     {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        const QColor border = m_notANumber ? CurrencyStyle::notANumberBorder
-                              : hasFocus() ? CurrencyStyle::focusBorder
-                                           : CurrencyStyle::fieldBorder;
-        painter.setPen(QPen(border, 1));
+        painter.setPen(QPen(borderColor(), 1));
         painter.setBrush(AppStyle::Palette::field);
         // The 1 px border's middle runs half a pixel inside the edge.
         painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), boxRadius - 0.5,
                                 boxRadius - 0.5);
     }
     QLineEdit::paintEvent(event);
+}
+
+QColor CurrencyAmountEdit::borderColor() const
+{
+    return m_notANumber ? CurrencyStyle::notANumberBorder
+           : hasFocus() ? CurrencyStyle::focusBorder
+                        : CurrencyStyle::fieldBorder;
 }
 
 void CurrencyAmountEdit::resizeEvent(QResizeEvent *event)

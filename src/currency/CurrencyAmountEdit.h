@@ -36,6 +36,8 @@ public:
     // The field's text is no number: its border says so.
     void setNotANumber(bool notANumber);
     bool isNotANumber() const { return m_notANumber; }
+    // The box's border: red for no number, lighter while focused.
+    QColor borderColor() const;
     // The field is empty because the other one's text is no number: its
     // placeholder says so.
     void setOtherNotANumber(bool notANumber);

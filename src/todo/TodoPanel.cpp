@@ -252,8 +252,13 @@ void TodoPanel::fitHeight()
 void TodoPanel::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    TodoStyle::paint(&painter, {size(), layoutDirection() == Qt::RightToLeft, !m_composited,
-                                L10n::text("To-do"), m_model->activeCount()});
+    TodoStyle::paint(&painter, chrome());
+}
+
+TodoStyle::Chrome TodoPanel::chrome() const
+{
+    return {size(), layoutDirection() == Qt::RightToLeft, !m_composited, L10n::text("To-do"),
+            m_model->activeCount()};
 }
 
 void TodoPanel::layoutChildren()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "frame/FrameController.h"
+#include "todo/TodoStyle.h"
 
 #include <QWidget>
 
@@ -46,6 +47,8 @@ public:
     // The panel's height for its current content and width.
     int fittingHeight() const;
     bool hidesCompleted() const { return m_hideCompleted; }
+    // What the panel's own painting shows: its size, direction, title and count.
+    TodoStyle::Chrome chrome() const;
 
     TodoModel *model() const { return m_model; }
     TodoFilter *filter() const { return m_filter; }

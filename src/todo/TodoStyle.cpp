@@ -32,6 +32,13 @@ constexpr int saveStatusPixelSize = 11;
 constexpr QColor saveStatusText{0xff, 0x9e, 0x80};
 constexpr QColor selectionBackground{0x36, 0x5c, 0x94};
 
+QFont badgeFont()
+{
+    QFont font = AppStyle::appFont();
+    font.setPixelSize(11);
+    return font;
+}
+
 QPen roundPen(const QColor &color, qreal width)
 {
     return QPen(color, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
@@ -105,45 +112,52 @@ GlyphButton *createCompletedToggle(QWidget *parent)
     return button;
 }
 
-void paint(QPainter *painter, const Chrome &chrome)
+Header header(const Chrome &chrome)
 {
     const int width = chrome.size.width();
+    const auto mirrored = [&chrome, width](const QRectF &r) {
+        return chrome.rightToLeft ? QRectF(width - r.right(), r.top(), r.width(), r.height()) : r;
+    };
+    Header header;
+    header.glyph = mirrored(QRectF(14, 14, glyphEdge, glyphEdge));
+    const QFontMetrics titleMetrics(PanelStyle::titleFont(AppStyle::appFont()));
+    header.titleText = titleMetrics.elidedText(chrome.title, Qt::ElideRight, std::max(width - 140, 0));
+    header.title = mirrored(QRectF(titleX, 0, std::max(width - 120, 0), PanelFrame::titleBand));
+    // Absolute: the painter would mirror a plain alignment once more.
+    header.titleAlignment =
+        Qt::AlignAbsolute | Qt::AlignVCenter | (chrome.rightToLeft ? Qt::AlignRight : Qt::AlignLeft);
+    if (chrome.activeCount <= 0)
+        return header;
+    header.count = QLocale().toString(chrome.activeCount);
+    const int badgeWidth = std::max(22, QFontMetrics(badgeFont()).horizontalAdvance(header.count) + 12);
+    const int advance = titleMetrics.horizontalAdvance(header.titleText);
+    header.badge = mirrored(QRectF(advance + 46, 12, badgeWidth, badgeHeight));
+    return header;
+}
+
+void paint(QPainter *painter, const Chrome &chrome)
+{
     painter->setRenderHint(QPainter::Antialiasing);
     QColor border(0x6a, 0x74, 0x88);
     border.setAlpha(chrome.opaque ? 255 : 200);
     painter->setPen(border);
     painter->setBrush(PanelStyle::bodyColor(bodyAlphaPercent, chrome.opaque));
-    painter->drawRoundedRect(QRectF(0.5, 0.5, width - 1, chrome.size.height() - 1), bodyRadius, bodyRadius);
+    painter->drawRoundedRect(QRectF(0.5, 0.5, chrome.size.width() - 1, chrome.size.height() - 1), bodyRadius,
+                             bodyRadius);
 
-    const auto mirrored = [&chrome, width](const QRectF &r) {
-        return chrome.rightToLeft ? QRectF(width - r.right(), r.top(), r.width(), r.height()) : r;
-    };
-    paintGlyph(painter, mirrored(QRectF(14, 14, glyphEdge, glyphEdge)));
-
-    const QFont titleFont = PanelStyle::titleFont(AppStyle::appFont());
-    const QString title =
-        QFontMetrics(titleFont).elidedText(chrome.title, Qt::ElideRight, std::max(width - 140, 0));
-    const int advance = QFontMetrics(titleFont).horizontalAdvance(title);
-    painter->setFont(titleFont);
+    const Header parts = header(chrome);
+    paintGlyph(painter, parts.glyph);
+    painter->setFont(PanelStyle::titleFont(AppStyle::appFont()));
     painter->setPen(AppStyle::Palette::primaryText);
-    // Absolute: the painter would mirror a plain alignment once more.
-    const Qt::Alignment leading = Qt::AlignAbsolute | (chrome.rightToLeft ? Qt::AlignRight : Qt::AlignLeft);
-    painter->drawText(mirrored(QRectF(titleX, 0, std::max(width - 120, 0), PanelFrame::titleBand)),
-                      int(leading | Qt::AlignVCenter), title);
-
-    if (chrome.activeCount <= 0)
+    painter->drawText(parts.title, int(parts.titleAlignment), parts.titleText);
+    if (parts.badge.isEmpty())
         return;
-    QFont badgeFont = AppStyle::appFont();
-    badgeFont.setPixelSize(11);
-    const QString count = QLocale().toString(chrome.activeCount);
-    const int badgeWidth = std::max(22, QFontMetrics(badgeFont).horizontalAdvance(count) + 12);
-    const QRectF badge = mirrored(QRectF(advance + 46, 12, badgeWidth, badgeHeight));
     painter->setPen(Qt::NoPen);
     painter->setBrush(QColor(255, 255, 255, 18));
-    painter->drawRoundedRect(badge, badgeHeight / 2, badgeHeight / 2);
-    painter->setFont(badgeFont);
+    painter->drawRoundedRect(parts.badge, badgeHeight / 2, badgeHeight / 2);
+    painter->setFont(badgeFont());
     painter->setPen(AppStyle::Palette::secondaryText);
-    painter->drawText(badge, Qt::AlignCenter, count);
+    painter->drawText(parts.badge, Qt::AlignCenter, parts.count);
 }
 
 } // namespace TodoStyle

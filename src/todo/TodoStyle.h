@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QRectF>
 #include <QSize>
 #include <QString>
 
@@ -45,6 +46,19 @@ struct Chrome
 
 // Where the header's title text stands (before mirroring).
 inline constexpr int titleX = 38;
+
+// Where the header's parts go, mirrored for a right-to-left panel: the title
+// stands by the glyph on the leading side, the count of open tasks right after it.
+struct Header
+{
+    QRectF glyph;
+    QRectF title;
+    Qt::Alignment titleAlignment;
+    QString titleText; // elided to its room
+    QRectF badge;      // empty without open tasks
+    QString count;
+};
+Header header(const Chrome &chrome);
 
 void paint(QPainter *painter, const Chrome &chrome);
 
