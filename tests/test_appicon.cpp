@@ -25,6 +25,7 @@ private Q_SLOTS:
     void drawing_data();
     void drawing();
     void windowIconAndNotices();
+    void trayIconByName();
     void sameAsAllSizesDrawn_data();
     void sameAsAllSizesDrawn();
 };
@@ -92,6 +93,27 @@ void TestAppIcon::windowIconAndNotices()
     QVERIFY(QString::fromUtf8(words.startsAtSignInTitle).startsWith("Larkspan "));
     QCOMPARE(words.autostartFailedTitle, "Could not change this");
     QVERIFY(QString::fromUtf8(words.autostartFailedText).contains("sign-in."));
+}
+
+void TestAppIcon::trayIconByName()
+{
+    // Tray hosts that ask for a themed icon find the installed one by the
+    // application id; a program that is not installed shows its drawing.
+    QGuiApplication::setDesktopFileName("org.example.TrayTest");
+    QTemporaryDir themes;
+    QIcon::setThemeSearchPaths({themes.path()});
+    QIcon::setThemeName("hicolor");
+    QVERIFY(trayAppIcon().name().isEmpty());
+    QCOMPARE(trayAppIcon().pixmap(48).toImage(), appIcon().pixmap(48).toImage());
+
+    QDir(themes.path()).mkpath("hicolor/48x48/apps");
+    QFile index(themes.filePath("hicolor/index.theme"));
+    QVERIFY(index.open(QIODevice::WriteOnly));
+    index.write("[Icon Theme]\nName=Hicolor\nDirectories=48x48/apps\n[48x48/apps]\nSize=48\nType=Fixed\n");
+    index.close();
+    QVERIFY(renderAppIcon(48).save(themes.filePath("hicolor/48x48/apps/org.example.TrayTest.png")));
+    QIcon::setThemeSearchPaths({themes.path()}); // looks again
+    QCOMPARE(trayAppIcon().name(), "org.example.TrayTest");
 }
 
 void TestAppIcon::sameAsAllSizesDrawn_data()
