@@ -118,9 +118,15 @@ private Q_SLOTS:
         write(QString(250, 'n') + ".md", "x");
         const QString locked = write("locked.desktop", launcher("Type=Application\nName=Locked\n"), true);
         QFile::setPermissions(locked, QFile::ExeOwner);
+        // A launcher's name shows only when it is trusted (executable) and a launcher.
+        const QByteArray app = launcher("Type=Application\nName=Text Editor\nExec=editor\n");
+        write("trusted.desktop", app, true);
+        write("untrusted.desktop", app);
+        write("text.desktop", "just some text\n", true);
+        write("huge.desktop", launcher("Type=Application\nName=Big\n" + QByteArray(400 * 1024, '#')), true);
 
         QList<DesktopEntry> entries = list(false);
-        QCOMPARE(entries.size(), 3 + 7); // with Home, Computer and Trash
+        QCOMPARE(entries.size(), 3 + 11); // with Home, Computer and Trash
         QCOMPARE(find(entries, desktopPath("notes.txt"))->displayName, "notes.txt");
         QVERIFY(!find(entries, desktopPath("notes.txt"))->isFolder);
         QVERIFY(find(entries, desktopPath("Projects"))->isFolder);
@@ -131,9 +137,12 @@ private Q_SLOTS:
         // Unreadable, it cannot be trusted.
         if (::geteuid() != 0)
             QCOMPARE(find(entries, locked)->displayName, "locked.desktop");
+        QCOMPARE(find(entries, desktopPath("trusted.desktop"))->displayName, "Text Editor");
+        for (const char *name : {"untrusted.desktop", "text.desktop", "huge.desktop"})
+            QCOMPARE(find(entries, desktopPath(name))->displayName, name);
 
         entries = list(true);
-        QCOMPARE(entries.size(), 3 + 10);
+        QCOMPARE(entries.size(), 3 + 14);
         QVERIFY(find(entries, desktopPath("listed.txt")));
         QVERIFY(find(entries, desktopPath(".dotfile")));
 
@@ -141,29 +150,6 @@ private Q_SLOTS:
         QList<DesktopEntry> none;
         QVERIFY(!FreedesktopDesktopSource(m_env->home() + "/no/such/Desktop").enumerate(false, none));
         QCOMPARE(none.size(), 3);
-    }
-
-    void launcherNames_data()
-    {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<bool>("executable");
-        QTest::addColumn<QString>("shown");
-        const QByteArray app = launcher("Type=Application\nName=Text Editor\nExec=editor\n");
-        QTest::newRow("trusted") << app << true << "Text Editor";
-        QTest::newRow("untrusted shows file name") << app << false << "editor.desktop";
-        QTest::newRow("not a launcher") << QByteArray("just some text\n") << true << "editor.desktop";
-        QTest::newRow("huge") << launcher("Type=Application\nName=Big\n" + QByteArray(400 * 1024, '#'))
-                              << true << "editor.desktop";
-    }
-
-    void launcherNames()
-    {
-        QFETCH(QByteArray, content);
-        QFETCH(bool, executable);
-        const QString path = write("editor.desktop", content, executable);
-        const QList<DesktopEntry> entries = list();
-        QVERIFY(find(entries, path));
-        QTEST(find(entries, path)->displayName, "shown");
     }
 
     void fifosNeverBlock()
