@@ -1,4 +1,3 @@
-#include "PrivateBus.h"
 #include "TestEnvironment.h"
 #include "base/l10n/L10n.h"
 #include "fakes/StuckFifo.h"
@@ -215,20 +214,16 @@ private Q_SLOTS:
     {
         const QString xfconfd = findXfconfd();
         QVERIFY2(!xfconfd.isEmpty(), "xfconfd is needed (scripts/setup.sh installs xfconf)");
-        PrivateBus bus;
-        QVERIFY(bus.isRunning());
+        // The daemon inherits the test's home and its own session bus.
+        QVERIFY(!m_env->startSessionBus().isEmpty());
         QProcess daemon;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("DBUS_SESSION_BUS_ADDRESS", bus.address());
-        environment.insert("XDG_CONFIG_HOME", m_env->home() + "/.config");
-        daemon.setProcessEnvironment(environment);
         daemon.start(xfconfd, {});
         auto stop = qScopeGuard([&daemon] {
             ::kill(pid_t(daemon.processId()), SIGCONT);
             daemon.kill();
             daemon.waitForFinished();
         });
-        QDBusConnection client = bus.connect("client");
+        QDBusConnection client = QDBusConnection::sessionBus();
         QTRY_VERIFY_WITH_TIMEOUT(client.interface()->isServiceRegistered("org.xfce.Xfconf").value(),
                                  signalTimeoutMs);
         auto xfconfCall = [&client](const char *method, const QVariantList &arguments) {
