@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QStandardPaths>
 
 TestEnvironment::TestEnvironment()
@@ -94,4 +95,13 @@ QString TestEnvironment::startSessionBus()
         qputenv("DBUS_SESSION_BUS_ADDRESS", m_bus->address().toUtf8());
     }
     return m_bus->address();
+}
+
+QByteArray TestEnvironment::startXvfb(QProcess &server)
+{
+    server.start(QStandardPaths::findExecutable(QStringLiteral("Xvfb")),
+                 {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
+                  QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
+                  QStringLiteral("320x240x24")});
+    return server.waitForReadyRead(5000) ? ':' + server.readLine().trimmed() : QByteArray();
 }

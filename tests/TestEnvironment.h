@@ -10,6 +10,7 @@
 #include <optional>
 
 class PrivateBus;
+class QProcess;
 
 // A throw-away home for one test: HOME, TMPDIR and the XDG folders point into a
 // temporary directory and QStandardPaths runs in test mode, so nothing a test
@@ -47,6 +48,9 @@ public:
     // points at it until the environment ends. Returns the address, or an empty
     // string when dbus-daemon could not be started.
     QString startSessionBus();
+    // Starts a bare X server of the test's own on a free display; returns the display
+    // (":N"), or an empty array when Xvfb could not be started.
+    static QByteArray startXvfb(QProcess &server);
 
 private:
     QTemporaryDir m_dir;

@@ -1,7 +1,6 @@
 #include "TestEnvironment.h"
 #include "app/CommandLine.h"
 #include "base/SettingsKeys.h"
-#include "base/l10n/L10n.h"
 
 #include <QCommandLineParser>
 #include <QSettings>
@@ -53,18 +52,6 @@ private Q_SLOTS:
         QCOMPARE(options.opaque, arguments.contains("--opaque"));
         // The command line never writes its size back.
         QCOMPARE(settings.value(SettingsKeys::panelIconSize), stored);
-    }
-
-    void helpInTheUsersLanguage()
-    {
-        TestEnvironment env;
-        L10n::changeLanguage("de");
-        QCommandLineParser parser;
-        CommandLine::setUp(parser);
-        const QString help = parser.helpText();
-        L10n::changeLanguage("system");
-        QVERIFY(help.contains("Räumt den Desktop auf"));
-        QVERIFY(help.contains("Über allen Fenstern halten."));
     }
 };
 

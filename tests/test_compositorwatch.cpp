@@ -1,6 +1,5 @@
 #include "TestEnvironment.h"
 #include "shell/CompositorWatch.h"
-#include "shell/Platform.h"
 #include "shell/freedesktop/FreedesktopCompositorWatch.h"
 
 #include <QProcess>
@@ -19,40 +18,18 @@ class TestCompositorWatch : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void withoutX11_data()
-    {
-        QTest::addColumn<QByteArray>("display");
-        QTest::newRow("not on X11") << QByteArray();
-        QTest::newRow("no such display") << QByteArray(":4711");
-        QTest::newRow("malformed display") << QByteArray("::not a display::");
-    }
-
-    void withoutX11()
-    {
-        QFETCH(QByteArray, display);
-        FreedesktopCompositorWatch watch(display);
-        QVERIFY(!watch.isActive());
-        // The offscreen platform the tests run on is not X11 either.
-        std::unique_ptr<CompositorWatch> platform(Platform::createCompositorWatch(nullptr));
-        QVERIFY(!platform->isActive());
-    }
-
     void followsCompositingManager()
     {
-        const QString xvfb = QStandardPaths::findExecutable("Xvfb");
+        // Inactive without X11 at all: see test_desktoplayer's withoutWindowManager.
         const QString xcompmgr = QStandardPaths::findExecutable("xcompmgr");
-        QVERIFY2(!xvfb.isEmpty() && !xcompmgr.isEmpty(),
-                 "Xvfb and xcompmgr are needed (scripts/setup.sh installs them)");
         QProcess server;
-        // The server picks a free display and prints its number.
-        server.start(xvfb, {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "320x240x24"});
         auto stopServer = qScopeGuard([&server] {
             server.kill();
             server.waitForFinished();
         });
-        QVERIFY(server.waitForReadyRead(signalTimeoutMs));
-        const QByteArray display = ':' + server.readLine().trimmed();
-        QVERIFY(display.size() > 1);
+        const QByteArray display = TestEnvironment::startXvfb(server);
+        QVERIFY2(!display.isEmpty() && !xcompmgr.isEmpty(),
+                 "Xvfb and xcompmgr are needed (scripts/setup.sh installs them)");
 
         FreedesktopCompositorWatch watch(display);
         QVERIFY(!watch.isActive());

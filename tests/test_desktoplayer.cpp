@@ -2,8 +2,10 @@
 #include "base/Settings.h"
 #include "fakes/FakeWindowStacking.h"
 #include "panelset/PanelSet.h"
+#include "shell/CompositorWatch.h"
 #include "shell/DesktopLayer.h"
 #include "shell/Platform.h"
+#include "shell/freedesktop/FreedesktopCompositorWatch.h"
 #include "shell/freedesktop/FreedesktopWindowStacking.h"
 
 #include <QAction>
@@ -85,6 +87,8 @@ private Q_SLOTS:
         row("no desktop window, order right", "B A x", "B A x", false);
         row("no desktop window, swapped", "A B x", "B A x", true);
         row("no window manager", "D A B x", "D A B x", false, false, false);
+        // A pinned window is not part of the desktop-level order: A alone is right.
+        row("B pinned", "D A x b", "D A x B", false);
     }
 
     void pass()
@@ -93,6 +97,8 @@ private Q_SLOTS:
         QFETCH(bool, ourWindowActive);
         QFETCH(bool, windowManager);
         setUpTwoPanels();
+        if (before.contains('b'))
+            m_layer->setKeepOnTop(m_b.get(), true);
         layOut(before);
         m_fake->available = windowManager;
         m_fake->active = ourWindowActive ? m_a->winId() : otherId;
@@ -148,17 +154,21 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("group");
         QTest::addColumn<bool>("topmostDefault");
-
-        QTest::newRow("panel") << "panel/documents" << false;
-        QTest::newRow("panel, started topmost") << "panel/documents" << true;
-        QTest::newRow("loose item") << "" << false;
-        QTest::newRow("loose item, started topmost") << "" << true;
+        QTest::addColumn<bool>("pinnedAtStart"); // a stored pin wins over the default
+        QTest::newRow("panel") << "panel/documents" << false << false;
+        QTest::newRow("panel, started topmost") << "panel/documents" << true << true;
+        QTest::newRow("panel, stored pin") << "panel/images" << false << true;
+        QTest::newRow("loose item") << "" << false << false;
+        QTest::newRow("loose item, started topmost") << "" << true << true;
     }
 
     void pinningKeepsAboveAndStores()
     {
         QFETCH(QString, group);
         QFETCH(bool, topmostDefault);
+        QFETCH(bool, pinnedAtStart);
+        if (pinnedAtStart != topmostDefault)
+            Settings::instance()->setValue(group + "/keepOnTop", pinnedAtStart);
         m_layer = std::make_unique<DesktopLayer>(m_fake = new FakeWindowStacking, topmostDefault);
         layOut("D x");
         m_fake->active = otherId;
@@ -167,16 +177,17 @@ private Q_SLOTS:
         m_layer->track(m_a.get(), group);
         auto *action = m_a->findChild<QAction *>(DesktopLayer::alwaysOnTopActionName);
         QVERIFY(m_a->actions().contains(action));
-        QCOMPARE(action->isChecked(), topmostDefault);
-        QCOMPARE(m_fake->layer(m_a->winId()), topmostDefault ? Layer::KeepAbove : Layer::KeepBelow);
-        // The user's toggle, there and back: takes effect at once, and is remembered for panels only.
-        for (const bool pinned : {!topmostDefault, topmostDefault}) {
-            action->trigger();
+        // As started, then the user's toggle there and back: it takes effect at once, and
+        // is remembered for panels only.
+        for (int step = 0; step < 3; ++step) {
+            const bool pinned = pinnedAtStart != (step == 1);
+            if (step > 0)
+                action->trigger();
             QCOMPARE(action->isChecked(), pinned);
             QCOMPARE(m_fake->layer(m_a->winId()), pinned ? Layer::KeepAbove : Layer::KeepBelow);
             if (group.isEmpty())
                 QVERIFY(TestEnvironment::settings().allKeys().filter("keepOnTop").isEmpty());
-            else
+            else if (step > 0)
                 QCOMPARE(Settings::instance()->value(group + "/keepOnTop").toBool(), pinned);
         }
         // A locked panel kept its place aside while pinned; unpinned, it goes back there.
@@ -219,21 +230,6 @@ private Q_SLOTS:
         QVERIFY(!DesktopLayer::windowPositionsKnown());
         m_layer.reset();
         QVERIFY(DesktopLayer::windowPositionsKnown());
-    }
-
-    void storedPinWinsOverTheDefault()
-    {
-        Settings::instance()->setValue("panel/images/keepOnTop", true);
-        m_layer = std::make_unique<DesktopLayer>(m_fake = new FakeWindowStacking, false);
-        setUpTwoPanels();
-        QVERIFY(!m_a->findChild<QAction *>(DesktopLayer::alwaysOnTopActionName)->isChecked());
-        QVERIFY(m_b->findChild<QAction *>(DesktopLayer::alwaysOnTopActionName)->isChecked());
-        QCOMPARE(m_fake->layer(m_b->winId()), Layer::KeepAbove);
-
-        // A pinned window is not part of the desktop-level order: A alone is right.
-        layOut("D A x b");
-        m_layer->restack();
-        QVERIFY(m_fake->log.isEmpty());
     }
 
     void foregroundChangeStartsBurst()
@@ -306,11 +302,12 @@ private Q_SLOTS:
         QFETCH(QByteArray, display);
         const bool bare = display == "Xvfb";
         if (bare) {
-            display = startXvfb();
+            display = TestEnvironment::startXvfb(m_xvfb);
             QVERIFY2(!display.isEmpty(), "Xvfb is needed (scripts/setup.sh installs it)");
         }
         FreedesktopWindowStacking stacking(display);
         QVERIFY(!stacking.isAvailable());
+        QVERIFY(!FreedesktopCompositorWatch(display).isActive());
         QVERIFY(stacking.stackingOrder().isEmpty());
         QCOMPARE(stacking.desktopWindow(), WId(0));
         QVERIFY(!stacking.isOwnWindowActive());
@@ -327,7 +324,8 @@ private Q_SLOTS:
         stacking.waitForWindowManager();
         QVERIFY(waited.elapsed() < 50);
 
-        // The layer the program makes on this (offscreen) platform: panels show.
+        // The layer the program makes on this (offscreen) platform: panels show; nothing composites.
+        QVERIFY(!std::unique_ptr<CompositorWatch>(Platform::createCompositorWatch(nullptr))->isActive());
         DesktopLayer layer(Platform::createWindowStacking(nullptr), true);
         Panel panel;
         layer.track(&panel, "panel/documents");
@@ -341,7 +339,7 @@ private Q_SLOTS:
     {
         // The backend remembers what the X server said until an event says that
         // something changed; another client's changes must reach it all the same.
-        const QByteArray display = startXvfb();
+        const QByteArray display = TestEnvironment::startXvfb(m_xvfb);
         QVERIFY2(!display.isEmpty(), "Xvfb is needed (scripts/setup.sh installs it)");
 
         xcb_connection_t *other = xcb_connect(display.constData(), nullptr);
@@ -408,16 +406,16 @@ private Q_SLOTS:
         QVERIFY(TestEnvironment::settings().value("panel/custom-1/keepOnTop").toBool());
 
         // Every change of what is shown or where is followed by a fresh pass.
-        const auto passes = [this](const std::function<void()> &change) {
+        for (const auto &change : std::initializer_list<std::function<void()>>{
+                 [set] { set->showAll(false); }, [set] { set->toggleAll(); }, [set] { set->toggleAll(); },
+                 [set] { set->tidy(); },
+                 [set] {
+                     Q_EMIT set->panel("documents")->createPanelRequested("Two");
+                 }}) {
             const int before = m_fake->passes;
             change();
-            return m_fake->passes > before;
-        };
-        QVERIFY(passes([set] { set->showAll(false); }));
-        QVERIFY(passes([set] { set->toggleAll(); }));
-        QVERIFY(passes([set] { set->toggleAll(); }));
-        QVERIFY(passes([set] { set->tidy(); }));
-        QVERIFY(passes([set] { Q_EMIT set->panel("documents")->createPanelRequested("Two"); }));
+            QVERIFY(m_fake->passes > before);
+        }
         // Shown panels were made desktop panels before the window manager saw them.
         for (IconPanel *panel : set->panelsInOrder())
             QVERIFY(m_fake->log.contains(QStringLiteral("prepare %1 ").arg(panel->winId()) +
@@ -460,28 +458,21 @@ private:
         QList<FakeWindowStacking::Window> windows;
         for (const QString &token : stack.split(u' ', Qt::SkipEmptyParts))
             windows.append(window(token.at(0)));
-        m_fake->setWindows(windows);
+        m_fake->windows = windows;
+        m_fake->settle();
         m_fake->log.clear();
     }
 
     QString describe() const
     {
         QStringList tokens;
-        for (const FakeWindowStacking::Window &w : m_fake->windows()) {
+        for (const FakeWindowStacking::Window &w : std::as_const(m_fake->windows)) {
             for (QChar token : QStringLiteral("DABxkh")) {
                 if (window(token).id == w.id)
                     tokens.append(token);
             }
         }
         return tokens.join(u' ');
-    }
-
-    // A bare X server of the test's own; it picks a free display and prints its number.
-    QByteArray startXvfb()
-    {
-        m_xvfb.start(QStandardPaths::findExecutable("Xvfb"),
-                     {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "320x240x24"});
-        return m_xvfb.waitForReadyRead(5000) ? ':' + m_xvfb.readLine().trimmed() : QByteArray();
     }
 
     std::unique_ptr<TestEnvironment> m_env;

@@ -37,6 +37,7 @@ private Q_SLOTS:
 
     void init()
     {
+        m_bus.reset();
         m_env = std::make_unique<TestEnvironment>();
         TestEnvironment::settings().clear();
     }
@@ -80,21 +81,8 @@ private Q_SLOTS:
         shell->installed = {ding};
         QFETCH(QStringList, sessionMode);
         shell->modeExtensions = sessionMode;
-        PrivateBus bus;
-        QVERIFY2(bus.serve(shell, "org.gnome.Shell", "/org/gnome/Shell"),
-                 "dbus-daemon is needed (scripts/setup.sh installs it)");
-        QDBusConnection client = bus.connect("client");
-        QFETCH(bool, killedRunHidThem);
-        if (killedRunHidThem) {
-            QVERIFY(GnomeExtensionIconSwitch(client).toggle());
-            Settings::instance()->setValue(SettingsKeys::shellIconsHiddenByUs, true);
-        }
-        {
-            ShellDesktop desktop(std::make_unique<GnomeExtensionIconSwitch>(client));
-            desktop.hideIcons();
-            QVERIFY(desktop.isHidden());
-            QVERIFY(!shell->isEnabled(ding));
-        }
+        hideAndGiveBack<GnomeExtensionIconSwitch>(shell, "org.gnome.Shell", "/org/gnome/Shell",
+                                                  [&] { QVERIFY(!shell->isEnabled(ding)); });
         QCOMPARE(shell->isEnabled(ding), hides);
         QCOMPARE(userValue(enabledKey), userList(enabled));
         QCOMPARE(userValue(disabledKey), userList(disabled));
@@ -124,24 +112,12 @@ private Q_SLOTS:
         const QJsonObject before = QJsonDocument::fromJson(views).object();
         auto *plasma = new FakePlasmaShell;
         plasma->views = before;
-        PrivateBus bus;
-        QVERIFY2(bus.serve(plasma, "org.kde.plasmashell", "/PlasmaShell"),
-                 "dbus-daemon is needed (scripts/setup.sh installs it)");
-        QDBusConnection client = bus.connect("client");
-        QFETCH(bool, killedRunHidThem);
-        if (killedRunHidThem) {
-            QVERIFY(PlasmaIconSwitch(client).toggle());
-            Settings::instance()->setValue(SettingsKeys::shellIconsHiddenByUs, true);
-        }
-        {
-            ShellDesktop desktop(std::make_unique<PlasmaIconSwitch>(client));
-            desktop.hideIcons();
-            QVERIFY(desktop.isHidden());
+        hideAndGiveBack<PlasmaIconSwitch>(plasma, "org.kde.plasmashell", "/PlasmaShell", [plasma] {
             for (const QJsonValue &view : std::as_const(plasma->views)) {
                 QCOMPARE(view["filterMode"].toInt(), 1);
                 QCOMPARE(view["filterPattern"].toString(), PlasmaIconSwitch::hidingPattern());
             }
-        }
+        });
         // A setting the view did not hold comes back as the folder view's default.
         QJsonObject expected = before;
         for (auto it = expected.begin(); it != expected.end(); ++it) {
@@ -155,6 +131,27 @@ private Q_SLOTS:
     }
 
 private:
+    // Hides the icons through the switch of a fake shell served until the next test (a
+    // killed run of ours hid them first, if the row says so), then gives them back.
+    template<typename Switch>
+    void hideAndGiveBack(QObject *shell, const char *service, const char *path,
+                         const std::function<void()> &whileHidden)
+    {
+        m_bus = std::make_unique<PrivateBus>();
+        QVERIFY2(m_bus->serve(shell, service, path), "dbus-daemon is needed (scripts/setup.sh installs it)");
+        QDBusConnection client = m_bus->connect("client");
+        QFETCH(bool, killedRunHidThem);
+        if (killedRunHidThem) {
+            QVERIFY(Switch(client).toggle());
+            Settings::instance()->setValue(SettingsKeys::shellIconsHiddenByUs, true);
+        }
+        ShellDesktop desktop(std::make_unique<Switch>(client));
+        desktop.hideIcons();
+        QVERIFY(desktop.isHidden());
+        whileHidden();
+    }
+
+    std::unique_ptr<PrivateBus> m_bus;
     std::unique_ptr<TestEnvironment> m_env;
     QTemporaryDir m_schemas;
 };

@@ -18,23 +18,20 @@ private Q_SLOTS:
         QTest::addColumn<QVariant>("stored");
         QTest::addColumn<QVariant>("expected");
 
-        QTest::newRow("absent todo visible") << "todo/visible" << QVariant() << QVariant(true);
-        QTest::newRow("absent icon size reads 0") << "panel/iconSize" << QVariant() << QVariant(0);
-        QTest::newRow("stored int as text")
-            << "panel/iconSize" << QVariant(QStringLiteral("64")) << QVariant(64);
-        QTest::newRow("junk int is the default")
-            << "panel/iconSize" << QVariant(QStringLiteral("big")) << QVariant(0);
-        QTest::newRow("bool as text")
-            << "panel/layoutLocked" << QVariant(QStringLiteral("true")) << QVariant(true);
-        QTest::newRow("panel suffix default") << "panel/custom-3/collapsed" << QVariant() << QVariant(false);
-        QTest::newRow("single panel suffix")
-            << "panel/expandedHeight" << QVariant(QStringLiteral("400")) << QVariant(400);
-        QTest::newRow("rect of junk is absent")
-            << "panel/documents/geometry" << QVariant(QStringLiteral("x")) << QVariant();
-        QTest::newRow("rect") << "panel/documents/geometry" << QVariant(QRect(1, 2, 3, 4))
-                              << QVariant(QRect(1, 2, 3, 4));
-        QTest::newRow("unknown key as stored")
-            << "currency/rates/USD/EUR" << QVariant(QStringLiteral("{}")) << QVariant(QStringLiteral("{}"));
+        const auto row = [](const char *tag, const char *key, const QVariant &stored,
+                            const QVariant &expected) {
+            QTest::newRow(tag) << QString(key) << stored << expected;
+        };
+        row("absent todo visible", "todo/visible", {}, true);
+        row("absent icon size reads 0", "panel/iconSize", {}, 0);
+        row("stored int as text", "panel/iconSize", "64", 64);
+        row("junk int is the default", "panel/iconSize", "big", 0);
+        row("bool as text", "panel/layoutLocked", "true", true);
+        row("panel suffix default", "panel/custom-3/collapsed", {}, false);
+        row("single panel suffix", "panel/expandedHeight", "400", 400);
+        row("rect of junk is absent", "panel/documents/geometry", "x", {});
+        row("rect", "panel/documents/geometry", QRect(1, 2, 3, 4), QRect(1, 2, 3, 4));
+        row("unknown key as stored", "currency/rates/USD/EUR", "{}", "{}");
     }
 
     void typedValues()

@@ -6,9 +6,9 @@
 
 #include <algorithm>
 
-// A window manager's stack as a test sets it up: a list of windows from the
-// bottom up, each in its layer (the desktop's below everything, then keep-below,
-// normal and keep-above windows), with every request written to a log.
+// A window manager's stack as a test sets it up: windows from the bottom up, each
+// in its layer (the desktop's below everything, then keep-below, normal and
+// keep-above windows), with every request written to a log.
 class FakeWindowStacking : public WindowStacking
 {
     Q_OBJECT
@@ -25,119 +25,40 @@ public:
 
     using WindowStacking::WindowStacking;
 
-    // Settings of the window manager a test plays.
+    // The window manager a test plays.
     bool available = true;
     bool ignoresRestack = false; // requests arrive, the order stays
     bool layers = true;          // keep-below and keep-above are honoured
     bool positionsKnown = true;
-    int layerQueries = 0;
+    mutable int layerQueries = 0;
+    mutable int passes = 0; // availability checks: one per pass that ran
     WId active = 0;
     // Every request, in order: "layer <id> <below|normal|above>",
     // "restack <id> <sibling>", "prepare <id> <layer>", "wait".
     QStringList log;
-    int passes = 0; // availability checks: one per pass that ran
+    // The stack, bottom up; settle() puts it in layer order.
+    QList<Window> windows;
 
-    void setWindows(const QList<Window> &windows)
-    {
-        m_windows = windows;
-        settle();
-    }
-    QList<Window> windows() const { return m_windows; }
-    Window *find(WId id)
-    {
-        auto it =
-            std::find_if(m_windows.begin(), m_windows.end(), [id](const Window &w) { return w.id == id; });
-        return it == m_windows.end() ? nullptr : &*it;
-    }
     // Another program's window comes to the front, as after a click on it.
     void activate(WId id)
     {
         active = id;
-        if (Window *w = find(id)) {
-            const Window moved = *w;
-            m_windows.removeIf([id](const Window &x) { return x.id == id; });
-            m_windows.append(moved);
+        if (const qsizetype i = at(id); i >= 0) {
+            windows.append(windows.takeAt(i));
             settle();
-            if (!moved.ours)
+            if (!windows.at(at(id)).ours)
                 Q_EMIT foregroundChanged();
         }
     }
-
-    bool isAvailable() const override
+    // Layers hold: within a layer the order is kept.
+    void settle()
     {
-        ++const_cast<FakeWindowStacking *>(this)->passes;
-        return available;
+        const auto rank = [](const Window &w) {
+            return w.desktop ? 0 : w.layer == Layer::KeepBelow ? 1 : w.layer == Layer::Normal ? 2 : 3;
+        };
+        std::stable_sort(windows.begin(), windows.end(),
+                         [rank](const Window &a, const Window &b) { return rank(a) < rank(b); });
     }
-    bool keepsLayers() const override
-    {
-        ++const_cast<FakeWindowStacking *>(this)->layerQueries;
-        return available && layers;
-    }
-    bool knowsWindowPositions() const override { return positionsKnown; }
-    QList<WId> stackingOrder() const override
-    {
-        QList<WId> ids;
-        for (const Window &w : m_windows)
-            ids.append(w.id);
-        return ids;
-    }
-    WId desktopWindow() const override
-    {
-        for (const Window &w : m_windows) {
-            if (w.desktop)
-                return w.id;
-        }
-        return 0;
-    }
-    bool isShown(WId id) const override
-    {
-        const Window *w = const_cast<FakeWindowStacking *>(this)->find(id);
-        return w && w->shown;
-    }
-    Layer layer(WId id) const override
-    {
-        const Window *w = const_cast<FakeWindowStacking *>(this)->find(id);
-        return w ? w->layer : Layer::Normal;
-    }
-    bool isOwnWindowActive() const override
-    {
-        const Window *w = const_cast<FakeWindowStacking *>(this)->find(active);
-        return w && w->ours;
-    }
-    void setLayer(WId id, Layer layer) override
-    {
-        log.append(QStringLiteral("layer %1 %2").arg(id).arg(layerName(layer)));
-        if (Window *w = find(id)) {
-            w->layer = layer;
-            settle();
-        }
-    }
-    void restackAbove(WId id, WId sibling) override
-    {
-        log.append(QStringLiteral("restack %1 %2").arg(id).arg(sibling));
-        Window *w = find(id);
-        if (ignoresRestack || !w)
-            return;
-        const Window moved = *w;
-        m_windows.removeIf([id](const Window &x) { return x.id == id; });
-        const Window *s = find(sibling);
-        // Like a real window manager: above a sibling of its own layer, else
-        // at the bottom of its layer.
-        const qsizetype at = s && s->layer == moved.layer && !s->desktop ? (s - m_windows.data()) + 1 : 0;
-        m_windows.insert(at, moved);
-        settle();
-    }
-    void preparePanel(WId id, Layer layer) override
-    {
-        log.append(QStringLiteral("prepare %1 %2").arg(id).arg(layerName(layer)));
-        // Mapping a window: the window manager takes it in on top of its layer.
-        if (!find(id))
-            m_windows.append({id, layer, false, true, true});
-        find(id)->layer = layer;
-        settle();
-    }
-    void waitForWindowManager() override { log.append(QStringLiteral("wait")); }
-
     static QString layerName(Layer layer)
     {
         return layer == Layer::KeepAbove   ? QStringLiteral("above")
@@ -145,19 +66,62 @@ public:
                                            : QStringLiteral("normal");
     }
 
-private:
-    static int rank(const Window &w)
+    bool isAvailable() const override { return ++passes, available; }
+    bool keepsLayers() const override { return ++layerQueries, available && layers; }
+    bool knowsWindowPositions() const override { return positionsKnown; }
+    QList<WId> stackingOrder() const override
     {
-        if (w.desktop)
-            return 0;
-        return w.layer == Layer::KeepBelow ? 1 : w.layer == Layer::Normal ? 2 : 3;
+        QList<WId> ids;
+        for (const Window &w : windows)
+            ids.append(w.id);
+        return ids;
     }
-    // Layers hold: within a layer the order is kept.
-    void settle()
+    WId desktopWindow() const override
     {
-        std::stable_sort(m_windows.begin(), m_windows.end(),
-                         [](const Window &a, const Window &b) { return rank(a) < rank(b); });
+        const auto it =
+            std::find_if(windows.cbegin(), windows.cend(), [](const Window &w) { return w.desktop; });
+        return it == windows.cend() ? 0 : it->id;
     }
+    bool isShown(WId id) const override { return at(id) >= 0 && windows.at(at(id)).shown; }
+    Layer layer(WId id) const override { return at(id) >= 0 ? windows.at(at(id)).layer : Layer::Normal; }
+    bool isOwnWindowActive() const override { return at(active) >= 0 && windows.at(at(active)).ours; }
+    void setLayer(WId id, Layer layer) override
+    {
+        log.append(QStringLiteral("layer %1 %2").arg(id).arg(layerName(layer)));
+        if (at(id) >= 0) {
+            windows[at(id)].layer = layer;
+            settle();
+        }
+    }
+    void restackAbove(WId id, WId sibling) override
+    {
+        log.append(QStringLiteral("restack %1 %2").arg(id).arg(sibling));
+        if (ignoresRestack || at(id) < 0)
+            return;
+        const Window moved = windows.takeAt(at(id));
+        // Like a real window manager: above a sibling of its own layer, else
+        // at the bottom of its layer.
+        const qsizetype s = at(sibling);
+        const bool besides = s >= 0 && windows.at(s).layer == moved.layer && !windows.at(s).desktop;
+        windows.insert(besides ? s + 1 : 0, moved);
+        settle();
+    }
+    void preparePanel(WId id, Layer layer) override
+    {
+        log.append(QStringLiteral("prepare %1 %2").arg(id).arg(layerName(layer)));
+        // Mapping a window: the window manager takes it in on top of its layer.
+        if (at(id) < 0)
+            windows.append({id, layer, false, true, true});
+        setLayer(id, layer);
+        log.removeLast();
+    }
+    void waitForWindowManager() override { log.append(QStringLiteral("wait")); }
 
-    QList<Window> m_windows;
+private:
+    qsizetype at(WId id) const
+    {
+        const auto it =
+            std::find_if(windows.cbegin(), windows.cend(), [id](const Window &w) { return w.id == id; });
+        return it == windows.cend() ? -1 : it - windows.cbegin();
+    }
 };
