@@ -15,7 +15,7 @@ packages=(
     fonts-dejavu-core fonts-wqy-microhei fonts-thai-tlwg
     # shell tests and end-to-end tests: a real Xfce settings daemon on a private bus, a real X server,
     # window managers, compositor, desktop and tray
-    xvfb xauth openbox xfwm4 xcompmgr xfdesktop4 xfconf xterm trayer xdotool wmctrl x11-utils x11-xserver-utils
+    xvfb xauth openbox xfwm4 xcompmgr hsetroot xfdesktop4 xfconf xterm trayer xdotool wmctrl x11-utils x11-xserver-utils
     imagemagick dbus dbus-x11 python3
     # Cinnamon's and MATE's desktops, whose icon switches live in GSettings (dconf on the session bus)
     nemo caja dconf-service dconf-gsettings-backend libglib2.0-bin

@@ -9,7 +9,7 @@ import subprocess
 import sys
 import time
 
-from x11session import Home, bright_fraction, check, run_test, set_wallpaper, wait_until
+from x11session import Home, bright_fraction, check, run_test, wait_until
 
 WALLPAPER = (0x6a, 0x8c, 0xaf)
 LOOSE = {"notes.txt": (600, 620), "photo.png": (760, 620)}
@@ -84,7 +84,8 @@ def popup_windows(session, pid, known):
 def body(session, root):
     if not check(session.start_window_manager("openbox"), "openbox starts"):
         return
-    set_wallpaper(session.display, WALLPAPER)
+    # Unlike xsetroot's plain colour, a wallpaper a compositing manager shows too (_XROOTPMAP_ID).
+    session.run("hsetroot", "-solid", "#%02x%02x%02x" % WALLPAPER)
     home = Home(session, root, items=["notes.txt", "photo.png", "report.pdf", "song.mp3"],
                 settings="[currency]\nvisible=true\n\n[todo]\nvisible=true\n", bus=False)
     home.write_layout({"desktopPositions": {home.item(n): list(p) for n, p in LOOSE.items()}})
@@ -168,4 +169,4 @@ def body(session, root):
 
 
 if __name__ == "__main__":
-    sys.exit(run_test(body, window_manager=False))
+    sys.exit(run_test(body, tools=["hsetroot"], window_manager=False))

@@ -360,37 +360,3 @@ def send_delete_window(display_name, window):
     xlib.XSendEvent(display, window, False, 0, ctypes.byref(event))
     xlib.XFlush(display)
     xlib.XCloseDisplay(display)
-
-
-def set_wallpaper(display_name, rgb):
-    """Gives the root window a one-colour wallpaper that, unlike xsetroot's plain
-    colour, a compositing manager shows too: a pixmap named in _XROOTPMAP_ID
-    that outlives this connection."""
-    xlib = ctypes.CDLL(ctypes.util.find_library("X11"))
-    D, I, U, C = ctypes.c_void_p, ctypes.c_int, ctypes.c_ulong, ctypes.c_uint  # display, int, XID, size
-    for name, result, arguments in [
-            ("XOpenDisplay", D, [ctypes.c_char_p]), ("XDefaultScreen", I, [D]), ("XRootWindow", U, [D, I]),
-            ("XDefaultDepth", I, [D, I]), ("XCreatePixmap", U, [D, U, C, C, C]), ("XCreateGC", D, [D, U, U, D]),
-            ("XSetForeground", I, [D, D, U]), ("XFillRectangle", I, [D, U, D, I, I, C, C]),
-            ("XSetWindowBackgroundPixmap", I, [D, U, U]), ("XClearWindow", I, [D, U]),
-            ("XInternAtom", U, [D, ctypes.c_char_p, I]), ("XChangeProperty", I, [D, U, U, U, I, I, D, I]),
-            ("XSetCloseDownMode", I, [D, I]), ("XCloseDisplay", I, [D])]:
-        getattr(xlib, name).restype, getattr(xlib, name).argtypes = result, arguments
-    display = xlib.XOpenDisplay(display_name.encode())
-    if not display:
-        return False
-    screen = xlib.XDefaultScreen(display)
-    root = xlib.XRootWindow(display, screen)
-    pixmap = xlib.XCreatePixmap(display, root, 8, 8, xlib.XDefaultDepth(display, screen))
-    gc = xlib.XCreateGC(display, pixmap, 0, None)
-    xlib.XSetForeground(display, gc, (rgb[0] << 16) | (rgb[1] << 8) | rgb[2])  # a 24-bit TrueColor screen
-    xlib.XFillRectangle(display, pixmap, gc, 0, 0, 8, 8)
-    xlib.XSetWindowBackgroundPixmap(display, root, pixmap)
-    xlib.XClearWindow(display, root)
-    value = ctypes.c_ulong(pixmap)
-    # Type 20: PIXMAP; mode 0: replace.
-    xlib.XChangeProperty(display, root, xlib.XInternAtom(display, b"_XROOTPMAP_ID", False), 20, 32, 0,
-                         ctypes.byref(value), 1)
-    xlib.XSetCloseDownMode(display, 1)  # RetainPermanent: the pixmap stays when this connection closes
-    xlib.XCloseDisplay(display)
-    return True
