@@ -34,6 +34,8 @@ protected:
 
 } // namespace
 
+Q_DECLARE_METATYPE(PanelFrame::Press)
+
 class TestFrameController : public QObject
 {
     Q_OBJECT
@@ -118,7 +120,34 @@ private Q_SLOTS:
         const QRect start(100, 100, 300, 200);
         const Qt::Edges edges = PanelFrame::edgesAt(start.size(), grab, false, collapsed);
         QTEST(PanelFrame::resized(start, delta, edges, QSize(220, 148)), "expected");
-        QCOMPARE(PanelFrame::edgesAt(start.size(), grab, true, collapsed), Qt::Edges()); // locked
+    }
+
+    void pressAt_data()
+    {
+        QTest::addColumn<QPoint>("at"); // on a 300 x 200 window with a 36 px title band
+        QTest::addColumn<bool>("locked");
+        QTest::addColumn<bool>("pinned");
+        QTest::addColumn<bool>("collapsed");
+        QTest::addColumn<PanelFrame::Press>("expected");
+        using P = PanelFrame::Press;
+        QTest::newRow("title band") << QPoint(100, 35) << false << false << false << P::Move;
+        QTest::newRow("below the band") << QPoint(100, 36) << false << false << false << P::Ignore;
+        QTest::newRow("edge in the band") << QPoint(2, 20) << false << false << false << P::Resize;
+        QTest::newRow("collapsed: top edge") << QPoint(100, 2) << false << false << true << P::Move;
+        QTest::newRow("locked") << QPoint(100, 20) << true << false << false << P::Ignore;
+        QTest::newRow("locked edge") << QPoint(298, 100) << true << false << false << P::Ignore;
+        QTest::newRow("locked and pinned") << QPoint(100, 20) << true << true << false << P::Move;
+        QTest::newRow("locked and pinned, edge") << QPoint(298, 100) << true << true << false << P::Ignore;
+        QTest::newRow("pinned, below the band") << QPoint(100, 36) << true << true << false << P::Ignore;
+    }
+
+    void pressAt()
+    {
+        QFETCH(QPoint, at);
+        QFETCH(bool, locked);
+        QFETCH(bool, pinned);
+        QFETCH(bool, collapsed);
+        QTEST(PanelFrame::pressAt(QSize(300, 200), at, 36, locked, pinned, collapsed), "expected");
     }
 
     // A locked panel moves only while pinned: unpinned in the middle of a drag, it

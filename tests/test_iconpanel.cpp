@@ -55,19 +55,7 @@ QRect storedGeometry()
     return TestEnvironment::settings().value(key("geometry")).toRect();
 }
 
-struct LockCase
-{
-    bool list;
-    bool switched; // presentation changed after construction
-    int y;         // where the drag starts
-    bool locked;
-    bool pinned;
-    bool moves;
-};
-
 } // namespace
-
-Q_DECLARE_METATYPE(LockCase)
 
 class TestIconPanel : public QObject, PanelFixture
 {
@@ -111,58 +99,38 @@ private Q_SLOTS:
         QCOMPARE(panel->preferredSize(maxHeight), expected);
     }
 
-    void lockProtocol_data()
-    {
-        QTest::addColumn<LockCase>("c");
-        QTest::newRow("locked") << LockCase{false, false, 20, true, false, false};
-        QTest::newRow("locked and pinned") << LockCase{false, false, 20, true, true, true};
-        // Grid bands are 44 px high, list bands 36: below a list's band is its content.
-        QTest::newRow("unlocked, grid band") << LockCase{false, false, 38, false, false, true};
-        QTest::newRow("list band") << LockCase{true, false, 20, false, false, true};
-        QTest::newRow("below list band") << LockCase{true, false, 38, false, false, false};
-        QTest::newRow("switched to list") << LockCase{false, true, 38, false, false, false};
-        QTest::newRow("switched to grid") << LockCase{true, true, 38, false, false, true};
-    }
-
+    // The press rule gets the panel's band, lock and pin; a finished move or resize
+    // is written at once (a crash must not undo it), but a pinned, locked panel keeps
+    // the layout's place it had before, and unlocking forgets that place.
     void lockProtocol()
     {
-        QFETCH(LockCase, c);
-        IconPanel *panel = makePanel("documents", 2, {}, {.listView = c.list});
-        if (c.switched)
-            panel->setViewMode(c.list ? IconPanel::Grid : IconPanel::List);
-        if (c.pinned) {
-            auto *onTop = new QAction(panel);
-            onTop->setObjectName("panelAlwaysOnTop");
-            onTop->setCheckable(true);
-            onTop->setChecked(true);
-        }
+        IconPanel *panel = makePanel("documents", 2);
+        auto *onTop = new QAction(panel);
+        onTop->setObjectName("panelAlwaysOnTop");
+        onTop->setCheckable(true);
         QVERIFY(showPanel(QRect(200, 150, 300, 250)));
-        panel->setLayoutLocked(c.locked);
-
+        panel->setViewMode(IconPanel::List); // a 36 px band: below it is content
+        panel->setLayoutLocked(true);
         const QPoint start = panel->pos();
-        drag(panel, QPoint(100, c.y), QPoint(140, c.y + 40));
-        QCOMPARE(panel->pos() != start, c.moves);
-        QCOMPARE(panel->isUserPlaced(), c.moves);
-        QCOMPARE(panel->property("lockedPanelPosition"), c.pinned ? QVariant(start) : QVariant());
-        // A finished move is written at once (a crash must not undo it); a pinned
-        // panel keeps the layout's place it had before.
-        QCOMPARE(storedGeometry(), !c.moves   ? QRect()
-                                   : c.pinned ? QRect(start, panel->size())
-                                              : panel->geometry());
-
-        TestEnvironment::settings().remove(key("geometry"));
-        panel->storePanelGeometry();
-        QCOMPARE(TestEnvironment::settings().contains(key("geometry")), !c.locked || !c.pinned);
-
-        // Resizing from an edge is refused whenever the layout is locked; a finished one is written.
-        TestEnvironment::settings().remove(key("geometry"));
         const QSize size = panel->size();
+        drag(panel, QPoint(100, 20), QPoint(140, 60));
         drag(panel, QPoint(panel->width() - 2, 100), QPoint(panel->width() + 60, 100));
-        QCOMPARE(panel->size() != size, !c.locked);
-        QCOMPARE(storedGeometry(), c.locked ? QRect() : panel->geometry());
+        QVERIFY(panel->geometry() == QRect(start, size) && !panel->isUserPlaced());
+        onTop->setChecked(true);
+        drag(panel, QPoint(100, 38), QPoint(140, 78));
+        QCOMPARE(panel->pos(), start);
+        drag(panel, QPoint(100, 20), QPoint(140, 60));
+        QCOMPARE(panel->pos(), start + QPoint(40, 40));
+        QVERIFY(panel->isUserPlaced());
+        QCOMPARE(panel->property("lockedPanelPosition"), QVariant(start));
+        panel->storePanelGeometry();
+        QCOMPARE(storedGeometry(), QRect(start, size));
 
         panel->setLayoutLocked(false);
         QVERIFY(!panel->property("lockedPanelPosition").isValid());
+        drag(panel, QPoint(panel->width() - 2, 100), QPoint(panel->width() + 60, 100));
+        QCOMPARE(panel->size(), size + QSize(62, 0));
+        QCOMPARE(storedGeometry(), panel->geometry());
     }
 
     void staysReachable()
