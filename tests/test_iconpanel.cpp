@@ -99,37 +99,18 @@ private Q_SLOTS:
         QCOMPARE(panel->preferredSize(maxHeight), expected);
     }
 
-    // The press rule gets the panel's band, lock and pin; a finished move or resize
-    // is written at once (a crash must not undo it), but a pinned, locked panel keeps
-    // the layout's place it had before, and unlocking forgets that place.
-    void lockProtocol()
+    // The band follows the presentation; a finished move is written at once (a
+    // crash must not undo it) and marks the panel placed by the user.
+    void dragWiring()
     {
-        IconPanel *panel = makePanel("documents", 2);
-        auto *onTop = new QAction(panel);
-        onTop->setObjectName("panelAlwaysOnTop");
-        onTop->setCheckable(true);
-        QVERIFY(showPanel(QRect(200, 150, 300, 250)));
+        IconPanel *panel = makePanel("documents", 2, {200, 150, 300, 250});
+        QVERIFY(panel);
         panel->setViewMode(IconPanel::List); // a 36 px band: below it is content
-        panel->setLayoutLocked(true);
-        const QPoint start = panel->pos();
-        const QSize size = panel->size();
-        drag(panel, QPoint(100, 20), QPoint(140, 60));
-        drag(panel, QPoint(panel->width() - 2, 100), QPoint(panel->width() + 60, 100));
-        QVERIFY(panel->geometry() == QRect(start, size) && !panel->isUserPlaced());
-        onTop->setChecked(true);
         drag(panel, QPoint(100, 38), QPoint(140, 78));
-        QCOMPARE(panel->pos(), start);
+        QCOMPARE(panel->pos(), QPoint(200, 150));
         drag(panel, QPoint(100, 20), QPoint(140, 60));
-        QCOMPARE(panel->pos(), start + QPoint(40, 40));
+        QCOMPARE(panel->pos(), QPoint(240, 190));
         QVERIFY(panel->isUserPlaced());
-        QCOMPARE(panel->property("lockedPanelPosition"), QVariant(start));
-        panel->storePanelGeometry();
-        QCOMPARE(storedGeometry(), QRect(start, size));
-
-        panel->setLayoutLocked(false);
-        QVERIFY(!panel->property("lockedPanelPosition").isValid());
-        drag(panel, QPoint(panel->width() - 2, 100), QPoint(panel->width() + 60, 100));
-        QCOMPARE(panel->size(), size + QSize(62, 0));
         QCOMPARE(storedGeometry(), panel->geometry());
     }
 
