@@ -105,30 +105,41 @@ private Q_SLOTS:
         QCOMPARE(shortcuts->shortcut(key("a.txt"))->pos(), QPoint(200, 100));
     }
 
-    void openMenuKeepsWindow()
+    // An item that leaves the desktop while its menu is open, or while its window
+    // is dragged, keeps the window until that ends.
+    void busyWindowOutlivesReload()
     {
-        DesktopShortcuts *shortcuts = make({{key("a.txt"), {200, 100}}});
+        DesktopShortcuts *shortcuts = make({{key("a.txt"), {200, 100}}, {key("b.txt"), {300, 100}}});
         shortcuts->setShown(true);
         QPointer<DesktopShortcut> window = shortcuts->shortcut(key("a.txt"));
+        QPointer<DesktopShortcut> dragged = shortcuts->shortcut(key("b.txt"));
         QStringList entries;
-        bool keptWhileOpen = false;
+        bool kept = false;
+        const auto leave = [&](const QString &name) {
+            removeFromDesktop(name);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            kept = shortcuts->keys().contains(key(name));
+        };
         QTimer::singleShot(0, this, [&] {
             auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
             QVERIFY(menu);
             for (const QAction *action : menu->actions())
                 entries.append(action->text());
-            // The item is deleted while its menu is open.
-            removeFromDesktop("a.txt");
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-            keptWhileOpen = window && shortcuts->keys().contains(key("a.txt")) && window->isMenuOpen();
+            leave("a.txt");
+            kept = kept && window && window->isMenuOpen();
             menu->close();
         });
         window->showItemMenu(QPoint(10, 10));
         QCOMPARE(entries, (QStringList{"Open", "Open file location", "Properties"}));
-        QVERIFY(keptWhileOpen && window && window->isSelected());
-        // The rebuild after the menu closed removes it.
-        QTRY_VERIFY(!window);
-        QVERIFY(shortcuts->keys().isEmpty());
+        QVERIFY(kept && window && window->isSelected());
+        QTRY_VERIFY(!window); // the rebuild after the menu closed removes it
+        shortcuts->setDragExecutor([&](QDrag *) {
+            leave("b.txt");
+            kept = kept && dragged;
+        });
+        shortcuts->runDrag(dragged, itemMime({key("b.txt")}), QPixmap(48, 48));
+        QVERIFY(kept);
+        QTRY_VERIFY(!dragged && shortcuts->keys().isEmpty());
     }
 
     void showingAndSelection()
@@ -321,22 +332,6 @@ private Q_SLOTS:
         };
         QTRY_VERIFY(placed());
         QVERIFY(!PanelLayoutStore::desktopPosition(key("gone.txt")));
-    }
-
-    void draggedShortcutOutlivesReload()
-    {
-        DesktopShortcuts *shortcuts = make({{key("a.txt"), {200, 100}}});
-        QPointer<DesktopShortcut> window = shortcuts->shortcut(key("a.txt"));
-        bool aliveAfterReload = false;
-        shortcuts->setDragExecutor([&](QDrag *) {
-            // The item leaves the desktop while its window is being dragged.
-            removeFromDesktop("a.txt");
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-            aliveAfterReload = bool(window);
-        });
-        shortcuts->runDrag(window, itemMime({key("a.txt")}), QPixmap(48, 48));
-        QVERIFY(aliveAfterReload);
-        QTRY_VERIFY(!window && shortcuts->keys().isEmpty());
     }
 
     void foreignDropsRefused()
