@@ -33,14 +33,14 @@ QRect available()
 
 } // namespace
 
-class TestDesktopShortcuts : public QObject
+class TestDesktopShortcuts : public QObject, PanelFixture
 {
     Q_OBJECT
 
 private Q_SLOTS:
     void init()
     {
-        startPanelTest(m_env, m_desktop);
+        startHome();
         m_compositor.setActive(true);
     }
 
@@ -48,8 +48,7 @@ private Q_SLOTS:
     {
         m_shortcuts.reset();
         m_layer.reset();
-        m_model.reset();
-        endPanelTest(m_env);
+        endHome();
     }
 
     void rebuild_data()
@@ -109,10 +108,10 @@ private Q_SLOTS:
     // is dragged, keeps the window until that ends.
     void busyWindowOutlivesReload()
     {
-        DesktopShortcuts *shortcuts = make({{key("a.txt"), {200, 100}}, {key("b.txt"), {300, 100}}});
+        DesktopShortcuts *shortcuts = make({{key("a.txt"), {200, 100}}, {key("c.mp3"), {300, 100}}});
         shortcuts->setShown(true);
         QPointer<DesktopShortcut> window = shortcuts->shortcut(key("a.txt"));
-        QPointer<DesktopShortcut> dragged = shortcuts->shortcut(key("b.txt"));
+        QPointer<DesktopShortcut> dragged = shortcuts->shortcut(key("c.mp3"));
         QStringList entries;
         bool kept = false;
         const auto leave = [&](const QString &name) {
@@ -131,13 +130,13 @@ private Q_SLOTS:
         });
         window->showItemMenu(QPoint(10, 10));
         QCOMPARE(entries, (QStringList{"Open", "Open file location", "Properties"}));
-        QVERIFY(kept && window && window->isSelected());
+        QVERIFY(std::exchange(kept, false) && window && window->isSelected());
         QTRY_VERIFY(!window); // the rebuild after the menu closed removes it
         shortcuts->setDragExecutor([&](QDrag *) {
-            leave("b.txt");
+            leave("c.mp3");
             kept = kept && dragged;
         });
-        shortcuts->runDrag(dragged, itemMime({key("b.txt")}), QPixmap(48, 48));
+        shortcuts->runDrag(dragged, itemMime({key("c.mp3")}), QPixmap(48, 48));
         QVERIFY(kept);
         QTRY_VERIFY(!dragged && shortcuts->keys().isEmpty());
     }
@@ -445,9 +444,6 @@ private:
     }
     static QString key(const QString &name) { return "/d/" + name; }
 
-    std::unique_ptr<TestEnvironment> m_env;
-    std::shared_ptr<FakeDesktopSource::State> m_desktop;
-    std::unique_ptr<DesktopModel> m_model;
     std::unique_ptr<DesktopLayer> m_layer;
     FakeCompositorWatch m_compositor;
     std::unique_ptr<DesktopShortcuts> m_shortcuts;

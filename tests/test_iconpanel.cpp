@@ -99,21 +99,6 @@ private Q_SLOTS:
         QCOMPARE(panel->preferredSize(maxHeight), expected);
     }
 
-    // The band follows the presentation; a finished move is written at once (a
-    // crash must not undo it) and marks the panel placed by the user.
-    void dragWiring()
-    {
-        IconPanel *panel = makePanel("documents", 2, {200, 150, 300, 250});
-        QVERIFY(panel);
-        panel->setViewMode(IconPanel::List); // a 36 px band: below it is content
-        drag(panel, QPoint(100, 38), QPoint(140, 78));
-        QCOMPARE(panel->pos(), QPoint(200, 150));
-        drag(panel, QPoint(100, 20), QPoint(140, 60));
-        QCOMPARE(panel->pos(), QPoint(240, 190));
-        QVERIFY(panel->isUserPlaced());
-        QCOMPARE(storedGeometry(), panel->geometry());
-    }
-
     void staysReachable()
     {
         IconPanel *panel = makePanel("documents", 2, {200, 150, 300, 250});
@@ -227,11 +212,19 @@ private Q_SLOTS:
 
     void collapseAndViewModes()
     {
-        IconPanel *panel = makePanel("documents", 4);
+        IconPanel *panel = makePanel("documents", 4, {200, 150, 300, 250});
+        QVERIFY(panel);
         panel->setCollapsed(true);
         panel->setCollapsed(false);
         QCOMPARE(panel->maximumHeight(), QWIDGETSIZE_MAX);
         panel->setViewMode(IconPanel::List);
+        // The band follows the presentation; a finished move is written at once (a
+        // crash must not undo it) and marks the panel placed by the user.
+        drag(panel, QPoint(100, 38), QPoint(140, 78)); // below a list's 36 px band
+        QCOMPARE(panel->pos(), QPoint(200, 150));
+        drag(panel, QPoint(100, 20), QPoint(140, 60));
+        QVERIFY(panel->pos() == QPoint(240, 190) && panel->isUserPlaced());
+        QCOMPARE(storedGeometry(), panel->geometry());
         // Automatic forgets the choice but keeps the presentation until re-arranged.
         panel->setViewMode(IconPanel::Automatic);
         QVERIFY(!TestEnvironment::settings().contains(key("viewMode")));
