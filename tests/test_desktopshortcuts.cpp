@@ -33,14 +33,14 @@ QRect available()
 
 } // namespace
 
-class TestDesktopShortcuts : public QObject
+class TestDesktopShortcuts : public QObject, PanelFixture
 {
     Q_OBJECT
 
 private Q_SLOTS:
     void init()
     {
-        startPanelTest(m_env, m_desktop);
+        startHome();
         m_compositor.setActive(true);
     }
 
@@ -48,8 +48,7 @@ private Q_SLOTS:
     {
         m_shortcuts.reset();
         m_layer.reset();
-        m_model.reset();
-        endPanelTest(m_env);
+        endHome();
     }
 
     void rebuild_data()
@@ -105,30 +104,41 @@ private Q_SLOTS:
         QCOMPARE(shortcuts->shortcut(key("a.txt"))->pos(), QPoint(200, 100));
     }
 
-    void openMenuKeepsWindow()
+    // An item that leaves the desktop while its menu is open, or while its window
+    // is dragged, keeps the window until that ends.
+    void busyWindowOutlivesReload()
     {
-        DesktopShortcuts *shortcuts = make({{key("a.txt"), {200, 100}}});
+        DesktopShortcuts *shortcuts = make({{key("a.txt"), {200, 100}}, {key("c.mp3"), {300, 100}}});
         shortcuts->setShown(true);
         QPointer<DesktopShortcut> window = shortcuts->shortcut(key("a.txt"));
+        QPointer<DesktopShortcut> dragged = shortcuts->shortcut(key("c.mp3"));
         QStringList entries;
-        bool keptWhileOpen = false;
+        bool kept = false;
+        const auto leave = [&](const QString &name) {
+            removeFromDesktop(name);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            kept = shortcuts->keys().contains(key(name));
+        };
         QTimer::singleShot(0, this, [&] {
             auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
             QVERIFY(menu);
             for (const QAction *action : menu->actions())
                 entries.append(action->text());
-            // The item is deleted while its menu is open.
-            removeFromDesktop("a.txt");
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-            keptWhileOpen = window && shortcuts->keys().contains(key("a.txt")) && window->isMenuOpen();
+            leave("a.txt");
+            kept = kept && window && window->isMenuOpen();
             menu->close();
         });
         window->showItemMenu(QPoint(10, 10));
         QCOMPARE(entries, (QStringList{"Open", "Open file location", "Properties"}));
-        QVERIFY(keptWhileOpen && window && window->isSelected());
-        // The rebuild after the menu closed removes it.
-        QTRY_VERIFY(!window);
-        QVERIFY(shortcuts->keys().isEmpty());
+        QVERIFY(std::exchange(kept, false) && window && window->isSelected());
+        QTRY_VERIFY(!window); // the rebuild after the menu closed removes it
+        shortcuts->setDragExecutor([&](QDrag *) {
+            leave("c.mp3");
+            kept = kept && dragged;
+        });
+        shortcuts->runDrag(dragged, itemMime({key("c.mp3")}), QPixmap(48, 48));
+        QVERIFY(kept);
+        QTRY_VERIFY(!dragged && shortcuts->keys().isEmpty());
     }
 
     void showingAndSelection()
@@ -323,22 +333,6 @@ private Q_SLOTS:
         QVERIFY(!PanelLayoutStore::desktopPosition(key("gone.txt")));
     }
 
-    void draggedShortcutOutlivesReload()
-    {
-        DesktopShortcuts *shortcuts = make({{key("a.txt"), {200, 100}}});
-        QPointer<DesktopShortcut> window = shortcuts->shortcut(key("a.txt"));
-        bool aliveAfterReload = false;
-        shortcuts->setDragExecutor([&](QDrag *) {
-            // The item leaves the desktop while its window is being dragged.
-            removeFromDesktop("a.txt");
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-            aliveAfterReload = bool(window);
-        });
-        shortcuts->runDrag(window, itemMime({key("a.txt")}), QPixmap(48, 48));
-        QVERIFY(aliveAfterReload);
-        QTRY_VERIFY(!window && shortcuts->keys().isEmpty());
-    }
-
     void foreignDropsRefused()
     {
         // Outside a drag of this program a drop event has no source, as one from another program.
@@ -450,9 +444,6 @@ private:
     }
     static QString key(const QString &name) { return "/d/" + name; }
 
-    std::unique_ptr<TestEnvironment> m_env;
-    std::shared_ptr<FakeDesktopSource::State> m_desktop;
-    std::unique_ptr<DesktopModel> m_model;
     std::unique_ptr<DesktopLayer> m_layer;
     FakeCompositorWatch m_compositor;
     std::unique_ptr<DesktopShortcuts> m_shortcuts;

@@ -34,6 +34,8 @@ protected:
 
 } // namespace
 
+Q_DECLARE_METATYPE(PanelFrame::Press)
+
 class TestFrameController : public QObject
 {
     Q_OBJECT
@@ -118,27 +120,71 @@ private Q_SLOTS:
         const QRect start(100, 100, 300, 200);
         const Qt::Edges edges = PanelFrame::edgesAt(start.size(), grab, false, collapsed);
         QTEST(PanelFrame::resized(start, delta, edges, QSize(220, 148)), "expected");
-        QCOMPARE(PanelFrame::edgesAt(start.size(), grab, true, collapsed), Qt::Edges()); // locked
     }
 
-    // A locked panel moves only while pinned: unpinned in the middle of a drag, it
-    // goes back to its locked place and stays there.
-    void unpinnedMidDrag()
+    void pressAt_data()
+    {
+        QTest::addColumn<QPoint>("at"); // on a 300 x 200 window with a 36 px title band
+        QTest::addColumn<bool>("locked");
+        QTest::addColumn<bool>("pinned");
+        QTest::addColumn<PanelFrame::Press>("expected");
+        using P = PanelFrame::Press;
+        QTest::newRow("title band") << QPoint(100, 35) << false << false << P::Move;
+        QTest::newRow("below the band") << QPoint(100, 36) << false << false << P::Ignore;
+        QTest::newRow("edge in the band") << QPoint(2, 20) << false << false << P::Resize;
+        QTest::newRow("locked") << QPoint(100, 20) << true << false << P::Ignore;
+        QTest::newRow("locked edge") << QPoint(298, 100) << true << false << P::Ignore;
+        QTest::newRow("locked and pinned") << QPoint(100, 20) << true << true << P::Move;
+        QTest::newRow("locked and pinned, edge") << QPoint(298, 100) << true << true << P::Ignore;
+        QTest::newRow("pinned, below the band") << QPoint(100, 36) << true << true << P::Ignore;
+    }
+
+    void pressAt()
+    {
+        QFETCH(QPoint, at);
+        QFETCH(bool, locked);
+        QFETCH(bool, pinned);
+        QTEST(PanelFrame::pressAt(QSize(300, 200), at, 36, locked, pinned, false), "expected");
+    }
+
+    // A locked panel holds still unless pinned. Pinned, it moves, but keeps its
+    // locked place as the one written, and goes back there once unpinned, even
+    // mid-drag. Unlocking forgets that place; a finished resize is written.
+    void lockProtocol()
     {
         m_panel->move(200, 150);
-        const QPoint locked = m_panel->pos();
+        const QRect locked = m_panel->geometry();
+        QRect stored;
+        auto *frame = m_panel->findChild<FrameController *>();
+        frame->setGeometryStore([&stored, this] { stored = m_panel->geometry(); });
         auto *pin = m_panel->findChild<QAction *>(QLatin1String(PanelFrame::alwaysOnTopActionName));
-        QVERIFY(pin);
-        m_panel->findChild<FrameController *>()->setLocked(true);
+        frame->setLocked(true);
+        for (const QPoint from : {QPoint(100, 10), QPoint(198, 100)}) {
+            QTest::mousePress(m_panel.get(), Qt::LeftButton, {}, from);
+            QTest::mouseMove(m_panel.get(), from + QPoint(30, 20));
+            QTest::mouseRelease(m_panel.get(), Qt::LeftButton, {}, from + QPoint(30, 20));
+        }
+        QVERIFY(m_panel->geometry() == locked && stored.isNull());
         pin->trigger();
         QTest::mousePress(m_panel.get(), Qt::LeftButton, {}, QPoint(100, 10));
         QTest::mouseMove(m_panel.get(), QPoint(130, 30));
-        QTRY_COMPARE(m_panel->pos(), locked + QPoint(30, 20));
+        QTRY_COMPARE(m_panel->pos(), locked.topLeft() + QPoint(30, 20));
+        frame->storeGeometry();
+        QCOMPARE(stored, locked);
         pin->trigger();
-        QTRY_COMPARE(m_panel->pos(), locked);
+        QTRY_COMPARE(m_panel->pos(), locked.topLeft());
         QTest::mouseMove(m_panel.get(), QPoint(160, 50));
         QTest::mouseRelease(m_panel.get(), Qt::LeftButton, {}, QPoint(160, 50));
-        QCOMPARE(m_panel->pos(), locked);
+        QCOMPARE(m_panel->geometry(), locked);
+        pin->trigger();
+        QTest::mouseClick(m_panel.get(), Qt::LeftButton, {}, QPoint(100, 10));
+        QCOMPARE(m_panel->property(PanelFrame::lockedPositionProperty), QVariant(locked.topLeft()));
+        frame->setLocked(false);
+        QVERIFY(!m_panel->property(PanelFrame::lockedPositionProperty).isValid());
+        QTest::mousePress(m_panel.get(), Qt::LeftButton, {}, QPoint(198, 100));
+        QTest::mouseMove(m_panel.get(), QPoint(228, 100));
+        QTest::mouseRelease(m_panel.get(), Qt::LeftButton, {}, QPoint(228, 100));
+        QVERIFY(m_panel->width() == 230 && stored == m_panel->geometry());
     }
 
 private:

@@ -55,19 +55,7 @@ QRect storedGeometry()
     return TestEnvironment::settings().value(key("geometry")).toRect();
 }
 
-struct LockCase
-{
-    bool list;
-    bool switched; // presentation changed after construction
-    int y;         // where the drag starts
-    bool locked;
-    bool pinned;
-    bool moves;
-};
-
 } // namespace
-
-Q_DECLARE_METATYPE(LockCase)
 
 class TestIconPanel : public QObject, PanelFixture
 {
@@ -109,60 +97,6 @@ private Q_SLOTS:
         // Rolled up, it still asks for the room it needs when unrolled.
         panel->setCollapsed(true);
         QCOMPARE(panel->preferredSize(maxHeight), expected);
-    }
-
-    void lockProtocol_data()
-    {
-        QTest::addColumn<LockCase>("c");
-        QTest::newRow("locked") << LockCase{false, false, 20, true, false, false};
-        QTest::newRow("locked and pinned") << LockCase{false, false, 20, true, true, true};
-        // Grid bands are 44 px high, list bands 36: below a list's band is its content.
-        QTest::newRow("unlocked, grid band") << LockCase{false, false, 38, false, false, true};
-        QTest::newRow("list band") << LockCase{true, false, 20, false, false, true};
-        QTest::newRow("below list band") << LockCase{true, false, 38, false, false, false};
-        QTest::newRow("switched to list") << LockCase{false, true, 38, false, false, false};
-        QTest::newRow("switched to grid") << LockCase{true, true, 38, false, false, true};
-    }
-
-    void lockProtocol()
-    {
-        QFETCH(LockCase, c);
-        IconPanel *panel = makePanel("documents", 2, {}, {.listView = c.list});
-        if (c.switched)
-            panel->setViewMode(c.list ? IconPanel::Grid : IconPanel::List);
-        if (c.pinned) {
-            auto *onTop = new QAction(panel);
-            onTop->setObjectName("panelAlwaysOnTop");
-            onTop->setCheckable(true);
-            onTop->setChecked(true);
-        }
-        QVERIFY(showPanel(QRect(200, 150, 300, 250)));
-        panel->setLayoutLocked(c.locked);
-
-        const QPoint start = panel->pos();
-        drag(panel, QPoint(100, c.y), QPoint(140, c.y + 40));
-        QCOMPARE(panel->pos() != start, c.moves);
-        QCOMPARE(panel->isUserPlaced(), c.moves);
-        QCOMPARE(panel->property("lockedPanelPosition"), c.pinned ? QVariant(start) : QVariant());
-        // A finished move is written at once (a crash must not undo it); a pinned
-        // panel keeps the layout's place it had before.
-        QCOMPARE(storedGeometry(), !c.moves   ? QRect()
-                                   : c.pinned ? QRect(start, panel->size())
-                                              : panel->geometry());
-
-        TestEnvironment::settings().remove(key("geometry"));
-        panel->storePanelGeometry();
-        QCOMPARE(TestEnvironment::settings().contains(key("geometry")), !c.locked || !c.pinned);
-
-        // Resizing from an edge is refused whenever the layout is locked; a finished one is written.
-        TestEnvironment::settings().remove(key("geometry"));
-        const QSize size = panel->size();
-        drag(panel, QPoint(panel->width() - 2, 100), QPoint(panel->width() + 60, 100));
-        QCOMPARE(panel->size() != size, !c.locked);
-        QCOMPARE(storedGeometry(), c.locked ? QRect() : panel->geometry());
-
-        panel->setLayoutLocked(false);
-        QVERIFY(!panel->property("lockedPanelPosition").isValid());
     }
 
     void staysReachable()
@@ -278,11 +212,19 @@ private Q_SLOTS:
 
     void collapseAndViewModes()
     {
-        IconPanel *panel = makePanel("documents", 4);
+        IconPanel *panel = makePanel("documents", 4, {200, 150, 300, 250});
+        QVERIFY(panel);
         panel->setCollapsed(true);
         panel->setCollapsed(false);
         QCOMPARE(panel->maximumHeight(), QWIDGETSIZE_MAX);
         panel->setViewMode(IconPanel::List);
+        // The band follows the presentation; a finished move is written at once (a
+        // crash must not undo it) and marks the panel placed by the user.
+        drag(panel, QPoint(100, 38), QPoint(140, 78)); // below a list's 36 px band
+        QCOMPARE(panel->pos(), QPoint(200, 150));
+        drag(panel, QPoint(100, 20), QPoint(140, 60));
+        QVERIFY(panel->pos() == QPoint(240, 190) && panel->isUserPlaced());
+        QCOMPARE(storedGeometry(), panel->geometry());
         // Automatic forgets the choice but keeps the presentation until re-arranged.
         panel->setViewMode(IconPanel::Automatic);
         QVERIFY(!TestEnvironment::settings().contains(key("viewMode")));

@@ -108,15 +108,13 @@ bool FrameController::mousePressed(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton)
         return false;
-    if (m_locked && !PanelFrame::isAlwaysOnTop(m_window))
-        return true;
     const QPoint pos = event->position().toPoint();
-    const Qt::Edges edges = edgesAt(pos);
-    if (edges) {
-        beginResize(edges, event->globalPosition().toPoint());
+    switch (PanelFrame::pressAt(m_window->size(), pos, m_titleBand, m_locked,
+                                PanelFrame::isAlwaysOnTop(m_window), m_horizontalOnly)) {
+    case PanelFrame::Press::Resize:
+        beginResize(edgesAt(pos), event->globalPosition().toPoint());
         return true;
-    }
-    if (pos.y() < m_titleBand) {
+    case PanelFrame::Press::Move:
         // The place before the drag is written first: a pinned, locked window
         // keeps it as the place it returns to.
         storeGeometry();
@@ -125,6 +123,8 @@ bool FrameController::mousePressed(QMouseEvent *event)
         m_pressPoint = event->globalPosition().toPoint();
         m_startTopLeft = m_window->frameGeometry().topLeft();
         return true;
+    case PanelFrame::Press::Ignore:
+        break;
     }
     return false;
 }

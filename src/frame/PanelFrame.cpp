@@ -39,6 +39,13 @@ void captureLockedPosition(QWidget *window)
         window->setProperty(lockedPositionProperty, window->pos());
 }
 
+Press pressAt(QSize windowSize, QPoint point, int band, bool locked, bool pinned, bool horizontalOnly)
+{
+    if (edgesAt(windowSize, point, locked, horizontalOnly))
+        return Press::Resize;
+    return point.y() < band && (!locked || pinned) ? Press::Move : Press::Ignore;
+}
+
 Qt::Edges edgesAt(QSize windowSize, QPoint p, bool locked, bool horizontalOnly)
 {
     const int w = windowSize.width();

@@ -43,6 +43,17 @@ void captureLockedPosition(QWidget *window);
 // A rolled-up panel resizes horizontally only.
 Qt::Edges edgesAt(QSize windowSize, QPoint point, bool locked, bool horizontalOnly = false);
 
+// What a left press at point does to a window whose title band is band high.
+// Edges resize before the band moves; a locked layout holds still: no resize
+// at all, and a move only for a pinned window, which returns once unpinned.
+enum class Press
+{
+    Ignore,
+    Move,
+    Resize
+};
+Press pressAt(QSize windowSize, QPoint point, int band, bool locked, bool pinned, bool horizontalOnly);
+
 void setEdgeCursor(QWidget *window, Qt::Edges edges);
 
 // The rectangle r0 resized by dragging its edges by delta, never below minimum;
