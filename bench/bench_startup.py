@@ -2,11 +2,14 @@
 """Start-up of the real program on a crowded desktop under Xvfb, against a floor
 and a peer started in the same session, turn about:
 
-- the program: time from process start until every panel window is mapped, and
-  its peak resident memory once the icons have arrived;
+- the program at its first start (no settings, no layout, no cache: each run
+  has its own): time from process start until the last window it maps (every
+  panel, the to-do list and the currency converter) is mapped, and its peak
+  resident memory once the icons have arrived;
 - the floor (bench/larkspan_bench_floor): an otherwise empty Qt program mapping
-  as many translucent frameless tool windows; the program's time is printed as
-  a ratio to it, since absolute times on a shared machine vary;
+  the same windows in the same places and sizes (taken from a first run of the
+  program) as translucent frameless tool windows; the program's time is printed
+  as a ratio to it, since absolute times on a shared machine vary;
 - the LXQt desktop (`pcmanfm-qt --desktop`, when installed): time until it maps
   its desktop window on the same folder.
 
@@ -31,7 +34,6 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import x11session  # noqa: E402
 
 KINDS = ["txt", "pdf", "png", "jpg", "mp3", "mp4", "zip", "cpp", "py", "docx", "qqq", "md", "svg", "json"]
-PANELS = 9  # system, folders, documents, images, audio, video, archives, code, other
 PICTURE_SIZE = (800, 600)
 
 
@@ -156,6 +158,34 @@ def describe(label, times):
     return f"{label}: median {statistics.median(times):.0f} ms (min {min(times):.0f}, max {max(times):.0f})"
 
 
+def first_start_env(session, home, run):
+    """A first start: settings, layout and caches of this run alone."""
+    own = os.path.join(home, ".runs", str(run))
+    return session.env(HOME=home, XDG_CONFIG_HOME=os.path.join(own, "config"),
+                       XDG_CACHE_HOME=os.path.join(own, "cache"), LANG="C.UTF-8",
+                       # The currency panel asks for its rate at once; as in the tests it asks
+                       # the loopback discard port, so no run depends on a remote service.
+                       LARKSPAN_RATES_URL="http://127.0.0.1:9")
+
+
+def first_start_windows(session, binary, env, quiet=2.0, limit=30.0):
+    """The windows the program maps at its first start, once none has come for `quiet` seconds."""
+    process = subprocess.Popen([binary, "--keep-icons", "--no-tray"], env=env, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
+    try:
+        start = last_change = time.perf_counter()
+        windows = {}
+        while time.perf_counter() - last_change < quiet and time.perf_counter() - start < limit:
+            time.sleep(0.2)
+            now = session.windows(process.pid)
+            if len(now) != len(windows):
+                windows, last_change = now, time.perf_counter()
+        return windows
+    finally:
+        process.terminate()
+        process.wait(10)
+
+
 def main():
     binary = sys.argv[1]
     items = int(sys.argv[2]) if len(sys.argv) > 2 else 2000
@@ -169,30 +199,30 @@ def main():
     program_cpu, floor_cpu, peer_cpu = [], [], []
     with tempfile.TemporaryDirectory() as home, x11session.Session() as session:
         populate(os.path.join(home, "Desktop"), items, pictures)
-        env = session.env(HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"),
-                          LANG="C.UTF-8",
-                          # The currency panel asks for its rate at once; as in the tests it asks
-                          # the loopback discard port, so no run depends on a remote service.
-                          LARKSPAN_RATES_URL="http://127.0.0.1:9")
+        shown = first_start_windows(session, binary, first_start_env(session, home, "discovery"))
+        expected = len(shown)
+        places = [",".join(map(str, rect)) for rect in shown.values()]
         watcher = MapWatcher(session)
-        for _ in range(runs):
-            floor_ms, used, _ = time_maps(watcher, [floor, str(PANELS)], env, PANELS)
+        for run in range(runs):
+            floor_ms, used, _ = time_maps(watcher, [floor, "--at", *places], session.env(), expected)
             floors.append(floor_ms)
             floor_cpu.append(used)
-            program_ms, used, peak = time_maps(watcher, [binary, "--keep-icons", "--no-tray"], env, PANELS, True)
+            program_ms, used, peak = time_maps(watcher, [binary, "--keep-icons", "--no-tray"],
+                                               first_start_env(session, home, run), expected, True)
             program.append(program_ms)
             program_cpu.append(used)
             ratios.append(program_ms / floor_ms)
             memory.append(peak)
             if peer:
-                peer_ms, used, _ = time_maps(watcher, [peer, "--desktop"], env, 1)
+                peer_ms, used, _ = time_maps(watcher, [peer, "--desktop"], first_start_env(session, home, run), 1)
                 peers.append(peer_ms)
                 peer_cpu.append(used)
         watcher.close()
     print(f"{items} items ({pictures} pictures), {runs} runs, each run the floor, the program"
           f"{' and the LXQt desktop' if peer else ''} in turn")
-    print(describe(f"program, start to {PANELS} panels mapped", program))
-    print(describe(f"floor, start to {PANELS} empty windows mapped", floors))
+    print(f"windows mapped at first start: {expected} ({', '.join(sorted(shown))})")
+    print(describe("program, start to its last window mapped", program))
+    print(describe(f"floor, start to the same {expected} windows mapped", floors))
     print(f"ratio program / floor: median {statistics.median(ratios):.2f} "
           f"(min {min(ratios):.2f}, max {max(ratios):.2f})")
     print(f"CPU used until mapped: program median {statistics.median(program_cpu):.0f} ms, floor "
