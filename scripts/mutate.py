@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Seeds one fault at a time into the sources and tells which tests catch it.
 
-    scripts/mutate.py [--build DIR] [--list FILE] [--only ID,...] [--e2e] [--first] [--out FILE]
+    scripts/mutate.py [--build DIR] [--list FILE] [--only ID,...] [--e2e] [--first [--hints LOG]] [--out FILE]
 
 Each line of the list (scripts/mutants.txt by default) is
 

@@ -165,7 +165,7 @@ void TrayIcon::showSettings()
 
 void TrayIcon::showNotice(const QString &title, const QString &text)
 {
-    m_tray->showMessage(title, text, trayAppIcon(), noticeMs);
+    m_tray->showMessage(title, text, m_tray->icon(), noticeMs);
 }
 
 void TrayIcon::showAutostartNotice()
