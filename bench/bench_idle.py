@@ -18,6 +18,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
 import bench_startup  # noqa: E402
+import rate_server  # noqa: E402
 import x11session  # noqa: E402
 
 TICKS = os.sysconf("SC_CLK_TCK")
@@ -71,10 +72,11 @@ def main():
     parser.add_argument("--items", type=int, default=2000)
     parser.add_argument("binaries", nargs="+")
     args = parser.parse_args()
-    with tempfile.TemporaryDirectory() as home, x11session.Session() as session:
+    with tempfile.TemporaryDirectory() as home, x11session.Session() as session, \
+            rate_server.https_rate_server(home) as (_, rates):
         bench_startup.populate(os.path.join(home, "Desktop"), args.items)
         env = session.env(HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"),
-                          LANG="C.UTF-8", LARKSPAN_RATES_URL="http://127.0.0.1:9")
+                          LANG="C.UTF-8", **rates)
         for binary in args.binaries:
             cpu, per_thread = measure(binary, env, session, args.seconds)
             total = sum(per_thread.values())

@@ -31,6 +31,7 @@ import time
 import zlib
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+import rate_server  # noqa: E402
 import x11session  # noqa: E402
 
 KINDS = ["txt", "pdf", "png", "jpg", "mp3", "mp4", "zip", "cpp", "py", "docx", "qqq", "md", "svg", "json"]
@@ -158,14 +159,13 @@ def describe(label, times):
     return f"{label}: median {statistics.median(times):.0f} ms (min {min(times):.0f}, max {max(times):.0f})"
 
 
-def first_start_env(session, home, run):
-    """A first start: settings, layout and caches of this run alone."""
+def first_start_env(session, home, run, rates):
+    """A first start: settings, layout and caches of this run alone. `rates` is
+    the environment pointing the currency panel, which asks for its rate at
+    once, at the local HTTPS rate server."""
     own = os.path.join(home, ".runs", str(run))
     return session.env(HOME=home, XDG_CONFIG_HOME=os.path.join(own, "config"),
-                       XDG_CACHE_HOME=os.path.join(own, "cache"), LANG="C.UTF-8",
-                       # The currency panel asks for its rate at once; as in the tests it asks
-                       # the loopback discard port, so no run depends on a remote service.
-                       LARKSPAN_RATES_URL="http://127.0.0.1:9")
+                       XDG_CACHE_HOME=os.path.join(own, "cache"), LANG="C.UTF-8", **rates)
 
 
 def first_start_windows(session, binary, env, quiet=2.0, limit=30.0):
@@ -197,9 +197,10 @@ def main():
     peer = shutil.which("pcmanfm-qt")
     program, floors, ratios, memory, peers = [], [], [], [], []
     program_cpu, floor_cpu, peer_cpu = [], [], []
-    with tempfile.TemporaryDirectory() as home, x11session.Session() as session:
+    with tempfile.TemporaryDirectory() as home, x11session.Session() as session, \
+            rate_server.https_rate_server(home) as (_, rates):
         populate(os.path.join(home, "Desktop"), items, pictures)
-        shown = first_start_windows(session, binary, first_start_env(session, home, "discovery"))
+        shown = first_start_windows(session, binary, first_start_env(session, home, "discovery", rates))
         expected = len(shown)
         places = [",".join(map(str, rect)) for rect in shown.values()]
         watcher = MapWatcher(session)
@@ -208,13 +209,13 @@ def main():
             floors.append(floor_ms)
             floor_cpu.append(used)
             program_ms, used, peak = time_maps(watcher, [binary, "--keep-icons", "--no-tray"],
-                                               first_start_env(session, home, run), expected, True)
+                                               first_start_env(session, home, run, rates), expected, True)
             program.append(program_ms)
             program_cpu.append(used)
             ratios.append(program_ms / floor_ms)
             memory.append(peak)
             if peer:
-                peer_ms, used, _ = time_maps(watcher, [peer, "--desktop"], first_start_env(session, home, run), 1)
+                peer_ms, used, _ = time_maps(watcher, [peer, "--desktop"], first_start_env(session, home, run, rates), 1)
                 peers.append(peer_ms)
                 peer_cpu.append(used)
         watcher.close()

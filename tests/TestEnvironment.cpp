@@ -10,7 +10,18 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+namespace {
+
+QString outerTempPath()
+{
+    static const QString path = QDir::tempPath();
+    return path;
+}
+
+} // namespace
+
 TestEnvironment::TestEnvironment()
+    : m_dir(outerTempPath() + QLatin1String("/larkspan-test-XXXXXX"))
 {
     QStandardPaths::setTestModeEnabled(true);
     AppIdentity::apply();

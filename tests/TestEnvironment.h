@@ -53,6 +53,8 @@ public:
     static QByteArray startXvfb(QProcess &server);
 
 private:
+    // Made in the temporary folder the process started with: one made in the
+    // TMPDIR of an environment still alive would go when that one ends.
     QTemporaryDir m_dir;
     QHash<QByteArray, std::optional<QByteArray>> m_saved;
     std::unique_ptr<PrivateBus> m_bus;

@@ -10,6 +10,7 @@
 #include "currency/CurrencyPanel.h"
 #include "currency/CurrencyStyle.h"
 #include "currency/RateClient.h"
+#include "currency/RateFetchProcess.h"
 #include "currency/RateRecord.h"
 #include "fakes/FakeCompositorWatch.h"
 
@@ -73,6 +74,7 @@ class TestCurrencyPanel : public QObject
 private Q_SLOTS:
     void init()
     {
+        RateFetchProcess::setHelperProgram(QStringLiteral(LARKSPAN_RATE_FETCH_HELPER));
         m_env = std::make_unique<TestEnvironment>();
         TestEnvironment::settings().clear();
         L10n::changeLanguage("en");

@@ -1,7 +1,8 @@
 #include "TestEnvironment.h"
 #include "base/Settings.h"
 #include "currency/RateClient.h"
-#include "currency/RateEndpoint.h"
+#include "currency/RateFetchProcess.h"
+#include "currency/fetch/RateEndpoint.h"
 #include "currency/RateRecord.h"
 
 #include <QJsonDocument>
@@ -144,6 +145,7 @@ class TestRateClient : public QObject
 private Q_SLOTS:
     void init()
     {
+        RateFetchProcess::setHelperProgram(QStringLiteral(LARKSPAN_RATE_FETCH_HELPER));
         m_env = std::make_unique<TestEnvironment>();
         TestEnvironment::settings().clear();
         m_server.reset();
@@ -244,6 +246,8 @@ private Q_SLOTS:
         m_server->enqueue({.body = rateBody("USD", "EUR", 0.9, today)});
         RateClient client(m_server->base());
         client.refresh("USD", "JPY");
+        // The server answers in the order it is asked.
+        QTRY_COMPARE(m_server->paths.size(), 1);
         client.refresh("USD", "EUR");
         QVERIFY(waitIdle(client));
         QSignalSpy changed(&client, &RateClient::rateChanged);
@@ -266,6 +270,8 @@ private Q_SLOTS:
         QTest::newRow("cached tomorrow") << -1 << 7.1 << none[0] << none[1];
         QTest::newRow("cached rate too large") << 1 << 1e308 << none[0] << none[1];
         QTest::newRow("cached rate too small") << 1 << 5e-324 << none[0] << none[1];
+        QTest::newRow("no helper program") << 1 << 7.1 << QByteArray(RateClient::updating)
+                                           << QByteArray(RateClient::refreshFailed);
     }
 
     void offline()
@@ -278,8 +284,13 @@ private Q_SLOTS:
             Settings::instance()->setValue(
                 RateRecord::cacheKey("USD", "CNY"),
                 rateBody("USD", "CNY", cachedRate, QDate::currentDate().addDays(-cachedDaysAgo)));
+        // Without its helper the client fails as it does offline, with a server that would answer.
+        const bool helperMissing = QByteArray(QTest::currentDataTag()) == "no helper program";
+        if (helperMissing)
+            RateFetchProcess::setHelperProgram(m_env->home() + "/missing");
+        m_server->enqueue({.body = rateBody("USD", "CNY", 7.25, QDate::currentDate())});
         const bool usable = asking == RateClient::updating;
-        RateClient client(unreachable);
+        RateClient client(helperMissing ? m_server->base() : unreachable);
         client.refresh("USD", "CNY");
         QCOMPARE(client.statusKey(), asking);
         QVERIFY(waitIdle(client));
@@ -296,21 +307,24 @@ private Q_SLOTS:
         QTest::qWait(100);
         QVERIFY(m_server->paths.isEmpty() && cached("EUR", "EUR").isEmpty());
         // Nothing was asked of the network, so nothing of it was set up.
-        QVERIFY(client.findChildren<QAbstractSocket *>().isEmpty());
+        QVERIFY(client.findChildren<RateFetchProcess *>().isEmpty());
         client.refresh("EUR", "USD");
-        QVERIFY(!client.findChildren<QAbstractSocket *>().isEmpty());
+        QVERIFY(!client.findChildren<RateFetchProcess *>().isEmpty());
     }
 
     void selfSignedCertificate_data()
     {
+        QTest::addColumn<QString>("authorities"); // what SSL_CERT_FILE names
         QTest::addColumn<bool>("trusted");
         // Trusting the certificate shows that the server works, so the rejection is the certificate's doing.
-        QTest::newRow("self-signed: rejected") << false;
-        QTest::newRow("trusted: accepted") << true;
+        QTest::newRow("self-signed: rejected") << QString() << false;
+        QTest::newRow("trusted through SSL_CERT_FILE") << "cert.pem" << true;
+        QTest::newRow("SSL_CERT_FILE a folder: system's authorities") << "." << false;
     }
 
     void selfSignedCertificate()
     {
+        QFETCH(QString, authorities);
         QFETCH(bool, trusted);
         if (!QSslSocket::supportsSsl())
             QSKIP("no TLS backend");
@@ -336,16 +350,12 @@ private Q_SLOTS:
         QVERIFY(server.listen());
         server.enqueue({.body = rateBody("USD", "CNY", 7.25, QDate::currentDate())});
 
-        const QSslConfiguration saved = QSslConfiguration::defaultConfiguration();
-        if (trusted) {
-            QSslConfiguration clientConfig = saved;
-            clientConfig.addCaCertificate(certificate);
-            QSslConfiguration::setDefaultConfiguration(clientConfig);
-        }
+        if (!authorities.isNull())
+            qputenv("SSL_CERT_FILE", QFile::encodeName(dir + '/' + authorities));
         RateClient client(server.base("https"));
         client.refresh("USD", "CNY");
         const bool idle = waitIdle(client, 10000);
-        QSslConfiguration::setDefaultConfiguration(saved);
+        qunsetenv("SSL_CERT_FILE");
         QVERIFY(idle);
         QCOMPARE(client.statusKey(), QByteArray(trusted ? RateClient::fetched : RateClient::unavailable));
         QCOMPARE(cached("USD", "CNY").isEmpty(), !trusted);

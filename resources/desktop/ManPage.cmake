@@ -80,6 +80,9 @@ address, or a plain
 .B http://
 one on this machine only.
 .TP
+.B SSL_CERT_FILE
+a PEM file of the certificate authorities the rate requests trust instead of the system's.
+.TP
 .B QT_QPA_PLATFORM
 Qt's display platform; Larkspan is made for X11 and XWayland
 .RB ( xcb ,

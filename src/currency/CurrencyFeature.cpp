@@ -4,7 +4,7 @@
 #include "base/SettingsKeys.h"
 #include "base/l10n/L10n.h"
 #include "currency/CurrencyPanel.h"
-#include "currency/RateEndpoint.h"
+#include "currency/fetch/RateEndpoint.h"
 #include "frame/CompanionHost.h"
 #include "frame/ScreenFit.h"
 #include "frame/WindowRoom.h"

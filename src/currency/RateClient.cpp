@@ -1,8 +1,8 @@
 #include "RateClient.h"
 
-#include "currency/RateEndpoint.h"
-#include "currency/RateFetch.h"
+#include "currency/RateFetchProcess.h"
 #include "currency/RateRecord.h"
+#include "currency/fetch/RateEndpoint.h"
 
 RateClient::RateClient(const QUrl &base, QObject *parent)
     : QObject(parent)
@@ -38,17 +38,14 @@ void RateClient::refresh(const QString &from, const QString &to)
 
 void RateClient::send(int serial)
 {
-    // Read on this thread through a buffer of its own: Qt's network access
-    // reads headers without bound on a thread it cannot stop, and waits for
-    // that thread when the program quits.
-    auto *fetch = new RateFetch(RateEndpoint::rateUrl(m_base, m_from, m_to),
-                                {m_timeoutMs, maxReplyBytes, maxRedirects}, this);
-    connect(fetch, &RateFetch::finished, this,
+    auto *fetch = new RateFetchProcess(RateEndpoint::rateUrl(m_base, m_from, m_to),
+                                       {m_timeoutMs, maxReplyBytes, maxRedirects}, this);
+    connect(fetch, &RateFetchProcess::finished, this,
             [this, fetch, serial, from = m_from, to = m_to] { finish(fetch, serial, from, to); });
     fetch->start();
 }
 
-void RateClient::finish(RateFetch *fetch, int serial, const QString &from, const QString &to)
+void RateClient::finish(RateFetchProcess *fetch, int serial, const QString &from, const QString &to)
 {
     const QJsonObject object = RateRecord::parse(fetch->body());
     const bool accepted = fetch->succeeded() && RateRecord::isUsable(object, from, to, QDate::currentDate());

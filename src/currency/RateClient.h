@@ -7,7 +7,7 @@
 #include <QString>
 #include <QUrl>
 
-class RateFetch;
+class RateFetchProcess;
 
 // Fetches the daily rate of the selected pair and keeps the last accepted
 // rate of every pair in the settings, so the converter works offline. Only the
@@ -59,7 +59,7 @@ Q_SIGNALS:
 
 private:
     void send(int serial);
-    void finish(RateFetch *fetch, int serial, const QString &from, const QString &to);
+    void finish(RateFetchProcess *fetch, int serial, const QString &from, const QString &to);
     void setStatus(const char *key);
     void setBusy(bool busy);
 

@@ -20,7 +20,8 @@ PREFIX = "/opt/larkspan test"  # a space in the prefix must not break anything
 ICON_SIZES = [16, 22, 24, 32, 48, 64, 128, 256, 512]
 FILES = ["bin/larkspan", f"share/applications/{APP_ID}.desktop", f"share/metainfo/{APP_ID}.metainfo.xml",
          "share/man/man1/larkspan.1.gz", f"share/icons/hicolor/scalable/apps/{APP_ID}.svg",
-         "share/doc/larkspan/copyright", "share/doc/larkspan/changelog.gz", "share/lintian/overrides/larkspan"]
+         "share/doc/larkspan/copyright", "share/doc/larkspan/changelog.gz", "share/lintian/overrides/larkspan",
+         "libexec/larkspan/larkspan-rate-fetch"]
 failures = []
 
 
@@ -68,6 +69,9 @@ def check_tree(root, env):
     binary = os.path.join(root, FILES[0])
     result = run(binary, "--version", env=env)
     check(result.returncode == 0 and result.stdout.strip() == "brim-vale 1.1.0", f"installed --version: {result}")
+    # The rate helper runs where it is installed: a refused port is a failed request (1), not a bad call (2).
+    result = run(os.path.join(root, FILES[-1]), "http://127.0.0.1:9/v2/rate/USD/EUR", "5000", "65536", "0", env=env)
+    check(result.returncode == 1 and result.stdout == "", f"installed rate helper: {result}")
     result = run(binary, "--help", env=env)
     # Option names from the --help lines that start with an option, e.g. "  -h, --help  Shows …".
     options = set().union(*[option_names(m) for m in re.findall(r"^  (-\S.*?\S)  +\S", result.stdout, re.M)])

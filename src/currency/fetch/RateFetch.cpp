@@ -1,7 +1,8 @@
 #include "RateFetch.h"
 
-#include "currency/RateEndpoint.h"
+#include "currency/fetch/RateEndpoint.h"
 
+#include <QSslConfiguration>
 #include <QSslSocket>
 #include <QTimer>
 
@@ -100,6 +101,14 @@ void RateFetch::connectTo(const QUrl &url)
     });
     const bool tls = url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
     if (tls) {
+        // Qt reads only the system's certificate folders, not the variable
+        // every OpenSSL program honours; read here, where a fetch begins.
+        if (const QList<QSslCertificate> authorities = RateEndpoint::authoritiesFromEnvironment();
+            !authorities.isEmpty()) {
+            QSslConfiguration config = m_socket->sslConfiguration();
+            config.setCaCertificates(authorities);
+            m_socket->setSslConfiguration(config);
+        }
         connect(m_socket, &QSslSocket::encrypted, this, &RateFetch::sendRequest);
         m_socket->connectToHostEncrypted(url.host(), quint16(url.port(443)));
     } else {

@@ -1,5 +1,7 @@
 #include "RateEndpoint.h"
 
+#include "base/SafeFile.h"
+
 #include <QHostAddress>
 
 #include <cstdio>
@@ -57,6 +59,15 @@ QUrl fromEnvironment()
     if (!warning.isEmpty())
         std::fprintf(stderr, "%s\n", qUtf8Printable(warning));
     return url;
+}
+
+QList<QSslCertificate> authoritiesFromEnvironment()
+{
+    const QString path = qEnvironmentVariable("SSL_CERT_FILE");
+    if (path.isEmpty())
+        return {};
+    const SafeFile::Result file = SafeFile::read(path, SafeFile::textCap);
+    return file.ok() ? QSslCertificate::fromData(file.data, QSsl::Pem) : QList<QSslCertificate>();
 }
 
 QUrl rateUrl(const QUrl &base, const QString &from, const QString &to)

@@ -7,7 +7,7 @@
 class QSslSocket;
 class QTimer;
 
-// One GET of a rate over HTTP/1.1, read on the GUI thread through a buffer of
+// One GET of a rate over HTTP/1.1, read on the calling thread through a buffer of
 // its own. The deadline and the byte cap bound the whole exchange, headers and
 // redirects included, and ending it closes the connection at once: a server
 // that never finishes its headers costs no memory, no thread and no wait at

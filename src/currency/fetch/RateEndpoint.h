@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+#include <QSslCertificate>
 #include <QString>
 #include <QUrl>
 
@@ -27,5 +29,11 @@ QUrl rateUrl(const QUrl &base, const QString &from, const QString &to);
 // Whether a redirect from `from` may be followed to `to`: never away from
 // HTTPS, never to an address that would not be permitted as a base.
 bool mayRedirect(const QUrl &from, const QUrl &to);
+
+// The authorities named by SSL_CERT_FILE, the variable OpenSSL programs read
+// for the certificates to trust instead of the system's bundle (a company's
+// own authority, a test server's). Empty when it is unset or names no
+// readable PEM file: the system's authorities then stand.
+QList<QSslCertificate> authoritiesFromEnvironment();
 
 } // namespace RateEndpoint
