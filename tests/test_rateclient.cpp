@@ -2,8 +2,8 @@
 #include "base/Settings.h"
 #include "currency/RateClient.h"
 #include "currency/RateFetchProcess.h"
-#include "currency/fetch/RateEndpoint.h"
 #include "currency/RateRecord.h"
+#include "currency/fetch/RateEndpoint.h"
 
 #include <QJsonDocument>
 #include <QProcess>
@@ -270,8 +270,8 @@ private Q_SLOTS:
         QTest::newRow("cached tomorrow") << -1 << 7.1 << none[0] << none[1];
         QTest::newRow("cached rate too large") << 1 << 1e308 << none[0] << none[1];
         QTest::newRow("cached rate too small") << 1 << 5e-324 << none[0] << none[1];
-        QTest::newRow("no helper program") << 1 << 7.1 << QByteArray(RateClient::updating)
-                                           << QByteArray(RateClient::refreshFailed);
+        QTest::newRow("no helper program")
+            << 1 << 7.1 << QByteArray(RateClient::updating) << QByteArray(RateClient::refreshFailed);
     }
 
     void offline()
