@@ -2,7 +2,7 @@
 """Quick hide on a real xfdesktop under openbox: a double-click on the bare
 desktop puts every window of the organiser away, panels and loose items, and
 the next one brings them back; a double-click on an application's window
-(an xterm) does nothing to them."""
+(an xterm) does nothing to them, and the desktop keeps its own menu."""
 
 import sys
 import time
@@ -25,6 +25,7 @@ def body(session, root):
     home = Home(session, root, items=["notes.txt", LOOSE])
     home.write_layout({"desktopPositions": {home.item(LOOSE): [300, 620]}})
     home.start_xfce()
+    desktop = session.processes[-1]  # xfdesktop, started last
     xterm = session.spawn(["xterm", "-geometry", "60x20+900+600"])
     app = home.start("--no-tray")
     # The desktop's own icons make way for the panels; only then is its window bare.
@@ -50,6 +51,14 @@ def body(session, root):
     back = wait_until(lambda: app.windows().keys() == shown.keys() and app.windows())
     check(bool(back) and back == shown, f"the next one brings every window back where it was: {back}")
     session.screenshot("e2e-quick-hide-back.png")
+
+    def desktop_windows():
+        return set(session.run("xdotool", "search", "--onlyvisible", "--pid", str(desktop.pid), "").stdout.split())
+    before = desktop_windows()
+    session.click(*bare, button=3)
+    check(bool(wait_until(lambda: desktop_windows() - before, 5)), "a right click on the desktop opens its own menu")
+    session.screenshot("e2e-quick-hide-desktop-menu.png")
+    session.run("xdotool", "key", "Escape")
     app.stop()
 
 
