@@ -7,7 +7,7 @@ packages=(
     # build
     cmake ninja-build g++ lld pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-tools-dev-tools qt6-translations-l10n
-    libglib2.0-dev libgl-dev libxcb1-dev libxcb-xfixes0-dev
+    libglib2.0-dev libgl-dev libxcb1-dev libxcb-xfixes0-dev libxcb-xinput-dev
     # item icons and opening items: an icon theme and the MIME database GIO and Qt read
     adwaita-icon-theme hicolor-icon-theme shared-mime-info
     # text: Latin, Greek, Cyrillic, Arabic and Hebrew, Chinese, Japanese and Korean, and Thai names and

@@ -205,8 +205,11 @@ private Q_SLOTS:
         SettingsWindow *window = m_tray->settingsWindow();
         // Closing the window hides it; it never ends the program.
         QVERIFY(window->isVisible() && !window->testAttribute(Qt::WA_QuitOnClose));
-        // Icons not hidden, no start at sign-in.
+        // Icons not hidden, no start at sign-in, hiding by double-click on until switched off.
         QVERIFY(!window->autostartSwitch()->isChecked() && window->desktopIconsSwitch()->isChecked());
+        QVERIFY(window->quickHideSwitch()->isChecked());
+        window->quickHideSwitch()->click();
+        QVERIFY(!Settings::instance()->value(SettingsKeys::desktopQuickHide).toBool());
         window->close();
 
         // Changed behind the window's back: the next opening shows it.

@@ -5,9 +5,11 @@
 #include "look/AccessibleWindows.h"
 #include "panels/ItemPlacement.h"
 #include "panelset/PanelSet.h"
+#include "panelset/QuickHide.h"
 #include "search/QuickSearch.h"
 #include "shell/AutostartEntry.h"
 #include "shell/CompositorWatch.h"
+#include "shell/DesktopClickWatcher.h"
 #include "shell/DesktopIconSwitch.h"
 #include "shell/DesktopLayer.h"
 #include "shell/DesktopModel.h"
@@ -116,6 +118,12 @@ Organiser::Organiser(Backend backend, const Choices &choices, QObject *parent)
     connect(compositor, &CompositorWatch::changed, m_todo.get(), &TodoController::setCompositing);
     m_panels->showCompanions();
 
+    // A double-click on the bare desktop puts everything away and brings it back.
+    if (DesktopClickWatcher *clicks = backend.desktopClicks) {
+        clicks->setParent(this);
+        m_quickHide = std::make_unique<QuickHide>(clicks, m_panels.get(), m_shell.get());
+    }
+
     // The tray, unless declined or the session has none (then closing the last
     // panel ends the program, as with --no-tray).
     if (choices.tray) {
@@ -139,6 +147,7 @@ Organiser::Organiser(Backend backend, const Choices &choices, QObject *parent)
 Organiser::~Organiser()
 {
     m_search.reset();
+    m_quickHide.reset();
     m_tray.reset();
     m_todo.reset();
     m_currency.reset();

@@ -12,6 +12,7 @@ class AutostartControl;
 class AutostartEntry;
 class CompositorWatch;
 class CurrencyFeature;
+class DesktopClickWatcher;
 class DesktopIconSwitch;
 class DesktopLayer;
 class DesktopModel;
@@ -19,6 +20,7 @@ class DesktopSource;
 class IconSource;
 class ItemActions;
 class PanelSet;
+class QuickHide;
 class QuickSearch;
 class ShellDesktop;
 class TodoController;
@@ -49,6 +51,8 @@ public:
         std::unique_ptr<AutostartEntry> autostartEntry;
         WindowStacking *stacking = nullptr;
         CompositorWatch *compositor = nullptr;
+        // Double-clicks on the bare desktop; none where the platform has no such watch.
+        DesktopClickWatcher *desktopClicks = nullptr;
         // The platform's words and window icon, for the windows that show them.
         PlatformLook look;
         // Whether the session offers a tray; empty asks the system.
@@ -98,5 +102,6 @@ private:
     std::unique_ptr<TodoController> m_todo;
     std::unique_ptr<TrayHost> m_tray;
     std::unique_ptr<QuickSearch> m_search;
+    std::unique_ptr<QuickHide> m_quickHide;
     CompositorWatch *m_compositor = nullptr;
 };

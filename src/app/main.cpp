@@ -126,6 +126,7 @@ int main(int argc, char *argv[])
     backend.autostartEntry = Platform::createAutostartEntry();
     backend.stacking = Platform::createWindowStacking(nullptr);
     backend.compositor = Platform::createCompositorWatch(nullptr);
+    backend.desktopClicks = Platform::createDesktopClickWatcher(nullptr);
     backend.look = std::move(look);
 
     Organiser::Choices choices;

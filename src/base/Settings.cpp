@@ -27,6 +27,7 @@ const QList<Entry> &globalKeys()
         // Read with 0: the start-up rule accepts only 32-96 and falls back to 48.
         {SettingsKeys::panelIconSize, QMetaType::Int, 0},
         {SettingsKeys::panelLayoutLocked, QMetaType::Bool, false},
+        {SettingsKeys::desktopQuickHide, QMetaType::Bool, true},
         {SettingsKeys::todoVisible, QMetaType::Bool, true},
         {SettingsKeys::currencyVisible, QMetaType::Bool, true},
         {SettingsKeys::todoHideCompleted, QMetaType::Bool, false},

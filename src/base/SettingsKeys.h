@@ -10,6 +10,8 @@ namespace SettingsKeys {
 inline constexpr QLatin1StringView uiLanguage{"ui/language"};
 inline constexpr QLatin1StringView panelIconSize{"panel/iconSize"};
 inline constexpr QLatin1StringView panelLayoutLocked{"panel/layoutLocked"};
+// A double-click on the bare desktop hides the panels and loose items, and the next brings them back.
+inline constexpr QLatin1StringView desktopQuickHide{"desktop/quickHide"};
 inline constexpr QLatin1StringView todoVisible{"todo/visible"};
 inline constexpr QLatin1StringView currencyVisible{"currency/visible"};
 inline constexpr QLatin1StringView todoHideCompleted{"todo/hideCompleted"};

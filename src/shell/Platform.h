@@ -6,6 +6,7 @@
 
 class AutostartEntry;
 class CompositorWatch;
+class DesktopClickWatcher;
 class DesktopIconSwitch;
 class DesktopSource;
 class IconSource;
@@ -52,6 +53,10 @@ CompositorWatch *createCompositorWatch(QObject *parent);
 // The window manager's stacking of client windows; never available where the
 // platform has none to ask (no X11 display, no window manager).
 WindowStacking *createWindowStacking(QObject *parent);
+// Double-clicks on the bare desktop; never told of where the platform cannot
+// see clicks on the desktop (no X11 display).
+DesktopClickWatcher *createDesktopClickWatcher(QObject *parent);
+
 // The program's own entry among the programs the session starts at sign-in.
 std::unique_ptr<AutostartEntry> createAutostartEntry();
 

@@ -82,19 +82,16 @@ SettingsWindow::SettingsWindow(ShellDesktop *shell, AutostartControl *autostart,
     outer->addWidget(group);
 
     m_autostartSwitch = addRow(groupLayout, m_words.startAtSignIn, "Open Larkspan when you sign in.");
-    auto *dividerRow = new QHBoxLayout;
-    dividerRow->setContentsMargins(14, 0, 14, 0);
-    auto *divider = new QWidget(group);
-    divider->setObjectName(QStringLiteral("settingsDivider"));
-    divider->setFixedHeight(1);
-    dividerRow->addWidget(divider);
-    groupLayout->addLayout(dividerRow);
+    addDivider(groupLayout);
     m_switchMissingNote = new QLabel(group);
     m_switchMissingNote->setObjectName(QStringLiteral("switchMissingNote"));
     m_switchMissingNote->setWordWrap(true);
     L10n::bind(m_switchMissingNote, "text", "This desktop's icons cannot be hidden by Larkspan.");
     m_iconsSwitch = addRow(groupLayout, "Desktop icons", "Show original icons alongside your panels.",
                            m_switchMissingNote);
+    addDivider(groupLayout);
+    m_quickHideSwitch = addRow(groupLayout, "Hide by double-click",
+                               "Double-click the empty desktop to hide or show all panels.");
     groupLayout->addWidget(buildLanguageBlock());
 
     connect(m_iconsSwitch, &QCheckBox::clicked, this, [this](bool checked) {
@@ -108,6 +105,8 @@ SettingsWindow::SettingsWindow(ShellDesktop *shell, AutostartControl *autostart,
         m_autostart->setEnabled(checked);
         m_autostartSwitch->setChecked(m_autostart->isEnabled());
     });
+    connect(m_quickHideSwitch, &QCheckBox::clicked, this,
+            [](bool checked) { Settings::instance()->setValue(SettingsKeys::desktopQuickHide, checked); });
     // A change from a menu shows here at once.
     connect(m_autostart->action(), &QAction::toggled, m_autostartSwitch, &QCheckBox::setChecked);
 
@@ -115,8 +114,10 @@ SettingsWindow::SettingsWindow(ShellDesktop *shell, AutostartControl *autostart,
         widget->setCursor(Qt::ArrowCursor);
     setCursor(Qt::ArrowCursor);
     adjustSize();
-    // Translated texts need another height.
-    L10n::onLanguageChanged(this, [this] { adjustSize(); });
+    // Translated texts need another height, known once their labels have
+    // taken the language's font.
+    L10n::onLanguageChanged(
+        this, [this] { QMetaObject::invokeMethod(this, &QWidget::adjustSize, Qt::QueuedConnection); });
     refresh();
 }
 
@@ -148,6 +149,17 @@ SettingsToggle *SettingsWindow::addRow(QLayout *group, const char *title, const 
     layout->addWidget(toggle);
     group->addWidget(row);
     return toggle;
+}
+
+void SettingsWindow::addDivider(QBoxLayout *group)
+{
+    auto *dividerRow = new QHBoxLayout;
+    dividerRow->setContentsMargins(14, 0, 14, 0);
+    auto *divider = new QWidget;
+    divider->setObjectName(QStringLiteral("settingsDivider"));
+    divider->setFixedHeight(1);
+    dividerRow->addWidget(divider);
+    group->addLayout(dividerRow);
 }
 
 QWidget *SettingsWindow::buildLanguageBlock()
@@ -197,6 +209,7 @@ void SettingsWindow::refresh()
     m_autostart->refresh();
     m_autostartSwitch->setChecked(m_autostart->isEnabled());
     m_iconsSwitch->setChecked(!m_shell->isHidden());
+    m_quickHideSwitch->setChecked(Settings::instance()->value(SettingsKeys::desktopQuickHide).toBool());
     showSwitchMissing(m_shell->isSwitchMissing());
 }
 

@@ -97,8 +97,8 @@ def tray_and_settings(session, home, tray):
             if on and os.path.exists(entry):
                 check(f'Exec="{os.path.realpath(BINARY)}"' in open(entry).read(), "its Exec runs this program, quoted")
 
-    # The language list (F4 opens it): every open window follows at once.
-    session.run("xdotool", "key", "Tab", "Tab")
+    # The language list, past the other two switches (F4 opens it): every open window follows at once.
+    session.run("xdotool", "key", "Tab", "Tab", "Tab")
     for code, keys in [("de", ["type", "--delay", "60", "Deutsch"]),
                        ("ar", ["key", "Home", "Down", "Down"])]:  # Arabic, after "System" and English
         session.run("xdotool", "key", "F4")

@@ -1,5 +1,6 @@
 #include "shell/Platform.h"
 #include "shell/freedesktop/FreedesktopCompositorWatch.h"
+#include "shell/freedesktop/FreedesktopDesktopClickWatcher.h"
 #include "shell/freedesktop/FreedesktopDesktopSource.h"
 #include "shell/freedesktop/FreedesktopIconSource.h"
 #include "shell/freedesktop/FreedesktopIconSwitch.h"
@@ -113,6 +114,13 @@ WindowStacking *createWindowStacking(QObject *parent)
     // Stacking of other programs' windows can only be seen and changed on X11.
     const bool onX11 = qGuiApp && qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     return new FreedesktopWindowStacking(onX11 ? qgetenv("DISPLAY") : QByteArray(), parent);
+}
+
+DesktopClickWatcher *createDesktopClickWatcher(QObject *parent)
+{
+    // Clicks on other programs' windows can only be seen on X11.
+    const bool onX11 = qGuiApp && qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return new FreedesktopDesktopClickWatcher(onX11 ? qgetenv("DISPLAY") : QByteArray(), parent);
 }
 
 std::unique_ptr<AutostartEntry> createAutostartEntry()
