@@ -68,6 +68,12 @@ public:
     // "Tidy panels": re-arranges everything unless the layout is locked.
     void tidy();
     void syncPanels();
+    // Writes every panel's current place to its settings, so they hold what is on screen.
+    void storeGeometries();
+    // The layout file and the panel settings were replaced under the running
+    // program: every panel is made afresh from them, where and as they say.
+    // Call it from the event loop, never from inside a panel's own handler.
+    void reloadStoredLayout();
     void arrangePanels(bool force);
 
     // The icon panels: categories in canonical order, then custom panels in

@@ -1,0 +1,109 @@
+#include "snapshots/Backups.h"
+
+#include "base/AppIdentity.h"
+#include "base/SafeFile.h"
+#include "base/Settings.h"
+#include "panels/PanelLayoutStore.h"
+#include "snapshots/LayoutSnapshot.h"
+
+#include <QDir>
+#include <QRegularExpression>
+
+#include <algorithm>
+
+namespace Backups {
+
+namespace {
+
+const QString stampFormat = QStringLiteral("yyyyMMdd-HHmmss");
+const QLatin1StringView partialPrefix(".partial-");
+
+bool isBackupName(const QString &name)
+{
+    static const QRegularExpression pattern(QStringLiteral("^\\d{8}-\\d{6}$"));
+    return pattern.match(name).hasMatch();
+}
+
+QStringList backupNames(const QString &folder)
+{
+    QStringList names = QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    names.removeIf([](const QString &name) { return !isBackupName(name); });
+    return names;
+}
+
+} // namespace
+
+QString folder()
+{
+    return AppIdentity::dataFile(QStringLiteral("backups"));
+}
+
+QList<Source> sources()
+{
+    return {{QStringLiteral("panels.json"), PanelLayoutStore::filePath()},
+            {QStringLiteral("todo.json"), AppIdentity::dataFile(QStringLiteral("todo.json"))},
+            {QFileInfo(Settings::filePath()).fileName(), Settings::filePath()}};
+}
+
+bool due(const QDateTime &newest, const QDateTime &now)
+{
+    return !newest.isValid() || newest.date() != now.date();
+}
+
+QStringList namesToDrop(QStringList names, int keep)
+{
+    names.removeIf([](const QString &name) { return !isBackupName(name); });
+    // The names are their times: the oldest sort first.
+    std::sort(names.begin(), names.end());
+    names.removeDuplicates();
+    return names.mid(0, std::max<qsizetype>(0, names.size() - keep));
+}
+
+QDateTime newest(const QString &folder)
+{
+    const QStringList names = backupNames(folder);
+    if (names.isEmpty())
+        return {};
+    return QDateTime::fromString(*std::max_element(names.cbegin(), names.cend()), stampFormat);
+}
+
+bool make(const QString &folder, const QList<Source> &sources, const QDateTime &now, QString *error,
+          const Writer &write)
+{
+    QDir dir(folder);
+    QString name = now.toString(stampFormat);
+    // Two backups within a second: the later one waits for the next free second.
+    for (QDateTime next = now; dir.exists(name); name = next.toString(stampFormat))
+        next = next.addSecs(1);
+    const QString partial = dir.filePath(partialPrefix + name);
+    QDir(partial).removeRecursively();
+
+    int copied = 0;
+    for (const Source &source : sources) {
+        const SafeFile::Result file = SafeFile::read(source.path, LayoutSnapshot::fileCap);
+        if (!file.ok())
+            continue;
+        const AtomicSave::Result saved = write(partial + QLatin1Char('/') + source.name, file.data);
+        if (!saved) {
+            *error = saved.error;
+            QDir(partial).removeRecursively();
+            return false;
+        }
+        ++copied;
+    }
+    if (copied == 0) {
+        *error = QStringLiteral("nothing to back up");
+        return false;
+    }
+    if (!dir.rename(partialPrefix + name, name)) {
+        *error = QStringLiteral("cannot name the backup %1").arg(dir.filePath(name));
+        QDir(partial).removeRecursively();
+        return false;
+    }
+    const QStringList dropped = namesToDrop(backupNames(folder), kept);
+    for (const QString &old : dropped)
+        QDir(dir.filePath(old)).removeRecursively();
+    return true;
+}
+
+} // namespace Backups

@@ -1,0 +1,14 @@
+#pragma once
+
+// What saving and restoring a layout needs of the running panels; the panel
+// set provides it (PanelSetLayoutHost), tests a stand-in.
+class LayoutHost
+{
+public:
+    virtual ~LayoutHost() = default;
+
+    // The settings are to hold every panel where it is on screen now.
+    virtual void storeCurrentLayout() = 0;
+    // The layout file and panel settings were replaced: the panels follow them now.
+    virtual void storedLayoutReplaced() = 0;
+};
