@@ -169,15 +169,20 @@ void PanelSet::storeGeometries()
         p->storePanelGeometry();
 }
 
-void PanelSet::reloadStoredLayout()
+void PanelSet::releaseLayout()
 {
-    PanelLayoutStore::discardState();
     const QList<IconPanel *> panels = m_panels.values();
     m_panels.clear();
     for (IconPanel *p : panels)
         retirePanel(p);
     if (m_singlePanel)
         retirePanel(std::exchange(m_singlePanel, nullptr));
+}
+
+void PanelSet::reloadStoredLayout()
+{
+    releaseLayout();
+    PanelLayoutStore::discardState();
     setLayoutLocked(Settings::instance()->value(SettingsKeys::panelLayoutLocked).toBool());
     if (const int size = Settings::instance()->value(SettingsKeys::panelIconSize).toInt();
         PanelMetrics::isIconSize(size))

@@ -70,9 +70,12 @@ public:
     void syncPanels();
     // Writes every panel's current place to its settings, so they hold what is on screen.
     void storeGeometries();
-    // The layout file and the panel settings were replaced under the running
-    // program: every panel is made afresh from them, where and as they say.
-    // Call it from the event loop, never from inside a panel's own handler.
+    // Before the layout file and the panel settings are replaced under the
+    // running program: the panels go, storing their places as they do, so none
+    // writes over what replaces them. Call it from the event loop, never from
+    // inside a panel's own handler.
+    void releaseLayout();
+    // Every panel is made afresh from the stored layout, where and as it says.
     void reloadStoredLayout();
     void arrangePanels(bool force);
 

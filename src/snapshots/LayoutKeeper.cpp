@@ -90,12 +90,13 @@ bool LayoutKeeper::restoreFrom(const QString &path)
         sayNotWritten(notRestoredTitle, SnapshotFolder::folder(), error);
         return false;
     }
-    if (!LayoutSnapshot::apply(*snapshot, &error)) {
-        sayNotWritten(notRestoredTitle, PanelLayoutStore::filePath(), error);
-        return false;
-    }
+    m_host->releaseLayout();
+    const bool applied = LayoutSnapshot::apply(*snapshot, &error);
+    // The panels come back either way: restored, or as they were.
     m_host->storedLayoutReplaced();
-    return true;
+    if (!applied)
+        sayNotWritten(notRestoredTitle, PanelLayoutStore::filePath(), error);
+    return applied;
 }
 
 bool LayoutKeeper::exportTo(const QString &path)

@@ -11,6 +11,11 @@ void PanelSetLayoutHost::storeCurrentLayout()
     m_panels->storeGeometries();
 }
 
+void PanelSetLayoutHost::releaseLayout()
+{
+    m_panels->releaseLayout();
+}
+
 void PanelSetLayoutHost::storedLayoutReplaced()
 {
     m_panels->reloadStoredLayout();

@@ -11,6 +11,7 @@ public:
     explicit PanelSetLayoutHost(PanelSet *panels);
 
     void storeCurrentLayout() override;
+    void releaseLayout() override;
     void storedLayoutReplaced() override;
 
 private:
