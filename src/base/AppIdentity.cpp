@@ -40,4 +40,9 @@ QString dataFile(const QString &name)
     return dataFolder() + QLatin1Char('/') + name;
 }
 
+QString todoFile()
+{
+    return dataFile(QStringLiteral("todo.json"));
+}
+
 } // namespace AppIdentity

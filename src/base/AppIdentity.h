@@ -24,5 +24,7 @@ QString settingsFile();
 QString dataFolder();
 // A file of that folder, by name.
 QString dataFile(const QString &name);
+// The to-do list's file of that folder (the to-do panel keeps it, backups copy it).
+QString todoFile();
 
 } // namespace AppIdentity

@@ -40,9 +40,10 @@ QString folder()
 
 QList<Source> sources()
 {
-    return {{QStringLiteral("panels.json"), PanelLayoutStore::filePath()},
-            {QStringLiteral("todo.json"), AppIdentity::dataFile(QStringLiteral("todo.json"))},
-            {QFileInfo(Settings::filePath()).fileName(), Settings::filePath()}};
+    QList<Source> result;
+    for (const QString &path : {PanelLayoutStore::filePath(), AppIdentity::todoFile(), Settings::filePath()})
+        result.append({QFileInfo(path).fileName(), path});
+    return result;
 }
 
 bool due(const QDateTime &newest, const QDateTime &now)
