@@ -163,12 +163,6 @@ void PanelSet::syncPanels()
     }
 }
 
-void PanelSet::storeGeometries()
-{
-    for (IconPanel *p : panelsInOrder())
-        p->storePanelGeometry();
-}
-
 void PanelSet::releaseLayout()
 {
     const QList<IconPanel *> panels = m_panels.values();

@@ -68,8 +68,6 @@ public:
     // "Tidy panels": re-arranges everything unless the layout is locked.
     void tidy();
     void syncPanels();
-    // Writes every panel's current place to its settings, so they hold what is on screen.
-    void storeGeometries();
     // Before the layout file and the panel settings are replaced under the
     // running program: the panels go, storing their places as they do, so none
     // writes over what replaces them. Call it from the event loop, never from

@@ -1,5 +1,6 @@
 #include "snapshots/PanelSetLayoutHost.h"
 
+#include "panels/IconPanel.h"
 #include "panelset/PanelSet.h"
 
 PanelSetLayoutHost::PanelSetLayoutHost(PanelSet *panels)
@@ -8,7 +9,8 @@ PanelSetLayoutHost::PanelSetLayoutHost(PanelSet *panels)
 
 void PanelSetLayoutHost::storeCurrentLayout()
 {
-    m_panels->storeGeometries();
+    for (IconPanel *panel : m_panels->panelsInOrder())
+        panel->storePanelGeometry();
 }
 
 void PanelSetLayoutHost::releaseLayout()
