@@ -1,7 +1,7 @@
 #include "TestEnvironment.h"
+#include "base/Backups.h"
 #include "base/Settings.h"
 #include "panels/PanelLayoutStore.h"
-#include "snapshots/Backups.h"
 #include "snapshots/LayoutHost.h"
 #include "snapshots/LayoutKeeper.h"
 #include "snapshots/LayoutSnapshot.h"

@@ -40,6 +40,11 @@ QString dataFile(const QString &name)
     return dataFolder() + QLatin1Char('/') + name;
 }
 
+QString layoutFile()
+{
+    return dataFile(QStringLiteral("panels.json"));
+}
+
 QString todoFile()
 {
     return dataFile(QStringLiteral("todo.json"));

@@ -293,7 +293,7 @@ bool hasPanelNamed(const Layout &layout, const QString &name)
 
 QString filePath()
 {
-    return AppIdentity::dataFile(QStringLiteral("panels.json"));
+    return AppIdentity::layoutFile();
 }
 
 QString desktopPanelId()

@@ -1,11 +1,11 @@
 #include "snapshots/LayoutKeeper.h"
 
 #include "base/AtomicSave.h"
+#include "base/Backups.h"
 #include "base/FileNotice.h"
 #include "base/SafeFile.h"
 #include "base/l10n/L10n.h"
 #include "panels/PanelLayoutStore.h"
-#include "snapshots/Backups.h"
 #include "snapshots/LayoutHost.h"
 #include "snapshots/LayoutSnapshot.h"
 #include "snapshots/SnapshotFolder.h"

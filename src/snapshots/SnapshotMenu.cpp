@@ -56,8 +56,11 @@ void SnapshotMenu::fillRestoreMenu()
         return;
     }
     for (const SnapshotFolder::Entry &entry : entries) {
-        QAction *action = m_restore->addAction(QStringLiteral("%1 — %2").arg(
-            entry.name, QLocale().toString(entry.created, QLocale::ShortFormat)));
+        // A name shows as typed: an "&" in it is no shortcut.
+        QString name = entry.name;
+        name.replace(QLatin1Char('&'), QLatin1String("&&"));
+        QAction *action = m_restore->addAction(
+            QStringLiteral("%1 — %2").arg(name, QLocale().toString(entry.created, QLocale::ShortFormat)));
         const QString path = entry.path;
         connect(
             action, &QAction::triggered, m_keeper, [keeper = m_keeper, path] { keeper->restoreFrom(path); },

@@ -13,7 +13,8 @@
 // settings), one folder per backup named by its time ("20261207-195300"), the
 // newest few kept. A backup is complete or absent: its files are written into
 // a folder of its own that takes its name only once all of them are there, and
-// older backups are dropped only after a new one is complete.
+// older backups are dropped only after a new one is complete. Anything about
+// to rewrite these files wholesale (a restore, a migration) makes one first.
 namespace Backups {
 
 inline constexpr int kept = 7;

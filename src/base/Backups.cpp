@@ -1,12 +1,11 @@
-#include "snapshots/Backups.h"
+#include "base/Backups.h"
 
 #include "base/AppIdentity.h"
 #include "base/SafeFile.h"
 #include "base/Settings.h"
-#include "panels/PanelLayoutStore.h"
-#include "snapshots/LayoutSnapshot.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -17,6 +16,8 @@ namespace {
 
 const QString stampFormat = QStringLiteral("yyyyMMdd-HHmmss");
 const QLatin1StringView partialPrefix(".partial-");
+// As large as any file of the program may grow.
+constexpr qint64 fileCap = 64 * 1024 * 1024;
 
 bool isBackupName(const QString &name)
 {
@@ -41,7 +42,7 @@ QString folder()
 QList<Source> sources()
 {
     QList<Source> result;
-    for (const QString &path : {PanelLayoutStore::filePath(), AppIdentity::todoFile(), Settings::filePath()})
+    for (const QString &path : {AppIdentity::layoutFile(), AppIdentity::todoFile(), Settings::filePath()})
         result.append({QFileInfo(path).fileName(), path});
     return result;
 }
@@ -81,7 +82,7 @@ bool make(const QString &folder, const QList<Source> &sources, const QDateTime &
 
     int copied = 0;
     for (const Source &source : sources) {
-        const SafeFile::Result file = SafeFile::read(source.path, LayoutSnapshot::fileCap);
+        const SafeFile::Result file = SafeFile::read(source.path, fileCap);
         if (!file.ok())
             continue;
         const AtomicSave::Result saved = write(partial + QLatin1Char('/') + source.name, file.data);
