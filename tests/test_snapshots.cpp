@@ -191,6 +191,7 @@ private Q_SLOTS:
             before.append(backupTime.addDays(-day).toString("yyyyMMdd-HHmmss"));
             m_env->writeFile(folder + "/" + before.last() + "/a.json", "old");
         }
+        m_env->writeFile(folder + "/.partial-20200101-000000/a.json", "cut short by a kill");
         const QList<Backups::Source> sources{{"a.json", m_env->writeFile("a", "new a")},
                                              {"b.json", m_env->writeFile("b", "new b")},
                                              {"c.json", m_env->home() + "/missing"}};

@@ -77,8 +77,12 @@ bool make(const QString &folder, const QList<Source> &sources, const QDateTime &
     // Two backups within a second: the later one waits for the next free second.
     for (QDateTime next = now; dir.exists(name); name = next.toString(stampFormat))
         next = next.addSecs(1);
+    // A partial backup found now was cut short by a kill (or is another display's
+    // organiser's, whose backup then fails and leaves every backup as it was).
+    const QStringList stale = dir.entryList({partialPrefix + QLatin1Char('*')}, QDir::Dirs | QDir::Hidden);
+    for (const QString &cut : stale)
+        QDir(dir.filePath(cut)).removeRecursively();
     const QString partial = dir.filePath(partialPrefix + name);
-    QDir(partial).removeRecursively();
 
     int copied = 0;
     for (const Source &source : sources) {
