@@ -12,7 +12,7 @@ namespace {
 
 bool inIconRange(int px)
 {
-    return px >= minIconSize && px <= maxIconSize;
+    return PanelMetrics::isIconSize(px);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "panels/IconPanelOptions.h"
+#include "panels/PanelMetrics.h"
 
 #include <QString>
 #include <QStringList>
@@ -11,8 +12,8 @@ namespace CommandLine {
 
 inline constexpr int defaultAlpha = 78;
 inline constexpr int defaultIconSize = 48;
-inline constexpr int minIconSize = 32;
-inline constexpr int maxIconSize = 96;
+using PanelMetrics::maxIconSize;
+using PanelMetrics::minIconSize;
 
 inline constexpr char description[] =
     "Clears the desktop and puts its icons in panels instead, one per kind of thing.";

@@ -18,6 +18,9 @@
 #include "shell/ItemActions.h"
 #include "shell/ShellDesktop.h"
 #include "shortcuts/DesktopShortcuts.h"
+#include "snapshots/LayoutKeeper.h"
+#include "snapshots/PanelSetLayoutHost.h"
+#include "snapshots/SnapshotMenu.h"
 #include "todo/TodoController.h"
 #include "tray/AutostartControl.h"
 #include "tray/TrayHost.h"
@@ -25,6 +28,7 @@
 
 #include <QAction>
 #include <QGuiApplication>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -112,8 +116,17 @@ Organiser::Organiser(Backend backend, const Choices &choices, QObject *parent)
 
     // The to-do list: its panel joins the set; "Show To-do list" is one action for every menu.
     m_todo = std::make_unique<TodoController>(m_panels.get(), m_layer.get());
-    m_panels->setSharedActions(sharedActions +
-                               QList<QAction *>{m_todo->visibilityAction(), m_currency->action()});
+    // Saving and restoring layouts, and the daily backups.
+    m_layoutHost = std::make_unique<PanelSetLayoutHost>(m_panels.get());
+    m_keeper = std::make_unique<LayoutKeeper>(m_layoutHost.get());
+    connect(m_keeper.get(), &LayoutKeeper::noticeRequested, this, &Organiser::notify);
+    m_snapshotMenu = std::make_unique<SnapshotMenu>(m_keeper.get());
+    auto *layoutSeparator = new QAction(this);
+    layoutSeparator->setSeparator(true);
+
+    m_panels->setSharedActions(
+        sharedActions + QList<QAction *>{m_todo->visibilityAction(), m_currency->action(), layoutSeparator} +
+        m_snapshotMenu->actions());
     m_todo->setCompositing(compositor->isActive());
     connect(compositor, &CompositorWatch::changed, m_todo.get(), &TodoController::setCompositing);
     m_panels->showCompanions();
@@ -133,6 +146,7 @@ Organiser::Organiser(Backend backend, const Choices &choices, QObject *parent)
             m_tray->setAvailabilityCheck(std::move(backend.trayAvailable));
         m_tray->setSharedActions(sharedActions);
         m_tray->setToolActions({m_todo->toolAction(), m_currency->action()});
+        m_tray->setLayoutActions(m_snapshotMenu->actions());
         connect(m_tray.get(), &TrayHost::quitRequested, this, &Organiser::quitRequested);
         m_tray->start();
         if (firstRunAutostart)
@@ -142,6 +156,9 @@ Organiser::Organiser(Backend backend, const Choices &choices, QObject *parent)
     // A window manager without layers leaves the panels among the applications'
     // windows; the user hears why once, in the tray or else on the terminal.
     connect(m_layer.get(), &DesktopLayer::layersFoundMissing, this, &Organiser::sayLayersMissing);
+
+    // The first backup of the day is made once the event loop runs.
+    QTimer::singleShot(0, m_keeper.get(), &LayoutKeeper::start);
 }
 
 Organiser::~Organiser()
@@ -149,6 +166,9 @@ Organiser::~Organiser()
     m_search.reset();
     m_quickHide.reset();
     m_tray.reset();
+    m_snapshotMenu.reset();
+    m_keeper.reset();
+    m_layoutHost.reset();
     m_todo.reset();
     m_currency.reset();
     m_panels.reset();
@@ -179,9 +199,13 @@ void Organiser::startSearch(QWidget *source, const SearchTrigger &trigger)
 
 void Organiser::sayLayersMissing()
 {
-    const QString text = L10n::text(DesktopLayer::layersMissingText);
+    notify(QStringLiteral("Larkspan"), L10n::text(DesktopLayer::layersMissingText));
+}
+
+void Organiser::notify(const QString &title, const QString &text)
+{
     if (m_tray && m_tray->hasTray() && m_tray->trayIcon())
-        m_tray->trayIcon()->showNotice(QStringLiteral("Larkspan"), text);
+        m_tray->trayIcon()->showNotice(title, text);
     else
         std::fprintf(stderr, "%s\n", qPrintable(text));
 }

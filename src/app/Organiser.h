@@ -18,6 +18,9 @@ class DesktopLayer;
 class DesktopModel;
 class DesktopSource;
 class IconSource;
+class LayoutHost;
+class LayoutKeeper;
+class SnapshotMenu;
 class ItemActions;
 class PanelSet;
 class QuickHide;
@@ -83,6 +86,7 @@ public:
     QuickSearch *search() const { return m_search.get(); }
     // Null when the tray was declined.
     TrayHost *tray() const { return m_tray.get(); }
+    LayoutKeeper *layoutKeeper() const { return m_keeper.get(); }
 
 Q_SIGNALS:
     // The user (or a lost tray) asked the program to end.
@@ -91,6 +95,8 @@ Q_SIGNALS:
 private:
     void startSearch(QWidget *source, const SearchTrigger &trigger);
     void sayLayersMissing();
+    // A notice in the tray, or on standard error without one.
+    void notify(const QString &title, const QString &text);
 
     std::unique_ptr<ShellDesktop> m_shell;
     std::unique_ptr<DesktopModel> m_model;
@@ -100,6 +106,9 @@ private:
     std::unique_ptr<PanelSet> m_panels;
     std::unique_ptr<CurrencyFeature> m_currency;
     std::unique_ptr<TodoController> m_todo;
+    std::unique_ptr<LayoutHost> m_layoutHost;
+    std::unique_ptr<LayoutKeeper> m_keeper;
+    std::unique_ptr<SnapshotMenu> m_snapshotMenu;
     std::unique_ptr<TrayHost> m_tray;
     std::unique_ptr<QuickSearch> m_search;
     std::unique_ptr<QuickHide> m_quickHide;

@@ -40,4 +40,14 @@ QString dataFile(const QString &name)
     return dataFolder() + QLatin1Char('/') + name;
 }
 
+QString layoutFile()
+{
+    return dataFile(QStringLiteral("panels.json"));
+}
+
+QString todoFile()
+{
+    return dataFile(QStringLiteral("todo.json"));
+}
+
 } // namespace AppIdentity

@@ -24,5 +24,8 @@ QString settingsFile();
 QString dataFolder();
 // A file of that folder, by name.
 QString dataFile(const QString &name);
+// The files of that folder backups copy: the panel layout and the to-do list.
+QString layoutFile();
+QString todoFile();
 
 } // namespace AppIdentity

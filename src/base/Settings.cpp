@@ -193,3 +193,22 @@ void Settings::remove(const QString &key)
         QSettings(filePath(), QSettings::NativeFormat).remove(key);
     Q_EMIT changed(key);
 }
+
+QStringList Settings::keysUnder(const QString &group) const
+{
+    const QString prefix = group + QLatin1Char('/');
+    QStringList keys;
+    if (m_inMemory) {
+        for (auto it = m_memory.constBegin(); it != m_memory.constEnd(); ++it) {
+            if (it.key().startsWith(prefix))
+                keys.append(it.key());
+        }
+        return keys;
+    }
+    QSettings settings(filePath(), QSettings::NativeFormat);
+    settings.beginGroup(group);
+    const QStringList inGroup = settings.allKeys();
+    for (const QString &key : inGroup)
+        keys.append(prefix + key);
+    return keys;
+}

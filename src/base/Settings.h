@@ -29,6 +29,8 @@ public:
     bool contains(const QString &key) const;
     void setValue(const QString &key, const QVariant &value);
     void remove(const QString &key);
+    // Every stored key below group ("panel" gives "panel/iconSize", "panel/documents/geometry"...).
+    QStringList keysUnder(const QString &group) const;
 
     // The table's default of a key (an absent key or a per-panel suffix such as
     // "/collapsed" looked up after its prefix), invalid when it has none.

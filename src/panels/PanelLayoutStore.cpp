@@ -293,7 +293,7 @@ bool hasPanelNamed(const Layout &layout, const QString &name)
 
 QString filePath()
 {
-    return AppIdentity::dataFile(QStringLiteral("panels.json"));
+    return AppIdentity::layoutFile();
 }
 
 QString desktopPanelId()
@@ -434,6 +434,33 @@ void setItemOrder(const QString &orderKey, const QStringList &itemKeys)
 void discardState()
 {
     state() = State();
+}
+
+bool isLayoutDocument(const QByteArray &content)
+{
+    return !content.trimmed().isEmpty() && parse(content).isLayout;
+}
+
+bool replaceFile(const QByteArray &content, QString *error)
+{
+    if (!isLayoutDocument(content)) {
+        *error = QStringLiteral("not a panel layout");
+        return false;
+    }
+    loaded();
+    State &s = state();
+    const QString target = s.keepFile || !s.file.mayReplace() ? QString() : saveTarget(s, filePath());
+    if (target.isEmpty()) {
+        *error = QStringLiteral("the layout file cannot be replaced");
+        return false;
+    }
+    const AtomicSave::Result result = AtomicSave::save(target, content);
+    if (!result) {
+        *error = result.error;
+        return false;
+    }
+    discardState();
+    return true;
 }
 
 } // namespace PanelLayoutStore

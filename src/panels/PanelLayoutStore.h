@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QPoint>
 #include <QString>
@@ -50,6 +51,13 @@ QString desktopPanelId();
 QString settingsPrefix(const QString &panelId);
 
 QString filePath();
+
+// Whether content is a whole layout file as this program writes it.
+bool isLayoutDocument(const QByteArray &content);
+// Replaces the layout file with content, a layout document, as one atomic
+// write (a file that could not be fully read is copied aside first), and reads
+// it afresh on next use. Fails, changing nothing, for anything else.
+bool replaceFile(const QByteArray &content, QString *error);
 
 // Forgets the in-memory state so that the next call reads the file again. The
 // program itself never needs this; tests use it to simulate a restart.

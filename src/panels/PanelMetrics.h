@@ -10,6 +10,14 @@
 // the tidy arrangement so that what is planned is what is shown.
 namespace PanelMetrics {
 
+// The icon edges the program accepts, in pixels, from the command line or stored.
+inline constexpr int minIconSize = 32;
+inline constexpr int maxIconSize = 96;
+inline constexpr bool isIconSize(int px)
+{
+    return px >= minIconSize && px <= maxIconSize;
+}
+
 // One row of a list panel and the icon it shows, whatever the icon size.
 inline constexpr int listRowHeight = 32;
 inline constexpr int listIconSize = 20;

@@ -163,6 +163,34 @@ void PanelSet::syncPanels()
     }
 }
 
+void PanelSet::releaseLayout()
+{
+    const QList<IconPanel *> panels = m_panels.values();
+    m_panels.clear();
+    for (IconPanel *p : panels)
+        retirePanel(p);
+    if (m_singlePanel)
+        retirePanel(std::exchange(m_singlePanel, nullptr));
+}
+
+void PanelSet::reloadStoredLayout()
+{
+    releaseLayout();
+    PanelLayoutStore::discardState();
+    setLayoutLocked(Settings::instance()->value(SettingsKeys::panelLayoutLocked).toBool());
+    if (const int size = Settings::instance()->value(SettingsKeys::panelIconSize).toInt();
+        PanelMetrics::isIconSize(size))
+        setIconSize(size);
+    // The model learns the restored assignments; its reload makes the panels they ask for.
+    m_model->reload();
+    syncPanels();
+    if (m_panelsShown) {
+        for (IconPanel *p : panelsInOrder())
+            p->show();
+        reassertLayer();
+    }
+}
+
 void PanelSet::retirePanel(IconPanel *panel)
 {
     if (m_layer)

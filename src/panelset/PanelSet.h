@@ -68,6 +68,13 @@ public:
     // "Tidy panels": re-arranges everything unless the layout is locked.
     void tidy();
     void syncPanels();
+    // Before the layout file and the panel settings are replaced under the
+    // running program: the panels go, storing their places as they do, so none
+    // writes over what replaces them. Call it from the event loop, never from
+    // inside a panel's own handler.
+    void releaseLayout();
+    // Every panel is made afresh from the stored layout, where and as it says.
+    void reloadStoredLayout();
     void arrangePanels(bool force);
 
     // The icon panels: categories in canonical order, then custom panels in

@@ -20,7 +20,7 @@ TodoModel::~TodoModel() = default;
 
 QString TodoModel::defaultPath()
 {
-    return AppIdentity::dataFile(QStringLiteral("todo.json"));
+    return AppIdentity::todoFile();
 }
 
 int TodoModel::rowCount(const QModelIndex &parent) const

@@ -50,6 +50,13 @@ void TrayHost::setSharedActions(const QList<QAction *> &actions)
         m_icon->setSharedActions(actions);
 }
 
+void TrayHost::setLayoutActions(const QList<QAction *> &actions)
+{
+    m_layoutActions = actions;
+    if (m_icon)
+        m_icon->setLayoutActions(actions);
+}
+
 void TrayHost::announceAutostart()
 {
     m_announce = true;
@@ -79,6 +86,7 @@ void TrayHost::check()
         m_icon = std::make_unique<TrayIcon>(m_panels, m_model, m_shell, m_autostart, m_look);
         m_icon->setToolActions(m_toolActions);
         m_icon->setSharedActions(m_sharedActions);
+        m_icon->setLayoutActions(m_layoutActions);
         connect(m_icon.get(), &TrayIcon::quitRequested, this, &TrayHost::quitRequested);
     }
     if (available && m_announce) {

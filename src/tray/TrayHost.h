@@ -35,6 +35,7 @@ public:
     void setAvailabilityCheck(std::function<bool()> check);
     void setToolActions(const QList<QAction *> &actions);
     void setSharedActions(const QList<QAction *> &actions);
+    void setLayoutActions(const QList<QAction *> &actions);
     // Shows the first-run notice, now or when a tray first appears.
     void announceAutostart();
 
@@ -62,6 +63,7 @@ private:
     std::unique_ptr<TrayIcon> m_icon;
     QList<QAction *> m_toolActions;
     QList<QAction *> m_sharedActions;
+    QList<QAction *> m_layoutActions;
     QTimer *m_timer;
     bool m_looked = false;
     bool m_available = false;

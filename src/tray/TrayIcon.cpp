@@ -69,7 +69,7 @@ void TrayIcon::buildMenu()
     m_toolsMenu->menuAction()->setVisible(false);
     m_menu->addSeparator();
 
-    QMenu *layout = addSubmenu(m_menu, "Layout");
+    QMenu *layout = m_layoutMenu = addSubmenu(m_menu, "Layout");
     m_lockAction = layout->addAction(QString());
     L10n::bind(m_lockAction, "text", "Lock layout");
     m_lockAction->setCheckable(true);
@@ -120,6 +120,16 @@ void TrayIcon::setSharedActions(const QList<QAction *> &actions)
         m_menu->removeAction(action);
     m_sharedActions = actions;
     m_menu->insertActions(m_settingsAction, actions);
+}
+
+void TrayIcon::setLayoutActions(const QList<QAction *> &actions)
+{
+    for (QAction *action : std::as_const(m_layoutActions))
+        m_layoutMenu->removeAction(action);
+    if (!m_layoutSeparator)
+        m_layoutSeparator = m_layoutMenu->addSeparator();
+    m_layoutActions = actions;
+    m_layoutMenu->addActions(actions);
 }
 
 void TrayIcon::refreshMenu()

@@ -35,6 +35,8 @@ public:
     void setToolActions(const QList<QAction *> &actions);
     // Checkable entries the panel menus offer too, shown above "Settings…".
     void setSharedActions(const QList<QAction *> &actions);
+    // Entries added below "Tidy panels" in the "Layout" submenu (saving and restoring layouts).
+    void setLayoutActions(const QList<QAction *> &actions);
 
     QSystemTrayIcon *tray() const { return m_tray; }
     QMenu *menu() const { return m_menu; }
@@ -69,6 +71,9 @@ private:
     QMenu *m_toolsMenu = nullptr;
     QAction *m_lockAction = nullptr;
     QAction *m_tidyAction = nullptr;
+    QMenu *m_layoutMenu = nullptr;
+    QAction *m_layoutSeparator = nullptr;
+    QList<QAction *> m_layoutActions;
     QActionGroup *m_iconSizes = nullptr;
     QAction *m_settingsAction = nullptr;
     QList<QAction *> m_sharedActions;

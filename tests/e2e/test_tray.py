@@ -21,6 +21,7 @@ TRAYER = ["trayer", "--edge", "bottom", "--align", "right", "--widthtype", "pixe
 # skipped, a submenu is one entry); entries are reached by name, never by a fixed count.
 MENU = ["Hide all panels", "Tools", "Layout", "Appearance", "Refresh desktop icons", "Start at sign-in",
         "Show the real desktop icons", "Settings…", "Quit"]
+LAYOUT = ["Lock layout", "Tidy panels", "Save layout…", "Restore layout", "Export layout…", "Import layout…"]
 # A window of the program inside the tray's tree (xwininfo -tree): size and place on screen.
 DOCKED = re.compile(r'\("larkspan" [^)]*\)\s+(\d+)x(\d+)[+-]-?\d+[+-]-?\d+\s+\+(-?\d+)\+(-?\d+)')
 PANELS = ["Documents", "Images"]
@@ -49,6 +50,13 @@ class Tray:
         x, y, w, h = self.icon()
         return x + w // 2, y + h // 2
 
+    def layout(self, entry, *keys):
+        """Chooses an entry of the tray menu's "Layout" submenu with the keyboard."""
+        self.session.open_menu(*self.centre())
+        self.session.run("xdotool", "key", *["Down"] * (MENU.index("Layout") + 1), "Right",
+                         *["Down"] * LAYOUT.index(entry), *keys, "Return")
+        time.sleep(0.5)  # until the dialog shows or the panels are remade
+
     def pick(self, entry):
         """Opens the tray menu and chooses an entry with the keyboard."""
         self.session.open_menu(*self.centre())
@@ -73,6 +81,21 @@ def tray_and_settings(session, home, tray):
     check(wait_until(lambda: not set(PANELS) & set(app.windows())), "a click on the tray icon hides every panel")
     session.click(*tray.centre())
     check(wait_until(lambda: set(PANELS) <= set(app.windows())), "another click brings them all back")
+
+    # A layout saved from the tray comes back after a panel was moved, and the restore can be undone.
+    saved = app.windows()["Documents"]
+    tray.layout("Save layout…")
+    session.run("xdotool", "windowactivate", "--sync", str(session.window_ids(app.pid).get("Save layout…", 0)))
+    session.run("xdotool", "type", "--delay", "60", "before the move")
+    session.run("xdotool", "key", "Return")
+    x, y, w, h = saved
+    session.drag((x + w // 3, y + 20), (x + w // 3 - 150, y + 120))
+    moved = app.windows()["Documents"]
+    tray.layout("Restore layout", "Right")  # the newest first
+    check(moved != saved and wait_until(lambda: app.windows().get("Documents") == saved, 5),
+          "restoring the saved layout puts the moved panel back")
+    tray.layout("Restore layout", "Right")  # the layout the restore replaced, kept by it
+    check(wait_until(lambda: app.windows().get("Documents") == moved, 5), "restoring again undoes the restore")
     session.open_menu(*tray.centre())
     session.screenshot("e2e-tray-menu.png")
     session.run("xdotool", "key", "Escape")
