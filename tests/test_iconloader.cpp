@@ -266,6 +266,24 @@ private Q_SLOTS:
         }
     }
 
+    // Pictures that went or changed leave the cache at the next sweep; the others stay.
+    void goneAndChangedPicturesLeaveTheCache()
+    {
+        FreedesktopIconSource source("testtheme", m_searchPaths);
+        const int batch = FreedesktopIconSource::minSweepInterval;
+        const auto picture = [this](int i) -> QString { return m_env->desktop() + QString("/p%1.png").arg(i); };
+        for (int i = 0; i < 2 * batch; ++i) {
+            if (i == batch) {
+                for (int gone = 0; gone < batch / 2; ++gone)
+                    QFile::remove(picture(gone));
+                writeImage(picture(batch - 1), {16, 16}, blue);
+            }
+            writeImage(picture(i), {8, 8}, red);
+            QVERIFY(!source.image(QFile::encodeName(picture(i)), 48).isNull());
+        }
+        QCOMPARE(source.cachedThumbnails(), 2 * batch - batch / 2 - 1);
+    }
+
     void absurdThemeNumbers_data()
     {
         // Two folders, the first with numbers far past any icon; the colour tells which one won.

@@ -16,10 +16,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 namespace {
 
 // Some seven thousand thumbnails at 48 px.
 constexpr qint64 maxCachedThumbnailBytes = 64 * 1024 * 1024;
+
+qint64 modifiedNs(const struct stat &info)
+{
+    return qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+}
 
 bool trashHasItems()
 {
@@ -87,8 +94,7 @@ QImage FreedesktopIconSource::image(const QByteArray &pidl, int px)
     const QMimeType type = m_mimeTypes.mimeTypeForFile(path);
     if (exists && S_ISREG(info.st_mode) && info.st_size <= maxThumbnailBytes &&
         type.name().startsWith(QLatin1String("image/"))) {
-        QImage picture = thumbnail(pidl, qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
-                                   info.st_size, px);
+        QImage picture = thumbnail(pidl, modifiedNs(info), info.st_size, px);
         if (!picture.isNull())
             return picture;
     }
@@ -131,7 +137,30 @@ QImage FreedesktopIconSource::thumbnail(const QByteArray &path, qint64 modified,
     }
     m_thumbnails.insert(cacheKey, {modified, size, picture});
     m_thumbnailBytes += picture.sizeInBytes();
+    if (++m_addedSinceSweep >= std::max<qsizetype>(minSweepInterval, m_thumbnails.size() / 4))
+        sweepThumbnails();
     return picture;
+}
+
+// Pictures renamed, rewritten or deleted leave their entries behind: on a
+// desktop where downloads come and go the cache would otherwise grow to its
+// cap with pictures that are gone. A sweep comes after as many new entries as
+// a quarter of the cache, so its stat() calls stay a small share of decoding.
+void FreedesktopIconSource::sweepThumbnails()
+{
+    m_addedSinceSweep = 0;
+    for (auto it = m_thumbnails.begin(); it != m_thumbnails.end();) {
+        const QByteArray path = it.key().left(it.key().lastIndexOf('@'));
+        struct stat info = {};
+        const bool current =
+            ::stat(path.constData(), &info) == 0 && info.st_size == it->size && modifiedNs(info) == it->modified;
+        if (current) {
+            ++it;
+            continue;
+        }
+        m_thumbnailBytes -= it->image.sizeInBytes();
+        it = m_thumbnails.erase(it);
+    }
 }
 
 QImage FreedesktopIconSource::readThumbnail(const QByteArray &path, int px)

@@ -22,6 +22,10 @@ public:
     // Image files larger than this keep their MIME icon.
     static constexpr qint64 maxThumbnailBytes = 50LL * 1024 * 1024;
     static constexpr qint64 maxThumbnailPixels = 50LL * 1000 * 1000;
+    // New entries between two sweeps of the pictures that changed or went.
+    static constexpr int minSweepInterval = 64;
+
+    int cachedThumbnails() const { return int(m_thumbnails.size()); }
 
 private:
     QImage themed(const QStringList &names, int px);
@@ -30,6 +34,7 @@ private:
     // while the file's time and size stay the same.
     QImage thumbnail(const QByteArray &path, qint64 modified, qint64 size, int px);
     static QImage readThumbnail(const QByteArray &path, int px);
+    void sweepThumbnails();
 
     struct Thumbnail
     {
@@ -44,4 +49,5 @@ private:
     // not decoded again.
     QHash<QByteArray, Thumbnail> m_thumbnails;
     qint64 m_thumbnailBytes = 0;
+    int m_addedSinceSweep = 0;
 };
