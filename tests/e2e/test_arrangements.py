@@ -11,6 +11,7 @@ from x11session import check, Home, overlaps, run_test, wait_until
 LEFT = "LEFT 1920/508x1080/286+0+0"
 RIGHT = "RIGHT 1920/508x1080/286+1920+0"
 PANELS = ["Documents", "Images", "Folders"]
+LOOSE, LOOSE_PLACE = "notes.txt", (2500, 700)
 
 
 def settled(app, previous=None):
@@ -25,15 +26,18 @@ def settled(app, previous=None):
 
 
 def on_left_apart(windows):
-    return (all(x >= 0 and y >= 0 and x + w <= 1920 and y + h <= 1080 for x, y, w, h in windows.values())
-            and not any(overlaps(a, b) for i, a in enumerate(windows.values())
-                        for b in list(windows.values())[i + 1:]))
+    """Every window on the left screen, and no two but the loose item (a desktop icon) overlapping."""
+    apart = [r for title, r in windows.items() if title != LOOSE]
+    return (LOOSE in windows
+            and all(x >= 0 and y >= 0 and x + w <= 1920 and y + h <= 1080 for x, y, w, h in windows.values())
+            and not any(overlaps(a, b) for i, a in enumerate(apart) for b in apart[i + 1:]))
 
 
 def body(session, root):
     session.run("xrandr", "--setmonitor", *LEFT.split(), "screen")
     session.run("xrandr", "--setmonitor", *RIGHT.split(), "none")
-    home = Home(session, root, items=["report.pdf", "notes.txt", "photo.png", "Projects/"])
+    home = Home(session, root, items=["report.pdf", LOOSE, "photo.png", "Projects/"])
+    home.write_layout({"desktopPositions": {home.item(LOOSE): list(LOOSE_PLACE)}})
     app = home.start("--keep-icons", "--no-tray")
     windows = settled(app)
     # Two panels onto the right screen, where on the left screen they would cover others.
@@ -42,7 +46,8 @@ def body(session, root):
         session.drag((x + w // 3, y + 20), (target[0] + w // 3, target[1] + 20))
     docked = settled(app)
     session.screenshot("e2e-arrangements-two-screens.png")
-    check(sum(x >= 1920 for x, _, _, _ in docked.values()) == 2, f"two panels lie on the right screen: {docked}")
+    check(sum(x >= 1920 for x, _, _, _ in docked.values()) == 3 and docked.get(LOOSE, (0, 0))[:2] == LOOSE_PLACE,
+          f"two panels and the loose item lie on the right screen: {docked}")
 
     session.run("xrandr", "--delmonitor", "RIGHT")
     check(wait_until(lambda: on_left_apart(app.windows()), 20),
