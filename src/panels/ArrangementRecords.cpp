@@ -19,8 +19,6 @@ const QLatin1StringView rolledUpMember("rolledUp");
 
 // X11 keeps window coordinates in 16 bits; nothing real lies beyond.
 constexpr int coordinateLimit = 32767;
-constexpr double smallestScale = 0.25;
-constexpr double largestScale = 10.0;
 
 std::optional<int> whole(const QJsonValue &value, int low, int high)
 {
@@ -66,7 +64,8 @@ std::optional<DisplayArrangement::Screen> screenFrom(const QJsonValue &value)
     const QJsonObject o = value.toObject();
     const std::optional<QRect> geometry = rectFrom(o.value(geometryMember));
     const double scale = o.value(scaleMember).toDouble(std::nan(""));
-    if (!o.value(nameMember).isString() || !geometry || !(scale >= smallestScale && scale <= largestScale))
+    if (!o.value(nameMember).isString() || !geometry ||
+        !(scale * 100 >= smallestScale && scale * 100 <= largestScale))
         return std::nullopt;
     DisplayArrangement::Screen screen;
     screen.name = o.value(nameMember).toString();
@@ -177,12 +176,19 @@ QJsonArray write(const QList<Record> &records)
                                        {geometryMember, rectTo(s.geometry)},
                                        {scaleMember, s.scalePercent / 100.0}});
         QJsonObject windows;
-        for (auto it = record.windows.constBegin(); it != record.windows.constEnd(); ++it)
+        for (auto it = record.windows.constBegin(); it != record.windows.constEnd(); ++it) {
+            // A place the next start would refuse is not written: it would cost the whole record.
+            if (!rectFrom(rectTo(it->rect)))
+                continue;
             windows.insert(it.key(),
                            QJsonObject{{geometryMember, rectTo(it->rect)}, {rolledUpMember, it->rolledUp}});
+        }
         QJsonObject positions;
-        for (auto it = record.desktopPositions.constBegin(); it != record.desktopPositions.constEnd(); ++it)
-            positions.insert(it.key(), QJsonArray{it->x(), it->y()});
+        for (auto it = record.desktopPositions.constBegin(); it != record.desktopPositions.constEnd(); ++it) {
+            const QJsonArray point{it->x(), it->y()};
+            if (pointFrom(point))
+                positions.insert(it.key(), point);
+        }
         array.append(
             QJsonObject{{screensMember, screens}, {windowsMember, windows}, {positionsMember, positions}});
     }

@@ -29,6 +29,10 @@ struct Record
     QHash<QString, QPoint> desktopPositions;
 };
 
+// Screen scales, in percent, that a record may hold.
+inline constexpr int smallestScale = 25;
+inline constexpr int largestScale = 1000;
+
 // More arrangements than anyone uses; the least recently used go first.
 inline constexpr int kept = 16;
 

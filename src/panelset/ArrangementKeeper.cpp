@@ -7,7 +7,9 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -51,8 +53,9 @@ DisplayArrangement::Screens ArrangementKeeper::currentScreens()
     const QScreen *primary = QGuiApplication::primaryScreen();
     for (const QScreen *screen : QGuiApplication::screens())
         screens.append({screen->name(), screen->geometry(),
-                        int(std::lround(screen->devicePixelRatio() * 100)), screen->availableGeometry(),
-                        screen == primary});
+                        std::clamp(int(std::lround(screen->devicePixelRatio() * 100)),
+                                   ArrangementRecords::smallestScale, ArrangementRecords::largestScale),
+                        screen->availableGeometry(), screen == primary});
     return DisplayArrangement::canonical(screens);
 }
 
@@ -134,8 +137,11 @@ void ArrangementKeeper::enter()
 {
     m_enterSoon.stop();
     m_recordSoon.stop();
-    const DisplayArrangement::Screens previous = m_screens;
-    m_screens = currentScreens();
+    const DisplayArrangement::Screens now = currentScreens();
+    // Without a screen there is nowhere to place anything: the next screen decides.
+    if (now.isEmpty())
+        return;
+    const DisplayArrangement::Screens previous = std::exchange(m_screens, now);
     const PanelLayoutStore::Recall recall = PanelLayoutStore::enterArrangement(m_screens);
     const QList<QWidget *> present = windows();
     if (recall.match == DisplayArrangement::Match::Same) {
