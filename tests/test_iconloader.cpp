@@ -271,7 +271,9 @@ private Q_SLOTS:
     {
         FreedesktopIconSource source("testtheme", m_searchPaths);
         const int batch = FreedesktopIconSource::minSweepInterval;
-        const auto picture = [this](int i) -> QString { return m_env->desktop() + QString("/p%1.png").arg(i); };
+        const auto picture = [this](int i) -> QString {
+            return m_env->desktop() + QString("/p%1.png").arg(i);
+        };
         for (int i = 0; i < 2 * batch; ++i) {
             if (i == batch) {
                 for (int gone = 0; gone < batch / 2; ++gone)

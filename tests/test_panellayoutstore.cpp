@@ -134,6 +134,10 @@ private Q_SLOTS:
             1, true);
         row("position of three numbers",
             R"({"panels": [{"id": "custom-1"}], "desktopPositions": {"a": [1, 2, 3]}})", 1, true);
+        row("arrangement with a screen of no width",
+            R"({"panels": [{"id": "custom-1"}], "arrangements": [{"screens": [{"name": "A", "geometry": [0, 0, 0, 9],
+                "scale": 1}], "windows": {}}]})",
+            1, true);
         row("clean", R"({"panels": [{"id": "custom-1"}], "later": 1})", 1, false);
         row("empty", "  \n", 0, false);
     }
@@ -152,6 +156,27 @@ private Q_SLOTS:
         // The program goes on and writes a sound file holding what it read.
         createPanel("Fresh");
         QCOMPARE(root().value("panels").toArray().size(), panels + 1);
+    }
+
+    void eachArrangementKeepsItsLayoutAcrossRestarts()
+    {
+        using DisplayArrangement::Match;
+        const DisplayArrangement::Screen left{"LEFT", QRect(0, 0, 1920, 1080), 100, {}, true};
+        const DisplayArrangement::Screens two{left, {"RIGHT", QRect(1920, 0, 1920, 1080), 100, {}, false}};
+        const WindowPlaces docked{{"panel", {QRect(2000, 0, 300, 400), true}}};
+        const WindowPlaces undocked{{"panel", {QRect(10, 0, 300, 400), false}}};
+        setDesktopPosition("a", QPoint(2500, 10));
+        QCOMPARE(enterArrangement(two).match, Match::None);
+        recordWindows(docked);
+        const Recall gone = enterArrangement({left});
+        QCOMPARE(gone.match, Match::Subset);
+        QCOMPARE(gone.windows, docked);
+        recordWindows(undocked);
+        setDesktopPosition("a", QPoint(5, 5));
+        discardState();
+        QCOMPARE(enterArrangement({left}).windows, undocked);
+        QCOMPARE(enterArrangement(two).windows, docked);
+        QCOMPARE(desktopPosition("a"), Position(QPoint(2500, 10)));
     }
 
     void malformedMembersAreSkippedOneByOne()

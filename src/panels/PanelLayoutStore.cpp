@@ -27,6 +27,7 @@ const QLatin1StringView panelsMember("panels");
 const QLatin1StringView assignmentsMember("assignments");
 const QLatin1StringView ordersMember("itemOrders");
 const QLatin1StringView positionsMember("desktopPositions");
+const QLatin1StringView arrangementsMember("arrangements");
 const QLatin1StringView idMember("id");
 const QLatin1StringView nameMember("name");
 
@@ -46,6 +47,8 @@ struct Layout
     QHash<QString, QString> assignments;
     QHash<QString, QStringList> itemOrders;
     QHash<QString, QPoint> desktopPositions;
+    // Most recently used first.
+    QList<ArrangementRecords::Record> arrangements;
     QJsonObject otherMembers; // root members this version does not know
 };
 
@@ -57,6 +60,8 @@ struct State
     // The file is a link to something that is not a layout and cannot be
     // copied: saving would destroy it, so changes stay in memory.
     bool keepFile = false;
+    // Whether layout.arrangements.first() is the arrangement in force.
+    bool arrangementInForce = false;
 };
 
 State &state()
@@ -177,8 +182,11 @@ Parsed parse(const QByteArray &data)
             lost = true;
     }
 
+    layout.arrangements = ArrangementRecords::read(root.value(arrangementsMember), lost);
+
     layout.otherMembers = root;
-    for (QLatin1StringView known : {panelsMember, assignmentsMember, ordersMember, positionsMember})
+    for (QLatin1StringView known :
+         {panelsMember, assignmentsMember, ordersMember, positionsMember, arrangementsMember})
         layout.otherMembers.remove(known);
     result.isLayout = !lost && (root.isEmpty() || layout.otherMembers.size() < root.size());
     return result;
@@ -208,6 +216,8 @@ QByteArray serialise(const Layout &layout)
     root.insert(assignmentsMember, assignments);
     root.insert(positionsMember, positions);
     root.insert(ordersMember, orders);
+    if (!layout.arrangements.isEmpty())
+        root.insert(arrangementsMember, ArrangementRecords::write(layout.arrangements));
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
@@ -257,6 +267,9 @@ void save()
     const QString target = saveTarget(s, filePath());
     if (target.isEmpty())
         return;
+    // Loose items are where the user put them in the arrangement in force.
+    if (s.arrangementInForce)
+        s.layout.arrangements.first().desktopPositions = s.layout.desktopPositions;
     // A failure leaves the state as changed; the next change writes all of it again.
     const AtomicSave::Result result = AtomicSave::save(target, serialise(s.layout));
     if (!result)
@@ -429,6 +442,35 @@ void setItemOrder(const QString &orderKey, const QStringList &itemKeys)
     else
         layout.itemOrders.insert(orderKey, keys);
     save();
+}
+
+Recall enterArrangement(const DisplayArrangement::Screens &screens)
+{
+    Layout &layout = loaded();
+    bool changed = false;
+    const Recall recall =
+        ArrangementRecords::enter(layout.arrangements, screens, layout.desktopPositions, changed);
+    state().arrangementInForce = true;
+    if (changed)
+        save();
+    return recall;
+}
+
+void recordWindows(const WindowPlaces &windows)
+{
+    State &s = state();
+    if (!s.arrangementInForce)
+        return;
+    WindowPlaces &kept = s.layout.arrangements.first().windows;
+    bool changed = false;
+    for (auto it = windows.constBegin(); it != windows.constEnd(); ++it) {
+        if (kept.value(it.key()) != it.value()) {
+            kept.insert(it.key(), it.value());
+            changed = true;
+        }
+    }
+    if (changed)
+        save();
 }
 
 void discardState()

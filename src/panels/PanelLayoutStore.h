@@ -1,6 +1,10 @@
 #pragma once
 
+#include "panels/ArrangementRecords.h"
+#include "panels/DisplayArrangement.h"
+
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QPoint>
 #include <QString>
@@ -46,6 +50,19 @@ QStringList itemOrder(const QString &orderKey);
 void setItemOrder(const QString &orderKey, const QStringList &itemKeys);
 
 QString desktopPanelId();
+
+// The layout of every display arrangement seen: window places and loose item
+// positions per set of connected screens, under "arrangements".
+using WindowPlaces = QHash<QString, ArrangementRecords::WindowPlace>;
+using Recall = ArrangementRecords::Recall;
+// The screens connected now become the arrangement in force: returns the places
+// kept for them, or those of the known arrangement a new one starts from. Loose
+// items return to the positions kept for these screens; a new arrangement keeps
+// them where they are.
+Recall enterArrangement(const DisplayArrangement::Screens &screens);
+// Records window places for the arrangement in force only (others of it are
+// kept); nothing happens before one is.
+void recordWindows(const WindowPlaces &windows);
 
 // Settings prefix of a panel: "panel/<id>", or "panel" for the one panel of single mode.
 QString settingsPrefix(const QString &panelId);

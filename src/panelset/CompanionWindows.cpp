@@ -43,6 +43,16 @@ QList<QWidget *> CompanionWindows::wantedWindows() const
     return windows;
 }
 
+QList<QWidget *> CompanionWindows::windows() const
+{
+    QList<QWidget *> result;
+    for (const Companion &c : m_companions) {
+        if (c.window)
+            result.append(c.window);
+    }
+    return result;
+}
+
 QList<QWidget *> CompanionWindows::showWanted() const
 {
     QList<QWidget *> shown;

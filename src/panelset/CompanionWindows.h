@@ -22,6 +22,8 @@ public:
     bool anyVisible() const;
     // The windows that belong on screen, in the order they joined.
     QList<QWidget *> wantedWindows() const;
+    // Every window, wanted or not, in the order they joined.
+    QList<QWidget *> windows() const;
     // Shows the windows that belong on screen; returns them in order.
     QList<QWidget *> showWanted() const;
     // They keep their own geometry as they hide.

@@ -25,6 +25,7 @@ PanelSet::PanelSet(const IconPanelOptions &options, DesktopModel *model, bool pe
     , m_model(model)
     , m_perCategory(perCategory)
     , m_room([this] { return panelsInOrder(); }, &m_companions)
+    , m_arrangements([this] { return panelsInOrder(); }, &m_companions)
 {
     m_layoutLocked = Settings::instance()->value(SettingsKeys::panelLayoutLocked).toBool();
 
@@ -45,11 +46,15 @@ PanelSet::PanelSet(const IconPanelOptions &options, DesktopModel *model, bool pe
     syncPanels();
     if (!m_overlay)
         m_overlay = new GuideOverlay;
+    // The panels stand where they stood in this display arrangement.
+    m_arrangements.start();
     L10n::onLanguageChanged(this, [this] { retranslate(); });
 }
 
 PanelSet::~PanelSet()
 {
+    // A change the windows did not report (a hidden panel's roll-up) is kept too.
+    m_arrangements.flush();
     delete m_loose;
     for (const QPointer<IconPanel> &retired : std::as_const(m_retired))
         delete retired;
@@ -293,6 +298,7 @@ void PanelSet::adopt(IconPanel *panel)
     connect(panel, &IconPanel::selectionActivated, this, [this, self] { clearOtherSelections(self); });
     if (m_layer)
         m_layer->track(panel, panel->settingsPrefix());
+    m_arrangements.watch(panel);
 }
 
 QList<QRect> PanelSet::peerRects(const QWidget *except) const
@@ -308,6 +314,7 @@ QList<QRect> PanelSet::occupiedRects(const QWidget *except) const
 void PanelSet::addCompanion(QWidget *window, std::function<bool()> wanted)
 {
     m_companions.add(window, std::move(wanted));
+    m_arrangements.watch(window);
 }
 
 void PanelSet::companionShown()

@@ -4,6 +4,7 @@
 #include "panels/IconPanelOptions.h"
 #include "panels/LooseItems.h"
 #include "panels/SearchTrigger.h"
+#include "panelset/ArrangementKeeper.h"
 #include "panelset/CompanionWindows.h"
 #include "panelset/PanelRoom.h"
 
@@ -130,4 +131,5 @@ private:
     QList<QPointer<IconPanel>> m_retired;
     CompanionWindows m_companions;
     PanelRoom m_room;
+    ArrangementKeeper m_arrangements;
 };
