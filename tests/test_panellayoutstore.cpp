@@ -1,4 +1,5 @@
 #include "TestEnvironment.h"
+#include "base/Backups.h"
 #include "panels/PanelLayoutStore.h"
 
 #include <QDir>
@@ -165,7 +166,8 @@ private Q_SLOTS:
         const DisplayArrangement::Screens two{left, {"RIGHT", QRect(1920, 0, 1920, 1080), 100, {}, false}};
         const WindowPlaces docked{{"panel", {QRect(2000, 0, 300, 400), true}}};
         const WindowPlaces undocked{{"panel", {QRect(10, 0, 300, 400), false}}};
-        setDesktopPosition("a", QPoint(2500, 10));
+        const QByteArray olderForm = R"({"desktopPositions": {"a": [2500, 10]}})";
+        write(filePath(), olderForm);
         QCOMPARE(enterArrangement(two).match, Match::None);
         recordWindows(docked);
         const Recall gone = enterArrangement({left});
@@ -177,6 +179,12 @@ private Q_SLOTS:
         QCOMPARE(enterArrangement({left}).windows, undocked);
         QCOMPARE(enterArrangement(two).windows, docked);
         QCOMPARE(desktopPosition("a"), Position(QPoint(2500, 10)));
+        // The file in its older form was backed up once, before the first save in the new one.
+        const QStringList backups = QDir(Backups::folder()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        QCOMPARE(backups.size(), 1);
+        QCOMPARE(TestEnvironment::readFile(Backups::folder() + '/' + backups.first() + '/' +
+                                           QFileInfo(filePath()).fileName()),
+                 olderForm);
     }
 
     void malformedMembersAreSkippedOneByOne()

@@ -2,6 +2,7 @@
 
 #include "base/AppIdentity.h"
 #include "base/AtomicSave.h"
+#include "base/Backups.h"
 #include "base/DamagedFile.h"
 #include "base/FileNotice.h"
 #include "base/SafeFile.h"
@@ -62,6 +63,9 @@ struct State
     bool keepFile = false;
     // Whether layout.arrangements.first() is the arrangement in force.
     bool arrangementInForce = false;
+    // The file was read in the form before layouts per arrangement: a backup
+    // comes before the first save rewrites it in the new one.
+    bool olderForm = false;
 };
 
 State &state()
@@ -243,6 +247,7 @@ void load()
         return s.file.read(file.status);
     Parsed parsed = parse(file.data);
     s.layout = std::move(parsed.layout);
+    s.olderForm = parsed.isLayout && s.layout.arrangements.isEmpty();
     // What could not be understood is kept before a save drops it, so a hand
     // edit with a typo never costs the user the layout it described.
     s.file.read(file.status, !parsed.lostSomething);
@@ -270,6 +275,12 @@ void save()
     // Loose items are where the user put them in the arrangement in force.
     if (s.arrangementInForce)
         s.layout.arrangements.first().desktopPositions = s.layout.desktopPositions;
+    if (s.olderForm && !s.layout.arrangements.isEmpty()) {
+        s.olderForm = false;
+        QString error;
+        if (!Backups::make(Backups::folder(), Backups::sources(), QDateTime::currentDateTime(), &error))
+            qWarning().noquote() << QStringLiteral("No backup before the layout's new form: %1").arg(error);
+    }
     // A failure leaves the state as changed; the next change writes all of it again.
     const AtomicSave::Result result = AtomicSave::save(target, serialise(s.layout));
     if (!result)

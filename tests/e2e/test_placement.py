@@ -14,8 +14,8 @@ SIZES = [(1280, 720), (1366, 768), (1920, 1080), (3840, 2160)]
 SCALES = ["1", "1.25", "1.5", "2"]
 TODO, CURRENCY, IMAGES = "To-do", "Currency conversion", "Images"
 # A panel menu's entries counted from its end, as the organiser wires it
-# without a tray: Up from nothing chosen lands on the last entry.
-FROM_END = {"Currency converter": 2, "Tidy panels": 10, "New panel": 14}
+# without a tray (the layout entries, then "Quit"): Up from nothing chosen lands on the last entry.
+FROM_END = {"Currency converter": 6, "Tidy panels": 14, "New panel": 18}
 # Below this logical size the work area cannot hold the list column beside the
 # to-do list stacked on the converter (24 + 300 + 16 + 260 + 24 px wide,
 # 24 + 150 + 16 + 210 + 24 px high): there no window may hide another wholly.

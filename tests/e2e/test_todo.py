@@ -13,7 +13,8 @@ from x11session import Home, bright_fraction, check, run_test, wait_until
 
 # The end of a panel's menu, as the organiser wires it: the commands every menu
 # shares, then the tools, then "Quit".
-MENU_TAIL = ["Start at sign-in", "Show the real desktop icons", "Show To-do list", "Currency converter", "Quit"]
+MENU_TAIL = ["Start at sign-in", "Show the real desktop icons", "Show To-do list", "Currency converter",
+             "Save layout…", "Restore layout", "Export layout…", "Import layout…", "Quit"]
 TOP, ROW, INSET = 46 + 38, 62, 14  # where the first task row starts, a row's height, the side margin
 
 
