@@ -179,6 +179,19 @@ void ArrangementKeeper::enter()
     m_changePending = false;
 }
 
+void ArrangementKeeper::forget()
+{
+    m_recordSoon.stop();
+    m_places.clear();
+    m_screens.clear();
+}
+
+void ArrangementKeeper::reenter()
+{
+    if (m_started)
+        enter();
+}
+
 void ArrangementKeeper::flush()
 {
     m_recordSoon.stop();

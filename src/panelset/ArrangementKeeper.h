@@ -39,6 +39,12 @@ public:
     // Records the windows' places now: they are about to go.
     void flush();
 
+    // A restored or imported layout file replaces what was known: forget()
+    // before the set remakes its windows from it, reenter() once they stand,
+    // so they are placed by its records, not by those of before.
+    void forget();
+    void reenter();
+
     // The screens connected now.
     static DisplayArrangement::Screens currentScreens();
 

@@ -182,6 +182,7 @@ void PanelSet::reloadStoredLayout()
 {
     releaseLayout();
     PanelLayoutStore::discardState();
+    m_arrangements.forget();
     setLayoutLocked(Settings::instance()->value(SettingsKeys::panelLayoutLocked).toBool());
     if (const int size = Settings::instance()->value(SettingsKeys::panelIconSize).toInt();
         PanelMetrics::isIconSize(size))
@@ -194,6 +195,7 @@ void PanelSet::reloadStoredLayout()
             p->show();
         reassertLayer();
     }
+    m_arrangements.reenter();
 }
 
 void PanelSet::retirePanel(IconPanel *panel)
