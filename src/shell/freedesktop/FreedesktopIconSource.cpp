@@ -13,10 +13,9 @@
 #include <QFileInfo>
 #include <QImageReader>
 
+#include <algorithm>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <algorithm>
 
 namespace {
 
@@ -152,8 +151,8 @@ void FreedesktopIconSource::sweepThumbnails()
     for (auto it = m_thumbnails.begin(); it != m_thumbnails.end();) {
         const QByteArray path = it.key().left(it.key().lastIndexOf('@'));
         struct stat info = {};
-        const bool current =
-            ::stat(path.constData(), &info) == 0 && info.st_size == it->size && modifiedNs(info) == it->modified;
+        const bool current = ::stat(path.constData(), &info) == 0 && info.st_size == it->size &&
+                             modifiedNs(info) == it->modified;
         if (current) {
             ++it;
             continue;
