@@ -101,6 +101,7 @@ private Q_SLOTS:
         Panel panel;
         QCOMPARE(panel.rateClient()->serial(), 0); // nothing is asked before the panel shows
         panel.show();
+        QCoreApplication::processEvents(); // the request starts once the window is on its way
         QVERIFY(panel.rateClient()->serial() == 1 && !panel.field<CurrencyButton>("Refresh")->isEnabled());
         QVERIFY(panel.settle() && panel.field<CurrencyButton>("Refresh")->isEnabled());
         const QString date = QLocale().toString(QDate::currentDate().addDays(-1), QLocale::ShortFormat);

@@ -241,9 +241,10 @@ void CurrencyPanel::placeGrip()
 void CurrencyPanel::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    // Every showing fetches today's rate; the cached one shows meanwhile.
+    // Every showing fetches today's rate; the cached one shows meanwhile. The
+    // request starts a program: not before this window is on its way to the screen.
     if (!event->spontaneous())
-        m_converter->refreshRate();
+        QTimer::singleShot(0, m_converter, &CurrencyConverter::refreshRate);
 }
 
 void CurrencyPanel::hideEvent(QHideEvent *event)
