@@ -7,6 +7,7 @@
 #include "base/FileNotice.h"
 #include "base/SafeFile.h"
 #include "base/l10n/L10nText.h"
+#include "panels/LayoutJson.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -14,15 +15,15 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSet>
 #include <QtDebug>
-
-#include <cmath>
-#include <limits>
 
 namespace PanelLayoutStore {
 
 namespace {
+
+using LayoutJson::member;
+using LayoutJson::wholeNumber;
+using LayoutJson::withoutEmptyOrDuplicates;
 
 const QLatin1StringView panelsMember("panels");
 const QLatin1StringView assignmentsMember("assignments");
@@ -74,19 +75,6 @@ State &state()
     return s;
 }
 
-QStringList withoutEmptyOrDuplicates(const QStringList &keys)
-{
-    QStringList result;
-    QSet<QString> seen;
-    for (const QString &key : keys) {
-        if (key.isEmpty() || seen.contains(key))
-            continue;
-        seen.insert(key);
-        result.append(key);
-    }
-    return result;
-}
-
 // What reading a document made of it.
 struct Parsed
 {
@@ -94,29 +82,6 @@ struct Parsed
     bool lostSomething = false; // a member or entry was skipped or changed
     bool isLayout = false;      // a JSON object as this program writes it
 };
-
-// A JSON number read as an integer; anything that is not a whole number within
-// the int range reads as 0 and counts as lost.
-int wholeNumber(const QJsonValue &value, bool &lost)
-{
-    const double d = value.toDouble();
-    if (!std::isfinite(d) || d != std::floor(d) || d < std::numeric_limits<int>::min() ||
-        d > std::numeric_limits<int>::max()) {
-        lost = true;
-        return 0;
-    }
-    return static_cast<int>(d);
-}
-
-// A root member that must be of one JSON type; a wrong type counts as lost.
-QJsonValue member(const QJsonObject &root, QLatin1StringView name, QJsonValue::Type type, bool &lost)
-{
-    const QJsonValue value = root.value(name);
-    if (value.isUndefined() || value.type() == type)
-        return value;
-    lost = true;
-    return {};
-}
 
 // Reads as much of a layout document as makes sense. Everything read is kept
 // in memory; whatever has to be skipped is flagged so the caller keeps a copy.
