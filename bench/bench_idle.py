@@ -73,7 +73,7 @@ def main():
     parser.add_argument("binaries", nargs="+")
     args = parser.parse_args()
     with tempfile.TemporaryDirectory() as home, x11session.Session() as session, \
-            rate_server.https_rate_server(home) as (_, rates):
+            rate_server.serve(home) as (_, rates):
         bench_startup.populate(os.path.join(home, "Desktop"), args.items)
         env = session.env(HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"),
                           LANG="C.UTF-8", **rates)

@@ -96,7 +96,7 @@ def main():
     args = parser.parse_args()
     minutes, warmup = (2, 30) if args.quick else (args.minutes, 300)
     with tempfile.TemporaryDirectory() as home, x11session.Session() as session, \
-            rate_server.https_rate_server(home) as (_, rates):
+            rate_server.serve(home) as (_, rates):
         desktop = os.path.join(home, "Desktop")
         bench_startup.populate(desktop, args.items)
         for i in range(args.pictures):

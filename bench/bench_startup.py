@@ -198,7 +198,7 @@ def main():
     program, floors, ratios, memory, peers = [], [], [], [], []
     program_cpu, floor_cpu, peer_cpu = [], [], []
     with tempfile.TemporaryDirectory() as home, x11session.Session() as session, \
-            rate_server.https_rate_server(home) as (_, rates):
+            rate_server.serve(home) as (_, rates):
         populate(os.path.join(home, "Desktop"), items, pictures)
         shown = first_start_windows(session, binary, first_start_env(session, home, "discovery", rates))
         expected = len(shown)

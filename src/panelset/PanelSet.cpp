@@ -187,14 +187,10 @@ void PanelSet::reloadStoredLayout()
     if (const int size = Settings::instance()->value(SettingsKeys::panelIconSize).toInt();
         PanelMetrics::isIconSize(size))
         setIconSize(size);
-    // The model learns the restored assignments; its reload makes the panels they ask for.
+    // The model learns the restored assignments; its reload makes (and shows)
+    // the panels they ask for, every one of them new.
     m_model->reload();
     syncPanels();
-    if (m_panelsShown) {
-        for (IconPanel *p : panelsInOrder())
-            p->show();
-        reassertLayer();
-    }
     m_arrangements.reenter();
 }
 

@@ -14,17 +14,6 @@ PANELS = ["Documents", "Images", "Folders"]
 LOOSE, LOOSE_PLACE = "notes.txt", (2500, 700)
 
 
-def settled(app, previous=None):
-    """The windows once they stop moving."""
-    def still():
-        nonlocal previous
-        now = app.windows()
-        same = now == previous and all(t in now for t in PANELS)
-        previous = now
-        return same and now
-    return wait_until(still, 20) or app.windows()
-
-
 def on_left_apart(windows):
     """Every window on the left screen, and no two but the loose item (a desktop icon) overlapping."""
     apart = [r for title, r in windows.items() if title != LOOSE]
@@ -39,12 +28,12 @@ def body(session, root):
     home = Home(session, root, items=["report.pdf", LOOSE, "photo.png", "Projects/"])
     home.write_layout({"desktopPositions": {home.item(LOOSE): list(LOOSE_PLACE)}})
     app = home.start("--keep-icons", "--no-tray")
-    windows = settled(app)
+    windows = app.settled(PANELS)
     # Two panels onto the right screen, where on the left screen they would cover others.
     for title, target in (("Documents", (2100, 60)), ("Images", (2150, 400))):
         x, y, w, h = windows[title]
         session.drag((x + w // 3, y + 20), (target[0] + w // 3, target[1] + 20))
-    docked = settled(app)
+    docked = app.settled(PANELS)
     session.screenshot("e2e-arrangements-two-screens.png")
     check(sum(x >= 1920 for x, _, _, _ in docked.values()) == 3 and docked.get(LOOSE, (0, 0))[:2] == LOOSE_PLACE,
           f"two panels and the loose item lie on the right screen: {docked}")
@@ -52,11 +41,11 @@ def body(session, root):
     session.run("xrandr", "--delmonitor", "RIGHT")
     check(wait_until(lambda: on_left_apart(app.windows()), 20),
           f"with the right screen gone every window is on the left one, none covering another: {app.windows()}")
-    undocked = settled(app)
+    undocked = app.settled(PANELS)
     session.screenshot("e2e-arrangements-one-screen.png")
     app.stop()
     app = home.start("--keep-icons", "--no-tray")
-    check(settled(app) == undocked, "restarted on one screen, the windows are where that screen had them")
+    check(app.settled(PANELS) == undocked, "restarted on one screen, the windows are where that screen had them")
 
     session.run("xrandr", "--setmonitor", *RIGHT.split(), "none")
     check(wait_until(lambda: app.windows() == docked, 20),
@@ -64,7 +53,7 @@ def body(session, root):
     session.screenshot("e2e-arrangements-screen-back.png")
     app.stop()
     app = home.start("--keep-icons", "--no-tray")
-    check(settled(app) == docked, "restarted on two screens, every window is where it was")
+    check(app.settled(PANELS) == docked, "restarted on two screens, every window is where it was")
     app.stop()
 
 

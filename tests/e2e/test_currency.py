@@ -5,45 +5,15 @@ a restart with the server gone the cached rate is still used and the status
 says the refresh failed. Typed separators stay as typed: "1,5" is no number in
 English, "1,500" is 1500. Screenshots left-to-right and in Arabic."""
 
-import contextlib
-import datetime
-import http.server
-import json
 import os
 import subprocess
 import sys
-import threading
 import time
 
+from rate_server import RATE, serve
 from x11session import ARTEFACTS, Home, check, run_test, wait_until
 
 PANEL_SIZE = (300, 214)  # the panel's default size
-RATE = 7.25
-
-
-class RateHandler(http.server.BaseHTTPRequestHandler):
-    def do_GET(self):
-        served = self.path.strip("/").split("/") == ["v2", "rate", "USD", "CNY"]
-        yesterday = (datetime.date.today() - datetime.timedelta(days=1)).isoformat()
-        body = json.dumps({"base": "USD", "quote": "CNY", "rate": RATE, "date": yesterday} if served
-                          else {"message": "not found"}).encode()
-        self.send_response(200 if served else 422)
-        self.send_header("Content-Type", "application/json")
-        self.send_header("Content-Length", str(len(body)))
-        self.end_headers()
-        self.wfile.write(body)
-
-    def log_message(self, *args):
-        pass
-
-
-@contextlib.contextmanager
-def rate_server():
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), RateHandler)
-    threading.Thread(target=server.serve_forever, daemon=True).start()
-    yield f"http://127.0.0.1:{server.server_address[1]}"
-    server.shutdown()
-    server.server_close()
 
 
 def home(session, root, language):
@@ -69,7 +39,7 @@ def start(home, base, when):
 
 def body(session, root):
     english = home(session, root, "en")
-    with rate_server() as base:
+    with serve() as (base, _):
         app, panel, line = start(english, base, "at first start")
         status = line("status:", "Frankfurter")
         check(status is not None and status.startswith("Frankfurter \u00b7"), f"the served rate is used ({status!r})")
@@ -110,7 +80,7 @@ def body(session, root):
     app.stop()
 
     # Arabic, in a home of its own: right to left, Arabic-Indic digits.
-    with rate_server() as base:
+    with serve() as (base, _):
         app, panel, line = start(home(session, root, "ar"), base, "in Arabic")
         result = line("result:", "\u0667")
         check(result is not None and result.startswith("\u0667\u066b\u0662\u0665"),

@@ -22,17 +22,6 @@ FROM_END = {"Currency converter": 6, "Tidy panels": 14, "New panel": 18}
 ROOMY = (624, 424)
 
 
-def settled(app, titles, previous=None):
-    """The windows once they stop moving."""
-    def still():
-        nonlocal previous
-        now = app.windows()
-        same = now == previous and all(t in now for t in titles)
-        previous = now
-        return same and now
-    return wait_until(still, 15) or app.windows()
-
-
 def menu(session, app, entry):
     x, y, w, h = app.windows()[IMAGES]
     session.open_menu(x + w // 2, y + h - 6)
@@ -68,7 +57,7 @@ def walk_row(session, root, size, scale):
     row = f"{size[0]}x{size[1]} at scale {scale}"
     home = Home(session, root, items=["photo.png"], settings="[ui]\nlanguage=en\n", bus=False)
     app = home.start("--keep-icons", "--no-tray", QT_SCALE_FACTOR=scale)
-    first = settled(app, [IMAGES, TODO, CURRENCY])
+    first = app.settled([IMAGES, TODO, CURRENCY])
     if not check(all(t in first for t in [IMAGES, TODO, CURRENCY]), f"{row}: every window shows {first}"):
         return app.stop()
     verify(row, "first start", first, size, roomy)
@@ -78,12 +67,12 @@ def walk_row(session, root, size, scale):
     wait_until(lambda: CURRENCY not in app.windows())
     menu(session, app, "New panel")
     wait_until(lambda: "New panel" in app.windows())
-    verify(row, "a new panel", settled(app, [IMAGES, TODO, "New panel"]), size, roomy)
+    verify(row, "a new panel", app.settled([IMAGES, TODO, "New panel"]), size, roomy)
     menu(session, app, "Currency converter")
-    verify(row, "the converter shown again", settled(app, [IMAGES, TODO, CURRENCY, "New panel"]), size, roomy)
+    verify(row, "the converter shown again", app.settled([IMAGES, TODO, CURRENCY, "New panel"]), size, roomy)
 
     menu(session, app, "Tidy panels")
-    verify(row, "tidied", settled(app, [IMAGES, TODO, CURRENCY, "New panel"]), size, roomy)
+    verify(row, "tidied", app.settled([IMAGES, TODO, CURRENCY, "New panel"]), size, roomy)
     app.stop()
 
 

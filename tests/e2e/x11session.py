@@ -306,6 +306,18 @@ class Organiser:
     def wait_for(self, titles, timeout=15):
         return self.session.wait_for_windows(self.pid, titles, timeout)
 
+    def settled(self, titles, timeout=20):
+        """The windows once they stop moving, with every title among them."""
+        previous = None
+
+        def still():
+            nonlocal previous
+            now = self.windows()
+            same = now == previous and all(t in now for t in titles)
+            previous = now
+            return same and now
+        return wait_until(still, timeout) or self.windows()
+
     def close_window(self, title):
         """As a close button does: WM_DELETE_WINDOW to the window itself. Panels
         are docks, which a window manager neither decorates nor closes."""

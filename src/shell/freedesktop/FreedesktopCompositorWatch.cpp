@@ -44,12 +44,9 @@ bool FreedesktopCompositorWatch::connectTo(const QByteArray &display)
         xcb_xfixes_query_version(m_connection, XCB_XFIXES_MAJOR_VERSION, XCB_XFIXES_MINOR_VERSION), nullptr));
 
     const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(screenNumber);
-    xcb_intern_atom_reply_t *atom = xcb_intern_atom_reply(
-        m_connection, xcb_intern_atom(m_connection, 0, uint16_t(name.size()), name.constData()), nullptr);
-    if (!atom)
+    const xcb_atom_t selection = XcbRoot::atom(m_connection, name);
+    if (selection == XCB_ATOM_NONE)
         return false;
-    const xcb_atom_t selection = atom->atom;
-    free(atom);
 
     // Subscribed before the owner is asked, so no change falls between the two.
     xcb_xfixes_select_selection_input(m_connection, root, selection,

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <xcb/xcb.h>
 #include <xcb/xinput.h>
 
@@ -55,23 +54,14 @@ bool FreedesktopDesktopClickWatcher::connectTo(const QByteArray &display)
     free(version);
     if (!recent)
         return false;
-    m_windowType = internAtom("_NET_WM_WINDOW_TYPE");
-    m_typeDesktop = internAtom("_NET_WM_WINDOW_TYPE_DESKTOP");
-    m_wmState = internAtom("WM_STATE");
+    m_windowType = XcbRoot::atom(m_connection, "_NET_WM_WINDOW_TYPE");
+    m_typeDesktop = XcbRoot::atom(m_connection, "_NET_WM_WINDOW_TYPE_DESKTOP");
+    m_wmState = XcbRoot::atom(m_connection, "WM_STATE");
     if (!m_windowType || !m_typeDesktop || !m_wmState)
         return false;
     m_notifier = new QSocketNotifier(xcb_get_file_descriptor(m_connection), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &FreedesktopDesktopClickWatcher::readEvents);
     return true;
-}
-
-uint32_t FreedesktopDesktopClickWatcher::internAtom(const char *name) const
-{
-    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
-        m_connection, xcb_intern_atom(m_connection, 0, uint16_t(strlen(name)), name), nullptr);
-    const uint32_t atom = reply ? reply->atom : uint32_t(XCB_NONE);
-    free(reply);
-    return atom;
 }
 
 void FreedesktopDesktopClickWatcher::setWatching(bool watching)

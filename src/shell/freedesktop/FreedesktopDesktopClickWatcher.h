@@ -30,7 +30,6 @@ public:
 
 private:
     bool connectTo(const QByteArray &display);
-    uint32_t internAtom(const char *name) const;
     // The pointer mapping: the logical button of each physical one.
     void readButtonMap();
     void readEvents();

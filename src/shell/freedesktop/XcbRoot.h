@@ -11,4 +11,7 @@ namespace XcbRoot {
 // caller's to disconnect; `screenNumber` receives the default screen's number.
 xcb_window_t open(const QByteArray &display, xcb_connection_t *&connection, int *screenNumber = nullptr);
 
+// The atom of `name`, made if need be; XCB_ATOM_NONE when the server does not answer.
+xcb_atom_t atom(xcb_connection_t *connection, const QByteArray &name);
+
 } // namespace XcbRoot

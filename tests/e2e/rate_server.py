@@ -1,8 +1,9 @@
-"""A local HTTPS rate server, so that the benchmarks take the program's real
-network path (TLS set up, the certificate checked) without depending on a
-remote service. Its certificate is signed by a test certificate authority made
-for the run; the program trusts it through the standard OpenSSL variable
-(SSL_CERT_FILE), as it would trust the system's authorities."""
+"""A local rate server, so that no test or benchmark depends on a remote
+service: plain HTTP on the loopback address, or HTTPS for the program's real
+network path (TLS set up, the certificate checked). The HTTPS certificate is
+signed by a test certificate authority made for the run; the program trusts it
+through the standard OpenSSL variable (SSL_CERT_FILE), as it would trust the
+system's authorities. Every pair is served at RATE, dated yesterday."""
 
 import contextlib
 import datetime
@@ -14,12 +15,15 @@ import subprocess
 import threading
 
 
+RATE = 7.25
+
+
 class RateHandler(http.server.BaseHTTPRequestHandler):
     def do_GET(self):
         parts = self.path.strip("/").split("/")
         served = len(parts) == 4 and parts[:2] == ["v2", "rate"]
         yesterday = (datetime.date.today() - datetime.timedelta(days=1)).isoformat()
-        body = json.dumps({"base": parts[2], "quote": parts[3], "rate": 7.25, "date": yesterday} if served
+        body = json.dumps({"base": parts[2], "quote": parts[3], "rate": RATE, "date": yesterday} if served
                           else {"message": "not found"}).encode()
         self.send_response(200 if served else 422)
         self.send_header("Content-Type", "application/json")
@@ -52,17 +56,21 @@ def make_certificates(folder):
 
 
 @contextlib.contextmanager
-def https_rate_server(folder):
-    """Yields (base address, environment for the program)."""
-    ca, cert, key = make_certificates(folder)
+def serve(folder=None):
+    """Yields (base address, environment for the program): HTTPS with a test
+    authority made in `folder`, or plain HTTP without one."""
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), RateHandler)
-    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-    context.load_cert_chain(cert, key)
-    server.socket = context.wrap_socket(server.socket, server_side=True)
+    environment = {}
+    if folder:
+        ca, cert, key = make_certificates(folder)
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(cert, key)
+        server.socket = context.wrap_socket(server.socket, server_side=True)
+        environment["SSL_CERT_FILE"] = ca
     threading.Thread(target=server.serve_forever, daemon=True).start()
-    base = f"https://127.0.0.1:{server.server_address[1]}"
+    base = f"{'https' if folder else 'http'}://127.0.0.1:{server.server_address[1]}"
     try:
-        yield base, {"LARKSPAN_RATES_URL": base, "SSL_CERT_FILE": ca}
+        yield base, dict(environment, LARKSPAN_RATES_URL=base)
     finally:
         server.shutdown()
         server.server_close()
