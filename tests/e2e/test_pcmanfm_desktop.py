@@ -12,6 +12,9 @@ from pathlib import Path
 
 from x11session import Home, bright_fraction, check, run_test, wait_until
 
+# Each wait polls; pcmanfm-qt restarting its desktop is slow on a loaded machine.
+PATIENCE = 30
+
 # Where pcmanfm-qt draws its first item (white label on the black background).
 ICON_PLACE = (0, 0, 150, 150)
 SERVICE = "org.pcmanfm.PCManFM"
@@ -29,7 +32,7 @@ class Desktop:
         self.settings.write_text("[Desktop]\nBgColor=#000000\nFgColor=#ffffff\nWallpaperMode=none\n")
         session.spawn(["sh", "-c", "pcmanfm-qt --desktop --profile=lxqt >/dev/null 2>&1 &"], env=home.env())
         home.wait_for_name(SERVICE)
-        check(wait_until(self.icons_drawn, 15), "pcmanfm-qt draws its items")
+        check(wait_until(self.icons_drawn, PATIENCE), "pcmanfm-qt draws its items")
 
     def hide_items(self):
         """HideItems of [Desktop] as written, or None."""
@@ -74,7 +77,7 @@ class Desktop:
     def end(self):
         for pid in self.pids():
             os.kill(pid, signal.SIGTERM)
-        wait_until(lambda: not self.pids())
+        wait_until(lambda: not self.pids(), PATIENCE)
 
 
 def body(session, root):
@@ -91,29 +94,29 @@ def run(session, home, desktop):
     # SIGTERM: hidden while running, the absent key absent again afterwards.
     check(desktop.icons_drawn("e2e-pcmanfm-before.png"), "the item is drawn before the start")
     app = home.start("--no-tray")
-    check(wait_until(lambda: desktop.hide_items() == "true"), "HideItems=true while the organiser runs")
+    check(wait_until(lambda: desktop.hide_items() == "true", PATIENCE), "HideItems=true while the organiser runs")
     app.wait_for(["Documents"])
-    check(wait_until(lambda: desktop.icons_gone("e2e-pcmanfm-hidden.png")), "pcmanfm-qt draws no items")
+    check(wait_until(lambda: desktop.icons_gone("e2e-pcmanfm-hidden.png"), PATIENCE), "pcmanfm-qt draws no items")
     check(desktop.running(), "its desktop runs on")
     app.stop()
     check(desktop.hide_items() is None, "after SIGTERM HideItems is absent again, as before the start")
-    check(wait_until(lambda: desktop.icons_drawn("e2e-pcmanfm-back.png"), 15), "and the item is drawn again")
+    check(wait_until(lambda: desktop.icons_drawn("e2e-pcmanfm-back.png"), PATIENCE), "and the item is drawn again")
 
     # "Quit" in a panel's menu gives back the user's own value.
     desktop.set_hide_items("false")
     app = home.start("--no-tray")
-    check(wait_until(lambda: desktop.hide_items() == "true"), "hidden over the user's HideItems=false")
+    check(wait_until(lambda: desktop.hide_items() == "true", PATIENCE), "hidden over the user's HideItems=false")
     check(app.quit_from_menu() == 0, "\"Quit\" ends the organiser with 0")
     check(desktop.hide_items() == "false", "after \"Quit\" HideItems=false is back")
-    check(wait_until(lambda: desktop.icons_drawn(), 15), "and the item is drawn")
+    check(wait_until(lambda: desktop.icons_drawn(), PATIENCE), "and the item is drawn")
 
     # SIGKILL leaves them hidden; the next run gives back what the killed one replaced.
     app = home.start("--no-tray")
-    check(wait_until(lambda: desktop.hide_items() == "true"), "hidden before the kill")
-    wait_until(lambda: "pcmanfmHideItems" in home.settings())
+    check(wait_until(lambda: desktop.hide_items() == "true", PATIENCE), "hidden before the kill")
+    wait_until(lambda: "pcmanfmHideItems" in home.settings(), PATIENCE)
     app.process.kill()
     app.process.wait(10)
-    check(desktop.hide_items() == "true" and wait_until(desktop.icons_gone),
+    check(desktop.hide_items() == "true" and wait_until(desktop.icons_gone, PATIENCE),
           "a killed organiser leaves the items hidden")
     app = home.start("--no-tray")
     app.wait_for(["Documents"])
@@ -121,7 +124,7 @@ def run(session, home, desktop):
     app.stop()
     value = desktop.hide_items()
     check(value == "false", f"and gives back the user's HideItems=false when it ends ({value})")
-    check(wait_until(lambda: desktop.icons_drawn("e2e-pcmanfm-after-kill.png"), 15), "the item is drawn again")
+    check(wait_until(lambda: desktop.icons_drawn("e2e-pcmanfm-after-kill.png"), PATIENCE), "the item is drawn again")
     check(desktop.running(), "pcmanfm-qt's desktop still runs")
 
     # A file-manager window lives in the desktop's process, which therefore
@@ -130,14 +133,14 @@ def run(session, home, desktop):
     subprocess.run(["pcmanfm-qt", home.path], env=home.env(), timeout=30, capture_output=True)
     pid = desktop.pids()[0]
     window = os.path.basename(home.path)
-    check(bool(wait_until(lambda: window in session.windows(pid))), "a pcmanfm-qt window is open")
+    check(bool(wait_until(lambda: window in session.windows(pid), PATIENCE)), "a pcmanfm-qt window is open")
     app = home.start("--no-tray")
     app.wait_for(["Documents"])
     # The desktop is asked to end once and given back when it does not: within
     # that time nothing may change, after it the item is drawn.
     untouched = not wait_until(lambda: desktop.hide_items() != before or desktop.pids() != [pid], 6)
     check(untouched, "HideItems and the desktop's process stay as they were")
-    check(wait_until(desktop.icons_drawn), "its item is still drawn")
+    check(wait_until(desktop.icons_drawn, PATIENCE), "its item is still drawn")
     app.stop()
     check(window in session.windows(pid) and desktop.hide_items() == before,
           "after the end the window is still open and HideItems unchanged")
