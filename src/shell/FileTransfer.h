@@ -14,7 +14,12 @@ class FileTransfer : public QObject
 
 public:
     // Automatic moves within one file system and copies across.
-    enum class Mode { Automatic, Move, Copy };
+    enum class Mode
+    {
+        Automatic,
+        Move,
+        Copy
+    };
 
     using QObject::QObject;
     ~FileTransfer() override = default;
