@@ -42,6 +42,15 @@ void prepareEnvironment()
     // for good. The threads allocate little and seldom at the same time: one
     // shared heap keeps the resident set some 1.5 MB smaller.
     mallopt(M_ARENA_MAX, 1);
+    // Every reload of a crowded desktop builds its lists anew beside the old
+    // ones. glibc raises its threshold for giving large blocks their own
+    // mappings each time such a block is freed, so later lists land in the
+    // heap, and the heap's high-water mark stays resident: the program grew
+    // in steps over half an hour of churn. Fixed thresholds give large blocks
+    // back when freed and trim the heap's top, and the start is some 5 MB
+    // smaller on a 10,000-item desktop.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 256 * 1024);
     // Qt matches the file type patterns that are more than a suffix by making
     // a regular expression for each file it looks up, and it would compile each
     // one to machine code to match it once. Interpreting them is as quick for
