@@ -147,8 +147,9 @@ TransferJob::Result TransferJob::run(const QStringList &sources, const QString &
     m_totalFiles = int(sources.size());
     const QString folder = QDir::cleanPath(targetFolder);
     struct stat folderInfo;
-    const bool folderOk = ::stat(local(folder).constData(), &folderInfo) == 0 && S_ISDIR(folderInfo.st_mode);
-    const int folderError = folderOk ? 0 : (errno ? errno : ENOTDIR);
+    int folderError = ::stat(local(folder).constData(), &folderInfo) == 0 ? 0 : errno;
+    if (folderError == 0 && !S_ISDIR(folderInfo.st_mode))
+        folderError = ENOTDIR;
     for (const QString &source : sources) {
         struct stat info;
         if (::lstat(local(source).constData(), &info) == 0)
@@ -163,7 +164,7 @@ TransferJob::Result TransferJob::run(const QStringList &sources, const QString &
         }
         m_error.clear();
         const QString name = QFileInfo(sources.at(i)).fileName();
-        if (!folderOk) {
+        if (folderError) {
             result.failures.append(failure(name, qt_error_string(folderError)));
             continue;
         }
