@@ -15,6 +15,7 @@
 #include "shell/DesktopModel.h"
 
 #include <QCloseEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMetaMethod>
 #include <QPainter>
@@ -121,9 +122,10 @@ void IconPanel::buildUi(CategoryFilter *filter)
     connect(m_content, &PanelContent::searchRequested, this, &IconPanel::searchRequested);
     // The title band shows the count and the first item's category.
     connect(m_content, &PanelContent::itemsChanged, this, qOverload<>(&QWidget::update));
-    connect(m_content, &PanelContent::itemsDropped, this, [this](const QStringList &keys) {
-        Q_EMIT itemsDropped(keys, isCustomPanel() ? panelId() : QString());
-    });
+    connect(m_content, &PanelContent::itemsDropped, this,
+            [this](const QStringList &keys, Qt::KeyboardModifiers modifiers) {
+                Q_EMIT itemsDropped(keys, isCustomPanel() ? panelId() : QString(), modifiers);
+            });
 
     m_buttons = new TitleButtons(
         this, {TitleButtons::Collapse, TitleButtons::ViewToggle, TitleButtons::Refresh, TitleButtons::Close});
@@ -186,6 +188,8 @@ void IconPanel::layoutChildren()
     if (viewHeight >= rowHeight)
         viewHeight = viewHeight / rowHeight * rowHeight;
     place(m_view, QRect(m.viewX, m.viewY, w - 2 * m.viewX, viewHeight));
+    if (m_notice)
+        m_notice->setGeometry(m_view->geometry());
 
     m_buttons->layout(m);
     m_grip->move(w - gripInset - gripSize, h - gripInset - gripSize);
@@ -222,6 +226,8 @@ void IconPanel::applyRollUp()
     m_frame->setHorizontalResizeOnly(collapsed);
     m_geometry.applyHeightLimits(m_options.listView);
     m_view->setVisible(!collapsed);
+    if (m_notice)
+        m_notice->setVisible(!collapsed && !m_notice->text().isEmpty());
     m_geometry.applyRollUpHeight(m_options.listView);
     m_buttons->setCollapsed(collapsed);
     layoutChildren();
@@ -448,4 +454,41 @@ QList<QAction *> IconPanel::sharedActions() const
             actions.append(action);
     }
     return actions;
+}
+
+void IconPanel::setNewPanelActions(const QList<QAction *> &actions)
+{
+    m_newPanelActions.clear();
+    for (QAction *action : actions)
+        m_newPanelActions.append(action);
+}
+
+QList<QAction *> IconPanel::newPanelActions() const
+{
+    QList<QAction *> actions;
+    for (const QPointer<QAction> &action : m_newPanelActions) {
+        if (action)
+            actions.append(action);
+    }
+    return actions;
+}
+
+void IconPanel::setNotice(const QString &text)
+{
+    if (!m_notice && text.isEmpty())
+        return;
+    if (!m_notice) {
+        m_notice = new QLabel(this);
+        m_notice->setAlignment(Qt::AlignCenter);
+        m_notice->setWordWrap(true);
+        m_notice->setAttribute(Qt::WA_TransparentForMouseEvents);
+        m_notice->setGeometry(m_view->geometry());
+    }
+    m_notice->setText(text);
+    m_notice->setVisible(!text.isEmpty() && !isCollapsed());
+}
+
+QString IconPanel::notice() const
+{
+    return m_notice ? m_notice->text() : QString();
 }

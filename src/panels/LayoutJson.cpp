@@ -1,11 +1,21 @@
 #include "LayoutJson.h"
 
+#include <QFile>
 #include <QSet>
 
 #include <cmath>
 #include <limits>
 
 namespace LayoutJson {
+
+namespace {
+
+const QLatin1StringView pathMember("path");
+const QLatin1StringView pathBytesMember("pathBytes");
+// Linux's PATH_MAX: no longer path can be opened.
+constexpr qsizetype longestPath = 4096;
+
+} // namespace
 
 QStringList withoutEmptyOrDuplicates(const QStringList &keys)
 {
@@ -38,6 +48,34 @@ QJsonValue member(const QJsonObject &root, QLatin1StringView name, QJsonValue::T
         return value;
     lost = true;
     return {};
+}
+
+std::optional<QByteArray> takeFolderPath(QJsonObject &entry, bool &lost)
+{
+    const QJsonValue text = entry.take(pathMember);
+    const QJsonValue bytes = entry.take(pathBytesMember);
+    QByteArray folder;
+    if (bytes.isString()) {
+        const auto decoded = QByteArray::fromBase64Encoding(bytes.toString().toLatin1(),
+                                                            QByteArray::AbortOnBase64DecodingErrors);
+        if (decoded)
+            folder = *decoded;
+    } else if (bytes.isUndefined() && text.isString()) {
+        folder = QFile::encodeName(text.toString());
+    }
+    if (!folder.startsWith('/') || folder.size() > longestPath || folder.contains('\0')) {
+        lost = true;
+        return std::nullopt;
+    }
+    return folder;
+}
+
+void putFolderPath(QJsonObject &entry, const QByteArray &folder)
+{
+    const QString text = QFile::decodeName(folder);
+    entry.insert(pathMember, text);
+    if (QFile::encodeName(text) != folder)
+        entry.insert(pathBytesMember, QString::fromLatin1(folder.toBase64()));
 }
 
 } // namespace LayoutJson
