@@ -32,9 +32,13 @@ public:
     virtual void cancel() = 0;
 
 Q_SIGNALS:
+    // Once with nothing done when the sizes are known, then a few times a
+    // second at most; doneFiles counts the sources finished.
     void progressed(qint64 doneBytes, qint64 totalBytes, int doneFiles, int totalFiles);
     // targets[i] is the path sources[i] now has, empty where it failed, was
-    // cancelled or was not reached; failures holds one readable reason per
-    // failed file.
+    // cancelled or was not reached; a move into the folder the source is in
+    // already keeps its path. failures holds one readable reason per failed
+    // file, "name: reason". A move whose copy is whole but whose original could
+    // not all be removed has both its target and a failure.
     void finished(const QStringList &targets, const QStringList &failures, bool cancelled);
 };

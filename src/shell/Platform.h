@@ -10,6 +10,7 @@ class CompositorWatch;
 class DesktopClickWatcher;
 class DesktopIconSwitch;
 class DesktopSource;
+class FileTransfer;
 class IconSource;
 class ItemActions;
 class QObject;
@@ -61,6 +62,9 @@ WindowStacking *createWindowStacking(QObject *parent);
 // Double-clicks on the bare desktop; never told of where the platform cannot
 // see clicks on the desktop (no X11 display).
 DesktopClickWatcher *createDesktopClickWatcher(QObject *parent);
+
+// A transfer of files into a folder, off the GUI thread; one per drop.
+FileTransfer *createFileTransfer(QObject *parent);
 
 // The program's own entry among the programs the session starts at sign-in.
 std::unique_ptr<AutostartEntry> createAutostartEntry();

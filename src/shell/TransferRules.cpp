@@ -1,6 +1,32 @@
 #include "shell/TransferRules.h"
 
+#include <QRegularExpression>
+
 namespace TransferRules {
+
+namespace {
+
+// Archive suffixes made of two, which a "(2)" must not split.
+const QStringList compoundSuffixes{QStringLiteral(".tar.gz"),  QStringLiteral(".tar.bz2"),
+                                   QStringLiteral(".tar.xz"),  QStringLiteral(".tar.zst"),
+                                   QStringLiteral(".tar.lz"),  QStringLiteral(".tar.lzma"),
+                                   QStringLiteral(".tar.lz4"), QStringLiteral(".tar.Z")};
+
+// Where the suffix starts in name, or its length when it has none.
+qsizetype suffixStart(const QString &name, bool isFolder)
+{
+    if (isFolder)
+        return name.size();
+    for (const QString &compound : compoundSuffixes) {
+        if (name.size() > compound.size() && name.endsWith(compound, Qt::CaseInsensitive))
+            return name.size() - compound.size();
+    }
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    // A leading dot makes a hidden name, not a suffix.
+    return dot > 0 ? dot : name.size();
+}
+
+} // namespace
 
 FileTransfer::Mode modeFor(Qt::KeyboardModifiers modifiers)
 {
@@ -9,6 +35,46 @@ FileTransfer::Mode modeFor(Qt::KeyboardModifiers modifiers)
     if (modifiers.testFlag(Qt::ShiftModifier))
         return FileTransfer::Mode::Move;
     return FileTransfer::Mode::Automatic;
+}
+
+FileTransfer::Mode effectiveMode(FileTransfer::Mode mode, bool sameFileSystem)
+{
+    if (mode != FileTransfer::Mode::Automatic)
+        return mode;
+    return sameFileSystem ? FileTransfer::Mode::Move : FileTransfer::Mode::Copy;
+}
+
+Outcome outcomeFor(const QString &source, const QString &targetFolder, FileTransfer::Mode mode)
+{
+    const QString folder = targetFolder.endsWith(QLatin1Char('/')) ? targetFolder.chopped(1) : targetFolder;
+    if (folder == source || folder.startsWith(source + QLatin1Char('/')))
+        return Outcome::IntoItself;
+    const qsizetype slash = source.lastIndexOf(QLatin1Char('/'));
+    const QString parent = slash > 0 ? source.left(slash) : QString();
+    if (mode == FileTransfer::Mode::Move && parent == folder)
+        return Outcome::AlreadyThere;
+    return Outcome::Transfer;
+}
+
+QString freeName(const QString &name, bool isFolder, const std::function<bool(const QString &)> &isTaken)
+{
+    if (!isTaken(name))
+        return name;
+    const qsizetype split = suffixStart(name, isFolder);
+    QString stem = name.left(split);
+    const QString suffix = name.mid(split);
+    static const QRegularExpression numbered(QStringLiteral("^(.*) \\((\\d{1,9})\\)$"));
+    int number = 2;
+    const QRegularExpressionMatch match = numbered.match(stem);
+    if (match.hasMatch() && !match.capturedView(1).isEmpty()) {
+        stem = match.captured(1);
+        number = match.capturedView(2).toInt() + 1;
+    }
+    for (;; ++number) {
+        const QString candidate = stem + QStringLiteral(" (%1)").arg(number) + suffix;
+        if (!isTaken(candidate))
+            return candidate;
+    }
 }
 
 } // namespace TransferRules

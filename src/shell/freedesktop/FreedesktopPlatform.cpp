@@ -2,6 +2,7 @@
 #include "shell/freedesktop/FreedesktopCompositorWatch.h"
 #include "shell/freedesktop/FreedesktopDesktopClickWatcher.h"
 #include "shell/freedesktop/FreedesktopDesktopSource.h"
+#include "shell/freedesktop/FreedesktopFileTransfer.h"
 #include "shell/freedesktop/FreedesktopIconSource.h"
 #include "shell/freedesktop/FreedesktopIconSwitch.h"
 #include "shell/freedesktop/FreedesktopItemActions.h"
@@ -126,6 +127,11 @@ DesktopClickWatcher *createDesktopClickWatcher(QObject *parent)
     // Clicks on other programs' windows can only be seen on X11.
     const bool onX11 = qGuiApp && qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     return new FreedesktopDesktopClickWatcher(onX11 ? qgetenv("DISPLAY") : QByteArray(), parent);
+}
+
+FileTransfer *createFileTransfer(QObject *parent)
+{
+    return new FreedesktopFileTransfer(parent);
 }
 
 std::unique_ptr<AutostartEntry> createAutostartEntry()

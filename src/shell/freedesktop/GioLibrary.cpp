@@ -40,7 +40,14 @@ GioLibrary load()
         resolve(library, "g_settings_set_strv", gio.settingsSetStrv) &&
         resolve(library, "g_settings_get_user_value", gio.settingsGetUserValue) &&
         resolve(library, "g_variant_unref", gio.variantUnref) &&
-        resolve(library, "g_strfreev", gio.strfreev) && resolve(library, "g_settings_sync", gio.settingsSync);
+        resolve(library, "g_strfreev", gio.strfreev) &&
+        resolve(library, "g_settings_sync", gio.settingsSync) &&
+        resolve(library, "g_file_new_for_path", gio.fileNewForPath) &&
+        resolve(library, "g_file_copy", gio.fileCopy) &&
+        resolve(library, "g_file_copy_attributes", gio.fileCopyAttributes) &&
+        resolve(library, "g_cancellable_new", gio.cancellableNew) &&
+        resolve(library, "g_cancellable_cancel", gio.cancellableCancel) &&
+        resolve(library, "g_cancellable_is_cancelled", gio.cancellableIsCancelled);
     if (!complete)
         gio = {};
     return gio;
@@ -51,5 +58,5 @@ GioLibrary load()
 const GioLibrary *GioLibrary::get()
 {
     static const GioLibrary gio = load();
-    return gio.settingsSync ? &gio : nullptr;
+    return gio.cancellableIsCancelled ? &gio : nullptr;
 }

@@ -5,7 +5,7 @@
 
 // GIO, loaded at its first use. Linked in, it and the libraries under it were
 // loaded at every start (a megabyte resident) for what comes late or never:
-// opening an item, and GNOME's switch for the desktop's icons.
+// opening an item, GNOME's switch for the desktop's icons, and copying files.
 struct GioLibrary
 {
     // The loaded library with every function below, or null when GIO is missing.
@@ -36,4 +36,11 @@ struct GioLibrary
     void (*strfreev)(gchar **) = nullptr;
     void (*free)(gpointer) = nullptr;
     void (*settingsSync)() = nullptr;
+    GFile *(*fileNewForPath)(const char *) = nullptr;
+    gboolean (*fileCopy)(GFile *, GFile *, GFileCopyFlags, GCancellable *, GFileProgressCallback, gpointer,
+                         GError **) = nullptr;
+    gboolean (*fileCopyAttributes)(GFile *, GFile *, GFileCopyFlags, GCancellable *, GError **) = nullptr;
+    GCancellable *(*cancellableNew)() = nullptr;
+    void (*cancellableCancel)(GCancellable *) = nullptr;
+    gboolean (*cancellableIsCancelled)(GCancellable *) = nullptr;
 };
