@@ -63,9 +63,7 @@ Organiser::Organiser(Backend backend, const Choices &choices, QObject *parent)
     FolderPanels *folders = m_panels->folderPanels();
     folders->setTransferFactory(std::move(backend.transfers));
     m_panels->setFolderModels(std::move(backend.folderModels));
-    connect(folders, &FolderPanels::transferFailed, this, [this](const QStringList &failures) {
-        notify(QStringLiteral("Larkspan"), failures.join(QLatin1Char('\n')));
-    });
+    connect(folders, &FolderPanels::noticeRequested, this, &Organiser::notify);
     // Panels belong to the desktop: just above it, or pinned above everything.
     m_panels->setDesktopLayer(m_layer.get());
 

@@ -129,6 +129,9 @@ int main(int argc, char *argv[])
     backend.compositor = Platform::createCompositorWatch(nullptr);
     backend.desktopClicks = Platform::createDesktopClickWatcher(nullptr);
     backend.look = std::move(look);
+    backend.transfers = [](QObject *parent) {
+        return Platform::createFileTransfer(parent);
+    };
     backend.folderModels = [](const QByteArray &folder) {
         return std::make_unique<DesktopModel>(Platform::createFolderSource(folder),
                                               Platform::createIconSource(), Platform::createItemActions());

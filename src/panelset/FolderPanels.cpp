@@ -5,6 +5,7 @@
 #include "panels/PanelLayoutStore.h"
 #include "shell/DesktopModel.h"
 #include "shell/TransferRules.h"
+#include "transfer/TransferMonitor.h"
 
 #include <QAction>
 #include <QConcatenateTablesProxyModel>
@@ -23,7 +24,9 @@ FolderPanels::FolderPanels(DesktopModel *desktop, QObject *parent)
     , m_desktop(desktop)
     , m_chooseFolder([] { return QFileDialog::getExistingDirectory(); })
     , m_search(new QConcatenateTablesProxyModel(this))
+    , m_monitor(new TransferMonitor(this))
 {
+    connect(m_monitor, &TransferMonitor::noticeRequested, this, &FolderPanels::noticeRequested);
     m_newPanel = new QAction(this);
     L10n::bind(m_newPanel, "text", "New folder panel…");
     connect(m_newPanel, &QAction::triggered, this, &FolderPanels::chooseFolder);
@@ -180,19 +183,18 @@ void FolderPanels::transfer(const QStringList &sources, const QByteArray &folder
     if (!m_makeTransfer || folder.isEmpty())
         return;
     FileTransfer *job = m_makeTransfer(this);
-    connect(
-        job, &FileTransfer::finished, this,
-        [this, job, arrived = std::move(arrived)](const QStringList &targets, const QStringList &failures) {
-            QStringList done = targets;
-            done.removeAll(QString());
-            arrived(done);
-            // Every folder shown learns of the change at once, watched or not.
-            const QList<DesktopModel *> all = models();
-            for (DesktopModel *model : all)
-                model->queueReload();
-            if (!failures.isEmpty())
-                Q_EMIT transferFailed(failures);
-            job->deleteLater();
-        });
-    job->start(sources, QFile::decodeName(folder), TransferRules::modeFor(modifiers));
+    connect(job, &FileTransfer::finished, this,
+            [this, job, arrived = std::move(arrived)](const QStringList &targets) {
+                QStringList done = targets;
+                done.removeAll(QString());
+                arrived(done);
+                // Every folder shown learns of the change at once, watched or not.
+                const QList<DesktopModel *> all = models();
+                for (DesktopModel *model : all)
+                    model->queueReload();
+                job->deleteLater();
+            });
+    const FileTransfer::Mode mode = TransferRules::modeFor(modifiers);
+    job->start(sources, QFile::decodeName(folder), mode);
+    m_monitor->follow(job, int(sources.size()), mode);
 }

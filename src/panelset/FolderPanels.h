@@ -16,12 +16,14 @@ class QAbstractItemModel;
 class QAction;
 class QConcatenateTablesProxyModel;
 class QModelIndex;
+class TransferMonitor;
 
 // The panels that show another folder live: each has a model of its own over
 // that folder (made by the platform's factory), shows a short notice while the
 // folder cannot be read and looks for it again now and then, and carries files
 // dropped between folders (a folder panel's and the desktop's) by a file
-// transfer. "New folder panel…" is one action owned here.
+// transfer, which the transfer monitor follows for the user. "New folder
+// panel…" is one action owned here.
 class FolderPanels : public QObject
 {
     Q_OBJECT
@@ -72,8 +74,9 @@ Q_SIGNALS:
     void panelCreated();
     // Files that arrived on the desktop at a place: the loose items take them.
     void placeRequested(const QStringList &keys, QPoint point);
-    // Some files could not be moved or copied; one reason each.
-    void transferFailed(const QStringList &failures);
+    // A transfer's outcome for the user (files left where they were), shown
+    // as the program shows its notices.
+    void noticeRequested(const QString &title, const QString &text);
 
 private:
     void chooseFolder();
@@ -93,5 +96,7 @@ private:
     // Each folder panel's model, by its panel; deleted once the panel is.
     QHash<IconPanel *, DesktopModel *> m_models;
     QConcatenateTablesProxyModel *m_search = nullptr;
+    // Shows a lasting transfer's progress and says which files did not make it.
+    TransferMonitor *m_monitor = nullptr;
     QTimer m_recheck;
 };
