@@ -249,6 +249,11 @@ private Q_SLOTS:
             << "/d/x.txt" << int(Qt::ShiftModifier) << "/f/Downloads" << int(FileTransfer::Mode::Move)
             << "/f/Downloads/x.txt"
             << "";
+        QTest::newRow("folder file onto a loose place, Ctrl copies")
+            << "@desktop"
+            << "/f/Downloads/a.txt" << int(Qt::ControlModifier) << "/d" << int(FileTransfer::Mode::Copy)
+            << "/d/a (2).txt"
+            << "@desktop";
         QTest::newRow("desktop file onto a custom panel is assigned, not moved")
             << "custom-1"
             << "/d/x.txt" << 0 << "" << 0 << "/d/x.txt"
@@ -265,9 +270,13 @@ private Q_SLOTS:
         QFETCH(QString, arrived);
         QFETCH(QString, assigned);
         QVERIFY(folderPanel());
-        IconPanel *panel = m_set->panel(target);
-        Q_EMIT panel->itemsDropped({key}, panel->isCustomPanel() ? target : QString(),
-                                   Qt::KeyboardModifiers(modifiers));
+        auto *loose = new FakeLooseItems;
+        m_set->setLooseItems(loose);
+        if (IconPanel *panel = m_set->panel(target))
+            Q_EMIT panel->itemsDropped({key}, panel->isCustomPanel() ? target : QString(),
+                                       Qt::KeyboardModifiers(modifiers));
+        else
+            Q_EMIT loose->foreignItemsDropped({key}, QPoint(300, 200), Qt::KeyboardModifiers(modifiers));
         QCOMPARE(bool(m_transfer), !folder.isEmpty());
         if (m_transfer) {
             QCOMPARE(m_transfer->m_sources, QStringList{key});
@@ -275,7 +284,9 @@ private Q_SLOTS:
             QCOMPARE(int(m_transfer->m_mode), mode);
             m_transfer->finish({arrived});
         }
-        QCOMPARE(PanelLayoutStore::panelIdFor(arrived), assigned);
+        const bool placed = loose->placed.value(0) == std::pair(QStringList{arrived}, QPoint(300, 200));
+        QCOMPARE(placed ? PanelLayoutStore::desktopPanelId() : PanelLayoutStore::panelIdFor(arrived),
+                 assigned);
     }
 
     void iconSizeChanges()

@@ -2,6 +2,7 @@
 
 #include "base/l10n/L10n.h"
 #include "panels/IconPanel.h"
+#include "panels/LooseItems.h"
 #include "panels/PanelLayoutStore.h"
 #include "shell/DesktopModel.h"
 #include "shell/TransferRules.h"
@@ -162,6 +163,12 @@ bool FolderPanels::carryDrop(IconPanel *target, const QStringList &keys, const Q
             PanelLayoutStore::assignItems(targets, groupId);
     });
     return true;
+}
+
+void FolderPanels::followLooseItems(LooseItems *items)
+{
+    connect(items, &LooseItems::foreignItemsDropped, this, &FolderPanels::carryToDesktop);
+    connect(this, &FolderPanels::placeRequested, items, &LooseItems::placeItems);
 }
 
 bool FolderPanels::carryToDesktop(const QStringList &keys, QPoint point, Qt::KeyboardModifiers modifiers)

@@ -12,6 +12,7 @@
 
 class DesktopModel;
 class IconPanel;
+class LooseItems;
 class QAbstractItemModel;
 class QAction;
 class QConcatenateTablesProxyModel;
@@ -61,7 +62,8 @@ public:
                    Qt::KeyboardModifiers modifiers);
     // Files dropped at a loose place on the desktop from a folder panel are
     // moved or copied to the desktop and placed there. False when none came
-    // from a folder panel.
+    // from a folder panel. The loose items report such drops from now on.
+    void followLooseItems(LooseItems *items);
     bool carryToDesktop(const QStringList &keys, QPoint point, Qt::KeyboardModifiers modifiers);
 
     // The desktop's items and every folder panel's, for the quick search.

@@ -217,6 +217,7 @@ void PanelSet::setLooseItems(LooseItems *items)
     if (!items)
         return;
     items->setParent(this);
+    m_folders->followLooseItems(items);
     connect(items, &LooseItems::selectionActivated, this, [this] { clearOtherSelections(nullptr); });
     connect(items, &LooseItems::dragFinished, this, [this] {
         // Still inside the drag's caller; the views return through it first.
