@@ -1,16 +1,20 @@
 #!/usr/bin/env python3
 """A folder panel over a real folder follows it live: a file created, renamed
-and deleted by another program shows, changes and goes within a second."""
+and deleted by another program shows, changes and goes within a second. A file
+dragged from it onto a category panel moves to the desktop, under a free name
+where the desktop has one of the same name."""
 
 import os
 import subprocess
 import sys
 import time
+from pathlib import Path
 
 from x11session import Home, bright_fraction, check, run_test, wait_until
 
 FOLDER = "Downloads"
 FOLLOW_S = 1.0  # how soon the panel shows a change made from outside
+FIRST_ITEM = (66, 84)  # the middle of the first item's icon in a panel, from its corner
 
 
 def body_of(rect):
@@ -26,12 +30,16 @@ def signature(shot, rect):
                           capture_output=True, text=True, timeout=30).stdout.strip()
 
 
-def body(session, root):
+def start(session, root, desktop_items):
     folder = os.path.join(root, FOLDER)
-    os.makedirs(folder)
-    home = Home(session, root, items=["notes.txt"], bus=False)
+    os.makedirs(folder, exist_ok=True)
+    home = Home(session, root, items=desktop_items, bus=False)
     home.write_layout({"folderPanels": [{"id": "folder-1", "name": FOLDER, "path": folder}]})
-    app = home.start("--keep-icons", "--no-tray")
+    return folder, home, home.start("--keep-icons", "--no-tray")
+
+
+def body(session, root):
+    folder, _, app = start(session, root, ["notes.txt"])
     windows = app.settled([FOLDER, "Documents"])
     if not check(FOLDER in windows, "the folder panel shows, titled with its folder's name"):
         return
@@ -66,5 +74,24 @@ def body(session, root):
     app.stop()
 
 
+def dragged_to_the_desktop(session, root):
+    os.makedirs(os.path.join(root, FOLDER))
+    Path(root, FOLDER, "report.txt").write_text("downloaded")
+    folder, home, app = start(session, root, ["report.txt"])
+    windows = app.settled([FOLDER, "Documents"])
+    if not check(FOLDER in windows and "Documents" in windows, "the folder panel and the documents panel show"):
+        return
+    x, y, _, _ = windows[FOLDER]
+    dx, dy, dw, dh = windows["Documents"]
+    session.drag((x + FIRST_ITEM[0], y + FIRST_ITEM[1]), (dx + dw // 2, dy + dh - 24), steps=20)
+    arrived = home.item("report (2).txt")
+    check(wait_until(lambda: os.path.exists(arrived) and not os.path.exists(os.path.join(folder, "report.txt")), 10),
+          "the dragged file moved to the desktop, under a free name beside the one there")
+    check(os.path.exists(arrived) and Path(arrived).read_text() == "downloaded"
+          and Path(home.item("report.txt")).read_text() == "x", "both files are whole")
+    session.screenshot("e2e-folder-panel-dragged.png")
+    app.stop()
+
+
 if __name__ == "__main__":
-    sys.exit(run_test(body))
+    sys.exit(run_test(body, dragged_to_the_desktop))
