@@ -105,9 +105,10 @@ class TestPanelSet : public QObject, PanelFixture
         FolderPanels *folders = makeSet()->folderPanels();
         folders->setTransferFactory(
             [this](QObject *parent) { return m_transfer = new FakeFileTransfer(parent); });
-        m_set->setFolderModels([this](const QByteArray &folder) {
+        m_set->setFolderModels([this](const QByteArray &folder, std::unique_ptr<ItemClassifier> classifier) {
             m_folderAsked = folder;
-            return std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_folder));
+            return std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_folder),
+                                                  std::move(classifier));
         });
         folders->setFolderChooser([] { return QStringLiteral("/f/Downloads"); });
         folders->newPanelAction()->trigger();
@@ -208,6 +209,10 @@ private Q_SLOTS:
         QVERIFY(panel->createContextMenu({})->actions().contains(m_set->folderPanels()->newPanelAction()));
         Q_EMIT panel->renamePanelRequested("folder-1", "Fetched");
         QCOMPARE(panel->title(), "Fetched");
+        // The quick search finds its items with the desktop's, as this panel's.
+        const QAbstractItemModel *search = m_set->folderPanels()->searchModel();
+        QCOMPARE(column(*search, DesktopModel::KeyRole), keysIn(m_set->panel("documents")) + keysIn(panel));
+        QCOMPARE(column(*search, DesktopModel::PanelRole).last(), "folder-1");
 
         m_folder->entries.append(FakeDesktopSource::file("/f/Downloads/b.txt"));
         panel->refresh();

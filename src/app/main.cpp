@@ -132,9 +132,10 @@ int main(int argc, char *argv[])
     backend.transfers = [](QObject *parent) {
         return Platform::createFileTransfer(parent);
     };
-    backend.folderModels = [](const QByteArray &folder) {
+    backend.folderModels = [](const QByteArray &folder, std::unique_ptr<ItemClassifier> classifier) {
         return std::make_unique<DesktopModel>(Platform::createFolderSource(folder),
-                                              Platform::createIconSource(), Platform::createItemActions());
+                                              Platform::createIconSource(), Platform::createItemActions(),
+                                              std::move(classifier));
     };
 
     Organiser::Choices choices;

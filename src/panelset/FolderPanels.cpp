@@ -2,6 +2,7 @@
 
 #include "base/l10n/L10n.h"
 #include "panels/IconPanel.h"
+#include "panels/ItemPlacement.h"
 #include "panels/LooseItems.h"
 #include "panels/PanelLayoutStore.h"
 #include "shell/DesktopModel.h"
@@ -62,7 +63,8 @@ IconPanel *FolderPanels::makePanel(const QString &id, const IconPanelOptions &op
     const QByteArray folder = PanelLayoutStore::panelFolder(id);
     if (!m_makeModel || folder.isEmpty())
         return nullptr;
-    DesktopModel *model = m_makeModel(folder).release();
+    // Its items are searched with the desktop's and named as this panel's.
+    DesktopModel *model = m_makeModel(folder, std::make_unique<ItemPlacement>(id)).release();
     model->setIconSize(options.iconSize);
     auto *panel = new IconPanel(options, model, nullptr, title, PanelLayoutStore::settingsPrefix(id));
     m_models.insert(panel, model);

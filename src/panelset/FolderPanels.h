@@ -12,6 +12,7 @@
 
 class DesktopModel;
 class IconPanel;
+class ItemClassifier;
 class LooseItems;
 class QAbstractItemModel;
 class QAction;
@@ -30,8 +31,9 @@ class FolderPanels : public QObject
     Q_OBJECT
 
 public:
-    // A model over a folder named by its exact bytes.
-    using ModelFactory = std::function<std::unique_ptr<DesktopModel>(const QByteArray &folder)>;
+    // A model over a folder named by its exact bytes, its items classified by `classifier`.
+    using ModelFactory = std::function<std::unique_ptr<DesktopModel>(
+        const QByteArray &folder, std::unique_ptr<ItemClassifier> classifier)>;
     using TransferFactory = std::function<FileTransfer *(QObject *parent)>;
     // Asks the user for a folder; empty when they declined.
     using FolderChooser = std::function<QString()>;
