@@ -1,6 +1,7 @@
 #include "LayoutJson.h"
 
 #include <QFile>
+#include <QJsonArray>
 #include <QSet>
 
 #include <cmath>
@@ -39,6 +40,29 @@ int wholeNumber(const QJsonValue &value, bool &lost)
         return 0;
     }
     return static_cast<int>(d);
+}
+
+QHash<QString, QStringList> itemOrders(const QJsonObject &orders, bool &lost)
+{
+    QHash<QString, QStringList> result;
+    for (auto it = orders.constBegin(); it != orders.constEnd(); ++it) {
+        if (!it.value().isArray()) {
+            lost = true;
+            continue;
+        }
+        QStringList keys;
+        const QJsonArray array = it.value().toArray();
+        for (const QJsonValue &value : array) {
+            if (value.isString())
+                keys.append(value.toString());
+            else
+                lost = true;
+        }
+        keys = withoutEmptyOrDuplicates(keys);
+        if (!keys.isEmpty())
+            result.insert(it.key(), keys);
+    }
+    return result;
 }
 
 QJsonValue member(const QJsonObject &root, QLatin1StringView name, QJsonValue::Type type, bool &lost)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QLatin1StringView>
@@ -18,6 +19,10 @@ QStringList withoutEmptyOrDuplicates(const QStringList &keys);
 // A JSON number read as an integer; anything that is not a whole number within
 // the int range reads as 0 and counts as lost.
 int wholeNumber(const QJsonValue &value, bool &lost);
+
+// The item orders by their keys: lists of item keys without empty ones and
+// repeats; anything else counts as lost.
+QHash<QString, QStringList> itemOrders(const QJsonObject &orders, bool &lost);
 
 // A root member that must be of one JSON type; a wrong type counts as lost.
 QJsonValue member(const QJsonObject &root, QLatin1StringView name, QJsonValue::Type type, bool &lost);

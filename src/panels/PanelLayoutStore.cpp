@@ -78,15 +78,6 @@ State &state()
     return s;
 }
 
-const StoredPanel *findPanel(const Layout &layout, const QString &id)
-{
-    for (const StoredPanel &stored : layout.panels) {
-        if (stored.panel.id == id)
-            return &stored;
-    }
-    return nullptr;
-}
-
 // What reading a document made of it.
 struct Parsed
 {
@@ -112,24 +103,8 @@ Parsed parse(const QByteArray &data)
     bool &lost = result.lostSomething;
     Layout &layout = result.layout;
 
-    const QJsonObject orders = member(root, ordersMember, QJsonValue::Object, lost).toObject();
-    for (auto it = orders.constBegin(); it != orders.constEnd(); ++it) {
-        if (!it.value().isArray()) {
-            lost = true;
-            continue;
-        }
-        QStringList keys;
-        const QJsonArray array = it.value().toArray();
-        for (const QJsonValue &value : array) {
-            if (value.isString())
-                keys.append(value.toString());
-            else
-                lost = true;
-        }
-        keys = withoutEmptyOrDuplicates(keys);
-        if (!keys.isEmpty())
-            layout.itemOrders.insert(it.key(), keys);
-    }
+    layout.itemOrders =
+        LayoutJson::itemOrders(member(root, ordersMember, QJsonValue::Object, lost).toObject(), lost);
 
     const QJsonObject positions = member(root, positionsMember, QJsonValue::Object, lost).toObject();
     for (auto it = positions.constBegin(); it != positions.constEnd(); ++it) {
@@ -208,8 +183,6 @@ QByteArray serialise(const Layout &layout)
     root.insert(panelsMember, panels);
     if (!folderPanels.isEmpty())
         root.insert(folderPanelsMember, folderPanels);
-    else
-        root.remove(folderPanelsMember);
     root.insert(assignmentsMember, assignments);
     root.insert(positionsMember, positions);
     root.insert(ordersMember, orders);
@@ -286,6 +259,15 @@ Layout &loaded()
     if (!s.loaded)
         load();
     return s.layout;
+}
+
+const StoredPanel *findPanel(const Layout &layout, const QString &id)
+{
+    for (const StoredPanel &stored : layout.panels) {
+        if (stored.panel.id == id)
+            return &stored;
+    }
+    return nullptr;
 }
 
 bool hasPanelNamed(const Layout &layout, const QString &name)
