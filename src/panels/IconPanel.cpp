@@ -1,6 +1,7 @@
 #include "IconPanel.h"
 
 #include "base/l10n/L10n.h"
+#include "categories/CategoryRules.h"
 #include "frame/HoverTracker.h"
 #include "frame/PanelFrame.h"
 #include "frame/ResizeGrip.h"
@@ -78,7 +79,9 @@ PanelStyle::Chrome IconPanel::chrome() const
             .rightToLeft = layoutDirection() == Qt::RightToLeft,
             .alphaPercent = m_options.alpha,
             .opaque = paintsSolid(),
-            .category = m_content->firstCategory(),
+            // A folder panel shows a folder, whatever lies in it first.
+            .category = PanelLayoutStore::panelFolder(panelId()).isEmpty() ? m_content->firstCategory()
+                                                                           : int(FoldersCategory),
             .title = m_title,
             .titleShown = !m_editor->isEditing(),
             .count = m_sort->rowCount(),
