@@ -7,6 +7,7 @@
 #include "frame/ResizeGrip.h"
 #include "frame/TitleButtons.h"
 #include "frame/TitleEditor.h"
+#include "look/AppStyle.h"
 #include "panels/ItemDragView.h"
 #include "panels/PanelContent.h"
 #include "panels/PanelLayoutStore.h"
@@ -483,6 +484,7 @@ void IconPanel::setNotice(const QString &text)
     if (!m_notice) {
         m_notice = new QLabel(this);
         m_notice->setAlignment(Qt::AlignCenter);
+        AppStyle::setTextColor(m_notice, PanelStyle::noticeColor);
         m_notice->setWordWrap(true);
         m_notice->setAttribute(Qt::WA_TransparentForMouseEvents);
         m_notice->setGeometry(m_view->geometry());

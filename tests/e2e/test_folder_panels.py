@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """A folder panel over a real folder follows it live: a file created, renamed
-and deleted by another program shows, changes and goes within a second. A file
+and deleted by another program shows, changes and goes within a second, and
+the folder itself going away is said until it is back. A file
 dragged from it onto a category panel moves to the desktop, under a free name
 where the desktop has one of the same name."""
 
@@ -71,6 +72,12 @@ def body(session, root):
     follows(lambda: os.rename(path, renamed), lambda s: signature(s, area) != before, "a file renamed")
     session.screenshot("e2e-folder-panel-renamed.png")
     follows(lambda: os.remove(renamed), lambda s: bright_fraction(s, area) < 0.001, "a file deleted")
+    # A folder that goes leaves its panel in place, saying so, until it is back.
+    os.rmdir(folder)
+    check(wait_until(lambda: bright_fraction(shot(), area, "45%") > 0.002, 5), "a folder gone leaves a notice")
+    session.screenshot("e2e-folder-panel-gone.png")
+    os.makedirs(folder)
+    check(wait_until(lambda: bright_fraction(shot(), area, "45%") < 0.001, 5), "the folder back, the notice goes")
     app.stop()
 
 
