@@ -229,6 +229,11 @@ private Q_SLOTS:
         m_folder->available = true;
         QTRY_COMPARE_WITH_TIMEOUT(keysIn(panel).size(), 2, 2 * FolderPanels::recheckMs);
         QVERIFY(panel->notice().isEmpty());
+
+        // Removed, it takes its items out of the search with it.
+        Q_EMIT panel->removePanelRequested("folder-1");
+        QTRY_VERIFY(!m_set->panel("folder-1"));
+        QCOMPARE(column(*search, DesktopModel::KeyRole), QStringList{"/d/x.txt"});
     }
 
     void dropsBetweenFoldersMoveOrCopy_data()

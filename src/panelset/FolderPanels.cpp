@@ -65,6 +65,8 @@ IconPanel *FolderPanels::makePanel(const QString &id, const IconPanelOptions &op
         return nullptr;
     // Its items are searched with the desktop's and named as this panel's.
     DesktopModel *model = m_makeModel(folder, std::make_unique<ItemPlacement>(id)).release();
+    if (!model)
+        return nullptr;
     model->setIconSize(options.iconSize);
     auto *panel = new IconPanel(options, model, nullptr, title, PanelLayoutStore::settingsPrefix(id));
     m_models.insert(panel, model);
