@@ -21,7 +21,7 @@ const char *const unavailableText = QT_TRANSLATE_NOOP("Brimvale", "This folder i
 
 } // namespace
 
-FolderPanels::FolderPanels(DesktopModel *desktop, QObject *parent)
+FolderPanels::FolderPanels(DesktopModel *desktop, bool separatePanels, QObject *parent)
     : QObject(parent)
     , m_desktop(desktop)
     , m_chooseFolder([] { return QFileDialog::getExistingDirectory(); })
@@ -31,6 +31,7 @@ FolderPanels::FolderPanels(DesktopModel *desktop, QObject *parent)
     connect(m_monitor, &TransferMonitor::noticeRequested, this, &FolderPanels::noticeRequested);
     m_newPanel = new QAction(this);
     L10n::bind(m_newPanel, "text", "New folder panel…");
+    m_newPanel->setVisible(separatePanels);
     connect(m_newPanel, &QAction::triggered, this, &FolderPanels::chooseFolder);
     m_search->addSourceModel(m_desktop);
     m_recheck.setInterval(recheckMs);

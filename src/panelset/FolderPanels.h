@@ -42,7 +42,9 @@ public:
     // its watch cannot see (a drive mounted over an empty mount point).
     static constexpr int recheckMs = 2000;
 
-    FolderPanels(DesktopModel *desktop, QObject *parent);
+    // Without separate panels (single mode: one panel holds everything) no
+    // folder panel is offered.
+    FolderPanels(DesktopModel *desktop, bool separatePanels, QObject *parent);
     ~FolderPanels() override;
 
     void setModelFactory(ModelFactory factory) { m_makeModel = std::move(factory); }

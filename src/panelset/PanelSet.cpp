@@ -12,7 +12,6 @@
 #include "panels/PanelLayoutStore.h"
 #include "panels/PanelMetrics.h"
 #include "panels/TidyLayout.h"
-#include "panelset/FolderPanels.h"
 #include "panelset/PanelArrangement.h"
 #include "panelset/PanelEdits.h"
 #include "shell/DesktopLayer.h"
@@ -33,7 +32,7 @@ PanelSet::PanelSet(const IconPanelOptions &options, DesktopModel *model, bool pe
     // The loose desktop items, the to-do list and the currency converter join
     // the set here as they arrive.
 
-    m_folders = new FolderPanels(m_model, this);
+    m_folders = new FolderPanels(m_model, m_perCategory, this);
     m_edits = new PanelEdits(m_model, m_folders, this);
     connect(m_edits, &PanelEdits::panelCreated, this, &PanelSet::syncPanels);
     connect(m_edits, &PanelEdits::panelRenamed, this, [this](const QString &id, const QString &name) {
