@@ -16,9 +16,14 @@ and a peer started in the same session, turn about:
 Times come from the root window's MapNotify events (`xev -root -event
 substructure`), never from polling the X server.
 
-Usage: bench/bench_startup.py build/src/larkspan [items=2000] [runs=7] [pictures=0]
+- with folder=N, the program again with a folder panel over a folder of N
+  items: what that panel adds to the time until the last window is mapped
+  and to the peak resident memory.
+
+Usage: bench/bench_startup.py build/src/larkspan [items=2000] [runs=7] [pictures=0] [folder=0]
 The floor is looked for as bench/larkspan_bench_floor in the program's build tree."""
 
+import json
 import os
 import shutil
 import statistics
@@ -168,6 +173,16 @@ def first_start_env(session, home, run, rates):
                        XDG_CACHE_HOME=os.path.join(own, "cache"), LANG="C.UTF-8", **rates)
 
 
+def folder_panel_env(session, home, run, rates, folder):
+    """A first start whose layout holds one folder panel over `folder`."""
+    env = first_start_env(session, home, f"folder-{run}", rates)
+    layout = os.path.join(env["XDG_CONFIG_HOME"], "brim-vale", "brim-vale", "panels.json")
+    os.makedirs(os.path.dirname(layout), exist_ok=True)
+    with open(layout, "w") as f:
+        json.dump({"folderPanels": [{"id": "folder-1", "name": "Bench", "path": folder}]}, f)
+    return env
+
+
 def first_start_windows(session, binary, env, quiet=2.0, limit=30.0):
     """The windows the program maps at its first start, once none has come for `quiet` seconds."""
     process = subprocess.Popen([binary, "--keep-icons", "--no-tray"], env=env, stdout=subprocess.DEVNULL,
@@ -191,6 +206,8 @@ def main():
     items = int(sys.argv[2]) if len(sys.argv) > 2 else 2000
     runs = int(sys.argv[3]) if len(sys.argv) > 3 else 7
     pictures = int(sys.argv[4]) if len(sys.argv) > 4 else 0
+    folder_items = int(sys.argv[5]) if len(sys.argv) > 5 else 0
+    folder_ms, folder_mb = [], []
     floor = os.path.join(os.path.dirname(os.path.abspath(binary)), "..", "bench", "larkspan_bench_floor")
     if not os.path.exists(floor):
         raise SystemExit(f"no floor program at {floor}: build larkspan_bench_floor")
@@ -200,6 +217,8 @@ def main():
     with tempfile.TemporaryDirectory() as home, x11session.Session() as session, \
             rate_server.serve(home) as (_, rates):
         populate(os.path.join(home, "Desktop"), items, pictures)
+        if folder_items:
+            populate(os.path.join(home, "Folder"), folder_items)
         shown = first_start_windows(session, binary, first_start_env(session, home, "discovery", rates))
         expected = len(shown)
         places = [",".join(map(str, rect)) for rect in shown.values()]
@@ -214,6 +233,11 @@ def main():
             program_cpu.append(used)
             ratios.append(program_ms / floor_ms)
             memory.append(peak)
+            if folder_items:
+                with_ms, _, with_peak = time_maps(watcher, [binary, "--keep-icons", "--no-tray"], folder_panel_env(
+                    session, home, run, rates, os.path.join(home, "Folder")), expected + 1, True)
+                folder_ms.append(with_ms - program_ms)
+                folder_mb.append(with_peak - peak)
             if peer:
                 peer_ms, used, _ = time_maps(watcher, [peer, "--desktop"], first_start_env(session, home, run, rates), 1)
                 peers.append(peer_ms)
@@ -233,6 +257,10 @@ def main():
         print(f"ratio program / LXQt desktop: {statistics.median(program) / statistics.median(peers):.2f}; CPU used "
               f"until mapped {statistics.median(peer_cpu):.0f} ms")
     print(f"program peak RSS: median {statistics.median(memory):.1f} MB (max {max(memory):.1f})")
+    if folder_items:
+        print(f"a folder panel of {folder_items} items adds: to the last window mapped median "
+              f"{statistics.median(folder_ms):.0f} ms (max {max(folder_ms):.0f}), to the peak RSS median "
+              f"{statistics.median(folder_mb):.1f} MB (max {max(folder_mb):.1f})")
 
 
 if __name__ == "__main__":

@@ -307,6 +307,7 @@ private Q_SLOTS:
                 delete source;
         });
         QSignalSpy finished(shortcuts, &LooseItems::dragFinished);
+        QSignalSpy foreign(shortcuts, &LooseItems::foreignItemsDropped);
         shortcuts->runDrag(source, itemMime(dragged), QPixmap(48, 48));
         QVERIFY(draggingDuring && coverScreens);
         QCOMPARE(surfacesDuring, int(QGuiApplication::screens().size()));
@@ -331,6 +332,9 @@ private Q_SLOTS:
         };
         QTRY_VERIFY(placed());
         QVERIFY(!PanelLayoutStore::desktopPosition(key("gone.txt")));
+        // Keys the desktop does not hold (a folder panel's files) are handed on.
+        QCOMPARE(foreign.value(0).value(0).toStringList(),
+                 outcome == "surface" ? dragged.filter("gone") : QStringList());
     }
 
     void foreignDropsRefused()

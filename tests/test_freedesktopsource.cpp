@@ -151,6 +151,35 @@ private Q_SLOTS:
         QCOMPARE(none.size(), 3);
     }
 
+    // A folder panel's folder, named by bytes that are not text: its files by
+    // the desktop's rules for hidden files, and no virtual items.
+    void folderSource()
+    {
+        const QByteArray folder = QFile::encodeName(m_env->home()) + "/caf\xe9";
+        const auto make = [&folder](const char *name, const QByteArray &content) {
+            const int fd =
+                ::open(QByteArray(folder + '/' + name).constData(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+            const bool written =
+                fd >= 0 && ::write(fd, content.constData(), size_t(content.size())) == content.size();
+            return ::close(fd) == 0 && written;
+        };
+        QVERIFY(::mkdir(folder.constData(), 0755) == 0);
+        QVERIFY(make("a.txt", "x") && make(".dot", "x") && make("b.txt", "x") && make(".hidden", "b.txt\n"));
+        const std::unique_ptr<FreedesktopDesktopSource> source = FreedesktopDesktopSource::forFolder(folder);
+        QCOMPARE(source->folderPath(), folder);
+        QList<DesktopEntry> entries;
+        QVERIFY(source->enumerate(false, entries));
+        QCOMPARE(entries.size(), 1);
+        QCOMPARE(entries.first().handle(), folder + "/a.txt");
+
+        // Gone, it lists nothing and says so.
+        for (const char *name : {"/a.txt", "/.dot", "/b.txt", "/.hidden"})
+            QVERIFY(::unlink(QByteArray(folder + name).constData()) == 0);
+        QVERIFY(::rmdir(folder.constData()) == 0);
+        entries.clear();
+        QVERIFY(!source->enumerate(false, entries) && entries.isEmpty());
+    }
+
     void fifosNeverBlock()
     {
         // Executable, so it counts as a trusted launcher whose name would be read.

@@ -116,6 +116,31 @@ private Q_SLOTS:
                  (QStringList{".panels.json.tmp-Q1w2E3", "panels.json", "panels.json.backup"}));
     }
 
+    // Folder panels keep their folder's exact bytes, and live in a member of
+    // their own, which a version that knows them not keeps as it is.
+    void folderPanelsRoundTrip_data()
+    {
+        QTest::addColumn<QByteArray>("folder");
+        QTest::newRow("text") << QByteArray("/home/u/Down loads ✓");
+        QTest::newRow("bytes that are not text") << QByteArray("/mnt/caf\xe9/x");
+    }
+
+    void folderPanelsRoundTrip()
+    {
+        QFETCH(QByteArray, folder);
+        createPanel("Work");
+        const QString id = createPanel("Downloads", folder);
+        QCOMPARE(id, "folder-1");
+        assignItems({"/d/a.txt"}, id); // desktop items never join a folder panel
+        discardState();
+        QCOMPARE(customPanels(), (QList<CustomPanel>{{"custom-1", "Work"}, {id, "Downloads", folder}}));
+        QCOMPARE(panelFolder(id), folder);
+        QCOMPARE(panelIdFor("/d/a.txt"), QString());
+        QCOMPARE(root().value("panels").toArray().size(), 1);
+        QCOMPARE(root().value("folderPanels").toArray().at(0).toObject().value("path").toString(),
+                 QFile::decodeName(folder));
+    }
+
     void partlyReadableFileIsCopied_data()
     {
         QTest::addColumn<QByteArray>("content");
@@ -139,7 +164,15 @@ private Q_SLOTS:
             R"({"panels": [{"id": "custom-1"}], "arrangements": [{"screens": [{"name": "A", "geometry": [0, 0, 0, 9],
                 "scale": 1}], "windows": {}}]})",
             1, true);
+        row("folder panel with a relative path", R"({"folderPanels": [{"id": "folder-1", "path": "a/b"}]})",
+            0, true);
+        row("folder panel bytes not base64",
+            R"({"folderPanels": [{"id": "folder-1", "path": "/a", "pathBytes": "L2E*"}]})", 0, true);
+        row("folder panel bytes holding a NUL",
+            R"({"folderPanels": [{"id": "folder-1", "path": "/a", "pathBytes": "L2EAYg=="}]})", 0, true);
         row("clean", R"({"panels": [{"id": "custom-1"}], "later": 1})", 1, false);
+        row("clean folder panel",
+            R"({"folderPanels": [{"id": "folder-1", "path": "/a", "pathBytes": "L2Hp"}]})", 1, false);
         row("empty", "  \n", 0, false);
     }
 
@@ -156,7 +189,8 @@ private Q_SLOTS:
         QCOMPARE(beside("panels.json.unreadable-*").size(), copied ? 1 : 0);
         // The program goes on and writes a sound file holding what it read.
         createPanel("Fresh");
-        QCOMPARE(root().value("panels").toArray().size(), panels + 1);
+        QCOMPARE(root().value("panels").toArray().size() + root().value("folderPanels").toArray().size(),
+                 panels + 1);
     }
 
     void eachArrangementKeepsItsLayoutAcrossRestarts()

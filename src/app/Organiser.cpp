@@ -59,6 +59,11 @@ Organiser::Organiser(Backend backend, const Choices &choices, QObject *parent)
     L10n::onLanguageChanged(m_model.get(), [model = m_model.get()] { model->queueReload(); });
 
     m_panels = std::make_unique<PanelSet>(choices.options, m_model.get(), choices.perCategory);
+    // Folder panels show other folders; files dropped between folders are moved or copied.
+    FolderPanels *folders = m_panels->folderPanels();
+    folders->setTransferFactory(std::move(backend.transfers));
+    m_panels->setFolderModels(std::move(backend.folderModels));
+    connect(folders, &FolderPanels::noticeRequested, this, &Organiser::notify);
     // Panels belong to the desktop: just above it, or pinned above everything.
     m_panels->setDesktopLayer(m_layer.get());
 
@@ -146,7 +151,7 @@ Organiser::Organiser(Backend backend, const Choices &choices, QObject *parent)
             m_tray->setAvailabilityCheck(std::move(backend.trayAvailable));
         m_tray->setSharedActions(sharedActions);
         m_tray->setToolActions({m_todo->toolAction(), m_currency->action()});
-        m_tray->setLayoutActions(m_snapshotMenu->actions());
+        m_tray->setLayoutActions(QList<QAction *>{folders->newPanelAction()} + m_snapshotMenu->actions());
         connect(m_tray.get(), &TrayHost::quitRequested, this, &Organiser::quitRequested);
         m_tray->start();
         if (firstRunAutostart)
@@ -191,7 +196,7 @@ void Organiser::showProgram()
 void Organiser::startSearch(QWidget *source, const SearchTrigger &trigger)
 {
     if (!m_search) {
-        m_search = std::make_unique<QuickSearch>(m_model.get(), m_compositor);
+        m_search = std::make_unique<QuickSearch>(m_panels->folderPanels()->searchModel(), m_compositor);
         connect(m_search.get(), &QuickSearch::openRequested, m_panels.get(), &PanelSet::openItem);
     }
     m_search->start(source, trigger);

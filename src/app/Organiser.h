@@ -1,6 +1,7 @@
 #pragma once
 
 #include "panels/IconPanelOptions.h"
+#include "panelset/FolderPanels.h"
 #include "shell/PlatformLook.h"
 
 #include <QObject>
@@ -60,6 +61,10 @@ public:
         PlatformLook look;
         // Whether the session offers a tray; empty asks the system.
         std::function<bool()> trayAvailable;
+        // A model over another folder, for folder panels; none shows none.
+        FolderPanels::ModelFactory folderModels;
+        // Moves and copies files dropped between folders; none drops nothing.
+        FolderPanels::TransferFactory transfers;
     };
 
     // What the user chose on the command line.

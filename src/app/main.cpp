@@ -9,6 +9,7 @@
 #include "look/ToolTipStyler.h"
 #include "shell/AutostartEntry.h"
 #include "shell/DesktopIconSwitch.h"
+#include "shell/DesktopModel.h"
 #include "shell/DesktopSource.h"
 #include "shell/IconSource.h"
 #include "shell/ItemActions.h"
@@ -128,6 +129,14 @@ int main(int argc, char *argv[])
     backend.compositor = Platform::createCompositorWatch(nullptr);
     backend.desktopClicks = Platform::createDesktopClickWatcher(nullptr);
     backend.look = std::move(look);
+    backend.transfers = [](QObject *parent) {
+        return Platform::createFileTransfer(parent);
+    };
+    backend.folderModels = [](const QByteArray &folder, std::unique_ptr<ItemClassifier> classifier) {
+        return std::make_unique<DesktopModel>(Platform::createFolderSource(folder),
+                                              Platform::createIconSource(), Platform::createItemActions(),
+                                              std::move(classifier));
+    };
 
     Organiser::Choices choices;
     choices.options = CommandLine::optionsFrom(*parser);

@@ -77,6 +77,8 @@ public:
     static const ItemBox &itemBox(bool list);
     static constexpr int itemFontPixels = 12;
     static constexpr QColor dropMarkerColor{0x91, 0xab, 0xc9};
+    // A short notice where a panel's items would be (a folder that is gone).
+    static constexpr QColor noticeColor{0x8f, 0x99, 0xa9};
     // Paints the plate of an item in the given state and returns the room left
     // inside it for the icon and text.
     static QRect paintItemPlate(QPainter *painter, const QRect &cell, bool list, bool selected, bool hovered);

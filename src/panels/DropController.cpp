@@ -112,7 +112,7 @@ void DropController::dropped(QDropEvent *event)
     const QStringList keys = ItemMime::itemKeys(event->mimeData());
     const QStringList shown = keysShown();
     if (!allShownHere(keys, shown)) {
-        Q_EMIT itemsDropped(keys);
+        Q_EMIT itemsDropped(keys, event->modifiers());
         return;
     }
     const int row = m_view->dropRowAt(event->position().toPoint());

@@ -29,8 +29,8 @@ public:
     void setScrollStep(int pixels) { m_scrollStep = pixels; }
 
 Q_SIGNALS:
-    // Items from elsewhere (or a mix) were dropped on the view.
-    void itemsDropped(const QStringList &itemKeys);
+    // Items from elsewhere (or a mix) were dropped on the view, with these keys held.
+    void itemsDropped(const QStringList &itemKeys, Qt::KeyboardModifiers modifiers);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

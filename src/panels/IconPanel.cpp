@@ -1,11 +1,13 @@
 #include "IconPanel.h"
 
 #include "base/l10n/L10n.h"
+#include "categories/CategoryRules.h"
 #include "frame/HoverTracker.h"
 #include "frame/PanelFrame.h"
 #include "frame/ResizeGrip.h"
 #include "frame/TitleButtons.h"
 #include "frame/TitleEditor.h"
+#include "look/AppStyle.h"
 #include "panels/ItemDragView.h"
 #include "panels/PanelContent.h"
 #include "panels/PanelLayoutStore.h"
@@ -15,6 +17,7 @@
 #include "shell/DesktopModel.h"
 
 #include <QCloseEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMetaMethod>
 #include <QPainter>
@@ -77,7 +80,9 @@ PanelStyle::Chrome IconPanel::chrome() const
             .rightToLeft = layoutDirection() == Qt::RightToLeft,
             .alphaPercent = m_options.alpha,
             .opaque = paintsSolid(),
-            .category = m_content->firstCategory(),
+            // A folder panel shows a folder, whatever lies in it first.
+            .category = PanelLayoutStore::panelFolder(panelId()).isEmpty() ? m_content->firstCategory()
+                                                                           : int(FoldersCategory),
             .title = m_title,
             .titleShown = !m_editor->isEditing(),
             .count = m_sort->rowCount(),
@@ -121,9 +126,10 @@ void IconPanel::buildUi(CategoryFilter *filter)
     connect(m_content, &PanelContent::searchRequested, this, &IconPanel::searchRequested);
     // The title band shows the count and the first item's category.
     connect(m_content, &PanelContent::itemsChanged, this, qOverload<>(&QWidget::update));
-    connect(m_content, &PanelContent::itemsDropped, this, [this](const QStringList &keys) {
-        Q_EMIT itemsDropped(keys, isCustomPanel() ? panelId() : QString());
-    });
+    connect(m_content, &PanelContent::itemsDropped, this,
+            [this](const QStringList &keys, Qt::KeyboardModifiers modifiers) {
+                Q_EMIT itemsDropped(keys, isCustomPanel() ? panelId() : QString(), modifiers);
+            });
 
     m_buttons = new TitleButtons(
         this, {TitleButtons::Collapse, TitleButtons::ViewToggle, TitleButtons::Refresh, TitleButtons::Close});
@@ -186,6 +192,8 @@ void IconPanel::layoutChildren()
     if (viewHeight >= rowHeight)
         viewHeight = viewHeight / rowHeight * rowHeight;
     place(m_view, QRect(m.viewX, m.viewY, w - 2 * m.viewX, viewHeight));
+    if (m_notice)
+        m_notice->setGeometry(m_view->geometry());
 
     m_buttons->layout(m);
     m_grip->move(w - gripInset - gripSize, h - gripInset - gripSize);
@@ -222,6 +230,8 @@ void IconPanel::applyRollUp()
     m_frame->setHorizontalResizeOnly(collapsed);
     m_geometry.applyHeightLimits(m_options.listView);
     m_view->setVisible(!collapsed);
+    if (m_notice)
+        m_notice->setVisible(!collapsed && !m_notice->text().isEmpty());
     m_geometry.applyRollUpHeight(m_options.listView);
     m_buttons->setCollapsed(collapsed);
     layoutChildren();
@@ -448,4 +458,42 @@ QList<QAction *> IconPanel::sharedActions() const
             actions.append(action);
     }
     return actions;
+}
+
+void IconPanel::setNewPanelActions(const QList<QAction *> &actions)
+{
+    m_newPanelActions.clear();
+    for (QAction *action : actions)
+        m_newPanelActions.append(action);
+}
+
+QList<QAction *> IconPanel::newPanelActions() const
+{
+    QList<QAction *> actions;
+    for (const QPointer<QAction> &action : m_newPanelActions) {
+        if (action)
+            actions.append(action);
+    }
+    return actions;
+}
+
+void IconPanel::setNotice(const QString &text)
+{
+    if (!m_notice && text.isEmpty())
+        return;
+    if (!m_notice) {
+        m_notice = new QLabel(this);
+        m_notice->setAlignment(Qt::AlignCenter);
+        AppStyle::setTextColor(m_notice, PanelStyle::noticeColor);
+        m_notice->setWordWrap(true);
+        m_notice->setAttribute(Qt::WA_TransparentForMouseEvents);
+        m_notice->setGeometry(m_view->geometry());
+    }
+    m_notice->setText(text);
+    m_notice->setVisible(!text.isEmpty() && !isCollapsed());
+}
+
+QString IconPanel::notice() const
+{
+    return m_notice ? m_notice->text() : QString();
 }

@@ -22,6 +22,7 @@ class ItemDragView;
 class PanelContent;
 class PanelSort;
 class QMenu;
+class QLabel;
 class QSizeGrip;
 class QTimer;
 class TitleButtons;
@@ -84,6 +85,14 @@ public:
     // later start at sign-in): owned elsewhere, so every menu shows one state.
     void setSharedActions(const QList<QAction *> &actions);
     QList<QAction *> sharedActions() const;
+    // Commands that make panels, offered beside "New panel" (owned elsewhere).
+    void setNewPanelActions(const QList<QAction *> &actions);
+    QList<QAction *> newPanelActions() const;
+
+    // A short text centred where the items would be (a folder that cannot be
+    // read says so); empty shows none.
+    void setNotice(const QString &text);
+    QString notice() const;
 
     void setGuideOverlay(GuideOverlay *overlay);
     void setPeerProvider(FrameController::PeerProvider provider);
@@ -122,7 +131,9 @@ public:
     void showContextMenu(QPoint viewportPosition);
 
 Q_SIGNALS:
-    void itemsDropped(const QStringList &itemKeys, const QString &groupId);
+    // Items from elsewhere were dropped on the panel with these keys held.
+    void itemsDropped(const QStringList &itemKeys, const QString &groupId,
+                      Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     void createPanelRequested(const QString &name);
     void renamePanelRequested(const QString &groupId, const QString &name);
     void removePanelRequested(const QString &groupId);
@@ -166,6 +177,7 @@ private:
     Options m_options;
     DesktopModel *m_model;
     QList<QPointer<QAction>> m_sharedActions;
+    QList<QPointer<QAction>> m_newPanelActions;
     QString m_title;
     PanelSettings m_settings;
     PanelGeometry m_geometry;
@@ -176,6 +188,7 @@ private:
     TitleButtons *m_buttons = nullptr;
     TitleEditor *m_editor = nullptr;
     QSizeGrip *m_grip = nullptr;
+    QLabel *m_notice = nullptr;
     FrameController *m_frame = nullptr;
     // Writes the placement shortly after the panel set placed the panel.
     QTimer *m_storeSoon = nullptr;

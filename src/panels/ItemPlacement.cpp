@@ -15,6 +15,8 @@ int ItemPlacement::category(bool isFolder, const QString &parsingName) const
 
 QString ItemPlacement::panelId(const QString &key, int category) const
 {
+    if (!m_folderPanel.isEmpty())
+        return m_folderPanel;
     const QString stored = PanelLayoutStore::panelIdFor(key);
     return stored.isEmpty() ? categoryId(category) : stored;
 }

@@ -1,11 +1,22 @@
 #include "LayoutJson.h"
 
+#include <QFile>
+#include <QJsonArray>
 #include <QSet>
 
 #include <cmath>
 #include <limits>
 
 namespace LayoutJson {
+
+namespace {
+
+const QLatin1StringView pathMember("path");
+const QLatin1StringView pathBytesMember("pathBytes");
+// Linux's PATH_MAX: no longer path can be opened.
+constexpr qsizetype longestPath = 4096;
+
+} // namespace
 
 QStringList withoutEmptyOrDuplicates(const QStringList &keys)
 {
@@ -31,6 +42,29 @@ int wholeNumber(const QJsonValue &value, bool &lost)
     return static_cast<int>(d);
 }
 
+QHash<QString, QStringList> itemOrders(const QJsonObject &orders, bool &lost)
+{
+    QHash<QString, QStringList> result;
+    for (auto it = orders.constBegin(); it != orders.constEnd(); ++it) {
+        if (!it.value().isArray()) {
+            lost = true;
+            continue;
+        }
+        QStringList keys;
+        const QJsonArray array = it.value().toArray();
+        for (const QJsonValue &value : array) {
+            if (value.isString())
+                keys.append(value.toString());
+            else
+                lost = true;
+        }
+        keys = withoutEmptyOrDuplicates(keys);
+        if (!keys.isEmpty())
+            result.insert(it.key(), keys);
+    }
+    return result;
+}
+
 QJsonValue member(const QJsonObject &root, QLatin1StringView name, QJsonValue::Type type, bool &lost)
 {
     const QJsonValue value = root.value(name);
@@ -38,6 +72,34 @@ QJsonValue member(const QJsonObject &root, QLatin1StringView name, QJsonValue::T
         return value;
     lost = true;
     return {};
+}
+
+std::optional<QByteArray> takeFolderPath(QJsonObject &entry, bool &lost)
+{
+    const QJsonValue text = entry.take(pathMember);
+    const QJsonValue bytes = entry.take(pathBytesMember);
+    QByteArray folder;
+    if (bytes.isString()) {
+        const auto decoded = QByteArray::fromBase64Encoding(bytes.toString().toLatin1(),
+                                                            QByteArray::AbortOnBase64DecodingErrors);
+        if (decoded)
+            folder = *decoded;
+    } else if (bytes.isUndefined() && text.isString()) {
+        folder = QFile::encodeName(text.toString());
+    }
+    if (!folder.startsWith('/') || folder.size() > longestPath || folder.contains('\0')) {
+        lost = true;
+        return std::nullopt;
+    }
+    return folder;
+}
+
+void putFolderPath(QJsonObject &entry, const QByteArray &folder)
+{
+    const QString text = QFile::decodeName(folder);
+    entry.insert(pathMember, text);
+    if (QFile::encodeName(text) != folder)
+        entry.insert(pathBytesMember, QString::fromLatin1(folder.toBase64()));
 }
 
 } // namespace LayoutJson

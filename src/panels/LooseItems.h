@@ -3,6 +3,8 @@
 #include "panels/ItemDragView.h"
 
 #include <QObject>
+#include <QPoint>
+#include <QStringList>
 
 class QMimeData;
 class QPixmap;
@@ -29,6 +31,9 @@ public:
     virtual void setIconSize(int pixels) = 0;
     // Unselects every loose item; announces nothing.
     virtual void clearSelection() = 0;
+    // Makes items loose around a global point, whether the desktop shows them
+    // yet or not (files still arriving there).
+    virtual void placeItems(const QStringList &keys, QPoint point) = 0;
 
     // A handler for ItemDragView that runs drags here while this object exists.
     ItemDragView::DragHandler dragHandler();
@@ -38,4 +43,7 @@ Q_SIGNALS:
     void selectionActivated();
     // A drag that runDrag ran has ended (dropped, refused or cancelled).
     void dragFinished();
+    // Items that are not the desktop's (a folder panel's files) were dropped
+    // on it at a global point, with these keys held.
+    void foreignItemsDropped(const QStringList &keys, QPoint point, Qt::KeyboardModifiers modifiers);
 };

@@ -48,8 +48,8 @@ public:
 Q_SIGNALS:
     // Items came, went or were replaced.
     void itemsChanged();
-    // Items from elsewhere (or a mix) were dropped on the view.
-    void itemsDropped(const QStringList &itemKeys);
+    // Items from elsewhere (or a mix) were dropped on the view, with these keys held.
+    void itemsDropped(const QStringList &itemKeys, Qt::KeyboardModifiers modifiers);
     // The user selected an item or pressed in the view: other panels' selections must go.
     void selectionActivated();
     void searchRequested(QWidget *source, const SearchTrigger &trigger);

@@ -26,6 +26,9 @@ using LayoutJson::wholeNumber;
 using LayoutJson::withoutEmptyOrDuplicates;
 
 const QLatin1StringView panelsMember("panels");
+// Folder panels have a member of their own: a version that knows none keeps it
+// as it is, rather than showing them as empty custom panels it might remove.
+const QLatin1StringView folderPanelsMember("folderPanels");
 const QLatin1StringView assignmentsMember("assignments");
 const QLatin1StringView ordersMember("itemOrders");
 const QLatin1StringView positionsMember("desktopPositions");
@@ -100,24 +103,8 @@ Parsed parse(const QByteArray &data)
     bool &lost = result.lostSomething;
     Layout &layout = result.layout;
 
-    const QJsonObject orders = member(root, ordersMember, QJsonValue::Object, lost).toObject();
-    for (auto it = orders.constBegin(); it != orders.constEnd(); ++it) {
-        if (!it.value().isArray()) {
-            lost = true;
-            continue;
-        }
-        QStringList keys;
-        const QJsonArray array = it.value().toArray();
-        for (const QJsonValue &value : array) {
-            if (value.isString())
-                keys.append(value.toString());
-            else
-                lost = true;
-        }
-        keys = withoutEmptyOrDuplicates(keys);
-        if (!keys.isEmpty())
-            layout.itemOrders.insert(it.key(), keys);
-    }
+    layout.itemOrders =
+        LayoutJson::itemOrders(member(root, ordersMember, QJsonValue::Object, lost).toObject(), lost);
 
     const QJsonObject positions = member(root, positionsMember, QJsonValue::Object, lost).toObject();
     for (auto it = positions.constBegin(); it != positions.constEnd(); ++it) {
@@ -130,17 +117,23 @@ Parsed parse(const QByteArray &data)
                                        QPoint(wholeNumber(pair.at(0), lost), wholeNumber(pair.at(1), lost)));
     }
 
-    const QJsonArray panels = member(root, panelsMember, QJsonValue::Array, lost).toArray();
-    for (const QJsonValue &value : panels) {
-        QJsonObject entry = value.toObject();
-        const QJsonValue id = entry.take(idMember);
-        const QJsonValue name = entry.take(nameMember);
-        if (!value.isObject() || !id.isString() || id.toString().isEmpty() ||
-            !(name.isString() || name.isUndefined())) {
-            lost = true;
-            continue;
+    for (QLatin1StringView kind : {panelsMember, folderPanelsMember}) {
+        const QJsonArray panels = member(root, kind, QJsonValue::Array, lost).toArray();
+        for (const QJsonValue &value : panels) {
+            QJsonObject entry = value.toObject();
+            const QJsonValue id = entry.take(idMember);
+            const QJsonValue name = entry.take(nameMember);
+            std::optional<QByteArray> folder;
+            if (kind == folderPanelsMember && !(folder = LayoutJson::takeFolderPath(entry, lost)))
+                continue;
+            if (!value.isObject() || !id.isString() || id.toString().isEmpty() ||
+                !(name.isString() || name.isUndefined())) {
+                lost = true;
+                continue;
+            }
+            layout.panels.append(
+                StoredPanel{{id.toString(), name.toString(), folder.value_or(QByteArray())}, entry});
         }
-        layout.panels.append(StoredPanel{{id.toString(), name.toString()}, entry});
     }
 
     const QJsonObject assignments = member(root, assignmentsMember, QJsonValue::Object, lost).toObject();
@@ -154,8 +147,8 @@ Parsed parse(const QByteArray &data)
     layout.arrangements = ArrangementRecords::read(root.value(arrangementsMember), lost);
 
     layout.otherMembers = root;
-    for (QLatin1StringView known :
-         {panelsMember, assignmentsMember, ordersMember, positionsMember, arrangementsMember})
+    for (QLatin1StringView known : {panelsMember, folderPanelsMember, assignmentsMember, ordersMember,
+                                    positionsMember, arrangementsMember})
         layout.otherMembers.remove(known);
     result.isLayout = !lost && (root.isEmpty() || layout.otherMembers.size() < root.size());
     return result;
@@ -164,11 +157,17 @@ Parsed parse(const QByteArray &data)
 QByteArray serialise(const Layout &layout)
 {
     QJsonArray panels;
+    QJsonArray folderPanels;
     for (const StoredPanel &stored : layout.panels) {
         QJsonObject entry = stored.otherMembers;
         entry.insert(idMember, stored.panel.id);
         entry.insert(nameMember, stored.panel.name);
-        panels.append(entry);
+        if (stored.panel.folder.isEmpty()) {
+            panels.append(entry);
+        } else {
+            LayoutJson::putFolderPath(entry, stored.panel.folder);
+            folderPanels.append(entry);
+        }
     }
     QJsonObject assignments;
     for (auto it = layout.assignments.constBegin(); it != layout.assignments.constEnd(); ++it)
@@ -182,6 +181,8 @@ QByteArray serialise(const Layout &layout)
 
     QJsonObject root = layout.otherMembers;
     root.insert(panelsMember, panels);
+    if (!folderPanels.isEmpty())
+        root.insert(folderPanelsMember, folderPanels);
     root.insert(assignmentsMember, assignments);
     root.insert(positionsMember, positions);
     root.insert(ordersMember, orders);
@@ -301,7 +302,10 @@ QString panelIdFor(const QString &itemKey)
     if (layout.desktopPositions.contains(itemKey))
         return desktopPanelId();
     const auto it = layout.assignments.constFind(itemKey);
-    if (it != layout.assignments.constEnd() && findPanel(layout, it.value()))
+    // Items of the desktop are never a folder panel's: that shows a folder of its own.
+    if (const StoredPanel *panel =
+            it != layout.assignments.constEnd() ? findPanel(layout, it.value()) : nullptr;
+        panel && panel->panel.folder.isEmpty())
         return it.value();
     return {};
 }
@@ -325,7 +329,7 @@ QString panelName(const QString &id)
     return stored ? stored->panel.name : QString();
 }
 
-QString createPanel(const QString &name)
+QString createPanel(const QString &name, const QByteArray &folder)
 {
     Layout &layout = loaded();
     QString chosen = name.trimmed();
@@ -336,13 +340,19 @@ QString createPanel(const QString &name)
     }
     QString id;
     for (int n = 1;; ++n) {
-        id = QStringLiteral("custom-%1").arg(n);
+        id = (folder.isEmpty() ? QStringLiteral("custom-%1") : QStringLiteral("folder-%1")).arg(n);
         if (!findPanel(layout, id))
             break;
     }
-    layout.panels.append(StoredPanel{{id, chosen}, {}});
+    layout.panels.append(StoredPanel{{id, chosen, folder}, {}});
     save();
     return id;
+}
+
+QByteArray panelFolder(const QString &id)
+{
+    const StoredPanel *stored = findPanel(loaded(), id);
+    return stored ? stored->panel.folder : QByteArray();
 }
 
 void renamePanel(const QString &id, const QString &name)

@@ -20,10 +20,13 @@
 // never saved over (changes then stay in memory). Failures go to stderr.
 namespace PanelLayoutStore {
 
+// A panel the user made: empty at first, or showing a folder's items (a
+// folder panel, whose folder is then named by its exact bytes).
 struct CustomPanel
 {
     QString id;
     QString name;
+    QByteArray folder = {};
     bool operator==(const CustomPanel &) const = default;
 };
 
@@ -35,8 +38,11 @@ QList<CustomPanel> customPanels();
 bool isCustomPanel(const QString &id);
 QString panelName(const QString &id);
 
-// Creates a custom panel and returns its id ("custom-N", lowest free N).
-QString createPanel(const QString &name = QString());
+// Creates a custom panel and returns its id ("custom-N", lowest free N), or
+// with a folder a folder panel ("folder-N").
+QString createPanel(const QString &name = QString(), const QByteArray &folder = QByteArray());
+// The folder a folder panel shows; empty for any other id.
+QByteArray panelFolder(const QString &id);
 void renamePanel(const QString &id, const QString &name);
 void removePanel(const QString &id);
 

@@ -51,6 +51,7 @@ std::unique_ptr<QMenu> PanelMenu::create(IconPanel *panel, QPoint viewportPositi
 
     QObject::connect(m->addAction(L10n::text("New panel")), &QAction::triggered, panel,
                      [panel] { Q_EMIT panel->createPanelRequested(QString()); });
+    m->addActions(panel->newPanelActions());
     if (panel->isCustomPanel()) {
         QObject::connect(m->addAction(L10n::text("Rename this panel")), &QAction::triggered, panel,
                          &IconPanel::beginRename);

@@ -2,18 +2,29 @@
 
 #include "panels/IconPanel.h"
 #include "panels/PanelLayoutStore.h"
+#include "panelset/FolderPanels.h"
 #include "shell/DesktopModel.h"
 
 #include <QTimer>
 
-PanelEdits::PanelEdits(DesktopModel *model, QObject *parent)
+PanelEdits::PanelEdits(DesktopModel *model, FolderPanels *folders, QObject *parent)
     : QObject(parent)
     , m_model(model)
-{}
+    , m_folders(folders)
+{
+    connect(m_folders, &FolderPanels::panelCreated, this, &PanelEdits::panelCreated);
+}
 
 void PanelEdits::watch(IconPanel *panel)
 {
-    connect(panel, &IconPanel::itemsDropped, this, &PanelEdits::assignItems);
+    if (m_folders->isAvailable())
+        panel->setNewPanelActions({m_folders->newPanelAction()});
+    // The desktop's own items are assigned; a folder panel's are its folder's already.
+    connect(panel, &IconPanel::itemsDropped, this,
+            [this, panel](const QStringList &keys, const QString &groupId, Qt::KeyboardModifiers modifiers) {
+                if (!m_folders->carryDrop(panel, keys, groupId, modifiers) && panel->model() == m_model)
+                    assignItems(keys, groupId);
+            });
     connect(panel, &IconPanel::createPanelRequested, this, &PanelEdits::createPanel);
     connect(panel, &IconPanel::renamePanelRequested, this, &PanelEdits::renamePanel);
     connect(panel, &IconPanel::removePanelRequested, this, &PanelEdits::removePanel);

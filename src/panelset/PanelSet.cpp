@@ -32,7 +32,8 @@ PanelSet::PanelSet(const IconPanelOptions &options, DesktopModel *model, bool pe
     // The loose desktop items, the to-do list and the currency converter join
     // the set here as they arrive.
 
-    m_edits = new PanelEdits(m_model, this);
+    m_folders = new FolderPanels(m_model, m_perCategory, this);
+    m_edits = new PanelEdits(m_model, m_folders, this);
     connect(m_edits, &PanelEdits::panelCreated, this, &PanelSet::syncPanels);
     connect(m_edits, &PanelEdits::panelRenamed, this, [this](const QString &id, const QString &name) {
         if (IconPanel *renamed = m_panels.value(id))
@@ -83,7 +84,7 @@ QStringList PanelSet::wantedPanelIds() const
             ids.append(categoryId(category));
     }
     for (const PanelLayoutStore::CustomPanel &custom : PanelLayoutStore::customPanels()) {
-        if (!ids.contains(custom.id))
+        if (!ids.contains(custom.id) && (custom.folder.isEmpty() || m_folders->isAvailable()))
             ids.append(custom.id);
     }
     return ids;
@@ -215,6 +216,7 @@ void PanelSet::setLooseItems(LooseItems *items)
     if (!items)
         return;
     items->setParent(this);
+    m_folders->followLooseItems(items);
     connect(items, &LooseItems::selectionActivated, this, [this] { clearOtherSelections(nullptr); });
     connect(items, &LooseItems::dragFinished, this, [this] {
         // Still inside the drag's caller; the views return through it first.
@@ -252,15 +254,17 @@ void PanelSet::reassertLayer()
 
 void PanelSet::makePanel(const QString &id)
 {
-    auto *filter = new CategoryFilter(id);
-    filter->setSourceModel(m_model);
-    IconPanelOptions options = m_options;
-    bool isCategory = false;
-    const int category = categoryFromId(id, &isCategory);
-    options.listView = isCategory && PanelMetrics::listByDefault(category);
-    auto *panel =
-        new IconPanel(options, m_model, filter, panelTitle(id), PanelLayoutStore::settingsPrefix(id));
-    filter->setParent(panel);
+    IconPanel *panel = m_folders->makePanel(id, m_options, panelTitle(id));
+    if (!panel) {
+        auto *filter = new CategoryFilter(id);
+        filter->setSourceModel(m_model);
+        IconPanelOptions options = m_options;
+        bool isCategory = false;
+        const int category = categoryFromId(id, &isCategory);
+        options.listView = isCategory && PanelMetrics::listByDefault(category);
+        panel = new IconPanel(options, m_model, filter, panelTitle(id), PanelLayoutStore::settingsPrefix(id));
+        filter->setParent(panel);
+    }
     adopt(panel);
     m_panels.insert(id, panel);
 }
@@ -456,6 +460,7 @@ void PanelSet::setIconSize(int px)
         p->setNeedsRelayout(true);
     }
     m_model->setIconSize(px);
+    m_folders->setIconSize(px);
     arrangePanels(false);
 }
 
@@ -475,9 +480,8 @@ void PanelSet::setLayoutLocked(bool locked)
 
 bool PanelSet::openItem(const QModelIndex &sourceIndex)
 {
-    if (sourceIndex.model() != m_model)
-        return false;
-    return m_model->openItem(sourceIndex);
+    DesktopModel *model = m_folders->modelOf(sourceIndex);
+    return model && model->openItem(m_folders->itemIndex(sourceIndex));
 }
 
 int PanelSet::itemCount() const

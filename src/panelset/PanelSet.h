@@ -6,11 +6,14 @@
 #include "panels/SearchTrigger.h"
 #include "panelset/ArrangementKeeper.h"
 #include "panelset/CompanionWindows.h"
+#include "panelset/FolderPanels.h"
 #include "panelset/PanelRoom.h"
 
 #include <QHash>
 #include <QObject>
 #include <QPointer>
+
+#include <memory>
 
 class DesktopLayer;
 
@@ -86,8 +89,18 @@ public:
 
     QString panelTitle(const QString &id) const;
 
-    // Opens an item of the desktop model as a panel does (a search result, say).
+    // Opens an item as a panel does (a search result, say): one of the desktop
+    // model, a folder panel's model or the search model over them all.
     bool openItem(const QModelIndex &sourceIndex);
+
+    // The folder panels; they show once a model factory is handed to them
+    // through setFolderModels.
+    FolderPanels *folderPanels() const { return m_folders; }
+    void setFolderModels(FolderPanels::ModelFactory factory)
+    {
+        m_folders->setModelFactory(std::move(factory));
+        syncPanels();
+    }
 
 Q_SIGNALS:
     void contentsChanged(int total);
@@ -121,6 +134,7 @@ private:
     bool m_layoutLocked = false;
     GuideOverlay *m_overlay = nullptr;
     PanelEdits *m_edits = nullptr;
+    FolderPanels *m_folders = nullptr;
     QList<QAction *> m_sharedActions;
     DesktopLayer *m_layer = nullptr;
     bool m_composited = true;

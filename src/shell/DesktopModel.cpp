@@ -237,6 +237,11 @@ QStringList DesktopModel::itemKeys(const QModelIndexList &indexes) const
     return result;
 }
 
+QByteArray DesktopModel::folderPath() const
+{
+    return m_source ? m_source->folderPath() : QByteArray();
+}
+
 QByteArray DesktopModel::Item::handle() const
 {
     return DesktopEntry::handleOf(pidl, handleIsPath, path);
@@ -290,7 +295,7 @@ void DesktopModel::reload()
     if (m_source) {
         const bool includeHidden = m_source->showsHiddenFiles();
         const QSet<QString> hiddenVirtual = m_source->hiddenVirtualItems();
-        m_source->enumerate(includeHidden, entries);
+        m_sourceReadable = m_source->enumerate(includeHidden, entries);
         m_items.reserve(entries.size());
         for (DesktopEntry &entry : entries) {
             if (VirtualItem::isVirtual(entry.parsingName) &&

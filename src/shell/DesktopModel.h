@@ -84,6 +84,11 @@ public:
     bool openPath(const QString &path);
 
     quint64 generation() const { return m_generation; }
+    // Whether the last reload could read the source's folder (a folder panel's
+    // may be gone: a drive unmounted, the folder deleted).
+    bool isSourceReadable() const { return m_sourceReadable; }
+    // The folder the items come from, by its exact bytes; empty where none is.
+    QByteArray folderPath() const;
 
     static QString itemMimeType();
 
@@ -137,6 +142,7 @@ private:
     IconLoader *m_iconLoader = nullptr;
     bool m_hasIconSource = false;
     quint64 m_generation = 0;
+    bool m_sourceReadable = false;
     QTimer m_reloadTimer;
     std::unique_ptr<DesktopWatcher> m_watcher;
     // Answers of the current generation waiting for a later turn of the event loop.

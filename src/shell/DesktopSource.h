@@ -61,4 +61,7 @@ public:
     // Reports changes of what enumerate lists; none when the platform cannot
     // tell, and the desktop then changes only on explicit reloads.
     virtual std::unique_ptr<DesktopWatcher> createWatcher() const { return nullptr; }
+
+    // The folder whose files are listed, by its exact bytes; empty where none is.
+    virtual QByteArray folderPath() const { return {}; }
 };

@@ -5,6 +5,7 @@
 #include <memory>
 
 class AutostartEntry;
+class QByteArray;
 class CompositorWatch;
 class DesktopClickWatcher;
 class DesktopIconSwitch;
@@ -35,6 +36,10 @@ bool displayAvailable();
 void startReadingDesktop();
 
 std::unique_ptr<DesktopSource> createDesktopSource();
+
+// The items of another folder (a folder panel's), named by its exact bytes,
+// listed and watched as the desktop's are, without the desktop's virtual items.
+std::unique_ptr<DesktopSource> createFolderSource(const QByteArray &folderPath);
 
 // The icon worker's source. Called on the GUI thread, which may read platform
 // state (the user's icon theme) that the worker then receives as plain values.

@@ -229,6 +229,8 @@ void DesktopShortcuts::runDrag(QWidget *source, QMimeData *mime, const QPixmap &
     drag->setHotSpot(QPoint(pixmap.width() / 2, pixmap.height() / 2));
     m_executor(drag);
     delete drag;
+    // As they were when the drop ended the drag: they choose copy or move.
+    const Qt::KeyboardModifiers held = QGuiApplication::keyboardModifiers();
 
     QStringList keys;
     QPoint point;
@@ -248,7 +250,7 @@ void DesktopShortcuts::runDrag(QWidget *source, QMimeData *mime, const QPixmap &
         m_layer->reassert();
     if (!keys.isEmpty()) {
         // After the drag's own event handling has finished.
-        QTimer::singleShot(0, this, [this, keys, point] { placeDroppedItems(keys, point); });
+        QTimer::singleShot(0, this, [this, keys, point, held] { placeDroppedItems(keys, point, held); });
     } else {
         // A window kept for the drag may be due to go.
         scheduleRebuild();
@@ -256,7 +258,8 @@ void DesktopShortcuts::runDrag(QWidget *source, QMimeData *mime, const QPixmap &
     Q_EMIT dragFinished();
 }
 
-void DesktopShortcuts::placeDroppedItems(const QStringList &keys, QPoint point)
+void DesktopShortcuts::placeDroppedItems(const QStringList &keys, QPoint point,
+                                         Qt::KeyboardModifiers modifiers)
 {
     // A run that cannot know where windows are cannot know where the drop
     // landed either: the items stay where they were.
@@ -268,10 +271,16 @@ void DesktopShortcuts::placeDroppedItems(const QStringList &keys, QPoint point)
     for (int row = 0; row < m_model->rowCount(); ++row)
         rows.insert(m_model->index(row, 0).data(DesktopModel::KeyRole).toString(), row);
     QStringList present;
-    for (const QString &key : keys) {
-        if (rows.contains(key))
-            present.append(key);
-    }
+    QStringList others;
+    for (const QString &key : keys)
+        (rows.contains(key) ? present : others).append(key);
+    if (!others.isEmpty())
+        Q_EMIT foreignItemsDropped(others, point, modifiers);
+    placeItems(present, point);
+}
+
+void DesktopShortcuts::placeItems(const QStringList &present, QPoint point)
+{
     const QList<QPoint> positions = ShortcutGeometry::dropPositions(int(present.size()), point, m_iconSize,
                                                                     ShortcutGeometry::currentScreens(),
                                                                     ShortcutGeometry::primaryScreenIndex());

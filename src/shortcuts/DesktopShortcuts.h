@@ -45,12 +45,15 @@ public:
     bool hasVisibleShortcuts() const override;
     void setIconSize(int pixels) override;
     void clearSelection() override;
+    void placeItems(const QStringList &keys, QPoint point) override;
 
     // Makes the windows match the model and the stored positions; a window
     // whose menu is open, or whose item is being dragged, stays until then.
     void rebuild();
-    // Stores the positions of items dropped at a global point and reloads the model.
-    void placeDroppedItems(const QStringList &keys, QPoint point);
+    // Stores the positions of items dropped at a global point and reloads the
+    // model; items not on the desktop leave as foreignItemsDropped.
+    void placeDroppedItems(const QStringList &keys, QPoint point,
+                           Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
     DesktopShortcut *shortcut(const QString &key) const { return m_shortcuts.value(key); }
     QStringList keys() const { return m_shortcuts.keys(); }

@@ -21,7 +21,7 @@ TRAYER = ["trayer", "--edge", "bottom", "--align", "right", "--widthtype", "pixe
 # skipped, a submenu is one entry); entries are reached by name, never by a fixed count.
 MENU = ["Hide all panels", "Tools", "Layout", "Appearance", "Refresh desktop icons", "Start at sign-in",
         "Show the real desktop icons", "Settings…", "Quit"]
-LAYOUT = ["Lock layout", "Tidy panels", "Save layout…", "Restore layout", "Export layout…", "Import layout…"]
+LAYOUT = ["Lock layout", "Tidy panels", "New folder panel…", "Save layout…", "Restore layout", "Export layout…", "Import layout…"]
 # A window of the program inside the tray's tree (xwininfo -tree): size and place on screen.
 DOCKED = re.compile(r'\("larkspan" [^)]*\)\s+(\d+)x(\d+)[+-]-?\d+[+-]-?\d+\s+\+(-?\d+)\+(-?\d+)')
 PANELS = ["Documents", "Images"]

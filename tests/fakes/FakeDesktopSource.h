@@ -16,6 +16,7 @@ public:
         QSet<QString> hiddenVirtual;
         bool showHidden = false;
         bool available = true;
+        QByteArray folder; // what folderPath() answers
         int enumerations = 0;
         QList<int> iconSizesAsked;
     };
@@ -26,6 +27,7 @@ public:
     QSet<QString> hiddenVirtualItems() const override;
     bool enumerate(bool includeHidden, QList<DesktopEntry> &out) override;
     QIcon genericIcon(bool folder, int size, qreal ratio) const override;
+    QByteArray folderPath() const override { return m_state->folder; }
 
     static DesktopEntry file(const QString &path, const QString &name = QString());
     static DesktopEntry folder(const QString &path, const QString &name = QString());

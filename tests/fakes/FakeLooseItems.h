@@ -26,6 +26,7 @@ public:
     bool hasVisibleShortcuts() const override { return shown && visibleShortcuts; }
     void setIconSize(int pixels) override { iconSize = pixels; }
     void clearSelection() override { ++cleared; }
+    void placeItems(const QStringList &keys, QPoint point) override { placed.append({keys, point}); }
 
     QList<QPointer<QWidget>> sources;
     std::function<void()> duringDrag;
@@ -34,4 +35,5 @@ public:
     bool visibleShortcuts = false;
     int iconSize = 0;
     int cleared = 0;
+    QList<std::pair<QStringList, QPoint>> placed;
 };

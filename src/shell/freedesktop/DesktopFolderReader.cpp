@@ -24,8 +24,14 @@ bool sameTime(const timespec &a, const timespec &b)
 
 FolderListing DesktopFolderReader::read(const QString &folder)
 {
+    return read(QFile::encodeName(folder));
+}
+
+FolderListing DesktopFolderReader::read(const QByteArray &folderBytes)
+{
     FolderListing listing;
-    listing.folder = QFile::encodeName(folder);
+    listing.folder = folderBytes;
+    const QString folder = QFile::decodeName(folderBytes);
     ::clock_gettime(CLOCK_REALTIME, &listing.started);
     struct stat before = {};
     if (::stat(listing.folder.constData(), &before) != 0)
@@ -40,7 +46,7 @@ FolderListing DesktopFolderReader::read(const QString &folder)
 
     // Where folder and name are valid text, the parsing name is the path itself:
     // one shared string then serves as the item's path and its key.
-    const bool folderIsText = QFile::decodeName(listing.folder) == folder;
+    const bool folderIsText = QFile::encodeName(folder) == listing.folder;
     while (const dirent *entry = ::readdir(dir)) {
         const char *rawName = entry->d_name;
         if (qstrcmp(rawName, ".") == 0 || qstrcmp(rawName, "..") == 0)

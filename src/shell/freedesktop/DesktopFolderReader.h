@@ -32,6 +32,8 @@ class DesktopFolderReader
 {
 public:
     static FolderListing read(const QString &folder);
+    // The folder named by its exact bytes, which need not be valid text.
+    static FolderListing read(const QByteArray &folder);
 
     // read(folder) on a new thread. An invalid future where no thread can start.
     static std::future<FolderListing> start(const QString &folder);

@@ -96,6 +96,18 @@ XfconfWatch *FreedesktopDesktopSource::xfconf() const
 
 FreedesktopDesktopSource::~FreedesktopDesktopSource() = default;
 
+std::unique_ptr<FreedesktopDesktopSource> FreedesktopDesktopSource::forFolder(const QByteArray &folder)
+{
+    auto source = std::make_unique<FreedesktopDesktopSource>(QFile::decodeName(folder));
+    source->m_otherFolder = folder;
+    return source;
+}
+
+QByteArray FreedesktopDesktopSource::folderPath() const
+{
+    return m_otherFolder.isEmpty() ? QFile::encodeName(desktopFolder()) : m_otherFolder;
+}
+
 QString FreedesktopDesktopSource::desktopFolder() const
 {
     return m_desktopFolder.isEmpty() ? userDesktopFolder() : m_desktopFolder;
@@ -182,12 +194,12 @@ QSet<QString> FreedesktopDesktopSource::hiddenVirtualItems() const
 
 bool FreedesktopDesktopSource::enumerate(bool includeHidden, QList<DesktopEntry> &out)
 {
-    const QString folder = desktopFolder();
+    const QByteArray folder = folderPath();
     // The folder read early is used once, and only while it still holds what was read.
     FolderListing listing;
     if (m_early.valid()) {
         listing = m_early.get();
-        if (listing.folder != QFile::encodeName(folder) || !DesktopFolderReader::isCurrent(listing))
+        if (listing.folder != folder || !DesktopFolderReader::isCurrent(listing))
             listing = {};
     }
     if (!listing.ok && !folder.isEmpty())
@@ -221,6 +233,8 @@ bool FreedesktopDesktopSource::enumerate(bool includeHidden, QList<DesktopEntry>
         for (DesktopEntry &entry : entries)
             out.append(std::move(entry));
     }
+    if (!m_otherFolder.isEmpty())
+        return listing.ok;
 
     // Named in the program's own language, so that they follow a change of it
     // like every other text. Asking GVfs instead gave the session's language,
@@ -270,7 +284,8 @@ QIcon FreedesktopDesktopSource::genericIcon(bool folder, int size, qreal ratio) 
 
 std::unique_ptr<DesktopWatcher> FreedesktopDesktopSource::createWatcher() const
 {
-    auto watcher = std::make_unique<FreedesktopDesktopWatcher>(desktopFolder());
+    auto watcher = std::make_unique<FreedesktopDesktopWatcher>(
+        m_otherFolder.isEmpty() ? QFile::encodeName(QDir::cleanPath(desktopFolder())) : m_otherFolder);
     // The desktop's own switches for hidden files and virtual items change what is listed.
     if (XfconfWatch *settings = xfconf())
         QObject::connect(settings, &XfconfWatch::changed, watcher.get(), &DesktopWatcher::changed);

@@ -23,12 +23,18 @@ public:
     FreedesktopDesktopSource(const QString &desktopFolder, const QDBusConnection &bus);
     ~FreedesktopDesktopSource() override;
 
+    // Another folder, named by its exact bytes (which need not be valid text),
+    // for a folder panel: its items follow the desktop's rules for hidden files
+    // and launchers, and no virtual items join them.
+    static std::unique_ptr<FreedesktopDesktopSource> forFolder(const QByteArray &folder);
+
     bool showsHiddenFiles() const override;
     QSet<QString> hiddenVirtualItems() const override;
     bool enumerate(bool includeHidden, QList<DesktopEntry> &out) override;
     // From the user's icon theme, looked up as the icon worker does.
     QIcon genericIcon(bool folder, int size, qreal ratio) const override;
     std::unique_ptr<DesktopWatcher> createWatcher() const override;
+    QByteArray folderPath() const override;
 
     QString desktopFolder() const;
     // The user's desktop folder as the session names it. Qt reads user-dirs.dirs
@@ -57,6 +63,8 @@ private:
     XfconfWatch *xfconf() const;
 
     QString m_desktopFolder;
+    // Set for a folder panel's folder, which then stands in for the desktop folder.
+    QByteArray m_otherFolder;
     std::optional<QDBusConnection> m_bus;
     mutable std::unique_ptr<XfconfWatch> m_xfconf;
     // Made at the first placeholder, on the GUI thread like every use of a source.

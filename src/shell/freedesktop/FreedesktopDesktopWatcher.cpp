@@ -1,7 +1,5 @@
 #include "FreedesktopDesktopWatcher.h"
 
-#include <QDir>
-#include <QFile>
 #include <QSocketNotifier>
 
 #include <climits>
@@ -31,11 +29,13 @@ QByteArray parentOf(const QByteArray &path)
 
 } // namespace
 
-FreedesktopDesktopWatcher::FreedesktopDesktopWatcher(const QString &folder, QObject *parent)
+FreedesktopDesktopWatcher::FreedesktopDesktopWatcher(const QByteArray &folder, QObject *parent)
     : DesktopWatcher(parent)
-    , m_folder(QFile::encodeName(QDir::cleanPath(folder)))
+    , m_folder(folder)
 {
-    if (folder.isEmpty() || !m_folder.startsWith('/'))
+    while (m_folder.size() > 1 && m_folder.endsWith('/'))
+        m_folder.chop(1);
+    if (!m_folder.startsWith('/'))
         return;
     m_fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (m_fd < 0)

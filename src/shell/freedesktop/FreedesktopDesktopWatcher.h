@@ -7,7 +7,7 @@
 
 class QSocketNotifier;
 
-// Watches the desktop folder through inotify: entries appearing, going away or
+// Watches a folder (the desktop's, or a folder panel's) through inotify: entries appearing, going away or
 // being renamed, files written in place (a launcher edited, a picture
 // overwritten, the ".hidden" list changed) and attribute changes (a launcher
 // made executable). While the folder does not exist, its nearest existing
@@ -17,7 +17,8 @@ class FreedesktopDesktopWatcher : public DesktopWatcher
     Q_OBJECT
 
 public:
-    explicit FreedesktopDesktopWatcher(const QString &folder, QObject *parent = nullptr);
+    // The folder by its exact bytes, which need not be valid text.
+    explicit FreedesktopDesktopWatcher(const QByteArray &folder, QObject *parent = nullptr);
     ~FreedesktopDesktopWatcher() override;
 
 private:

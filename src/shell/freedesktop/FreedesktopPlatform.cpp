@@ -91,6 +91,11 @@ std::unique_ptr<DesktopSource> createDesktopSource()
     return source;
 }
 
+std::unique_ptr<DesktopSource> createFolderSource(const QByteArray &folderPath)
+{
+    return FreedesktopDesktopSource::forFolder(folderPath);
+}
+
 std::unique_ptr<IconSource> createIconSource()
 {
     return std::make_unique<FreedesktopIconSource>(IconTheme::userThemeName());
