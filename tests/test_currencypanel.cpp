@@ -18,7 +18,6 @@
 #include <QClipboard>
 #include <QFrame>
 #include <QLabel>
-#include <QSignalSpy>
 #include <QtTest>
 
 namespace {

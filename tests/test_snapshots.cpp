@@ -7,10 +7,6 @@
 #include "snapshots/LayoutSnapshot.h"
 #include "snapshots/SnapshotFolder.h"
 
-#include <QDir>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QRect>
 #include <QtTest>
 
 namespace {

@@ -17,7 +17,6 @@
 
 #include <QAction>
 #include <QMenu>
-#include <QSignalSpy>
 #include <QtTest>
 
 namespace {

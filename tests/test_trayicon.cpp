@@ -20,7 +20,6 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
-#include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QtTest>
 
