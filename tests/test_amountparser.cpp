@@ -2,7 +2,6 @@
 #include "currency/AmountParser.h"
 #include "currency/AmountValidator.h"
 
-#include <QRandomGenerator>
 #include <QtTest>
 
 #include <cmath>

@@ -4,8 +4,6 @@
 #include "shell/freedesktop/ExecLine.h"
 #include "shell/freedesktop/XdgAutostartEntry.h"
 
-#include <QDir>
-#include <QFile>
 #include <QtTest>
 
 #include <gio/gio.h>

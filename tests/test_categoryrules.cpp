@@ -3,9 +3,6 @@
 #include "categories/CategoryRules.h"
 #include "fakes/StuckFifo.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QtTest>
 
 class TestCategoryRules : public QObject

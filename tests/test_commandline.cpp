@@ -2,8 +2,6 @@
 #include "app/CommandLine.h"
 #include "base/SettingsKeys.h"
 
-#include <QCommandLineParser>
-#include <QSettings>
 #include <QtTest>
 
 class TestCommandLine : public QObject

@@ -2,8 +2,6 @@
 #include "shell/CompositorWatch.h"
 #include "shell/freedesktop/FreedesktopCompositorWatch.h"
 
-#include <QProcess>
-#include <QStandardPaths>
 #include <QtTest>
 
 namespace {

@@ -18,7 +18,6 @@
 #include <QClipboard>
 #include <QFrame>
 #include <QLabel>
-#include <QSignalSpy>
 #include <QtTest>
 
 namespace {
@@ -227,7 +226,7 @@ private Q_SLOTS:
     }
 
     // A converted amount longer than its field keeps its fixed notation,
-    // shows its leading digits and is whole in the tooltip.
+    // shows its leading digits and is whole in the tooltip; the fields' buttons copy and clear.
     void largeAmountShowsItsBeginning()
     {
         cache("USD", "CNY", 2.0);
@@ -243,9 +242,15 @@ private Q_SLOTS:
         const QRect cursor = result->inputMethodQuery(Qt::ImCursorRectangle).toRect();
         QVERIFY2(cursor.left() <= result->textMargins().left() + 2,
                  qPrintable(QString::number(cursor.left())));
-        panel.field("Amount")->setText("1");
+        auto *amount = panel.field("Amount");
+        amount->setText("1");
         QCOMPARE(result->text(), "2.00");
         QVERIFY(result->toolTip().isEmpty()); // it fits
+        // An emptied field has nothing to copy or clear.
+        QVERIFY(amount->copyButton()->isEnabled());
+        amount->clearButton()->click();
+        QVERIFY(amount->text().isEmpty() && !amount->copyButton()->isEnabled() &&
+                !amount->clearButton()->isEnabled());
     }
 
     void closingHidesQuittingCloses()
@@ -266,16 +271,6 @@ private Q_SLOTS:
         panel.show();
         panel.close();
         QCOMPARE(hidden.count(), 2);
-    }
-
-    void fieldButtons()
-    {
-        Panel panel;
-        auto *amount = panel.field("Amount");
-        QVERIFY(amount->copyButton()->isEnabled());
-        amount->clearButton()->click();
-        QVERIFY(amount->text().isEmpty() && !amount->copyButton()->isEnabled() &&
-                !amount->clearButton()->isEnabled());
     }
 
     // A current entry further down the list would put Fusion's menu over the

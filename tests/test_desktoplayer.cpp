@@ -7,15 +7,13 @@
 #include "shell/Platform.h"
 #include "shell/freedesktop/FreedesktopCompositorWatch.h"
 #include "shell/freedesktop/FreedesktopWindowStacking.h"
+#include "shell/freedesktop/XcbRoot.h"
 
 #include <QAction>
-#include <QProcess>
-#include <QSettings>
 #include <QWidget>
 #include <QtTest>
 
 #include <memory>
-#include <xcb/xcb.h>
 
 namespace {
 
@@ -342,16 +340,12 @@ private Q_SLOTS:
         const QByteArray display = TestEnvironment::startXvfb(m_xvfb);
         QVERIFY2(!display.isEmpty(), "Xvfb is needed (scripts/setup.sh installs it)");
 
-        xcb_connection_t *other = xcb_connect(display.constData(), nullptr);
+        xcb_connection_t *other = nullptr;
+        const xcb_window_t root = XcbRoot::open(display, other);
         auto closeOther = qScopeGuard([other] { xcb_disconnect(other); });
-        QVERIFY(!xcb_connection_has_error(other));
-        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(other)).data->root;
-        auto atom = [other](const char *name) {
-            xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
-                other, xcb_intern_atom(other, 0, uint16_t(strlen(name)), name), nullptr);
-            const xcb_atom_t result = reply ? reply->atom : XCB_NONE;
-            free(reply);
-            return result;
+        QVERIFY(root != XCB_WINDOW_NONE);
+        const auto atom = [other](const char *name) {
+            return XcbRoot::atom(other, name);
         };
         auto set = [other](xcb_window_t window, xcb_atom_t property, xcb_atom_t type,
                            QList<uint32_t> values) {

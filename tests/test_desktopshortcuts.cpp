@@ -10,9 +10,7 @@
 #include <QAction>
 #include <QDrag>
 #include <QMenu>
-#include <QMimeData>
 #include <QScreen>
-#include <QSignalSpy>
 #include <QtTest>
 
 namespace {

@@ -7,7 +7,6 @@
 #include "shell/freedesktop/GnomeExtensionIconSwitch.h"
 #include "shell/freedesktop/PlasmaIconSwitch.h"
 
-#include <QSettings>
 #include <QtTest>
 
 // The switches of the desktops that cannot run here (KDE Plasma, GNOME Shell),

@@ -2,9 +2,6 @@
 #include "shell/DesktopModel.h"
 #include "shell/freedesktop/FreedesktopDesktopSource.h"
 
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QImage>
 #include <QtTest>
 

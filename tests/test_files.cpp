@@ -3,9 +3,6 @@
 #include "base/DamagedFile.h"
 #include "base/SafeFile.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QtTest>
 
 #include <sys/stat.h>

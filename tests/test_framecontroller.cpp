@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QMenu>
-#include <QTimer>
 #include <QWidget>
 #include <QtTest>
 

@@ -1,7 +1,5 @@
 #include "shell/IconImage.h"
 
-#include <QBuffer>
-#include <QFile>
 #include <QtTest>
 
 // Its own process: whether Qt loaded every image plugin can only be seen

@@ -9,13 +9,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusContext>
-#include <QDir>
-#include <QFile>
-#include <QMutex>
-#include <QProcess>
-#include <QSemaphore>
 #include <QStandardItemModel>
-#include <QStandardPaths>
 #include <QtTest>
 
 namespace {

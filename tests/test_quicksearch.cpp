@@ -14,7 +14,6 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QScreen>
-#include <QSignalSpy>
 #include <QtTest>
 
 namespace {

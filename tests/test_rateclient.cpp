@@ -5,12 +5,8 @@
 #include "currency/RateRecord.h"
 #include "currency/fetch/RateEndpoint.h"
 
-#include <QJsonDocument>
-#include <QProcess>
-#include <QSignalSpy>
 #include <QSslKey>
 #include <QSslServer>
-#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -279,7 +275,6 @@ private Q_SLOTS:
         QFETCH(int, cachedDaysAgo);
         QFETCH(double, cachedRate);
         QFETCH(QByteArray, asking);
-        QFETCH(QByteArray, failed);
         if (cachedDaysAgo != 0)
             Settings::instance()->setValue(
                 RateRecord::cacheKey("USD", "CNY"),
@@ -294,7 +289,7 @@ private Q_SLOTS:
         client.refresh("USD", "CNY");
         QCOMPARE(client.statusKey(), asking);
         QVERIFY(waitIdle(client));
-        QCOMPARE(client.statusKey(), failed);
+        QTEST(client.statusKey(), "failed");
         QCOMPARE(client.hasRate() ? client.rateValue() : 0.0, usable ? 7.1 : 0.0);
     }
 

@@ -2,8 +2,6 @@
 #include "base/l10n/L10n.h"
 #include "search/SearchFilter.h"
 
-#include <QAbstractItemModelTester>
-#include <QRandomGenerator>
 #include <QStandardItemModel>
 #include <QtTest>
 

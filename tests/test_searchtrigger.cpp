@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QSignalSpy>
 #include <QStandardItemModel>
 #include <QtTest>
 

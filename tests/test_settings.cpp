@@ -3,8 +3,6 @@
 #include "base/Settings.h"
 #include "fakes/StuckFifo.h"
 
-#include <QRect>
-#include <QSettings>
 #include <QtTest>
 
 class TestSettings : public QObject

@@ -7,10 +7,6 @@
 #include "snapshots/LayoutSnapshot.h"
 #include "snapshots/SnapshotFolder.h"
 
-#include <QDir>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QRect>
 #include <QtTest>
 
 namespace {
@@ -43,15 +39,12 @@ struct CountingHost : LayoutHost
     void storedLayoutReplaced() override { ++reloads; }
 };
 
-void setStored(const QByteArray &layout, const QVariantMap &settings)
+void setStored(const TestEnvironment &env, const QByteArray &layout, const QVariantMap &settings)
 {
     TestEnvironment::settings().remove("panel");
     for (auto it = settings.constBegin(); it != settings.constEnd(); ++it)
         Settings::instance()->setValue(it.key(), it.value());
-    QVERIFY(QDir().mkpath(QFileInfo(PanelLayoutStore::filePath()).path()));
-    QFile file(PanelLayoutStore::filePath());
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(layout) == layout.size());
-    file.close();
+    QVERIFY(!env.writeFile(PanelLayoutStore::filePath(), layout).isEmpty());
     PanelLayoutStore::discardState();
 }
 
@@ -107,11 +100,11 @@ private Q_SLOTS:
         CountingHost host;
         LayoutKeeper keeper(&host);
 
-        setStored(layoutA, settingsA);
+        setStored(*m_env, layoutA, settingsA);
         const Stored a = stored();
         const QString snapshotA = keeper.saveSnapshot("A / first");
         QVERIFY(QFileInfo(snapshotA).fileName().endsWith("-A _ first.json"));
-        setStored(layoutB, settingsB);
+        setStored(*m_env, layoutB, settingsB);
         const Stored b = stored();
 
         QVERIFY(keeper.restoreFrom(snapshotA));
@@ -153,7 +146,7 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, content);
         QFETCH(bool, accepted);
-        setStored(R"({"panels":[{"id":"custom-1","name":"Work"}]})", {{"panel/iconSize", 96}});
+        setStored(*m_env, R"({"panels":[{"id":"custom-1","name":"Work"}]})", {{"panel/iconSize", 96}});
         const Stored before = stored();
         CountingHost host;
         LayoutKeeper keeper(&host);

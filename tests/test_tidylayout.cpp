@@ -73,8 +73,7 @@ private Q_SLOTS:
     {
         QFETCH(Entries, entries);
         QFETCH(QRect, area);
-        QFETCH(Records, expected);
-        QCOMPARE(TidyLayout::computeTidyLayout(entries, area, 48), expected);
+        QTEST(TidyLayout::computeTidyLayout(entries, area, 48), "expected");
     }
 
     void columnHeights_data()
@@ -91,11 +90,10 @@ private Q_SLOTS:
     {
         QFETCH(QList<int>, itemCounts);
         QFETCH(int, height);
-        QFETCH(QList<int>, expected);
         Entries column;
         for (int count : std::as_const(itemCounts))
             column.append(entry(OtherCategory, count));
-        QCOMPARE(TidyLayout::columnHeights(column, height), expected);
+        QTEST(TidyLayout::columnHeights(column, height), "expected");
     }
 
     void mergeUserPlaced_data()

@@ -1,15 +1,10 @@
 #include "PanelTestHome.h"
-#include "TestEnvironment.h"
 #include "base/Settings.h"
 #include "base/SettingsKeys.h"
-#include "fakes/FakeDesktopSource.h"
 #include "fakes/FakeWindowStacking.h"
-#include "panels/IconPanel.h"
-#include "panels/ItemPlacement.h"
 #include "panels/TidyLayout.h"
 #include "panelset/PanelSet.h"
 #include "shell/DesktopLayer.h"
-#include "shell/DesktopModel.h"
 #include "todo/TodoContextMenu.h"
 #include "todo/TodoController.h"
 #include "todo/TodoModel.h"
@@ -17,7 +12,6 @@
 
 #include <QAction>
 #include <QMenu>
-#include <QSignalSpy>
 #include <QtTest>
 
 namespace {

@@ -6,7 +6,6 @@
 #include "fakes/FakeIconSwitch.h"
 #include "fakes/FakePlatformLook.h"
 #include "look/AppStyle.h"
-#include "panels/IconPanel.h"
 #include "panelset/PanelSet.h"
 #include "shell/ShellDesktop.h"
 #include "tray/AutostartControl.h"
@@ -20,7 +19,6 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
-#include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QtTest>
 

@@ -14,7 +14,6 @@
 #include "fakes/FakePlatformLook.h"
 #include "fakes/FakeWindowStacking.h"
 #include "look/AppStyle.h"
-#include "panels/IconPanel.h"
 #include "panelset/PanelSet.h"
 #include "search/QuickSearch.h"
 #include "shortcuts/DesktopShortcut.h"
@@ -30,7 +29,6 @@
 #include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
