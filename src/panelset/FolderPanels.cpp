@@ -24,6 +24,7 @@ const char *const unavailableText = QT_TRANSLATE_NOOP("Brimvale", "This folder i
 FolderPanels::FolderPanels(DesktopModel *desktop, bool separatePanels, QObject *parent)
     : QObject(parent)
     , m_desktop(desktop)
+    , m_separatePanels(separatePanels)
     , m_chooseFolder([] { return QFileDialog::getExistingDirectory(); })
     , m_search(new QConcatenateTablesProxyModel(this))
     , m_monitor(new TransferMonitor(this))
@@ -31,7 +32,7 @@ FolderPanels::FolderPanels(DesktopModel *desktop, bool separatePanels, QObject *
     connect(m_monitor, &TransferMonitor::noticeRequested, this, &FolderPanels::noticeRequested);
     m_newPanel = new QAction(this);
     L10n::bind(m_newPanel, "text", "New folder panel…");
-    m_newPanel->setVisible(separatePanels);
+    m_newPanel->setVisible(false);
     connect(m_newPanel, &QAction::triggered, this, &FolderPanels::chooseFolder);
     m_search->addSourceModel(m_desktop);
     m_recheck.setInterval(recheckMs);
@@ -40,6 +41,12 @@ FolderPanels::FolderPanels(DesktopModel *desktop, bool separatePanels, QObject *
         for (auto it = m_models.constBegin(); it != m_models.constEnd(); ++it)
             showAvailability(it.key(), it.value());
     });
+}
+
+void FolderPanels::setModelFactory(ModelFactory factory)
+{
+    m_makeModel = std::move(factory);
+    m_newPanel->setVisible(m_separatePanels && isAvailable());
 }
 
 FolderPanels::~FolderPanels()

@@ -47,7 +47,8 @@ public:
     FolderPanels(DesktopModel *desktop, bool separatePanels, QObject *parent);
     ~FolderPanels() override;
 
-    void setModelFactory(ModelFactory factory) { m_makeModel = std::move(factory); }
+    // Offers "New folder panel…" from then on.
+    void setModelFactory(ModelFactory factory);
     void setTransferFactory(TransferFactory factory) { m_makeTransfer = std::move(factory); }
     void setFolderChooser(FolderChooser chooser) { m_chooseFolder = std::move(chooser); }
     // Whether folder panels can be shown at all (a model factory was given).
@@ -95,6 +96,7 @@ private:
                   std::function<void(const QStringList &targets)> arrived);
 
     DesktopModel *m_desktop;
+    bool m_separatePanels;
     ModelFactory m_makeModel;
     TransferFactory m_makeTransfer;
     FolderChooser m_chooseFolder;

@@ -17,8 +17,8 @@ PanelEdits::PanelEdits(DesktopModel *model, FolderPanels *folders, QObject *pare
 
 void PanelEdits::watch(IconPanel *panel)
 {
-    if (m_folders->isAvailable())
-        panel->setNewPanelActions({m_folders->newPanelAction()});
+    // Every panel carries the entry; it shows once folder panels can be made.
+    panel->setNewPanelActions({m_folders->newPanelAction()});
     // The desktop's own items are assigned; a folder panel's are its folder's already.
     connect(panel, &IconPanel::itemsDropped, this,
             [this, panel](const QStringList &keys, const QString &groupId, Qt::KeyboardModifiers modifiers) {
