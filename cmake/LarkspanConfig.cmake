@@ -36,7 +36,13 @@ if(NOT LARKSPAN_SANITIZE)
     target_compile_definitions(larkspan_config INTERFACE
         $<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:_FORTIFY_SOURCE=2>)
 endif()
-target_link_options(larkspan_warnings INTERFACE LINKER:-z,relro LINKER:-z,now)
+if(WIN32)
+    # mingw's stack protector and checked calls live in libssp, which the
+    # compiler driver links only when told at link time.
+    target_link_options(larkspan_config INTERFACE $<$<NOT:$<BOOL:${LARKSPAN_SANITIZE}>>:-fstack-protector-strong>)
+else()
+    target_link_options(larkspan_warnings INTERFACE LINKER:-z,relro LINKER:-z,now)
+endif()
 # The same commit builds the same program wherever it is checked out: no
 # absolute path of the source or build folder reaches the objects, so the
 # build id (a hash of the whole output, debug information included) does not
@@ -60,7 +66,9 @@ endif()
 
 # lld links the several dozen test executables in a fraction of GNU ld's time.
 include(CheckLinkerFlag)
-check_linker_flag(CXX -fuse-ld=lld LARKSPAN_HAVE_LLD)
+if(NOT WIN32)
+    check_linker_flag(CXX -fuse-ld=lld LARKSPAN_HAVE_LLD)
+endif()
 if(LARKSPAN_HAVE_LLD)
     target_link_options(larkspan_warnings INTERFACE -fuse-ld=lld)
 endif()

@@ -1,6 +1,5 @@
 #include "TestEnvironment.h"
 
-#include "PrivateBus.h"
 #include "base/AppIdentity.h"
 
 #include <QCoreApplication>
@@ -31,6 +30,8 @@ TestEnvironment::TestEnvironment()
     const std::pair<const char *, QString> changed[] = {
         {"HOME", root},
         {"TMPDIR", root + QLatin1String("/tmp")},
+        {"TMP", root + QLatin1String("/tmp")},
+        {"TEMP", root + QLatin1String("/tmp")},
         {"XDG_CONFIG_HOME", root + QLatin1String("/.config")},
         {"XDG_DATA_HOME", root + QLatin1String("/.local/share")},
         {"XDG_CACHE_HOME", root + QLatin1String("/.cache")},
@@ -47,6 +48,14 @@ TestEnvironment::TestEnvironment()
     QDir().mkpath(runtimeDir());
     QFile::setPermissions(runtimeDir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QDir().mkpath(desktop());
+    // Where the test-mode folders do not follow HOME (Windows puts them in the
+    // user's AppData, under "qttest"), each environment starts them empty.
+    for (const auto location : {QStandardPaths::GenericConfigLocation, QStandardPaths::GenericDataLocation,
+                                QStandardPaths::GenericCacheLocation}) {
+        const QString path = QStandardPaths::writableLocation(location);
+        if (!path.startsWith(root) && path.contains(QLatin1String("/qttest")))
+            QDir(path).removeRecursively();
+    }
 }
 
 TestEnvironment::~TestEnvironment()
@@ -96,16 +105,14 @@ QByteArray TestEnvironment::readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-QString TestEnvironment::startSessionBus()
+bool TestEnvironment::makesSymbolicLinks()
 {
-    if (!m_bus) {
-        auto bus = std::make_unique<PrivateBus>();
-        if (!bus->isRunning())
-            return {};
-        m_bus = std::move(bus);
-        qputenv("DBUS_SESSION_BUS_ADDRESS", m_bus->address().toUtf8());
-    }
-    return m_bus->address();
+    static const bool links = [] {
+        const QTemporaryDir dir(outerTempPath() + QLatin1String("/larkspan-link-XXXXXX"));
+        const QString link = dir.filePath(QStringLiteral("link"));
+        return QFile::link(dir.filePath(QStringLiteral("nowhere")), link) && QFileInfo(link).isSymbolicLink();
+    }();
+    return links;
 }
 
 QByteArray TestEnvironment::startXvfb(QProcess &server)

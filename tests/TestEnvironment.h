@@ -33,7 +33,7 @@ public:
     QString appConfigDir() const;
     static QString settingsFile();
     // The settings file as the program opens it.
-    static QSettings settings() { return QSettings(settingsFile(), QSettings::NativeFormat); }
+    static QSettings settings() { return QSettings(settingsFile(), QSettings::IniFormat); }
     QString runtimeDir() const { return home() + QLatin1String("/run"); }
 
     // Writes a file (creating folders), executable for its owner if asked; a path
@@ -42,6 +42,9 @@ public:
     QString writeFile(const QString &relativePath, const QByteArray &content, bool executable = false) const;
     // A file's bytes; empty when it cannot be read.
     static QByteArray readFile(const QString &path);
+
+    // Whether QFile::link makes symbolic links here (Windows makes shortcut files).
+    static bool makesSymbolicLinks();
 
     // Starts a session bus of this environment's own, with no service folders, so
     // nothing installed on the machine can be activated; DBUS_SESSION_BUS_ADDRESS
@@ -57,5 +60,7 @@ private:
     // TMPDIR of an environment still alive would go when that one ends.
     QTemporaryDir m_dir;
     QHash<QByteArray, std::optional<QByteArray>> m_saved;
-    std::unique_ptr<PrivateBus> m_bus;
+    // Shared, so that the environment ends it without knowing the bus: only the
+    // platforms with D-Bus build the bus.
+    std::shared_ptr<PrivateBus> m_bus;
 };

@@ -130,6 +130,10 @@ private Q_SLOTS:
         QFile::remove(path);
         const bool directory = kind == "directory";
         std::unique_ptr<StuckFifo> fifo;
+        if (kind == "fifo" && !StuckFifo::available)
+            QSKIP("no FIFOs on this platform");
+        if (kind == "link" && !TestEnvironment::makesSymbolicLinks())
+            QSKIP("no symbolic links on this platform");
         if (directory)
             QVERIFY(QDir().mkpath(path));
         else if (kind == "link")

@@ -37,7 +37,7 @@ private Q_SLOTS:
         QFETCH(QStringList, arguments);
         QFETCH(QVariant, stored);
         TestEnvironment env;
-        QSettings settings(TestEnvironment::settingsFile(), QSettings::NativeFormat);
+        QSettings settings(TestEnvironment::settingsFile(), QSettings::IniFormat);
         settings.clear();
         if (stored.isValid())
             settings.setValue(SettingsKeys::panelIconSize, stored);

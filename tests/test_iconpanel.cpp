@@ -185,7 +185,7 @@ private Q_SLOTS:
     {
         QFETCH(QRect, stored);
         QFETCH(int, storedIconSize);
-        QSettings settings(TestEnvironment::settingsFile(), QSettings::NativeFormat);
+        QSettings settings(TestEnvironment::settingsFile(), QSettings::IniFormat);
         settings.setValue(key("geometry"), stored);
         settings.setValue(key("iconSize"), storedIconSize);
         settings.setValue(key("layoutVersion"), IconPanel::layoutVersion);

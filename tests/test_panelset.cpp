@@ -412,7 +412,7 @@ private Q_SLOTS:
     {
         IconPanel *documents = movedDocuments();
         const auto placements = [] {
-            QSettings settings(TestEnvironment::settingsFile(), QSettings::NativeFormat);
+            QSettings settings(TestEnvironment::settingsFile(), QSettings::IniFormat);
             QVariantMap stored;
             for (const QString &key : settings.allKeys().filter(QRegularExpression("geometry|userPlaced")))
                 stored.insert(key, settings.value(key));

@@ -51,4 +51,9 @@ QString keepCopy(const QString &path, const QString &why);
 // many were removed.
 int removeStaleTemporaries(const QString &path);
 
+// The start of the names of a save's temporaries for a file named name: a
+// hidden form no user file has, so that removing stale ones never meets
+// anything but our own litter.
+QString temporaryPrefix(const QString &name);
+
 } // namespace AtomicSave

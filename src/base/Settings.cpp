@@ -19,6 +19,13 @@ struct Entry
     QVariant defaultValue; // invalid: none
 };
 
+// The settings file: an INI file on every platform (Windows's native format
+// would be the registry, where no file checks or backups reach).
+QSettings onDisk()
+{
+    return QSettings(Settings::filePath(), QSettings::IniFormat);
+}
+
 // Every key of the program, with its type and default.
 const QList<Entry> &globalKeys()
 {
@@ -156,8 +163,7 @@ QVariant Settings::value(const QString &key) const
 
 QVariant Settings::value(const QString &key, const QVariant &fallback) const
 {
-    const QVariant stored =
-        m_inMemory ? m_memory.value(key) : QSettings(filePath(), QSettings::NativeFormat).value(key);
+    const QVariant stored = m_inMemory ? m_memory.value(key) : onDisk().value(key);
     if (!stored.isValid())
         return fallback;
     const Entry *entry = entryFor(key);
@@ -173,7 +179,7 @@ QVariant Settings::value(const QString &key, const QVariant &fallback) const
 
 bool Settings::contains(const QString &key) const
 {
-    return m_inMemory ? m_memory.contains(key) : QSettings(filePath(), QSettings::NativeFormat).contains(key);
+    return m_inMemory ? m_memory.contains(key) : onDisk().contains(key);
 }
 
 void Settings::setValue(const QString &key, const QVariant &value)
@@ -181,7 +187,7 @@ void Settings::setValue(const QString &key, const QVariant &value)
     if (m_inMemory)
         m_memory.insert(key, value);
     else
-        QSettings(filePath(), QSettings::NativeFormat).setValue(key, value);
+        onDisk().setValue(key, value);
     Q_EMIT changed(key);
 }
 
@@ -190,7 +196,7 @@ void Settings::remove(const QString &key)
     if (m_inMemory)
         m_memory.remove(key);
     else
-        QSettings(filePath(), QSettings::NativeFormat).remove(key);
+        onDisk().remove(key);
     Q_EMIT changed(key);
 }
 
@@ -205,7 +211,7 @@ QStringList Settings::keysUnder(const QString &group) const
         }
         return keys;
     }
-    QSettings settings(filePath(), QSettings::NativeFormat);
+    QSettings settings = onDisk();
     settings.beginGroup(group);
     const QStringList inGroup = settings.allKeys();
     for (const QString &key : inGroup)

@@ -1,0 +1,29 @@
+# What the target platform builds, chosen here and nowhere else.
+#
+# freedesktop: the X11/freedesktop backend, the program, its desktop files and
+# package, and every test.
+# windows: the layers that need no backend and the tests of those layers; the
+# program itself waits for a Windows backend of the shell's interfaces.
+if(WIN32)
+    set(default_platform windows)
+else()
+    set(default_platform freedesktop)
+endif()
+set(LARKSPAN_PLATFORM "${default_platform}" CACHE STRING "Platform backend")
+set_property(CACHE LARKSPAN_PLATFORM PROPERTY STRINGS freedesktop windows)
+
+if(LARKSPAN_PLATFORM STREQUAL "freedesktop")
+    # Qt D-Bus talks to the desktops; Qt Svg writes the icon theme's scalable icon.
+    set(LARKSPAN_PLATFORM_QT_COMPONENTS DBus Svg)
+    set(LARKSPAN_SHELL_PLATFORM_LINKS Qt6::DBus Qt6::Svg)
+    # How files are read and replaced: POSIX descriptors.
+    set(LARKSPAN_FILE_ACCESS posix)
+    set(LARKSPAN_BUILDS_PROGRAM ON)
+elseif(LARKSPAN_PLATFORM STREQUAL "windows")
+    set(LARKSPAN_PLATFORM_QT_COMPONENTS "")
+    set(LARKSPAN_SHELL_PLATFORM_LINKS "")
+    set(LARKSPAN_FILE_ACCESS windows)
+    set(LARKSPAN_BUILDS_PROGRAM OFF)
+else()
+    message(FATAL_ERROR "Unknown platform: ${LARKSPAN_PLATFORM}")
+endif()

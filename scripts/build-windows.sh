@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Cross-builds the Windows build into build-windows/ with mingw-w64 and the Qt
+# SDK for Windows, and with --test runs its unit tests under Wine.
+# Usage: scripts/build-windows.sh [--test] [extra cmake arguments...]
+# LARKSPAN_QT_MINGW: the folder holding the SDK's tarball
+# (default: ../shared/toolchains/qt6-mingw beside the repository).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+run_tests=0
+if [ "${1:-}" = "--test" ]; then
+    run_tests=1
+    shift
+fi
+toolchain=${LARKSPAN_QT_MINGW:-"$root/../shared/toolchains/qt6-mingw"}
+out="$root/build-windows"
+sdk="$out/sdk"
+
+step_start=$SECONDS
+step() {
+    echo "== $1 ($((SECONDS - step_start)) s)"
+    step_start=$SECONDS
+}
+
+# 1. What the build needs, installed only when missing.
+packages=(g++-mingw-w64-x86-64-posix cmake ninja-build)
+[ $run_tests = 1 ] && packages+=(wine wine64 xvfb)
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f '${Status}' "$package" 2>/dev/null | grep -q 'ok installed' || missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    [ "$(id -u)" = 0 ] || { echo "needs root to install: ${missing[*]}" >&2; exit 1; }
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+step "packages"
+
+# 2. The SDK, unpacked once.
+if [ ! -x "$sdk/prefix/bin/qt-cmake" ]; then
+    mkdir -p "$sdk"
+    tar -xJf "$toolchain/qt6.4.2-mingw-w64-x86_64-posix.tar.xz" -C "$sdk"
+fi
+step "SDK"
+
+# 3. Configure and build. Tests run through the emulator, which runs them under Wine.
+"$sdk/prefix/bin/qt-cmake" -S "$root" -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=Release -DLARKSPAN_WERROR=ON \
+    -DCMAKE_CROSSCOMPILING_EMULATOR="$root/scripts/wine-test.sh" "$@" >/dev/null
+step "configure"
+cmake --build "$out"
+step "build"
+[ $run_tests = 1 ] || exit 0
+
+# 4. The unit tests under Wine: a fresh prefix, and a display of their own for
+# Wine's desktop window (the tests themselves draw off screen).
+export WINEPREFIX="$out/wineprefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# The Qt and mingw runtime DLLs, on the Unix root's drive.
+sdk_bin="$sdk/prefix/bin"
+gcc_bin=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-libgcc-file-name)")
+export WINEPATH="Z:${sdk_bin//\//\\};Z:${gcc_bin//\//\\}"
+rm -rf "$WINEPREFIX"
+Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x800x24 3>"$out/display" &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null; wineserver -k 2>/dev/null || true' EXIT
+for _ in $(seq 100); do [ -s "$out/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$out/display")"
+wine wineboot -i >/dev/null 2>&1
+step "wineboot"
+status=0
+(cd "$out" && ctest --output-on-failure --timeout 300) || status=$?
+step "tests"
+exit $status
