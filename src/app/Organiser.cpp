@@ -58,11 +58,11 @@ Organiser::Organiser(Backend backend, const Choices &choices, QObject *parent)
     // The virtual items' names (Home, Computer, Trash) follow the language.
     L10n::onLanguageChanged(m_model.get(), [model = m_model.get()] { model->queueReload(); });
 
-    m_panels = std::make_unique<PanelSet>(choices.options, m_model.get(), choices.perCategory);
     // Folder panels show other folders; files dropped between folders are moved or copied.
+    m_panels = std::make_unique<PanelSet>(choices.options, m_model.get(), choices.perCategory, nullptr,
+                                          std::move(backend.folderModels));
     FolderPanels *folders = m_panels->folderPanels();
     folders->setTransferFactory(std::move(backend.transfers));
-    m_panels->setFolderModels(std::move(backend.folderModels));
     connect(folders, &FolderPanels::noticeRequested, this, &Organiser::notify);
     // Panels belong to the desktop: just above it, or pinned above everything.
     m_panels->setDesktopLayer(m_layer.get());

@@ -19,7 +19,8 @@
 
 #include <QTimer>
 
-PanelSet::PanelSet(const IconPanelOptions &options, DesktopModel *model, bool perCategory, QObject *parent)
+PanelSet::PanelSet(const IconPanelOptions &options, DesktopModel *model, bool perCategory, QObject *parent,
+                   FolderPanels::ModelFactory folderModels)
     : CompanionHost(parent)
     , m_options(options)
     , m_model(model)
@@ -33,6 +34,8 @@ PanelSet::PanelSet(const IconPanelOptions &options, DesktopModel *model, bool pe
     // the set here as they arrive.
 
     m_folders = new FolderPanels(m_model, m_perCategory, this);
+    if (folderModels)
+        m_folders->setModelFactory(std::move(folderModels));
     m_edits = new PanelEdits(m_model, m_folders, this);
     connect(m_edits, &PanelEdits::panelCreated, this, &PanelSet::syncPanels);
     connect(m_edits, &PanelEdits::panelRenamed, this, [this](const QString &id, const QString &name) {
@@ -130,6 +133,17 @@ void PanelSet::retranslate()
         if (!PanelLayoutStore::isCustomPanel(it.key()))
             it.value()->setTitle(panelTitle(it.key()));
     }
+}
+
+void PanelSet::setFolderModels(FolderPanels::ModelFactory factory)
+{
+    m_folders->setModelFactory(std::move(factory));
+    // Arranging anew would take the panels from the places the display
+    // arrangement gave them: only folder panels that were waiting for it do.
+    const QStringList wanted = wantedPanelIds();
+    if (QSet<QString>(wanted.cbegin(), wanted.cend()) !=
+        QSet<QString>(m_panels.keyBegin(), m_panels.keyEnd()))
+        syncPanels();
 }
 
 void PanelSet::syncPanels()

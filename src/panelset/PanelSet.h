@@ -33,8 +33,10 @@ class PanelSet : public CompanionHost
     Q_OBJECT
 
 public:
+    // folderModels, when given, makes the folder panels an earlier run stored
+    // with the others, before the panels take their places.
     PanelSet(const IconPanelOptions &options, DesktopModel *model, bool perCategory,
-             QObject *parent = nullptr);
+             QObject *parent = nullptr, FolderPanels::ModelFactory folderModels = {});
     ~PanelSet() override;
 
     void showAll(bool activate);
@@ -96,11 +98,7 @@ public:
     // The folder panels; they show once a model factory is handed to them
     // through setFolderModels.
     FolderPanels *folderPanels() const { return m_folders; }
-    void setFolderModels(FolderPanels::ModelFactory factory)
-    {
-        m_folders->setModelFactory(std::move(factory));
-        syncPanels();
-    }
+    void setFolderModels(FolderPanels::ModelFactory factory);
 
 Q_SIGNALS:
     void contentsChanged(int total);

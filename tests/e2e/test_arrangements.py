@@ -53,7 +53,8 @@ def body(session, root):
     session.screenshot("e2e-arrangements-screen-back.png")
     app.stop()
     app = home.start("--keep-icons", "--no-tray")
-    check(app.settled(PANELS) == docked, "restarted on two screens, every window is where it was")
+    restarted = app.settled(PANELS)
+    check(restarted == docked, f"restarted on two screens, every window is where it was: {restarted}")
     app.stop()
 
 
