@@ -72,10 +72,11 @@ class TestPanelSet : public QObject, PanelFixture
         return wrong;
     }
 
-    PanelSet *makeSet(bool perCategory = true)
+    PanelSet *makeSet(bool perCategory = true, FolderPanels::ModelFactory folderModels = {})
     {
         m_model = makeDesktopModel(m_desktop);
-        m_set = std::make_unique<PanelSet>(IconPanelOptions{}, m_model.get(), perCategory);
+        m_set = std::make_unique<PanelSet>(IconPanelOptions{}, m_model.get(), perCategory, nullptr,
+                                           std::move(folderModels));
         return m_set.get();
     }
 
@@ -102,14 +103,14 @@ class TestPanelSet : public QObject, PanelFixture
         m_folder->folder = "/f/Downloads";
         m_folder->entries.append(FakeDesktopSource::file("/f/Downloads/a.txt"));
         PanelLayoutStore::createPanel("Mine");
-        FolderPanels *folders = makeSet()->folderPanels();
+        FolderPanels *folders =
+            makeSet(true, [this](const QByteArray &folder, std::unique_ptr<ItemClassifier> classifier) {
+                m_folderAsked = folder;
+                return std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_folder),
+                                                      std::move(classifier));
+            })->folderPanels();
         folders->setTransferFactory(
             [this](QObject *parent) { return m_transfer = new FakeFileTransfer(parent); });
-        m_set->setFolderModels([this](const QByteArray &folder, std::unique_ptr<ItemClassifier> classifier) {
-            m_folderAsked = folder;
-            return std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_folder),
-                                                  std::move(classifier));
-        });
         folders->setFolderChooser([] { return QStringLiteral("/f/Downloads"); });
         folders->newPanelAction()->trigger();
         return m_set->panel("folder-1");

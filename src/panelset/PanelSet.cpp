@@ -135,17 +135,6 @@ void PanelSet::retranslate()
     }
 }
 
-void PanelSet::setFolderModels(FolderPanels::ModelFactory factory)
-{
-    m_folders->setModelFactory(std::move(factory));
-    // Arranging anew would take the panels from the places the display
-    // arrangement gave them: only folder panels that were waiting for it do.
-    const QStringList wanted = wantedPanelIds();
-    if (QSet<QString>(wanted.cbegin(), wanted.cend()) !=
-        QSet<QString>(m_panels.keyBegin(), m_panels.keyEnd()))
-        syncPanels();
-}
-
 void PanelSet::syncPanels()
 {
     if (!m_perCategory) {
@@ -315,16 +304,6 @@ void PanelSet::adopt(IconPanel *panel)
     if (m_layer)
         m_layer->track(panel, panel->settingsPrefix());
     m_arrangements.watch(panel);
-}
-
-QList<QRect> PanelSet::peerRects(const QWidget *except) const
-{
-    return m_room.peerRects(except);
-}
-
-QList<QRect> PanelSet::occupiedRects(const QWidget *except) const
-{
-    return m_room.occupiedRects(except);
 }
 
 void PanelSet::addCompanion(QWidget *window, std::function<bool()> wanted)

@@ -68,8 +68,8 @@ public:
     void addCompanion(QWidget *window, std::function<bool()> wanted) override;
     void companionShown() override;
     void companionHidden() override;
-    QList<QRect> peerRects(const QWidget *except) const override;
-    QList<QRect> occupiedRects(const QWidget *except) const override;
+    QList<QRect> peerRects(const QWidget *except) const override { return m_room.peerRects(except); }
+    QList<QRect> occupiedRects(const QWidget *except) const override { return m_room.occupiedRects(except); }
 
     // "Tidy panels": re-arranges everything unless the layout is locked.
     void tidy();
@@ -87,18 +87,14 @@ public:
     // creation order (single mode: the one panel).
     QList<IconPanel *> panelsInOrder() const;
     IconPanel *panel(const QString &id) const;
-    GuideOverlay *guideOverlay() const override { return m_overlay; }
-
     QString panelTitle(const QString &id) const;
+    GuideOverlay *guideOverlay() const override { return m_overlay; }
 
     // Opens an item as a panel does (a search result, say): one of the desktop
     // model, a folder panel's model or the search model over them all.
     bool openItem(const QModelIndex &sourceIndex);
 
-    // The folder panels; they show once a model factory is handed to them
-    // through setFolderModels.
     FolderPanels *folderPanels() const { return m_folders; }
-    void setFolderModels(FolderPanels::ModelFactory factory);
 
 Q_SIGNALS:
     void contentsChanged(int total);

@@ -1,5 +1,7 @@
 #include "base/SafeFile.h"
 
+#include "base/SafeFileRead.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -54,41 +56,13 @@ Result read(const QByteArray &path, qint64 maxBytes)
         result.status = Status::NotRegular;
         return result;
     }
-    if (info.st_size < 0 || info.st_size > maxBytes) {
-        result.status = Status::TooLarge;
-        return result;
-    }
-    // A file may grow between fstat and read; never read past the cap.
-    QByteArray data;
-    data.resize(qsizetype(info.st_size) + 1);
-    qsizetype total = 0;
-    for (;;) {
-        if (total == data.size()) {
-            if (total > maxBytes) {
-                result.status = Status::TooLarge;
-                return result;
-            }
-            data.resize(qMin<qint64>(qint64(total) * 2 + 4096, maxBytes + 1));
+    return readOpened(info.st_size, maxBytes, [&fd](char *buffer, qint64 room) -> qint64 {
+        for (;;) {
+            const ssize_t got = ::read(fd.get(), buffer, size_t(room));
+            if (got >= 0 || errno != EINTR)
+                return got;
         }
-        const ssize_t got = ::read(fd.get(), data.data() + total, size_t(data.size() - total));
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            result.status = Status::Unreadable;
-            return result;
-        }
-        if (got == 0)
-            break;
-        total += got;
-    }
-    if (total > maxBytes) {
-        result.status = Status::TooLarge;
-        return result;
-    }
-    data.truncate(total);
-    result.status = Status::Ok;
-    result.data = std::move(data);
-    return result;
+    });
 }
 
 Result read(const QString &path, qint64 maxBytes)

@@ -1,5 +1,7 @@
 #include "base/SafeFile.h"
 
+#include "base/SafeFileRead.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -70,40 +72,11 @@ Result read(const QString &path, qint64 maxBytes)
         result.status = Status::Unreadable;
         return result;
     }
-    if (size.QuadPart < 0 || size.QuadPart > maxBytes) {
-        result.status = Status::TooLarge;
-        return result;
-    }
-    // A file may grow between the size and the read; never read past the cap.
-    QByteArray data;
-    data.resize(qsizetype(size.QuadPart) + 1);
-    qsizetype total = 0;
-    for (;;) {
-        if (total == data.size()) {
-            if (total > maxBytes) {
-                result.status = Status::TooLarge;
-                return result;
-            }
-            data.resize(qMin<qint64>(qint64(total) * 2 + 4096, maxBytes + 1));
-        }
+    return readOpened(size.QuadPart, maxBytes, [&file](char *buffer, qint64 room) -> qint64 {
         DWORD got = 0;
-        const DWORD wanted = DWORD(qMin<qint64>(data.size() - total, qint64(1) << 30));
-        if (!ReadFile(file.get(), data.data() + total, wanted, &got, nullptr)) {
-            result.status = Status::Unreadable;
-            return result;
-        }
-        if (got == 0)
-            break;
-        total += got;
-    }
-    if (total > maxBytes) {
-        result.status = Status::TooLarge;
-        return result;
-    }
-    data.truncate(total);
-    result.status = Status::Ok;
-    result.data = std::move(data);
-    return result;
+        const DWORD wanted = DWORD(qMin<qint64>(room, qint64(1) << 30));
+        return ReadFile(file.get(), buffer, wanted, &got, nullptr) ? qint64(got) : -1;
+    });
 }
 
 Result read(const QByteArray &path, qint64 maxBytes)
