@@ -4,6 +4,7 @@
 #include "fakes/FakeDesktopSource.h"
 #include "panels/CategoryFilter.h"
 #include "panels/IconPanel.h"
+#include "panels/ItemDragView.h"
 #include "panels/ItemPlacement.h"
 #include "panels/PanelLayoutStore.h"
 #include "shell/DesktopModel.h"
@@ -60,6 +61,12 @@ inline QStringList column(const QAbstractItemModel &model, int role = Qt::Displa
     for (int row = 0; row < model.rowCount(); ++row)
         values.append(model.index(row, 0).data(role).toString());
     return values;
+}
+
+// The keys a panel shows, top to bottom.
+inline QStringList keysIn(const IconPanel *panel)
+{
+    return column(*panel->view()->model(), DesktopModel::KeyRole);
 }
 
 // What most panel tests hold: their home, the fake desktop, the model over it

@@ -1,9 +1,7 @@
 #include "PanelTestHome.h"
 #include "base/SettingsKeys.h"
-#include "fakes/FakeFileTransfer.h"
 #include "fakes/FakeLooseItems.h"
 #include "fakes/FakeWindowStacking.h"
-#include "panels/ItemDragView.h"
 #include "panels/TidyLayout.h"
 #include "panelset/PanelSet.h"
 #include "shell/DesktopLayer.h"
@@ -24,11 +22,6 @@ QStringList titles(const PanelSet &set)
     return result;
 }
 
-QStringList keysIn(const IconPanel *panel)
-{
-    return column(*panel->view()->model(), DesktopModel::KeyRole);
-}
-
 // A change made on the documents panel.
 using PanelChange = std::function<void(IconPanel *)>;
 
@@ -42,9 +35,6 @@ class TestPanelSet : public QObject, PanelFixture
 
     std::unique_ptr<PanelSet> m_set;
     std::unique_ptr<QSettings> m_disk;
-    std::shared_ptr<FakeDesktopSource::State> m_folder;
-    QByteArray m_folderAsked;
-    QPointer<FakeFileTransfer> m_transfer;
     int m_diskReads = 0;
 
     // The settings as a restarted program reads them from disk: a copy, since
@@ -72,11 +62,10 @@ class TestPanelSet : public QObject, PanelFixture
         return wrong;
     }
 
-    PanelSet *makeSet(bool perCategory = true, FolderPanels::ModelFactory folderModels = {})
+    PanelSet *makeSet(bool perCategory = true)
     {
         m_model = makeDesktopModel(m_desktop);
-        m_set = std::make_unique<PanelSet>(IconPanelOptions{}, m_model.get(), perCategory, nullptr,
-                                           std::move(folderModels));
+        m_set = std::make_unique<PanelSet>(IconPanelOptions{}, m_model.get(), perCategory, nullptr);
         return m_set.get();
     }
 
@@ -90,30 +79,6 @@ class TestPanelSet : public QObject, PanelFixture
         for (IconPanel *p : m_set->panelsInOrder())
             p->storePanelGeometry(); // as a move that ends does
         return documents;
-    }
-
-    // The desktop "/d" with x.txt and a custom panel "Mine", and a folder panel
-    // made as the user does over "/f/Downloads" holding a.txt. Every transfer
-    // asked for is m_transfer.
-    IconPanel *folderPanel()
-    {
-        addFiles({"/d/x.txt"});
-        m_desktop->folder = "/d";
-        m_folder = std::make_shared<FakeDesktopSource::State>();
-        m_folder->folder = "/f/Downloads";
-        m_folder->entries.append(FakeDesktopSource::file("/f/Downloads/a.txt"));
-        PanelLayoutStore::createPanel("Mine");
-        FolderPanels *folders =
-            makeSet(true, [this](const QByteArray &folder, std::unique_ptr<ItemClassifier> classifier) {
-                m_folderAsked = folder;
-                return std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_folder),
-                                                      std::move(classifier));
-            })->folderPanels();
-        folders->setTransferFactory(
-            [this](QObject *parent) { return m_transfer = new FakeFileTransfer(parent); });
-        folders->setFolderChooser([] { return QStringLiteral("/f/Downloads"); });
-        folders->newPanelAction()->trigger();
-        return m_set->panel("folder-1");
     }
 
 private Q_SLOTS:
@@ -199,109 +164,6 @@ private Q_SLOTS:
         Q_EMIT set->panel("images")->removePanelRequested("images");
         QTest::qWait(10);
         QCOMPARE(titles(*set), (QStringList{"Documents", "Images"}));
-    }
-
-    void folderPanelFollowsItsFolder()
-    {
-        IconPanel *panel = folderPanel();
-        QVERIFY(panel);
-        QCOMPARE(m_folderAsked, "/f/Downloads");
-        QCOMPARE(keysIn(panel), QStringList{"/f/Downloads/a.txt"});
-        // Offered by the panels made before folder panels could be, too.
-        QAction *newFolderPanel = m_set->folderPanels()->newPanelAction();
-        QVERIFY(newFolderPanel->isVisible());
-        for (IconPanel *each : {panel, m_set->panel("documents")})
-            QVERIFY(each->createContextMenu({})->actions().contains(newFolderPanel));
-        Q_EMIT panel->renamePanelRequested("folder-1", "Fetched");
-        QCOMPARE(panel->title(), "Fetched");
-        // The quick search finds its items with the desktop's, as this panel's.
-        const QAbstractItemModel *search = m_set->folderPanels()->searchModel();
-        QCOMPARE(column(*search, DesktopModel::KeyRole), keysIn(m_set->panel("documents")) + keysIn(panel));
-        QCOMPARE(column(*search, DesktopModel::PanelRole).last(), "folder-1");
-
-        m_folder->entries.append(FakeDesktopSource::file("/f/Downloads/b.txt"));
-        panel->refresh();
-        QCOMPARE(keysIn(panel), (QStringList{"/f/Downloads/a.txt", "/f/Downloads/b.txt"}));
-        QVERIFY(panel->notice().isEmpty());
-
-        // A folder gone leaves the panel in place, empty and saying so, until it is back.
-        m_folder->available = false;
-        panel->refresh();
-        m_model->reload();
-        QCOMPARE(m_set->panel("folder-1"), panel);
-        QVERIFY(keysIn(panel).isEmpty());
-        QCOMPARE(panel->notice(), "This folder is not available");
-        m_folder->available = true;
-        QTRY_COMPARE_WITH_TIMEOUT(keysIn(panel).size(), 2, 2 * FolderPanels::recheckMs);
-        QVERIFY(panel->notice().isEmpty());
-
-        // Removed, it takes its items out of the search with it.
-        Q_EMIT panel->removePanelRequested("folder-1");
-        QTRY_VERIFY(!m_set->panel("folder-1"));
-        QCOMPARE(column(*search, DesktopModel::KeyRole), QStringList{"/d/x.txt"});
-    }
-
-    void dropsBetweenFoldersMoveOrCopy_data()
-    {
-        QTest::addColumn<QString>("target");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<int>("modifiers");
-        QTest::addColumn<QString>("folder"); // where the file goes; none when nothing moves
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<QString>("arrived");
-        QTest::addColumn<QString>("assigned"); // the panel the arrived file belongs to
-        QTest::newRow("folder file onto a custom panel, Ctrl copies")
-            << "custom-1"
-            << "/f/Downloads/a.txt" << int(Qt::ControlModifier) << "/d" << int(FileTransfer::Mode::Copy)
-            << "/d/a (2).txt"
-            << "custom-1";
-        QTest::newRow("folder file onto a category panel")
-            << "documents"
-            << "/f/Downloads/a.txt" << 0 << "/d" << int(FileTransfer::Mode::Automatic) << "/d/a.txt"
-            << "";
-        QTest::newRow("desktop file onto the folder panel, Shift moves")
-            << "folder-1"
-            << "/d/x.txt" << int(Qt::ShiftModifier) << "/f/Downloads" << int(FileTransfer::Mode::Move)
-            << "/f/Downloads/x.txt"
-            << "";
-        QTest::newRow("folder file onto a loose place, Ctrl copies")
-            << "@desktop"
-            << "/f/Downloads/a.txt" << int(Qt::ControlModifier) << "/d" << int(FileTransfer::Mode::Copy)
-            << "/d/a (2).txt"
-            << "@desktop";
-        QTest::newRow("desktop file onto a custom panel is assigned, not moved")
-            << "custom-1"
-            << "/d/x.txt" << 0 << "" << 0 << "/d/x.txt"
-            << "custom-1";
-    }
-
-    void dropsBetweenFoldersMoveOrCopy()
-    {
-        QFETCH(QString, target);
-        QFETCH(QString, key);
-        QFETCH(int, modifiers);
-        QFETCH(QString, folder);
-        QFETCH(int, mode);
-        QFETCH(QString, arrived);
-        QFETCH(QString, assigned);
-        QVERIFY(folderPanel());
-        auto *loose = new FakeLooseItems;
-        m_set->setLooseItems(loose);
-        if (IconPanel *panel = m_set->panel(target))
-            Q_EMIT panel->itemsDropped({key}, panel->isCustomPanel() ? target : QString(),
-                                       Qt::KeyboardModifiers(modifiers));
-        else
-            Q_EMIT loose->foreignItemsDropped({key}, QPoint(300, 200), Qt::KeyboardModifiers(modifiers));
-        QCOMPARE(bool(m_transfer), !folder.isEmpty());
-        if (m_transfer) {
-            QCOMPARE(m_transfer->m_sources, QStringList{key});
-            QCOMPARE(m_transfer->m_targetFolder, folder);
-            QCOMPARE(int(m_transfer->m_mode), mode);
-            m_transfer->finish({arrived});
-        }
-        const bool placed = loose->placed.value(0) == std::pair(QStringList{arrived}, QPoint(300, 200));
-        QCOMPARE(placed ? PanelLayoutStore::desktopPanelId() : PanelLayoutStore::panelIdFor(arrived),
-                 assigned);
     }
 
     void iconSizeChanges()
