@@ -45,7 +45,6 @@ class TestFolderPanels : public QObject, PanelFixture
         return m_set->panel("folder-1");
     }
 
-
 private Q_SLOTS:
     void init() { startHome(); }
 

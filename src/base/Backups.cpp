@@ -41,6 +41,8 @@ QString folder()
 
 QList<Source> sources()
 {
+    // The copy must hold what the last turn set.
+    Settings::instance()->flush();
     QList<Source> result;
     for (const QString &path : {AppIdentity::layoutFile(), AppIdentity::todoFile(), Settings::filePath()})
         result.append({QFileInfo(path).fileName(), path});

@@ -8,7 +8,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRect>
+#include <QCoreApplication>
 #include <QSettings>
+#include <QTimer>
 
 namespace {
 
@@ -18,13 +20,6 @@ struct Entry
     QMetaType::Type type;
     QVariant defaultValue; // invalid: none
 };
-
-// The settings file: an INI file on every platform (Windows's native format
-// would be the registry, where no file checks or backups reach).
-QSettings onDisk()
-{
-    return QSettings(Settings::filePath(), QSettings::IniFormat);
-}
 
 // Every key of the program, with its type and default.
 const QList<Entry> &globalKeys()
@@ -121,6 +116,58 @@ Settings *Settings::instance()
     return &settings;
 }
 
+Settings::Settings()
+{
+    // The application's end comes before this object's: what the last turn
+    // set is written while the event loop's objects still exist.
+    qAddPostRoutine([] { instance()->flush(); });
+}
+
+Settings::~Settings()
+{
+    flush();
+}
+
+QSettings &Settings::file() const
+{
+    const QString path = filePath();
+    if (!m_file || m_file->fileName() != path) {
+        if (m_file)
+            m_file->sync();
+        // An INI file on every platform: Windows's native format would be the
+        // registry, where no file checks or backups reach.
+        m_file = std::make_unique<QSettings>(path, QSettings::IniFormat);
+        m_pending = false;
+    } else if (!m_pending) {
+        m_file->sync(); // another program, or the user, may have changed it
+    }
+    return *m_file;
+}
+
+void Settings::written()
+{
+    m_pending = true;
+    if (!QCoreApplication::instance()) {
+        flush(); // no event loop will come to it
+        return;
+    }
+    if (!m_flushTimer) {
+        m_flushTimer = new QTimer(QCoreApplication::instance());
+        m_flushTimer->setSingleShot(true);
+        m_flushTimer->setInterval(0);
+        connect(m_flushTimer, &QTimer::timeout, this, &Settings::flush);
+        connect(m_flushTimer, &QObject::destroyed, this, [this] { m_flushTimer = nullptr; });
+    }
+    m_flushTimer->start();
+}
+
+void Settings::flush()
+{
+    if (m_file && m_pending)
+        m_file->sync();
+    m_pending = false;
+}
+
 QVariant Settings::defaultValue(const QString &key)
 {
     const Entry *entry = entryFor(key);
@@ -135,6 +182,8 @@ QString Settings::filePath()
 void Settings::checkFile()
 {
     Settings *settings = instance();
+    settings->flush();
+    settings->m_file.reset();
     settings->m_inMemory = false;
     settings->m_memory.clear();
     const QString path = filePath();
@@ -163,7 +212,7 @@ QVariant Settings::value(const QString &key) const
 
 QVariant Settings::value(const QString &key, const QVariant &fallback) const
 {
-    const QVariant stored = m_inMemory ? m_memory.value(key) : onDisk().value(key);
+    const QVariant stored = m_inMemory ? m_memory.value(key) : file().value(key);
     if (!stored.isValid())
         return fallback;
     const Entry *entry = entryFor(key);
@@ -179,24 +228,28 @@ QVariant Settings::value(const QString &key, const QVariant &fallback) const
 
 bool Settings::contains(const QString &key) const
 {
-    return m_inMemory ? m_memory.contains(key) : onDisk().contains(key);
+    return m_inMemory ? m_memory.contains(key) : file().contains(key);
 }
 
 void Settings::setValue(const QString &key, const QVariant &value)
 {
-    if (m_inMemory)
+    if (m_inMemory) {
         m_memory.insert(key, value);
-    else
-        onDisk().setValue(key, value);
+    } else {
+        file().setValue(key, value);
+        written();
+    }
     Q_EMIT changed(key);
 }
 
 void Settings::remove(const QString &key)
 {
-    if (m_inMemory)
+    if (m_inMemory) {
         m_memory.remove(key);
-    else
-        onDisk().remove(key);
+    } else {
+        file().remove(key);
+        written();
+    }
     Q_EMIT changed(key);
 }
 
@@ -211,9 +264,10 @@ QStringList Settings::keysUnder(const QString &group) const
         }
         return keys;
     }
-    QSettings settings = onDisk();
+    QSettings &settings = file();
     settings.beginGroup(group);
     const QStringList inGroup = settings.allKeys();
+    settings.endGroup();
     for (const QString &key : inGroup)
         keys.append(prefix + key);
     return keys;

@@ -6,12 +6,20 @@
 #include <QString>
 #include <QVariant>
 
+#include <memory>
+
+class QSettings;
+class QTimer;
+
 // The program's settings store: every key with its type and default lives in
 // one table (Settings.cpp), values come back converted to that type, and every
 // write through this object announces the key it changed.
 //
-// Values live in a QSettings on the file AppIdentity pins, made afresh on every
-// call, so they follow the test environment's paths.
+// Values live in one QSettings on the file AppIdentity pins (made again when
+// that path changes, as it does between tests). Writes made in one turn of the
+// event loop reach the disk together at the next turn: a first start or a
+// language change sets dozens of keys, and each write of the file waits for
+// the disk.
 class Settings : public QObject
 {
     Q_OBJECT
@@ -44,13 +52,26 @@ public:
     // other target is left alone (a copy of it is kept beside it) and the link gives way to a new file.
     static void checkFile();
 
+    // Writes what was set and not yet written, at once (before the file is
+    // copied, and as the application ends).
+    void flush();
+
 Q_SIGNALS:
     void changed(const QString &key);
 
 private:
-    Settings() = default;
+    Settings();
+    ~Settings() override;
+
+    // The settings file, read again when it changed on disk and nothing is
+    // waiting to be written over it.
+    QSettings &file() const;
+    void written();
 
     // The file cannot be used: values live here until the program ends.
     bool m_inMemory = false;
     QVariantHash m_memory;
+    mutable std::unique_ptr<QSettings> m_file;
+    mutable bool m_pending = false;
+    QTimer *m_flushTimer = nullptr;
 };
