@@ -111,7 +111,8 @@ private Q_SLOTS:
         QCOMPARE(QDir(env.home()).entryList({"notes.txt.unreadable-*"}).size(), kind == "notes" ? 1 : 0);
         QCOMPARE(QFileInfo(path).isSymLink(), kind == "ours" || kind == "fifolink");
         // Written at the next turn of the event loop, with whatever else that turn set.
-        QTRY_COMPARE(SafeFile::read(kind == "ours" ? ours : path, 100).data.contains("visible=false"), stored);
+        QTRY_COMPARE(SafeFile::read(kind == "ours" ? ours : path, 100).data.contains("visible=false"),
+                     stored);
     }
 };
 

@@ -30,16 +30,12 @@ bool HoverTracker::isPolling() const
     return m_poll->isActive();
 }
 
-bool HoverTracker::pointerInside() const
-{
-    return m_window->isVisible() && m_window->rect().contains(m_window->mapFromGlobal(QCursor::pos()));
-}
-
 void HoverTracker::poll()
 {
-    const bool still = QCursor::pos() == m_lastPos && !QApplication::activePopupWidget();
+    const QPoint pos = QCursor::pos();
+    const bool still = pos == m_lastPos && !QApplication::activePopupWidget();
     const int stillPolls = still ? m_stillPolls + 1 : 0;
-    update();
+    updateAt(pos);
     if (!m_poll->isActive())
         return;
     m_stillPolls = stillPolls;
@@ -49,10 +45,17 @@ void HoverTracker::poll()
 
 void HoverTracker::update()
 {
-    const QPoint pos = QCursor::pos();
-    const QWidget *under = QApplication::widgetAt(pos);
-    const bool inside = pointerInside();
-    const bool hovered = inside && under && (under == m_window || m_window->isAncestorOf(under));
+    updateAt(QCursor::pos());
+}
+
+// Each question about the pointer is a round trip to the display server, and
+// every window asks as it is shown: the window under the pointer is looked up
+// only when the pointer is inside this one.
+void HoverTracker::updateAt(const QPoint &pos)
+{
+    const bool inside = m_window->isVisible() && m_window->rect().contains(m_window->mapFromGlobal(pos));
+    const QWidget *under = inside ? QApplication::widgetAt(pos) : nullptr;
+    const bool hovered = under && (under == m_window || m_window->isAncestorOf(under));
     m_lastPos = pos;
     m_stillPolls = 0;
     // Polling goes on while the pointer is over the window: a popup or a child

@@ -42,7 +42,7 @@ protected:
 
 private:
     void poll();
-    bool pointerInside() const;
+    void updateAt(const QPoint &pos);
 
     QWidget *m_window;
     QTimer *m_poll;

@@ -23,7 +23,11 @@ DesktopLayer::DesktopLayer(WindowStacking *stacking, bool topmostDefault, QObjec
     , m_burstTimer(new QTimer(this))
     , m_periodicTimer(new QTimer(this))
     , m_layersCheck(new QTimer(this))
+    , m_turnTimer(new QTimer(this))
 {
+    m_turnTimer->setSingleShot(true);
+    m_turnTimer->setInterval(0);
+    connect(m_turnTimer, &QTimer::timeout, this, &DesktopLayer::restack);
     currentLayer = this;
     m_stacking->setParent(this);
     m_burstTimer->setInterval(burstMs);
@@ -108,7 +112,7 @@ void DesktopLayer::track(QWidget *window, const QString &group)
     // A window that already has its native window missed the moment it was made.
     if (window->internalWinId())
         preparePanel(window);
-    restack();
+    requestRestack();
 }
 
 void DesktopLayer::untrack(QWidget *window)
@@ -140,8 +144,16 @@ void DesktopLayer::setKeepOnTop(QWidget *window, bool on)
 
 void DesktopLayer::reassert()
 {
-    restack();
+    requestRestack();
     startBurst();
+}
+
+// Every pass asks the window manager for the stacking order and each window's
+// state, one round trip at a time: the windows made and shown in one turn of
+// the event loop (all of them at start) are put in order by one pass after it.
+void DesktopLayer::requestRestack()
+{
+    m_turnTimer->start();
 }
 
 void DesktopLayer::startBurst()

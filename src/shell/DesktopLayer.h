@@ -63,6 +63,8 @@ public:
     // One pass: pinned windows kept above everything, the others repaired into
     // their order just above the desktop when they left it.
     void restack();
+    // One pass at the next turn of the event loop, however often asked in this one.
+    void requestRestack();
     // Consecutive passes that could not establish the order (at most four).
     int failedPasses() const { return m_failedPasses; }
     // The steady check's current interval in milliseconds.
@@ -99,6 +101,7 @@ private:
     QTimer *m_burstTimer;
     QTimer *m_periodicTimer;
     QTimer *m_layersCheck;
+    QTimer *m_turnTimer;
     int m_burstTicks = 0;
     int m_failedPasses = 0;
 };
