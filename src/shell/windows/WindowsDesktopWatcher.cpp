@@ -2,6 +2,8 @@
 
 #include "shell/windows/ShellIds.h"
 
+#include <QFileSystemWatcher>
+
 #include <shlobj.h>
 #include <vector>
 
@@ -52,9 +54,21 @@ WindowsDesktopWatcher::WindowsDesktopWatcher(const QStringList &folders, QObject
         PIDLIST_ABSOLUTE desktop = nullptr;
         if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOP, &desktop)))
             watched.emplace_back(desktop);
+        QStringList paths;
         for (const KNOWNFOLDERID &id : {FOLDERID_Desktop, FOLDERID_PublicDesktop}) {
-            if (Pidl pidl = ShellIds::fromPath(ShellIds::knownFolder(id)))
+            const QString path = ShellIds::knownFolder(id);
+            if (Pidl pidl = ShellIds::fromPath(path)) {
                 watched.push_back(std::move(pidl));
+                paths.append(path);
+            }
+        }
+        // The shell's own notices of file changes miss some: a desktop
+        // redirected to a network share, and Wine, report none. These two
+        // folders are never renamed, so the file system's watch, which holds
+        // them open, is in nobody's way.
+        if (!paths.isEmpty()) {
+            m_folders = new QFileSystemWatcher(paths, this);
+            connect(m_folders, &QFileSystemWatcher::directoryChanged, this, &DesktopWatcher::changed);
         }
     } else {
         for (const QString &folder : folders) {

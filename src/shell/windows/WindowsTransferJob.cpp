@@ -325,7 +325,8 @@ QString WindowsTransferJob::copyThenPlace(const QString &source, DWORD attribute
     const QString temporary = temporaryPath(folder);
     QString placed;
     DWORD error = 0;
-    if (!copyEntry(source, temporary, attributes) ||
+    // A cancel that came as the last bytes were written still leaves nothing behind.
+    if (!copyEntry(source, temporary, attributes) || cancelled() ||
         (error = place(temporary, folder, name, attributes & FILE_ATTRIBUTE_DIRECTORY, &placed)) != 0) {
         if (error)
             failed(error);
