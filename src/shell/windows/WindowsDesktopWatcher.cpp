@@ -28,24 +28,6 @@ WindowsDesktopWatcher::WindowsDesktopWatcher(const QStringList &folders, QObject
     : DesktopWatcher(parent)
 {
     const ShellIds::ComScope com;
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
-    // Once per process; the class stays until the process ends.
-    static const ATOM windowClass = [instance] {
-        WNDCLASSEXW description = {};
-        description.cbSize = sizeof(description);
-        description.lpfnWndProc = &WindowsDesktopWatcher::windowProc;
-        description.hInstance = instance;
-        description.lpszClassName = windowClassName;
-        return RegisterClassExW(&description);
-    }();
-    if (!windowClass)
-        return;
-    m_window =
-        CreateWindowExW(0, windowClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
-    if (!m_window)
-        return;
-    SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-
     // The desktop's namespace, and its two folders on disk besides: the shell
     // tells the namespace of its own items, the folders of every file written
     // into them by any program.
@@ -78,6 +60,24 @@ WindowsDesktopWatcher::WindowsDesktopWatcher(const QStringList &folders, QObject
     }
     if (watched.empty())
         return;
+
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    // Once per process; the class stays until the process ends.
+    static const ATOM windowClass = [instance] {
+        WNDCLASSEXW description = {};
+        description.cbSize = sizeof(description);
+        description.lpfnWndProc = &WindowsDesktopWatcher::windowProc;
+        description.hInstance = instance;
+        description.lpszClassName = windowClassName;
+        return RegisterClassExW(&description);
+    }();
+    if (!windowClass)
+        return;
+    m_window =
+        CreateWindowExW(0, windowClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
+    if (!m_window)
+        return;
+    SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     std::vector<SHChangeNotifyEntry> entries;
     for (const Pidl &pidl : watched)
         entries.push_back({pidl.get(), FALSE});

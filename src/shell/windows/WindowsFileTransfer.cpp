@@ -20,9 +20,8 @@ void WindowsFileTransfer::start(const QStringList &sources, const QString &targe
     Q_ASSERT(!m_worker);
     // The worker posts to this object, which outlives it: the destructor waits
     // for it, and what it posted is dropped with the object.
-    // A thread of Qt's own: Qt keeps per-thread state for the regular
-    // expressions that choose free names, which crashed on a thread it did
-    // not make (under Wine at least).
+    // A thread of Qt's own: Qt keeps state per thread, which on a thread it
+    // did not make crashed under Wine.
     m_worker.reset(QThread::create([this, sources, targetFolder, mode] {
         WindowsTransferJob job(
             m_cancelled, [this](qint64 doneBytes, qint64 totalBytes, int doneFiles, int totalFiles) {
