@@ -1,3 +1,4 @@
+#include "shell/windows/ShellContextMenu.h"
 #include "shell/windows/ShellIds.h"
 #include "shell/windows/WindowsDesktopSource.h"
 #include "shell/windows/WindowsDesktopWatcher.h"
@@ -6,6 +7,7 @@
 #include <QDir>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QtTest>
 
 #include <shlobj.h>
@@ -288,6 +290,41 @@ private Q_SLOTS:
         QCOMPARE(first.format(), QImage::Format_ARGB32_Premultiplied);
         QCOMPARE(second.cacheKey(), first.cacheKey());
         QVERIFY(icons.image(QByteArray(), 40).isNull());
+    }
+
+    // The shell's menu for items of one folder, closed unchosen: nothing runs
+    // and the caller shows no menu of its own.
+    void contextMenu_data()
+    {
+        QTest::addColumn<QStringList>("items"); // paths under the test's folder
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("one file") << QStringList{"a/x.txt"} << true;
+        QTest::newRow("a file and a folder") << QStringList{"a/x.txt", "a/b"} << true;
+        QTest::newRow("two folders' items") << QStringList{"a/x.txt", "a/b/y.txt"} << false;
+        QTest::newRow("none") << QStringList() << false;
+    }
+
+    void contextMenu()
+    {
+        QFETCH(QStringList, items);
+        QFETCH(bool, shown);
+        QTemporaryDir dir;
+        make(dir.path(), "a/b/", false);
+        make(dir.path(), "a/x.txt", false);
+        make(dir.path(), "a/b/y.txt", false);
+        QList<QByteArray> handles;
+        for (const QString &item : items)
+            handles.append(ShellIds::bytesOf(ShellIds::fromPath(dir.path() + '/' + item).get()));
+        const HWND owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                           GetModuleHandleW(nullptr), nullptr);
+        QVERIFY(owner);
+        // Escape, as the user would press it, once the menu is open.
+        bool ended = false;
+        QObject timerScope;
+        QTimer::singleShot(500, &timerScope, [&ended] { ended = EndMenu(); });
+        QCOMPARE(ShellContextMenu::show(owner, handles), shown);
+        DestroyWindow(owner);
+        QCOMPARE(ended, shown);
     }
 
 private:
