@@ -2,8 +2,8 @@
 #
 # freedesktop: the X11/freedesktop backend, the program, its desktop files and
 # package, and every test.
-# windows: the layers that need no backend and the tests of those layers; the
-# program itself waits for a Windows backend of the shell's interfaces.
+# windows: the Windows backend, the program and its rate helper, and the tests
+# that do not need the freedesktop backend.
 if(WIN32)
     set(default_platform windows)
 else()
@@ -23,7 +23,7 @@ elseif(LARKSPAN_PLATFORM STREQUAL "windows")
     set(LARKSPAN_PLATFORM_QT_COMPONENTS "")
     set(LARKSPAN_SHELL_PLATFORM_LINKS "")
     set(LARKSPAN_FILE_ACCESS windows)
-    set(LARKSPAN_BUILDS_PROGRAM OFF)
+    set(LARKSPAN_BUILDS_PROGRAM ON)
 else()
     message(FATAL_ERROR "Unknown platform: ${LARKSPAN_PLATFORM}")
 endif()
