@@ -23,6 +23,9 @@ elseif(LARKSPAN_PLATFORM STREQUAL "windows")
     set(LARKSPAN_PLATFORM_QT_COMPONENTS "")
     set(LARKSPAN_SHELL_PLATFORM_LINKS "")
     set(LARKSPAN_FILE_ACCESS windows)
+    # The backend's system libraries: COM, the shell and its helpers, the
+    # registry, GDI for icons, the desktop window manager for cloaked windows.
+    set(LARKSPAN_BACKEND_PLATFORM_LINKS ole32 shell32 shlwapi uuid advapi32 comctl32 gdi32 user32 dwmapi)
     set(LARKSPAN_BUILDS_PROGRAM ON)
 else()
     message(FATAL_ERROR "Unknown platform: ${LARKSPAN_PLATFORM}")

@@ -1,0 +1,227 @@
+#include "shell/windows/ShellIds.h"
+#include "shell/windows/WindowsDesktopSource.h"
+#include "shell/windows/WindowsDesktopWatcher.h"
+#include "shell/windows/WindowsIconSource.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <shlobj.h>
+
+namespace {
+
+constexpr int signalTimeoutMs = 5000;
+const wchar_t hideIconsKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\HideDesktopIcons\\NewStartPanel";
+const QString thisPc = "{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
+const QString recycleBin = "{645FF040-5081-101B-9F08-00AA002F954E}";
+const QString controlPanel = "{5399E694-6CE5-4D6C-8FCE-1D8870FDCBA0}";
+const QString controlPanelItem = "{26EE0668-A00A-44D7-9371-BEB064C98683}";
+
+const DesktopEntry *find(const QList<DesktopEntry> &entries, const QString &parsingName)
+{
+    for (const DesktopEntry &entry : entries) {
+        if (entry.parsingName == parsingName)
+            return &entry;
+    }
+    return nullptr;
+}
+
+QString pathOf(const QByteArray &handle)
+{
+    const ShellIds::Pidl pidl = ShellIds::fromHandle(handle);
+    wchar_t path[MAX_PATH] = {};
+    return pidl && SHGetPathFromIDListW(pidl.get(), path) ? QString::fromWCharArray(path) : QString();
+}
+
+bool writeFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write("x") == 1;
+}
+
+// Makes name in folder, a folder when it ends in "/", with the hidden attribute when asked.
+void make(const QString &folder, const QString &name, bool hidden)
+{
+    const QString path = folder + '/' + name;
+    if (name.endsWith('/'))
+        QVERIFY(QDir().mkpath(path));
+    else
+        QVERIFY(writeFile(path));
+    if (hidden)
+        QVERIFY(SetFileAttributesW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path).utf16()),
+                                   FILE_ATTRIBUTE_HIDDEN));
+}
+
+} // namespace
+
+class TestWindowsSource : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { m_com = std::make_unique<ShellIds::ComScope>(); }
+    void cleanup()
+    {
+        RegDeleteTreeW(HKEY_CURRENT_USER, hideIconsKey);
+        m_com.reset();
+    }
+
+    // One entry in a folder panel's folder, listed with and without hidden files.
+    void folder_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("hidden");
+        QTest::addColumn<bool>("shownPlain");
+        QTest::newRow("file") << "Report.PDF" << false << true;
+        QTest::newRow("folder") << "Sub/" << false << true;
+        QTest::newRow("not ASCII") << QString::fromUtf8("na\xc3\xafve \xe5\x90\x8d.txt") << false << true;
+        QTest::newRow("hidden") << "secret.txt" << true << false;
+    }
+
+    void folder()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, hidden);
+        QFETCH(bool, shownPlain);
+        QTemporaryDir dir;
+        make(dir.path(), name, hidden);
+        WindowsDesktopSource source(QFile::encodeName(dir.path()));
+        QCOMPARE(source.folderPath(), QFile::encodeName(dir.path()));
+        const QString path = QDir::toNativeSeparators(dir.path() + '/' + name.chopped(name.endsWith('/')));
+        for (const bool includeHidden : {false, true}) {
+            QList<DesktopEntry> entries;
+            QVERIFY(source.enumerate(includeHidden, entries));
+            QCOMPARE(entries.size(), qsizetype(includeHidden || shownPlain));
+            if (entries.isEmpty())
+                continue;
+            const DesktopEntry &entry = entries.first();
+            QCOMPARE(entry.parsingName, path);
+            QCOMPARE(entry.path, path);
+            QCOMPARE(entry.isFolder, name.endsWith('/'));
+            QVERIFY(!entry.displayName.isEmpty());
+            // The handle names the item for the icon worker and the actions, as
+            // a path's bytes do; anything else names nothing.
+            QCOMPARE(pathOf(entry.handle()), path);
+            QCOMPARE(pathOf(QFile::encodeName(path)), path);
+            QVERIFY(!ShellIds::fromHandle(QByteArray("\x05\x00\x01", 3)));
+        }
+    }
+
+    // The user's and the public desktop folders are listed as one, each file
+    // keyed by its own path, next to the shell's virtual items.
+    void desktop()
+    {
+        const QString user = ShellIds::knownFolder(FOLDERID_Desktop);
+        const QString common = ShellIds::knownFolder(FOLDERID_PublicDesktop);
+        QVERIFY(!user.isEmpty() && !common.isEmpty());
+        QVERIFY(QDir().mkpath(user) && QDir().mkpath(common));
+        const QString mine = QDir::toNativeSeparators(user + "/larkspan-user.txt");
+        const QString shared = QDir::toNativeSeparators(common + "/larkspan-public.txt");
+        QVERIFY(writeFile(mine) && writeFile(shared));
+        const auto removeFiles = qScopeGuard([&] { QFile::remove(mine), QFile::remove(shared); });
+
+        WindowsDesktopSource source;
+        QCOMPARE(source.folderPath(), QFile::encodeName(user));
+        QList<DesktopEntry> entries;
+        QVERIFY(source.enumerate(false, entries));
+        QVERIFY(find(entries, mine) && find(entries, shared));
+        QCOMPARE(find(entries, shared)->path, shared);
+        QSet<QString> keys;
+        for (const DesktopEntry &entry : std::as_const(entries)) {
+            QVERIFY2(!keys.contains(entry.parsingName), qPrintable(entry.parsingName));
+            keys.insert(entry.parsingName);
+            if (entry.parsingName.startsWith("::"))
+                QVERIFY2(QRegularExpression("^::\\{[0-9A-Fa-f-]{36}\\}$").match(entry.parsingName).hasMatch(),
+                         qPrintable(entry.parsingName));
+        }
+        QVERIFY(!source.genericIcon(true, 32, 1.0).isNull());
+    }
+
+    // Explorer's switches for its own desktop items, and its defaults where
+    // the registry names none of them.
+    void hiddenVirtualItems_data()
+    {
+        QTest::addColumn<QStringList>("values"); // "{CLSID}=n" as DWORD, "{CLSID}:text" as a string
+        QTest::addColumn<QStringList>("hidden");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("defaults") << QStringList() << QStringList{thisPc, controlPanel, controlPanelItem}
+                                  << QStringList{recycleBin};
+        QTest::newRow("switched") << QStringList{thisPc + "=0", recycleBin + "=1", controlPanel + "=0"}
+                                  << QStringList{recycleBin}
+                                  << QStringList{thisPc, controlPanel, controlPanelItem};
+        QTest::newRow("lower case and strings") << QStringList{recycleBin.toLower() + "=1", thisPc + ":0"}
+                                                << QStringList{recycleBin, thisPc} << QStringList();
+    }
+
+    void hiddenVirtualItems()
+    {
+        QFETCH(QStringList, values);
+        QFETCH(QStringList, hidden);
+        QFETCH(QStringList, shown);
+        HKEY key = nullptr;
+        QCOMPARE(RegCreateKeyExW(HKEY_CURRENT_USER, hideIconsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                                 nullptr),
+                 ERROR_SUCCESS);
+        for (const QString &value : values) {
+            const bool isText = value.contains(':');
+            const QString name = value.section(QRegularExpression("[=:]"), 0, 0);
+            const QString data = value.section(QRegularExpression("[=:]"), 1);
+            const DWORD number = data.toUInt();
+            QCOMPARE(isText
+                         ? RegSetValueExW(key, reinterpret_cast<const wchar_t *>(name.utf16()), 0, REG_SZ,
+                                          reinterpret_cast<const BYTE *>(data.utf16()),
+                                          DWORD((data.size() + 1) * 2))
+                         : RegSetValueExW(key, reinterpret_cast<const wchar_t *>(name.utf16()), 0, REG_DWORD,
+                                          reinterpret_cast<const BYTE *>(&number), sizeof(number)),
+                     ERROR_SUCCESS);
+        }
+        RegCloseKey(key);
+        const QSet<QString> set = WindowsDesktopSource().hiddenVirtualItems();
+        for (const QString &clsid : hidden)
+            QVERIFY2(set.contains(clsid), qPrintable(clsid));
+        for (const QString &clsid : shown)
+            QVERIFY2(!set.contains(clsid), qPrintable(clsid));
+        // A folder panel shows no virtual items, so hides none.
+        QVERIFY(WindowsDesktopSource("C:/").hiddenVirtualItems().isEmpty());
+    }
+
+    // A file written into a watched folder by any program is reported.
+    void watcher()
+    {
+        QTemporaryDir dir;
+        WindowsDesktopWatcher watcher({QDir::toNativeSeparators(dir.path())});
+        QVERIFY(watcher.isWatching());
+        QSignalSpy changed(&watcher, &DesktopWatcher::changed);
+        QVERIFY(writeFile(dir.path() + "/new.txt"));
+        QVERIFY(changed.wait(signalTimeoutMs));
+    }
+
+    // Items that show the same icon share one image of the asked size.
+    void icons()
+    {
+        QTemporaryDir dir;
+        make(dir.path(), "a/", false);
+        make(dir.path(), "b/", false);
+        QList<DesktopEntry> entries;
+        QVERIFY(WindowsDesktopSource(QFile::encodeName(dir.path())).enumerate(false, entries));
+        QCOMPARE(entries.size(), 2);
+        WindowsIconSource icons;
+        icons.begin();
+        const QImage first = icons.image(entries.at(0).handle(), 40);
+        const QImage second = icons.image(entries.at(1).handle(), 40);
+        icons.finish();
+        QCOMPARE(first.size(), QSize(40, 40));
+        QCOMPARE(first.format(), QImage::Format_ARGB32_Premultiplied);
+        QCOMPARE(second.cacheKey(), first.cacheKey());
+        QVERIFY(icons.image(QByteArray(), 40).isNull());
+    }
+
+private:
+    std::unique_ptr<ShellIds::ComScope> m_com;
+};
+
+QTEST_MAIN(TestWindowsSource)
+#include "test_windowssource.moc"
