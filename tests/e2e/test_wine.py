@@ -4,8 +4,10 @@ fresh Wine user's Desktop folder filled here. The panels show with their items,
 the icon sits in Wine's tray, the first run writes the Run value and the
 settings switch removes it again (read with `wine reg query`), a second start
 ends at once with 0, and "Quit" from the tray menu ends the program with 0.
-What Wine has no counterpart of (Explorer's desktop list view, its window
-stack) is tested against fakes in test_windowsshell."""
+What Wine has no counterpart of is tested against fakes in test_windowsshell:
+Explorer's desktop list view, and the window stack of a real Windows desktop
+(Wine maps the panels, popup windows without a caption, to X windows that no
+window manager stacks, so they float above every other window here)."""
 
 import glob
 import os
@@ -64,6 +66,7 @@ class Wine:
 
     def start(self):
         return self.session.spawn(["wine", BINARY], env=self.env)
+
 
     def stop_server(self):
         subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True, timeout=60)

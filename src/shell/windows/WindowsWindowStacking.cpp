@@ -48,7 +48,10 @@ QList<WId> WindowsWindowStacking::stackingOrder() const
 
 WId WindowsWindowStacking::desktopWindow() const
 {
-    return m_shell->shellWindow();
+    // Where the shell's desktop window is no sibling of the other windows
+    // (Wine's is the root of them all), the bottom of the stack is the desktop.
+    const WId shell = m_shell->shellWindow();
+    return shell && m_shell->topLevelWindows().contains(shell) ? shell : 0;
 }
 
 bool WindowsWindowStacking::isShown(WId window) const
