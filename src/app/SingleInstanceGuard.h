@@ -24,8 +24,8 @@ public:
     SingleInstanceGuard &operator=(const SingleInstanceGuard &) = delete;
 
     // False only when another instance holds the lock; that instance is then
-    // asked to show itself. When the lock cannot be taken at all (no usable
-    // runtime folder) the program runs, and says so.
+    // asked to show itself. When the lock cannot be taken at all the program
+    // runs, and the platform's lock says why.
     bool acquire();
 
     // Where the running instance listens.
