@@ -78,9 +78,9 @@ const PlatformLook::Words &words()
         QT_TRANSLATE_NOOP("Brimvale", "Larkspan starts with Windows"),
         QT_TRANSLATE_NOOP("Brimvale", "Could not change this"),
         QT_TRANSLATE_NOOP("Brimvale", "Windows would not let this program change startup at sign-in."),
-        QT_TRANSLATE_NOOP("Brimvale", "System language"),
-        // Never said: displayAvailable() is always true here.
-        QT_TRANSLATE_NOOP("Brimvale", "Could not change this"),
+        QT_TRANSLATE_NOOP("Brimvale", "Follow Windows"),
+        // Nothing to say: a Windows process always has its session's desktop.
+        nullptr,
     };
     return windowsWords;
 }

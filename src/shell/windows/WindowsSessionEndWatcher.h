@@ -6,9 +6,10 @@
 
 // Windows ending the session (WM_ENDSESSION after sign-out or shutdown was
 // agreed to) and console control events (Ctrl+C, Ctrl+Break, the console
-// closing) become endRequested() on the GUI thread. Qt's own answer to the end
-// of the session asks every window to close, which panels that hide to the
-// tray refuse; the program's orderly exit does not ask.
+// closing) become endRequested() on the GUI thread, so the program leaves
+// through its orderly exit. Windows ends the process soon after the session's
+// end was announced: what must not wait for the event loop to unwind (the
+// desktop icons) is done on Qt's aboutToQuit, which Qt emits at that moment.
 class WindowsSessionEndWatcher : public SessionEndWatcher, public QAbstractNativeEventFilter
 {
     Q_OBJECT
