@@ -60,11 +60,27 @@ private Q_SLOTS:
         QFETCH(WId, view);
         QFETCH(bool, toggled);
         QCOMPARE(iconSwitch.desktopView(), view);
+        QCOMPARE(iconSwitch.listView(), view ? listView : 0);
         QCOMPARE(iconSwitch.found(), view != 0);
         QCOMPARE(iconSwitch.toggle(), toggled);
         QCOMPARE(iconSwitch.iconsHiddenNow(), toggled);
         QCOMPARE(shell.log,
                  view ? QStringList{QStringLiteral("command 7402 to %1").arg(view)} : QStringList());
+    }
+
+    void iconSwitchReadsTheListView()
+    {
+        // The stored state says shown; what is on screen decides.
+        auto owned = std::make_unique<FakeDesktopShell>();
+        FakeDesktopShell &shell = *owned;
+        shell.shell = shell.add(progman, QStringLiteral("Progman"));
+        shell.add(defView, QStringLiteral("SHELLDLL_DefView"), progman);
+        shell.add(listView, QStringLiteral("SysListView32"), defView);
+        shell.hidden = {listView};
+        WindowsIconSwitch iconSwitch(std::move(owned));
+        QVERIFY(iconSwitch.iconsHiddenNow());
+        shell.hidden.clear();
+        QVERIFY(!iconSwitch.iconsHiddenNow());
     }
 
     void iconSwitchShowsDirectlyAsLastResort_data()

@@ -8,7 +8,7 @@
 // A made-up window tree and z-order for the Windows backend's policies: the
 // top-level windows from the top down, each window's class and children, and
 // the shell's icon switch, which flips when its view window gets the command
-// (unless the test made the shell deaf to it).
+// (unless the test made the shell deaf to it) and hides the icons' list view.
 class FakeDesktopShell final : public DesktopShell
 {
 public:
@@ -38,7 +38,11 @@ public:
     QList<WId> topLevelWindows() const override { return zOrder; }
     QList<WId> childWindows(WId parent) const override { return children.value(parent); }
     QString className(WId window) const override { return classes.value(window); }
-    bool isShown(WId window) const override { return !hidden.contains(window); }
+    bool isShown(WId window) const override
+    {
+        return !hidden.contains(window) &&
+               !(iconsHidden && classes.value(window) == QLatin1String("SysListView32"));
+    }
     bool isTopmost(WId window) const override { return topmost.contains(window); }
     WId windowAbove(WId window) const override
     {

@@ -6,6 +6,7 @@ namespace {
 
 const QLatin1StringView viewClass("SHELLDLL_DefView");
 const QLatin1StringView workerClass("WorkerW");
+const QLatin1StringView listClass("SysListView32");
 
 } // namespace
 
@@ -17,6 +18,8 @@ WindowsIconSwitch::~WindowsIconSwitch() = default;
 
 bool WindowsIconSwitch::iconsHiddenNow()
 {
+    if (const WId icons = listView())
+        return !m_shell->isShown(icons);
     return m_shell->iconsHiddenSetting();
 }
 
@@ -25,16 +28,16 @@ bool WindowsIconSwitch::toggle()
     const WId view = desktopView();
     if (!view)
         return false;
-    const bool hiddenBefore = m_shell->iconsHiddenSetting();
+    const bool hiddenBefore = iconsHiddenNow();
     // Sent, not posted: the shell has handled it when the call returns.
     m_shell->sendCommand(view, toggleCommand);
-    return m_shell->iconsHiddenSetting() != hiddenBefore;
+    return iconsHiddenNow() != hiddenBefore;
 }
 
 bool WindowsIconSwitch::showDirectly()
 {
     m_shell->writeIconsHiddenSetting(false);
-    return !m_shell->iconsHiddenSetting();
+    return !iconsHiddenNow();
 }
 
 bool WindowsIconSwitch::found()
@@ -54,6 +57,19 @@ WId WindowsIconSwitch::desktopView() const
             continue;
         if (const WId view = viewUnder(window))
             return view;
+    }
+    return 0;
+}
+
+WId WindowsIconSwitch::listView() const
+{
+    const WId view = desktopView();
+    if (!view)
+        return 0;
+    const QList<WId> children = m_shell->childWindows(view);
+    for (const WId child : children) {
+        if (m_shell->className(child) == listClass)
+            return child;
     }
     return 0;
 }

@@ -9,8 +9,10 @@
 class DesktopShell;
 
 // The Explorer desktop's own "Show desktop icons" switch: the menu command its
-// view window (SHELLDLL_DefView, the parent of the icons' SysListView32) acts
-// on when the user flips the switch in the desktop's menu.
+// view window (SHELLDLL_DefView) acts on when the user flips the switch in the
+// desktop's menu. Explorer hides and shows the icons' list view (SysListView32)
+// for it, which another process reads reliably at once; the shell's stored
+// state is only asked where there is no list view.
 class WindowsIconSwitch final : public DesktopIconSwitch
 {
 public:
@@ -21,7 +23,7 @@ public:
     ~WindowsIconSwitch() override;
 
     bool iconsHiddenNow() override;
-    // True only when the shell's state really flipped: a view that takes the
+    // True only when the icons really came or went: a view that takes the
     // message and ignores it (a shell still starting) is no success.
     bool toggle() override;
     bool showDirectly() override;
@@ -31,6 +33,9 @@ public:
     // animation split the desktop, under one of the WorkerW windows; 0 when
     // the shell runs no desktop (yet).
     WId desktopView() const;
+
+    // The icons' list view inside the desktop's view, or 0.
+    WId listView() const;
 
 private:
     WId viewUnder(WId parent) const;
