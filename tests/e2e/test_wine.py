@@ -95,14 +95,20 @@ def tray_icon(session):
     return (x + size // 2, y + size // 2) if size > 0 else None
 
 
-def pick(session, entry):
-    """Opens the tray menu and chooses an entry with the keyboard. Wine gives
-    the menu no keyboard focus of its own: it is given it first."""
+def open_menu(session):
+    """Opens the tray icon's menu and gives it the keyboard focus, which Wine
+    does not give it by itself; whether it opened."""
     session.click(*tray_icon(session), button=3)
     menu = wait_until(lambda: titles(session).get("Larkspan"), 5)
-    if not menu:
+    if menu:
+        session.run("xdotool", "windowfocus", "--sync", str(menu))
+    return menu is not None
+
+
+def pick(session, entry):
+    """Chooses an entry of the tray icon's menu with the keyboard."""
+    if not open_menu(session):
         return False
-    session.run("xdotool", "windowfocus", "--sync", str(menu))
     # From no selection, Up selects the last entry.
     keys = ["Up"] if entry == MENU[-1] else ["Down"] * (MENU.index(entry) + 1)
     session.run("xdotool", "key", *keys, "Return")
@@ -149,10 +155,11 @@ def windows_build(session, root):
         second = subprocess.run(["wine", BINARY], env=wine.env, capture_output=True, timeout=60)
         check(second.returncode == 0 and app.poll() is None, "a second start ends at once with 0")
 
-        session.click(*tray_icon(session), button=3)
-        time.sleep(1)
-        session.screenshot("wine-tray-menu.png")
-        session.run("xdotool", "key", "Escape")
+        if open_menu(session):
+            time.sleep(0.5)  # until it is painted
+            session.screenshot("wine-tray-menu.png")
+            session.run("xdotool", "key", "Escape")
+            wait_until(lambda: "Larkspan" not in titles(session), 5)
         check(pick(session, "Quit"), "the tray menu opens again")
         try:
             code = app.wait(30)
