@@ -15,7 +15,7 @@ import subprocess
 import sys
 import time
 
-from x11session import BINARY, check, run_test, wait_until
+from x11session import BINARY, check, run_test, send_delete_window, wait_until
 
 PANELS = ["Documents", "Images", "Folders", "System"]
 RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
@@ -152,8 +152,14 @@ def windows_build(session, root):
             session.run("xdotool", "key", "space")
             check(wait_until(lambda: wine.run_value() is not None, 10), "and writes it again")
 
+        # A second start ends at once and asks the running one, over its local
+        # channel (a named pipe here), to show itself: its settings window.
+        if settings is not None:
+            send_delete_window(session.display, settings)
+            check(wait_until(lambda: SETTINGS not in titles(session), 10), "the settings window closes")
         second = subprocess.run(["wine", BINARY], env=wine.env, capture_output=True, timeout=60)
         check(second.returncode == 0 and app.poll() is None, "a second start ends at once with 0")
+        check(wait_until(lambda: SETTINGS in titles(session), 10), "and the running one shows its settings window")
 
         if open_menu(session):
             time.sleep(0.5)  # until it is painted
