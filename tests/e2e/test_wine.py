@@ -3,7 +3,9 @@
 fresh Wine user's Desktop folder filled here. The panels show with their items,
 the icon sits in Wine's tray, the first run writes the Run value and the
 settings switch removes it again (read with `wine reg query`), a second start
-ends at once with 0, and "Quit" from the tray menu ends the program with 0.
+ends at once with 0 and shows the running one, "Quit" from the tray menu ends
+the program with 0, and so does the end of the session, after which the next
+session starts it from the Run value.
 What Wine has no counterpart of is tested against fakes in test_windowsshell:
 Explorer's desktop list view, and the window stack of a real Windows desktop
 (Wine maps the panels, popup windows without a caption, to X windows that no
@@ -173,6 +175,21 @@ def windows_build(session, root):
             code = None
         check(code == 0, f"'Quit' ends the program with 0 ({code})")
         check(wait_until(lambda: not set(PANELS) & set(titles(session)), 10), "and its windows are gone")
+
+        # Signing out and in again: Windows' end of the session ends the program
+        # with 0, and the next session starts it from the Run value.
+        app = wine.start()
+        if check(wait_until(lambda: set(PANELS) <= set(titles(session)), 60), "it starts again"):
+            # Not captured: what the next session starts keeps the pipes open.
+            subprocess.run(["wine", "wineboot", "--end-session"], env=wine.env, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, timeout=120)
+            try:
+                code = app.wait(30)
+            except subprocess.TimeoutExpired:
+                code = None
+            check(code == 0, f"the end of the session ends it with 0 ({code})")
+            check(wait_until(lambda: set(PANELS) <= set(titles(session)), 60),
+                  "the next session starts it from the Run value")
     finally:
         if app.poll() is None:
             app.kill()
