@@ -1,6 +1,7 @@
 #include "fakes/FakeDesktopShell.h"
 #include "fakes/FakeRunKey.h"
 #include "shell/windows/WindowsAutostartEntry.h"
+#include "shell/windows/WindowsDesktopClickWatcher.h"
 #include "shell/windows/WindowsIconSwitch.h"
 #include "shell/windows/WindowsWindowStacking.h"
 
@@ -99,6 +100,39 @@ private Q_SLOTS:
         WindowsIconSwitch iconSwitch(std::move(owned));
         QCOMPARE(iconSwitch.showDirectly(), !refuses);
         QCOMPARE(iconSwitch.iconsHiddenNow(), refuses);
+    }
+
+    void clickWatcherSeesTheBareDesktop_data()
+    {
+        QTest::addColumn<QString>("under"); // the class of the top-level window clicked twice
+        QTest::addColumn<bool>("iconsShown");
+        QTest::addColumn<int>("button");
+        QTest::addColumn<int>("doubleClicks");
+        QTest::newRow("desktop, icons hidden") << "Progman" << false << 1 << 1;
+        QTest::newRow("WorkerW, icons hidden") << "WorkerW" << false << 1 << 1;
+        QTest::newRow("desktop, icons shown: an icon's") << "Progman" << true << 1 << 0;
+        QTest::newRow("no shell: the root") << "" << true << 1 << 1;
+        QTest::newRow("an application") << "Notepad" << false << 1 << 0;
+        QTest::newRow("another button") << "Progman" << false << 2 << 0;
+    }
+
+    void clickWatcherSeesTheBareDesktop()
+    {
+        QFETCH(QString, under);
+        auto owned = std::make_unique<FakeDesktopShell>();
+        owned->root = 99;
+        owned->under.insert(10, under.isEmpty() ? owned->root : owned->add(app, under));
+        WindowsDesktopClickWatcher watcher(std::move(owned));
+        QFETCH(bool, iconsShown);
+        watcher.setDesktopIconsShown(iconsShown);
+        QSignalSpy clicked(&watcher, &DesktopClickWatcher::desktopDoubleClicked);
+        QFETCH(int, button);
+        watcher.pressed(1000, QPoint(10, 10), button);
+        watcher.pressed(1100, QPoint(10, 11), button);
+        QTEST(int(clicked.size()), "doubleClicks");
+        // Too slow for a double-click, even on the bare desktop.
+        watcher.pressed(5000, QPoint(10, 10), button);
+        QTEST(int(clicked.size()), "doubleClicks");
     }
 
     void stackingPutsPanelsDirectlyAboveTheDesktop_data()
@@ -246,5 +280,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestWindowsShell)
+QTEST_MAIN(TestWindowsShell)
 #include "test_windowsshell.moc"

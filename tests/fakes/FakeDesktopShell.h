@@ -18,6 +18,8 @@ public:
     QList<WId> hidden;  // not shown (invisible, minimised or cloaked)
     QList<WId> topmost; // WS_EX_TOPMOST
     WId shell = 0;
+    WId root = 0;
+    QHash<int, WId> under; // the top-level window at each x of the screen
     bool ownForeground = false;
     bool iconsHidden = false;
     bool ignoresCommand = false;
@@ -50,6 +52,8 @@ public:
         return at > 0 ? zOrder.at(at - 1) : 0;
     }
     bool isOwnForeground() const override { return ownForeground; }
+    WId topLevelAt(const QPoint &point) const override { return under.value(point.x()); }
+    WId rootWindow() const override { return root; }
 
     void setTopmost(WId window, bool on) override
     {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QPoint>
 #include <QString>
 #include <qwindowdefs.h>
 
@@ -27,6 +28,11 @@ public:
     virtual WId windowAbove(WId window) const = 0;
     // The foreground window belongs to this process.
     virtual bool isOwnForeground() const = 0;
+    // The top-level window under a point of the screen, or 0.
+    virtual WId topLevelAt(const QPoint &point) const = 0;
+    // The window all others descend from (GetDesktopWindow), which is what a
+    // point shows where no program has a window.
+    virtual WId rootWindow() const = 0;
 
     virtual void setTopmost(WId window, bool topmost) = 0;
     // Puts the window directly below another one (SetWindowPos's insert-after

@@ -82,6 +82,17 @@ bool Win32DesktopShell::isOwnForeground() const
     return process == GetCurrentProcessId();
 }
 
+WId Win32DesktopShell::topLevelAt(const QPoint &point) const
+{
+    const HWND window = WindowFromPoint(POINT{point.x(), point.y()});
+    return window ? id(GetAncestor(window, GA_ROOT)) : 0;
+}
+
+WId Win32DesktopShell::rootWindow() const
+{
+    return id(GetDesktopWindow());
+}
+
 void Win32DesktopShell::setTopmost(WId window, bool topmost)
 {
     SetWindowPos(handle(window), topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, placeOnly);

@@ -14,6 +14,8 @@ public:
     bool isTopmost(WId window) const override;
     WId windowAbove(WId window) const override;
     bool isOwnForeground() const override;
+    WId topLevelAt(const QPoint &point) const override;
+    WId rootWindow() const override;
     void setTopmost(WId window, bool topmost) override;
     void placeBelow(WId window, WId other) override;
     void placeAtBottom(WId window) override;

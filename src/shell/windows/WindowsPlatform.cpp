@@ -55,7 +55,7 @@ WindowStacking *createWindowStacking(QObject *parent)
 
 DesktopClickWatcher *createDesktopClickWatcher(QObject *parent)
 {
-    return new WindowsDesktopClickWatcher(parent);
+    return new WindowsDesktopClickWatcher(std::make_unique<Win32DesktopShell>(), parent);
 }
 
 std::unique_ptr<AutostartEntry> createAutostartEntry()
