@@ -14,7 +14,7 @@ namespace {
 // A whole transfer, or its cancellation, on a loaded machine.
 constexpr int transferTimeoutMs = 60000;
 // Large enough that a cancel on the first progress lands long before its copy ends.
-constexpr qint64 largeFileBytes = qint64(256) << 20;
+constexpr qint64 largeFileBytes = qint64(1) << 30;
 
 const wchar_t *wide(const QString &path)
 {

@@ -356,6 +356,8 @@ std::unique_ptr<QMenu> IconPanel::createContextMenu(QPoint viewportPosition)
 void IconPanel::showContextMenu(QPoint viewportPosition)
 {
     // Shared entries mirror state that can change behind the program's back.
+    if (PanelMenu::showPlatformMenu(this, viewportPosition))
+        return;
     Q_EMIT sharedActionsRefreshRequested();
     const std::unique_ptr<QMenu> menu = createContextMenu(viewportPosition);
     menu->exec(m_view->viewport()->mapToGlobal(viewportPosition));

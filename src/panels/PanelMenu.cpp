@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QItemSelectionModel>
 #include <QMenu>
 
 namespace {
@@ -88,6 +89,23 @@ std::unique_ptr<QMenu> PanelMenu::create(IconPanel *panel, QPoint viewportPositi
     m->addSeparator();
     QObject::connect(m->addAction(L10n::text("Quit")), &QAction::triggered, panel, &IconPanel::quitRequested);
     return menu;
+}
+
+bool PanelMenu::showPlatformMenu(IconPanel *panel, QPoint viewportPosition)
+{
+    const QModelIndex clicked = panel->view()->indexAt(viewportPosition);
+    if (!clicked.isValid())
+        return false;
+    const QItemSelectionModel *selection = panel->view()->selectionModel();
+    QModelIndexList items;
+    if (selection && selection->isSelected(clicked)) {
+        const QModelIndexList selected = selection->selectedIndexes();
+        for (const QModelIndex &index : selected)
+            items.append(panel->sourceIndex(index));
+    } else {
+        items.append(panel->sourceIndex(clicked));
+    }
+    return panel->model()->showItemMenu(panel, items);
 }
 
 void PanelMenu::addItemEntries(QMenu *menu, IconPanel *panel, QPoint viewportPosition)

@@ -14,6 +14,9 @@ class PanelMenu
 {
 public:
     static std::unique_ptr<QMenu> create(IconPanel *panel, QPoint viewportPosition);
+    // On an item, the platform's own menu for the selected items (or the item
+    // clicked when it is not among them); false when there is none to show.
+    static bool showPlatformMenu(IconPanel *panel, QPoint viewportPosition);
 
 private:
     static void addItemEntries(QMenu *menu, IconPanel *panel, QPoint viewportPosition);

@@ -264,6 +264,16 @@ bool DesktopModel::openPath(const QString &path)
     return !path.isEmpty() && m_actions && m_actions->open(QFile::encodeName(path));
 }
 
+bool DesktopModel::showItemMenu(QWidget *owner, const QModelIndexList &indexes)
+{
+    QList<QByteArray> handles;
+    for (const QModelIndex &index : indexes) {
+        if (isValidRow(index))
+            handles.append(m_items.at(index.row()).handle());
+    }
+    return !handles.isEmpty() && m_actions && m_actions->showMenu(owner, handles);
+}
+
 void DesktopModel::queueReload()
 {
     m_reloadTimer.start();

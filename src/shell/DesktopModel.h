@@ -81,6 +81,8 @@ public:
     bool openItem(const QModelIndex &index);
     bool invokeVerb(const QModelIndex &index, const QString &verb, const ItemActions::Refused &refused = {});
     // Opens any file or folder in the application the desktop uses for it.
+    // The platform's own menu for the valid ones of indexes (ItemActions::showMenu).
+    bool showItemMenu(QWidget *owner, const QModelIndexList &indexes);
     bool openPath(const QString &path);
 
     quint64 generation() const { return m_generation; }

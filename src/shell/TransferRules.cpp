@@ -1,6 +1,6 @@
 #include "shell/TransferRules.h"
 
-#include <QRegularExpression>
+#include <algorithm>
 
 namespace TransferRules {
 
@@ -63,12 +63,19 @@ QString freeName(const QString &name, bool isFolder, const std::function<bool(co
     const qsizetype split = suffixStart(name, isFolder);
     QString stem = name.left(split);
     const QString suffix = name.mid(split);
-    static const QRegularExpression numbered(QStringLiteral("^(.*) \\((\\d{1,9})\\)$"));
     int number = 2;
-    const QRegularExpressionMatch match = numbered.match(stem);
-    if (match.hasMatch() && !match.capturedView(1).isEmpty()) {
-        stem = match.captured(1);
-        number = match.capturedView(2).toInt() + 1;
+    // A stem that already ends in " (n)", n of one to nine digits, counts on from n.
+    if (stem.endsWith(QLatin1Char(')'))) {
+        const qsizetype open = stem.lastIndexOf(QLatin1String(" ("));
+        const QStringView digits = QStringView(stem).sliced(open + 2, stem.size() - open - 3);
+        const bool counted = open > 0 && !digits.isEmpty() && digits.size() <= 9 &&
+                             std::all_of(digits.begin(), digits.end(), [](QChar c) {
+                                 return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+                             });
+        if (counted) {
+            number = digits.toInt() + 1;
+            stem.truncate(open);
+        }
     }
     for (;; ++number) {
         const QString candidate = stem + QStringLiteral(" (%1)").arg(number) + suffix;

@@ -87,9 +87,9 @@ void DesktopShortcut::showItemMenu(QPoint position)
         return;
     press();
     m_menuOpen = true;
-    // This desktop has no shell menu of its own; the program's menu is the item's menu.
+    // The platform's own menu where it has one, else the program's.
     QPointer<DesktopShortcut> self(this);
-    {
+    if (!m_model->showItemMenu(this, {QModelIndex(m_index)})) {
         QMenu menu(this);
         menu.setStyleSheet(AppStyle::menuStyleSheet());
         ItemMenu::addEntries(&menu, m_model, m_index, this);

@@ -1,6 +1,7 @@
 #include "ShellIds.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <shlwapi.h>
 
@@ -60,7 +61,8 @@ Pidl fromHandle(const QByteArray &handle)
     }
     if (handle.contains('\0'))
         return nullptr;
-    return fromPath(QString::fromUtf8(handle));
+    // In the form the program's own paths are made into bytes.
+    return fromPath(QFile::decodeName(handle));
 }
 
 Pidl fromPath(const QString &path)

@@ -179,7 +179,9 @@ bool WindowsDesktopSource::enumerate(bool includeHidden, QList<DesktopEntry> &ou
         // A folder panel shows the folder's files alone.
         if (isVirtual && folderPidl)
             continue;
-        entry.parsingName = isVirtual ? inFolder : displayNameOf(folder, child, SHGDN_FORPARSING);
+        // The CLSID in capitals, as Windows writes it, whichever way the
+        // shell spells it: the key is stored and compared as it is.
+        entry.parsingName = isVirtual ? inFolder.toUpper() : displayNameOf(folder, child, SHGDN_FORPARSING);
         entry.displayName = displayNameOf(folder, child, SHGDN_INFOLDER);
         SFGAOF attributes = SFGAO_FOLDER;
         PCUITEMID_CHILD children[] = {child};

@@ -2,6 +2,8 @@
 
 #include "shell/windows/ShellIds.h"
 
+#include <QFileSystemWatcher>
+
 #include <shlobj.h>
 #include <vector>
 
@@ -26,6 +28,39 @@ WindowsDesktopWatcher::WindowsDesktopWatcher(const QStringList &folders, QObject
     : DesktopWatcher(parent)
 {
     const ShellIds::ComScope com;
+    // The desktop's namespace, and its two folders on disk besides: the shell
+    // tells the namespace of its own items, the folders of every file written
+    // into them by any program.
+    std::vector<Pidl> watched;
+    if (folders.isEmpty()) {
+        PIDLIST_ABSOLUTE desktop = nullptr;
+        if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOP, &desktop)))
+            watched.emplace_back(desktop);
+        QStringList paths;
+        for (const KNOWNFOLDERID &id : {FOLDERID_Desktop, FOLDERID_PublicDesktop}) {
+            const QString path = ShellIds::knownFolder(id);
+            if (Pidl pidl = ShellIds::fromPath(path)) {
+                watched.push_back(std::move(pidl));
+                paths.append(path);
+            }
+        }
+        // The shell's own notices of file changes miss some: a desktop
+        // redirected to a network share, and Wine, report none. These two
+        // folders are never renamed, so the file system's watch, which holds
+        // them open, is in nobody's way.
+        if (!paths.isEmpty()) {
+            m_folders = new QFileSystemWatcher(paths, this);
+            connect(m_folders, &QFileSystemWatcher::directoryChanged, this, &DesktopWatcher::changed);
+        }
+    } else {
+        for (const QString &folder : folders) {
+            if (Pidl pidl = ShellIds::fromPath(folder))
+                watched.push_back(std::move(pidl));
+        }
+    }
+    if (watched.empty())
+        return;
+
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     // Once per process; the class stays until the process ends.
     static const ATOM windowClass = [instance] {
@@ -43,27 +78,6 @@ WindowsDesktopWatcher::WindowsDesktopWatcher(const QStringList &folders, QObject
     if (!m_window)
         return;
     SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-
-    // The desktop's namespace, and its two folders on disk besides: the shell
-    // tells the namespace of its own items, the folders of every file written
-    // into them by any program.
-    std::vector<Pidl> watched;
-    if (folders.isEmpty()) {
-        PIDLIST_ABSOLUTE desktop = nullptr;
-        if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOP, &desktop)))
-            watched.emplace_back(desktop);
-        for (const KNOWNFOLDERID &id : {FOLDERID_Desktop, FOLDERID_PublicDesktop}) {
-            if (Pidl pidl = ShellIds::fromPath(ShellIds::knownFolder(id)))
-                watched.push_back(std::move(pidl));
-        }
-    } else {
-        for (const QString &folder : folders) {
-            if (Pidl pidl = ShellIds::fromPath(folder))
-                watched.push_back(std::move(pidl));
-        }
-    }
-    if (watched.empty())
-        return;
     std::vector<SHChangeNotifyEntry> entries;
     for (const Pidl &pidl : watched)
         entries.push_back({pidl.get(), FALSE});

@@ -2,12 +2,15 @@
 
 #include "shell/DesktopWatcher.h"
 
-#include <QList>
+#include <QStringList>
 
 #include <windows.h>
 
 // Follows the shell's change notifications for the desktop (or a folder) with
 // a message-only window that the shell posts to, on the thread that made it.
+// The desktop's two folders on disk are watched by the file system as well.
+class QFileSystemWatcher;
+
 class WindowsDesktopWatcher : public DesktopWatcher
 {
     Q_OBJECT
@@ -24,6 +27,7 @@ public:
 private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+    QFileSystemWatcher *m_folders = nullptr;
     HWND m_window = nullptr;
     ULONG m_registration = 0;
 };

@@ -2,19 +2,27 @@
 
 #include "shell/windows/WindowsTransferJob.h"
 
+#include <QThread>
+
+WindowsFileTransfer::WindowsFileTransfer(QObject *parent)
+    : FileTransfer(parent)
+{}
+
 WindowsFileTransfer::~WindowsFileTransfer()
 {
     cancel();
-    if (m_worker.joinable())
-        m_worker.join();
+    if (m_worker)
+        m_worker->wait();
 }
 
 void WindowsFileTransfer::start(const QStringList &sources, const QString &targetFolder, Mode mode)
 {
-    Q_ASSERT(!m_worker.joinable());
+    Q_ASSERT(!m_worker);
     // The worker posts to this object, which outlives it: the destructor waits
     // for it, and what it posted is dropped with the object.
-    m_worker = std::thread([this, sources, targetFolder, mode] {
+    // A thread of Qt's own: Qt keeps state per thread, which on a thread it
+    // did not make crashed under Wine.
+    m_worker.reset(QThread::create([this, sources, targetFolder, mode] {
         WindowsTransferJob job(
             m_cancelled, [this](qint64 doneBytes, qint64 totalBytes, int doneFiles, int totalFiles) {
                 QMetaObject::invokeMethod(
@@ -25,7 +33,8 @@ void WindowsFileTransfer::start(const QStringList &sources, const QString &targe
         QMetaObject::invokeMethod(
             this, [this, result] { Q_EMIT finished(result.targets, result.failures, result.cancelled); },
             Qt::QueuedConnection);
-    });
+    }));
+    m_worker->start();
 }
 
 void WindowsFileTransfer::cancel()

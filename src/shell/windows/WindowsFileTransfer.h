@@ -3,7 +3,9 @@
 #include "shell/FileTransfer.h"
 
 #include <atomic>
-#include <thread>
+#include <memory>
+
+class QThread;
 
 // A transfer on a thread of its own with the Win32 file functions, reporting
 // to the thread that made it through its event loop.
@@ -12,7 +14,7 @@ class WindowsFileTransfer : public FileTransfer
     Q_OBJECT
 
 public:
-    using FileTransfer::FileTransfer;
+    explicit WindowsFileTransfer(QObject *parent = nullptr);
     // Cancels a transfer still running and waits for it to have undone its file in hand.
     ~WindowsFileTransfer() override;
 
@@ -21,5 +23,5 @@ public:
 
 private:
     std::atomic<bool> m_cancelled{false};
-    std::thread m_worker;
+    std::unique_ptr<QThread> m_worker;
 };

@@ -1,6 +1,9 @@
 #include "WindowsItemActions.h"
 
+#include "shell/windows/ShellContextMenu.h"
 #include "shell/windows/ShellIds.h"
+
+#include <QWidget>
 
 #include <shellapi.h>
 
@@ -36,4 +39,11 @@ bool WindowsItemActions::invokeVerb(const QByteArray &pidl, const QString &verb,
     // The shell answers at once, and shows its own message where the program
     // carrying out the verb refuses it: nothing is left to report later.
     return !verb.isEmpty() && execute(pidl, verb);
+}
+
+bool WindowsItemActions::showMenu(QWidget *owner, const QList<QByteArray> &pidls)
+{
+    if (!owner)
+        return false;
+    return ShellContextMenu::show(reinterpret_cast<HWND>(owner->window()->winId()), pidls);
 }

@@ -9,4 +9,6 @@ class WindowsItemActions : public ItemActions
 public:
     bool open(const QByteArray &pidl) override;
     bool invokeVerb(const QByteArray &pidl, const QString &verb, const Refused &refused) override;
+    // The shell's own context menu, handlers and submenus included.
+    bool showMenu(QWidget *owner, const QList<QByteArray> &pidls) override;
 };

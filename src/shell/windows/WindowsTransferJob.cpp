@@ -171,15 +171,21 @@ DWORD place(const QString &from, const QString &folder, const QString &name, boo
     return ERROR_ALREADY_EXISTS;
 }
 
-// A hidden name in the folder that nothing there has yet.
-QString temporaryPath(const QString &folder)
+// A hidden folder made in folder to hold a copy until it is whole, so that
+// the desktop and file managers never show it half made. Empty when it could
+// not be made, with the error left for GetLastError.
+QString makeHolder(const QString &folder)
 {
-    QString path;
-    do
-        path = join(folder, QLatin1String("~larkspan-transfer-") +
-                                QString::number(QRandomGenerator::global()->generate64(), 36));
-    while (GetFileAttributesW(wide(path)) != INVALID_FILE_ATTRIBUTES);
-    return path;
+    for (;;) {
+        const QString path = join(folder, QLatin1String("~larkspan-transfer-") +
+                                              QString::number(QRandomGenerator::global()->generate64(), 36));
+        if (CreateDirectoryW(wide(path), nullptr)) {
+            SetFileAttributesW(wide(path), FILE_ATTRIBUTE_HIDDEN);
+            return path;
+        }
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            return {};
+    }
 }
 
 // The volume a path lies on, to tell a rename from a copy.
@@ -322,16 +328,23 @@ QString WindowsTransferJob::copyThenPlace(const QString &source, DWORD attribute
             return {};
         }
     }
-    const QString temporary = temporaryPath(folder);
-    QString placed;
-    DWORD error = 0;
-    if (!copyEntry(source, temporary, attributes) ||
-        (error = place(temporary, folder, name, attributes & FILE_ATTRIBUTE_DIRECTORY, &placed)) != 0) {
-        if (error)
-            failed(error);
-        removeTree(temporary, true);
+    const QString holder = makeHolder(folder);
+    if (holder.isEmpty()) {
+        failed(GetLastError());
         return {};
     }
+    const QString copy = join(holder, name);
+    QString placed;
+    DWORD error = 0;
+    // A cancel that came as the last bytes were written still leaves nothing behind.
+    const bool whole =
+        copyEntry(source, copy, attributes) && !cancelled() &&
+        (error = place(copy, folder, name, attributes & FILE_ATTRIBUTE_DIRECTORY, &placed)) == 0;
+    if (error)
+        failed(error);
+    removeTree(holder, true);
+    if (!whole)
+        return {};
     // The copy is whole where it went; what could not be removed of the original is said.
     if (move && (error = removeTree(source, false)) != 0)
         failed(error);
@@ -350,8 +363,6 @@ bool WindowsTransferJob::copyEntry(const QString &source, const QString &target,
         std::vector<Child> children;
         if (!CreateDirectoryW(wide(target), nullptr) || !listFolder(source, &children))
             return failed(GetLastError());
-        // Hidden while it is being filled, under its temporary name.
-        SetFileAttributesW(wide(target), FILE_ATTRIBUTE_HIDDEN);
         for (const Child &child : children) {
             if (!copyEntry(join(source, child.name), join(target, child.name), child.attributes))
                 return false;

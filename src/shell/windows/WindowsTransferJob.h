@@ -9,8 +9,8 @@
 #include <windows.h>
 
 // The work of one transfer, run start to end on a worker thread: each source
-// is renamed into the folder where one volume holds both, or else copied under
-// a hidden temporary name there and renamed into its free name once complete,
+// is renamed into the folder where one volume holds both, or else copied into
+// a hidden folder there and renamed into its free name once complete,
 // so that no name in the folder ever shows a half copy. A move removes the
 // original only after that. Nothing is ever written over an existing name.
 class WindowsTransferJob
