@@ -2,8 +2,8 @@
 #
 # freedesktop: the X11/freedesktop backend, the program, its desktop files and
 # package, and every test.
-# windows: the layers that need no backend and the tests of those layers; the
-# program itself waits for a Windows backend of the shell's interfaces.
+# windows: the Windows backend, the program and its rate helper, and the tests
+# that do not need the freedesktop backend.
 if(WIN32)
     set(default_platform windows)
 else()
@@ -24,9 +24,9 @@ elseif(LARKSPAN_PLATFORM STREQUAL "windows")
     set(LARKSPAN_SHELL_PLATFORM_LINKS "")
     set(LARKSPAN_FILE_ACCESS windows)
     # The backend's system libraries: COM, the shell and its helpers, the
-    # registry, GDI for icons.
-    set(LARKSPAN_BACKEND_PLATFORM_LINKS ole32 shell32 shlwapi uuid advapi32 comctl32 gdi32 user32)
-    set(LARKSPAN_BUILDS_PROGRAM OFF)
+    # registry, GDI for icons, the desktop window manager for cloaked windows.
+    set(LARKSPAN_BACKEND_PLATFORM_LINKS ole32 shell32 shlwapi uuid advapi32 comctl32 gdi32 user32 dwmapi)
+    set(LARKSPAN_BUILDS_PROGRAM ON)
 else()
     message(FATAL_ERROR "Unknown platform: ${LARKSPAN_PLATFORM}")
 endif()

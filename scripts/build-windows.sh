@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows build into build-windows/ with mingw-w64 and the Qt
-# SDK for Windows, and with --test runs its unit tests under Wine.
+# SDK for Windows, deploys larkspan.exe with everything it loads into
+# build-windows/dist/ and zips that (build-windows/larkspan-windows.zip, the
+# Windows download); with --test runs the unit tests and the end-to-end test
+# under Wine on a virtual X display.
 # Usage: scripts/build-windows.sh [--test] [extra cmake arguments...]
 # LARKSPAN_QT_MINGW: the folder holding the SDK's tarball
 # (default: ../shared/toolchains/qt6-mingw beside the repository).
@@ -22,8 +25,10 @@ step() {
 }
 
 # 1. What the build needs, installed only when missing.
-packages=(g++-mingw-w64-x86-64-posix cmake ninja-build)
-[ $run_tests = 1 ] && packages+=(wine wine64 xvfb)
+packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 cmake ninja-build zip)
+# The end-to-end test drives Wine's windows on Xvfb like the other end-to-end
+# tests do (openbox, xdotool, ImageMagick's import for the screenshots).
+[ $run_tests = 1 ] && packages+=(wine wine64 xvfb python3 openbox xcompmgr xdotool imagemagick dbus x11-utils)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f '${Status}' "$package" 2>/dev/null | grep -q 'ok installed' || missing+=("$package")
@@ -48,9 +53,28 @@ step "SDK"
 step "configure"
 cmake --build "$out"
 step "build"
+
+# 4. The download: the program, its rate helper, the Qt and mingw DLLs they
+# load, the platform and style plugins, TLS for the rate requests (Schannel)
+# and the image formats of the desktop's pictures. The translations are
+# compiled into the program.
+qt="$sdk/prefix"
+dist="$out/dist"
+rm -rf "$dist" "$out/larkspan-windows.zip"
+for exe in larkspan larkspan-rate-fetch; do
+    "$toolchain/deploy-mingw.sh" "$out/src/$exe.exe" "$dist" "$qt" >/dev/null
+done
+for plugins in tls imageformats; do
+    if [ -d "$qt/plugins/$plugins" ]; then
+        mkdir -p "$dist/$plugins"
+        cp "$qt/plugins/$plugins"/*.dll "$dist/$plugins/"
+    fi
+done
+(cd "$out" && ln -sfn dist Larkspan && zip -qr larkspan-windows.zip Larkspan && rm Larkspan)
+step "dist"
 [ $run_tests = 1 ] || exit 0
 
-# 4. The unit tests under Wine: a fresh prefix, and a display of their own for
+# 5. The unit tests under Wine: a fresh prefix, and a display of their own for
 # Wine's desktop window (the tests themselves draw off screen).
 export WINEPREFIX="$out/wineprefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # The Qt and mingw runtime DLLs, on the Unix root's drive.

@@ -1,6 +1,8 @@
 #include "TestEnvironment.h"
 #include "app/SingleInstanceGuard.h"
 #include "fakes/StuckFifo.h"
+#include "shell/InstanceLock.h"
+#include "shell/Platform.h"
 
 #include <QLocalSocket>
 #include <QtTest>
@@ -184,8 +186,9 @@ private Q_SLOTS:
 
     void secondGuardAsksTheFirstToShow()
     {
-        SingleInstanceGuard first;
-        SingleInstanceGuard second;
+        const QString key = QStringLiteral("BrimvaleQtSingleton");
+        SingleInstanceGuard first(Platform::createInstanceLock(key));
+        SingleInstanceGuard second(Platform::createInstanceLock(key));
         QFETCH(bool, leftover);
         QFile stale(first.socketPath());
         if (leftover)

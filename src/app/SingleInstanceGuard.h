@@ -3,39 +3,36 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
+
+class InstanceLock;
 class QLocalServer;
 class QLocalSocket;
 
-// One organiser per user and display. The guard holds an exclusive lock on a
-// file in the user's runtime folder for the life of the process; the kernel
-// drops the lock when the process ends in any way, so an instance that was
-// killed never blocks the next start, and another user's runtime folder (and
-// lock) is never looked at. Beside the lock the running instance listens on a
+// One organiser per user session. The guard holds the platform's instance lock
+// for the life of the process; beside it the running instance listens on a
 // local socket, through which a refused start asks it to show itself.
 class SingleInstanceGuard : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit SingleInstanceGuard(const QString &key = QStringLiteral("BrimvaleQtSingleton"),
-                                 QObject *parent = nullptr);
+    explicit SingleInstanceGuard(std::unique_ptr<InstanceLock> lock, QObject *parent = nullptr);
     ~SingleInstanceGuard() override;
 
     SingleInstanceGuard(const SingleInstanceGuard &) = delete;
     SingleInstanceGuard &operator=(const SingleInstanceGuard &) = delete;
 
     // False only when another instance holds the lock; that instance is then
-    // asked to show itself. When the lock cannot be taken at all (no usable
-    // runtime folder) the program runs, and says so.
+    // asked to show itself. When the lock cannot be taken at all the program
+    // runs, and the platform's lock says why.
     bool acquire();
 
-    // "<runtime folder>/<key>-<display>.lock".
-    QString lockPath() const { return m_path; }
-    // "<runtime folder>/<key>-<display>.socket".
+    // Where the running instance listens.
     QString socketPath() const;
 
 Q_SIGNALS:
-    // The program was started again on this display: the user wants to see it.
+    // The program was started again in this session: the user wants to see it.
     void showRequested();
 
 private:
@@ -43,7 +40,7 @@ private:
     void askRunningInstance() const;
     void readRequest(QLocalSocket *client);
 
-    QString m_path;
-    int m_fd = -1;
+    std::unique_ptr<InstanceLock> m_lock;
+    bool m_held = false;
     QLocalServer *m_server = nullptr;
 };

@@ -12,6 +12,7 @@
 #include "shell/DesktopModel.h"
 #include "shell/DesktopSource.h"
 #include "shell/IconSource.h"
+#include "shell/InstanceLock.h"
 #include "shell/ItemActions.h"
 #include "shell/Platform.h"
 #include "shell/SessionEndWatcher.h"
@@ -105,7 +106,8 @@ int main(int argc, char *argv[])
     CommandLine::setUp(*parser);
     parser->process(*app);
 
-    auto guard = std::make_unique<SingleInstanceGuard>();
+    auto guard = std::make_unique<SingleInstanceGuard>(
+        Platform::createInstanceLock(QStringLiteral("BrimvaleQtSingleton")));
     if (!guard->acquire())
         return 0;
 

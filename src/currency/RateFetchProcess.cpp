@@ -63,8 +63,9 @@ QString RateFetchProcess::helperProgram()
     if (!namedHelper().isEmpty())
         return namedHelper();
     const QString dir = QCoreApplication::applicationDirPath();
-    const QString candidates[] = {dir + QLatin1String("/larkspan-rate-fetch"),
-                                  dir + QLatin1String("/" LARKSPAN_RATE_FETCH_DIR "/larkspan-rate-fetch")};
+    const QString candidates[] = {
+        dir + QLatin1String("/" LARKSPAN_RATE_FETCH_NAME),
+        dir + QLatin1String("/" LARKSPAN_RATE_FETCH_DIR "/" LARKSPAN_RATE_FETCH_NAME)};
     for (const QString &path : candidates) {
         if (isProgram(path))
             return QFileInfo(path).canonicalFilePath();

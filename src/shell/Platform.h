@@ -12,8 +12,10 @@ class DesktopIconSwitch;
 class DesktopSource;
 class FileTransfer;
 class IconSource;
+class InstanceLock;
 class ItemActions;
 class QObject;
+class QString;
 class SessionEndWatcher;
 class WindowStacking;
 
@@ -29,6 +31,9 @@ void prepareEnvironment();
 // when the user chose a platform of their own). Asked after prepareEnvironment
 // and before the application object, which would otherwise abort the process.
 bool displayAvailable();
+
+// The lock that lets one instance run per user session, named by key.
+std::unique_ptr<InstanceLock> createInstanceLock(const QString &key);
 
 // Starts reading the desktop folder on a thread of its own, so that on a
 // crowded desktop the reading overlaps the application's start-up; the first

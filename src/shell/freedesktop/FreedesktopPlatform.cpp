@@ -1,4 +1,5 @@
 #include "shell/Platform.h"
+#include "shell/freedesktop/FlockInstanceLock.h"
 #include "shell/freedesktop/FreedesktopCompositorWatch.h"
 #include "shell/freedesktop/FreedesktopDesktopClickWatcher.h"
 #include "shell/freedesktop/FreedesktopDesktopSource.h"
@@ -75,6 +76,11 @@ bool displayAvailable()
     const bool opened = xcb_connection_has_error(connection) == 0;
     xcb_disconnect(connection);
     return opened;
+}
+
+std::unique_ptr<InstanceLock> createInstanceLock(const QString &key)
+{
+    return std::make_unique<FlockInstanceLock>(key);
 }
 
 void startReadingDesktop()
