@@ -26,6 +26,8 @@ elseif(LARKSPAN_PLATFORM STREQUAL "windows")
     # The backend's system libraries: COM, the shell and its helpers, the
     # registry, GDI for icons, the desktop window manager for cloaked windows.
     set(LARKSPAN_BACKEND_PLATFORM_LINKS ole32 shell32 shlwapi uuid advapi32 comctl32 gdi32 user32 dwmapi)
+    # The program's manifest: UTF-8 as the process's code page.
+    set(LARKSPAN_PROGRAM_PLATFORM_SOURCES "${CMAKE_SOURCE_DIR}/resources/windows/larkspan.rc")
     set(LARKSPAN_BUILDS_PROGRAM ON)
 else()
     message(FATAL_ERROR "Unknown platform: ${LARKSPAN_PLATFORM}")

@@ -1,6 +1,7 @@
 #include "TestEnvironment.h"
 
 #include "base/AppIdentity.h"
+#include "base/Settings.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -61,6 +62,9 @@ TestEnvironment::TestEnvironment()
 TestEnvironment::~TestEnvironment()
 {
     m_bus.reset();
+    // What the test set in its last turn belongs in its own settings file, not
+    // in the next test's (on Windows the two have the same path).
+    Settings::instance()->flush();
     // A fixture that makes the next environment before dropping the last one
     // (`m_env = std::make_unique<...>()`) ends them out of order: the older one
     // must then leave the newer one's variables alone, or the test would go on
