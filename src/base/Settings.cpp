@@ -5,10 +5,10 @@
 #include "base/FileNotice.h"
 #include "base/SafeFile.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QRect>
-#include <QCoreApplication>
 #include <QSettings>
 #include <QTimer>
 
