@@ -1,10 +1,14 @@
 #include "shell/TransferRules.h"
 
+#include "base/l10n/L10nText.h"
+
 #include <algorithm>
 
 namespace TransferRules {
 
 namespace {
+
+const char intoItselfText[] = QT_TRANSLATE_NOOP("Brimvale", "A folder cannot go into itself");
 
 // Archive suffixes made of two, which a "(2)" must not split.
 const QStringList compoundSuffixes{QStringLiteral(".tar.gz"),  QStringLiteral(".tar.bz2"),
@@ -82,6 +86,16 @@ QString freeName(const QString &name, bool isFolder, const std::function<bool(co
         if (!isTaken(candidate))
             return candidate;
     }
+}
+
+QString failure(const QString &name, const QString &why)
+{
+    return QStringLiteral("%1: %2").arg(name, why);
+}
+
+QString intoItselfReason()
+{
+    return L10n::text(intoItselfText);
 }
 
 } // namespace TransferRules

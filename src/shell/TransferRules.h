@@ -2,6 +2,7 @@
 
 #include "shell/FileTransfer.h"
 
+#include <QString>
 #include <Qt>
 
 #include <functional>
@@ -30,5 +31,17 @@ Outcome outcomeFor(const QString &source, const QString &targetFolder, FileTrans
 // ("x (2).txt" -> "x (3).txt"). A folder's dots are part of its name; a compound
 // archive suffix (".tar.gz") stays whole; a leading dot (".bashrc") is no suffix.
 QString freeName(const QString &name, bool isFolder, const std::function<bool(const QString &)> &isTaken);
+
+// Progress comes this often at most: a folder of many small files would
+// otherwise flood the GUI thread with reports.
+inline constexpr qint64 reportIntervalMs = 100;
+// Names another program takes in the folder while a file is being placed are
+// stepped over this many times before the transfer gives up on that file.
+inline constexpr int placeAttempts = 100;
+
+// Why a source was left where it was, as the notice lists it: "name: why".
+QString failure(const QString &name, const QString &why);
+// The reason given for a folder dropped into itself, in the user's language.
+QString intoItselfReason();
 
 } // namespace TransferRules

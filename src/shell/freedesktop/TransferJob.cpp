@@ -1,6 +1,5 @@
 #include "TransferJob.h"
 
-#include "base/l10n/L10nText.h"
 #include "shell/TransferRules.h"
 #include "shell/freedesktop/GioLibrary.h"
 
@@ -19,23 +18,9 @@
 
 namespace {
 
-// Progress comes this often at most: a folder of many small files would
-// otherwise flood the GUI thread with reports.
-constexpr qint64 reportIntervalMs = 100;
-// Names another program takes in the folder while the transfer places its file
-// are stepped over this many times before the transfer gives up on that file.
-constexpr int placeAttempts = 100;
-
-const char intoItselfText[] = QT_TRANSLATE_NOOP("Brimvale", "A folder cannot go into itself");
-
 QByteArray local(const QString &path)
 {
     return QFile::encodeName(path);
-}
-
-QString failure(const QString &name, const QString &why)
-{
-    return QStringLiteral("%1: %2").arg(name, why);
 }
 
 struct DirCloser
@@ -86,7 +71,7 @@ int place(const QByteArray &from, const QString &folder, const QString &name, bo
         struct stat info;
         return ::lstat(local(folder + QLatin1Char('/') + candidate).constData(), &info) == 0;
     };
-    for (int attempt = 0; attempt < placeAttempts; ++attempt) {
+    for (int attempt = 0; attempt < TransferRules::placeAttempts; ++attempt) {
         *placed = folder + QLatin1Char('/') + TransferRules::freeName(name, isFolder, isTaken);
         const int error = renameNoReplace(from, local(*placed), isFolder);
         if (error != EEXIST)
@@ -165,13 +150,13 @@ TransferJob::Result TransferJob::run(const QStringList &sources, const QString &
         m_error.clear();
         const QString name = QFileInfo(sources.at(i)).fileName();
         if (folderError) {
-            result.failures.append(failure(name, qt_error_string(folderError)));
+            result.failures.append(TransferRules::failure(name, qt_error_string(folderError)));
             continue;
         }
         result.targets[i] =
             transfer(QDir::cleanPath(sources.at(i)), folder, canonicalFolder, folderInfo.st_dev, mode);
         if (!m_error.isEmpty())
-            result.failures.append(failure(name, m_error));
+            result.failures.append(TransferRules::failure(name, m_error));
         else if (result.targets.at(i).isEmpty())
             result.cancelled = true;
         ++m_doneFiles;
@@ -200,7 +185,7 @@ QString TransferJob::transfer(const QString &source, const QString &folder, cons
         m_doneBytes += measure(sourcePath, info, nullptr);
         return source;
     case TransferRules::Outcome::IntoItself:
-        m_error = L10n::text(intoItselfText);
+        m_error = TransferRules::intoItselfReason();
         return {};
     case TransferRules::Outcome::Transfer:
         break;
@@ -337,7 +322,7 @@ bool TransferJob::cancelled() const
 
 void TransferJob::report(qint64 currentBytes, bool now)
 {
-    if (!now && m_sinceReport.isValid() && m_sinceReport.elapsed() < reportIntervalMs)
+    if (!now && m_sinceReport.isValid() && m_sinceReport.elapsed() < TransferRules::reportIntervalMs)
         return;
     m_sinceReport.start();
     m_progress(m_doneBytes + currentBytes, m_totalBytes, m_doneFiles, m_totalFiles);

@@ -1,6 +1,5 @@
 #include "WindowsTransferJob.h"
 
-#include "base/l10n/L10nText.h"
 #include "shell/TransferRules.h"
 
 #include <QDir>
@@ -11,23 +10,9 @@
 
 namespace {
 
-// Progress comes this often at most: a folder of many small files would
-// otherwise flood the GUI thread with reports.
-constexpr qint64 reportIntervalMs = 100;
-// Names another program takes in the folder while the transfer places its file
-// are stepped over this many times before the transfer gives up on that file.
-constexpr int placeAttempts = 100;
-
-const char intoItselfText[] = QT_TRANSLATE_NOOP("Brimvale", "A folder cannot go into itself");
-
 const wchar_t *wide(const QString &text)
 {
     return reinterpret_cast<const wchar_t *>(text.utf16());
-}
-
-QString failure(const QString &name, const QString &why)
-{
-    return QStringLiteral("%1: %2").arg(name, why);
 }
 
 // The system's form of an absolute path, with the prefix that lifts the
@@ -160,7 +145,7 @@ DWORD place(const QString &from, const QString &folder, const QString &name, boo
         const DWORD error = GetLastError();
         return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
     };
-    for (int attempt = 0; attempt < placeAttempts; ++attempt) {
+    for (int attempt = 0; attempt < TransferRules::placeAttempts; ++attempt) {
         *placed = join(folder, TransferRules::freeName(name, isFolder, isTaken));
         if (MoveFileExW(wide(from), wide(*placed), 0))
             return 0;
@@ -258,13 +243,13 @@ WindowsTransferJob::Result WindowsTransferJob::run(const QStringList &sources, c
         m_error.clear();
         const QString name = QFileInfo(sources.at(i)).fileName();
         if (folderError) {
-            result.failures.append(failure(name, qt_error_string(int(folderError))));
+            result.failures.append(TransferRules::failure(name, qt_error_string(int(folderError))));
             continue;
         }
         const QString target = transfer(sources.at(i), folder, mode);
         result.targets[i] = target;
         if (!m_error.isEmpty())
-            result.failures.append(failure(name, m_error));
+            result.failures.append(TransferRules::failure(name, m_error));
         else if (target.isEmpty())
             result.cancelled = true;
         ++m_doneFiles;
@@ -293,7 +278,7 @@ QString WindowsTransferJob::transfer(const QString &given, const QString &folder
         m_doneBytes += measure(source, attributes, nullptr);
         return given;
     case TransferRules::Outcome::IntoItself:
-        m_error = L10n::text(intoItselfText);
+        m_error = TransferRules::intoItselfReason();
         return {};
     case TransferRules::Outcome::Transfer:
         break;
@@ -391,7 +376,7 @@ bool WindowsTransferJob::failed(DWORD error)
 
 void WindowsTransferJob::report(qint64 currentBytes, bool now)
 {
-    if (!now && m_sinceReport.isValid() && m_sinceReport.elapsed() < reportIntervalMs)
+    if (!now && m_sinceReport.isValid() && m_sinceReport.elapsed() < TransferRules::reportIntervalMs)
         return;
     m_sinceReport.start();
     m_progress(m_doneBytes + currentBytes, m_totalBytes, m_doneFiles, m_totalFiles);
