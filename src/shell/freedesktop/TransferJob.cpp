@@ -119,55 +119,35 @@ void copyProgressed(goffset current, goffset, gpointer job)
 } // namespace
 
 TransferJob::TransferJob(const GioLibrary &gio, GCancellable *cancellable, Progress progress)
-    : m_gio(gio)
+    : TransferRun(std::move(progress))
+    , m_gio(gio)
     , m_cancellable(cancellable)
-    , m_progress(std::move(progress))
 {}
 
-TransferJob::Result TransferJob::run(const QStringList &sources, const QString &targetFolder,
-                                     FileTransfer::Mode mode)
+QString TransferJob::prepareFolder(const QString &targetFolder)
 {
-    Result result;
-    result.targets = QStringList(sources.size(), QString());
-    m_totalFiles = int(sources.size());
-    const QString folder = QDir::cleanPath(targetFolder);
-    struct stat folderInfo;
-    int folderError = ::stat(local(folder).constData(), &folderInfo) == 0 ? 0 : errno;
-    if (folderError == 0 && !S_ISDIR(folderInfo.st_mode))
-        folderError = ENOTDIR;
-    for (const QString &source : sources) {
-        struct stat info;
-        if (::lstat(local(source).constData(), &info) == 0)
-            m_totalBytes += measure(local(source), info, nullptr);
-    }
-    report(0, true);
-    const QString canonicalFolder = QFileInfo(folder).canonicalFilePath();
-    for (qsizetype i = 0; i < sources.size(); ++i) {
-        if (cancelled()) {
-            result.cancelled = true;
-            break;
-        }
-        m_error.clear();
-        const QString name = QFileInfo(sources.at(i)).fileName();
-        if (folderError) {
-            result.failures.append(TransferRules::failure(name, qt_error_string(folderError)));
-            continue;
-        }
-        result.targets[i] =
-            transfer(QDir::cleanPath(sources.at(i)), folder, canonicalFolder, folderInfo.st_dev, mode);
-        if (!m_error.isEmpty())
-            result.failures.append(TransferRules::failure(name, m_error));
-        else if (result.targets.at(i).isEmpty())
-            result.cancelled = true;
-        ++m_doneFiles;
-        report(0, false);
-    }
-    return result;
+    m_folder = QDir::cleanPath(targetFolder);
+    m_canonicalFolder = QFileInfo(m_folder).canonicalFilePath();
+    struct stat info;
+    if (::stat(local(m_folder).constData(), &info) != 0)
+        return qt_error_string(errno);
+    if (!S_ISDIR(info.st_mode))
+        return qt_error_string(ENOTDIR);
+    m_device = info.st_dev;
+    return {};
 }
 
-QString TransferJob::transfer(const QString &source, const QString &folder, const QString &canonicalFolder,
-                              dev_t device, FileTransfer::Mode mode)
+qint64 TransferJob::sizeOf(const QString &source) const
 {
+    struct stat info;
+    return ::lstat(local(source).constData(), &info) == 0 ? measure(local(source), info, nullptr) : 0;
+}
+
+QString TransferJob::transfer(const QString &given, FileTransfer::Mode mode)
+{
+    const QString source = QDir::cleanPath(given);
+    const QString &folder = m_folder;
+    const dev_t device = m_device;
     const QByteArray sourcePath = local(source);
     struct stat info;
     if (::lstat(sourcePath.constData(), &info) != 0) {
@@ -180,7 +160,7 @@ QString TransferJob::transfer(const QString &source, const QString &folder, cons
     const QString canonicalSource =
         QFileInfo(sourceFile.absolutePath()).canonicalFilePath() + QLatin1Char('/') + name;
     const FileTransfer::Mode effective = TransferRules::effectiveMode(mode, info.st_dev == device);
-    switch (TransferRules::outcomeFor(canonicalSource, canonicalFolder, effective)) {
+    switch (TransferRules::outcomeFor(canonicalSource, m_canonicalFolder, effective)) {
     case TransferRules::Outcome::AlreadyThere:
         m_doneBytes += measure(sourcePath, info, nullptr);
         return source;
@@ -318,12 +298,4 @@ bool TransferJob::failed(int error)
 bool TransferJob::cancelled() const
 {
     return m_gio.cancellableIsCancelled(m_cancellable);
-}
-
-void TransferJob::report(qint64 currentBytes, bool now)
-{
-    if (!now && m_sinceReport.isValid() && m_sinceReport.elapsed() < TransferRules::reportIntervalMs)
-        return;
-    m_sinceReport.start();
-    m_progress(m_doneBytes + currentBytes, m_totalBytes, m_doneFiles, m_totalFiles);
 }

@@ -213,53 +213,36 @@ DWORD CALLBACK copyProgressed(LARGE_INTEGER, LARGE_INTEGER transferred, LARGE_IN
 } // namespace
 
 WindowsTransferJob::WindowsTransferJob(const std::atomic<bool> &cancelled, Progress progress)
-    : m_cancelled(cancelled)
-    , m_progress(std::move(progress))
+    : TransferRun(std::move(progress))
+    , m_cancelled(cancelled)
 {}
 
-WindowsTransferJob::Result WindowsTransferJob::run(const QStringList &sources, const QString &targetFolder,
-                                                   FileTransfer::Mode mode)
+QString WindowsTransferJob::prepareFolder(const QString &targetFolder)
 {
-    Result result;
-    result.targets = QStringList(sources.size(), QString());
-    m_totalFiles = int(sources.size());
-    const QString folder = longForm(QDir::toNativeSeparators(QDir::cleanPath(targetFolder)));
-    const DWORD folderAttributes = GetFileAttributesW(wide(folder));
-    DWORD folderError = folderAttributes == INVALID_FILE_ATTRIBUTES ? GetLastError() : 0;
-    if (!folderError && !(folderAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        folderError = ERROR_DIRECTORY;
-    for (const QString &source : sources) {
-        const QString path = longForm(QDir::toNativeSeparators(QDir::cleanPath(source)));
-        const DWORD attributes = GetFileAttributesW(wide(path));
-        if (attributes != INVALID_FILE_ATTRIBUTES)
-            m_totalBytes += measure(path, attributes, nullptr);
-    }
-    report(0, true);
-    for (qsizetype i = 0; i < sources.size(); ++i) {
-        if (cancelled()) {
-            result.cancelled = true;
-            break;
-        }
-        m_error.clear();
-        const QString name = QFileInfo(sources.at(i)).fileName();
-        if (folderError) {
-            result.failures.append(TransferRules::failure(name, qt_error_string(int(folderError))));
-            continue;
-        }
-        const QString target = transfer(sources.at(i), folder, mode);
-        result.targets[i] = target;
-        if (!m_error.isEmpty())
-            result.failures.append(TransferRules::failure(name, m_error));
-        else if (target.isEmpty())
-            result.cancelled = true;
-        ++m_doneFiles;
-        report(0, false);
-    }
-    return result;
+    m_folder = longForm(QDir::toNativeSeparators(QDir::cleanPath(targetFolder)));
+    const DWORD attributes = GetFileAttributesW(wide(m_folder));
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return qt_error_string(int(GetLastError()));
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return qt_error_string(ERROR_DIRECTORY);
+    return {};
 }
 
-QString WindowsTransferJob::transfer(const QString &given, const QString &folder, FileTransfer::Mode mode)
+qint64 WindowsTransferJob::sizeOf(const QString &source) const
 {
+    const QString path = longForm(QDir::toNativeSeparators(QDir::cleanPath(source)));
+    const DWORD attributes = GetFileAttributesW(wide(path));
+    return attributes != INVALID_FILE_ATTRIBUTES ? measure(path, attributes, nullptr) : 0;
+}
+
+bool WindowsTransferJob::cancelled() const
+{
+    return m_cancelled.load();
+}
+
+QString WindowsTransferJob::transfer(const QString &given, FileTransfer::Mode mode)
+{
+    const QString &folder = m_folder;
     const QString source = longForm(QDir::toNativeSeparators(QDir::cleanPath(given)));
     const DWORD attributes = GetFileAttributesW(wide(source));
     if (attributes == INVALID_FILE_ATTRIBUTES) {
@@ -372,12 +355,4 @@ bool WindowsTransferJob::failed(DWORD error)
     if (!cancelled())
         m_error = qt_error_string(int(error));
     return false;
-}
-
-void WindowsTransferJob::report(qint64 currentBytes, bool now)
-{
-    if (!now && m_sinceReport.isValid() && m_sinceReport.elapsed() < TransferRules::reportIntervalMs)
-        return;
-    m_sinceReport.start();
-    m_progress(m_doneBytes + currentBytes, m_totalBytes, m_doneFiles, m_totalFiles);
 }
