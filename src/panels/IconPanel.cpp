@@ -271,25 +271,10 @@ void IconPanel::setIconSize(int px)
     m_storeSoon->start();
 }
 
-void IconPanel::setLayoutLocked(bool locked)
-{
-    m_frame->setLocked(locked);
-}
-
 void IconPanel::setHideToTray(bool hide)
 {
     m_hideToTray = hide;
     m_buttons->setHideToTray(hide);
-}
-
-void IconPanel::setGuideOverlay(GuideOverlay *overlay)
-{
-    m_frame->setGuideOverlay(overlay);
-}
-
-void IconPanel::setPeerProvider(FrameController::PeerProvider provider)
-{
-    m_frame->setPeerProvider(std::move(provider));
 }
 
 QSize IconPanel::preferredSize(int maxHeight) const
@@ -355,7 +340,8 @@ std::unique_ptr<QMenu> IconPanel::createContextMenu(QPoint viewportPosition)
 
 void IconPanel::showContextMenu(QPoint viewportPosition)
 {
-    // Shared entries mirror state that can change behind the program's back.
+    // The platform's own menu for items where it has one; else the program's,
+    // whose shared entries mirror state that can change behind its back.
     if (PanelMenu::showPlatformMenu(this, viewportPosition))
         return;
     Q_EMIT sharedActionsRefreshRequested();

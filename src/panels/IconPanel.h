@@ -74,7 +74,7 @@ public:
     int iconSize() const { return m_options.iconSize; }
     void setIconSize(int px);
     bool isLayoutLocked() const { return m_frame->isLocked(); }
-    void setLayoutLocked(bool locked);
+    void setLayoutLocked(bool locked) { m_frame->setLocked(locked); }
     void setHideToTray(bool hide);
     // Whether a compositing manager shows translucent pixels. Without one the
     // panel paints its body solid and cuts its rounded corners with a window
@@ -94,8 +94,11 @@ public:
     void setNotice(const QString &text);
     QString notice() const;
 
-    void setGuideOverlay(GuideOverlay *overlay);
-    void setPeerProvider(FrameController::PeerProvider provider);
+    void setGuideOverlay(GuideOverlay *overlay) { m_frame->setGuideOverlay(overlay); }
+    void setPeerProvider(FrameController::PeerProvider provider)
+    {
+        m_frame->setPeerProvider(std::move(provider));
+    }
 
     // The size the panel wants when unrolled, its height clamped to maxHeight
     // (never below the presentation's minimum).

@@ -63,8 +63,6 @@ public:
     // One pass: pinned windows kept above everything, the others repaired into
     // their order just above the desktop when they left it.
     void restack();
-    // One pass at the next turn of the event loop, however often asked in this one.
-    void requestRestack();
     // Consecutive passes that could not establish the order (at most four).
     int failedPasses() const { return m_failedPasses; }
     // The steady check's current interval in milliseconds.
@@ -87,6 +85,8 @@ private:
     };
     QAction *actionOf(const QWidget *window) const;
     bool isPinned(const QWidget *window) const;
+    // One pass at the next turn of the event loop, however often asked in this one.
+    void requestRestack();
     void startBurst();
     void burstStep();
     void preparePanel(QWidget *window);
