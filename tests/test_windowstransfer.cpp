@@ -1,3 +1,4 @@
+#include "TestEnvironment.h"
 #include "shell/windows/WindowsFileTransfer.h"
 
 #include <QDir>
@@ -59,12 +60,6 @@ void make(const QString &folder, const QStringList &specs, const QByteArray &con
     }
 }
 
-QByteArray contentOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // Everything under folder in make()'s form, hidden names too, folders ending in "/".
 QStringList listing(const QString &folder)
 {
@@ -79,7 +74,7 @@ QStringList listing(const QString &folder)
         else if (info.size() == largeFileBytes)
             entries << name + '#';
         else
-            entries << name + '=' + QString::fromUtf8(contentOf(info.filePath()));
+            entries << name + '=' + TestEnvironment::readFile(info.filePath());
     }
     entries.sort();
     return entries;
