@@ -65,6 +65,31 @@ QHash<QString, QStringList> itemOrders(const QJsonObject &orders, bool &lost)
     return result;
 }
 
+QHash<QString, QPoint> positions(const QJsonObject &positions, bool &lost)
+{
+    QHash<QString, QPoint> result;
+    for (auto it = positions.constBegin(); it != positions.constEnd(); ++it) {
+        const QJsonArray pair = it.value().toArray();
+        if (!it.value().isArray() || pair.size() != 2 || !pair.at(0).isDouble() || !pair.at(1).isDouble())
+            lost = true;
+        else
+            result.insert(it.key(), QPoint(wholeNumber(pair.at(0), lost), wholeNumber(pair.at(1), lost)));
+    }
+    return result;
+}
+
+QHash<QString, QString> assignments(const QJsonObject &assignments, bool &lost)
+{
+    QHash<QString, QString> result;
+    for (auto it = assignments.constBegin(); it != assignments.constEnd(); ++it) {
+        if (it.value().isString())
+            result.insert(it.key(), it.value().toString());
+        else
+            lost = true;
+    }
+    return result;
+}
+
 QJsonValue member(const QJsonObject &root, QLatin1StringView name, QJsonValue::Type type, bool &lost)
 {
     const QJsonValue value = root.value(name);

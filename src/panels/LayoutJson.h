@@ -5,6 +5,7 @@
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QLatin1StringView>
+#include <QPoint>
 #include <QStringList>
 
 #include <optional>
@@ -23,6 +24,12 @@ int wholeNumber(const QJsonValue &value, bool &lost);
 // The item orders by their keys: lists of item keys without empty ones and
 // repeats; anything else counts as lost.
 QHash<QString, QStringList> itemOrders(const QJsonObject &orders, bool &lost);
+
+// Loose items' positions by their keys: pairs of whole numbers; anything else counts as lost.
+QHash<QString, QPoint> positions(const QJsonObject &positions, bool &lost);
+
+// Panel ids by item keys; an id that is not text counts as lost.
+QHash<QString, QString> assignments(const QJsonObject &assignments, bool &lost);
 
 // A root member that must be of one JSON type; a wrong type counts as lost.
 QJsonValue member(const QJsonObject &root, QLatin1StringView name, QJsonValue::Type type, bool &lost);

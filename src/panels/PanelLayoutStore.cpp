@@ -22,7 +22,6 @@ namespace PanelLayoutStore {
 namespace {
 
 using LayoutJson::member;
-using LayoutJson::wholeNumber;
 using LayoutJson::withoutEmptyOrDuplicates;
 
 const QLatin1StringView panelsMember("panels");
@@ -70,6 +69,8 @@ struct State
     // The file was read in the form before layouts per arrangement: a backup
     // comes before the first save rewrites it in the new one.
     bool olderForm = false;
+    int batchDepth = 0;
+    bool savePending = false;
 };
 
 State &state()
@@ -106,16 +107,8 @@ Parsed parse(const QByteArray &data)
     layout.itemOrders =
         LayoutJson::itemOrders(member(root, ordersMember, QJsonValue::Object, lost).toObject(), lost);
 
-    const QJsonObject positions = member(root, positionsMember, QJsonValue::Object, lost).toObject();
-    for (auto it = positions.constBegin(); it != positions.constEnd(); ++it) {
-        const QJsonArray pair = it.value().toArray();
-        if (!it.value().isArray() || pair.size() != 2 || !pair.at(0).isDouble() || !pair.at(1).isDouble()) {
-            lost = true;
-            continue;
-        }
-        layout.desktopPositions.insert(it.key(),
-                                       QPoint(wholeNumber(pair.at(0), lost), wholeNumber(pair.at(1), lost)));
-    }
+    layout.desktopPositions =
+        LayoutJson::positions(member(root, positionsMember, QJsonValue::Object, lost).toObject(), lost);
 
     for (QLatin1StringView kind : {panelsMember, folderPanelsMember}) {
         const QJsonArray panels = member(root, kind, QJsonValue::Array, lost).toArray();
@@ -136,13 +129,8 @@ Parsed parse(const QByteArray &data)
         }
     }
 
-    const QJsonObject assignments = member(root, assignmentsMember, QJsonValue::Object, lost).toObject();
-    for (auto it = assignments.constBegin(); it != assignments.constEnd(); ++it) {
-        if (it.value().isString())
-            layout.assignments.insert(it.key(), it.value().toString());
-        else
-            lost = true;
-    }
+    layout.assignments =
+        LayoutJson::assignments(member(root, assignmentsMember, QJsonValue::Object, lost).toObject(), lost);
 
     layout.arrangements = ArrangementRecords::read(root.value(arrangementsMember), lost);
 
@@ -233,6 +221,10 @@ QString saveTarget(State &s, const QString &path)
 void save()
 {
     State &s = state();
+    if (s.batchDepth > 0) {
+        s.savePending = true;
+        return;
+    }
     if (s.keepFile || !s.file.mayReplace())
         return;
     const QString target = saveTarget(s, filePath());
@@ -457,6 +449,20 @@ void recordWindows(const WindowPlaces &windows)
     }
     if (changed)
         save();
+}
+
+SaveBatch::SaveBatch()
+{
+    ++state().batchDepth;
+}
+
+SaveBatch::~SaveBatch()
+{
+    State &s = state();
+    // A state discarded meanwhile started afresh with nothing of this batch's to write.
+    if (s.batchDepth == 0 || --s.batchDepth > 0 || !std::exchange(s.savePending, false))
+        return;
+    save();
 }
 
 void discardState()

@@ -70,6 +70,16 @@ Recall enterArrangement(const DisplayArrangement::Screens &screens);
 // kept); nothing happens before one is.
 void recordWindows(const WindowPlaces &windows);
 
+// While one lives, changes are kept and written once, when the outermost ends: a
+// start enters its arrangement and records its windows with one write, not two.
+class SaveBatch
+{
+public:
+    SaveBatch();
+    ~SaveBatch();
+    Q_DISABLE_COPY_MOVE(SaveBatch)
+};
+
 // Settings prefix of a panel: "panel/<id>", or "panel" for the one panel of single mode.
 QString settingsPrefix(const QString &panelId);
 

@@ -142,6 +142,7 @@ void ArrangementKeeper::enter()
     if (now.isEmpty())
         return;
     const DisplayArrangement::Screens previous = std::exchange(m_screens, now);
+    const PanelLayoutStore::SaveBatch oneWrite;
     const PanelLayoutStore::Recall recall = PanelLayoutStore::enterArrangement(m_screens);
     const QList<QWidget *> present = windows();
     if (recall.match == DisplayArrangement::Match::Same) {
