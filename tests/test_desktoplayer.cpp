@@ -188,11 +188,6 @@ private Q_SLOTS:
             else if (step > 0)
                 QCOMPARE(Settings::instance()->value(group + "/keepOnTop").toBool(), pinned);
         }
-        // A locked panel kept its place aside while pinned; unpinned, it goes back there.
-        const QPoint locked = m_a->pos() + QPoint(30, 20);
-        m_a->setProperty(DesktopLayer::lockedPositionProperty, locked);
-        m_layer->setKeepOnTop(m_a.get(), false);
-        QCOMPARE(m_a->pos(), locked);
     }
 
     void layersMissingAreSaidOnce_data()
@@ -434,12 +429,8 @@ private:
     FakeWindowStacking::Window window(QChar token) const
     {
         const bool panel = token == 'A' || token.toUpper() == 'B';
-        const WId id = token == 'D'   ? desktopId
-                       : token == 'A' ? m_a->winId()
-                       : panel        ? m_b->winId()
-                       : token == 'x' ? otherId
-                       : token == 'k' ? keptBelowId
-                                      : elsewhereId;
+        const QHash<QChar, WId> ids{{'D', desktopId}, {'x', otherId}, {'k', keptBelowId}, {'h', elsewhereId}};
+        const WId id = token == 'A' ? m_a->winId() : panel ? m_b->winId() : ids.value(token);
         const Layer layer = token == 'b'                            ? Layer::KeepAbove
                             : panel || token == 'k' || token == 'h' ? Layer::KeepBelow
                                                                     : Layer::Normal;
