@@ -139,7 +139,6 @@ private Q_SLOTS:
         Q_EMIT documents->renamePanelRequested("custom-1", "   ");
         Q_EMIT documents->renamePanelRequested("documents", "Docs");
         QCOMPARE(titles(*set), (QStringList{"Documents", "Images", "Mine"}));
-        QCOMPARE(PanelLayoutStore::panelName("custom-1"), "Mine");
 
         // Dropped on the custom panel: assigned, and the emptied documents panel goes.
         Q_EMIT set->panel("custom-1")->itemsDropped({"/d/a.txt"}, "custom-1");
@@ -202,11 +201,6 @@ private Q_SLOTS:
         Q_EMIT panel->arrangeRequested();
         QCOMPARE(panel->geometry(), tidy);
         QVERIFY(!panel->isUserPlaced());
-
-        // A locked layout survives a restart.
-        set->setLayoutLocked(true);
-        m_set.reset();
-        QVERIFY(makeSet()->panel("images")->isLayoutLocked());
     }
 
     void layoutChangesReachTheDisk_data()
@@ -311,8 +305,7 @@ private Q_SLOTS:
         QFETCH(QString, change);
         addFiles({"/d/a.txt"});
         PanelSet *set = makeSet();
-        QWidget todo;
-        QWidget currency;
+        QWidget todo, currency;
         todo.setGeometry(24, 24, 300, 214);
         currency.setGeometry(
             QRect(change == "shown" ? set->panel("documents")->geometry().topLeft() : QPoint(24, 24),
@@ -371,19 +364,11 @@ private Q_SLOTS:
         QVERIFY(!set->anyPanelVisible() && !wanted.isVisible());
         QCOMPARE(allHidden.count(), 1);    // hiding from the tray is not the panels' doing
         QCOMPARE(panelsHidden.count(), 2); // yet windows beside the panels go with them either way
-        set->toggleAll();
-        set->panel("documents")->close();
-        set->panel("images")->close();
-        QVERIFY(set->anyPanelVisible());
-        wanted.hide();
-        set->companionHidden();
-        QCOMPARE(allHidden.count(), 2);
 
         // A feature window made after the panels came on screen joins them only
         // while they are shown, and only if it belongs on screen.
         set->toggleAll();
-        QWidget late;
-        QWidget lateUnwanted;
+        QWidget late, lateUnwanted;
         set->addCompanion(&late, [] { return true; });
         set->addCompanion(&lateUnwanted, [] { return false; });
         set->showCompanions();
