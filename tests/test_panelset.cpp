@@ -187,16 +187,17 @@ private Q_SLOTS:
         QSignalSpy lockChanged(set, &PanelSet::layoutLockChanged);
         IconPanel *panel = set->panel("documents");
         const QRect tidy = panel->geometry();
-        panel->applyGeometry(tidy.translated(40, 40), true);
+        const QRect moved = tidy.translated(0, 300); // clear of every panel's place
+        panel->applyGeometry(moved, true);
 
         Q_EMIT panel->layoutLockRequested(true);
         set->setLayoutLocked(true); // no change, no signal
         QCOMPARE(lockChanged.count(), 1);
         QVERIFY(set->panel("images")->isLayoutLocked());
         Q_EMIT panel->arrangeRequested();
-        QCOMPARE(panel->geometry(), tidy.translated(40, 40)); // locked: tidy does nothing
+        QCOMPARE(panel->geometry(), moved); // locked: tidy does nothing
 
-        // Unlocked, tidy puts the panel back in its place of the arrangement.
+        // Unlocked, tidy puts the panel back in its place of the arrangement, though it overlaps nothing.
         set->setLayoutLocked(false);
         Q_EMIT panel->arrangeRequested();
         QCOMPARE(panel->geometry(), tidy);
