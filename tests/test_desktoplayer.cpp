@@ -41,15 +41,14 @@ public:
 
 } // namespace
 
-class TestDesktopLayer : public QObject
+class TestDesktopLayer : public QObject, PanelFixture
 {
     Q_OBJECT
 
 private Q_SLOTS:
     void init()
     {
-        std::shared_ptr<FakeDesktopSource::State> unused;
-        startPanelTest(m_env, unused);
+        startHome();
         m_fake = new FakeWindowStacking;
         m_layer = std::make_unique<DesktopLayer>(m_fake, false);
     }
@@ -61,7 +60,7 @@ private Q_SLOTS:
         m_layer.reset();
         m_xvfb.kill();
         m_xvfb.waitForFinished();
-        endPanelTest(m_env);
+        endHome();
     }
 
     void pass_data()
@@ -375,10 +374,9 @@ private Q_SLOTS:
 
     void panelSetJoinsTheLayer()
     {
-        auto desktop = std::make_shared<FakeDesktopSource::State>();
-        desktop->entries = {FakeDesktopSource::file("/d/a.txt"), FakeDesktopSource::file("/d/b.png")};
-        const auto model = makeDesktopModel(desktop);
-        const auto owner = std::make_unique<PanelSet>(IconPanelOptions{}, model.get(), true);
+        addFiles({"/d/a.txt", "/d/b.png"});
+        m_model = makeDesktopModel(m_desktop);
+        const auto owner = std::make_unique<PanelSet>(IconPanelOptions{}, m_model.get(), true);
         PanelSet *set = owner.get();
         set->setDesktopLayer(m_layer.get());
 
@@ -460,7 +458,6 @@ private:
         return tokens.join(u' ');
     }
 
-    std::unique_ptr<TestEnvironment> m_env;
     QProcess m_xvfb;
     FakeWindowStacking *m_fake = nullptr;
     std::unique_ptr<DesktopLayer> m_layer;
