@@ -338,9 +338,8 @@ private Q_SLOTS:
         addFiles({"/d/a.txt", "/d/b.png"});
         PanelSet *set = makeSet();
         set->setHideToTray(true);
-        QWidget wanted;
+        QWidget wanted, unwanted;
         wanted.setGeometry(600, 100, 300, 200);
-        QWidget unwanted;
         set->addCompanion(&wanted, [] { return true; });
         set->addCompanion(&unwanted, [] { return false; });
         QSignalSpy allHidden(set, &PanelSet::allHidden);
@@ -351,7 +350,7 @@ private Q_SLOTS:
         QVERIFY(set->peerRects(set->panel("documents")).contains(wanted.frameGeometry()));
         QVERIFY(!set->peerRects(&wanted).contains(wanted.frameGeometry()));
 
-        // Whatever goes last, a closed panel or a hidden companion, leaves all hidden.
+        // The last window to go, here a panel after the companion, leaves all hidden.
         wanted.hide();
         set->companionHidden();
         set->panel("documents")->close();
