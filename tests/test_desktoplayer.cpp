@@ -438,10 +438,9 @@ private:
     // Lays the stack out from a description, bottom first.
     void layOut(const QString &stack)
     {
-        QList<FakeWindowStacking::Window> windows;
+        m_fake->windows.clear();
         for (const QString &token : stack.split(u' ', Qt::SkipEmptyParts))
-            windows.append(window(token.at(0)));
-        m_fake->windows = windows;
+            m_fake->windows.append(window(token.at(0)));
         m_fake->settle();
         m_fake->log.clear();
     }
