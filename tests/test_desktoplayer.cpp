@@ -41,15 +41,14 @@ public:
 
 } // namespace
 
-class TestDesktopLayer : public QObject
+class TestDesktopLayer : public QObject, PanelFixture
 {
     Q_OBJECT
 
 private Q_SLOTS:
     void init()
     {
-        std::shared_ptr<FakeDesktopSource::State> unused;
-        startPanelTest(m_env, unused);
+        startHome();
         m_fake = new FakeWindowStacking;
         m_layer = std::make_unique<DesktopLayer>(m_fake, false);
     }
@@ -61,7 +60,7 @@ private Q_SLOTS:
         m_layer.reset();
         m_xvfb.kill();
         m_xvfb.waitForFinished();
-        endPanelTest(m_env);
+        endHome();
     }
 
     void pass_data()
@@ -188,11 +187,6 @@ private Q_SLOTS:
             else if (step > 0)
                 QCOMPARE(Settings::instance()->value(group + "/keepOnTop").toBool(), pinned);
         }
-        // A locked panel kept its place aside while pinned; unpinned, it goes back there.
-        const QPoint locked = m_a->pos() + QPoint(30, 20);
-        m_a->setProperty(DesktopLayer::lockedPositionProperty, locked);
-        m_layer->setKeepOnTop(m_a.get(), false);
-        QCOMPARE(m_a->pos(), locked);
     }
 
     void layersMissingAreSaidOnce_data()
@@ -380,10 +374,9 @@ private Q_SLOTS:
 
     void panelSetJoinsTheLayer()
     {
-        auto desktop = std::make_shared<FakeDesktopSource::State>();
-        desktop->entries = {FakeDesktopSource::file("/d/a.txt"), FakeDesktopSource::file("/d/b.png")};
-        const auto model = makeDesktopModel(desktop);
-        const auto owner = std::make_unique<PanelSet>(IconPanelOptions{}, model.get(), true);
+        addFiles({"/d/a.txt", "/d/b.png"});
+        m_model = makeDesktopModel(m_desktop);
+        const auto owner = std::make_unique<PanelSet>(IconPanelOptions{}, m_model.get(), true);
         PanelSet *set = owner.get();
         set->setDesktopLayer(m_layer.get());
 
@@ -434,12 +427,8 @@ private:
     FakeWindowStacking::Window window(QChar token) const
     {
         const bool panel = token == 'A' || token.toUpper() == 'B';
-        const WId id = token == 'D'   ? desktopId
-                       : token == 'A' ? m_a->winId()
-                       : panel        ? m_b->winId()
-                       : token == 'x' ? otherId
-                       : token == 'k' ? keptBelowId
-                                      : elsewhereId;
+        const QHash<QChar, WId> ids{{'D', desktopId}, {'x', otherId}, {'k', keptBelowId}, {'h', elsewhereId}};
+        const WId id = token == 'A' ? m_a->winId() : panel ? m_b->winId() : ids.value(token);
         const Layer layer = token == 'b'                            ? Layer::KeepAbove
                             : panel || token == 'k' || token == 'h' ? Layer::KeepBelow
                                                                     : Layer::Normal;
@@ -449,10 +438,9 @@ private:
     // Lays the stack out from a description, bottom first.
     void layOut(const QString &stack)
     {
-        QList<FakeWindowStacking::Window> windows;
+        m_fake->windows.clear();
         for (const QString &token : stack.split(u' ', Qt::SkipEmptyParts))
-            windows.append(window(token.at(0)));
-        m_fake->windows = windows;
+            m_fake->windows.append(window(token.at(0)));
         m_fake->settle();
         m_fake->log.clear();
     }
@@ -469,7 +457,6 @@ private:
         return tokens.join(u' ');
     }
 
-    std::unique_ptr<TestEnvironment> m_env;
     QProcess m_xvfb;
     FakeWindowStacking *m_fake = nullptr;
     std::unique_ptr<DesktopLayer> m_layer;

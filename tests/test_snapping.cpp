@@ -34,6 +34,8 @@ private Q_SLOTS:
         const int left = Qt::LeftEdge, right = Qt::RightEdge, bottom = Qt::BottomEdge;
         row("move 8 px off snaps", {108, 400, 150, 80}, 0, {100, 400, 150, 80}, {{100, 100, 100, 479}});
         row("move 9 px off is too far", {109, 400, 150, 80}, 0, {109, 400, 150, 80}, {});
+        row("closest of left, right and centre", {96, 400, 201, 80}, 0, {99, 400, 201, 80},
+            {{300, 100, 300, 479}, {199, 100, 199, 479}});
         row("move beside and below", {292, 193, 100, 100}, 0, {300, 200, 100, 100},
             {{300, 100, 300, 299}, {100, 200, 399, 200}});
         row("move to screen edge", {505, 705, 100, 100}, 0, {505, 700, 100, 100}, {{0, 800, 999, 800}});
@@ -58,28 +60,6 @@ private Q_SLOTS:
                   : Snapping::snapMove(rect, {peer}, screenRect);
         QTEST(result.rect, "expected");
         QCOMPARE(result.guides, guides);
-    }
-
-    void snapAxisTies_data()
-    {
-        QTest::addColumn<QRect>("rect");
-        QTest::addColumn<int>("delta");
-        QTest::addColumn<int>("guide");
-        QTest::addColumn<bool>("nearEdge");
-        // Left edge, right edge and centre are all 4 px off: the first candidate wins.
-        QTest::newRow("tie keeps the left edge") << QRect(96, 400, 200, 80) << 4 << 100 << true;
-        QTest::newRow("closer right edge wins") << QRect(96, 400, 201, 80) << 3 << 300 << false;
-    }
-
-    void snapAxisTies()
-    {
-        QFETCH(QRect, rect);
-        QFETCH(int, delta);
-        QFETCH(int, guide);
-        QFETCH(bool, nearEdge);
-        const auto snap = Snapping::snapAxis(rect, {peer}, screen, Qt::Horizontal, true, true, true);
-        QVERIFY(snap);
-        QCOMPARE(*snap, (Snapping::AxisSnap{delta, guide, 100, 479, nearEdge}));
     }
 
     void guidesFor_data()

@@ -36,37 +36,35 @@ private Q_SLOTS:
         QTest::addColumn<Entries>("entries");
         QTest::addColumn<QRect>("area");
         QTest::addColumn<Records>("expected");
+        const auto row = [](const char *tag, QRect area, const Entries &entries, const Records &expected) {
+            QTest::newRow(tag) << entries << area << expected;
+        };
         // Slots 10, one list column 260 wide, three grid columns 356 wide; given out of order.
-        QTest::newRow("two lists, three grids")
-            << Entries{entry(DocumentsCategory, 2), entry(ImagesCategory, 10), entry(FoldersCategory, 5),
-                       entry(SystemCategory, 3), entry(AppsCategory, 7)}
-            << fullHd
-            << Records{{SystemCategory, QRect(1636, 24, 260, 148), true},
-                       {ImagesCategory, QRect(1636, 188, 260, 372), true},
-                       {FoldersCategory, QRect(1264, 24, 356, 604)},
-                       {AppsCategory, QRect(892, 24, 356, 604)},
-                       {DocumentsCategory, QRect(520, 24, 356, 604)}};
-        QTest::newRow("explicit modes, empty panel skipped")
-            << Entries{entry(FoldersCategory, 2, true), entry(ImagesCategory, 3, false),
-                       entry(AudioCategory, 0)}
-            << fullHd
-            << Records{{FoldersCategory, QRect(1636, 24, 260, 116), true},
-                       {ImagesCategory, QRect(1264, 24, 356, 604)}};
-        QTest::newRow("two grid rows")
-            << Entries{entry(FoldersCategory, 1), entry(AppsCategory, 1), entry(DocumentsCategory, 1),
-                       entry(ImagesCategory, 1, false)}
-            << QRect(0, 0, 700, 1032)
-            << Records{{FoldersCategory, QRect(478, 0, 222, 508)},
-                       {AppsCategory, QRect(240, 0, 222, 508)},
-                       {DocumentsCategory, QRect(2, 0, 222, 508)},
-                       {ImagesCategory, QRect(478, 524, 222, 508)}};
+        row("two lists, three grids", fullHd,
+            {entry(DocumentsCategory, 2), entry(ImagesCategory, 10), entry(FoldersCategory, 5),
+             entry(SystemCategory, 3), entry(AppsCategory, 7)},
+            {{SystemCategory, QRect(1636, 24, 260, 148), true},
+             {ImagesCategory, QRect(1636, 188, 260, 372), true},
+             {FoldersCategory, QRect(1264, 24, 356, 604)},
+             {AppsCategory, QRect(892, 24, 356, 604)},
+             {DocumentsCategory, QRect(520, 24, 356, 604)}});
+        row("explicit modes, empty panel skipped", fullHd,
+            {entry(FoldersCategory, 2, true), entry(ImagesCategory, 3, false), entry(AudioCategory, 0)},
+            {{FoldersCategory, QRect(1636, 24, 260, 116), true},
+             {ImagesCategory, QRect(1264, 24, 356, 604)}});
+        row("two grid rows", {0, 0, 700, 1032},
+            {entry(FoldersCategory, 1), entry(AppsCategory, 1), entry(DocumentsCategory, 1),
+             entry(ImagesCategory, 1, false)},
+            {{FoldersCategory, QRect(478, 0, 222, 508)},
+             {AppsCategory, QRect(240, 0, 222, 508)},
+             {DocumentsCategory, QRect(2, 0, 222, 508)},
+             {ImagesCategory, QRect(478, 524, 222, 508)}});
         // Too low for a grid panel: everything becomes a list, one per column.
-        QTest::newRow("grids fall back to lists")
-            << Entries{entry(FoldersCategory, 4, false), entry(DocumentsCategory, 1)}
-            << QRect(0, 0, 1000, 150)
-            << Records{{FoldersCategory, QRect(740, 0, 260, 150), true},
-                       {DocumentsCategory, QRect(464, 0, 260, 84), true}};
-        QTest::newRow("empty area") << Entries{entry(FoldersCategory, 3)} << QRect() << Records{};
+        row("grids fall back to lists", {0, 0, 1000, 150},
+            {entry(FoldersCategory, 4, false), entry(DocumentsCategory, 1)},
+            {{FoldersCategory, QRect(740, 0, 260, 150), true},
+             {DocumentsCategory, QRect(464, 0, 260, 84), true}});
+        row("empty area", {}, {entry(FoldersCategory, 3)}, {});
     }
 
     void computeTidyLayout()
@@ -190,26 +188,26 @@ private Q_SLOTS:
     void freeRectNear_data()
     {
         QTest::addColumn<QSize>("size");
+        QTest::addColumn<QSize>("minimum");
         QTest::addColumn<QPoint>("anchor");
         QTest::addColumn<std::optional<QRect>>("expected");
+        const auto row = [](const char *tag, QSize size, QPoint anchor, std::optional<QRect> expected,
+                            QSize minimum = {220, 148}) {
+            QTest::newRow(tag) << size << minimum << anchor << expected;
+        };
         // The area (0, 0, 1000, 800) with a block at (300, 0, 400, 500).
-        QTest::newRow("anchor is free")
-            << QSize(200, 200) << QPoint(0, 0) << std::optional(QRect(0, 0, 200, 200));
-        QTest::newRow("nearest side")
-            << QSize(200, 200) << QPoint(350, 100) << std::optional(QRect(84, 100, 200, 200));
-        QTest::newRow("only below fits")
-            << QSize(600, 200) << QPoint(300, 0) << std::optional(QRect(300, 516, 600, 200));
-        QTest::newRow("shrunk below")
-            << QSize(900, 400) << QPoint(0, 0) << std::optional(QRect(0, 516, 900, 200));
-        QTest::newRow("no room") << QSize(900, 400) << QPoint(0, 0) << std::optional<QRect>();
+        row("anchor is free", {200, 200}, {0, 0}, QRect(0, 0, 200, 200));
+        row("nearest side", {200, 200}, {350, 100}, QRect(84, 100, 200, 200));
+        row("only below fits", {600, 200}, {300, 0}, QRect(300, 516, 600, 200));
+        row("shrunk below", {900, 400}, {0, 0}, QRect(0, 516, 900, 200));
+        row("no room", {900, 400}, {0, 0}, std::nullopt, {900, 300});
     }
 
     void freeRectNear()
     {
         QFETCH(QSize, size);
+        QFETCH(QSize, minimum);
         QFETCH(QPoint, anchor);
-        const QSize minimum =
-            QString(QTest::currentDataTag()) == "no room" ? QSize(900, 300) : QSize(220, 148);
         QTEST(TidyLayout::freeRectNear(size, minimum, QRect(0, 0, 1000, 800), {QRect(300, 0, 400, 500)},
                                        anchor),
               "expected");
@@ -219,18 +217,16 @@ private Q_SLOTS:
     {
         QTest::addColumn<QList<QRect>>("occupied"); // in the area (24, 24, 1000, 600)
         QTest::addColumn<QRect>("expected");        // of 300 x 214, at least 280 x 150
-        QTest::newRow("free area: its corner") << QList<QRect>{} << QRect(24, 24, 300, 214);
-        QTest::newRow("down the first column")
-            << QList<QRect>{QRect(24, 24, 400, 200)} << QRect(24, 240, 300, 214);
-        QTest::newRow("next column") << QList<QRect>{QRect(24, 24, 400, 600)} << QRect(440, 24, 300, 214);
-        QTest::newRow("between two windows")
-            << QList<QRect>{QRect(24, 24, 300, 600), QRect(660, 24, 364, 600)} << QRect(340, 24, 300, 214);
-        QTest::newRow("shrunk into the strip below")
-            << QList<QRect>{QRect(24, 24, 1000, 380)} << QRect(24, 420, 300, 160);
-        QTest::newRow("no room: least covered")
-            << QList<QRect>{QRect(24, 24, 1000, 500)} << QRect(24, 474, 280, 150);
-        QTest::newRow("no room at all: the corner, smallest")
-            << QList<QRect>{QRect(24, 24, 1000, 600)} << QRect(24, 24, 280, 150);
+        const auto row = [](const char *tag, const QList<QRect> &occupied, QRect expected) {
+            QTest::newRow(tag) << occupied << expected;
+        };
+        row("free area: its corner", {}, {24, 24, 300, 214});
+        row("down the first column", {{24, 24, 400, 200}}, {24, 240, 300, 214});
+        row("next column", {{24, 24, 400, 600}}, {440, 24, 300, 214});
+        row("between two windows", {{24, 24, 300, 600}, {660, 24, 364, 600}}, {340, 24, 300, 214});
+        row("shrunk into the strip below", {{24, 24, 1000, 380}}, {24, 420, 300, 160});
+        row("no room: least covered", {{24, 24, 1000, 500}}, {24, 474, 280, 150});
+        row("no room at all: the corner, smallest", {{24, 24, 1000, 600}}, {24, 24, 280, 150});
     }
 
     void freeSpot()
