@@ -202,8 +202,12 @@ private Q_SLOTS:
         const WindowPlaces undocked{{"panel", {QRect(10, 0, 300, 400), false}}};
         const QByteArray olderForm = R"({"desktopPositions": {"a": [2500, 10]}})";
         write(filePath(), olderForm);
-        QCOMPARE(enterArrangement(two).match, Match::None);
-        recordWindows(docked);
+        {
+            const SaveBatch oneWrite;
+            QCOMPARE(enterArrangement(two).match, Match::None);
+            recordWindows(docked);
+            QCOMPARE(read(filePath()), olderForm); // both changes are written when the batch ends
+        }
         const Recall gone = enterArrangement({left});
         QCOMPARE(gone.match, Match::Subset);
         QCOMPARE(gone.windows, docked);

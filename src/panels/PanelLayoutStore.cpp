@@ -453,6 +453,7 @@ void recordWindows(const WindowPlaces &windows)
 
 SaveBatch::SaveBatch()
 {
+    loaded(); // reading starts the state afresh, which would end the batch
     ++state().batchDepth;
 }
 
@@ -460,9 +461,8 @@ SaveBatch::~SaveBatch()
 {
     State &s = state();
     // A state discarded meanwhile started afresh with nothing of this batch's to write.
-    if (s.batchDepth == 0 || --s.batchDepth > 0 || !std::exchange(s.savePending, false))
-        return;
-    save();
+    if (s.batchDepth > 0 && --s.batchDepth == 0 && std::exchange(s.savePending, false))
+        save();
 }
 
 void discardState()
