@@ -32,7 +32,8 @@ struct Platform
     std::function<QString(const QString &path)> native;
 };
 
-inline void addColumns()
+// The columns, and the rows both platforms share; `docs` is a folder of files, as `copied` lists it.
+inline void addCommonRows(const QStringList &docs, const QStringList &copied)
 {
     QTest::addColumn<QStringList>("files");
     QTest::addColumn<QStringList>("sources");
@@ -44,12 +45,6 @@ inline void addColumns()
     QTest::addColumn<QStringList>("placed"); // the name each source took; empty: none
     QTest::addColumn<bool>("moved");
     QTest::addColumn<int>("failures");
-}
-
-// The rows both platforms share; `docs` is a folder of files, as `copied` lists it.
-inline void addCommonRows(const QStringList &docs, const QStringList &copied)
-{
-    addColumns();
     QTest::newRow("move within a volume")
         << QStringList{"a.txt"} << QStringList{"a.txt"} << QStringList() << "to" << Mode::Automatic << false
         << QStringList{"a.txt=a.txt"} << QStringList{"a.txt"} << true << 0;
