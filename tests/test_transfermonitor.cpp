@@ -17,7 +17,6 @@ class TestTransferMonitor : public QObject
 
 private Q_SLOTS:
     void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
-    void cleanupTestCase() { m_env.reset(); }
 
     // A transfer of three files, half a file done of the first two: its window
     // and notice.
