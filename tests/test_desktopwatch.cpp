@@ -2,7 +2,6 @@
 #include "shell/DesktopModel.h"
 #include "shell/freedesktop/FreedesktopDesktopSource.h"
 
-#include <QImage>
 #include <QtTest>
 
 namespace {
@@ -42,8 +41,6 @@ private Q_SLOTS:
         m_env = std::make_unique<TestEnvironment>();
         m_reads = std::make_shared<int>(0);
     }
-
-    void cleanup() { m_env.reset(); }
 
     void burstGivesOneReload_data()
     {

@@ -97,12 +97,6 @@ private Q_SLOTS:
                                                  nullptr, std::make_unique<FreedesktopItemActions>());
     }
 
-    void cleanupTestCase()
-    {
-        m_model.reset();
-        m_env.reset();
-    }
-
     void open_data()
     {
         QTest::addColumn<QString>("item");
@@ -197,7 +191,7 @@ private:
         return found.value(0);
     }
 
-    // GIO reads the XDG folders once per process, so one home serves every test.
+    // GIO reads the XDG folders once per process, so one home serves every test; it outlives the model.
     std::unique_ptr<TestEnvironment> m_env;
     std::unique_ptr<DesktopModel> m_model;
     QString m_defaultMarker;

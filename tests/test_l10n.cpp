@@ -3,14 +3,8 @@
 #include "base/l10n/Catalog.h"
 #include "base/l10n/L10n.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFontMetrics>
 #include <QGuiApplication>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QRegularExpression>
-#include <QSettings>
 #include <QtTest>
 
 class TestL10n : public QObject

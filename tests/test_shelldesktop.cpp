@@ -74,8 +74,7 @@ private Q_SLOTS:
         QFETCH(bool, toggleAtEnd);
         auto state = std::make_shared<State>();
         state->hidden = hiddenAtStart;
-        if (flagAtStart)
-            Settings::instance()->setValue(SettingsKeys::shellIconsHiddenByUs, true);
+        Settings::instance()->setValue(SettingsKeys::shellIconsHiddenByUs, flagAtStart);
         {
             ShellDesktop shell(std::make_unique<FakeIconSwitch>(state));
             QSignalSpy changed(&shell, &ShellDesktop::hiddenChanged);
@@ -256,14 +255,12 @@ private Q_SLOTS:
         auto xfconf = std::make_shared<State>();
         auto nemo = std::make_shared<State>();
         xfconf->reachable = false;
+        const auto reachable = [xfconf] {
+            return xfconf->reachable;
+        };
         std::vector<FreedesktopIconSwitch::Desktop> desktops;
-        desktops.push_back({std::make_unique<FakeIconSwitch>(xfconf),
-                            QString(),
-                            [xfconf] { return xfconf->reachable; },
-                            {},
-                            {}});
-        desktops.push_back(
-            {std::make_unique<FakeIconSwitch>(nemo), QStringLiteral("nemo-desktop"), {}, {}, {}});
+        desktops.push_back({std::make_unique<FakeIconSwitch>(xfconf), {}, reachable, {}, {}});
+        desktops.push_back({std::make_unique<FakeIconSwitch>(nemo), u"nemo-desktop"_s, {}, {}, {}});
         const auto processes = [theirs](const QSet<QString> &names) {
             return names.contains(QStringLiteral("nemo-desktop"))
                        ? QList<SessionProcesses::Process>{{QStringLiteral("nemo-desktop"),

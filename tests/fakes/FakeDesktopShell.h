@@ -20,7 +20,6 @@ public:
     WId shell = 0;
     WId root = 0;
     QHash<int, WId> under; // the top-level window at each x of the screen
-    bool ownForeground = false;
     bool iconsHidden = false;
     bool ignoresCommand = false;
     bool refusesWrite = false;
@@ -51,7 +50,7 @@ public:
         const qsizetype at = zOrder.indexOf(window);
         return at > 0 ? zOrder.at(at - 1) : 0;
     }
-    bool isOwnForeground() const override { return ownForeground; }
+    bool isOwnForeground() const override { return false; }
     WId topLevelAt(const QPoint &point) const override { return under.value(point.x()); }
     WId rootWindow() const override { return root; }
 
