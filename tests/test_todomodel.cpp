@@ -15,9 +15,8 @@ const QByteArray fourTasks = R"({"tasks":[{"id":"1","title":"A"},{"id":"2","titl
                                 {"id":"3","title":"C"},{"id":"4","title":"D","completed":true}]})";
 
 // Makes every write beyond `bytes` fail while it lives, even for root.
-class FileSizeLimit
+struct FileSizeLimit
 {
-public:
     explicit FileSizeLimit(rlim_t bytes)
     {
         getrlimit(RLIMIT_FSIZE, &m_saved);
@@ -29,8 +28,6 @@ public:
         setrlimit(RLIMIT_FSIZE, &m_saved);
         std::signal(SIGXFSZ, m_handler);
     }
-
-private:
     rlimit m_saved{};
     void (*m_handler)(int) = std::signal(SIGXFSZ, SIG_IGN);
 };
