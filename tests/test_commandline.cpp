@@ -15,21 +15,18 @@ private Q_SLOTS:
         QTest::addColumn<QVariant>("stored"); // icon size in the settings
         QTest::addColumn<int>("alpha");
         QTest::addColumn<int>("iconSize");
-        auto row = [](const char *tag, const QStringList &arguments, const QVariant &stored, int alpha,
-                      int size) {
-            QTest::newRow(tag) << arguments << stored << alpha << size;
-        };
-        row("defaults", {}, {}, 78, 48);
-        row("alpha 0", {"--alpha=0"}, {}, 0, 48);
-        row("alpha 100, opaque", {"--alpha", "100", "--opaque"}, {}, 100, 48);
-        row("alpha 101", {"--alpha=101"}, {}, 78, 48);
-        row("alpha hex is not base ten", {"--alpha=0x10"}, {}, 78, 48);
-        row("stored size", {}, 64, 78, 64);
-        row("stored out of range", {}, 200, 78, 48);
-        row("size 32 beats stored", {"--icon-size=32"}, 64, 78, 32);
-        row("size 96", {"--icon-size", "96"}, {}, 78, 96);
-        row("size 31 keeps stored", {"--icon-size=31"}, 64, 78, 64);
-        row("size 97 keeps default", {"--icon-size=97"}, {}, 78, 48);
+        QTest::newRow("defaults") << QStringList{} << QVariant() << 78 << 48;
+        QTest::newRow("alpha 0") << QStringList{"--alpha=0"} << QVariant() << 0 << 48;
+        QTest::newRow("alpha 100, opaque")
+            << QStringList{"--alpha", "100", "--opaque"} << QVariant() << 100 << 48;
+        QTest::newRow("alpha 101") << QStringList{"--alpha=101"} << QVariant() << 78 << 48;
+        QTest::newRow("alpha hex is not base ten") << QStringList{"--alpha=0x10"} << QVariant() << 78 << 48;
+        QTest::newRow("stored size") << QStringList{} << QVariant(64) << 78 << 64;
+        QTest::newRow("stored out of range") << QStringList{} << QVariant(200) << 78 << 48;
+        QTest::newRow("size 32 beats stored") << QStringList{"--icon-size=32"} << QVariant(64) << 78 << 32;
+        QTest::newRow("size 96") << QStringList{"--icon-size", "96"} << QVariant() << 78 << 96;
+        QTest::newRow("size 31 keeps stored") << QStringList{"--icon-size=31"} << QVariant(64) << 78 << 64;
+        QTest::newRow("size 97 keeps default") << QStringList{"--icon-size=97"} << QVariant() << 78 << 48;
     }
 
     void options()

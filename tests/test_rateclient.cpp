@@ -30,11 +30,9 @@ struct Answer
 QByteArray rateBody(const char *base, const char *quote, double rate, const QDate &date,
                     const QByteArray &extra = {})
 {
-    QByteArray json = QJsonDocument(QJsonObject{{"base", base},
-                                                {"quote", quote},
-                                                {"rate", rate},
-                                                {"date", date.toString(Qt::ISODate)}})
-                          .toJson(QJsonDocument::Compact);
+    const QJsonObject object{
+        {"base", base}, {"quote", quote}, {"rate", rate}, {"date", date.toString(Qt::ISODate)}};
+    QByteArray json = QJsonDocument(object).toJson(QJsonDocument::Compact);
     if (!extra.isEmpty())
         json.insert(json.size() - 1, "," + extra);
     return json;
@@ -324,12 +322,11 @@ private Q_SLOTS:
         if (!QSslSocket::supportsSsl())
             QSKIP("no TLS backend");
         const QString dir = m_env->home();
+        const QString request = "req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=127.0.0.1 "
+                                "-addext subjectAltName=IP:127.0.0.1 -keyout";
         QProcess openssl;
-        openssl.start("openssl", QString("req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=127.0.0.1 "
-                                         "-addext subjectAltName=IP:127.0.0.1 -keyout")
-                                         .split(' ')
-                                     << dir + "/key.pem"
-                                     << "-out" << dir + "/cert.pem");
+        openssl.start("openssl",
+                      request.split(' ') + QStringList{dir + "/key.pem", "-out", dir + "/cert.pem"});
         if (!openssl.waitForFinished(30000) || openssl.exitCode() != 0)
             QSKIP("openssl could not make a certificate");
         const QSslCertificate certificate(TestEnvironment::readFile(dir + "/cert.pem"), QSsl::Pem);

@@ -26,19 +26,18 @@ protected:
 } // namespace
 
 // The to-do list among the panels: the shared action, the stored wish to see it, the set, quitting.
-class TestTodoController : public QObject
+class TestTodoController : public QObject, PanelFixture
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init() { startPanelTest(m_env, m_desktop); }
+    void init() { startHome(); }
 
     void cleanup()
     {
         m_todo.reset();
         m_set.reset();
-        m_model.reset();
-        endPanelTest(m_env);
+        endHome();
     }
 
     void actionFollowsAndStoresTheWish()
@@ -158,7 +157,7 @@ private:
     // A set with one documents panel.
     void makeSet()
     {
-        m_desktop->entries.append(FakeDesktopSource::file("/d/a.txt"));
+        addFiles({"/d/a.txt"});
         m_model = makeDesktopModel(m_desktop);
         m_set = std::make_unique<PanelSet>(IconPanelOptions{}, m_model.get(), true);
     }
@@ -173,9 +172,6 @@ private:
     }
     bool stored() const { return Settings::instance()->value(SettingsKeys::todoVisible).toBool(); }
 
-    std::unique_ptr<TestEnvironment> m_env;
-    std::shared_ptr<FakeDesktopSource::State> m_desktop;
-    std::unique_ptr<DesktopModel> m_model;
     std::unique_ptr<PanelSet> m_set;
     std::unique_ptr<TodoController> m_todo;
 };

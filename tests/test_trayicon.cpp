@@ -56,19 +56,18 @@ QStringList topLevelTexts(QMenu *menu)
 
 } // namespace
 
-class TestTrayIcon : public QObject
+class TestTrayIcon : public QObject, PanelFixture
 {
     Q_OBJECT
 
 private Q_SLOTS:
     void init()
     {
-        startPanelTest(m_env, m_desktop);
+        startHome();
         m_icons = std::make_shared<FakeIconSwitch::State>();
         m_autostart = FakeAutostartEntry();
         L10n::install();
-        for (const char *path : {"/d/a.txt", "/d/b.png"})
-            m_desktop->entries.append(FakeDesktopSource::file(path));
+        addFiles({"/d/a.txt", "/d/b.png"});
         m_model = makeDesktopModel(m_desktop);
         m_panels = std::make_unique<PanelSet>(IconPanelOptions{}, m_model.get(), true);
         m_shell = std::make_unique<ShellDesktop>(std::make_unique<FakeIconSwitch>(m_icons));
@@ -84,9 +83,8 @@ private Q_SLOTS:
         m_control.reset();
         m_shell.reset();
         m_panels.reset();
-        m_model.reset();
         L10n::changeLanguage("system");
-        endPanelTest(m_env);
+        endHome();
     }
 
     void menuFollowsState_data()
@@ -377,11 +375,8 @@ private:
     // What a user sees when opening the menu.
     void openMenu() { Q_EMIT m_tray->menu()->aboutToShow(); }
 
-    std::unique_ptr<TestEnvironment> m_env;
-    std::shared_ptr<FakeDesktopSource::State> m_desktop;
     std::shared_ptr<FakeIconSwitch::State> m_icons;
     FakeAutostartEntry m_autostart;
-    std::unique_ptr<DesktopModel> m_model;
     std::unique_ptr<PanelSet> m_panels;
     std::unique_ptr<ShellDesktop> m_shell;
     std::unique_ptr<AutostartControl> m_control;

@@ -140,12 +140,10 @@ QString cutText(const QWidget *widget)
 
 } // namespace
 
-class TestUiSweep : public QObject
+class TestUiSweep : public QObject, PanelFixture
 {
     Q_OBJECT
 
-    std::unique_ptr<TestEnvironment> m_env;
-    std::shared_ptr<FakeDesktopSource::State> m_desktop;
     std::unique_ptr<Organiser> m_organiser;
     QDir m_pictures;
     QString m_language;
@@ -217,7 +215,7 @@ class TestUiSweep : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        startPanelTest(m_env, m_desktop);
+        startHome();
         QApplication::setFont(AppStyle::appFont());
         const QString scale = qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1"));
         m_pictures.setPath(QStringLiteral(LARKSPAN_ARTIFACTS) + QStringLiteral("/sweep-scale-") + scale);
@@ -234,11 +232,9 @@ private Q_SLOTS:
                 FakeDesktopSource::file(QStringLiteral("/d/") + QString::fromUtf8(name)));
         // A rate of yesterday's for the first pair, so the converter shows a
         // result without the network.
+        const QString yesterday = QDate::currentDate().addDays(-1).toString(Qt::ISODate);
         RateRecord::store(QStringLiteral("USD"), QStringLiteral("CNY"),
-                          {{"base", "USD"},
-                           {"quote", "CNY"},
-                           {"rate", 7.2},
-                           {"date", QDate::currentDate().addDays(-1).toString(Qt::ISODate)}});
+                          {{"base", "USD"}, {"quote", "CNY"}, {"rate", 7.2}, {"date", yesterday}});
 
         Organiser::Backend backend;
         backend.source = std::make_unique<FakeDesktopSource>(m_desktop);
@@ -288,7 +284,7 @@ private Q_SLOTS:
     {
         L10n::changeLanguage(QStringLiteral("en"));
         m_organiser.reset();
-        endPanelTest(m_env);
+        endHome();
     }
 
     void sweep_data()
