@@ -9,7 +9,6 @@
 #include <QAction>
 #include <QMenu>
 #include <QMimeData>
-#include <QSignalSpy>
 #include <QtTest>
 
 namespace {
