@@ -82,6 +82,8 @@ private Q_SLOTS:
         shell->modeExtensions = sessionMode;
         hideAndGiveBack<GnomeExtensionIconSwitch>(shell, "org.gnome.Shell", "/org/gnome/Shell",
                                                   [&] { QVERIFY(!shell->isEnabled(ding)); });
+        // What a run killed at the change must leave for the next was on disk before it.
+        QCOMPARE(shell->keptAtChange.contains("gnomeExtensionLists="), hides);
         QCOMPARE(shell->isEnabled(ding), hides);
         QCOMPARE(userValue(enabledKey), userList(enabled));
         QCOMPARE(userValue(disabledKey), userList(disabled));
@@ -112,6 +114,7 @@ private Q_SLOTS:
         auto *plasma = new FakePlasmaShell;
         plasma->views = before;
         hideAndGiveBack<PlasmaIconSwitch>(plasma, "org.kde.plasmashell", "/PlasmaShell", [plasma] {
+            QCOMPARE(plasma->keptAtChange.contains("plasmaFolderViews="), !plasma->views.isEmpty());
             for (const QJsonValue &view : std::as_const(plasma->views)) {
                 QCOMPARE(view["filterMode"].toInt(), 1);
                 QCOMPARE(view["filterPattern"].toString(), PlasmaIconSwitch::hidingPattern());

@@ -52,6 +52,12 @@ private Q_SLOTS:
         Settings::instance()->remove(SettingsKeys::uiLanguage);
         QCOMPARE(QList<QVariantList>(spy),
                  (QList<QVariantList>{{SettingsKeys::todoVisible}, {SettingsKeys::uiLanguage}}));
+        // A turn's changes reach the disk at the next; a record that must outlive a kill goes at once, with
+        // them.
+        QVERIFY(!TestEnvironment::readFile(Settings::filePath()).contains("visible=false"));
+        Settings::instance()->setValueNow(SettingsKeys::shellIconsHiddenByUs, true);
+        const QByteArray disk = TestEnvironment::readFile(Settings::filePath());
+        QVERIFY(disk.contains("visible=false") && disk.contains("iconsHiddenByUs=true"));
         // The caller's default stands in for keys whose default depends on the run.
         QCOMPARE(Settings::instance()->value(QStringLiteral("todo/keepOnTop"), true).toBool(), true);
     }

@@ -242,6 +242,12 @@ void Settings::setValue(const QString &key, const QVariant &value)
     Q_EMIT changed(key);
 }
 
+void Settings::setValueNow(const QString &key, const QVariant &value)
+{
+    setValue(key, value);
+    flush();
+}
+
 void Settings::remove(const QString &key)
 {
     if (m_inMemory) {

@@ -36,6 +36,9 @@ public:
     QVariant value(const QString &key, const QVariant &fallback) const;
     bool contains(const QString &key) const;
     void setValue(const QString &key, const QVariant &value);
+    // Sets and writes at once: for a record of what the program is about to change
+    // outside itself, which a run killed in the next moment must leave for the next.
+    void setValueNow(const QString &key, const QVariant &value);
     void remove(const QString &key);
     // Every stored key below group ("panel" gives "panel/iconSize", "panel/documents/geometry"...).
     QStringList keysUnder(const QString &group) const;

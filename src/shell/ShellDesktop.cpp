@@ -77,7 +77,7 @@ void ShellDesktop::hidden(bool byUs)
     m_retriesLeft = 0;
     m_hiddenByUs = byUs;
     if (byUs)
-        Settings::instance()->setValue(SettingsKeys::shellIconsHiddenByUs, true);
+        Settings::instance()->setValueNow(SettingsKeys::shellIconsHiddenByUs, true);
     m_hidden = true;
     setSwitchMissing(false);
     Q_EMIT hiddenChanged(true);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TestEnvironment.h"
+#include "base/Settings.h"
 #include "shell/freedesktop/GnomeShellSettings.h"
 
 #include <QObject>
@@ -20,6 +22,7 @@ public:
     QStringList installed;
     QStringList modeExtensions; // enabled by the session mode, as Ubuntu's session does
     QStringList calls;
+    QByteArray keptAtChange; // the program's settings on disk at the last call that changes a list
 
     bool isEnabled(const QString &uuid) const
     {
@@ -51,6 +54,7 @@ private:
     bool move(const QString &call, const QString &uuid, const char *from, const char *to)
     {
         calls.append(call + ' ' + uuid);
+        keptAtChange = TestEnvironment::readFile(Settings::filePath());
         if (!installed.contains(uuid))
             return false;
         QStringList source = GnomeShellSettings::value(from);

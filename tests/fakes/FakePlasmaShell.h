@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TestEnvironment.h"
+#include "base/Settings.h"
 #include "shell/freedesktop/PlasmaIconSwitch.h"
 
 #include <QDBusContext>
@@ -23,6 +25,7 @@ public:
     // The settings the folder views hold, by containment id.
     QJsonObject views;
     QStringList scripts;
+    QByteArray keptAtChange; // the program's settings on disk when a filter was last written
     static constexpr char freshLayout[] = "laid out afresh";
 
 public Q_SLOTS:
@@ -44,6 +47,7 @@ public Q_SLOTS:
             sendErrorReply(QDBusError::Failed, "Plasma would not run that script");
             return {};
         }
+        keptAtChange = TestEnvironment::readFile(Settings::filePath());
         const QJsonObject wanted =
             QJsonDocument::fromJson(
                 script.mid(prefix.size(), script.size() - prefix.size() - suffix.size()).toUtf8())

@@ -111,7 +111,7 @@ bool GSettingsIconSwitch::toggle()
     if (!iconsHiddenNow()) {
         const QString shown = read();
         // Stored before the write: a run killed right after it still knows what to give back.
-        settings->setValue(SettingsKeys::shellIconsReplaced, QStringList{m_schema, m_key, shown});
+        settings->setValueNow(SettingsKeys::shellIconsReplaced, QStringList{m_schema, m_key, shown});
         return write(hiddenText());
     }
     // Nothing stored (the icons were taken over from a run that stored nothing):

@@ -45,8 +45,9 @@ QJsonObject stored()
 
 void store(const QJsonObject &record)
 {
-    Settings::instance()->setValue(SettingsKeys::shellGnomeExtensionLists,
-                                   QString::fromUtf8(QJsonDocument(record).toJson(QJsonDocument::Compact)));
+    Settings::instance()->setValueNow(
+        SettingsKeys::shellGnomeExtensionLists,
+        QString::fromUtf8(QJsonDocument(record).toJson(QJsonDocument::Compact)));
 }
 
 // The list as it is now with the extension put back where it was before: into

@@ -234,7 +234,7 @@ void PcmanfmIconSwitch::toggleLater(Done done)
         Settings *settings = Settings::instance();
         settings->setValue(SettingsKeys::shellPcmanfmHideItems,
                            current ? QLatin1Char('=') + QString::fromUtf8(*current) : absent);
-        settings->setValue(SettingsKeys::shellIconsHiddenByUs, true);
+        settings->setValueNow(SettingsKeys::shellIconsHiddenByUs, true); // both written before going on
     }
     // Nothing kept when showing (the icons were hidden by someone else's hand
     // after a lost record): pcmanfm-qt's own default shows them.

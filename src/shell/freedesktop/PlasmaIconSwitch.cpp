@@ -173,8 +173,9 @@ bool PlasmaIconSwitch::toggle()
         hide.insert(id, QJsonObject{{modeKey, showMatching}, {patternKey, hidingPattern()}});
     }
     // Kept before anything changes, so that a run killed at any point leaves it for the next.
-    Settings::instance()->setValue(SettingsKeys::shellPlasmaFolderViews,
-                                   QString::fromUtf8(QJsonDocument(record).toJson(QJsonDocument::Compact)));
+    Settings::instance()->setValueNow(
+        SettingsKeys::shellPlasmaFolderViews,
+        QString::fromUtf8(QJsonDocument(record).toJson(QJsonDocument::Compact)));
     return write(hide);
 }
 
