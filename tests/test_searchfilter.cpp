@@ -1,6 +1,7 @@
 #include "TestEnvironment.h"
 #include "base/l10n/L10n.h"
 #include "search/SearchFilter.h"
+#include "search/SearchKeys.h"
 
 #include <QStandardItemModel>
 #include <QtTest>
@@ -230,6 +231,46 @@ private Q_SLOTS:
         QLocale::setDefault(QLocale(QLocale::Swedish));
         L10n::notifyLanguageChanged();
         QCOMPARE(namesOf(*m_filter), (QStringList{"apple", "zebra", "äpple"}));
+    }
+
+    void keys_data()
+    {
+        QTest::addColumn<int>("key");     // a negative key is held down: its press repeats
+        QTest::addColumn<int>("current"); // -1: none
+        QTest::addColumn<int>("count");
+        QTest::addColumn<SearchKeys::Effect>("effect");
+        QTest::addColumn<int>("row");
+        using E = SearchKeys::Effect;
+        const auto row = [](const char *tag, int key, int current, int count, E effect, int to = -1) {
+            QTest::newRow(tag) << key << current << count << effect << to;
+        };
+        const int down = Qt::Key_Down, up = Qt::Key_Up, enter = Qt::Key_Return;
+        row("down", down, 0, 4, E::Choose, 1);
+        row("up", up, 2, 4, E::Choose, 1);
+        row("down on the last row stays", down, 3, 4, E::Choose, 3);
+        row("up on the first row stays", up, 0, 4, E::Choose, 0);
+        row("down without a current row", down, -1, 4, E::Choose, 0);
+        row("up without a current row", up, -1, 4, E::Choose, 0);
+        row("down in an empty list", down, -1, 0, E::Swallow);
+        row("return", enter, 2, 4, E::Open);
+        row("keypad enter", Qt::Key_Enter, 0, 1, E::Open);
+        row("held return", -enter, 0, 4, E::Swallow);
+        row("return without results", enter, -1, 0, E::Swallow);
+        row("escape", Qt::Key_Escape, 0, 4, E::Close);
+        row("typing is the field's", Qt::Key_A, 0, 4, E::PassOn);
+    }
+
+    void keys()
+    {
+        QFETCH(int, key);
+        QFETCH(int, current);
+        QFETCH(int, count);
+        const SearchKeys::Outcome outcome = SearchKeys::press(std::abs(key), key < 0, false, current, count);
+        QTEST(outcome.effect, "effect");
+        QTEST(outcome.row, "row");
+        // While an input method composes, every key is its own.
+        QVERIFY(SearchKeys::press(std::abs(key), key < 0, true, current, count).effect ==
+                SearchKeys::Effect::PassOn);
     }
 
 private:

@@ -7,6 +7,7 @@
 #include "search/SearchDelegate.h"
 #include "search/SearchFilter.h"
 #include "search/SearchGeometry.h"
+#include "search/SearchKeys.h"
 #include "search/SearchStyle.h"
 
 #include <QAction>
@@ -186,18 +187,6 @@ void QuickSearch::refreshStatus()
     adjustSize();
 }
 
-void QuickSearch::moveCurrent(int step)
-{
-    const int count = m_filter->rowCount();
-    if (count == 0)
-        return;
-    const QModelIndex current = m_results->currentIndex();
-    const int row = current.isValid() ? std::clamp(current.row() + step, 0, count - 1) : 0;
-    const QModelIndex next = m_filter->index(row, 0);
-    m_results->setCurrentIndex(next);
-    m_results->scrollTo(next, QAbstractItemView::EnsureVisible);
-}
-
 void QuickSearch::activateCurrent()
 {
     const QModelIndex chosen = m_filter->mapToSource(m_results->currentIndex());
@@ -235,28 +224,17 @@ bool QuickSearch::eventFilter(QObject *watched, QEvent *event)
 
 bool QuickSearch::handleKey(QKeyEvent *event)
 {
-    // While an input method composes, its keys are its own.
-    if (m_composing)
-        return false;
-    switch (event->key()) {
-    case Qt::Key_Escape:
+    const auto [effect, row] = SearchKeys::press(event->key(), event->isAutoRepeat(), m_composing,
+                                                 m_results->currentIndex().row(), m_filter->rowCount());
+    if (effect == SearchKeys::Effect::Close)
         dismiss(true);
-        return true;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        // Holding Enter opens the item once.
-        if (!event->isAutoRepeat())
-            activateCurrent();
-        return true;
-    case Qt::Key_Up:
-        moveCurrent(-1);
-        return true;
-    case Qt::Key_Down:
-        moveCurrent(1);
-        return true;
-    default:
-        return false;
+    else if (effect == SearchKeys::Effect::Open)
+        activateCurrent();
+    else if (effect == SearchKeys::Effect::Choose) {
+        m_results->setCurrentIndex(m_filter->index(row, 0));
+        m_results->scrollTo(m_results->currentIndex(), QAbstractItemView::EnsureVisible);
     }
+    return effect != SearchKeys::Effect::PassOn;
 }
 
 void QuickSearch::paintEvent(QPaintEvent *)

@@ -54,7 +54,6 @@ private:
     void textChanged(const QString &text);
     void selectFirst();
     void refreshStatus();
-    void moveCurrent(int step);
     bool handleKey(QKeyEvent *event);
 
     QPointer<QWidget> m_source;
