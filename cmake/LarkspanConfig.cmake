@@ -79,7 +79,16 @@ endif()
 # defines differ), and every other target reuses that parse. Only Qt and
 # standard headers go in: a header of the project in here would let a layer
 # reach another past its include root.
-option(LARKSPAN_PCH "Precompile the common Qt and standard headers" ON)
+# Only for Debug builds by default: GCC's precompiled header follows the
+# compiler's own memory layout, which differs from run to run, and so then does
+# the debug information of what includes it. A build meant for a package must
+# make the same package from the same commit.
+if(CMAKE_BUILD_TYPE STREQUAL "Debug")
+    set(larkspan_pch_default ON)
+else()
+    set(larkspan_pch_default OFF)
+endif()
+option(LARKSPAN_PCH "Precompile the common Qt and standard headers" ${larkspan_pch_default})
 # One set of flags for every target of a kind, or a reused header would not
 # match: the GIO layers bring -pthread, so everything compiles with it.
 target_compile_options(larkspan_warnings INTERFACE -pthread)

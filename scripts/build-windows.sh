@@ -48,7 +48,7 @@ fi
 step "SDK"
 
 # 3. Configure and build. Tests run through the emulator, which runs them under Wine.
-"$sdk/prefix/bin/qt-cmake" -S "$root" -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=Release -DLARKSPAN_WERROR=ON \
+"$sdk/prefix/bin/qt-cmake" -S "$root" -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=Release -DLARKSPAN_PCH=ON -DLARKSPAN_WERROR=ON \
     -DCMAKE_CROSSCOMPILING_EMULATOR="$root/scripts/wine-test.sh" "$@" >/dev/null
 step "configure"
 cmake --build "$out"
