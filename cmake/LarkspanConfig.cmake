@@ -79,10 +79,10 @@ endif()
 # defines differ), and every other target reuses that parse. Only Qt and
 # standard headers go in: a header of the project in here would let a layer
 # reach another past its include root.
-# Only for Debug builds by default: GCC's precompiled header follows the
-# compiler's own memory layout, which differs from run to run, and so then does
-# the debug information of what includes it. A build meant for a package must
-# make the same package from the same commit.
+# The program's own only for Debug builds by default: GCC's precompiled header
+# follows the compiler's own memory layout, which differs from run to run, and
+# so then does the debug information of what includes it. A build meant for a
+# package must make the same package from the same commit.
 if(CMAKE_BUILD_TYPE STREQUAL "Debug")
     set(larkspan_pch_default ON)
 else()
@@ -118,7 +118,8 @@ set(LARKSPAN_TEST_PCH_CORE_HEADERS ${LARKSPAN_PCH_CORE_HEADERS}
 # precompiled headers of <owner>, made by <owner> itself from the headers
 # given. All users of one owner must compile with the same flags.
 function(larkspan_precompile target owner)
-    if(NOT LARKSPAN_PCH)
+    # The tests are never packaged: they keep their precompiled headers either way.
+    if(NOT LARKSPAN_PCH AND NOT owner MATCHES "^larkspan_(testenv|fakes)$")
         return()
     endif()
     if(target STREQUAL owner)
