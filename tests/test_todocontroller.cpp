@@ -61,9 +61,13 @@ private Q_SLOTS:
         QCOMPARE(allHidden.size(), 1);
     }
 
+    // The set, the desktop layer and quitting reach the list.
     void followsTheSet()
     {
-        TodoController *todo = make(true);
+        auto *stacking = new FakeWindowStacking; // no window manager, as offscreen
+        stacking->available = false;
+        DesktopLayer layer(stacking, false);
+        TodoController *todo = make(true, &layer);
         m_set->toggleAll();
         QVERIFY(!todo->panel()->isVisible() && !m_set->anyPanelVisible());
         QVERIFY(todo->visibilityAction()->isChecked() && stored());
@@ -80,26 +84,7 @@ private Q_SLOTS:
         QVERIFY(todo->panel()->isLayoutLocked());
         m_set->setLayoutLocked(false);
         QVERIFY(!todo->panel()->isLayoutLocked());
-    }
 
-    void quittingIsNotHiding()
-    {
-        TodoController *todo = make(true);
-        QEvent quit(QEvent::Quit);
-        QCoreApplication::sendEvent(QCoreApplication::instance(), &quit);
-        // Out of the way of the closing, still wanted at the next start.
-        QVERIFY(quit.isAccepted() && !todo->panel()->isVisible());
-        QVERIFY(stored() && todo->visibilityAction()->isChecked());
-        // Without an event loop to leave, the program goes on: the list comes back.
-        QTRY_VERIFY(todo->panel()->isVisible());
-    }
-
-    void pinnedThroughTheDesktopLayer()
-    {
-        auto *stacking = new FakeWindowStacking; // no window manager, as offscreen
-        stacking->available = false;
-        DesktopLayer layer(stacking, false);
-        TodoController *todo = make(true, &layer);
         QVERIFY(layer.isTracked(todo->panel()));
         auto *pin = todo->panel()->findChild<QAction *>(DesktopLayer::alwaysOnTopActionName);
         QCOMPARE(TodoContextMenu::create(todo->panel(), QPoint(1, 1))->actions().constFirst(), pin);
@@ -107,6 +92,14 @@ private Q_SLOTS:
         QCOMPARE(
             Settings::instance()->value(QString(SettingsKeys::todoGroup) + SettingsKeys::keepOnTop).toBool(),
             pin->isChecked());
+
+        QEvent quit(QEvent::Quit);
+        QCoreApplication::sendEvent(QCoreApplication::instance(), &quit);
+        // Out of the way of the closing, still wanted at the next start.
+        QVERIFY(quit.isAccepted() && !todo->panel()->isVisible());
+        QVERIFY(stored() && todo->visibilityAction()->isChecked());
+        // Without an event loop to leave, the program goes on: the list comes back.
+        QTRY_VERIFY(todo->panel()->isVisible());
         m_todo.reset(); // the panel goes before the layer
     }
 
