@@ -255,29 +255,10 @@ private Q_SLOTS:
                 !amount->clearButton()->isEnabled());
     }
 
-    void closingHidesQuittingCloses()
-    {
-        Panel panel;
-        panel.show();
-        QSignalSpy hidden(&panel, &CurrencyPanel::hideRequested);
-        QVERIFY(!panel.close()); // the window stays; its owner decides
-        QVERIFY(!panel.isVisible() && hidden.count() == 1);
-        panel.show();
-        // Qt closes every window before quitting; a refusal would cancel the quit.
-        QEvent quit(QEvent::Quit);
-        QCoreApplication::sendEvent(QCoreApplication::instance(), &quit);
-        QVERIFY(quit.isAccepted() && !panel.isVisible());
-        QCOMPARE(hidden.count(), 1); // still meant to show at the next start
-        // The user's closing afterwards is a hide request again.
-        QTest::qWait(1);
-        panel.show();
-        panel.close();
-        QCOMPARE(hidden.count(), 2);
-    }
-
     // A current entry further down the list would put Fusion's menu over the
     // combo; the list drops down below it, as a list of the whole panel.
-    void choosingFromTheList()
+    // Closing hides the panel, unless the program is quitting.
+    void choosingAndClosing()
     {
         cache("USD", "JPY", 150.0);
         Panel panel;
@@ -305,6 +286,21 @@ private Q_SLOTS:
             QCOMPARE(box->view(), list);
             box->hidePopup();
         }
+
+        QSignalSpy hidden(&panel, &CurrencyPanel::hideRequested);
+        QVERIFY(!panel.close()); // the window stays; its owner decides
+        QVERIFY(!panel.isVisible() && hidden.count() == 1);
+        panel.show();
+        // Qt closes every window before quitting; a refusal would cancel the quit.
+        QEvent quit(QEvent::Quit);
+        QCoreApplication::sendEvent(QCoreApplication::instance(), &quit);
+        QVERIFY(quit.isAccepted() && !panel.isVisible());
+        QCOMPARE(hidden.count(), 1); // still meant to show at the next start
+        // The user's closing afterwards is a hide request again.
+        QTest::qWait(1);
+        panel.show();
+        panel.close();
+        QCOMPARE(hidden.count(), 2);
     }
 
     // The panel moves by the whole title band of every panel window.

@@ -157,38 +157,23 @@ private Q_SLOTS:
         QCOMPARE(stored(path()), titles(*model));
     }
 
-    void writtenBackAsRead_data()
-    {
-        QTest::addColumn<QString>("member");
-        QTest::addColumn<QString>("written");
-        QTest::addColumn<QString>("shown");
-        const auto row = [](const char *tag, const char *member, const char *written, const char *shown) {
-            QTest::newRow(tag) << QString(member) << QString(written) << QString(shown);
-        };
-        row("created with a time", "created", "2024-01-02T10:00:00", "2024-01-02");
-        row("created with other punctuation", "created", "2024/01/02.", "2024-01-02");
-        row("title with spaces around", "title", "  Buy milk  ", "Buy milk");
-        row("title ending in a line break", "title", "Buy milk\n", "Buy milk");
-    }
-
     // What reads well but is written otherwise survives the next save as it was
     // written: nothing is lost, so nothing needs a copy.
     void writtenBackAsRead()
     {
-        QFETCH(QString, member);
-        QFETCH(QString, written);
-        QJsonObject task{{"id", "a"}, {"title", "A"}, {"completed", false}, {"created", "2024-01-02"}};
-        task.insert(member, written);
-        const QByteArray content = QJsonDocument(QJsonObject{{"tasks", QJsonArray{task}}}).toJson();
+        const QByteArray content = R"({"tasks":[
+            {"id":"a","title":"  Buy milk  ","completed":false,"created":"2024-01-02T10:00:00"},
+            {"id":"b","title":"Buy milk\n","completed":false,"created":"2024/01/02."}]})";
         QVERIFY(!m_env->writeFile(path(), content).isEmpty());
         auto model = open();
-        const QVariant value =
-            model->index(0).data(member == "title" ? int(Qt::DisplayRole) : int(TodoModel::CreatedRole));
-        QTEST(member == "title" ? value.toString() : value.toDate().toString(Qt::ISODate), "shown");
+        for (const int row : {0, 1}) {
+            QCOMPARE(model->index(row).data().toString(), "Buy milk");
+            QCOMPARE(model->index(row).data(TodoModel::CreatedRole).toDate(), QDate(2024, 1, 2));
+        }
         model->addTask("New");
-        const QJsonArray saved =
-            QJsonDocument::fromJson(TestEnvironment::readFile(path())).object().value("tasks").toArray();
-        QCOMPARE(saved.at(1).toObject(), task);
+        QJsonArray saved = QJsonDocument::fromJson(TestEnvironment::readFile(path()))["tasks"].toArray();
+        saved.removeFirst();
+        QCOMPARE(saved, QJsonDocument::fromJson(content)["tasks"].toArray());
         QVERIFY(copies().isEmpty());
     }
 
