@@ -305,10 +305,15 @@ private Q_SLOTS:
                  (QStringList{"First", kept, kept}));
     }
 
-    // The header moves the panel, a lock hides the grip, closing only hides it where it stands.
-    void moveLockAndClose()
+    // Made while no compositor runs, the window still has an alpha channel for one that comes.
+    // The header moves it, a lock hides the grip, closing only hides it where it stands.
+    void windowFrame()
     {
-        QVERIFY(makePanel({"A"}));
+        QVERIFY(makePanel({"A"}, {}, {}, false));
+        QVERIFY(!m_panel->mask().contains(QPoint(0, 0)) &&
+                m_panel->windowHandle()->requestedFormat().hasAlpha());
+        m_panel->setCompositing(true);
+        QVERIFY(m_panel->mask().isEmpty());
         const QPoint start = m_panel->pos();
         QTest::mousePress(m_panel.get(), Qt::LeftButton, {}, QPoint(100, 20));
         QTest::mouseMove(m_panel.get(), QPoint(200, 120));
@@ -355,17 +360,9 @@ private Q_SLOTS:
         QCOMPARE(panel.height(), 122 + 52); // the height is the content's
     }
 
-    void dayLabels()
-    {
-        const QDate today(2024, 3, 1);
-        QCOMPARE(TodoDelegate::dayLabel(today, today), "Today");
-        QCOMPARE(TodoDelegate::dayLabel(QDate(2024, 2, 29), today), "Yesterday");
-        QCOMPARE(TodoDelegate::dayLabel(QDate(2024, 2, 28), today),
-                 QLocale().toString(QDate(2024, 2, 28), QLocale::ShortFormat));
-    }
-
     // The header mirrors with the panel: glyph, then the title by it, then the count of open tasks.
-    void header()
+    // A row's date line names the two latest days.
+    void labels()
     {
         for (const bool rightToLeft : {false, true}) {
             QApplication::setLayoutDirection(rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
@@ -382,16 +379,11 @@ private Q_SLOTS:
             QVERIFY(lead(h.badge) > TodoStyle::titleX + 20 && lead(h.badge) < 140);
             QCOMPARE(h.count, QString::number(m_model->activeCount()));
         }
-    }
-
-    void keepsAlphaForCompositorToCome()
-    {
-        QVERIFY(makePanel({}, {}, {}, false));
-        // Made while none runs, the window still has an alpha channel for one that comes.
-        QVERIFY(!m_panel->mask().contains(QPoint(0, 0)) &&
-                m_panel->windowHandle()->requestedFormat().hasAlpha());
-        m_panel->setCompositing(true);
-        QVERIFY(m_panel->mask().isEmpty());
+        const QDate today(2024, 3, 1);
+        QCOMPARE(TodoDelegate::dayLabel(today, today), "Today");
+        QCOMPARE(TodoDelegate::dayLabel(QDate(2024, 2, 29), today), "Yesterday");
+        QCOMPARE(TodoDelegate::dayLabel(QDate(2024, 2, 28), today),
+                 QLocale().toString(QDate(2024, 2, 28), QLocale::ShortFormat));
     }
 
 private:
