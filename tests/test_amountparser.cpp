@@ -43,22 +43,20 @@ const QStringList seeds = {
     "12*3+4.5", "-(2)", "2*-3", "((1+2)*(3-4))/5", "99999999999999999999*99999999999999999999",
     "1/3/3/3",  ".5+5."};
 
-QChar randomChar(QRandomGenerator &random)
-{
-    return alphabet.at(random.bounded(int(alphabet.size())));
-}
-
 // A random text, or a seed with inserts, deletes, growths and nestings, kept under twice the accepted length.
 QString fuzzed(QRandomGenerator &random, bool fromSeed)
 {
+    const auto randomChar = [&random] {
+        return alphabet.at(random.bounded(int(alphabet.size())));
+    };
     QString text = fromSeed ? seeds.at(random.bounded(int(seeds.size()))) : QString();
     for (int length = fromSeed ? 0 : random.bounded(0, 80); length > 0; --length)
-        text.append(randomChar(random));
+        text.append(randomChar());
     for (int edits = fromSeed ? random.bounded(1, 6) : 0; edits > 0; --edits) {
         const int at = text.isEmpty() ? 0 : random.bounded(int(text.size()));
         const int kind = random.bounded(4);
         if (kind == 0)
-            text.insert(at, randomChar(random));
+            text.insert(at, randomChar());
         else if (kind == 1)
             text.remove(at, 1);
         else

@@ -129,7 +129,6 @@ void addReply(const char *name, const QByteArray &body, bool accepted, const QBy
 
 } // namespace
 
-Q_DECLARE_METATYPE(Answer)
 Q_DECLARE_METATYPE(QList<Answer>)
 
 class TestRateClient : public QObject
