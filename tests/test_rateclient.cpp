@@ -122,9 +122,9 @@ QByteArray cached(const char *from, const char *to)
 }
 
 void addReply(const char *name, const QByteArray &body, bool accepted, const QByteArray &head = okHead,
-              bool sendLength = true)
+              bool sendLength = true, int dripMs = 0)
 {
-    QTest::newRow(name) << QList<Answer>{{head, body, 0, sendLength}} << accepted;
+    QTest::newRow(name) << QList<Answer>{{head, body, dripMs, sendLength}} << accepted;
 }
 
 } // namespace
@@ -180,20 +180,15 @@ private Q_SLOTS:
                  rateBody("USD", "CNY", 7.25, today, padding(2 * RateClient::maxReplyBytes)), false, okHead,
                  false);
         const QByteArray good = rateBody("USD", "CNY", 7.25, today);
-        addReply("chunked", QByteArray::number(good.size(), 16) + "\r\n" + good + "\r\n0\r\n\r\n", true,
-                 okHead + "Transfer-Encoding: chunked\r\n", false);
+        const QByteArray chunked = QByteArray::number(good.size(), 16) + "\r\n" + good + "\r\n0\r\n\r\n";
+        addReply("chunked", chunked, true, okHead + "Transfer-Encoding: chunked\r\n", false);
         // A chunk's data may arrive before the line end after it.
-        QTest::newRow("chunked, dripping")
-            << QList<Answer>{{okHead + "Transfer-Encoding: chunked\r\n",
-                              QByteArray::number(good.size(), 16) + "\r\n" + good + "\r\n0\r\n\r\n", 5,
-                              false}}
-            << true;
+        addReply("chunked, dripping", chunked, true, okHead + "Transfer-Encoding: chunked\r\n", false, 5);
         QTest::newRow("headers without end") << QList<Answer>{{.body = {}, .endlessHead = true}} << false;
         QTest::newRow("headers dripping past the deadline")
             << QList<Answer>{{.body = {}, .dripMs = 20, .endlessHead = true}} << false;
         // Every byte comes sooner than the time-out, the whole body much later.
-        QTest::newRow("body dripping past the deadline")
-            << QList<Answer>{{.body = good, .dripMs = 150}} << false;
+        addReply("body dripping past the deadline", good, false, okHead, true, 150);
         QTest::newRow("redirect followed")
             << QList<Answer>{{.head = "HTTP/1.1 302 Found\r\nLocation: /v2/rate/USD/CNY\r\n", .body = {}},
                              {.body = good}}
