@@ -31,13 +31,6 @@ void cache(const QString &from, const QString &to, double rate)
     RateRecord::store(from, to, {{"base", from}, {"quote", to}, {"rate", rate}, {"date", date}});
 }
 
-// Typed into one field, converted into the other; "Result" converts backwards.
-void addConversion(const char *name, const QString &to, const char *typedInto, const QString &input,
-                   const QString &converted)
-{
-    QTest::newRow(name) << to << QString(typedInto) << input << converted;
-}
-
 // The panel and its fields, found by name.
 struct Panel : CurrencyPanel
 {
@@ -53,10 +46,6 @@ struct Panel : CurrencyPanel
         return widget;
     }
     QString text(const char *name) const { return field<QLabel>(name)->text(); }
-    bool settle() const
-    {
-        return QTest::qWaitFor([this] { return !rateClient()->isBusy(); }, 5000);
-    }
 };
 
 } // namespace
@@ -97,7 +86,8 @@ private Q_SLOTS:
         panel.show();
         QCoreApplication::processEvents(); // the request starts once the window is on its way
         QVERIFY(panel.rateClient()->serial() == 1 && !panel.field<CurrencyButton>("Refresh")->isEnabled());
-        QVERIFY(panel.settle() && panel.field<CurrencyButton>("Refresh")->isEnabled());
+        QVERIFY(QTest::qWaitFor([&panel] { return !panel.rateClient()->isBusy(); }, 5000));
+        QVERIFY(panel.field<CurrencyButton>("Refresh")->isEnabled());
         const QString date = QLocale().toString(QDate::currentDate().addDays(-1), QLocale::ShortFormat);
         QCOMPARE(panel.text("Status"), cached
                                            ? QString::fromUtf8(RateClient::refreshFailed) + "\nAs of " + date
@@ -114,6 +104,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("typedInto");
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("converted");
+        // Typed into one field, converted into the other; "Result" converts backwards.
+        const auto addConversion = [](const char *name, const char *to, const char *typedInto,
+                                      const char *input, const char *converted) {
+            QTest::newRow(name) << QString(to) << QString(typedInto) << QString(input) << QString(converted);
+        };
         addConversion("expression times the rate", "CNY", "Amount", "12*3+4.5", "81.00");
         addConversion("yen has no decimals", "JPY", "Amount", "617.2839", "1235");
         addConversion("division by zero leaves nothing", "CNY", "Amount", "5/0", "");
