@@ -13,24 +13,6 @@ const QRegularExpression keptWarning("could not be fully read; it was kept as ")
 const QByteArray fourTasks = R"({"tasks":[{"id":"1","title":"A"},{"id":"2","title":"B","completed":true},
                                 {"id":"3","title":"C"},{"id":"4","title":"D","completed":true}]})";
 
-// Makes every write beyond `bytes` fail while it lives, even for root.
-struct FileSizeLimit
-{
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        rlimit limit{bytes, m_saved.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_handler);
-    }
-    rlimit m_saved{};
-    void (*m_handler)(int) = std::signal(SIGXFSZ, SIG_IGN);
-};
-
 // Titles in order as the list shows them, a completed task's marked with a trailing '*'.
 QStringList stored(const QString &path)
 {
@@ -279,15 +261,18 @@ private Q_SLOTS:
         QVERIFY(!m_env->writeFile(path(), before).isEmpty());
         TodoModel model(path());
         QSignalSpy saved(&model, &TodoModel::savedChanged);
-        {
-            // The new list is longer than any write may be.
-            FileSizeLimit limit(40);
-            QTest::ignoreMessage(QtWarningMsg,
-                                 QRegularExpression("^Cannot save the to-do list: .*todo.json"));
-            QSignalSpy counts(&model, &TodoModel::countsChanged);
-            model.addTask("Will be saved later");
-            QVERIFY(counts.size() == 1 && !model.isSaved()); // announced even though the write failed
-        }
+        QSignalSpy counts(&model, &TodoModel::countsChanged);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Cannot save the to-do list: .*todo.json"));
+        // The new list is longer than any write may be, even for root.
+        rlimit previous{};
+        getrlimit(RLIMIT_FSIZE, &previous);
+        const rlimit limit{40, previous.rlim_max};
+        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &limit);
+        model.addTask("Will be saved later");
+        setrlimit(RLIMIT_FSIZE, &previous);
+        std::signal(SIGXFSZ, handler);
+        QVERIFY(counts.size() == 1 && !model.isSaved()); // announced even though the write failed
         QCOMPARE(TestEnvironment::readFile(path()), before);
         QCOMPARE(QDir(m_env->appConfigDir()).entryList({"todo.json.*"}, QDir::Files | QDir::Hidden),
                  QStringList());
