@@ -58,15 +58,22 @@ private Q_SLOTS:
         QTest::newRow("two loose items") << two << two;
         QTest::newRow("a position of an item not on the desktop shows nothing")
             << Positions{{key("gone.txt"), {10, 10}}} << Positions{};
+        // Shown inside the screen, while the stored place stays as it was.
+        const QRect area = available();
+        QTest::newRow("off the screen is clamped") << Positions{{key("b.png"), {area.right() + 500, 50}}}
+                                                   << Positions{{key("b.png"), {area.right() + 1 - 88, 50}}};
     }
 
     void rebuild()
     {
         QFETCH(Positions, stored);
         QFETCH(Positions, shown);
+        // Made while hidden, the windows wait to be shown.
         DesktopShortcuts *shortcuts = make(stored);
+        QVERIFY(!shortcuts->hasVisibleShortcuts());
         shortcuts->setShown(true);
         QCOMPARE(shortcuts->keys().size(), shown.size());
+        QCOMPARE(shortcuts->hasVisibleShortcuts(), !shown.isEmpty());
         for (auto it = shown.cbegin(); it != shown.cend(); ++it) {
             const DesktopShortcut *s = shortcuts->shortcut(it.key());
             QCOMPARE(QRect(s->pos(), s->size()), QRect(it.value(), QSize(88, 96)));
@@ -82,32 +89,17 @@ private Q_SLOTS:
         }
     }
 
-    void vanishedItemKeepsPosition()
+    // An item that leaves the desktop keeps its place for its return. While its menu is open, or
+    // while its window is dragged, it keeps the window until that ends.
+    void leavingTheDesktop()
     {
-        DesktopShortcuts *shortcuts = make({{key("a.txt"), {200, 100}}}, true);
-        QPointer<DesktopShortcut> window = shortcuts->shortcut(key("a.txt"));
-        QVERIFY(window && m_layer->isTracked(window));
-        const auto *pin = window->findChild<QAction *>(QLatin1String(DesktopLayer::alwaysOnTopActionName));
-        QVERIFY(pin && !pin->isChecked()); // loose items stay down whatever "topmost" says
-        removeFromDesktop("a.txt");
-        QVERIFY(shortcuts->keys().isEmpty());
-        QTRY_VERIFY(!window && !m_layer->isTracked(window));
-        QCOMPARE(PanelLayoutStore::desktopPosition(key("a.txt")), std::optional<QPoint>(QPoint(200, 100)));
-
-        // It comes back where it was.
-        m_desktop->entries.append(FakeDesktopSource::file(key("a.txt")));
-        m_model->reload();
-        QCOMPARE(shortcuts->shortcut(key("a.txt"))->pos(), QPoint(200, 100));
-    }
-
-    // An item that leaves the desktop while its menu is open, or while its window
-    // is dragged, keeps the window until that ends.
-    void busyWindowOutlivesReload()
-    {
-        DesktopShortcuts *shortcuts = make({{key("a.txt"), {200, 100}}, {key("c.mp3"), {300, 100}}});
+        DesktopShortcuts *shortcuts = make({{key("a.txt"), {200, 100}}, {key("c.mp3"), {300, 100}}}, true);
         shortcuts->setShown(true);
         QPointer<DesktopShortcut> window = shortcuts->shortcut(key("a.txt"));
         QPointer<DesktopShortcut> dragged = shortcuts->shortcut(key("c.mp3"));
+        QVERIFY(m_layer->isTracked(window));
+        const auto *pin = window->findChild<QAction *>(QLatin1String(DesktopLayer::alwaysOnTopActionName));
+        QVERIFY(pin && !pin->isChecked()); // loose items stay down whatever "topmost" says
         QStringList entries;
         bool kept = false;
         const auto leave = [&](const QString &name) {
@@ -135,21 +127,20 @@ private Q_SLOTS:
         shortcuts->runDrag(dragged, itemMime({key("c.mp3")}), QPixmap(48, 48));
         QVERIFY(kept);
         QTRY_VERIFY(!dragged && shortcuts->keys().isEmpty());
+        QCOMPARE(PanelLayoutStore::desktopPosition(key("a.txt")), std::optional<QPoint>(QPoint(200, 100)));
+
+        // It comes back where it was.
+        m_desktop->entries.append(FakeDesktopSource::file(key("a.txt")));
+        m_model->reload();
+        QCOMPARE(shortcuts->shortcut(key("a.txt"))->pos(), QPoint(200, 100));
     }
 
-    void showingAndSelection()
+    void selectionAndIconSize()
     {
-        DesktopShortcuts *shortcuts = make({{key("a.txt"), {200, 100}}});
-        QVERIFY(!shortcuts->hasVisibleShortcuts());
-        // A rebuild while hidden creates without showing.
-        PanelLayoutStore::setDesktopPosition(key("b.png"), {400, 100});
-        m_model->reload();
+        DesktopShortcuts *shortcuts = make({{key("a.txt"), {200, 100}}, {key("b.png"), {400, 100}}});
+        shortcuts->setShown(true);
         DesktopShortcut *a = shortcuts->shortcut(key("a.txt"));
         DesktopShortcut *b = shortcuts->shortcut(key("b.png"));
-        QVERIFY(b && !b->isVisible());
-        shortcuts->setShown(true);
-        QVERIFY(shortcuts->hasVisibleShortcuts() && b->isVisible());
-
         // One selected at a time.
         QSignalSpy activated(shortcuts, &LooseItems::selectionActivated);
         QTest::mousePress(a, Qt::LeftButton, {}, QPoint(20, 20));
@@ -158,7 +149,6 @@ private Q_SLOTS:
         QVERIFY(!a->isSelected() && b->isSelected());
         shortcuts->clearSelection();
         QVERIFY(!a->isSelected() && !b->isSelected() && activated.count() == 2);
-
         shortcuts->setShown(false);
         QVERIFY(!shortcuts->hasVisibleShortcuts());
         // A new icon size re-sizes every window.
@@ -331,8 +321,51 @@ private Q_SLOTS:
                  outcome == "surface" ? dragged.filter("gone") : QStringList());
     }
 
-    void foreignDropsRefused()
+    void dropSurface_data()
     {
+        QTest::addColumn<bool>("composited");
+        QTest::newRow("see-through") << true;
+        QTest::newRow("no compositor: shows the desktop beneath") << false;
+    }
+
+    void dropSurface()
+    {
+        QFETCH(bool, composited);
+        m_compositor.setActive(composited);
+        DesktopShortcuts *shortcuts = make({{key("a.txt"), {20, 20}}});
+        shortcuts->setShown(true);
+        QWidget panel;
+        panel.setGeometry(300, 200, 150, 100);
+        panel.show();
+        // What lies beneath: a red window that lets the pointer through, as the snapping guides do.
+        QWidget desktop(nullptr, Qt::FramelessWindowHint | Qt::WindowTransparentForInput);
+        desktop.setPalette(QPalette(Qt::red));
+        desktop.setAutoFillBackground(true);
+        desktop.setGeometry(available());
+        desktop.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&desktop));
+        QColor shown;
+        QRegion mask;
+        bool clearedOnArrival = false;
+        shortcuts->setDragExecutor([&](QDrag *) {
+            DesktopDropSurface *surface = shortcuts->dropSurfaces().first();
+            shown = surface->grab().toImage().pixelColor(40, 40);
+            mask = surface->mask();
+            m_compositor.setActive(true);
+            clearedOnArrival = surface->backdrop().isNull();
+        });
+        shortcuts->runDrag(&panel, itemMime({key("b.png")}), QPixmap(48, 48));
+        if (composited)
+            QVERIFY2(shown.alpha() <= 1, qPrintable(shown.name(QColor::HexArgb)));
+        else
+            QCOMPARE(shown, QColor(Qt::red));
+        QVERIFY(clearedOnArrival);
+        // A drop over another window of the program is that window's; one that lets the pointer
+        // through takes none, and loose items stay under the surface.
+        const QPoint origin = available().topLeft();
+        QVERIFY(!mask.contains(panel.frameGeometry().center() - origin));
+        QVERIFY(mask.contains(QPoint(40, 40) - origin) && mask.contains(QPoint(10, 400) - origin));
+
         // Outside a drag of this program a drop event has no source, as one from another program.
         DesktopDropSurface surface(QRect(0, 0, 400, 300));
         std::unique_ptr<QMimeData> mime(itemMime({key("a.txt")}));
@@ -342,70 +375,10 @@ private Q_SLOTS:
         QVERIFY(!drop.isAccepted() && !surface.hasDrop());
     }
 
-    void surfacesSpareOtherWindows()
-    {
-        DesktopShortcuts *shortcuts = make({{key("a.txt"), {20, 20}}});
-        shortcuts->setShown(true);
-        QWidget panel;
-        panel.setGeometry(300, 200, 150, 100);
-        panel.show();
-        // A window that lets the pointer through (the snapping guides) takes no drop either.
-        QWidget guides(nullptr, Qt::Tool | Qt::WindowTransparentForInput);
-        guides.setGeometry(available());
-        guides.show();
-        QRegion mask;
-        shortcuts->setDragExecutor([&](QDrag *) { mask = shortcuts->dropSurfaces().first()->mask(); });
-        shortcuts->runDrag(&panel, itemMime({key("b.png")}), QPixmap(48, 48));
-        const QPoint origin = available().topLeft();
-        // A drop over another window of the program is that window's; loose items stay under the surface.
-        QVERIFY(!mask.contains(panel.frameGeometry().center() - origin));
-        QVERIFY(mask.contains(QPoint(40, 40) - origin) && mask.contains(QPoint(10, 400) - origin));
-    }
-
-    void surfaceWithoutCompositor_data()
-    {
-        QTest::addColumn<bool>("composited");
-        QTest::newRow("see-through") << true;
-        QTest::newRow("no compositor: shows the desktop beneath") << false;
-    }
-
-    void surfaceWithoutCompositor()
-    {
-        QFETCH(bool, composited);
-        m_compositor.setActive(composited);
-        DesktopShortcuts *shortcuts = make({});
-        // What lies beneath: a red window, there for the picture only.
-        QWidget desktop(nullptr, Qt::FramelessWindowHint | Qt::WindowTransparentForInput);
-        desktop.setPalette(QPalette(Qt::red));
-        desktop.setAutoFillBackground(true);
-        desktop.setGeometry(available());
-        desktop.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&desktop));
-        QColor shown;
-        bool clearedOnArrival = false;
-        shortcuts->setDragExecutor([&](QDrag *) {
-            DesktopDropSurface *surface = shortcuts->dropSurfaces().first();
-            shown = surface->grab().toImage().pixelColor(40, 40);
-            m_compositor.setActive(true);
-            clearedOnArrival = surface->backdrop().isNull();
-        });
-        shortcuts->runDrag(&desktop, itemMime({key("b.png")}), QPixmap(48, 48));
-        if (composited)
-            QVERIFY2(shown.alpha() <= 1, qPrintable(shown.name(QColor::HexArgb)));
-        else
-            QCOMPARE(shown, QColor(Qt::red));
-        QVERIFY(clearedOnArrival);
-    }
-
     void screenChangesReclamp()
     {
         const QRect area = available();
         DesktopShortcut *a = make({{key("a.txt"), {area.right() + 500, 50}}})->shortcut(key("a.txt"));
-        const QPoint clamped(area.right() + 1 - 88, 50);
-        QCOMPARE(a->pos(), clamped);
-        // Showing a clamped place does not change the stored one.
-        QCOMPARE(PanelLayoutStore::desktopPosition(key("a.txt")),
-                 std::optional<QPoint>(QPoint(area.right() + 500, 50)));
         // Whatever changed about the screens, the windows are placed inside them again.
         QScreen *screen = QGuiApplication::primaryScreen();
         const std::function<void()> changes[] = {[&] { Q_EMIT screen->availableGeometryChanged(area); },
@@ -416,7 +389,7 @@ private Q_SLOTS:
         for (const auto &change : changes) {
             a->move(area.right() + 500, 50);
             change();
-            QTRY_COMPARE(a->pos(), clamped);
+            QTRY_COMPARE(a->pos(), QPoint(area.right() + 1 - 88, 50));
         }
     }
 
@@ -426,8 +399,7 @@ private:
     {
         for (auto it = loose.cbegin(); it != loose.cend(); ++it)
             PanelLayoutStore::setDesktopPosition(it.key(), it.value());
-        for (const char *name : {"a.txt", "b.png", "c.mp3"})
-            m_desktop->entries.append(FakeDesktopSource::file(key(name)));
+        addFiles({key("a.txt"), key("b.png"), key("c.mp3")});
         m_model = makeDesktopModel(m_desktop);
         auto *stacking = new FakeWindowStacking; // no window manager, as offscreen
         stacking->available = false;
