@@ -99,23 +99,6 @@ private Q_SLOTS:
         QCOMPARE(panel->preferredSize(maxHeight), expected);
     }
 
-    // The "Quit" entry, and closing without a tray, only ask: ending the application would end this
-    // loop with 0, and only the owner may decide that.
-    void quittingOnlyAsks()
-    {
-        IconPanel *panel = makePanel("documents", 1, {0, 0, 300, 300});
-        QVERIFY(panel);
-        QSignalSpy quit(panel, &IconPanel::quitRequested);
-        QEventLoop loop;
-        QTimer::singleShot(0, panel, [panel] {
-            actionNamed(panel->createContextMenu(QPoint(5, 5)).get(), "Quit")->trigger();
-            panel->close();
-        });
-        QTimer::singleShot(50, &loop, [&loop] { loop.exit(7); });
-        QCOMPARE(loop.exec(), 7);
-        QVERIFY(quit.count() == 2 && panel->isVisible());
-    }
-
     void hover()
     {
         QCursor::setPos(900, 700);
@@ -280,6 +263,18 @@ private Q_SLOTS:
         std::unique_ptr<QMenu> locked = panel->createContextMenu(pos);
         QVERIFY(!actionNamed(locked.get(), "Tidy panels")->isEnabled());
         QVERIFY(actionNamed(locked.get(), "Lock layout")->isChecked());
+
+        // "Quit", and closing without a tray, only ask: ending the application would end this loop
+        // with 0, and only the owner may decide that.
+        QSignalSpy quit(panel, &IconPanel::quitRequested);
+        QEventLoop loop;
+        QTimer::singleShot(0, panel, [&] {
+            actionNamed(locked.get(), "Quit")->trigger();
+            panel->close();
+        });
+        QTimer::singleShot(50, &loop, [&loop] { loop.exit(7); });
+        QCOMPARE(loop.exec(), 7);
+        QVERIFY(quit.count() == 2 && panel->isVisible());
     }
 
     void rename_data()
