@@ -112,9 +112,7 @@ private Q_SLOTS:
         QCOMPARE(column(sort), (QStringList{"c", "a", "b", "d"}));
 
         // A reload replaces every row; the order is keyed by item, so it holds.
-        QSignalSpy resets(&sort, &QAbstractItemModel::modelReset);
         fill(source, {"d", "c", "b", "a", "e"});
-        QVERIFY(resets.count() >= 1);
         QCOMPARE(column(sort), (QStringList{"c", "a", "d", "b", "e"}));
     }
 
