@@ -244,19 +244,26 @@ private Q_SLOTS:
         QTest::addColumn<QString>("outcome");
         QTest::addColumn<QStringList>("dragged");
         QTest::addColumn<Positions>("stored");
+        QTest::addColumn<bool>("composited");
         const QString a = key("a.txt"), b = key("b.png"), c = key("c.mp3");
         // c.mp3 lies loose at (20, 20) before every drag.
         QTest::newRow("three items form a row")
             << "surface" << QStringList{a, b, c}
-            << Positions{{a, {456, 272}}, {b, {544, 272}}, {c, {632, 272}}};
+            << Positions{{a, {456, 272}}, {b, {544, 272}}, {c, {632, 272}}} << true;
         QTest::newRow("unknown keys are skipped without a gap")
-            << "surface" << QStringList{key("gone.txt"), b} << Positions{{b, {456, 272}}, {c, {20, 20}}};
+            << "surface" << QStringList{key("gone.txt"), b} << Positions{{b, {456, 272}}, {c, {20, 20}}}
+            << true;
         QTest::newRow("a loose item moved onto its own window")
-            << "shortcut" << QStringList{c} << Positions{{c, {456, 272}}};
-        QTest::newRow("cancelled") << "cancel" << QStringList{a} << Positions{{c, {20, 20}}};
+            << "shortcut" << QStringList{c} << Positions{{c, {456, 272}}} << true;
+        QTest::newRow("cancelled") << "cancel" << QStringList{a} << Positions{{c, {20, 20}}} << true;
         // Where the drop landed cannot be known where window positions are not (Wayland).
-        QTest::newRow("positions unknown") << "blind surface" << QStringList{a} << Positions{{c, {20, 20}}};
-        QTest::newRow("source gone mid-drag") << "sourceGone" << QStringList{a} << Positions{{c, {20, 20}}};
+        QTest::newRow("positions unknown")
+            << "blind surface" << QStringList{a} << Positions{{c, {20, 20}}} << true;
+        QTest::newRow("source gone mid-drag")
+            << "sourceGone" << QStringList{a} << Positions{{c, {20, 20}}} << true;
+        // Without a compositing manager the surface shows the desktop beneath.
+        QTest::newRow("no compositor")
+            << "surface" << QStringList{b} << Positions{{b, {456, 272}}, {c, {20, 20}}} << false;
     }
 
     void drag()
@@ -264,6 +271,8 @@ private Q_SLOTS:
         QFETCH(QString, outcome);
         QFETCH(QStringList, dragged);
         QFETCH(Positions, stored);
+        QFETCH(bool, composited);
+        m_compositor.setActive(composited);
         DesktopShortcuts *shortcuts = make({{key("c.mp3"), {20, 20}}});
         shortcuts->setShown(true);
         if (outcome == "blind surface") {
@@ -271,10 +280,23 @@ private Q_SLOTS:
             stacking->positionsKnown = false;
             m_layer = std::make_unique<DesktopLayer>(stacking, false);
         }
+        QWidget panel; // another window of the program
+        panel.setGeometry(300, 200, 150, 100);
+        panel.show();
+        // What lies beneath: a red window that lets the pointer through, as the snapping guides do.
+        QWidget desktop(nullptr, Qt::FramelessWindowHint | Qt::WindowTransparentForInput);
+        desktop.setPalette(QPalette(Qt::red));
+        desktop.setAutoFillBackground(true);
+        desktop.setGeometry(available());
+        desktop.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&desktop));
         QPointer<QWidget> source = outcome == "shortcut" ? shortcuts->shortcut(key("c.mp3")) : new QWidget;
         int surfacesDuring = -1;
         bool coverScreens = false;
         bool draggingDuring = false;
+        QColor shown;
+        QRegion mask;
+        bool clearedOnArrival = false;
         shortcuts->setDragExecutor([&](QDrag *drag) {
             draggingDuring = shortcuts->isDragging();
             QCOMPARE(drag->hotSpot(), QPoint(24, 24));
@@ -283,6 +305,10 @@ private Q_SLOTS:
             coverScreens = std::all_of(surfaces.cbegin(), surfaces.cend(), [](auto *s) {
                 return s->isVisible() && s->geometry() == available();
             });
+            shown = surfaces.first()->grab().toImage().pixelColor(40, 40);
+            mask = surfaces.first()->mask();
+            m_compositor.setActive(true);
+            clearedOnArrival = surfaces.first()->backdrop().isNull();
             if (outcome.endsWith("surface"))
                 surfaces.first()->takeDrop(dragged, QPoint(500, 300));
             else if (outcome == "shortcut")
@@ -293,8 +319,15 @@ private Q_SLOTS:
         QSignalSpy finished(shortcuts, &LooseItems::dragFinished);
         QSignalSpy foreign(shortcuts, &LooseItems::foreignItemsDropped);
         shortcuts->runDrag(source, itemMime(dragged), QPixmap(48, 48));
-        QVERIFY(draggingDuring && coverScreens);
+        QVERIFY(draggingDuring && coverScreens && clearedOnArrival);
         QCOMPARE(surfacesDuring, int(QGuiApplication::screens().size()));
+        QVERIFY2(composited ? shown.alpha() <= 1 : shown == QColor(Qt::red),
+                 qPrintable(shown.name(QColor::HexArgb)));
+        // A drop over another window of the program is that window's; one that lets the pointer
+        // through takes none, and loose items stay under the surface.
+        const QPoint origin = available().topLeft();
+        QVERIFY(!mask.contains(panel.frameGeometry().center() - origin));
+        QVERIFY(mask.contains(QPoint(40, 40) - origin) && mask.contains(QPoint(10, 400) - origin));
         // The surfaces are gone with the drag, however it ended.
         QVERIFY(!shortcuts->isDragging() && shortcuts->dropSurfaces().isEmpty() && finished.count() == 1);
         QCOMPARE(bool(source), outcome != "sourceGone");
@@ -320,51 +353,8 @@ private Q_SLOTS:
                  outcome == "surface" ? dragged.filter("gone") : QStringList());
     }
 
-    void dropSurface_data()
+    void foreignDropsRefused()
     {
-        QTest::addColumn<bool>("composited");
-        QTest::newRow("see-through") << true;
-        QTest::newRow("no compositor: shows the desktop beneath") << false;
-    }
-
-    void dropSurface()
-    {
-        QFETCH(bool, composited);
-        m_compositor.setActive(composited);
-        DesktopShortcuts *shortcuts = make({{key("a.txt"), {20, 20}}});
-        shortcuts->setShown(true);
-        QWidget panel;
-        panel.setGeometry(300, 200, 150, 100);
-        panel.show();
-        // What lies beneath: a red window that lets the pointer through, as the snapping guides do.
-        QWidget desktop(nullptr, Qt::FramelessWindowHint | Qt::WindowTransparentForInput);
-        desktop.setPalette(QPalette(Qt::red));
-        desktop.setAutoFillBackground(true);
-        desktop.setGeometry(available());
-        desktop.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&desktop));
-        QColor shown;
-        QRegion mask;
-        bool clearedOnArrival = false;
-        shortcuts->setDragExecutor([&](QDrag *) {
-            DesktopDropSurface *surface = shortcuts->dropSurfaces().first();
-            shown = surface->grab().toImage().pixelColor(40, 40);
-            mask = surface->mask();
-            m_compositor.setActive(true);
-            clearedOnArrival = surface->backdrop().isNull();
-        });
-        shortcuts->runDrag(&panel, itemMime({key("b.png")}), QPixmap(48, 48));
-        if (composited)
-            QVERIFY2(shown.alpha() <= 1, qPrintable(shown.name(QColor::HexArgb)));
-        else
-            QCOMPARE(shown, QColor(Qt::red));
-        QVERIFY(clearedOnArrival);
-        // A drop over another window of the program is that window's; one that lets the pointer
-        // through takes none, and loose items stay under the surface.
-        const QPoint origin = available().topLeft();
-        QVERIFY(!mask.contains(panel.frameGeometry().center() - origin));
-        QVERIFY(mask.contains(QPoint(40, 40) - origin) && mask.contains(QPoint(10, 400) - origin));
-
         // Outside a drag of this program a drop event has no source, as one from another program.
         DesktopDropSurface surface(QRect(0, 0, 400, 300));
         std::unique_ptr<QMimeData> mime(itemMime({key("a.txt")}));
