@@ -89,9 +89,9 @@ private Q_SLOTS:
         }
     }
 
-    // An item that leaves the desktop keeps its place for its return. While its menu is open, or
-    // while its window is dragged, it keeps the window until that ends.
-    void leavingTheDesktop()
+    // One window is selected at a time. An item that leaves the desktop keeps its place for its return;
+    // while its menu is open, or while its window is dragged, it keeps the window until that ends.
+    void selectionAndLeaving()
     {
         DesktopShortcuts *shortcuts = make({{key("a.txt"), {200, 100}}, {key("c.mp3"), {300, 100}}}, true);
         shortcuts->setShown(true);
@@ -100,6 +100,14 @@ private Q_SLOTS:
         QVERIFY(m_layer->isTracked(window));
         const auto *pin = window->findChild<QAction *>(QLatin1String(DesktopLayer::alwaysOnTopActionName));
         QVERIFY(pin && !pin->isChecked()); // loose items stay down whatever "topmost" says
+        QSignalSpy activated(shortcuts, &LooseItems::selectionActivated);
+        QTest::mousePress(window, Qt::LeftButton, {}, QPoint(20, 20));
+        QVERIFY(window->isSelected() && !dragged->isSelected());
+        QTest::mousePress(dragged, Qt::LeftButton, {}, QPoint(20, 20));
+        QVERIFY(!window->isSelected() && dragged->isSelected());
+        shortcuts->clearSelection();
+        QVERIFY(!window->isSelected() && !dragged->isSelected() && activated.count() == 2);
+
         QStringList entries;
         bool kept = false;
         const auto leave = [&](const QString &name) {
@@ -133,22 +141,6 @@ private Q_SLOTS:
         m_desktop->entries.append(FakeDesktopSource::file(key("a.txt")));
         m_model->reload();
         QCOMPARE(shortcuts->shortcut(key("a.txt"))->pos(), QPoint(200, 100));
-    }
-
-    void selectionAndIconSize()
-    {
-        DesktopShortcuts *shortcuts = make({{key("a.txt"), {200, 100}}, {key("b.png"), {400, 100}}});
-        shortcuts->setShown(true);
-        DesktopShortcut *a = shortcuts->shortcut(key("a.txt"));
-        DesktopShortcut *b = shortcuts->shortcut(key("b.png"));
-        // One selected at a time.
-        QSignalSpy activated(shortcuts, &LooseItems::selectionActivated);
-        QTest::mousePress(a, Qt::LeftButton, {}, QPoint(20, 20));
-        QVERIFY(a->isSelected() && !b->isSelected());
-        QTest::mousePress(b, Qt::LeftButton, {}, QPoint(20, 20));
-        QVERIFY(!a->isSelected() && b->isSelected());
-        shortcuts->clearSelection();
-        QVERIFY(!a->isSelected() && !b->isSelected() && activated.count() == 2);
         shortcuts->setShown(false);
         QVERIFY(!shortcuts->hasVisibleShortcuts());
         // A new icon size re-sizes every window.
@@ -370,16 +362,14 @@ private Q_SLOTS:
         DesktopShortcut *a = make({{key("a.txt"), {area.right() + 500, 50}}})->shortcut(key("a.txt"));
         // Whatever changed about the screens, the windows are placed inside them again.
         QScreen *screen = QGuiApplication::primaryScreen();
-        const std::function<void()> changes[] = {[&] { Q_EMIT screen->availableGeometryChanged(area); },
-                                                 [&] { Q_EMIT screen->geometryChanged(screen->geometry()); },
-                                                 [&] {
-                                                     Q_EMIT qApp->screenRemoved(screen);
-                                                 }};
-        for (const auto &change : changes) {
+        for (const auto change : {&QScreen::availableGeometryChanged, &QScreen::geometryChanged}) {
             a->move(area.right() + 500, 50);
-            change();
+            Q_EMIT(screen->*change)(screen->geometry());
             QTRY_COMPARE(a->pos(), QPoint(area.right() + 1 - 88, 50));
         }
+        a->move(area.right() + 500, 50);
+        Q_EMIT qApp->screenRemoved(screen);
+        QTRY_COMPARE(a->pos(), QPoint(area.right() + 1 - 88, 50));
     }
 
 private:
