@@ -176,9 +176,6 @@ private Q_SLOTS:
     {
         IconPanel *panel = makePanel("documents", 4, {200, 150, 300, 250});
         QVERIFY(panel);
-        panel->setCollapsed(true);
-        panel->setCollapsed(false);
-        QCOMPARE(panel->maximumHeight(), QWIDGETSIZE_MAX);
         panel->setViewMode(IconPanel::List);
         // The band follows the presentation; a finished move is written at once (a
         // crash must not undo it) and marks the panel placed by the user.
