@@ -143,7 +143,6 @@ private Q_SLOTS:
         QCOMPARE(shortcuts->shortcut(key("a.txt"))->pos(), QPoint(200, 100));
         shortcuts->setShown(false);
         QVERIFY(!shortcuts->hasVisibleShortcuts());
-        // A new icon size re-sizes every window.
         shortcuts->setIconSize(96);
         QCOMPARE(shortcuts->shortcut(key("a.txt"))->size(), ShortcutGeometry::cellSize(96));
     }

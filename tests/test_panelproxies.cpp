@@ -80,10 +80,8 @@ private Q_SLOTS:
         sort.setManualOrder(manual);
         sort.setSortMode(PanelSort::SortMode(mode), reversed);
         QTEST(column(sort), "expected");
-        // The mode is stored by its key.
         QCOMPARE(PanelSort::sortModeFromKey(PanelSort::sortModeKey(sort.sortMode())),
                  PanelSort::SortMode(mode));
-        // Back to desktop order shows the source order again.
         sort.setSortMode(PanelSort::Desktop, false);
         QCOMPARE(column(sort), sourceOrder);
     }
