@@ -58,15 +58,22 @@ private Q_SLOTS:
         QTest::newRow("two loose items") << two << two;
         QTest::newRow("a position of an item not on the desktop shows nothing")
             << Positions{{key("gone.txt"), {10, 10}}} << Positions{};
+        // Shown inside the screen, while the stored place stays as it was.
+        const QRect area = available();
+        QTest::newRow("off the screen is clamped") << Positions{{key("b.png"), {area.right() + 500, 50}}}
+                                                   << Positions{{key("b.png"), {area.right() + 1 - 88, 50}}};
     }
 
     void rebuild()
     {
         QFETCH(Positions, stored);
         QFETCH(Positions, shown);
+        // Made while hidden, the windows wait to be shown.
         DesktopShortcuts *shortcuts = make(stored);
+        QVERIFY(!shortcuts->hasVisibleShortcuts());
         shortcuts->setShown(true);
         QCOMPARE(shortcuts->keys().size(), shown.size());
+        QCOMPARE(shortcuts->hasVisibleShortcuts(), !shown.isEmpty());
         for (auto it = shown.cbegin(); it != shown.cend(); ++it) {
             const DesktopShortcut *s = shortcuts->shortcut(it.key());
             QCOMPARE(QRect(s->pos(), s->size()), QRect(it.value(), QSize(88, 96)));
@@ -82,32 +89,25 @@ private Q_SLOTS:
         }
     }
 
-    void vanishedItemKeepsPosition()
+    // One window is selected at a time. An item that leaves the desktop keeps its place for its return;
+    // while its menu is open, or while its window is dragged, it keeps the window until that ends.
+    void selectionAndLeaving()
     {
-        DesktopShortcuts *shortcuts = make({{key("a.txt"), {200, 100}}}, true);
-        QPointer<DesktopShortcut> window = shortcuts->shortcut(key("a.txt"));
-        QVERIFY(window && m_layer->isTracked(window));
-        const auto *pin = window->findChild<QAction *>(QLatin1String(DesktopLayer::alwaysOnTopActionName));
-        QVERIFY(pin && !pin->isChecked()); // loose items stay down whatever "topmost" says
-        removeFromDesktop("a.txt");
-        QVERIFY(shortcuts->keys().isEmpty());
-        QTRY_VERIFY(!window && !m_layer->isTracked(window));
-        QCOMPARE(PanelLayoutStore::desktopPosition(key("a.txt")), std::optional<QPoint>(QPoint(200, 100)));
-
-        // It comes back where it was.
-        m_desktop->entries.append(FakeDesktopSource::file(key("a.txt")));
-        m_model->reload();
-        QCOMPARE(shortcuts->shortcut(key("a.txt"))->pos(), QPoint(200, 100));
-    }
-
-    // An item that leaves the desktop while its menu is open, or while its window
-    // is dragged, keeps the window until that ends.
-    void busyWindowOutlivesReload()
-    {
-        DesktopShortcuts *shortcuts = make({{key("a.txt"), {200, 100}}, {key("c.mp3"), {300, 100}}});
+        DesktopShortcuts *shortcuts = make({{key("a.txt"), {200, 100}}, {key("c.mp3"), {300, 100}}}, true);
         shortcuts->setShown(true);
         QPointer<DesktopShortcut> window = shortcuts->shortcut(key("a.txt"));
         QPointer<DesktopShortcut> dragged = shortcuts->shortcut(key("c.mp3"));
+        QVERIFY(m_layer->isTracked(window));
+        const auto *pin = window->findChild<QAction *>(QLatin1String(DesktopLayer::alwaysOnTopActionName));
+        QVERIFY(pin && !pin->isChecked()); // loose items stay down whatever "topmost" says
+        QSignalSpy activated(shortcuts, &LooseItems::selectionActivated);
+        QTest::mousePress(window, Qt::LeftButton, {}, QPoint(20, 20));
+        QVERIFY(window->isSelected() && !dragged->isSelected());
+        QTest::mousePress(dragged, Qt::LeftButton, {}, QPoint(20, 20));
+        QVERIFY(!window->isSelected() && dragged->isSelected());
+        shortcuts->clearSelection();
+        QVERIFY(!window->isSelected() && !dragged->isSelected() && activated.count() == 2);
+
         QStringList entries;
         bool kept = false;
         const auto leave = [&](const QString &name) {
@@ -135,33 +135,14 @@ private Q_SLOTS:
         shortcuts->runDrag(dragged, itemMime({key("c.mp3")}), QPixmap(48, 48));
         QVERIFY(kept);
         QTRY_VERIFY(!dragged && shortcuts->keys().isEmpty());
-    }
+        QCOMPARE(PanelLayoutStore::desktopPosition(key("a.txt")), std::optional<QPoint>(QPoint(200, 100)));
 
-    void showingAndSelection()
-    {
-        DesktopShortcuts *shortcuts = make({{key("a.txt"), {200, 100}}});
-        QVERIFY(!shortcuts->hasVisibleShortcuts());
-        // A rebuild while hidden creates without showing.
-        PanelLayoutStore::setDesktopPosition(key("b.png"), {400, 100});
+        // It comes back where it was.
+        m_desktop->entries.append(FakeDesktopSource::file(key("a.txt")));
         m_model->reload();
-        DesktopShortcut *a = shortcuts->shortcut(key("a.txt"));
-        DesktopShortcut *b = shortcuts->shortcut(key("b.png"));
-        QVERIFY(b && !b->isVisible());
-        shortcuts->setShown(true);
-        QVERIFY(shortcuts->hasVisibleShortcuts() && b->isVisible());
-
-        // One selected at a time.
-        QSignalSpy activated(shortcuts, &LooseItems::selectionActivated);
-        QTest::mousePress(a, Qt::LeftButton, {}, QPoint(20, 20));
-        QVERIFY(a->isSelected() && !b->isSelected());
-        QTest::mousePress(b, Qt::LeftButton, {}, QPoint(20, 20));
-        QVERIFY(!a->isSelected() && b->isSelected());
-        shortcuts->clearSelection();
-        QVERIFY(!a->isSelected() && !b->isSelected() && activated.count() == 2);
-
+        QCOMPARE(shortcuts->shortcut(key("a.txt"))->pos(), QPoint(200, 100));
         shortcuts->setShown(false);
         QVERIFY(!shortcuts->hasVisibleShortcuts());
-        // A new icon size re-sizes every window.
         shortcuts->setIconSize(96);
         QCOMPARE(shortcuts->shortcut(key("a.txt"))->size(), ShortcutGeometry::cellSize(96));
     }
@@ -261,6 +242,9 @@ private Q_SLOTS:
             << Positions{{a, {456, 272}}, {b, {544, 272}}, {c, {632, 272}}};
         QTest::newRow("unknown keys are skipped without a gap")
             << "surface" << QStringList{key("gone.txt"), b} << Positions{{b, {456, 272}}, {c, {20, 20}}};
+        // Without a compositing manager the surface shows the desktop beneath.
+        QTest::newRow("no compositor")
+            << "dark surface" << QStringList{b} << Positions{{b, {456, 272}}, {c, {20, 20}}};
         QTest::newRow("a loose item moved onto its own window")
             << "shortcut" << QStringList{c} << Positions{{c, {456, 272}}};
         QTest::newRow("cancelled") << "cancel" << QStringList{a} << Positions{{c, {20, 20}}};
@@ -274,6 +258,8 @@ private Q_SLOTS:
         QFETCH(QString, outcome);
         QFETCH(QStringList, dragged);
         QFETCH(Positions, stored);
+        const bool composited = outcome != "dark surface";
+        m_compositor.setActive(composited);
         DesktopShortcuts *shortcuts = make({{key("c.mp3"), {20, 20}}});
         shortcuts->setShown(true);
         if (outcome == "blind surface") {
@@ -281,10 +267,23 @@ private Q_SLOTS:
             stacking->positionsKnown = false;
             m_layer = std::make_unique<DesktopLayer>(stacking, false);
         }
+        QWidget panel; // another window of the program
+        panel.setGeometry(300, 200, 150, 100);
+        panel.show();
+        // What lies beneath: a red window that lets the pointer through, as the snapping guides do.
+        QWidget desktop(nullptr, Qt::FramelessWindowHint | Qt::WindowTransparentForInput);
+        desktop.setPalette(QPalette(Qt::red));
+        desktop.setAutoFillBackground(true);
+        desktop.setGeometry(available());
+        desktop.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&desktop));
         QPointer<QWidget> source = outcome == "shortcut" ? shortcuts->shortcut(key("c.mp3")) : new QWidget;
         int surfacesDuring = -1;
         bool coverScreens = false;
         bool draggingDuring = false;
+        QColor shown;
+        QRegion mask;
+        bool clearedOnArrival = false;
         shortcuts->setDragExecutor([&](QDrag *drag) {
             draggingDuring = shortcuts->isDragging();
             QCOMPARE(drag->hotSpot(), QPoint(24, 24));
@@ -293,6 +292,10 @@ private Q_SLOTS:
             coverScreens = std::all_of(surfaces.cbegin(), surfaces.cend(), [](auto *s) {
                 return s->isVisible() && s->geometry() == available();
             });
+            shown = surfaces.first()->grab().toImage().pixelColor(40, 40);
+            mask = surfaces.first()->mask();
+            m_compositor.setActive(true);
+            clearedOnArrival = surfaces.first()->backdrop().isNull();
             if (outcome.endsWith("surface"))
                 surfaces.first()->takeDrop(dragged, QPoint(500, 300));
             else if (outcome == "shortcut")
@@ -303,8 +306,15 @@ private Q_SLOTS:
         QSignalSpy finished(shortcuts, &LooseItems::dragFinished);
         QSignalSpy foreign(shortcuts, &LooseItems::foreignItemsDropped);
         shortcuts->runDrag(source, itemMime(dragged), QPixmap(48, 48));
-        QVERIFY(draggingDuring && coverScreens);
+        QVERIFY(draggingDuring && coverScreens && clearedOnArrival);
         QCOMPARE(surfacesDuring, int(QGuiApplication::screens().size()));
+        QVERIFY2(composited ? shown.alpha() <= 1 : shown == QColor(Qt::red),
+                 qPrintable(shown.name(QColor::HexArgb)));
+        // A drop over another window of the program is that window's; one that lets the pointer
+        // through takes none, and loose items stay under the surface.
+        const QPoint origin = available().topLeft();
+        QVERIFY(!mask.contains(panel.frameGeometry().center() - origin));
+        QVERIFY(mask.contains(QPoint(40, 40) - origin) && mask.contains(QPoint(10, 400) - origin));
         // The surfaces are gone with the drag, however it ended.
         QVERIFY(!shortcuts->isDragging() && shortcuts->dropSurfaces().isEmpty() && finished.count() == 1);
         QCOMPARE(bool(source), outcome != "sourceGone");
@@ -325,7 +335,6 @@ private Q_SLOTS:
             return shortcuts->keys().size() == stored.size();
         };
         QTRY_VERIFY(placed());
-        QVERIFY(!PanelLayoutStore::desktopPosition(key("gone.txt")));
         // Keys the desktop does not hold (a folder panel's files) are handed on.
         QCOMPARE(foreign.value(0).value(0).toStringList(),
                  outcome == "surface" ? dragged.filter("gone") : QStringList());
@@ -342,82 +351,20 @@ private Q_SLOTS:
         QVERIFY(!drop.isAccepted() && !surface.hasDrop());
     }
 
-    void surfacesSpareOtherWindows()
-    {
-        DesktopShortcuts *shortcuts = make({{key("a.txt"), {20, 20}}});
-        shortcuts->setShown(true);
-        QWidget panel;
-        panel.setGeometry(300, 200, 150, 100);
-        panel.show();
-        // A window that lets the pointer through (the snapping guides) takes no drop either.
-        QWidget guides(nullptr, Qt::Tool | Qt::WindowTransparentForInput);
-        guides.setGeometry(available());
-        guides.show();
-        QRegion mask;
-        shortcuts->setDragExecutor([&](QDrag *) { mask = shortcuts->dropSurfaces().first()->mask(); });
-        shortcuts->runDrag(&panel, itemMime({key("b.png")}), QPixmap(48, 48));
-        const QPoint origin = available().topLeft();
-        // A drop over another window of the program is that window's; loose items stay under the surface.
-        QVERIFY(!mask.contains(panel.frameGeometry().center() - origin));
-        QVERIFY(mask.contains(QPoint(40, 40) - origin) && mask.contains(QPoint(10, 400) - origin));
-    }
-
-    void surfaceWithoutCompositor_data()
-    {
-        QTest::addColumn<bool>("composited");
-        QTest::newRow("see-through") << true;
-        QTest::newRow("no compositor: shows the desktop beneath") << false;
-    }
-
-    void surfaceWithoutCompositor()
-    {
-        QFETCH(bool, composited);
-        m_compositor.setActive(composited);
-        DesktopShortcuts *shortcuts = make({});
-        // What lies beneath: a red window, there for the picture only.
-        QWidget desktop(nullptr, Qt::FramelessWindowHint | Qt::WindowTransparentForInput);
-        desktop.setPalette(QPalette(Qt::red));
-        desktop.setAutoFillBackground(true);
-        desktop.setGeometry(available());
-        desktop.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&desktop));
-        QColor shown;
-        bool clearedOnArrival = false;
-        shortcuts->setDragExecutor([&](QDrag *) {
-            DesktopDropSurface *surface = shortcuts->dropSurfaces().first();
-            shown = surface->grab().toImage().pixelColor(40, 40);
-            m_compositor.setActive(true);
-            clearedOnArrival = surface->backdrop().isNull();
-        });
-        shortcuts->runDrag(&desktop, itemMime({key("b.png")}), QPixmap(48, 48));
-        if (composited)
-            QVERIFY2(shown.alpha() <= 1, qPrintable(shown.name(QColor::HexArgb)));
-        else
-            QCOMPARE(shown, QColor(Qt::red));
-        QVERIFY(clearedOnArrival);
-    }
-
     void screenChangesReclamp()
     {
         const QRect area = available();
         DesktopShortcut *a = make({{key("a.txt"), {area.right() + 500, 50}}})->shortcut(key("a.txt"));
-        const QPoint clamped(area.right() + 1 - 88, 50);
-        QCOMPARE(a->pos(), clamped);
-        // Showing a clamped place does not change the stored one.
-        QCOMPARE(PanelLayoutStore::desktopPosition(key("a.txt")),
-                 std::optional<QPoint>(QPoint(area.right() + 500, 50)));
         // Whatever changed about the screens, the windows are placed inside them again.
         QScreen *screen = QGuiApplication::primaryScreen();
-        const std::function<void()> changes[] = {[&] { Q_EMIT screen->availableGeometryChanged(area); },
-                                                 [&] { Q_EMIT screen->geometryChanged(screen->geometry()); },
-                                                 [&] {
-                                                     Q_EMIT qApp->screenRemoved(screen);
-                                                 }};
-        for (const auto &change : changes) {
+        for (const auto change : {&QScreen::availableGeometryChanged, &QScreen::geometryChanged}) {
             a->move(area.right() + 500, 50);
-            change();
-            QTRY_COMPARE(a->pos(), clamped);
+            Q_EMIT(screen->*change)(screen->geometry());
+            QTRY_COMPARE(a->pos(), QPoint(area.right() + 1 - 88, 50));
         }
+        a->move(area.right() + 500, 50);
+        Q_EMIT qApp->screenRemoved(screen);
+        QTRY_COMPARE(a->pos(), QPoint(area.right() + 1 - 88, 50));
     }
 
 private:
@@ -426,8 +373,7 @@ private:
     {
         for (auto it = loose.cbegin(); it != loose.cend(); ++it)
             PanelLayoutStore::setDesktopPosition(it.key(), it.value());
-        for (const char *name : {"a.txt", "b.png", "c.mp3"})
-            m_desktop->entries.append(FakeDesktopSource::file(key(name)));
+        addFiles({key("a.txt"), key("b.png"), key("c.mp3")});
         m_model = makeDesktopModel(m_desktop);
         auto *stacking = new FakeWindowStacking; // no window manager, as offscreen
         stacking->available = false;

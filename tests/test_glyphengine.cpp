@@ -9,18 +9,12 @@
 
 namespace {
 
-QImage transparentImage(QSize size)
+QImage categoryImage(int category)
 {
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    QImage image(16, 16, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
-    return image;
-}
-
-QImage categoryImage(int category, const QRectF &box, QSize size)
-{
-    QImage image = transparentImage(size);
     QPainter painter(&image);
-    drawCategoryGlyph(&painter, category, box);
+    drawCategoryGlyph(&painter, category, QRectF(0, 0, 16, 16));
     return image;
 }
 
@@ -89,7 +83,8 @@ private Q_SLOTS:
         QFETCH(qreal, ratio);
         const QColor colour =
             category < 0 ? AppStyle::Palette::primaryText : AppStyle::Palette::secondaryText;
-        QImage canvas = transparentImage(QSize(48, 48));
+        QImage canvas(48, 48, QImage::Format_ARGB32_Premultiplied);
+        canvas.fill(Qt::transparent);
         QPainter painter(&canvas);
         if (category < 0) {
             const QIcon icon = GlyphEngine::icon(GlyphEngine::Glyph(glyph));
@@ -115,7 +110,7 @@ private Q_SLOTS:
     {
         QList<QImage> categories;
         for (int category : allCategories())
-            categories.append(categoryImage(category, QRectF(0, 0, 16, 16), QSize(16, 16)));
+            categories.append(categoryImage(category));
         QList<QImage> buttons;
         for (int glyph = GlyphEngine::ChevronDown; glyph <= GlyphEngine::Bin; ++glyph)
             buttons.append(GlyphEngine::icon(GlyphEngine::Glyph(glyph)).pixmap(QSize(16, 16)).toImage());
@@ -126,8 +121,8 @@ private Q_SLOTS:
             }
         }
         // Numbers outside the ten kinds draw Other's glyph.
-        QCOMPARE(categoryImage(10, QRectF(0, 0, 16, 16), QSize(16, 16)), categories.at(OtherCategory));
-        QCOMPARE(categoryImage(-1, QRectF(0, 0, 16, 16), QSize(16, 16)), categories.at(OtherCategory));
+        QCOMPARE(categoryImage(10), categories.at(OtherCategory));
+        QCOMPARE(categoryImage(-1), categories.at(OtherCategory));
     }
 
     void cloneKeepsFunctionAndColour()

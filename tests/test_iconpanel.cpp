@@ -99,44 +99,6 @@ private Q_SLOTS:
         QCOMPARE(panel->preferredSize(maxHeight), expected);
     }
 
-    void staysReachable()
-    {
-        IconPanel *panel = makePanel("documents", 2, {200, 150, 300, 250});
-        QVERIFY(panel);
-        const QRect screen = panel->screen()->availableGeometry();
-        // Dragged far down by its title band: the band stays on the screen.
-        drag(panel, QPoint(100, 20), QPoint(100, 20 + 2 * screen.height()));
-        QCOMPARE(panel->geometry(), QRect(200, screen.bottom() + 1 - 44, 300, 250));
-        // Moved back up and stretched far below: the bottom edge stops at the screen's.
-        drag(panel, QPoint(100, 20), QPoint(100, 20 - screen.height()));
-        drag(panel, QPoint(100, panel->height() - 2), QPoint(100, 2 * screen.height()));
-        QCOMPARE(panel->geometry(), QRect(200, screen.top(), 300, screen.height()));
-    }
-
-    void closingAsksToQuit()
-    {
-        IconPanel *panel = makePanel("documents", 1, {0, 0, 300, 300});
-        QVERIFY(panel);
-        panel->setHideToTray(true);
-        QSignalSpy quit(panel, &IconPanel::quitRequested);
-        QSignalSpy hidden(panel, &IconPanel::hiddenToTray);
-        panel->close(); // with a tray: hidden to it
-        QVERIFY(!panel->isVisible() && hidden.count() == 1 && quit.isEmpty());
-        panel->show();
-        panel->setHideToTray(false);
-        // The "Quit" entry, and closing without a tray, only ask: ending the application
-        // would end this loop with 0, and only the owner may decide that.
-        QEventLoop loop;
-        QTimer::singleShot(0, panel, [panel] {
-            actionNamed(panel->createContextMenu(QPoint(5, 5)).get(), "Quit")->trigger();
-            panel->close();
-        });
-        QTimer::singleShot(50, &loop, [&loop] { loop.exit(7); });
-        QCOMPARE(loop.exec(), 7);
-        QCOMPARE(quit.count(), 2);
-        QVERIFY(panel->isVisible() && hidden.count() == 1);
-    }
-
     void hover()
     {
         QCursor::setPos(900, 700);
@@ -210,13 +172,10 @@ private Q_SLOTS:
         QCOMPARE(settings.value(key("userPlaced")).toBool(), false);
     }
 
-    void collapseAndViewModes()
+    void movingAndViewModes()
     {
         IconPanel *panel = makePanel("documents", 4, {200, 150, 300, 250});
         QVERIFY(panel);
-        panel->setCollapsed(true);
-        panel->setCollapsed(false);
-        QCOMPARE(panel->maximumHeight(), QWIDGETSIZE_MAX);
         panel->setViewMode(IconPanel::List);
         // The band follows the presentation; a finished move is written at once (a
         // crash must not undo it) and marks the panel placed by the user.
@@ -232,6 +191,14 @@ private Q_SLOTS:
         panel->findChild<QPushButton *>("viewToggle")->click();
         QCOMPARE(panel->viewMode(), IconPanel::Grid);
         QVERIFY(!panel->isListView());
+        // Dragged far down by its title band: the band stays on the screen.
+        const QRect screen = panel->screen()->availableGeometry();
+        drag(panel, QPoint(100, 20), QPoint(100, 20 + 2 * screen.height()));
+        QCOMPARE(panel->geometry(), QRect(240, screen.bottom() + 1 - 44, 300, 250));
+        // Moved back up and stretched far below: the bottom edge stops at the screen's.
+        drag(panel, QPoint(100, 20), QPoint(100, 20 - screen.height()));
+        drag(panel, QPoint(100, panel->height() - 2), QPoint(100, 2 * screen.height()));
+        QCOMPARE(panel->geometry(), QRect(240, screen.top(), 300, screen.height()));
         // Lists stay compact whatever the icon size.
         panel->setIconSize(96);
         panel->setListView(true);
@@ -293,6 +260,18 @@ private Q_SLOTS:
         std::unique_ptr<QMenu> locked = panel->createContextMenu(pos);
         QVERIFY(!actionNamed(locked.get(), "Tidy panels")->isEnabled());
         QVERIFY(actionNamed(locked.get(), "Lock layout")->isChecked());
+
+        // "Quit", and closing without a tray, only ask: ending the application would end this loop
+        // with 0, and only the owner may decide that.
+        QSignalSpy quit(panel, &IconPanel::quitRequested);
+        QEventLoop loop;
+        QTimer::singleShot(0, panel, [&] {
+            actionNamed(locked.get(), "Quit")->trigger();
+            panel->close();
+        });
+        QTimer::singleShot(50, &loop, [&loop] { loop.exit(7); });
+        QCOMPARE(loop.exec(), 7);
+        QVERIFY(quit.count() == 2 && panel->isVisible());
     }
 
     void rename_data()

@@ -131,7 +131,7 @@ private Q_SLOTS:
                                   QDir::cleanPath(expected) + "|unset|the user's", 10000);
     }
 
-    void refusals()
+    void refusalsAndProperties()
     {
         QStandardItemModel other(1, 1);
         QVERIFY(!m_model->openItem(QModelIndex()));
@@ -140,10 +140,7 @@ private Q_SLOTS:
         QVERIFY(!m_model->invokeVerb(indexOf("notes.txt"), "no-such-verb"));
         // No session bus in the test environment at all, so no file manager to ask.
         QVERIFY(!m_model->invokeVerb(indexOf("notes.txt"), "properties"));
-    }
 
-    void propertiesAskTheFileManager()
-    {
         // Offered for activation, but what would start it exits at once.
         m_env->writeFile("dbus-services/fm.service",
                          "[D-BUS Service]\nName=org.freedesktop.FileManager1\nExec=/bin/false\n");

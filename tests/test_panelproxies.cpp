@@ -80,10 +80,8 @@ private Q_SLOTS:
         sort.setManualOrder(manual);
         sort.setSortMode(PanelSort::SortMode(mode), reversed);
         QTEST(column(sort), "expected");
-        // The mode is stored by its key.
         QCOMPARE(PanelSort::sortModeFromKey(PanelSort::sortModeKey(sort.sortMode())),
                  PanelSort::SortMode(mode));
-        // Back to desktop order shows the source order again.
         sort.setSortMode(PanelSort::Desktop, false);
         QCOMPARE(column(sort), sourceOrder);
     }
@@ -112,9 +110,7 @@ private Q_SLOTS:
         QCOMPARE(column(sort), (QStringList{"c", "a", "b", "d"}));
 
         // A reload replaces every row; the order is keyed by item, so it holds.
-        QSignalSpy resets(&sort, &QAbstractItemModel::modelReset);
         fill(source, {"d", "c", "b", "a", "e"});
-        QVERIFY(resets.count() >= 1);
         QCOMPARE(column(sort), (QStringList{"c", "a", "d", "b", "e"}));
     }
 

@@ -65,13 +65,7 @@ private Q_SLOTS:
         QFETCH(Screens, screens);
         QFETCH(int, primary);
         QFETCH(QPoint, position);
-        const QPoint result = ShortcutGeometry::clampToAvailable(position, cell, screens, primary);
-        QTEST(result, "expected");
-        // Wherever it ends, a window that fits lies wholly within one screen's free area.
-        QVERIFY(screens.isEmpty() || std::any_of(screens.cbegin(), screens.cend(), [&](const ScreenArea &s) {
-                    return s.available.contains(QRect(result, cell)) || s.available.width() < cell.width() ||
-                           s.available.height() < cell.height();
-                }));
+        QTEST(ShortcutGeometry::clampToAvailable(position, cell, screens, primary), "expected");
     }
 
     void dropPositions_data()
