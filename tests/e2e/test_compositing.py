@@ -6,7 +6,6 @@ xcompmgr runs the windows turn translucent and the same holds; when it goes
 they turn solid again."""
 
 import subprocess
-import sys
 import time
 
 from x11session import Home, bright_fraction, check, run_test, wait_until
@@ -169,4 +168,4 @@ def body(session, root):
 
 
 if __name__ == "__main__":
-    sys.exit(run_test(body, tools=["hsetroot"], window_manager=False))
+    run_test(body, tools=["hsetroot"], window_manager=False)

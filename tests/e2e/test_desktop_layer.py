@@ -82,15 +82,6 @@ def check_order(when, session, pid, panels, xterm, desktop):
     check(not faults, f"{when}: the stacking is right" + "".join(f"; FAULT: {f}" for f in faults))
 
 
-def xterm(session, home, geometry, title):
-    home.session.spawn(["xterm", "-geometry", geometry, "-title", title], env=home.env())
-    found = wait_until(lambda: session.run("xdotool", "search", "--onlyvisible", "--name", f"^{title}$").stdout.split(),
-                       15)
-    if not found:
-        raise RuntimeError(f"the xterm {title} did not show")
-    return int(found[0])
-
-
 def run_cases(session, home):
     app = home.start("--no-tray", log=True)
     app.wait_for([UNPINNED, PINNED])
@@ -107,7 +98,7 @@ def run_cases(session, home):
     # An application window opened over both panels and brought forward.
     geometry = {title: session.geometry(panels[title]) for title in (UNPINNED, PINNED)}
     left, top = (min(g[i] for g in geometry.values()) for i in (0, 1))
-    work = xterm(session, home, f"200x70+{max(left - 40, 0)}+{max(top - 40, 0)}", "work")
+    work = session.xterm(f"200x70+{max(left - 40, 0)}+{max(top - 40, 0)}", "work", home.env())
     stacked = (session, app.pid, panels, work, desktop)
     session.run("xdotool", "windowactivate", "--sync", str(work))
     check_order("xterm activated", *stacked)
@@ -125,7 +116,7 @@ def run_cases(session, home):
     check_order("unpinned panel raised by another program", *stacked)
 
     # Alt+Tab goes from application to application, never to a panel.
-    other = xterm(session, home, "80x20+40+40", "other")
+    other = session.xterm("80x20+40+40", "other", home.env())
     wait_until(lambda: active_window(session) == other, 5)
     seen = set()
     for _ in range(4):
@@ -176,4 +167,4 @@ def body(session, root):
 
 if __name__ == "__main__":
     tools = ["xfdesktop", "xterm", "wmctrl", "xprop", "xwininfo", XFCONFD] + ([WM] if WM != "none" else [])
-    sys.exit(run_test(body, tools=tools, window_manager=False))
+    run_test(body, tools=tools, window_manager=False)

@@ -7,7 +7,6 @@ where the desktop has one of the same name."""
 
 import os
 import subprocess
-import sys
 import time
 from pathlib import Path
 
@@ -101,4 +100,4 @@ def dragged_to_the_desktop(session, root):
 
 
 if __name__ == "__main__":
-    sys.exit(run_test(body, dragged_to_the_desktop))
+    run_test(body, dragged_to_the_desktop)

@@ -7,7 +7,6 @@ the desktop itself still running."""
 import os
 import signal
 import subprocess
-import sys
 from pathlib import Path
 
 from x11session import Home, bright_fraction, check, run_test, wait_until
@@ -63,16 +62,7 @@ class Desktop:
         return self.home.has_name(SERVICE)
 
     def pids(self):
-        """pcmanfm-qt processes on this session's display."""
-        found = []
-        for entry in Path("/proc").iterdir():
-            try:
-                if entry.name.isdigit() and (entry / "comm").read_text().strip() == "pcmanfm-qt" and \
-                        f"DISPLAY={self.session.display}\0".encode() in (entry / "environ").read_bytes():
-                    found.append(int(entry.name))
-            except OSError:
-                pass
-        return found
+        return self.session.pids("pcmanfm-qt")
 
     def end(self):
         for pid in self.pids():
@@ -113,9 +103,7 @@ def run(session, home, desktop):
     # SIGKILL leaves them hidden; the next run gives back what the killed one replaced.
     app = home.start("--no-tray")
     check(wait_until(lambda: desktop.hide_items() == "true", PATIENCE), "hidden before the kill")
-    wait_until(lambda: "pcmanfmHideItems" in home.settings(), PATIENCE)
-    app.process.kill()
-    app.process.wait(10)
+    app.kill(lambda: "pcmanfmHideItems" in home.settings())
     check(desktop.hide_items() == "true" and wait_until(desktop.icons_gone, PATIENCE),
           "a killed organiser leaves the items hidden")
     app = home.start("--no-tray")
@@ -147,4 +135,4 @@ def run(session, home, desktop):
 
 
 if __name__ == "__main__":
-    sys.exit(run_test(body, tools=["pcmanfm-qt"]))
+    run_test(body, tools=["pcmanfm-qt"])

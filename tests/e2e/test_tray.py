@@ -9,7 +9,6 @@ start at sign-in and the language of every open window."""
 import json
 import os
 import re
-import sys
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -190,5 +189,4 @@ def without_tray(session, root):
 
 
 if __name__ == "__main__":
-    sys.exit(run_test(with_tray, without_tray,
-                      tools=["trayer", "wmctrl", "xwininfo", "xfdesktop", "xfconf-query", XFCONFD]))
+    run_test(with_tray, without_tray, tools=["trayer", "wmctrl", "xwininfo", "xfdesktop", "xfconf-query", XFCONFD])
