@@ -4,6 +4,7 @@
 when it ends (on SIGTERM, on "Quit", and after SIGKILL by the next run), with
 the desktop itself still running."""
 
+import configparser
 import os
 import signal
 import subprocess
@@ -35,14 +36,10 @@ class Desktop:
 
     def hide_items(self):
         """HideItems of [Desktop] as written, or None."""
-        group = None
-        value = None
-        for line in self.settings.read_text().splitlines():
-            if line.strip().startswith("["):
-                group = line.strip()
-            elif group == "[Desktop]" and line.split("=", 1)[0].strip() == "HideItems":
-                value = line.split("=", 1)[1].strip()
-        return value
+        ini = configparser.ConfigParser(interpolation=None, strict=False)
+        ini.optionxform = str
+        ini.read_string(self.settings.read_text())
+        return ini.get("Desktop", "HideItems", fallback=None)
 
     def set_hide_items(self, value):
         lines = [line for line in self.settings.read_text().splitlines() if not line.startswith("HideItems=")]

@@ -6,6 +6,7 @@ no layers: the program says so once and runs on. With Qt's Wayland platform
 forced, the program never learns where its windows are: the layout stored by an
 X11 run comes through the run unchanged, and the run ends in order."""
 
+import configparser
 import os
 import re
 import shutil
@@ -20,14 +21,10 @@ SETTINGS = "[todo]\nvisible=true\n[currency]\nvisible=true\n"
 
 def placements(home):
     """Every stored position and size, as "section/key": value."""
-    stored, section = {}, ""
-    for line in home.settings().splitlines():
-        if line.startswith("["):
-            section = line.strip("[]")
-        elif re.search(r"geometry|userPlaced", line.split("=", 1)[0]):
-            key, value = line.split("=", 1)
-            stored[f"{section}/{key}"] = value
-    return stored
+    ini = configparser.ConfigParser(interpolation=None, strict=False)
+    ini.optionxform = str
+    ini.read_string(home.settings())
+    return {f"{s}/{k}": v for s in ini.sections() for k, v in ini[s].items() if re.search(r"geometry|userPlaced", k)}
 
 
 def start_weston(session, root):
