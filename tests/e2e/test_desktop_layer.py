@@ -82,12 +82,7 @@ def check_order(when, session, pid, panels, xterm, desktop):
     check(not faults, f"{when}: the stacking is right" + "".join(f"; FAULT: {f}" for f in faults))
 
 
-def run_cases(session, home):
-    app = home.start("--no-tray", log=True)
-    app.wait_for([UNPINNED, PINNED])
-    panels = session.window_ids(app.pid)
-    if not check(UNPINNED in panels and PINNED in panels, "both panels are shown"):
-        return
+def run_cases(session, home, app, panels):
     desktop = desktop_window(session)
     for title, window in panels.items():
         state = xprop(session, "-id", str(window), "_NET_WM_STATE")
@@ -140,12 +135,8 @@ def run_cases(session, home):
     check(NOTICE not in app.log(), "a window manager with layers is not complained about")
 
 
-def run_without_window_manager(session, home):
-    app = home.start("--no-tray", log=True)
-    app.wait_for([UNPINNED, PINNED])
+def run_without_window_manager(session, home, app, panels):
     said = wait_until(lambda: NOTICE in app.log(), 15)
-    panels = session.window_ids(app.pid)
-    check(UNPINNED in panels and PINNED in panels, "both panels are shown")
     check(all(viewable(session, w) for w in panels.values()), "every panel is on screen")
     session.screenshot("e2e-layer-none.png")
     app.stop()
@@ -157,12 +148,15 @@ def body(session, root):
     # A real picture: a broken one would make the image library complain.
     subprocess.run(["convert", "-size", "16x16", "xc:orange", home.item("photo.png")], check=True)
     home.start_xfce(None if WM == "none" else WM, compositor=WM != "xfwm4")  # xfwm4 composites itself
-    if WM == "none":
-        run_without_window_manager(session, home)
-    elif wait_until(lambda: desktop_window(session), 15):
-        run_cases(session, home)
-    else:
-        check(False, "xfdesktop's window is managed")
+    if WM != "none" and not check(bool(wait_until(lambda: desktop_window(session), 15)),
+                                  "xfdesktop's window is managed"):
+        return
+    app = home.start("--no-tray", log=True)
+    app.wait_for([UNPINNED, PINNED])
+    panels = session.window_ids(app.pid)
+    if not check(UNPINNED in panels and PINNED in panels, "both panels are shown"):
+        return app.stop()
+    (run_without_window_manager if WM == "none" else run_cases)(session, home, app, panels)
 
 
 if __name__ == "__main__":

@@ -49,33 +49,26 @@ def body(session, root):
     session.spawn(COMMAND, env=home.env())
     check(wait_drawn(True, "before"), f"{WHICH} draws its icons before the start")
 
-    def hidden_while_running(what):
+    def by_quit(app):
+        check(app.quit_from_menu() == 0, "\"Quit\" in the panel menu ends the organiser with 0")
+
+    def by_kill(app):
+        app.kill(lambda: "iconsHiddenByUs=true" in home.settings())
+        check(key() == HIDDEN and not drawn("killed"), "a killed organiser leaves them hidden")
+        app = home.start("--no-tray")
+        app.wait_for(["Documents"])
+        check(key() == HIDDEN, "the next run keeps them hidden")
+        app.stop()
+
+    # Hidden while the organiser runs; given back however it ends (after SIGKILL, by the next run).
+    for what, end in [("SIGTERM", lambda app: app.stop()), ("\"Quit\"", by_quit), ("SIGKILL", by_kill)]:
         app = home.start("--no-tray")
         check(wait_until(lambda: key() == HIDDEN, 15), f"{what}: {KEY} hides the icons while the organiser runs")
         check(wait_drawn(False, "hidden"), f"{what}: and {WHICH} no longer draws them")
-        return app
-
-    def given_back(what):
+        end(app)
         check(wait_until(lambda: key() == SHOWN, 15), f"{what}: the user's {KEY} {SHOWN} is back ({key()})")
         check(wait_drawn(True, "back"), f"{what}: {WHICH} draws its icons again")
         check(len(session.pids(process)) == 1, f"{what}: one {process} runs in this session")
-
-    app = hidden_while_running("SIGTERM")
-    app.stop()
-    given_back("SIGTERM")
-
-    app = hidden_while_running("\"Quit\"")
-    check(app.quit_from_menu() == 0, "\"Quit\" in the panel menu ends the organiser with 0")
-    given_back("\"Quit\"")
-
-    app = hidden_while_running("SIGKILL")
-    app.kill(lambda: "iconsHiddenByUs=true" in home.settings())
-    check(key() == HIDDEN and not drawn("killed"), "a killed organiser leaves them hidden")
-    app = home.start("--no-tray")
-    app.wait_for(["Documents"])
-    check(key() == HIDDEN, "the next run keeps them hidden")
-    app.stop(signal.SIGTERM)
-    given_back("the run after SIGKILL")
 
     # The desktop started again by the organiser ends with the session.
     for pid in session.pids(process):

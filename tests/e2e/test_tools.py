@@ -12,6 +12,7 @@ import os
 import re
 import subprocess
 import time
+from pathlib import Path
 
 from rate_server import RATE, serve
 from x11session import ARTEFACTS, Home, bright_fraction, check, run_test, wait_until
@@ -96,12 +97,7 @@ def body(session, root):
             convert(session, panel, line)
         add_tasks(session, app)
         app.stop()
-    try:
-        with open(os.path.join(home.config, "brim-vale", "todo.json")) as f:
-            stored = json.load(f)["tasks"]
-    except (OSError, ValueError, KeyError) as error:
-        stored = []
-        print("todo.json:", error)
+    stored = json.loads(Path(home.config, "brim-vale", "todo.json").read_text())["tasks"]
     check([(t.get("title"), t.get("completed")) for t in stored] == [("Call Bob", True), ("Buy milk", False)],
           "todo.json holds both tasks, newest first, and which one is done")
     check(all(re.fullmatch(r"\d{4}-\d\d-\d\d", t.get("created", "")) for t in stored), "tasks carry their day")

@@ -164,11 +164,6 @@ class Session:
         values = dict(line.split("=", 1) for line in out.split() if "=" in line)
         return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
 
-    def wait_for_windows(self, pid, titles, timeout=15):
-        if wait_until(lambda: all(title in self.windows(pid) for title in titles), timeout):
-            time.sleep(0.3)  # let the arrangement settle
-        return self.windows(pid)
-
     def pids(self, name):
         """Processes of that name on this session's display, whoever started them."""
         found = []
@@ -308,10 +303,6 @@ class Home:
         if not wait_until(lambda: self.has_name(name), 15):
             raise RuntimeError(f"{name} did not appear on the bus")
 
-    def desktop_running(self):
-        """xfdesktop still runs and answers on the bus."""
-        return self.has_name("org.xfce.xfdesktop")
-
     STYLE = ["xfconf-query", "-c", "xfce4-desktop", "-p", "/desktop-icons/style"]
 
     def style(self):
@@ -337,7 +328,9 @@ class Organiser:
         return self.session.windows(self.pid)
 
     def wait_for(self, titles, timeout=15):
-        return self.session.wait_for_windows(self.pid, titles, timeout)
+        if wait_until(lambda: all(title in self.windows() for title in titles), timeout):
+            time.sleep(0.3)  # let the arrangement settle
+        return self.windows()
 
     def settled(self, titles, timeout=20):
         """The windows once they stop moving, with every title among them."""
