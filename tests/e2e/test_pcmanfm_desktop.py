@@ -46,19 +46,14 @@ class Desktop:
         at = lines.index("[Desktop]") + 1
         self.settings.write_text("\n".join(lines[:at] + [f"HideItems={value}"] + lines[at:]) + "\n")
 
-    def brightness(self, name):
-        return bright_fraction(self.session.screenshot(name), ICON_PLACE)
-
     def icons_drawn(self, name="e2e-pcmanfm-look.png"):
-        return self.brightness(name) > 0.003
+        return bright_fraction(self.session.screenshot(name), ICON_PLACE) > 0.003
 
     def icons_gone(self, name="e2e-pcmanfm-look.png"):
-        return self.brightness(name) < 0.0005
-
-    def running(self):
-        return self.home.has_name(SERVICE)
+        return bright_fraction(self.session.screenshot(name), ICON_PLACE) < 0.0005
 
     def pids(self):
+        """pcmanfm-qt processes on this session's display: the organiser may restart it."""
         return self.session.pids("pcmanfm-qt")
 
     def end(self):
@@ -84,7 +79,7 @@ def run(session, home, desktop):
     check(wait_until(lambda: desktop.hide_items() == "true", PATIENCE), "HideItems=true while the organiser runs")
     app.wait_for(["Documents"])
     check(wait_until(lambda: desktop.icons_gone("e2e-pcmanfm-hidden.png"), PATIENCE), "pcmanfm-qt draws no items")
-    check(desktop.running(), "its desktop runs on")
+    check(home.has_name(SERVICE), "its desktop runs on")
     app.stop()
     check(desktop.hide_items() is None, "after SIGTERM HideItems is absent again, as before the start")
     check(wait_until(lambda: desktop.icons_drawn("e2e-pcmanfm-back.png"), PATIENCE), "and the item is drawn again")
@@ -110,7 +105,7 @@ def run(session, home, desktop):
     value = desktop.hide_items()
     check(value == "false", f"and gives back the user's HideItems=false when it ends ({value})")
     check(wait_until(lambda: desktop.icons_drawn("e2e-pcmanfm-after-kill.png"), PATIENCE), "the item is drawn again")
-    check(desktop.running(), "pcmanfm-qt's desktop still runs")
+    check(home.has_name(SERVICE), "pcmanfm-qt's desktop still runs")
 
     # A file-manager window lives in the desktop's process, which therefore
     # cannot restart: the items stay, and so do the window and the process.
