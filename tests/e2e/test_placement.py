@@ -42,12 +42,9 @@ def verify(row, moment, windows, size, roomy):
 
 
 def walk(session, root):
-    size = session.size
     for scale in SCALES:
         # A fresh home per scale: every start is a first start.
-        home_root = os.path.join(root, scale)
-        os.makedirs(home_root)
-        walk_row(session, home_root, size, scale)
+        walk_row(session, os.path.join(root, scale), session.size, scale)
 
 
 def walk_row(session, root, size, scale):
