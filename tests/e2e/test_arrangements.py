@@ -4,8 +4,6 @@ screen come onto the first, clear of each other, when it goes away, and return
 to the pixel when it comes back; a restart in between changes neither. The
 screens are RandR monitors on one wide Xvfb screen, as the program sees them."""
 
-import sys
-
 from x11session import check, Home, overlaps, run_test, wait_until
 
 LEFT = "LEFT 1920/508x1080/286+0+0"
@@ -59,4 +57,4 @@ def body(session, root):
 
 
 if __name__ == "__main__":
-    sys.exit(run_test(body, tools=("xrandr",), sizes=((3840, 1080),)))
+    run_test(body, tools=("xrandr",), sizes=((3840, 1080),))

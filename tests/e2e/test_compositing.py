@@ -6,10 +6,9 @@ xcompmgr runs the windows turn translucent and the same holds; when it goes
 they turn solid again."""
 
 import subprocess
-import sys
 import time
 
-from x11session import Home, bright_fraction, check, run_test, wait_until
+from x11session import Home, bare_point, bright_fraction, check, run_test, wait_until
 
 WALLPAPER = (0x6a, 0x8c, 0xaf)
 LOOSE = {"notes.txt": (600, 620), "photo.png": (760, 620)}
@@ -67,15 +66,6 @@ def body_pixel(shot, rect):
     return shot(x + w // 2, y + h - 6)
 
 
-def free_rect(windows, size, edge=80):
-    """A square of bare desktop, well away from every window."""
-    def clear(x, y):
-        return not any(x - edge - 60 < r[0] + r[2] and r[0] < x + 2 * edge + 60 and y - edge - 60 < r[1] + r[3]
-                       and r[1] < y + 2 * edge + 60 for r in windows.values())
-    return next(((x, y, edge, edge) for y in range(100, size[1] - 200, 40) for x in range(100, size[0] - 200, 40)
-                 if clear(x, y)), None)
-
-
 def popup_windows(session, pid, known):
     found = session.run("xdotool", "search", "--onlyvisible", "--pid", str(pid), "--class", "brim-vale").stdout.split()
     return [session.geometry(w) for w in found if w not in known]
@@ -94,9 +84,10 @@ def body(session, root):
     if not check(all(t in windows for t in [PANEL, "To-do", "Currency conversion", *LOOSE]),
                  f"panels, the to-do list, the currency panel and the loose items are shown: {windows}"):
         return app.stop()
-    bare = free_rect(windows, session.size)
+    bare = bare_point(windows.values(), session.size, 220)
     if not check(bare is not None, "there is bare desktop"):
         return app.stop()
+    bare = (*bare, 80, 80)  # a square, still 140 px clear of every window
     known = set(session.run("xdotool", "search", "--pid", str(app.pid), "--class", "brim-vale").stdout.split())
 
     def quick_search(name):
@@ -169,4 +160,4 @@ def body(session, root):
 
 
 if __name__ == "__main__":
-    sys.exit(run_test(body, tools=["hsetroot"], window_manager=False))
+    run_test(body, tools=["hsetroot"], window_manager=False)

@@ -82,21 +82,7 @@ def check_order(when, session, pid, panels, xterm, desktop):
     check(not faults, f"{when}: the stacking is right" + "".join(f"; FAULT: {f}" for f in faults))
 
 
-def xterm(session, home, geometry, title):
-    home.session.spawn(["xterm", "-geometry", geometry, "-title", title], env=home.env())
-    found = wait_until(lambda: session.run("xdotool", "search", "--onlyvisible", "--name", f"^{title}$").stdout.split(),
-                       15)
-    if not found:
-        raise RuntimeError(f"the xterm {title} did not show")
-    return int(found[0])
-
-
-def run_cases(session, home):
-    app = home.start("--no-tray", log=True)
-    app.wait_for([UNPINNED, PINNED])
-    panels = session.window_ids(app.pid)
-    if not check(UNPINNED in panels and PINNED in panels, "both panels are shown"):
-        return
+def run_cases(session, home, app, panels):
     desktop = desktop_window(session)
     for title, window in panels.items():
         state = xprop(session, "-id", str(window), "_NET_WM_STATE")
@@ -107,7 +93,7 @@ def run_cases(session, home):
     # An application window opened over both panels and brought forward.
     geometry = {title: session.geometry(panels[title]) for title in (UNPINNED, PINNED)}
     left, top = (min(g[i] for g in geometry.values()) for i in (0, 1))
-    work = xterm(session, home, f"200x70+{max(left - 40, 0)}+{max(top - 40, 0)}", "work")
+    work = session.xterm(f"200x70+{max(left - 40, 0)}+{max(top - 40, 0)}", "work", home.env())
     stacked = (session, app.pid, panels, work, desktop)
     session.run("xdotool", "windowactivate", "--sync", str(work))
     check_order("xterm activated", *stacked)
@@ -125,7 +111,7 @@ def run_cases(session, home):
     check_order("unpinned panel raised by another program", *stacked)
 
     # Alt+Tab goes from application to application, never to a panel.
-    other = xterm(session, home, "80x20+40+40", "other")
+    other = session.xterm("80x20+40+40", "other", home.env())
     wait_until(lambda: active_window(session) == other, 5)
     seen = set()
     for _ in range(4):
@@ -149,12 +135,8 @@ def run_cases(session, home):
     check(NOTICE not in app.log(), "a window manager with layers is not complained about")
 
 
-def run_without_window_manager(session, home):
-    app = home.start("--no-tray", log=True)
-    app.wait_for([UNPINNED, PINNED])
+def run_without_window_manager(session, home, app, panels):
     said = wait_until(lambda: NOTICE in app.log(), 15)
-    panels = session.window_ids(app.pid)
-    check(UNPINNED in panels and PINNED in panels, "both panels are shown")
     check(all(viewable(session, w) for w in panels.values()), "every panel is on screen")
     session.screenshot("e2e-layer-none.png")
     app.stop()
@@ -166,14 +148,17 @@ def body(session, root):
     # A real picture: a broken one would make the image library complain.
     subprocess.run(["convert", "-size", "16x16", "xc:orange", home.item("photo.png")], check=True)
     home.start_xfce(None if WM == "none" else WM, compositor=WM != "xfwm4")  # xfwm4 composites itself
-    if WM == "none":
-        run_without_window_manager(session, home)
-    elif wait_until(lambda: desktop_window(session), 15):
-        run_cases(session, home)
-    else:
-        check(False, "xfdesktop's window is managed")
+    if WM != "none" and not check(bool(wait_until(lambda: desktop_window(session), 15)),
+                                  "xfdesktop's window is managed"):
+        return
+    app = home.start("--no-tray", log=True)
+    app.wait_for([UNPINNED, PINNED])
+    panels = session.window_ids(app.pid)
+    if not check(UNPINNED in panels and PINNED in panels, "both panels are shown"):
+        return app.stop()
+    (run_without_window_manager if WM == "none" else run_cases)(session, home, app, panels)
 
 
 if __name__ == "__main__":
     tools = ["xfdesktop", "xterm", "wmctrl", "xprop", "xwininfo", XFCONFD] + ([WM] if WM != "none" else [])
-    sys.exit(run_test(body, tools=tools, window_manager=False))
+    run_test(body, tools=tools, window_manager=False)

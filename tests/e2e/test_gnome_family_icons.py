@@ -24,20 +24,6 @@ WHICH = sys.argv[3] if len(sys.argv) > 3 else "nemo"
 COMMAND, SCHEMA, KEY, SHOWN, HIDDEN = DESKTOPS[WHICH]
 
 
-def in_session(session, name):
-    """Pids of the processes named so that run on this session's display."""
-    pids = []
-    for pid in filter(str.isdigit, os.listdir("/proc")):
-        try:
-            comm = open(f"/proc/{pid}/comm").read().strip()
-            variables = open(f"/proc/{pid}/environ", "rb").read().split(b"\0")
-        except OSError:
-            continue
-        if comm == name and f"DISPLAY={session.display}".encode() in variables:
-            pids.append(int(pid))
-    return pids
-
-
 def body(session, root):
     # Without the to-do and currency panels, which would cover the icon column.
     home = Home(session, root, items=["notes.txt"], settings="[todo]\nvisible=false\n[currency]\nvisible=false\n")
@@ -63,40 +49,31 @@ def body(session, root):
     session.spawn(COMMAND, env=home.env())
     check(wait_drawn(True, "before"), f"{WHICH} draws its icons before the start")
 
-    def hidden_while_running(what):
+    def by_quit(app):
+        check(app.quit_from_menu() == 0, "\"Quit\" in the panel menu ends the organiser with 0")
+
+    def by_kill(app):
+        app.kill(lambda: "iconsHiddenByUs=true" in home.settings())
+        check(key() == HIDDEN and not drawn("killed"), "a killed organiser leaves them hidden")
+        app = home.start("--no-tray")
+        app.wait_for(["Documents"])
+        check(key() == HIDDEN, "the next run keeps them hidden")
+        app.stop()
+
+    # Hidden while the organiser runs; given back however it ends (after SIGKILL, by the next run).
+    for what, end in [("SIGTERM", lambda app: app.stop()), ("\"Quit\"", by_quit), ("SIGKILL", by_kill)]:
         app = home.start("--no-tray")
         check(wait_until(lambda: key() == HIDDEN, 15), f"{what}: {KEY} hides the icons while the organiser runs")
         check(wait_drawn(False, "hidden"), f"{what}: and {WHICH} no longer draws them")
-        return app
-
-    def given_back(what):
+        end(app)
         check(wait_until(lambda: key() == SHOWN, 15), f"{what}: the user's {KEY} {SHOWN} is back ({key()})")
         check(wait_drawn(True, "back"), f"{what}: {WHICH} draws its icons again")
-        check(len(in_session(session, process)) == 1, f"{what}: one {process} runs in this session")
-
-    app = hidden_while_running("SIGTERM")
-    app.stop()
-    given_back("SIGTERM")
-
-    app = hidden_while_running("\"Quit\"")
-    check(app.quit_from_menu() == 0, "\"Quit\" in the panel menu ends the organiser with 0")
-    given_back("\"Quit\"")
-
-    app = hidden_while_running("SIGKILL")
-    wait_until(lambda: home.settings_path.exists() and "iconsHiddenByUs=true" in home.settings())
-    app.process.kill()
-    app.process.wait(10)
-    check(key() == HIDDEN and not drawn("killed"), "a killed organiser leaves them hidden")
-    app = home.start("--no-tray")
-    app.wait_for(["Documents"])
-    check(key() == HIDDEN, "the next run keeps them hidden")
-    app.stop(signal.SIGTERM)
-    given_back("the run after SIGKILL")
+        check(len(session.pids(process)) == 1, f"{what}: one {process} runs in this session")
 
     # The desktop started again by the organiser ends with the session.
-    for pid in in_session(session, process):
+    for pid in session.pids(process):
         os.kill(pid, signal.SIGTERM)
 
 
 if __name__ == "__main__":
-    sys.exit(run_test(body, tools=[COMMAND[0], "gsettings", DCONF_SERVICE]))
+    run_test(body, tools=[COMMAND[0], "gsettings", DCONF_SERVICE])

@@ -3,8 +3,6 @@
 translated title at the tidy positions, a custom panel holding the item
 assigned to it, and a moved panel staying where the user put it."""
 
-import sys
-
 from x11session import Home, bright_fraction, check, overlaps, run_test, wait_until
 
 WORK = (24, 24, 1920 - 48, 1080 - 48)  # the screen inset by 24 px
@@ -52,8 +50,7 @@ def body(session, root):
     check(moved != (x, y), "dragging the title band moves the panel")
     check(wait_until(lambda: "userPlaced=true" in home.settings()),
           "the moved panel is stored as placed by the user")
-    app.process.kill()
-    app.process.wait(15)
+    app.kill()
     again = home.start("--keep-icons", "--no-tray")
     check(again.wait_for(CATEGORIES).get("Dokumente", (0, 0))[:2] == moved,
           "a moved panel is where the user left it after a restart")
@@ -62,4 +59,4 @@ def body(session, root):
 
 
 if __name__ == "__main__":
-    sys.exit(run_test(body))
+    run_test(body)

@@ -4,10 +4,10 @@
 when it ends (on SIGTERM, on "Quit", and after SIGKILL by the next run), with
 the desktop itself still running."""
 
+import configparser
 import os
 import signal
 import subprocess
-import sys
 from pathlib import Path
 
 from x11session import Home, bright_fraction, check, run_test, wait_until
@@ -36,43 +36,25 @@ class Desktop:
 
     def hide_items(self):
         """HideItems of [Desktop] as written, or None."""
-        group = None
-        value = None
-        for line in self.settings.read_text().splitlines():
-            if line.strip().startswith("["):
-                group = line.strip()
-            elif group == "[Desktop]" and line.split("=", 1)[0].strip() == "HideItems":
-                value = line.split("=", 1)[1].strip()
-        return value
+        ini = configparser.ConfigParser(interpolation=None, strict=False)
+        ini.optionxform = str
+        ini.read_string(self.settings.read_text())
+        return ini.get("Desktop", "HideItems", fallback=None)
 
     def set_hide_items(self, value):
         lines = [line for line in self.settings.read_text().splitlines() if not line.startswith("HideItems=")]
         at = lines.index("[Desktop]") + 1
         self.settings.write_text("\n".join(lines[:at] + [f"HideItems={value}"] + lines[at:]) + "\n")
 
-    def brightness(self, name):
-        return bright_fraction(self.session.screenshot(name), ICON_PLACE)
-
     def icons_drawn(self, name="e2e-pcmanfm-look.png"):
-        return self.brightness(name) > 0.003
+        return bright_fraction(self.session.screenshot(name), ICON_PLACE) > 0.003
 
     def icons_gone(self, name="e2e-pcmanfm-look.png"):
-        return self.brightness(name) < 0.0005
-
-    def running(self):
-        return self.home.has_name(SERVICE)
+        return bright_fraction(self.session.screenshot(name), ICON_PLACE) < 0.0005
 
     def pids(self):
-        """pcmanfm-qt processes on this session's display."""
-        found = []
-        for entry in Path("/proc").iterdir():
-            try:
-                if entry.name.isdigit() and (entry / "comm").read_text().strip() == "pcmanfm-qt" and \
-                        f"DISPLAY={self.session.display}\0".encode() in (entry / "environ").read_bytes():
-                    found.append(int(entry.name))
-            except OSError:
-                pass
-        return found
+        """pcmanfm-qt processes on this session's display: the organiser may restart it."""
+        return self.session.pids("pcmanfm-qt")
 
     def end(self):
         for pid in self.pids():
@@ -97,7 +79,7 @@ def run(session, home, desktop):
     check(wait_until(lambda: desktop.hide_items() == "true", PATIENCE), "HideItems=true while the organiser runs")
     app.wait_for(["Documents"])
     check(wait_until(lambda: desktop.icons_gone("e2e-pcmanfm-hidden.png"), PATIENCE), "pcmanfm-qt draws no items")
-    check(desktop.running(), "its desktop runs on")
+    check(home.has_name(SERVICE), "its desktop runs on")
     app.stop()
     check(desktop.hide_items() is None, "after SIGTERM HideItems is absent again, as before the start")
     check(wait_until(lambda: desktop.icons_drawn("e2e-pcmanfm-back.png"), PATIENCE), "and the item is drawn again")
@@ -113,9 +95,7 @@ def run(session, home, desktop):
     # SIGKILL leaves them hidden; the next run gives back what the killed one replaced.
     app = home.start("--no-tray")
     check(wait_until(lambda: desktop.hide_items() == "true", PATIENCE), "hidden before the kill")
-    wait_until(lambda: "pcmanfmHideItems" in home.settings(), PATIENCE)
-    app.process.kill()
-    app.process.wait(10)
+    app.kill(lambda: "pcmanfmHideItems" in home.settings())
     check(desktop.hide_items() == "true" and wait_until(desktop.icons_gone, PATIENCE),
           "a killed organiser leaves the items hidden")
     app = home.start("--no-tray")
@@ -125,7 +105,7 @@ def run(session, home, desktop):
     value = desktop.hide_items()
     check(value == "false", f"and gives back the user's HideItems=false when it ends ({value})")
     check(wait_until(lambda: desktop.icons_drawn("e2e-pcmanfm-after-kill.png"), PATIENCE), "the item is drawn again")
-    check(desktop.running(), "pcmanfm-qt's desktop still runs")
+    check(home.has_name(SERVICE), "pcmanfm-qt's desktop still runs")
 
     # A file-manager window lives in the desktop's process, which therefore
     # cannot restart: the items stay, and so do the window and the process.
@@ -147,4 +127,4 @@ def run(session, home, desktop):
 
 
 if __name__ == "__main__":
-    sys.exit(run_test(body, tools=["pcmanfm-qt"]))
+    run_test(body, tools=["pcmanfm-qt"])

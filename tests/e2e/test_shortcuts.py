@@ -1,26 +1,19 @@
 #!/usr/bin/env python3
 """Items left loose on the desktop: an item dragged out of a panel onto the bare
 desktop stays there as a window of its own, comes back at the same place after a
-restart, and goes back into a panel when dragged onto one."""
+restart, and goes back into a panel when dragged onto one.
+Quick search there: typing on a focused panel opens the search with what was
+typed, Return opens the chosen item (a launcher that leaves a marker file), and
+Esc closes the search and leaves the panel focused."""
 
-import sys
+import os
 
-from x11session import Home, check, run_test, wait_until
+from x11session import Home, bare_point, bright_fraction, check, run_test, wait_until
 
 CELL = (88, 96)  # the window of a loose item with 48 px icons
-PANELS = ["Documents", "Images", "Audio", "Folders"]
+PANELS = ["Documents", "Images", "Audio", "Folders", "Apps & Shortcuts"]
 NOTES = "a-notes.txt"
-
-
-def inside(point, rect, margin=0):
-    x, y, w, h = rect
-    return x - margin <= point[0] < x + w + margin and y - margin <= point[1] < y + h + margin
-
-
-def free_point(windows, size):
-    """A point of bare desktop, well away from every window."""
-    return next(((x, y) for y in range(size[1] - 200, 150, -50) for x in range(150, size[0] - 200, 50)
-                 if not any(inside((x, y), r, 140) for r in windows.values())), None)
+ROW = 58  # the height of a search result row
 
 
 def covering_windows(session, pid):
@@ -38,10 +31,53 @@ def grab(rect):
     return (rect[0] + CELL[0] // 2, rect[1] + 28)
 
 
+def quick_search(session, app, documents, marker):
+    def search():
+        return app.windows().get("Quick search")
+
+    def type_on_panel(text, focus=True):
+        if focus:  # the empty lower part of the panel's item area, as a user would
+            session.click(documents[0] + documents[2] // 2, documents[1] + documents[3] - 28)
+        session.run("xdotool", "type", "--delay", "120", text)
+        return wait_until(search, 5)
+
+    found = type_on_panel("marker t")
+    if check(found is not None, "typing on a panel opens the quick search"):
+        x, y, w, h = found
+        check(w == 540 and x >= 16 and y >= 16 and x + w <= session.size[0] - 16 and y + h <= session.size[1] - 16,
+              f"the search window is 540 px wide and lies inside the screen, inset: {found}")
+        # Name lines of the results are light on the dark window, once painted.
+        check(wait_until(lambda: bright_fraction(session.screenshot("e2e-search.png"),
+                                                 (x + 16, y + 120, w - 32, ROW)) > 0.01, 5),
+              "the first result row shows an item")
+    session.run("xdotool", "key", "Return")
+    check(wait_until(lambda: os.path.exists(marker)), "Return opens the chosen launcher")
+    check(wait_until(lambda: search() is None, 5), "opening closes the search")
+
+    # Four names hold an "r" (Computer and Trash among them): three rows more than the one result.
+    type_on_panel("r")
+    check(found is not None and wait_until(lambda: (search() or (0, 0, 0, 0))[3] - found[3] == 3 * ROW, 5),
+          f"the window grows with the results: {search()}")
+    session.screenshot("e2e-search-results.png")
+    # Esc closes the search and leaves the panel focused: typing again reopens it.
+    session.run("xdotool", "key", "Escape")
+    check(wait_until(lambda: search() is None, 5), "Esc closes the search")
+    check(wait_until(lambda: session.run("xdotool", "getactivewindow", "getwindowname").stdout.strip() == "Documents",
+                     5), "after Esc the panel is the active window")
+    check(type_on_panel("p", focus=False) is not None,
+          "after Esc the panel still has the keyboard: typing opens the search again")
+    session.screenshot("e2e-search-again.png")
+    session.run("xdotool", "key", "Escape")
+
+
 def body(session, root):
     home = Home(session, root, items=[NOTES, "b-plan.txt", "photo.png", "song.mp3", "clip.mp4", "Projects/"],
                 bus=False)
     notes = home.item(NOTES)
+    marker = os.path.join(root, "opened.marker")
+    with open(home.item("marker-tool.desktop"), "w") as f:
+        f.write(f"[Desktop Entry]\nType=Application\nName=Marker Tool\nExec=touch {marker}\nTerminal=false\n")
+    os.chmod(home.item("marker-tool.desktop"), 0o755)  # a trusted launcher: only those are run
 
     def stored():
         return home.layout().get("desktopPositions", {})
@@ -55,10 +91,11 @@ def body(session, root):
     print("windows:", windows)
     if not check(all(t in windows for t in PANELS), "a panel for each kind of item is shown"):
         return
+    quick_search(session, app, windows["Documents"], marker)
 
     # Drag the first document out of its panel onto bare desktop.
     x, y, w, h = windows["Documents"]
-    drop = free_point(windows, session.size)
+    drop = bare_point(windows.values(), session.size, 140)
     if not check(drop is not None, "there is bare desktop to drop on"):
         return app.stop()
     session.drag((x + 16 + 52, y + 48 + 32), drop, steps=20)
@@ -125,4 +162,4 @@ def body(session, root):
 
 
 if __name__ == "__main__":
-    sys.exit(run_test(body))
+    run_test(body)

@@ -9,7 +9,6 @@ start at sign-in and the language of every open window."""
 import json
 import os
 import re
-import sys
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -50,17 +49,15 @@ class Tray:
         x, y, w, h = self.icon()
         return x + w // 2, y + h // 2
 
-    def layout(self, entry, *keys):
-        """Chooses an entry of the tray menu's "Layout" submenu with the keyboard."""
+    def pick(self, entry, *keys):
+        """Opens the tray menu and chooses an entry with the keyboard; keys lead on into its submenu."""
         self.session.open_menu(*self.centre())
-        self.session.run("xdotool", "key", *["Down"] * (MENU.index("Layout") + 1), "Right",
-                         *["Down"] * LAYOUT.index(entry), *keys, "Return")
-        time.sleep(0.5)  # until the dialog shows or the panels are remade
+        self.session.run("xdotool", "key", *["Down"] * (MENU.index(entry) + 1), *keys, "Return")
 
-    def pick(self, entry):
-        """Opens the tray menu and chooses an entry with the keyboard."""
-        self.session.open_menu(*self.centre())
-        self.session.run("xdotool", "key", *["Down"] * (MENU.index(entry) + 1), "Return")
+    def layout(self, entry, *keys):
+        """Chooses an entry of the "Layout" submenu."""
+        self.pick("Layout", "Right", *["Down"] * LAYOUT.index(entry), *keys)
+        time.sleep(0.5)  # until the dialog shows or the panels are remade
 
 
 def start(home, *options, tools_shown=True):
@@ -190,5 +187,4 @@ def without_tray(session, root):
 
 
 if __name__ == "__main__":
-    sys.exit(run_test(with_tray, without_tray,
-                      tools=["trayer", "wmctrl", "xwininfo", "xfdesktop", "xfconf-query", XFCONFD]))
+    run_test(with_tray, without_tray, tools=["trayer", "wmctrl", "xwininfo", "xfdesktop", "xfconf-query", XFCONFD])

@@ -6,11 +6,11 @@ no layers: the program says so once and runs on. With Qt's Wayland platform
 forced, the program never learns where its windows are: the layout stored by an
 X11 run comes through the run unchanged, and the run ends in order."""
 
+import configparser
 import os
 import re
 import shutil
 import subprocess
-import sys
 
 from x11session import Home, check, run_test, wait_until
 
@@ -21,14 +21,10 @@ SETTINGS = "[todo]\nvisible=true\n[currency]\nvisible=true\n"
 
 def placements(home):
     """Every stored position and size, as "section/key": value."""
-    stored, section = {}, ""
-    for line in home.settings().splitlines():
-        if line.startswith("["):
-            section = line.strip("[]")
-        elif re.search(r"geometry|userPlaced", line.split("=", 1)[0]):
-            key, value = line.split("=", 1)
-            stored[f"{section}/{key}"] = value
-    return stored
+    ini = configparser.ConfigParser(interpolation=None, strict=False)
+    ini.optionxform = str
+    ini.read_string(home.settings())
+    return {f"{s}/{k}": v for s in ini.sections() for k, v in ini[s].items() if re.search(r"geometry|userPlaced", k)}
 
 
 def start_weston(session, root):
@@ -79,4 +75,4 @@ if __name__ == "__main__":
     tools = ["weston", "Xwayland"]
     if not os.path.exists(os.path.join(plugins, "platforms", "libqwayland-generic.so")):
         tools.append("qt6-wayland")  # the platform plugin: reported missing
-    sys.exit(run_test(body, tools=tools))
+    run_test(body, tools=tools)

@@ -13,7 +13,7 @@ import sys
 from pathlib import Path
 
 from x11session import ARTEFACTS, Home, check, run_test, wait_until
-from test_desktop_layer import NOTICE, PINNED, UNPINNED, window_list, xprop, xterm
+from test_desktop_layer import NOTICE, PINNED, UNPINNED, window_list, xprop
 
 COMPOSITOR = sys.argv[3]
 SOCKET = "wayland-larkspan"
@@ -89,7 +89,7 @@ def body(session, root):
           f"{COMPOSITOR}: the panels are on their layers")
 
     x, y, w, h = session.geometry(panels[UNPINNED])
-    work = xterm(session, home, f"120x50+{max(x - 40, 0)}+{max(y - 40, 0)}", "work")
+    work = session.xterm(f"120x50+{max(x - 40, 0)}+{max(y - 40, 0)}", "work", home.env())
     session.run("xdotool", "windowactivate", "--sync", str(work))
     check_stacking("xterm activated", session, panels, work)
     session.screenshot(f"e2e-wayland-{COMPOSITOR}-xterm.png")
@@ -102,4 +102,4 @@ def body(session, root):
 
 if __name__ == "__main__":
     tools = ["Xwayland", "xterm", "xprop", "kwin_wayland" if COMPOSITOR == "kwin" else "mutter"]
-    sys.exit(run_test(body, tools=tools, window_manager=False))
+    run_test(body, tools=tools, window_manager=False)

@@ -14,7 +14,6 @@ window manager stacks, so they float above every other window here)."""
 import glob
 import os
 import subprocess
-import sys
 import time
 
 from x11session import BINARY, check, run_test, send_delete_window, wait_until
@@ -197,4 +196,4 @@ def windows_build(session, root):
 
 
 if __name__ == "__main__":
-    sys.exit(run_test(windows_build, tools=["wine", "wineserver", "xwininfo"], sizes=((1280, 800),)))
+    run_test(windows_build, tools=["wine", "wineserver", "xwininfo"], sizes=((1280, 800),))

@@ -54,22 +54,27 @@ def wait_until(predicate, timeout=10):
         time.sleep(0.1)
 
 
+def finish():
+    """Ends the script: 0 when every check held."""
+    print(f"{len(failures)} failure(s)")
+    sys.exit(1 if failures else 0)
+
+
 def run_test(*bodies, tools=(), window_manager=True, sizes=((1920, 1080),)):
     """Runs each body(session, root) in a fresh session and home, once per screen
-    size; 0 when every check held.
+    size, and ends the script.
     window_manager False: the test starts its own, after the services it needs."""
     missing = [tool for tool in REQUIRED + list(tools) if shutil.which(tool) is None]
     if missing:
         print("skipped: missing " + ", ".join(missing))
-        return SKIP
+        sys.exit(SKIP)
     os.makedirs(ARTEFACTS, exist_ok=True)
     for size in sizes:
         for body in bodies:
             # The home outlives the session, so that the desktop has ended before its files go.
             with tempfile.TemporaryDirectory() as root, Session(window_manager, size) as session:
                 body(session, root)
-    print(f"{len(failures)} failure(s)")
-    return 1 if failures else 0
+    finish()
 
 
 class Session:
@@ -159,10 +164,26 @@ class Session:
         values = dict(line.split("=", 1) for line in out.split() if "=" in line)
         return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
 
-    def wait_for_windows(self, pid, titles, timeout=15):
-        if wait_until(lambda: all(title in self.windows(pid) for title in titles), timeout):
-            time.sleep(0.3)  # let the arrangement settle
-        return self.windows(pid)
+    def pids(self, name):
+        """Processes of that name on this session's display, whoever started them."""
+        found = []
+        for entry in Path("/proc").iterdir():
+            try:
+                if entry.name.isdigit() and (entry / "comm").read_text().strip() == name and \
+                        f"DISPLAY={self.display}\0".encode() in (entry / "environ").read_bytes():
+                    found.append(int(entry.name))
+            except OSError:
+                pass
+        return found
+
+    def xterm(self, geometry, title, env=None):
+        """An xterm's window, once it shows."""
+        self.spawn(["xterm", "-geometry", geometry, "-title", title], env=env)
+        found = wait_until(lambda: self.run("xdotool", "search", "--onlyvisible", "--name", f"^{title}$")
+                           .stdout.split(), 15)
+        if not found:
+            raise RuntimeError(f"the xterm {title} did not show")
+        return int(found[0])
 
     def start_window_manager(self, program, env=None):
         """Whether it took over the screen within the time."""
@@ -198,6 +219,13 @@ def overlaps(a, b):
     return a[0] < b[0] + b[2] and b[0] < a[0] + a[2] and a[1] < b[1] + b[3] and b[1] < a[1] + a[3]
 
 
+def bare_point(rects, size, margin):
+    """A point of bare desktop at least margin away from every rectangle, or None."""
+    return next(((x, y) for y in range(size[1] - 200, 150, -40) for x in range(150, size[0] - 200, 40)
+                 if not any(r[0] - margin <= x < r[0] + r[2] + margin and r[1] - margin <= y < r[1] + r[3] + margin
+                            for r in rects)), None)
+
+
 def bright_fraction(shot, rect, threshold="60%"):
     """Share of pixels lighter than the threshold (text, icons) inside a rectangle of a screenshot."""
     x, y, w, h = rect
@@ -228,7 +256,7 @@ class Home:
         return os.path.join(self.desktop, name.rstrip("/"))
 
     def settings(self):
-        return self.settings_path.read_text()
+        return self.settings_path.read_text() if self.settings_path.exists() else ""
 
     def write_settings(self, text):
         self.settings_path.write_text(text)
@@ -275,10 +303,6 @@ class Home:
         if not wait_until(lambda: self.has_name(name), 15):
             raise RuntimeError(f"{name} did not appear on the bus")
 
-    def desktop_running(self):
-        """xfdesktop still runs and answers on the bus."""
-        return self.has_name("org.xfce.xfdesktop")
-
     STYLE = ["xfconf-query", "-c", "xfce4-desktop", "-p", "/desktop-icons/style"]
 
     def style(self):
@@ -304,7 +328,9 @@ class Organiser:
         return self.session.windows(self.pid)
 
     def wait_for(self, titles, timeout=15):
-        return self.session.wait_for_windows(self.pid, titles, timeout)
+        if wait_until(lambda: all(title in self.windows() for title in titles), timeout):
+            time.sleep(0.3)  # let the arrangement settle
+        return self.windows()
 
     def settled(self, titles, timeout=20):
         """The windows once they stop moving, with every title among them."""
@@ -332,6 +358,12 @@ class Organiser:
         self.session.open_menu(x + w // 2, y + h - 20)
         self.session.run("xdotool", "key", "Up", "Return")
         return self.ended()
+
+    def kill(self, once=lambda: True):
+        """SIGKILL, no sooner than once() holds (for half a minute at most)."""
+        wait_until(once, 30)
+        self.process.kill()
+        self.process.wait(10)
 
     def ended(self, timeout=15):
         try:
