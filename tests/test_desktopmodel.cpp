@@ -257,10 +257,10 @@ private Q_SLOTS:
         // An answer for the items before a reload, for no row or without an image changes nothing.
         const quint64 old = model->generation();
         model->reload();
-        for (const auto &[generation, row, null] :
-             {std::tuple{old, 0, false}, {model->generation(), 40, false}, {model->generation(), -1, false},
-              {model->generation(), 0, true}})
-            deliverIcon(model, generation, row, null);
+        deliverIcon(model, old, 0);
+        deliverIcon(model, model->generation(), 40);
+        deliverIcon(model, model->generation(), -1);
+        deliverIcon(model, model->generation(), 0, true);
         QVERIFY(rows.isEmpty());
 
         // One burst: a few rows at once, the rest in later turns of the event loop, in order.
