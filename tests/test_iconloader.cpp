@@ -114,6 +114,8 @@ private Q_SLOTS:
         m_env->writeFile(desktop + "extension.desktop", launcher + "vector-app.svg\n", true);
         m_env->writeFile(desktop + "absolute.desktop", launcher + m_env->home().toUtf8() + "/corner.png\n",
                          true);
+        m_env->writeFile(desktop + "fifo-icon.desktop",
+                         launcher + m_env->home().toUtf8() + "/icon-fifo.png\n", true);
         m_env->writeFile(desktop + "untrusted.desktop", launcher + "vector-app\n");
         m_env->writeFile(desktop + "missing.desktop", launcher + "nothing-here\n", true);
         m_env->writeFile(desktop + "notes.txt", "hello");
@@ -310,11 +312,7 @@ private Q_SLOTS:
     void fifosNeverBlock()
     {
         const QString desktop = m_env->desktop() + '/';
-        const StuckFifo iconFile(m_env->home() + "/icon-fifo.png");
-        m_env->writeFile(desktop + "fifo-icon.desktop",
-                         "[Desktop Entry]\nType=Application\nName=App\nExec=true\nIcon=" +
-                             m_env->home().toUtf8() + "/icon-fifo.png\n",
-                         true);
+        const StuckFifo iconFile(m_env->home() + "/icon-fifo.png"); // fifo-icon.desktop's icon
         const StuckFifo picture(desktop + "pipe.png");
         QDir().mkpath(m_icons + "fifotheme");
         const StuckFifo themeIndexFile(m_icons + "fifotheme/index.theme");
