@@ -233,11 +233,9 @@ private Q_SLOTS:
         auto xfconf = std::make_shared<State>();
         auto nemo = std::make_shared<State>();
         xfconf->reachable = false;
-        const auto reachable = [xfconf] {
-            return xfconf->reachable;
-        };
         std::vector<FreedesktopIconSwitch::Desktop> desktops;
-        desktops.push_back({std::make_unique<FakeIconSwitch>(xfconf), {}, reachable, {}, {}});
+        desktops.push_back(
+            {std::make_unique<FakeIconSwitch>(xfconf), {}, [xfconf] { return xfconf->reachable; }, {}, {}});
         desktops.push_back({std::make_unique<FakeIconSwitch>(nemo), u"nemo-desktop"_s, {}, {}, {}});
         const auto processes = [theirs](const QSet<QString> &names) {
             return names.contains(QStringLiteral("nemo-desktop"))
@@ -299,13 +297,11 @@ private Q_SLOTS:
         auto running = std::make_shared<bool>(!killedRunHidThem);
         int started = 0;
         std::vector<FreedesktopIconSwitch::Desktop> desktops;
-        desktops.push_back({std::make_unique<FakeIconSwitch>(caja),
-                            QStringLiteral("caja"),
-                            {},
-                            [caja] { return caja->hidden; },
-                            [running, &started] {
-                                *running = ++started;
-                            }});
+        const auto start = [running, &started] {
+            *running = ++started;
+        };
+        desktops.push_back(
+            {std::make_unique<FakeIconSwitch>(caja), u"caja"_s, {}, [caja] { return caja->hidden; }, start});
         const auto processes = [running](const QSet<QString> &) {
             return *running ? QList<SessionProcesses::Process>{{QStringLiteral("caja"), mine}}
                             : QList<SessionProcesses::Process>();
