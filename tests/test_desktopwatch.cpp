@@ -105,9 +105,8 @@ private Q_SLOTS:
         const QString launcher = m_env->desktop() + "/app.desktop";
         const QString picture = m_env->desktop() + "/photo.png";
         const QString hiddenList = m_env->desktop() + "/.hidden";
-        m_env->writeFile(launcher, "[Desktop Entry]\nType=Application\nName=Original\nExec=true\n");
-        const QFile::Permissions plain = QFile::ReadOwner | QFile::WriteOwner;
-        QFile::setPermissions(launcher, change == "chmod" ? plain : plain | QFile::ExeOwner);
+        m_env->writeFile(launcher, "[Desktop Entry]\nType=Application\nName=Original\nExec=true\n",
+                         change != "chmod");
         QImage image(8, 8, QImage::Format_RGB32);
         image.fill(Qt::red);
         QVERIFY(image.save(picture));
@@ -119,7 +118,7 @@ private Q_SLOTS:
         if (change == "edit") {
             m_env->writeFile(launcher, "[Desktop Entry]\nType=Application\nName=Renamed\nExec=true\n");
         } else if (change == "chmod") {
-            QVERIFY(QFile::setPermissions(launcher, plain | QFile::ExeOwner));
+            QVERIFY(QFile::setPermissions(launcher, QFile::permissions(launcher) | QFile::ExeOwner));
         } else if (change == "hide") {
             QFile list(hiddenList);
             QVERIFY(list.open(QIODevice::Append) && list.write("secret.txt\n") > 0);

@@ -163,11 +163,8 @@ private Q_SLOTS:
         // Two names that decode alike, and valid names that look like what they decode to.
         const QList<QByteArray> rawNames = {"report-\xff.txt", "report-\xfe.txt",  "report-\xef\xbf\xbd.txt",
                                             "report-%FF.txt",  "report-%25FF.txt", "::raw:report.txt"};
-        for (const QByteArray &name : rawNames) {
-            const int fd = ::open(QByteArray(folder + name).constData(), O_CREAT | O_WRONLY, 0644);
-            QVERIFY(fd >= 0);
-            ::close(fd);
-        }
+        for (const QByteArray &name : rawNames)
+            QVERIFY(::close(::open(QByteArray(folder + name).constData(), O_CREAT | O_WRONLY, 0644)) == 0);
         DesktopModel model(std::make_unique<FreedesktopDesktopSource>(m_env->desktop()));
         // The file an item names, as its dragged URL tells.
         const auto fileOf = [&model](int row) {

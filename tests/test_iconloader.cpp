@@ -67,9 +67,8 @@ private Q_SLOTS:
                          themeIndex({"32x32/mimetypes", "48x48/mimetypes", "256x256/mimetypes",
                                      "48x48/places", "scalable/apps"},
                                     "parenttheme"));
-        m_env->writeFile(m_icons + "parenttheme/index.theme", themeIndex({"48x48/places"}));
-        m_env->writeFile(m_icons + "hicolor/index.theme", themeIndex({"48x48/places"}));
-        m_env->writeFile(m_icons + "othertheme/index.theme", themeIndex({"48x48/places"}));
+        for (const char *theme : {"parenttheme", "hicolor", "othertheme"})
+            m_env->writeFile(m_icons + theme + "/index.theme", themeIndex({"48x48/places"}));
         const struct
         {
             const char *path;
