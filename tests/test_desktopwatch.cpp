@@ -107,9 +107,7 @@ private Q_SLOTS:
         const QString hiddenList = m_env->desktop() + "/.hidden";
         m_env->writeFile(launcher, "[Desktop Entry]\nType=Application\nName=Original\nExec=true\n",
                          change != "chmod");
-        QImage image(8, 8, QImage::Format_RGB32);
-        image.fill(Qt::red);
-        QVERIFY(image.save(picture));
+        m_env->writeFile(picture, "red");
         m_env->writeFile(m_env->desktop() + "/secret.txt", "x");
         m_env->writeFile(hiddenList, "");
         DesktopModel model(std::make_unique<CountingSource>(m_env->desktop(), m_reads));
@@ -123,8 +121,7 @@ private Q_SLOTS:
             QFile list(hiddenList);
             QVERIFY(list.open(QIODevice::Append) && list.write("secret.txt\n") > 0);
         } else {
-            image.fill(Qt::blue);
-            QVERIFY(image.save(picture));
+            QVERIFY(!m_env->writeFile(picture, "blue").isEmpty());
         }
         QVERIFY(reloaded.wait(signalTimeoutMs));
         QTEST(!model.match(model.index(0, 0), Qt::DisplayRole, name).isEmpty(), "shown");
