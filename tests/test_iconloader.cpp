@@ -304,7 +304,6 @@ private Q_SLOTS:
         writeImage(root + "absurd/absurd/thing.png", {48, 48}, blue);
         IconTheme theme("absurd", {root});
         const QImage image = theme.icon("thing", 32);
-        QVERIFY(!image.isNull());
         QTEST(image.pixelColor(16, 16), "chosen");
     }
 
