@@ -302,9 +302,7 @@ private Q_SLOTS:
                              "\n[16x16]\nSize=16\nType=Fixed\n");
         writeImage(root + "absurd/16x16/thing.png", {16, 16}, red);
         writeImage(root + "absurd/absurd/thing.png", {48, 48}, blue);
-        IconTheme theme("absurd", {root});
-        const QImage image = theme.icon("thing", 32);
-        QTEST(image.pixelColor(16, 16), "chosen");
+        QTEST(IconTheme("absurd", {root}).icon("thing", 32).pixelColor(16, 16), "chosen");
     }
 
     void fifosNeverBlock()
