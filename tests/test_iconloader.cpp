@@ -165,8 +165,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, name);
         QFETCH(int, px);
-        IconTheme theme("testtheme", m_searchPaths);
-        const QString found = theme.findIcon(name, px);
+        const QString found = IconTheme("testtheme", m_searchPaths).findIcon(name, px);
         QTEST(found.isEmpty() ? QString() : QDir(m_icons).relativeFilePath(found), "expected");
     }
 
