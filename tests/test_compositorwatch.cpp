@@ -4,12 +4,8 @@
 
 #include <QtTest>
 
-namespace {
-
 // How long a test waits for an X server or a compositing manager to act.
 constexpr int signalTimeoutMs = 5000;
-
-} // namespace
 
 class TestCompositorWatch : public QObject
 {

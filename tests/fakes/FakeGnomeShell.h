@@ -10,9 +10,7 @@
 
 // GNOME Shell's extensions interface as the shell answers it: its settings'
 // lists say which extensions run (the disabled list winning over the enabled
-// one and the session mode's), and its calls move an extension between them:
-// DisableExtension takes it out of the enabled list and appends it to the
-// disabled one, EnableExtension the other way round.
+// one and the session mode's), and its calls move an extension between them.
 class FakeGnomeShell : public QObject
 {
     Q_OBJECT

@@ -7,10 +7,8 @@
 
 #include <memory>
 
-// Classifies by a small suffix table a test can see at a glance: "::{" items are
-// 0, folders 1, then the suffix's category, else 9. Panels come from the test's
-// assignments, else "category-N". The model owns its classifier, so tests keep a
-// shared state object to change the rules between reloads.
+// Classifies by a small suffix table a test can see at a glance. The model owns
+// its classifier, so tests keep a shared state object to change the rules between reloads.
 class FakeItemClassifier : public ItemClassifier
 {
 public:

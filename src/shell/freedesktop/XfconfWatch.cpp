@@ -35,6 +35,9 @@ XfconfWatch::XfconfWatch(const QDBusConnection &bus, const QList<Key> &keys, QOb
         m_values.clear();
         Q_EMIT changed();
     });
+    // The slot's signature is matched by type name: until QDBusVariant is known by
+    // name (nothing else may have used it yet), every change would be dropped.
+    qRegisterMetaType<QDBusVariant>();
     m_bus.connect(QString(), Xfconf::objectPath, Xfconf::interfaceName, QStringLiteral("PropertyChanged"),
                   this, SLOT(onPropertyChanged(QString, QString, QDBusVariant)));
     m_bus.connect(QString(), Xfconf::objectPath, Xfconf::interfaceName, QStringLiteral("PropertyRemoved"),
