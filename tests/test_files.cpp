@@ -59,48 +59,45 @@ private Q_SLOTS:
         QCOMPARE(SafeFile::isRegularFile(path), status == int(Status::Ok) || status == int(Status::TooLarge));
     }
 
-    void saveReplacesWholeFile()
-    {
-        TestEnvironment env;
-        const QString path = env.writeFile("config/a.json", "old content that is longer");
-        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
-        const QString other = env.writeFile("elsewhere.json", "someone else's");
-        const QString link = env.home() + "/config/link.json";
-        QVERIFY(QFile::link(other, link));
-
-        QVERIFY(AtomicSave::save(path, "new"));
-        QCOMPARE(SafeFile::read(path, 100).data, QByteArray("new"));
-        struct stat info = {};
-        QCOMPARE(::stat(QFile::encodeName(path).constData(), &info), 0);
-        QCOMPARE(info.st_mode & 0777, 0600u); // the replaced file's permissions are kept
-        // A link is replaced by the file; what it pointed to is left alone.
-        QVERIFY(AtomicSave::save(link, "mine"));
-        QVERIFY(!QFileInfo(link).isSymLink());
-        QCOMPARE(SafeFile::read(other, 100).data, QByteArray("someone else's"));
-        // Missing folders are created.
-        QVERIFY(AtomicSave::save(env.home() + "/new/deep/b.json", "x"));
-        QCOMPARE(QDir(env.home() + "/config").entryList(QDir::Files).size(), 2); // no temporaries left
-    }
-
-    void saveFailsAndKeepsPrevious_data()
+    // One scene for every save: a file of mode 0600, a link to someone else's
+    // file, a file where a folder belongs and a folder where the file belongs.
+    void save_data()
     {
         QTest::addColumn<QString>("target");
-        // The folder is a file: nothing can be created in it.
-        QTest::newRow("folder is a file") << "blocker/x.json";
-        // The target is a folder: the final rename fails after the data was written.
-        QTest::newRow("target is a folder") << "taken";
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("replaces the whole file") << "config/a.json" << true;
+        QTest::newRow("replaces a link, not what it leads to") << "config/link.json" << true;
+        QTest::newRow("creates missing folders") << "new/deep/b.json" << true;
+        QTest::newRow("folder is a file") << "blocker/x.json" << false;
+        // The final rename fails after the data was written.
+        QTest::newRow("target is a folder") << "taken" << false;
     }
 
-    void saveFailsAndKeepsPrevious()
+    void save()
     {
         QFETCH(QString, target);
+        QFETCH(bool, saved);
         TestEnvironment env;
+        const QString mode600 = env.writeFile("config/a.json", "old content that is longer");
+        QVERIFY(QFile::setPermissions(mode600, QFile::ReadOwner | QFile::WriteOwner));
+        const QString other = env.writeFile("elsewhere.json", "someone else's");
+        QVERIFY(QFile::link(other, env.home() + "/config/link.json"));
         env.writeFile("blocker", "previous");
         QVERIFY(QDir().mkpath(env.home() + "/taken/inside"));
-        const AtomicSave::Result result = AtomicSave::save(env.home() + "/" + target, "data");
-        QVERIFY(!result.ok && !result.error.isEmpty());
-        QCOMPARE(SafeFile::read(env.home() + "/blocker", 100).data, QByteArray("previous"));
-        QCOMPARE(QDir(env.home()).entryList(QDir::Files | QDir::Hidden).filter(".tmp-"), QStringList());
+        const QString path = env.home() + '/' + target;
+
+        const AtomicSave::Result result = AtomicSave::save(path, "new");
+        QVERIFY(result.ok == saved && result.error.isEmpty() == saved);
+        QCOMPARE(TestEnvironment::readFile(path), QByteArray(saved ? "new" : ""));
+        QVERIFY(!QFileInfo(path).isSymLink());
+        struct stat info = {};
+        QCOMPARE(::stat(QFile::encodeName(mode600).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 0777, 0600u); // a replaced file's permissions are kept
+        QCOMPARE(TestEnvironment::readFile(other), QByteArray("someone else's"));
+        QCOMPARE(TestEnvironment::readFile(env.home() + "/blocker"), QByteArray("previous"));
+        QDirIterator files(env.home(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (files.hasNext())
+            QVERIFY2(!files.next().contains(".tmp-"), qPrintable(files.filePath()));
     }
 
     // A user's files beside the saved file, or beside the file a link to it
