@@ -16,8 +16,6 @@ private Q_SLOTS:
         loadCategoryRules();
     }
 
-    void cleanup() { m_env.reset(); }
-
     void ids_data()
     {
         QTest::addColumn<QString>("text");

@@ -37,7 +37,6 @@ private Q_SLOTS:
         QFETCH(QString, key);
         QFETCH(QVariant, stored);
         TestEnvironment env;
-        TestEnvironment::settings().clear();
         if (stored.isValid())
             TestEnvironment::settings().setValue(key, stored);
         QTEST(Settings::instance()->value(key), "expected");
@@ -46,7 +45,6 @@ private Q_SLOTS:
     void writesAnnounceTheirKey()
     {
         TestEnvironment env;
-        TestEnvironment::settings().clear();
         QSignalSpy spy(Settings::instance(), &Settings::changed);
         Settings::instance()->setValue(SettingsKeys::todoVisible, false);
         Settings::instance()->remove(SettingsKeys::uiLanguage);

@@ -60,14 +60,7 @@ private Q_SLOTS:
     void init()
     {
         m_env = std::make_unique<TestEnvironment>();
-        TestEnvironment::settings().clear();
         PanelLayoutStore::discardState();
-    }
-
-    void cleanup()
-    {
-        PanelLayoutStore::discardState();
-        m_env.reset();
     }
 
     void restoreCanBeUndone_data()
