@@ -14,32 +14,39 @@ class TestFiles : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // Every kind of file side by side: how it reads, and where a save of its
+    // path goes: "here", "through" a link to a file of ours, "copy" (here, once
+    // the user's file the link leads to is copied aside) or "nowhere".
     void safeRead_data()
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<QString>("saveGoes");
 
-        QTest::newRow("regular") << "regular" << int(Status::Ok) << QByteArray("hello\n");
-        QTest::newRow("empty") << "empty" << int(Status::Ok) << QByteArray();
-        QTest::newRow("missing") << "missing" << int(Status::Missing) << QByteArray();
-        QTest::newRow("dangling link") << "dangling" << int(Status::Missing) << QByteArray();
-        QTest::newRow("link to regular") << "link" << int(Status::Ok) << QByteArray("hello\n");
+        QTest::newRow("regular") << "regular" << int(Status::Ok) << QByteArray("hello\n") << "here";
+        QTest::newRow("empty") << "empty" << int(Status::Ok) << QByteArray() << "here";
+        QTest::newRow("missing") << "missing" << int(Status::Missing) << QByteArray() << "here";
+        QTest::newRow("dangling link") << "dangling" << int(Status::Missing) << QByteArray() << "here";
+        QTest::newRow("link to ours") << "link" << int(Status::Ok) << QByteArray("hello\n") << "through";
+        QTest::newRow("link to the user's")
+            << "userlink" << int(Status::Ok) << QByteArray(100, 'x') << "copy";
         // Opening a FIFO plainly waits for a writer forever; this must return at once.
-        QTest::newRow("fifo") << "fifo" << int(Status::NotRegular) << QByteArray();
-        QTest::newRow("link to fifo") << "fifolink" << int(Status::NotRegular) << QByteArray();
-        QTest::newRow("folder") << "folder" << int(Status::NotRegular) << QByteArray();
+        QTest::newRow("fifo") << "fifo" << int(Status::NotRegular) << QByteArray() << "here";
+        QTest::newRow("link to fifo") << "fifolink" << int(Status::NotRegular) << QByteArray() << "nowhere";
+        QTest::newRow("folder") << "folder" << int(Status::NotRegular) << QByteArray() << "here";
         // Read plainly, /dev/zero would be read until memory runs out.
-        QTest::newRow("device") << "device" << int(Status::NotRegular) << QByteArray();
-        QTest::newRow("at the cap") << "cap" << int(Status::Ok) << QByteArray(100, 'x');
-        QTest::newRow("over the cap") << "large" << int(Status::TooLarge) << QByteArray();
+        QTest::newRow("device") << "device" << int(Status::NotRegular) << QByteArray() << "here";
+        QTest::newRow("link to device") << "devlink" << int(Status::NotRegular) << QByteArray() << "nowhere";
+        QTest::newRow("at the cap") << "cap" << int(Status::Ok) << QByteArray(100, 'x') << "here";
+        QTest::newRow("over the cap") << "large" << int(Status::TooLarge) << QByteArray() << "here";
     }
 
     void safeRead()
     {
         QFETCH(QString, kind);
         QFETCH(int, status);
-        // Every kind of file side by side.
+        QFETCH(QString, saveGoes);
         TestEnvironment env;
         const QString dir = env.home() + '/';
         env.writeFile("regular", "hello\n");
@@ -47,9 +54,11 @@ private Q_SLOTS:
         env.writeFile("cap", QByteArray(100, 'x'));
         env.writeFile("large", QByteArray(101, 'x'));
         QVERIFY(QFile::link(dir + "regular", dir + "link"));
+        QVERIFY(QFile::link(dir + "cap", dir + "userlink"));
         QVERIFY(QFile::link(dir + "nowhere", dir + "dangling"));
         QCOMPARE(::mkfifo(QFile::encodeName(dir + "fifo").constData(), 0644), 0);
         QVERIFY(QFile::link(dir + "fifo", dir + "fifolink"));
+        QVERIFY(QFile::link("/dev/null", dir + "devlink"));
         QVERIFY(QDir().mkpath(dir + "folder"));
         const QString path = kind == "device" ? QString("/dev/zero") : dir + kind;
 
@@ -57,6 +66,15 @@ private Q_SLOTS:
         QCOMPARE(int(result.status), status);
         QTEST(result.data, "data");
         QCOMPARE(SafeFile::isRegularFile(path), status == int(Status::Ok) || status == int(Status::TooLarge));
+
+        if (saveGoes == "copy" || saveGoes == "nowhere")
+            QTest::ignoreMessage(QtWarningMsg,
+                                 QRegularExpression(saveGoes == "copy" ? "linked from" : "links to"));
+        const QString saved =
+            AtomicSave::saveTarget(path, 100, [](const QByteArray &data) { return data == "hello\n"; });
+        QCOMPARE(saved, saveGoes == "through" ? dir + "regular" : saveGoes == "nowhere" ? QString() : path);
+        QCOMPARE(QDir(dir).entryList({"*.unreadable-*"}, QDir::Files).size(), saveGoes == "copy" ? 1 : 0);
+        QCOMPARE(SafeFile::read(dir + "cap", 100).data, QByteArray(100, 'x'));
     }
 
     // One scene for every save: a file of mode 0600, a link to someone else's
@@ -221,43 +239,6 @@ private Q_SLOTS:
         // Once what could not be read is gone, a save replaces nothing of the user's.
         QDir(path).removeRecursively();
         QVERIFY(file.mayReplace());
-    }
-
-    // Where a save of a path goes when a link may sit there: through the link
-    // only to a file of ours; any other target is left as it is, with a copy.
-    void saveTarget_data()
-    {
-        QTest::addColumn<QString>("target"); // what the link at the saved path leads to
-        QTest::addColumn<QString>("goes");   // through the link, instead of it, nowhere
-        for (const auto &[tag, target, goes] : {std::tuple{"a file of ours", "ours.json", "through"},
-                                                {"the user's notes", "notes.txt", "instead"},
-                                                {"nothing", "gone", "instead"},
-                                                {"a fifo", "fifo", "nowhere"},
-                                                {"a device", "/dev/null", "nowhere"}})
-            QTest::newRow(tag) << QString(target) << QString(goes);
-    }
-
-    void saveTarget()
-    {
-        QFETCH(QString, target);
-        QFETCH(QString, goes);
-        TestEnvironment env;
-        env.writeFile("ours.json", "ours");
-        env.writeFile("notes.txt", "my notes");
-        QCOMPARE(::mkfifo(QFile::encodeName(env.home() + "/fifo").constData(), 0644), 0);
-        const QString to = QDir(env.home()).filePath(target);
-        const QString path = env.home() + "/config/file.json";
-        QVERIFY(QDir().mkpath(env.home() + "/config"));
-        QVERIFY(QFile::link(to, path));
-        if (target == "notes.txt" || goes == "nowhere")
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(target));
-
-        const QString written =
-            AtomicSave::saveTarget(path, 100, [](const QByteArray &content) { return content == "ours"; });
-        QCOMPARE(written, goes == "through" ? to : goes == "instead" ? path : QString());
-        QCOMPARE(QDir(env.home()).entryList({"notes.txt.unreadable-*"}).size(),
-                 target == "notes.txt" ? 1 : 0);
-        QCOMPARE(TestEnvironment::readFile(env.home() + "/notes.txt"), QByteArray("my notes"));
     }
 };
 
