@@ -12,21 +12,16 @@
 namespace {
 
 // Everything a restore may change: the layout file and the panel settings.
-struct Stored
-{
-    QJsonObject layout;
-    QVariantMap settings;
-    bool operator==(const Stored &) const = default;
-};
+using Stored = std::pair<QJsonObject, QVariantMap>;
 
 Stored stored()
 {
-    Stored result{QJsonDocument::fromJson(TestEnvironment::readFile(PanelLayoutStore::filePath())).object(),
-                  {}};
+    QVariantMap settings;
     const QStringList keys = Settings::instance()->keysUnder("panel");
     for (const QString &key : keys)
-        result.settings.insert(key, Settings::instance()->value(key));
-    return result;
+        settings.insert(key, Settings::instance()->value(key));
+    return {QJsonDocument::fromJson(TestEnvironment::readFile(PanelLayoutStore::filePath())).object(),
+            settings};
 }
 
 // The panels as far as a snapshot sees them: what was stored when they let go of it, and reloads.
