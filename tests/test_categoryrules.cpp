@@ -85,9 +85,12 @@ private Q_SLOTS:
         QFETCH(QByteArray, ini);
         QFETCH(bool, isFolder);
         QFETCH(QString, name);
-        loadRules("[video]\nextensions=psd, xcf, mp3, xyz, txt, d, gz, exe\n"); // rules of an earlier load
-                                                                                // never linger
-        loadRules(ini);
+        // Rules of an earlier load never linger.
+        const QByteArray earlier = "[video]\nextensions=psd, xcf, mp3, xyz, txt, d, gz, exe\n";
+        for (const QByteArray &rules : {earlier, ini}) {
+            QVERIFY(!m_env->writeFile(categoriesFilePath(), rules).isEmpty());
+            loadCategoryRules();
+        }
         QTEST(categorize(isFolder, name), "category");
         QCOMPARE(onDisk(), ini); // the user's file is read, never rewritten
     }
@@ -146,11 +149,6 @@ private Q_SLOTS:
     }
 
 private:
-    void loadRules(const QByteArray &ini) const
-    {
-        QVERIFY(!m_env->writeFile(categoriesFilePath(), ini).isEmpty());
-        loadCategoryRules();
-    }
     static QByteArray onDisk() { return SafeFile::read(categoriesFilePath(), SafeFile::textCap).data; }
 
     std::unique_ptr<TestEnvironment> m_env;
