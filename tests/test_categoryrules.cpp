@@ -104,7 +104,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message"); // a warning; empty: none
         const QString notRegular = "categories.ini: it is not a regular file";
         QTest::newRow("missing") << "missing" << QString();
-        QTest::newRow("folder is a file") << "blocked" << QString("^Cannot write the category rules template");
+        QTest::newRow("folder is a file") << "blocked" << QString("^Cannot write the category rules");
         QTest::newRow("path is a directory") << "directory" << notRegular;
         // A link to nowhere is left alone rather than given the template.
         QTest::newRow("dangling link") << "link" << QString();
