@@ -12,8 +12,6 @@ class TestL10n : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
-
     void cleanup()
     {
         TestEnvironment::settings().remove(SettingsKeys::uiLanguage);
@@ -168,7 +166,7 @@ private:
         return catalogue(code).value(source).toString();
     }
 
-    std::unique_ptr<TestEnvironment> m_env;
+    TestEnvironment m_env;
 };
 
 QTEST_MAIN(TestL10n)

@@ -16,8 +16,6 @@ class TestTransferMonitor : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
-
     // A transfer of three files, half a file done of the first two: its window
     // and notice.
     void follow_data()
@@ -74,7 +72,7 @@ private:
         return nullptr;
     }
 
-    std::unique_ptr<TestEnvironment> m_env;
+    TestEnvironment m_env;
 };
 
 QTEST_MAIN(TestTransferMonitor)
