@@ -52,8 +52,7 @@ public:
             m_daemon.waitForFinished();
         }
     }
-    PrivateBus(const PrivateBus &) = delete;
-    PrivateBus &operator=(const PrivateBus &) = delete;
+    Q_DISABLE_COPY_MOVE(PrivateBus)
 
     bool isRunning() const { return !m_address.isEmpty(); }
     QString address() const { return m_address; }

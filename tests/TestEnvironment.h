@@ -22,8 +22,7 @@ public:
     TestEnvironment();
     ~TestEnvironment();
 
-    TestEnvironment(const TestEnvironment &) = delete;
-    TestEnvironment &operator=(const TestEnvironment &) = delete;
+    Q_DISABLE_COPY_MOVE(TestEnvironment)
 
     QString home() const { return m_dir.path(); }
     QString desktop() const { return home() + QLatin1String("/Desktop"); }

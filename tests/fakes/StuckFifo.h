@@ -47,8 +47,7 @@ public:
             m_watchdog.join();
         ::unlink(m_path.constData());
     }
-    StuckFifo(const StuckFifo &) = delete;
-    StuckFifo &operator=(const StuckFifo &) = delete;
+    Q_DISABLE_COPY_MOVE(StuckFifo)
 
     bool made() const { return m_made; }
     // Whether some reader sat on the FIFO until the watchdog released it.
