@@ -146,8 +146,7 @@ private Q_SLOTS:
         QFile f(file);
         QVERIFY(f.open(QIODevice::ReadWrite));
         if (old)
-            QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
-                                  QFileDevice::FileModificationTime));
+            QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFile::FileModificationTime));
         QCOMPARE(AtomicSave::removeStaleTemporaries(path), removed ? 1 : 0);
         QCOMPARE(QFile::exists(file), !removed);
         QVERIFY(QFileInfo(path).isSymLink());

@@ -16,8 +16,7 @@ class TestTransferMonitor : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // A transfer of three files, half a file done of the first two: its window
-    // and notice.
+    // A transfer of three files, half a file done of the first two: its window and notice.
     void follow_data()
     {
         QTest::addColumn<Mode>("mode");

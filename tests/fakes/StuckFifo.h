@@ -63,8 +63,7 @@ private:
             if (std::chrono::steady_clock::now() < patience)
                 continue;
             // Succeeds only while a reader has the FIFO open.
-            const int fd = ::open(m_path.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-            if (fd >= 0) {
+            if (const int fd = ::open(m_path.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC); fd >= 0) {
                 m_released = true;
                 ::close(fd);
             }
