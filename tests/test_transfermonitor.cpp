@@ -27,8 +27,7 @@ private Q_SLOTS:
         QTest::newRow("quick failure is told") << Mode::Copy << true << QStringList{"a.txt: Gone"} << "";
         QTest::newRow("lasting copy") << Mode::Automatic << false << QStringList() << "Copying file 2 of 3";
         QTest::newRow("lasting move fails")
-            << Mode::Move << false << QStringList{"photo.jpg: Permission denied", "b: Busy"}
-            << "Moving file 2 of 3";
+            << Mode::Move << false << QStringList{"photo.jpg: Denied", "b: Busy"} << "Moving file 2 of 3";
     }
 
     void follow()
