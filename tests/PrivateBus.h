@@ -21,10 +21,8 @@ public:
     explicit PrivateBus(const QString &serviceFolder = QString())
     {
         const QString daemon = QStandardPaths::findExecutable("dbus-daemon");
-        if (daemon.isEmpty() || !m_dir.isValid())
-            return;
         QFile config(m_dir.filePath("bus.conf"));
-        if (!config.open(QIODevice::WriteOnly))
+        if (daemon.isEmpty() || !m_dir.isValid() || !config.open(QIODevice::WriteOnly))
             return;
         config.write("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\" "
                      "\"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
@@ -54,8 +52,7 @@ public:
             m_daemon.waitForFinished();
         }
     }
-    PrivateBus(const PrivateBus &) = delete;
-    PrivateBus &operator=(const PrivateBus &) = delete;
+    Q_DISABLE_COPY_MOVE(PrivateBus)
 
     bool isRunning() const { return !m_address.isEmpty(); }
     QString address() const { return m_address; }

@@ -22,14 +22,12 @@ public:
     TestEnvironment();
     ~TestEnvironment();
 
-    TestEnvironment(const TestEnvironment &) = delete;
-    TestEnvironment &operator=(const TestEnvironment &) = delete;
+    Q_DISABLE_COPY_MOVE(TestEnvironment)
 
     QString home() const { return m_dir.path(); }
     QString desktop() const { return home() + QLatin1String("/Desktop"); }
-    // Where the program keeps its files: "<configuration folder>/brim-vale/brim-vale",
-    // and its settings file "<configuration folder>/brim-vale/brim-vale.conf",
-    // written out here so that a test fails if the program's paths move.
+    // Where the program keeps its files, and its settings file: spelled out here,
+    // not asked of the program, so that a test fails if the program's paths move.
     QString appConfigDir() const;
     static QString settingsFile();
     // The settings file as the program opens it.
@@ -46,10 +44,9 @@ public:
     // Whether QFile::link makes symbolic links here (Windows makes shortcut files).
     static bool makesSymbolicLinks();
 
-    // Starts a session bus of this environment's own, with no service folders, so
-    // nothing installed on the machine can be activated; DBUS_SESSION_BUS_ADDRESS
-    // points at it until the environment ends. Returns the address, or an empty
-    // string when dbus-daemon could not be started.
+    // Starts a session bus of this environment's own (see PrivateBus), which
+    // DBUS_SESSION_BUS_ADDRESS points at until the environment ends. Returns the
+    // address, or an empty string when dbus-daemon could not be started.
     QString startSessionBus();
     // Starts a bare X server of the test's own on a free display; returns the display
     // (":N"), or an empty array when Xvfb could not be started.

@@ -16,8 +16,6 @@ private Q_SLOTS:
         loadCategoryRules();
     }
 
-    void cleanup() { m_env.reset(); }
-
     void ids_data()
     {
         QTest::addColumn<QString>("text");
@@ -45,27 +43,6 @@ private Q_SLOTS:
         // A number no category has (from a damaged layout, say) names the catch-all one.
         for (int outside : {-1, int(categoryCount)})
             QCOMPARE(categoryId(outside), categoryId(OtherCategory));
-    }
-
-    void templateWrittenWhenMissing()
-    {
-        const QString path = categoriesFilePath();
-        QCOMPARE(QFileInfo(path).absolutePath(), m_env->appConfigDir());
-        QCOMPARE(onDisk(), categoriesTemplate());
-        // The template is all comments: nothing changes.
-        QCOMPARE(categorize(false, "/d/x.psd"), int(ImagesCategory));
-        QCOMPARE(categorize(false, "/d/x.jar"), int(OtherCategory));
-
-        // Deleted, it comes back byte for byte at the next load.
-        QVERIFY(QFile::remove(path));
-        loadCategoryRules();
-        QCOMPARE(onDisk(), categoriesTemplate());
-
-        // A failed write is reported.
-        QVERIFY(QFile::remove(path) && QDir(m_env->appConfigDir()).removeRecursively());
-        QVERIFY(QFile(m_env->appConfigDir()).open(QIODevice::WriteOnly)); // a file where the folder belongs
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Cannot write the category rules template: "));
-        loadCategoryRules();
     }
 
     void rules_data()
@@ -108,55 +85,67 @@ private Q_SLOTS:
         QFETCH(QByteArray, ini);
         QFETCH(bool, isFolder);
         QFETCH(QString, name);
-        loadRules("[video]\nextensions=psd, xcf, mp3, xyz, txt, d, gz, exe\n"); // rules of an earlier load
-                                                                                // never linger
-        loadRules(ini);
+        // Rules of an earlier load never linger.
+        const QByteArray earlier = "[video]\nextensions=psd, xcf, mp3, xyz, txt, d, gz, exe\n";
+        for (const QByteArray &rules : {earlier, ini}) {
+            QVERIFY(!m_env->writeFile(categoriesFilePath(), rules).isEmpty());
+            loadCategoryRules();
+        }
         QTEST(categorize(isFolder, name), "category");
         QCOMPARE(onDisk(), ini); // the user's file is read, never rewritten
     }
 
-    void unusableFiles_data()
+    // Whatever stands at the rules file's path, the program starts with the
+    // built-in rules; only a missing file is given the template (all comments,
+    // so nothing changes), and anything else there is left as it is.
+    void fileAtPath_data()
     {
         QTest::addColumn<QString>("kind");
-        QTest::newRow("path is a directory") << "directory";
-        QTest::newRow("dangling link") << "link";
-        QTest::newRow("FIFO with no writer") << "fifo";
+        QTest::addColumn<QString>("message"); // a warning; empty: none
+        const QString notRegular = "categories.ini: it is not a regular file";
+        QTest::newRow("missing") << "missing" << QString();
+        QTest::newRow("folder is a file") << "blocked" << QString("^Cannot write the category rules");
+        QTest::newRow("path is a directory") << "directory" << notRegular;
+        // A link to nowhere is left alone rather than given the template.
+        QTest::newRow("dangling link") << "link" << QString();
+        QTest::newRow("FIFO with no writer") << "fifo" << notRegular;
     }
 
-    void unusableFiles()
+    void fileAtPath()
     {
         QFETCH(QString, kind);
+        QFETCH(QString, message);
         const QString path = categoriesFilePath();
-        QFile::remove(path);
-        const bool directory = kind == "directory";
+        QCOMPARE(QFileInfo(path).absolutePath(), m_env->appConfigDir());
+        QCOMPARE(onDisk(), categoriesTemplate()); // init's load found none
+        QVERIFY(QFile::remove(path));
         std::unique_ptr<StuckFifo> fifo;
         if (kind == "fifo" && !StuckFifo::available)
             QSKIP("no FIFOs on this platform");
         if (kind == "link" && !TestEnvironment::makesSymbolicLinks())
             QSKIP("no symbolic links on this platform");
-        if (directory)
+        if (kind == "blocked")
+            QVERIFY(QDir(m_env->appConfigDir()).removeRecursively() &&
+                    QFile(m_env->appConfigDir()).open(QIODevice::WriteOnly));
+        else if (kind == "directory")
             QVERIFY(QDir().mkpath(path));
         else if (kind == "link")
             QVERIFY(QFile::link(m_env->home() + "/nowhere/file.ini", path));
-        else
+        else if (kind == "fifo")
             QVERIFY((fifo = std::make_unique<StuckFifo>(path))->made());
-        if (kind != "link") // what is there is left out, and that is said
-            QTest::ignoreMessage(QtWarningMsg,
-                                 QRegularExpression("categories.ini: it is not a regular file"));
+        if (!message.isEmpty())
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(message));
         loadCategoryRules();
-        QVERIFY(!fifo || !fifo->blockedReader());
         QCOMPARE(categorize(false, "/d/a.psd"), int(ImagesCategory));
+        QCOMPARE(categorize(false, "/d/a.jar"), int(OtherCategory));
         QCOMPARE(categorize(true, "/d/folder"), int(FoldersCategory));
-        // A link to nowhere is left alone rather than given the template.
-        QVERIFY(QFileInfo(path).isDir() == directory && QFileInfo(path).isSymLink() == (kind == "link"));
+        QCOMPARE(onDisk(), kind == "missing" ? categoriesTemplate() : QByteArray());
+        QVERIFY(QFileInfo(path).isDir() == (kind == "directory") &&
+                QFileInfo(path).isSymLink() == (kind == "link"));
+        QVERIFY(!fifo || !fifo->blockedReader()); // neither the load nor a careful read waited
     }
 
 private:
-    void loadRules(const QByteArray &ini) const
-    {
-        QVERIFY(!m_env->writeFile(categoriesFilePath(), ini).isEmpty());
-        loadCategoryRules();
-    }
     static QByteArray onDisk() { return SafeFile::read(categoriesFilePath(), SafeFile::textCap).data; }
 
     std::unique_ptr<TestEnvironment> m_env;

@@ -14,32 +14,38 @@ class TestFiles : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // Every kind of file side by side: how it reads, and where a save of its
+    // path goes: "here", "through" a link to a file of ours, "copy" (here, once
+    // the user's file the link leads to is copied aside) or "nowhere".
     void safeRead_data()
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<QString>("goes");
 
-        QTest::newRow("regular") << "regular" << int(Status::Ok) << QByteArray("hello\n");
-        QTest::newRow("empty") << "empty" << int(Status::Ok) << QByteArray();
-        QTest::newRow("missing") << "missing" << int(Status::Missing) << QByteArray();
-        QTest::newRow("dangling link") << "dangling" << int(Status::Missing) << QByteArray();
-        QTest::newRow("link to regular") << "link" << int(Status::Ok) << QByteArray("hello\n");
+        QTest::newRow("regular") << "regular" << int(Status::Ok) << QByteArray("hello\n") << "here";
+        QTest::newRow("empty") << "empty" << int(Status::Ok) << QByteArray() << "here";
+        QTest::newRow("missing") << "missing" << int(Status::Missing) << QByteArray() << "here";
+        QTest::newRow("dangling link") << "dangling" << int(Status::Missing) << QByteArray() << "here";
+        QTest::newRow("link to ours") << "link" << int(Status::Ok) << QByteArray("hello\n") << "through";
+        QTest::newRow("link to the user's") << "users" << int(Status::Ok) << QByteArray(100, 'x') << "copy";
         // Opening a FIFO plainly waits for a writer forever; this must return at once.
-        QTest::newRow("fifo") << "fifo" << int(Status::NotRegular) << QByteArray();
-        QTest::newRow("link to fifo") << "fifolink" << int(Status::NotRegular) << QByteArray();
-        QTest::newRow("folder") << "folder" << int(Status::NotRegular) << QByteArray();
+        QTest::newRow("fifo") << "fifo" << int(Status::NotRegular) << QByteArray() << "here";
+        QTest::newRow("link to fifo") << "fifolink" << int(Status::NotRegular) << QByteArray() << "nowhere";
+        QTest::newRow("folder") << "folder" << int(Status::NotRegular) << QByteArray() << "here";
         // Read plainly, /dev/zero would be read until memory runs out.
-        QTest::newRow("device") << "device" << int(Status::NotRegular) << QByteArray();
-        QTest::newRow("at the cap") << "cap" << int(Status::Ok) << QByteArray(100, 'x');
-        QTest::newRow("over the cap") << "large" << int(Status::TooLarge) << QByteArray();
+        QTest::newRow("device") << "device" << int(Status::NotRegular) << QByteArray() << "here";
+        QTest::newRow("link to device") << "devlink" << int(Status::NotRegular) << QByteArray() << "nowhere";
+        QTest::newRow("at the cap") << "cap" << int(Status::Ok) << QByteArray(100, 'x') << "here";
+        QTest::newRow("over the cap") << "large" << int(Status::TooLarge) << QByteArray() << "here";
     }
 
     void safeRead()
     {
         QFETCH(QString, kind);
         QFETCH(int, status);
-        // Every kind of file side by side.
+        QFETCH(QString, goes);
         TestEnvironment env;
         const QString dir = env.home() + '/';
         env.writeFile("regular", "hello\n");
@@ -47,9 +53,11 @@ private Q_SLOTS:
         env.writeFile("cap", QByteArray(100, 'x'));
         env.writeFile("large", QByteArray(101, 'x'));
         QVERIFY(QFile::link(dir + "regular", dir + "link"));
+        QVERIFY(QFile::link(dir + "cap", dir + "users"));
         QVERIFY(QFile::link(dir + "nowhere", dir + "dangling"));
         QCOMPARE(::mkfifo(QFile::encodeName(dir + "fifo").constData(), 0644), 0);
         QVERIFY(QFile::link(dir + "fifo", dir + "fifolink"));
+        QVERIFY(QFile::link("/dev/null", dir + "devlink"));
         QVERIFY(QDir().mkpath(dir + "folder"));
         const QString path = kind == "device" ? QString("/dev/zero") : dir + kind;
 
@@ -57,50 +65,55 @@ private Q_SLOTS:
         QCOMPARE(int(result.status), status);
         QTEST(result.data, "data");
         QCOMPARE(SafeFile::isRegularFile(path), status == int(Status::Ok) || status == int(Status::TooLarge));
+
+        if (goes == "copy" || goes == "nowhere")
+            QTest::ignoreMessage(QtWarningMsg,
+                                 QRegularExpression(goes == "copy" ? "linked from" : "links to"));
+        const QString saved = AtomicSave::saveTarget(path, 100, [](auto &data) { return data == "hello\n"; });
+        QCOMPARE(saved, goes == "through" ? dir + "regular" : goes == "nowhere" ? QString() : path);
+        QCOMPARE(QDir(dir).entryList({"*.unreadable-*"}, QDir::Files).size(), goes == "copy" ? 1 : 0);
+        QCOMPARE(SafeFile::read(dir + "cap", 100).data, QByteArray(100, 'x'));
     }
 
-    void saveReplacesWholeFile()
-    {
-        TestEnvironment env;
-        const QString path = env.writeFile("config/a.json", "old content that is longer");
-        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
-        const QString other = env.writeFile("elsewhere.json", "someone else's");
-        const QString link = env.home() + "/config/link.json";
-        QVERIFY(QFile::link(other, link));
-
-        QVERIFY(AtomicSave::save(path, "new"));
-        QCOMPARE(SafeFile::read(path, 100).data, QByteArray("new"));
-        struct stat info = {};
-        QCOMPARE(::stat(QFile::encodeName(path).constData(), &info), 0);
-        QCOMPARE(info.st_mode & 0777, 0600u); // the replaced file's permissions are kept
-        // A link is replaced by the file; what it pointed to is left alone.
-        QVERIFY(AtomicSave::save(link, "mine"));
-        QVERIFY(!QFileInfo(link).isSymLink());
-        QCOMPARE(SafeFile::read(other, 100).data, QByteArray("someone else's"));
-        // Missing folders are created.
-        QVERIFY(AtomicSave::save(env.home() + "/new/deep/b.json", "x"));
-        QCOMPARE(QDir(env.home() + "/config").entryList(QDir::Files).size(), 2); // no temporaries left
-    }
-
-    void saveFailsAndKeepsPrevious_data()
+    // One scene for every save: a file of mode 0600, a link to someone else's
+    // file, a file where a folder belongs and a folder where the file belongs.
+    void save_data()
     {
         QTest::addColumn<QString>("target");
-        // The folder is a file: nothing can be created in it.
-        QTest::newRow("folder is a file") << "blocker/x.json";
-        // The target is a folder: the final rename fails after the data was written.
-        QTest::newRow("target is a folder") << "taken";
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("replaces the whole file") << "config/a.json" << true;
+        QTest::newRow("replaces a link, not what it leads to") << "config/link.json" << true;
+        QTest::newRow("creates missing folders") << "new/deep/b.json" << true;
+        QTest::newRow("folder is a file") << "blocker/x.json" << false;
+        // The final rename fails after the data was written.
+        QTest::newRow("target is a folder") << "taken" << false;
     }
 
-    void saveFailsAndKeepsPrevious()
+    void save()
     {
         QFETCH(QString, target);
+        QFETCH(bool, saved);
         TestEnvironment env;
+        const QString mode600 = env.writeFile("config/a.json", "old content that is longer");
+        QVERIFY(QFile::setPermissions(mode600, QFile::ReadOwner | QFile::WriteOwner));
+        const QString other = env.writeFile("elsewhere.json", "someone else's");
+        QVERIFY(QFile::link(other, env.home() + "/config/link.json"));
         env.writeFile("blocker", "previous");
         QVERIFY(QDir().mkpath(env.home() + "/taken/inside"));
-        const AtomicSave::Result result = AtomicSave::save(env.home() + "/" + target, "data");
-        QVERIFY(!result.ok && !result.error.isEmpty());
-        QCOMPARE(SafeFile::read(env.home() + "/blocker", 100).data, QByteArray("previous"));
-        QCOMPARE(QDir(env.home()).entryList(QDir::Files | QDir::Hidden).filter(".tmp-"), QStringList());
+        const QString path = env.home() + '/' + target;
+
+        const AtomicSave::Result result = AtomicSave::save(path, "new");
+        QVERIFY(result.ok == saved && result.error.isEmpty() == saved);
+        QCOMPARE(TestEnvironment::readFile(path), QByteArray(saved ? "new" : ""));
+        QVERIFY(!QFileInfo(path).isSymLink());
+        struct stat info = {};
+        QCOMPARE(::stat(QFile::encodeName(mode600).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 0777, 0600u); // a replaced file's permissions are kept
+        QCOMPARE(TestEnvironment::readFile(other), QByteArray("someone else's"));
+        QCOMPARE(TestEnvironment::readFile(env.home() + "/blocker"), QByteArray("previous"));
+        QDirIterator files(env.home(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (files.hasNext())
+            QVERIFY2(!files.next().contains(".tmp-"), qPrintable(files.filePath()));
     }
 
     // A user's files beside the saved file, or beside the file a link to it
@@ -133,8 +146,7 @@ private Q_SLOTS:
         QFile f(file);
         QVERIFY(f.open(QIODevice::ReadWrite));
         if (old)
-            QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
-                                  QFileDevice::FileModificationTime));
+            QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFile::FileModificationTime));
         QCOMPARE(AtomicSave::removeStaleTemporaries(path), removed ? 1 : 0);
         QCOMPARE(QFile::exists(file), !removed);
         QVERIFY(QFileInfo(path).isSymLink());
@@ -154,20 +166,17 @@ private Q_SLOTS:
         env.writeFile("repo/todo.json.unreadable-" + now, "other");
         env.writeFile("repo/todo.json.unreadable-" + later, "other");
 
-        QTest::ignoreMessage(QtWarningMsg,
-                             QRegularExpression("repo/todo.json could not be read; it was kept as"));
-        const QString copy = AtomicSave::keepCopy(link, "could not be read");
-        QVERIFY(copy.startsWith(file + ".unreadable-"));
-        QCOMPARE(TestEnvironment::readFile(copy), QByteArray("first"));
-        QCOMPARE(AtomicSave::keepCopy(link, "could not be read"), copy); // the same content: no second copy
-
-        env.writeFile("repo/todo.json", "second");
-        const QString another = AtomicSave::keepCopy(link, "could not be read");
-        QVERIFY(another.startsWith(file + ".unreadable-") && another != copy);
-        QCOMPARE(TestEnvironment::readFile(another), QByteArray("second"));
-        QCOMPARE(TestEnvironment::readFile(copy), QByteArray("first"));
-        QCOMPARE(QDir(env.home()).entryList({"todo.json.*"}, QDir::Files),
-                 QStringList()); // none beside the link
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("repo/todo.json could not be read; it was"));
+        QStringList copies;
+        for (const char *content : {"first", "first", "second"}) {
+            env.writeFile("repo/todo.json", content);
+            copies << AtomicSave::keepCopy(link, "could not be read");
+            QVERIFY(copies.last().startsWith(file + ".unreadable-"));
+        }
+        QVERIFY(copies.at(1) == copies.at(0) && copies.at(2) != copies.at(0)); // a content is kept once
+        QCOMPARE(TestEnvironment::readFile(copies.at(0)), QByteArray("first"));
+        QCOMPARE(TestEnvironment::readFile(copies.at(2)), QByteArray("second"));
+        QVERIFY(QDir(env.home()).entryList({"todo.json.*"}, QDir::Files).isEmpty()); // none beside the link
         QCOMPARE(QDir(env.home() + "/repo").entryList({"todo.json.unreadable-*"}, QDir::Files).size(), 4);
     }
 
@@ -224,43 +233,6 @@ private Q_SLOTS:
         // Once what could not be read is gone, a save replaces nothing of the user's.
         QDir(path).removeRecursively();
         QVERIFY(file.mayReplace());
-    }
-
-    // Where a save of a path goes when a link may sit there: through the link
-    // only to a file of ours; any other target is left as it is, with a copy.
-    void saveTarget_data()
-    {
-        QTest::addColumn<QString>("target"); // what the link at the saved path leads to
-        QTest::addColumn<QString>("goes");   // through the link, instead of it, nowhere
-        for (const auto &[tag, target, goes] : {std::tuple{"a file of ours", "ours.json", "through"},
-                                                {"the user's notes", "notes.txt", "instead"},
-                                                {"nothing", "gone", "instead"},
-                                                {"a fifo", "fifo", "nowhere"},
-                                                {"a device", "/dev/null", "nowhere"}})
-            QTest::newRow(tag) << QString(target) << QString(goes);
-    }
-
-    void saveTarget()
-    {
-        QFETCH(QString, target);
-        QFETCH(QString, goes);
-        TestEnvironment env;
-        env.writeFile("ours.json", "ours");
-        env.writeFile("notes.txt", "my notes");
-        QCOMPARE(::mkfifo(QFile::encodeName(env.home() + "/fifo").constData(), 0644), 0);
-        const QString to = QDir(env.home()).filePath(target);
-        const QString path = env.home() + "/config/file.json";
-        QVERIFY(QDir().mkpath(env.home() + "/config"));
-        QVERIFY(QFile::link(to, path));
-        if (target == "notes.txt" || goes == "nowhere")
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(target));
-
-        const QString written =
-            AtomicSave::saveTarget(path, 100, [](const QByteArray &content) { return content == "ours"; });
-        QCOMPARE(written, goes == "through" ? to : goes == "instead" ? path : QString());
-        QCOMPARE(QDir(env.home()).entryList({"notes.txt.unreadable-*"}).size(),
-                 target == "notes.txt" ? 1 : 0);
-        QCOMPARE(TestEnvironment::readFile(env.home() + "/notes.txt"), QByteArray("my notes"));
     }
 };
 

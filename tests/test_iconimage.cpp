@@ -36,10 +36,8 @@ private Q_SLOTS:
         QTEST(image.size(), "expected");
         // The first row runs first: a picture that is what it is named never
         // makes Qt load the plugins of every other format.
-        if (QByteArray(QTest::currentDataTag()) == "as named") {
-            QVERIFY(!pluginsBefore);
-            QVERIFY(!svgPluginLoaded());
-        }
+        if (QByteArray(QTest::currentDataTag()) == "as named")
+            QVERIFY(!pluginsBefore && !svgPluginLoaded());
     }
 
 private:

@@ -37,7 +37,6 @@ private Q_SLOTS:
         QFETCH(QString, key);
         QFETCH(QVariant, stored);
         TestEnvironment env;
-        TestEnvironment::settings().clear();
         if (stored.isValid())
             TestEnvironment::settings().setValue(key, stored);
         QTEST(Settings::instance()->value(key), "expected");
@@ -46,14 +45,12 @@ private Q_SLOTS:
     void writesAnnounceTheirKey()
     {
         TestEnvironment env;
-        TestEnvironment::settings().clear();
         QSignalSpy spy(Settings::instance(), &Settings::changed);
         Settings::instance()->setValue(SettingsKeys::todoVisible, false);
         Settings::instance()->remove(SettingsKeys::uiLanguage);
         QCOMPARE(QList<QVariantList>(spy),
                  (QList<QVariantList>{{SettingsKeys::todoVisible}, {SettingsKeys::uiLanguage}}));
-        // A turn's changes reach the disk at the next; a record that must outlive a kill goes at once, with
-        // them.
+        // Changes reach the disk at the next turn; a record that must outlive a kill goes at once, with them.
         QVERIFY(!TestEnvironment::readFile(Settings::filePath()).contains("visible=false"));
         Settings::instance()->setValueNow(SettingsKeys::shellIconsHiddenByUs, true);
         const QByteArray disk = TestEnvironment::readFile(Settings::filePath());
@@ -96,11 +93,9 @@ private Q_SLOTS:
             QSKIP("no symbolic links on this platform");
         if (kind.startsWith("fifo"))
             QVERIFY(fifo.emplace(kind == "fifo" ? path : env.home() + "/fifo").made());
+        const QString linkTo = kind == "notes" ? notes : kind == "ours" ? ours : env.home() + "/fifo";
         if (link)
-            QVERIFY(QFile::link(kind == "notes"  ? notes
-                                : kind == "ours" ? ours
-                                                 : env.home() + "/fifo",
-                                path));
+            QVERIFY(QFile::link(linkTo, path));
         if (kind == "folder")
             QVERIFY(QDir().mkpath(path));
         if (!message.isEmpty())

@@ -12,21 +12,16 @@
 namespace {
 
 // Everything a restore may change: the layout file and the panel settings.
-struct Stored
-{
-    QJsonObject layout;
-    QVariantMap settings;
-    bool operator==(const Stored &) const = default;
-};
+using Stored = std::pair<QJsonObject, QVariantMap>;
 
 Stored stored()
 {
-    Stored result{QJsonDocument::fromJson(TestEnvironment::readFile(PanelLayoutStore::filePath())).object(),
-                  {}};
+    QVariantMap settings;
     const QStringList keys = Settings::instance()->keysUnder("panel");
     for (const QString &key : keys)
-        result.settings.insert(key, Settings::instance()->value(key));
-    return result;
+        settings.insert(key, Settings::instance()->value(key));
+    return {QJsonDocument::fromJson(TestEnvironment::readFile(PanelLayoutStore::filePath())).object(),
+            settings};
 }
 
 // The panels as far as a snapshot sees them: what was stored when they let go of it, and reloads.
@@ -60,14 +55,7 @@ private Q_SLOTS:
     void init()
     {
         m_env = std::make_unique<TestEnvironment>();
-        TestEnvironment::settings().clear();
         PanelLayoutStore::discardState();
-    }
-
-    void cleanup()
-    {
-        PanelLayoutStore::discardState();
-        m_env.reset();
     }
 
     void restoreCanBeUndone_data()
@@ -155,10 +143,9 @@ private Q_SLOTS:
         QCOMPARE(keeper.restoreFrom(m_env->writeFile("import.json", content)), accepted);
         QCOMPARE(host.reloads, int(accepted));
         QCOMPARE(notices.size(), int(!accepted));
-        if (!accepted) {
-            QCOMPARE(stored(), before);
-            QVERIFY(SnapshotFolder::list(SnapshotFolder::folder()).isEmpty());
-        }
+        QCOMPARE(stored() == before, !accepted);
+        // What it replaced is kept, to be restored in turn.
+        QCOMPARE(SnapshotFolder::list(SnapshotFolder::folder()).size(), int(accepted));
     }
 
     void backupRotation_data()
@@ -181,7 +168,8 @@ private Q_SLOTS:
         const QString folder = m_env->home() + "/backups";
         QStringList before;
         for (int day = existing; day > 0; --day) {
-            before.append(backupTime.addDays(-day).toString("yyyyMMdd-HHmmss"));
+            // Later in the day than now: a backup is due once a day, not every 24 hours.
+            before.append(backupTime.addDays(-day).addSecs(3 * 3600).toString("yyyyMMdd-HHmmss"));
             m_env->writeFile(folder + "/" + before.last() + "/a.json", "old");
         }
         m_env->writeFile(folder + "/.partial-20200101-000000/a.json", "cut short by a kill");
@@ -194,8 +182,10 @@ private Q_SLOTS:
             return AtomicSave::save(path, data);
         };
 
+        QVERIFY(Backups::due(Backups::newest(folder), backupTime));
         QString error;
         QCOMPARE(Backups::make(folder, sources, backupTime, &error, write), made);
+        QCOMPARE(Backups::due(Backups::newest(folder), backupTime), !made);
         const QString name = backupTime.toString("yyyyMMdd-HHmmss");
         const QStringList expected =
             made ? (before + QStringList{name}).mid(std::max(0, existing + 1 - 7)) : before;
@@ -207,39 +197,22 @@ private Q_SLOTS:
         }
     }
 
-    void backupDue_data()
-    {
-        QTest::addColumn<QDateTime>("newest");
-        QTest::addColumn<bool>("due");
-        QTest::newRow("none yet") << QDateTime() << true;
-        QTest::newRow("earlier today") << backupTime.addSecs(-3600) << false;
-        QTest::newRow("yesterday late") << backupTime.addDays(-1).addSecs(3600 * 3) << true;
-    }
-
-    void backupDue()
-    {
-        QFETCH(QDateTime, newest);
-        QTEST(Backups::due(newest, backupTime), "due");
-    }
-
     void fileNames_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("fileName");
-        QTest::newRow("path") << "../../etc/passwd"
-                              << "20261207-195300-_.._etc_passwd.json";
-        QTest::newRow("reserved and control") << "a:b*c\nd"
-                                              << "20261207-195300-a_b_c_d.json";
-        QTest::newRow("nothing left") << " ... "
-                                      << "20261207-195300-layout.json";
-        QTest::newRow("long, cut before a pair") << QString(59, 'x') + QString::fromUtf8("\xF0\x9F\x98\x80")
-                                                 << "20261207-195300-" + QString(59, 'x') + ".json";
+        QTest::addColumn<QString>("stem"); // between the time and ".json"
+        QTest::newRow("path") << QString("../../etc/passwd") << "_.._etc_passwd";
+        QTest::newRow("reserved and control") << QString("a:b*c\nd") << "a_b_c_d";
+        QTest::newRow("nothing left") << QString(" ... ") << "layout";
+        QTest::newRow("long, cut before a pair")
+            << QString(59, 'x') + QString::fromUtf8("\xF0\x9F\x98\x80") << QString(59, 'x');
     }
 
     void fileNames()
     {
         QFETCH(QString, name);
-        QTEST(LayoutSnapshot::fileName(name, backupTime), "fileName");
+        QFETCH(QString, stem);
+        QCOMPARE(LayoutSnapshot::fileName(name, backupTime), "20261207-195300-" + stem + ".json");
     }
 
 private:

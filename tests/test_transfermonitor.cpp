@@ -16,10 +16,7 @@ class TestTransferMonitor : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
-
-    // A transfer of three files, half a file done of the first two: its window
-    // and notice.
+    // A transfer of three files, half a file done of the first two: its window and notice.
     void follow_data()
     {
         QTest::addColumn<Mode>("mode");
@@ -30,8 +27,7 @@ private Q_SLOTS:
         QTest::newRow("quick failure is told") << Mode::Copy << true << QStringList{"a.txt: Gone"} << "";
         QTest::newRow("lasting copy") << Mode::Automatic << false << QStringList() << "Copying file 2 of 3";
         QTest::newRow("lasting move fails")
-            << Mode::Move << false << QStringList{"photo.jpg: Permission denied", "b: Busy"}
-            << "Moving file 2 of 3";
+            << Mode::Move << false << QStringList{"photo.jpg: Denied", "b: Busy"} << "Moving file 2 of 3";
     }
 
     void follow()
@@ -74,7 +70,7 @@ private:
         return nullptr;
     }
 
-    std::unique_ptr<TestEnvironment> m_env;
+    TestEnvironment m_env;
 };
 
 QTEST_MAIN(TestTransferMonitor)

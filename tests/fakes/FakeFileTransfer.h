@@ -15,7 +15,6 @@ public:
         m_sources = sources;
         m_targetFolder = targetFolder;
         m_mode = mode;
-        m_started = true;
     }
     void cancel() override { m_cancelled = true; }
 
@@ -27,6 +26,5 @@ public:
     QStringList m_sources;
     QString m_targetFolder;
     Mode m_mode = Mode::Automatic;
-    bool m_started = false;
     bool m_cancelled = false;
 };

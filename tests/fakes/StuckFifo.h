@@ -47,8 +47,7 @@ public:
             m_watchdog.join();
         ::unlink(m_path.constData());
     }
-    StuckFifo(const StuckFifo &) = delete;
-    StuckFifo &operator=(const StuckFifo &) = delete;
+    Q_DISABLE_COPY_MOVE(StuckFifo)
 
     bool made() const { return m_made; }
     // Whether some reader sat on the FIFO until the watchdog released it.
@@ -64,8 +63,7 @@ private:
             if (std::chrono::steady_clock::now() < patience)
                 continue;
             // Succeeds only while a reader has the FIFO open.
-            const int fd = ::open(m_path.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-            if (fd >= 0) {
+            if (const int fd = ::open(m_path.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC); fd >= 0) {
                 m_released = true;
                 ::close(fd);
             }
