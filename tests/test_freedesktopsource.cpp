@@ -163,6 +163,11 @@ private Q_SLOTS:
         // Two names that decode alike, and valid names that look like what they decode to.
         const QList<QByteArray> rawNames = {"report-\xff.txt", "report-\xfe.txt",  "report-\xef\xbf\xbd.txt",
                                             "report-%FF.txt",  "report-%25FF.txt", "::raw:report.txt"};
+        // Qt cannot remove names that are not text, so the temporary home would be left behind.
+        auto removeRaw = qScopeGuard([&] {
+            for (const QByteArray &name : rawNames)
+                ::unlink(QByteArray(folder + name).constData());
+        });
         for (const QByteArray &name : rawNames)
             QVERIFY(::close(::open(QByteArray(folder + name).constData(), O_CREAT | O_WRONLY, 0644)) == 0);
         DesktopModel model(std::make_unique<FreedesktopDesktopSource>(m_env->desktop()));
