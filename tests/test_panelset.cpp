@@ -164,68 +164,25 @@ private Q_SLOTS:
         QCOMPARE(titles(*set), (QStringList{"Documents", "Images"}));
     }
 
-    void iconSizeChanges()
-    {
-        addFiles({"/d/a.txt"});
-        IconPanel *panel = makeSet()->panel("documents");
-        panel->applyGeometry(QRect(300, 300, 260, 200), true);
-        const int enumerations = m_desktop->enumerations;
-        m_set->setIconSize(48); // the current size: nothing happens
-        QVERIFY(!TestEnvironment::settings().contains(SettingsKeys::panelIconSize));
-        QCOMPARE(panel->geometry(), QRect(300, 300, 260, 200));
-        QCOMPARE(m_desktop->enumerations, enumerations);
-        Q_EMIT panel->iconSizeRequested(96);
-        QVERIFY(m_model->iconSize() == 96 && panel->iconSize() == 96);
-        QVERIFY(!panel->needsRelayout()); // re-arranged
-    }
-
-    void lockAndTidy()
-    {
-        addFiles({"/d/a.txt", "/d/b.png"});
-        PanelSet *set = makeSet();
-        QSignalSpy lockChanged(set, &PanelSet::layoutLockChanged);
-        IconPanel *panel = set->panel("documents");
-        const QRect tidy = panel->geometry();
-        const QRect moved = tidy.translated(0, 300); // clear of every panel's place
-        panel->applyGeometry(moved, true);
-
-        Q_EMIT panel->layoutLockRequested(true);
-        set->setLayoutLocked(true); // no change, no signal
-        QCOMPARE(lockChanged.count(), 1);
-        QVERIFY(set->panel("images")->isLayoutLocked());
-        Q_EMIT panel->arrangeRequested();
-        QCOMPARE(panel->geometry(), moved); // locked: tidy does nothing
-
-        // Unlocked, tidy puts the panel back in its place of the arrangement, though it overlaps nothing.
-        set->setLayoutLocked(false);
-        Q_EMIT panel->arrangeRequested();
-        QCOMPARE(panel->geometry(), tidy);
-        QVERIFY(!panel->isUserPlaced());
-    }
-
     void layoutChangesReachTheDisk_data()
     {
         QTest::addColumn<PanelChange>("change");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("value");
         QTest::addColumn<QStringList>("customs");
-        const auto row = [](const char *tag, const PanelChange &change, const char *key = "",
-                            const char *value = "", const QStringList &customs = {"Mine"}) {
+        const auto row = [](const char *tag, const char *key, const char *value, const PanelChange &change,
+                            const QStringList &customs = {"Mine"}) {
             QTest::newRow(tag) << change << QString(key) << QString(value) << customs;
         };
-        row(
-            "tidy", [](IconPanel *p) { Q_EMIT p->arrangeRequested(); }, "panel/documents/userPlaced",
-            "false");
-        row(
-            "icon size", [](IconPanel *p) { Q_EMIT p->iconSizeRequested(96); }, "panel/iconSize", "96");
-        row(
-            "view", [](IconPanel *p) { p->setViewMode(IconPanel::List); }, "panel/documents/viewMode",
-            "list");
-        row(
-            "lock", [](IconPanel *p) { Q_EMIT p->layoutLockRequested(true); }, "panel/layoutLocked", "true");
-        row("new panel", [](IconPanel *p) { Q_EMIT p->createPanelRequested("Second"); }, "", "",
+        row("tidy", "panel/documents/userPlaced", "false",
+            [](IconPanel *p) { Q_EMIT p->arrangeRequested(); });
+        row("icon size", "panel/iconSize", "96", [](IconPanel *p) { Q_EMIT p->iconSizeRequested(96); });
+        row("view", "panel/documents/viewMode", "list",
+            [](IconPanel *p) { p->setViewMode(IconPanel::List); });
+        row("lock", "panel/layoutLocked", "true", [](IconPanel *p) { Q_EMIT p->layoutLockRequested(true); });
+        row("new panel", "", "", [](IconPanel *p) { Q_EMIT p->createPanelRequested("Second"); },
             {"Mine", "Second"});
-        row("rename", [](IconPanel *p) { Q_EMIT p->renamePanelRequested("custom-1", "Renamed"); }, "", "",
+        row("rename", "", "", [](IconPanel *p) { Q_EMIT p->renamePanelRequested("custom-1", "Renamed"); },
             {"Renamed"});
     }
 
@@ -332,10 +289,29 @@ private Q_SLOTS:
         }
     }
 
-    void hidingAndCompanions()
+    void lockTidyHideAndCompanions()
     {
         addFiles({"/d/a.txt", "/d/b.png"});
         PanelSet *set = makeSet();
+        QSignalSpy lockChanged(set, &PanelSet::layoutLockChanged);
+        IconPanel *panel = set->panel("documents");
+        const QRect tidy = panel->geometry();
+        const QRect moved = tidy.translated(0, 300); // clear of every panel's place
+        panel->applyGeometry(moved, true);
+
+        Q_EMIT panel->layoutLockRequested(true);
+        set->setLayoutLocked(true); // no change, no signal
+        QCOMPARE(lockChanged.count(), 1);
+        QVERIFY(set->panel("images")->isLayoutLocked());
+        Q_EMIT panel->arrangeRequested();
+        QCOMPARE(panel->geometry(), moved); // locked: tidy does nothing
+
+        // Unlocked, tidy puts the panel back in its place of the arrangement, though it overlaps nothing.
+        set->setLayoutLocked(false);
+        Q_EMIT panel->arrangeRequested();
+        QCOMPARE(panel->geometry(), tidy);
+        QVERIFY(!panel->isUserPlaced());
+
         set->setHideToTray(true);
         QWidget wanted, unwanted;
         wanted.setGeometry(600, 100, 300, 200);
@@ -377,9 +353,9 @@ private Q_SLOTS:
         QVERIFY(!late.isVisible());
     }
 
-    void rolledUpKeepsFullHeight()
+    void rolledUpAndSwitchedViews()
     {
-        addFiles({"/d/a.txt", "/d/b.txt", "/d/c.png"});
+        addFiles({"/d/a.txt", "/d/b.txt", "/d/a.png", "/d/b.png", "/d/c.png"});
         PanelSet *set = makeSet();
         IconPanel *documents = set->panel("documents");
         documents->applyGeometry(QRect(40, 40, 300, 420), true);
@@ -398,14 +374,8 @@ private Q_SLOTS:
         Q_EMIT documents->arrangeRequested();
         documents->setCollapsed(false);
         QCOMPARE(documents->height(), 420);
-    }
 
-    void viewSwitchKeepsClear()
-    {
-        addFiles({"/d/a.png", "/d/b.png", "/d/c.png", "/d/x.txt"});
-        PanelSet *set = makeSet();
-        IconPanel *images = set->panel("images");
-        IconPanel *documents = set->panel("documents");
+        IconPanel *images = m_set->panel("images");
         const QRect area = TidyLayout::workArea();
         images->applyGeometry(QRect(area.topLeft(), QSize(260, 200)), true);
         documents->applyGeometry(QRect(area.left() + 280, area.top(), 300, 300), true);
@@ -459,8 +429,17 @@ private Q_SLOTS:
         Q_EMIT set->panel("images")->selectionActivated();
         QCOMPARE(loose->cleared, before + 1);
 
-        set->setIconSize(96);
-        QCOMPARE(loose->iconSize, 96);
+        // The current size changes nothing; another reaches the model, the panels and the loose items.
+        IconPanel *documents = set->panel("documents");
+        documents->applyGeometry(QRect(300, 300, 260, 200), true);
+        const int enumerations = m_desktop->enumerations;
+        set->setIconSize(48);
+        QVERIFY(!TestEnvironment::settings().contains(SettingsKeys::panelIconSize));
+        QCOMPARE(documents->geometry(), QRect(300, 300, 260, 200));
+        QCOMPARE(m_desktop->enumerations, enumerations);
+        Q_EMIT documents->iconSizeRequested(96);
+        QVERIFY(m_model->iconSize() == 96 && documents->iconSize() == 96 && loose->iconSize == 96);
+        QVERIFY(!documents->needsRelayout()); // re-arranged
         loose->visibleShortcuts = true;
         set->toggleAll();
         QVERIFY(!loose->shown);
@@ -473,14 +452,8 @@ private Q_SLOTS:
             p->close();
         set->toggleAll();
         QVERIFY(loose->shown && set->panel("documents")->isVisible());
-    }
 
-    void panelEmptiedDuringDragWaits()
-    {
-        addFiles({"/d/a.txt", "/d/b.png"});
-        PanelSet *set = makeSet();
-        auto *loose = new FakeLooseItems;
-        set->setLooseItems(loose);
+        // A panel emptied by the drag that started in it waits for the drag to end.
         QPointer<IconPanel> images = set->panel("images");
         bool keptDuringDrag = false;
         loose->duringDrag = [&] {
