@@ -5,8 +5,6 @@
 
 using namespace TidyLayout;
 
-Q_DECLARE_METATYPE(TidyLayout::TidyEntry)
-Q_DECLARE_METATYPE(TidyLayout::LayoutRecord)
 Q_DECLARE_METATYPE(std::optional<QRect>)
 
 using Entries = QList<TidyEntry>;
