@@ -207,8 +207,9 @@ private Q_SLOTS:
     }
 
     // A restored layout takes effect on the running set: panels go where the settings now say,
-    // custom panels come and go as the layout file now says.
-    void reloadFollowsTheStoredLayout()
+    // custom panels come and go as the layout file now says. Then a run that cannot know where
+    // its windows are (a Wayland client) keeps the stored layout.
+    void reloadAndUnknownPositions()
     {
         const QRect restored = movedDocuments()->geometry().translated(-30, 20);
         m_set->releaseLayout(); // as a restore does before it writes
@@ -216,15 +217,12 @@ private Q_SLOTS:
         TestEnvironment::settings().setValue("panel/layoutLocked", true);
         m_env->writeFile(PanelLayoutStore::filePath(), R"({"panels":[{"id":"custom-2","name":"Restored"}]})");
         m_set->reloadStoredLayout();
-        QCOMPARE(m_set->panel("documents")->geometry(), restored);
+        IconPanel *documents = m_set->panel("documents");
+        QCOMPARE(documents->geometry(), restored);
         QCOMPARE(titles(*m_set).last(), "Restored");
         QVERIFY(!m_set->panel("custom-1") && m_set->panel("images")->isLayoutLocked());
-    }
 
-    // A run that cannot know where its windows are (a Wayland client) keeps the stored layout.
-    void unknownPositionsAreNotStored()
-    {
-        IconPanel *documents = movedDocuments();
+        m_set->setLayoutLocked(false);
         const auto placements = [] {
             QSettings settings(TestEnvironment::settingsFile(), QSettings::IniFormat);
             QVariantMap stored;
