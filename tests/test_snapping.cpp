@@ -66,12 +66,11 @@ private Q_SLOTS:
         QFETCH(int, edges);
         QFETCH(Rects, peers);
         QFETCH(QRect, screenRect);
-        QFETCH(Lines, guides);
         const Snapping::Result result =
             edges ? Snapping::snapResize(rect, peers, screenRect, QSize(220, 148), Qt::Edges::fromInt(edges))
                   : Snapping::snapMove(rect, peers, screenRect);
         QTEST(result.rect, "expected");
-        QCOMPARE(result.guides, guides);
+        QTEST(result.guides, "guides");
     }
 
     void overlay()
