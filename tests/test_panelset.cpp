@@ -126,7 +126,7 @@ private Q_SLOTS:
         QCOMPARE(contents.value(0).value(0).toInt(), m_model->rowCount());
     }
 
-    void customPanels()
+    void customAndSinglePanels()
     {
         addFiles({"/d/a.txt", "/d/b.png"});
         PanelSet *set = makeSet();
@@ -161,6 +161,16 @@ private Q_SLOTS:
         Q_EMIT set->panel("images")->removePanelRequested("images");
         QTest::qWait(10);
         QCOMPARE(titles(*set), (QStringList{"Documents", "Images"}));
+
+        // One panel for all: the panels' own settings, the loose items left out.
+        PanelLayoutStore::setDesktopPosition("/d/b.png", QPoint(1, 1));
+        m_set.reset();
+        set = makeSet(false);
+        QCOMPARE(titles(*set), QStringList{"Desktop"});
+        IconPanel *single = set->panelsInOrder().first();
+        QCOMPARE(single->settingsPrefix(), "panel");
+        QCOMPARE(keysIn(single), QStringList{"/d/a.txt"});
+        QVERIFY(single->geometryRestored());
     }
 
     void layoutChangesReachTheDisk_data()
@@ -379,18 +389,6 @@ private Q_SLOTS:
         QVERIFY(images->width() > 280);
         QVERIFY(!images->geometry().intersects(documents->geometry()));
         QVERIFY(area.contains(images->geometry()));
-    }
-
-    void singleMode()
-    {
-        addFiles({"/d/a.txt", "/d/b.png"});
-        PanelLayoutStore::setDesktopPosition("/d/b.png", QPoint(1, 1));
-        PanelSet *set = makeSet(false);
-        QCOMPARE(titles(*set), QStringList{"Desktop"});
-        IconPanel *panel = set->panelsInOrder().first();
-        QCOMPARE(panel->settingsPrefix(), "panel");
-        QCOMPARE(keysIn(panel), QStringList{"/d/a.txt"}); // loose items stay out
-        QVERIFY(panel->geometryRestored());
     }
 
     void looseItemsFollowTheSet()
