@@ -14,44 +14,11 @@
 
 #include <memory>
 
-// Every panel test starts in a home of its own, with empty settings, an empty
-// layout store and a fake desktop without items.
-inline void startPanelTest(std::unique_ptr<TestEnvironment> &env,
-                           std::shared_ptr<FakeDesktopSource::State> &desktop)
-{
-    env = std::make_unique<TestEnvironment>();
-    TestEnvironment::settings().clear();
-    PanelLayoutStore::discardState();
-    desktop = std::make_shared<FakeDesktopSource::State>();
-}
-
-// After the test's windows and model are gone: the layout store forgets the
-// home before the home goes.
-inline void endPanelTest(std::unique_ptr<TestEnvironment> &env)
-{
-    PanelLayoutStore::discardState();
-    env.reset();
-}
-
 inline std::unique_ptr<DesktopModel>
 makeDesktopModel(const std::shared_ptr<FakeDesktopSource::State> &desktop)
 {
     return std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(desktop),
                                           std::make_unique<ItemPlacement>());
-}
-
-// A panel as the panel set makes it: the items of panelId, or all of them for none.
-inline std::unique_ptr<IconPanel> makeIconPanel(DesktopModel *model, const QString &panelId,
-                                                const IconPanel::Options &options = {})
-{
-    CategoryFilter *filter = panelId.isEmpty() ? nullptr : new CategoryFilter(panelId);
-    if (filter)
-        filter->setSourceModel(model);
-    auto panel = std::make_unique<IconPanel>(options, model, filter, QStringLiteral("Documents"),
-                                             PanelLayoutStore::settingsPrefix(panelId));
-    if (filter)
-        filter->setParent(panel.get());
-    return panel;
 }
 
 // One column of a model, top to bottom.
@@ -79,12 +46,23 @@ struct PanelFixture
     std::unique_ptr<DesktopModel> m_model;
     std::unique_ptr<IconPanel> m_panel;
 
-    void startHome() { startPanelTest(m_env, m_desktop); }
+    // Every test starts in a home of its own, with empty settings, an empty
+    // layout store and a fake desktop without items.
+    void startHome()
+    {
+        m_env = std::make_unique<TestEnvironment>();
+        TestEnvironment::settings().clear();
+        PanelLayoutStore::discardState();
+        m_desktop = std::make_shared<FakeDesktopSource::State>();
+    }
+    // After the test's windows and model are gone: the layout store forgets the
+    // home before the home goes.
     void endHome()
     {
         m_panel.reset();
         m_model.reset();
-        endPanelTest(m_env);
+        PanelLayoutStore::discardState();
+        m_env.reset();
     }
     void addFiles(const QStringList &paths)
     {
@@ -92,9 +70,10 @@ struct PanelFixture
             m_desktop->entries.append(FakeDesktopSource::file(path));
     }
 
-    // The panel of panelId over the model (made now if the test has none), after
-    // `files` files "/d/file 0.txt" on joined the desktop; placed at geometry and
-    // shown unless that is null. Null when it did not come on screen.
+    // The panel of panelId as the panel set makes it (all items for none) over the
+    // model (made now if the test has none), after `files` files "/d/file 0.txt" on
+    // joined the desktop; placed at geometry and shown unless that is null. Null
+    // when it did not come on screen.
     IconPanel *makePanel(const QString &panelId, int files = 0, QRect geometry = {},
                          const IconPanel::Options &options = {})
     {
@@ -102,7 +81,13 @@ struct PanelFixture
             m_desktop->entries.append(FakeDesktopSource::file(QStringLiteral("/d/file %1.txt").arg(i)));
         if (!m_model)
             m_model = makeDesktopModel(m_desktop);
-        m_panel = makeIconPanel(m_model.get(), panelId, options);
+        CategoryFilter *filter = panelId.isEmpty() ? nullptr : new CategoryFilter(panelId);
+        if (filter)
+            filter->setSourceModel(m_model.get());
+        m_panel = std::make_unique<IconPanel>(options, m_model.get(), filter, QStringLiteral("Documents"),
+                                              PanelLayoutStore::settingsPrefix(panelId));
+        if (filter)
+            filter->setParent(m_panel.get());
         return geometry.isNull() || showPanel(geometry) ? m_panel.get() : nullptr;
     }
     bool showPanel(QRect geometry)

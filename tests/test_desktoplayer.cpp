@@ -215,18 +215,12 @@ private Q_SLOTS:
         QCOMPARE(said.count(), notices);
     }
 
-    void positionsAreKnownByTheLayerInUse()
-    {
-        QVERIFY(DesktopLayer::windowPositionsKnown());
-        m_fake->positionsKnown = false;
-        QVERIFY(!DesktopLayer::windowPositionsKnown());
-        m_layer.reset();
-        QVERIFY(DesktopLayer::windowPositionsKnown());
-    }
-
-    void foregroundChangeStartsBurst()
+    void windowsComeAndGo()
     {
         setUpTwoPanels();
+        const WId first = m_a->winId();
+        QVERIFY(m_fake->log.contains(QStringLiteral("prepare %1 below").arg(first)));
+
         m_fake->active = otherId;
         QTRY_VERIFY(!m_layer->isBurstRunning());
         // The other program's window was raised under the panels' noses.
@@ -237,17 +231,9 @@ private Q_SLOTS:
         QVERIFY(m_layer->isBurstRunning());
         QTRY_VERIFY_WITH_TIMEOUT(!m_layer->isBurstRunning(), 10000);
         QVERIFY(m_fake->passes - before > DesktopLayer::burstPasses);
-
         // Our own window coming forward is no reason for a burst.
         m_fake->activate(m_a->winId());
         QVERIFY(!m_layer->isBurstRunning());
-    }
-
-    void panelsArePreparedAgainWhenRecreated()
-    {
-        setUpTwoPanels();
-        const WId first = m_a->winId();
-        QVERIFY(m_fake->log.contains(QStringLiteral("prepare %1 below").arg(first)));
 
         // Mapped again after being hidden: the window manager forgot the hints.
         m_fake->log.clear();
@@ -263,21 +249,24 @@ private Q_SLOTS:
         m_a->show();
         QVERIFY(m_a->winId() != first);
         QVERIFY(m_fake->log.contains(QStringLiteral("prepare %1 above").arg(m_a->winId())));
-    }
 
-    void untrackedAndDestroyedWindowsDropOut()
-    {
-        setUpTwoPanels();
+        // Untracked and destroyed windows drop out: only B is still the layer's,
+        // right above the desktop already, then nothing is.
         m_layer->untrack(m_a.get());
         QVERIFY(!m_layer->isTracked(m_a.get()));
         layOut("D B x A");
         m_layer->restack();
-        // Only B is still the layer's; it is right above the desktop already.
         QVERIFY(m_fake->log.isEmpty());
-
         m_b.reset();
         m_layer->restack();
         QVERIFY(m_fake->log.isEmpty());
+
+        // Whether window positions are known is the layer in use's to say.
+        QVERIFY(DesktopLayer::windowPositionsKnown());
+        m_fake->positionsKnown = false;
+        QVERIFY(!DesktopLayer::windowPositionsKnown());
+        m_layer.reset();
+        QVERIFY(DesktopLayer::windowPositionsKnown());
     }
 
     void withoutWindowManager_data()

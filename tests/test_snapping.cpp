@@ -24,12 +24,13 @@ private Q_SLOTS:
     {
         QTest::addColumn<QRect>("rect");
         QTest::addColumn<int>("edges"); // being dragged; none for a move
+        QTest::addColumn<Rects>("peers");
         QTest::addColumn<QRect>("screenRect");
         QTest::addColumn<QRect>("expected");
         QTest::addColumn<Lines>("guides");
         auto row = [](const char *tag, QRect rect, int edges, QRect expected, const Lines &guides,
-                      QRect screenRect = screen) {
-            QTest::newRow(tag) << rect << edges << screenRect << expected << guides;
+                      QRect screenRect = screen, const Rects &peers = {peer}) {
+            QTest::newRow(tag) << rect << edges << peers << screenRect << expected << guides;
         };
         const int left = Qt::LeftEdge, right = Qt::RightEdge, bottom = Qt::BottomEdge;
         row("move 8 px off snaps", {108, 400, 150, 80}, 0, {100, 400, 150, 80}, {{100, 100, 100, 479}});
@@ -47,46 +48,29 @@ private Q_SLOTS:
             {{100, 100, 100, 549}});
         row("left edge below minimum", {92, 400, 227, 150}, left, {92, 400, 227, 150}, {});
         row("edge not dragged", {108, 400, 220, 150}, right, {108, 400, 220, 150}, {});
+        // Already in line, the rectangle stays; its guides come from every peer and the screen.
+        const QRect r(100, 300, 100, 100), l(0, 300, 100, 100);
+        row("same edge merges", r, 0, r, {{100, 0, 100, 679}}, screen,
+            {{100, 0, 50, 50}, {100, 600, 80, 80}});
+        row("centre", r, 0, r, {{149, 0, 149, 399}}, screen, {{110, 0, 80, 50}});
+        row("same column hides centre", r, 0, r, {{100, 0, 100, 399}, {200, 0, 200, 399}}, screen,
+            {{100, 0, 100, 50}});
+        row("touching, same row", l, 0, l, {{100, 300, 100, 399}, {0, 300, 149, 300}, {0, 400, 149, 400}},
+            QRect(), {{100, 300, 50, 100}});
+        row("peer and screen merge", l, 0, l, {{0, 0, 0, 799}}, screen, {{0, 0, 50, 50}});
     }
 
     void snap()
     {
         QFETCH(QRect, rect);
         QFETCH(int, edges);
-        QFETCH(QRect, screenRect);
-        QFETCH(Lines, guides);
-        const Snapping::Result result =
-            edges ? Snapping::snapResize(rect, {peer}, screenRect, QSize(220, 148), Qt::Edges::fromInt(edges))
-                  : Snapping::snapMove(rect, {peer}, screenRect);
-        QTEST(result.rect, "expected");
-        QCOMPARE(result.guides, guides);
-    }
-
-    void guidesFor_data()
-    {
-        QTest::addColumn<QRect>("rect");
-        QTest::addColumn<Rects>("peers");
-        QTest::addColumn<QRect>("screenRect");
-        QTest::addColumn<Lines>("expected");
-        const QRect r(100, 300, 100, 100);
-        QTest::newRow("same edge merges")
-            << r << Rects{{100, 0, 50, 50}, {100, 600, 80, 80}} << screen << Lines{{100, 0, 100, 679}};
-        QTest::newRow("centre") << r << Rects{{110, 0, 80, 50}} << screen << Lines{{149, 0, 149, 399}};
-        QTest::newRow("same column hides centre")
-            << r << Rects{{100, 0, 100, 50}} << screen << Lines{{100, 0, 100, 399}, {200, 0, 200, 399}};
-        QTest::newRow("touching, same row")
-            << QRect(0, 300, 100, 100) << Rects{{100, 300, 50, 100}} << QRect()
-            << Lines{{100, 300, 100, 399}, {0, 300, 149, 300}, {0, 400, 149, 400}};
-        QTest::newRow("peer and screen merge")
-            << QRect(0, 300, 100, 100) << Rects{{0, 0, 50, 50}} << screen << Lines{{0, 0, 0, 799}};
-    }
-
-    void guidesFor()
-    {
-        QFETCH(QRect, rect);
         QFETCH(Rects, peers);
         QFETCH(QRect, screenRect);
-        QTEST(Snapping::guidesFor(rect, peers, screenRect), "expected");
+        const Snapping::Result result =
+            edges ? Snapping::snapResize(rect, peers, screenRect, QSize(220, 148), Qt::Edges::fromInt(edges))
+                  : Snapping::snapMove(rect, peers, screenRect);
+        QTEST(result.rect, "expected");
+        QTEST(result.guides, "guides");
     }
 
     void overlay()

@@ -5,8 +5,6 @@
 
 using namespace TidyLayout;
 
-Q_DECLARE_METATYPE(TidyLayout::TidyEntry)
-Q_DECLARE_METATYPE(TidyLayout::LayoutRecord)
 Q_DECLARE_METATYPE(std::optional<QRect>)
 
 using Entries = QList<TidyEntry>;
@@ -151,38 +149,6 @@ private Q_SLOTS:
         for (const QSize &size : std::as_const(sizes))
             requests.append({size, QSize(220, 148)});
         QTEST(TidyLayout::layoutCustomPanels(requests, QRect(0, 0, 1000, 800), occupied), "expected");
-    }
-
-    void customPanelsKeepClear_data()
-    {
-        QTest::addColumn<QPoint>("moveOther"); // where the user dragged Other, or (0, 0) for the tidy place
-        QTest::newRow("tidy") << QPoint();
-        QTest::newRow("other at the left edge") << QPoint(24, 500);
-        QTest::newRow("other in the middle") << QPoint(600, 700);
-    }
-
-    void customPanelsKeepClear()
-    {
-        // Eight kinds on a full HD screen leave a strip on the left; new panels
-        // (custom ones are grids) must go there, not over a category panel.
-        QFETCH(QPoint, moveOther);
-        const Entries entries{entry(SystemCategory, 3),   entry(FoldersCategory, 6),
-                              entry(AppsCategory, 9),     entry(DocumentsCategory, 12),
-                              entry(ImagesCategory, 8),   entry(AudioCategory, 4),
-                              entry(ArchivesCategory, 2), entry(OtherCategory, 5)};
-        Rects occupied;
-        for (const LayoutRecord &record : TidyLayout::computeTidyLayout(entries, fullHd, 48))
-            occupied.append(record.category == OtherCategory && !moveOther.isNull()
-                                ? QRect(moveOther, record.rect.size())
-                                : record.rect);
-        const QList<SizeRequest> requests(3, {QSize(252, 172), QSize(220, 148)});
-        const Rects placed = TidyLayout::layoutCustomPanels(requests, fullHd, occupied);
-        QCOMPARE(placed.size(), 3);
-        for (qsizetype i = 0; i < placed.size(); ++i) {
-            QVERIFY(fullHd.contains(placed[i]));
-            for (const QRect &other : occupied + placed.mid(0, i))
-                QVERIFY2(!placed[i].intersects(other), qPrintable(QString("panel %1").arg(i)));
-        }
     }
 
     void freeRectNear_data()
