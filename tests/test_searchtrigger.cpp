@@ -35,14 +35,6 @@ class TestSearchTrigger : public QObject, PanelFixture
 
     QList<QByteArray> m_opened;
 
-    IconPanel *makePanel(const QString &panelId = QString())
-    {
-        // Shown without waiting for it: a window that got the focus would have a current item.
-        PanelFixture::makePanel(panelId)->applyGeometry(QRect(100, 100, 400, 400), false);
-        m_panel->show();
-        return m_panel.get();
-    }
-
 private Q_SLOTS:
     void init()
     {
@@ -112,7 +104,8 @@ private Q_SLOTS:
     // Without anyone to open a search the view's own keyboard search keeps the keys.
     void panelAsksForTheSearch()
     {
-        IconPanel *panel = makePanel();
+        // Not shown: a window that got the focus would have a current item.
+        IconPanel *panel = makePanel(QString());
         auto requests = std::make_unique<QSignalSpy>(panel, &IconPanel::searchRequested);
         QTest::keyClick(panel->view(), Qt::Key_R, Qt::AltModifier);
         QTest::keyClick(panel->view(), Qt::Key_R);
@@ -130,8 +123,8 @@ private Q_SLOTS:
 
     void titleEditorNeverOpens()
     {
-        IconPanel *panel = makePanel(PanelLayoutStore::createPanel("Mine"));
-        QVERIFY(QTest::qWaitForWindowExposed(panel));
+        IconPanel *panel = makePanel(PanelLayoutStore::createPanel("Mine"), 0, {100, 100, 400, 400});
+        QVERIFY(panel);
         QSignalSpy requests(panel, &IconPanel::searchRequested);
         panel->beginRename();
         auto *editor = panel->findChild<QLineEdit *>();
