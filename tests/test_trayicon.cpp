@@ -148,7 +148,7 @@ private Q_SLOTS:
         QVERIFY(findEntry(menu, L10n::text("Large")));
     }
 
-    void menuEntries()
+    void menuEntriesAndToolTip()
     {
         QMenu *menu = m_tray->menu();
         openMenu();
@@ -177,10 +177,7 @@ private Q_SLOTS:
         const QList<QMenu *> menus = menu->findChildren<QMenu *>() << menu;
         for (QMenu *each : menus)
             QCOMPARE(each->styleSheet(), AppStyle::menuStyleSheet());
-    }
 
-    void toolTipCountsItems()
-    {
         // The tray item's Id and Title, the window class and the accessible
         // application name are all the application's name: the one people read.
         QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Larkspan"));
