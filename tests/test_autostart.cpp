@@ -62,7 +62,6 @@ private Q_SLOTS:
     void cleanup()
     {
         QFile::setPermissions(folder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        TestEnvironment::settings().clear();
         m_env.reset();
     }
 

@@ -103,8 +103,6 @@ private Q_SLOTS:
     {
         m_tester.reset();
         m_filter.reset();
-        m_model.clear();
-        QLocale::setDefault(QLocale::c());
         m_env.reset();
     }
 
