@@ -163,12 +163,8 @@ private Q_SLOTS:
         QVERIFY(fifo.made());
         QProcess &process = start();
         QByteArray said;
-        QDeadlineTimer deadline(20000);
-        while (!said.contains(message) && !deadline.hasExpired() && process.state() == QProcess::Running) {
-            process.waitForReadyRead(100);
-            said += process.readAllStandardError();
-        }
-        QVERIFY2(said.contains(message), said.constData());
+        QTRY_VERIFY2_WITH_TIMEOUT((said += process.readAllStandardError()).contains(message),
+                                  said.constData(), 20000);
         // Longer than the FIFO's patience: a reader stuck on it would be released and seen.
         QVERIFY(isRunningAfter(process, 4000));
         QVERIFY(!fifo.blockedReader());
