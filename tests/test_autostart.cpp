@@ -195,20 +195,20 @@ private Q_SLOTS:
         QCOMPARE(autostart.setEnabled(on), result);
         QCOMPARE(autostart.isEnabled(), result ? on : !on);
         if (after == "ours")
-            QCOMPARE(contentOf(mainFile()), autostart.content());
+            QCOMPARE(TestEnvironment::readFile(mainFile()), autostart.content());
         else if (after == "none")
             QVERIFY(!QFile::exists(mainFile()));
         else
-            QCOMPARE(contentOf(mainFile()), before);
+            QCOMPARE(TestEnvironment::readFile(mainFile()), before);
         // Copies lie beside the user's file, which stays as it was unless it is ours.
         const QString beside = QFileInfo(users).path();
         const QStringList copies = QDir(beside).entryList({"Larkspan.desktop.unreadable-*"}, QDir::Files);
         QCOMPARE(copies.size(), keptAside ? 1 : 0);
         if (keptAside)
-            QCOMPARE(contentOf(beside + "/" + copies.first()), before);
+            QCOMPARE(TestEnvironment::readFile(beside + "/" + copies.first()), before);
         QCOMPARE(QFileInfo(mainFile()).isSymLink(), linked && !keptAside);
         if (linked)
-            QCOMPARE(contentOf(users), keptAside ? before : autostart.content());
+            QCOMPARE(TestEnvironment::readFile(users), keptAside ? before : autostart.content());
     }
 
     void migrate_data()
@@ -253,7 +253,7 @@ private Q_SLOTS:
         QTEST(QFile::exists(legacyFile()), "legacyRemains");
         QCOMPARE(autostart.isEnabled(), enabledAfter);
         if (!current.isNull())
-            QCOMPARE(contentOf(mainFile()), enabledAfter ? autostart.content() : current);
+            QCOMPARE(TestEnvironment::readFile(mainFile()), enabledAfter ? autostart.content() : current);
     }
 
     void firstRun_data()
@@ -278,7 +278,7 @@ private Q_SLOTS:
         QTEST(autostart.isEnabled(), "enabledAfter");
         QVERIFY(Settings::instance()->value(SettingsKeys::autostartDecided).toBool());
         if (!existing.isNull())
-            QCOMPARE(contentOf(path), existing);
+            QCOMPARE(TestEnvironment::readFile(path), existing);
         // The decision is taken once: switched off afterwards, it stays off.
         autostart.setEnabled(false);
         QVERIFY(!autostart.decideOnFirstRun());
@@ -294,7 +294,6 @@ private:
     {
         QVERIFY(content.isNull() || !m_env->writeFile(path, content).isEmpty());
     }
-    static QByteArray contentOf(const QString &path) { return TestEnvironment::readFile(path); }
 
     std::unique_ptr<TestEnvironment> m_env;
     QString m_program;
