@@ -24,16 +24,13 @@
 
 namespace {
 
-// The menu's entries by their current text, submenus included.
 QAction *findEntry(QMenu *menu, const QString &text)
 {
     for (QAction *action : menu->actions()) {
         if (action->text() == text)
             return action;
-        if (QMenu *submenu = action->menu()) {
-            if (QAction *found = findEntry(submenu, text))
-                return found;
-        }
+        if (QAction *found = action->menu() ? findEntry(action->menu(), text) : nullptr)
+            return found;
     }
     return nullptr;
 }
