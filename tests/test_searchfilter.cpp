@@ -34,7 +34,6 @@ QList<int> plainRanking(const QStringList &names, const QString &raw)
     return rows;
 }
 
-// Source rows of the proxy's rows, in the proxy's order.
 QList<int> sourceRows(const SearchFilter &filter)
 {
     QList<int> rows;
@@ -75,7 +74,6 @@ QStringList generatedNames(int count)
     return names;
 }
 
-// A change of the desktop's names.
 using ModelChange = std::function<void(QStandardItemModel &)>;
 
 } // namespace
