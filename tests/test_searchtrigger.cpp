@@ -13,16 +13,13 @@ namespace {
 // Opening an item records it instead of starting anything.
 struct RecordingActions : ItemActions
 {
-    explicit RecordingActions(QList<QByteArray> *log)
-        : opened(log)
-    {}
     bool open(const QByteArray &pidl) override
     {
-        opened->append(pidl);
+        opened.append(pidl);
         return true;
     }
     bool invokeVerb(const QByteArray &, const QString &, const Refused &) override { return false; }
-    QList<QByteArray> *opened;
+    QList<QByteArray> opened;
 };
 
 } // namespace
@@ -33,17 +30,17 @@ class TestSearchTrigger : public QObject, PanelFixture
 {
     Q_OBJECT
 
-    QList<QByteArray> m_opened;
+    RecordingActions *m_actions = nullptr;
 
 private Q_SLOTS:
     void init()
     {
         startHome();
         addFiles({"/d/report.pdf", "/d/notes.txt", "/d/photo.png", "/d/readme"});
-        m_opened.clear();
+        auto actions = std::make_unique<RecordingActions>();
+        m_actions = actions.get();
         m_model = std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_desktop), nullptr,
-                                                 std::make_unique<RecordingActions>(&m_opened),
-                                                 std::make_unique<ItemPlacement>());
+                                                 std::move(actions), std::make_unique<ItemPlacement>());
     }
     void cleanup() { endHome(); }
 
@@ -148,13 +145,14 @@ private Q_SLOTS:
         QCOMPARE(requests.at(0).at(1).value<SearchTrigger>().text, "n");
 
         QVERIFY(set.openItem(m_model->index(2, 0)));
-        QCOMPARE(m_opened, QList<QByteArray>{m_model->index(2, 0).data(DesktopModel::KeyRole).toByteArray()});
+        QCOMPARE(m_actions->opened,
+                 QList<QByteArray>{m_model->index(2, 0).data(DesktopModel::KeyRole).toByteArray()});
         // An index of anything but the desktop model opens nothing.
         QStandardItemModel other;
         other.appendRow(new QStandardItem("notes.txt"));
         QVERIFY(!set.openItem(other.index(0, 0)));
         QVERIFY(!set.openItem(QModelIndex()));
-        QCOMPARE(m_opened.size(), 1);
+        QCOMPARE(m_actions->opened.size(), 1);
     }
 };
 
