@@ -62,7 +62,6 @@ private Q_SLOTS:
     void cleanup()
     {
         QFile::setPermissions(folder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        TestEnvironment::settings().clear();
         m_env.reset();
     }
 
@@ -90,12 +89,10 @@ private Q_SLOTS:
         QCOMPARE(ExecLine::decode(written), QStringList{program});
         // Arguments and field codes after the program do not change what runs.
         QCOMPARE(ExecLine::decode(written + " --opaque %U").value(0), program);
-        // GLib, which starts most sessions' autostart entries, reads the same program.
-        const QString file =
-            m_env->writeFile("entry.desktop", "[Desktop Entry]\nExec=" + written.toUtf8() + "\n");
-        QCOMPARE(programGLibRuns(file), program);
-        // The entry's TryExec names the same file: once it is gone the session skips the entry.
+        // GLib, which starts most sessions' autostart entries, runs the same program, and the
+        // entry's TryExec names the same file: once it is gone the session skips the entry.
         const QString own = m_env->writeFile("own.desktop", XdgAutostartEntry(folder(), program).content());
+        QCOMPARE(programGLibRuns(own), program);
         QCOMPARE(keyGLibReads(own, "TryExec"), program);
     }
 
@@ -197,23 +194,21 @@ private Q_SLOTS:
         XdgAutostartEntry autostart(folder(), m_program);
         QCOMPARE(autostart.setEnabled(on), result);
         QCOMPARE(autostart.isEnabled(), result ? on : !on);
-        if (after == "ours") {
-            QCOMPARE(contentOf(mainFile()), autostart.content());
-            QCOMPARE(programGLibRuns(mainFile()), m_program);
-        } else if (after == "none") {
+        if (after == "ours")
+            QCOMPARE(TestEnvironment::readFile(mainFile()), autostart.content());
+        else if (after == "none")
             QVERIFY(!QFile::exists(mainFile()));
-        } else {
-            QCOMPARE(contentOf(mainFile()), before);
-        }
+        else
+            QCOMPARE(TestEnvironment::readFile(mainFile()), before);
         // Copies lie beside the user's file, which stays as it was unless it is ours.
         const QString beside = QFileInfo(users).path();
         const QStringList copies = QDir(beside).entryList({"Larkspan.desktop.unreadable-*"}, QDir::Files);
         QCOMPARE(copies.size(), keptAside ? 1 : 0);
         if (keptAside)
-            QCOMPARE(contentOf(beside + "/" + copies.first()), before);
+            QCOMPARE(TestEnvironment::readFile(beside + "/" + copies.first()), before);
         QCOMPARE(QFileInfo(mainFile()).isSymLink(), linked && !keptAside);
         if (linked)
-            QCOMPARE(contentOf(users), keptAside ? before : autostart.content());
+            QCOMPARE(TestEnvironment::readFile(users), keptAside ? before : autostart.content());
     }
 
     void migrate_data()
@@ -258,7 +253,7 @@ private Q_SLOTS:
         QTEST(QFile::exists(legacyFile()), "legacyRemains");
         QCOMPARE(autostart.isEnabled(), enabledAfter);
         if (!current.isNull())
-            QCOMPARE(contentOf(mainFile()), enabledAfter ? autostart.content() : current);
+            QCOMPARE(TestEnvironment::readFile(mainFile()), enabledAfter ? autostart.content() : current);
     }
 
     void firstRun_data()
@@ -283,7 +278,7 @@ private Q_SLOTS:
         QTEST(autostart.isEnabled(), "enabledAfter");
         QVERIFY(Settings::instance()->value(SettingsKeys::autostartDecided).toBool());
         if (!existing.isNull())
-            QCOMPARE(contentOf(path), existing);
+            QCOMPARE(TestEnvironment::readFile(path), existing);
         // The decision is taken once: switched off afterwards, it stays off.
         autostart.setEnabled(false);
         QVERIFY(!autostart.decideOnFirstRun());
@@ -299,7 +294,6 @@ private:
     {
         QVERIFY(content.isNull() || !m_env->writeFile(path, content).isEmpty());
     }
-    static QByteArray contentOf(const QString &path) { return TestEnvironment::readFile(path); }
 
     std::unique_ptr<TestEnvironment> m_env;
     QString m_program;

@@ -35,7 +35,6 @@ private Q_SLOTS:
         QFETCH(QVariant, stored);
         TestEnvironment env;
         QSettings settings(TestEnvironment::settingsFile(), QSettings::IniFormat);
-        settings.clear();
         if (stored.isValid())
             settings.setValue(SettingsKeys::panelIconSize, stored);
         QCommandLineParser parser;

@@ -112,6 +112,7 @@ private Q_SLOTS:
                  categoryTitle(row("Notebook.odt").data(DesktopModel::CategoryRole).toInt()));
     }
 
+    // Escape closes and gives the focus back, except while an input method composes in the field.
     void escapeGivesFocusBack()
     {
         IconPanel *panel = m_panel.get();
@@ -127,44 +128,34 @@ private Q_SLOTS:
         QCOMPARE(input()->text(), "r");
         m_search->showFor(panel->view(), "z");
         QCOMPARE(resultNames(), QStringList{"zeta"});
-        // The view that opened it is gone: Escape still only closes.
-        m_panel.reset();
-        QTest::keyClick(input(), Qt::Key_Escape);
-        QVERIFY(!m_search->isVisible());
-    }
-
-    void inputMethodContinuesInField()
-    {
-        SearchTrigger trigger;
-        trigger.fromInputMethod = true;
-        trigger.commitText = "no";
-        m_search->start(m_panel->view(), trigger);
-        QCOMPARE(input()->text(), "no");
-        QCOMPARE(resultNames(), (QStringList{"Notebook.odt", "notes.txt"}));
-
-        // A composition that has only begun is still being composed in the field.
-        trigger.commitText.clear();
-        trigger.preeditText = "x";
-        m_search->start(m_panel->view(), trigger);
-        QCOMPARE(input()->text(), QString());
-        QTest::keyClick(input(), Qt::Key_Escape);
-        QVERIFY(m_search->isVisible());
-        // Once it is done the keys are the window's again.
-        QInputMethodEvent done;
-        QApplication::sendEvent(input(), &done);
-        QTest::keyClick(input(), Qt::Key_Escape);
-        QVERIFY(!m_search->isVisible());
-    }
-
-    void followsTheDesktop()
-    {
-        m_search->showFor(m_panel->view(), "zeta");
+        // The results follow the desktop while the window is open.
         addFiles({"/d/Zeta 2", "/d/beta zeta"});
         m_model->reload();
         QCOMPARE(resultNames(), (QStringList{"zeta", "Zeta 2", "beta zeta"}));
         QCOMPARE(labelText("quickSearchCount"), "Matches: 3");
         QCOMPARE(results()->height(), 3 * SearchGeometry::rowHeight);
         QCOMPARE(results()->currentIndex().row(), 0);
+
+        // What an input method committed continues in the field.
+        SearchTrigger trigger;
+        trigger.fromInputMethod = true;
+        trigger.commitText = "no";
+        m_search->start(panel->view(), trigger);
+        QCOMPARE(input()->text(), "no");
+        QCOMPARE(resultNames(), (QStringList{"Notebook.odt", "notes.txt"}));
+        // A composition that has only begun is still being composed in the field.
+        trigger.commitText.clear();
+        trigger.preeditText = "x";
+        m_search->start(panel->view(), trigger);
+        QCOMPARE(input()->text(), QString());
+        QTest::keyClick(input(), Qt::Key_Escape);
+        QVERIFY(m_search->isVisible());
+        // Once it is done the keys are the window's again, even when the view that opened it is gone.
+        QInputMethodEvent done;
+        QApplication::sendEvent(input(), &done);
+        m_panel.reset();
+        QTest::keyClick(input(), Qt::Key_Escape);
+        QVERIFY(!m_search->isVisible());
     }
 
     void geometry_data()

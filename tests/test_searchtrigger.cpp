@@ -13,16 +13,13 @@ namespace {
 // Opening an item records it instead of starting anything.
 struct RecordingActions : ItemActions
 {
-    explicit RecordingActions(QList<QByteArray> *log)
-        : opened(log)
-    {}
     bool open(const QByteArray &pidl) override
     {
-        opened->append(pidl);
+        opened.append(pidl);
         return true;
     }
     bool invokeVerb(const QByteArray &, const QString &, const Refused &) override { return false; }
-    QList<QByteArray> *opened;
+    QList<QByteArray> opened;
 };
 
 } // namespace
@@ -33,25 +30,17 @@ class TestSearchTrigger : public QObject, PanelFixture
 {
     Q_OBJECT
 
-    QList<QByteArray> m_opened;
-
-    IconPanel *makePanel(const QString &panelId = QString())
-    {
-        // Shown without waiting for it: a window that got the focus would have a current item.
-        PanelFixture::makePanel(panelId)->applyGeometry(QRect(100, 100, 400, 400), false);
-        m_panel->show();
-        return m_panel.get();
-    }
+    RecordingActions *m_actions = nullptr;
 
 private Q_SLOTS:
     void init()
     {
         startHome();
         addFiles({"/d/report.pdf", "/d/notes.txt", "/d/photo.png", "/d/readme"});
-        m_opened.clear();
+        auto actions = std::make_unique<RecordingActions>();
+        m_actions = actions.get();
         m_model = std::make_unique<DesktopModel>(std::make_unique<FakeDesktopSource>(m_desktop), nullptr,
-                                                 std::make_unique<RecordingActions>(&m_opened),
-                                                 std::make_unique<ItemPlacement>());
+                                                 std::move(actions), std::make_unique<ItemPlacement>());
     }
     void cleanup() { endHome(); }
 
@@ -109,25 +98,30 @@ private Q_SLOTS:
     }
 
     // What opens a search leaves the panel as a request; the panel's own keyboard search does not see it.
+    // Without anyone to open a search the view's own keyboard search keeps the keys.
     void panelAsksForTheSearch()
     {
-        IconPanel *panel = makePanel();
-        QSignalSpy requests(panel, &IconPanel::searchRequested);
+        // Not shown: a window that got the focus would have a current item.
+        IconPanel *panel = makePanel(QString());
+        auto requests = std::make_unique<QSignalSpy>(panel, &IconPanel::searchRequested);
         QTest::keyClick(panel->view(), Qt::Key_R, Qt::AltModifier);
         QTest::keyClick(panel->view(), Qt::Key_R);
         QInputMethodEvent composing("ni", {});
         QApplication::sendEvent(panel->view(), &composing);
-        QCOMPARE(requests.count(), 2);
-        QCOMPARE(requests.at(0).at(0).value<QWidget *>(), panel->view());
-        QCOMPARE(requests.at(0).at(1).value<SearchTrigger>().text, "r");
-        QCOMPARE(requests.at(1).at(1).value<SearchTrigger>().preeditText, "ni");
+        QCOMPARE(requests->count(), 2);
+        QCOMPARE(requests->at(0).at(0).value<QWidget *>(), panel->view());
+        QCOMPARE(requests->at(0).at(1).value<SearchTrigger>().text, "r");
+        QCOMPARE(requests->at(1).at(1).value<SearchTrigger>().preeditText, "ni");
         QVERIFY(!panel->view()->currentIndex().isValid());
+        requests.reset();
+        QTest::keyClick(panel->view(), Qt::Key_P);
+        QCOMPARE(panel->view()->currentIndex().data().toString(), "photo.png");
     }
 
     void titleEditorNeverOpens()
     {
-        IconPanel *panel = makePanel(PanelLayoutStore::createPanel("Mine"));
-        QVERIFY(QTest::qWaitForWindowExposed(panel));
+        IconPanel *panel = makePanel(PanelLayoutStore::createPanel("Mine"), 0, {100, 100, 400, 400});
+        QVERIFY(panel);
         QSignalSpy requests(panel, &IconPanel::searchRequested);
         panel->beginRename();
         auto *editor = panel->findChild<QLineEdit *>();
@@ -136,14 +130,6 @@ private Q_SLOTS:
         QTest::keyClick(editor, Qt::Key_F, Qt::ControlModifier);
         QCOMPARE(requests.count(), 0);
         QVERIFY(editor->text().endsWith('r'));
-    }
-
-    // Without anyone to open a search the view's own keyboard search keeps the keys.
-    void unconnectedPanelKeepsItsKeys()
-    {
-        IconPanel *panel = makePanel();
-        QTest::keyClick(panel->view(), Qt::Key_P);
-        QCOMPARE(panel->view()->currentIndex().data().toString(), "photo.png");
     }
 
     void panelSetForwardsAndOpens()
@@ -159,13 +145,14 @@ private Q_SLOTS:
         QCOMPARE(requests.at(0).at(1).value<SearchTrigger>().text, "n");
 
         QVERIFY(set.openItem(m_model->index(2, 0)));
-        QCOMPARE(m_opened, QList<QByteArray>{m_model->index(2, 0).data(DesktopModel::KeyRole).toByteArray()});
+        QCOMPARE(m_actions->opened,
+                 QList<QByteArray>{m_model->index(2, 0).data(DesktopModel::KeyRole).toByteArray()});
         // An index of anything but the desktop model opens nothing.
         QStandardItemModel other;
         other.appendRow(new QStandardItem("notes.txt"));
         QVERIFY(!set.openItem(other.index(0, 0)));
         QVERIFY(!set.openItem(QModelIndex()));
-        QCOMPARE(m_opened.size(), 1);
+        QCOMPARE(m_actions->opened.size(), 1);
     }
 };
 

@@ -8,7 +8,7 @@
 #include <QtTest>
 
 #include <csignal>
-#include <sys/stat.h>
+#include <optional>
 
 // Runs the real program in the test's own home, runtime folder and private
 // session bus, so nothing else running on the machine changes the outcome.
@@ -125,11 +125,9 @@ private Q_SLOTS:
         QDir().mkpath(folder);
         other.insert("XDG_RUNTIME_DIR", folder);
         other.insert("DISPLAY", display);
+        std::optional<StuckFifo> fifo;
         if (runtimeDir == "fifo-run")
-            QCOMPARE(
-                ::mkfifo(QFile::encodeName(folder + "/BrimvaleQtSingleton-" + display + ".lock").constData(),
-                         0600),
-                0);
+            QVERIFY(fifo.emplace(folder + "/BrimvaleQtSingleton-" + display + ".lock").made());
         QProcess &second = start({}, other);
         if (secondRuns)
             QVERIFY(isRunningAfter(second, 1500));
@@ -163,12 +161,8 @@ private Q_SLOTS:
         QVERIFY(fifo.made());
         QProcess &process = start();
         QByteArray said;
-        QDeadlineTimer deadline(20000);
-        while (!said.contains(message) && !deadline.hasExpired() && process.state() == QProcess::Running) {
-            process.waitForReadyRead(100);
-            said += process.readAllStandardError();
-        }
-        QVERIFY2(said.contains(message), said.constData());
+        QTRY_VERIFY2_WITH_TIMEOUT((said += process.readAllStandardError()).contains(message),
+                                  said.constData(), 20000);
         // Longer than the FIFO's patience: a reader stuck on it would be released and seen.
         QVERIFY(isRunningAfter(process, 4000));
         QVERIFY(!fifo.blockedReader());
@@ -187,10 +181,8 @@ private Q_SLOTS:
         SingleInstanceGuard first(Platform::createInstanceLock(key));
         SingleInstanceGuard second(Platform::createInstanceLock(key));
         QFETCH(bool, leftover);
-        QFile stale(first.socketPath());
         if (leftover)
-            QVERIFY(stale.open(QIODevice::WriteOnly));
-        stale.close();
+            QVERIFY(!m_env->writeFile(first.socketPath(), "").isEmpty());
         QVERIFY(first.acquire());
         QSignalSpy shown(&first, &SingleInstanceGuard::showRequested);
         QVERIFY(!second.acquire());

@@ -24,16 +24,13 @@
 
 namespace {
 
-// The menu's entries by their current text, submenus included.
 QAction *findEntry(QMenu *menu, const QString &text)
 {
     for (QAction *action : menu->actions()) {
         if (action->text() == text)
             return action;
-        if (QMenu *submenu = action->menu()) {
-            if (QAction *found = findEntry(submenu, text))
-                return found;
-        }
+        if (QAction *found = action->menu() ? findEntry(action->menu(), text) : nullptr)
+            return found;
     }
     return nullptr;
 }
@@ -148,7 +145,7 @@ private Q_SLOTS:
         QVERIFY(findEntry(menu, L10n::text("Large")));
     }
 
-    void menuEntries()
+    void menuEntriesAndToolTip()
     {
         QMenu *menu = m_tray->menu();
         openMenu();
@@ -177,10 +174,7 @@ private Q_SLOTS:
         const QList<QMenu *> menus = menu->findChildren<QMenu *>() << menu;
         for (QMenu *each : menus)
             QCOMPARE(each->styleSheet(), AppStyle::menuStyleSheet());
-    }
 
-    void toolTipCountsItems()
-    {
         // The tray item's Id and Title, the window class and the accessible
         // application name are all the application's name: the one people read.
         QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Larkspan"));
@@ -315,24 +309,32 @@ private Q_SLOTS:
         QCOMPARE(combo.chevronCentre(), QPointF(14, 16));
     }
 
-    void lastPanelWithoutTray()
+    // A second start shows the running program: the panels that were put away,
+    // and the settings window when there is a tray icon to own it.
+    void trayComesAndGoes()
     {
         m_tray.reset();
-        bool available = true;
+        bool available = false;
         TrayHost host(m_panels.get(), m_model.get(), m_shell.get(), m_control.get(), fakePlatformLook());
         host.setAvailabilityCheck([&available] { return available; });
         QSignalSpy hostQuit(&host, &TrayHost::quitRequested);
         QSignalSpy panelQuit(m_panels.get(), &PanelSet::quitRequested);
         host.start();
+        m_panels->toggleAll();
+        host.showProgram();
+        QVERIFY(m_panels->anyPanelVisible() && !host.trayIcon());
 
         // With a tray, closing every panel keeps the program.
+        available = true;
+        QTRY_VERIFY(host.hasTray());
         for (IconPanel *panel : m_panels->panelsInOrder())
             panel->close();
         QVERIFY(!m_panels->anyPanelVisible());
         QCOMPARE(hostQuit.count() + panelQuit.count(), 0);
+        host.showProgram();
+        QVERIFY(m_panels->anyPanelVisible() && host.trayIcon()->settingsWindow()->isVisible());
 
         // The host goes away: once noticed, closing a panel asks to end at once.
-        m_panels->showAll(false);
         available = false;
         QTRY_VERIFY(!host.hasTray());
         m_panels->panelsInOrder().first()->close();
@@ -345,30 +347,6 @@ private Q_SLOTS:
         for (IconPanel *panel : m_panels->panelsInOrder())
             panel->close();
         QCOMPARE(hostQuit.count(), 1);
-    }
-
-    void startedAgain_data()
-    {
-        QTest::addColumn<bool>("tray");
-        QTest::newRow("with a tray") << true;
-        QTest::newRow("without one") << false;
-    }
-
-    // A second start shows the running program: the panels that were put away,
-    // and the settings window when there is a tray icon to own it.
-    void startedAgain()
-    {
-        QFETCH(bool, tray);
-        m_tray.reset();
-        TrayHost host(m_panels.get(), m_model.get(), m_shell.get(), m_control.get(), fakePlatformLook());
-        host.setAvailabilityCheck([tray] { return tray; });
-        host.start();
-        m_panels->toggleAll();
-        host.showProgram();
-        QVERIFY(m_panels->anyPanelVisible());
-        QCOMPARE(host.trayIcon() && host.trayIcon()->settingsWindow() &&
-                     host.trayIcon()->settingsWindow()->isVisible(),
-                 tray);
     }
 
 private:

@@ -108,8 +108,7 @@ QString cutText(const QWidget *widget)
         room = button->style()->subElementRect(contents, &option, button).width();
         if (!button->icon().isNull() && contents == QStyle::SE_PushButtonContents)
             room -= button->iconSize().width() + 4;
-        if (qobject_cast<const QPushButton *>(button) && contents == QStyle::SE_PushButtonContents &&
-            button->sizeHint().width() <= button->width())
+        if (qobject_cast<const QPushButton *>(button) && button->sizeHint().width() <= button->width())
             return {}; // the button's own measure of its text and padding
     } else if (const auto *combo = qobject_cast<const QComboBox *>(widget)) {
         text = combo->currentText();
