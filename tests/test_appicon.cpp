@@ -2,6 +2,7 @@
 #include "shell/Platform.h"
 #include "tray/AppIcon.h"
 
+#include <QPainter>
 #include <QtTest>
 
 namespace {
