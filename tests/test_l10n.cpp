@@ -72,7 +72,7 @@ private Q_SLOTS:
             const QJsonValue value = texts.value(source);
             QVERIFY2(value.isString() && !value.toString().trimmed().isEmpty(), qPrintable(source));
             const QString translation = value.toString();
-            QCOMPARE(catalog.translate("Brimvale", qPrintable(source)), translation);
+            QCOMPARE(catalog.translate("Brimvale", qUtf8Printable(source)), translation);
             for (const uint c : translation.toUcs4())
                 QVERIFY2(QChar::isSpace(c) || QChar::category(c) == QChar::Other_Format ||
                              fonts.inFontUcs4(c),
