@@ -21,15 +21,6 @@ makeDesktopModel(const std::shared_ptr<FakeDesktopSource::State> &desktop)
                                           std::make_unique<ItemPlacement>());
 }
 
-// One column of a model, top to bottom.
-inline QStringList column(const QAbstractItemModel &model, int role = Qt::DisplayRole)
-{
-    QStringList values;
-    for (int row = 0; row < model.rowCount(); ++row)
-        values.append(model.index(row, 0).data(role).toString());
-    return values;
-}
-
 // The keys a panel shows, top to bottom.
 inline QStringList keysIn(const IconPanel *panel)
 {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QAbstractItemModel>
 #include <QByteArray>
 #include <QHash>
 #include <QSettings>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -61,3 +63,12 @@ private:
     // platforms with D-Bus build the bus.
     std::shared_ptr<PrivateBus> m_bus;
 };
+
+// One column of a model, top to bottom.
+inline QStringList column(const QAbstractItemModel &model, int role = Qt::DisplayRole)
+{
+    QStringList values;
+    for (int row = 0; row < model.rowCount(); ++row)
+        values.append(model.index(row, 0).data(role).toString());
+    return values;
+}

@@ -10,14 +10,6 @@ namespace {
 
 const QString recycleBin = "{645FF040-5081-101B-9F08-00AA002F954E}";
 
-QStringList column(const DesktopModel &model, int role = Qt::DisplayRole)
-{
-    QStringList result;
-    for (int row = 0; row < model.rowCount(); ++row)
-        result.append(model.index(row, 0).data(role).toString());
-    return result;
-}
-
 // A red square from the icon thread, or no image at all.
 void deliverIcon(DesktopModel *model, quint64 generation, int row, bool null = false)
 {

@@ -1,4 +1,4 @@
-#include "PanelTestHome.h"
+#include "TestEnvironment.h"
 #include "base/l10n/L10n.h"
 #include "search/SearchFilter.h"
 #include "search/SearchKeys.h"
