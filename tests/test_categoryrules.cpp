@@ -1,5 +1,6 @@
 #include "TestEnvironment.h"
 #include "base/SafeFile.h"
+#include "base/StartupHold.h"
 #include "categories/CategoryRules.h"
 #include "fakes/StuckFifo.h"
 
@@ -109,6 +110,10 @@ private Q_SLOTS:
         // A link to nowhere is left alone rather than given the template.
         QTest::newRow("dangling link") << "link" << QString();
         QTest::newRow("FIFO with no writer") << "fifo" << notRegular;
+        // A start writes the template once its windows are on screen; what the
+        // user saved there meanwhile is theirs.
+        QTest::newRow("missing at start") << "held" << QString();
+        QTest::newRow("written during the start") << "written" << QString();
     }
 
     void fileAtPath()
@@ -135,11 +140,16 @@ private Q_SLOTS:
             QVERIFY((fifo = std::make_unique<StuckFifo>(path))->made());
         if (!message.isEmpty())
             QTest::ignoreMessage(QtWarningMsg, QRegularExpression(message));
+        auto hold = kind == "held" || kind == "written" ? std::make_unique<StartupHold>() : nullptr;
         loadCategoryRules();
+        QVERIFY(!QFileInfo::exists(path) || !hold);
+        if (kind == "written")
+            QVERIFY(QFile(path).open(QIODevice::WriteOnly));
+        hold.reset();
         QCOMPARE(categorize(false, "/d/a.psd"), int(ImagesCategory));
         QCOMPARE(categorize(false, "/d/a.jar"), int(OtherCategory));
         QCOMPARE(categorize(true, "/d/folder"), int(FoldersCategory));
-        QCOMPARE(onDisk(), kind == "missing" ? categoriesTemplate() : QByteArray());
+        QCOMPARE(onDisk(), kind == "missing" || kind == "held" ? categoriesTemplate() : QByteArray());
         QVERIFY(QFileInfo(path).isDir() == (kind == "directory") &&
                 QFileInfo(path).isSymLink() == (kind == "link"));
         QVERIFY(!fifo || !fifo->blockedReader()); // neither the load nor a careful read waited

@@ -359,6 +359,28 @@ private Q_SLOTS:
         QTRY_VERIFY(!stacking.isShown(window));
         set(root, atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW, {});
         QTRY_VERIFY(stacking.stackingOrder().isEmpty());
+
+        // A panel is given its hints once while it waits to be mapped, and again
+        // after the window manager had it and let it go (dropping the hints).
+        const auto type = [other, window, &atom] {
+            xcb_get_property_reply_t *reply = xcb_get_property_reply(
+                other, xcb_get_property(other, 0, window, atom("_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, 0, 1),
+                nullptr);
+            const bool dock =
+                reply && xcb_get_property_value_length(reply) == 4 &&
+                *static_cast<uint32_t *>(xcb_get_property_value(reply)) == atom("_NET_WM_WINDOW_TYPE_DOCK");
+            free(reply);
+            return dock;
+        };
+        stacking.preparePanel(window, Layer::KeepBelow);
+        QVERIFY(type());
+        xcb_delete_property(other, window, atom("_NET_WM_WINDOW_TYPE"));
+        stacking.preparePanel(window, Layer::KeepBelow);
+        QVERIFY(!type());
+        xcb_map_window(other, window);
+        xcb_unmap_window(other, window);
+        xcb_flush(other);
+        QTRY_VERIFY((stacking.preparePanel(window, Layer::KeepBelow), type()));
     }
 
     void panelSetJoinsTheLayer()

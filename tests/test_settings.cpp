@@ -1,6 +1,7 @@
 #include "TestEnvironment.h"
 #include "base/SafeFile.h"
 #include "base/Settings.h"
+#include "base/StartupHold.h"
 #include "fakes/StuckFifo.h"
 
 #include <QtTest>
@@ -55,6 +56,13 @@ private Q_SLOTS:
         Settings::instance()->setValueNow(SettingsKeys::shellIconsHiddenByUs, true);
         const QByteArray disk = TestEnvironment::readFile(Settings::filePath());
         QVERIFY(disk.contains("visible=false") && disk.contains("iconsHiddenByUs=true"));
+        // During a start they wait until its windows are on screen.
+        auto start = std::make_unique<StartupHold>();
+        Settings::instance()->setValue(SettingsKeys::todoVisible, true);
+        QTest::qWait(20);
+        QVERIFY(TestEnvironment::readFile(Settings::filePath()).contains("visible=false"));
+        start.reset();
+        QVERIFY(TestEnvironment::readFile(Settings::filePath()).contains("visible=true"));
         // The caller's default stands in for keys whose default depends on the run.
         QCOMPARE(Settings::instance()->value(QStringLiteral("todo/keepOnTop"), true).toBool(), true);
     }

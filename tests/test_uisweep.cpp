@@ -14,6 +14,7 @@
 #include "fakes/FakePlatformLook.h"
 #include "fakes/FakeWindowStacking.h"
 #include "look/AppStyle.h"
+#include "panels/PanelLayoutStore.h"
 #include "panelset/PanelSet.h"
 #include "search/QuickSearch.h"
 #include "shortcuts/DesktopShortcut.h"
@@ -238,7 +239,9 @@ private Q_SLOTS:
         Organiser::Backend backend;
         backend.source = std::make_unique<FakeDesktopSource>(m_desktop);
         backend.iconSwitch = std::make_unique<FakeIconSwitch>(std::make_shared<FakeIconSwitch::State>());
-        backend.autostartEntry = std::make_unique<FakeAutostartEntry>();
+        auto autostart = std::make_unique<FakeAutostartEntry>();
+        const FakeAutostartEntry *signIn = autostart.get();
+        backend.autostartEntry = std::move(autostart);
         auto *stacking = new FakeWindowStacking;
         stacking->available = false;
         backend.stacking = stacking;
@@ -248,6 +251,10 @@ private Q_SLOTS:
             return true;
         };
         m_organiser = std::make_unique<Organiser>(std::move(backend), Organiser::Choices());
+        // The first start's layout and sign-in entry wait until its windows are on screen.
+        const QString layout = PanelLayoutStore::filePath();
+        QVERIFY(!QFileInfo::exists(layout) && !signIn->enabled);
+        QTRY_VERIFY(QFileInfo::exists(layout) && signIn->enabled);
         QTRY_VERIFY(panels()->itemCount() == m_desktop->entries.size());
 
         Q_EMIT panels()->panelsInOrder().constFirst()->createPanelRequested(QStringLiteral("Mine"));

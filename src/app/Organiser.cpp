@@ -1,5 +1,7 @@
 #include "app/Organiser.h"
 
+#include "app/StartupWindows.h"
+#include "base/StartupHold.h"
 #include "base/l10n/L10n.h"
 #include "currency/CurrencyFeature.h"
 #include "look/AccessibleWindows.h"
@@ -42,6 +44,12 @@ Organiser::Organiser(Backend backend, const Choices &choices, QObject *parent)
 {
     // Before the first window exists: assistive technology asks about each once.
     AccessibleWindows::install();
+
+    // A start waits for its windows, not for the disk or the icons: the first
+    // start's files, the layout's first write, the icons and the day's rate
+    // wait until the windows are on screen.
+    m_startHold = std::make_unique<StartupHold>();
+    m_startLayoutSave = std::make_unique<PanelLayoutStore::SaveBatch>();
 
     // The desktop's own icons are hidden while we run and given back on every
     // orderly way out: quit (also after a signal), and the session's end.
@@ -94,8 +102,14 @@ Organiser::Organiser(Backend backend, const Choices &choices, QObject *parent)
     // on once, and one shared action serves every menu and the settings window.
     m_autostartEntry = std::move(backend.autostartEntry);
     m_autostartEntry->migrateLegacyEntry();
-    const bool firstRunAutostart = m_autostartEntry->decideOnFirstRun();
     m_autostart = std::make_unique<AutostartControl>(m_autostartEntry.get(), backend.look.words);
+    StartupHold::whenReleased(this, [this] {
+        if (!m_autostartEntry->decideOnFirstRun())
+            return;
+        m_autostart->refresh();
+        if (m_tray)
+            m_tray->announceAutostart();
+    });
     connect(m_panels.get(), &PanelSet::sharedActionsRefreshRequested, m_autostart.get(),
             &AutostartControl::refresh);
     const QList<QAction *> sharedActions{m_autostart->action(), realIcons};
@@ -154,16 +168,27 @@ Organiser::Organiser(Backend backend, const Choices &choices, QObject *parent)
         m_tray->setLayoutActions(QList<QAction *>{folders->newPanelAction()} + m_snapshotMenu->actions());
         connect(m_tray.get(), &TrayHost::quitRequested, this, &Organiser::quitRequested);
         m_tray->start();
-        if (firstRunAutostart)
-            m_tray->announceAutostart();
     }
 
     // A window manager without layers leaves the panels among the applications'
     // windows; the user hears why once, in the tray or else on the terminal.
     connect(m_layer.get(), &DesktopLayer::layersFoundMissing, this, &Organiser::sayLayersMissing);
 
-    // The first backup of the day is made once the event loop runs.
-    QTimer::singleShot(0, m_keeper.get(), &LayoutKeeper::start);
+    // The windows are made; the to-do list shows at the next turn, and then
+    // every window of the start is known.
+    QTimer::singleShot(0, this, [this] {
+        auto *windows = new StartupWindows(std::chrono::seconds(2), this);
+        connect(windows, &StartupWindows::onScreen, this, &Organiser::finishStart);
+        connect(windows, &StartupWindows::onScreen, windows, &QObject::deleteLater);
+    });
+}
+
+void Organiser::finishStart()
+{
+    m_startLayoutSave.reset();
+    m_startHold.reset();
+    // The first backup of the day copies what the start wrote.
+    m_keeper->start();
 }
 
 Organiser::~Organiser()
@@ -171,6 +196,10 @@ Organiser::~Organiser()
     m_search.reset();
     m_quickHide.reset();
     m_tray.reset();
+    // Ending before the windows were on screen still writes what the start
+    // set; with the tray gone, nothing is announced any more.
+    m_startLayoutSave.reset();
+    m_startHold.reset();
     m_snapshotMenu.reset();
     m_keeper.reset();
     m_layoutHost.reset();

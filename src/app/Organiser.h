@@ -1,6 +1,7 @@
 #pragma once
 
 #include "panels/IconPanelOptions.h"
+#include "panels/PanelLayoutStore.h"
 #include "panelset/FolderPanels.h"
 #include "shell/PlatformLook.h"
 
@@ -23,6 +24,7 @@ class LayoutHost;
 class LayoutKeeper;
 class SnapshotMenu;
 class ItemActions;
+class StartupHold;
 class PanelSet;
 class QuickHide;
 class QuickSearch;
@@ -100,9 +102,14 @@ Q_SIGNALS:
 private:
     void startSearch(QWidget *source, const SearchTrigger &trigger);
     void sayLayersMissing();
+    // The windows of the start are on screen: what waited for them runs.
+    void finishStart();
     // A notice in the tray, or on standard error without one.
     void notify(const QString &title, const QString &text);
 
+    // Held from the first window made until the windows are on screen.
+    std::unique_ptr<StartupHold> m_startHold;
+    std::unique_ptr<PanelLayoutStore::SaveBatch> m_startLayoutSave;
     std::unique_ptr<ShellDesktop> m_shell;
     std::unique_ptr<DesktopModel> m_model;
     std::unique_ptr<AutostartEntry> m_autostartEntry;

@@ -110,6 +110,7 @@ int main(int argc, char *argv[])
         Platform::createInstanceLock(QStringLiteral("BrimvaleQtSingleton")));
     if (!guard->acquire())
         return 0;
+    const AppStyle::FontPreparation fonts;
 
     // The one orderly exit. Not QCoreApplication::quit: that first asks every
     // window to close, and panels that hide to the tray refuse, which cancels it.

@@ -4,8 +4,10 @@
 #include "base/AtomicSave.h"
 #include "base/FileNotice.h"
 #include "base/SafeFile.h"
+#include "base/StartupHold.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QRect>
@@ -137,6 +139,8 @@ QSettings &Settings::file() const
         // An INI file on every platform: Windows's native format would be the
         // registry, where no file checks or backups reach.
         m_file = std::make_unique<QSettings>(path, QSettings::IniFormat);
+        // QSettings writes itself at the next turn too; during a start, not before flush().
+        m_file->installEventFilter(const_cast<Settings *>(this));
         m_pending = false;
     } else if (!m_pending) {
         m_file->sync(); // another program, or the user, may have changed it
@@ -155,10 +159,25 @@ void Settings::written()
         m_flushTimer = new QTimer(QCoreApplication::instance());
         m_flushTimer->setSingleShot(true);
         m_flushTimer->setInterval(0);
-        connect(m_flushTimer, &QTimer::timeout, this, &Settings::flush);
+        // What a start sets reaches the disk with its other files, once its
+        // windows are on screen.
+        connect(m_flushTimer, &QTimer::timeout, this, [this] {
+            if (!StartupHold::isHeld())
+                flush();
+            else if (!std::exchange(m_flushAfterStart, true))
+                StartupHold::whenReleased(this, [this] {
+                    m_flushAfterStart = false;
+                    flush();
+                });
+        });
         connect(m_flushTimer, &QObject::destroyed, this, [this] { m_flushTimer = nullptr; });
     }
     m_flushTimer->start();
+}
+
+bool Settings::eventFilter(QObject *watched, QEvent *event)
+{
+    return watched == m_file.get() && event->type() == QEvent::UpdateRequest && StartupHold::isHeld();
 }
 
 void Settings::flush()

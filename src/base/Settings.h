@@ -17,9 +17,9 @@ class QTimer;
 //
 // Values live in one QSettings on the file AppIdentity pins (made again when
 // that path changes, as it does between tests). Writes made in one turn of the
-// event loop reach the disk together at the next turn: a first start or a
-// language change sets dozens of keys, and each write of the file waits for
-// the disk.
+// event loop reach the disk together at the next turn (during a start, once
+// its windows are on screen): a first start or a language change sets dozens
+// of keys, and each write of the file waits for the disk.
 class Settings : public QObject
 {
     Q_OBJECT
@@ -62,6 +62,9 @@ public:
 Q_SIGNALS:
     void changed(const QString &key);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     Settings();
     ~Settings() override;
@@ -77,4 +80,5 @@ private:
     mutable std::unique_ptr<QSettings> m_file;
     mutable bool m_pending = false;
     QTimer *m_flushTimer = nullptr;
+    bool m_flushAfterStart = false;
 };

@@ -5,6 +5,7 @@
 #include "base/FileNotice.h"
 #include "base/FileSuffix.h"
 #include "base/SafeFile.h"
+#include "base/StartupHold.h"
 #include "base/VirtualItem.h"
 #include "base/l10n/L10nText.h"
 
@@ -201,11 +202,16 @@ void loadCategoryRules()
         return;
     }
 
-    // A link whose target is gone is the user's to mend, not ours to replace.
-    if (info.isSymLink())
-        return;
-    const AtomicSave::Result saved = AtomicSave::save(path, categoriesTemplate());
-    if (!saved)
-        qWarning().noquote()
-            << QStringLiteral("Cannot write the category rules template: %1").arg(saved.error);
+    // The template is for the user to find and edit; a start does not wait for
+    // the disk to have it.
+    StartupHold::whenReleased(nullptr, [path] {
+        const QFileInfo now(path);
+        // A link whose target is gone is the user's to mend, not ours to replace.
+        if (now.exists() || now.isSymLink())
+            return;
+        const AtomicSave::Result saved = AtomicSave::save(path, categoriesTemplate());
+        if (!saved)
+            qWarning().noquote()
+                << QStringLiteral("Cannot write the category rules template: %1").arg(saved.error);
+    });
 }

@@ -2,6 +2,7 @@
 
 #include "base/Settings.h"
 #include "base/SettingsKeys.h"
+#include "base/StartupHold.h"
 #include "base/l10n/L10n.h"
 #include "currency/CurrencyAmountEdit.h"
 #include "currency/CurrencyButton.h"
@@ -242,9 +243,12 @@ void CurrencyPanel::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     // Every showing fetches today's rate; the cached one shows meanwhile. The
-    // request starts a program: not before this window is on its way to the screen.
+    // request starts a program: not before this window is on its way to the
+    // screen, and at start-up not before the program's windows are there.
     if (!event->spontaneous())
-        QTimer::singleShot(0, m_converter, &CurrencyConverter::refreshRate);
+        StartupHold::whenReleased(m_converter, [converter = m_converter] {
+            QTimer::singleShot(0, converter, &CurrencyConverter::refreshRate);
+        });
 }
 
 void CurrencyPanel::hideEvent(QHideEvent *event)

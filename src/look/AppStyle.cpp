@@ -1,6 +1,8 @@
 #include "AppStyle.h"
 
+#include <QFontDatabase>
 #include <QPalette>
+#include <QThread>
 #include <QWidget>
 
 namespace AppStyle {
@@ -36,6 +38,21 @@ QFont appFont(int pixelSize)
     QFont font = appFont();
     font.setPixelSize(pixelSize);
     return font;
+}
+
+FontPreparation::FontPreparation()
+    // The first text measured reads every font of the system, some milliseconds
+    // that would fall between making the first window and the last. A worker
+    // reads them meanwhile on the other core; the database is shared and
+    // locked, so text measured sooner waits for it instead of reading them again.
+    : m_worker(QThread::create([] { (void)QFontDatabase::families(); }))
+{
+    m_worker->start();
+}
+
+FontPreparation::~FontPreparation()
+{
+    m_worker->wait();
 }
 
 void setTextColor(QWidget *widget, const QColor &color)

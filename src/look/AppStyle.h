@@ -5,6 +5,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
+class QThread;
 class QWidget;
 
 // Look shared by every window of the program: the palette, the font families
@@ -30,6 +33,19 @@ QString fontFamilyDeclaration();
 QString css(const QColor &color);
 
 QFont appFont();
+// Reads the system's fonts on a worker while it lives, made once the
+// application exists; it waits for the worker as it ends, which must be before
+// the application does.
+class FontPreparation
+{
+public:
+    FontPreparation();
+    ~FontPreparation();
+    Q_DISABLE_COPY_MOVE(FontPreparation)
+
+private:
+    std::unique_ptr<QThread> m_worker;
+};
 // appFont() at a size in pixels.
 QFont appFont(int pixelSize);
 // Gives the widget a text colour in every role that draws text, with a

@@ -1,6 +1,7 @@
 #include "shell/DesktopModel.h"
 
 #include "base/FileSuffix.h"
+#include "base/StartupHold.h"
 #include "base/VirtualItem.h"
 #include "shell/DesktopSource.h"
 #include "shell/IconLoader.h"
@@ -378,22 +379,22 @@ void DesktopModel::reload()
                     {m_generation, row, item.pidl, item.path, item.handleIsPath, m_iconSize, ratio});
         }
         m_iconsAwaited = requests.size();
-        // Handed over at the next turn of the event loop, which at start-up is
-        // once the panels are shown: a worker decoding pictures beside the window
-        // manager held up the mapping of a crowded desktop's panels by an eighth.
-        QMetaObject::invokeMethod(
-            this,
-            [this, generation = m_generation, batch = std::move(requests)]() mutable {
-                if (generation != m_generation)
-                    return; // a later reload sent its own
-                QMetaObject::invokeMethod(
-                    m_iconLoader,
-                    [loader = m_iconLoader, batch = std::move(batch)]() mutable {
-                        loader->enqueue(std::move(batch));
-                    },
-                    Qt::QueuedConnection);
-            },
-            Qt::QueuedConnection);
+        // Handed over at the next turn of the event loop, and at start-up once
+        // the windows are on screen: a worker decoding pictures beside the
+        // window manager holds up the mapping of a crowded desktop's panels.
+        auto handOver = [this, generation = m_generation, batch = std::move(requests)]() mutable {
+            if (generation != m_generation)
+                return; // a later reload sent its own
+            QMetaObject::invokeMethod(
+                m_iconLoader,
+                [loader = m_iconLoader, batch = std::move(batch)]() mutable {
+                    loader->enqueue(std::move(batch));
+                },
+                Qt::QueuedConnection);
+        };
+        StartupHold::whenReleased(this, [this, handOver = std::move(handOver)]() mutable {
+            QMetaObject::invokeMethod(this, std::move(handOver), Qt::QueuedConnection);
+        });
     }
     Q_EMIT reloaded();
 }

@@ -351,6 +351,13 @@ void FreedesktopWindowStacking::preparePanel(WId window, Layer layer)
     if (!m_connection || !window)
         return;
     const auto id = uint32_t(window);
+    // Whether the window manager has had the window since it was prepared.
+    readEvents();
+    // Each check asks the X server, which at start-up is busy mapping the
+    // windows shown before this one.
+    if (const auto prepared = m_preparedUnmapped.constFind(id);
+        prepared != m_preparedUnmapped.constEnd() && *prepared == layer)
+        return;
     if (!isMapped(id)) {
         // A dock is what window managers leave on screen when the user shows
         // the desktop, keep out of window switching and never place themselves;
@@ -371,6 +378,7 @@ void FreedesktopWindowStacking::preparePanel(WId window, Layer layer)
         forgetAnswers();
         // Written before Qt, on its own connection, asks for the window to be mapped.
         free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+        m_preparedUnmapped.insert(id, layer);
         return;
     }
     sendToRoot(id, WmDesktop, {allDesktops, sourcePager});
@@ -434,6 +442,15 @@ bool FreedesktopWindowStacking::handleEvent(const void *generic)
     const uint8_t type = event->response_type & 0x7f;
     if (type == XCB_DESTROY_NOTIFY)
         m_watched.remove(static_cast<const xcb_destroy_notify_event_t *>(generic)->window);
+    // The window manager has taken the window, or let it go: hints are due again.
+    if (type == XCB_MAP_NOTIFY)
+        m_preparedUnmapped.remove(static_cast<const xcb_map_notify_event_t *>(generic)->window);
+    else if (type == XCB_UNMAP_NOTIFY)
+        m_preparedUnmapped.remove(static_cast<const xcb_unmap_notify_event_t *>(generic)->window);
+    else if (type == XCB_REPARENT_NOTIFY)
+        m_preparedUnmapped.remove(static_cast<const xcb_reparent_notify_event_t *>(generic)->window);
+    else if (type == XCB_DESTROY_NOTIFY)
+        m_preparedUnmapped.remove(static_cast<const xcb_destroy_notify_event_t *>(generic)->window);
     // Moves and resizes change nothing remembered, nor do properties we never
     // read (titles, user times, icons); anything else may, errors included.
     if (type != XCB_CONFIGURE_NOTIFY && type != XCB_GRAVITY_NOTIFY &&

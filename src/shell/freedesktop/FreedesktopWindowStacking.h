@@ -80,5 +80,9 @@ private:
     mutable QHash<quint64, QList<uint32_t>> m_properties;
     mutable QHash<uint32_t, uint8_t> m_mapStates;
     mutable QSet<uint32_t> m_watched;
+    // Windows given their hints while unmapped, and the layer, until the
+    // window manager maps, reparents or forgets them: a native window made and
+    // then shown is prepared once, not twice.
+    QHash<uint32_t, Layer> m_preparedUnmapped;
     mutable bool m_readingEvents = false;
 };
