@@ -362,25 +362,17 @@ private Q_SLOTS:
 
         // A panel is given its hints once while it waits to be mapped, and again
         // after the window manager had it and let it go (dropping the hints).
-        const auto type = [other, window, &atom] {
-            xcb_get_property_reply_t *reply = xcb_get_property_reply(
-                other, xcb_get_property(other, 0, window, atom("_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, 0, 1),
-                nullptr);
-            const bool dock =
-                reply && xcb_get_property_value_length(reply) == 4 &&
-                *static_cast<uint32_t *>(xcb_get_property_value(reply)) == atom("_NET_WM_WINDOW_TYPE_DOCK");
-            free(reply);
-            return dock;
-        };
         stacking.preparePanel(window, Layer::KeepBelow);
-        QVERIFY(type());
-        xcb_delete_property(other, window, atom("_NET_WM_WINDOW_TYPE"));
+        xcb_delete_property(other, window, atom("_NET_WM_STATE"));
+        xcb_flush(other);
+        QTRY_COMPARE(stacking.layer(window), Layer::Normal);
         stacking.preparePanel(window, Layer::KeepBelow);
-        QVERIFY(!type());
+        QCOMPARE(stacking.layer(window), Layer::Normal);
         xcb_map_window(other, window);
         xcb_unmap_window(other, window);
         xcb_flush(other);
-        QTRY_VERIFY((stacking.preparePanel(window, Layer::KeepBelow), type()));
+        QTRY_VERIFY(
+            (stacking.preparePanel(window, Layer::KeepBelow), stacking.layer(window) == Layer::KeepBelow));
     }
 
     void panelSetJoinsTheLayer()

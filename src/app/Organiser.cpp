@@ -34,6 +34,12 @@
 
 #include <cstdio>
 
+namespace {
+// A window manager may keep a window off the screen for good (on another
+// workspace); the start goes on without it after this long.
+constexpr std::chrono::seconds startWindowsLimit{2};
+} // namespace
+
 Organiser::Backend::Backend() = default;
 Organiser::Backend::~Backend() = default;
 Organiser::Backend::Backend(Backend &&) noexcept = default;
@@ -177,7 +183,7 @@ Organiser::Organiser(Backend backend, const Choices &choices, QObject *parent)
     // The windows are made; the to-do list shows at the next turn, and then
     // every window of the start is known.
     QTimer::singleShot(0, this, [this] {
-        auto *windows = new StartupWindows(std::chrono::seconds(2), this);
+        auto *windows = new StartupWindows(startWindowsLimit, this);
         connect(windows, &StartupWindows::onScreen, this, &Organiser::finishStart);
         connect(windows, &StartupWindows::onScreen, windows, &QObject::deleteLater);
     });
