@@ -162,9 +162,7 @@ void Settings::written()
         // What a start sets reaches the disk with its other files, once its
         // windows are on screen.
         connect(m_flushTimer, &QTimer::timeout, this, [this] {
-            if (!StartupHold::isHeld())
-                flush();
-            else if (!std::exchange(m_flushAfterStart, true))
+            if (!std::exchange(m_flushAfterStart, true))
                 StartupHold::whenReleased(this, [this] {
                     m_flushAfterStart = false;
                     flush();

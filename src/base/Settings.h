@@ -80,5 +80,6 @@ private:
     mutable std::unique_ptr<QSettings> m_file;
     mutable bool m_pending = false;
     QTimer *m_flushTimer = nullptr;
+    // Set while a flush waits for the start's windows to be on screen.
     bool m_flushAfterStart = false;
 };

@@ -440,17 +440,18 @@ bool FreedesktopWindowStacking::handleEvent(const void *generic)
 {
     const auto *event = static_cast<const xcb_generic_event_t *>(generic);
     const uint8_t type = event->response_type & 0x7f;
-    if (type == XCB_DESTROY_NOTIFY)
-        m_watched.remove(static_cast<const xcb_destroy_notify_event_t *>(generic)->window);
     // The window manager has taken the window, or let it go: hints are due again.
-    if (type == XCB_MAP_NOTIFY)
+    if (type == XCB_DESTROY_NOTIFY) {
+        const xcb_window_t gone = static_cast<const xcb_destroy_notify_event_t *>(generic)->window;
+        m_watched.remove(gone);
+        m_preparedUnmapped.remove(gone);
+    } else if (type == XCB_MAP_NOTIFY) {
         m_preparedUnmapped.remove(static_cast<const xcb_map_notify_event_t *>(generic)->window);
-    else if (type == XCB_UNMAP_NOTIFY)
+    } else if (type == XCB_UNMAP_NOTIFY) {
         m_preparedUnmapped.remove(static_cast<const xcb_unmap_notify_event_t *>(generic)->window);
-    else if (type == XCB_REPARENT_NOTIFY)
+    } else if (type == XCB_REPARENT_NOTIFY) {
         m_preparedUnmapped.remove(static_cast<const xcb_reparent_notify_event_t *>(generic)->window);
-    else if (type == XCB_DESTROY_NOTIFY)
-        m_preparedUnmapped.remove(static_cast<const xcb_destroy_notify_event_t *>(generic)->window);
+    }
     // Moves and resizes change nothing remembered, nor do properties we never
     // read (titles, user times, icons); anything else may, errors included.
     if (type != XCB_CONFIGURE_NOTIFY && type != XCB_GRAVITY_NOTIFY &&
